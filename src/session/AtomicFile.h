@@ -1,0 +1,18 @@
+#pragma once
+#include <QByteArray>
+#include <QFileDevice>
+#include <QString>
+
+namespace basKovaData {
+
+// Replaces the file at `path` with `bytes` so that a reader sees either the old
+// content or the new one, never a half-written file: the bytes go to
+// path + ".new" (created with exactly `permissions`, whatever the umask, and
+// set again in case the .new file was already there), are flushed and synced
+// to the disk, and the .new file is then renamed over `path`.
+// On failure the .new file is removed, `path` is left as it was, *error (when
+// given) receives a readable message and the result is false.
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes,
+                         QFileDevice::Permissions permissions, QString* error);
+
+}  // namespace basKovaData

@@ -1,0 +1,22 @@
+#pragma once
+#include "session/OraDynaset.h"
+#include "session/OraEngine.h"
+
+#include <memory>
+
+// The open database: queries and statements. Every error is thrown as OraError.
+class OraDatabase {
+public:
+    explicit OraDatabase(std::shared_ptr<OraEngine> engine);
+
+    // A dynaset on the query's first row. `options` is accepted for the
+    // callers' sake; 0 is the only value they use.
+    std::unique_ptr<OraDynaset> DBCreateDynaset(const QString& sql, int options = 0);
+    // Rows processed by the statement.
+    qint64 DbExecuteSQL(const QString& sql);
+
+    OraEngine& engine() const { return *m_engine; }
+
+private:
+    std::shared_ptr<OraEngine> m_engine;
+};

@@ -1,0 +1,38 @@
+#pragma once
+// The seam between the access objects (OraSession, OraDatabase, OraDynaset)
+// and the database engines behind them: the embedded engine for database
+// files, and ODBC for servers.
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+
+// A query result read row by row; it reads from the engine only what the
+// caller consumes.
+class OraCursor {
+public:
+    virtual ~OraCursor() = default;
+    // True past the last row (at once for an empty result).
+    virtual bool atEnd() const = 0;
+    // Moves to the next row; throws OraError.
+    virtual void next() = 0;
+    virtual int columnCount() const = 0;
+    virtual QString columnName(int column) const = 0;
+    // The current row's value: numbers as double, character data as QString,
+    // dates as QDateTime, binary data as QByteArray, NULL as a null QVariant.
+    virtual QVariant value(int column) const = 0;
+};
+
+class OraEngine {
+public:
+    virtual ~OraEngine() = default;
+    // Every call takes exactly one statement and throws OraError on any error.
+    virtual std::unique_ptr<OraCursor> openCursor(const QString& sql) = 0;
+    // Rows processed by an INSERT, UPDATE or DELETE; 0 for other statements.
+    virtual qint64 execute(const QString& sql) = 0;
+    // The number of rows the query returns.
+    virtual qint64 countRows(const QString& sql) = 0;
+    virtual void beginTransaction() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+};

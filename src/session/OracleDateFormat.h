@@ -1,0 +1,38 @@
+#pragma once
+// Oracle date format models for TO_DATE and TO_CHAR, over the engine's stored
+// form of a DATE: the text "YYYY-MM-DD HH:MM:SS".
+//
+// Elements: YYYY RRRR YYY YY RR Y, MM MON MONTH, DD DDD D DY DAY, HH24 HH12 HH,
+// MI, SS, AM PM A.M. P.M., FM (ignored), "quoted text", and punctuation.
+#include <string>
+#include <string_view>
+
+struct DateParts {
+    int year = 1;
+    int month = 1;
+    int day = 1;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+bool IsLeapYear(int year);
+int DaysInMonth(int year, int month);
+bool IsValidDate(const DateParts& date);
+
+// The stored form and back. ParseStoredDate accepts "YYYY-MM-DD HH:MM:SS" of a
+// real date only.
+bool ParseStoredDate(std::string_view text, DateParts* date);
+std::string StoredDateText(const DateParts& date);
+
+// Reads `text` by the format model. `now` supplies the year and month that the
+// model leaves out. Returns an empty string on success, else the Oracle error
+// text ("ORA-01843: not a valid month", ...).
+std::string ParseDateByFormat(std::string_view text, std::string_view format,
+                              const DateParts& now, DateParts* date);
+
+// Writes the date by the format model.
+std::string FormatDateByModel(const DateParts& date, std::string_view format);
+
+// The default model of TO_DATE and TO_CHAR without a format.
+inline constexpr std::string_view DefaultDateFormat = "YYYY-MM-DD HH24:MI:SS";

@@ -1,0 +1,30 @@
+#pragma once
+// Installs the Oracle dialect on an embedded connection: the data dictionary as
+// TEMP views (USER_TABLES, USER_VIEWS, USER_TAB_COLUMNS, USER_CONSTRAINTS,
+// USER_CONS_COLUMNS, DUAL) and TEMP triggers that refuse, per table, the rows
+// Oracle refuses (NOT NULL, declared lengths, NUMBER precision, invalid numbers
+// and dates) and store values as Oracle stores them (NUMBER rounded to its
+// scale, CHAR blank-padded, the empty string as NULL). Nothing is written into
+// the database file.
+#include <string>
+
+struct sqlite3;
+
+namespace OracleDialect {
+
+// The table that keeps the figures of ANALYZE; the only thing of the dialect
+// that lives in the user's file, created by the first ANALYZE.
+inline constexpr const char* StatisticsTable = "KOVA$TABLE_STATISTICS";
+
+// Functions, pragmas, views and triggers; run once per connection. `owner` is
+// the logged-in user, reported as OWNER.
+bool Install(sqlite3* db, const std::string& owner, std::string* error);
+
+// Views and triggers again, after the schema changed.
+bool Refresh(sqlite3* db, const std::string& owner, std::string* error);
+
+// SQL quoting helpers.
+std::string QuoteName(const std::string& name);
+std::string QuoteText(const std::string& text);
+
+}  // namespace OracleDialect

@@ -1,0 +1,312 @@
+#include "session/OracleFunctions.h"
+
+#include "session/OracleDateFormat.h"
+#include "session/OracleTypes.h"
+#include "session/SqlLexer.h"
+#include "shared/NumberText.h"
+#include "shared/basKovaData.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace {
+
+std::string_view TextOf(sqlite3_value* value)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    if (!text)
+        return {};
+    return {text, static_cast<size_t>(sqlite3_value_bytes(value))};
+}
+
+bool IsNullish(sqlite3_value* value)
+{
+    // Oracle makes no difference between NULL and the empty string.
+    const int type = sqlite3_value_type(value);
+    return type == SQLITE_NULL || (type == SQLITE_TEXT && sqlite3_value_bytes(value) == 0);
+}
+
+void ResultText(sqlite3_context* context, const std::string& text)
+{
+    sqlite3_result_text(context, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+DateParts NowParts()
+{
+    const QDateTime now = basKovaData::Now();
+    DateParts parts;
+    parts.year = now.date().year();
+    parts.month = now.date().month();
+    parts.day = now.date().day();
+    parts.hour = now.time().hour();
+    parts.minute = now.time().minute();
+    parts.second = now.time().second();
+    return parts;
+}
+
+bool IsNumeric(sqlite3_value* value)
+{
+    const int type = sqlite3_value_type(value);
+    return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+}
+
+// Equality as DECODE compares: numbers numerically (a text that reads as a
+// number compares as that number), everything else as text; NULL matches NULL.
+bool DecodeEqual(sqlite3_value* a, sqlite3_value* b)
+{
+    const bool aNull = IsNullish(a);
+    const bool bNull = IsNullish(b);
+    if (aNull || bNull)
+        return aNull && bNull;
+    if (IsNumeric(a) || IsNumeric(b)) {
+        const int aType = sqlite3_value_numeric_type(a);
+        const int bType = sqlite3_value_numeric_type(b);
+        if ((aType == SQLITE_INTEGER || aType == SQLITE_FLOAT)
+            && (bType == SQLITE_INTEGER || bType == SQLITE_FLOAT))
+            return sqlite3_value_double(a) == sqlite3_value_double(b);
+    }
+    return TextOf(a) == TextOf(b);
+}
+
+void Decode(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (argc < 3) {
+        sqlite3_result_error(context, "ORA-00938: not enough arguments for function", -1);
+        return;
+    }
+    int i = 1;
+    for (; i + 1 < argc; i += 2) {
+        if (DecodeEqual(argv[0], argv[i])) {
+            sqlite3_result_value(context, argv[i + 1]);
+            return;
+        }
+    }
+    if (i < argc)
+        sqlite3_result_value(context, argv[i]);
+    else
+        sqlite3_result_null(context);
+}
+
+void Nvl(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    sqlite3_result_value(context, IsNullish(argv[0]) ? argv[1] : argv[0]);
+}
+
+void Nvl2(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    sqlite3_result_value(context, IsNullish(argv[0]) ? argv[2] : argv[1]);
+}
+
+void Concat(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    std::string text(TextOf(argv[0]));
+    text += TextOf(argv[1]);
+    if (text.empty())
+        sqlite3_result_null(context);
+    else
+        ResultText(context, text);
+}
+
+void ToDate(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (IsNullish(argv[0])) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const std::string_view text = TextOf(argv[0]);
+    DateParts date;
+    // A value that already is a stored date passes unchanged.
+    if (argc == 1 && ParseStoredDate(text, &date)) {
+        ResultText(context, StoredDateText(date));
+        return;
+    }
+    const std::string_view format = argc > 1 && !IsNullish(argv[1]) ? TextOf(argv[1])
+                                                                     : DefaultDateFormat;
+    const std::string error = ParseDateByFormat(text, format, NowParts(), &date);
+    if (!error.empty()) {
+        sqlite3_result_error(context, error.c_str(), -1);
+        return;
+    }
+    ResultText(context, StoredDateText(date));
+}
+
+void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (IsNullish(argv[0])) {
+        sqlite3_result_null(context);
+        return;
+    }
+    if (IsNumeric(argv[0])) {
+        const QString text = basKovaData::NumberText(sqlite3_value_double(argv[0])).trimmed();
+        ResultText(context, text.toStdString());
+        return;
+    }
+    const std::string_view text = TextOf(argv[0]);
+    DateParts date;
+    if (ParseStoredDate(text, &date)) {
+        const std::string_view format = argc > 1 && !IsNullish(argv[1]) ? TextOf(argv[1])
+                                                                         : DefaultDateFormat;
+        ResultText(context, FormatDateByModel(date, format));
+        return;
+    }
+    sqlite3_result_value(context, argv[0]);
+}
+
+void SysDate(sqlite3_context* context, int, sqlite3_value**)
+{
+    ResultText(context, StoredDateText(NowParts()));
+}
+
+void LengthB(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (IsNullish(argv[0])) {
+        sqlite3_result_null(context);
+        return;
+    }
+    if (sqlite3_value_type(argv[0]) == SQLITE_BLOB) {
+        sqlite3_result_int64(context, sqlite3_value_bytes(argv[0]));
+        return;
+    }
+    const std::string_view text = TextOf(argv[0]);
+    sqlite3_result_int64(context, Cp932Length(text.data(), static_cast<int>(text.size())));
+}
+
+// KOVA_ISDATE(x): 1 when x is NULL (or empty) or a stored date, else 0.
+void IsDate(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    DateParts date;
+    sqlite3_result_int(context, IsNullish(argv[0])
+                                    || (sqlite3_value_type(argv[0]) == SQLITE_TEXT
+                                        && ParseStoredDate(TextOf(argv[0]), &date)));
+}
+
+// KOVA_ISNUMBER(x): 1 when x is a number or a text that a numeric column turns
+// into one, else 0.
+void IsNumber(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    const int type = sqlite3_value_numeric_type(argv[0]);
+    sqlite3_result_int(context, type == SQLITE_INTEGER || type == SQLITE_FLOAT || IsNullish(argv[0]));
+}
+
+// KOVA_PADCHAR(x, n, chars): x padded with blanks to n bytes, or to n
+// characters when `chars` is 1 (CHAR and NCHAR columns); NULL for NULL and the
+// empty string.
+void PadChar(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (IsNullish(argv[0])) {
+        sqlite3_result_null(context);
+        return;
+    }
+    if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) {
+        sqlite3_result_value(context, argv[0]);
+        return;
+    }
+    const std::string_view text = TextOf(argv[0]);
+    const long long width = sqlite3_value_int64(argv[1]);
+    const long long length = sqlite3_value_int(argv[2]) != 0
+                                 ? QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).size()
+                                 : Cp932Length(text.data(), static_cast<int>(text.size()));
+    std::string padded(text);
+    if (length < width)
+        padded.append(static_cast<size_t>(width - length), ' ');
+    ResultText(context, padded);
+}
+
+// KOVA_VIEW_TEXT(sql): the query of a CREATE VIEW statement.
+void ViewText(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    ResultText(context, ViewQueryText(TextOf(argv[0])));
+}
+
+// KOVA_COLTYPE(declared, item): one dictionary figure of a declared type;
+// item is DATA_TYPE, DATA_PRECISION, DATA_SCALE, CHAR_COL_DECL_LENGTH or
+// DATA_LENGTH.
+void ColumnType(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    const OracleColumnType type = ParseDeclaredType(TextOf(argv[0]));
+    const std::string_view item = TextOf(argv[1]);
+    auto optional = [&](const std::optional<int>& value) {
+        if (value)
+            sqlite3_result_int(context, *value);
+        else
+            sqlite3_result_null(context);
+    };
+    if (item == "DATA_TYPE")
+        ResultText(context, type.dataType);
+    else if (item == "DATA_PRECISION")
+        optional(type.precision);
+    else if (item == "DATA_SCALE")
+        optional(type.scale);
+    else if (item == "CHAR_COL_DECL_LENGTH")
+        optional(type.charLength);
+    else if (item == "DATA_LENGTH")
+        sqlite3_result_int(context, type.dataLength);
+    else
+        sqlite3_result_null(context);
+}
+
+struct FunctionSpec {
+    const char* name;
+    int arguments;
+    bool deterministic;
+    void (*function)(sqlite3_context*, int, sqlite3_value**);
+};
+
+}  // namespace
+
+long long Cp932Length(const char* utf8, int bytes)
+{
+    long long length = 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8);
+    const auto* end = p + bytes;
+    while (p < end) {
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            ++length;
+            ++p;
+            continue;
+        }
+        int size = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+        if (end - p < size)
+            size = static_cast<int>(end - p);
+        // Half-width katakana U+FF61..U+FF9F take one byte: EF BD A1..EF BE 9F.
+        const bool halfWidth = size == 3 && c == 0xEF
+                               && ((p[1] == 0xBD && p[2] >= 0xA1) || (p[1] == 0xBE && p[2] <= 0x9F));
+        length += halfWidth ? 1 : 2;
+        p += size;
+    }
+    return length;
+}
+
+bool RegisterOracleFunctions(sqlite3* db)
+{
+    static constexpr FunctionSpec Functions[] = {
+        {"DECODE", -1, true, Decode},
+        {"NVL", 2, true, Nvl},
+        {"NVL2", 3, true, Nvl2},
+        {"CONCAT", 2, true, Concat},
+        {"TO_DATE", 1, false, ToDate},
+        {"TO_DATE", 2, false, ToDate},
+        {"TO_CHAR", 1, true, ToChar},
+        {"TO_CHAR", 2, true, ToChar},
+        {"SYSDATE", 0, false, SysDate},
+        {"LENGTHB", 1, true, LengthB},
+        {"KOVA_ISDATE", 1, true, IsDate},
+        {"KOVA_ISNUMBER", 1, true, IsNumber},
+        {"KOVA_PADCHAR", 3, true, PadChar},
+        {"KOVA_VIEW_TEXT", 1, true, ViewText},
+        {"KOVA_COLTYPE", 2, true, ColumnType},
+    };
+    for (const FunctionSpec& spec : Functions) {
+        const int flags = SQLITE_UTF8 | (spec.deterministic ? SQLITE_DETERMINISTIC : 0);
+        if (sqlite3_create_function_v2(db, spec.name, spec.arguments, flags, nullptr, spec.function,
+                                       nullptr, nullptr, nullptr)
+            != SQLITE_OK)
+            return false;
+    }
+    return true;
+}

@@ -1,0 +1,144 @@
+#include "session/OracleTypes.h"
+
+#include <cctype>
+#include <charconv>
+#include <vector>
+
+namespace {
+
+std::string Normalise(std::string_view text)
+{
+    // Upper-case and fold runs of blanks into one.
+    std::string result;
+    bool blank = false;
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (std::isspace(c)) {
+            blank = !result.empty();
+            continue;
+        }
+        if (blank && c != '(' && c != ')' && c != ',' && result.back() != '(' && result.back() != ',')
+            result.push_back(' ');
+        blank = false;
+        result.push_back(static_cast<char>(std::toupper(c)));
+    }
+    return result;
+}
+
+std::optional<int> ToInt(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+OracleColumnType ParseDeclaredType(std::string_view declared)
+{
+    const std::string text = Normalise(declared);
+    std::string name = text;
+    std::vector<std::optional<int>> args;
+    const size_t open = text.find('(');
+    if (open != std::string::npos) {
+        name = text.substr(0, open);
+        while (!name.empty() && name.back() == ' ')
+            name.pop_back();
+        const size_t close = text.find(')', open);
+        const std::string inner =
+            text.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
+        size_t start = 0;
+        for (;;) {
+            const size_t comma = inner.find(',', start);
+            // "20 BYTE" and "20 CHAR" name the length semantics after the number.
+            std::string part = inner.substr(start, comma == std::string::npos ? std::string::npos
+                                                                               : comma - start);
+            if (const size_t blank = part.find(' '); blank != std::string::npos)
+                part.resize(blank);
+            args.push_back(ToInt(part));
+            if (comma == std::string::npos)
+                break;
+            start = comma + 1;
+        }
+    }
+    auto arg = [&](size_t i) -> std::optional<int> {
+        return i < args.size() ? args[i] : std::nullopt;
+    };
+
+    OracleColumnType type;
+    auto character = [&](const char* dataType, int defaultLength, bool padded, bool national) {
+        type.dataType = dataType;
+        type.family = OracleColumnType::Family::Character;
+        type.charLength = arg(0).value_or(defaultLength);
+        type.dataLength = *type.charLength;
+        type.blankPadded = padded;
+        type.charSemantics = national || text.find(" CHAR)") != std::string::npos;
+    };
+    auto number = [&](std::optional<int> precision, std::optional<int> scale) {
+        type.dataType = "NUMBER";
+        type.family = OracleColumnType::Family::Numeric;
+        type.precision = precision;
+        type.scale = scale;
+        type.dataLength = 22;
+    };
+    auto floating = [&](int precision) {
+        type.dataType = "FLOAT";
+        type.family = OracleColumnType::Family::Numeric;
+        type.precision = precision;
+        type.dataLength = 22;
+    };
+
+    if (name == "NUMBER" || name == "NUMERIC" || name == "DECIMAL" || name == "DEC") {
+        if (args.empty())
+            number(std::nullopt, std::nullopt);
+        else
+            number(arg(0), arg(1).value_or(0));
+    } else if (name == "INTEGER" || name == "INT" || name == "SMALLINT" || name == "BIGINT"
+               || name == "TINYINT" || name == "MEDIUMINT" || name == "INT2" || name == "INT8"
+               || name == "UNSIGNED BIG INT") {
+        number(std::nullopt, 0);
+    } else if (name == "BOOLEAN") {
+        number(1, 0);
+    } else if (name == "FLOAT") {
+        floating(arg(0).value_or(126));
+    } else if (name == "REAL") {
+        floating(63);
+    } else if (name == "DOUBLE" || name == "DOUBLE PRECISION") {
+        floating(126);
+    } else if (name == "VARCHAR2" || name == "VARCHAR" || name == "CHARACTER VARYING") {
+        character("VARCHAR2", 4000, false, false);
+    } else if (name == "NVARCHAR2" || name == "NVARCHAR") {
+        character("NVARCHAR2", 2000, false, true);
+    } else if (name == "CHAR" || name == "CHARACTER") {
+        character("CHAR", 1, true, false);
+    } else if (name == "NCHAR") {
+        character("NCHAR", 1, true, true);
+    } else if (name.empty() || name == "TEXT") {
+        character("VARCHAR2", 4000, false, false);
+        type.charLength = 4000;
+        type.dataLength = 4000;
+    } else if (name == "DATE" || name == "DATETIME" || name == "TIMESTAMP") {
+        type.dataType = "DATE";
+        type.family = OracleColumnType::Family::Date;
+        type.dataLength = 7;
+    } else if (name == "RAW") {
+        type.dataType = "RAW";
+        type.dataLength = arg(0).value_or(2000);
+    } else if (name == "LONG RAW" || name == "LONG") {
+        type.dataType = name;
+    } else if (name == "BLOB" || name == "CLOB" || name == "NCLOB" || name == "BFILE") {
+        type.dataType = name;
+        type.dataLength = 4000;
+    } else {
+        type.dataType = name;
+    }
+    return type;
+}

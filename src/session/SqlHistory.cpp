@@ -1,0 +1,250 @@
+#include "session/SqlHistory.h"
+
+#include "shared/basKovaData.h"
+
+#include <sqlite3.h>
+
+#include <memory>
+
+SqlHistory::SqlHistory(int capacity) : m_capacity(capacity < 1 ? 1 : capacity) {}
+
+quint32 SqlHistory::HashValue(const QString& text)
+{
+    // FNV-1a over the UTF-16 units.
+    quint32 hash = 2166136261u;
+    for (const QChar c : text) {
+        hash ^= c.unicode();
+        hash *= 16777619u;
+    }
+    return hash;
+}
+
+void SqlHistory::record(const QString& text)
+{
+    const auto found = m_index.constFind(text);
+    if (found != m_index.constEnd()) {
+        const auto entry = found.value();
+        ++entry->executions;
+        m_entries.splice(m_entries.begin(), m_entries, entry);
+        return;
+    }
+    Entry entry;
+    entry.text = text;
+    entry.hashValue = HashValue(text);
+    entry.firstLoadTime = basKovaData::Now().toString(QStringLiteral("yyyy-MM-dd/HH:mm:ss"));
+    entry.executions = 1;
+    m_entries.push_front(std::move(entry));
+    m_index.insert(text, m_entries.begin());
+    while (static_cast<int>(m_entries.size()) > m_capacity) {
+        m_index.remove(m_entries.back().text);
+        m_entries.pop_back();
+    }
+}
+
+std::vector<SqlHistory::Entry> SqlHistory::snapshot() const
+{
+    return {m_entries.begin(), m_entries.end()};
+}
+
+// ---- virtual tables -----------------------------------------------------------
+
+namespace {
+
+enum class View { Sql, SqlText };
+
+struct HistoryTable : sqlite3_vtab {
+    SqlHistory* history = nullptr;
+    View view = View::Sql;
+};
+
+struct Row {
+    quint32 hashValue = 0;
+    int piece = 0;
+    qint64 executions = 0;
+    QByteArray text;
+    QByteArray firstLoadTime;
+};
+
+struct HistoryCursor : sqlite3_vtab_cursor {
+    std::vector<Row> rows;
+    size_t position = 0;
+};
+
+struct ModuleData {
+    SqlHistory* history;
+    View view;
+};
+
+int Connect(sqlite3* db, void* aux, int, const char* const*, sqlite3_vtab** table, char**)
+{
+    const auto* data = static_cast<const ModuleData*>(aux);
+    const char* schema =
+        data->view == View::Sql
+            ? "CREATE TABLE x(SQL_TEXT TEXT, HASH_VALUE INTEGER, FIRST_LOAD_TIME TEXT, "
+              "EXECUTIONS INTEGER)"
+            : "CREATE TABLE x(HASH_VALUE INTEGER, PIECE INTEGER, SQL_TEXT TEXT)";
+    const int rc = sqlite3_declare_vtab(db, schema);
+    if (rc != SQLITE_OK)
+        return rc;
+    auto* created = new HistoryTable;
+    created->history = data->history;
+    created->view = data->view;
+    *table = created;
+    return SQLITE_OK;
+}
+
+int Disconnect(sqlite3_vtab* table)
+{
+    delete static_cast<HistoryTable*>(table);
+    return SQLITE_OK;
+}
+
+// HASH_VALUE = ? is answered from the hash instead of a full scan.
+int BestIndex(sqlite3_vtab* table, sqlite3_index_info* info)
+{
+    const int hashColumn = static_cast<HistoryTable*>(table)->view == View::Sql ? 1 : 0;
+    for (int i = 0; i < info->nConstraint; ++i) {
+        const auto& constraint = info->aConstraint[i];
+        if (constraint.usable && constraint.iColumn == hashColumn
+            && constraint.op == SQLITE_INDEX_CONSTRAINT_EQ) {
+            info->aConstraintUsage[i].argvIndex = 1;
+            info->aConstraintUsage[i].omit = 1;
+            info->idxNum = 1;
+            info->estimatedCost = 10;
+            return SQLITE_OK;
+        }
+    }
+    info->idxNum = 0;
+    info->estimatedCost = 10000;
+    return SQLITE_OK;
+}
+
+int Open(sqlite3_vtab*, sqlite3_vtab_cursor** cursor)
+{
+    *cursor = new HistoryCursor;
+    return SQLITE_OK;
+}
+
+int Close(sqlite3_vtab_cursor* cursor)
+{
+    delete static_cast<HistoryCursor*>(cursor);
+    return SQLITE_OK;
+}
+
+int Filter(sqlite3_vtab_cursor* base, int idxNum, const char*, int argc, sqlite3_value** argv)
+{
+    auto* cursor = static_cast<HistoryCursor*>(base);
+    const auto* table = static_cast<const HistoryTable*>(base->pVtab);
+    cursor->rows.clear();
+    cursor->position = 0;
+    const bool byHash = idxNum == 1 && argc == 1;
+    sqlite3_int64 wanted = 0;
+    if (byHash) {
+        if (sqlite3_value_numeric_type(argv[0]) != SQLITE_INTEGER)
+            return SQLITE_OK;  // no hash value equals a non-integer
+        wanted = sqlite3_value_int64(argv[0]);
+    }
+    // A snapshot: statements run while the cursor is open do not disturb it.
+    for (const SqlHistory::Entry& entry : table->history->snapshot()) {
+        if (byHash && entry.hashValue != wanted)
+            continue;
+        if (table->view == View::Sql) {
+            Row row;
+            row.hashValue = entry.hashValue;
+            row.executions = entry.executions;
+            row.text = entry.text.left(SqlHistory::ListedTextLength).toUtf8();
+            row.firstLoadTime = entry.firstLoadTime.toUtf8();
+            cursor->rows.push_back(std::move(row));
+            continue;
+        }
+        for (qsizetype at = 0, piece = 0; at < entry.text.size(); at += SqlHistory::PieceLength, ++piece) {
+            Row row;
+            row.hashValue = entry.hashValue;
+            row.piece = static_cast<int>(piece);
+            row.text = entry.text.mid(at, SqlHistory::PieceLength).toUtf8();
+            cursor->rows.push_back(std::move(row));
+        }
+    }
+    return SQLITE_OK;
+}
+
+int Next(sqlite3_vtab_cursor* base)
+{
+    ++static_cast<HistoryCursor*>(base)->position;
+    return SQLITE_OK;
+}
+
+int Eof(sqlite3_vtab_cursor* base)
+{
+    const auto* cursor = static_cast<HistoryCursor*>(base);
+    return cursor->position >= cursor->rows.size();
+}
+
+void ResultBytes(sqlite3_context* context, const QByteArray& bytes)
+{
+    sqlite3_result_text(context, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+}
+
+int Column(sqlite3_vtab_cursor* base, sqlite3_context* context, int column)
+{
+    const auto* cursor = static_cast<HistoryCursor*>(base);
+    const auto* table = static_cast<const HistoryTable*>(base->pVtab);
+    const Row& row = cursor->rows[cursor->position];
+    if (table->view == View::Sql) {
+        switch (column) {
+        case 0: ResultBytes(context, row.text); break;
+        case 1: sqlite3_result_int64(context, row.hashValue); break;
+        case 2: ResultBytes(context, row.firstLoadTime); break;
+        default: sqlite3_result_int64(context, row.executions); break;
+        }
+    } else {
+        switch (column) {
+        case 0: sqlite3_result_int64(context, row.hashValue); break;
+        case 1: sqlite3_result_int(context, row.piece); break;
+        default: ResultBytes(context, row.text); break;
+        }
+    }
+    return SQLITE_OK;
+}
+
+int RowId(sqlite3_vtab_cursor* base, sqlite3_int64* rowId)
+{
+    *rowId = static_cast<sqlite3_int64>(static_cast<HistoryCursor*>(base)->position);
+    return SQLITE_OK;
+}
+
+sqlite3_module MakeModule()
+{
+    sqlite3_module module{};
+    module.iVersion = 0;
+    module.xCreate = nullptr;  // eponymous only: the table is named after the module
+    module.xConnect = Connect;
+    module.xBestIndex = BestIndex;
+    module.xDisconnect = Disconnect;
+    module.xDestroy = Disconnect;
+    module.xOpen = Open;
+    module.xClose = Close;
+    module.xFilter = Filter;
+    module.xNext = Next;
+    module.xEof = Eof;
+    module.xColumn = Column;
+    module.xRowid = RowId;
+    return module;
+}
+
+void DeleteModuleData(void* data)
+{
+    delete static_cast<ModuleData*>(data);
+}
+
+}  // namespace
+
+bool SqlHistory::registerTables(sqlite3* db)
+{
+    static const sqlite3_module Module = MakeModule();
+    const int sql = sqlite3_create_module_v2(db, "V$SQL", &Module,
+                                             new ModuleData{this, View::Sql}, DeleteModuleData);
+    const int text = sqlite3_create_module_v2(db, "V$SQLTEXT", &Module,
+                                              new ModuleData{this, View::SqlText}, DeleteModuleData);
+    return sql == SQLITE_OK && text == SQLITE_OK;
+}

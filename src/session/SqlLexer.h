@@ -1,0 +1,48 @@
+#pragma once
+// A small lexer over one SQL text (UTF-8), enough to
+//  - refuse a second statement after ";",
+//  - rewrite Oracle words the embedded engine spells differently
+//    (SYSDATE -> (SYSDATE()), MINUS -> EXCEPT),
+//  - share one compiled statement between DML texts that differ only in their
+//    literals: every string and number literal becomes "?" and its value is
+//    kept for binding, as Oracle's cursor sharing does.
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct SqlLiteral {
+    enum class Kind { Text, Integer, Real };
+    Kind kind = Kind::Text;
+    std::string text;  // the unescaped string, or the number as written
+};
+
+struct SqlToken {
+    enum class Kind { Word, QuotedName, String, Number, Symbol };
+    Kind kind = Kind::Symbol;
+    std::string text;  // words upper-cased; quoted names and strings unescaped
+};
+
+struct LexedStatement {
+    // The statement as the engine runs it: Oracle words rewritten, a trailing
+    // ";" removed.
+    std::string text;
+    // The same statement with its literals replaced by "?" (empty when the
+    // statement cannot be shared), and the literals in order.
+    std::string sharedText;
+    std::vector<SqlLiteral> literals;
+    // The first few tokens, for recognising the statement kind.
+    static constexpr int HeadSize = 12;
+    std::array<SqlToken, HeadSize> head;
+    int headCount = 0;
+    // More text followed the first statement's ";".
+    bool trailingStatement = false;
+    // Upper-cased first word ("INSERT", "SELECT", ...), empty when none.
+    const std::string& firstWord() const;
+    bool empty() const { return headCount == 0; }
+};
+
+LexedStatement LexStatement(std::string_view sql);
+
+// The body of a CREATE VIEW statement: the text after "AS", as written.
+std::string ViewQueryText(std::string_view createView);

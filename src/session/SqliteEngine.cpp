@@ -1,0 +1,433 @@
+#include "session/SqliteEngine.h"
+
+#include "session/OraError.h"
+#include "session/OracleDateFormat.h"
+#include "session/OracleDialect.h"
+#include "session/OracleTypes.h"
+#include "session/SqlLexer.h"
+#include "session/TableStatistics.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QUrl>
+
+#include <sqlite3.h>
+
+#include <atomic>
+#include <charconv>
+#include <cstdlib>
+
+namespace {
+
+QString Utf8(const char* text)
+{
+    return QString::fromUtf8(text ? text : "");
+}
+
+bool IsRowCountingStatement(const std::string& word)
+{
+    return word == "INSERT" || word == "UPDATE" || word == "DELETE" || word == "REPLACE";
+}
+
+bool IsSchemaStatement(const std::string& word)
+{
+    return word == "CREATE" || word == "DROP" || word == "ALTER";
+}
+
+QVariant DateValue(const char* text, int bytes)
+{
+    DateParts d;
+    if (!ParseStoredDate(std::string_view(text, static_cast<size_t>(bytes)), &d))
+        return QString::fromUtf8(text, bytes);
+    return QDateTime(QDate(d.year, d.month, d.day), QTime(d.hour, d.minute, d.second));
+}
+
+class SqliteCursor : public OraCursor {
+public:
+    enum class Kind { Plain, Date, Guess };
+
+    SqliteCursor(const SqliteEngine& engine, sqlite3_stmt* stmt) : m_engine(engine), m_stmt(stmt)
+    {
+        const int count = sqlite3_column_count(stmt);
+        for (int i = 0; i < count; ++i) {
+            m_names.append(Utf8(sqlite3_column_name(stmt, i)));
+            // Columns declared DATE read as dates; expressions (no declared
+            // type) read as dates when they hold a stored date.
+            const char* declared = sqlite3_column_decltype(stmt, i);
+            if (!declared)
+                m_kinds.append(Kind::Guess);
+            else if (ParseDeclaredType(declared).family == OracleColumnType::Family::Date)
+                m_kinds.append(Kind::Date);
+            else
+                m_kinds.append(Kind::Plain);
+        }
+        try {
+            step();
+        } catch (...) {
+            sqlite3_finalize(m_stmt);
+            throw;
+        }
+    }
+
+    ~SqliteCursor() override { sqlite3_finalize(m_stmt); }
+    SqliteCursor(const SqliteCursor&) = delete;
+    SqliteCursor& operator=(const SqliteCursor&) = delete;
+
+    bool atEnd() const override { return m_atEnd; }
+
+    void next() override
+    {
+        if (!m_atEnd)
+            step();
+    }
+
+    int columnCount() const override { return static_cast<int>(m_names.size()); }
+
+    QString columnName(int column) const override { return m_names.value(column); }
+
+    QVariant value(int column) const override
+    {
+        if (m_atEnd || column < 0 || column >= m_names.size())
+            return {};
+        switch (sqlite3_column_type(m_stmt, column)) {
+        case SQLITE_INTEGER:
+            return static_cast<double>(sqlite3_column_int64(m_stmt, column));
+        case SQLITE_FLOAT:
+            return sqlite3_column_double(m_stmt, column);
+        case SQLITE_TEXT: {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+            const int bytes = sqlite3_column_bytes(m_stmt, column);
+            const Kind kind = m_kinds[column];
+            if (kind == Kind::Date || (kind == Kind::Guess && bytes == 19))
+                return DateValue(text, bytes);
+            return QString::fromUtf8(text, bytes);
+        }
+        case SQLITE_BLOB: {
+            const auto* data = static_cast<const char*>(sqlite3_column_blob(m_stmt, column));
+            return QByteArray(data, sqlite3_column_bytes(m_stmt, column));
+        }
+        default:
+            return {};
+        }
+    }
+
+private:
+    void step()
+    {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW)
+            return;
+        m_atEnd = true;
+        if (rc != SQLITE_DONE)
+            m_engine.raise();
+    }
+
+    const SqliteEngine& m_engine;
+    sqlite3_stmt* m_stmt;
+    QStringList m_names;
+    QList<Kind> m_kinds;
+    bool m_atEnd = false;
+};
+
+// The text after a compiled statement may hold blanks and comments only.
+void CheckTail(const char* tail)
+{
+    if (tail && !LexStatement(tail).empty())
+        throw OraError(QStringLiteral("ORA-00933: SQL command not properly ended"));
+}
+
+void BindLiterals(sqlite3_stmt* stmt, const std::vector<SqlLiteral>& literals)
+{
+    int index = 1;
+    for (const SqlLiteral& literal : literals) {
+        const std::string& text = literal.text;
+        switch (literal.kind) {
+        case SqlLiteral::Kind::Text:
+            sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+            break;
+        case SqlLiteral::Kind::Integer: {
+            sqlite3_int64 value = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+            if (error == std::errc() && end == text.data() + text.size())
+                sqlite3_bind_int64(stmt, index, value);
+            else
+                sqlite3_bind_double(stmt, index, std::strtod(text.c_str(), nullptr));
+            break;
+        }
+        case SqlLiteral::Kind::Real:
+            sqlite3_bind_double(stmt, index, std::strtod(text.c_str(), nullptr));
+            break;
+        }
+        ++index;
+    }
+}
+
+std::atomic<int> g_connectionNumber{0};
+
+}  // namespace
+
+std::shared_ptr<SqliteEngine> SqliteEngine::open(const QString& path, const QString& user)
+{
+    const QFileInfo file(path);
+    if (!file.isFile())
+        throw OraError(QStringLiteral("ORA-12154: TNS:could not resolve the connect identifier "
+                                      "specified (no database file %1)").arg(path));
+    std::shared_ptr<SqliteEngine> engine(new SqliteEngine);
+    engine->m_owner = user.trimmed().toUpper().toStdString();
+    engine->m_connectionName = QStringLiteral("kova-sqlite-%1").arg(++g_connectionNumber);
+    engine->m_database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), engine->m_connectionName);
+    // mode=rw opens an existing file only: a missing one is never created here.
+    QUrl url = QUrl::fromLocalFile(file.absoluteFilePath());
+    url.setQuery(QStringLiteral("mode=rw"));
+    engine->m_database.setDatabaseName(url.toString(QUrl::FullyEncoded));
+    engine->m_database.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!engine->m_database.open())
+        throw OraError(engine->m_database.lastError().text());
+    const QVariant handle = engine->m_database.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        throw OraError(QStringLiteral("ORA-12154: the database driver gives no native handle"));
+    engine->m_handle = *static_cast<sqlite3* const*>(handle.constData());
+    if (!engine->m_handle)
+        throw OraError(QStringLiteral("ORA-12154: the database is not open"));
+    sqlite3_extended_result_codes(engine->m_handle, 1);
+    // Reading the schema proves that the file is a database.
+    engine->exec("SELECT count(*) FROM sqlite_master");
+    std::string error;
+    if (!OracleDialect::Install(engine->m_handle, engine->m_owner, &error)
+        || !engine->m_history.registerTables(engine->m_handle))
+        throw OraError(QStringLiteral("ORA-12154: %1").arg(QString::fromStdString(error)));
+    return engine;
+}
+
+void SqliteEngine::createFile(const QString& path)
+{
+    sqlite3* db = nullptr;
+    const QByteArray name = path.toUtf8();
+    const int rc = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    QString message;
+    if (rc == SQLITE_OK)
+        sqlite3_exec(db, "PRAGMA user_version = 0", nullptr, nullptr, nullptr);  // writes the header
+    else
+        message = Utf8(sqlite3_errmsg(db));
+    sqlite3_close(db);
+    if (rc != SQLITE_OK)
+        throw OraError(message);
+}
+
+SqliteEngine::~SqliteEngine()
+{
+    for (CachedStatement& cached : m_cache)
+        sqlite3_finalize(cached.stmt);
+    m_cache.clear();
+    m_cacheIndex.clear();
+    if (m_database.isOpen()) {
+        if (sqlite3_get_autocommit(m_handle) == 0)
+            sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
+        m_database.close();
+    }
+    m_database = QSqlDatabase();
+    if (!m_connectionName.isEmpty())
+        QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+void SqliteEngine::raise() const
+{
+    const int extended = sqlite3_extended_errcode(m_handle);
+    const QString message = Utf8(sqlite3_errmsg(m_handle));
+    if (message.startsWith(QStringLiteral("ORA-")))
+        throw OraError(message);
+    QString oracle;
+    switch (extended) {
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+    case SQLITE_CONSTRAINT_UNIQUE:
+        oracle = QStringLiteral("ORA-00001: unique constraint violated");
+        break;
+    case SQLITE_CONSTRAINT_NOTNULL:
+        oracle = QStringLiteral("ORA-01400: cannot insert NULL");
+        break;
+    case SQLITE_CONSTRAINT_FOREIGNKEY:
+        oracle = QStringLiteral("ORA-02291: integrity constraint violated");
+        break;
+    default:
+        if (message.startsWith(QStringLiteral("no such table")))
+            oracle = QStringLiteral("ORA-00942: table or view does not exist");
+        else if (message.startsWith(QStringLiteral("no such column")))
+            oracle = QStringLiteral("ORA-00904: invalid identifier");
+        else if (message.contains(QStringLiteral("syntax error")) || message.startsWith(QStringLiteral("incomplete input")))
+            oracle = QStringLiteral("ORA-00900: invalid SQL statement");
+        else if (message.startsWith(QStringLiteral("no such function")))
+            oracle = QStringLiteral("ORA-00904: invalid identifier");
+        break;
+    }
+    throw OraError(oracle.isEmpty() ? message : oracle + QStringLiteral(" (") + message + QLatin1Char(')'));
+}
+
+void SqliteEngine::exec(const char* sql)
+{
+    const int rc = sqlite3_exec(m_handle, sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        raise();
+}
+
+sqlite3_stmt* SqliteEngine::prepareText(const std::string& text)
+{
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(m_handle, text.c_str(), static_cast<int>(text.size()) + 1, &stmt, &tail);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        raise();
+    }
+    if (!stmt)
+        throw OraError(QStringLiteral("ORA-00900: invalid SQL statement"));
+    try {
+        CheckTail(tail);
+    } catch (...) {
+        sqlite3_finalize(stmt);
+        throw;
+    }
+    return stmt;
+}
+
+bool SqliteEngine::prepare(const LexedStatement& lexed, sqlite3_stmt** stmt)
+{
+    if (!lexed.sharedText.empty()) {
+        const auto found = m_cacheIndex.find(lexed.sharedText);
+        if (found != m_cacheIndex.end()) {
+            m_cache.splice(m_cache.begin(), m_cache, found->second);
+            *stmt = found->second->stmt;
+            BindLiterals(*stmt, lexed.literals);
+            return true;
+        }
+        sqlite3_stmt* shared = nullptr;
+        const char* tail = nullptr;
+        const int rc = sqlite3_prepare_v3(m_handle, lexed.sharedText.c_str(),
+                                          static_cast<int>(lexed.sharedText.size()) + 1,
+                                          SQLITE_PREPARE_PERSISTENT, &shared, &tail);
+        // A literal that cannot be a parameter (in a type name, say) makes the
+        // shared form fail; the statement then runs as written.
+        if (rc == SQLITE_OK && shared && LexStatement(tail).empty()
+            && sqlite3_bind_parameter_count(shared) == static_cast<int>(lexed.literals.size())) {
+            m_cache.push_front({lexed.sharedText, shared});
+            m_cacheIndex.emplace(lexed.sharedText, m_cache.begin());
+            if (m_cache.size() > CacheCapacity) {
+                sqlite3_finalize(m_cache.back().stmt);
+                m_cacheIndex.erase(m_cache.back().text);
+                m_cache.pop_back();
+            }
+            *stmt = shared;
+            BindLiterals(shared, lexed.literals);
+            return true;
+        }
+        sqlite3_finalize(shared);
+    }
+    *stmt = prepareText(lexed.text);
+    return false;
+}
+
+qint64 SqliteEngine::execute(const QString& sql)
+{
+    m_history.record(sql);
+    const QByteArray utf8 = sql.toUtf8();
+    const LexedStatement lexed = LexStatement(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+    if (lexed.trailingStatement)
+        throw OraError(QStringLiteral("ORA-00911: invalid character (one statement at a time)"));
+    if (lexed.empty())
+        throw OraError(QStringLiteral("ORA-00900: invalid SQL statement"));
+    if (TableStatistics::IsAnalyzeTable(lexed)) {
+        const bool created = TableStatistics::Analyze(m_handle, lexed, *this);
+        if (created) {
+            std::string error;
+            OracleDialect::Refresh(m_handle, m_owner, &error);
+        }
+        return 0;
+    }
+    sqlite3_stmt* stmt = nullptr;
+    const bool cached = prepare(lexed, &stmt);
+    int rc = SQLITE_ROW;
+    while (rc == SQLITE_ROW)
+        rc = sqlite3_step(stmt);
+    const qint64 changes = IsRowCountingStatement(lexed.firstWord()) ? sqlite3_changes64(m_handle) : 0;
+    if (rc != SQLITE_DONE) {
+        // Read the error before reset or finalize can replace it.
+        try {
+            raise();
+        } catch (...) {
+            if (cached) {
+                sqlite3_reset(stmt);
+                sqlite3_clear_bindings(stmt);
+            } else {
+                sqlite3_finalize(stmt);
+            }
+            throw;
+        }
+    }
+    if (cached) {
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+    } else {
+        sqlite3_finalize(stmt);
+    }
+    afterStatement(lexed);
+    return changes;
+}
+
+void SqliteEngine::afterStatement(const LexedStatement& lexed)
+{
+    if (!IsSchemaStatement(lexed.firstWord()))
+        return;
+    std::string error;
+    if (!OracleDialect::Refresh(m_handle, m_owner, &error))
+        throw OraError(QString::fromStdString(error));
+}
+
+std::unique_ptr<OraCursor> SqliteEngine::openCursor(const QString& sql)
+{
+    m_history.record(sql);
+    const QByteArray utf8 = sql.toUtf8();
+    const LexedStatement lexed = LexStatement(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+    if (lexed.trailingStatement)
+        throw OraError(QStringLiteral("ORA-00911: invalid character (one statement at a time)"));
+    if (lexed.empty())
+        throw OraError(QStringLiteral("ORA-00900: invalid SQL statement"));
+    sqlite3_stmt* stmt = prepareText(lexed.text);
+    auto cursor = std::make_unique<SqliteCursor>(*this, stmt);  // finalizes stmt if its first step fails
+    afterStatement(lexed);
+    return cursor;
+}
+
+qint64 SqliteEngine::countRows(const QString& sql)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    const LexedStatement lexed = LexStatement(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+    sqlite3_stmt* stmt = prepareText("SELECT COUNT(*) FROM (" + lexed.text + "\n)");
+    const int rc = sqlite3_step(stmt);
+    const qint64 count = rc == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : 0;
+    if (rc != SQLITE_ROW) {
+        try {
+            raise();
+        } catch (...) {
+            sqlite3_finalize(stmt);
+            throw;
+        }
+    }
+    sqlite3_finalize(stmt);
+    return count;
+}
+
+void SqliteEngine::beginTransaction()
+{
+    exec("BEGIN");
+}
+
+void SqliteEngine::commit()
+{
+    exec("COMMIT");
+}
+
+void SqliteEngine::rollback()
+{
+    exec("ROLLBACK");
+}

@@ -1,0 +1,68 @@
+#pragma once
+// The embedded engine: a SQLite database file behind Qt's QSQLITE driver, with
+// the Oracle dialect installed on the native handle. Statements run on the
+// native handle; DML texts that differ only in their literals share one
+// compiled statement.
+#include "session/OraEngine.h"
+#include "session/SqlHistory.h"
+
+#include <QSqlDatabase>
+
+#include <list>
+#include <string>
+#include <unordered_map>
+
+struct sqlite3;
+struct sqlite3_stmt;
+struct LexedStatement;
+
+class SqliteEngine : public OraEngine, public std::enable_shared_from_this<SqliteEngine> {
+public:
+    // Opens an existing database file; a missing file is an error, never a new
+    // database. `user` is reported as the owner of the schema's objects.
+    static std::shared_ptr<SqliteEngine> open(const QString& path, const QString& user);
+    // Creates an empty database file (for the console's --create).
+    static void createFile(const QString& path);
+
+    ~SqliteEngine() override;
+    SqliteEngine(const SqliteEngine&) = delete;
+    SqliteEngine& operator=(const SqliteEngine&) = delete;
+
+    std::unique_ptr<OraCursor> openCursor(const QString& sql) override;
+    qint64 execute(const QString& sql) override;
+    qint64 countRows(const QString& sql) override;
+    void beginTransaction() override;
+    void commit() override;
+    void rollback() override;
+
+    sqlite3* handle() const { return m_handle; }
+    const SqlHistory& history() const { return m_history; }
+
+    // Turns the connection's last error into an OraError with an Oracle number.
+    [[noreturn]] void raise() const;
+
+private:
+    SqliteEngine() = default;
+
+    // Compiles `lexed`, from the statement cache where it can be shared, and
+    // binds its literals. Returns true when the statement is cached (reset it
+    // instead of finalizing it).
+    bool prepare(const LexedStatement& lexed, sqlite3_stmt** stmt);
+    sqlite3_stmt* prepareText(const std::string& text);
+    void afterStatement(const LexedStatement& lexed);
+    void exec(const char* sql);
+
+    QString m_connectionName;
+    QSqlDatabase m_database;
+    sqlite3* m_handle = nullptr;
+    std::string m_owner;
+    SqlHistory m_history;
+
+    struct CachedStatement {
+        std::string text;
+        sqlite3_stmt* stmt = nullptr;
+    };
+    static constexpr size_t CacheCapacity = 64;
+    std::list<CachedStatement> m_cache;  // most recently used first
+    std::unordered_map<std::string, std::list<CachedStatement>::iterator> m_cacheIndex;
+};

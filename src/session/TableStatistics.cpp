@@ -1,0 +1,214 @@
+#include "session/TableStatistics.h"
+
+#include "session/OraError.h"
+#include "session/OracleDialect.h"
+#include "session/OracleTypes.h"
+#include "session/SqlLexer.h"
+#include "session/SqliteEngine.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+
+namespace TableStatistics {
+
+namespace {
+
+constexpr double BlockBytes = 8192;
+constexpr double UsableBlockBytes = BlockBytes * 0.9;
+
+struct Request {
+    std::string table;
+    enum class Action { Compute, Estimate, Delete } action = Action::Compute;
+    long long sampleRows = 0;     // ESTIMATE ... SAMPLE n ROWS
+    double samplePercent = 0;     // ESTIMATE ... SAMPLE n PERCENT
+};
+
+bool IsWord(const SqlToken& token, const char* word)
+{
+    return token.kind == SqlToken::Kind::Word && token.text == word;
+}
+
+bool ParseRequest(const LexedStatement& lexed, Request* request)
+{
+    if (lexed.headCount < 5 || !IsWord(lexed.head[0], "ANALYZE") || !IsWord(lexed.head[1], "TABLE"))
+        return false;
+    int i = 2;
+    auto isName = [&](int at) {
+        return at < lexed.headCount
+               && (lexed.head[at].kind == SqlToken::Kind::Word
+                   || lexed.head[at].kind == SqlToken::Kind::QuotedName);
+    };
+    if (!isName(i))
+        return false;
+    request->table = lexed.head[i++].text;
+    // schema.table: the schema is the logged-in user's.
+    if (i + 1 < lexed.headCount && lexed.head[i].text == "." && isName(i + 1)) {
+        request->table = lexed.head[i + 1].text;
+        i += 2;
+    }
+    if (i + 1 >= lexed.headCount || !IsWord(lexed.head[i + 1], "STATISTICS"))
+        return false;
+    if (IsWord(lexed.head[i], "COMPUTE"))
+        request->action = Request::Action::Compute;
+    else if (IsWord(lexed.head[i], "ESTIMATE"))
+        request->action = Request::Action::Estimate;
+    else if (IsWord(lexed.head[i], "DELETE"))
+        request->action = Request::Action::Delete;
+    else
+        return false;
+    i += 2;
+    if (request->action == Request::Action::Estimate && i + 2 < lexed.headCount
+        && IsWord(lexed.head[i], "SAMPLE") && lexed.head[i + 1].kind == SqlToken::Kind::Number) {
+        const double n = std::strtod(lexed.head[i + 1].text.c_str(), nullptr);
+        if (IsWord(lexed.head[i + 2], "PERCENT"))
+            request->samplePercent = n;
+        else
+            request->sampleRows = static_cast<long long>(n);
+    }
+    return true;
+}
+
+class Statement {
+public:
+    Statement(sqlite3* db, const std::string& sql, const SqliteEngine& engine) : m_engine(engine)
+    {
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &m_stmt, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(m_stmt);
+            m_stmt = nullptr;
+            engine.raise();
+        }
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    sqlite3_stmt* get() const { return m_stmt; }
+
+    bool step()
+    {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+            m_engine.raise();
+        return rc == SQLITE_ROW;
+    }
+
+private:
+    const SqliteEngine& m_engine;
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+// Bytes a column's value takes in an Oracle row.
+std::string StoredBytes(const std::string& column, const OracleColumnType& type)
+{
+    const std::string c = OracleDialect::QuoteName(column);
+    switch (type.family) {
+    case OracleColumnType::Family::Date:
+        return "(CASE WHEN " + c + " IS NULL THEN 0 ELSE 7 END)";
+    case OracleColumnType::Family::Numeric:
+        return "(CASE WHEN " + c + " IS NULL THEN 0 ELSE (length(CAST(" + c
+               + " AS TEXT)) + 1) / 2 + 1 END)";
+    default:
+        return "ifnull(LENGTHB(" + c + "), 0)";
+    }
+}
+
+}  // namespace
+
+bool IsAnalyzeTable(const LexedStatement& lexed)
+{
+    Request request;
+    return ParseRequest(lexed, &request);
+}
+
+bool Analyze(sqlite3* db, const LexedStatement& lexed, const SqliteEngine& engine)
+{
+    Request request;
+    if (!ParseRequest(lexed, &request))
+        throw OraError(QStringLiteral("ORA-01490: invalid ANALYZE command"));
+
+    std::string table;
+    {
+        Statement find(db, "SELECT name FROM main.sqlite_master WHERE type = 'table' AND "
+                           "upper(name) = upper(" + OracleDialect::QuoteText(request.table) + ")", engine);
+        if (!find.step())
+            throw OraError(QStringLiteral("ORA-00942: table or view does not exist"));
+        table = reinterpret_cast<const char*>(sqlite3_column_text(find.get(), 0));
+    }
+    std::string key = table;
+    for (char& c : key)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+
+    bool created = false;
+    {
+        Statement exists(db, "SELECT 1 FROM main.sqlite_master WHERE type = 'table' AND name = "
+                             "'KOVA$TABLE_STATISTICS'", engine);
+        if (!exists.step()) {
+            if (request.action == Request::Action::Delete)
+                return false;
+            Statement create(db, "CREATE TABLE main.\"KOVA$TABLE_STATISTICS\" (TABLE_NAME TEXT "
+                                 "PRIMARY KEY, NUM_ROWS NUMBER, BLOCKS NUMBER, EMPTY_BLOCKS NUMBER, "
+                                 "AVG_SPACE NUMBER, CHAIN_CNT NUMBER, AVG_ROW_LEN NUMBER, "
+                                 "SAMPLE_SIZE NUMBER, LAST_ANALYZED DATE)", engine);
+            create.step();
+            created = true;
+        }
+    }
+    if (request.action == Request::Action::Delete) {
+        Statement remove(db, "DELETE FROM main.\"KOVA$TABLE_STATISTICS\" WHERE TABLE_NAME = "
+                             + OracleDialect::QuoteText(key), engine);
+        remove.step();
+        return created;
+    }
+
+    std::string rowBytes = "3";
+    {
+        Statement columns(db, "SELECT name, type FROM pragma_table_info("
+                                  + OracleDialect::QuoteText(table) + ", 'main')", engine);
+        while (columns.step()) {
+            const std::string name = reinterpret_cast<const char*>(sqlite3_column_text(columns.get(), 0));
+            const auto* declared = reinterpret_cast<const char*>(sqlite3_column_text(columns.get(), 1));
+            rowBytes += " + 1 + " + StoredBytes(name, ParseDeclaredType(declared ? declared : ""));
+        }
+    }
+    const std::string quoted = "main." + OracleDialect::QuoteName(table);
+    long long rows = 0;
+    {
+        Statement count(db, "SELECT COUNT(*) FROM " + quoted, engine);
+        count.step();
+        rows = sqlite3_column_int64(count.get(), 0);
+    }
+    long long sample = rows;
+    if (request.action == Request::Action::Estimate) {
+        if (request.samplePercent > 0)
+            sample = std::llround(static_cast<double>(rows) * std::min(request.samplePercent, 100.0) / 100.0);
+        else
+            sample = std::min(rows, request.sampleRows > 0 ? request.sampleRows : 1064LL);
+    }
+    double averageRow = 0;
+    {
+        Statement average(db, "SELECT AVG(" + rowBytes + ") FROM (SELECT * FROM " + quoted
+                                  + " LIMIT " + std::to_string(sample) + ")", engine);
+        average.step();
+        averageRow = sqlite3_column_double(average.get(), 0);
+    }
+    const long long averageRowLength = std::llround(averageRow);
+    const double totalBytes = static_cast<double>(rows) * static_cast<double>(averageRowLength);
+    const long long blocks = rows == 0 ? 0 : static_cast<long long>(std::ceil(totalBytes / UsableBlockBytes));
+    const long long emptyBlocks = (8 - blocks % 8) % 8;
+    const long long averageSpace =
+        blocks == 0 ? 0 : std::llround((static_cast<double>(blocks) * BlockBytes - totalBytes) / static_cast<double>(blocks));
+
+    Statement store(db, "INSERT OR REPLACE INTO main.\"KOVA$TABLE_STATISTICS\" VALUES ("
+                            + OracleDialect::QuoteText(key) + ", " + std::to_string(rows) + ", "
+                            + std::to_string(blocks) + ", " + std::to_string(emptyBlocks) + ", "
+                            + std::to_string(averageSpace) + ", 0, " + std::to_string(averageRowLength)
+                            + ", " + std::to_string(sample) + ", SYSDATE())", engine);
+    store.step();
+    return created;
+}
+
+}  // namespace TableStatistics

@@ -1,0 +1,92 @@
+#include "shared/DateText.h"
+
+#include <optional>
+
+namespace basKovaData {
+
+namespace {
+
+constexpr qsizetype ShortLength = 8;   // YYYYMMDD
+constexpr qsizetype LongLength = 15;   // YYYYMMDD HHNNSS
+constexpr qsizetype SeparatorIndex = 8;
+
+// The number written by `count` ASCII digits from `start`, or -1.
+int DigitsValue(const QString& text, qsizetype start, qsizetype count)
+{
+    int value = 0;
+    for (qsizetype i = start; i < start + count; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
+// The date and time of a trimmed date text, if it is one.
+std::optional<QDateTime> ParseDateText(const QString& trimmed)
+{
+    const qsizetype length = trimmed.size();
+    if (length != ShortLength && length != LongLength)
+        return std::nullopt;
+    const int year = DigitsValue(trimmed, 0, 4);
+    const int month = DigitsValue(trimmed, 4, 2);
+    const int day = DigitsValue(trimmed, 6, 2);
+    if (year < 1 || month < 0 || day < 0 || !QDate::isValid(year, month, day))
+        return std::nullopt;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    if (length == LongLength) {
+        // Character 9 separates date and time and may be anything.
+        hour = DigitsValue(trimmed, SeparatorIndex + 1, 2);
+        minute = DigitsValue(trimmed, SeparatorIndex + 3, 2);
+        second = DigitsValue(trimmed, SeparatorIndex + 5, 2);
+        if (hour < 0 || minute < 0 || second < 0 || !QTime::isValid(hour, minute, second))
+            return std::nullopt;
+    }
+    return QDateTime(QDate(year, month, day), QTime(hour, minute, second));
+}
+
+QString Padded(int value, int width)
+{
+    return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+bool IsDateText(const QString& text)
+{
+    return ParseDateText(text.trimmed()).has_value();
+}
+
+QString PadDateText(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.size() == ShortLength)
+        return trimmed + QStringLiteral(" 000000");
+    return trimmed;
+}
+
+QDateTime DateFromText(const QString& text)
+{
+    return ParseDateText(text.trimmed()).value_or(ZeroDate());
+}
+
+QString DateText15(const QDateTime& value)
+{
+    if (!value.isValid())
+        return DateText15(ZeroDate());
+    const QDate date = value.date();
+    const QTime time = value.time();
+    return Padded(date.year(), 4) + Padded(date.month(), 2) + Padded(date.day(), 2)
+        + QLatin1Char(' ') + Padded(time.hour(), 2) + Padded(time.minute(), 2)
+        + Padded(time.second(), 2);
+}
+
+QDateTime ZeroDate()
+{
+    return QDateTime(QDate(1899, 12, 30), QTime(0, 0, 0));
+}
+
+}  // namespace basKovaData

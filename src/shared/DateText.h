@@ -1,0 +1,23 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+
+namespace basKovaData {
+
+// Date texts: "YYYYMMDD HHNNSS" (15 characters) or "YYYYMMDD" (midnight),
+// blanks around the text not counting; character 9 of the long form is not
+// looked at.
+
+// True when the trimmed text is a date text of a real calendar date and time.
+bool IsDateText(const QString& text);
+// The trimmed text, with " 000000" appended when it has 8 characters.
+QString PadDateText(const QString& text);
+// The date of a date text; the zero date 1899-12-30 00:00:00 for a text of
+// another length or one that is no real date.
+QDateTime DateFromText(const QString& text);
+// The 15-character date text "YYYYMMDD HHNNSS" of a date.
+QString DateText15(const QDateTime& value);
+// 1899-12-30 00:00:00.
+QDateTime ZeroDate();
+
+}  // namespace basKovaData

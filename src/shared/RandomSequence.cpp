@@ -1,0 +1,43 @@
+#include "shared/RandomSequence.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace basKovaData {
+
+namespace {
+
+constexpr std::uint32_t InitialState = 0x50000;
+constexpr std::uint64_t Multiplier = 1140671485;
+constexpr std::uint64_t Increment = 12820163;
+constexpr std::uint32_t StateMask = 0xFFFFFF;  // 24 bits
+constexpr float StateRange = 16777216.0f;      // 2^24
+
+// One sequence for the whole program; generation runs on one thread at a time.
+std::uint32_t g_state = InitialState;
+
+}  // namespace
+
+float NextRandom()
+{
+    g_state = static_cast<std::uint32_t>((g_state * Multiplier + Increment) & StateMask);
+    // Every 24-bit state is exact in a float, so the value stays below 1.
+    return static_cast<float>(g_state) / StateRange;
+}
+
+void ResetRandom()
+{
+    g_state = InitialState;
+}
+
+double RandomSteps(double min, double max, double unit)
+{
+    const double r = static_cast<double>(NextRandom());
+    // A zero step has no grid; the draw is still taken so that the sequence
+    // advances the same way for every column.
+    if (unit == 0.0)
+        return 0.0;
+    return std::floor(((max - min) + unit) / unit * r) * unit;
+}
+
+}  // namespace basKovaData

@@ -1,0 +1,91 @@
+#include "shared/basKovaData.h"
+
+#include "shared/RandomSequence.h"
+
+#include <utility>
+
+namespace basKovaData {
+
+QString AppDirectory;
+qint16 MaxDisplayRows = DefaultMaxDisplayRows;
+QString SqlPlusPath = QString(SqlPlusPathWidth, QLatin1Char(' '));
+QString SqlPlusLogin;
+QString ChosenTable;
+QString ViewerCondition;
+qint16 HelpTopic = 0;
+std::array<QString, RowValueCapacity> RowValues;
+
+namespace {
+
+// Without a window layer there is nobody to show a message to; the text still
+// reaches the log so that it is not lost.
+void LogMessage(const MessageRequest& request)
+{
+    qWarning("%s: %s", qUtf8Printable(request.title), qUtf8Printable(request.text));
+}
+
+MessageHandler& Handler()
+{
+    static MessageHandler handler = LogMessage;
+    return handler;
+}
+
+Clock& ClockFunction()
+{
+    static Clock clock;
+    return clock;
+}
+
+}  // namespace
+
+QString FixedText(const QString& text, int width)
+{
+    if (width <= 0)
+        return {};
+    if (text.size() >= width)
+        return text.left(width);
+    return text + QString(width - text.size(), QLatin1Char(' '));
+}
+
+void ShowMessage(const QString& text, MessageIcon icon, const QString& title, QObject* owner)
+{
+    const MessageRequest request{text, icon, title, owner};
+    // Copy first: a handler may replace itself while it runs.
+    const MessageHandler handler = Handler();
+    if (handler)
+        handler(request);
+}
+
+MessageHandler SetMessageHandler(MessageHandler handler)
+{
+    return std::exchange(Handler(), handler ? std::move(handler) : MessageHandler(LogMessage));
+}
+
+QDateTime Now()
+{
+    const Clock& clock = ClockFunction();
+    return clock ? clock() : QDateTime::currentDateTime();
+}
+
+void SetClock(Clock clock)
+{
+    ClockFunction() = std::move(clock);
+}
+
+void ResetForTests()
+{
+    AppDirectory.clear();
+    MaxDisplayRows = DefaultMaxDisplayRows;
+    SqlPlusPath = QString(SqlPlusPathWidth, QLatin1Char(' '));
+    SqlPlusLogin.clear();
+    ChosenTable.clear();
+    ViewerCondition.clear();
+    HelpTopic = 0;
+    for (QString& value : RowValues)
+        value.clear();
+    SetClock({});
+    SetMessageHandler({});
+    ResetRandom();
+}
+
+}  // namespace basKovaData
