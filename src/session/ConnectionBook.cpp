@@ -33,8 +33,9 @@ QStringList ConnectionBook::listLines() const
     QStringList lines;
     for (int index = 2; index <= m_count; ++index) {
         const ConnectionRecord& saved = m_records[static_cast<std::size_t>(index - 1)];
-        lines.append(basKovaData::FixedText(ConnectionFile::TrimField(saved.service), ListServiceWidth)
-                     + QStringLiteral("  ") + ConnectionFile::TrimField(saved.user));
+        const QString service = ConnectionFile::TrimField(saved.service);
+        lines.append(basKovaData::FixedText(service, ListServiceWidth) + QStringLiteral("  ")
+                     + ConnectionFile::TrimField(saved.user));
     }
     return lines;
 }

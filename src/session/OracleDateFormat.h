@@ -34,5 +34,7 @@ std::string ParseDateByFormat(std::string_view text, std::string_view format,
 // Writes the date by the format model.
 std::string FormatDateByModel(const DateParts& date, std::string_view format);
 
-// The default model of TO_DATE and TO_CHAR without a format.
+// The model of TO_DATE without a format (it also reads "YYYY-MM-DD").
 inline constexpr std::string_view DefaultDateFormat = "YYYY-MM-DD HH24:MI:SS";
+// The model of TO_CHAR of a date without a format, Oracle's default.
+inline constexpr std::string_view DefaultDisplayFormat = "DD-MON-RR";

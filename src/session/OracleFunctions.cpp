@@ -149,7 +149,7 @@ void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv)
     DateParts date;
     if (ParseStoredDate(text, &date)) {
         const std::string_view format = argc > 1 && !IsNullish(argv[1]) ? TextOf(argv[1])
-                                                                         : DefaultDateFormat;
+                                                                         : DefaultDisplayFormat;
         ResultText(context, FormatDateByModel(date, format));
         return;
     }

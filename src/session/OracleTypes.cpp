@@ -58,12 +58,8 @@ OracleColumnType ParseDeclaredType(std::string_view declared)
         size_t start = 0;
         for (;;) {
             const size_t comma = inner.find(',', start);
-            // "20 BYTE" and "20 CHAR" name the length semantics after the number.
-            std::string part = inner.substr(start, comma == std::string::npos ? std::string::npos
-                                                                               : comma - start);
-            if (const size_t blank = part.find(' '); blank != std::string::npos)
-                part.resize(blank);
-            args.push_back(ToInt(part));
+            args.push_back(ToInt(inner.substr(start, comma == std::string::npos ? std::string::npos
+                                                                                 : comma - start)));
             if (comma == std::string::npos)
                 break;
             start = comma + 1;
@@ -80,7 +76,7 @@ OracleColumnType ParseDeclaredType(std::string_view declared)
         type.charLength = arg(0).value_or(defaultLength);
         type.dataLength = *type.charLength;
         type.blankPadded = padded;
-        type.charSemantics = national || text.find(" CHAR)") != std::string::npos;
+        type.charSemantics = national;
     };
     auto number = [&](std::optional<int> precision, std::optional<int> scale) {
         type.dataType = "NUMBER";
@@ -123,8 +119,6 @@ OracleColumnType ParseDeclaredType(std::string_view declared)
         character("NCHAR", 1, true, true);
     } else if (name.empty() || name == "TEXT") {
         character("VARCHAR2", 4000, false, false);
-        type.charLength = 4000;
-        type.dataLength = 4000;
     } else if (name == "DATE" || name == "DATETIME" || name == "TIMESTAMP") {
         type.dataType = "DATE";
         type.family = OracleColumnType::Family::Date;

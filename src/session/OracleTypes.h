@@ -21,7 +21,8 @@ struct OracleColumnType {
     int dataLength = 0;              // DATA_LENGTH
     Family family = Family::Other;
     bool blankPadded = false;        // CHAR, NCHAR: values are padded to the length
-    bool charSemantics = false;      // NCHAR, NVARCHAR2: the length counts characters
+    bool charSemantics = false;      // NCHAR, NVARCHAR2: the length counts characters,
+                                     // other character types count bytes of code page 932
 };
 
 OracleColumnType ParseDeclaredType(std::string_view declared);

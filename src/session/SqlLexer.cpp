@@ -33,6 +33,7 @@ struct RawToken {
     Kind kind = Kind::End;
     size_t begin = 0;
     size_t end = 0;
+    bool unterminated = false;  // a quote that the text never closes
 };
 
 class Scanner {
@@ -52,16 +53,16 @@ public:
         const unsigned char c = at(m_pos);
         if (c == '\'') {
             token.kind = RawToken::Kind::String;
-            skipQuoted('\'', '\'');
+            token.unterminated = !skipQuoted('\'', '\'');
         } else if (c == '"') {
             token.kind = RawToken::Kind::QuotedName;
-            skipQuoted('"', '"');
+            token.unterminated = !skipQuoted('"', '"');
         } else if (c == '[') {
             token.kind = RawToken::Kind::QuotedName;
-            skipQuoted('[', ']');
+            token.unterminated = !skipQuoted('[', ']');
         } else if (c == '`') {
             token.kind = RawToken::Kind::QuotedName;
-            skipQuoted('`', '`');
+            token.unterminated = !skipQuoted('`', '`');
         } else if (c == '0' && (at(m_pos + 1) == 'x' || at(m_pos + 1) == 'X')
                    && std::isxdigit(at(m_pos + 2))) {
             token.kind = RawToken::Kind::HexNumber;
@@ -115,7 +116,8 @@ private:
         }
     }
 
-    void skipQuoted(char open, char close)
+    // Returns false when the text ends before the closing quote.
+    bool skipQuoted(char open, char close)
     {
         ++m_pos;
         while (m_pos < m_text.size()) {
@@ -126,10 +128,11 @@ private:
                     continue;
                 }
                 ++m_pos;
-                return;
+                return true;
             }
             ++m_pos;
         }
+        return false;
     }
 
     void skipNumber()
@@ -285,6 +288,9 @@ LexedStatement LexStatement(std::string_view sql)
         }
         case RawToken::Kind::String:
         case RawToken::Kind::Number:
+            // An unterminated literal is left for the database to refuse.
+            if (token.unterminated)
+                sharable = false;
             if (sharable) {
                 flushTo(token.begin);
                 result.text.append(raw);

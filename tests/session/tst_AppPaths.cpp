@@ -89,7 +89,7 @@ void TestAppPaths::resolve()
             QSKIP("No /proc file system here");
     }
 
-    const QStringList before = Entries(directory);
+    const QStringList before = kind == QLatin1String("system") ? QStringList() : Entries(directory);
     const QString result = basKovaData::ResolveAppDirectory(directory + suffix);
 
     QVERIFY2(result.endsWith(QLatin1Char('/')) && !result.endsWith(QStringLiteral("//")),
@@ -101,7 +101,9 @@ void TestAppPaths::resolve()
         QVERIFY(QFileInfo(m_userDirectory).isDir());
     }
     // The write check leaves nothing behind and creates no missing directory.
-    QCOMPARE(Entries(directory), before);
+    // (The process entries of /proc come and go by themselves.)
+    if (kind != QLatin1String("system"))
+        QCOMPARE(Entries(directory), before);
     if (kind == QLatin1String("missing"))
         QVERIFY(!QFileInfo::exists(directory));
     if (kind == QLatin1String("read-only"))
@@ -110,9 +112,12 @@ void TestAppPaths::resolve()
 
 void TestAppPaths::initAppDirectory()
 {
-    // The test program's own directory is writable in the build tree.
+    // The test program's own directory, when this user may write there.
+    const QString programDirectory = QCoreApplication::applicationDirPath();
+    const bool writable = QFileInfo(programDirectory).isWritable();
     basKovaData::InitAppDirectory();
-    QCOMPARE(basKovaData::AppDirectory, QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+    QCOMPARE(basKovaData::AppDirectory,
+             (writable ? programDirectory : m_userDirectory) + QLatin1Char('/'));
 }
 
 QTEST_GUILESS_MAIN(TestAppPaths)

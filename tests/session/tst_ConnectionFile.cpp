@@ -22,20 +22,24 @@ char* toString(const ConnectionRecord& record)
 namespace {
 
 // Code page 932 bytes of the names used below.
-const QByteArray Tokyo("\x93\x8c\x8b\x9e");        // 東京
-const QByteArray Yamada("\x8e\x52\x93\x63");       // 山田
-const QByteArray Pasu("\x83\x70\x83\x58");         // パス
-const QByteArray HiraganaA("\x82\xa0");            // あ
-const QByteArray HalfWidthKana("\xb6\xc5");        // ｶﾅ
+const QByteArray Tokyo("\x93\x8c\x8b\x9e");   // 東京
+const QByteArray Yamada("\x8e\x52\x93\x63");  // 山田
+const QByteArray Pasu("\x83\x70\x83\x58");    // パス
+const QByteArray HiraganaA("\x82\xa0");       // あ
 
-// `bytes` followed by blanks up to `width` bytes.
-QByteArray Padded(const QByteArray& bytes, int width = 20)
+ConnectionRecord C(const char* service, const char* user, const char* password)
 {
-    Q_ASSERT(bytes.size() <= width);
-    return bytes + QByteArray(width - bytes.size(), ' ');
+    return {QString::fromUtf8(service), QString::fromUtf8(user), QString::fromUtf8(password)};
 }
 
-QByteArray Record(const QByteArray& service, const QByteArray& user, const QByteArray& password)
+// `bytes` followed by blanks up to 20 bytes.
+QByteArray Padded(const QByteArray& bytes)
+{
+    Q_ASSERT(bytes.size() <= 20);
+    return bytes + QByteArray(20 - bytes.size(), ' ');
+}
+
+QByteArray FileRecord(const QByteArray& service, const QByteArray& user, const QByteArray& password)
 {
     return Padded(service) + Padded(user) + Padded(password);
 }
@@ -45,7 +49,7 @@ QByteArray AsciiFile(const Records& records)
 {
     QByteArray bytes;
     for (const ConnectionRecord& r : records)
-        bytes += Record(r.service.toLatin1(), r.user.toLatin1(), r.password.toLatin1());
+        bytes += FileRecord(r.service.toLatin1(), r.user.toLatin1(), r.password.toLatin1());
     return bytes;
 }
 
@@ -55,7 +59,7 @@ Records Numbered(int first, int last)
     Records records;
     for (int i = first; i <= last; ++i) {
         const QString n = QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
-        records.append({QStringLiteral("S") + n, QStringLiteral("U") + n, QStringLiteral("P") + n});
+        records.append({QLatin1Char('S') + n, QLatin1Char('U') + n, QLatin1Char('P') + n});
     }
     return records;
 }
@@ -83,21 +87,19 @@ private Q_SLOTS:
     void read();
     void readMissingFile();
     void readUnreadableFile();
-    void writeBytes();
+    void write();
     void writeNoRecords();
-    void writeThenRead_data();
-    void writeThenRead();
 
     // The saved-connection list
-    void firstRunWithAdd();
-    void firstRunWithoutAdd();
-    void loginWithoutAddKeepsList();
+    void saveWithoutAdd_data();
+    void saveWithoutAdd();
     void addLoginToList_data();
     void addLoginToList();
     void listLines_data();
     void listLines();
     void listRecord();
-    void setLoginCutsNames();
+    void loginTexts_data();
+    void loginTexts();
     void japaneseNamesInFile();
 
 private:
@@ -125,7 +127,7 @@ void TestConnectionFile::encodeField_data()
     QTest::newRow("longer cut") << QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY")
                                 << QByteArray("ABCDEFGHIJKLMNOPQRST");
     QTest::newRow("kanji") << QStringLiteral("東京") << Padded(Tokyo);
-    QTest::newRow("half-width kana") << QStringLiteral("ｶﾅ") << Padded(HalfWidthKana);
+    QTest::newRow("half-width kana") << QStringLiteral("ｶﾅ") << Padded("\xb6\xc5");
     QTest::newRow("ten kana fill 20 bytes") << QStringLiteral("あ").repeated(10)
                                             << HiraganaA.repeated(10);
     // Byte 20 would be the first half of the tenth あ: it becomes a blank.
@@ -148,42 +150,32 @@ void TestConnectionFile::read_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<Records>("expected");
 
+    const QString bad20(20, QChar::ReplacementCharacter);
     QTest::newRow("empty file") << QByteArray() << Records{};
-    QTest::newRow("one record") << Record("ORCL", "scott", "tiger")
-                                << Records{{QStringLiteral("ORCL"), QStringLiteral("scott"),
-                                            QStringLiteral("tiger")}};
+    QTest::newRow("one record") << FileRecord("ORCL", "scott", "tiger")
+                                << Records{C("ORCL", "scott", "tiger")};
     QTest::newRow("order kept")
-        << Record("A", "a", "1") + Record("B", "b", "2") + Record("C", "c", "3")
-        << Records{{QStringLiteral("A"), QStringLiteral("a"), QStringLiteral("1")},
-                   {QStringLiteral("B"), QStringLiteral("b"), QStringLiteral("2")},
-                   {QStringLiteral("C"), QStringLiteral("c"), QStringLiteral("3")}};
-    QTest::newRow("japanese") << Record(Tokyo, Yamada, Pasu)
-                              << Records{{QStringLiteral("東京"), QStringLiteral("山田"),
-                                          QStringLiteral("パス")}};
+        << FileRecord("A", "a", "1") + FileRecord("B", "b", "2") + FileRecord("C", "c", "3")
+        << Records{C("A", "a", "1"), C("B", "b", "2"), C("C", "c", "3")};
+    QTest::newRow("japanese") << FileRecord(Tokyo, Yamada, Pasu)
+                              << Records{C("東京", "山田", "パス")};
     QTest::newRow("blanks and NULs at the ends, blank inside kept")
-        << Padded(QByteArray("  MY DB\0\0", 9), 20) + Padded(QByteArray("\0scott", 6))
+        << Padded(QByteArray("  MY DB\0\0", 9)) + Padded(QByteArray("\0scott", 6))
                + QByteArray(20, '\0')
-        << Records{{QStringLiteral("MY DB"), QStringLiteral("scott"), QString()}};
-    QTest::newRow("partial record after a full one")
-        << Record("A", "a", "1") + QByteArray("DEV")
-        << Records{{QStringLiteral("A"), QStringLiteral("a"), QStringLiteral("1")},
-                   {QStringLiteral("DEV"), QString(), QString()}};
-    QTest::newRow("partial record ending in the user") << Padded("DEV") + QByteArray("sys")
-                                                       << Records{{QStringLiteral("DEV"),
-                                                                   QStringLiteral("sys"),
-                                                                   QString()}};
+        << Records{C("MY DB", "scott", "")};
+    QTest::newRow("partial record after a full one") << FileRecord("A", "a", "1") + "DEV"
+                                                     << Records{C("A", "a", "1"), C("DEV", "", "")};
+    QTest::newRow("partial record ending in the user") << Padded("DEV") + "sys"
+                                                       << Records{C("DEV", "sys", "")};
     QTest::newRow("50 records, 49 read") << AsciiFile(Numbered(1, 50)) << Numbered(1, 49);
-    QTest::newRow("byte that is not code page 932")
-        << Record("AB\xff", "u", "p")
-        << Records{{QStringLiteral("AB\uFFFD"), QStringLiteral("u"), QStringLiteral("p")}};
+    QTest::newRow("byte that is not code page 932") << FileRecord("AB\xff", "u", "p")
+                                                    << Records{C("AB\uFFFD", "u", "p")};
     // The field ends in the first half of a double-byte character.
     QTest::newRow("lone lead byte at field end")
         << QByteArray("ABC                \x82") + Padded("u") + Padded("p")
-        << Records{{QStringLiteral("ABC"), QStringLiteral("u"), QStringLiteral("p")}};
+        << Records{C("ABC", "u", "p")};
     QTest::newRow("all 0xFF bytes") << QByteArray(60, '\xff')
-                                    << Records{{QString(20, QChar::ReplacementCharacter),
-                                                QString(20, QChar::ReplacementCharacter),
-                                                QString(20, QChar::ReplacementCharacter)}};
+                                    << Records{ConnectionRecord{bad20, bad20, bad20}};
 }
 
 void TestConnectionFile::read()
@@ -212,11 +204,9 @@ void TestConnectionFile::readUnreadableFile()
     QVERIFY(records->isEmpty());
 }
 
-void TestConnectionFile::writeBytes()
+void TestConnectionFile::write()
 {
-    const Records records{
-        {QStringLiteral("ORCL"), QStringLiteral("scott"), QStringLiteral("tiger")},
-        {QStringLiteral("東京"), QStringLiteral("山田"), QStringLiteral("パス")}};
+    const Records records{C("ORCL", "scott", "tiger"), C("東京", "山田", "パス")};
     QString error;
     QVERIFY2(ConnectionFile::Write(filePath(), records, &error), qPrintable(error));
     QCOMPARE(kovatest::ReadFile(filePath()),
@@ -229,143 +219,93 @@ void TestConnectionFile::writeBytes()
 
 void TestConnectionFile::writeNoRecords()
 {
-    QVERIFY(kovatest::WriteFile(filePath(), Record("OLD", "old", "old")));
+    QVERIFY(kovatest::WriteFile(filePath(), FileRecord("OLD", "old", "old")));
     QString error;
     QVERIFY2(ConnectionFile::Write(filePath(), {}, &error), qPrintable(error));
     QVERIFY(QFileInfo(filePath()).isFile());
     QCOMPARE(QFileInfo(filePath()).size(), 0);
 }
 
-void TestConnectionFile::writeThenRead_data()
-{
-    QTest::addColumn<ConnectionRecord>("written");
-    QTest::addColumn<ConnectionRecord>("readBack");
-
-    QTest::newRow("ascii cut at 20")
-        << ConnectionRecord{QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY"), QStringLiteral("u"),
-                            QStringLiteral("p")}
-        << ConnectionRecord{QStringLiteral("ABCDEFGHIJKLMNOPQRST"), QStringLiteral("u"),
-                            QStringLiteral("p")};
-    QTest::newRow("kana cut without half a character")
-        << ConnectionRecord{QStringLiteral("A") + QStringLiteral("あ").repeated(10),
-                            QStringLiteral("山田"), QStringLiteral("pw")}
-        << ConnectionRecord{QStringLiteral("A") + QStringLiteral("あ").repeated(9),
-                            QStringLiteral("山田"), QStringLiteral("pw")};
-    QTest::newRow("surrounding blanks dropped")
-        << ConnectionRecord{QStringLiteral(" ORCL "), QStringLiteral("scott  "), QString()}
-        << ConnectionRecord{QStringLiteral("ORCL"), QStringLiteral("scott"), QString()};
-}
-
-void TestConnectionFile::writeThenRead()
-{
-    QFETCH(ConnectionRecord, written);
-    QFETCH(ConnectionRecord, readBack);
-
-    QString error;
-    QVERIFY2(ConnectionFile::Write(filePath(), {written}, &error), qPrintable(error));
-    QCOMPARE(QFileInfo(filePath()).size(), 60);
-    const std::optional<Records> records = ConnectionFile::Read(filePath());
-    QVERIFY(records.has_value());
-    QCOMPARE(*records, Records{readBack});
-}
-
 // ---- the saved-connection list ----------------------------------------------
 
-void TestConnectionFile::firstRunWithAdd()
+void TestConnectionFile::saveWithoutAdd_data()
 {
-    ConnectionBook book = ConnectionBook::Load(filePath());
-    QVERIFY(!book.fileExisted());
-    QCOMPARE(book.count(), 0);
+    QTest::addColumn<bool>("fileBefore");
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
 
-    book.setLogin(QStringLiteral("ORCL"), QStringLiteral("scott"), QStringLiteral("tiger"));
-    QCOMPARE(book.connectText(), QStringLiteral("scott/tiger"));
-    QCOMPARE(book.sqlPlusLogin(), QStringLiteral("scott/tiger@ORCL"));
-    QCOMPARE(book.addLoginToList(), ConnectionBook::AddResult::Added);
-    QCOMPARE(book.count(), 2);
-    QString error;
-    QVERIFY2(book.save(filePath(), &error), qPrintable(error));
-    // The last login and the first saved connection.
-    QCOMPARE(kovatest::ReadFile(filePath()),
-             Record("ORCL", "scott", "tiger") + Record("ORCL", "scott", "tiger"));
-
-    const ConnectionBook next = ConnectionBook::Load(filePath());
-    QVERIFY(next.fileExisted());
-    QCOMPARE(next.count(), 2);
-    QCOMPARE(next.listLines(), QStringList{QStringLiteral("ORCL        scott")});
+    // Record 1 only counts once a connection has been saved: the file stays
+    // empty and the next start shows empty boxes and an empty list.
+    QTest::newRow("first run") << false << QByteArray() << QByteArray();
+    QTest::newRow("empty file") << true << QByteArray() << QByteArray();
+    const QByteArray savedList = FileRecord("DEV", "b", "2") + FileRecord("PROD", "c", "3");
+    QTest::newRow("saved list kept") << true << FileRecord("OLD", "a", "1") + savedList
+                                     << FileRecord("NEW", "d", "4") + savedList;
 }
 
-void TestConnectionFile::firstRunWithoutAdd()
+void TestConnectionFile::saveWithoutAdd()
 {
-    ConnectionBook book = ConnectionBook::Load(filePath());
-    book.setLogin(QStringLiteral("ORCL"), QStringLiteral("scott"), QStringLiteral("tiger"));
-    QCOMPARE(book.count(), 0);
-    QString error;
-    QVERIFY2(book.save(filePath(), &error), qPrintable(error));
-    QVERIFY(QFileInfo(filePath()).isFile());
-    QCOMPARE(QFileInfo(filePath()).size(), 0);
+    QFETCH(bool, fileBefore);
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
 
-    const ConnectionBook next = ConnectionBook::Load(filePath());
-    QVERIFY(next.fileExisted());
-    QCOMPARE(next.count(), 0);
-    QVERIFY(next.listLines().isEmpty());
-    QCOMPARE(next.record(1), ConnectionRecord{});
-}
-
-void TestConnectionFile::loginWithoutAddKeepsList()
-{
-    QVERIFY(kovatest::WriteFile(filePath(), Record("OLD", "a", "1") + Record("DEV", "b", "2")
-                                                + Record("PROD", "c", "3")));
+    if (fileBefore)
+        QVERIFY(kovatest::WriteFile(filePath(), before));
     ConnectionBook book = ConnectionBook::Load(filePath());
+    QCOMPARE(book.fileExisted(), fileBefore);
     book.setLogin(QStringLiteral("NEW"), QStringLiteral("d"), QStringLiteral("4"));
     QString error;
     QVERIFY2(book.save(filePath(), &error), qPrintable(error));
-    QCOMPARE(kovatest::ReadFile(filePath()),
-             Record("NEW", "d", "4") + Record("DEV", "b", "2") + Record("PROD", "c", "3"));
+    QCOMPARE(kovatest::ReadFile(filePath()), after);
+
+    const ConnectionBook next = ConnectionBook::Load(filePath());
+    QVERIFY(next.fileExisted());
+    QCOMPARE(next.count(), after.size() / 60);
+    if (after.isEmpty())
+        QCOMPARE(next.record(1), ConnectionRecord{});
 }
 
 void TestConnectionFile::addLoginToList_data()
 {
-    QTest::addColumn<Records>("stored");  // records 1..count in the file, none: no file
+    QTest::addColumn<Records>("stored");  // records 1..count in the file; none: no file
     QTest::addColumn<ConnectionRecord>("login");
     QTest::addColumn<int>("result");
     QTest::addColumn<Records>("saved");  // records 1..count written afterwards
 
-    using R = ConnectionRecord;
-    const auto s = [](const char* text) { return QString::fromLatin1(text); };
     const int added = int(ConnectionBook::AddResult::Added);
     const int already = int(ConnectionBook::AddResult::AlreadySaved);
     const int full = int(ConnectionBook::AddResult::ListFull);
-    const R scottOld{s("ORCL"), s("scott"), s("old")};
+    const ConnectionRecord old = C("ORCL", "scott", "old");
+    const ConnectionRecord x = C("X", "x", "x");
 
-    QTest::newRow("no records") << Records{} << R{s("ORCL"), s("scott"), s("pw")} << added
-                                << Records{{s("ORCL"), s("scott"), s("pw")},
-                                           {s("ORCL"), s("scott"), s("pw")}};
+    // The last login and the first saved connection: two identical records.
+    QTest::newRow("first run, no file")
+        << Records{} << C("ORCL", "scott", "pw") << added
+        << Records{C("ORCL", "scott", "pw"), C("ORCL", "scott", "pw")};
     // The saved entry keeps its password; only the last login has the new one.
     QTest::newRow("known, new password")
-        << Records{scottOld, scottOld} << R{s("ORCL"), s("scott"), s("new")} << already
-        << Records{{s("ORCL"), s("scott"), s("new")}, scottOld};
+        << Records{old, old} << C("ORCL", "scott", "new") << already
+        << Records{C("ORCL", "scott", "new"), old};
     QTest::newRow("known, blanks around the names")
-        << Records{scottOld, scottOld} << R{s(" ORCL "), s("scott  "), s("new")} << already
-        << Records{{s(" ORCL "), s("scott  "), s("new")}, scottOld};
+        << Records{old, old} << C(" ORCL ", "scott  ", "new") << already
+        << Records{C(" ORCL ", "scott  ", "new"), old};
     QTest::newRow("same service, other user")
-        << Records{scottOld, scottOld} << R{s("ORCL"), s("system"), s("m")} << added
-        << Records{{s("ORCL"), s("system"), s("m")}, scottOld, {s("ORCL"), s("system"), s("m")}};
+        << Records{old, old} << C("ORCL", "system", "m") << added
+        << Records{C("ORCL", "system", "m"), old, C("ORCL", "system", "m")};
     QTest::newRow("same user, other service")
-        << Records{scottOld, scottOld} << R{s("DEV"), s("scott"), s("d")} << added
-        << Records{{s("DEV"), s("scott"), s("d")}, scottOld, {s("DEV"), s("scott"), s("d")}};
+        << Records{old, old} << C("DEV", "scott", "d") << added
+        << Records{C("DEV", "scott", "d"), old, C("DEV", "scott", "d")};
     // Record 1 is the last login, not a saved connection.
     QTest::newRow("only the last login stored")
-        << Records{scottOld} << R{s("ORCL"), s("scott"), s("new")} << added
-        << Records{{s("ORCL"), s("scott"), s("new")}, {s("ORCL"), s("scott"), s("new")}};
-    QTest::newRow("48 records, one more fits")
-        << Numbered(1, 48) << R{s("X"), s("x"), s("x")} << added
-        << Records{{s("X"), s("x"), s("x")}} + Numbered(2, 48) + Records{{s("X"), s("x"), s("x")}};
-    QTest::newRow("49 records, list full")
-        << Numbered(1, 49) << R{s("X"), s("x"), s("x")} << full
-        << Records{{s("X"), s("x"), s("x")}} + Numbered(2, 49);
+        << Records{old} << C("ORCL", "scott", "new") << added
+        << Records{C("ORCL", "scott", "new"), C("ORCL", "scott", "new")};
+    QTest::newRow("48 records, one more fits") << Numbered(1, 48) << x << added
+                                               << Records{x} + Numbered(2, 48) + Records{x};
+    QTest::newRow("49 records, list full") << Numbered(1, 49) << x << full
+                                           << Records{x} + Numbered(2, 49);
     QTest::newRow("49 records, known entry")
-        << Numbered(1, 49) << R{s("S49"), s("U49"), s("new")} << already
-        << Records{{s("S49"), s("U49"), s("new")}} + Numbered(2, 49);
+        << Numbered(1, 49) << C("S49", "U49", "new") << already
+        << Records{C("S49", "U49", "new")} + Numbered(2, 49);
 }
 
 void TestConnectionFile::addLoginToList()
@@ -392,20 +332,18 @@ void TestConnectionFile::listLines_data()
     QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("line");
 
-    QTest::newRow("short") << QStringLiteral("ORCL") << QStringLiteral("scott")
-                           << QStringLiteral("ORCL        scott");
-    QTest::newRow("exactly 10") << QStringLiteral("ABCDEFGHIJ") << QStringLiteral("u")
-                                << QStringLiteral("ABCDEFGHIJ  u");
-    QTest::newRow("longer cut to 10") << QStringLiteral("LONGSERVICENAME") << QStringLiteral("u")
-                                      << QStringLiteral("LONGSERVIC  u");
-    QTest::newRow("blanks around") << QStringLiteral("  DEV  ") << QStringLiteral(" sys ")
-                                   << QStringLiteral("DEV         sys");
+    const auto row = [](const char* name, const char* service, const char* user, const char* line) {
+        QTest::newRow(name) << QString::fromUtf8(service) << QString::fromUtf8(user)
+                            << QString::fromUtf8(line);
+    };
+    row("short", "ORCL", "scott", "ORCL        scott");
+    row("exactly 10", "ABCDEFGHIJ", "u", "ABCDEFGHIJ  u");
+    row("longer cut to 10", "LONGSERVICENAME", "u", "LONGSERVIC  u");
+    row("blanks around", "  DEV  ", " sys ", "DEV         sys");
     // Characters, not bytes.
-    QTest::newRow("japanese") << QStringLiteral("東京本社") << QStringLiteral("山田")
-                              << QStringLiteral("東京本社        山田");
-    QTest::newRow("japanese cut to 10")
-        << QStringLiteral("東京都千代田区本社営業部") << QStringLiteral("山田")
-        << QStringLiteral("東京都千代田区本社営  山田");
+    row("japanese", "東京本社", "山田", "東京本社        山田");
+    row("japanese cut to 10", "東京都千代田区本社営業部", "山田",
+        "東京都千代田区本社営  山田");
 }
 
 void TestConnectionFile::listLines()
@@ -422,29 +360,50 @@ void TestConnectionFile::listLines()
 
 void TestConnectionFile::listRecord()
 {
-    QVERIFY(kovatest::WriteFile(filePath(), Record("LAST", "l", "0") + Record("DEV", "b", "2")
-                                                + Record("PROD", "c", "3")));
+    QVERIFY(kovatest::WriteFile(filePath(), FileRecord("LAST", "l", "0")
+                                                + FileRecord("DEV", "b", "2")
+                                                + FileRecord("PROD", "c", "3")));
     const ConnectionBook book = ConnectionBook::Load(filePath());
-    QCOMPARE(book.listLines(), (QStringList{QStringLiteral("DEV         b"),
-                                            QStringLiteral("PROD        c")}));
-    QCOMPARE(book.listRecord(0),
-             (ConnectionRecord{QStringLiteral("DEV"), QStringLiteral("b"), QStringLiteral("2")}));
-    QCOMPARE(book.listRecord(1),
-             (ConnectionRecord{QStringLiteral("PROD"), QStringLiteral("c"), QStringLiteral("3")}));
+    QCOMPARE(book.listLines(),
+             (QStringList{QStringLiteral("DEV         b"), QStringLiteral("PROD        c")}));
+    QCOMPARE(book.listRecord(0), C("DEV", "b", "2"));
+    QCOMPARE(book.listRecord(1), C("PROD", "c", "3"));
     QCOMPARE(book.listRecord(2), ConnectionRecord{});
     QCOMPARE(book.listRecord(-1), ConnectionRecord{});
 }
 
-void TestConnectionFile::setLoginCutsNames()
+void TestConnectionFile::loginTexts_data()
 {
+    QTest::addColumn<ConnectionRecord>("typed");
+    QTest::addColumn<ConnectionRecord>("record1");
+    QTest::addColumn<QString>("sqlPlusLogin");
+
+    QTest::newRow("plain") << C("ORCL", "scott", "tiger") << C("ORCL", "scott", "tiger")
+                           << QStringLiteral("scott/tiger@ORCL");
+    QTest::newRow("blanks kept in the record, not in the login")
+        << C(" ORCL", "  scott ", "tiger ") << C(" ORCL", "  scott ", "tiger ")
+        << QStringLiteral("scott/tiger@ORCL");
+    QTest::newRow("cut to 20 characters")
+        << C("ABCDEFGHIJKLMNOPQRSTUVWXY", "u", "p2345678901234567890xyz")
+        << C("ABCDEFGHIJKLMNOPQRST", "u", "p2345678901234567890")
+        << QStringLiteral("u/p2345678901234567890@ABCDEFGHIJKLMNOPQRST");
+    QTest::newRow("japanese cut to 20 characters")
+        << C("東京", "山田太郎山田太郎山田太郎山田太郎山田太郎山田", "パス")
+        << C("東京", "山田太郎山田太郎山田太郎山田太郎山田太郎", "パス")
+        << QStringLiteral("山田太郎山田太郎山田太郎山田太郎山田太郎/パス@東京");
+}
+
+void TestConnectionFile::loginTexts()
+{
+    QFETCH(ConnectionRecord, typed);
+    QFETCH(ConnectionRecord, record1);
+    QFETCH(QString, sqlPlusLogin);
+
     ConnectionBook book = ConnectionBook::Load(filePath());
-    book.setLogin(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY"), QStringLiteral("  scott "),
-                  QStringLiteral("p2345678901234567890xyz"));
-    QCOMPARE(book.record(1), (ConnectionRecord{QStringLiteral("ABCDEFGHIJKLMNOPQRST"),
-                                               QStringLiteral("  scott "),
-                                               QStringLiteral("p2345678901234567890")}));
-    QCOMPARE(book.sqlPlusLogin(),
-             QStringLiteral("scott/p2345678901234567890@ABCDEFGHIJKLMNOPQRST"));
+    book.setLogin(typed.service, typed.user, typed.password);
+    QCOMPARE(book.record(1), record1);
+    QCOMPARE(book.sqlPlusLogin(), sqlPlusLogin);
+    QCOMPARE(book.count(), 0);
 }
 
 void TestConnectionFile::japaneseNamesInFile()
@@ -454,12 +413,13 @@ void TestConnectionFile::japaneseNamesInFile()
     QCOMPARE(book.addLoginToList(), ConnectionBook::AddResult::Added);
     QString error;
     QVERIFY2(book.save(filePath(), &error), qPrintable(error));
-    QCOMPARE(kovatest::ReadFile(filePath()), Record(Tokyo, Yamada, Pasu).repeated(2));
+    QCOMPARE(kovatest::ReadFile(filePath()), FileRecord(Tokyo, Yamada, Pasu).repeated(2));
 
     const ConnectionBook next = ConnectionBook::Load(filePath());
+    QVERIFY(next.fileExisted());
+    QCOMPARE(next.count(), 2);
     QCOMPARE(next.listLines(), QStringList{QStringLiteral("東京          山田")});
-    QCOMPARE(next.listRecord(0), (ConnectionRecord{QStringLiteral("東京"), QStringLiteral("山田"),
-                                                   QStringLiteral("パス")}));
+    QCOMPARE(next.listRecord(0), C("東京", "山田", "パス"));
 }
 
 QTEST_GUILESS_MAIN(TestConnectionFile)

@@ -1,0 +1,404 @@
+#include "SqlConsole.h"
+
+#include "ResultPrinter.h"
+
+#include "session/OraDatabase.h"
+#include "session/OraError.h"
+#include "session/OraSession.h"
+#include "shared/Cp932.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QTextStream>
+
+#include <utility>
+
+namespace {
+
+bool IsWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$') || c == QLatin1Char('#');
+}
+
+// The first `count` tokens of a statement, skipping blanks and comments: words
+// in upper case, any other character on its own ("(SELECT" gives "(", "SELECT").
+QStringList LeadingTokens(const QString& sql, int count)
+{
+    QStringList tokens;
+    qsizetype i = 0;
+    const qsizetype n = sql.size();
+    while (i < n && tokens.size() < count) {
+        const QChar c = sql.at(i);
+        const QChar next = i + 1 < n ? sql.at(i + 1) : QChar();
+        if (c.isSpace()) {
+            ++i;
+        } else if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
+            while (i < n && sql.at(i) != QLatin1Char('\n'))
+                ++i;
+        } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
+            const qsizetype end = sql.indexOf(QStringLiteral("*/"), i + 2);
+            i = end < 0 ? n : end + 2;
+        } else if (IsWordChar(c)) {
+            const qsizetype start = i;
+            while (i < n && IsWordChar(sql.at(i)))
+                ++i;
+            tokens.append(sql.mid(start, i - start).toUpper());
+        } else {
+            tokens.append(QString(c));
+            ++i;
+        }
+    }
+    return tokens;
+}
+
+QString RowFeedback(qint64 rows, const char* verb)
+{
+    if (rows == 1)
+        return QStringLiteral("1 row %1.").arg(QLatin1String(verb));
+    return QStringLiteral("%1 rows %2.").arg(rows).arg(QLatin1String(verb));
+}
+
+// "Table created.", "View dropped." ... for the object the statement names
+// after its verb (words such as OR REPLACE or UNIQUE in between are skipped).
+QString ObjectFeedback(const QStringList& tokens, const char* verb)
+{
+    static const QStringList Modifiers = {
+        QStringLiteral("OR"),     QStringLiteral("REPLACE"), QStringLiteral("FORCE"),
+        QStringLiteral("NOFORCE"), QStringLiteral("UNIQUE"),  QStringLiteral("BITMAP"),
+        QStringLiteral("GLOBAL"), QStringLiteral("TEMPORARY"), QStringLiteral("PUBLIC")};
+    static const QStringList Objects = {QStringLiteral("TABLE"),    QStringLiteral("VIEW"),
+                                        QStringLiteral("INDEX"),    QStringLiteral("SEQUENCE"),
+                                        QStringLiteral("SYNONYM"),  QStringLiteral("TRIGGER")};
+    for (qsizetype i = 1; i < tokens.size(); ++i) {
+        if (Modifiers.contains(tokens[i]))
+            continue;
+        if (!Objects.contains(tokens[i]))
+            break;
+        const QString object = tokens[i].left(1) + tokens[i].mid(1).toLower();
+        return QStringLiteral("%1 %2.").arg(object, QLatin1String(verb));
+    }
+    return QStringLiteral("Statement processed.");
+}
+
+QString Feedback(const QStringList& tokens, qint64 rows)
+{
+    const QString verb = tokens.value(0);
+    if (verb == QLatin1String("INSERT"))
+        return RowFeedback(rows, "created");
+    if (verb == QLatin1String("UPDATE"))
+        return RowFeedback(rows, "updated");
+    if (verb == QLatin1String("DELETE"))
+        return RowFeedback(rows, "deleted");
+    if (verb == QLatin1String("MERGE"))
+        return RowFeedback(rows, "merged");
+    if (verb == QLatin1String("CREATE"))
+        return ObjectFeedback(tokens, "created");
+    if (verb == QLatin1String("DROP"))
+        return ObjectFeedback(tokens, "dropped");
+    if (verb == QLatin1String("ALTER"))
+        return ObjectFeedback(tokens, "altered");
+    if (verb == QLatin1String("TRUNCATE"))
+        return ObjectFeedback(tokens, "truncated");
+    if (verb == QLatin1String("ANALYZE"))
+        return ObjectFeedback(tokens, "analyzed");
+    return QStringLiteral("Statement processed.");
+}
+
+bool IsQuery(const QStringList& tokens)
+{
+    for (const QString& token : tokens) {
+        if (token == QLatin1String("("))
+            continue;
+        return token == QLatin1String("SELECT") || token == QLatin1String("WITH");
+    }
+    return false;
+}
+
+// COMMIT or ROLLBACK, alone or followed by WORK; 0 for any other statement.
+int TransactionCommand(const QStringList& tokens)
+{
+    if (tokens.isEmpty() || tokens.size() > 2 || (tokens.size() == 2 && tokens[1] != QLatin1String("WORK")))
+        return 0;
+    if (tokens[0] == QLatin1String("COMMIT"))
+        return 1;
+    if (tokens[0] == QLatin1String("ROLLBACK"))
+        return -1;
+    return 0;
+}
+
+// A script file's text: UTF-8 (with or without a byte order mark), or code
+// page 932 when the bytes are no UTF-8.
+QString DecodeScript(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = basKovaData::FromCp932(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
+}
+
+}  // namespace
+
+SqlConsole::SqlConsole(std::shared_ptr<OraSession> session, std::shared_ptr<OraDatabase> database,
+                       QTextStream& out, QTextStream& err)
+    : m_session(std::move(session)), m_database(std::move(database)), m_out(out), m_err(err)
+{
+    m_sources.append(Source{});
+    try {
+        m_session->DbBeginTrans();
+    } catch (const OraError& error) {
+        reportError(error.message());
+    }
+}
+
+void SqlConsole::feedLine(const QString& text)
+{
+    if (m_finished)
+        return;
+    QString line = text;
+    if (line.endsWith(QLatin1Char('\r')))
+        line.chop(1);
+    const int lineNumber = ++m_sources.last().line;
+    const QString trimmed = line.trimmed();
+
+    if (!m_inQuote && !m_inIdentifier && !m_inComment && trimmed == QLatin1String("/")) {
+        if (m_lines.isEmpty()) {
+            if (!m_lastStatement.isEmpty()) {
+                m_firstLine = lineNumber;
+                runStatement(m_lastStatement);
+            }
+        } else {
+            const QString sql = m_lines.join(QLatin1Char('\n'));
+            clearBuffer();
+            runStatement(sql);
+        }
+        return;
+    }
+    if (m_lines.isEmpty()) {
+        if (trimmed.isEmpty() || runCommand(trimmed))
+            return;
+        m_firstLine = lineNumber;
+    }
+
+    // Follow quotes and comments to the line's end, noting its last
+    // character outside them.
+    qsizetype last = -1;
+    bool lastIsSemicolon = false;
+    const qsizetype n = line.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = line.at(i);
+        const QChar next = i + 1 < n ? line.at(i + 1) : QChar();
+        if (m_inComment) {
+            if (c == QLatin1Char('*') && next == QLatin1Char('/')) {
+                m_inComment = false;
+                ++i;
+            }
+            continue;
+        }
+        if (m_inQuote || m_inIdentifier) {
+            if (m_inQuote && c == QLatin1Char('\'')) {
+                if (next == QLatin1Char('\''))
+                    ++i;  // a doubled quote stands for one inside the literal
+                else
+                    m_inQuote = false;
+            } else if (m_inIdentifier && c == QLatin1Char('"')) {
+                m_inIdentifier = false;
+            }
+            last = i;
+            lastIsSemicolon = false;
+            continue;
+        }
+        if (c == QLatin1Char('-') && next == QLatin1Char('-'))
+            break;
+        if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
+            m_inComment = true;
+            ++i;
+            continue;
+        }
+        if (c.isSpace())
+            continue;
+        last = i;
+        lastIsSemicolon = c == QLatin1Char(';');
+        if (c == QLatin1Char('\''))
+            m_inQuote = true;
+        else if (c == QLatin1Char('"'))
+            m_inIdentifier = true;
+    }
+    if (last >= 0)
+        m_hasText = true;
+
+    if (lastIsSemicolon && !m_inComment) {
+        m_lines.append(line.left(last));
+        const QString sql = m_lines.join(QLatin1Char('\n'));
+        clearBuffer();
+        runStatement(sql);
+        return;
+    }
+    m_lines.append(line);
+    // Lines of nothing but comments are no statement.
+    if (!m_hasText && !m_inComment)
+        clearBuffer();
+}
+
+bool SqlConsole::runCommand(const QString& line)
+{
+    if (line.startsWith(QLatin1String("--")))
+        return true;
+    if (line.startsWith(QLatin1Char('@'))) {
+        const QString path = line.mid(line.startsWith(QLatin1String("@@")) ? 2 : 1).trimmed();
+        if (path.isEmpty())
+            reportError(QStringLiteral("a script file name must follow \"@\""));
+        else
+            runScript(path);
+        return true;
+    }
+    qsizetype wordEnd = 0;
+    while (wordEnd < line.size() && !line.at(wordEnd).isSpace())
+        ++wordEnd;
+    const QString word = line.left(wordEnd).toUpper();
+    if (word == QLatin1String("REM") || word == QLatin1String("REMARK"))
+        return true;
+    if (word == QLatin1String("PROMPT")) {
+        m_out << line.mid(wordEnd).trimmed() << '\n';
+        m_out.flush();
+        return true;
+    }
+    QString command = line.toUpper();
+    if (command.endsWith(QLatin1Char(';')))
+        command = command.chopped(1).trimmed();
+    if (command == QLatin1String("EXIT") || command == QLatin1String("QUIT")) {
+        endSession();
+        return true;
+    }
+    return false;
+}
+
+void SqlConsole::runScript(const QString& path)
+{
+    if (m_sources.size() > MaxScriptDepth) {
+        reportError(QStringLiteral("scripts nested more than %1 deep; \"%2\" is not run")
+                        .arg(MaxScriptDepth)
+                        .arg(path));
+        return;
+    }
+    const QString& running = m_sources.last().path;
+    const QDir base = running.isEmpty() ? QDir::current() : QFileInfo(running).absoluteDir();
+    QString resolved = QDir::cleanPath(base.absoluteFilePath(path));
+    if (!QFileInfo::exists(resolved) && QFileInfo(resolved).suffix().isEmpty())
+        resolved += QStringLiteral(".sql");
+
+    QFile file(resolved);
+    if (!file.open(QIODevice::ReadOnly)) {
+        reportError(QStringLiteral("cannot open the script file \"%1\": %2").arg(resolved, file.errorString()));
+        return;
+    }
+    const QString text = DecodeScript(file.readAll());
+    file.close();
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();  // the line break that ends the last line
+
+    m_sources.append(Source{resolved, 0});
+    for (const QString& line : std::as_const(lines)) {
+        if (m_finished)
+            break;
+        feedLine(line);
+    }
+    if (!m_finished)
+        discardUnfinished();
+    m_sources.removeLast();
+}
+
+void SqlConsole::finish()
+{
+    if (m_finished)
+        return;
+    discardUnfinished();
+    endSession();
+}
+
+void SqlConsole::runStatement(const QString& sql)
+{
+    m_lastStatement = sql;
+    const QStringList tokens = LeadingTokens(sql, 6);
+    if (const int transaction = TransactionCommand(tokens)) {
+        endTransaction(transaction > 0);
+        return;
+    }
+    try {
+        if (IsQuery(tokens)) {
+            auto dynaset = m_database->DBCreateDynaset(sql);
+            ResultPrinter(m_out).print(*dynaset);
+        } else {
+            const qint64 rows = m_database->DbExecuteSQL(sql);
+            m_out << Feedback(tokens, rows) << '\n';
+        }
+    } catch (const OraError& error) {
+        reportError(error.message(), m_firstLine);
+    }
+    m_out.flush();
+}
+
+void SqlConsole::endTransaction(bool commit)
+{
+    try {
+        if (commit)
+            m_session->DbCommitTrans();
+        else
+            m_session->DBRollBack();
+    } catch (const OraError& error) {
+        reportError(error.message());
+        return;
+    }
+    m_out << (commit ? "Commit complete." : "Rollback complete.") << '\n';
+    m_out.flush();
+    try {
+        m_session->DbBeginTrans();
+    } catch (const OraError& error) {
+        reportError(error.message());
+    }
+}
+
+void SqlConsole::endSession()
+{
+    m_finished = true;
+    try {
+        m_session->DbCommitTrans();
+    } catch (const OraError& error) {
+        reportError(error.message());
+    }
+}
+
+void SqlConsole::discardUnfinished()
+{
+    if (m_lines.isEmpty())
+        return;
+    clearBuffer();
+    reportError(QStringLiteral("the statement beginning here does not end with \";\" or \"/\"; it is not run"),
+                m_firstLine);
+}
+
+void SqlConsole::clearBuffer()
+{
+    m_lines.clear();
+    m_hasText = false;
+    m_inQuote = false;
+    m_inIdentifier = false;
+    m_inComment = false;
+}
+
+void SqlConsole::reportError(const QString& message, int line)
+{
+    ++m_failures;
+    m_out.flush();  // what came before the error is shown before it
+    m_err << "ERROR:";
+    const Source& source = m_sources.last();
+    if (!source.path.isEmpty())
+        m_err << ' ' << QFileInfo(source.path).fileName() << ", line " << (line > 0 ? line : source.line);
+    m_err << '\n' << message << '\n';
+    m_err.flush();
+}

@@ -1,0 +1,86 @@
+#pragma once
+// The line-mode SQL console: takes input one line at a time, gathers the lines
+// of a statement, runs it and prints the result or the feedback line.
+//
+// A statement ends with a line whose last character outside quotes and
+// comments is ";" (the ";" is not sent), or with a line holding only "/"
+// (which sends the buffer, or runs the last statement again when the buffer is
+// empty). Console commands are recognised only between statements:
+//   -- text, REM text     comments
+//   PROMPT text           prints the text
+//   @path, @@path         runs a script (relative to the running script's folder)
+//   EXIT, QUIT            commits and ends the session
+// The whole session is one transaction at a time: it begins at start, COMMIT
+// and ROLLBACK typed as statements end it and begin the next one, and the end
+// of the session commits.
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class OraDatabase;
+class OraSession;
+class QTextStream;
+
+class SqlConsole {
+public:
+    static constexpr int MaxScriptDepth = 20;
+
+    // Begins the first transaction; a failure to do so is reported and counted.
+    SqlConsole(std::shared_ptr<OraSession> session, std::shared_ptr<OraDatabase> database,
+               QTextStream& out, QTextStream& err);
+
+    // Takes one line of input (without its line break). Ignored once the
+    // session has finished.
+    void feedLine(const QString& line);
+    // Runs a script file as if its lines had been typed; a relative path is
+    // taken from the folder of the script that is running (the current
+    // directory at the top level).
+    void runScript(const QString& path);
+    // The end of input: an unfinished statement is reported and not run, and
+    // the transaction is committed. Does nothing once the session has finished.
+    void finish();
+
+    bool finished() const { return m_finished; }
+    // Statements and commands that failed so far.
+    int failures() const { return m_failures; }
+    // Lines gathered for a statement that has not ended yet (0 between
+    // statements).
+    int pendingLines() const { return m_lines.size(); }
+
+private:
+    // Where the lines being fed come from, for error messages and for the
+    // folder of nested scripts.
+    struct Source {
+        QString path;  // empty for typed input
+        int line = 0;
+    };
+
+    bool runCommand(const QString& line);
+    void runStatement(const QString& sql);
+    void runQuery(const QString& sql);
+    void endTransaction(bool commit);
+    void endSession();
+    void discardUnfinished();
+    void clearBuffer();
+    // Prints the error and counts it; in a script, with the file's name and
+    // `line` (the current line when 0).
+    void reportError(const QString& message, int line = 0);
+
+    std::shared_ptr<OraSession> m_session;
+    std::shared_ptr<OraDatabase> m_database;
+    QTextStream& m_out;
+    QTextStream& m_err;
+
+    QStringList m_lines;    // the statement being gathered
+    bool m_hasText = false;  // it holds more than blanks and comments
+    bool m_inQuote = false;
+    bool m_inIdentifier = false;
+    bool m_inComment = false;
+    int m_firstLine = 0;     // the source line its first line came from
+    QString m_lastStatement;
+
+    QList<Source> m_sources;
+    bool m_finished = false;
+    int m_failures = 0;
+};

@@ -1,0 +1,132 @@
+// kova-sqlplus: a line-mode SQL console for the embedded database files (and
+// ODBC services) the program works with.
+//
+//   kova-sqlplus [--create] user/password@service [@script.sql]
+//
+// Runs the script if one is given, then reads statements from standard input
+// until its end or EXIT. Exits with 0 when no statement failed, 1 otherwise.
+#include "SqlConsole.h"
+
+#include "session/OraError.h"
+#include "session/OraSession.h"
+#include "session/SqliteEngine.h"
+#include "shared/basKovaData.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <QTextStream>
+
+#include <cstdio>
+#include <memory>
+
+#include <unistd.h>
+
+namespace {
+
+struct Arguments {
+    bool create = false;
+    QString connect;  // user "/" password
+    QString service;
+    QString script;
+};
+
+bool ParseArguments(const QStringList& args, Arguments* parsed)
+{
+    QStringList rest;
+    for (const QString& arg : args) {
+        if (arg == QLatin1String("--create"))
+            parsed->create = true;
+        else if (arg.startsWith(QLatin1String("--")))
+            return false;
+        else
+            rest.append(arg);
+    }
+    if (rest.isEmpty() || rest.size() > 2)
+        return false;
+    const QString& login = rest[0];
+    const qsizetype at = login.indexOf(QLatin1Char('@'));
+    if (at <= 0 || at == login.size() - 1)
+        return false;
+    parsed->connect = login.left(at);
+    parsed->service = login.mid(at + 1);
+    if (rest.size() == 2) {
+        if (!rest[1].startsWith(QLatin1Char('@')) || rest[1].size() < 2)
+            return false;
+        parsed->script = rest[1].mid(1);
+    }
+    return true;
+}
+
+// Creates the database file the service names, with its folder, unless it
+// exists already.
+void CreateDatabaseFile(const QString& service)
+{
+    const auto path = OraSession::EmbeddedDatabasePath(service);
+    if (!path)
+        throw OraError(QStringLiteral("--create needs a database file (a name ending in .db): %1").arg(service));
+    if (QFile::exists(*path))
+        return;
+    if (!QDir().mkpath(QFileInfo(*path).absolutePath()))
+        throw OraError(QStringLiteral("cannot create the folder of %1").arg(*path));
+    SqliteEngine::createFile(*path);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    basKovaData::AppDirectory = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    out.setEncoding(QStringConverter::Utf8);
+    err.setEncoding(QStringConverter::Utf8);
+
+    Arguments args;
+    if (!ParseArguments(QCoreApplication::arguments().mid(1), &args)) {
+        err << "usage: kova-sqlplus [--create] user/password@service [@script.sql]\n";
+        return 1;
+    }
+
+    auto session = std::make_shared<OraSession>();
+    std::shared_ptr<OraDatabase> database;
+    try {
+        if (args.create)
+            CreateDatabaseFile(args.service);
+        database = session->DbOpenDatabase(args.service, args.connect);
+    } catch (const OraError& error) {
+        err << "ERROR:\n" << error.message() << '\n';
+        return 1;
+    }
+    out << "Connected.\n";
+    out.flush();
+
+    SqlConsole console(session, database, out, err);
+    if (!args.script.isEmpty())
+        console.runScript(args.script);
+
+    QTextStream in(stdin);
+    in.setEncoding(QStringConverter::Utf8);
+    const bool interactive = isatty(fileno(stdin)) != 0;
+    QString line;
+    while (!console.finished()) {
+        if (interactive) {
+            if (console.pendingLines() == 0)
+                out << "SQL> ";
+            else
+                out << qSetFieldWidth(3) << console.pendingLines() + 1 << qSetFieldWidth(0) << "  ";
+            out.flush();
+        }
+        if (!in.readLineInto(&line))
+            break;
+        console.feedLine(line);
+    }
+    console.finish();
+    out.flush();
+    err.flush();
+    return console.failures() == 0 ? 0 : 1;
+}
