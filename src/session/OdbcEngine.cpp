@@ -25,12 +25,7 @@ std::atomic<int> g_connectionNumber{0};
 // Only one statement per call, as with the embedded engine.
 void CheckSingleStatement(const QString& sql)
 {
-    const QByteArray utf8 = sql.toUtf8();
-    const LexedStatement lexed = LexStatement(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
-    if (lexed.trailingStatement)
-        throw OraError(QStringLiteral("ORA-00911: invalid character (one statement at a time)"));
-    if (lexed.empty())
-        throw OraError(QStringLiteral("ORA-00900: invalid SQL statement"));
+    LexOneStatement(sql.toUtf8());
 }
 
 // The statement without a trailing ";", which Oracle refuses.

@@ -1,5 +1,7 @@
 #include "session/SqlLexer.h"
 
+#include "session/OraError.h"
+
 #include <cctype>
 
 namespace {
@@ -325,6 +327,16 @@ LexedStatement LexStatement(std::string_view sql)
         result.literals.clear();
     }
     return result;
+}
+
+LexedStatement LexOneStatement(const QByteArray& utf8)
+{
+    LexedStatement lexed = LexStatement(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+    if (lexed.trailingStatement)
+        throw OraError(QStringLiteral("ORA-00911: invalid character (one statement at a time)"));
+    if (lexed.empty())
+        throw OraError(QStringLiteral("ORA-00900: invalid SQL statement"));
+    return lexed;
 }
 
 std::string ViewQueryText(std::string_view createView)

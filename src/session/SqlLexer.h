@@ -6,6 +6,8 @@
 //  - share one compiled statement between DML texts that differ only in their
 //    literals: every string and number literal becomes "?" and its value is
 //    kept for binding, as Oracle's cursor sharing does.
+#include <QByteArray>
+
 #include <array>
 #include <string>
 #include <string_view>
@@ -43,6 +45,10 @@ struct LexedStatement {
 };
 
 LexedStatement LexStatement(std::string_view sql);
+
+// The lexed form of a text that must hold exactly one statement: throws
+// OraError when it holds none or more than one.
+LexedStatement LexOneStatement(const QByteArray& utf8);
 
 // The body of a CREATE VIEW statement: the text after "AS", as written.
 std::string ViewQueryText(std::string_view createView);

@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QUrl>
@@ -331,14 +332,9 @@ qint64 SqliteEngine::execute(const QString& sql)
 {
     m_history.record(sql);
     const QByteArray utf8 = sql.toUtf8();
-    const LexedStatement lexed = LexStatement(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
-    if (lexed.trailingStatement)
-        throw OraError(QStringLiteral("ORA-00911: invalid character (one statement at a time)"));
-    if (lexed.empty())
-        throw OraError(QStringLiteral("ORA-00900: invalid SQL statement"));
+    const LexedStatement lexed = LexOneStatement(utf8);
     if (TableStatistics::IsAnalyzeTable(lexed)) {
-        const bool created = TableStatistics::Analyze(m_handle, lexed, *this);
-        if (created) {
+        if (TableStatistics::Analyze(m_handle, lexed, *this)) {
             std::string error;
             OracleDialect::Refresh(m_handle, m_owner, &error);
         }
@@ -346,30 +342,22 @@ qint64 SqliteEngine::execute(const QString& sql)
     }
     sqlite3_stmt* stmt = nullptr;
     const bool cached = prepare(lexed, &stmt);
+    // A cached statement is reset for its next use, any other finalized; the
+    // error, if any, is read before that.
+    const auto release = qScopeGuard([&] {
+        if (cached) {
+            sqlite3_reset(stmt);
+            sqlite3_clear_bindings(stmt);
+        } else {
+            sqlite3_finalize(stmt);
+        }
+    });
     int rc = SQLITE_ROW;
     while (rc == SQLITE_ROW)
         rc = sqlite3_step(stmt);
+    if (rc != SQLITE_DONE)
+        raise();
     const qint64 changes = IsRowCountingStatement(lexed.firstWord()) ? sqlite3_changes64(m_handle) : 0;
-    if (rc != SQLITE_DONE) {
-        // Read the error before reset or finalize can replace it.
-        try {
-            raise();
-        } catch (...) {
-            if (cached) {
-                sqlite3_reset(stmt);
-                sqlite3_clear_bindings(stmt);
-            } else {
-                sqlite3_finalize(stmt);
-            }
-            throw;
-        }
-    }
-    if (cached) {
-        sqlite3_reset(stmt);
-        sqlite3_clear_bindings(stmt);
-    } else {
-        sqlite3_finalize(stmt);
-    }
     afterStatement(lexed);
     return changes;
 }
@@ -386,12 +374,7 @@ void SqliteEngine::afterStatement(const LexedStatement& lexed)
 std::unique_ptr<OraCursor> SqliteEngine::openCursor(const QString& sql)
 {
     m_history.record(sql);
-    const QByteArray utf8 = sql.toUtf8();
-    const LexedStatement lexed = LexStatement(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
-    if (lexed.trailingStatement)
-        throw OraError(QStringLiteral("ORA-00911: invalid character (one statement at a time)"));
-    if (lexed.empty())
-        throw OraError(QStringLiteral("ORA-00900: invalid SQL statement"));
+    const LexedStatement lexed = LexOneStatement(sql.toUtf8());
     sqlite3_stmt* stmt = prepareText(lexed.text);
     auto cursor = std::make_unique<SqliteCursor>(*this, stmt);  // finalizes stmt if its first step fails
     afterStatement(lexed);
@@ -400,21 +383,12 @@ std::unique_ptr<OraCursor> SqliteEngine::openCursor(const QString& sql)
 
 qint64 SqliteEngine::countRows(const QString& sql)
 {
-    const QByteArray utf8 = sql.toUtf8();
-    const LexedStatement lexed = LexStatement(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+    const LexedStatement lexed = LexOneStatement(sql.toUtf8());
     sqlite3_stmt* stmt = prepareText("SELECT COUNT(*) FROM (" + lexed.text + "\n)");
-    const int rc = sqlite3_step(stmt);
-    const qint64 count = rc == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : 0;
-    if (rc != SQLITE_ROW) {
-        try {
-            raise();
-        } catch (...) {
-            sqlite3_finalize(stmt);
-            throw;
-        }
-    }
-    sqlite3_finalize(stmt);
-    return count;
+    const auto release = qScopeGuard([stmt] { sqlite3_finalize(stmt); });
+    if (sqlite3_step(stmt) != SQLITE_ROW)
+        raise();
+    return sqlite3_column_int64(stmt, 0);
 }
 
 void SqliteEngine::beginTransaction()
