@@ -31,7 +31,13 @@ void SqlHistory::record(const QString& text)
     Entry entry;
     entry.text = text;
     entry.hashValue = HashValue(text);
-    entry.firstLoadTime = basKovaData::Now().toString(QStringLiteral("yyyy-MM-dd/HH:mm:ss"));
+    // Formatting the local time is costly; statements come thousands a second.
+    const qint64 second = basKovaData::NowSecsSinceEpoch();
+    if (second != m_loadTimeSecond || m_loadTimeText.isEmpty()) {
+        m_loadTimeSecond = second;
+        m_loadTimeText = basKovaData::Now().toString(QStringLiteral("yyyy-MM-dd/HH:mm:ss"));
+    }
+    entry.firstLoadTime = m_loadTimeText;
     entry.executions = 1;
     m_entries.push_front(std::move(entry));
     m_index.insert(text, m_entries.begin());

@@ -40,4 +40,6 @@ private:
     int m_capacity;
     std::list<Entry> m_entries;  // most recently used first
     QHash<QString, std::list<Entry>::iterator> m_index;
+    qint64 m_loadTimeSecond = 0;
+    QString m_loadTimeText;
 };

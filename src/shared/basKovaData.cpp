@@ -67,6 +67,12 @@ QDateTime Now()
     return clock ? clock() : QDateTime::currentDateTime();
 }
 
+qint64 NowSecsSinceEpoch()
+{
+    const Clock& clock = ClockFunction();
+    return clock ? clock().toSecsSinceEpoch() : QDateTime::currentSecsSinceEpoch();
+}
+
 void SetClock(Clock clock)
 {
     ClockFunction() = std::move(clock);

@@ -63,6 +63,9 @@ MessageHandler SetMessageHandler(MessageHandler handler);
 using Clock = std::function<QDateTime()>;
 // The local time of day, through the replaceable clock.
 QDateTime Now();
+// Seconds since the epoch of Now(); cheap with the system clock (no time zone
+// work), for callers that only need to notice that the second has changed.
+qint64 NowSecsSinceEpoch();
 // Replaces the clock (an empty function restores the system clock).
 void SetClock(Clock clock);
 
