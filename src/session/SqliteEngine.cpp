@@ -258,6 +258,8 @@ void SqliteEngine::raise() const
             oracle = QStringLiteral("ORA-00904: invalid identifier");
         else if (message.contains(QStringLiteral("syntax error")) || message.startsWith(QStringLiteral("incomplete input")))
             oracle = QStringLiteral("ORA-00900: invalid SQL statement");
+        else if (message.contains(QStringLiteral("already exists")))
+            oracle = QStringLiteral("ORA-00955: name is already used by an existing object");
         else if (message.startsWith(QStringLiteral("no such function")))
             oracle = QStringLiteral("ORA-00904: invalid identifier");
         break;

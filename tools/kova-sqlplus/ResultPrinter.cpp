@@ -168,8 +168,7 @@ qint64 ResultPrinter::print(OraDynaset& dynaset)
                 break;
             }
         }
-        if (total > 0)
-            m_out << '\n';  // a blank line, then the headings again
+        m_out << '\n';  // every page begins with a blank line and the headings
         WritePage(m_out, headings, page);
         total += page.size();
         m_out.flush();
@@ -178,7 +177,7 @@ qint64 ResultPrinter::print(OraDynaset& dynaset)
         std::rethrow_exception(failure);
 
     if (total == 0) {
-        m_out << "no rows selected\n";
+        m_out << "\nno rows selected\n";
     } else {
         m_out << '\n';
         if (total == 1)

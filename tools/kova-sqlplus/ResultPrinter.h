@@ -2,9 +2,10 @@
 // Prints a query result as aligned text columns, page by page, the way a
 // line-mode console shows it:
 //
-//   商品コード 商品名         単価
-//   ---------- ------------ ------
-//   A00001     ボールペン      120
+//   (blank line)
+//   商品コード 商品名     単価
+//   ---------- ---------- ----
+//   A00001     ボールペン  120
 //
 //   1 row selected.
 //

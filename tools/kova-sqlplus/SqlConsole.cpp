@@ -200,14 +200,12 @@ void SqlConsole::feedLine(const QString& text)
             continue;
         }
         if (m_inQuote || m_inIdentifier) {
-            if (m_inQuote && c == QLatin1Char('\'')) {
-                if (next == QLatin1Char('\''))
-                    ++i;  // a doubled quote stands for one inside the literal
-                else
-                    m_inQuote = false;
-            } else if (m_inIdentifier && c == QLatin1Char('"')) {
+            // A doubled quote inside a literal closes it and opens it again,
+            // which leaves it open as it should.
+            if (m_inQuote && c == QLatin1Char('\''))
+                m_inQuote = false;
+            else if (m_inIdentifier && c == QLatin1Char('"'))
                 m_inIdentifier = false;
-            }
             last = i;
             lastIsSemicolon = false;
             continue;
