@@ -36,7 +36,6 @@ public:
     void rollback() override;
 
     sqlite3* handle() const { return m_handle; }
-    const SqlHistory& history() const { return m_history; }
 
     // Turns the connection's last error into an OraError with an Oracle number.
     [[noreturn]] void raise() const;
