@@ -105,7 +105,8 @@ int main(int argc, char* argv[])
     out << "Connected.\n";
     out.flush();
 
-    SqlConsole console(session, database, out, err);
+    // Errors go to standard output too, in order with the results around them.
+    SqlConsole console(session, database, out, out);
     if (!args.script.isEmpty())
         console.runScript(args.script);
 
