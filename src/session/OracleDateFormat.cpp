@@ -38,7 +38,7 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix)
 // Splits the format model into its elements, longest names first.
 Piece NextPiece(std::string_view format, size_t* pos)
 {
-    static constexpr std::array<std::pair<std::string_view, Element>, 26> Names = {{
+    static constexpr std::array<std::pair<std::string_view, Element>, 24> Names = {{
         {"HH24", Element::Hour24}, {"HH12", Element::Hour12}, {"YYYY", Element::Year4},
         {"RRRR", Element::RoundYear4}, {"MONTH", Element::MonthName}, {"A.M.", Element::MeridianDots},
         {"P.M.", Element::MeridianDots}, {"YYY", Element::Year3}, {"MON", Element::MonthAbbrev},
@@ -46,8 +46,7 @@ Piece NextPiece(std::string_view format, size_t* pos)
         {"RR", Element::RoundYear2}, {"MM", Element::Month}, {"DD", Element::Day},
         {"DY", Element::DayAbbrev}, {"HH", Element::Hour12}, {"MI", Element::Minute},
         {"SS", Element::Second}, {"AM", Element::Meridian}, {"PM", Element::Meridian},
-        {"FM", Element::FillMode}, {"Y", Element::Year1}, {"D", Element::DayOfWeek},
-        {"", Element::None}, {"", Element::None}}};
+        {"FM", Element::FillMode}, {"Y", Element::Year1}, {"D", Element::DayOfWeek}}};
     const std::string_view rest = format.substr(*pos);
     if (rest.front() == '"') {
         const size_t close = rest.find('"', 1);
@@ -56,7 +55,7 @@ Piece NextPiece(std::string_view format, size_t* pos)
         return {Element::Quoted, rest.substr(1, (close == std::string_view::npos ? rest.size() : close) - 1)};
     }
     for (const auto& [name, element] : Names) {
-        if (!name.empty() && StartsWithNoCase(rest, name)) {
+        if (StartsWithNoCase(rest, name)) {
             *pos += name.size();
             return {element, rest.substr(0, name.size())};
         }

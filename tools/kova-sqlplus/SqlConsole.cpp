@@ -5,6 +5,7 @@
 #include "session/OraDatabase.h"
 #include "session/OraError.h"
 #include "session/OraSession.h"
+#include "session/SqlLexer.h"
 #include "shared/Cp932.h"
 
 #include <QDir>
@@ -17,39 +18,14 @@
 
 namespace {
 
-bool IsWordChar(QChar c)
+// The first tokens of a statement, blanks and comments skipped: words in
+// upper case, any other symbol on its own ("(SELECT" gives "(", "SELECT").
+QStringList LeadingTokens(const QString& sql)
 {
-    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$') || c == QLatin1Char('#');
-}
-
-// The first `count` tokens of a statement, skipping blanks and comments: words
-// in upper case, any other character on its own ("(SELECT" gives "(", "SELECT").
-QStringList LeadingTokens(const QString& sql, int count)
-{
+    const LexedStatement lexed = LexStatement(sql.toStdString());
     QStringList tokens;
-    qsizetype i = 0;
-    const qsizetype n = sql.size();
-    while (i < n && tokens.size() < count) {
-        const QChar c = sql.at(i);
-        const QChar next = i + 1 < n ? sql.at(i + 1) : QChar();
-        if (c.isSpace()) {
-            ++i;
-        } else if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
-            while (i < n && sql.at(i) != QLatin1Char('\n'))
-                ++i;
-        } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
-            const qsizetype end = sql.indexOf(QStringLiteral("*/"), i + 2);
-            i = end < 0 ? n : end + 2;
-        } else if (IsWordChar(c)) {
-            const qsizetype start = i;
-            while (i < n && IsWordChar(sql.at(i)))
-                ++i;
-            tokens.append(sql.mid(start, i - start).toUpper());
-        } else {
-            tokens.append(QString(c));
-            ++i;
-        }
-    }
+    for (int i = 0; i < lexed.headCount; ++i)
+        tokens.append(QString::fromStdString(lexed.head[static_cast<size_t>(i)].text));
     return tokens;
 }
 
@@ -322,7 +298,7 @@ void SqlConsole::finish()
 void SqlConsole::runStatement(const QString& sql)
 {
     m_lastStatement = sql;
-    const QStringList tokens = LeadingTokens(sql, 6);
+    const QStringList tokens = LeadingTokens(sql);
     if (const int transaction = TransactionCommand(tokens)) {
         endTransaction(transaction > 0);
         return;
