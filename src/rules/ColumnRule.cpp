@@ -1,0 +1,54 @@
+#include "rules/ColumnRule.h"
+
+#include "shared/NumberRead.h"
+
+namespace basKovaData {
+
+std::vector<ColumnRule> ColumnRules(1);
+ColumnRule CurrentRule;
+bool EditCancelled = false;
+qint16 ColumnCount = 0;
+
+int ColumnRule::kindNumber() const
+{
+    // One character: a digit, or something that reads as 0.
+    return static_cast<int>(ReadNumber(RuleKind.text()));
+}
+
+void ColumnRule::clearRule()
+{
+    RuleKind = QString();
+    MultiOn.fill(false);
+    NumValue.fill(0.0);
+    TextValue.fill(FixedField<RuleTextWidth>());
+}
+
+void ResetColumnRules()
+{
+    ColumnRules.assign(1, ColumnRule());
+    CurrentRule = ColumnRule();
+    EditCancelled = false;
+    ColumnCount = 0;
+}
+
+int CountSelectRules()
+{
+    int count = 0;
+    for (std::size_t i = 1; i < ColumnRules.size(); ++i) {
+        if (ColumnRules[i].kindNumber() == 4)
+            ++count;
+    }
+    return count;
+}
+
+int CountSetRules()
+{
+    int count = 0;
+    for (std::size_t i = 1; i < ColumnRules.size(); ++i) {
+        if (!ColumnRules[i].RuleKind.isBlank())
+            ++count;
+    }
+    return count;
+}
+
+}  // namespace basKovaData

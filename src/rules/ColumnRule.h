@@ -1,0 +1,89 @@
+#pragma once
+// The column rule table: one generation rule per column of the chosen table,
+// and the single work copy the rule editors change. Memory only; rebuilt empty
+// whenever a table's columns are loaded.
+#include "shared/basKovaData.h"
+
+#include <QString>
+
+#include <array>
+#include <vector>
+
+namespace basKovaData {
+
+// A text field of exactly N characters: shorter values are blank-padded on the
+// right, longer ones cut to their first N characters.
+template <int N>
+class FixedField {
+public:
+    FixedField() : m_text(N, QLatin1Char(' ')) {}
+    FixedField(const QString& text) : m_text(FixedText(text, N)) {}  // NOLINT: assigned like a text
+    FixedField& operator=(const QString& text)
+    {
+        m_text = FixedText(text, N);
+        return *this;
+    }
+    static constexpr int width() { return N; }
+    // All N characters.
+    const QString& text() const { return m_text; }
+    // Without surrounding blanks, as every reader takes it.
+    QString trimmed() const { return m_text.trimmed(); }
+    bool isBlank() const { return trimmed().isEmpty(); }
+    bool operator==(const FixedField& other) const { return m_text == other.m_text; }
+
+private:
+    QString m_text;
+};
+
+inline constexpr int RuleSlots = 16;
+inline constexpr int RuleTextWidth = 100;
+
+// Rule kind codes (the index of the kind's option in every editor).
+namespace RuleKinds {
+inline const QString Single = QStringLiteral("0");    // 単一固定
+inline const QString Multiple = QStringLiteral("1");  // 複数固定
+inline const QString Random = QStringLiteral("2");    // ランダム
+inline const QString Sequence = QStringLiteral("3");  // 連番
+inline const QString Select = QStringLiteral("4");    // 編集
+inline const QString Null = QStringLiteral("5");      // NULL
+}  // namespace RuleKinds
+
+struct ColumnRule {
+    // The column, as the column grid shows it.
+    FixedField<50> ColumnName;
+    FixedField<25> TypeText;  // e.g. "NUMBER(8)", "VARCHAR2(20)", "DATE()"
+    qint16 Length = 0;        // precision, else declared character length, else 0
+    qint16 Scale = 0;
+    bool IsKey = false;
+    bool IsNotNull = false;
+    // The rule. A blank kind means no rule has been set.
+    FixedField<1> RuleKind;
+    std::array<bool, RuleSlots> MultiOn{};
+    std::array<double, RuleSlots> NumValue{};
+    std::array<FixedField<RuleTextWidth>, RuleSlots> TextValue{};
+
+    // The kind code read as a number, as the editors and the grid read it: a
+    // blank reads as 0, anything that is not a number as 0.
+    int kindNumber() const;
+    // Empties the rule part (kind blank, every slot blank, 0 or off).
+    void clearRule();
+};
+
+// One record per column; entry i belongs to grid row i, entry 0 is unused.
+extern std::vector<ColumnRule> ColumnRules;
+// The work copy an editor shows and changes.
+extern ColumnRule CurrentRule;
+// True after an editor was closed with キャンセル, false after 設定.
+extern bool EditCancelled;
+// Columns loaded into the column grid.
+extern qint16 ColumnCount;
+
+// Empties the table to the single unused entry 0 and forgets CurrentRule.
+void ResetColumnRules();
+
+// Columns whose rule kind, read as a number, is 4 (values from a SELECT).
+int CountSelectRules();
+// Columns carrying any rule (a non-blank kind).
+int CountSetRules();
+
+}  // namespace basKovaData

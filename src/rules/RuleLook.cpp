@@ -1,0 +1,36 @@
+#include "rules/RuleLook.h"
+
+#include <array>
+
+namespace basKovaData {
+
+using controls::GridRgb;
+
+std::optional<RuleCellLook> StoredRuleLook(int kindNumber)
+{
+    static const std::array<RuleCellLook, 6> looks = {{
+        {QStringLiteral("単一固定"), GridRgb(0, 0, 255), controls::GridWhite},
+        {QStringLiteral("複数固定"), GridRgb(0, 150, 150), controls::GridWhite},
+        {QStringLiteral("ランダム"), GridRgb(150, 0, 150), controls::GridWhite},
+        {QStringLiteral("連番"), GridRgb(0, 255, 0), controls::GridWhite},
+        {QStringLiteral("編集"), GridRgb(150, 150, 0), controls::GridWhite},
+        {QStringLiteral("NULL"), controls::GridWhite, controls::GridBlack},
+    }};
+    if (kindNumber < 0 || kindNumber >= int(looks.size()))
+        return std::nullopt;
+    return looks[std::size_t(kindNumber)];
+}
+
+RuleCellLook EmptyRuleLook(bool isKey)
+{
+    return {QString(), isKey ? controls::GridCyan : controls::GridWhite, controls::GridBlack};
+}
+
+void PaintRuleCell(controls::GridModel& grid, int row, int col, const RuleCellLook& look)
+{
+    grid.setTextMatrix(row, col, look.text);
+    grid.setCellBackColor(row, col, look.back);
+    grid.setCellForeColor(row, col, look.fore);
+}
+
+}  // namespace basKovaData
