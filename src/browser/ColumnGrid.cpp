@@ -1,0 +1,215 @@
+#include "browser/ColumnGrid.h"
+
+#include "controls/GridModel.h"
+#include "rules/ColumnRule.h"
+#include "session/OraDatabase.h"
+#include "session/OraDynaset.h"
+#include "session/OraError.h"
+#include "shared/NumberRead.h"
+#include "shared/Rounding.h"
+#include "shared/ValueText.h"
+
+#include <QList>
+
+#include <algorithm>
+
+namespace browser {
+
+using basKovaData::MessageIcon;
+
+namespace {
+
+struct LoadedColumn {
+    qint16 length = 0;
+    qint16 scale = 0;
+    bool notNull = false;
+};
+
+// A dictionary number as a 16-bit value; sizes beyond the range are held at
+// its ends rather than overflowing.
+qint16 SizeValue(const QString& text)
+{
+    const double value = std::clamp(basKovaData::ReadNumber(text), -32768.0, 32767.0);
+    return basKovaData::RoundToInt16(value).value_or(0);
+}
+
+void MarkKeyColumns(OraDatabase& database, controls::GridModel& grid, const QString& name, int rows)
+{
+    const auto dynaset = database.DBCreateDynaset(
+        QStringLiteral("select table_name,column_name from user_cons_columns c")
+            + QStringLiteral(" where (table_name,constraint_name) in")
+            + QStringLiteral(" (select table_name,constraint_name from user_constraints")
+            + QStringLiteral(" where table_name = '") + name + QStringLiteral("' and constraint_type='P')"),
+        0);
+    while (!dynaset->IsEOF()) {
+        const QString column = basKovaData::NullToBlank(dynaset->Value(QStringLiteral("column_name"))).trimmed();
+        for (int row = 1; row <= rows; ++row) {
+            if (grid.TextMatrix(row, ColName) == column) {
+                grid.setTextMatrix(row, ColKey, QStringLiteral("KEY"));
+                for (int col = ColName; col <= ColRule; ++col)
+                    grid.setCellBackColor(row, col, controls::GridCyan);
+                break;
+            }
+        }
+        dynaset->MoveNext();
+    }
+    dynaset->Close();
+}
+
+void RebuildRules(const controls::GridModel& grid, const QList<LoadedColumn>& columns)
+{
+    using basKovaData::ColumnRules;
+    ColumnRules.assign(std::size_t(columns.size()) + 1, basKovaData::ColumnRule());
+    for (int i = 1; i <= columns.size(); ++i) {
+        basKovaData::ColumnRule& rule = ColumnRules[std::size_t(i)];
+        rule.ColumnName = grid.TextMatrix(i, ColName).trimmed();
+        rule.TypeText = grid.TextMatrix(i, ColType).trimmed();
+        rule.Length = columns[i - 1].length;
+        rule.Scale = columns[i - 1].scale;
+        rule.IsKey = grid.TextMatrix(i, ColKey).trimmed() == QLatin1String("KEY");
+        rule.IsNotNull = columns[i - 1].notNull;
+    }
+}
+
+// After a load that did not finish, no rule may belong to another table's
+// columns, and the viewer's condition of the previous table no longer fits.
+void ForgetPreviousTable()
+{
+    basKovaData::ResetColumnRules();
+    basKovaData::ViewerCondition.clear();
+}
+
+}  // namespace
+
+void SetUpColumnGrid(controls::GridModel& grid)
+{
+    grid.setCols(5);
+    grid.setRows(1);
+    const int widths[] = {2800, 1500, 450, 350, 960};
+    for (int col = 0; col < 5; ++col)
+        grid.setColWidth(col, widths[col]);
+    const QString headings[] = {QStringLiteral("項目名"), QStringLiteral("データ型"),
+                                QStringLiteral("KEY"), QStringLiteral("NN"), QStringLiteral("設定")};
+    for (int col = 0; col < 5; ++col)
+        grid.setTextMatrix(0, col, headings[col]);
+}
+
+QString DataTypeText(const QString& dataType, const QString& precision, const QString& scale,
+                     const QString& charLength, qint16* length, qint16* scaleValue)
+{
+    const QString p = precision.trimmed();
+    if (p.isEmpty()) {
+        *length = SizeValue(charLength);
+        *scaleValue = 0;
+        return dataType + QLatin1Char('(') + charLength.trimmed() + QLatin1Char(')');
+    }
+    *length = SizeValue(p);
+    if (basKovaData::ReadNumber(scale) == 0) {
+        *scaleValue = 0;
+        return dataType + QLatin1Char('(') + p + QLatin1Char(')');
+    }
+    *scaleValue = SizeValue(scale);
+    return dataType + QLatin1Char('(') + p + QLatin1Char('.') + scale.trimmed() + QLatin1Char(')');
+}
+
+QString ObjectErrorMessage(bool isTable)
+{
+    return isTable ? QStringLiteral("テーブルにエラーがあります。確認してください。")
+                   : QStringLiteral("ビューにエラーがあります。確認してください。");
+}
+
+ColumnGridResult FillColumnGrid(OraDatabase* database, controls::GridModel& grid,
+                                const QString& objectName, bool isTable)
+{
+    using basKovaData::NullToBlank;
+    const QString name = objectName.trimmed();
+    grid.Clear();
+    SetUpColumnGrid(grid);
+    basKovaData::ColumnCount = 0;
+
+    ColumnGridResult result;
+    QList<LoadedColumn> columns;
+    try {
+        if (!database)
+            throw OraError(QStringLiteral("not connected"));
+        const auto dynaset = database->DBCreateDynaset(
+            QStringLiteral("select column_name,data_type,data_precision,char_col_decl_length,data_scale,"
+                           "DECODE(NULLABLE,'N','NOT NULL','Y','NULL') nn")
+                + QStringLiteral(" from user_tab_columns where table_name = '") + name + QLatin1Char('\'')
+                + QStringLiteral(" ORDER BY COLUMN_ID "),
+            0);
+        int n = 0;
+        while (!dynaset->IsEOF()) {
+            ++n;
+            if (n > basKovaData::MaxDisplayRows) {
+                dynaset->Close();
+                ForgetPreviousTable();
+                result.outcome = ColumnGridResult::Outcome::TooManyColumns;
+                result.message = QStringLiteral("最大行を超えました");
+                result.icon = MessageIcon::Exclamation;
+                return result;
+            }
+            grid.setRows(n + 1);
+            grid.setTextMatrix(n, ColName, NullToBlank(dynaset->Value(0)));
+            LoadedColumn column;
+            column.notNull = NullToBlank(dynaset->Value(QStringLiteral("nn"))) != QLatin1String("NULL");
+            if (column.notNull)
+                grid.setTextMatrix(n, ColNotNull, QStringLiteral("NN"));
+            grid.setTextMatrix(n, ColType,
+                               DataTypeText(NullToBlank(dynaset->Value(1)), NullToBlank(dynaset->Value(2)),
+                                            NullToBlank(dynaset->Value(4)), NullToBlank(dynaset->Value(3)),
+                                            &column.length, &column.scale));
+            columns.append(column);
+            ++basKovaData::ColumnCount;
+            dynaset->MoveNext();
+        }
+        dynaset->Close();
+        if (n == 0) {
+            ForgetPreviousTable();
+            result.outcome = ColumnGridResult::Outcome::NoColumns;
+            result.message = QStringLiteral("データなし");
+            result.icon = MessageIcon::Exclamation;
+            return result;
+        }
+        MarkKeyColumns(*database, grid, name, n);
+        RebuildRules(grid, columns);
+    } catch (const std::exception&) {
+        // OraError from the database, GridError from the grid: the grid keeps
+        // the rows filled so far.
+        ForgetPreviousTable();
+        result.outcome = ColumnGridResult::Outcome::Failed;
+        result.message = ObjectErrorMessage(isTable);
+        result.icon = MessageIcon::Information;
+        return result;
+    }
+    result.outcome = ColumnGridResult::Outcome::Loaded;
+    return result;
+}
+
+QString CountRows(OraDatabase* database, const QString& objectName)
+{
+    if (!database)
+        throw OraError(QStringLiteral("not connected"));
+    const auto dynaset = database->DBCreateDynaset(
+        QStringLiteral(" SELECT COUNT(*) CNT FROM ") + objectName.trimmed(), 0);
+    QString count;
+    if (!dynaset->IsEOF())
+        count = basKovaData::NullToBlank(dynaset->Value(QStringLiteral("CNT"))).trimmed();
+    dynaset->Close();
+    return count;
+}
+
+QString KeyOrderCondition()
+{
+    QString condition;
+    for (int i = 1; i <= basKovaData::ColumnCount && i < int(basKovaData::ColumnRules.size()); ++i) {
+        const basKovaData::ColumnRule& rule = basKovaData::ColumnRules[std::size_t(i)];
+        if (!rule.IsKey)
+            continue;
+        condition += condition.isEmpty() ? QStringLiteral("ORDER BY ") : QStringLiteral(",");
+        condition += rule.ColumnName.trimmed();
+    }
+    return condition;
+}
+
+}  // namespace browser
