@@ -5,11 +5,19 @@
 #include "session/frmKovaData.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QObject>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // A Japanese desktop font at the size the windows' column widths were
+    // measured for; the first one installed is used.
+    QFont font;
+    font.setFamilies({QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic"),
+                      QStringLiteral("VL PGothic"), QStringLiteral("Sans Serif")});
+    font.setPointSize(9);
+    QApplication::setFont(font);
     controls::InstallMessageBoxHandler();
 
     auto* login = new frmKovaData;
