@@ -13,7 +13,6 @@
 #include "session/frmOptions.h"
 #include "shared/basKovaData.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QHBoxLayout>
@@ -55,14 +54,6 @@ void ShowModal(QWidget* owner)
     W window(owner);
     window.exec();
 }
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 
@@ -296,8 +287,8 @@ void frmMain::cmdViewer()
         || !passes(browser::CheckRows(LblCnt->text(), browser::NoViewerRows)))
         return;
     basKovaData::ChosenTable = chosenName();
-    WaitCursor wait;
-    // The data viewer opens here once it is part of the program.
+    // The data viewer opens here, under the hourglass, once it is part of the
+    // program.
 }
 
 void frmMain::cmdCreate()
