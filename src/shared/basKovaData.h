@@ -28,8 +28,9 @@ extern QString ChosenTable;
 extern QString ViewerCondition;
 // Help topic set by every help button, 0 until one is pressed.
 extern qint16 HelpTopic;
-// Value texts of the row being generated; index 0 serves no column.
-inline constexpr int RowValueCapacity = 1000;
+// Value texts of the row being generated; index 0 serves no column. Room for
+// every column index a 16-bit column count can reach.
+inline constexpr int RowValueCapacity = 32768;
 extern std::array<QString, RowValueCapacity> RowValues;
 
 inline constexpr qint16 DefaultMaxDisplayRows = 300;

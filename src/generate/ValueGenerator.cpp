@@ -1,0 +1,325 @@
+#include "generate/ValueGenerator.h"
+
+#include "rules/ColumnRule.h"
+#include "session/OraDatabase.h"
+#include "shared/DateText.h"
+#include "shared/NumberRead.h"
+#include "shared/NumberText.h"
+#include "shared/RandomSequence.h"
+#include "shared/Rounding.h"
+#include "shared/ValueText.h"
+#include "shared/basKovaData.h"
+
+#include <QDateTime>
+#include <QMetaType>
+#include <QVariant>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace generate {
+
+namespace {
+
+using basKovaData::ColumnRule;
+
+enum class Family { Numeric, Character, Date, None };
+
+Family FamilyOf(const ColumnRule& rule)
+{
+    const QString type = rule.TypeText.trimmed();
+    if (type.startsWith(u"NUMBER"_s))
+        return Family::Numeric;
+    if (type.startsWith(u"VARCHAR2"_s) || type.startsWith(u"CHAR"_s))
+        return Family::Character;
+    if (type.startsWith(u"DATE"_s))
+        return Family::Date;
+    return Family::None;
+}
+
+QString RawNumber(double value)
+{
+    return u'@' + basKovaData::NumberText(value);
+}
+
+const QString RawNull = u"@NULL"_s;
+const QString RawZero = u"@0"_s;
+
+// "@TO_DATE('<text>','YYYYMMDD HH24MISS')" for a 15-character date text (or a
+// list value standing in for one).
+QString RawDate(const QString& dateText)
+{
+    return u"@TO_DATE('"_s + dateText + u"','YYYYMMDD HH24MISS')"_s;
+}
+
+// The date text of a day and a time of day. Built in UTC so that no local
+// daylight-saving gap can move the time of day a rule asked for.
+QString DateTextOf(const QDate& day, const QTime& time)
+{
+    return basKovaData::DateText15(QDateTime(day, time, Qt::UTC));
+}
+
+// A day offset as a whole number QDate can add without overflowing. Offsets
+// beyond a hundred million days (far past any date the database accepts) are
+// held there: the date is then out of range and the row's INSERT fails, which
+// the run counts like any other failing row.
+qint64 DayOffset(double days)
+{
+    constexpr double Limit = 1.0e8;
+    if (std::isnan(days))
+        return 0;
+    return static_cast<qint64>(std::clamp(std::floor(days), -Limit, Limit));
+}
+
+// A generated number as the text of a character column: right-aligned with
+// zeros or blanks to the column's length, or left-aligned as it is.
+QString FilledNumber(double value, const ColumnRule& rule)
+{
+    const bool leftAligned = rule.MultiOn[1];
+    const bool blankFilled = rule.MultiOn[2];
+    if (leftAligned && blankFilled)
+        return basKovaData::NumberText(value).trimmed();
+    if (blankFilled)
+        return basKovaData::BlankFill(value, rule.Length);
+    // Zero filling is also what the character editor shows for the left-aligned
+    // flag without the blank flag, a pair it never stores itself; the column
+    // gets the value the user would expect from the editor's display.
+    return basKovaData::ZeroFill(value, rule.Length);
+}
+
+// The list text of a database value: numbers without their leading blank,
+// dates as date texts, everything else as trimmed text.
+QString ListText(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return basKovaData::NumberText(value.toDouble()).trimmed();
+    case QMetaType::QDateTime:
+        return basKovaData::DateText15(value.toDateTime());
+    case QMetaType::QDate:
+        return DateTextOf(value.toDate(), QTime(0, 0, 0));
+    default:
+        return value.toString().trimmed();
+    }
+}
+
+bool IsNull(const QVariant& value)
+{
+    return !value.isValid() || value.isNull();
+}
+
+}  // namespace
+
+ValueGenerator::ValueGenerator(OraDatabase* database) : m_database(database) {}
+
+void ValueGenerator::NextRow()
+{
+    using namespace basKovaData;
+    // Every column the rule table describes; RowValues has room for every
+    // index a 16-bit column count can reach.
+    const int count = std::min<int>(ColumnCount, static_cast<int>(ColumnRules.size()) - 1);
+    static_assert(RowValueCapacity > std::numeric_limits<qint16>::max());
+    if (count < 1)
+        return;
+    if (m_columns.size() < static_cast<std::size_t>(count) + 1)
+        m_columns.resize(static_cast<std::size_t>(count) + 1);
+
+    for (int j = 1; j <= count; ++j) {
+        const ColumnRule& rule = ColumnRules[static_cast<std::size_t>(j)];
+        QString& target = RowValues[static_cast<std::size_t>(j)];
+        switch (FamilyOf(rule)) {
+        case Family::Numeric:
+            target = NumericValue(j, rule);
+            break;
+        case Family::Character:
+            target = CharacterValue(j, rule);
+            break;
+        case Family::Date:
+            target = DateValue(j, rule);
+            break;
+        case Family::None:
+            // LONG, RAW, FLOAT and the like get no rule of their own. They
+            // receive NULL rather than keeping an earlier row's or run's text,
+            // which could belong to another table altogether.
+            target.clear();
+            break;
+        }
+    }
+}
+
+QString ValueGenerator::NumericValue(int column, const ColumnRule& rule)
+{
+    const auto& num = rule.NumValue;
+    switch (rule.kindNumber()) {
+    case 0:
+        return RawNumber(num[0]);
+    case 1: {
+        const int slot = NextSlot(column, rule);
+        // A multiple rule with no slot in use has no value: the column gets 0,
+        // like a rule of an unknown kind.
+        return slot < 0 ? RawZero : RawNumber(num[static_cast<std::size_t>(slot)]);
+    }
+    case 2:
+        return RawNumber(num[0] + basKovaData::RandomSteps(num[0], num[1], num[2]));
+    case 3:
+        return RawNumber(num[0] + NextOffset(column, num[1]));
+    case 4: {
+        const ListValue value = NextListValue(column, rule);
+        return value ? u'@' + *value : RawNull;
+    }
+    case 5:
+        return RawNull;
+    default:
+        return RawZero;
+    }
+}
+
+QString ValueGenerator::CharacterValue(int column, const ColumnRule& rule)
+{
+    const auto& num = rule.NumValue;
+    switch (rule.kindNumber()) {
+    case 0:
+        return rule.TextValue[0].trimmed();
+    case 1: {
+        const int slot = NextSlot(column, rule);
+        // No slot in use: NULL, like a rule of an unknown kind.
+        return slot < 0 ? QString() : rule.TextValue[static_cast<std::size_t>(slot)].trimmed();
+    }
+    case 2:
+        return FilledNumber(num[0] + basKovaData::RandomSteps(num[0], num[1], num[2]), rule);
+    case 3:
+        return FilledNumber(num[0] + NextOffset(column, num[1]), rule);
+    case 4:
+        return NextListValue(column, rule).value_or(QString());
+    case 5:
+        return RawNull;
+    default:
+        return QString();
+    }
+}
+
+QString ValueGenerator::DateValue(int column, const ColumnRule& rule)
+{
+    // The date rules compare the kind as text: a blank kind is no rule here.
+    const QString kind = rule.RuleKind.text();
+    const auto& text = rule.TextValue;
+    if (kind == u"0"_s)
+        return RawDate(basKovaData::DateText15(basKovaData::DateFromText(text[0].text())));
+    if (kind == u"1"_s) {
+        const int slot = NextSlot(column, rule);
+        if (slot < 0)
+            return RawNull;  // no slot in use
+        const QDateTime date = basKovaData::DateFromText(text[static_cast<std::size_t>(slot)].text());
+        return RawDate(basKovaData::DateText15(date));
+    }
+    if (kind == u"2"_s) {
+        // Whole calendar days from lo's day to hi's day, lo's time of day kept.
+        const QDateTime lo = basKovaData::DateFromText(text[0].text());
+        const QDateTime hi = basKovaData::DateFromText(text[1].text());
+        const qint64 days = lo.date().daysTo(hi.date());
+        const double r = static_cast<double>(basKovaData::NextRandom());
+        const qint64 k = DayOffset(std::floor(r * static_cast<double>(days + 1)));
+        return RawDate(DateTextOf(lo.date().addDays(k), lo.time()));
+    }
+    if (kind == u"3"_s) {
+        const QDateTime start = basKovaData::DateFromText(text[0].text());
+        const double offset = NextOffset(column, basKovaData::ReadNumber(text[1].text()));
+        return RawDate(DateTextOf(start.date().addDays(DayOffset(offset)), start.time()));
+    }
+    if (kind == u"4"_s) {
+        const ListValue value = NextListValue(column, rule);
+        if (!value)
+            return RawNull;
+        // A list value is whatever the query returned: double its quotes so
+        // that it stays inside the one literal (a value that is no date text
+        // then fails in TO_DATE instead of changing the statement).
+        QString literal = *value;
+        literal.replace(QLatin1Char('\''), u"''"_s);
+        return RawDate(literal);
+    }
+    return RawNull;
+}
+
+int ValueGenerator::NextSlot(int column, const ColumnRule& rule)
+{
+    ColumnState& state = m_columns[static_cast<std::size_t>(column)];
+    // At most one pass over the slots: a rule with none in use must not hang.
+    for (int step = 0; step < basKovaData::RuleSlots; ++step) {
+        const int slot = (state.nextSlot + step) % basKovaData::RuleSlots;
+        if (rule.MultiOn[static_cast<std::size_t>(slot)]) {
+            state.nextSlot = (slot + 1) % basKovaData::RuleSlots;
+            return slot;
+        }
+    }
+    return -1;
+}
+
+double ValueGenerator::NextOffset(int column, double step)
+{
+    ColumnState& state = m_columns[static_cast<std::size_t>(column)];
+    const double current = state.offset;
+    // The offset moves in whole numbers, halves going to the even neighbour,
+    // so a fractional step accumulates through the rounding (1.5 gives 0, 2,
+    // 4, 6). It is kept as a double rather than a 32-bit integer: a long run
+    // with a large step goes on counting instead of overflowing (whole numbers
+    // stay exact up to 2^53).
+    state.offset = basKovaData::RoundHalfEven(current + step);
+    return current;
+}
+
+ValueGenerator::ListValue ValueGenerator::NextListValue(int column, const ColumnRule& rule)
+{
+    ColumnState& state = m_columns[static_cast<std::size_t>(column)];
+    if (!state.listFetched) {
+        // Read once per run, on the column's first row; also when the query
+        // returns nothing, so an empty result is not asked for again each row.
+        // The lists live in a vector, so the number of SELECT-sourced columns
+        // is limited only by the check the main window makes before a run.
+        m_lists.push_back(FetchList(rule));
+        state.listFetched = true;
+        state.list = static_cast<qsizetype>(m_lists.size()) - 1;
+    }
+    const std::vector<ListValue>& list = m_lists[static_cast<std::size_t>(state.list)];
+    // A query that returned no rows gives the column NULL in every row.
+    if (list.empty())
+        return std::nullopt;
+    state.position = state.position + 1 < static_cast<qsizetype>(list.size()) ? state.position + 1 : 0;
+    return list[static_cast<std::size_t>(state.position)];
+}
+
+std::vector<ValueGenerator::ListValue> ValueGenerator::FetchList(const ColumnRule& rule) const
+{
+    std::vector<ListValue> values;
+    // Without a database there is nothing to read: the list stays empty.
+    if (!m_database)
+        return values;
+    QString sql;
+    for (const auto& piece : rule.TextValue)
+        sql += piece.trimmed();
+    sql = basKovaData::FlattenSql(sql.trimmed());
+
+    const auto dynaset = m_database->DBCreateDynaset(sql, 0);
+    // As many values as a result grid may show; a NULL stays a NULL entry
+    // and gives the column NULL in its turn.
+    const qsizetype limit = std::max<qsizetype>(0, basKovaData::MaxDisplayRows);
+    while (!dynaset->IsEOF() && static_cast<qsizetype>(values.size()) < limit) {
+        const QVariant value = dynaset->Value(0);
+        if (IsNull(value))
+            values.emplace_back(std::nullopt);
+        else
+            values.emplace_back(ListText(value));
+        dynaset->MoveNext();
+    }
+    dynaset->Close();
+    return values;
+}
+
+}  // namespace generate
