@@ -1,5 +1,6 @@
 #include "shared/DateText.h"
 
+#include <cstdio>
 #include <optional>
 
 namespace basKovaData {
@@ -45,13 +46,9 @@ std::optional<QDateTime> ParseDateText(const QString& trimmed)
         if (hour < 0 || minute < 0 || second < 0 || !QTime::isValid(hour, minute, second))
             return std::nullopt;
     }
-    return QDateTime(QDate(year, month, day), QTime(hour, minute, second));
+    return QDateTime(QDate(year, month, day), QTime(hour, minute, second), Qt::UTC);
 }
 
-QString Padded(int value, int width)
-{
-    return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
-}
 
 }  // namespace
 
@@ -79,14 +76,16 @@ QString DateText15(const QDateTime& value)
         return DateText15(ZeroDate());
     const QDate date = value.date();
     const QTime time = value.time();
-    return Padded(date.year(), 4) + Padded(date.month(), 2) + Padded(date.day(), 2)
-        + QLatin1Char(' ') + Padded(time.hour(), 2) + Padded(time.minute(), 2)
-        + Padded(time.second(), 2);
+    // Called for every generated date: formatted directly, without QString::arg.
+    char text[48];
+    const int length = std::snprintf(text, sizeof text, "%04d%02d%02d %02d%02d%02d", date.year(), date.month(),
+                                     date.day(), time.hour(), time.minute(), time.second());
+    return QString::fromLatin1(text, length);
 }
 
 QDateTime ZeroDate()
 {
-    return QDateTime(QDate(1899, 12, 30), QTime(0, 0, 0));
+    return QDateTime(QDate(1899, 12, 30), QTime(0, 0, 0), Qt::UTC);
 }
 
 }  // namespace basKovaData

@@ -6,7 +6,9 @@ namespace basKovaData {
 
 // Date texts: "YYYYMMDD HHNNSS" (15 characters) or "YYYYMMDD" (midnight),
 // blanks around the text not counting; character 9 of the long form is not
-// looked at.
+// looked at. Dates are plain calendar dates and times: they carry the UTC
+// time spec only so that no time-zone rule (a daylight-saving gap) can move
+// them and no time-zone lookup is paid for them.
 
 // True when the trimmed text is a date text of a real calendar date and time.
 bool IsDateText(const QString& text);

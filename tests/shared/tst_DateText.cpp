@@ -8,7 +8,7 @@ using namespace basKovaData;
 namespace {
 QDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
 {
-    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::UTC);
 }
 }  // namespace
 
@@ -120,7 +120,7 @@ void tst_DateText::dateFromText()
     QFETCH(QString, text);
     QFETCH(QDateTime, expected);
     QCOMPARE(DateFromText(text), expected);
-    QCOMPARE(DateFromText(text).timeSpec(), Qt::LocalTime);
+    QCOMPARE(DateFromText(text).timeSpec(), Qt::UTC);
 }
 
 void tst_DateText::dateText15_data()
