@@ -5,6 +5,7 @@
 #include "browser/SqlPlusLauncher.h"
 #include "controls/FlexGrid.h"
 #include "controls/GridModel.h"
+#include "generate/frmCreate.h"
 #include "help/HelpTexts.h"
 #include "help/frmHELP.h"
 #include "rules/ColumnRule.h"
@@ -296,7 +297,7 @@ void frmMain::cmdCreate()
     if (!passes(browser::CheckBeforeCreate(Text1->text())))
         return;
     basKovaData::ChosenTable = chosenName();
-    // The creation window opens here once it is part of the program.
+    ShowModal<frmCreate>(this);
     ShowRowCount();
 }
 

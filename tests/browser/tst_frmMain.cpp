@@ -7,6 +7,7 @@
 #include "controls/GridModel.h"
 #include "rules/ColumnRule.h"
 #include "session/OraAccess.h"
+#include "generate/frmCreate.h"
 #include "help/frmHELP.h"
 #include "session/frmOptions.h"
 #include "support/ModalHelper.h"
@@ -380,7 +381,11 @@ void tst_frmMain::preconditions()
     for (int row = 1; row <= selectRules; ++row)
         ColumnRules[std::size_t(row)].RuleKind = u"4"_s;
     basKovaData::ChosenTable.clear();
+    bool created = false;
+    if (button == u"CmdCreate"_s && message.isEmpty())
+        kovatest::WhenModal<frmCreate>([](frmCreate* window) { window->reject(); }, &created);
     Child<QPushButton>(*m_window, button)->click();
+    QCOMPARE(created, button == u"CmdCreate"_s && message.isEmpty());
     if (message.isEmpty()) {
         QVERIFY(m_messages->messages().isEmpty());
         QCOMPARE(basKovaData::ChosenTable, table);

@@ -1,0 +1,45 @@
+#pragma once
+// The creation run: one generated INSERT per row, all rows in one transaction.
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace generate {
+
+// Full width of the creation window's progress bar, in twips.
+inline constexpr int ProgressFullTwips = 2775;
+
+// The row count typed into the creation window: its leading number, rounded
+// to the nearest integer with halves to the even neighbour ("2.5" runs 2
+// rows, "3.5" 4). Empty when the number is below 1, or too large for a count.
+std::optional<qint32> RowCountFromText(const QString& text);
+
+// Rows between two repaints of the progress bar: a tenth of the run, rounded
+// like the count, at least 1 and at most 100.
+qint32 ProgressStep(qint32 rows);
+// Width of the progress bar after `row` of `rows` rows.
+int ProgressTwips(qint32 row, qint32 rows);
+
+struct CreationResult {
+    // Rows whose INSERT failed; the rows that ran are committed.
+    qint32 failures = 0;
+    // The run stopped outside the INSERTs (a source query, the transaction):
+    // everything was rolled back.
+    bool aborted = false;
+    int errorNumber = 0;
+    QString errorText;
+};
+
+struct CreationHooks {
+    // Called every ProgressStep rows with the bar's new width in twips.
+    std::function<void(int twips)> progress;
+    // Called after the last row, before the commit, when rows failed.
+    std::function<void(qint32 failures)> failuresFound;
+};
+
+// Inserts `rows` generated rows into `table` on OraDatabase in one
+// transaction of OraSession, using the rules of ColumnRules.
+CreationResult GenerateRows(const QString& table, qint32 rows, const CreationHooks& hooks = {});
+
+}  // namespace generate

@@ -1,0 +1,104 @@
+#include "generate/frmCreate.h"
+
+#include "controls/Shape.h"
+#include "generate/CreationRun.h"
+#include "shared/basKovaData.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+constexpr int BarLeft = 16;
+constexpr int BarTop = 56;
+constexpr int BarHeight = 18;
+
+}  // namespace
+
+frmCreate::frmCreate(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmCreate"));
+    setWindowTitle(QStringLiteral("テストデータ作成"));
+
+    Label1 = new QLabel(QStringLiteral("作成件数"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(BarLeft, 18, 70, 24);
+    txtKENSU = new QLineEdit(QStringLiteral("100"), this);
+    txtKENSU->setObjectName(QStringLiteral("txtKENSU"));
+    txtKENSU->setGeometry(90, 18, 100, 24);
+    txtKENSU->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    txtKENSU->installEventFilter(this);
+
+    const int barWidth = twipsToPixels(generate::ProgressFullTwips);
+    Prgres = new controls::Shape(this);
+    Prgres->setObjectName(QStringLiteral("Prgres"));
+    Prgres->setGeometry(BarLeft - 1, BarTop - 1, barWidth + 2, BarHeight + 2);
+    Shape1 = new controls::Shape(this);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setBorderWidth(0);
+    Shape1->setFillColor(QColor(0, 0, 192));
+    setProgress(0);
+
+    Command1_0 = new QPushButton(QStringLiteral("作成"), this);
+    Command1_0->setObjectName(QStringLiteral("Command1_0"));
+    Command1_1 = new QPushButton(QStringLiteral("キャンセル"), this);
+    Command1_1->setObjectName(QStringLiteral("Command1_1"));
+    const int buttonTop = BarTop + BarHeight + 18;
+    Command1_1->setGeometry(BarLeft + barWidth - 90, buttonTop, 90, 28);
+    Command1_0->setGeometry(BarLeft + barWidth - 186, buttonTop, 90, 28);
+    Command1_0->setDefault(true);
+    connect(Command1_0, &QPushButton::clicked, this, &frmCreate::create);
+    connect(Command1_1, &QPushButton::clicked, this, &QDialog::reject);
+
+    setFixedSize(BarLeft * 2 + barWidth, buttonTop + 28 + 14);
+    txtKENSU->setFocus();
+}
+
+int frmCreate::twipsToPixels(int twips) const
+{
+    return qRound(twips * logicalDpiX() / 1440.0);
+}
+
+void frmCreate::setProgress(int twips)
+{
+    m_progressTwips = twips;
+    Shape1->setGeometry(BarLeft, BarTop, twipsToPixels(twips), BarHeight);
+    Shape1->setVisible(twips > 0);
+    Shape1->repaint();
+}
+
+void frmCreate::create()
+{
+    const std::optional<qint32> rows = generate::RowCountFromText(txtKENSU->text());
+    if (!rows) {
+        basKovaData::ShowMessage(QStringLiteral("件数を入力して下さい"), basKovaData::MessageIcon::Exclamation,
+                                 windowTitle(), this);
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    generate::CreationHooks hooks;
+    hooks.progress = [this](int twips) { setProgress(twips); };
+    hooks.failuresFound = [this](qint32 failures) {
+        basKovaData::ShowMessage(QString::number(failures) + QStringLiteral("件の重複がありました。"),
+                                 basKovaData::MessageIcon::Information, windowTitle(), this);
+    };
+    const generate::CreationResult result = generate::GenerateRows(basKovaData::ChosenTable, *rows, hooks);
+    QApplication::processEvents();
+    QApplication::restoreOverrideCursor();
+    if (result.aborted)
+        basKovaData::ShowMessage(QStringLiteral("ＳＱＬ文のエラーです。確認してください。")
+                                     + QString::number(result.errorNumber),
+                                 basKovaData::MessageIcon::Information, windowTitle(), this);
+    accept();
+}
+
+bool frmCreate::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == txtKENSU && event->type() == QEvent::FocusIn)
+        QTimer::singleShot(0, txtKENSU, [box = txtKENSU] { box->selectAll(); });
+    return QDialog::eventFilter(watched, event);
+}

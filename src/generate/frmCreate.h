@@ -1,0 +1,37 @@
+#pragma once
+// The creation window: asks for a row count and runs the creation on the
+// chosen table.
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace controls {
+class Shape;
+}
+
+class frmCreate : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmCreate(QWidget* parent = nullptr);
+
+    // Width of the progress bar in twips.
+    int progressTwips() const { return m_progressTwips; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void create();
+    void setProgress(int twips);
+    int twipsToPixels(int twips) const;
+
+    QLabel* Label1 = nullptr;
+    QLineEdit* txtKENSU = nullptr;
+    QPushButton* Command1_0 = nullptr;
+    QPushButton* Command1_1 = nullptr;
+    controls::Shape* Prgres = nullptr;
+    controls::Shape* Shape1 = nullptr;
+    int m_progressTwips = 0;
+};
