@@ -31,6 +31,7 @@ private Q_SLOTS:
     void runsTheRoundedCount_data();
     void runsTheRoundedCount();
     void reportsFailedRows();
+    void failingSourceQueryEndsTheRun();
     void mainWindowCountsAgainAfterwards();
 
 private:
@@ -160,6 +161,20 @@ void tst_frmCreate::reportsFailedRows()
     QCOMPARE(m_messages->messages().first().icon, MessageIcon::Information);
     QCOMPARE(m_messages->messages().first().title, u"テストデータ作成"_s);
     QCOMPARE(count(u"T"_s), u"1"_s);
+}
+
+void tst_frmCreate::failingSourceQueryEndsTheRun()
+{
+    openDatabase();
+    ColumnRules[2].RuleKind = u"4"_s;
+    ColumnRules[2].TextValue[0] = u"SELECT NAME FROM NOWHERE"_s;
+    frmCreate window;
+    window.show();
+    window.findChild<QPushButton*>(u"Command1_0"_s)->click();
+    QCOMPARE(m_messages->texts(), QStringList{u"ＳＱＬ文のエラーです。確認してください。440"_s});
+    QCOMPARE(m_messages->messages().first().icon, MessageIcon::Information);
+    QVERIFY(!window.isVisible());
+    QCOMPARE(count(u"T"_s), u"0"_s);
 }
 
 void tst_frmCreate::mainWindowCountsAgainAfterwards()
