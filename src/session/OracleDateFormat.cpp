@@ -3,6 +3,7 @@
 #include <array>
 #include <cctype>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -23,13 +24,34 @@ struct Piece {
     std::string_view text;  // quoted text or punctuation; the element as written otherwise
 };
 
+// Texts and models are UTF-8: only ASCII letters have a case, only ASCII
+// digits are digits, whatever the C locale says about single bytes.
+constexpr char AsciiUpper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+constexpr bool IsAsciiDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+constexpr bool IsAsciiSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+constexpr bool IsAsciiAlnum(char c)
+{
+    return IsAsciiDigit(c) || (AsciiUpper(c) >= 'A' && AsciiUpper(c) <= 'Z');
+}
+
 bool StartsWithNoCase(std::string_view text, std::string_view prefix)
 {
     if (text.size() < prefix.size())
         return false;
     for (size_t i = 0; i < prefix.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(text[i]))
-            != std::toupper(static_cast<unsigned char>(prefix[i])))
+        if (AsciiUpper(text[i]) != AsciiUpper(prefix[i]))
             return false;
     }
     return true;
@@ -64,13 +86,43 @@ Piece NextPiece(std::string_view format, size_t* pos)
     return {Element::Punctuation, rest.substr(0, 1)};
 }
 
+// A format model split into its pieces. A creation run converts every row's
+// date by the same model, so the last model split is kept for the next call.
+class SplitFormat {
+public:
+    const std::vector<Piece>& pieces(std::string_view format)
+    {
+        if (!m_valid || format != m_format) {
+            m_format.assign(format);
+            m_pieces.clear();
+            const std::string_view own = m_format;
+            size_t pos = 0;
+            while (pos < own.size())
+                m_pieces.push_back(NextPiece(own, &pos));
+            m_valid = true;
+        }
+        return m_pieces;
+    }
+
+private:
+    bool m_valid = false;
+    std::string m_format;  // the pieces' texts point into it
+    std::vector<Piece> m_pieces;
+};
+
+const std::vector<Piece>& FormatPieces(std::string_view format)
+{
+    thread_local SplitFormat split;
+    return split.pieces(format);
+}
+
 // Reads up to `width` digits; returns false when there is none.
 bool ReadDigits(std::string_view text, size_t* pos, size_t width, int* value)
 {
     size_t p = *pos;
     int result = 0;
     size_t count = 0;
-    while (p < text.size() && count < width && std::isdigit(static_cast<unsigned char>(text[p]))) {
+    while (p < text.size() && count < width && IsAsciiDigit(text[p])) {
         result = result * 10 + (text[p] - '0');
         ++p;
         ++count;
@@ -152,7 +204,7 @@ bool ParseStoredDate(std::string_view text, DateParts* date)
     auto number = [&](size_t at, size_t width, int* out) {
         int value = 0;
         for (size_t i = at; i < at + width; ++i) {
-            if (!std::isdigit(static_cast<unsigned char>(text[i])))
+            if (!IsAsciiDigit(text[i]))
                 return false;
             value = value * 10 + (text[i] - '0');
         }
@@ -168,37 +220,86 @@ bool ParseStoredDate(std::string_view text, DateParts* date)
     return true;
 }
 
-std::string StoredDateText(const DateParts& d)
+void WriteStoredDate(const DateParts& d, char* out)
 {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", d.year, d.month, d.day,
-                  d.hour, d.minute, d.second);
-    return buffer;
+    auto put = [&out](int value, int width) {
+        for (int i = width - 1; i >= 0; --i) {
+            out[i] = static_cast<char>('0' + value % 10);
+            value /= 10;
+        }
+        out += width;
+    };
+    put(d.year, 4);
+    *out++ = '-';
+    put(d.month, 2);
+    *out++ = '-';
+    put(d.day, 2);
+    *out++ = ' ';
+    put(d.hour, 2);
+    *out++ = ':';
+    put(d.minute, 2);
+    *out++ = ':';
+    put(d.second, 2);
 }
 
-std::string ParseDateByFormat(std::string_view text, std::string_view format,
-                              const DateParts& now, DateParts* date)
+std::string StoredDateText(const DateParts& d)
+{
+    if (!IsValidDate(d)) {
+        // Parts out of range are written as they are.
+        char buffer[80];
+        std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", d.year, d.month, d.day,
+                      d.hour, d.minute, d.second);
+        return buffer;
+    }
+    std::string text(StoredDateLength, ' ');
+    WriteStoredDate(d, text.data());
+    return text;
+}
+
+namespace {
+
+// The current date, asked for once and only when a model needs it.
+class LazyNow {
+public:
+    explicit LazyNow(const DateParts& now) : m_now(now), m_known(true) {}
+    explicit LazyNow(NowFunction now) : m_function(now) {}
+
+    const DateParts& get()
+    {
+        if (!m_known) {
+            m_now = m_function ? m_function() : DateParts();
+            m_known = true;
+        }
+        return m_now;
+    }
+
+private:
+    DateParts m_now;
+    NowFunction m_function = nullptr;
+    bool m_known = false;
+};
+
+std::string ParseByPieces(std::string_view text, const std::vector<Piece>& pieces, LazyNow& now,
+                          DateParts* date)
 {
     DateParts result;
-    result.year = now.year;
-    result.month = now.month;
+    bool yearRead = false;
+    bool monthRead = false;
     int hour12 = -1;
     bool pm = false;
     size_t in = 0;
-    size_t pos = 0;
     auto skipBlanks = [&] {
-        while (in < text.size() && std::isspace(static_cast<unsigned char>(text[in])))
+        while (in < text.size() && IsAsciiSpace(text[in]))
             ++in;
     };
-    while (pos < format.size()) {
-        const Piece piece = NextPiece(format, &pos);
+    for (const Piece& piece : pieces) {
         if (piece.element == Element::FillMode)
             continue;
         if (piece.element == Element::Punctuation || piece.element == Element::Quoted) {
             // Separators are matched leniently: any one punctuation or blank.
             if (piece.element == Element::Quoted && StartsWithNoCase(text.substr(in), piece.text))
                 in += piece.text.size();
-            else if (in < text.size() && !std::isalnum(static_cast<unsigned char>(text[in])))
+            else if (in < text.size() && !IsAsciiAlnum(text[in]))
                 ++in;
             continue;
         }
@@ -216,35 +317,42 @@ std::string ParseDateByFormat(std::string_view text, std::string_view format,
             if (!digits(4))
                 return NonNumeric;
             result.year = value;
+            yearRead = true;
             // RRRR given two digits reads them as RR does.
             if (piece.element == Element::RoundYear4 && in - before <= 2)
                 result.year = value < 50 ? 2000 + value : 1900 + value;
+            yearRead = true;
             break;
         }
         case Element::Year3:
             if (!digits(3))
                 return NonNumeric;
-            result.year = now.year / 1000 * 1000 + value;
+            result.year = now.get().year / 1000 * 1000 + value;
+            yearRead = true;
             break;
         case Element::Year2:
             if (!digits(2))
                 return NonNumeric;
-            result.year = now.year / 100 * 100 + value;
+            result.year = now.get().year / 100 * 100 + value;
+            yearRead = true;
             break;
         case Element::Year1:
             if (!digits(1))
                 return NonNumeric;
-            result.year = now.year / 10 * 10 + value;
+            result.year = now.get().year / 10 * 10 + value;
+            yearRead = true;
             break;
         case Element::RoundYear2:
             if (!digits(2))
                 return NonNumeric;
             result.year = value < 50 ? 2000 + value : 1900 + value;
+            yearRead = true;
             break;
         case Element::Month:
             if (!digits(2))
                 return NonNumeric;
             result.month = value;
+            monthRead = true;
             break;
         case Element::MonthAbbrev:
         case Element::MonthName: {
@@ -262,6 +370,7 @@ std::string ParseDateByFormat(std::string_view text, std::string_view format,
             if (!found)
                 return "ORA-01843: not a valid month";
             result.month = found;
+            monthRead = true;
             break;
         }
         case Element::Day:
@@ -301,10 +410,10 @@ std::string ParseDateByFormat(std::string_view text, std::string_view format,
         case Element::MeridianDots: {
             const std::string_view rest = text.substr(in);
             if (StartsWithNoCase(rest, "A.M.") || StartsWithNoCase(rest, "P.M.")) {
-                pm = std::toupper(static_cast<unsigned char>(rest[0])) == 'P';
+                pm = AsciiUpper(rest[0]) == 'P';
                 in += 4;
             } else if (StartsWithNoCase(rest, "AM") || StartsWithNoCase(rest, "PM")) {
-                pm = std::toupper(static_cast<unsigned char>(rest[0])) == 'P';
+                pm = AsciiUpper(rest[0]) == 'P';
                 in += 2;
             } else {
                 return "ORA-01855: AM/A.M. or PM/P.M. required";
@@ -337,6 +446,11 @@ std::string ParseDateByFormat(std::string_view text, std::string_view format,
     skipBlanks();
     if (in < text.size())
         return "ORA-01830: date format picture ends before converting entire input string";
+    // The parts the text leaves out are the current year and month.
+    if (!yearRead)
+        result.year = now.get().year;
+    if (!monthRead)
+        result.month = now.get().month;
     if (hour12 >= 0)
         result.hour = hour12 % 12 + (pm ? 12 : 0);
     if (result.month < 1 || result.month > 12)
@@ -347,6 +461,22 @@ std::string ParseDateByFormat(std::string_view text, std::string_view format,
         return "ORA-01839: date not valid for month specified";
     *date = result;
     return {};
+}
+
+}  // namespace
+
+std::string ParseDateByFormat(std::string_view text, std::string_view format,
+                              const DateParts& now, DateParts* date)
+{
+    LazyNow lazy(now);
+    return ParseByPieces(text, FormatPieces(format), lazy, date);
+}
+
+std::string ParseDateByFormat(std::string_view text, std::string_view format, NowFunction now,
+                              DateParts* date)
+{
+    LazyNow lazy(now);
+    return ParseByPieces(text, FormatPieces(format), lazy, date);
 }
 
 std::string FormatDateByModel(const DateParts& d, std::string_view format)

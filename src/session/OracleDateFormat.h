@@ -25,11 +25,21 @@ bool IsValidDate(const DateParts& date);
 bool ParseStoredDate(std::string_view text, DateParts* date);
 std::string StoredDateText(const DateParts& date);
 
+// Writes the stored form of a valid date (IsValidDate) into `out`: 19
+// characters, no terminator.
+void WriteStoredDate(const DateParts& date, char* out);
+inline constexpr int StoredDateLength = 19;
+
 // Reads `text` by the format model. `now` supplies the year and month that the
 // model leaves out. Returns an empty string on success, else the Oracle error
 // text ("ORA-01843: not a valid month", ...).
 std::string ParseDateByFormat(std::string_view text, std::string_view format,
                               const DateParts& now, DateParts* date);
+// The same, asking `now` for the current date only when the model leaves out
+// the year or month or gives fewer than four digits of the year.
+using NowFunction = DateParts (*)();
+std::string ParseDateByFormat(std::string_view text, std::string_view format, NowFunction now,
+                              DateParts* date);
 
 // Writes the date by the format model.
 std::string FormatDateByModel(const DateParts& date, std::string_view format);

@@ -35,17 +35,32 @@ void ResultText(sqlite3_context* context, const std::string& text)
     sqlite3_result_text(context, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
+// The local wall-clock time, read once per call: the date and time as the
+// clock shows them, no further time-zone work.
 DateParts NowParts()
 {
     const QDateTime now = basKovaData::Now();
+    const QDate date = now.date();
+    const QTime time = now.time();
     DateParts parts;
-    parts.year = now.date().year();
-    parts.month = now.date().month();
-    parts.day = now.date().day();
-    parts.hour = now.time().hour();
-    parts.minute = now.time().minute();
-    parts.second = now.time().second();
+    parts.year = date.year();
+    parts.month = date.month();
+    parts.day = date.day();
+    parts.hour = time.hour();
+    parts.minute = time.minute();
+    parts.second = time.second();
     return parts;
+}
+
+void ResultDate(sqlite3_context* context, const DateParts& date)
+{
+    if (!IsValidDate(date)) {
+        ResultText(context, StoredDateText(date));
+        return;
+    }
+    char text[StoredDateLength];
+    WriteStoredDate(date, text);
+    sqlite3_result_text(context, text, StoredDateLength, SQLITE_TRANSIENT);
 }
 
 bool IsNumeric(sqlite3_value* value)
@@ -121,17 +136,18 @@ void ToDate(sqlite3_context* context, int argc, sqlite3_value** argv)
     DateParts date;
     // A value that already is a stored date passes unchanged.
     if (argc == 1 && ParseStoredDate(text, &date)) {
-        ResultText(context, StoredDateText(date));
+        ResultDate(context, date);
         return;
     }
     const std::string_view format = argc > 1 && !IsNullish(argv[1]) ? TextOf(argv[1])
                                                                      : DefaultDateFormat;
-    const std::string error = ParseDateByFormat(text, format, NowParts(), &date);
+    // The clock is read only for a model that leaves out the year or month.
+    const std::string error = ParseDateByFormat(text, format, &NowParts, &date);
     if (!error.empty()) {
         sqlite3_result_error(context, error.c_str(), -1);
         return;
     }
-    ResultText(context, StoredDateText(date));
+    ResultDate(context, date);
 }
 
 void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv)
@@ -158,7 +174,7 @@ void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv)
 
 void SysDate(sqlite3_context* context, int, sqlite3_value**)
 {
-    ResultText(context, StoredDateText(NowParts()));
+    ResultDate(context, NowParts());
 }
 
 void LengthB(sqlite3_context* context, int, sqlite3_value** argv)

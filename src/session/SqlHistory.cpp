@@ -19,37 +19,121 @@ quint32 SqlHistory::HashValue(const QString& text)
     return hash;
 }
 
+int SqlHistory::find(const QString& text, quint32 hash) const
+{
+    if (m_buckets.empty())
+        return None;
+    for (int slot = m_buckets[hash & (m_buckets.size() - 1)]; slot != None;
+         slot = m_chains[static_cast<size_t>(slot)].next) {
+        if (m_chains[static_cast<size_t>(slot)].hashValue == hash
+            && m_slots[static_cast<size_t>(slot)].entry.text == text)
+            return slot;
+    }
+    return None;
+}
+
+void SqlHistory::unlinkFromUse(int slot)
+{
+    Slot& s = m_slots[static_cast<size_t>(slot)];
+    if (s.newer != None)
+        m_slots[static_cast<size_t>(s.newer)].older = s.older;
+    else
+        m_newest = s.older;
+    if (s.older != None)
+        m_slots[static_cast<size_t>(s.older)].newer = s.newer;
+    else
+        m_oldest = s.newer;
+    s.newer = s.older = None;
+}
+
+void SqlHistory::linkAsNewest(int slot)
+{
+    Slot& s = m_slots[static_cast<size_t>(slot)];
+    s.newer = None;
+    s.older = m_newest;
+    if (m_newest != None)
+        m_slots[static_cast<size_t>(m_newest)].newer = slot;
+    m_newest = slot;
+    if (m_oldest == None)
+        m_oldest = slot;
+}
+
+void SqlHistory::unlinkFromBucket(int slot)
+{
+    const size_t bucket = m_chains[static_cast<size_t>(slot)].hashValue & (m_buckets.size() - 1);
+    int* link = &m_buckets[bucket];
+    while (*link != slot)
+        link = &m_chains[static_cast<size_t>(*link)].next;
+    *link = m_chains[static_cast<size_t>(slot)].next;
+    m_chains[static_cast<size_t>(slot)].next = None;
+}
+
+void SqlHistory::linkToBucket(int slot)
+{
+    Chain& chain = m_chains[static_cast<size_t>(slot)];
+    int& head = m_buckets[chain.hashValue & (m_buckets.size() - 1)];
+    chain.next = head;
+    head = slot;
+}
+
+void SqlHistory::growBuckets()
+{
+    size_t count = m_buckets.empty() ? 16 : m_buckets.size() * 2;
+    while (count < m_slots.size() + 1)
+        count *= 2;
+    m_buckets.assign(count, None);
+    for (size_t slot = 0; slot < m_slots.size(); ++slot)
+        linkToBucket(static_cast<int>(slot));
+}
+
 void SqlHistory::record(const QString& text)
 {
-    const auto found = m_index.constFind(text);
-    if (found != m_index.constEnd()) {
-        const auto entry = found.value();
-        ++entry->executions;
-        m_entries.splice(m_entries.begin(), m_entries, entry);
+    const quint32 hash = HashValue(text);
+    const int found = find(text, hash);
+    if (found != None) {
+        ++m_slots[static_cast<size_t>(found)].entry.executions;
+        if (found != m_newest) {
+            unlinkFromUse(found);
+            linkAsNewest(found);
+        }
         return;
     }
-    Entry entry;
-    entry.text = text;
-    entry.hashValue = HashValue(text);
     // Formatting the local time is costly; statements come thousands a second.
     const qint64 second = basKovaData::NowSecsSinceEpoch();
     if (second != m_loadTimeSecond || m_loadTimeText.isEmpty()) {
         m_loadTimeSecond = second;
         m_loadTimeText = basKovaData::Now().toString(QStringLiteral("yyyy-MM-dd/HH:mm:ss"));
     }
+    int slot = None;
+    if (static_cast<int>(m_slots.size()) >= m_capacity) {
+        // Full: the least recently used entry makes room.
+        slot = m_oldest;
+        unlinkFromUse(slot);
+        unlinkFromBucket(slot);
+    } else {
+        if (m_slots.size() + 1 > m_buckets.size())
+            growBuckets();
+        m_slots.emplace_back();
+        m_chains.emplace_back();
+        slot = static_cast<int>(m_slots.size()) - 1;
+    }
+    Entry& entry = m_slots[static_cast<size_t>(slot)].entry;
+    entry.text = text;
+    entry.hashValue = hash;
+    m_chains[static_cast<size_t>(slot)].hashValue = hash;
     entry.firstLoadTime = m_loadTimeText;
     entry.executions = 1;
-    m_entries.push_front(std::move(entry));
-    m_index.insert(text, m_entries.begin());
-    while (static_cast<int>(m_entries.size()) > m_capacity) {
-        m_index.remove(m_entries.back().text);
-        m_entries.pop_back();
-    }
+    linkToBucket(slot);
+    linkAsNewest(slot);
 }
 
 std::vector<SqlHistory::Entry> SqlHistory::snapshot() const
 {
-    return {m_entries.begin(), m_entries.end()};
+    std::vector<Entry> entries;
+    entries.reserve(m_slots.size());
+    for (int slot = m_newest; slot != None; slot = m_slots[static_cast<size_t>(slot)].older)
+        entries.push_back(m_slots[static_cast<size_t>(slot)].entry);
+    return entries;
 }
 
 // ---- virtual tables -----------------------------------------------------------

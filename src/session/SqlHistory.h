@@ -2,10 +2,8 @@
 // The engine's statement history, shown as V$SQL and V$SQLTEXT: identical
 // texts share one entry, and the history keeps at most `capacity` entries,
 // dropping the least recently used one first, as a shared pool does.
-#include <QHash>
 #include <QString>
 
-#include <list>
 #include <vector>
 
 struct sqlite3;
@@ -28,7 +26,7 @@ public:
     void record(const QString& text);
     // Every entry, most recently used first.
     std::vector<Entry> snapshot() const;
-    int size() const { return static_cast<int>(m_entries.size()); }
+    int size() const { return static_cast<int>(m_slots.size()); }
 
     // Deterministic 32-bit hash of a statement text.
     static quint32 HashValue(const QString& text);
@@ -37,9 +35,34 @@ public:
     bool registerTables(sqlite3* db);
 
 private:
+    // Entries live in slots that are reused once the history is full, linked
+    // in order of use and chained per hash bucket, so that recording a
+    // statement costs one hash of its text and no allocation in the long run.
+    static constexpr int None = -1;
+    struct Slot {
+        Entry entry;
+        int newer = None;
+        int older = None;
+    };
+    // Bucket chains apart from the entries: a look-up reads little memory.
+    struct Chain {
+        quint32 hashValue = 0;
+        int next = None;
+    };
+
+    int find(const QString& text, quint32 hash) const;
+    void unlinkFromUse(int slot);
+    void linkAsNewest(int slot);
+    void unlinkFromBucket(int slot);
+    void linkToBucket(int slot);
+    void growBuckets();
+
     int m_capacity;
-    std::list<Entry> m_entries;  // most recently used first
-    QHash<QString, std::list<Entry>::iterator> m_index;
+    std::vector<Slot> m_slots;
+    std::vector<Chain> m_chains;  // one per slot
+    std::vector<int> m_buckets;  // a power of two in size
+    int m_newest = None;
+    int m_oldest = None;
     qint64 m_loadTimeSecond = 0;
     QString m_loadTimeText;
 };

@@ -2,31 +2,70 @@
 
 #include "session/OraError.h"
 
-#include <cctype>
 
 namespace {
 
-bool IsWordStart(unsigned char c)
+// The text is UTF-8: bytes from 0x80 are parts of characters, never blanks,
+// digits or ASCII letters, whatever the C locale says about single bytes.
+constexpr bool IsAsciiAlpha(unsigned char c)
 {
-    return std::isalpha(c) || c == '_' || c >= 0x80;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-bool IsWordChar(unsigned char c)
-{
-    return std::isalnum(c) || c == '_' || c == '$' || c == '#' || c >= 0x80;
-}
-
-bool IsDigit(unsigned char c)
+constexpr bool IsDigit(unsigned char c)
 {
     return c >= '0' && c <= '9';
 }
 
+constexpr bool IsHexDigit(unsigned char c)
+{
+    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+constexpr bool IsSpace(unsigned char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+constexpr char AsciiUpper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+constexpr bool IsWordStart(unsigned char c)
+{
+    return IsAsciiAlpha(c) || c == '_' || c >= 0x80;
+}
+
+constexpr bool IsWordChar(unsigned char c)
+{
+    return IsAsciiAlpha(c) || IsDigit(c) || c == '_' || c == '$' || c == '#' || c >= 0x80;
+}
+
+void AssignUpper(std::string* out, std::string_view text)
+{
+    out->resize(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+        (*out)[i] = AsciiUpper(text[i]);
+}
+
 std::string Upper(std::string_view text)
 {
-    std::string result(text);
-    for (char& c : result)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::string result;
+    AssignUpper(&result, text);
     return result;
+}
+
+// `word` is upper case.
+bool EqualsNoCase(std::string_view text, std::string_view word)
+{
+    if (text.size() != word.size())
+        return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (AsciiUpper(text[i]) != word[i])
+            return false;
+    }
+    return true;
 }
 
 // One raw token with its place in the text.
@@ -66,10 +105,10 @@ public:
             token.kind = RawToken::Kind::QuotedName;
             token.unterminated = !skipQuoted('`', '`');
         } else if (c == '0' && (at(m_pos + 1) == 'x' || at(m_pos + 1) == 'X')
-                   && std::isxdigit(at(m_pos + 2))) {
+                   && IsHexDigit(at(m_pos + 2))) {
             token.kind = RawToken::Kind::HexNumber;
             m_pos += 2;
-            while (std::isxdigit(at(m_pos)))
+            while (IsHexDigit(at(m_pos)))
                 ++m_pos;
         } else if (IsDigit(c) || (c == '.' && IsDigit(at(m_pos + 1)))) {
             token.kind = RawToken::Kind::Number;
@@ -104,7 +143,7 @@ private:
     {
         while (m_pos < m_text.size()) {
             const unsigned char c = at(m_pos);
-            if (std::isspace(c)) {
+            if (IsSpace(c)) {
                 ++m_pos;
             } else if (c == '-' && at(m_pos + 1) == '-') {
                 while (m_pos < m_text.size() && at(m_pos) != '\n')
@@ -162,19 +201,28 @@ private:
     size_t m_pos = 0;
 };
 
-std::string Unquote(std::string_view quoted)
+void AssignUnquoted(std::string* out, std::string_view quoted)
 {
+    out->clear();
     if (quoted.size() < 2)
-        return {};
+        return;
     const char close = quoted.back();
-    std::string result;
-    result.reserve(quoted.size() - 2);
-    for (size_t i = 1; i + 1 < quoted.size(); ++i) {
-        result.push_back(quoted[i]);
-        if (quoted[i] == close && quoted[i + 1] == close && quoted.front() == close)
-            ++i;
+    const std::string_view inner = quoted.substr(1, quoted.size() - 2);
+    if (quoted.front() != close) {
+        out->assign(inner);
+        return;
     }
-    return result;
+    // A doubled quote stands for one.
+    size_t from = 0;
+    for (;;) {
+        const size_t quote = inner.find(close, from);
+        if (quote == std::string_view::npos || quote + 1 >= inner.size()) {
+            out->append(inner.substr(from));
+            return;
+        }
+        out->append(inner.substr(from, quote + 1 - from));
+        from = inner[quote + 1] == close ? quote + 2 : quote + 1;
+    }
 }
 
 bool IsSharableKind(const std::string& word)
@@ -192,10 +240,21 @@ const std::string& LexedStatement::firstWord() const
     return head[0].text;
 }
 
-LexedStatement LexStatement(std::string_view sql)
+void LexStatement(std::string_view sql, LexedStatement* out)
 {
-    LexedStatement result;
+    // `out` may hold an earlier statement: its buffers are reused.
+    LexedStatement& result = *out;
+    result.text.clear();
     result.text.reserve(sql.size() + 8);
+    result.sharedText.clear();
+    for (int i = 0; i < result.headCount; ++i) {
+        result.head[static_cast<size_t>(i)].kind = SqlToken::Kind::Symbol;
+        result.head[static_cast<size_t>(i)].text.clear();
+    }
+    result.headCount = 0;
+    result.trailingStatement = false;
+    size_t literalCount = 0;
+
     Scanner scanner(sql);
     size_t copied = 0;  // text before this offset is already in the output
     bool sharable = false;
@@ -230,24 +289,24 @@ LexedStatement LexStatement(std::string_view sql)
             switch (token.kind) {
             case RawToken::Kind::Word:
                 head.kind = SqlToken::Kind::Word;
-                head.text = Upper(raw);
+                AssignUpper(&head.text, raw);
                 break;
             case RawToken::Kind::QuotedName:
                 head.kind = SqlToken::Kind::QuotedName;
-                head.text = Unquote(raw);
+                AssignUnquoted(&head.text, raw);
                 break;
             case RawToken::Kind::String:
                 head.kind = SqlToken::Kind::String;
-                head.text = Unquote(raw);
+                AssignUnquoted(&head.text, raw);
                 break;
             case RawToken::Kind::Number:
             case RawToken::Kind::HexNumber:
                 head.kind = SqlToken::Kind::Number;
-                head.text = std::string(raw);
+                head.text.assign(raw);
                 break;
             default:
                 head.kind = SqlToken::Kind::Symbol;
-                head.text = std::string(raw);
+                head.text.assign(raw);
                 break;
             }
             if (result.headCount == 1) {
@@ -259,16 +318,15 @@ LexedStatement LexStatement(std::string_view sql)
 
         switch (token.kind) {
         case RawToken::Kind::Word: {
-            const std::string word = raw.size() <= 8 ? Upper(raw) : std::string();
             const bool afterDot = previous.kind == RawToken::Kind::Symbol
                                   && sql.substr(previous.begin, 1) == ".";
             // Literals of a query may be column positions (ORDER BY 1) or name
             // result columns; only plain DML is shared.
-            if (word == "SELECT" || word == "WITH")
+            if (EqualsNoCase(raw, "SELECT") || EqualsNoCase(raw, "WITH"))
                 sharable = false;
-            if (!afterDot && word == "SYSDATE") {
+            if (!afterDot && EqualsNoCase(raw, "SYSDATE")) {
                 size_t p = token.end;
-                while (p < sql.size() && std::isspace(static_cast<unsigned char>(sql[p])))
+                while (p < sql.size() && IsSpace(static_cast<unsigned char>(sql[p])))
                     ++p;
                 if (p >= sql.size() || sql[p] != '(') {
                     flushTo(token.begin);
@@ -277,13 +335,13 @@ LexedStatement LexStatement(std::string_view sql)
                         result.sharedText.append("(SYSDATE())");
                     copied = token.end;
                 }
-            } else if (!afterDot && word == "MINUS") {
+            } else if (!afterDot && EqualsNoCase(raw, "MINUS")) {
                 flushTo(token.begin);
                 result.text.append("EXCEPT");
                 if (sharable)
                     result.sharedText.append("EXCEPT");
                 copied = token.end;
-            } else if ((word == "X") && token.end < sql.size() && sql[token.end] == '\'') {
+            } else if (EqualsNoCase(raw, "X") && token.end < sql.size() && sql[token.end] == '\'') {
                 sharable = false;  // a blob literal X'..' stays as written
             }
             break;
@@ -298,16 +356,17 @@ LexedStatement LexStatement(std::string_view sql)
                 result.text.append(raw);
                 result.sharedText.push_back('?');
                 copied = token.end;
-                SqlLiteral literal;
+                if (literalCount == result.literals.size())
+                    result.literals.emplace_back();
+                SqlLiteral& literal = result.literals[literalCount++];
                 if (token.kind == RawToken::Kind::String) {
                     literal.kind = SqlLiteral::Kind::Text;
-                    literal.text = Unquote(raw);
+                    AssignUnquoted(&literal.text, raw);
                 } else {
                     const bool real = raw.find_first_of(".eE") != std::string_view::npos;
                     literal.kind = real ? SqlLiteral::Kind::Real : SqlLiteral::Kind::Integer;
-                    literal.text = std::string(raw);
+                    literal.text.assign(raw);
                 }
-                result.literals.push_back(std::move(literal));
             }
             break;
         case RawToken::Kind::HexNumber:
@@ -322,20 +381,34 @@ LexedStatement LexStatement(std::string_view sql)
     if (!sawSemicolon)
         flushTo(sql.size());
 
-    if (!sharable || result.literals.empty()) {
+    if (!sharable || literalCount == 0) {
         result.sharedText.clear();
         result.literals.clear();
+    } else {
+        result.literals.resize(literalCount);
     }
+}
+
+LexedStatement LexStatement(std::string_view sql)
+{
+    LexedStatement result;
+    LexStatement(sql, &result);
     return result;
+}
+
+void LexOneStatement(std::string_view utf8, LexedStatement* out)
+{
+    LexStatement(utf8, out);
+    if (out->trailingStatement)
+        throw OraError(QStringLiteral("ORA-00911: invalid character (one statement at a time)"));
+    if (out->empty())
+        throw OraError(QStringLiteral("ORA-00900: invalid SQL statement"));
 }
 
 LexedStatement LexOneStatement(const QByteArray& utf8)
 {
-    LexedStatement lexed = LexStatement(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
-    if (lexed.trailingStatement)
-        throw OraError(QStringLiteral("ORA-00911: invalid character (one statement at a time)"));
-    if (lexed.empty())
-        throw OraError(QStringLiteral("ORA-00900: invalid SQL statement"));
+    LexedStatement lexed;
+    LexOneStatement(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), &lexed);
     return lexed;
 }
 
@@ -363,8 +436,7 @@ std::string ViewQueryText(std::string_view createView)
             sawView = word == "VIEW";
         } else if (depth == 0 && word == "AS") {
             size_t begin = token.end;
-            while (begin < createView.size()
-                   && std::isspace(static_cast<unsigned char>(createView[begin])))
+            while (begin < createView.size() && IsSpace(static_cast<unsigned char>(createView[begin])))
                 ++begin;
             return std::string(createView.substr(begin));
         }

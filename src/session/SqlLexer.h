@@ -45,10 +45,14 @@ struct LexedStatement {
 };
 
 LexedStatement LexStatement(std::string_view sql);
+// The same into `out`, reusing the buffers it holds from an earlier statement.
+void LexStatement(std::string_view sql, LexedStatement* out);
 
 // The lexed form of a text that must hold exactly one statement: throws
 // OraError when it holds none or more than one.
 LexedStatement LexOneStatement(const QByteArray& utf8);
+// The same into `out`, reusing its buffers.
+void LexOneStatement(std::string_view utf8, LexedStatement* out);
 
 // The body of a CREATE VIEW statement: the text after "AS", as written.
 std::string ViewQueryText(std::string_view createView);

@@ -19,6 +19,7 @@
 #include <atomic>
 #include <charconv>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -42,7 +43,8 @@ QVariant DateValue(const char* text, int bytes)
     DateParts d;
     if (!ParseStoredDate(std::string_view(text, static_cast<size_t>(bytes)), &d))
         return QString::fromUtf8(text, bytes);
-    return QDateTime(QDate(d.year, d.month, d.day), QTime(d.hour, d.minute, d.second));
+    // Stored dates are naive: read as UTC, they cost no time-zone lookup.
+    return QDateTime(QDate(d.year, d.month, d.day), QTime(d.hour, d.minute, d.second), Qt::UTC);
 }
 
 class SqliteCursor : public OraCursor {
@@ -334,7 +336,23 @@ qint64 SqliteEngine::execute(const QString& sql)
 {
     m_history.record(sql);
     const QByteArray utf8 = sql.toUtf8();
-    const LexedStatement lexed = LexOneStatement(utf8);
+    // A statement executed while another one is (none is, today) lexes into
+    // a buffer of its own.
+    std::unique_ptr<LexedStatement> own;
+    LexedStatement* scratch = &m_lexed;
+    if (m_lexedInUse) {
+        own = std::make_unique<LexedStatement>();
+        scratch = own.get();
+    }
+    const bool ownsShared = scratch == &m_lexed;
+    if (ownsShared)
+        m_lexedInUse = true;
+    const auto releaseScratch = qScopeGuard([this, ownsShared] {
+        if (ownsShared)
+            m_lexedInUse = false;
+    });
+    LexOneStatement(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), scratch);
+    const LexedStatement& lexed = *scratch;
     if (TableStatistics::IsAnalyzeTable(lexed)) {
         if (TableStatistics::Analyze(m_handle, lexed, *this)) {
             std::string error;
@@ -346,7 +364,7 @@ qint64 SqliteEngine::execute(const QString& sql)
     const bool cached = prepare(lexed, &stmt);
     // A cached statement is reset for its next use, any other finalized; the
     // error, if any, is read before that.
-    const auto release = qScopeGuard([&] {
+    const auto releaseStatement = qScopeGuard([&] {
         if (cached) {
             sqlite3_reset(stmt);
             sqlite3_clear_bindings(stmt);

@@ -5,6 +5,7 @@
 // compiled statement.
 #include "session/OraEngine.h"
 #include "session/SqlHistory.h"
+#include "session/SqlLexer.h"
 
 #include <QSqlDatabase>
 
@@ -14,7 +15,6 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
-struct LexedStatement;
 
 class SqliteEngine : public OraEngine, public std::enable_shared_from_this<SqliteEngine> {
 public:
@@ -64,4 +64,9 @@ private:
     static constexpr size_t CacheCapacity = 64;
     std::list<CachedStatement> m_cache;  // most recently used first
     std::unordered_map<std::string, std::list<CachedStatement>::iterator> m_cacheIndex;
+
+    // The lexed form of the statement being executed; its buffers serve the
+    // next statement, so that a run of INSERT texts allocates little.
+    LexedStatement m_lexed;
+    bool m_lexedInUse = false;
 };

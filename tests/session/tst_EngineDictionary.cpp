@@ -217,6 +217,15 @@ private Q_SLOTS:
         row("to_date default", "TO_CHAR(TO_DATE('2001-12-31'), 'YYYYMMDD HH24MISS')", "20011231 000000");
         row("to_char month", "TO_CHAR(TO_DATE('2001-02-03','YYYY-MM-DD'),'DD-MON-YYYY Dy')", "03-FEB-2001 Sat");
         row("to_char 12h", "TO_CHAR(TO_DATE('2001-02-03 13:05','YYYY-MM-DD HH24:MI'),'HH:MI PM')", "01:05 PM");
+        row("to_date day only", "TO_CHAR(TO_DATE('15','DD'),'YYYYMMDD')", "20011215");
+        row("to_date text ends early", "TO_CHAR(TO_DATE('2005','YYYYMMDD'),'YYYYMMDD')", "20051201");
+        row("to_date two-digit year", "TO_CHAR(TO_DATE('070305','YYMMDD'),'YYYYMMDD')", "20070305");
+        row("to_date lower-case model", "TO_CHAR(TO_DATE('20020304 050607','yyyymmdd hh24miss'),'YYYYMMDD HH24MISS')",
+            "20020304 050607");
+        row("to_date models in turn",
+            "TO_CHAR(TO_DATE('2001/02/03','YYYY/MM/DD'),'YYYYMMDD') || TO_CHAR(TO_DATE('04-05-2006','DD-MM-YYYY'),'YYYYMMDD')"
+            " || TO_CHAR(TO_DATE('2007/08/09','YYYY/MM/DD'),'YYYYMMDD')",
+            "200102032006050420070809");
         row("to_char number", "TO_CHAR(0.5)", ".5");
         row("sysdate", "TO_CHAR(SYSDATE,'YYYYMMDD')", "20011210");
         row("lengthb", "LENGTHB('aｱ漢字')", "6");

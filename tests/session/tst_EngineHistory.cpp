@@ -110,6 +110,37 @@ private Q_SLOTS:
         QCOMPARE(texts, (QStringList{QStringLiteral("d"), QStringLiteral("a"), QStringLiteral("c")}));
     }
 
+    void manyStatementsKeepTheLeastRecentlyUsedOrder()
+    {
+        // A simple list as the model: newest first, at most `capacity` texts.
+        const int capacity = 37;
+        SqlHistory history(capacity);
+        QStringList model;
+        QHash<QString, qint64> executions;
+        quint32 state = 12345;
+        for (int i = 0; i < 3000; ++i) {
+            state = state * 1103515245u + 12345u;
+            const QString text = QStringLiteral("INSERT INTO T VALUES (%1)").arg((state >> 16) % 90);
+            history.record(text);
+            if (model.removeOne(text)) {
+                ++executions[text];
+            } else {
+                executions[text] = 1;
+                if (model.size() == capacity)
+                    executions.remove(model.takeLast());
+            }
+            model.prepend(text);
+        }
+        QCOMPARE(history.size(), capacity);
+        QStringList texts;
+        for (const SqlHistory::Entry& entry : history.snapshot()) {
+            texts.append(entry.text);
+            QCOMPARE(entry.hashValue, SqlHistory::HashValue(entry.text));
+            QCOMPARE(entry.executions, executions.value(entry.text));
+        }
+        QCOMPARE(texts, model);
+    }
+
     void wrongConditionIsAnError()
     {
         QTemporaryDir dir;
