@@ -12,40 +12,53 @@ namespace {
 
 // SQL text after the "@": at most 999 bytes of its code page 932 form. Short
 // texts cannot reach the limit (a character takes at most two bytes), so they
-// are taken as they are, without a round trip through the byte form.
-QString RawSqlText(const QString& entry)
+// are appended as they are, without a round trip through the byte form.
+void AppendRawSqlText(QString& sql, const QString& entry)
 {
     constexpr int MaxBytes = 999;
     if (entry.size() - 1 <= MaxBytes / 2 || ToCp932(entry).size() - 1 <= MaxBytes)
-        return entry.mid(1).trimmed();
-    return MidBytes(entry, 2, MaxBytes).trimmed();
+        sql += QStringView(entry).mid(1).trimmed();
+    else
+        sql += MidBytes(entry, 2, MaxBytes).trimmed();
+}
+
+// The text between single quotes, each quote inside doubled.
+void AppendQuoted(QString& sql, const QString& text)
+{
+    sql += QLatin1Char('\'');
+    if (text.contains(QLatin1Char('\''))) {
+        QString doubled = text;
+        sql += doubled.replace(QLatin1Char('\''), QLatin1String("''"));
+    } else {
+        sql += text;
+    }
+    sql += QLatin1Char('\'');
 }
 
 }  // namespace
 
-QString SqlQuoted(const QString& text)
-{
-    QString quoted = text;
-    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
-}
-
 QString InsertText(const QString& table, int count)
 {
-    QString sql = QStringLiteral("Insert into ") + table + QStringLiteral(" Values( ");
     count = std::min(count, RowValueCapacity - 1);
+    QString sql;
+    sql.reserve(table.size() + 24 + count * 24);
+    sql += QStringLiteral("Insert into ");
+    sql += table;
+    sql += QStringLiteral(" Values( ");
     for (int i = 1; i <= count; ++i) {
         if (i > 1)
             sql += QStringLiteral(" ,");
         QString& entry = RowValues[std::size_t(i)];
         if (entry.trimmed() == QLatin1String("@"))
             entry = QStringLiteral("@0");
-        if (entry.startsWith(QLatin1Char('@')))
-            sql += QLatin1Char(' ') + RawSqlText(entry);
-        else if (!entry.isEmpty())
-            sql += SqlQuoted(entry);
-        else
+        if (entry.startsWith(QLatin1Char('@'))) {
+            sql += QLatin1Char(' ');
+            AppendRawSqlText(sql, entry);
+        } else if (!entry.isEmpty()) {
+            AppendQuoted(sql, entry);
+        } else {
             sql += QStringLiteral("Null");
+        }
     }
     sql += QStringLiteral(" ) ");
     return sql;

@@ -14,7 +14,4 @@ QString InsertText(const QString& table, int count);
 // Runs InsertText(table, count) on OraDatabase; false when it failed.
 bool InsertRow(const QString& table, int count);
 
-// A text as an SQL character literal: between single quotes, quotes doubled.
-QString SqlQuoted(const QString& text);
-
 }  // namespace basKovaData

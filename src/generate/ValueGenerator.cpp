@@ -30,12 +30,12 @@ enum class Family { Numeric, Character, Date, None };
 
 Family FamilyOf(const ColumnRule& rule)
 {
-    const QString type = rule.TypeText.trimmed();
-    if (type.startsWith(u"NUMBER"_s))
+    const QStringView type = QStringView(rule.TypeText.text()).trimmed();
+    if (type.startsWith(u"NUMBER"))
         return Family::Numeric;
-    if (type.startsWith(u"VARCHAR2"_s) || type.startsWith(u"CHAR"_s))
+    if (type.startsWith(u"VARCHAR2") || type.startsWith(u"CHAR"))
         return Family::Character;
-    if (type.startsWith(u"DATE"_s))
+    if (type.startsWith(u"DATE"))
         return Family::Date;
     return Family::None;
 }

@@ -1,5 +1,6 @@
 #include "shared/NumberText.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -8,19 +9,6 @@
 namespace basKovaData {
 
 namespace {
-
-// "%.15G" of a finite value, independent of the C locale: std::to_chars with a
-// precision formats exactly as printf's %g does in the "C" locale.
-QString GeneralText(double value)
-{
-    char buffer[64];
-    const std::to_chars_result result = std::to_chars(
-        buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
-    if (result.ec != std::errc())
-        return QStringLiteral("0");
-    QString text = QString::fromLatin1(buffer, result.ptr - buffer);
-    return text.replace(QLatin1Char('e'), QLatin1Char('E'));
-}
 
 QString TrimmedNumberText(double value)
 {
@@ -49,15 +37,27 @@ QString NumberText(double value)
     else if (std::isinf(value))
         value = value > 0 ? DBL_MAX : -DBL_MAX;
 
-    QString text = GeneralText(value);
+    // "%.15G", independent of the C locale: std::to_chars with a precision
+    // formats exactly as printf's %g does in the "C" locale. The text is put
+    // in shape in the buffer, one character before it kept for the blank.
+    char buffer[64];
+    char* begin = buffer + 1;
+    const std::to_chars_result result =
+        std::to_chars(begin, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    if (result.ec != std::errc())
+        return QStringLiteral(" 0");
+    char* const end = result.ptr;
+    std::replace(begin, end, 'e', 'E');
     // No zero before the point: "0.5" -> ".5", "-0.25" -> "-.25".
-    if (text.startsWith(QLatin1String("0.")))
-        text.remove(0, 1);
-    else if (text.startsWith(QLatin1String("-0.")))
-        text.remove(1, 1);
-    if (!text.startsWith(QLatin1Char('-')))
-        text.prepend(QLatin1Char(' '));
-    return text;
+    if (end - begin > 1 && begin[0] == '0' && begin[1] == '.') {
+        ++begin;
+    } else if (end - begin > 2 && begin[0] == '-' && begin[1] == '0' && begin[2] == '.') {
+        begin[1] = '-';
+        ++begin;
+    }
+    if (*begin != '-')
+        *--begin = ' ';
+    return QString::fromLatin1(begin, end - begin);
 }
 
 QString ZeroFill(double value, int width)
