@@ -11,6 +11,8 @@
 #include "controls/FlexGrid.h"
 #include "controls/GridModel.h"
 
+#include "BenchMemory.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -23,15 +25,6 @@
 #include <memory>
 
 namespace {
-
-long CurrentRssKiB()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toLong() * 4 : 0;
-}
 
 // CPU time of this thread: other programs on a shared machine do not count.
 double ThreadCpuSeconds()

@@ -14,6 +14,8 @@
 #include "shared/DateText.h"
 #include "shared/NumberText.h"
 
+#include "BenchMemory.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -55,14 +57,6 @@ Row MakeRow(int i)
     return row;
 }
 
-long CurrentRssKiB()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toLong() * 4 : 0;
-}
 
 struct EngineResult {
     double seconds = 0;
