@@ -1,0 +1,105 @@
+#pragma once
+// What the three rule editors decide without any widget: which texts their
+// boxes show, how typing is written into a rule, the 設定 checks with their
+// message and the box to correct, the padding choice of the character editor
+// and the statement of the 編集 kind kept in 100-character pieces.
+#include "rules/ColumnRule.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace basKovaData {
+
+// The type family of a column, that is, which editor sets its rule.
+enum class RuleFamily { Number, Text, Date };
+
+// The value boxes a failed check sends the focus to.
+enum class RuleBox {
+    None,
+    Single,    // TxtNUM01
+    Multiple,  // TxtNUM02 i
+    Random,    // TxtNUM03 i
+    Sequence,  // TxtNUM04 i
+};
+
+struct RuleVerdict {
+    bool accepted = true;
+    QString message;  // shown with the exclamation icon, titled with the caption
+    RuleBox box = RuleBox::None;
+    int index = 0;
+    // The empty multiple-fixed rule: slot 0 is to be ticked as by a click.
+    bool tickFirstSlot = false;
+};
+
+namespace RuleMessages {
+inline const QString NoMultiple = QStringLiteral("複数固定のデータを最低１件は入力して下さい。");
+inline const QString NegativeUnit = QStringLiteral("マイナスの単位は入力できません。");
+inline const QString ZeroUnit = QStringLiteral("単位に０は入力できません。");
+inline const QString MinAboveMax = QStringLiteral("最小値＞最大値の大小エラーです。");
+inline const QString NegativeStep = QStringLiteral("マイナスのステップは入力できません。");
+inline const QString ZeroStep = QStringLiteral("ステップに０は入力できません。");
+inline const QString BadDate = QStringLiteral("日付が正しく入力されていません。");
+}  // namespace RuleMessages
+
+// Help topics of the editors' ヘルプ buttons.
+inline constexpr qint16 NumberEditorHelp = 2;
+inline constexpr qint16 DateEditorHelp = 3;
+inline constexpr qint16 StatementHelp = 6;
+// Date boxes take at most this many characters ("YYYYMMDD HHNNSS").
+inline constexpr int DateBoxWidth = 15;
+// The statement of the 編集 kind: 16 pieces of 100 characters.
+inline constexpr int StatementWidth = RuleSlots * RuleTextWidth;
+
+QString EditorCaption(RuleFamily family);
+qint16 EditorHelpTopic(RuleFamily family);
+
+// ---- checks -----------------------------------------------------------------
+
+// The 設定 checks of `rule` for one family, in the order the user meets them.
+// They may change the rule as an accepted one is kept: a blank or single
+// kind becomes "0"; the date texts, units and steps they test are stored
+// back trimmed and a random rule's dates in their 15-character form.
+RuleVerdict CheckRule(ColumnRule& rule, RuleFamily family);
+
+// ---- typing -----------------------------------------------------------------
+// Each change of a box rereads its whole group.
+
+void StoreSingleBox(ColumnRule& rule, RuleFamily family, const QString& text);
+// `texts` holds the 16 boxes TxtNUM02 0 to 15, ticked or not.
+void StoreMultipleBoxes(ColumnRule& rule, RuleFamily family, const QStringList& texts);
+// minimum, maximum, unit
+void StoreRandomBoxes(ColumnRule& rule, RuleFamily family, const QStringList& texts);
+// start, step
+void StoreSequenceBoxes(ColumnRule& rule, RuleFamily family, const QStringList& texts);
+
+// ---- showing ----------------------------------------------------------------
+
+// A number in its plain decimal form, without separators: 12.5, 3, -0.25.
+QString BoxNumberText(double value);
+QString SingleBoxText(const ColumnRule& rule, RuleFamily family);
+QString MultipleBoxText(const ColumnRule& rule, RuleFamily family, int slot);
+QStringList RandomBoxTexts(const ColumnRule& rule, RuleFamily family);
+QStringList SequenceBoxTexts(const ColumnRule& rule, RuleFamily family);
+// What a value box selects when it gets the focus: the whole text, or for the
+// character editor the text up to its trimmed length, so that the padding
+// blanks of a stored value stay out of the selection.
+int FocusSelectionLength(RuleFamily family, const QString& text);
+
+// ---- padding of the character editor's random and sequence values -----------
+
+enum class Padding { Zeros = 0, Blanks = 1, Left = 2 };
+// Writes a choice (option index 0 to 2 of optSET03 / optSET04) into MultiOn 1, 2.
+void SetPadding(ColumnRule& rule, Padding padding);
+// The option that shows MultiOn 1 and 2; the pair never produced (1 on, 2 off)
+// shows as zeros.
+Padding PaddingOf(const ColumnRule& rule);
+
+// ---- the statement of the 編集 kind -----------------------------------------
+
+// Cuts the box text into TextValue 0 to 15; characters after 1,600 are dropped.
+void StoreStatement(ColumnRule& rule, const QString& text);
+// The pieces, each trimmed, joined without separators: a blank at either end
+// of a piece is lost, as it is when the generator joins them.
+QString JoinStatement(const ColumnRule& rule);
+
+}  // namespace basKovaData

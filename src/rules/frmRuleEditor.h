@@ -1,0 +1,104 @@
+#pragma once
+// The window the three rule editors share: the kind options, one frame per
+// kind, the multiple-fixed slots, the statement frame of the 編集 kind and the
+// 設定 / キャンセル / ヘルプ buttons. It shows and changes
+// basKovaData::CurrentRule only; basKovaData::EditCancelled tells the caller
+// how it was closed (exec() also returns Accepted after 設定). What differs
+// between the editors is decided by the family, mostly in RuleEditing.
+#include "rules/RuleEditing.h"
+
+#include <QDialog>
+#include <QList>
+
+class QAbstractButton;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+class frmRuleEditor : public QDialog {
+    Q_OBJECT
+
+public:
+    basKovaData::RuleFamily family() const { return m_family; }
+
+    // False while the window fills its own boxes (opening, ShowRule); the
+    // boxes write into CurrentRule only while it is true.
+    bool G_bFormLoad = false;
+    // True while TxtSQL has the focus: Enter stays in the statement box there.
+    bool G_bFcCan = false;
+
+    // Shows CurrentRule in the controls: the kind's option and frame and the
+    // kept values of the slots that kind uses.
+    void ShowRule();
+
+    // Closing without 設定 (キャンセル, Esc, the title bar) sets EditCancelled,
+    // so a closed editor never stores a half-typed rule.
+    void reject() override;
+
+protected:
+    frmRuleEditor(basKovaData::RuleFamily family, QWidget* parent);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    QGroupBox* buildKindFrame();
+    QGroupBox* buildSingleFrame();
+    QGroupBox* buildMultipleFrame();
+    QGroupBox* buildRandomFrame();
+    QGroupBox* buildSequenceFrame();
+    // A frame of labelled value boxes, with the padding options below them in
+    // the character editor.
+    QGroupBox* buildRangeFrame(const QString& caption, const QString& boxName, const QStringList& labels,
+                               void (frmRuleEditor::*changed)(), QList<QLineEdit*>* boxes,
+                               const QString& paddingName, const QStringList& paddingCaptions,
+                               QList<QRadioButton*>* padding);
+    QGroupBox* buildStatementFrame();
+    QLineEdit* newValueBox(QWidget* parent, const QString& name);
+    QList<QRadioButton*> newPaddingOptions(QWidget* parent, const QString& name,
+                                           const QStringList& captions);
+    void formLoad();
+
+    void optSETClick(int kind);
+    void chkMultiClick(int slot);
+    void paddingClick(int option);
+    void focusFirstBox(int kind);
+    void focusBox(basKovaData::RuleBox box, int index);
+    void cmdSETClick();
+    void showHelp(qint16 topic);
+    void command1Click();
+
+    void txtNUM01Change();
+    void txtNUM02Change();
+    void txtNUM03Change();
+    void txtNUM04Change();
+    void txtSQLChange();
+    void selectOnFocus(QLineEdit* box);
+    bool storing() const { return G_bFormLoad; }
+
+    const basKovaData::RuleFamily m_family;
+
+    QLineEdit* txtSET = nullptr;
+    QList<QLabel*> LblSET;  // 0 項目名, 1 KEY, 2 NOT NULL, 3 the type
+    QGroupBox* Frame1 = nullptr;
+    QList<QRadioButton*> OptSET;
+    QList<QGroupBox*> FrmSET;
+    QLineEdit* TxtNUM01 = nullptr;
+    QList<QCheckBox*> ChkMulti;
+    QList<QLineEdit*> TxtNUM02;
+    QList<QLineEdit*> TxtNUM03;
+    QList<QLineEdit*> TxtNUM04;
+    QList<QRadioButton*> optSET03;
+    QList<QRadioButton*> optSET04;
+    QPlainTextEdit* TxtSQL = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* CmdSET = nullptr;
+    QPushButton* CmdCancel = nullptr;
+    QPushButton* Command4 = nullptr;
+    QList<QLineEdit*> m_valueBoxes;
+};

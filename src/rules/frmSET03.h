@@ -1,0 +1,11 @@
+#pragma once
+// The rule editor of DATE columns. It shows and changes
+// CurrentRule only; EditCancelled tells its caller how it was closed.
+#include "rules/frmRuleEditor.h"
+
+class frmSET03 : public frmRuleEditor {
+    Q_OBJECT
+public:
+    // Builds the window on CurrentRule, which the caller has prepared.
+    explicit frmSET03(QWidget* parent = nullptr);
+};
