@@ -8,6 +8,10 @@
 #include "generate/frmCreate.h"
 #include "help/HelpTexts.h"
 #include "help/frmHELP.h"
+#include "rules/frmSET01.h"
+#include "rules/frmSET02.h"
+#include "rules/frmSET03.h"
+#include "rules/frmSET99.h"
 #include "rules/ColumnRule.h"
 #include "session/OraAccess.h"
 #include "session/OraError.h"
@@ -254,8 +258,20 @@ void frmMain::gridDoubleClicked()
 
 bool frmMain::openRuleEditor(browser::RuleEditor editor)
 {
-    // The numeric, character and date editors are not part of the program yet.
-    Q_UNUSED(editor);
+    switch (editor) {
+    case browser::RuleEditor::Numeric:
+        ShowModal<frmSET01>(this);
+        return true;
+    case browser::RuleEditor::Character:
+        ShowModal<frmSET02>(this);
+        return true;
+    case browser::RuleEditor::Date:
+        ShowModal<frmSET03>(this);
+        return true;
+    case browser::RuleEditor::None:
+    case browser::RuleEditor::Unsupported:
+        break;
+    }
     return false;
 }
 
@@ -327,7 +343,8 @@ void frmMain::cmdBulkSetting()
     if (!passes(browser::CheckName(Text1->text())))
         return;
     basKovaData::ChosenTable = chosenName();
-    // The bulk setting window opens here once it is part of the program.
+    frmSET99 bulk(Grid1->gridModel(), this);
+    bulk.exec();
 }
 
 void frmMain::cmdUpdate()

@@ -43,7 +43,8 @@ private:
     void chooseObject(int position);
     void gridDoubleClicked();
     void gridMouseDown(int button, int shift, int x, int y);
-    // Opens the rule editor of a column type; false while there is none.
+    // Opens the rule editor of a column type modally; false for a type
+    // without an editor.
     bool openRuleEditor(browser::RuleEditor editor);
 
     // Commands.

@@ -9,6 +9,8 @@
 #include "session/OraAccess.h"
 #include "generate/frmCreate.h"
 #include "help/frmHELP.h"
+#include "rules/frmRuleEditor.h"
+#include "rules/frmSET99.h"
 #include "session/frmOptions.h"
 #include "support/ModalHelper.h"
 #include "support/TestSupport.h"
@@ -293,8 +295,8 @@ void tst_frmMain::typeDispatchMessages_data()
     QTest::addColumn<int>("row");
     QTest::addColumn<int>("col");
     QTest::addColumn<QString>("message");
-    QTest::newRow("number: no editor yet") << 1 << 4 << QString();
-    QTest::newRow("date: no editor yet") << 5 << 4 << QString();
+    QTest::newRow("number: its editor, cancelled") << 1 << 4 << QString();
+    QTest::newRow("date: its editor, cancelled") << 5 << 4 << QString();
     QTest::newRow("nchar") << 6 << 4 << u"NCHAR型には対応していません。"_s;
     QTest::newRow("raw") << 7 << 4 << u"RAW型には対応していません。"_s;
     QTest::newRow("long: nothing") << 8 << 4 << QString();
@@ -308,7 +310,16 @@ void tst_frmMain::typeDispatchMessages()
     QFETCH(QString, message);
     openWindow(DemoSchema);
     choose(u"ITEMS"_s);
+    // NUMBER (row 1) and DATE (row 5) open their editor; it is cancelled.
+    const bool editor = col == 4 && (row == 1 || row == 5);
+    bool opened = false;
+    if (editor) {
+        kovatest::WhenModal<frmRuleEditor>([](frmRuleEditor* window) {
+            window->findChild<QPushButton*>(u"CmdCancel"_s)->click();
+        }, &opened);
+    }
     doubleClickCell(row, col);
+    QCOMPARE(opened, editor);
     QCOMPARE(m_messages->texts(), message.isEmpty() ? QStringList() : QStringList{message});
     if (!message.isEmpty()) {
         QCOMPARE(m_messages->messages().first().icon, MessageIcon::Information);
@@ -381,11 +392,14 @@ void tst_frmMain::preconditions()
     for (int row = 1; row <= selectRules; ++row)
         ColumnRules[std::size_t(row)].RuleKind = u"4"_s;
     basKovaData::ChosenTable.clear();
-    bool created = false;
-    if (button == u"CmdCreate"_s && message.isEmpty())
-        kovatest::WhenModal<frmCreate>([](frmCreate* window) { window->reject(); }, &created);
+    bool opened = false;
+    const bool opens = message.isEmpty() && (button == u"CmdCreate"_s || button == u"Command3"_s);
+    if (opens && button == u"CmdCreate"_s)
+        kovatest::WhenModal<frmCreate>([](frmCreate* window) { window->reject(); }, &opened);
+    if (opens && button == u"Command3"_s)
+        kovatest::WhenModal<frmSET99>([](frmSET99* window) { window->reject(); }, &opened);
     Child<QPushButton>(*m_window, button)->click();
-    QCOMPARE(created, button == u"CmdCreate"_s && message.isEmpty());
+    QCOMPARE(opened, opens);
     if (message.isEmpty()) {
         QVERIFY(m_messages->messages().isEmpty());
         QCOMPARE(basKovaData::ChosenTable, table);
