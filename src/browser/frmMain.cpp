@@ -8,6 +8,7 @@
 #include "generate/frmCreate.h"
 #include "help/HelpTexts.h"
 #include "help/frmHELP.h"
+#include "maintain/frmDEL.h"
 #include "rules/frmSET01.h"
 #include "rules/frmSET02.h"
 #include "rules/frmSET03.h"
@@ -323,7 +324,7 @@ void frmMain::cmdDelete()
         || !passes(browser::CheckRows(LblCnt->text(), browser::NoDeleteRows)))
         return;
     basKovaData::ChosenTable = chosenName();
-    // The delete window opens here once it is part of the program.
+    ShowModal<frmDEL>(this);
     ShowRowCount();
 }
 
