@@ -132,27 +132,47 @@ void ValueGenerator::NextRow()
     if (m_columns.size() < static_cast<std::size_t>(count) + 1)
         m_columns.resize(static_cast<std::size_t>(count) + 1);
 
-    for (int j = 1; j <= count; ++j) {
-        const ColumnRule& rule = ColumnRules[static_cast<std::size_t>(j)];
-        QString& target = RowValues[static_cast<std::size_t>(j)];
-        switch (FamilyOf(rule)) {
-        case Family::Numeric:
-            target = NumericValue(j, rule);
-            break;
-        case Family::Character:
-            target = CharacterValue(j, rule);
-            break;
-        case Family::Date:
-            target = DateValue(j, rule);
-            break;
-        case Family::None:
-            // LONG, RAW, FLOAT and the like get no rule of their own. They
-            // receive NULL rather than keeping an earlier row's or run's text,
-            // which could belong to another table altogether.
-            target.clear();
-            break;
-        }
+    for (int j = 1; j <= count; ++j)
+        RowValues[static_cast<std::size_t>(j)] = NextValue(j);
+}
+
+QString ValueGenerator::NextValue(int column)
+{
+    using namespace basKovaData;
+    if (column < 1 || static_cast<std::size_t>(column) >= ColumnRules.size())
+        return QString();
+    if (m_columns.size() <= static_cast<std::size_t>(column))
+        m_columns.resize(static_cast<std::size_t>(column) + 1);
+    const ColumnRule& rule = ColumnRules[static_cast<std::size_t>(column)];
+    switch (FamilyOf(rule)) {
+    case Family::Numeric:
+        return NumericValue(column, rule);
+    case Family::Character:
+        return CharacterValue(column, rule);
+    case Family::Date:
+        return DateValue(column, rule);
+    case Family::None:
+        break;
     }
+    // LONG, RAW, FLOAT and the like get no rule of their own. They receive
+    // NULL rather than keeping an earlier row's or run's text, which could
+    // belong to another table altogether.
+    return QString();
+}
+
+ValueGenerator::TypeFamily ValueGenerator::ColumnFamily(const ColumnRule& rule)
+{
+    switch (FamilyOf(rule)) {
+    case Family::Numeric:
+        return TypeFamily::Numeric;
+    case Family::Character:
+        return TypeFamily::Character;
+    case Family::Date:
+        return TypeFamily::Date;
+    case Family::None:
+        break;
+    }
+    return TypeFamily::None;
 }
 
 QString ValueGenerator::NumericValue(int column, const ColumnRule& rule)

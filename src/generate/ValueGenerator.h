@@ -26,6 +26,18 @@ public:
     // table entry. Throws OraError when a source query fails.
     void NextRow();
 
+    // The value text the next row gives column `column` (1 to ColumnCount),
+    // in the same forms as RowValues, moving that column's cursor on exactly
+    // as NextRow does. Lets a caller that writes its own statements (the
+    // update run) take the values one column at a time. Empty for a column
+    // outside the rule table. Throws OraError when a source query fails.
+    QString NextValue(int column);
+
+    // The type family a column's values are made for, by the start of its
+    // type text: NUMBER, VARCHAR2 or CHAR, DATE, or none of them.
+    enum class TypeFamily { Numeric, Character, Date, None };
+    static TypeFamily ColumnFamily(const basKovaData::ColumnRule& rule);
+
 private:
     // One value of a SELECT-sourced list; empty for a NULL.
     using ListValue = std::optional<QString>;

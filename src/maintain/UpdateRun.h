@@ -1,0 +1,87 @@
+#pragma once
+// The update run: rewrites existing rows of a table with values made by the
+// column rules. Single fixed values on every column to set go into one
+// set-based UPDATE; any other rule updates the rows one by one, identified by
+// their keys, each with freshly generated values. One transaction per run.
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <vector>
+
+namespace basKovaData {
+struct ColumnRule;
+}
+
+namespace maintain {
+
+// Full width of the update window's progress bar, in twips.
+inline constexpr int UpdateProgressFullTwips = 4440;
+
+// What the rule table asks of an update; column numbers index ColumnRules.
+struct UpdatePlan {
+    std::vector<int> keys;    // key columns, in column order
+    std::vector<int> sets;    // non-key columns with a rule, in column order
+    bool keyHasRule = false;  // some key column carries a rule
+    bool allFixed = false;    // every column to set has a single fixed value
+};
+
+// Builds the plan from ColumnRules (columns 1 to ColumnCount). A non-key
+// column of a type no rule can produce values for (LONG, RAW, FLOAT, ...) is
+// left out of the columns to set: its rows keep their values.
+UpdatePlan PlanUpdate();
+
+// " WHERE " + the trimmed, flattened condition; empty for a blank condition.
+QString ConditionPart(const QString& condition);
+
+// "UPDATE table SET C1 =  5,C2 = 'x'" + the condition part: the single fixed
+// values of the plan's columns.
+QString SetBasedStatement(const QString& table, const UpdatePlan& plan, const QString& condition);
+
+// "SELECT K1,K2 From table" + the condition part.
+QString KeySelectStatement(const QString& table, const UpdatePlan& plan, const QString& condition);
+
+// How a value made by the generator (in its "@"-marked form) is written into
+// an UPDATE for a column of `rule`'s type and kind.
+QString SetValueText(const basKovaData::ColumnRule& rule, const QString& generated);
+
+// The comparison that finds a row by one key column's value: "K = 'a'" for
+// character keys (quotes doubled), "K = 7" for numbers, a date literal for
+// DATE keys, "K IS NULL" for a NULL.
+QString KeyComparison(const basKovaData::ColumnRule& key, const QVariant& value);
+
+// Rows between two repaints of the progress bar: a tenth of the rows, halves
+// to even, at least 1 and at most 100.
+qint32 UpdateProgressStep(qint64 rows);
+// Width of the bar after `done` of `rows` rows (64-bit arithmetic).
+int UpdateProgressTwips(qint64 done, qint64 rows);
+
+enum class UpdateOutcome {
+    Done,          // the run ended with a commit, or a failed set-based UPDATE rolled back
+    NothingToSet,  // no non-key column carries a rule
+    KeyHasRule,    // a key column carries a rule and the rows would go one by one
+    Failed,        // a database error outside the UPDATEs; everything was rolled back
+};
+
+struct UpdateResult {
+    UpdateOutcome outcome = UpdateOutcome::Done;
+    bool setBased = false;
+    bool rolledBack = false;  // the set-based UPDATE failed and was undone
+    qint64 rows = 0;          // rows selected by the row-by-row update
+    qint64 errors = 0;        // row UPDATEs that failed (the others are committed)
+    int errorNumber = 0;      // Failed: the database error's number
+    QString errorText;
+};
+
+struct UpdateHooks {
+    // The progress bar's new width in twips.
+    std::function<void(int twips)> progress;
+    // Every UPDATE text, just before it runs.
+    std::function<void(const QString& sql)> statement;
+};
+
+// Updates `table` on OraDatabase within one transaction of OraSession, using
+// ColumnRules; `condition` is the text typed after WHERE (may be blank).
+UpdateResult UpdateRows(const QString& table, const QString& condition, const UpdateHooks& hooks = {});
+
+}  // namespace maintain

@@ -1,0 +1,108 @@
+#include "maintain/frmUpDate.h"
+
+#include "controls/Shape.h"
+#include "help/HelpTexts.h"
+#include "help/frmHELP.h"
+#include "maintain/UpdateRun.h"
+#include "shared/basKovaData.h"
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+constexpr int Left = 16;
+constexpr int BarHeight = 18;
+
+}  // namespace
+
+frmUpDate::frmUpDate(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmUpDate"));
+    setWindowTitle(QStringLiteral("データ更新"));
+    const int barWidth = twipsToPixels(maintain::UpdateProgressFullTwips);
+
+    txtSQL = new QPlainTextEdit(this);
+    txtSQL->setObjectName(QStringLiteral("txtSQL"));
+    txtSQL->setGeometry(Left, 16, barWidth, 80);
+    txtSQL->setTabChangesFocus(true);
+
+    const int barTop = 108;
+    Prgres = new controls::Shape(this);
+    Prgres->setObjectName(QStringLiteral("Prgres"));
+    Prgres->setGeometry(Left - 1, barTop - 1, barWidth + 2, BarHeight + 2);
+    Shape1 = new controls::Shape(this);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setBorderWidth(0);
+    Shape1->setFillColor(QColor(0, 0, 192));
+    Shape1->move(Left, barTop);
+    setProgress(0);
+
+    const QString captions[] = {QStringLiteral("更新"), QStringLiteral("キャンセル"), QStringLiteral("ヘルプ")};
+    QPushButton** buttons[] = {&Command1_0, &Command1_1, &Command1_2};
+    const int buttonTop = barTop + BarHeight + 16;
+    for (int i = 0; i < 3; ++i) {
+        auto* button = new QPushButton(captions[i], this);
+        button->setObjectName(QStringLiteral("Command1_%1").arg(i));
+        button->setAutoDefault(false);
+        button->setGeometry(Left + barWidth - 90 * (3 - i) - 6 * (2 - i), buttonTop, 90, 28);
+        *buttons[i] = button;
+    }
+    connect(Command1_0, &QPushButton::clicked, this, &frmUpDate::updateRows);
+    connect(Command1_1, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Command1_2, &QPushButton::clicked, this, &frmUpDate::showHelp);
+
+    setFixedSize(Left * 2 + barWidth, buttonTop + 28 + 14);
+    txtSQL->setFocus();
+}
+
+int frmUpDate::twipsToPixels(int twips) const
+{
+    return qRound(twips * logicalDpiX() / 1440.0);
+}
+
+void frmUpDate::setProgress(int twips)
+{
+    Shape1->resize(twipsToPixels(twips), BarHeight);
+    Shape1->setVisible(twips > 0);
+    Shape1->repaint();
+}
+
+void frmUpDate::updateRows()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    maintain::UpdateHooks hooks;
+    hooks.progress = [this](int twips) { setProgress(twips); };
+    const maintain::UpdateResult result =
+        maintain::UpdateRows(basKovaData::ChosenTable, txtSQL->toPlainText(), hooks);
+    QApplication::processEvents();
+    QApplication::restoreOverrideCursor();
+
+    QString message;
+    switch (result.outcome) {
+    case maintain::UpdateOutcome::NothingToSet:
+        message = QStringLiteral("設定がひとつもされていません。");
+        break;
+    case maintain::UpdateOutcome::KeyHasRule:
+        message = QStringLiteral("キーが更新項目に設定されています。");
+        break;
+    case maintain::UpdateOutcome::Failed:
+        message = QStringLiteral("ＳＱＬ文のエラーです。確認してください。") + QString::number(result.errorNumber);
+        break;
+    case maintain::UpdateOutcome::Done:
+        if (result.errors > 0)
+            message = QStringLiteral("更新エラー数：") + QString::number(result.errors);
+        break;
+    }
+    if (!message.isEmpty())
+        basKovaData::ShowMessage(message, basKovaData::MessageIcon::Information, windowTitle(), this);
+    accept();
+}
+
+void frmUpDate::showHelp()
+{
+    basKovaData::HelpTopic = basKovaData::UpdateRowsHelp;
+    frmHELP help(this);
+    help.exec();
+}

@@ -1,0 +1,30 @@
+#pragma once
+// The update window: rewrites existing rows of the chosen table from the
+// column rules.
+#include <QDialog>
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace controls {
+class Shape;
+}
+
+class frmUpDate : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmUpDate(QWidget* parent = nullptr);
+
+private:
+    void updateRows();
+    void showHelp();
+    void setProgress(int twips);
+    int twipsToPixels(int twips) const;
+
+    QPlainTextEdit* txtSQL = nullptr;
+    QPushButton* Command1_0 = nullptr;
+    QPushButton* Command1_1 = nullptr;
+    QPushButton* Command1_2 = nullptr;
+    controls::Shape* Prgres = nullptr;
+    controls::Shape* Shape1 = nullptr;
+};
