@@ -9,6 +9,8 @@
 #include "help/HelpTexts.h"
 #include "help/frmHELP.h"
 #include "maintain/frmDEL.h"
+#include "maintain/frmSub.h"
+#include "maintain/frmUpDate.h"
 #include "rules/frmSET01.h"
 #include "rules/frmSET02.h"
 #include "rules/frmSET03.h"
@@ -19,6 +21,7 @@
 #include "session/frmOptions.h"
 #include "shared/basKovaData.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QHBoxLayout>
@@ -305,8 +308,10 @@ void frmMain::cmdViewer()
         || !passes(browser::CheckRows(LblCnt->text(), browser::NoViewerRows)))
         return;
     basKovaData::ChosenTable = chosenName();
-    // The data viewer opens here, under the hourglass, once it is part of the
-    // program.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    frmSub viewer(Grid1->gridModel(), this);
+    QApplication::restoreOverrideCursor();
+    viewer.exec();
 }
 
 void frmMain::cmdCreate()
@@ -353,7 +358,7 @@ void frmMain::cmdUpdate()
     if (!passes(browser::CheckBeforeUpdate(Text1->text(), LblCnt->text())))
         return;
     basKovaData::ChosenTable = chosenName();
-    // The update window opens here once it is part of the program.
+    ShowModal<frmUpDate>(this);
 }
 
 void frmMain::cmdOptions()
