@@ -80,8 +80,11 @@ public:
             const int alignment = index.data(Qt::TextAlignmentRole).toInt();
             painter->setFont(option.font);
             painter->setPen(text);
-            painter->drawText(option.rect.adjusted(3, 0, -3, 0),
-                              alignment | Qt::TextSingleLine, content);
+            // A text wider than its column ends in an ellipsis: cut off at the
+            // left, a right-aligned number would read as another number.
+            const QRect area = option.rect.adjusted(3, 0, -3, 0);
+            const QString shown = option.fontMetrics.elidedText(content, Qt::ElideRight, area.width());
+            painter->drawText(area, alignment | Qt::TextSingleLine, shown);
         }
         if (option.state & QStyle::State_HasFocus) {
             QPen pen(text, 1, Qt::DotLine);

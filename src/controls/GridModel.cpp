@@ -437,6 +437,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
+    case Qt::ToolTipRole:  // the whole text of a cell too narrow for it
         return textAt(slot(row, col));
     case Qt::TextAlignmentRole:
         return QtAlignment(CellAlignment(row, col));
