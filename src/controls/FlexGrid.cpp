@@ -82,7 +82,7 @@ public:
             painter->setPen(text);
             // A text wider than its column ends in an ellipsis: cut off at the
             // left, a right-aligned number would read as another number.
-            const QRect area = option.rect.adjusted(3, 0, -3, 0);
+            const QRect area = option.rect.adjusted(2, 0, -2, 0);
             const QString shown = option.fontMetrics.elidedText(content, Qt::ElideRight, area.width());
             painter->drawText(area, alignment | Qt::TextSingleLine, shown);
         }
@@ -132,9 +132,21 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), m_grid(new GridModel(t
 
 FlexGrid::~FlexGrid() = default;
 
+double FlexGrid::pixelsPerTwip() const
+{
+    // Column widths are chosen for a desktop font whose digits are 90 twips
+    // wide. A wider font widens every column in proportion, so that a column
+    // holds as many characters as it was meant to; a narrower one changes
+    // nothing.
+    const double plain = logicalDpiX() / 1440.0;
+    const double referenceDigit = 90.0 * plain;
+    const double digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    return plain * std::max(1.0, digit / referenceDigit);
+}
+
 int FlexGrid::twipsToPixels(int twips) const
 {
-    return qRound(twips * logicalDpiX() / 1440.0);
+    return qRound(twips * pixelsPerTwip());
 }
 
 void FlexGrid::applyColumnFormats()
@@ -154,7 +166,7 @@ void FlexGrid::storeUserWidth(int col, int /*oldSize*/, int newSize)
     if (m_formatting)
         return;
     m_formatting = true;
-    m_grid->setColWidth(col, qRound(newSize * 1440.0 / logicalDpiX()));
+    m_grid->setColWidth(col, qRound(newSize / pixelsPerTwip()));
     m_formatting = false;
 }
 

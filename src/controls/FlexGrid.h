@@ -35,6 +35,7 @@ public:
     GridModel* gridModel() const { return m_grid; }
 
     // The width in pixels of `twips` on this widget's screen.
+    // Widths are in twips of the desktop font the widths were chosen for.
     int twipsToPixels(int twips) const;
 
 Q_SIGNALS:
@@ -52,6 +53,7 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
+    double pixelsPerTwip() const;
     struct Cell {
         int row = -1;
         int col = -1;

@@ -1,6 +1,7 @@
 #include "generate/frmCreate.h"
 
 #include "controls/Shape.h"
+#include "controls/Twips.h"
 #include "generate/CreationRun.h"
 #include "shared/basKovaData.h"
 
@@ -33,7 +34,7 @@ frmCreate::frmCreate(QWidget* parent) : QDialog(parent)
     txtKENSU->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     txtKENSU->installEventFilter(this);
 
-    const int barWidth = twipsToPixels(generate::ProgressFullTwips);
+    const int barWidth = controls::TwipsToPixels(this, generate::ProgressFullTwips);
     Prgres = new controls::Shape(this);
     Prgres->setObjectName(QStringLiteral("Prgres"));
     Prgres->setGeometry(BarLeft - 1, BarTop - 1, barWidth + 2, BarHeight + 2);
@@ -58,15 +59,10 @@ frmCreate::frmCreate(QWidget* parent) : QDialog(parent)
     txtKENSU->setFocus();
 }
 
-int frmCreate::twipsToPixels(int twips) const
-{
-    return qRound(twips * logicalDpiX() / 1440.0);
-}
-
 void frmCreate::setProgress(int twips)
 {
     m_progressTwips = twips;
-    Shape1->setGeometry(BarLeft, BarTop, twipsToPixels(twips), BarHeight);
+    Shape1->setGeometry(BarLeft, BarTop, controls::TwipsToPixels(this, twips), BarHeight);
     Shape1->setVisible(twips > 0);
     Shape1->repaint();
 }

@@ -25,7 +25,6 @@ protected:
 private:
     void create();
     void setProgress(int twips);
-    int twipsToPixels(int twips) const;
 
     QLabel* Label1 = nullptr;
     QLineEdit* txtKENSU = nullptr;

@@ -1,6 +1,7 @@
 #include "maintain/frmUpDate.h"
 
 #include "controls/Shape.h"
+#include "controls/Twips.h"
 #include "help/HelpTexts.h"
 #include "help/frmHELP.h"
 #include "maintain/UpdateRun.h"
@@ -21,7 +22,7 @@ frmUpDate::frmUpDate(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmUpDate"));
     setWindowTitle(QStringLiteral("データ更新"));
-    const int barWidth = twipsToPixels(maintain::UpdateProgressFullTwips);
+    const int barWidth = controls::TwipsToPixels(this, maintain::UpdateProgressFullTwips);
 
     txtSQL = new QPlainTextEdit(this);
     txtSQL->setObjectName(QStringLiteral("txtSQL"));
@@ -57,14 +58,9 @@ frmUpDate::frmUpDate(QWidget* parent) : QDialog(parent)
     txtSQL->setFocus();
 }
 
-int frmUpDate::twipsToPixels(int twips) const
-{
-    return qRound(twips * logicalDpiX() / 1440.0);
-}
-
 void frmUpDate::setProgress(int twips)
 {
-    Shape1->resize(twipsToPixels(twips), BarHeight);
+    Shape1->resize(controls::TwipsToPixels(this, twips), BarHeight);
     Shape1->setVisible(twips > 0);
     Shape1->repaint();
 }

@@ -19,7 +19,6 @@ private:
     void updateRows();
     void showHelp();
     void setProgress(int twips);
-    int twipsToPixels(int twips) const;
 
     QPlainTextEdit* txtSQL = nullptr;
     QPushButton* Command1_0 = nullptr;

@@ -51,6 +51,7 @@ private Q_SLOTS:
     void keysMoveCurrentCell();
     void widthsInTwips_data();
     void widthsInTwips();
+    void widthHoldsItsDigits();
     void headingShowsRowZero();
     void colours_data();
     void colours();
@@ -401,15 +402,29 @@ void tst_FlexGrid::widthsInTwips()
     QFETCH(int, twips);
     QFETCH(int, inches100);
 
+    // At least the plain conversion; a font wider than the one the widths
+    // were chosen for widens every column in the same proportion.
     const int dpi = m_view->logicalDpiX();
-    const int expected = qRound(inches100 * dpi / 100.0);
+    const int plain = qRound(inches100 * dpi / 100.0);
     m_grid->setColWidth(2, twips);
-    QVERIFY(qAbs(m_view->columnWidth(2) - expected) <= 1);
+    m_grid->setColWidth(3, 1440);
+    const int inch = m_view->columnWidth(3);
+    QVERIFY(m_view->columnWidth(2) >= plain - 1);
+    QVERIFY(qAbs(m_view->columnWidth(2) - qRound(inch * twips / 1440.0)) <= 1);
 
     // Columns added later start at the default width.
     m_grid->setCols(6);
-    QVERIFY(qAbs(m_view->columnWidth(5) - qRound(dpi * 960 / 1440.0)) <= 1);
+    QVERIFY(qAbs(m_view->columnWidth(5) - qRound(inch * 960 / 1440.0)) <= 1);
     QCOMPARE(m_grid->ColWidth(2), twips);
+}
+
+void tst_FlexGrid::widthHoldsItsDigits()
+{
+    // 90 twips a digit and 100 for the margins: an eight-digit number fits.
+    m_grid->setColWidth(1, 8 * 90 + 100);
+    const int text = m_view->fontMetrics().horizontalAdvance(QStringLiteral("10000001"));
+    QVERIFY2(text <= m_view->columnWidth(1) - 4,
+             qPrintable(QStringLiteral("%1 px of text in a %2 px column").arg(text).arg(m_view->columnWidth(1))));
 }
 
 void tst_FlexGrid::headingShowsRowZero()
