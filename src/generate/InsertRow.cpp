@@ -37,6 +37,19 @@ void AppendQuoted(QString& sql, const QString& text)
 
 }  // namespace
 
+QString SqlQuoted(const QString& text)
+{
+    QString quoted;
+    quoted.reserve(text.size() + 2);
+    AppendQuoted(quoted, text);
+    return quoted;
+}
+
+QString SqlDate(const QString& dateText)
+{
+    return QStringLiteral("TO_DATE(") + SqlQuoted(dateText) + QStringLiteral(",'YYYYMMDD HH24MISS')");
+}
+
 QString InsertText(const QString& table, int count)
 {
     count = std::min(count, RowValueCapacity - 1);

@@ -11,6 +11,12 @@ namespace basKovaData {
 // entry Null. An entry that is "@" alone is itself changed to "@0".
 QString InsertText(const QString& table, int count);
 
+// A text as an SQL character literal: between single quotes, quotes doubled,
+// so that a value such as O'Brien arrives as typed.
+QString SqlQuoted(const QString& text);
+// TO_DATE of a date text "YYYYMMDD HHNNSS" (quoted as above).
+QString SqlDate(const QString& dateText);
+
 // Runs InsertText(table, count) on OraDatabase; false when it failed.
 bool InsertRow(const QString& table, int count);
 

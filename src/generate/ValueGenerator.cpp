@@ -1,5 +1,6 @@
 #include "generate/ValueGenerator.h"
 
+#include "generate/InsertRow.h"
 #include "rules/ColumnRule.h"
 #include "session/OraDatabase.h"
 #include "shared/DateText.h"
@@ -52,7 +53,7 @@ const QString RawZero = u"@0"_s;
 // list value standing in for one).
 QString RawDate(const QString& dateText)
 {
-    return u"@TO_DATE('"_s + dateText + u"','YYYYMMDD HH24MISS')"_s;
+    return u'@' + basKovaData::SqlDate(dateText);
 }
 
 // The date text of a day and a time of day. Built in UTC so that no local
@@ -258,12 +259,10 @@ QString ValueGenerator::DateValue(int column, const ColumnRule& rule)
         const ListValue value = NextListValue(column, rule);
         if (!value)
             return RawNull;
-        // A list value is whatever the query returned: double its quotes so
-        // that it stays inside the one literal (a value that is no date text
-        // then fails in TO_DATE instead of changing the statement).
-        QString literal = *value;
-        literal.replace(QLatin1Char('\''), u"''"_s);
-        return RawDate(literal);
+        // A list value is whatever the query returned; quoted, it stays
+        // inside the one literal (a value that is no date text then fails in
+        // TO_DATE instead of changing the statement).
+        return RawDate(*value);
     }
     return RawNull;
 }

@@ -1,5 +1,6 @@
 #include "maintain/UpdateRun.h"
 
+#include "generate/InsertRow.h"
 #include "generate/ValueGenerator.h"
 #include "rules/ColumnRule.h"
 #include "session/OraAccess.h"
@@ -28,21 +29,6 @@ using Family = generate::ValueGenerator::TypeFamily;
 const ColumnRule& RuleOf(int column)
 {
     return basKovaData::ColumnRules[static_cast<std::size_t>(column)];
-}
-
-// A character literal: the text between single quotes, each quote inside
-// doubled, so that a value such as O'Brien arrives as typed and cannot end
-// the literal early.
-QString Quoted(const QString& text)
-{
-    QString literal = text;
-    literal.replace(QLatin1Char('\''), u"''"_s);
-    return u'\'' + literal + u'\'';
-}
-
-QString DateLiteral(const QString& dateText)
-{
-    return u"TO_DATE('"_s + dateText + u"','YYYYMMDD HH24MISS')"_s;
 }
 
 bool IsNumber(const QVariant& value)
@@ -219,7 +205,7 @@ QString SetValueText(const ColumnRule& rule, const QString& generated)
         // empty (no text, no slot in use, an unknown kind) becomes ''.
         if (rule.kindNumber() == 5)
             return u"NULL"_s;
-        return Quoted(generated);
+        return basKovaData::SqlQuoted(generated);
     }
     // Numbers and dates come as SQL text after the "@" mark, written as it
     // stands: a number keeps its leading blank (" 5"). "@" alone (an empty
@@ -240,14 +226,14 @@ QString KeyComparison(const ColumnRule& key, const QVariant& value)
         return name + u" IS NULL"_s;
     switch (generate::ValueGenerator::ColumnFamily(key)) {
     case Family::Character:
-        return name + u" = "_s + Quoted(value.toString());
+        return name + u" = "_s + basKovaData::SqlQuoted(value.toString());
     case Family::Date: {
         // A date literal in the one date form the rules use; the value's
         // plain text is no date the statement could compare with.
         const QDateTime date = value.toDateTime();
         if (date.isValid())
-            return name + u" = "_s + DateLiteral(basKovaData::DateText15(date));
-        return name + u" = "_s + Quoted(value.toString());
+            return name + u" = "_s + basKovaData::SqlDate(basKovaData::DateText15(date));
+        return name + u" = "_s + basKovaData::SqlQuoted(value.toString());
     }
     case Family::Numeric:
     case Family::None:
@@ -256,10 +242,10 @@ QString KeyComparison(const ColumnRule& key, const QVariant& value)
     if (IsNumber(value))
         return name + u" = "_s + KeyNumber(value);
     if (value.typeId() == QMetaType::QDateTime)
-        return name + u" = "_s + DateLiteral(basKovaData::DateText15(value.toDateTime()));
+        return name + u" = "_s + basKovaData::SqlDate(basKovaData::DateText15(value.toDateTime()));
     // Any other value (a text in a column of another type) as a literal, so
     // that no value can become part of the statement itself.
-    return name + u" = "_s + Quoted(value.toString());
+    return name + u" = "_s + basKovaData::SqlQuoted(value.toString());
 }
 
 qint32 UpdateProgressStep(qint64 rows)
