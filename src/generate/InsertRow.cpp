@@ -47,7 +47,13 @@ QString SqlQuoted(const QString& text)
 
 QString SqlDate(const QString& dateText)
 {
-    return QStringLiteral("TO_DATE(") + SqlQuoted(dateText) + QStringLiteral(",'YYYYMMDD HH24MISS')");
+    // Built in place: every generated date of a run passes through here.
+    QString sql;
+    sql.reserve(dateText.size() + 40);
+    sql += QStringLiteral("TO_DATE(");
+    AppendQuoted(sql, dateText);
+    sql += QStringLiteral(",'YYYYMMDD HH24MISS')");
+    return sql;
 }
 
 QString InsertText(const QString& table, int count)

@@ -53,7 +53,9 @@ const QString RawZero = u"@0"_s;
 // list value standing in for one).
 QString RawDate(const QString& dateText)
 {
-    return u'@' + basKovaData::SqlDate(dateText);
+    QString raw = basKovaData::SqlDate(dateText);
+    raw.prepend(u'@');
+    return raw;
 }
 
 // The date text of a day and a time of day. Built in UTC so that no local
