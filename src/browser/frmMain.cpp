@@ -5,6 +5,9 @@
 #include "browser/SqlPlusLauncher.h"
 #include "controls/FlexGrid.h"
 #include "controls/GridModel.h"
+#include "diag/frmSub3.h"
+#include "diag/frmSub4.h"
+#include "diag/frmSub5.h"
 #include "generate/frmCreate.h"
 #include "help/HelpTexts.h"
 #include "help/frmHELP.h"
@@ -369,8 +372,10 @@ void frmMain::cmdOptions()
 void frmMain::cmdInformation()
 {
     basKovaData::ChosenTable = chosenName();
-    // The table information and view definition windows open here once they
-    // are part of the program.
+    if (chosenIsTable())
+        ShowModal<frmSub4>(this);
+    else
+        ShowModal<frmSub3>(this);
 }
 
 void frmMain::cmdSqlPlus()
@@ -382,7 +387,7 @@ void frmMain::cmdSqlPlus()
 
 void frmMain::cmdLog()
 {
-    // The SQL history window opens here once it is part of the program.
+    ShowModal<frmSub5>(this);
 }
 
 // ---- helpers ----------------------------------------------------------------------

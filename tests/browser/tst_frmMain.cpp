@@ -7,6 +7,9 @@
 #include "controls/GridModel.h"
 #include "rules/ColumnRule.h"
 #include "session/OraAccess.h"
+#include "diag/frmSub3.h"
+#include "diag/frmSub4.h"
+#include "diag/frmSub5.h"
 #include "generate/frmCreate.h"
 #include "help/frmHELP.h"
 #include "maintain/frmSub.h"
@@ -88,6 +91,7 @@ private Q_SLOTS:
     void preconditions_data();
     void preconditions();
     void optionsAndHelpOpenModally();
+    void viewDefinitionAndLogOpen();
     void sqlPlusWrongAndRightPath();
     void closingReleasesTheSession();
 
@@ -394,10 +398,9 @@ void tst_frmMain::preconditions()
     for (int row = 1; row <= selectRules; ++row)
         ColumnRules[std::size_t(row)].RuleKind = u"4"_s;
     basKovaData::ChosenTable.clear();
-    // A command that passes opens its window (closed again here); the table
-    // information window is not part of the program yet.
+    // A command that passes opens its window (closed again here).
     bool opened = false;
-    const bool opens = message.isEmpty() && button != u"Command7"_s;
+    const bool opens = message.isEmpty();
     auto close = [](QDialog* window) { window->reject(); };
     if (opens && button == u"CmdCreate"_s)
         kovatest::WhenModal<frmCreate>(close, &opened);
@@ -407,6 +410,8 @@ void tst_frmMain::preconditions()
         kovatest::WhenModal<frmUpDate>(close, &opened);
     else if (opens && button == u"Cmd"_s)
         kovatest::WhenModal<frmSub>(close, &opened);
+    else if (opens && button == u"Command7"_s)
+        kovatest::WhenModal<frmSub4>(close, &opened);
     Child<QPushButton>(*m_window, button)->click();
     QCOMPARE(opened, opens);
     if (message.isEmpty()) {
@@ -443,6 +448,22 @@ void tst_frmMain::optionsAndHelpOpenModally()
     QVERIFY(seen);
     QCOMPARE(int(basKovaData::HelpTopic), 1);
     QCOMPARE(firstLine, u"任意のオラクルデータベーステーブルに対してテストデータを作成します。"_s);
+}
+
+void tst_frmMain::viewDefinitionAndLogOpen()
+{
+    openWindow(DemoSchema);
+    choose(u"ITEM_NAMES"_s);
+    auto close = [](QDialog* window) { window->reject(); };
+    bool view = false;
+    kovatest::WhenModal<frmSub3>(close, &view);
+    Child<QPushButton>(*m_window, u"Command7"_s)->click();
+    QVERIFY(view);
+    QCOMPARE(basKovaData::ChosenTable, u"ITEM_NAMES"_s);
+    bool log = false;
+    kovatest::WhenModal<frmSub5>(close, &log);
+    Child<QPushButton>(*m_window, u"Command9"_s)->click();
+    QVERIFY(log);
 }
 
 void tst_frmMain::sqlPlusWrongAndRightPath()
