@@ -56,16 +56,7 @@ QString SqlHistoryOpeningCondition()
 
 QString SqlHistoryStatement(const QString& condition)
 {
-    QString sql = u" SELECT HASH_VALUE,FIRST_LOAD_TIME,SQL_TEXT FROM V$SQL "_s;
-    QString trimmed = condition.trimmed();
-    if (trimmed.isEmpty())
-        return sql;
-    trimmed = basKovaData::FlattenSql(trimmed);
-    if (trimmed.left(8).toLower() == u"order by"_s)
-        sql += u" "_s + trimmed;
-    else
-        sql += u" WHERE "_s + trimmed;
-    return sql;
+    return basKovaData::WithCondition(u" SELECT HASH_VALUE,FIRST_LOAD_TIME,SQL_TEXT FROM V$SQL "_s, condition);
 }
 
 QString SqlTextStatement(const QString& hashValue)

@@ -64,16 +64,7 @@ qint64 ViewerByteLength(const QString& text)
 
 QString ViewerStatement(const QString& table, const QString& condition)
 {
-    QString sql = u" SELECT * FROM "_s + table;
-    QString trimmed = condition.trimmed();
-    if (trimmed.isEmpty())
-        return sql;
-    trimmed = basKovaData::FlattenSql(trimmed);
-    if (trimmed.left(8).toLower() == u"order by"_s)
-        sql += u" "_s + trimmed;
-    else
-        sql += u" WHERE "_s + trimmed;
-    return sql;
+    return basKovaData::WithCondition(u" SELECT * FROM "_s + table, condition);
 }
 
 QString ViewerColumnName(const controls::GridModel* mainGrid, int col)

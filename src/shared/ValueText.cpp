@@ -112,4 +112,15 @@ QString NullToMark(const QVariant& value)
     return IsNull(value) ? QStringLiteral("[NULL]") : VariantText(value);
 }
 
+QString WithCondition(const QString& sql, const QString& condition)
+{
+    const QString trimmed = condition.trimmed();
+    if (trimmed.isEmpty())
+        return sql;
+    const QString flat = FlattenSql(trimmed);
+    if (flat.left(8).toLower() == QLatin1String("order by"))
+        return sql + QLatin1Char(' ') + flat;
+    return sql + QStringLiteral(" WHERE ") + flat;
+}
+
 }  // namespace basKovaData

@@ -7,6 +7,11 @@ namespace basKovaData {
 // Each carriage return and each line feed becomes one blank (CR LF gives two).
 QString FlattenSql(const QString& text);
 
+// `sql` with a user's condition added: nothing for a blank condition; else the
+// condition trimmed and flattened, after one blank when it begins with
+// "order by" (any case), otherwise after " WHERE ".
+QString WithCondition(const QString& sql, const QString& condition);
+
 // The display text of a database value: numbers in their shortest decimal form
 // with at most 15 significant digits ("12.5", "0.5", "-3", "1E+15"), dates as
 // "YYYY/MM/DD HH:MM:SS" ("YYYY/MM/DD" at midnight), True/False, raw bytes as
