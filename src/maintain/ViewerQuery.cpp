@@ -41,16 +41,22 @@ int DeclaredLength(int col)
 }
 
 // Shrinks each column whose widest value is narrower than its current width
-// down to that value or its heading, whichever is wider; a column never grows.
-void FitWidths(controls::GridModel& grid, const controls::GridModel* mainGrid, const std::vector<qint32>& widest)
+// down to that value or its heading, whichever is wider. A column without a
+// declared size has nothing to open at but its heading: it takes the width of
+// its widest value (in half-width cells) or its heading instead.
+void FitWidths(controls::GridModel& grid, const controls::GridModel* mainGrid, const std::vector<qint32>& widest,
+               const std::vector<qint32>& undeclared)
 {
     for (int col = 0; col < grid.Cols(); ++col) {
+        const qint32 heading = ViewerHeadingTwips(ViewerColumnName(mainGrid, col + 1));
+        if (DeclaredLength(col + 1) == 0) {
+            grid.setColWidth(col, std::min(std::max(heading, undeclared[std::size_t(col)]), ViewerOpeningWidthCap));
+            continue;
+        }
         const qint32 contents = widest[std::size_t(col)];
         const int current = grid.ColWidth(col);
         if (contents >= current)
             continue;
-        const qint32 heading =
-            Twips(ViewerByteLength(ViewerColumnName(mainGrid, col + 1).trimmed()), ViewerHeadingTwipsPerByte, 0);
         grid.setColWidth(col, std::min<int>(std::max(heading, contents), current));
     }
 }
@@ -60,6 +66,23 @@ void FitWidths(controls::GridModel& grid, const controls::GridModel* mainGrid, c
 qint64 ViewerByteLength(const QString& text)
 {
     return qint64(text.size()) * 2;
+}
+
+qint64 ViewerDisplayCells(const QString& text)
+{
+    qint64 cells = 0;
+    for (const QChar c : text) {
+        if (c.isLowSurrogate())
+            continue;  // counted with its high half
+        const char16_t u = c.unicode();
+        cells += u < 0x80 || (u >= 0xFF61 && u <= 0xFF9F) ? 1 : 2;
+    }
+    return cells;
+}
+
+qint32 ViewerHeadingTwips(const QString& heading)
+{
+    return Twips(ViewerDisplayCells(heading.trimmed()), ViewerCellTwipsPerByte, ViewerCellPaddingTwips);
 }
 
 QString ViewerStatement(const QString& table, const QString& condition)
@@ -84,7 +107,7 @@ void PrepareViewerGrid(controls::GridModel& grid, const controls::GridModel* mai
     for (int col = 1; col <= columns; ++col) {
         const QString name = ViewerColumnName(mainGrid, col);
         grid.setTextMatrix(0, col - 1, name);
-        qint32 width = Twips(ViewerByteLength(name.trimmed()), ViewerHeadingTwipsPerByte, 0);
+        qint32 width = ViewerHeadingTwips(name);
         grid.setColAlignment(col - 1, IsNumberType(col) ? controls::AlignRightCenter : controls::AlignLeftCenter);
         const int length = std::min(DeclaredLength(col), ViewerLengthCap);
         const int byLength = length * ViewerCellTwipsPerByte + ViewerCellPaddingTwips;
@@ -104,6 +127,11 @@ ViewerRunResult RunViewerQuery(OraDatabase* database, controls::GridModel& grid,
     const int columns = grid.Cols();
     const int maxRows = std::max<int>(basKovaData::MaxDisplayRows, 1);
     std::vector<qint32> widest(std::size_t(columns) + 1, 0);
+    // Columns without a declared size are measured in half-width cells.
+    std::vector<qint32> undeclared(std::size_t(columns) + 1, 0);
+    std::vector<char> sizeless(std::size_t(columns) + 1, 0);
+    for (int col = 0; col < columns; ++col)
+        sizeless[std::size_t(col)] = DeclaredLength(col + 1) == 0;
     std::unique_ptr<OraDynaset> dynaset;
     int counter = 0;
     bool fitWidths = false;
@@ -132,6 +160,11 @@ ViewerRunResult RunViewerQuery(OraDatabase* database, controls::GridModel& grid,
                         Twips(ViewerByteLength(text), ViewerCellTwipsPerByte, ViewerCellPaddingTwips);
                     qint32& entry = widest[std::size_t(col)];
                     entry = std::max(entry, width);
+                    if (sizeless[std::size_t(col)]) {
+                        qint32& cells = undeclared[std::size_t(col)];
+                        cells = std::max(cells, Twips(ViewerDisplayCells(text), ViewerCellTwipsPerByte,
+                                                      ViewerCellPaddingTwips));
+                    }
                 }
             } catch (const controls::GridError&) {
                 grid.setRows(counter);  // the half-written row goes again
@@ -168,7 +201,7 @@ ViewerRunResult RunViewerQuery(OraDatabase* database, controls::GridModel& grid,
         dynaset.reset();
     }
     if (fitWidths)
-        FitWidths(grid, mainGrid, widest);
+        FitWidths(grid, mainGrid, widest, undeclared);
     result.rows = grid.Rows() - 1;
     return result;
 }

@@ -14,8 +14,10 @@ class GridModel;
 
 namespace maintain {
 
-// Widths are in twips. A text counts two bytes per character, whatever it is.
-inline constexpr int ViewerHeadingTwipsPerByte = 54;
+// Widths are in twips. A value counts two bytes per character, whatever it is.
+// Headings, and the values of a column without a declared size, are measured
+// in half-width cells instead (see ViewerDisplayCells), so that a Japanese
+// heading is not cut and a date is not given twice the room it needs.
 inline constexpr int ViewerCellTwipsPerByte = 90;
 inline constexpr int ViewerCellPaddingTwips = 100;
 inline constexpr int ViewerLengthCap = 50;
@@ -23,6 +25,14 @@ inline constexpr int ViewerOpeningWidthCap = 5000;
 
 // Byte length as the viewer's widths count it: twice the characters.
 qint64 ViewerByteLength(const QString& text);
+
+// The text's width in half-width cells: one for ASCII and half-width kana, two
+// for anything else (a pair of surrogates counts as one character).
+qint64 ViewerDisplayCells(const QString& text);
+
+// A heading's width: its trimmed text in half-width cells, plus the padding a
+// value gets.
+qint32 ViewerHeadingTwips(const QString& heading);
 
 // " SELECT * FROM " + table, then the condition (trimmed, line breaks as
 // blanks): after one blank when it begins with "order by" in any case, else
@@ -37,6 +47,8 @@ QString ViewerColumnName(const controls::GridModel* mainGrid, int col);
 // heading row alone with the names from `mainGrid`, centred headings, numbers
 // right-aligned and everything else left-aligned (by the column rule's type),
 // and each column's opening width from its heading and declared length.
+// A column without a declared size (DATE, NUMBER without precision) opens at
+// its heading's width.
 void PrepareViewerGrid(controls::GridModel& grid, const controls::GridModel* mainGrid);
 
 struct ViewerRunResult {
@@ -61,7 +73,9 @@ struct ViewerRunResult {
 // row, so that a run without rows leaves no rows of the previous run behind,
 // and filled with at most MaxDisplayRows rows (NULL as "[NULL]", every value
 // trimmed). Columns whose contents and heading are narrower than their current
-// width shrink to fit; they never grow. Never throws.
+// width shrink to fit; they never grow, except a column without a declared
+// size, which takes the width of its heading or its widest value (capped at
+// the opening cap). Never throws.
 ViewerRunResult RunViewerQuery(OraDatabase* database, controls::GridModel& grid,
                                const controls::GridModel* mainGrid, const QString& condition,
                                const std::function<void()>& fetchStarting = {});

@@ -54,6 +54,8 @@ private Q_SLOTS:
     void rowLimit_data();
     void rowLimit();
     void openingAndWidths();
+    void sizelessColumnsAndWideHeadings_data();
+    void sizelessColumnsAndWideHeadings();
     void failures_data();
     void failures();
 };
@@ -151,11 +153,43 @@ void tst_ViewerQuery::openingAndWidths()
     // Row 2 alone: "[NULL]" counts six characters; AMOUNT "5" is narrower than its heading.
     maintain::ViewerRunResult result = maintain::RunViewerQuery(db.database.get(), grid, &mainGrid, u"ID = 2"_s);
     QCOMPARE(Column(grid, 1), (QStringList{u"NAME"_s, u"[NULL]"_s}));
-    QCOMPARE(widths(), (QList<int>{280, 1180, 4600, 648}));
+    QCOMPARE(widths(), (QList<int>{280, 1180, 4600, 640}));
     // Wider names later do not widen the column again; trimmed values.
     result = maintain::RunViewerQuery(db.database.get(), grid, &mainGrid, u"ID <> 2"_s);
     QCOMPARE(Column(grid, 1), (QStringList{u"NAME"_s, u"Name number 1"_s, u"Name number 3"_s}));
-    QCOMPARE(widths(), (QList<int>{280, 1180, 4600, 648}));
+    QCOMPARE(widths(), (QList<int>{280, 1180, 4600, 640}));
+}
+
+void tst_ViewerQuery::sizelessColumnsAndWideHeadings_data()
+{
+    QTest::addColumn<QString>("condition");
+    QTest::addColumn<QList<int>>("widths");
+    // Opening: the headings' half-width cells (a kanji counts two) plus padding;
+    // 明細番号 is wider than its NUMBER(4). The DATE and the bare NUMBER follow
+    // their widest value, the sized column keeps to its heading.
+    QTest::newRow("opening") << u"(none)"_s << QList<int>{640, 640, 820};
+    QTest::newRow("time of day") << u"明細番号 = 1"_s << QList<int>{1810, 730, 820};
+    QTest::newRow("date alone") << u"明細番号 = 2"_s << QList<int>{1000, 640, 820};
+    QTest::newRow("no rows") << u"明細番号 = 3"_s << QList<int>{640, 640, 820};
+}
+
+void tst_ViewerQuery::sizelessColumnsAndWideHeadings()
+{
+    QFETCH(QString, condition);
+    basKovaData::ResetForTests();
+    QTemporaryDir dir;
+    const kovatest::TestDatabase db = kovatest::OpenTestDatabase(
+        dir, {u"CREATE TABLE J (受注日 DATE, 重要度 NUMBER, 明細番号 NUMBER(4))"_s,
+              u"INSERT INTO J VALUES (TO_DATE('20011201 085959','YYYYMMDD HH24MISS'), 12345.5, 1)"_s,
+              u"INSERT INTO J VALUES (TO_DATE('20011202 000000','YYYYMMDD HH24MISS'), 2, 2)"_s});
+    controls::GridModel mainGrid;
+    browser::FillColumnGrid(db.database.get(), mainGrid, u"J"_s, true);
+    basKovaData::ChosenTable = u"J"_s;
+    controls::GridModel grid;
+    maintain::PrepareViewerGrid(grid, &mainGrid);
+    if (condition != u"(none)")
+        QCOMPARE(maintain::RunViewerQuery(db.database.get(), grid, &mainGrid, condition).errorNumber, 0);
+    QTEST((QList<int>{grid.ColWidth(0), grid.ColWidth(1), grid.ColWidth(2)}), "widths");
 }
 
 void tst_ViewerQuery::failures_data()
