@@ -1,14 +1,19 @@
 #include "session/OdbcEngine.h"
 
 #include "session/OraError.h"
-#include "session/SqlLexer.h"
 
 #include <QDateTime>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <sql.h>
+#include <sqlext.h>
+
 #include <atomic>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -22,21 +27,8 @@ std::atomic<int> g_connectionNumber{0};
     throw OraError(message);
 }
 
-// Only one statement per call, as with the embedded engine.
-void CheckSingleStatement(const QString& sql)
-{
-    LexOneStatement(sql.toUtf8());
-}
-
-// The statement without a trailing ";", which Oracle refuses.
-QString WithoutTerminator(const QString& sql)
-{
-    QString text = sql.trimmed();
-    while (text.endsWith(QLatin1Char(';')))
-        text.chop(1);
-    return text;
-}
-
+// Numbers as double, dates as the embedded engine gives them (the server's
+// wall-clock time, tagged UTC), character and binary data as they come.
 QVariant Normalise(const QVariant& value)
 {
     if (value.isNull())
@@ -52,8 +44,12 @@ QVariant Normalise(const QVariant& value)
     case QMetaType::UShort:
         return value.toDouble();
     case QMetaType::QDate:
-        return QDateTime(value.toDate(), QTime(0, 0));
-    case QMetaType::QDateTime:
+        return QDateTime(value.toDate(), QTime(0, 0), Qt::UTC);
+    case QMetaType::QDateTime: {
+        const QDateTime stamp = value.toDateTime();
+        return QDateTime(stamp.date(), QTime(stamp.time().hour(), stamp.time().minute(), stamp.time().second()),
+                         Qt::UTC);
+    }
     case QMetaType::QByteArray:
     case QMetaType::QString:
         return value;
@@ -62,53 +58,112 @@ QVariant Normalise(const QVariant& value)
     }
 }
 
+QString BracedValue(const QString& value)
+{
+    if (!value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char('{')) && !value.contains(QLatin1Char('}'))
+        && value.trimmed() == value)
+        return value;
+    return u"{"_s + QString(value).replace(u"}"_s, u"}}"_s) + u"}"_s;
+}
+
 class OdbcCursor : public OraCursor {
 public:
-    explicit OdbcCursor(QSqlQuery query) : m_query(std::move(query))
+    OdbcCursor(QSqlQuery query, bool upperCaseNames) : m_query(std::move(query))
     {
         m_record = m_query.record();
-        m_atEnd = !m_query.next();
-        if (m_atEnd && m_query.lastError().isValid())
-            Raise(m_query.lastError());
+        // PostgreSQL folds unquoted names to lower case where Oracle folds them
+        // to upper case; a name with a capital in it was quoted and stays.
+        if (upperCaseNames) {
+            for (int i = 0; i < m_record.count(); ++i) {
+                const QString name = m_record.fieldName(i);
+                m_names.append(name == name.toLower() ? name.toUpper() : name);
+            }
+        }
+        advance();
     }
 
     bool atEnd() const override { return m_atEnd; }
     void next() override
     {
-        if (m_atEnd)
-            return;
+        if (!m_atEnd)
+            advance();
+    }
+    int columnCount() const override { return m_record.count(); }
+    QString columnName(int column) const override
+    {
+        return column < m_names.size() ? m_names[column] : m_record.fieldName(column);
+    }
+    QVariant value(int column) const override
+    {
+        // The driver's null flag, not the value: a NULL number comes back as
+        // a double whose text is "0".
+        if (m_atEnd || m_query.isNull(column))
+            return {};
+        return Normalise(m_query.value(column));
+    }
+
+private:
+    void advance()
+    {
         m_atEnd = !m_query.next();
         if (m_atEnd && m_query.lastError().isValid())
             Raise(m_query.lastError());
     }
-    int columnCount() const override { return m_record.count(); }
-    QString columnName(int column) const override { return m_record.fieldName(column); }
-    QVariant value(int column) const override
-    {
-        return m_atEnd ? QVariant() : Normalise(m_query.value(column));
-    }
 
-private:
     QSqlQuery m_query;
     QSqlRecord m_record;
+    QStringList m_names;
     bool m_atEnd = false;
 };
 
 }  // namespace
 
+QString OdbcEngine::ConnectionString(const QString& service, const QString& user, const QString& password)
+{
+    QString text = service.contains(QLatin1Char('=')) ? service.trimmed() : u"DSN="_s + BracedValue(service.trimmed());
+    while (text.endsWith(QLatin1Char(';')))
+        text.chop(1);
+    if (!user.isEmpty())
+        text += u";UID="_s + BracedValue(user);
+    if (!password.isEmpty())
+        text += u";PWD="_s + BracedValue(password);
+    return text;
+}
+
+QString OdbcEngine::QodbcDatabaseName(const QString& connectionString)
+{
+    // QODBC hands a name holding "DRIVER=" or "SERVER=" to the driver as it is
+    // and puts "DSN=" in front of any other.
+    if (connectionString.contains(u"DRIVER="_s, Qt::CaseInsensitive)
+        || connectionString.contains(u"SERVER="_s, Qt::CaseInsensitive))
+        return connectionString;
+    if (connectionString.startsWith(u"DSN="_s, Qt::CaseInsensitive))
+        return connectionString.mid(4);
+    return connectionString;
+}
+
 std::shared_ptr<OdbcEngine> OdbcEngine::open(const QString& service, const QString& user,
                                              const QString& password)
 {
     std::shared_ptr<OdbcEngine> engine(new OdbcEngine);
-    engine->m_connectionName = QStringLiteral("kova-odbc-%1").arg(++g_connectionNumber);
-    engine->m_database = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), engine->m_connectionName);
+    engine->m_connectionName = u"kova-odbc-%1"_s.arg(++g_connectionNumber);
+    engine->m_database = QSqlDatabase::addDatabase(u"QODBC"_s, engine->m_connectionName);
     if (!engine->m_database.isValid())
-        throw OraError(QStringLiteral("ORA-12154: the ODBC driver is not available"));
-    engine->m_database.setDatabaseName(service);
-    engine->m_database.setUserName(user);
-    engine->m_database.setPassword(password);
+        throw OraError(u"ORA-12154: the ODBC driver is not available"_s);
+    // The whole connection string is ours, so that a ";" in a password stays
+    // part of the password.
+    engine->m_database.setDatabaseName(QodbcDatabaseName(ConnectionString(service, user, password)));
     if (!engine->m_database.open())
         Raise(engine->m_database.lastError());
+    const QVariant handle = engine->m_database.driver()->handle();
+    if (handle.isValid() && handle.metaType() == QMetaType::fromType<void*>())
+        engine->m_connection = *static_cast<void* const*>(handle.constData());
+    if (engine->m_connection) {
+        char name[128] = {};
+        SQLSMALLINT length = 0;
+        if (SQL_SUCCEEDED(SQLGetInfo(engine->m_connection, SQL_DBMS_NAME, name, sizeof name, &length)))
+            engine->m_server = ServerKindFromName(QString::fromUtf8(name));
+    }
     return engine;
 }
 
@@ -121,22 +176,33 @@ OdbcEngine::~OdbcEngine()
         QSqlDatabase::removeDatabase(m_connectionName);
 }
 
+bool OdbcEngine::connectionLost() const
+{
+    if (!m_connection)
+        return !m_database.isOpen();
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    if (!SQL_SUCCEEDED(SQLGetConnectAttr(m_connection, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)))
+        return false;
+    return dead == SQL_CD_TRUE;
+}
+
 std::unique_ptr<OraCursor> OdbcEngine::openCursor(const QString& sql)
 {
-    CheckSingleStatement(sql);
+    const QString text = ServerStatement(m_server, sql);
     QSqlQuery query(m_database);
     query.setForwardOnly(true);
-    if (!query.exec(WithoutTerminator(sql)))
+    query.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
+    if (!query.exec(text))
         Raise(query.lastError());
-    return std::make_unique<OdbcCursor>(std::move(query));
+    return std::make_unique<OdbcCursor>(std::move(query), m_server == ServerKind::PostgreSQL);
 }
 
 qint64 OdbcEngine::execute(const QString& sql)
 {
-    CheckSingleStatement(sql);
+    const QString text = ServerStatement(m_server, sql);
     QSqlQuery query(m_database);
     query.setForwardOnly(true);
-    if (!query.exec(WithoutTerminator(sql)))
+    if (!query.exec(text))
         Raise(query.lastError());
     const int affected = query.numRowsAffected();
     return query.isSelect() || affected < 0 ? 0 : affected;
@@ -144,9 +210,10 @@ qint64 OdbcEngine::execute(const QString& sql)
 
 qint64 OdbcEngine::countRows(const QString& sql)
 {
+    const QString text = ServerStatement(m_server, sql);
     QSqlQuery query(m_database);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM (%1) kova_count").arg(WithoutTerminator(sql))))
+    if (!query.exec(u"SELECT COUNT(*) FROM (%1) kova_count"_s.arg(text)))
         Raise(query.lastError());
     return query.next() ? query.value(0).toLongLong() : 0;
 }
@@ -159,8 +226,14 @@ void OdbcEngine::beginTransaction()
 
 void OdbcEngine::commit()
 {
+    // A driver may report a commit on a dead connection as done; the server
+    // has then thrown the transaction away.
+    if (connectionLost())
+        throw OraError(u"the connection to the server was lost; nothing was committed"_s);
     if (!m_database.commit())
         Raise(m_database.lastError());
+    if (connectionLost())
+        throw OraError(u"the connection to the server was lost during the commit"_s);
 }
 
 void OdbcEngine::rollback()

@@ -1,8 +1,10 @@
 #pragma once
 // Servers reached through ODBC (a DSN, or a connection string containing "=")
 // with Qt's QODBC driver; with Oracle's ODBC driver this is a real Oracle
-// server. Statements are passed through as written.
+// server. Oracle gets the program's statements as written; another server gets
+// them in its own words (ServerDialect).
 #include "session/OraEngine.h"
+#include "session/ServerDialect.h"
 
 #include <QSqlDatabase>
 
@@ -20,10 +22,24 @@ public:
     void beginTransaction() override;
     void commit() override;
     void rollback() override;
+    bool connectionLost() const override;
+
+    ServerKind serverKind() const { return m_server; }
+
+    // The connection string handed to the driver: "DSN=" + service for a data
+    // source name, the service itself when it is a connection string; then
+    // UID and PWD, each in braces when it holds a character that would end or
+    // open an attribute.
+    static QString ConnectionString(const QString& service, const QString& user, const QString& password);
+    // What QSqlDatabase::setDatabaseName must be given for QODBC to pass
+    // `connectionString` to the driver unchanged.
+    static QString QodbcDatabaseName(const QString& connectionString);
 
 private:
     OdbcEngine() = default;
 
     QString m_connectionName;
     QSqlDatabase m_database;
+    void* m_connection = nullptr;  // the driver's connection handle
+    ServerKind m_server = ServerKind::Other;
 };

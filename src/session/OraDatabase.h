@@ -15,6 +15,9 @@ public:
     // Rows processed by the statement.
     qint64 DbExecuteSQL(const QString& sql);
 
+    // The connection to the server is gone; see OraEngine::connectionLost.
+    bool ConnectionLost() const { return m_engine->connectionLost(); }
+
     OraEngine& engine() const { return *m_engine; }
 
 private:

@@ -35,4 +35,7 @@ public:
     virtual void beginTransaction() = 0;
     virtual void commit() = 0;
     virtual void rollback() = 0;
+    // True once the connection to the server is gone (a server stopped or a
+    // network broken): nothing sent from then on can succeed or be committed.
+    virtual bool connectionLost() const { return false; }
 };
