@@ -55,8 +55,13 @@ CreationResult GenerateRows(const QString& table, qint32 rows, const CreationHoo
             if (i % step == 0 && hooks.progress)
                 hooks.progress(ProgressTwips(i, rows));
             generator.NextRow();
-            if (!basKovaData::InsertRow(table, columns))
+            if (!basKovaData::InsertRow(table, columns)) {
+                // A lost server fails every row from here on: that is not a
+                // row the table refused, and nothing of the run can be kept.
+                if (database->ConnectionLost())
+                    throw OraError(QStringLiteral("the connection to the server was lost"));
                 ++result.failures;
+            }
         }
         if (result.failures > 0 && hooks.failuresFound)
             hooks.failuresFound(result.failures);
@@ -66,6 +71,7 @@ CreationResult GenerateRows(const QString& table, qint32 rows, const CreationHoo
         result.aborted = true;
         result.errorNumber = error.number();
         result.errorText = error.message();
+        result.connectionLost = database->ConnectionLost();
     }
     if (inTransaction) {
         try {

@@ -27,6 +27,9 @@ struct CreationResult {
     // The run stopped outside the INSERTs (a source query, the transaction):
     // everything was rolled back.
     bool aborted = false;
+    // The run stopped because the connection to the server was lost; the
+    // server keeps none of the run's rows.
+    bool connectionLost = false;
     int errorNumber = 0;
     QString errorText;
 };

@@ -85,7 +85,11 @@ void frmCreate::create()
     const generate::CreationResult result = generate::GenerateRows(basKovaData::ChosenTable, *rows, hooks);
     QApplication::processEvents();
     QApplication::restoreOverrideCursor();
-    if (result.aborted)
+    if (result.connectionLost)
+        basKovaData::ShowMessage(QStringLiteral("サーバーとの接続が切れたため、データ作成を中止しました。\n")
+                                     + result.errorText,
+                                 basKovaData::MessageIcon::Critical, windowTitle(), this);
+    else if (result.aborted)
         basKovaData::ShowMessage(QStringLiteral("ＳＱＬ文のエラーです。確認してください。")
                                      + QString::number(result.errorNumber),
                                  basKovaData::MessageIcon::Information, windowTitle(), this);

@@ -134,8 +134,12 @@ void RowByRowUpdate(::OraSession* session, ::OraDatabase* database, const QStrin
         sql += where;
         if (hooks.statement)
             hooks.statement(sql);
-        if (basKovaData::ExecuteSql(database, sql) == -1)
+        if (basKovaData::ExecuteSql(database, sql) == -1) {
+            // A lost server is not a row that failed: the run stops here.
+            if (database->ConnectionLost())
+                throw OraError(u"the connection to the server was lost"_s);
             ++result.errors;
+        }
     }
     // Committed even when some rows failed: the others keep their new values.
     session->DbCommitTrans();
