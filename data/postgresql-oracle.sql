@@ -1,0 +1,306 @@
+-- postgresql-oracle.sql: lets kova work with a PostgreSQL 15 database.
+--
+-- 使い方 (usage): run once per database, as a superuser:
+--     psql -v ON_ERROR_STOP=1 -d DATABASE -f postgresql-oracle.sql
+-- Running it again is harmless (it only replaces what it created).
+--
+-- What it does:
+--   * installs orafce (Debian: postgresql-15-orafce): DECODE, NVL, TO_DATE
+--     with time, SYSDATE(), DUAL, and the types DATE (= timestamp(0)),
+--     VARCHAR2 and NVARCHAR2 in schema oracle;
+--   * creates schema kova_oracle with Oracle's dictionary views USER_TABLES,
+--     USER_VIEWS, USER_TAB_COLUMNS, USER_CONSTRAINTS, USER_CONS_COLUMNS,
+--     V$SQL and V$SQLTEXT (the latter two from pg_stat_statements, when
+--     shared_preload_libraries loads it);
+--   * sets the database's search_path to
+--         "$user", public, kova_oracle, oracle, pg_catalog
+--     so that the user's tables come first, then our views (before orafce's
+--     views of the same names), then orafce, and pg_catalog last, so that
+--     DATE means oracle.date and TO_DATE keeps the time of day.
+--     New tables still go to "$user" or public.
+--     A role with its own search_path setting needs the same path.
+--
+-- Names are shown as Oracle shows them, in capitals. Only a-z are changed:
+-- that is exactly what PostgreSQL folds for an unquoted name, so a name read
+-- here and written back unquoted finds the same table.
+
+CREATE EXTENSION IF NOT EXISTS orafce;
+CREATE SCHEMA IF NOT EXISTS kova_oracle;
+SET search_path = pg_catalog, pg_temp;
+
+CREATE OR REPLACE FUNCTION kova_oracle.ora_name(text) RETURNS text
+LANGUAGE sql IMMUTABLE PARALLEL SAFE
+RETURN pg_catalog.translate($1, 'abcdefghijklmnopqrstuvwxyz', 'ABCDEFGHIJKLMNOPQRSTUVWXYZ');
+
+-- NVL(NULL, 'x'): orafce's NVL cannot choose among its variants when both
+-- arguments are untyped; text is what Oracle would give.
+CREATE OR REPLACE FUNCTION kova_oracle.nvl(text, text) RETURNS text
+LANGUAGE sql IMMUTABLE PARALLEL SAFE
+RETURN coalesce($1, $2);
+
+-- Oracle's type for a column of type typid/typmod. kova knows NUMBER, CHAR,
+-- VARCHAR2 and DATE, so:
+--   numeric(p,s) -> NUMBER(p,s); numeric -> NUMBER;
+--   smallint/integer/bigint -> NUMBER(5/10/19,0): the range of values fits;
+--   real/double precision -> NUMBER (no precision, like Oracle's FLOAT);
+--   char(n) -> CHAR(n); varchar(n), varchar2(n) -> VARCHAR2(n);
+--   text, and varchar/varchar2 without length -> VARCHAR2(4000), Oracle's
+--     classic maximum (PostgreSQL has no limit there);
+--   nvarchar2(n) -> NVARCHAR2(n);
+--   date, oracle.date, timestamp(0) -> DATE; other timestamps -> TIMESTAMP(n);
+--   bytea -> BLOB; anything else -> its PostgreSQL name in capitals.
+-- Lengths of character types count characters, as in PostgreSQL.
+CREATE OR REPLACE FUNCTION kova_oracle.ora_type(typid oid, typmod int)
+RETURNS TABLE (data_type text, data_length numeric, data_precision numeric,
+               data_scale numeric, char_length numeric)
+LANGUAGE sql STABLE PARALLEL SAFE
+BEGIN ATOMIC
+  WITH RECURSIVE dom AS (  -- a domain: oracle.date by itself, any other by its base type
+    SELECT t.oid, typmod AS mod, t.typtype, t.typbasetype, t.typtypmod, t.typlen, 0 AS depth
+      FROM pg_type t WHERE t.oid = typid
+    UNION ALL
+    SELECT t.oid, d.typtypmod, t.typtype, t.typbasetype, t.typtypmod, t.typlen, d.depth + 1
+      FROM dom d JOIN pg_type t ON t.oid = d.typbasetype
+     WHERE d.typtype = 'd' AND d.oid <> 'oracle.date'::regtype
+  ), base AS (
+    SELECT d.oid, d.mod, d.typlen, CASE WHEN d.mod > 4 THEN d.mod - 4 END AS n,
+           CASE WHEN d.mod >= 0 THEN d.mod ELSE 6 END AS fs,
+           CASE WHEN d.oid IN ('oracle.date'::regtype, 'pg_catalog.date'::regtype)
+                  OR (d.oid = 'pg_catalog.timestamp'::regtype AND d.mod = 0) THEN 'DATE'
+                WHEN d.oid IN ('int2'::regtype, 'int4'::regtype, 'int8'::regtype) THEN 'INT'
+                WHEN d.oid = 'numeric'::regtype THEN 'NUMERIC'
+                WHEN d.oid IN ('float4'::regtype, 'float8'::regtype) THEN 'FLOAT'
+                WHEN d.oid = 'bpchar'::regtype THEN 'CHAR'
+                WHEN d.oid IN ('varchar'::regtype, 'text'::regtype, 'oracle.varchar2'::regtype) THEN 'VARCHAR2'
+                WHEN d.oid = 'oracle.nvarchar2'::regtype THEN 'NVARCHAR2'
+                WHEN d.oid = 'pg_catalog.timestamp'::regtype THEN 'TS'
+                WHEN d.oid = 'timestamptz'::regtype THEN 'TSTZ'
+                WHEN d.oid = 'bytea'::regtype THEN 'BLOB'
+           END AS kind
+      FROM dom d ORDER BY d.depth DESC LIMIT 1
+  ), sized AS (
+    SELECT b.*, CASE b.kind WHEN 'CHAR' THEN coalesce(b.n, 2000) WHEN 'NVARCHAR2' THEN coalesce(b.n, 2000)
+                            WHEN 'VARCHAR2' THEN coalesce(b.n, 4000) END AS chars
+      FROM base b
+  )
+  SELECT CASE WHEN s.kind IN ('INT', 'NUMERIC', 'FLOAT') THEN 'NUMBER'
+              WHEN s.kind = 'TS' THEN format('TIMESTAMP(%s)', s.fs)
+              WHEN s.kind = 'TSTZ' THEN format('TIMESTAMP(%s) WITH TIME ZONE', s.fs)
+              ELSE coalesce(s.kind, upper(format_type(s.oid, s.mod))) END,
+         CASE s.kind WHEN 'DATE' THEN 7 WHEN 'INT' THEN 22 WHEN 'NUMERIC' THEN 22 WHEN 'FLOAT' THEN 22
+                     WHEN 'TS' THEN 11 WHEN 'TSTZ' THEN 13 WHEN 'BLOB' THEN 4000
+                     WHEN 'NVARCHAR2' THEN 2 * s.chars
+                     ELSE coalesce(s.chars, CASE WHEN s.typlen > 0 THEN s.typlen END) END,
+         CASE WHEN s.oid = 'int2'::regtype THEN 5 WHEN s.oid = 'int4'::regtype THEN 10
+              WHEN s.oid = 'int8'::regtype THEN 19
+              WHEN s.kind = 'NUMERIC' AND s.mod >= 4 THEN ((s.mod - 4) >> 16) & 65535 END,
+         CASE WHEN s.kind = 'INT' THEN 0 WHEN s.kind IN ('TS', 'TSTZ') THEN s.fs
+              WHEN s.kind = 'NUMERIC' AND s.mod >= 4 THEN (((s.mod - 4) & 2047) # 1024) - 1024 END,
+         s.chars
+    FROM sized s;
+END;
+
+-- Tables and views the current user owns and reaches by their bare names;
+-- partitions are left out (Oracle lists them apart), as is what extensions
+-- brought along.
+CREATE OR REPLACE VIEW kova_oracle.kova_relations AS
+SELECT c.*, n.nspname
+  FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace
+ WHERE c.relkind IN ('r', 'p', 'v') AND NOT c.relispartition
+   AND pg_get_userbyid(c.relowner) = current_user
+   AND pg_table_is_visible(c.oid)
+   AND n.nspname NOT IN ('pg_catalog', 'information_schema', 'kova_oracle')
+   AND NOT EXISTS (SELECT FROM pg_depend d
+                    WHERE d.deptype = 'e' AND ((d.classid = 'pg_namespace'::regclass AND d.objid = n.oid)
+                       OR (d.classid = 'pg_class'::regclass AND d.objid = c.oid)));
+
+-- Statistics columns are NULL until the table has been analysed (reltuples is
+-- -1 until then), as in Oracle. LAST_ANALYZED comes from the statistics
+-- collector, which forgets it after a crash; reltuples does not.
+-- SAMPLE_SIZE is what ANALYZE reads: at most 300 x default_statistics_target rows.
+-- PCT_FREE is what fillfactor keeps free (PostgreSQL's default fillfactor is
+-- 100, so 0). MONITORING is YES: PostgreSQL counts changes for autoanalyze.
+CREATE OR REPLACE VIEW kova_oracle.user_tables AS
+SELECT kova_oracle.ora_name(c.relname) AS table_name,
+       upper(coalesce(ts.spcname, dts.spcname)) AS tablespace_name,
+       NULL::text AS cluster_name, NULL::text AS iot_name,
+       (100 - coalesce(ff.fillfactor, 100))::numeric AS pct_free,
+       40::numeric AS pct_used, 1::numeric AS ini_trans, 255::numeric AS max_trans,
+       current_setting('block_size')::numeric AS initial_extent,
+       current_setting('block_size')::numeric AS next_extent,
+       1::numeric AS min_extents, 2147483645::numeric AS max_extents, 0::numeric AS pct_increase,
+       1::numeric AS freelists, 1::numeric AS freelist_groups,
+       CASE WHEN c.relpersistence = 'p' THEN 'YES' ELSE 'NO' END AS logging,
+       'N'::text AS backed_up,
+       CASE WHEN st.done THEN round(c.reltuples)::numeric END AS num_rows,
+       CASE WHEN st.done THEN c.relpages::numeric END AS blocks,
+       st.zero AS empty_blocks, st.zero AS avg_space, st.zero AS chain_cnt,
+       CASE WHEN st.done THEN coalesce(w.width, 0) END AS avg_row_len,
+       st.zero AS avg_space_freelist_blocks, st.zero AS num_freelist_blocks,
+       '         1'::text AS degree, '         1'::text AS instances, '    N'::text AS cache,
+       'ENABLED'::text AS table_lock,
+       CASE WHEN st.done THEN least(round(c.reltuples)::numeric,
+            300 * current_setting('default_statistics_target')::numeric) END AS sample_size,
+       st.analyzed AS last_analyzed,
+       CASE WHEN c.relkind = 'p' THEN 'YES' ELSE 'NO' END AS partitioned,
+       NULL::text AS iot_type,
+       CASE WHEN c.relpersistence = 't' THEN 'Y' ELSE 'N' END AS temporary,
+       'N'::text AS secondary, 'NO'::text AS nested, 'DEFAULT'::text AS buffer_pool,
+       CASE WHEN c.relkind = 'p' THEN 'ENABLED' ELSE 'DISABLED' END AS row_movement,
+       CASE WHEN st.done THEN 'YES' ELSE 'NO' END AS global_stats,
+       'NO'::text AS user_stats,
+       CASE WHEN c.relpersistence = 't' THEN 'SYS$SESSION' END AS duration,
+       'DISABLED'::text AS skip_corrupt, 'YES'::text AS monitoring,
+       NULL::text AS cluster_owner
+  FROM kova_oracle.kova_relations c
+  LEFT JOIN pg_tablespace ts ON ts.oid = c.reltablespace
+  LEFT JOIN pg_database db ON db.datname = current_database()
+  LEFT JOIN pg_tablespace dts ON dts.oid = db.dattablespace
+  CROSS JOIN LATERAL (SELECT c.reltuples >= 0 AS done, CASE WHEN c.reltuples >= 0 THEN 0::numeric END AS zero,
+         greatest(pg_stat_get_last_analyze_time(c.oid),
+                  pg_stat_get_last_autoanalyze_time(c.oid))::timestamp(0) AS analyzed) st
+  LEFT JOIN LATERAL (SELECT o.option_value::int AS fillfactor FROM pg_options_to_table(c.reloptions) o
+                      WHERE o.option_name = 'fillfactor') ff ON true
+  LEFT JOIN LATERAL (SELECT sum(s.avg_width)::numeric AS width FROM pg_stats s
+                      WHERE s.schemaname = c.nspname AND s.tablename = c.relname) w ON true
+ WHERE c.relkind IN ('r', 'p');
+
+-- PostgreSQL keeps the parsed query of a view, not the text it was given.
+CREATE OR REPLACE VIEW kova_oracle.user_views AS
+SELECT kova_oracle.ora_name(c.relname) AS view_name,
+       octet_length(v.text)::numeric AS text_length, v.text,
+       NULL::numeric AS type_text_length, NULL::text AS type_text,
+       NULL::numeric AS oid_text_length, NULL::text AS oid_text,
+       NULL::text AS view_type_owner, NULL::text AS view_type, NULL::text AS superview_name
+  FROM kova_oracle.kova_relations c
+  CROSS JOIN LATERAL (SELECT rtrim(btrim(pg_get_viewdef(c.oid, true), E' \n'), ';') AS text) v
+ WHERE c.relkind = 'v';
+
+-- COLUMN_ID counts the columns that are left (dropped ones keep their attnum).
+CREATE OR REPLACE VIEW kova_oracle.user_tab_columns AS
+SELECT kova_oracle.ora_name(c.relname) AS table_name,
+       kova_oracle.ora_name(a.attname) AS column_name,
+       t.data_type, NULL::text AS data_type_mod, NULL::text AS data_type_owner,
+       t.data_length, t.data_precision, t.data_scale,
+       CASE WHEN a.attnotnull THEN 'N' ELSE 'Y' END AS nullable,
+       (SELECT count(*) FROM pg_attribute b
+         WHERE b.attrelid = a.attrelid AND b.attnum > 0 AND b.attnum <= a.attnum
+           AND NOT b.attisdropped)::numeric AS column_id,
+       octet_length(d.def)::numeric AS default_length, d.def AS data_default,
+       t.char_length AS char_col_decl_length,
+       coalesce(t.char_length, 0) AS char_length,
+       CASE WHEN t.char_length IS NOT NULL THEN 'C' END AS char_used
+  FROM kova_oracle.kova_relations c
+  JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped
+  LEFT JOIN pg_attrdef ad ON ad.adrelid = a.attrelid AND ad.adnum = a.attnum
+  CROSS JOIN LATERAL (SELECT pg_get_expr(ad.adbin, ad.adrelid) AS def) d
+  CROSS JOIN LATERAL kova_oracle.ora_type(a.atttypid, a.atttypmod) t;
+
+-- Primary key, unique, foreign key and check constraints. NOT NULL is not a
+-- constraint of its own in PostgreSQL 15; see NULLABLE in USER_TAB_COLUMNS.
+CREATE OR REPLACE VIEW kova_oracle.user_constraints AS
+SELECT kova_oracle.ora_name(pg_get_userbyid(c.relowner)) AS owner,
+       kova_oracle.ora_name(k.conname) AS constraint_name,
+       CASE k.contype WHEN 'f' THEN 'R' ELSE upper(k.contype::text) END AS constraint_type,
+       kova_oracle.ora_name(c.relname) AS table_name,
+       CASE WHEN k.contype = 'c' THEN pg_get_expr(k.conbin, k.conrelid) END AS search_condition,
+       kova_oracle.ora_name(pg_get_userbyid(rc.relowner)) AS r_owner,
+       kova_oracle.ora_name(rk.conname) AS r_constraint_name,
+       CASE WHEN k.contype = 'f' THEN CASE k.confdeltype WHEN 'c' THEN 'CASCADE'
+            WHEN 'n' THEN 'SET NULL' WHEN 'd' THEN 'SET DEFAULT' ELSE 'NO ACTION' END END AS delete_rule,
+       'ENABLED'::text AS status,
+       CASE WHEN k.condeferrable THEN 'DEFERRABLE' ELSE 'NOT DEFERRABLE' END AS deferrable,
+       CASE WHEN k.condeferred THEN 'DEFERRED' ELSE 'IMMEDIATE' END AS deferred,
+       CASE WHEN k.convalidated THEN 'VALIDATED' ELSE 'NOT VALIDATED' END AS validated,
+       'USER NAME'::text AS generated, NULL::text AS bad, NULL::text AS rely,
+       NULL::timestamp(0) AS last_change,
+       CASE WHEN ic.oid IS NOT NULL THEN kova_oracle.ora_name(pg_get_userbyid(ic.relowner)) END AS index_owner,
+       kova_oracle.ora_name(ic.relname) AS index_name
+  FROM kova_oracle.kova_relations c
+  JOIN pg_constraint k ON k.conrelid = c.oid AND k.contype IN ('p', 'u', 'f', 'c')
+  LEFT JOIN pg_class rc ON rc.oid = k.confrelid
+  LEFT JOIN pg_constraint rk ON k.contype = 'f' AND rk.conrelid = k.confrelid
+       AND rk.conindid = k.conindid AND rk.contype IN ('p', 'u')
+  LEFT JOIN pg_class ic ON k.contype IN ('p', 'u') AND ic.oid = k.conindid;
+
+CREATE OR REPLACE VIEW kova_oracle.user_cons_columns AS
+SELECT kova_oracle.ora_name(pg_get_userbyid(c.relowner)) AS owner,
+       kova_oracle.ora_name(k.conname) AS constraint_name,
+       kova_oracle.ora_name(c.relname) AS table_name,
+       kova_oracle.ora_name(a.attname) AS column_name,
+       CASE WHEN k.contype <> 'c' THEN u.n::numeric END AS position
+  FROM kova_oracle.kova_relations c
+  JOIN pg_constraint k ON k.conrelid = c.oid AND k.contype IN ('p', 'u', 'f', 'c')
+  CROSS JOIN LATERAL unnest(k.conkey) WITH ORDINALITY u(attnum, n)
+  JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum = u.attnum;
+
+-- V$SQL and V$SQLTEXT: the statements pg_stat_statements has seen in this
+-- database, the user's own (all of them for members of pg_read_all_stats).
+-- The ODBC driver's cursor and transaction plumbing is left out, and a
+-- statement it ran through a cursor (UseDeclareFetch) is shown without the
+-- DECLARE around it. HASH_VALUE is taken from the text (32 bits of its md5),
+-- so that one text is one row and the number survives being read as a double.
+-- PostgreSQL 15 does not record when a statement was first seen, so
+-- FIRST_LOAD_TIME is NULL. ELAPSED_TIME is in microseconds.
+-- Without pg_stat_statements each view holds one row that says so.
+DO $do$
+DECLARE
+  nsp name;
+BEGIN
+  IF 'pg_stat_statements' = ANY (string_to_array(
+        replace(current_setting('shared_preload_libraries'), ' ', ''), ',')) THEN
+    CREATE EXTENSION IF NOT EXISTS pg_stat_statements WITH SCHEMA kova_oracle;
+    SELECT n.nspname INTO nsp FROM pg_extension e JOIN pg_namespace n ON n.oid = e.extnamespace
+     WHERE e.extname = 'pg_stat_statements';
+    EXECUTE format($v$
+      CREATE OR REPLACE VIEW kova_oracle.kova_sql AS
+      SELECT ('x' || left(md5(q.text), 8))::bit(32)::bigint::numeric AS hash_value,
+             q.text AS sql_fulltext,
+             sum(q.calls)::numeric AS executions,
+             sum(q.shared_blks_read + q.local_blks_read)::numeric AS disk_reads,
+             sum(q.shared_blks_hit + q.shared_blks_read + q.local_blks_hit + q.local_blks_read)::numeric AS buffer_gets,
+             sum(q.rows)::numeric AS rows_processed,
+             round(sum(q.total_plan_time + q.total_exec_time)::numeric * 1000) AS elapsed_time
+        FROM (SELECT regexp_replace(s.query, '^[[:space:]]*declare[[:space:]]+("[^"]*"|[^[:space:]"]+)[[:space:]]+'
+                     '((binary|asensitive|insensitive|no|scroll)[[:space:]]+)*cursor[[:space:]]+'
+                     '((with|without)[[:space:]]+hold[[:space:]]+)?for[[:space:]]+', '', 'i') AS text, s.*
+                FROM %I.pg_stat_statements s
+               WHERE s.dbid = (SELECT oid FROM pg_database WHERE datname = current_database())
+                 AND (s.userid = (SELECT oid FROM pg_roles WHERE rolname = current_user)
+                      OR pg_has_role('pg_read_all_stats', 'USAGE'))
+                 AND s.query !~* '^[[:space:]]*(begin|start|commit|end|rollback|abort|savepoint|release|fetch|move|close)[[:>:]]'
+             ) q
+       GROUP BY q.text$v$, nsp);
+    CREATE OR REPLACE VIEW kova_oracle."v$sqltext" AS
+    SELECT q.hash_value, p.piece::numeric AS piece,
+           substr(q.sql_fulltext, p.piece * 64 + 1, 64) AS sql_text
+      FROM kova_oracle.kova_sql q
+     CROSS JOIN LATERAL generate_series(0, greatest(length(q.sql_fulltext) - 1, 0) / 64) p(piece);
+  ELSE
+    CREATE OR REPLACE VIEW kova_oracle.kova_sql AS
+    SELECT 0::numeric AS hash_value,
+           'このサーバーは SQL の履歴を記録していません。履歴を見るには、'
+           'postgresql.conf の shared_preload_libraries に pg_stat_statements を加えて'
+           'サーバーを再起動し、postgresql-oracle.sql をもう一度実行してください。'::text AS sql_fulltext,
+           NULL::numeric AS executions, NULL::numeric AS disk_reads, NULL::numeric AS buffer_gets,
+           NULL::numeric AS rows_processed, NULL::numeric AS elapsed_time;
+    CREATE OR REPLACE VIEW kova_oracle."v$sqltext" AS
+    SELECT q.hash_value, 0::numeric AS piece, q.sql_fulltext AS sql_text
+      FROM kova_oracle.kova_sql q;
+  END IF;
+END $do$;
+
+CREATE OR REPLACE VIEW kova_oracle."v$sql" AS
+SELECT left(q.sql_fulltext, 1000) AS sql_text, q.executions,
+       NULL::text AS first_load_time,
+       q.disk_reads, q.buffer_gets, q.rows_processed, q.hash_value, q.elapsed_time
+  FROM kova_oracle.kova_sql q;
+
+GRANT USAGE ON SCHEMA kova_oracle TO PUBLIC;
+GRANT SELECT ON ALL TABLES IN SCHEMA kova_oracle TO PUBLIC;
+
+DO $do$
+BEGIN
+  EXECUTE format('ALTER DATABASE %I SET search_path = "$user", public, kova_oracle, oracle, pg_catalog',
+                 current_database());
+END $do$;
