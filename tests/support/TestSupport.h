@@ -39,6 +39,9 @@ QByteArray ReadFile(const QString& path);
 // A new embedded database file in `dir`, opened through a session as user
 // SCOTT, with `statements` run on it (each must succeed).
 struct TestDatabase {
+    // Removes a server's test database; declared first so that it goes last,
+    // after the session has closed.
+    std::shared_ptr<void> dropper;
     std::shared_ptr<OraSession> session;
     std::shared_ptr<OraDatabase> database;
     QString path;
