@@ -5,16 +5,12 @@
 // statement with bound values. Prints the times, their ratios and the memory.
 //
 //   bench_insert [rows]        (default 100000)
-#include "browser/ColumnGrid.h"
-#include "controls/GridModel.h"
-#include "generate/CreationRun.h"
-#include "rules/ColumnRule.h"
 #include "session/OraAccess.h"
 #include "session/SqliteEngine.h"
 #include "shared/DateText.h"
 #include "shared/NumberText.h"
 
-#include "BenchMemory.h"
+#include "BenchCreation.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -29,9 +25,7 @@
 
 namespace {
 
-const char* const CreateTable =
-    "CREATE TABLE BENCH (ID NUMBER(8) PRIMARY KEY, NAME VARCHAR2(20), AMOUNT NUMBER(10,2), "
-    "CODE CHAR(6), CREATED DATE, REMARK VARCHAR2(100))";
+const char* const CreateTable = BenchCreateTable;
 
 struct Row {
     int id = 0;
@@ -58,12 +52,7 @@ Row MakeRow(int i)
 }
 
 
-struct EngineResult {
-    double seconds = 0;
-    long rssHalfKiB = 0;
-    long rssEndKiB = 0;
-    int failures = 0;
-};
+using EngineResult = BenchResult;
 
 EngineResult RunEngine(const QString& path, int rows)
 {
@@ -98,30 +87,6 @@ EngineResult RunEngine(const QString& path, int rows)
     return result;
 }
 
-// The table's rules: a sequence key, a random amount, several fixed names in
-// turn, a zero-filled CHAR sequence, a date sequence and remarks read by a
-// SELECT from another table.
-void SetBenchRules()
-{
-    using basKovaData::ColumnRules;
-    ColumnRules[1].RuleKind = QStringLiteral("3");
-    ColumnRules[1].NumValue = {1, 1};
-    ColumnRules[2].RuleKind = QStringLiteral("1");
-    for (int slot = 0; slot < 4; ++slot) {
-        ColumnRules[2].MultiOn[std::size_t(slot)] = true;
-        ColumnRules[2].TextValue[std::size_t(slot)] = QStringLiteral("商品") + QString::number(slot);
-    }
-    ColumnRules[3].RuleKind = QStringLiteral("2");
-    ColumnRules[3].NumValue = {0, 1000, 0.01};
-    ColumnRules[4].RuleKind = QStringLiteral("3");
-    ColumnRules[4].NumValue = {1, 1};
-    ColumnRules[5].RuleKind = QStringLiteral("3");
-    ColumnRules[5].TextValue[0] = QStringLiteral("20010101 090000");
-    ColumnRules[5].TextValue[1] = QStringLiteral("1");
-    ColumnRules[6].RuleKind = QStringLiteral("4");
-    ColumnRules[6].TextValue[0] = QStringLiteral("SELECT REMARK FROM BENCH_SOURCE");
-}
-
 EngineResult RunCreation(const QString& path, int rows)
 {
     SqliteEngine::createFile(path);
@@ -130,27 +95,7 @@ EngineResult RunCreation(const QString& path, int rows)
         std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(path), qPrintable(basKovaData::LastOpenError));
         std::exit(1);
     }
-    ::OraDatabase* database = basKovaData::OraDatabase.get();
-    basKovaData::ExecuteSql(database, QString::fromLatin1(CreateTable));
-    basKovaData::ExecuteSql(database, QStringLiteral("CREATE TABLE BENCH_SOURCE (REMARK VARCHAR2(100))"));
-    for (int i = 1; i <= 50; ++i)
-        basKovaData::ExecuteSql(database, QStringLiteral("INSERT INTO BENCH_SOURCE VALUES ('テストデータ備考 %1')").arg(i));
-    controls::GridModel grid;
-    browser::FillColumnGrid(database, grid, QStringLiteral("BENCH"), true);
-    SetBenchRules();
-
-    EngineResult result;
-    QElapsedTimer timer;
-    timer.start();
-    generate::CreationHooks hooks;
-    hooks.progress = [&result, rows](int twips) {
-        if (twips >= generate::ProgressFullTwips / 2 && result.rssHalfKiB == 0 && rows > 1)
-            result.rssHalfKiB = CurrentRssKiB();
-    };
-    const generate::CreationResult run = generate::GenerateRows(QStringLiteral("BENCH"), rows, hooks);
-    result.seconds = timer.nsecsElapsed() / 1e9;
-    result.failures = run.aborted ? rows : run.failures;
-    result.rssEndKiB = CurrentRssKiB();
+    const EngineResult result = RunBenchCreation(rows);
     basKovaData::OraDatabase.reset();
     basKovaData::OraSession.reset();
     return result;

@@ -1,0 +1,108 @@
+// The creation run over ODBC beside the embedded engine: the same table, rules
+// and row count on a temporary database file and on a server, rows per second
+// for each; and the server's bare round trip (a trivial statement sent and
+// answered), which a creation run pays once per row.
+//
+//   bench_odbc [rows [service [user/password]]]     (default 100000 rows)
+//
+// Without a service the server of scripts/pg-cluster is used (KOVA_PG_DSN,
+// KOVA_PG_USER, KOVA_PG_PASSWORD), e.g.
+//   scripts/pg-cluster run -- build/release/bin/bench_odbc
+#include "session/OdbcEngine.h"
+#include "session/OraAccess.h"
+#include "session/SqliteEngine.h"
+
+#include "BenchCreation.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+bool Open(const QString& service, const QString& connect)
+{
+    if (basKovaData::OpenOracleDatabase(service, connect, QLatin1String(basKovaData::OraSessionProgId))) {
+        std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(service), qPrintable(basKovaData::LastOpenError));
+        return false;
+    }
+    return true;
+}
+
+void Close()
+{
+    basKovaData::OraDatabase.reset();
+    basKovaData::OraSession.reset();
+}
+
+// Seconds per statement that changes nothing (an UPDATE of no row), inside a
+// transaction as a run is: the cost of sending a statement and hearing back.
+// A query would cost more than one exchange (a driver may open a cursor,
+// fetch and close it).
+double RoundTrip(int count)
+{
+    basKovaData::OraSession->DbBeginTrans();
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < count; ++i)
+        basKovaData::ExecuteSql(basKovaData::OraDatabase.get(),
+                                QStringLiteral("UPDATE BENCH_SOURCE SET REMARK = REMARK WHERE 1 = 0"));
+    const double seconds = timer.nsecsElapsed() / 1e9 / count;
+    basKovaData::OraSession->DBRollBack();
+    return seconds;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const int rows = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100000;
+    const QString service = argc > 2 ? QString::fromLocal8Bit(argv[2]) : qEnvironmentVariable("KOVA_PG_DSN");
+    const QString connect = argc > 3 ? QString::fromLocal8Bit(argv[3])
+                                     : qEnvironmentVariable("KOVA_PG_USER") + QStringLiteral("/")
+                                           + qEnvironmentVariable("KOVA_PG_PASSWORD");
+    if (service.isEmpty()) {
+        std::fprintf(stderr, "usage: bench_odbc [rows [service [user/password]]]\n"
+                             "(or run it through scripts/pg-cluster run --)\n");
+        return 2;
+    }
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bench.db"));
+    SqliteEngine::createFile(path);
+    if (!Open(path, QStringLiteral("bench/bench")))
+        return 1;
+    const BenchResult embedded = RunBenchCreation(rows);
+    const double embeddedTrip = RoundTrip(20000);
+    Close();
+
+    if (!Open(service, connect))
+        return 1;
+    QString createTable = QString::fromLatin1(BenchCreateTable);
+    const auto* odbc = dynamic_cast<const OdbcEngine*>(&basKovaData::OraDatabase->engine());
+    if (odbc && odbc->serverKind() == ServerKind::PostgreSQL)
+        createTable.replace(QRegularExpression(QStringLiteral("\\bNUMBER\\b")), QStringLiteral("NUMERIC"));
+    const BenchResult server = RunBenchCreation(rows, createTable);
+    const double serverTrip = RoundTrip(5000);
+    basKovaData::ExecuteSql(basKovaData::OraDatabase.get(), QStringLiteral("DROP TABLE BENCH"));
+    basKovaData::ExecuteSql(basKovaData::OraDatabase.get(), QStringLiteral("DROP TABLE BENCH_SOURCE"));
+    Close();
+
+    const auto perRow = [rows](const BenchResult& r) { return r.seconds * 1e6 / rows; };
+    std::printf("rows                          %d\n", rows);
+    std::printf("embedded engine               %.3f s  %8.0f rows/s  %7.1f us/row  round trip %.1f us\n",
+                embedded.seconds, rows / embedded.seconds, perRow(embedded), embeddedTrip * 1e6);
+    std::printf("server over ODBC              %.3f s  %8.0f rows/s  %7.1f us/row  round trip %.1f us\n",
+                server.seconds, rows / server.seconds, perRow(server), serverTrip * 1e6);
+    std::printf("server / embedded             %.2f\n", server.seconds / embedded.seconds);
+    std::printf("round trips' share of a row   %.0f %%\n", 100.0 * serverTrip * 1e6 / perRow(server));
+    std::printf("failed inserts                %d embedded, %d server\n", embedded.failures, server.failures);
+    std::printf("resident memory (server run)  %ld KiB at half, %ld KiB at end\n", server.rssHalfKiB,
+                server.rssEndKiB);
+    return embedded.failures == 0 && server.failures == 0 ? 0 : 1;
+}
