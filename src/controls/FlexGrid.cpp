@@ -1,6 +1,8 @@
 #include "controls/FlexGrid.h"
 
+#include <QGridLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -431,6 +433,23 @@ void FlexGrid::keyPressEvent(QKeyEvent* event)
     m_inKey = true;
     QTableView::keyPressEvent(event);
     m_inKey = false;
+}
+
+GridOverLabel MakeGridOverLabel(QWidget* parent, const QString& labelText)
+{
+    GridOverLabel made;
+    made.area = new QWidget(parent);
+    auto* stack = new QGridLayout(made.area);
+    stack->setContentsMargins(0, 0, 0, 0);
+    made.label = new QLabel(labelText, made.area);
+    made.label->setObjectName(QStringLiteral("Label1"));
+    made.label->setAlignment(Qt::AlignCenter);
+    made.grid = new FlexGrid(made.area);
+    made.grid->setObjectName(QStringLiteral("Grid"));
+    stack->addWidget(made.label, 0, 0);
+    stack->addWidget(made.grid, 0, 0);
+    made.grid->raise();
+    return made;
 }
 
 }  // namespace controls

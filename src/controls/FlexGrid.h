@@ -24,6 +24,8 @@
 
 #include <QTableView>
 
+class QLabel;
+
 namespace controls {
 
 class FlexGrid : public QTableView {
@@ -79,5 +81,15 @@ private:
     bool m_dragging = false;    // left button held since a press on a data cell
     bool m_clickPending = false;
 };
+
+// A grid named "Grid" laid over a centred label "Label1" in one area of
+// `parent`: the label is seen only while the grid is hidden, as during a
+// query run.
+struct GridOverLabel {
+    QWidget* area = nullptr;
+    FlexGrid* grid = nullptr;
+    QLabel* label = nullptr;
+};
+GridOverLabel MakeGridOverLabel(QWidget* parent, const QString& labelText);
 
 }  // namespace controls

@@ -7,7 +7,6 @@
 #include "session/OraAccess.h"
 #include "shared/basKovaData.h"
 
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -47,18 +46,10 @@ void frmSub5::buildControls()
     connect(Command1, &QPushButton::clicked, this, &frmSub5::showHelp);
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::accept);
 
-    // "検索中" lies beneath the grid, which covers it.
-    auto* gridArea = new QWidget(this);
-    auto* stack = new QGridLayout(gridArea);
-    stack->setContentsMargins(0, 0, 0, 0);
-    Label1 = new QLabel(u"検索中"_s, gridArea);
-    Label1->setObjectName(u"Label1"_s);
-    Label1->setAlignment(Qt::AlignCenter);
-    Grid = new controls::FlexGrid(gridArea);
-    Grid->setObjectName(u"Grid"_s);
-    stack->addWidget(Label1, 0, 0);
-    stack->addWidget(Grid, 0, 0);
-    Grid->raise();
+    // "検索中" lies beneath the grid, seen only while the grid is hidden.
+    const controls::GridOverLabel searching = controls::MakeGridOverLabel(this, u"検索中"_s);
+    Grid = searching.grid;
+    Label1 = searching.label;
     connect(Grid, &controls::FlexGrid::Click, this, &frmSub5::showFullText);
 
     txtSQL = new QPlainTextEdit(this);
@@ -78,7 +69,7 @@ void frmSub5::buildControls()
     top->addLayout(buttons);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(gridArea, 1);
+    layout->addWidget(searching.area, 1);
     layout->addWidget(LblMSG);
     layout->addWidget(txtSQL);
     resize(820, 600);

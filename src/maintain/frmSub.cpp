@@ -8,7 +8,6 @@
 #include "shared/basKovaData.h"
 
 #include <QCoreApplication>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -47,19 +46,10 @@ void frmSub::buildControls()
     connect(Command3, &QPushButton::clicked, this, &frmSub::closeViewer);
     connect(Command1, &QPushButton::clicked, this, &frmSub::showHelp);
 
-    // "検索中" lies beneath the grid in the same place: it is seen only while
-    // the grid is hidden during a query run.
-    auto* gridArea = new QWidget(this);
-    auto* stack = new QGridLayout(gridArea);
-    stack->setContentsMargins(0, 0, 0, 0);
-    Label1 = new QLabel(u"検索中"_s, gridArea);
-    Label1->setObjectName(u"Label1"_s);
-    Label1->setAlignment(Qt::AlignCenter);
-    Grid = new controls::FlexGrid(gridArea);
-    Grid->setObjectName(u"Grid"_s);
-    stack->addWidget(Label1, 0, 0);
-    stack->addWidget(Grid, 0, 0);
-    Grid->raise();
+    // "検索中" lies beneath the grid, seen only while the grid is hidden.
+    const controls::GridOverLabel searching = controls::MakeGridOverLabel(this, u"検索中"_s);
+    Grid = searching.grid;
+    Label1 = searching.label;
 
     LblMSG = new QLabel(this);
     LblMSG->setObjectName(u"LblMSG"_s);
@@ -74,7 +64,7 @@ void frmSub::buildControls()
     top->addLayout(buttons);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(gridArea, 1);
+    layout->addWidget(searching.area, 1);
     layout->addWidget(LblMSG);
     resize(760, 520);
 }
