@@ -97,14 +97,9 @@ QString FilledNumber(double value, const ColumnRule& rule)
 // dates as date texts, everything else as trimmed text.
 QString ListText(const QVariant& value)
 {
-    switch (value.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
+    if (basKovaData::IsNumberValue(value))
         return basKovaData::NumberText(value.toDouble()).trimmed();
+    switch (value.typeId()) {
     case QMetaType::QDateTime:
         return basKovaData::DateText15(value.toDateTime());
     case QMetaType::QDate:

@@ -31,21 +31,6 @@ const ColumnRule& RuleOf(int column)
     return basKovaData::ColumnRules[static_cast<std::size_t>(column)];
 }
 
-bool IsNumber(const QVariant& value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // A key number as the shortest text that reads back as the same value, so
 // that the comparison finds the row again ("7", "12.5", "0.1").
 QString KeyNumber(const QVariant& value)
@@ -243,7 +228,7 @@ QString KeyComparison(const ColumnRule& key, const QVariant& value)
     case Family::None:
         break;
     }
-    if (IsNumber(value))
+    if (basKovaData::IsNumberValue(value))
         return name + u" = "_s + KeyNumber(value);
     if (value.typeId() == QMetaType::QDateTime)
         return name + u" = "_s + basKovaData::SqlDate(basKovaData::DateText15(value.toDateTime()));

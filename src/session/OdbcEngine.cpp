@@ -1,6 +1,7 @@
 #include "session/OdbcEngine.h"
 
 #include "session/OraError.h"
+#include "shared/ValueText.h"
 
 #include <QDateTime>
 #include <QSqlDriver>
@@ -33,16 +34,9 @@ QVariant Normalise(const QVariant& value)
 {
     if (value.isNull())
         return {};
-    switch (value.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Short:
-    case QMetaType::UShort:
+    if (basKovaData::IsNumberValue(value))
         return value.toDouble();
+    switch (value.metaType().id()) {
     case QMetaType::QDate:
         return QDateTime(value.toDate(), QTime(0, 0), Qt::UTC);
     case QMetaType::QDateTime: {

@@ -68,6 +68,25 @@ QString FlattenSql(const QString& text)
     return result;
 }
 
+bool IsNumberValue(const QVariant& value)
+{
+    switch (value.metaType().id()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return true;
+    default:
+        return false;
+    }
+}
+
 QString VariantText(const QVariant& value)
 {
     if (IsNull(value))

@@ -12,6 +12,10 @@ QString FlattenSql(const QString& text);
 // "order by" (any case), otherwise after " WHERE ".
 QString WithCondition(const QString& sql, const QString& condition);
 
+// True for a value an engine hands over as a number (any integer or
+// floating-point type), however it will be shown.
+bool IsNumberValue(const QVariant& value);
+
 // The display text of a database value: numbers in their shortest decimal form
 // with at most 15 significant digits ("12.5", "0.5", "-3", "1E+15"), dates as
 // "YYYY/MM/DD HH:MM:SS" ("YYYY/MM/DD" at midnight), True/False, raw bytes as
