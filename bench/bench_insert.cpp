@@ -6,7 +6,7 @@
 //
 //   bench_insert [rows]        (default 100000)
 #include "session/OraAccess.h"
-#include "session/SqliteEngine.h"
+#include "engine/SqliteEngine.h"
 #include "shared/DateText.h"
 #include "shared/NumberText.h"
 

@@ -8,9 +8,9 @@
 // Without a service the server of scripts/pg-cluster is used (KOVA_PG_DSN,
 // KOVA_PG_USER, KOVA_PG_PASSWORD), e.g.
 //   scripts/pg-cluster run -- build/release/bin/bench_odbc
-#include "session/OdbcEngine.h"
+#include "engine/OdbcEngine.h"
 #include "session/OraAccess.h"
-#include "session/SqliteEngine.h"
+#include "engine/SqliteEngine.h"
 
 #include "BenchCreation.h"
 

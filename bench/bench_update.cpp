@@ -11,7 +11,7 @@
 #include "maintain/UpdateRun.h"
 #include "rules/ColumnRule.h"
 #include "session/OraAccess.h"
-#include "session/SqliteEngine.h"
+#include "engine/SqliteEngine.h"
 
 #include "BenchMemory.h"
 

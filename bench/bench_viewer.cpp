@@ -10,7 +10,7 @@
 #include "controls/GridModel.h"
 #include "maintain/ViewerQuery.h"
 #include "session/OraAccess.h"
-#include "session/SqliteEngine.h"
+#include "engine/SqliteEngine.h"
 #include "shared/basKovaData.h"
 
 #include "BenchMemory.h"

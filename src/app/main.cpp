@@ -2,7 +2,7 @@
 // window, and the program ends when the last window closes.
 #include "browser/frmMain.h"
 #include "controls/MessageBoxHandler.h"
-#include "session/frmKovaData.h"
+#include "login/frmKovaData.h"
 
 #include <QApplication>
 #include <QFont>

@@ -21,7 +21,7 @@
 #include "rules/ColumnRule.h"
 #include "session/OraAccess.h"
 #include "session/OraError.h"
-#include "session/frmOptions.h"
+#include "login/frmOptions.h"
 #include "shared/basKovaData.h"
 
 #include <QApplication>

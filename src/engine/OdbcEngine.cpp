@@ -1,6 +1,6 @@
-#include "session/OdbcEngine.h"
+#include "engine/OdbcEngine.h"
 
-#include "session/OraError.h"
+#include "engine/EngineError.h"
 #include "shared/ValueText.h"
 
 #include <QDateTime>
@@ -25,7 +25,7 @@ std::atomic<int> g_connectionNumber{0};
     QString message = error.databaseText().trimmed();
     if (message.isEmpty())
         message = error.text().trimmed();
-    throw OraError(message);
+    throw EngineError(message);
 }
 
 // Numbers as double, dates as the embedded engine gives them (the server's
@@ -143,7 +143,7 @@ std::shared_ptr<OdbcEngine> OdbcEngine::open(const QString& service, const QStri
     engine->m_connectionName = u"kova-odbc-%1"_s.arg(++g_connectionNumber);
     engine->m_database = QSqlDatabase::addDatabase(u"QODBC"_s, engine->m_connectionName);
     if (!engine->m_database.isValid())
-        throw OraError(u"ORA-12154: the ODBC driver is not available"_s);
+        throw EngineError(u"ORA-12154: the ODBC driver is not available"_s);
     // The whole connection string is ours, so that a ";" in a password stays
     // part of the password.
     engine->m_database.setDatabaseName(QodbcDatabaseName(ConnectionString(service, user, password)));
@@ -223,11 +223,11 @@ void OdbcEngine::commit()
     // A driver may report a commit on a dead connection as done; the server
     // has then thrown the transaction away.
     if (connectionLost())
-        throw OraError(u"the connection to the server was lost; nothing was committed"_s);
+        throw EngineError(u"the connection to the server was lost; nothing was committed"_s);
     if (!m_database.commit())
         Raise(m_database.lastError());
     if (connectionLost())
-        throw OraError(u"the connection to the server was lost during the commit"_s);
+        throw EngineError(u"the connection to the server was lost during the commit"_s);
 }
 
 void OdbcEngine::rollback()

@@ -3,8 +3,8 @@
 // with Qt's QODBC driver; with Oracle's ODBC driver this is a real Oracle
 // server. Oracle gets the program's statements as written; another server gets
 // them in its own words (ServerDialect).
-#include "session/OraEngine.h"
-#include "session/ServerDialect.h"
+#include "engine/OraEngine.h"
+#include "engine/ServerDialect.h"
 
 #include <QSqlDatabase>
 

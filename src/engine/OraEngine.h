@@ -14,7 +14,7 @@ public:
     virtual ~OraCursor() = default;
     // True past the last row (at once for an empty result).
     virtual bool atEnd() const = 0;
-    // Moves to the next row; throws OraError.
+    // Moves to the next row; throws EngineError.
     virtual void next() = 0;
     virtual int columnCount() const = 0;
     virtual QString columnName(int column) const = 0;
@@ -26,7 +26,7 @@ public:
 class OraEngine {
 public:
     virtual ~OraEngine() = default;
-    // Every call takes exactly one statement and throws OraError on any error.
+    // Every call takes exactly one statement and throws EngineError on any error.
     virtual std::unique_ptr<OraCursor> openCursor(const QString& sql) = 0;
     // Rows processed by an INSERT, UPDATE or DELETE; 0 for other statements.
     virtual qint64 execute(const QString& sql) = 0;

@@ -1,4 +1,4 @@
-#include "session/OracleDateFormat.h"
+#include "engine/OracleDateFormat.h"
 
 #include <array>
 #include <cctype>

@@ -1,7 +1,7 @@
-#include "session/OracleDialect.h"
+#include "engine/OracleDialect.h"
 
-#include "session/OracleFunctions.h"
-#include "session/OracleTypes.h"
+#include "engine/OracleFunctions.h"
+#include "engine/OracleTypes.h"
 
 #include <QtGlobal>
 

@@ -1,8 +1,8 @@
-#include "session/OracleFunctions.h"
+#include "engine/OracleFunctions.h"
 
-#include "session/OracleDateFormat.h"
-#include "session/OracleTypes.h"
-#include "session/SqlLexer.h"
+#include "engine/OracleDateFormat.h"
+#include "engine/OracleTypes.h"
+#include "engine/SqlLexer.h"
 #include "shared/NumberText.h"
 #include "shared/basKovaData.h"
 

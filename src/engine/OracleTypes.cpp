@@ -1,4 +1,4 @@
-#include "session/OracleTypes.h"
+#include "engine/OracleTypes.h"
 
 #include <cctype>
 #include <charconv>

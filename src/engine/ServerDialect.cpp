@@ -1,6 +1,6 @@
-#include "session/ServerDialect.h"
+#include "engine/ServerDialect.h"
 
-#include "session/SqlLexer.h"
+#include "engine/SqlLexer.h"
 
 using namespace Qt::StringLiterals;
 

@@ -8,7 +8,7 @@ enum class ServerKind { Oracle, PostgreSQL, Other };
 // The kind of server from the DBMS name its ODBC driver reports.
 ServerKind ServerKindFromName(const QString& dbmsName);
 
-// The statement as `kind` must receive it. Throws OraError when the text holds
+// The statement as `kind` must receive it. Throws EngineError when the text holds
 // no statement or more than one. A trailing ";" is dropped for every server.
 // For PostgreSQL (with the orafce extension and our dictionary script):
 //  - "ANALYZE TABLE t COMPUTE STATISTICS" (or ESTIMATE STATISTICS ...) becomes

@@ -1,4 +1,4 @@
-#include "session/SqlHistory.h"
+#include "engine/SqlHistory.h"
 
 #include "shared/basKovaData.h"
 

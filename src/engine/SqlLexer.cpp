@@ -1,6 +1,6 @@
-#include "session/SqlLexer.h"
+#include "engine/SqlLexer.h"
 
-#include "session/OraError.h"
+#include "engine/EngineError.h"
 
 
 namespace {
@@ -400,9 +400,9 @@ void LexOneStatement(std::string_view utf8, LexedStatement* out)
 {
     LexStatement(utf8, out);
     if (out->trailingStatement)
-        throw OraError(QStringLiteral("ORA-00911: invalid character (one statement at a time)"));
+        throw EngineError(QStringLiteral("ORA-00911: invalid character (one statement at a time)"));
     if (out->empty())
-        throw OraError(QStringLiteral("ORA-00900: invalid SQL statement"));
+        throw EngineError(QStringLiteral("ORA-00900: invalid SQL statement"));
 }
 
 LexedStatement LexOneStatement(const QByteArray& utf8)

@@ -49,7 +49,7 @@ LexedStatement LexStatement(std::string_view sql);
 void LexStatement(std::string_view sql, LexedStatement* out);
 
 // The lexed form of a text that must hold exactly one statement: throws
-// OraError when it holds none or more than one.
+// EngineError when it holds none or more than one.
 LexedStatement LexOneStatement(const QByteArray& utf8);
 // The same into `out`, reusing its buffers.
 void LexOneStatement(std::string_view utf8, LexedStatement* out);

@@ -1,11 +1,11 @@
-#include "session/SqliteEngine.h"
+#include "engine/SqliteEngine.h"
 
-#include "session/OraError.h"
-#include "session/OracleDateFormat.h"
-#include "session/OracleDialect.h"
-#include "session/OracleTypes.h"
-#include "session/SqlLexer.h"
-#include "session/TableStatistics.h"
+#include "engine/EngineError.h"
+#include "engine/OracleDateFormat.h"
+#include "engine/OracleDialect.h"
+#include "engine/OracleTypes.h"
+#include "engine/SqlLexer.h"
+#include "engine/TableStatistics.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -138,7 +138,7 @@ private:
 void CheckTail(const char* tail)
 {
     if (tail && !LexStatement(tail).empty())
-        throw OraError(QStringLiteral("ORA-00933: SQL command not properly ended"));
+        throw EngineError(QStringLiteral("ORA-00933: SQL command not properly ended"));
 }
 
 void BindLiterals(sqlite3_stmt* stmt, const std::vector<SqlLiteral>& literals)
@@ -175,7 +175,7 @@ std::shared_ptr<SqliteEngine> SqliteEngine::open(const QString& path, const QStr
 {
     const QFileInfo file(path);
     if (!file.isFile())
-        throw OraError(QStringLiteral("ORA-12154: TNS:could not resolve the connect identifier "
+        throw EngineError(QStringLiteral("ORA-12154: TNS:could not resolve the connect identifier "
                                       "specified (no database file %1)").arg(path));
     std::shared_ptr<SqliteEngine> engine(new SqliteEngine);
     engine->m_owner = user.trimmed().toUpper().toStdString();
@@ -187,20 +187,20 @@ std::shared_ptr<SqliteEngine> SqliteEngine::open(const QString& path, const QStr
     engine->m_database.setDatabaseName(url.toString(QUrl::FullyEncoded));
     engine->m_database.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
     if (!engine->m_database.open())
-        throw OraError(engine->m_database.lastError().text());
+        throw EngineError(engine->m_database.lastError().text());
     const QVariant handle = engine->m_database.driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        throw OraError(QStringLiteral("ORA-12154: the database driver gives no native handle"));
+        throw EngineError(QStringLiteral("ORA-12154: the database driver gives no native handle"));
     engine->m_handle = *static_cast<sqlite3* const*>(handle.constData());
     if (!engine->m_handle)
-        throw OraError(QStringLiteral("ORA-12154: the database is not open"));
+        throw EngineError(QStringLiteral("ORA-12154: the database is not open"));
     sqlite3_extended_result_codes(engine->m_handle, 1);
     // Reading the schema proves that the file is a database.
     engine->exec("SELECT count(*) FROM sqlite_master");
     std::string error;
     if (!OracleDialect::Install(engine->m_handle, engine->m_owner, &error)
         || !engine->m_history.registerTables(engine->m_handle))
-        throw OraError(QStringLiteral("ORA-12154: %1").arg(QString::fromStdString(error)));
+        throw EngineError(QStringLiteral("ORA-12154: %1").arg(QString::fromStdString(error)));
     return engine;
 }
 
@@ -216,7 +216,7 @@ void SqliteEngine::createFile(const QString& path)
         message = Utf8(sqlite3_errmsg(db));
     sqlite3_close(db);
     if (rc != SQLITE_OK)
-        throw OraError(message);
+        throw EngineError(message);
 }
 
 SqliteEngine::~SqliteEngine()
@@ -240,7 +240,7 @@ void SqliteEngine::raise() const
     const int extended = sqlite3_extended_errcode(m_handle);
     const QString message = Utf8(sqlite3_errmsg(m_handle));
     if (message.startsWith(QStringLiteral("ORA-")))
-        throw OraError(message);
+        throw EngineError(message);
     QString oracle;
     switch (extended) {
     case SQLITE_CONSTRAINT_PRIMARYKEY:
@@ -266,7 +266,7 @@ void SqliteEngine::raise() const
             oracle = QStringLiteral("ORA-00904: invalid identifier");
         break;
     }
-    throw OraError(oracle.isEmpty() ? message : oracle + QStringLiteral(" (") + message + QLatin1Char(')'));
+    throw EngineError(oracle.isEmpty() ? message : oracle + QStringLiteral(" (") + message + QLatin1Char(')'));
 }
 
 void SqliteEngine::exec(const char* sql)
@@ -286,7 +286,7 @@ sqlite3_stmt* SqliteEngine::prepareText(const std::string& text)
         raise();
     }
     if (!stmt)
-        throw OraError(QStringLiteral("ORA-00900: invalid SQL statement"));
+        throw EngineError(QStringLiteral("ORA-00900: invalid SQL statement"));
     try {
         CheckTail(tail);
     } catch (...) {
@@ -388,7 +388,7 @@ void SqliteEngine::afterStatement(const LexedStatement& lexed)
         return;
     std::string error;
     if (!OracleDialect::Refresh(m_handle, m_owner, &error))
-        throw OraError(QString::fromStdString(error));
+        throw EngineError(QString::fromStdString(error));
 }
 
 std::unique_ptr<OraCursor> SqliteEngine::openCursor(const QString& sql)

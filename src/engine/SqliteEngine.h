@@ -3,9 +3,9 @@
 // the Oracle dialect installed on the native handle. Statements run on the
 // native handle; DML texts that differ only in their literals share one
 // compiled statement.
-#include "session/OraEngine.h"
-#include "session/SqlHistory.h"
-#include "session/SqlLexer.h"
+#include "engine/OraEngine.h"
+#include "engine/SqlHistory.h"
+#include "engine/SqlLexer.h"
 
 #include <QSqlDatabase>
 
@@ -37,7 +37,7 @@ public:
 
     sqlite3* handle() const { return m_handle; }
 
-    // Turns the connection's last error into an OraError with an Oracle number.
+    // Turns the connection's last error into an EngineError with an Oracle number.
     [[noreturn]] void raise() const;
 
 private:

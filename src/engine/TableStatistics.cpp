@@ -1,10 +1,10 @@
-#include "session/TableStatistics.h"
+#include "engine/TableStatistics.h"
 
-#include "session/OraError.h"
-#include "session/OracleDialect.h"
-#include "session/OracleTypes.h"
-#include "session/SqlLexer.h"
-#include "session/SqliteEngine.h"
+#include "engine/EngineError.h"
+#include "engine/OracleDialect.h"
+#include "engine/OracleTypes.h"
+#include "engine/SqlLexer.h"
+#include "engine/SqliteEngine.h"
 
 #include <sqlite3.h>
 
@@ -128,14 +128,14 @@ bool Analyze(sqlite3* db, const LexedStatement& lexed, const SqliteEngine& engin
 {
     Request request;
     if (!ParseRequest(lexed, &request))
-        throw OraError(QStringLiteral("ORA-01490: invalid ANALYZE command"));
+        throw EngineError(QStringLiteral("ORA-01490: invalid ANALYZE command"));
 
     std::string table;
     {
         Statement find(db, "SELECT name FROM main.sqlite_master WHERE type = 'table' AND "
                            "upper(name) = upper(" + OracleDialect::QuoteText(request.table) + ")", engine);
         if (!find.step())
-            throw OraError(QStringLiteral("ORA-00942: table or view does not exist"));
+            throw EngineError(QStringLiteral("ORA-00942: table or view does not exist"));
         table = reinterpret_cast<const char*>(sqlite3_column_text(find.get(), 0));
     }
     std::string key = table;

@@ -12,7 +12,7 @@ namespace TableStatistics {
 
 bool IsAnalyzeTable(const LexedStatement& lexed);
 
-// Runs the statement; throws OraError. Returns true when it created the
+// Runs the statement; throws EngineError. Returns true when it created the
 // statistics table (the dictionary views must then be built again).
 bool Analyze(sqlite3* db, const LexedStatement& lexed, const SqliteEngine& engine);
 

@@ -1,4 +1,4 @@
-#include "session/LoginDesign.h"
+#include "login/LoginDesign.h"
 
 LoginDesign LoginDesignAt(const QTime& time)
 {

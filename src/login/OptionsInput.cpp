@@ -1,4 +1,4 @@
-#include "session/OptionsInput.h"
+#include "login/OptionsInput.h"
 
 #include "shared/NumberRead.h"
 #include "shared/Rounding.h"

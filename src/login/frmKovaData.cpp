@@ -1,4 +1,4 @@
-#include "session/frmKovaData.h"
+#include "login/frmKovaData.h"
 
 #include "controls/Shape.h"
 #include "shared/basKovaData.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "session/LoginDesign.h"
+#include "login/LoginDesign.h"
 #include "session/LoginProcedure.h"
 
 #include <QWidget>

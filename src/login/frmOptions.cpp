@@ -1,8 +1,8 @@
-#include "session/frmOptions.h"
+#include "login/frmOptions.h"
 
 #include "controls/TabStrip.h"
 #include "session/Options.h"
-#include "session/OptionsInput.h"
+#include "login/OptionsInput.h"
 #include "shared/basKovaData.h"
 
 #include <QEvent>

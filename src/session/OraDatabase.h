@@ -1,6 +1,6 @@
 #pragma once
 #include "session/OraDynaset.h"
-#include "session/OraEngine.h"
+#include "engine/OraEngine.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 #pragma once
 // A query result positioned on its first row. It streams: opening a dynaset on
 // a large table reads only the rows the caller moves through.
-#include "session/OraEngine.h"
+#include "engine/OraEngine.h"
 
 #include <QHash>
 #include <QString>

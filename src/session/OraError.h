@@ -1,24 +1,6 @@
 #pragma once
-#include <QString>
+#include "engine/EngineError.h"
 
-#include <stdexcept>
-
-// Every database error of the access layer. The number is the one the callers
-// test for (440: an error raised by the database component); the message is the
-// database's own text.
-class OraError : public std::runtime_error {
-public:
-    static constexpr int ComponentError = 440;
-
-    explicit OraError(const QString& message, int number = ComponentError)
-        : std::runtime_error(message.toStdString()), m_number(number), m_message(message)
-    {
-    }
-
-    int number() const { return m_number; }
-    const QString& message() const { return m_message; }
-
-private:
-    int m_number;
-    QString m_message;
-};
+// Every database error of the access layer: what the engine behind the
+// session raised, passed on unchanged.
+using OraError = EngineError;

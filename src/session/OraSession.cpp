@@ -1,8 +1,8 @@
 #include "session/OraSession.h"
 
-#include "session/OdbcEngine.h"
+#include "engine/OdbcEngine.h"
 #include "session/OraError.h"
-#include "session/SqliteEngine.h"
+#include "engine/SqliteEngine.h"
 #include "shared/basKovaData.h"
 
 #include <QDir>

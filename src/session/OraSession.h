@@ -1,6 +1,6 @@
 #pragma once
 #include "session/OraDatabase.h"
-#include "session/OraEngine.h"
+#include "engine/OraEngine.h"
 
 #include <QString>
 

@@ -16,7 +16,7 @@
 #include "maintain/frmUpDate.h"
 #include "rules/frmRuleEditor.h"
 #include "rules/frmSET99.h"
-#include "session/frmOptions.h"
+#include "login/frmOptions.h"
 #include "support/ModalHelper.h"
 #include "support/TestSupport.h"
 

@@ -3,7 +3,7 @@
 // transactions, and the routines every window calls.
 #include "session/OraAccess.h"
 #include "session/OraError.h"
-#include "session/SqliteEngine.h"
+#include "engine/SqliteEngine.h"
 #include "support/TestSupport.h"
 
 #include <sqlite3.h>

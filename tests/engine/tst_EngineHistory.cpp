@@ -3,7 +3,7 @@
 // SQL history window.
 #include "session/OraAccess.h"
 #include "session/OraError.h"
-#include "session/SqlHistory.h"
+#include "engine/SqlHistory.h"
 #include "support/TestSupport.h"
 
 #include <QTemporaryDir>

@@ -2,9 +2,9 @@
 // What a server reached through ODBC receives: Oracle the program's text as
 // written, PostgreSQL its own words for the few Oracle forms it lacks; and the
 // connection string handed to the driver.
-#include "session/OdbcEngine.h"
+#include "engine/OdbcEngine.h"
 #include "session/OraError.h"
-#include "session/ServerDialect.h"
+#include "engine/ServerDialect.h"
 
 #include <QTest>
 

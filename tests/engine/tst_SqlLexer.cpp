@@ -1,8 +1,8 @@
 // label: core
 // The statement lexer: one statement per text, Oracle words rewritten, and the
 // shared form of DML texts that differ only in their literals.
-#include "session/OracleTypes.h"
-#include "session/SqlLexer.h"
+#include "engine/OracleTypes.h"
+#include "engine/SqlLexer.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
 // label: core
-#include "session/OptionsInput.h"
+#include "login/OptionsInput.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 // label: gui
 #include "session/OraAccess.h"
-#include "session/SqliteEngine.h"
-#include "session/frmKovaData.h"
+#include "engine/SqliteEngine.h"
+#include "login/frmKovaData.h"
 #include "shared/basKovaData.h"
 #include "support/TestSupport.h"
 

@@ -1,7 +1,7 @@
 // label: gui
 #include "controls/TabStrip.h"
 #include "session/Options.h"
-#include "session/frmOptions.h"
+#include "login/frmOptions.h"
 #include "shared/basKovaData.h"
 #include "support/TestSupport.h"
 

@@ -1,6 +1,6 @@
 #include "support/ServerSupport.h"
 
-#include "session/OdbcEngine.h"
+#include "engine/OdbcEngine.h"
 #include "session/OraDatabase.h"
 #include "session/OraError.h"
 #include "session/OraSession.h"

@@ -3,7 +3,7 @@
 #include "session/OraDatabase.h"
 #include "session/OraError.h"
 #include "session/OraSession.h"
-#include "session/SqliteEngine.h"
+#include "engine/SqliteEngine.h"
 #include "shared/ValueText.h"
 
 #include <QFile>

@@ -5,7 +5,7 @@
 #include "session/OraDatabase.h"
 #include "session/OraError.h"
 #include "session/OraSession.h"
-#include "session/SqlLexer.h"
+#include "engine/SqlLexer.h"
 #include "shared/Cp932.h"
 
 #include <QDir>

@@ -9,7 +9,7 @@
 
 #include "session/OraError.h"
 #include "session/OraSession.h"
-#include "session/SqliteEngine.h"
+#include "engine/SqliteEngine.h"
 #include "shared/basKovaData.h"
 
 #include <QCoreApplication>
