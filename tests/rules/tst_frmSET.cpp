@@ -4,6 +4,7 @@
 #include "rules/frmSET02.h"
 #include "rules/frmSET03.h"
 #include "support/TestSupport.h"
+#include "support/WidgetSupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -22,23 +23,12 @@ using basKovaData::CurrentRule;
 
 namespace {
 
-template <class T>
-T* Find(QWidget* window, const QString& name)
-{
-    T* widget = window->findChild<T*>(name);
-    if (!widget)
-        qFatal("no control %s", qPrintable(name));
-    return widget;
-}
+using kovatest::Click;
+using kovatest::Find;
 
 QLineEdit* Box(QWidget* w, const QString& name)
 {
     return Find<QLineEdit>(w, name);
-}
-
-void Click(QWidget* w, const QString& name)
-{
-    QTest::mouseClick(Find<QAbstractButton>(w, name), Qt::LeftButton);
 }
 
 void Retype(QLineEdit* box, const QString& text)
