@@ -1,257 +1,325 @@
 // label: engine
-// Loading the column grid and the object list from the dictionary of a real
-// embedded database.
+// The main window's logic without windows: the column grid loaded from the
+// dictionary of a real embedded database, the rule actions on it, the
+// commands' preconditions and starting SQL*Plus.
 #include "browser/ColumnGrid.h"
+#include "browser/CommandChecks.h"
+#include "browser/GridActions.h"
 #include "browser/ObjectList.h"
+#include "browser/SqlPlusLauncher.h"
 #include "controls/GridModel.h"
 #include "rules/ColumnRule.h"
 #include "session/OraDatabase.h"
-#include "support/TestSupport.h"
+#include "support/BrowserSupport.h"
 
 #include <QTemporaryDir>
-#include <QTest>
 
 using namespace Qt::StringLiterals;
 
 using basKovaData::ColumnRules;
+using basKovaData::MessageIcon;
 using browser::ColumnGridResult;
+using browser::RuleEditor;
 using controls::GridModel;
+using controls::GridRgb;
+using Outcome = browser::ColumnGridResult::Outcome;
+
+namespace {
+
+// Every row of the grid, its cells joined by "|".
+QStringList Rows(const GridModel& grid)
+{
+    QStringList rows;
+    for (int row = 0; row < grid.Rows(); ++row) {
+        QStringList cells;
+        for (int col = 0; col < grid.Cols(); ++col)
+            cells.append(grid.TextMatrix(row, col));
+        rows.append(cells.join(u'|'));
+    }
+    return rows;
+}
+
+// Edits the rule of grid row `row` as an editor would, then closes the editor.
+bool StoreRule(GridModel& grid, int row, const QString& kind, double value = 42, bool cancelled = false)
+{
+    browser::BeginRuleEdit(row);
+    basKovaData::CurrentRule.RuleKind = kind;
+    basKovaData::CurrentRule.NumValue[0] = value;
+    basKovaData::CurrentRule.TextValue[0] = QString(120, u'x');
+    basKovaData::EditCancelled = cancelled;
+    return browser::FinishRuleEdit(grid, row);
+}
+
+}  // namespace
 
 class tst_ColumnGrid : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        m_db = kovatest::OpenTestDatabase(
+            m_dir, {u"CREATE TABLE T1 (A NUMBER(10,2), B NUMBER, C DATE, D VARCHAR2(20) NOT NULL, E CHAR(1), "
+                    "PRIMARY KEY (D))"_s,
+                    u"CREATE TABLE T2 (X VARCHAR2(5), K2 NUMBER(4), Y DATE, K1 NUMBER(8), PRIMARY KEY (K1, K2))"_s,
+                    u"CREATE TABLE P (A VARCHAR2(5))"_s, u"INSERT INTO P VALUES ('a')"_s, u"INSERT INTO P VALUES ('b')"_s,
+                    u"CREATE TABLE B (A NUMBER)"_s, u"CREATE VIEW BV AS SELECT A FROM B"_s, u"DROP TABLE B"_s});
+    }
+
     void init()
     {
         basKovaData::ResetForTests();
         basKovaData::ResetColumnRules();
+        browser::SetTerminalLookup({});
     }
 
-    void dataTypeText_data();
-    void dataTypeText();
-    void columnsOfATable();
-    void compositeKeyMarksEveryKeyColumn();
-    void reloadStartsWithoutRulesAndWithoutOldColours();
-    void moreColumnsThanTheGridShows();
-    void unknownObjectHasNoColumns();
-    void brokenViewReportsTheViewError();
-    void countRows();
-    void objectListTablesThenViews();
+    void dataTypeText_data()
+    {
+        QTest::addColumn<QString>("dictionary");  // type, precision, scale, character length
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QList<int>>("sizes");  // length, scale
+        QTest::newRow("scale null") << u"NUMBER,8,,"_s << u"NUMBER(8)"_s << QList<int>{8, 0};
+        QTest::newRow("negative scale") << u"NUMBER,5,-2,"_s << u"NUMBER(5.-2)"_s << QList<int>{5, -2};
+        QTest::newRow("size beyond 16 bits held") << u"VARCHAR2,,,99999"_s << u"VARCHAR2(99999)"_s << QList<int>{32767, 0};
+    }
+
+    // The other types show in columnsOfATable.
+    void dataTypeText()
+    {
+        QFETCH(QString, dictionary);
+        QFETCH(QString, expected);
+        QFETCH(QList<int>, sizes);
+        const QStringList d = dictionary.split(u',');
+        qint16 length = -1;
+        qint16 scale = -1;
+        QCOMPARE(browser::DataTypeText(d[0], d[1], d[2], d[3], &length, &scale), expected);
+        QCOMPARE(QList<int>({length, scale}), sizes);
+    }
+
+    void columnsOfATable()
+    {
+        GridModel grid;
+        QCOMPARE(browser::FillColumnGrid(m_db.database.get(), grid, u" T1 "_s, true).outcome, Outcome::Loaded);
+        QCOMPARE(Rows(grid), (QStringList{u"項目名|データ型|KEY|NN|設定"_s, u"A|NUMBER(10.2)|||"_s, u"B|NUMBER()|||"_s,
+                                          u"C|DATE()|||"_s, u"D|VARCHAR2(20)|KEY|NN|"_s, u"E|CHAR(1)|||"_s}));
+        for (int cell = 5; cell < 30; ++cell)  // every cell of the key row in cyan
+            QCOMPARE(grid.CellBackColor(cell / 5, cell % 5), cell / 5 == 4 ? controls::GridCyan : controls::GridWhite);
+        QCOMPARE(QList<int>({grid.ColWidth(0), grid.ColWidth(1), grid.ColWidth(2), grid.ColWidth(3), grid.ColWidth(4)}),
+                 QList<int>({2800, 1500, 450, 350, 960}));
+        QCOMPARE(QList<int>({basKovaData::ColumnCount, int(ColumnRules.size())}), QList<int>({5, 6}));
+        const basKovaData::ColumnRule& a = ColumnRules[1];
+        QCOMPARE(a.ColumnName.trimmed() + a.TypeText.trimmed(), u"ANUMBER(10.2)"_s);
+        QCOMPARE(QList<int>({a.Length, a.Scale, a.IsKey, a.IsNotNull}), QList<int>({10, 2, false, false}));
+        const basKovaData::ColumnRule& d = ColumnRules[4];
+        QCOMPARE(QList<int>({d.Length, d.Scale, d.IsKey, d.IsNotNull}), QList<int>({20, 0, true, true}));
+        QCOMPARE(browser::KeyOrderCondition(), u"ORDER BY D"_s);
+
+        // Key columns in column order, not in key order.
+        QCOMPARE(browser::FillColumnGrid(m_db.database.get(), grid, u"T2"_s, true).outcome, Outcome::Loaded);
+        QCOMPARE(Rows(grid).mid(1), (QStringList{u"X|VARCHAR2(5)|||"_s, u"K2|NUMBER(4)|KEY|NN|"_s, u"Y|DATE()|||"_s,
+                                                 u"K1|NUMBER(8)|KEY|NN|"_s}));
+        QCOMPARE(browser::KeyOrderCondition(), u"ORDER BY K2,K1"_s);
+    }
+
+    // Every load starts the rules afresh, and one that does not finish leaves
+    // no rule attached to the previous table's columns.
+    void reloadAndFailedLoads()
+    {
+        GridModel grid;
+        QCOMPARE(browser::FillColumnGrid(m_db.database.get(), grid, u"T2"_s, true).outcome, Outcome::Loaded);
+        QVERIFY(StoreRule(grid, 1, u"3"_s));
+        QCOMPARE(browser::FillColumnGrid(m_db.database.get(), grid, u"T2"_s, true).outcome, Outcome::Loaded);
+        QVERIFY(ColumnRules[1].RuleKind.isBlank() && ColumnRules[1].NumValue[0] == 0.0);
+        QCOMPARE(grid.CellBackColor(1, browser::ColRule), controls::GridWhite);  // no colour of the old rule
+
+        basKovaData::MaxDisplayRows = 3;
+        ColumnGridResult result = browser::FillColumnGrid(m_db.database.get(), grid, u"T2"_s, true);
+        QCOMPARE(result.outcome, Outcome::TooManyColumns);
+        QCOMPARE(result.message, u"最大行を超えました"_s);
+        QCOMPARE(result.icon, MessageIcon::Exclamation);
+        QCOMPARE(Rows(grid).mid(1), (QStringList{u"X|VARCHAR2(5)|||"_s, u"K2|NUMBER(4)||NN|"_s, u"Y|DATE()|||"_s}));
+        QCOMPARE(int(ColumnRules.size()), 1);
+
+        basKovaData::MaxDisplayRows = 1;  // just enough
+        QCOMPARE(browser::FillColumnGrid(m_db.database.get(), grid, u"P"_s, true).outcome, Outcome::Loaded);
+        QCOMPARE(browser::KeyOrderCondition(), QString());
+
+        result = browser::FillColumnGrid(m_db.database.get(), grid, u"NONE"_s, true);
+        QCOMPARE(result.outcome, Outcome::NoColumns);
+        QCOMPARE(result.message, u"データなし"_s);
+        QCOMPARE(result.icon, MessageIcon::Exclamation);
+        QCOMPARE(Rows(grid), QStringList{u"項目名|データ型|KEY|NN|設定"_s});
+        result = browser::FillColumnGrid(m_db.database.get(), grid, u"BV"_s, false);
+        QCOMPARE(result.outcome, Outcome::Failed);
+        QCOMPARE(result.message, u"ビューにエラーがあります。確認してください。"_s);
+        QCOMPARE(result.icon, MessageIcon::Information);
+        QCOMPARE(int(ColumnRules.size()), 1);
+        QCOMPARE(browser::ObjectErrorMessage(true), u"テーブルにエラーがあります。確認してください。"_s);
+    }
+
+    // The first view's place counts from 1: a schema of views only has no table.
+    void countRowsAndViewsOnly()
+    {
+        QCOMPARE(browser::CountRows(m_db.database.get(), u" P "_s), u"2"_s);
+        QVERIFY_THROWS_EXCEPTION(std::exception, browser::CountRows(m_db.database.get(), u"MISSING"_s));
+        QVERIFY_THROWS_EXCEPTION(std::exception, browser::CountRows(nullptr, u"P"_s));
+        QTemporaryDir viewsOnly;
+        auto views = kovatest::OpenTestDatabase(viewsOnly, {u"CREATE VIEW V1 AS SELECT 1 A FROM DUAL"_s});
+        browser::ObjectList list;
+        browser::LoadObjectList(*views.database, list);
+        QCOMPARE(list.names, QStringList{u"V1"_s});
+        QCOMPARE(list.firstViewIndex, 1);
+        QVERIFY(list.isView(0));
+    }
+
+    // Only the leading characters of the type count: NCHAR is no CHAR.
+    void chooseEditor()
+    {
+        QList<RuleEditor> editors;
+        for (const QString& type : {u"NUMBER()"_s, u"VARCHAR2(20)"_s, u"CHAR(1)"_s, u"DATE()"_s, u"LONG()"_s, u"number(8)"_s, u""_s})
+            editors.append(browser::ChooseEditor(type).editor);
+        QCOMPARE(editors, (QList<RuleEditor>{RuleEditor::Numeric, RuleEditor::Character, RuleEditor::Character, RuleEditor::Date,
+                                             RuleEditor::None, RuleEditor::None, RuleEditor::None}));
+        for (const QString& type : {u"RAW"_s, u"LONG RAW"_s, u"BLOB"_s, u"CLOB"_s, u"BFILE"_s, u"NVARCHAR2"_s, u"NCHAR"_s, u"NCLOB"_s}) {
+            QCOMPARE(browser::ChooseEditor(type + u"(16)"_s).editor, RuleEditor::Unsupported);
+            QCOMPARE(browser::ChooseEditor(type + u"(16)"_s).message, type + u"型には対応していません。"_s);
+        }
+    }
+
+    void storedRuleShowsItsNameAndColours_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<uint>>("colours");  // background, text
+        const uint white = controls::GridWhite;
+        QTest::newRow("0") << u"0"_s << u"単一固定"_s << QList<uint>{GridRgb(0, 0, 255), white};
+        QTest::newRow("1") << u"1"_s << u"複数固定"_s << QList<uint>{GridRgb(0, 150, 150), white};
+        QTest::newRow("2") << u"2"_s << u"ランダム"_s << QList<uint>{GridRgb(150, 0, 150), white};
+        QTest::newRow("3") << u"3"_s << u"連番"_s << QList<uint>{GridRgb(0, 255, 0), white};
+        QTest::newRow("4") << u"4"_s << u"編集"_s << QList<uint>{GridRgb(150, 150, 0), white};
+        QTest::newRow("5") << u"5"_s << u"NULL"_s << QList<uint>{white, controls::GridBlack};
+        QTest::newRow("blank reads as 0") << u" "_s << u"単一固定"_s << QList<uint>{GridRgb(0, 0, 255), white};
+    }
+
+    // A stored rule selects just its cell and shows its name in its colours; its
+    // texts keep their first 100 characters. A cancelled edit changes nothing.
+    void storedRuleShowsItsNameAndColours()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, text);
+        QFETCH(QList<uint>, colours);
+        GridModel grid;
+        QCOMPARE(browser::FillColumnGrid(m_db.database.get(), grid, u"T2"_s, true).outcome, Outcome::Loaded);
+        QVERIFY(StoreRule(grid, 2, kind));
+        QVERIFY(!StoreRule(grid, 2, u"1"_s, 9, true));
+        QVERIFY(ColumnRules[2].IsKey && ColumnRules[2].NumValue[0] == 42.0);
+        QCOMPARE(ColumnRules[2].TextValue[0].text(), QString(100, u'x'));
+        QCOMPARE(grid.TextMatrix(2, 4), text);
+        QCOMPARE(QList<uint>({grid.CellBackColor(2, 4), grid.CellForeColor(2, 4)}), colours);
+        QCOMPARE(QList<int>({grid.Row(), grid.Col(), grid.RowSel(), grid.ColSel()}), QList<int>({2, 4, 2, 4}));
+    }
+
+    // Row 0 clears every rule, another row its own (the kind only: the values
+    // stay for the next edit); the cells take the colour of a key or not.
+    void clearRules()
+    {
+        GridModel grid;
+        QCOMPARE(browser::FillColumnGrid(m_db.database.get(), grid, u"T2"_s, true).outcome, Outcome::Loaded);
+        // Rules belong to the 設定 cells of rows with a rule entry.
+        QVERIFY(browser::IsRuleCell(4, 4) && !browser::IsRuleCell(0, 4) && !browser::IsRuleCell(5, 4)
+                && !browser::IsRuleCell(4, 3));
+        for (int row = 1; row <= 4; ++row)
+            StoreRule(grid, row, QString::number(row));
+        browser::ClearRules(grid, 2);
+        browser::ClearRules(grid, 9);  // a row past the table changes nothing
+        QVERIFY(ColumnRules[2].RuleKind.isBlank());
+        QCOMPARE(ColumnRules[2].NumValue[0], 42.0);
+        QCOMPARE(Rows(grid).mid(2, 2), (QStringList{u"K2|NUMBER(4)|KEY|NN|"_s, u"Y|DATE()|||連番"_s}));
+
+        browser::ClearRules(grid, 0);
+        QCOMPARE(basKovaData::CountSetRules(), 0);
+        QCOMPARE(Rows(grid).mid(0, 2), (QStringList{u"項目名|データ型|KEY|NN|設定"_s, u"X|VARCHAR2(5)|||"_s}));
+        for (int row = 1; row <= 4; ++row)  // rows 2 and 4 are key columns
+            QVERIFY(grid.CellBackColor(row, 4) == (row % 2 ? controls::GridWhite : controls::GridCyan)
+                    && grid.CellForeColor(row, 4) == controls::GridBlack);
+    }
+
+    void checks_data()
+    {
+        QTest::addColumn<QStringList>("command");  // command, name box, count label
+        QTest::addColumn<int>("selectRules");  // of six rules; -1: no rule at all
+        QTest::addColumn<QString>("refusal");
+        const QString noName = u"まずテーブルをダブルクリックして選択して下さい。"_s;
+        const QString tooMany = u"項目設定の「編集」は一度に５項目までにして下さい。"_s;
+        QTest::newRow("viewer without name") << QStringList{u"viewer"_s, u"  "_s, u"5"_s} << -1 << noName;
+        QTest::newRow("viewer without rows") << QStringList{u"viewer"_s, u"T"_s, u"0"_s} << -1 << browser::NoViewerRows;
+        QTest::newRow("viewer while counting") << QStringList{u"viewer"_s, u"T"_s, u"取得中"_s} << -1 << browser::NoViewerRows;
+        QTest::newRow("create with five select rules") << QStringList{u"create"_s, u"T"_s, u"0"_s} << 5 << QString();
+        QTest::newRow("create with six select rules") << QStringList{u"create"_s, u"T"_s, u"0"_s} << 6 << tooMany;
+        QTest::newRow("update without name") << QStringList{u"update"_s, u""_s, u"3"_s} << 6 << noName;
+        QTest::newRow("update without rows") << QStringList{u"update"_s, u"T"_s, u"0"_s} << 6 << browser::NoDeleteRows;
+        QTest::newRow("update without rules") << QStringList{u"update"_s, u"T"_s, u"3"_s} << -1 << u"項目設定を行って下さい。"_s;
+        QTest::newRow("update with six select rules") << QStringList{u"update"_s, u"T"_s, u"3"_s} << 6 << tooMany;
+    }
+
+    void checks()
+    {
+        QFETCH(QStringList, command);
+        QFETCH(int, selectRules);
+        QFETCH(QString, refusal);
+        ColumnRules.assign(7, basKovaData::ColumnRule());
+        for (int i = 1; i <= 6 && selectRules >= 0; ++i)
+            ColumnRules[std::size_t(i)].RuleKind = i <= selectRules ? u"4"_s : u"0"_s;
+        const QString& name = command[1];
+        const QString& count = command[2];
+        if (command[0] == u"viewer"_s)
+            QCOMPARE(browser::CheckName(name) + browser::CheckRows(count, browser::NoViewerRows), refusal);
+        else
+            QCOMPARE(command[0] == u"create"_s ? browser::CheckBeforeCreate(name) : browser::CheckBeforeUpdate(name, count),
+                     refusal);
+    }
+
+    // A script or a program that links no windowing library needs a terminal.
+    // Only the libraries a program links count, not their names in its text.
+    void consoleProgramDetection()
+    {
+        QTemporaryDir dir;
+        QVERIFY(kovatest::WriteFile(dir.filePath(u"console.sh"_s), "#!/bin/sh\necho hi\n"));
+        QVERIFY(kovatest::WriteFile(dir.filePath(u"notes.txt"_s), "plain text"));
+        QVERIFY(kovatest::WriteFile(dir.filePath(u"broken"_s), QByteArray("\x7f" "ELF", 4) + QByteArray(100, '\0')));
+        QList<bool> console;
+        for (const QString& name : {u"console.sh"_s, u"notes.txt"_s, u"missing"_s, u"broken"_s})
+            console.append(browser::IsConsoleProgram(dir.filePath(name)));
+        QCOMPARE(console, (QList<bool>{true, false, false, false}));
+        QVERIFY(browser::IsConsoleProgram(QCoreApplication::applicationFilePath()));  // links no window library
+        QVERIFY(!browser::IsConsoleProgram(QCoreApplication::applicationDirPath() + u"/kova-oracle"_s));
+    }
+
+    // A console program runs in the terminal, each terminal asked in its own
+    // way (without one, the main window's test starts the program itself).
+    void startSqlPlus()
+    {
+        const browser::LaunchPlan plan =
+            browser::PlanSqlPlusStart(u"/opt/sqlplus"_s, u"a/b@c"_s, true, u"/usr/bin/gnome-terminal"_s);
+        QCOMPARE(QStringList{plan.program} + plan.arguments,
+                 (QStringList{u"/usr/bin/gnome-terminal"_s, u"--"_s, u"/opt/sqlplus"_s, u"a/b@c"_s}));
+        QTemporaryDir dir;
+        for (const QString& wrong : {u"   "_s, dir.filePath(u"nothing"_s), dir.path()})
+            QCOMPARE(browser::StartSqlPlus(wrong, u"a/b@c"_s), browser::SqlPlusStart::WrongPath);
+        const QString standIn = dir.filePath(u"sqlplus"_s);
+        const QString terminal = dir.filePath(u"term"_s);
+        QVERIFY(kovatest::WriteArgumentRecorder(standIn, dir.filePath(u"args.txt"_s)));
+        QVERIFY(kovatest::WriteArgumentRecorder(terminal, dir.filePath(u"terminal.txt"_s)));
+        browser::SetTerminalLookup([terminal] { return terminal; });
+        QCOMPARE(browser::StartSqlPlus(standIn + u"   "_s, u"a/b@c"_s), browser::SqlPlusStart::Started);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath(u"terminal.txt"_s)), 10000);
+        QCOMPARE(kovatest::ReadFile(dir.filePath(u"terminal.txt"_s)), u"-e|%1|a/b@c|"_s.arg(standIn).toUtf8());
+    }
+
+private:
+    QTemporaryDir m_dir;
+    kovatest::TestDatabase m_db;
 };
-
-void tst_ColumnGrid::dataTypeText_data()
-{
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<QString>("precision");
-    QTest::addColumn<QString>("scale");
-    QTest::addColumn<QString>("charLength");
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<int>("scaleValue");
-    QTest::newRow("varchar2") << u"VARCHAR2"_s << u""_s << u""_s << u"20"_s << u"VARCHAR2(20)"_s << 20 << 0;
-    QTest::newRow("char") << u"CHAR"_s << u""_s << u""_s << u"1"_s << u"CHAR(1)"_s << 1 << 0;
-    QTest::newRow("date") << u"DATE"_s << u""_s << u""_s << u""_s << u"DATE()"_s << 0 << 0;
-    QTest::newRow("number without precision") << u"NUMBER"_s << u""_s << u""_s << u""_s << u"NUMBER()"_s << 0 << 0;
-    QTest::newRow("integer") << u"NUMBER"_s << u"8"_s << u"0"_s << u""_s << u"NUMBER(8)"_s << 8 << 0;
-    QTest::newRow("scale null") << u"NUMBER"_s << u"8"_s << u""_s << u""_s << u"NUMBER(8)"_s << 8 << 0;
-    QTest::newRow("decimal uses a period") << u"NUMBER"_s << u"10"_s << u"2"_s << u""_s << u"NUMBER(10.2)"_s << 10 << 2;
-    QTest::newRow("negative scale") << u"NUMBER"_s << u"5"_s << u"-2"_s << u""_s << u"NUMBER(5.-2)"_s << 5 << -2;
-    QTest::newRow("size beyond 16 bits held") << u"VARCHAR2"_s << u""_s << u""_s << u"99999"_s << u"VARCHAR2(99999)"_s << 32767 << 0;
-}
-
-void tst_ColumnGrid::dataTypeText()
-{
-    QFETCH(QString, type);
-    QFETCH(QString, precision);
-    QFETCH(QString, scale);
-    QFETCH(QString, charLength);
-    QFETCH(QString, expected);
-    QFETCH(int, length);
-    QFETCH(int, scaleValue);
-    qint16 readLength = -1;
-    qint16 readScale = -1;
-    QCOMPARE(browser::DataTypeText(type, precision, scale, charLength, &readLength, &readScale), expected);
-    QCOMPARE(int(readLength), length);
-    QCOMPARE(int(readScale), scaleValue);
-}
-
-void tst_ColumnGrid::columnsOfATable()
-{
-    QTemporaryDir dir;
-    auto db = kovatest::OpenTestDatabase(
-        dir, {QStringLiteral("CREATE TABLE T1 (A NUMBER(10,2), B NUMBER, C DATE, D VARCHAR2(20) NOT NULL, "
-                             "E CHAR(1), PRIMARY KEY (D))"),
-              QStringLiteral("INSERT INTO T1 (D) VALUES ('x')")});
-    GridModel grid;
-    const ColumnGridResult result = browser::FillColumnGrid(db.database.get(), grid, QStringLiteral(" T1 "), true);
-    QCOMPARE(result.outcome, ColumnGridResult::Outcome::Loaded);
-    QCOMPARE(grid.Rows(), 6);
-    const QStringList headings{u"項目名"_s, u"データ型"_s, u"KEY"_s, u"NN"_s, u"設定"_s};
-    const QList<QStringList> rows{
-        {u"A"_s, u"NUMBER(10.2)"_s, u""_s, u""_s, u""_s}, {u"B"_s, u"NUMBER()"_s, u""_s, u""_s, u""_s}, {u"C"_s, u"DATE()"_s, u""_s, u""_s, u""_s},
-        {u"D"_s, u"VARCHAR2(20)"_s, u"KEY"_s, u"NN"_s, u""_s}, {u"E"_s, u"CHAR(1)"_s, u""_s, u""_s, u""_s}};
-    for (int col = 0; col < 5; ++col)
-        QCOMPARE(grid.TextMatrix(0, col), headings[col]);
-    for (int row = 1; row <= 5; ++row) {
-        for (int col = 0; col < 5; ++col)
-            QCOMPARE(grid.TextMatrix(row, col), rows[row - 1][col]);
-        const controls::GridColor expected = row == 4 ? controls::GridCyan : controls::GridWhite;
-        for (int col = 0; col < 5; ++col)
-            QCOMPARE(grid.CellBackColor(row, col), expected);
-    }
-    QCOMPARE(grid.ColWidth(0), 2800);
-    QCOMPARE(grid.ColWidth(4), 960);
-
-    QCOMPARE(int(basKovaData::ColumnCount), 5);
-    QCOMPARE(int(ColumnRules.size()), 6);
-    const basKovaData::ColumnRule& a = ColumnRules[1];
-    QCOMPARE(a.ColumnName.trimmed(), QStringLiteral("A"));
-    QCOMPARE(a.ColumnName.text().size(), 50);
-    QCOMPARE(a.TypeText.trimmed(), QStringLiteral("NUMBER(10.2)"));
-    QCOMPARE(int(a.Length), 10);
-    QCOMPARE(int(a.Scale), 2);
-    QVERIFY(!a.IsKey);
-    QVERIFY(!a.IsNotNull);
-    QVERIFY(a.RuleKind.isBlank());
-    const basKovaData::ColumnRule& d = ColumnRules[4];
-    QVERIFY(d.IsKey);
-    QVERIFY(d.IsNotNull);
-    QCOMPARE(int(d.Length), 20);
-    QCOMPARE(browser::KeyOrderCondition(), QStringLiteral("ORDER BY D"));
-}
-
-void tst_ColumnGrid::compositeKeyMarksEveryKeyColumn()
-{
-    QTemporaryDir dir;
-    auto db = kovatest::OpenTestDatabase(
-        dir, {QStringLiteral("CREATE TABLE T2 (X VARCHAR2(5), K2 NUMBER(4), Y DATE, K1 NUMBER(8), "
-                             "PRIMARY KEY (K1, K2))")});
-    GridModel grid;
-    QCOMPARE(browser::FillColumnGrid(db.database.get(), grid, QStringLiteral("T2"), true).outcome,
-             ColumnGridResult::Outcome::Loaded);
-    QStringList keys;
-    for (int row = 1; row < grid.Rows(); ++row)
-        keys.append(grid.TextMatrix(row, browser::ColKey));
-    QCOMPARE(keys, (QStringList{u""_s, u"KEY"_s, u""_s, u"KEY"_s}));
-    QCOMPARE(grid.CellBackColor(2, browser::ColRule), controls::GridCyan);
-    QCOMPARE(grid.CellBackColor(3, browser::ColName), controls::GridWhite);
-    // Key columns in column order, not in key order.
-    QCOMPARE(browser::KeyOrderCondition(), QStringLiteral("ORDER BY K2,K1"));
-}
-
-void tst_ColumnGrid::reloadStartsWithoutRulesAndWithoutOldColours()
-{
-    QTemporaryDir dir;
-    auto db = kovatest::OpenTestDatabase(
-        dir, {QStringLiteral("CREATE TABLE K (ID NUMBER(4) PRIMARY KEY, N VARCHAR2(5), M VARCHAR2(5))"),
-              QStringLiteral("CREATE TABLE P (A VARCHAR2(5))")});
-    GridModel grid;
-    QCOMPARE(browser::FillColumnGrid(db.database.get(), grid, QStringLiteral("K"), true).outcome,
-             ColumnGridResult::Outcome::Loaded);
-    ColumnRules[2].RuleKind = QStringLiteral("3");
-    ColumnRules[2].NumValue[0] = 5;
-    grid.setCellBackColor(2, browser::ColRule, controls::GridRgb(0, 255, 0));
-
-    QCOMPARE(browser::FillColumnGrid(db.database.get(), grid, QStringLiteral("K"), true).outcome,
-             ColumnGridResult::Outcome::Loaded);
-    QVERIFY(ColumnRules[2].RuleKind.isBlank());
-    QCOMPARE(ColumnRules[2].NumValue[0], 0.0);
-    QCOMPARE(grid.CellBackColor(2, browser::ColRule), controls::GridWhite);
-
-    // A table without a key shows no cyan where the previous one had its key.
-    QCOMPARE(browser::FillColumnGrid(db.database.get(), grid, QStringLiteral("P"), true).outcome,
-             ColumnGridResult::Outcome::Loaded);
-    QCOMPARE(grid.Rows(), 2);
-    QCOMPARE(grid.CellBackColor(1, browser::ColName), controls::GridWhite);
-    QCOMPARE(int(ColumnRules.size()), 2);
-    QCOMPARE(browser::KeyOrderCondition(), QString());
-}
-
-void tst_ColumnGrid::moreColumnsThanTheGridShows()
-{
-    QTemporaryDir dir;
-    auto db = kovatest::OpenTestDatabase(
-        dir, {QStringLiteral("CREATE TABLE W (C1 NUMBER, C2 NUMBER, C3 NUMBER, C4 NUMBER)"),
-              QStringLiteral("CREATE TABLE S (A NUMBER)")});
-    GridModel grid;
-    QCOMPARE(browser::FillColumnGrid(db.database.get(), grid, QStringLiteral("S"), true).outcome,
-             ColumnGridResult::Outcome::Loaded);
-    basKovaData::MaxDisplayRows = 3;
-    const ColumnGridResult result = browser::FillColumnGrid(db.database.get(), grid, QStringLiteral("W"), true);
-    QCOMPARE(result.outcome, ColumnGridResult::Outcome::TooManyColumns);
-    QCOMPARE(result.message, QStringLiteral("最大行を超えました"));
-    QCOMPARE(result.icon, basKovaData::MessageIcon::Exclamation);
-    QCOMPARE(grid.Rows(), 4);
-    QCOMPARE(grid.TextMatrix(3, 0), QStringLiteral("C3"));
-    // No rule may stay attached to the previous table's columns.
-    QCOMPARE(int(ColumnRules.size()), 1);
-
-    basKovaData::MaxDisplayRows = 4;
-    QCOMPARE(browser::FillColumnGrid(db.database.get(), grid, QStringLiteral("W"), true).outcome,
-             ColumnGridResult::Outcome::Loaded);
-    QCOMPARE(int(ColumnRules.size()), 5);
-}
-
-void tst_ColumnGrid::unknownObjectHasNoColumns()
-{
-    QTemporaryDir dir;
-    auto db = kovatest::OpenTestDatabase(dir);
-    GridModel grid;
-    const ColumnGridResult result = browser::FillColumnGrid(db.database.get(), grid, QStringLiteral("NONE"), true);
-    QCOMPARE(result.outcome, ColumnGridResult::Outcome::NoColumns);
-    QCOMPARE(result.message, QStringLiteral("データなし"));
-    QCOMPARE(result.icon, basKovaData::MessageIcon::Exclamation);
-    QCOMPARE(grid.Rows(), 1);
-    QCOMPARE(grid.TextMatrix(0, 4), QStringLiteral("設定"));
-}
-
-void tst_ColumnGrid::brokenViewReportsTheViewError()
-{
-    QTemporaryDir dir;
-    auto db = kovatest::OpenTestDatabase(dir, {QStringLiteral("CREATE TABLE B (A NUMBER)"),
-                                               QStringLiteral("CREATE VIEW BV AS SELECT A FROM B"),
-                                               QStringLiteral("DROP TABLE B")});
-    GridModel grid;
-    const ColumnGridResult result = browser::FillColumnGrid(db.database.get(), grid, u"BV"_s, false);
-    QCOMPARE(result.outcome, ColumnGridResult::Outcome::Failed);
-    QCOMPARE(result.message, u"ビューにエラーがあります。確認してください。"_s);
-    QCOMPARE(result.icon, basKovaData::MessageIcon::Information);
-    QCOMPARE(int(ColumnRules.size()), 1);
-    QCOMPARE(browser::ObjectErrorMessage(true), QStringLiteral("テーブルにエラーがあります。確認してください。"));
-}
-
-void tst_ColumnGrid::countRows()
-{
-    QTemporaryDir dir;
-    auto db = kovatest::OpenTestDatabase(dir, {QStringLiteral("CREATE TABLE C (A NUMBER)"),
-                                               QStringLiteral("INSERT INTO C VALUES (1)"),
-                                               QStringLiteral("INSERT INTO C VALUES (2)")});
-    QCOMPARE(browser::CountRows(db.database.get(), QStringLiteral(" C ")), QStringLiteral("2"));
-    QVERIFY_THROWS_EXCEPTION(std::exception, browser::CountRows(db.database.get(), QStringLiteral("MISSING")));
-    QVERIFY_THROWS_EXCEPTION(std::exception, browser::CountRows(nullptr, QStringLiteral("C")));
-}
-
-void tst_ColumnGrid::objectListTablesThenViews()
-{
-    QTemporaryDir dir;
-    auto db = kovatest::OpenTestDatabase(dir, {QStringLiteral("CREATE TABLE ZT (A NUMBER)"),
-                                               QStringLiteral("CREATE TABLE AT (A NUMBER)"),
-                                               QStringLiteral("CREATE VIEW MV AS SELECT A FROM ZT")});
-    browser::ObjectList list;
-    browser::LoadObjectList(*db.database, list);
-    QCOMPARE(list.names.size(), 3);
-    QCOMPARE(list.names.last(), QStringLiteral("MV"));
-    QCOMPARE(list.firstViewIndex, 3);
-    QVERIFY(!list.isView(1));
-    QVERIFY(list.isView(2));
-
-    QTemporaryDir viewsOnly;
-    auto views = kovatest::OpenTestDatabase(viewsOnly, {QStringLiteral("CREATE VIEW V1 AS SELECT 1 A FROM DUAL")});
-    browser::LoadObjectList(*views.database, list);
-    QCOMPARE(list.names, QStringList{QStringLiteral("V1")});
-    QCOMPARE(list.firstViewIndex, 1);
-    QVERIFY(list.isView(0));
-}
 
 QTEST_GUILESS_MAIN(tst_ColumnGrid)
 #include "tst_ColumnGrid.moc"

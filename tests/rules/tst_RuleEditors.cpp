@@ -1,0 +1,213 @@
+// label: gui
+// The rule editors and the bulk setting window over the work copy of a rule.
+#include "browser/ColumnGrid.h"
+#include "browser/GridActions.h"
+#include "rules/RuleEditing.h"
+#include "rules/frmSET01.h"
+#include "rules/frmSET02.h"
+#include "rules/frmSET03.h"
+#include "rules/frmSET99.h"
+#include "support/MaintainSupport.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using basKovaData::CurrentRule;
+using basKovaData::MessageIcon;
+using kovatest::Click;
+using kovatest::Find;
+
+namespace {
+
+QLineEdit* Box(const QWidget* w, const QString& name)
+{
+    return Find<QLineEdit>(w, name);
+}
+
+void Retype(QLineEdit* box, const QString& text)
+{
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    QTest::keyClicks(box, text);
+}
+
+}  // namespace
+
+class tst_RuleEditors : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        basKovaData::ResetForTests();
+        basKovaData::ResetColumnRules();
+    }
+    void cleanup() { m_window.reset(); }
+
+    void closing_data()
+    {
+        QTest::addColumn<QString>("button");  // empty: the title bar
+        QTest::addColumn<bool>("cancelled");
+        QTest::newRow("設定") << u"CmdSET"_s << false;
+        QTest::newRow("キャンセル") << u"CmdCancel"_s << true;
+        QTest::newRow("title bar") << u""_s << true;
+    }
+    void closing()
+    {
+        QFETCH(QString, button);
+        QFETCH(bool, cancelled);
+        kovatest::MessageRecorder messages;
+        auto* w = open<frmSET01>();
+        // A column without a rule opens on a single fixed 0.
+        QVERIFY(Find<QAbstractButton>(w, u"OptSET_0"_s)->isChecked());
+        QVERIFY(!Find<QGroupBox>(w, u"FrmSET_2"_s)->isVisible());
+        QCOMPARE(Box(w, u"TxtNUM01"_s)->text(), u"0"_s);
+        Retype(Box(w, u"TxtNUM01"_s), u"9x"_s);
+        basKovaData::EditCancelled = !cancelled;
+        if (button.isEmpty())
+            w->close();
+        else
+            Click(w, button);
+        QVERIFY(!w->isVisible());
+        QCOMPARE(basKovaData::EditCancelled, cancelled);
+        // The work copy took the typing; only the flag keeps it from the column.
+        QCOMPARE(CurrentRule.RuleKind.trimmed(), cancelled ? u""_s : u"0"_s);
+        QCOMPARE(CurrentRule.NumValue[0], 9.0);
+        QVERIFY(messages.texts().isEmpty());
+    }
+    void columnMarks_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<bool>("key");
+        QTest::addColumn<bool>("notNull");
+        QTest::newRow("key") << 1 << true << true;
+        QTest::newRow("not null") << 2 << false << true;
+    }
+    void columnMarks()
+    {
+        QFETCH(int, column);
+        QFETCH(bool, key);
+        QFETCH(bool, notNull);
+        // The marks as the dictionary gives them, through the column grid.
+        kovatest::Connected db({u"CREATE TABLE T (K NUMBER(4) PRIMARY KEY, N VARCHAR2(5) NOT NULL)"_s});
+        browser::FillColumnGrid(db.database(), m_grid, u"T"_s, true);
+        browser::BeginRuleEdit(column);
+        auto* w = open<frmSET02>();
+        auto* keyMark = Find<QLabel>(w, u"LblSET_1"_s);
+        auto* notNullMark = Find<QLabel>(w, u"LblSET_2"_s);
+        QCOMPARE(keyMark->isVisible() ? keyMark->text() : u"-"_s, key ? u"KEY"_s : u"-"_s);
+        QCOMPARE(notNullMark->isVisible() ? notNullMark->text() : u"-"_s, notNull ? u"NOT NULL"_s : u"-"_s);
+        // NULL cannot be chosen for a NOT NULL column.
+        QCOMPARE(Find<QRadioButton>(w, u"OptSET_5"_s)->isEnabled(), !notNull);
+    }
+    void emptyMultipleTicksFirstSlot()
+    {
+        kovatest::MessageRecorder messages;
+        auto* w = open<frmSET01>();
+        Click(w, u"OptSET_1"_s);
+        Click(w, u"CmdSET"_s);
+        QCOMPARE(kovatest::Shown(messages, MessageIcon::Exclamation, u"数字型項目設定"_s),
+                 QStringList{basKovaData::RuleMessages::NoMultiple});
+        QVERIFY(w->isVisible());
+        QVERIFY(Find<QAbstractButton>(w, u"ChkMulti_0"_s)->isChecked() && CurrentRule.MultiOn[0]);
+        QCOMPARE(QApplication::focusWidget(), Box(w, u"TxtNUM02_0"_s));
+        Click(w, u"CmdSET"_s);  // now a slot is in use
+        QVERIFY(!w->isVisible());
+    }
+    void dateCheckFocusesBox()
+    {
+        kovatest::MessageRecorder messages;
+        auto* w = open<frmSET03>();
+        for (const QString& name : {u"TxtNUM01"_s, u"TxtNUM02_15"_s, u"TxtNUM03_2"_s, u"TxtNUM04_1"_s})
+            QCOMPARE(Box(w, name)->maxLength(), 15);
+        Click(w, u"OptSET_2"_s);
+        Retype(Box(w, u"TxtNUM03_0"_s), u"20020101"_s);
+        Retype(Box(w, u"TxtNUM03_1"_s), u"20011231 2359599"_s);
+        Retype(Box(w, u"TxtNUM03_2"_s), u"1"_s);
+        QCOMPARE(CurrentRule.TextValue[1].trimmed(), u"20011231 235959"_s);
+        Click(w, u"CmdSET"_s);
+        QCOMPARE(kovatest::Shown(messages, MessageIcon::Exclamation, u"日付型用項目設定"_s),
+                 QStringList{basKovaData::RuleMessages::MinAboveMax});
+        QCOMPARE(QApplication::focusWidget(), Box(w, u"TxtNUM03_0"_s));
+    }
+    void bulkSetting()
+    {
+        // Rows 3 up to 1 of four columns selected: numbers in rows 1 and 3, no date.
+        m_grid.setCols(5);
+        m_grid.setRows(5);
+        basKovaData::ColumnRules.assign(5, basKovaData::ColumnRule());
+        basKovaData::ColumnCount = 4;
+        const QStringList types{u"NUMBER(4)"_s, u"VARCHAR2(10)"_s, u"NUMBER(8)"_s, u"DATE()"_s};
+        for (int row = 1; row <= 4; ++row)
+            m_grid.setTextMatrix(row, 1, types[row - 1]);
+        m_grid.setRow(3);
+        m_grid.setRowSel(1);
+        kovatest::MessageRecorder messages;
+        frmSET99 window(&m_grid);
+        window.show();
+        QCOMPARE(Find<QLabel>(&window, u"LblMSG"_s)->text(), u"対象 → 3項目"_s);
+        QVERIFY(Find<QAbstractButton>(&window, u"Option1"_s)->isChecked());
+        QVERIFY(!Find<QWidget>(&window, u"Option3"_s)->isEnabled());
+        // The numbers' editor opens on the neutral rule; 設定 applies its sequence.
+        QString opened;
+        kovatest::WhenModal<frmSET01>([&opened](frmSET01* editor) {
+            opened = Find<QLabel>(editor, u"LblSET_3"_s)->text() + u' ' + Box(editor, u"txtSET"_s)->text();
+            Click(editor, u"OptSET_3"_s);
+            Retype(Box(editor, u"TxtNUM04_1"_s), u"5"_s);
+            Click(editor, u"CmdSET"_s);
+        });
+        Click(&window, u"Command4"_s);
+        QCOMPARE(opened, u"NUMBER 一括設定"_s);
+        QCOMPARE(kovatest::GridColumn(m_grid, 4, 1), (QStringList{u"連番"_s, u""_s, u"連番"_s, u""_s}));
+        QCOMPARE(m_grid.CellBackColor(3, 4), controls::GridRgb(0, 255, 0));
+        // The characters' editor closed without 設定: nothing changes, the window stays.
+        Click(&window, u"Option2"_s);
+        kovatest::WhenModal<frmSET02>([&opened](frmSET02* editor) {
+            opened = Find<QLabel>(editor, u"LblSET_3"_s)->text();
+            Click(editor, u"OptSET_1"_s);
+            Click(editor, u"CmdCancel"_s);
+        });
+        Click(&window, u"Command4"_s);
+        QCOMPARE(opened, u"文字列型"_s);
+        QVERIFY(basKovaData::ColumnRules[2].RuleKind.isBlank());
+        QVERIFY(messages.texts().isEmpty());
+        QCOMPARE(kovatest::HelpTopicShown(&window, u"Command6"_s), 4);
+        QVERIFY(window.isVisible());
+        Click(&window, u"Command5"_s);
+        QVERIFY(!window.isVisible());
+        // A selection without a column of any family: nothing to set.
+        m_grid.setTextMatrix(1, 1, u"RAW(16)"_s);
+        m_grid.setRow(1);
+        m_grid.setRowSel(2);
+        m_grid.setTextMatrix(2, 1, u"BLOB(4000)"_s);
+        frmSET99 nothing(&m_grid);
+        QCOMPARE(kovatest::Shown(messages, MessageIcon::Exclamation, u"一括設定"_s),
+                 QStringList{u"設定可能な項目がひとつも選択されていません。"_s});
+        for (const QString& name : {u"Command4"_s, u"Option1"_s, u"Option2"_s, u"Option3"_s})
+            QVERIFY(!Find<QWidget>(&nothing, name)->isEnabled());
+    }
+
+private:
+    template <class W>
+    W* open()
+    {
+        m_window = std::make_unique<W>();
+        m_window->show();
+        if (!QTest::qWaitForWindowActive(m_window.get()))
+            qWarning("window not active");
+        return static_cast<W*>(m_window.get());
+    }
+    std::unique_ptr<QDialog> m_window;
+    controls::GridModel m_grid;
+};
+
+QTEST_MAIN(tst_RuleEditors)
+#include "tst_RuleEditors.moc"
