@@ -119,6 +119,10 @@ private Q_SLOTS:
         QVERIFY(w->isVisible());
         QVERIFY(Find<QAbstractButton>(w, u"ChkMulti_0"_s)->isChecked() && CurrentRule.MultiOn[0]);
         QCOMPARE(QApplication::focusWidget(), Box(w, u"TxtNUM02_0"_s));
+        // The sixteenth box is a slot like the others.
+        Click(w, u"ChkMulti_15"_s);
+        Retype(Box(w, u"TxtNUM02_15"_s), u"16"_s);
+        QCOMPARE(CurrentRule.NumValue[15], 16.0);
         Click(w, u"CmdSET"_s);  // now a slot is in use
         QVERIFY(!w->isVisible());
     }
