@@ -68,8 +68,7 @@ private Q_SLOTS:
 
     void init()
     {
-        basKovaData::ResetForTests();
-        basKovaData::ResetColumnRules();
+        kovatest::ResetProgramState();
         browser::SetTerminalLookup({});
     }
 

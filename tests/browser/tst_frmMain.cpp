@@ -29,8 +29,7 @@ class tst_frmMain : public QObject {
 private Q_SLOTS:
     void init()
     {
-        basKovaData::ResetForTests();
-        basKovaData::ResetColumnRules();
+        kovatest::ResetProgramState();
         browser::SetTerminalLookup([] { return QString(); });
         m_dir = std::make_unique<QTemporaryDir>();
         m_messages = std::make_unique<kovatest::MessageRecorder>();
@@ -39,8 +38,7 @@ private Q_SLOTS:
     void cleanup()
     {
         delete m_window;
-        basKovaData::OraDatabase.reset();
-        basKovaData::OraSession.reset();
+        kovatest::ReleaseSession();
         m_messages.reset();
         m_dir.reset();
     }

@@ -100,14 +100,12 @@ class tst_ServerEngines : public QObject {
 private Q_SLOTS:
     void init()
     {
-        basKovaData::ResetForTests();
-        basKovaData::ResetColumnRules();
+        kovatest::ResetProgramState();
     }
 
     void cleanup()
     {
-        basKovaData::OraDatabase.reset();
-        basKovaData::OraSession.reset();
+        kovatest::ReleaseSession();
         m_db = {};
         m_dir.reset();
     }

@@ -80,13 +80,11 @@ private Q_SLOTS:
     void initTestCase() { m_source = kovatest::OpenTestDatabase(m_sourceDir, SourceTable); }
     void init()
     {
-        basKovaData::ResetForTests();
-        basKovaData::ResetColumnRules();
+        kovatest::ResetProgramState();
     }
     void cleanup()
     {
-        basKovaData::OraDatabase.reset();
-        basKovaData::OraSession.reset();
+        kovatest::ReleaseSession();
     }
 
     void rowsFollowRule_data()

@@ -61,8 +61,7 @@ private Q_SLOTS:
     void cleanup()
     {
         m_messages.reset();
-        basKovaData::OraDatabase.reset();
-        basKovaData::OraSession.reset();
+        kovatest::ReleaseSession();
     }
 
     void opensWithAHundredAndCancels()

@@ -85,8 +85,7 @@ private Q_SLOTS:
     {
         delete m_login;
         m_options.reset();
-        basKovaData::OraDatabase.reset();
-        basKovaData::OraSession.reset();
+        kovatest::ReleaseSession();
         m_messages.reset();
         m_dir.reset();
     }

@@ -47,8 +47,7 @@ class tst_RuleEditors : public QObject {
 private Q_SLOTS:
     void init()
     {
-        basKovaData::ResetForTests();
-        basKovaData::ResetColumnRules();
+        kovatest::ResetProgramState();
     }
     void cleanup() { m_window.reset(); }
 

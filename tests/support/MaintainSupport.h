@@ -23,16 +23,14 @@ using namespace Qt::StringLiterals;
 struct Connected {
     explicit Connected(const QStringList& statements)
     {
-        basKovaData::ResetForTests();
-        basKovaData::ResetColumnRules();
+        kovatest::ResetProgramState();
         db = OpenTestDatabase(dir, statements);
         basKovaData::OraSession = db.session;
         basKovaData::OraDatabase = db.database;
     }
     ~Connected()
     {
-        basKovaData::OraDatabase.reset();
-        basKovaData::OraSession.reset();
+        kovatest::ReleaseSession();
     }
     OraDatabase* database() const { return db.database.get(); }
 

@@ -1,9 +1,11 @@
 #include "support/TestSupport.h"
 
+#include "session/OraAccess.h"
 #include "session/OraDatabase.h"
 #include "session/OraError.h"
 #include "session/OraSession.h"
 #include "engine/SqliteEngine.h"
+#include "rules/ColumnRule.h"
 #include "shared/ValueText.h"
 
 #include <QFile>
@@ -28,6 +30,18 @@ QStringList MessageRecorder::texts() const
     for (const basKovaData::MessageRequest& request : m_messages)
         result.append(request.text);
     return result;
+}
+
+void ResetProgramState()
+{
+    basKovaData::ResetForTests();
+    basKovaData::ResetColumnRules();
+}
+
+void ReleaseSession()
+{
+    basKovaData::OraDatabase.reset();
+    basKovaData::OraSession.reset();
 }
 
 bool WriteFile(const QString& path, const QByteArray& bytes)

@@ -31,6 +31,12 @@ private:
     basKovaData::MessageHandler m_previous;
 };
 
+// The program-wide state as at start-up, with an empty rule table.
+void ResetProgramState();
+// Closes the program's database and session (basKovaData::OraDatabase,
+// OraSession), the database first.
+void ReleaseSession();
+
 // Writes `bytes` to `path`; fails the test when it cannot.
 bool WriteFile(const QString& path, const QByteArray& bytes);
 // The whole content of `path` (empty when it cannot be read).
