@@ -362,6 +362,8 @@ void frmMain::cmdUpdate()
         return;
     basKovaData::ChosenTable = chosenName();
     ShowModal<frmUpDate>(this);
+    // A stopped update has rolled back; the count is read again either way.
+    ShowRowCount();
 }
 
 void frmMain::cmdOptions()

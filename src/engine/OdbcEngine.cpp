@@ -1,6 +1,7 @@
 #include "engine/OdbcEngine.h"
 
 #include "engine/EngineError.h"
+#include "engine/OdbcBatch.h"
 #include "shared/ValueText.h"
 
 #include <QDateTime>
@@ -157,6 +158,7 @@ std::shared_ptr<OdbcEngine> OdbcEngine::open(const QString& service, const QStri
         SQLSMALLINT length = 0;
         if (SQL_SUCCEEDED(SQLGetInfo(engine->m_connection, SQL_DBMS_NAME, name, sizeof name, &length)))
             engine->m_server = ServerKindFromName(QString::fromUtf8(name));
+        engine->m_arrays = OdbcBatch::DriverSupportsArrays(engine->m_connection);
     }
     return engine;
 }
@@ -178,6 +180,13 @@ bool OdbcEngine::connectionLost() const
     if (!SQL_SUCCEEDED(SQLGetConnectAttr(m_connection, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)))
         return false;
     return dead == SQL_CD_TRUE;
+}
+
+std::unique_ptr<OraBatch> OdbcEngine::prepareBatch(const QString& sql, int parameters)
+{
+    if (!m_arrays || parameters < 1)
+        return nullptr;
+    return OdbcBatch::prepare(m_connection, m_server, sql, parameters, [this] { return connectionLost(); });
 }
 
 std::unique_ptr<OraCursor> OdbcEngine::openCursor(const QString& sql)

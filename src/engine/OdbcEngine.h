@@ -23,6 +23,8 @@ public:
     void commit() override;
     void rollback() override;
     bool connectionLost() const override;
+    // Parameter arrays when the driver has them (OdbcBatch).
+    std::unique_ptr<OraBatch> prepareBatch(const QString& sql, int parameters) override;
 
     ServerKind serverKind() const { return m_server; }
 
@@ -42,4 +44,5 @@ private:
     QSqlDatabase m_database;
     void* m_connection = nullptr;  // the driver's connection handle
     ServerKind m_server = ServerKind::Other;
+    bool m_arrays = false;  // the driver runs parameter arrays
 };

@@ -6,6 +6,8 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
+#include <vector>
 
 // A query result read row by row; it reads from the engine only what the
 // caller consumes.
@@ -23,6 +25,23 @@ public:
     virtual QVariant value(int column) const = 0;
 };
 
+// One statement with parameter markers ("?") run for many rows in one exchange
+// with the server. Values are texts (the server converts them as it converts a
+// character literal); an empty optional is NULL.
+class OraBatch {
+public:
+    enum class Outcome {
+        Done,        // the server took every row
+        Refused,     // the server refused a row; none of the rows took effect
+        Unsupported, // nothing was sent: run these rows, and the next, one by one
+    };
+    virtual ~OraBatch() = default;
+    // Runs the statement once per row; `values` holds `rows` rows of the
+    // statement's parameters, row after row. Throws EngineError when the
+    // exchange itself fails (a lost connection).
+    virtual Outcome run(const std::vector<std::optional<QString>>& values, int rows) = 0;
+};
+
 class OraEngine {
 public:
     virtual ~OraEngine() = default;
@@ -38,4 +57,16 @@ public:
     // True once the connection to the server is gone (a server stopped or a
     // network broken): nothing sent from then on can succeed or be committed.
     virtual bool connectionLost() const { return false; }
+    // True when the last statement that failed did so because another
+    // program holds the lock it needed, and did not let go of it in time.
+    virtual bool lastErrorWasLock() const { return false; }
+    // `sql` (with `parameters` markers) prepared for runs of many rows, or
+    // none when this engine runs every statement on its own. Call it inside
+    // a transaction.
+    virtual std::unique_ptr<OraBatch> prepareBatch(const QString& sql, int parameters)
+    {
+        Q_UNUSED(sql);
+        Q_UNUSED(parameters);
+        return nullptr;
+    }
 };

@@ -185,7 +185,9 @@ std::shared_ptr<SqliteEngine> SqliteEngine::open(const QString& path, const QStr
     QUrl url = QUrl::fromLocalFile(file.absoluteFilePath());
     url.setQuery(QStringLiteral("mode=rw"));
     engine->m_database.setDatabaseName(url.toString(QUrl::FullyEncoded));
-    engine->m_database.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    // A statement waits this long for a lock that another program holds;
+    // the runs stop at the first statement that waited in vain.
+    engine->m_database.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
     if (!engine->m_database.open())
         throw EngineError(engine->m_database.lastError().text());
     const QVariant handle = engine->m_database.driver()->handle();
@@ -238,6 +240,7 @@ SqliteEngine::~SqliteEngine()
 void SqliteEngine::raise() const
 {
     const int extended = sqlite3_extended_errcode(m_handle);
+    m_lastErrorWasLock = (extended & 0xff) == SQLITE_BUSY || (extended & 0xff) == SQLITE_LOCKED;
     const QString message = Utf8(sqlite3_errmsg(m_handle));
     if (message.startsWith(QStringLiteral("ORA-")))
         throw EngineError(message);
@@ -413,6 +416,7 @@ qint64 SqliteEngine::countRows(const QString& sql)
 
 void SqliteEngine::beginTransaction()
 {
+    m_lastErrorWasLock = false;
     exec("BEGIN");
 }
 

@@ -34,6 +34,7 @@ public:
     void beginTransaction() override;
     void commit() override;
     void rollback() override;
+    bool lastErrorWasLock() const override { return m_lastErrorWasLock; }
 
     sqlite3* handle() const { return m_handle; }
 
@@ -56,6 +57,7 @@ private:
     sqlite3* m_handle = nullptr;
     std::string m_owner;
     SqlHistory m_history;
+    mutable bool m_lastErrorWasLock = false;
 
     struct CachedStatement {
         std::string text;

@@ -33,6 +33,13 @@ int ProgressTwips(qint32 row, qint32 rows)
     return int(qint64(row) * ProgressFullTwips / rows);
 }
 
+namespace {
+
+// Thrown between rows when the user stops the run.
+struct RunStopped {};
+
+}  // namespace
+
 CreationResult GenerateRows(const QString& table, qint32 rows, const CreationHooks& hooks)
 {
     CreationResult result;
@@ -50,28 +57,40 @@ CreationResult GenerateRows(const QString& table, qint32 rows, const CreationHoo
         ValueGenerator generator(database);
         session->DbBeginTrans();
         inTransaction = true;
+        basKovaData::RowStatements statements(database, hooks.batchRows);
+        basKovaData::StatementShape shape;
         const qint32 step = ProgressStep(rows);
         for (qint32 i = 1; i <= rows; ++i) {
+            if (hooks.stopRequested && hooks.stopRequested())
+                throw RunStopped();
             if (i % step == 0 && hooks.progress)
                 hooks.progress(ProgressTwips(i, rows));
             generator.NextRow();
-            if (!basKovaData::InsertRow(table, columns)) {
-                // A lost server fails every row from here on: that is not a
-                // row the table refused, and nothing of the run can be kept.
-                if (database->ConnectionLost())
-                    throw OraError(QStringLiteral("the connection to the server was lost"));
-                ++result.failures;
+            const QString literal = basKovaData::InsertText(table, columns);
+            if (statements.Batched()) {
+                basKovaData::InsertShape(table, columns, shape);
+                statements.Add(literal, &shape);
+            } else {
+                statements.Add(literal);
             }
         }
+        statements.Flush();
+        if (hooks.stopRequested && hooks.stopRequested())
+            throw RunStopped();
+        result.failures = qint32(statements.Failures());
         if (result.failures > 0 && hooks.failuresFound)
             hooks.failuresFound(result.failures);
         session->DbCommitTrans();
         inTransaction = false;
+    } catch (const RunStopped&) {
+        result.aborted = true;
+        result.stopped = true;
     } catch (const OraError& error) {
         result.aborted = true;
         result.errorNumber = error.number();
         result.errorText = error.message();
         result.connectionLost = database->ConnectionLost();
+        result.lockedByOther = !result.connectionLost && database->LockedByOther();
     }
     if (inTransaction) {
         try {

@@ -1,11 +1,19 @@
 #pragma once
 // The creation run: one generated INSERT per row, all rows in one transaction.
+#include "session/RowStatements.h"
+
 #include <QString>
 
 #include <functional>
 #include <optional>
 
 namespace generate {
+
+// What the creation window says when the user stopped a run, and when another
+// program held the database.
+inline const QString CreationStoppedMessage = QStringLiteral("データ作成を中止しました。");
+inline const QString CreationLockedMessage =
+    QStringLiteral("データベースが他のプログラムで使用中のため、データ作成を中止しました。\nデータは変更されていません。");
 
 // Full width of the creation window's progress bar, in twips.
 inline constexpr int ProgressFullTwips = 2775;
@@ -30,6 +38,11 @@ struct CreationResult {
     // The run stopped because the connection to the server was lost; the
     // server keeps none of the run's rows.
     bool connectionLost = false;
+    // The run stopped because another program held the database's lock;
+    // everything was rolled back.
+    bool lockedByOther = false;
+    // The user stopped the run; everything was rolled back.
+    bool stopped = false;
     int errorNumber = 0;
     QString errorText;
 };
@@ -39,6 +52,12 @@ struct CreationHooks {
     std::function<void(int twips)> progress;
     // Called after the last row, before the commit, when rows failed.
     std::function<void(qint32 failures)> failuresFound;
+    // Asked between rows: true stops the run, which then rolls back. It is
+    // also the place to let the user's clicks through.
+    std::function<bool()> stopRequested;
+    // Rows per exchange with a server that takes batches; 1 sends every row
+    // on its own.
+    int batchRows = basKovaData::RowStatements::DefaultBatchRows;
 };
 
 // Inserts `rows` generated rows into `table` on OraDatabase in one

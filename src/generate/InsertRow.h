@@ -4,6 +4,8 @@
 
 namespace basKovaData {
 
+struct StatementShape;
+
 // "Insert into " + table + " Values( " and the values of columns 1..count,
 // then " ) ". An entry beginning with "@" is SQL text written without quotes
 // ("@" alone is the number 0), any other non-empty entry a character literal
@@ -17,7 +19,13 @@ QString SqlQuoted(const QString& text);
 // TO_DATE of a date text "YYYYMMDD HHNNSS" (quoted as above).
 QString SqlDate(const QString& dateText);
 
-// Runs InsertText(table, count) on OraDatabase; false when it failed.
-bool InsertRow(const QString& table, int count);
+// InsertText(table, count) as a shape for a batch: character values, numbers,
+// NULL and generated dates (TO_DATE of a date text) become parameters; any
+// other SQL text after "@" stays in the statement's text, as in InsertText.
+void InsertShape(const QString& table, int count, StatementShape& shape);
+
+// Appends a value in SQL form to a shape: a number, a character literal,
+// NULL or TO_DATE of a date text as a parameter, any other SQL text as text.
+void AppendSqlValue(StatementShape& shape, QStringView sql);
 
 }  // namespace basKovaData

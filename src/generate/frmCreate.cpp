@@ -1,5 +1,6 @@
 #include "generate/frmCreate.h"
 
+#include "controls/RunStopper.h"
 #include "controls/Shape.h"
 #include "controls/Twips.h"
 #include "generate/CreationRun.h"
@@ -59,6 +60,16 @@ frmCreate::frmCreate(QWidget* parent) : QDialog(parent)
     txtKENSU->setFocus();
 }
 
+frmCreate::~frmCreate() = default;
+
+void frmCreate::reject()
+{
+    if (m_run)
+        m_run->requestStop();
+    else
+        QDialog::reject();
+}
+
 void frmCreate::setProgress(int twips)
 {
     m_progressTwips = twips;
@@ -76,16 +87,25 @@ void frmCreate::create()
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_run = std::make_unique<controls::RunStopper>(std::vector<QWidget*>{txtKENSU, Command1_0});
     generate::CreationHooks hooks;
     hooks.progress = [this](int twips) { setProgress(twips); };
     hooks.failuresFound = [this](qint32 failures) {
         basKovaData::ShowMessage(QString::number(failures) + QStringLiteral("件の重複がありました。"),
                                  basKovaData::MessageIcon::Information, windowTitle(), this);
     };
+    hooks.stopRequested = [this] { return m_run->stopRequested(); };
     const generate::CreationResult result = generate::GenerateRows(basKovaData::ChosenTable, *rows, hooks);
+    m_run.reset();
     QApplication::processEvents();
     QApplication::restoreOverrideCursor();
-    if (result.connectionLost)
+    if (result.stopped)
+        basKovaData::ShowMessage(generate::CreationStoppedMessage, basKovaData::MessageIcon::Information,
+                                 windowTitle(), this);
+    else if (result.lockedByOther)
+        basKovaData::ShowMessage(generate::CreationLockedMessage, basKovaData::MessageIcon::Exclamation,
+                                 windowTitle(), this);
+    else if (result.connectionLost)
         basKovaData::ShowMessage(QStringLiteral("サーバーとの接続が切れたため、データ作成を中止しました。\n")
                                      + result.errorText,
                                  basKovaData::MessageIcon::Critical, windowTitle(), this);

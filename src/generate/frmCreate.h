@@ -3,11 +3,14 @@
 // chosen table.
 #include <QDialog>
 
+#include <memory>
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
 namespace controls {
+class RunStopper;
 class Shape;
 }
 
@@ -15,6 +18,10 @@ class frmCreate : public QDialog {
     Q_OBJECT
 public:
     explicit frmCreate(QWidget* parent = nullptr);
+    ~frmCreate() override;
+
+    // During a run: stops it (キャンセル, Esc and the close box come here).
+    void reject() override;
 
     // Width of the progress bar in twips.
     int progressTwips() const { return m_progressTwips; }
@@ -33,4 +40,5 @@ private:
     controls::Shape* Prgres = nullptr;
     controls::Shape* Shape1 = nullptr;
     int m_progressTwips = 0;
+    std::unique_ptr<controls::RunStopper> m_run;  // while a run goes on
 };

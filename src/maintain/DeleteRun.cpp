@@ -1,6 +1,7 @@
 #include "maintain/DeleteRun.h"
 
 #include "session/OraAccess.h"
+#include "session/OraDatabase.h"
 #include "session/OraError.h"
 #include "shared/ValueText.h"
 
@@ -15,31 +16,36 @@ QString DeleteStatement(const QString& table, const QString& condition)
     return sql;
 }
 
-bool DeleteRows(const QString& table, const QString& condition)
+DeleteOutcome DeleteRows(const QString& table, const QString& condition)
 {
     ::OraSession* session = basKovaData::OraSession.get();
-    if (!session)
-        return false;
+    ::OraDatabase* database = basKovaData::OraDatabase.get();
+    if (!session || !database)
+        return DeleteOutcome::Failed;
+    const auto failure = [database] {
+        return database->LockedByOther() ? DeleteOutcome::Locked : DeleteOutcome::Failed;
+    };
     try {
         session->DbBeginTrans();
     } catch (const OraError&) {
-        return false;
+        return failure();
     }
     // A failed statement has changed nothing; the transaction is ended
     // either way.
-    const bool deleted =
-        basKovaData::ExecuteSql(basKovaData::OraDatabase.get(), DeleteStatement(table, condition)) != -1;
+    const bool deleted = basKovaData::ExecuteSql(database, DeleteStatement(table, condition)) != -1;
+    const DeleteOutcome outcome = deleted ? DeleteOutcome::Deleted : failure();
     try {
         session->DbCommitTrans();
     } catch (const OraError&) {
+        const DeleteOutcome commitOutcome = failure();
         try {
             session->DBRollBack();
         } catch (const OraError&) {
             // The connection itself is gone; nothing is left to undo.
         }
-        return false;
+        return commitOutcome;
     }
-    return deleted;
+    return outcome;
 }
 
 }  // namespace maintain

@@ -38,16 +38,8 @@ QString KeyNumber(const QVariant& value)
     return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
 }
 
-// " WHERE K1 = ... AND K2 = ..." for the current row of the key query.
-QString KeyClause(const UpdatePlan& plan, const OraDynaset& keys)
-{
-    QString clause;
-    for (std::size_t i = 0; i < plan.keys.size(); ++i) {
-        clause += i == 0 ? u" WHERE "_s : u" AND "_s;
-        clause += KeyComparison(RuleOf(plan.keys[i]), keys.Value(static_cast<int>(i)));
-    }
-    return clause;
-}
+// Thrown between rows when the user stops the run.
+struct RunStopped {};
 
 // Rolls back what the run began, if the connection still allows it.
 void RollBack(::OraSession* session)
@@ -71,6 +63,8 @@ UpdateResult SetBasedUpdate(::OraSession* session, ::OraDatabase* database, cons
         hooks.statement(sql);
     if (basKovaData::ExecuteSql(database, sql) == -1) {
         result.rolledBack = true;
+        if (database->LockedByOther())
+            result.outcome = UpdateOutcome::Locked;
         session->DBRollBack();
     } else {
         session->DbCommitTrans();
@@ -78,7 +72,7 @@ UpdateResult SetBasedUpdate(::OraSession* session, ::OraDatabase* database, cons
     return result;
 }
 
-// The row-by-row update. Throws OraError; the caller rolls back.
+// The row-by-row update. Throws OraError or RunStopped; the caller rolls back.
 void RowByRowUpdate(::OraSession* session, ::OraDatabase* database, const QString& table, const UpdatePlan& plan,
                     const QString& condition, const UpdateHooks& hooks, UpdateResult& result)
 {
@@ -87,45 +81,65 @@ void RowByRowUpdate(::OraSession* session, ::OraDatabase* database, const QStrin
     // read-consistent query fixes them: an UPDATE never moves a row back in
     // front of the reader (a condition on a column being set, read through
     // an index on it, would otherwise visit rows again or skip them). Only
-    // the WHERE texts are kept.
-    std::vector<QString> rowKeys;
+    // the key values are kept, row after row.
+    std::vector<QVariant> keyValues;
+    const std::size_t keyCount = plan.keys.size();
     {
         const auto keys = database->DBCreateDynaset(KeySelectStatement(table, plan, condition), 0);
         while (!keys->IsEOF()) {
-            rowKeys.push_back(KeyClause(plan, *keys));
+            for (std::size_t i = 0; i < keyCount; ++i)
+                keyValues.push_back(keys->Value(static_cast<int>(i)));
             keys->MoveNext();
         }
         keys->Close();
     }
-
     generate::ValueGenerator generator(database);
-    const qint64 total = static_cast<qint64>(rowKeys.size());
+    const qint64 total = static_cast<qint64>(keyValues.size() / keyCount);
     const qint32 step = UpdateProgressStep(total);
-    QString head = u"UPDATE "_s + table + u" SET "_s;
+    basKovaData::RowStatements statements(database, hooks.batchRows);
+    basKovaData::StatementShape shape;
+    const QString head = u"UPDATE "_s + table + u" SET "_s;
     QString sql;
-    for (const QString& where : rowKeys) {
+    for (qint64 row = 0; row < total; ++row) {
+        if (hooks.stopRequested && hooks.stopRequested())
+            throw RunStopped();
         ++result.rows;
         if (result.rows % step == 0 && hooks.progress)
             hooks.progress(UpdateProgressTwips(result.rows, total));
+        const bool batched = statements.Batched();
         sql = head;
+        if (batched)
+            shape.text = head;
         for (std::size_t i = 0; i < plan.sets.size(); ++i) {
-            const int column = plan.sets[i];
-            if (i > 0)
-                sql += u',';
-            sql += RuleOf(column).ColumnName.trimmed();
-            sql += u" = "_s;
-            sql += SetValueText(RuleOf(column), generator.NextValue(column));
+            const ColumnRule& rule = RuleOf(plan.sets[i]);
+            const QString name = (i > 0 ? u","_s : QString()) + rule.ColumnName.trimmed() + u" = "_s;
+            const QString value = SetValueText(rule, generator.NextValue(plan.sets[i]));
+            sql += name;
+            sql += value;
+            if (batched) {
+                shape.text += name;
+                basKovaData::AppendSqlValue(shape, value);
+            }
         }
-        sql += where;
+        for (std::size_t i = 0; i < keyCount; ++i) {
+            const QString joint = i == 0 ? u" WHERE "_s : u" AND "_s;
+            const ColumnRule& key = RuleOf(plan.keys[i]);
+            const QVariant& value = keyValues[std::size_t(row) * keyCount + i];
+            sql += joint;
+            sql += KeyComparison(key, value);
+            if (batched) {
+                shape.text += joint;
+                AppendKeyComparison(shape, key, value);
+            }
+        }
         if (hooks.statement)
             hooks.statement(sql);
-        if (basKovaData::ExecuteSql(database, sql) == -1) {
-            // A lost server is not a row that failed: the run stops here.
-            if (database->ConnectionLost())
-                throw OraError(u"the connection to the server was lost"_s);
-            ++result.errors;
-        }
+        statements.Add(sql, batched ? &shape : nullptr);
     }
+    statements.Flush();
+    if (hooks.stopRequested && hooks.stopRequested())
+        throw RunStopped();
+    result.errors = statements.Failures();
     // Committed even when some rows failed: the others keep their new values.
     session->DbCommitTrans();
     if (hooks.progress)
@@ -206,35 +220,57 @@ QString SetValueText(const ColumnRule& rule, const QString& generated)
     return raw;
 }
 
-QString KeyComparison(const ColumnRule& key, const QVariant& value)
+namespace {
+
+// The SQL value a key comparison compares with; none for a NULL.
+std::optional<QString> KeyValueSql(const ColumnRule& key, const QVariant& value)
 {
-    const QString name = key.ColumnName.trimmed();
     // A NULL key value would match nothing with "=": the row is found with
     // IS NULL instead, so that it is updated like the others.
     if (!value.isValid() || value.isNull())
-        return name + u" IS NULL"_s;
+        return std::nullopt;
     switch (generate::ValueGenerator::ColumnFamily(key)) {
     case Family::Character:
-        return name + u" = "_s + basKovaData::SqlQuoted(value.toString());
+        return basKovaData::SqlQuoted(value.toString());
     case Family::Date: {
         // A date literal in the one date form the rules use; the value's
         // plain text is no date the statement could compare with.
         const QDateTime date = value.toDateTime();
         if (date.isValid())
-            return name + u" = "_s + basKovaData::SqlDate(basKovaData::DateText15(date));
-        return name + u" = "_s + basKovaData::SqlQuoted(value.toString());
+            return basKovaData::SqlDate(basKovaData::DateText15(date));
+        return basKovaData::SqlQuoted(value.toString());
     }
     case Family::Numeric:
     case Family::None:
         break;
     }
     if (basKovaData::IsNumberValue(value))
-        return name + u" = "_s + KeyNumber(value);
+        return KeyNumber(value);
     if (value.typeId() == QMetaType::QDateTime)
-        return name + u" = "_s + basKovaData::SqlDate(basKovaData::DateText15(value.toDateTime()));
+        return basKovaData::SqlDate(basKovaData::DateText15(value.toDateTime()));
     // Any other value (a text in a column of another type) as a literal, so
     // that no value can become part of the statement itself.
-    return name + u" = "_s + basKovaData::SqlQuoted(value.toString());
+    return basKovaData::SqlQuoted(value.toString());
+}
+
+}  // namespace
+
+QString KeyComparison(const ColumnRule& key, const QVariant& value)
+{
+    const std::optional<QString> sql = KeyValueSql(key, value);
+    return key.ColumnName.trimmed() + (sql ? u" = "_s + *sql : u" IS NULL"_s);
+}
+
+void AppendKeyComparison(basKovaData::StatementShape& shape, const ColumnRule& key, const QVariant& value)
+{
+    const std::optional<QString> sql = KeyValueSql(key, value);
+    shape.text += key.ColumnName.trimmed();
+    if (!sql) {
+        shape.text += u" IS NULL"_s;
+        return;
+    }
+    shape.text += u" = "_s;
+    basKovaData::AppendSqlValue(shape, *sql);
 }
 
 qint32 UpdateProgressStep(qint64 rows)
@@ -277,7 +313,7 @@ UpdateResult UpdateRows(const QString& table, const QString& condition, const Up
         } catch (const OraError& error) {
             // Beginning or ending the transaction failed.
             RollBack(session);
-            result.outcome = UpdateOutcome::Failed;
+            result.outcome = database->LockedByOther() ? UpdateOutcome::Locked : UpdateOutcome::Failed;
             result.setBased = true;
             result.errorNumber = error.number();
             result.errorText = error.message();
@@ -297,9 +333,13 @@ UpdateResult UpdateRows(const QString& table, const QString& condition, const Up
     // commit, or any other failure) leaves no transaction open behind it.
     try {
         RowByRowUpdate(session, database, table, plan, condition, hooks, result);
+    } catch (const RunStopped&) {
+        RollBack(session);
+        result.outcome = UpdateOutcome::Stopped;
     } catch (const OraError& error) {
         RollBack(session);
-        result.outcome = UpdateOutcome::Failed;
+        result.outcome = !database->ConnectionLost() && database->LockedByOther() ? UpdateOutcome::Locked
+                                                                                   : UpdateOutcome::Failed;
         result.errorNumber = error.number();
         result.errorText = error.message();
     } catch (const std::exception& error) {

@@ -3,6 +3,8 @@
 // column rules. Single fixed values on every column to set go into one
 // set-based UPDATE; any other rule updates the rows one by one, identified by
 // their keys, each with freshly generated values. One transaction per run.
+#include "session/RowStatements.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -14,6 +16,12 @@ struct ColumnRule;
 }
 
 namespace maintain {
+
+// What the update window says when the user stopped a run, and when another
+// program held the database.
+inline const QString UpdateStoppedMessage = QStringLiteral("データ更新を中止しました。");
+inline const QString UpdateLockedMessage =
+    QStringLiteral("データベースが他のプログラムで使用中のため、データ更新を中止しました。\nデータは変更されていません。");
 
 // Full width of the update window's progress bar, in twips.
 inline constexpr int UpdateProgressFullTwips = 4440;
@@ -49,6 +57,9 @@ QString SetValueText(const basKovaData::ColumnRule& rule, const QString& generat
 // character keys (quotes doubled), "K = 7" for numbers, a date literal for
 // DATE keys, "K IS NULL" for a NULL.
 QString KeyComparison(const basKovaData::ColumnRule& key, const QVariant& value);
+// The same comparison appended to a batch's shape, its value as a parameter.
+void AppendKeyComparison(basKovaData::StatementShape& shape, const basKovaData::ColumnRule& key,
+                         const QVariant& value);
 
 // Rows between two repaints of the progress bar: a tenth of the rows, halves
 // to even, at least 1 and at most 100.
@@ -61,6 +72,8 @@ enum class UpdateOutcome {
     NothingToSet,  // no non-key column carries a rule
     KeyHasRule,    // a key column carries a rule and the rows would go one by one
     Failed,        // a database error outside the UPDATEs; everything was rolled back
+    Locked,        // another program held the database's lock; everything was rolled back
+    Stopped,       // the user stopped the run; everything was rolled back
 };
 
 struct UpdateResult {
@@ -76,8 +89,13 @@ struct UpdateResult {
 struct UpdateHooks {
     // The progress bar's new width in twips.
     std::function<void(int twips)> progress;
-    // Every UPDATE text, just before it runs.
+    // Every UPDATE text, as it is handed to the database.
     std::function<void(const QString& sql)> statement;
+    // Asked between rows: true stops the run, which then rolls back.
+    std::function<bool()> stopRequested;
+    // Rows per exchange with a server that takes batches; 1 sends every row
+    // on its own.
+    int batchRows = basKovaData::RowStatements::DefaultBatchRows;
 };
 
 // Updates `table` on OraDatabase within one transaction of OraSession, using

@@ -46,9 +46,12 @@ void frmDEL::deleteRows()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QApplication::processEvents();
-    const bool deleted = maintain::DeleteRows(basKovaData::ChosenTable, txtSQL->toPlainText());
+    const maintain::DeleteOutcome outcome = maintain::DeleteRows(basKovaData::ChosenTable, txtSQL->toPlainText());
     QApplication::restoreOverrideCursor();
-    if (!deleted)
+    if (outcome == maintain::DeleteOutcome::Locked)
+        basKovaData::ShowMessage(maintain::DeleteLockedMessage, basKovaData::MessageIcon::Exclamation, windowTitle(),
+                                 this);
+    else if (outcome == maintain::DeleteOutcome::Failed)
         basKovaData::ShowMessage(QStringLiteral("削除に失敗しました。"), basKovaData::MessageIcon::Exclamation,
                                  windowTitle(), this);
     accept();

@@ -1,5 +1,6 @@
 #include "maintain/frmUpDate.h"
 
+#include "controls/RunStopper.h"
 #include "controls/Shape.h"
 #include "controls/Twips.h"
 #include "help/HelpTexts.h"
@@ -58,6 +59,16 @@ frmUpDate::frmUpDate(QWidget* parent) : QDialog(parent)
     txtSQL->setFocus();
 }
 
+frmUpDate::~frmUpDate() = default;
+
+void frmUpDate::reject()
+{
+    if (m_run)
+        m_run->requestStop();
+    else
+        QDialog::reject();
+}
+
 void frmUpDate::setProgress(int twips)
 {
     Shape1->resize(controls::TwipsToPixels(this, twips), BarHeight);
@@ -68,14 +79,18 @@ void frmUpDate::setProgress(int twips)
 void frmUpDate::updateRows()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_run = std::make_unique<controls::RunStopper>(std::vector<QWidget*>{txtSQL, Command1_0, Command1_2});
     maintain::UpdateHooks hooks;
     hooks.progress = [this](int twips) { setProgress(twips); };
+    hooks.stopRequested = [this] { return m_run->stopRequested(); };
     const maintain::UpdateResult result =
         maintain::UpdateRows(basKovaData::ChosenTable, txtSQL->toPlainText(), hooks);
+    m_run.reset();
     QApplication::processEvents();
     QApplication::restoreOverrideCursor();
 
     QString message;
+    auto icon = basKovaData::MessageIcon::Information;
     switch (result.outcome) {
     case maintain::UpdateOutcome::NothingToSet:
         message = QStringLiteral("設定がひとつもされていません。");
@@ -86,13 +101,20 @@ void frmUpDate::updateRows()
     case maintain::UpdateOutcome::Failed:
         message = QStringLiteral("ＳＱＬ文のエラーです。確認してください。") + QString::number(result.errorNumber);
         break;
+    case maintain::UpdateOutcome::Stopped:
+        message = maintain::UpdateStoppedMessage;
+        break;
+    case maintain::UpdateOutcome::Locked:
+        message = maintain::UpdateLockedMessage;
+        icon = basKovaData::MessageIcon::Exclamation;
+        break;
     case maintain::UpdateOutcome::Done:
         if (result.errors > 0)
             message = QStringLiteral("更新エラー数：") + QString::number(result.errors);
         break;
     }
     if (!message.isEmpty())
-        basKovaData::ShowMessage(message, basKovaData::MessageIcon::Information, windowTitle(), this);
+        basKovaData::ShowMessage(message, icon, windowTitle(), this);
     accept();
 }
 

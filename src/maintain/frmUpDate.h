@@ -3,10 +3,13 @@
 // column rules.
 #include <QDialog>
 
+#include <memory>
+
 class QPlainTextEdit;
 class QPushButton;
 
 namespace controls {
+class RunStopper;
 class Shape;
 }
 
@@ -14,6 +17,10 @@ class frmUpDate : public QDialog {
     Q_OBJECT
 public:
     explicit frmUpDate(QWidget* parent = nullptr);
+    ~frmUpDate() override;
+
+    // During a run: stops it (キャンセル, Esc and the close box come here).
+    void reject() override;
 
 private:
     void updateRows();
@@ -26,4 +33,5 @@ private:
     QPushButton* Command1_2 = nullptr;
     controls::Shape* Prgres = nullptr;
     controls::Shape* Shape1 = nullptr;
+    std::unique_ptr<controls::RunStopper> m_run;  // while a run goes on
 };

@@ -18,6 +18,15 @@ public:
     // The connection to the server is gone; see OraEngine::connectionLost.
     bool ConnectionLost() const { return m_engine->connectionLost(); }
 
+    // Another program held the lock the last failed statement needed.
+    bool LockedByOther() const { return m_engine->lastErrorWasLock(); }
+    // The statement prepared for batches of rows; none when the engine runs
+    // each statement on its own (see OraEngine::prepareBatch).
+    std::unique_ptr<OraBatch> PrepareBatch(const QString& sql, int parameters)
+    {
+        return m_engine->prepareBatch(sql, parameters);
+    }
+
     OraEngine& engine() const { return *m_engine; }
 
 private:

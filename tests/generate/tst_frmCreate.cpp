@@ -1,6 +1,7 @@
 // label: gui
 // The creation window, alone and opened from the main window's データ作成.
 #include "browser/frmMain.h"
+#include "generate/CreationRun.h"
 #include "generate/frmCreate.h"
 #include "rules/ColumnRule.h"
 #include "session/OraAccess.h"
@@ -12,7 +13,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 using basKovaData::ColumnRules;
@@ -120,6 +123,43 @@ private Q_SLOTS:
         QCOMPARE(RowCount(), rows);
         QCOMPARE(window.progressTwips(), progress);
         QCOMPARE(window.isVisible(), stays);
+    }
+
+    // A run of a million rows stops on キャンセル or Esc within a fraction of
+    // a second, keeps nothing, and says so; meanwhile only the stop reacts.
+    void stopsAndRollsBack_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("キャンセル") << false;
+        QTest::newRow("Esc") << true;
+    }
+    void stopsAndRollsBack()
+    {
+        QFETCH(bool, escape);
+        frmCreate window;
+        window.show();
+        kovatest::Find<QLineEdit>(&window, u"txtKENSU"_s)->setText(u"1000000"_s);
+        QStringList inert;
+        QElapsedTimer sinceStop;
+        QTimer::singleShot(300, &window, [&] {
+            for (const QString& name : {u"txtKENSU"_s, u"Command1_0"_s})
+                if (!kovatest::Find<QWidget>(&window, name)->isEnabled())
+                    inert << name;
+            sinceStop.start();
+            if (escape)
+                QTest::keyClick(&window, Qt::Key_Escape);
+            else
+                kovatest::Click(&window, u"Command1_1"_s);
+        });
+        kovatest::Click(&window, u"Command1_0"_s);
+        QVERIFY(sinceStop.isValid() && sinceStop.elapsed() < 1000);
+        QCOMPARE(inert, (QStringList{u"txtKENSU"_s, u"Command1_0"_s}));
+        QCOMPARE(m_messages->texts(), QStringList{u"データ作成を中止しました。"_s});
+        QCOMPARE(m_messages->messages().first().icon, MessageIcon::Information);
+        QCOMPARE(m_messages->messages().first().title, Title);
+        QCOMPARE(RowCount(), u"0"_s);
+        QVERIFY(!window.isVisible());
+        QVERIFY(window.progressTwips() < generate::ProgressFullTwips);
     }
 
     void mainWindowCountsAgainAfterwards()

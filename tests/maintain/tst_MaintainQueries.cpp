@@ -1,12 +1,18 @@
 // label: engine
 // The update run and the data viewer's query against the embedded engine.
 #include "browser/ColumnGrid.h"
+#include "generate/CreationRun.h"
 #include "generate/InsertRow.h"
+#include "maintain/DeleteRun.h"
 #include "maintain/UpdateRun.h"
 #include "maintain/ViewerQuery.h"
 #include "support/MaintainSupport.h"
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QTest>
+
+#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 using maintain::UpdateOutcome;
@@ -50,6 +56,38 @@ class tst_MaintainQueries : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // Another program holds the database's write lock: reading still works;
+    // a creation run, an update and a delete each wait for it once, stop, and
+    // leave the rows as they were, reported as the lock and not as failures.
+    void lockedByAnotherProgram()
+    {
+        kovatest::Connected db({u"CREATE TABLE T (ID NUMBER(4) PRIMARY KEY, N NUMBER(4))"_s,
+                                u"INSERT INTO T VALUES (1, 1)"_s, u"INSERT INTO T VALUES (2, 2)"_s});
+        controls::GridModel grid;
+        browser::FillColumnGrid(db.database(), grid, u"T"_s, true);
+        kovatest::SetRule(u"ID=3:10,1"_s);
+        kovatest::SetRule(u"N=2:0,9,1"_s);
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(db.db.path).constData(), &other), SQLITE_OK);
+        const auto closeOther = qScopeGuard([other] { sqlite3_close(other); });
+        QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+        QCOMPARE(kovatest::Rows(u"SELECT COUNT(*) FROM T"_s), u"2"_s);
+        QElapsedTimer timer;
+        timer.start();
+        const generate::CreationResult created = generate::GenerateRows(u"T"_s, 1000);
+        QVERIFY(timer.elapsed() < 10000);
+        QVERIFY(created.aborted && created.lockedByOther && !created.connectionLost);
+        QCOMPARE(created.failures, 0);
+        kovatest::SetRule(u"ID="_s);
+        QCOMPARE(maintain::UpdateRows(u"T"_s, QString()).outcome, UpdateOutcome::Locked);
+        QCOMPARE(maintain::DeleteRows(u"T"_s, QString()), maintain::DeleteOutcome::Locked);
+
+        QCOMPARE(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+        QCOMPARE(kovatest::Rows(u"SELECT ID, N FROM T ORDER BY ID"_s), u"1,1|2,2"_s);
+        QCOMPARE(maintain::DeleteRows(u"T"_s, u"ID = 2"_s), maintain::DeleteOutcome::Deleted);
+    }
+
     void update_data()
     {
         // Statements and rules are separated by ";", the rows of T after the run by "|".

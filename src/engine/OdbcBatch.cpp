@@ -1,0 +1,189 @@
+#include "engine/OdbcBatch.h"
+
+#include "engine/EngineError.h"
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide characters must be UTF-16 code units");
+static_assert(sizeof(SQLLEN) == sizeof(long) && sizeof(SQLULEN) == sizeof(unsigned long));
+static_assert(sizeof(SQLUSMALLINT) == sizeof(unsigned short));
+
+namespace {
+
+const SQLWCHAR* Wide(const QString& text)
+{
+    return reinterpret_cast<const SQLWCHAR*>(text.utf16());
+}
+
+QString Diagnostics(SQLSMALLINT type, SQLHANDLE handle)
+{
+    QString text;
+    SQLWCHAR state[6] = {};
+    SQLWCHAR message[1024] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    for (SQLSMALLINT i = 1;
+         SQL_SUCCEEDED(SQLGetDiagRecW(type, handle, i, state, &native, message, SQLSMALLINT(std::size(message)), &length));
+         ++i) {
+        if (!text.isEmpty())
+            text += u' ';
+        text += QString::fromUtf16(reinterpret_cast<const char16_t*>(message),
+                                   std::clamp<qsizetype>(length, 0, qsizetype(std::size(message)) - 1))
+                    .trimmed();
+    }
+    return text;
+}
+
+bool RowTookEffect(SQLUSMALLINT status)
+{
+    return status == SQL_PARAM_SUCCESS || status == SQL_PARAM_SUCCESS_WITH_INFO;
+}
+
+}  // namespace
+
+bool OdbcBatch::DriverSupportsArrays(void* connection)
+{
+    SQLUINTEGER counts = 0;
+    return connection
+        && SQL_SUCCEEDED(SQLGetInfo(connection, SQL_PARAM_ARRAY_ROW_COUNTS, &counts, sizeof counts, nullptr))
+        && counts == SQL_PARC_BATCH;
+}
+
+std::unique_ptr<OdbcBatch> OdbcBatch::prepare(void* connection, ServerKind server, const QString& sql,
+                                              int parameters, std::function<bool()> connectionLost)
+{
+    std::unique_ptr<OdbcBatch> batch(new OdbcBatch);
+    batch->m_server = server;
+    batch->m_parameters = parameters;
+    batch->m_connectionLost = std::move(connectionLost);
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection, &batch->m_statement))
+        || !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection, &batch->m_control)))
+        return nullptr;
+    // An option the driver changed to a value of its own (01S02) means no
+    // arrays either.
+    if (SQLSetStmtAttr(batch->m_statement, SQL_ATTR_PARAM_BIND_TYPE, SQLPOINTER(SQL_PARAM_BIND_BY_COLUMN), 0)
+            != SQL_SUCCESS
+        || SQLSetStmtAttr(batch->m_statement, SQL_ATTR_PARAMS_PROCESSED_PTR, &batch->m_processed, 0) != SQL_SUCCESS)
+        return nullptr;
+    const QString text = ServerStatement(server, sql);
+    if (!SQL_SUCCEEDED(SQLPrepareW(batch->m_statement, const_cast<SQLWCHAR*>(Wide(text)), SQL_NTS)))
+        batch->raise(batch->m_statement);
+    return batch;
+}
+
+OdbcBatch::~OdbcBatch()
+{
+    if (m_statement)
+        SQLFreeHandle(SQL_HANDLE_STMT, m_statement);
+    if (m_control)
+        SQLFreeHandle(SQL_HANDLE_STMT, m_control);
+}
+
+void OdbcBatch::raise(void* statement) const
+{
+    QString message = Diagnostics(SQL_HANDLE_STMT, statement);
+    if (message.isEmpty())
+        message = u"the ODBC driver reported an error without a message"_s;
+    throw EngineError(message);
+}
+
+bool OdbcBatch::control(const QString& sql)
+{
+    const SQLRETURN rc = SQLExecDirectW(m_control, const_cast<SQLWCHAR*>(Wide(sql)), SQL_NTS);
+    SQLFreeStmt(m_control, SQL_CLOSE);
+    if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA)
+        return true;
+    if (m_connectionLost())
+        raise(m_control);
+    return false;
+}
+
+void OdbcBatch::bind(const std::vector<std::optional<QString>>& values, int rows)
+{
+    // Every parameter gets a column of `rows` cells as wide as its longest
+    // value (and its terminating zero).
+    std::vector<qsizetype> widths(std::size_t(m_parameters), 1);
+    for (int r = 0; r < rows; ++r)
+        for (int p = 0; p < m_parameters; ++p)
+            if (const auto& value = values[std::size_t(r * m_parameters + p)])
+                widths[std::size_t(p)] = std::max(widths[std::size_t(p)], value->size() + 1);
+    qsizetype total = 0;
+    for (const qsizetype width : widths)
+        total += width * rows;
+    m_text.assign(std::size_t(total), u'\0');
+    m_lengths.assign(std::size_t(m_parameters) * std::size_t(rows), 0);
+
+    char16_t* column = m_text.data();
+    for (int p = 0; p < m_parameters; ++p) {
+        const qsizetype width = widths[std::size_t(p)];
+        SQLLEN* lengths = reinterpret_cast<SQLLEN*>(m_lengths.data()) + std::size_t(p) * std::size_t(rows);
+        for (int r = 0; r < rows; ++r) {
+            const auto& value = values[std::size_t(r * m_parameters + p)];
+            if (!value) {
+                lengths[r] = SQL_NULL_DATA;
+                continue;
+            }
+            std::copy_n(reinterpret_cast<const char16_t*>(value->utf16()), value->size(), column + r * width);
+            lengths[r] = SQLLEN(value->size() * qsizetype(sizeof(SQLWCHAR)));
+        }
+        SQLBindParameter(m_statement, SQLUSMALLINT(p + 1), SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
+                         SQLULEN(std::max<qsizetype>(width - 1, 1)), 0, column,
+                         SQLLEN(width * qsizetype(sizeof(SQLWCHAR))), lengths);
+        column += width * rows;
+    }
+}
+
+OraBatch::Outcome OdbcBatch::run(const std::vector<std::optional<QString>>& values, int rows)
+{
+    if (rows <= 0)
+        return Outcome::Done;
+    if (!m_savepoints || values.size() < std::size_t(rows) * std::size_t(m_parameters))
+        return Outcome::Unsupported;
+    if (m_status.size() < std::size_t(rows)) {
+        m_status.resize(std::size_t(rows));
+        if (SQLSetStmtAttr(m_statement, SQL_ATTR_PARAM_STATUS_PTR, m_status.data(), 0) != SQL_SUCCESS) {
+            m_savepoints = false;
+            return Outcome::Unsupported;
+        }
+    }
+    if (SQLSetStmtAttr(m_statement, SQL_ATTR_PARAMSET_SIZE, SQLPOINTER(SQLULEN(rows)), 0) != SQL_SUCCESS) {
+        m_savepoints = false;
+        return Outcome::Unsupported;
+    }
+    // psqlODBC answers a refused batch in a transaction that has run nothing
+    // but a savepoint by rolling the whole transaction back, savepoint and
+    // all; a statement first makes it undo just the batch.
+    if (!control(m_server == ServerKind::Oracle ? u"SELECT 1 FROM DUAL"_s : u"SELECT 1"_s)
+        || !control(u"SAVEPOINT kova_batch"_s)) {
+        m_savepoints = false;
+        return Outcome::Unsupported;
+    }
+    bind(values, rows);
+    std::fill_n(m_status.begin(), rows, SQLUSMALLINT(SQL_PARAM_UNUSED));
+    m_processed = 0;
+    const SQLRETURN rc = SQLExecute(m_statement);
+    SQLFreeStmt(m_statement, SQL_CLOSE);
+    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA && m_connectionLost())
+        raise(m_statement);
+    // A searched UPDATE that finds no row gives SQL_NO_DATA, as one statement
+    // that changes nothing does.
+    const bool done = (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) && m_processed == SQLULEN(rows)
+                      && std::all_of(m_status.begin(), m_status.begin() + rows, RowTookEffect);
+    const bool oracle = m_server == ServerKind::Oracle;
+    if (done) {
+        // Oracle keeps one savepoint per name and has no RELEASE.
+        if (!oracle && !control(u"RELEASE SAVEPOINT kova_batch"_s))
+            throw EngineError(u"the server did not release its savepoint"_s);
+        return Outcome::Done;
+    }
+    if (!control(u"ROLLBACK TO SAVEPOINT kova_batch"_s))
+        throw EngineError(u"the server could not undo a refused batch"_s);
+    if (!oracle)
+        control(u"RELEASE SAVEPOINT kova_batch"_s);
+    return Outcome::Refused;
+}
