@@ -47,8 +47,10 @@ inline void SetBenchRules()
 }
 
 // Creates the tables on the open database (dropping what an earlier run
-// left), loads the columns, sets the rules and times one creation run.
-inline BenchResult RunBenchCreation(int rows, const QString& createTable = QString::fromLatin1(BenchCreateTable))
+// left), loads the columns, sets the rules and times one creation run
+// (`batchRows` rows per exchange with a server that takes batches).
+inline BenchResult RunBenchCreation(int rows, const QString& createTable = QString::fromLatin1(BenchCreateTable),
+                                    int batchRows = basKovaData::RowStatements::DefaultBatchRows)
 {
     ::OraDatabase* database = basKovaData::OraDatabase.get();
     basKovaData::ExecuteSql(database, QStringLiteral("DROP TABLE BENCH"));
@@ -65,6 +67,7 @@ inline BenchResult RunBenchCreation(int rows, const QString& createTable = QStri
     QElapsedTimer timer;
     timer.start();
     generate::CreationHooks hooks;
+    hooks.batchRows = batchRows;
     hooks.progress = [&result, rows](int twips) {
         if (twips >= generate::ProgressFullTwips / 2 && result.rssHalfKiB == 0 && rows > 1)
             result.rssHalfKiB = CurrentRssKiB();
