@@ -69,6 +69,15 @@ bool FinishRuleEdit(controls::GridModel& grid, int row)
     return true;
 }
 
+void ShowRules(controls::GridModel& grid)
+{
+    for (int row = 1; row < int(ColumnRules.size()); ++row) {
+        const basKovaData::ColumnRule& rule = ColumnRules[std::size_t(row)];
+        const auto look = rule.RuleKind.isBlank() ? std::nullopt : basKovaData::StoredRuleLook(rule.kindNumber());
+        basKovaData::PaintRuleCell(grid, row, ColRule, look.value_or(basKovaData::EmptyRuleLook(rule.IsKey)));
+    }
+}
+
 void ClearRules(controls::GridModel& grid, int row)
 {
     const int last = int(ColumnRules.size()) - 1;

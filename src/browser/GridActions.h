@@ -37,4 +37,7 @@ bool FinishRuleEdit(controls::GridModel& grid, int row);
 // return to their colours without a rule.
 void ClearRules(controls::GridModel& grid, int row);
 
+// Shows every column's rule in its 設定 cell (after the rules were loaded).
+void ShowRules(controls::GridModel& grid);
+
 }  // namespace browser

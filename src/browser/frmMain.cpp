@@ -8,6 +8,7 @@
 #include "diag/frmSub3.h"
 #include "diag/frmSub4.h"
 #include "diag/frmSub5.h"
+#include "generate/RuleFile.h"
 #include "generate/frmCreate.h"
 #include "help/HelpTexts.h"
 #include "help/frmHELP.h"
@@ -130,7 +131,9 @@ void frmMain::buildControls()
     button(Command7, "Command7", QStringLiteral("TABLE情報"), &frmMain::cmdInformation);
     button(Command8, "Command8", QStringLiteral("SQL-PLUS"), &frmMain::cmdSqlPlus);
     button(Command9, "Command9", QStringLiteral("LOG"), &frmMain::cmdLog);
-    for (QPushButton* needsObject : {Cmd, CmdCreate, Command1, Command3, Command5, Command7})
+    button(CmdSave, "CmdSave", QStringLiteral("ルール保存"), &frmMain::cmdSaveRules);
+    button(CmdLoad, "CmdLoad", QStringLiteral("ルール読込"), &frmMain::cmdLoadRules);
+    for (QPushButton* needsObject : {Cmd, CmdCreate, Command1, Command3, Command5, Command7, CmdSave, CmdLoad})
         needsObject->setEnabled(false);
 
     auto* nameRow = new QHBoxLayout;
@@ -149,7 +152,7 @@ void frmMain::buildControls()
     top->addLayout(right, 1);
 
     auto* tableCommands = new QHBoxLayout;
-    for (QPushButton* b : {Cmd, CmdCreate, Command1, Command3, Command5, Command7})
+    for (QPushButton* b : {Cmd, CmdCreate, Command1, Command3, Command5, Command7, CmdSave, CmdLoad})
         tableCommands->addWidget(b);
     tableCommands->addStretch(1);
     auto* generalCommands = new QHBoxLayout;
@@ -199,11 +202,12 @@ void frmMain::chooseObject(int position)
     const bool view = m_objects.isView(position);
     SetBackground(Text1, view ? QColor(0, 255, 255) : QColor(Qt::white));
     LblTV->setText(view ? ViewText : TableText);
-    for (QPushButton* tableOnly : {CmdCreate, Command1, Command3, Command5})
+    for (QPushButton* tableOnly : {CmdCreate, Command1, Command3, Command5, CmdSave, CmdLoad})
         tableOnly->setEnabled(!view);
     Command7->setText(view ? QStringLiteral("VIEW定義") : QStringLiteral("TABLE情報"));
     Command7->setEnabled(true);
     Cmd->setEnabled(true);
+    m_ruleFileRows = generate::DefaultRuleFileRows;
     LoadColumnGrid();
 }
 
@@ -390,6 +394,38 @@ void frmMain::cmdSqlPlus()
 void frmMain::cmdLog()
 {
     ShowModal<frmSub5>(this);
+}
+
+void frmMain::cmdSaveRules()
+{
+    if (!passes(browser::CheckName(Text1->text())))
+        return;
+    const QString path = basKovaData::ChooseFile(
+        {true, QStringLiteral("ルール保存"), generate::RuleFolder(), chosenName() + QStringLiteral(".json"), this});
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!generate::SaveRuleFile(path, chosenName(), m_ruleFileRows, &error))
+        message(QStringLiteral("ルールファイルを保存できませんでした。\n") + error, MessageIcon::Exclamation);
+}
+
+void frmMain::cmdLoadRules()
+{
+    if (!passes(browser::CheckName(Text1->text())))
+        return;
+    const QString path = basKovaData::ChooseFile(
+        {false, QStringLiteral("ルール読込"), generate::RuleFolder(), chosenName() + QStringLiteral(".json"), this});
+    if (path.isEmpty())
+        return;
+    const generate::RuleFileLoad load = generate::LoadRuleFile(path);
+    if (load.refused) {
+        message(QStringLiteral("ルールファイルを読み込めませんでした。\n") + load.message, MessageIcon::Exclamation);
+        return;
+    }
+    m_ruleFileRows = load.rows;
+    browser::ShowRules(*Grid1->gridModel());
+    if (const QString leftOut = generate::LeftOutText(load); !leftOut.isEmpty())
+        message(QStringLiteral("次のルールは読み込みませんでした。\n") + leftOut, MessageIcon::Information);
 }
 
 // ---- helpers ----------------------------------------------------------------------

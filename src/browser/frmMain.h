@@ -59,6 +59,8 @@ private:
     void cmdInformation();
     void cmdSqlPlus();
     void cmdLog();
+    void cmdSaveRules();
+    void cmdLoadRules();
 
     // Shows `refusal` when there is one; true when the command may go ahead.
     bool passes(const QString& refusal);
@@ -75,6 +77,8 @@ private:
     controls::FlexGrid* Grid1 = nullptr;
     QPushButton* Cmd = nullptr;
     QPushButton* CmdCreate = nullptr;
+    QPushButton* CmdSave = nullptr;
+    QPushButton* CmdLoad = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     QPushButton* Command3 = nullptr;
@@ -86,4 +90,6 @@ private:
     QPushButton* Command9 = nullptr;
 
     browser::ObjectList m_objects;
+    // The row count a saved rule file proposes: the loaded file's, else 100.
+    int m_ruleFileRows = 100;
 };

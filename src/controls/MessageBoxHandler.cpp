@@ -2,6 +2,8 @@
 
 #include "shared/basKovaData.h"
 
+#include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -26,9 +28,23 @@ void ShowMessageBox(const basKovaData::MessageRequest& request)
     box.exec();
 }
 
+namespace {
+
+QString ChooseWithDialog(const basKovaData::FileRequest& request)
+{
+    auto* parent = qobject_cast<QWidget*>(request.owner);
+    const QString start = QDir(request.folder).filePath(request.proposedName);
+    const QString filter = QStringLiteral("JSON (*.json)");
+    return request.save ? QFileDialog::getSaveFileName(parent, request.title, start, filter)
+                        : QFileDialog::getOpenFileName(parent, request.title, start, filter);
+}
+
+}  // namespace
+
 void InstallMessageBoxHandler()
 {
     basKovaData::SetMessageHandler(ShowMessageBox);
+    basKovaData::SetFileChooser(ChooseWithDialog);
 }
 
 }  // namespace controls

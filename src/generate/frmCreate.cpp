@@ -4,6 +4,7 @@
 #include "controls/Shape.h"
 #include "controls/Twips.h"
 #include "generate/CreationRun.h"
+#include "generate/frmPreview.h"
 #include "shared/basKovaData.h"
 
 #include <QApplication>
@@ -12,6 +13,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -49,14 +52,21 @@ frmCreate::frmCreate(QWidget* parent) : QDialog(parent)
     Command1_0->setObjectName(QStringLiteral("Command1_0"));
     Command1_1 = new QPushButton(QStringLiteral("キャンセル"), this);
     Command1_1->setObjectName(QStringLiteral("Command1_1"));
+    CmdPreview = new QPushButton(QStringLiteral("プレビュー"), this);
+    CmdPreview->setObjectName(QStringLiteral("CmdPreview"));
+    CmdPreview->setAutoDefault(false);
+    // The three buttons end where the bar ends, or the window grows for them.
     const int buttonTop = BarTop + BarHeight + 18;
-    Command1_1->setGeometry(BarLeft + barWidth - 90, buttonTop, 90, 28);
-    Command1_0->setGeometry(BarLeft + barWidth - 186, buttonTop, 90, 28);
+    const int right = BarLeft + std::max(barWidth, 3 * 90 + 2 * 6);
+    Command1_1->setGeometry(right - 90, buttonTop, 90, 28);
+    Command1_0->setGeometry(right - 186, buttonTop, 90, 28);
+    CmdPreview->setGeometry(right - 282, buttonTop, 90, 28);
     Command1_0->setDefault(true);
     connect(Command1_0, &QPushButton::clicked, this, &frmCreate::create);
     connect(Command1_1, &QPushButton::clicked, this, &QDialog::reject);
+    connect(CmdPreview, &QPushButton::clicked, this, &frmCreate::preview);
 
-    setFixedSize(BarLeft * 2 + barWidth, buttonTop + 28 + 14);
+    setFixedSize(right + BarLeft, buttonTop + 28 + 14);
     txtKENSU->setFocus();
 }
 
@@ -87,7 +97,7 @@ void frmCreate::create()
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_run = std::make_unique<controls::RunStopper>(std::vector<QWidget*>{txtKENSU, Command1_0});
+    m_run = std::make_unique<controls::RunStopper>(std::vector<QWidget*>{txtKENSU, Command1_0, CmdPreview});
     generate::CreationHooks hooks;
     hooks.progress = [this](int twips) { setProgress(twips); };
     hooks.failuresFound = [this](qint32 failures) {
@@ -114,6 +124,24 @@ void frmCreate::create()
                                      + QString::number(result.errorNumber),
                                  basKovaData::MessageIcon::Information, windowTitle(), this);
     accept();
+}
+
+void frmCreate::preview()
+{
+    const std::optional<qint32> rows = generate::RowCountFromText(txtKENSU->text());
+    if (!rows) {
+        basKovaData::ShowMessage(QStringLiteral("件数を入力して下さい"), basKovaData::MessageIcon::Exclamation,
+                                 windowTitle(), this);
+        return;
+    }
+    const generate::RowPreview shown =
+        generate::PreviewRows(std::min<qint32>(*rows, std::max<qint32>(basKovaData::MaxDisplayRows, 1)));
+    if (shown.failed)
+        basKovaData::ShowMessage(QStringLiteral("ＳＱＬ文のエラーです。確認してください。")
+                                     + QString::number(shown.errorNumber),
+                                 basKovaData::MessageIcon::Information, windowTitle(), this);
+    frmPreview window(shown, this);
+    window.exec();
 }
 
 bool frmCreate::eventFilter(QObject* watched, QEvent* event)

@@ -31,12 +31,14 @@ protected:
 
 private:
     void create();
+    void preview();
     void setProgress(int twips);
 
     QLabel* Label1 = nullptr;
     QLineEdit* txtKENSU = nullptr;
     QPushButton* Command1_0 = nullptr;
     QPushButton* Command1_1 = nullptr;
+    QPushButton* CmdPreview = nullptr;
     controls::Shape* Prgres = nullptr;
     controls::Shape* Shape1 = nullptr;
     int m_progressTwips = 0;

@@ -30,6 +30,16 @@ void ResetRandom()
     g_state = InitialState;
 }
 
+unsigned RandomPosition()
+{
+    return g_state;
+}
+
+void SetRandomPosition(unsigned position)
+{
+    g_state = position & StateMask;
+}
+
 double RandomSteps(double min, double max, double unit)
 {
     const double r = static_cast<double>(NextRandom());

@@ -8,6 +8,10 @@ namespace basKovaData {
 float NextRandom();
 // Starts the sequence again from its first value.
 void ResetRandom();
+// Where the sequence stands, to put it back after draws that must not count
+// (a preview of rows that are not inserted).
+unsigned RandomPosition();
+void SetRandomPosition(unsigned position);
 
 // floor(((max - min) + unit) / unit * r) * unit for a fresh draw r: the offset
 // to add to `min` for a random value on the grid min, min + unit, ... . A unit

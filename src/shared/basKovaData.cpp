@@ -30,6 +30,12 @@ MessageHandler& Handler()
     return handler;
 }
 
+FileChooser& Chooser()
+{
+    static FileChooser chooser;
+    return chooser;
+}
+
 Clock& ClockFunction()
 {
     static Clock clock;
@@ -54,6 +60,17 @@ void ShowMessage(const QString& text, MessageIcon icon, const QString& title, QO
     const MessageHandler handler = Handler();
     if (handler)
         handler(request);
+}
+
+QString ChooseFile(const FileRequest& request)
+{
+    const FileChooser chooser = Chooser();
+    return chooser ? chooser(request) : QString();
+}
+
+FileChooser SetFileChooser(FileChooser chooser)
+{
+    return std::exchange(Chooser(), std::move(chooser));
 }
 
 MessageHandler SetMessageHandler(MessageHandler handler)
@@ -91,6 +108,7 @@ void ResetForTests()
         value.clear();
     SetClock({});
     SetMessageHandler({});
+    SetFileChooser({});
     ResetRandom();
 }
 

@@ -59,6 +59,24 @@ void ShowMessage(const QString& text, MessageIcon icon, const QString& title,
 // real message box, tests install a recorder.
 MessageHandler SetMessageHandler(MessageHandler handler);
 
+// ---- file dialogs -----------------------------------------------------------
+
+struct FileRequest {
+    bool save = false;      // a file to write (else one to read)
+    QString title;
+    QString folder;         // where the dialog opens
+    QString proposedName;   // the name it proposes
+    QObject* owner = nullptr;
+};
+
+using FileChooser = std::function<QString(const FileRequest&)>;
+
+// The path of the file the user chose; empty when the choice was cancelled.
+QString ChooseFile(const FileRequest& request);
+// Replaces the chooser; returns the previous one. The window layer installs
+// the file dialog, tests a stand-in; without one every choice is cancelled.
+FileChooser SetFileChooser(FileChooser chooser);
+
 // ---- clock ------------------------------------------------------------------
 
 using Clock = std::function<QDateTime()>;

@@ -10,6 +10,7 @@
 #include "support/ModalHelper.h"
 #include "support/WidgetSupport.h"
 
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -87,8 +88,8 @@ private Q_SLOTS:
         QCOMPARE(Find<QLabel>(m_window, u"LblTV"_s)->text(), view ? u"VIEW"_s : u"TABLE"_s);
         QCOMPARE(Find<QPushButton>(m_window, u"Command7"_s)->text(), view ? u"VIEW定義"_s : u"TABLE情報"_s);
         QCOMPARE(openCommands(), view ? u"Cmd Command2 Command4 Command6 Command7 Command8 Command9"_s
-                                      : u"Cmd CmdCreate Command1 Command2 Command3 Command4 Command5 Command6 "
-                                        "Command7 Command8 Command9"_s);
+                                      : u"Cmd CmdCreate CmdLoad CmdSave Command1 Command2 Command3 Command4 Command5 "
+                                        "Command6 Command7 Command8 Command9"_s);
         auto* lblCnt = Find<QLabel>(m_window, u"LblCnt"_s);
         QCOMPARE((QStringList{QString::number(grid().Rows()), lblCnt->text(), basKovaData::ViewerCondition}), shown);
         QCOMPARE(lblCnt->palette().color(QPalette::WindowText), QColor(128, 255, 128));
@@ -141,6 +142,47 @@ private Q_SLOTS:
             rules << basKovaData::CountSetRules();
         }
         QCOMPARE(rules, (QList<int>{2, 1, 0}));
+    }
+
+    // ルール保存 writes the table's rules into the rules folder; ルール読込
+    // replaces them and shows them in the grid, or refuses a wrong file and
+    // changes nothing.
+    void ruleFiles()
+    {
+        basKovaData::AppDirectory = m_dir->path() + u"/"_s;
+        open();
+        choose(u"ITEMS"_s);
+        QList<basKovaData::FileRequest> asked;
+        QString answer = m_dir->filePath(u"items.json"_s);
+        basKovaData::SetFileChooser([&](const basKovaData::FileRequest& request) {
+            asked << request;
+            return answer;
+        });
+        ColumnRules[1].RuleKind = u"3"_s;
+        ColumnRules[1].NumValue = {5, 1};
+        ColumnRules[3].RuleKind = u"2"_s;
+        ColumnRules[3].NumValue = {1, 9, 1};
+        kovatest::Click(m_window, u"CmdSave"_s);
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked[0].save && QFileInfo(asked[0].folder) == QFileInfo(m_dir->filePath(u"rules"_s)));
+        QVERIFY(QFileInfo(asked[0].folder).isDir());
+        QCOMPARE(asked[0].proposedName, u"ITEMS.json"_s);
+
+        for (int row = 1; row < int(ColumnRules.size()); ++row)
+            ColumnRules[std::size_t(row)].clearRule();
+        ColumnRules[2].RuleKind = u"5"_s;
+        kovatest::Click(m_window, u"CmdLoad"_s);
+        QVERIFY(!asked[1].save);
+        QCOMPARE(basKovaData::CountSetRules(), 2);
+        QCOMPARE((QStringList{grid().TextMatrix(1, 4), grid().TextMatrix(2, 4), grid().TextMatrix(3, 4)}),
+                 (QStringList{u"連番"_s, QString(), u"ランダム"_s}));
+        QVERIFY(m_messages->messages().isEmpty());
+
+        answer = m_dir->filePath(u"wrong.json"_s);
+        kovatest::WriteFile(answer, "{\"kova-rules\": 1, \"columns\": [{\"column\": \"CODE\", \"kind\": \"null\", \"x\": 1}]}");
+        kovatest::Click(m_window, u"CmdLoad"_s);
+        expectMessage(u"ルールファイルを読み込めませんでした。\nCODE: null には x は使えません。"_s, MessageIcon::Exclamation);
+        QCOMPARE(ColumnRules[1].RuleKind.text(), u"3"_s);
     }
 
     // Each command refuses with its message, or opens its window for the

@@ -2,7 +2,9 @@
 // The creation window, alone and opened from the main window's データ作成.
 #include "browser/frmMain.h"
 #include "generate/CreationRun.h"
+#include "controls/FlexGrid.h"
 #include "generate/frmCreate.h"
+#include "generate/frmPreview.h"
 #include "rules/ColumnRule.h"
 #include "session/OraAccess.h"
 #include "support/ModalHelper.h"
@@ -142,7 +144,7 @@ private Q_SLOTS:
         QStringList inert;
         QElapsedTimer sinceStop;
         QTimer::singleShot(300, &window, [&] {
-            for (const QString& name : {u"txtKENSU"_s, u"Command1_0"_s})
+            for (const QString& name : {u"txtKENSU"_s, u"Command1_0"_s, u"CmdPreview"_s})
                 if (!kovatest::Find<QWidget>(&window, name)->isEnabled())
                     inert << name;
             sinceStop.start();
@@ -153,13 +155,43 @@ private Q_SLOTS:
         });
         kovatest::Click(&window, u"Command1_0"_s);
         QVERIFY(sinceStop.isValid() && sinceStop.elapsed() < 1000);
-        QCOMPARE(inert, (QStringList{u"txtKENSU"_s, u"Command1_0"_s}));
+        QCOMPARE(inert, (QStringList{u"txtKENSU"_s, u"Command1_0"_s, u"CmdPreview"_s}));
         QCOMPARE(m_messages->texts(), QStringList{u"データ作成を中止しました。"_s});
         QCOMPARE(m_messages->messages().first().icon, MessageIcon::Information);
         QCOMPARE(m_messages->messages().first().title, Title);
         QCOMPARE(RowCount(), u"0"_s);
         QVERIFY(!window.isVisible());
         QVERIFY(window.progressTwips() < generate::ProgressFullTwips);
+    }
+
+    // プレビュー shows at most the option's row count of the rows a run would
+    // insert and inserts none; the run afterwards makes those very rows.
+    void previewInsertsNothing()
+    {
+        ColumnRules[1].ColumnName = u"ID"_s;
+        ColumnRules[2].ColumnName = u"NAME"_s;
+        ColumnRules[2].RuleKind = u"2"_s;
+        ColumnRules[2].NumValue = {1, 999, 1};
+        ColumnRules[2].Length = 5;
+        basKovaData::MaxDisplayRows = 2;
+        frmCreate window;
+        window.show();
+        kovatest::Find<QLineEdit>(&window, u"txtKENSU"_s)->setText(u"3"_s);
+        QStringList shown;
+        kovatest::WhenModal<frmPreview>([&shown](frmPreview* preview) {
+            const controls::GridModel& grid = *kovatest::Find<controls::FlexGrid>(preview, u"Grid"_s)->gridModel();
+            for (int row = 0; row < grid.Rows(); ++row)
+                shown << grid.TextMatrix(row, 0) + u","_s + grid.TextMatrix(row, 1);
+            kovatest::Click(preview, u"Command1"_s);
+        });
+        kovatest::Click(&window, u"CmdPreview"_s);
+        QCOMPARE(shown.size(), 3);
+        QCOMPARE(shown.first(), u"ID,NAME"_s);
+        QCOMPARE(RowCount(), u"0"_s);
+        kovatest::Click(&window, u"Command1_0"_s);
+        const auto rows = kovatest::QueryRows(*basKovaData::OraDatabase, u"SELECT ID, NAME FROM T ORDER BY ID"_s);
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE((QStringList{rows[0].join(u','), rows[1].join(u',')}), shown.mid(1));
     }
 
     void mainWindowCountsAgainAfterwards()

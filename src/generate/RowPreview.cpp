@@ -1,0 +1,62 @@
+#include "generate/RowPreview.h"
+
+#include "generate/ValueGenerator.h"
+#include "rules/ColumnRule.h"
+#include "session/OraAccess.h"
+#include "session/OraError.h"
+#include "shared/DateText.h"
+#include "shared/RandomSequence.h"
+
+#include <QDateTime>
+
+using namespace Qt::StringLiterals;
+
+namespace generate {
+
+QString PreviewText(const QString& entry)
+{
+    if (!entry.startsWith(u'@'))
+        return entry;
+    const QString sql = entry.mid(1).trimmed();
+    if (sql.isEmpty() || sql.compare(u"NULL"_s, Qt::CaseInsensitive) == 0)
+        return sql.isEmpty() ? u"0"_s : QString();
+    bool number = false;
+    sql.toDouble(&number);
+    if (number)
+        return sql;
+    static const QString head = u"TO_DATE('"_s;
+    static const QString tail = u"','YYYYMMDD HH24MISS')"_s;
+    if (sql.startsWith(head) && sql.endsWith(tail)) {
+        const QString text = sql.mid(head.size(), sql.size() - head.size() - tail.size());
+        if (basKovaData::IsDateText(text))
+            return basKovaData::DateFromText(text).toString(u"yyyy/MM/dd HH:mm:ss"_s);
+    }
+    return entry;
+}
+
+RowPreview PreviewRows(qint32 rows)
+{
+    using basKovaData::ColumnRules;
+    RowPreview preview;
+    const int count = std::min<int>(basKovaData::ColumnCount, int(ColumnRules.size()) - 1);
+    for (int j = 1; j <= count; ++j)
+        preview.headings << ColumnRules[std::size_t(j)].ColumnName.trimmed();
+    const unsigned random = basKovaData::RandomPosition();
+    try {
+        ValueGenerator generator(basKovaData::OraDatabase.get());
+        for (qint32 i = 0; i < rows; ++i) {
+            QStringList row;
+            for (int j = 1; j <= count; ++j)
+                row << PreviewText(generator.NextValue(j));
+            preview.rows.push_back(row);
+        }
+    } catch (const OraError& error) {
+        preview.failed = true;
+        preview.errorNumber = error.number();
+        preview.errorText = error.message();
+    }
+    basKovaData::SetRandomPosition(random);
+    return preview;
+}
+
+}  // namespace generate

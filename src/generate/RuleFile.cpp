@@ -1,0 +1,409 @@
+#include "generate/RuleFile.h"
+
+#include "generate/ValueGenerator.h"
+#include "rules/ColumnRule.h"
+#include "rules/RuleEditing.h"
+#include "session/AtomicFile.h"
+#include "shared/NumberRead.h"
+#include "shared/basKovaData.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <optional>
+#include <set>
+
+using namespace Qt::StringLiterals;
+
+namespace generate {
+
+namespace {
+
+using basKovaData::ColumnRule;
+using basKovaData::ColumnRules;
+using basKovaData::RuleFamily;
+
+// The file's kind names, by rule kind code 0 to 5.
+const std::array<QString, 6> KindNames = {u"fixed"_s, u"list"_s, u"random"_s, u"sequence"_s, u"select"_s, u"null"_s};
+// The keys each kind takes beside "column" and "kind"; the first ones are required.
+struct KindKeys {
+    QStringList required;
+    QStringList optional;
+};
+const std::array<KindKeys, 6> Keys = {{
+    {{u"value"_s}, {}},
+    {{u"values"_s}, {}},
+    {{u"min"_s, u"max"_s, u"unit"_s}, {u"pad"_s}},
+    {{u"start"_s, u"step"_s}, {u"pad"_s}},
+    {{u"sql"_s}, {}},
+    {{}, {}},
+}};
+const std::array<QString, 3> PadNames = {u"zero"_s, u"blank"_s, u"left"_s};
+constexpr int MaxSelectColumns = 5;
+
+// Why a file is not taken; thrown while reading it, so that nothing changes.
+struct Refusal {
+    QString text;
+};
+
+[[noreturn]] void Refuse(const QString& column, const QString& problem)
+{
+    throw Refusal{column.isEmpty() ? problem : column + u": "_s + problem};
+}
+
+std::optional<RuleFamily> FamilyOf(const ColumnRule& rule)
+{
+    switch (ValueGenerator::ColumnFamily(rule)) {
+    case ValueGenerator::TypeFamily::Numeric:
+        return RuleFamily::Number;
+    case ValueGenerator::TypeFamily::Character:
+        return RuleFamily::Text;
+    case ValueGenerator::TypeFamily::Date:
+        return RuleFamily::Date;
+    case ValueGenerator::TypeFamily::None:
+        break;
+    }
+    return std::nullopt;
+}
+
+// A text value within the rule record's width.
+QString Text(const QString& column, const QJsonValue& value)
+{
+    const QString text = value.toString();
+    if (text.size() > basKovaData::RuleTextWidth)
+        Refuse(column, u"%1文字を超える値は使えません。"_s.arg(basKovaData::RuleTextWidth));
+    return text;
+}
+
+// One column's entry of the file, checked for its keys and JSON types.
+struct Entry {
+    QString column;
+    int kind = 0;
+    QJsonObject object;
+    bool numbers = false;  // the values are numbers (else texts)
+};
+
+Entry ReadEntry(const QJsonValue& value)
+{
+    if (!value.isObject())
+        Refuse({}, u"columns の要素がオブジェクトではありません。"_s);
+    Entry entry;
+    entry.object = value.toObject();
+    if (!entry.object.value(u"column"_s).isString() || entry.object.value(u"column"_s).toString().trimmed().isEmpty())
+        Refuse({}, u"column（列名）のない要素があります。"_s);
+    entry.column = entry.object.value(u"column"_s).toString().trimmed();
+    const QJsonValue kind = entry.object.value(u"kind"_s);
+    const auto found = std::find(KindNames.begin(), KindNames.end(), kind.toString());
+    if (!kind.isString() || found == KindNames.end())
+        Refuse(entry.column, u"kind は fixed, list, random, sequence, select, null のどれかです。"_s);
+    entry.kind = int(found - KindNames.begin());
+    const KindKeys& keys = Keys[std::size_t(entry.kind)];
+    for (const QString& key : entry.object.keys()) {
+        if (key != u"column"_s && key != u"kind"_s && !keys.required.contains(key) && !keys.optional.contains(key))
+            Refuse(entry.column, u"%1 には %2 は使えません。"_s.arg(kind.toString(), key));
+    }
+    for (const QString& key : keys.required) {
+        if (!entry.object.contains(key))
+            Refuse(entry.column, u"%1 がありません。"_s.arg(key));
+    }
+    const auto numberOrText = [&entry](const QString& key) {
+        const QJsonValue v = entry.object.value(key);
+        if (!v.isDouble() && !v.isString())
+            Refuse(entry.column, u"%1 は数値か文字列です。"_s.arg(key));
+        if (v.isString())
+            Text(entry.column, v);
+        return v.isDouble();
+    };
+    const auto number = [&entry](const QString& key) {
+        if (!entry.object.value(key).isDouble())
+            Refuse(entry.column, u"%1 は数値です。"_s.arg(key));
+    };
+    switch (entry.kind) {
+    case 0:
+        entry.numbers = numberOrText(u"value"_s);
+        break;
+    case 1: {
+        const QJsonArray values = entry.object.value(u"values"_s).toArray();
+        if (!entry.object.value(u"values"_s).isArray() || values.isEmpty() || values.size() > basKovaData::RuleSlots)
+            Refuse(entry.column, u"values は1個から%1個の値の配列です。"_s.arg(basKovaData::RuleSlots));
+        entry.numbers = values.first().isDouble();
+        for (const QJsonValue& v : values) {
+            if (entry.numbers ? !v.isDouble() : !v.isString())
+                Refuse(entry.column, u"values は数値だけか文字列だけです。"_s);
+            if (v.isString())
+                Text(entry.column, v);
+        }
+        break;
+    }
+    case 2:
+        entry.numbers = numberOrText(u"min"_s);
+        if (numberOrText(u"max"_s) != entry.numbers)
+            Refuse(entry.column, u"min と max は同じ型です。"_s);
+        number(u"unit"_s);
+        break;
+    case 3:
+        entry.numbers = numberOrText(u"start"_s);
+        number(u"step"_s);
+        break;
+    case 4: {
+        const QJsonValue sql = entry.object.value(u"sql"_s);
+        if (!sql.isString() || sql.toString().size() > basKovaData::StatementWidth)
+            Refuse(entry.column, u"sql は%1文字までの文字列です。"_s.arg(basKovaData::StatementWidth));
+        break;
+    }
+    default:
+        break;
+    }
+    if (entry.object.contains(u"pad"_s)
+        && std::find(PadNames.begin(), PadNames.end(), entry.object.value(u"pad"_s).toString()) == PadNames.end())
+        Refuse(entry.column, u"pad は zero, blank, left のどれかです。"_s);
+    return entry;
+}
+
+// Whether the entry's values suit a column of `family`.
+bool Fits(const Entry& entry, RuleFamily family)
+{
+    if (entry.kind >= 4)
+        return true;
+    if (entry.object.contains(u"pad"_s) && family != RuleFamily::Text)
+        return false;
+    switch (family) {
+    case RuleFamily::Number:
+        return entry.numbers;
+    case RuleFamily::Text:
+        // Character columns take texts as such and numbers to count with.
+        return entry.kind <= 1 ? !entry.numbers : entry.numbers;
+    case RuleFamily::Date:
+        return !entry.numbers;
+    }
+    return false;
+}
+
+// The entry written into `rule` as the editors write it, then their checks.
+void Fill(ColumnRule& rule, const Entry& entry, RuleFamily family)
+{
+    const QJsonObject& o = entry.object;
+    rule.clearRule();
+    rule.RuleKind = QString::number(entry.kind);
+    const auto boxes = [&](const QStringList& keys) {
+        QStringList texts;
+        for (const QString& key : keys) {
+            const QJsonValue v = o.value(key);
+            texts << (v.isDouble() ? basKovaData::BoxNumberText(v.toDouble()) : v.toString());
+        }
+        return texts;
+    };
+    switch (entry.kind) {
+    case 0:
+        basKovaData::StoreSingleBox(rule, family, boxes({u"value"_s}).first());
+        break;
+    case 1: {
+        QStringList texts;
+        for (const QJsonValue& v : o.value(u"values"_s).toArray()) {
+            texts << (v.isDouble() ? basKovaData::BoxNumberText(v.toDouble()) : v.toString());
+            rule.MultiOn[std::size_t(texts.size() - 1)] = true;
+        }
+        basKovaData::StoreMultipleBoxes(rule, family, texts);
+        break;
+    }
+    case 2:
+        basKovaData::StoreRandomBoxes(rule, family, boxes({u"min"_s, u"max"_s, u"unit"_s}));
+        break;
+    case 3:
+        basKovaData::StoreSequenceBoxes(rule, family, boxes({u"start"_s, u"step"_s}));
+        break;
+    case 4:
+        basKovaData::StoreStatement(rule, o.value(u"sql"_s).toString());
+        break;
+    default:
+        break;
+    }
+    if (family == RuleFamily::Text && (entry.kind == 2 || entry.kind == 3)) {
+        const auto pad = std::find(PadNames.begin(), PadNames.end(), o.value(u"pad"_s).toString(u"zero"_s));
+        basKovaData::SetPadding(rule, basKovaData::Padding(pad - PadNames.begin()));
+    }
+    const basKovaData::RuleVerdict verdict = basKovaData::CheckRule(rule, family);
+    if (!verdict.accepted)
+        Refuse(entry.column, verdict.message);
+}
+
+int ColumnOf(const QString& name)
+{
+    const int count = std::min<int>(basKovaData::ColumnCount, int(ColumnRules.size()) - 1);
+    for (int j = 1; j <= count; ++j) {
+        if (ColumnRules[std::size_t(j)].ColumnName.trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return j;
+    }
+    return 0;
+}
+
+RuleFileLoad Read(const QByteArray& json)
+{
+    RuleFileLoad load;
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError)
+        Refuse({}, u"JSON として読めません（%1 文字目: %2）。"_s.arg(error.offset).arg(error.errorString()));
+    const QJsonObject top = document.object();
+    if (!document.isObject() || top.value(u"kova-rules"_s).toDouble() != 1)
+        Refuse({}, u"ルールファイル（\"kova-rules\": 1）ではありません。"_s);
+    for (const QString& key : top.keys()) {
+        if (!QStringList{u"kova-rules"_s, u"table"_s, u"rows"_s, u"columns"_s}.contains(key))
+            Refuse({}, u"%1 は使えません。"_s.arg(key));
+    }
+    if (top.contains(u"table"_s) && !top.value(u"table"_s).isString())
+        Refuse({}, u"table は文字列です。"_s);
+    load.table = top.value(u"table"_s).toString().trimmed();
+    if (top.contains(u"rows"_s)) {
+        const double rows = top.value(u"rows"_s).toDouble(-1);
+        if (!(rows >= 1 && rows <= 2147483647.0) || rows != std::floor(rows))
+            Refuse({}, u"rows は1以上の整数です。"_s);
+        load.rows = int(rows);
+    }
+    if (!top.value(u"columns"_s).isArray())
+        Refuse({}, u"columns（列のルールの配列）がありません。"_s);
+
+    std::vector<ColumnRule> rules(ColumnRules.begin(), ColumnRules.end());
+    for (std::size_t j = 1; j < rules.size(); ++j)
+        rules[j].clearRule();
+    std::set<QString> seen;
+    int selects = 0;
+    for (const QJsonValue& value : top.value(u"columns"_s).toArray()) {
+        const Entry entry = ReadEntry(value);
+        if (!seen.insert(entry.column.toUpper()).second)
+            Refuse(entry.column, u"同じ列が二度あります。"_s);
+        const int column = ColumnOf(entry.column);
+        if (column == 0) {
+            load.missingColumns << entry.column;
+            continue;
+        }
+        ColumnRule& rule = rules[std::size_t(column)];
+        const std::optional<RuleFamily> family = FamilyOf(rule);
+        // A column of a type without rules (RAW, LOB ...) gets NULL anyway.
+        if (!family && entry.kind == 5)
+            continue;
+        if (!family || !Fits(entry, *family)) {
+            load.misfits << entry.column + u" ("_s + KindNames[std::size_t(entry.kind)] + u")"_s;
+            continue;
+        }
+        Fill(rule, entry, *family);
+        if (entry.kind == 4 && ++selects > MaxSelectColumns)
+            Refuse(entry.column, u"select のルールは%1列までです。"_s.arg(MaxSelectColumns));
+    }
+    ColumnRules = std::move(rules);
+    return load;
+}
+
+QJsonValue BoxValue(const QString& text, bool number)
+{
+    return number ? QJsonValue(basKovaData::ReadNumber(text)) : QJsonValue(text);
+}
+
+}  // namespace
+
+RuleFileLoad ApplyRuleFile(const QByteArray& json)
+{
+    try {
+        return Read(json);
+    } catch (const Refusal& refusal) {
+        RuleFileLoad load;
+        load.refused = true;
+        load.message = refusal.text;
+        return load;
+    }
+}
+
+RuleFileLoad LoadRuleFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        RuleFileLoad load;
+        load.refused = true;
+        load.message = u"%1 を読めません: %2"_s.arg(path, file.errorString());
+        return load;
+    }
+    return ApplyRuleFile(file.readAll());
+}
+
+QByteArray RuleFileText(const QString& table, int rows)
+{
+    QJsonArray columns;
+    const int count = std::min<int>(basKovaData::ColumnCount, int(ColumnRules.size()) - 1);
+    for (int j = 1; j <= count; ++j) {
+        const ColumnRule& rule = ColumnRules[std::size_t(j)];
+        const std::optional<RuleFamily> family = FamilyOf(rule);
+        const int kind = rule.kindNumber();
+        if (rule.RuleKind.isBlank() || !family || kind > 5)
+            continue;
+        QJsonObject o{{u"column"_s, rule.ColumnName.trimmed()}, {u"kind"_s, KindNames[std::size_t(kind)]}};
+        const bool numbers = *family == RuleFamily::Number;
+        const bool counting = *family != RuleFamily::Date;  // random and sequence values are numbers
+        switch (kind) {
+        case 0:
+            o.insert(u"value"_s, BoxValue(basKovaData::SingleBoxText(rule, *family).trimmed(), numbers));
+            break;
+        case 1: {
+            QJsonArray values;
+            for (int slot = 0; slot < basKovaData::RuleSlots; ++slot) {
+                if (rule.MultiOn[std::size_t(slot)])
+                    values.append(BoxValue(basKovaData::MultipleBoxText(rule, *family, slot).trimmed(), numbers));
+            }
+            o.insert(u"values"_s, values);
+            break;
+        }
+        case 2:
+        case 3: {
+            const QStringList boxes = kind == 2 ? basKovaData::RandomBoxTexts(rule, *family)
+                                                : basKovaData::SequenceBoxTexts(rule, *family);
+            const QStringList keys = kind == 2 ? QStringList{u"min"_s, u"max"_s, u"unit"_s}
+                                               : QStringList{u"start"_s, u"step"_s};
+            for (qsizetype i = 0; i < keys.size(); ++i)
+                o.insert(keys[i], BoxValue(boxes[i], counting || i == keys.size() - 1));
+            if (*family == RuleFamily::Text)
+                o.insert(u"pad"_s, PadNames[std::size_t(basKovaData::PaddingOf(rule))]);
+            break;
+        }
+        case 4:
+            o.insert(u"sql"_s, basKovaData::JoinStatement(rule));
+            break;
+        default:
+            break;
+        }
+        columns.append(o);
+    }
+    const QJsonObject top{{u"kova-rules"_s, 1}, {u"table"_s, table}, {u"rows"_s, rows}, {u"columns"_s, columns}};
+    return QJsonDocument(top).toJson(QJsonDocument::Indented);
+}
+
+bool SaveRuleFile(const QString& path, const QString& table, int rows, QString* error)
+{
+    return basKovaData::WriteFileAtomically(path, RuleFileText(table, rows),
+                                            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                                | QFileDevice::ReadOther,
+                                            error);
+}
+
+QString RuleFolder()
+{
+    const QString folder = basKovaData::AppDirectory + u"rules"_s;
+    QDir().mkpath(folder);
+    return folder;
+}
+
+QString LeftOutText(const RuleFileLoad& load)
+{
+    QStringList lines;
+    if (!load.missingColumns.isEmpty())
+        lines << u"テーブルにない列: "_s + load.missingColumns.join(u", "_s);
+    if (!load.misfits.isEmpty())
+        lines << u"列の型に合わないルール: "_s + load.misfits.join(u", "_s);
+    return lines.join(u'\n');
+}
+
+}  // namespace generate

@@ -1,0 +1,55 @@
+#pragma once
+// Rule files: the rules of one table as a JSON document (UTF-8) that people
+// write by hand and tools produce, read back onto the loaded columns.
+//
+//   {"kova-rules": 1, "table": "T", "rows": 1000, "columns": [
+//     {"column": "ID", "kind": "sequence", "start": 1, "step": 1}, ...]}
+//
+// Kinds: fixed ("value"), list ("values", at most 16, in the order they are
+// used), random ("min", "max", "unit"), sequence ("start", "step"), select
+// ("sql"), null. NUMBER columns take numbers; character columns texts for
+// fixed and list and numbers for random and sequence, with "pad": "zero",
+// "blank" or "left"; DATE columns date texts ("YYYYMMDD" or "YYYYMMDD
+// HHNNSS") with the unit and step as numbers.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace generate {
+
+inline constexpr int DefaultRuleFileRows = 100;
+
+struct RuleFileLoad {
+    // The file was not taken: `message` names the column (if any) and the
+    // problem, and no rule was changed.
+    bool refused = false;
+    QString message;
+    QString table;
+    int rows = DefaultRuleFileRows;
+    // Columns the file names that the table lacks, and "COLUMN (kind)" of
+    // rules that do not fit their column's type; both were left out.
+    QStringList missingColumns;
+    QStringList misfits;
+};
+
+// Reads a rule file and, unless it is refused, replaces the rules of every
+// loaded column (ColumnRules 1 to ColumnCount) with the file's.
+RuleFileLoad ApplyRuleFile(const QByteArray& json);
+// ApplyRuleFile of the file at `path`.
+RuleFileLoad LoadRuleFile(const QString& path);
+
+// The rules of the loaded columns as a rule file of `table`.
+QByteArray RuleFileText(const QString& table, int rows);
+// Writes RuleFileText to `path` through a new file renamed over the old one;
+// false with *error set when that failed (the old file is then untouched).
+bool SaveRuleFile(const QString& path, const QString& table, int rows, QString* error);
+
+// The folder the windows keep rule files in: "rules" beside the connection
+// file, created when missing.
+QString RuleFolder();
+
+// What a window or a console says about a file taken with columns left out;
+// empty when nothing was left out.
+QString LeftOutText(const RuleFileLoad& load);
+
+}  // namespace generate

@@ -1,0 +1,176 @@
+// label: engine
+// Rule files: every kind in every type family written and read back, files
+// refused with nothing changed, files that fit the table only in part.
+#include "browser/ColumnGrid.h"
+#include "generate/RowPreview.h"
+#include "generate/RuleFile.h"
+#include "rules/RuleEditing.h"
+#include "support/MaintainSupport.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using basKovaData::ColumnRules;
+using basKovaData::RuleFamily;
+
+namespace {
+
+const QStringList Table{u"CREATE TABLE R (N NUMBER(8,2), C VARCHAR2(10), F CHAR(6), D DATE, E1 VARCHAR2(5), "
+                        "E2 VARCHAR2(5), L RAW(4))"_s,
+                        u"CREATE TABLE SRC (V VARCHAR2(5))"_s, u"INSERT INTO SRC VALUES ('s1')"_s,
+                        u"INSERT INTO SRC VALUES ('s2')"_s};
+const RuleFamily Families[] = {RuleFamily::Number, RuleFamily::Text, RuleFamily::Text,
+                               RuleFamily::Date,   RuleFamily::Text, RuleFamily::Text};
+
+// What the editors show of each rule-able column's rule.
+QStringList EditorView()
+{
+    QStringList view;
+    for (int j = 1; j <= 6; ++j) {
+        const basKovaData::ColumnRule& rule = ColumnRules[std::size_t(j)];
+        const RuleFamily family = Families[j - 1];
+        QStringList ticked;
+        for (int slot = 0; slot < basKovaData::RuleSlots; ++slot)
+            if (rule.MultiOn[std::size_t(slot)])
+                ticked << basKovaData::MultipleBoxText(rule, family, slot).trimmed();
+        const int kind = rule.RuleKind.isBlank() ? -1 : rule.kindNumber();
+        QString shown = u"%1 %2"_s.arg(rule.ColumnName.trimmed()).arg(kind);
+        if (kind == 0)
+            shown += u" "_s + basKovaData::SingleBoxText(rule, family).trimmed();
+        if (kind == 1)
+            shown += u" "_s + ticked.join(u'/');
+        if (kind == 2)
+            shown += u" "_s + basKovaData::RandomBoxTexts(rule, family).join(u'/');
+        if (kind == 3)
+            shown += u" "_s + basKovaData::SequenceBoxTexts(rule, family).join(u'/');
+        if ((kind == 2 || kind == 3) && family == RuleFamily::Text)
+            shown += u" pad"_s + QString::number(int(basKovaData::PaddingOf(rule)));
+        if (kind == 4)
+            shown += u" "_s + basKovaData::JoinStatement(rule);
+        view << shown;
+    }
+    return view;
+}
+
+struct Loaded {
+    Loaded() : db(Table) { browser::FillColumnGrid(db.database(), grid, u"R"_s, true); }
+    kovatest::Connected db;
+    controls::GridModel grid;
+};
+
+QByteArray File(const QString& columns, const QString& top = u"\"kova-rules\": 1, \"table\": \"R\""_s)
+{
+    return (u"{"_s + top + u", \"columns\": ["_s + columns + u"]}"_s).toUtf8();
+}
+
+}  // namespace
+
+class tst_RuleFile : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void roundTrip_data()
+    {
+        QTest::addColumn<QStringList>("rules");  // kovatest::SetRule texts; "C pad N" sets a padding
+        QTest::newRow("fixed") << QStringList{u"N=0:12.5"_s, u"C=0:@UPPER('x')"_s, u"F=0:it's"_s, u"D=0:20240229 123456"_s};
+        QTest::newRow("list") << QStringList{u"N=1:1,,-3"_s, u"C=1:a,b'c,@NULL"_s, u"F=1:x"_s, u"D=1:20240101,20241231 235959"_s};
+        QTest::newRow("random") << QStringList{u"N=2:-5,5,0.25"_s, u"C=2:1,99,1"_s, u"C pad 1"_s, u"F=2:0,9,3"_s,
+                                               u"D=2:20240101 000000,20240131 120000,1"_s};
+        QTest::newRow("sequence") << QStringList{u"N=3:100,10"_s, u"C=3:1,1"_s, u"C pad 2"_s, u"F=3:5,2"_s,
+                                                 u"D=3:20240101 090000,1.5"_s};
+        QTest::newRow("select and null") << QStringList{u"N=5:"_s, u"C=4:SELECT V FROM SRC ORDER BY V"_s, u"F=5:"_s,
+                                                        u"D=4:SELECT NULL FROM SRC"_s};
+    }
+    void roundTrip()
+    {
+        QFETCH(QStringList, rules);
+        Loaded table;
+        for (const QString& rule : rules) {
+            if (rule.contains(u" pad "_s))
+                basKovaData::SetPadding(ColumnRules[2], basKovaData::Padding(rule.right(1).toInt()));
+            else
+                kovatest::SetRule(rule);
+        }
+        const QStringList shown = EditorView();
+        const generate::RowPreview rows = generate::PreviewRows(6);
+        QVERIFY(!rows.failed);
+        const QByteArray json = generate::RuleFileText(u"R"_s, 7);
+        for (basKovaData::ColumnRule& rule : ColumnRules)
+            rule.clearRule();
+        const generate::RuleFileLoad load = generate::ApplyRuleFile(json);
+        QVERIFY2(!load.refused, qPrintable(load.message));
+        QCOMPARE(load.table + QString::number(load.rows), u"R7"_s);
+        QCOMPARE(EditorView(), shown);
+        QCOMPARE(generate::PreviewRows(6).rows, rows.rows);
+    }
+
+    // A refused file changes no rule and says which column and what is wrong.
+    void refused_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("message");
+        const QString text101(101, u'x');
+        QTest::newRow("not JSON") << QByteArray("{\"kova-rules\": 1,") << u"JSON として読めません"_s;
+        QTest::newRow("no marker") << QByteArray("{\"columns\": []}") << u"ルールファイル（\"kova-rules\": 1）ではありません。"_s;
+        QTest::newRow("unknown key") << File({}, u"\"kova-rules\": 1, \"tabel\": \"R\""_s) << u"tabel は使えません。"_s;
+        QTest::newRow("rows") << File({}, u"\"kova-rules\": 1, \"rows\": 2.5"_s) << u"rows は1以上の整数です。"_s;
+        QTest::newRow("unknown kind") << File(u"{\"column\": \"N\", \"kind\": \"fixd\"}"_s) << u"N: kind は"_s;
+        QTest::newRow("key of another kind") << File(u"{\"column\": \"N\", \"kind\": \"fixed\", \"value\": 1, \"step\": 1}"_s)
+                                             << u"N: fixed には step は使えません。"_s;
+        QTest::newRow("missing value") << File(u"{\"column\": \"C\", \"kind\": \"sequence\", \"start\": 1}"_s)
+                                       << u"C: step がありません。"_s;
+        QTest::newRow("wrong type") << File(u"{\"column\": \"N\", \"kind\": \"random\", \"min\": 1, \"max\": 2, \"unit\": \"1\"}"_s)
+                                    << u"N: unit は数値です。"_s;
+        QTest::newRow("mixed list") << File(u"{\"column\": \"C\", \"kind\": \"list\", \"values\": [\"a\", 1]}"_s)
+                                    << u"C: values は数値だけか文字列だけです。"_s;
+        QTest::newRow("17 values") << File(u"{\"column\": \"N\", \"kind\": \"list\", \"values\": [1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17]}"_s)
+                                   << u"N: values は1個から16個の値の配列です。"_s;
+        QTest::newRow("text too long") << File(u"{\"column\": \"C\", \"kind\": \"fixed\", \"value\": \"%1\"}"_s.arg(text101))
+                                       << u"C: 100文字を超える値は使えません。"_s;
+        QTest::newRow("editor check") << File(u"{\"column\": \"N\", \"kind\": \"random\", \"min\": 5, \"max\": 1, \"unit\": 1}"_s)
+                                      << u"N: 最小値＞最大値の大小エラーです。"_s;
+        QTest::newRow("bad date") << File(u"{\"column\": \"D\", \"kind\": \"fixed\", \"value\": \"20240230\"}"_s)
+                                  << u"D: 日付が正しく入力されていません。"_s;
+        QTest::newRow("column twice") << File(u"{\"column\": \"C\", \"kind\": \"null\"}, {\"column\": \"c\", \"kind\": \"null\"}"_s)
+                                      << u"c: 同じ列が二度あります。"_s;
+        QStringList selects;
+        for (const QString& column : {u"N"_s, u"C"_s, u"F"_s, u"D"_s, u"E1"_s, u"E2"_s})
+            selects << u"{\"column\": \"%1\", \"kind\": \"select\", \"sql\": \"SELECT V FROM SRC\"}"_s.arg(column);
+        QTest::newRow("six selects") << File(selects.join(u',')) << u"E2: select のルールは5列までです。"_s;
+    }
+    void refused()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, message);
+        Loaded table;
+        kovatest::SetRule(u"N=0:1"_s);
+        const QStringList before = EditorView();
+        const generate::RuleFileLoad load = generate::ApplyRuleFile(json);
+        QVERIFY(load.refused);
+        QVERIFY2(load.message.startsWith(message), qPrintable(load.message));
+        QCOMPARE(EditorView(), before);
+    }
+
+    // The columns that fit take their rules; the others are listed and every
+    // earlier rule is gone.
+    void partlyFitting()
+    {
+        Loaded table;
+        kovatest::SetRule(u"F=0:old"_s);
+        const generate::RuleFileLoad load = generate::ApplyRuleFile(
+            File(u"{\"column\": \"X\", \"kind\": \"null\"}, {\"column\": \"n\", \"kind\": \"random\", \"min\": \"20240101\","
+                 " \"max\": \"20240201\", \"unit\": 1}, {\"column\": \"L\", \"kind\": \"list\", \"values\": [\"a\"]},"
+                 " {\"column\": \"D\", \"kind\": \"sequence\", \"start\": 1, \"step\": 1},"
+                 " {\"column\": \"E1\", \"kind\": \"fixed\", \"value\": 5},"
+                 " {\"column\": \"C\", \"kind\": \"list\", \"values\": [\"y\"]}"_s));
+        QVERIFY(!load.refused);
+        QCOMPARE(load.missingColumns, QStringList{u"X"_s});
+        QCOMPARE(load.misfits, (QStringList{u"n (random)"_s, u"L (list)"_s, u"D (sequence)"_s, u"E1 (fixed)"_s}));
+        QCOMPARE(EditorView().mid(0, 4), (QStringList{u"N -1"_s, u"C 1 y"_s, u"F -1"_s, u"D -1"_s}));
+        QCOMPARE(generate::LeftOutText(load),
+                 u"テーブルにない列: X\n列の型に合わないルール: n (random), L (list), D (sequence), E1 (fixed)"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_RuleFile)
+#include "tst_RuleFile.moc"

@@ -1,0 +1,179 @@
+// label: engine
+// kova-generate on the embedded engine: a file written by hand, a second run
+// with duplicates, wrong files and arguments, the preview, and rules saved
+// from the window making the rows the window's own run makes.
+#include "GenerateTool.h"
+
+#include "browser/ColumnGrid.h"
+#include "controls/GridModel.h"
+#include "generate/CreationRun.h"
+#include "generate/RuleFile.h"
+#include "shared/RandomSequence.h"
+#include "support/EngineSupport.h"
+#include "support/MaintainSupport.h"
+
+#include <QTest>
+#include <QTextStream>
+
+using namespace Qt::StringLiterals;
+using namespace kovatest;
+
+namespace {
+
+const QStringList Schema{
+    u"CREATE TABLE 商品マスタ (商品コード NUMBER(4) PRIMARY KEY, 商品名 VARCHAR2(20))"_s,
+    u"INSERT INTO 商品マスタ VALUES (2, 'みかん')"_s, u"INSERT INTO 商品マスタ VALUES (1, 'りんご')"_s,
+    u"CREATE TABLE 会員 (会員番号 NUMBER(8) PRIMARY KEY, 支店 CHAR(3), 氏名 VARCHAR2(20), 性別 NUMBER(1), "
+    "残高 NUMBER(8,2), 入会日 DATE, 備考 VARCHAR2(40), 写真 RAW(10))"_s};
+
+const QByteArray Members = R"({
+  "kova-rules": 1,
+  "table": "会員",
+  "rows": 20,
+  "columns": [
+    {"column": "会員番号", "kind": "sequence", "start": 1, "step": 1},
+    {"column": "支店",     "kind": "list",     "values": ["A01", "B02", "C03"]},
+    {"column": "氏名",     "kind": "fixed",    "value": "山田"},
+    {"column": "性別",     "kind": "random",   "min": 1, "max": 2, "unit": 1},
+    {"column": "残高",     "kind": "random",   "min": 0, "max": 9999.99, "unit": 0.01},
+    {"column": "入会日",   "kind": "sequence", "start": "20240101", "step": 1},
+    {"column": "備考",     "kind": "select",   "sql": "SELECT 商品名 FROM 商品マスタ ORDER BY 商品コード"},
+    {"column": "写真",     "kind": "null"}
+  ]
+})";
+
+struct Tool {
+    Tool() : db(Schema) {}
+
+    // Writes `json` into the database's folder as `name`; its path.
+    QString file(const QString& name, const QByteArray& json) const
+    {
+        const QString path = db.dir.filePath(name);
+        WriteFile(path, json);
+        return path;
+    }
+
+    int run(const QStringList& args)
+    {
+        out.clear();
+        err.clear();
+        QString error;
+        const auto parsed = kovagenerate::ParseArguments(QStringList{u"scott/tiger@"_s + db.db.path} + args, &error);
+        if (!parsed)
+            return -1;
+        QTextStream o(&out);
+        QTextStream e(&err);
+        return kovagenerate::Run(*parsed, o, e, false);
+    }
+
+    QString rows(const QString& sql) const { return db.text(sql); }
+
+    EngineDb db;
+    QString out;
+    QString err;
+};
+
+}  // namespace
+
+class tst_GenerateTool : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { ResetProgramState(); }
+
+    void fillsFromAHandWrittenFile()
+    {
+        Tool tool;
+        const QString members = tool.file(u"会員.json"_s, Members);
+        QCOMPARE(tool.run({members}), kovagenerate::AllCreated);
+        QCOMPARE(tool.out, u"会員: 20 rows created, 0 refused\n"_s);
+        QCOMPARE(tool.rows(u"SELECT 会員番号, 支店, 氏名, 入会日, 備考, 写真 FROM 会員 WHERE 会員番号 <= 4 ORDER BY 1"_s),
+                 u"1,A01,山田,2024/01/01,りんご,[NULL];2,B02,山田,2024/01/02,みかん,[NULL];"
+                 "3,C03,山田,2024/01/03,りんご,[NULL];4,A01,山田,2024/01/04,みかん,[NULL]"_s);
+        QCOMPARE(tool.rows(u"SELECT COUNT(*) FROM 会員 WHERE 性別 IN (1, 2) AND 残高 BETWEEN 0 AND 9999.99"_s), u"20"_s);
+
+        // Again with more rows: the first twenty keys are taken.
+        QCOMPARE(tool.run({members, u"--rows"_s, u"25"_s}), kovagenerate::SomeRefused);
+        QCOMPARE(tool.out, u"会員: 5 rows created, 20 refused\n"_s);
+
+        // A wrong second file stops the job before the first one runs.
+        const QString wrong = tool.file(u"wrong.json"_s, R"({"kova-rules": 1, "table": "会員", "columns": [{"column": "氏名"}]})");
+        QCOMPARE(tool.run({members, wrong, u"--rows"_s, u"30"_s}), kovagenerate::Stopped);
+        QCOMPARE(tool.out, QString());
+        QVERIFY2(tool.err.startsWith(wrong + u": 氏名: kind は"_s), qPrintable(tool.err));
+        QCOMPARE(tool.rows(u"SELECT COUNT(*) FROM 会員"_s), u"25"_s);
+
+        // The preview prints what a run would send and writes nothing.
+        QCOMPARE(tool.run({members, u"--preview"_s, u"2"_s}), kovagenerate::AllCreated);
+        const QStringList lines = tool.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[1].startsWith(u"Insert into 会員 Values(  2 ,'B02' ,'山田' ,"_s), qPrintable(lines[1]));
+        QVERIFY2(lines[1].endsWith(u"TO_DATE('20240102 000000','YYYYMMDD HH24MISS') ,'みかん' ,Null ) "_s), qPrintable(lines[1]));
+        QCOMPARE(tool.rows(u"SELECT COUNT(*) FROM 会員"_s), u"25"_s);
+    }
+
+    void stopsOnWrongInput_data()
+    {
+        QTest::addColumn<QStringList>("args");  // after the login
+        QTest::addColumn<int>("status");         // -1: the arguments are refused
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no file") << QStringList{} << -1 << QString();
+        QTest::newRow("rows 0") << QStringList{u"f.json"_s, u"--rows"_s, u"0"_s} << -1 << QString();
+        QTest::newRow("unknown option") << QStringList{u"f.json"_s, u"--fast"_s} << -1 << QString();
+        QTest::newRow("no such file") << QStringList{u"none.json"_s} << 2 << u"none.json: cannot read the file"_s;
+        QTest::newRow("not JSON") << QStringList{u"garbage"_s} << 2 << u": JSON として読めません"_s;
+        QTest::newRow("no such table") << QStringList{u"other"_s} << 2 << u": table 顧客 cannot be read"_s;
+    }
+    void stopsOnWrongInput()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        Tool tool;
+        tool.file(u"garbage"_s, "\x89PNG\r\n");
+        tool.file(u"other"_s, R"({"kova-rules": 1, "table": "顧客", "columns": []})");
+        for (QString& arg : args)
+            if (!arg.startsWith(u"--"_s) && !arg.front().isDigit())
+                arg = tool.db.dir.filePath(arg);
+        QCOMPARE(tool.run(args), status);
+        QVERIFY2(tool.err.contains(message), qPrintable(tool.err));
+    }
+
+    void loginRefused()
+    {
+        QString error;
+        const auto args = kovagenerate::ParseArguments({u"a/b@/nowhere/x.db"_s, u"f.json"_s}, &error);
+        QVERIFY(args);
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        QCOMPARE(kovagenerate::Run(*args, o, e, false), kovagenerate::Stopped);
+        QVERIFY2(err.startsWith(u"cannot log in to /nowhere/x.db: "_s), qPrintable(err));
+    }
+
+    // Rules set in the window and saved: the tool makes the rows the
+    // window's own run makes.
+    void savedRulesLikeTheWindow()
+    {
+        Tool tool;
+        Connected window(Schema);
+        controls::GridModel grid;
+        browser::FillColumnGrid(window.database(), grid, u"会員"_s, true);
+        for (const QString& rule : {u"会員番号=3:10,5"_s, u"支店=1:X1,,Y2"_s, u"残高=2:1,500,0.5"_s, u"入会日=2:20240101 083000,20241231 083000,1"_s,
+                                    u"備考=4:SELECT 商品名 FROM 商品マスタ"_s, u"氏名=0:O'Hara"_s})
+            SetRule(rule);
+        const QString saved = tool.db.dir.filePath(u"saved.json"_s);
+        QString error;
+        QVERIFY2(generate::SaveRuleFile(saved, u"会員"_s, 12, &error), qPrintable(error));
+        basKovaData::ResetRandom();
+        QCOMPARE(generate::GenerateRows(u"会員"_s, 12).failures, 0);
+        const QString sql = u"SELECT * FROM 会員 ORDER BY 会員番号"_s;
+        const QString windowRows = RowsText(QueryRows(*window.database(), sql));
+
+        basKovaData::ResetRandom();
+        QCOMPARE(tool.run({saved}), kovagenerate::AllCreated);
+        QCOMPARE(tool.rows(sql), windowRows);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_GenerateTool)
+#include "tst_GenerateTool.moc"

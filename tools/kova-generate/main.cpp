@@ -1,0 +1,37 @@
+// kova-generate: fills tables from rule files without any window, for scripts
+// and CI jobs.
+//
+//   kova-generate user/password@service FILE.json... [--rows N] [--preview K]
+//
+// Exit status 0 when every row was created, 1 when some were refused (and the
+// others committed), 2 when a run kept nothing or the arguments, the login or
+// a file were wrong.
+#include "GenerateTool.h"
+
+#include "shared/basKovaData.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+#include <unistd.h>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    basKovaData::AppDirectory = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    out.setEncoding(QStringConverter::Utf8);
+    err.setEncoding(QStringConverter::Utf8);
+
+    QString error;
+    const std::optional<kovagenerate::Arguments> args =
+        kovagenerate::ParseArguments(QCoreApplication::arguments().mid(1), &error);
+    if (!args) {
+        err << error << '\n' << kovagenerate::Usage << '\n';
+        return kovagenerate::Stopped;
+    }
+    return kovagenerate::Run(*args, out, err, isatty(fileno(stderr)) != 0);
+}
