@@ -162,11 +162,12 @@ private Q_SLOTS:
                  " \"max\": \"20240201\", \"unit\": 1}, {\"column\": \"L\", \"kind\": \"list\", \"values\": [\"a\"]},"
                  " {\"column\": \"D\", \"kind\": \"sequence\", \"start\": 1, \"step\": 1},"
                  " {\"column\": \"E1\", \"kind\": \"fixed\", \"value\": 5},"
-                 " {\"column\": \"C\", \"kind\": \"list\", \"values\": [\"y\"]}"_s));
+                 " {\"column\": \"C\", \"kind\": \"list\", \"values\": [\"y\"]},"
+                 " {\"column\": \"E2\", \"kind\": \"sequence\", \"start\": 7, \"step\": 1, \"pad\": \"blank\"}"_s));
         QVERIFY(!load.refused);
         QCOMPARE(load.missingColumns, QStringList{u"X"_s});
         QCOMPARE(load.misfits, (QStringList{u"n (random)"_s, u"L (list)"_s, u"D (sequence)"_s, u"E1 (fixed)"_s}));
-        QCOMPARE(EditorView().mid(0, 4), (QStringList{u"N -1"_s, u"C 1 y"_s, u"F -1"_s, u"D -1"_s}));
+        QCOMPARE(EditorView(), (QStringList{u"N -1"_s, u"C 1 y"_s, u"F -1"_s, u"D -1"_s, u"E1 -1"_s, u"E2 3 7/1 pad1"_s}));
         QCOMPARE(generate::LeftOutText(load),
                  u"テーブルにない列: X\n列の型に合わないルール: n (random), L (list), D (sequence), E1 (fixed)"_s);
     }
