@@ -88,6 +88,21 @@ private Q_SLOTS:
         QCOMPARE(maintain::DeleteRows(u"T"_s, u"ID = 2"_s), maintain::DeleteOutcome::Deleted);
     }
 
+    // A stop between rows undoes the rows already updated.
+    void updateStops()
+    {
+        kovatest::Connected db({u"CREATE TABLE T (ID NUMBER(4) PRIMARY KEY, N NUMBER(4))"_s, u"INSERT INTO T VALUES (1, 1)"_s,
+                                u"INSERT INTO T VALUES (2, 2)"_s, u"INSERT INTO T VALUES (3, 3)"_s});
+        controls::GridModel grid;
+        browser::FillColumnGrid(db.database(), grid, u"T"_s, true);
+        kovatest::SetRule(u"N=3:10,1"_s);
+        int asked = 0;
+        maintain::UpdateHooks hooks;
+        hooks.stopRequested = [&asked] { return ++asked == 3; };
+        QCOMPARE(maintain::UpdateRows(u"T"_s, QString(), hooks).outcome, UpdateOutcome::Stopped);
+        QCOMPARE(kovatest::Rows(u"SELECT N FROM T ORDER BY ID"_s), u"1|2|3"_s);
+    }
+
     void update_data()
     {
         // Statements and rules are separated by ";", the rows of T after the run by "|".
