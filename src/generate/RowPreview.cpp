@@ -46,6 +46,7 @@ RowPreview PreviewRows(qint32 rows)
         ValueGenerator generator(basKovaData::OraDatabase.get());
         for (qint32 i = 0; i < rows; ++i) {
             QStringList row;
+            generator.BeginRow();
             for (int j = 1; j <= count; ++j)
                 row << PreviewText(generator.NextValue(j));
             preview.rows.push_back(row);

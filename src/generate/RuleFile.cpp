@@ -29,20 +29,22 @@ using basKovaData::ColumnRule;
 using basKovaData::ColumnRules;
 using basKovaData::RuleFamily;
 
-// The file's kind names, by rule kind code 0 to 5.
-const std::array<QString, 6> KindNames = {u"fixed"_s, u"list"_s, u"random"_s, u"sequence"_s, u"select"_s, u"null"_s};
+// The file's kind names, by rule kind code 0 to 6.
+const std::array<QString, 7> KindNames = {u"fixed"_s,  u"list"_s, u"random"_s,    u"sequence"_s,
+                                          u"select"_s, u"null"_s, u"dictionary"_s};
 // The keys each kind takes beside "column" and "kind"; the first ones are required.
 struct KindKeys {
     QStringList required;
     QStringList optional;
 };
-const std::array<KindKeys, 6> Keys = {{
+const std::array<KindKeys, 7> Keys = {{
     {{u"value"_s}, {}},
     {{u"values"_s}, {}},
     {{u"min"_s, u"max"_s, u"unit"_s}, {u"pad"_s}},
     {{u"start"_s, u"step"_s}, {u"pad"_s}},
     {{u"sql"_s}, {}},
     {{}, {}},
+    {{u"name"_s}, {}},
 }};
 const std::array<QString, 3> PadNames = {u"zero"_s, u"blank"_s, u"left"_s};
 constexpr int MaxSelectColumns = 5;
@@ -101,7 +103,7 @@ Entry ReadEntry(const QJsonValue& value)
     const QJsonValue kind = entry.object.value(u"kind"_s);
     const auto found = std::find(KindNames.begin(), KindNames.end(), kind.toString());
     if (!kind.isString() || found == KindNames.end())
-        Refuse(entry.column, u"kind は fixed, list, random, sequence, select, null のどれかです。"_s);
+        Refuse(entry.column, u"kind は fixed, list, random, sequence, select, null, dictionary のどれかです。"_s);
     entry.kind = int(found - KindNames.begin());
     const KindKeys& keys = Keys[std::size_t(entry.kind)];
     for (const QString& key : entry.object.keys()) {
@@ -157,6 +159,10 @@ Entry ReadEntry(const QJsonValue& value)
             Refuse(entry.column, u"sql は%1文字までの文字列です。"_s.arg(basKovaData::StatementWidth));
         break;
     }
+    case 6:
+        if (!basKovaData::DictionaryNames().contains(entry.object.value(u"name"_s).toString()))
+            Refuse(entry.column, u"name は辞書の名前です（%1）。"_s.arg(basKovaData::DictionaryNames().join(u", "_s)));
+        break;
     default:
         break;
     }
@@ -169,6 +175,8 @@ Entry ReadEntry(const QJsonValue& value)
 // Whether the entry's values suit a column of `family`.
 bool Fits(const Entry& entry, RuleFamily family)
 {
+    if (entry.kind == 6)
+        return family == RuleFamily::Text;
     if (entry.kind >= 4)
         return true;
     if (entry.object.contains(u"pad"_s) && family != RuleFamily::Text)
@@ -220,6 +228,9 @@ void Fill(ColumnRule& rule, const Entry& entry, RuleFamily family)
         break;
     case 4:
         basKovaData::StoreStatement(rule, o.value(u"sql"_s).toString());
+        break;
+    case 6:
+        rule.TextValue[0] = o.value(u"name"_s).toString();
         break;
     default:
         break;
@@ -339,7 +350,7 @@ QByteArray RuleFileText(const QString& table, int rows)
         const ColumnRule& rule = ColumnRules[std::size_t(j)];
         const std::optional<RuleFamily> family = FamilyOf(rule);
         const int kind = rule.kindNumber();
-        if (rule.RuleKind.isBlank() || !family || kind > 5)
+        if (rule.RuleKind.isBlank() || !family || kind >= int(KindNames.size()))
             continue;
         QJsonObject o{{u"column"_s, rule.ColumnName.trimmed()}, {u"kind"_s, KindNames[std::size_t(kind)]}};
         const bool numbers = *family == RuleFamily::Number;
@@ -371,6 +382,9 @@ QByteArray RuleFileText(const QString& table, int rows)
         }
         case 4:
             o.insert(u"sql"_s, basKovaData::JoinStatement(rule));
+            break;
+        case 6:
+            o.insert(u"name"_s, rule.TextValue[0].trimmed());
             break;
         default:
             break;

@@ -7,7 +7,7 @@
 //
 // Kinds: fixed ("value"), list ("values", at most 16, in the order they are
 // used), random ("min", "max", "unit"), sequence ("start", "step"), select
-// ("sql"), null. NUMBER columns take numbers; character columns texts for
+// ("sql"), null, dictionary ("name", character columns). NUMBER columns take numbers; character columns texts for
 // fixed and list and numbers for random and sequence, with "pad": "zero",
 // "blank" or "left"; DATE columns date texts ("YYYYMMDD" or "YYYYMMDD
 // HHNNSS") with the unit and step as numbers.

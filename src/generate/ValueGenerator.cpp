@@ -130,6 +130,7 @@ void ValueGenerator::NextRow()
     if (m_columns.size() < static_cast<std::size_t>(count) + 1)
         m_columns.resize(static_cast<std::size_t>(count) + 1);
 
+    BeginRow();
     for (int j = 1; j <= count; ++j)
         RowValues[static_cast<std::size_t>(j)] = NextValue(j);
 }
@@ -219,6 +220,8 @@ QString ValueGenerator::CharacterValue(int column, const ColumnRule& rule)
         return NextListValue(column, rule).value_or(QString());
     case 5:
         return RawNull;
+    case 6:
+        return FitBytes(m_dictionary.value(rule.TextValue[0].trimmed()), rule.Length);
     default:
         return QString();
     }

@@ -3,6 +3,8 @@
 // RowValues[ColumnCount], in the forms the INSERT builder understands ("@"
 // and SQL text, a character value, or an empty text for NULL). One generator
 // is one run: cursors and fetched value lists start empty with it.
+#include "generate/JapaneseDictionary.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +27,9 @@ public:
     // Fills the value texts of the next row for every column with a rule
     // table entry. Throws OraError when a source query fails.
     void NextRow();
+    // Starts a row for a caller that takes values one column at a time:
+    // the dictionary columns of a row speak of one person and one place.
+    void BeginRow() { m_dictionary.reset(); }
 
     // The value text the next row gives column `column` (1 to ColumnCount),
     // in the same forms as RowValues, moving that column's cursor on exactly
@@ -65,6 +70,7 @@ private:
     std::vector<ListValue> FetchList(const basKovaData::ColumnRule& rule) const;
 
     OraDatabase* m_database;
+    DictionaryRow m_dictionary;
     std::vector<ColumnState> m_columns;
     std::vector<std::vector<ListValue>> m_lists;
 };

@@ -107,6 +107,7 @@ void RowByRowUpdate(::OraSession* session, ::OraDatabase* database, const QStrin
         if (result.rows % step == 0 && hooks.progress)
             hooks.progress(UpdateProgressTwips(result.rows, total));
         const bool batched = statements.Batched();
+        generator.BeginRow();
         sql = head;
         if (batched)
             shape.text = head;

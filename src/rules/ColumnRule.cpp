@@ -9,6 +9,18 @@ ColumnRule CurrentRule;
 bool EditCancelled = false;
 qint16 ColumnCount = 0;
 
+const QStringList& DictionaryNames()
+{
+    static const QStringList names = {
+        QStringLiteral("姓"),       QStringLiteral("名"),       QStringLiteral("氏名"),
+        QStringLiteral("姓カナ"),   QStringLiteral("名カナ"),   QStringLiteral("氏名カナ"),
+        QStringLiteral("都道府県"), QStringLiteral("市区町村"), QStringLiteral("住所"),
+        QStringLiteral("郵便番号"), QStringLiteral("電話番号"), QStringLiteral("携帯電話番号"),
+        QStringLiteral("メールアドレス"), QStringLiteral("会社名"),
+    };
+    return names;
+}
+
 int ColumnRule::kindNumber() const
 {
     // One character: a digit, or something that reads as 0.

@@ -5,6 +5,7 @@
 #include "shared/basKovaData.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <vector>
@@ -46,7 +47,12 @@ inline const QString Random = QStringLiteral("2");    // ランダム
 inline const QString Sequence = QStringLiteral("3");  // 連番
 inline const QString Select = QStringLiteral("4");    // 編集
 inline const QString Null = QStringLiteral("5");      // NULL
+inline const QString Dictionary = QStringLiteral("6");  // 辞書 (character columns)
 }  // namespace RuleKinds
+
+// The dictionaries of the 辞書 kind, in the order the editors list them; a
+// dictionary rule keeps its dictionary's name in TextValue 0.
+const QStringList& DictionaryNames();
 
 struct ColumnRule {
     // The column, as the column grid shows it.

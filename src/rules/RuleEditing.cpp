@@ -133,6 +133,13 @@ qint16 EditorHelpTopic(RuleFamily family)
 RuleVerdict CheckRule(ColumnRule& rule, RuleFamily family)
 {
     const int kind = rule.kindNumber();
+    if (kind == 6) {
+        // The dictionary kind is the character editor's; its name must be one
+        // of the dictionaries.
+        if (family != RuleFamily::Text || !DictionaryNames().contains(rule.TextValue[0].trimmed()))
+            return Refuse(RuleMessages::NoDictionary, RuleBox::None, 0);
+        return {};
+    }
     if (kind == 1 && !AnySlotOn(rule)) {
         RuleVerdict verdict = Refuse(RuleMessages::NoMultiple, RuleBox::Multiple, 0);
         verdict.tickFirstSlot = true;

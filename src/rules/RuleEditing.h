@@ -39,6 +39,7 @@ inline const QString MinAboveMax = QStringLiteral("最小値＞最大値の大�
 inline const QString NegativeStep = QStringLiteral("マイナスのステップは入力できません。");
 inline const QString ZeroStep = QStringLiteral("ステップに０は入力できません。");
 inline const QString BadDate = QStringLiteral("日付が正しく入力されていません。");
+inline const QString NoDictionary = QStringLiteral("辞書を選択して下さい。");
 }  // namespace RuleMessages
 
 // Help topics of the editors' ヘルプ buttons.

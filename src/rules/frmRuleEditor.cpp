@@ -5,6 +5,7 @@
 #include "shared/basKovaData.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -117,6 +118,8 @@ void frmRuleEditor::buildControls()
     auto* frames = new QGridLayout;
     FrmSET = {buildSingleFrame(), buildMultipleFrame(), buildRandomFrame(), buildSequenceFrame(),
               buildStatementFrame()};
+    if (m_family == RuleFamily::Text)
+        FrmDIC = buildDictionaryFrame();
     // The frames lie on one another; ShowRule shows at most one. Hidden ones
     // keep their room, so the window has one size whichever kind is shown.
     for (int i = 0; i < FrmSET.size(); ++i) {
@@ -126,6 +129,10 @@ void frmRuleEditor::buildControls()
         policy.setRetainSizeWhenHidden(true);
         frame->setSizePolicy(policy);
         frames->addWidget(frame, 0, 0, Qt::AlignTop);
+    }
+    if (FrmDIC) {
+        FrmDIC->setObjectName(Indexed(QStringLiteral("FrmSET"), 6));
+        frames->addWidget(FrmDIC, 0, 0, Qt::AlignTop);
     }
     auto* frameRoom = new QWidget(this);
     frameRoom->setLayout(frames);
@@ -170,9 +177,11 @@ QGroupBox* frmRuleEditor::buildKindFrame()
     auto* frame = new QGroupBox(this);
     frame->setObjectName(QStringLiteral("Frame1"));
     auto* layout = new QVBoxLayout(frame);
-    const QStringList captions = {QStringLiteral("単一固定"), QStringLiteral("複数固定"),
-                                  QStringLiteral("ランダム"), QStringLiteral("連番"),
-                                  QStringLiteral("編集"),     QStringLiteral("Null")};
+    QStringList captions = {QStringLiteral("単一固定"), QStringLiteral("複数固定"),
+                            QStringLiteral("ランダム"), QStringLiteral("連番"),
+                            QStringLiteral("編集"),     QStringLiteral("Null")};
+    if (m_family == RuleFamily::Text)
+        captions << QStringLiteral("辞書");
     for (int i = 0; i < captions.size(); ++i) {
         auto* option = new QRadioButton(captions.at(i), frame);
         option->setObjectName(Indexed(QStringLiteral("OptSET"), i));
@@ -183,6 +192,28 @@ QGroupBox* frmRuleEditor::buildKindFrame()
     layout->addStretch(1);
     OptSET.first()->setChecked(true);
     return frame;
+}
+
+QGroupBox* frmRuleEditor::buildDictionaryFrame()
+{
+    auto* frame = new QGroupBox(QStringLiteral("辞書"), this);
+    auto* layout = new QVBoxLayout(frame);
+    CboDIC = new QComboBox(frame);
+    CboDIC->setObjectName(QStringLiteral("CboDIC"));
+    CboDIC->addItems(basKovaData::DictionaryNames());
+    CboDIC->setMinimumWidth(180);
+    layout->addWidget(CboDIC, 0, Qt::AlignLeft);
+    connect(CboDIC, &QComboBox::currentIndexChanged, this, &frmRuleEditor::cboDICChange);
+    QSizePolicy policy = frame->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    frame->setSizePolicy(policy);
+    return frame;
+}
+
+void frmRuleEditor::cboDICChange()
+{
+    if (storing())
+        CurrentRule.TextValue[0] = CboDIC->currentText();
 }
 
 QGroupBox* frmRuleEditor::buildSingleFrame()
@@ -325,13 +356,15 @@ void frmRuleEditor::ShowRule()
     G_bFormLoad = false;
     for (QGroupBox* frame : std::as_const(FrmSET))
         frame->hide();
+    if (FrmDIC)
+        FrmDIC->hide();
 
-    const basKovaData::ColumnRule& rule = CurrentRule;
+    basKovaData::ColumnRule& rule = CurrentRule;
     int kind = rule.kindNumber();
-    if (kind < 0 || kind > 5)
+    if (kind < 0 || kind >= OptSET.size())
         kind = 0;
     OptSET[kind]->setChecked(true);
-    if (kind != 5)
+    if (kind < FrmSET.size())
         FrmSET[kind]->show();
     switch (kind) {
     case 1:
@@ -357,6 +390,14 @@ void frmRuleEditor::ShowRule()
         break;
     case 5:
         break;
+    case 6: {
+        // A dictionary rule always names one: the first when it has none yet.
+        const qsizetype shown = basKovaData::DictionaryNames().indexOf(rule.TextValue[0].trimmed());
+        rule.TextValue[0] = basKovaData::DictionaryNames().at(std::max<qsizetype>(shown, 0));
+        CboDIC->setCurrentIndex(int(std::max<qsizetype>(shown, 0)));
+        FrmDIC->show();
+        break;
+    }
     default:
         TxtNUM01->setText(basKovaData::SingleBoxText(rule, m_family));
         break;
@@ -391,6 +432,9 @@ void frmRuleEditor::focusFirstBox(int kind)
         break;
     case 4:
         first = TxtSQL;
+        break;
+    case 6:
+        first = CboDIC;
         break;
     default:
         return;

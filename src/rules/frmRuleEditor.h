@@ -12,6 +12,7 @@
 
 class QAbstractButton;
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -58,6 +59,8 @@ private:
                                const QString& paddingName, const QStringList& paddingCaptions,
                                QList<QRadioButton*>* padding);
     QGroupBox* buildStatementFrame();
+    // The character editor's 辞書 kind: the list of dictionaries.
+    QGroupBox* buildDictionaryFrame();
     QLineEdit* newValueBox(QWidget* parent, const QString& name);
     QList<QRadioButton*> newPaddingOptions(QWidget* parent, const QString& name,
                                            const QStringList& captions);
@@ -77,6 +80,7 @@ private:
     void txtNUM03Change();
     void txtNUM04Change();
     void txtSQLChange();
+    void cboDICChange();
     void selectOnFocus(QLineEdit* box);
     bool storing() const { return G_bFormLoad; }
 
@@ -95,6 +99,8 @@ private:
     QList<QRadioButton*> optSET03;
     QList<QRadioButton*> optSET04;
     QPlainTextEdit* TxtSQL = nullptr;
+    QGroupBox* FrmDIC = nullptr;  // the character editor only
+    QComboBox* CboDIC = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     QPushButton* CmdSET = nullptr;

@@ -1,0 +1,171 @@
+#include "generate/JapaneseDictionary.h"
+
+#include "generate/DictionaryData.h"
+#include "rules/ColumnRule.h"
+#include "shared/Cp932.h"
+#include "shared/RandomSequence.h"
+
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace generate {
+
+namespace {
+
+namespace data = generate::dictionary;
+
+// A whole number from 0 to n - 1 from the program's random sequence.
+int Draw(int n)
+{
+    return std::min(n - 1, int(std::floor(double(basKovaData::NextRandom()) * n)));
+}
+
+// An index into `names`, the common ones more often.
+int DrawWeighted(std::span<const data::Name> names)
+{
+    int total = 0;
+    for (const data::Name& name : names)
+        total += name.weight;
+    int left = Draw(total);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        left -= names[i].weight;
+        if (left < 0)
+            return int(i);
+    }
+    return int(names.size()) - 1;
+}
+
+// `number` as `digits` decimal digits with leading zeros.
+QString Digits(int number, int digits)
+{
+    return QString::number(number).rightJustified(digits, u'0');
+}
+
+QString Concat(std::initializer_list<QStringView> parts)
+{
+    QString text;
+    for (const QStringView part : parts)
+        text += part;
+    return text;
+}
+
+int PowerOfTen(int exponent)
+{
+    int value = 1;
+    for (int i = 0; i < exponent; ++i)
+        value *= 10;
+    return value;
+}
+
+}  // namespace
+
+const DictionaryRow::Person& DictionaryRow::person()
+{
+    if (!m_person)
+        m_person = Person{DrawWeighted(data::Surnames()), DrawWeighted(data::GivenNames()), Draw(100)};
+    return *m_person;
+}
+
+const DictionaryRow::Place& DictionaryRow::place()
+{
+    if (!m_place) {
+        Place drawn;
+        drawn.municipality = Draw(int(data::Municipalities().size()));
+        drawn.town = Draw(int(data::Towns().size()));
+        drawn.block[0] = 1 + Draw(9);
+        drawn.block[1] = 1 + Draw(30);
+        drawn.block[2] = 1 + Draw(20);
+        drawn.postal = Draw(10000);
+        drawn.exchange = Draw(10000);
+        drawn.line = Draw(10000);
+        m_place = drawn;
+    }
+    return *m_place;
+}
+
+QString DictionaryRow::value(const QString& dictionary)
+{
+    const int index = int(basKovaData::DictionaryNames().indexOf(dictionary));
+    if (index < 0)
+        return QString();
+    if (index <= 5) {
+        const data::Name& surname = data::Surnames()[std::size_t(person().surname)];
+        const data::Name& given = data::GivenNames()[std::size_t(person().given)];
+        switch (index) {
+        case 0:
+            return surname.kanji.toString();
+        case 1:
+            return given.kanji.toString();
+        case 2:
+            return Concat({surname.kanji, u" ", given.kanji});
+        case 3:
+            return surname.kana.toString();
+        case 4:
+            return given.kana.toString();
+        default:
+            return Concat({surname.kana, u" ", given.kana});
+        }
+    }
+    if (index <= 10) {
+        const Place& at = place();
+        const data::Municipality& city = data::Municipalities()[std::size_t(at.municipality)];
+        const QStringView prefecture = data::Prefectures()[std::size_t(city.prefecture)];
+        switch (index) {
+        case 6:
+            return prefecture.toString();
+        case 7:
+            return city.name.toString();
+        case 8:
+            return Concat({prefecture, city.name, data::Towns()[std::size_t(at.town)]})
+                   + u"%1-%2-%3"_s.arg(at.block[0]).arg(at.block[1]).arg(at.block[2]);
+        case 9:
+            return Concat({city.postalHead, u"-"}) + Digits(at.postal, 4);
+        default: {
+            // Ten digits in all: the area code (with its 0), the exchange,
+            // which starts with 2 to 9, and four more.
+            const int unit = PowerOfTen(5 - int(city.areaCode.size()));
+            const int exchange = 2 * unit + at.exchange % (8 * unit);
+            return Concat({city.areaCode, u"-"}) + QString::number(exchange) + u"-"_s + Digits(at.line, 4);
+        }
+        }
+    }
+    switch (index) {
+    case 11:
+        // 070, 080 or 090, then eight digits.
+        return u"0"_s + QString::number(7 + Draw(3)) + u"0-"_s + Digits(Draw(10000), 4) + u"-"_s
+               + Digits(Draw(10000), 4);
+    case 12: {
+        const data::Name& surname = data::Surnames()[std::size_t(person().surname)];
+        const data::Name& given = data::GivenNames()[std::size_t(person().given)];
+        QString mail = Concat({given.romaji, u".", surname.romaji});
+        if (person().mailNumber >= 50)
+            mail += QString::number(person().mailNumber);
+        return mail + (person().mailNumber % 2 == 0 ? u"@example.jp"_s : u"@example.com"_s);
+    }
+    default: {
+        const QString name = Concat({data::CompanyStems()[std::size_t(Draw(int(data::CompanyStems().size())))],
+                                     data::CompanyTrades()[std::size_t(Draw(int(data::CompanyTrades().size())))]});
+        const int form = Draw(20);
+        if (form < 12)
+            return u"株式会社"_s + name;
+        if (form < 17)
+            return name + u"株式会社"_s;
+        return form < 19 ? name + u"有限会社"_s : u"合同会社"_s + name;
+    }
+    }
+}
+
+QString FitBytes(const QString& value, int bytes)
+{
+    // A character takes at most two bytes: a short text needs no conversion.
+    if (bytes < 1 || value.size() * 2 <= bytes || basKovaData::ToCp932(value).size() <= bytes)
+        return value;
+    // LeftBytes pads with blanks and turns half a character into one.
+    return basKovaData::LeftBytes(value, bytes).trimmed();
+}
+
+}  // namespace generate

@@ -1,0 +1,52 @@
+#pragma once
+// The dictionary kind's values: Japanese people, places, telephone numbers,
+// e-mail addresses and companies, drawn from the program's random sequence.
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace generate {
+
+// The dictionary values of one row at a time. The row's person (names,
+// readings, e-mail address) and place (prefecture, municipality, postal code,
+// address, landline number) are drawn on their first use in the row, so that
+// every dictionary column of a row speaks of the same person and place.
+class DictionaryRow {
+public:
+    // Starts a new row: the next value draws a new person and place.
+    void reset()
+    {
+        m_person.reset();
+        m_place.reset();
+    }
+    // The value of `dictionary` (one of basKovaData::DictionaryNames) for this
+    // row; an empty text (NULL) for a name that is no dictionary.
+    QString value(const QString& dictionary);
+
+private:
+    struct Person {
+        int surname = 0;
+        int given = 0;
+        int mailNumber = 0;
+    };
+    struct Place {
+        int municipality = 0;
+        int town = 0;
+        int block[3] = {};
+        int postal = 0;
+        int exchange = 0;
+        int line = 0;
+    };
+    const Person& person();
+    const Place& place();
+
+    std::optional<Person> m_person;
+    std::optional<Place> m_place;
+};
+
+// `value` cut to `bytes` bytes of code page 932, never inside a character; as
+// it is when it fits or when `bytes` is below 1 (no declared length).
+QString FitBytes(const QString& value, int bytes);
+
+}  // namespace generate
