@@ -1,5 +1,6 @@
 #include "browser/frmMain.h"
 
+#include "browser/AutoRules.h"
 #include "browser/ColumnGrid.h"
 #include "browser/CommandChecks.h"
 #include "browser/SqlPlusLauncher.h"
@@ -133,7 +134,8 @@ void frmMain::buildControls()
     button(Command9, "Command9", QStringLiteral("LOG"), &frmMain::cmdLog);
     button(CmdSave, "CmdSave", QStringLiteral("ルール保存"), &frmMain::cmdSaveRules);
     button(CmdLoad, "CmdLoad", QStringLiteral("ルール読込"), &frmMain::cmdLoadRules);
-    for (QPushButton* needsObject : {Cmd, CmdCreate, Command1, Command3, Command5, Command7, CmdSave, CmdLoad})
+    button(CmdAuto, "CmdAuto", QStringLiteral("自動設定"), &frmMain::cmdAutoRules);
+    for (QPushButton* needsObject : {Cmd, CmdCreate, Command1, Command3, Command5, Command7, CmdSave, CmdLoad, CmdAuto})
         needsObject->setEnabled(false);
 
     auto* nameRow = new QHBoxLayout;
@@ -152,7 +154,7 @@ void frmMain::buildControls()
     top->addLayout(right, 1);
 
     auto* tableCommands = new QHBoxLayout;
-    for (QPushButton* b : {Cmd, CmdCreate, Command1, Command3, Command5, Command7, CmdSave, CmdLoad})
+    for (QPushButton* b : {Cmd, CmdCreate, Command1, Command3, Command5, Command7, CmdAuto, CmdSave, CmdLoad})
         tableCommands->addWidget(b);
     tableCommands->addStretch(1);
     auto* generalCommands = new QHBoxLayout;
@@ -202,7 +204,7 @@ void frmMain::chooseObject(int position)
     const bool view = m_objects.isView(position);
     SetBackground(Text1, view ? QColor(0, 255, 255) : QColor(Qt::white));
     LblTV->setText(view ? ViewText : TableText);
-    for (QPushButton* tableOnly : {CmdCreate, Command1, Command3, Command5, CmdSave, CmdLoad})
+    for (QPushButton* tableOnly : {CmdCreate, Command1, Command3, Command5, CmdSave, CmdLoad, CmdAuto})
         tableOnly->setEnabled(!view);
     Command7->setText(view ? QStringLiteral("VIEW定義") : QStringLiteral("TABLE情報"));
     Command7->setEnabled(true);
@@ -326,6 +328,16 @@ void frmMain::cmdCreate()
     if (!passes(browser::CheckBeforeCreate(Text1->text())))
         return;
     basKovaData::ChosenTable = chosenName();
+    // Rows of a child whose parents have none can only fail their foreign keys.
+    QStringList emptyParents;
+    try {
+        emptyParents = browser::EmptyParentTables(basKovaData::OraDatabase.get(), chosenName());
+    } catch (const OraError&) {
+        // Without the dictionary's answer the run goes on as it always did.
+    }
+    if (!emptyParents.isEmpty()
+        && !basKovaData::AskOkCancel(browser::EmptyParentsWarning(emptyParents), windowTitle(), this))
+        return;
     ShowModal<frmCreate>(this);
     ShowRowCount();
 }
@@ -426,6 +438,21 @@ void frmMain::cmdLoadRules()
     browser::ShowRules(*Grid1->gridModel());
     if (const QString leftOut = generate::LeftOutText(load); !leftOut.isEmpty())
         message(QStringLiteral("次のルールは読み込みませんでした。\n") + leftOut, MessageIcon::Information);
+}
+
+void frmMain::cmdAutoRules()
+{
+    if (!passes(browser::CheckName(Text1->text())))
+        return;
+    const browser::AutoRulesResult result = browser::ProposeRules(basKovaData::OraDatabase.get(), chosenName());
+    if (result.failed) {
+        message(QStringLiteral("ＳＱＬ文のエラーです。確認してください。") + QString::number(result.errorNumber),
+                MessageIcon::Information);
+        return;
+    }
+    browser::ShowRules(*Grid1->gridModel());
+    if (const QString parents = browser::EmptyParentsMessage(result.emptyParents); !parents.isEmpty())
+        message(parents, MessageIcon::Information);
 }
 
 // ---- helpers ----------------------------------------------------------------------

@@ -61,6 +61,7 @@ private:
     void cmdLog();
     void cmdSaveRules();
     void cmdLoadRules();
+    void cmdAutoRules();
 
     // Shows `refusal` when there is one; true when the command may go ahead.
     bool passes(const QString& refusal);
@@ -79,6 +80,7 @@ private:
     QPushButton* CmdCreate = nullptr;
     QPushButton* CmdSave = nullptr;
     QPushButton* CmdLoad = nullptr;
+    QPushButton* CmdAuto = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     QPushButton* Command3 = nullptr;

@@ -41,9 +41,18 @@ QString ChooseWithDialog(const basKovaData::FileRequest& request)
 
 }  // namespace
 
+bool AskWithMessageBox(const basKovaData::MessageRequest& request)
+{
+    QMessageBox box(QMessageBox::Warning, request.title, request.text, QMessageBox::Ok | QMessageBox::Cancel,
+                    qobject_cast<QWidget*>(request.owner));
+    box.setDefaultButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
+}
+
 void InstallMessageBoxHandler()
 {
     basKovaData::SetMessageHandler(ShowMessageBox);
+    basKovaData::SetQuestionHandler(AskWithMessageBox);
     basKovaData::SetFileChooser(ChooseWithDialog);
 }
 

@@ -9,6 +9,7 @@
 #include "shared/Rounding.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace generate {
 
@@ -31,6 +32,32 @@ int ProgressTwips(qint32 row, qint32 rows)
     if (rows <= 0)
         return 0;
     return int(qint64(row) * ProgressFullTwips / rows);
+}
+
+QStringList NarrowKeyColumns(qint32 rows)
+{
+    QStringList narrow;
+    const int count = std::min<int>(basKovaData::ColumnCount, int(basKovaData::ColumnRules.size()) - 1);
+    for (int j = 1; j <= count; ++j) {
+        const basKovaData::ColumnRule& rule = basKovaData::ColumnRules[std::size_t(j)];
+        const auto family = ValueGenerator::ColumnFamily(rule);
+        if (!rule.IsKey || rule.RuleKind.text() != basKovaData::RuleKinds::Sequence || rule.Length <= 0
+            || (family != ValueGenerator::TypeFamily::Numeric && family != ValueGenerator::TypeFamily::Character))
+            continue;
+        const bool number = family == ValueGenerator::TypeFamily::Numeric;
+        const int digits = number ? rule.Length - std::max<int>(rule.Scale, 0) : rule.Length;
+        const double last = rule.NumValue[0] + rule.NumValue[1] * (rows - 1);
+        if (digits < 16 && last >= std::pow(10.0, digits))
+            narrow << rule.ColumnName.trimmed();
+    }
+    return narrow;
+}
+
+QString NarrowKeysMessage(const QStringList& columns, qint32 rows)
+{
+    return QStringLiteral("キー項目 %1 の桁数では %2件を作成できません。\n桁を超える行は登録されません。")
+        .arg(columns.join(QStringLiteral("、")))
+        .arg(rows);
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include "session/RowStatements.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -59,6 +60,13 @@ struct CreationHooks {
     // on its own.
     int batchRows = basKovaData::RowStatements::DefaultBatchRows;
 };
+
+// Key columns whose sequence rule runs out of digits within `rows` rows
+// (a NUMBER(3) key from 990, say): their last rows can only fail.
+QStringList NarrowKeyColumns(qint32 rows);
+
+// What the creation window says of such keys before the run.
+QString NarrowKeysMessage(const QStringList& columns, qint32 rows);
 
 // Inserts `rows` generated rows into `table` on OraDatabase in one
 // transaction of OraSession, using the rules of ColumnRules.

@@ -89,8 +89,12 @@ const DictionaryRow::Place& DictionaryRow::place()
 
 QString DictionaryRow::value(const QString& dictionary)
 {
-    const int index = int(basKovaData::DictionaryNames().indexOf(dictionary));
-    if (index < 0)
+    return value(int(basKovaData::DictionaryNames().indexOf(dictionary)));
+}
+
+QString DictionaryRow::value(int index)
+{
+    if (index < 0 || index >= basKovaData::DictionaryNames().size())
         return QString();
     if (index <= 5) {
         const data::Name& surname = data::Surnames()[std::size_t(person().surname)];
@@ -120,8 +124,8 @@ QString DictionaryRow::value(const QString& dictionary)
         case 7:
             return city.name.toString();
         case 8:
-            return Concat({prefecture, city.name, data::Towns()[std::size_t(at.town)]})
-                   + u"%1-%2-%3"_s.arg(at.block[0]).arg(at.block[1]).arg(at.block[2]);
+            return Concat({prefecture, city.name, data::Towns()[std::size_t(at.town)]}) + QString::number(at.block[0])
+                   + u'-' + QString::number(at.block[1]) + u'-' + QString::number(at.block[2]);
         case 9:
             return Concat({city.postalHead, u"-"}) + Digits(at.postal, 4);
         default: {

@@ -23,6 +23,8 @@ public:
     // The value of `dictionary` (one of basKovaData::DictionaryNames) for this
     // row; an empty text (NULL) for a name that is no dictionary.
     QString value(const QString& dictionary);
+    // The same by the dictionary's position in DictionaryNames.
+    QString value(int dictionary);
 
 private:
     struct Person {

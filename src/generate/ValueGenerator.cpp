@@ -220,8 +220,12 @@ QString ValueGenerator::CharacterValue(int column, const ColumnRule& rule)
         return NextListValue(column, rule).value_or(QString());
     case 5:
         return RawNull;
-    case 6:
-        return FitBytes(m_dictionary.value(rule.TextValue[0].trimmed()), rule.Length);
+    case 6: {
+        int& dictionary = m_columns[static_cast<std::size_t>(column)].dictionary;
+        if (dictionary == -2)
+            dictionary = int(basKovaData::DictionaryNames().indexOf(rule.TextValue[0].trimmed()));
+        return FitBytes(m_dictionary.value(dictionary), rule.Length);
+    }
     default:
         return QString();
     }

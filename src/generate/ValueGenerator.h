@@ -54,6 +54,7 @@ private:
         bool listFetched = false; // SELECT-sourced: the list has been read
         qsizetype list = -1;      // ... index into m_lists
         qsizetype position = -1;  // ... index of the value the last row took
+        int dictionary = -2;      // dictionary kind: its index once looked up
     };
 
     QString NumericValue(int column, const basKovaData::ColumnRule& rule);

@@ -96,6 +96,9 @@ void frmCreate::create()
                                  windowTitle(), this);
         return;
     }
+    if (const QStringList narrow = generate::NarrowKeyColumns(*rows); !narrow.isEmpty())
+        basKovaData::ShowMessage(generate::NarrowKeysMessage(narrow, *rows), basKovaData::MessageIcon::Exclamation,
+                                 windowTitle(), this);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_run = std::make_unique<controls::RunStopper>(std::vector<QWidget*>{txtKENSU, Command1_0, CmdPreview});
     generate::CreationHooks hooks;

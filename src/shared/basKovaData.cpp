@@ -30,6 +30,12 @@ MessageHandler& Handler()
     return handler;
 }
 
+QuestionHandler& Questions()
+{
+    static QuestionHandler handler;
+    return handler;
+}
+
 FileChooser& Chooser()
 {
     static FileChooser chooser;
@@ -60,6 +66,17 @@ void ShowMessage(const QString& text, MessageIcon icon, const QString& title, QO
     const MessageHandler handler = Handler();
     if (handler)
         handler(request);
+}
+
+bool AskOkCancel(const QString& text, const QString& title, QObject* owner)
+{
+    const QuestionHandler handler = Questions();
+    return handler ? handler({text, MessageIcon::Exclamation, title, owner}) : true;
+}
+
+QuestionHandler SetQuestionHandler(QuestionHandler handler)
+{
+    return std::exchange(Questions(), std::move(handler));
 }
 
 QString ChooseFile(const FileRequest& request)
@@ -109,6 +126,7 @@ void ResetForTests()
     SetClock({});
     SetMessageHandler({});
     SetFileChooser({});
+    SetQuestionHandler({});
     ResetRandom();
 }
 

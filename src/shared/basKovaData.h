@@ -59,6 +59,12 @@ void ShowMessage(const QString& text, MessageIcon icon, const QString& title,
 // real message box, tests install a recorder.
 MessageHandler SetMessageHandler(MessageHandler handler);
 
+using QuestionHandler = std::function<bool(const MessageRequest&)>;
+// Asks with OK and キャンセル (exclamation icon); true for OK. Without a
+// window layer to ask, the answer is OK.
+bool AskOkCancel(const QString& text, const QString& title, QObject* owner = nullptr);
+QuestionHandler SetQuestionHandler(QuestionHandler handler);
+
 // ---- file dialogs -----------------------------------------------------------
 
 struct FileRequest {

@@ -10,6 +10,7 @@
 #include "support/ModalHelper.h"
 #include "support/WidgetSupport.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 using basKovaData::ColumnRules;
@@ -88,7 +90,7 @@ private Q_SLOTS:
         QCOMPARE(Find<QLabel>(m_window, u"LblTV"_s)->text(), view ? u"VIEW"_s : u"TABLE"_s);
         QCOMPARE(Find<QPushButton>(m_window, u"Command7"_s)->text(), view ? u"VIEW定義"_s : u"TABLE情報"_s);
         QCOMPARE(openCommands(), view ? u"Cmd Command2 Command4 Command6 Command7 Command8 Command9"_s
-                                      : u"Cmd CmdCreate CmdLoad CmdSave Command1 Command2 Command3 Command4 Command5 "
+                                      : u"Cmd CmdAuto CmdCreate CmdLoad CmdSave Command1 Command2 Command3 Command4 Command5 "
                                         "Command6 Command7 Command8 Command9"_s);
         auto* lblCnt = Find<QLabel>(m_window, u"LblCnt"_s);
         QCOMPARE((QStringList{QString::number(grid().Rows()), lblCnt->text(), basKovaData::ViewerCondition}), shown);
@@ -183,6 +185,35 @@ private Q_SLOTS:
         kovatest::Click(m_window, u"CmdLoad"_s);
         expectMessage(u"ルールファイルを読み込めませんでした。\nCODE: null には x は使えません。"_s, MessageIcon::Exclamation);
         QCOMPARE(ColumnRules[1].RuleKind.text(), u"3"_s);
+    }
+
+    // 自動設定 fills the 設定 cells and names a parent without rows; a
+    // creation run on its child asks first, and キャンセル opens nothing.
+    void autoRulesAndEmptyParents()
+    {
+        open({u"CREATE TABLE P (ID NUMBER(4) PRIMARY KEY)"_s,
+              u"CREATE TABLE C (ID NUMBER(4) PRIMARY KEY, P_ID NUMBER(4) REFERENCES P (ID), NAME VARCHAR2(20))"_s});
+        choose(u"C"_s);
+        kovatest::Click(m_window, u"CmdAuto"_s);
+        QCOMPARE((QStringList{grid().TextMatrix(1, 4), grid().TextMatrix(2, 4), grid().TextMatrix(3, 4)}),
+                 (QStringList{u"連番"_s, u"編集"_s, u"辞書"_s}));
+        expectMessage(u"親テーブル P にデータがありません。\n先に親テーブルのデータを作成して下さい。"_s, MessageIcon::Information);
+        QStringList asked;
+        basKovaData::SetQuestionHandler([&asked](const basKovaData::MessageRequest& request) {
+            asked << request.text;
+            return false;
+        });
+        QString opened;
+        QTimer::singleShot(100, m_window, [&opened] {
+            if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                opened = modal->objectName();
+                modal->reject();
+            }
+        });
+        kovatest::Click(m_window, u"CmdCreate"_s);
+        QTest::qWait(150);
+        QCOMPARE(asked, QStringList{u"親テーブル P にデータがありません。\n参照する値がないため、行の登録に失敗します。このまま作成しますか？"_s});
+        QCOMPARE(opened, QString());
     }
 
     // Each command refuses with its message, or opens its window for the

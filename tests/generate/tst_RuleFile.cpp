@@ -47,6 +47,8 @@ QStringList EditorView()
             shown += u" pad"_s + QString::number(int(basKovaData::PaddingOf(rule)));
         if (kind == 4)
             shown += u" "_s + basKovaData::JoinStatement(rule);
+        if (kind == 6)
+            shown += u" "_s + rule.TextValue[0].trimmed();
         view << shown;
     }
     return view;
@@ -80,6 +82,7 @@ private Q_SLOTS:
                                                  u"D=3:20240101 090000,1.5"_s};
         QTest::newRow("select and null") << QStringList{u"N=5:"_s, u"C=4:SELECT V FROM SRC ORDER BY V"_s, u"F=5:"_s,
                                                         u"D=4:SELECT NULL FROM SRC"_s};
+        QTest::newRow("dictionary") << QStringList{u"C=6:住所"_s, u"F=6:郵便番号"_s, u"E1=6:氏名"_s};
     }
     void roundTrip()
     {
@@ -115,6 +118,8 @@ private Q_SLOTS:
         QTest::newRow("unknown key") << File({}, u"\"kova-rules\": 1, \"tabel\": \"R\""_s) << u"tabel は使えません。"_s;
         QTest::newRow("rows") << File({}, u"\"kova-rules\": 1, \"rows\": 2.5"_s) << u"rows は1以上の整数です。"_s;
         QTest::newRow("unknown kind") << File(u"{\"column\": \"N\", \"kind\": \"fixd\"}"_s) << u"N: kind は"_s;
+        QTest::newRow("unknown dictionary") << File(u"{\"column\": \"C\", \"kind\": \"dictionary\", \"name\": \"県\"}"_s)
+                                            << u"C: name は辞書の名前です"_s;
         QTest::newRow("key of another kind") << File(u"{\"column\": \"N\", \"kind\": \"fixed\", \"value\": 1, \"step\": 1}"_s)
                                              << u"N: fixed には step は使えません。"_s;
         QTest::newRow("missing value") << File(u"{\"column\": \"C\", \"kind\": \"sequence\", \"start\": 1}"_s)

@@ -10,6 +10,7 @@
 #include "support/MaintainSupport.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -141,6 +142,27 @@ private Q_SLOTS:
                  QStringList{basKovaData::RuleMessages::MinAboveMax});
         QCOMPARE(QApplication::focusWidget(), Box(w, u"TxtNUM03_0"_s));
     }
+    // The character editor's 辞書 kind keeps the dictionary chosen from its
+    // list; the other editors have no such kind.
+    void dictionaryKind()
+    {
+        auto* numbers = open<frmSET01>();
+        QVERIFY(!numbers->findChild<QWidget*>(u"OptSET_6"_s));
+        CurrentRule.TypeText = u"VARCHAR2(40)"_s;
+        auto* w = open<frmSET02>();
+        Click(w, u"OptSET_6"_s);
+        auto* list = Find<QComboBox>(w, u"CboDIC"_s);
+        QVERIFY(list->isVisible() && !Find<QGroupBox>(w, u"FrmSET_0"_s)->isVisible());
+        QCOMPARE(list->count(), 14);
+        QCOMPARE(CurrentRule.TextValue[0].trimmed(), u"姓"_s);
+        list->setCurrentIndex(list->findText(u"住所"_s));
+        Click(w, u"CmdSET"_s);
+        QVERIFY(!basKovaData::EditCancelled);
+        QCOMPARE(CurrentRule.RuleKind.text() + CurrentRule.TextValue[0].trimmed(), u"6住所"_s);
+        auto* again = open<frmSET02>();
+        QCOMPARE(Find<QComboBox>(again, u"CboDIC"_s)->currentText(), u"住所"_s);
+    }
+
     void bulkSetting()
     {
         // Rows 3 up to 1 of four columns selected: numbers in rows 1 and 3, no date.

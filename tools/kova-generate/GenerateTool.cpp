@@ -1,5 +1,6 @@
 #include "GenerateTool.h"
 
+#include "browser/AutoRules.h"
 #include "browser/ColumnGrid.h"
 #include "browser/CommandChecks.h"
 #include "controls/GridModel.h"
@@ -16,6 +17,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
+
+#include <algorithm>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -129,6 +133,49 @@ int Create(const Prepared& table, int rows, QTextStream& out, QTextStream& err, 
     return result.failures > 0 ? SomeRefused : AllCreated;
 }
 
+// The files in an order where every table comes after the tables its foreign
+// keys refer to; with a cycle among them, the order given.
+QStringList ParentsFirst(const QStringList& files, const QStringList& tables, QTextStream& err)
+{
+    const qsizetype count = files.size();
+    std::vector<QStringList> parents(static_cast<std::size_t>(count));
+    for (qsizetype i = 0; i < count; ++i) {
+        try {
+            parents[std::size_t(i)] = browser::ParentTables(basKovaData::OraDatabase.get(), tables[i]);
+        } catch (const OraError&) {
+            // A dictionary without foreign keys orders nothing.
+        }
+    }
+    QStringList ordered;
+    std::vector<bool> placed(static_cast<std::size_t>(count), false);
+    const auto ready = [&](qsizetype i) {
+        return std::all_of(parents[std::size_t(i)].begin(), parents[std::size_t(i)].end(), [&](const QString& parent) {
+            for (qsizetype j = 0; j < count; ++j)
+                if (j != i && !placed[std::size_t(j)] && tables[j].compare(parent, Qt::CaseInsensitive) == 0)
+                    return false;
+            return true;
+        });
+    };
+    while (ordered.size() < count) {
+        qsizetype next = -1;
+        for (qsizetype i = 0; i < count && next < 0; ++i)
+            if (!placed[std::size_t(i)] && ready(i))
+                next = i;
+        if (next < 0) {
+            QStringList cycle;
+            for (qsizetype i = 0; i < count; ++i)
+                if (!placed[std::size_t(i)])
+                    cycle << tables[i];
+            err << "the foreign keys of " << cycle.join(u", "_s)
+                << " form a cycle; the files run in the order given\n";
+            return files;
+        }
+        placed[std::size_t(next)] = true;
+        ordered << files[next];
+    }
+    return ordered;
+}
+
 }  // namespace
 
 std::optional<Arguments> ParseArguments(const QStringList& args, QString* error)
@@ -183,12 +230,15 @@ int Run(const Arguments& args, QTextStream& out, QTextStream& err, bool progress
     });
     // Every file is checked before the first row is written: a wrong file
     // stops the job with nothing changed.
+    QStringList tables;
     for (const QString& path : args.files) {
-        if (!Prepare(path, err))
+        const std::optional<Prepared> table = Prepare(path, err);
+        if (!table)
             return Stopped;
+        tables << table->table;
     }
     int status = AllCreated;
-    for (const QString& path : args.files) {
+    for (const QString& path : ParentsFirst(args.files, tables, err)) {
         // Loaded again for its run; what the check said is not said twice.
         QString again;
         QTextStream quiet(&again);

@@ -1,0 +1,180 @@
+// label: engine
+// 自動設定 on the embedded engine: the rule each kind of column gets, and
+// 1,000-row runs into the demo schema and the test fixtures that meet no
+// failure, also over rows already there; the order kova-generate runs files in.
+#include "GenerateTool.h"
+#include "SqlConsole.h"
+
+#include "browser/AutoRules.h"
+#include "browser/ColumnGrid.h"
+#include "generate/CreationRun.h"
+#include "rules/RuleEditing.h"
+#include "support/EngineSupport.h"
+#include "support/MaintainSupport.h"
+
+#include <QTest>
+#include <QTextStream>
+
+using namespace Qt::StringLiterals;
+using basKovaData::ColumnRules;
+using namespace kovatest;
+
+namespace {
+
+const QStringList Family{
+    u"CREATE TABLE PARENT (ID NUMBER(6) PRIMARY KEY, CODE CHAR(6) UNIQUE, NAME VARCHAR2(20) NOT NULL)"_s,
+    u"CREATE TABLE CHILD (ID NUMBER(6) PRIMARY KEY, PARENT_ID NUMBER(6) NOT NULL REFERENCES PARENT (ID), "
+    "顧客名 VARCHAR2(20) NOT NULL, EMAIL VARCHAR2(40), ZIP CHAR(8), カナ VARCHAR2(30), AMOUNT NUMBER(7,2), "
+    "NOTE VARCHAR2(4), BORN DATE, PHOTO RAW(4), QTY NUMBER(3))"_s,
+    u"INSERT INTO PARENT VALUES (41, 'A00001', 'p')"_s,
+    u"INSERT INTO PARENT VALUES (7, '000120', 'q')"_s};
+
+// A column's rule in short: kind, then what the kind keeps.
+QString Shown(int column)
+{
+    const basKovaData::ColumnRule& rule = ColumnRules[std::size_t(column)];
+    const QString kind = rule.RuleKind.trimmed();
+    const auto numbers = [&rule](int n) {
+        QStringList texts;
+        for (int i = 0; i < n; ++i)
+            texts << QString::number(rule.NumValue[std::size_t(i)], 'g', 10);
+        return texts.join(u'/');
+    };
+    if (kind == u"3"_s)
+        return rule.TypeText.trimmed().startsWith(u"DATE"_s) ? u"3 "_s + rule.TextValue[0].trimmed()
+                                                              : u"3 "_s + numbers(2) + u" pad"_s + QString::number(int(basKovaData::PaddingOf(rule)));
+    if (kind == u"2"_s)
+        return rule.TypeText.trimmed().startsWith(u"DATE"_s)
+                   ? u"2 "_s + rule.TextValue[0].trimmed() + u"/"_s + rule.TextValue[1].trimmed()
+                   : u"2 "_s + numbers(3) + u" pad"_s + QString::number(int(basKovaData::PaddingOf(rule)));
+    if (kind == u"4"_s)
+        return u"4 "_s + basKovaData::JoinStatement(rule);
+    if (kind == u"6"_s)
+        return u"6 "_s + rule.TextValue[0].trimmed();
+    return kind + u" "_s + numbers(1);
+}
+
+// 自動設定 on `table`, then `rows` rows; the failures, or -1 when the run stopped.
+int FillAfterAutoRules(OraDatabase* database, const QString& table, int rows)
+{
+    controls::GridModel grid;
+    browser::FillColumnGrid(database, grid, table, true);
+    browser::ProposeRules(database, table);
+    const generate::CreationResult result = generate::GenerateRows(table, rows);
+    return result.aborted ? -1 : result.failures;
+}
+
+}  // namespace
+
+class tst_AutoRules : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { ResetProgramState(); }
+
+    void proposals()
+    {
+        Connected db(Family);
+        basKovaData::SetClock([] { return QDateTime(QDate(2026, 3, 1), QTime(9, 30)); });
+        controls::GridModel grid;
+        browser::FillColumnGrid(db.database(), grid, u"CHILD"_s, true);
+        SetRule(u"QTY=0:5"_s);
+        const browser::AutoRulesResult result = browser::ProposeRules(db.database(), u"CHILD"_s);
+        QVERIFY(!result.failed);
+        QCOMPARE(result.proposed, 9);
+        QStringList shown;
+        for (int j = 1; j <= basKovaData::ColumnCount; ++j)
+            shown << ColumnRules[std::size_t(j)].ColumnName.trimmed() + u" "_s + Shown(j);
+        QCOMPARE(shown, (QStringList{u"ID 3 1/1 pad0"_s, u"PARENT_ID 4 SELECT ID FROM PARENT ORDER BY ID"_s,
+                                     u"顧客名 6 氏名"_s, u"EMAIL 6 メールアドレス"_s, u"ZIP 6 郵便番号"_s,
+                                     u"カナ 6 氏名カナ"_s, u"AMOUNT 2 0/99999.99/0.01 pad0"_s, u"NOTE 2 1/9999/1 pad2"_s,
+                                     u"BORN 2 20250301 000000/20260301 000000"_s, u"PHOTO  0"_s, u"QTY 0 5"_s}));
+
+        // Keys and unique columns start after the values present; a parent
+        // without rows is named.
+        browser::FillColumnGrid(db.database(), grid, u"PARENT"_s, true);
+        QVERIFY(browser::ProposeRules(db.database(), u"PARENT"_s).emptyParents.isEmpty());
+        QCOMPARE((QStringList{Shown(1), Shown(2)}), (QStringList{u"3 42/1 pad0"_s, u"3 121/1 pad0"_s}));
+        basKovaData::ExecuteSql(db.database(), u"DELETE FROM PARENT"_s);
+        browser::FillColumnGrid(db.database(), grid, u"CHILD"_s, true);
+        QCOMPARE(browser::ProposeRules(db.database(), u"CHILD"_s).emptyParents, QStringList{u"PARENT"_s});
+        QCOMPARE(browser::EmptyParentTables(db.database(), u"CHILD"_s), QStringList{u"PARENT"_s});
+    }
+
+    // A thousand rows into every table, parents first, twice: the second time
+    // over the rows of the first.
+    void thousandRowsWithoutFailure_data()
+    {
+        QTest::addColumn<QStringList>("tables");
+        QTest::newRow("demo schema") << QStringList{u"商品マスタ"_s, u"顧客"_s, u"受注"_s, u"操作ログ"_s};
+        QTest::newRow("fixtures") << QStringList{u"PARENT"_s, u"CHILD"_s, u"ITEMS"_s, u"ORDERS"_s};
+    }
+    void thousandRowsWithoutFailure()
+    {
+        QFETCH(QStringList, tables);
+        EngineDb db(Family + QStringList{
+            u"CREATE TABLE ITEMS (CODE NUMBER(8) PRIMARY KEY, NAME VARCHAR2(20) NOT NULL, PRICE NUMBER(10,2), "
+            "KIND CHAR(1), ADDED DATE, LABEL NCHAR(2), PHOTO RAW(16), NOTE LONG)"_s,
+            u"CREATE TABLE ORDERS (NO NUMBER(6), LINE NUMBER(3), QTY NUMBER(4), PRIMARY KEY (NO, LINE))"_s,
+            u"INSERT INTO ORDERS VALUES (3, 999, 1)"_s});
+        QString out;
+        QTextStream stream(&out);
+        SqlConsole(db.db.session, db.db.database, stream, stream).runScript(QStringLiteral(KOVA_SOURCE_DIR "/data/demo.sql"));
+        basKovaData::OraSession = db.db.session;
+        basKovaData::OraDatabase = db.db.database;
+        for (int round = 1; round <= 2; ++round)
+            for (const QString& table : tables)
+                QVERIFY2(FillAfterAutoRules(db.operator->(), table, 1000) == 0, qPrintable(table));
+        QCOMPARE(db.text(u"SELECT COUNT(*) FROM 受注"_s), tables.contains(u"受注"_s) ? u"2007"_s : u"7"_s);
+        ReleaseSession();
+    }
+
+    // A key whose digits cannot hold the rows is named before the run.
+    void narrowKey()
+    {
+        Connected db({u"CREATE TABLE N (ID NUMBER(3) PRIMARY KEY)"_s, u"INSERT INTO N VALUES (990)"_s});
+        controls::GridModel grid;
+        browser::FillColumnGrid(db.database(), grid, u"N"_s, true);
+        browser::ProposeRules(db.database(), u"N"_s);
+        QCOMPARE(generate::NarrowKeyColumns(9), QStringList());
+        QCOMPARE(generate::NarrowKeyColumns(10), QStringList{u"ID"_s});
+    }
+
+    // kova-generate fills parents before their children whatever the order
+    // of its files; a cycle keeps the order given and says so.
+    void parentsFirst()
+    {
+        EngineDb db(Family + QStringList{u"CREATE TABLE A (ID NUMBER(4) PRIMARY KEY, B_ID NUMBER(4) REFERENCES B (ID))"_s,
+                                         u"CREATE TABLE B (ID NUMBER(4) PRIMARY KEY, A_ID NUMBER(4) REFERENCES A (ID))"_s});
+        const auto file = [&db](const QString& table, const QString& columns) {
+            const QString path = db.dir.filePath(table + u".json"_s);
+            WriteFile(path, (u"{\"kova-rules\": 1, \"table\": \"%1\", \"rows\": 3, \"columns\": [%2]}"_s.arg(table, columns)).toUtf8());
+            return path;
+        };
+        const QString child = file(u"CHILD"_s, u"{\"column\": \"ID\", \"kind\": \"sequence\", \"start\": 1, \"step\": 1},"
+                                               " {\"column\": \"PARENT_ID\", \"kind\": \"select\", \"sql\": \"SELECT ID FROM PARENT\"},"
+                                               " {\"column\": \"顧客名\", \"kind\": \"fixed\", \"value\": \"x\"}"_s);
+        const QString parent = file(u"PARENT"_s, u"{\"column\": \"ID\", \"kind\": \"sequence\", \"start\": 100, \"step\": 1},"
+                                                 " {\"column\": \"NAME\", \"kind\": \"fixed\", \"value\": \"p\"}"_s);
+        const QString a = file(u"A"_s, u"{\"column\": \"ID\", \"kind\": \"sequence\", \"start\": 1, \"step\": 1},"
+                                       " {\"column\": \"B_ID\", \"kind\": \"null\"}"_s);
+        const QString b = file(u"B"_s, u"{\"column\": \"ID\", \"kind\": \"sequence\", \"start\": 1, \"step\": 1},"
+                                       " {\"column\": \"A_ID\", \"kind\": \"null\"}"_s);
+        QString error;
+        const auto run = [&](const QStringList& files, QString* out, QString* err) {
+            QTextStream o(out), e(err);
+            return kovagenerate::Run(*kovagenerate::ParseArguments(QStringList{u"scott/tiger@"_s + db.db.path} + files, &error),
+                                     o, e, false);
+        };
+        QString out, err;
+        QCOMPARE(run({child, parent}, &out, &err), kovagenerate::AllCreated);
+        QCOMPARE(out, u"PARENT: 3 rows created, 0 refused\nCHILD: 3 rows created, 0 refused\n"_s);
+        out.clear();
+        QCOMPARE(run({b, a}, &out, &err), kovagenerate::AllCreated);
+        QCOMPARE(out, u"B: 3 rows created, 0 refused\nA: 3 rows created, 0 refused\n"_s);
+        QCOMPARE(err, u"the foreign keys of B, A form a cycle; the files run in the order given\n"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_AutoRules)
+#include "tst_AutoRules.moc"
