@@ -55,6 +55,20 @@ std::set<QString> ConstrainedColumns(OraDatabase* database, const QString& table
     return columns;
 }
 
+bool HasNoRows(OraDatabase* database, const QString& table)
+{
+    return database->engine().countRows(u"SELECT 1 FROM "_s + table) == 0;
+}
+
+// The foreign key that fills `column`, or none.
+const ForeignKey* ForeignKeyOf(const QList<ForeignKey>& keys, const QString& column)
+{
+    const auto found = std::find_if(keys.begin(), keys.end(), [&column](const ForeignKey& key) {
+        return key.column.compare(column, Qt::CaseInsensitive) == 0;
+    });
+    return found == keys.end() ? nullptr : &*found;
+}
+
 // 10 to the power `digits`, at most 10^15 so that every step stays exact.
 double PowerOfTen(int digits)
 {
@@ -160,7 +174,7 @@ QStringList EmptyParentTables(OraDatabase* database, const QString& table)
 {
     QStringList empty;
     for (const QString& parent : ParentTables(database, table))
-        if (database->engine().countRows(u"SELECT 1 FROM "_s + parent) == 0)
+        if (HasNoRows(database, parent))
             empty << parent;
     return empty;
 }
@@ -216,11 +230,8 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
         // values as any column does.
         int keySequence = 0;
         for (int j = 1; j <= count && keySequence == 0; ++j) {
-            const QString name = rules[std::size_t(j)].ColumnName.trimmed();
-            const bool foreign = std::any_of(foreignKeys.begin(), foreignKeys.end(), [&name](const ForeignKey& key) {
-                return key.column.compare(name, Qt::CaseInsensitive) == 0;
-            });
-            if (rules[std::size_t(j)].IsKey && !foreign)
+            const ColumnRule& rule = rules[std::size_t(j)];
+            if (rule.IsKey && !ForeignKeyOf(foreignKeys, rule.ColumnName.trimmed()))
                 keySequence = j;
         }
         for (int j = 1; j <= count; ++j) {
@@ -230,16 +241,13 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
                 continue;
             const QString name = rule.ColumnName.trimmed();
             rule.clearRule();
-            const auto foreign = std::find_if(foreignKeys.begin(), foreignKeys.end(), [&name](const ForeignKey& key) {
-                return key.column.compare(name, Qt::CaseInsensitive) == 0;
-            });
+            const ForeignKey* foreign = ForeignKeyOf(foreignKeys, name);
             const QString dictionary = family == Family::Character ? DictionaryForName(name) : QString();
-            if (foreign != foreignKeys.end()) {
+            if (foreign) {
                 rule.RuleKind = basKovaData::RuleKinds::Select;
                 basKovaData::StoreStatement(rule, u"SELECT %1 FROM %2 ORDER BY %1"_s.arg(foreign->parentColumn,
                                                                                         foreign->parentTable));
-                if (database->engine().countRows(u"SELECT 1 FROM "_s + foreign->parentTable) == 0
-                    && !result.emptyParents.contains(foreign->parentTable))
+                if (!result.emptyParents.contains(foreign->parentTable) && HasNoRows(database, foreign->parentTable))
                     result.emptyParents << foreign->parentTable;
             } else if (j == keySequence || (!rule.IsKey && constrained.count(name.toUpper()) > 0)) {
                 KeySequence(database, table, rule, family);
