@@ -72,7 +72,7 @@ inline BenchResult RunBenchCreation(int rows, const QString& createTable = QStri
         if (twips >= generate::ProgressFullTwips / 2 && result.rssHalfKiB == 0 && rows > 1)
             result.rssHalfKiB = CurrentRssKiB();
     };
-    const generate::CreationResult run = generate::GenerateRows(QStringLiteral("BENCH"), rows, hooks);
+    const generate::CreationResult run = generate::GenerateRows(basKovaData::TableRules::FromShared(QStringLiteral("BENCH")), rows, hooks);
     result.seconds = timer.nsecsElapsed() / 1e9;
     result.failures = run.aborted ? rows : run.failures;
     result.rssEndKiB = CurrentRssKiB();

@@ -36,13 +36,13 @@ void SetRules(bool dictionary)
     const char16_t* fixed[] = {u"佐藤 太郎", u"サトウ タロウ", u"東京都新宿区本町1-2-3", u"160-0022",
                                u"taro.sato@example.jp", u"株式会社日本商事"};
     ColumnRules[1].clearRule();
-    ColumnRules[1].RuleKind = basKovaData::RuleKinds::Sequence;
+    ColumnRules[1].setKind(basKovaData::Kind::Sequence);
     ColumnRules[1].NumValue[0] = 1;
     ColumnRules[1].NumValue[1] = 1;
     for (int j = 2; j <= 7; ++j) {
         basKovaData::ColumnRule& rule = ColumnRules[std::size_t(j)];
         rule.clearRule();
-        rule.RuleKind = dictionary ? basKovaData::RuleKinds::Dictionary : basKovaData::RuleKinds::Single;
+        rule.setKind(dictionary ? basKovaData::Kind::Dictionary : basKovaData::Kind::Single);
         rule.TextValue[0] = QString::fromUtf16(dictionary ? dictionaries[j - 2] : fixed[j - 2]);
     }
 }
@@ -59,11 +59,11 @@ double Run(bool dictionary, int rows, long* rssHalf, long* rssEnd)
     };
     QElapsedTimer timer;
     timer.start();
-    const generate::CreationResult result = generate::GenerateRows(QStringLiteral("PEOPLE"), rows, hooks);
+    const generate::CreationResult result = generate::GenerateRows(basKovaData::TableRules::FromShared(QStringLiteral("PEOPLE")), rows, hooks);
     const double seconds = timer.nsecsElapsed() / 1e9;
     *rssEnd = CurrentRssKiB();
     if (result.aborted || result.failures != 0) {
-        std::fprintf(stderr, "the run failed: %s (%d failures)\n", qPrintable(result.errorText), result.failures);
+        std::fprintf(stderr, "the run failed: %s (%lld failures)\n", qPrintable(result.errorText), static_cast<long long>(result.failures));
         std::exit(1);
     }
     return seconds;

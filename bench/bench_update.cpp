@@ -98,7 +98,7 @@ RunResult RunUpdate(const QString& path, int rows)
     };
     QElapsedTimer timer;
     timer.start();
-    const maintain::UpdateResult run = maintain::UpdateRows(QStringLiteral("BENCH"), QString(), hooks);
+    const maintain::UpdateResult run = maintain::UpdateRows(basKovaData::TableRules::FromShared(QStringLiteral("BENCH")), QString(), hooks);
     result.seconds = double(timer.nsecsElapsed()) / 1e9;
     result.rssEndKiB = CurrentRssKiB();
     if (run.outcome != maintain::UpdateOutcome::Done)

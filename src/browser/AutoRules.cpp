@@ -24,7 +24,7 @@ namespace {
 
 using basKovaData::ColumnRule;
 using basKovaData::ColumnRules;
-using Family = generate::ValueGenerator::TypeFamily;
+using Family = basKovaData::TypeFamily;
 
 // Every row of `sql`, its values as texts.
 QList<QStringList> Rows(OraDatabase* database, const QString& sql)
@@ -75,18 +75,11 @@ double PowerOfTen(int digits)
     return std::pow(10.0, std::clamp(digits, 0, 15));
 }
 
-basKovaData::RuleFamily EditorFamily(Family family)
-{
-    return family == Family::Numeric     ? basKovaData::RuleFamily::Number
-           : family == Family::Character ? basKovaData::RuleFamily::Text
-                                         : basKovaData::RuleFamily::Date;
-}
-
 // A sequence that starts after the largest value the column holds.
 void KeySequence(OraDatabase* database, const QString& table, ColumnRule& rule, Family family)
 {
     const QString column = rule.ColumnName.trimmed();
-    rule.RuleKind = basKovaData::RuleKinds::Sequence;
+    rule.setKind(basKovaData::Kind::Sequence);
     if (family == Family::Date) {
         const QVariant last = database->DBCreateDynaset(u"SELECT MAX(%1) FROM %2"_s.arg(column, table), 0)->Value(0);
         QDateTime start = last.toDateTime().isValid() ? last.toDateTime().addDays(1) : basKovaData::Now();
@@ -115,7 +108,7 @@ void KeySequence(OraDatabase* database, const QString& table, ColumnRule& rule, 
 
 void RandomWithinType(ColumnRule& rule, Family family)
 {
-    rule.RuleKind = basKovaData::RuleKinds::Random;
+    rule.setKind(basKovaData::Kind::Random);
     if (family == Family::Date) {
         // A day of the last year.
         QDateTime today = basKovaData::Now();
@@ -236,15 +229,15 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
         }
         for (int j = 1; j <= count; ++j) {
             ColumnRule& rule = rules[std::size_t(j)];
-            const Family family = generate::ValueGenerator::ColumnFamily(rule);
-            if (!rule.RuleKind.isBlank() || family == Family::None)
+            const Family family = rule.family();
+            if (!rule.RuleKind.isBlank() || family == Family::Other)
                 continue;
             const QString name = rule.ColumnName.trimmed();
             rule.clearRule();
             const ForeignKey* foreign = ForeignKeyOf(foreignKeys, name);
             const QString dictionary = family == Family::Character ? DictionaryForName(name) : QString();
             if (foreign) {
-                rule.RuleKind = basKovaData::RuleKinds::Select;
+                rule.setKind(basKovaData::Kind::Select);
                 basKovaData::StoreStatement(rule, u"SELECT %1 FROM %2 ORDER BY %1"_s.arg(foreign->parentColumn,
                                                                                         foreign->parentTable));
                 if (!result.emptyParents.contains(foreign->parentTable) && HasNoRows(database, foreign->parentTable))
@@ -252,12 +245,12 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
             } else if (j == keySequence || (!rule.IsKey && constrained.count(name.toUpper()) > 0)) {
                 KeySequence(database, table, rule, family);
             } else if (!dictionary.isEmpty()) {
-                rule.RuleKind = basKovaData::RuleKinds::Dictionary;
+                rule.setKind(basKovaData::Kind::Dictionary);
                 rule.TextValue[0] = dictionary;
             } else {
                 RandomWithinType(rule, family);
             }
-            basKovaData::CheckRule(rule, EditorFamily(family));
+            basKovaData::CheckRule(rule, family);
             ++result.proposed;
         }
         ColumnRules = std::move(rules);

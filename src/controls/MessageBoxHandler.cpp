@@ -25,6 +25,8 @@ void ShowMessageBox(const basKovaData::MessageRequest& request)
     }
     QMessageBox box(icon, request.title, request.text, QMessageBox::Ok,
                     qobject_cast<QWidget*>(request.owner));
+    if (!request.details.isEmpty())
+        box.setDetailedText(request.details);
     box.exec();
 }
 

@@ -103,15 +103,15 @@ bool OdbcBatch::control(const QString& sql)
     return false;
 }
 
-void OdbcBatch::bind(const std::vector<std::optional<QString>>& values, int rows)
+void OdbcBatch::bind(const std::vector<basKovaData::SqlValue>& values, int rows)
 {
     // Every parameter gets a column of `rows` cells as wide as its longest
     // value (and its terminating zero).
     std::vector<qsizetype> widths(std::size_t(m_parameters), 1);
     for (int r = 0; r < rows; ++r)
         for (int p = 0; p < m_parameters; ++p)
-            if (const auto& value = values[std::size_t(r * m_parameters + p)])
-                widths[std::size_t(p)] = std::max(widths[std::size_t(p)], value->size() + 1);
+            if (const auto& value = values[std::size_t(r * m_parameters + p)]; value.type != basKovaData::SqlValue::Type::Null)
+                widths[std::size_t(p)] = std::max(widths[std::size_t(p)], value.text.size() + 1);
     qsizetype total = 0;
     for (const qsizetype width : widths)
         total += width * rows;
@@ -124,12 +124,12 @@ void OdbcBatch::bind(const std::vector<std::optional<QString>>& values, int rows
         SQLLEN* lengths = reinterpret_cast<SQLLEN*>(m_lengths.data()) + std::size_t(p) * std::size_t(rows);
         for (int r = 0; r < rows; ++r) {
             const auto& value = values[std::size_t(r * m_parameters + p)];
-            if (!value) {
+            if (value.type == basKovaData::SqlValue::Type::Null) {
                 lengths[r] = SQL_NULL_DATA;
                 continue;
             }
-            std::copy_n(reinterpret_cast<const char16_t*>(value->utf16()), value->size(), column + r * width);
-            lengths[r] = SQLLEN(value->size() * qsizetype(sizeof(SQLWCHAR)));
+            std::copy_n(reinterpret_cast<const char16_t*>(value.text.utf16()), value.text.size(), column + r * width);
+            lengths[r] = SQLLEN(value.text.size() * qsizetype(sizeof(SQLWCHAR)));
         }
         SQLBindParameter(m_statement, SQLUSMALLINT(p + 1), SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
                          SQLULEN(std::max<qsizetype>(width - 1, 1)), 0, column,
@@ -138,7 +138,7 @@ void OdbcBatch::bind(const std::vector<std::optional<QString>>& values, int rows
     }
 }
 
-OraBatch::Outcome OdbcBatch::run(const std::vector<std::optional<QString>>& values, int rows)
+OraBatch::Outcome OdbcBatch::run(const std::vector<basKovaData::SqlValue>& values, int rows)
 {
     if (rows <= 0)
         return Outcome::Done;

@@ -23,7 +23,7 @@ public:
     OdbcBatch(const OdbcBatch&) = delete;
     OdbcBatch& operator=(const OdbcBatch&) = delete;
 
-    Outcome run(const std::vector<std::optional<QString>>& values, int rows) override;
+    Outcome run(const std::vector<basKovaData::SqlValue>& values, int rows) override;
 
 private:
     OdbcBatch() = default;
@@ -31,7 +31,7 @@ private:
     // the server refused it.
     bool control(const QString& sql);
     [[noreturn]] void raise(void* statement) const;
-    void bind(const std::vector<std::optional<QString>>& values, int rows);
+    void bind(const std::vector<basKovaData::SqlValue>& values, int rows);
 
     void* m_statement = nullptr;  // the prepared statement
     void* m_control = nullptr;    // savepoints

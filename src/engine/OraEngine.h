@@ -2,6 +2,8 @@
 // The seam between the access objects (OraSession, OraDatabase, OraDynaset)
 // and the database engines behind them: the embedded engine for database
 // files, and ODBC for servers.
+#include "shared/StatementShape.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -27,7 +29,7 @@ public:
 
 // One statement with parameter markers ("?") run for many rows in one exchange
 // with the server. Values are texts (the server converts them as it converts a
-// character literal); an empty optional is NULL.
+// character literal) or NULL.
 class OraBatch {
 public:
     enum class Outcome {
@@ -39,7 +41,7 @@ public:
     // Runs the statement once per row; `values` holds `rows` rows of the
     // statement's parameters, row after row. Throws EngineError when the
     // exchange itself fails (a lost connection).
-    virtual Outcome run(const std::vector<std::optional<QString>>& values, int rows) = 0;
+    virtual Outcome run(const std::vector<basKovaData::SqlValue>& values, int rows) = 0;
 };
 
 class OraEngine {

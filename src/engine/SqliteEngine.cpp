@@ -399,6 +399,12 @@ std::unique_ptr<OraCursor> SqliteEngine::openCursor(const QString& sql)
     m_history.record(sql);
     const LexedStatement lexed = LexOneStatement(sql.toUtf8());
     sqlite3_stmt* stmt = prepareText(lexed.text);
+    // A dynaset only reads: a statement that would write (a DELETE handed
+    // over as a query, say) is refused before it runs.
+    if (!sqlite3_stmt_readonly(stmt)) {
+        sqlite3_finalize(stmt);
+        throw EngineError(QStringLiteral("ORA-01456: may not perform insert/delete/update operation inside a READ ONLY transaction"));
+    }
     auto cursor = std::make_unique<SqliteCursor>(*this, stmt);  // finalizes stmt if its first step fails
     afterStatement(lexed);
     return cursor;

@@ -34,26 +34,26 @@ int ProgressTwips(qint32 row, qint32 rows)
     return int(qint64(row) * ProgressFullTwips / rows);
 }
 
-QStringList NarrowKeyColumns(qint32 rows)
+QStringList NarrowKeyColumns(const basKovaData::TableRules& rules, qint64 rows)
 {
+    using basKovaData::TypeFamily;
     QStringList narrow;
-    const int count = std::min<int>(basKovaData::ColumnCount, int(basKovaData::ColumnRules.size()) - 1);
-    for (int j = 1; j <= count; ++j) {
-        const basKovaData::ColumnRule& rule = basKovaData::ColumnRules[std::size_t(j)];
-        const auto family = ValueGenerator::ColumnFamily(rule);
-        if (!rule.IsKey || rule.RuleKind.text() != basKovaData::RuleKinds::Sequence || rule.Length <= 0
-            || (family != ValueGenerator::TypeFamily::Numeric && family != ValueGenerator::TypeFamily::Character))
+    for (int j = 1; j <= rules.count(); ++j) {
+        const basKovaData::ColumnRule& rule = rules[j];
+        const TypeFamily family = rule.family();
+        if (!rule.IsKey || rule.storedKind() != basKovaData::Kind::Sequence || rule.Length <= 0
+            || (family != TypeFamily::Numeric && family != TypeFamily::Character))
             continue;
-        const bool number = family == ValueGenerator::TypeFamily::Numeric;
+        const bool number = family == TypeFamily::Numeric;
         const int digits = number ? rule.Length - std::max<int>(rule.Scale, 0) : rule.Length;
-        const double last = rule.NumValue[0] + rule.NumValue[1] * (rows - 1);
+        const double last = rule.NumValue[0] + rule.NumValue[1] * double(rows - 1);
         if (digits < 16 && last >= std::pow(10.0, digits))
             narrow << rule.ColumnName.trimmed();
     }
     return narrow;
 }
 
-QString NarrowKeysMessage(const QStringList& columns, qint32 rows)
+QString NarrowKeysMessage(const QStringList& columns, qint64 rows)
 {
     return QStringLiteral("キー項目 %1 の桁数では %2件を作成できません。\n桁を超える行は登録されません。")
         .arg(columns.join(QStringLiteral("、")))
@@ -62,62 +62,85 @@ QString NarrowKeysMessage(const QStringList& columns, qint32 rows)
 
 namespace {
 
-// Thrown between rows when the user stops the run.
-struct RunStopped {};
+using basKovaData::RunStopped;
+
+bool StopAsked(const CreationHooks& hooks)
+{
+    return hooks.stopRequested && hooks.stopRequested();
+}
+
+// The rows of one table, inside the run's transaction. Throws OraError or
+// RunStopped.
+void InsertRows(const TableRun& run, basKovaData::RowStatements& statements, const CreationHooks& hooks,
+                CreationResult& result)
+{
+    ::OraDatabase* database = basKovaData::OraDatabase.get();
+    const basKovaData::TableRules& rules = *run.rules;
+    ValueGenerator generator(rules, database);
+    basKovaData::StatementShape shape;
+    const qint64 failuresBefore = statements.Failures();
+    const qint64 step = ProgressStep(qint32(std::min<qint64>(run.rows, INT32_MAX)));
+    const int columns = rules.count();
+    for (qint64 i = 1; i <= run.rows; ++i) {
+        if (StopAsked(hooks))
+            throw RunStopped();
+        if (i % step == 0 && hooks.progress)
+            hooks.progress(int(i * ProgressFullTwips / run.rows));
+        generator.NextRow();
+        basKovaData::InsertShape(rules.table, columns, shape);
+        statements.Add(shape);
+    }
+    statements.Flush();
+    result.failures = statements.Failures() - failuresBefore;
+}
 
 }  // namespace
 
-CreationResult GenerateRows(const QString& table, qint32 rows, const CreationHooks& hooks)
+std::vector<CreationResult> GenerateTables(const std::vector<TableRun>& tables, const CreationHooks& hooks)
 {
-    CreationResult result;
+    std::vector<CreationResult> results(tables.size());
     ::OraSession* session = basKovaData::OraSession.get();
     ::OraDatabase* database = basKovaData::OraDatabase.get();
+    const auto abort = [&](auto&& mark) {
+        for (CreationResult& result : results) {
+            result.aborted = true;
+            mark(result);
+        }
+    };
     if (!session || !database) {
-        result.aborted = true;
-        result.errorNumber = OraError::ComponentError;
-        result.errorText = QStringLiteral("not connected");
-        return result;
+        abort([](CreationResult& r) {
+            r.errorNumber = OraError::ComponentError;
+            r.errorText = QStringLiteral("not connected");
+        });
+        return results;
     }
-    const int columns = basKovaData::ColumnCount;
     bool inTransaction = false;
     try {
-        ValueGenerator generator(database);
         session->DbBeginTrans();
         inTransaction = true;
-        basKovaData::RowStatements statements(database, hooks.batchRows);
-        basKovaData::StatementShape shape;
-        const qint32 step = ProgressStep(rows);
-        for (qint32 i = 1; i <= rows; ++i) {
-            if (hooks.stopRequested && hooks.stopRequested())
-                throw RunStopped();
-            if (i % step == 0 && hooks.progress)
-                hooks.progress(ProgressTwips(i, rows));
-            generator.NextRow();
-            const QString literal = basKovaData::InsertText(table, columns);
-            if (statements.Batched()) {
-                basKovaData::InsertShape(table, columns, shape);
-                statements.Add(literal, &shape);
-            } else {
-                statements.Add(literal);
-            }
+        basKovaData::RowStatements statements(database, hooks.batchRows, hooks.stopRequested);
+        for (std::size_t t = 0; t < tables.size(); ++t) {
+            InsertRows(tables[t], statements, hooks, results[t]);
+            results[t].refusals = statements.TakeRefusals();
         }
-        statements.Flush();
-        if (hooks.stopRequested && hooks.stopRequested())
+        if (StopAsked(hooks))
             throw RunStopped();
-        result.failures = qint32(statements.Failures());
-        if (result.failures > 0 && hooks.failuresFound)
-            hooks.failuresFound(result.failures);
+        for (const CreationResult& result : results)
+            if (result.failures > 0 && hooks.failuresFound)
+                hooks.failuresFound(result.failures, result.refusals);
         session->DbCommitTrans();
         inTransaction = false;
     } catch (const RunStopped&) {
-        result.aborted = true;
-        result.stopped = true;
+        abort([](CreationResult& r) { r.stopped = true; });
     } catch (const OraError& error) {
-        result.aborted = true;
-        result.errorNumber = error.number();
-        result.errorText = error.message();
-        result.connectionLost = database->ConnectionLost();
-        result.lockedByOther = !result.connectionLost && database->LockedByOther();
+        const bool lost = database->ConnectionLost();
+        const bool locked = !lost && database->LockedByOther();
+        abort([&](CreationResult& r) {
+            r.errorNumber = error.number();
+            r.errorText = error.message();
+            r.connectionLost = lost;
+            r.lockedByOther = locked;
+        });
     }
     if (inTransaction) {
         try {
@@ -126,9 +149,33 @@ CreationResult GenerateRows(const QString& table, qint32 rows, const CreationHoo
             // The connection itself is gone; nothing is left to undo.
         }
     }
-    if (!result.aborted && hooks.progress)
+    if (!results.empty() && !results.front().aborted && hooks.progress)
         hooks.progress(ProgressFullTwips);
-    return result;
+    return results;
+}
+
+CreationMessage CreationOutcomeMessage(const CreationResult& result)
+{
+    using basKovaData::MessageIcon;
+    if (result.stopped)
+        return {CreationStoppedMessage, MessageIcon::Information, {}};
+    if (result.lockedByOther)
+        return {CreationLockedMessage, MessageIcon::Exclamation, {}};
+    if (result.connectionLost)
+        return {QStringLiteral("サーバーとの接続が切れたため、データ作成を中止しました。\n") + result.errorText,
+                MessageIcon::Critical, {}};
+    if (result.aborted)
+        return {QStringLiteral("ＳＱＬ文のエラーです。確認してください。") + QString::number(result.errorNumber),
+                MessageIcon::Information, result.errorText};
+    if (result.failures > 0)
+        return {QString::number(result.failures) + QStringLiteral("件の重複がありました。"), MessageIcon::Information,
+                result.refusals.Details()};
+    return {};
+}
+
+CreationResult GenerateRows(const basKovaData::TableRules& rules, qint64 rows, const CreationHooks& hooks)
+{
+    return GenerateTables({TableRun{&rules, rows}}, hooks).front();
 }
 
 }  // namespace generate

@@ -1,12 +1,15 @@
 #pragma once
 // The creation run: one generated INSERT per row, all rows in one transaction.
+#include "rules/ColumnRule.h"
 #include "session/RowStatements.h"
+#include "shared/basKovaData.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace generate {
 
@@ -32,7 +35,9 @@ int ProgressTwips(qint32 row, qint32 rows);
 
 struct CreationResult {
     // Rows whose INSERT failed; the rows that ran are committed.
-    qint32 failures = 0;
+    qint64 failures = 0;
+    // Why they failed.
+    basKovaData::Refusals refusals;
     // The run stopped outside the INSERTs (a source query, the transaction):
     // everything was rolled back.
     bool aborted = false;
@@ -52,7 +57,7 @@ struct CreationHooks {
     // Called every ProgressStep rows with the bar's new width in twips.
     std::function<void(int twips)> progress;
     // Called after the last row, before the commit, when rows failed.
-    std::function<void(qint32 failures)> failuresFound;
+    std::function<void(qint64 failures, const basKovaData::Refusals& why)> failuresFound;
     // Asked between rows: true stops the run, which then rolls back. It is
     // also the place to let the user's clicks through.
     std::function<bool()> stopRequested;
@@ -63,13 +68,35 @@ struct CreationHooks {
 
 // Key columns whose sequence rule runs out of digits within `rows` rows
 // (a NUMBER(3) key from 990, say): their last rows can only fail.
-QStringList NarrowKeyColumns(qint32 rows);
+QStringList NarrowKeyColumns(const basKovaData::TableRules& rules, qint64 rows);
 
 // What the creation window says of such keys before the run.
-QString NarrowKeysMessage(const QStringList& columns, qint32 rows);
+QString NarrowKeysMessage(const QStringList& columns, qint64 rows);
 
-// Inserts `rows` generated rows into `table` on OraDatabase in one
-// transaction of OraSession, using the rules of ColumnRules.
-CreationResult GenerateRows(const QString& table, qint32 rows, const CreationHooks& hooks = {});
+// Inserts `rows` generated rows into the table of `rules` on OraDatabase in
+// one transaction of OraSession.
+CreationResult GenerateRows(const basKovaData::TableRules& rules, qint64 rows, const CreationHooks& hooks = {});
+
+// What the creation window says after a run: nothing after a run without
+// refused rows; the count of refused rows, with each database error and the
+// first refused row as details; or why the run stopped.
+struct CreationMessage {
+    QString text;
+    basKovaData::MessageIcon icon = basKovaData::MessageIcon::Information;
+    QString details;
+};
+CreationMessage CreationOutcomeMessage(const CreationResult& result);
+
+// One table of a run over several tables.
+struct TableRun {
+    const basKovaData::TableRules* rules = nullptr;
+    qint64 rows = 0;
+};
+// The tables in the order given, all in one transaction: refused rows are
+// counted per table and the others kept; anything that stops the run (a
+// stop, a lock, a failing query, a lost connection) rolls every table back.
+// One result per table; an aborted run marks every one of them aborted.
+// `progress` is called per table with the bar of that table's rows.
+std::vector<CreationResult> GenerateTables(const std::vector<TableRun>& tables, const CreationHooks& hooks = {});
 
 }  // namespace generate

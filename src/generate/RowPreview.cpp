@@ -34,20 +34,26 @@ QString PreviewText(const QString& entry)
     return entry;
 }
 
-RowPreview PreviewRows(qint32 rows)
+RowPreview PreviewRows(const basKovaData::TableRules& rules, qint32 rows)
 {
-    using basKovaData::ColumnRules;
     RowPreview preview;
-    const int count = std::min<int>(basKovaData::ColumnCount, int(ColumnRules.size()) - 1);
-    for (int j = 1; j <= count; ++j)
-        preview.headings << ColumnRules[std::size_t(j)].ColumnName.trimmed();
+    for (int j = 1; j <= rules.count(); ++j)
+        preview.headings << rules[j].ColumnName.trimmed();
     const unsigned random = basKovaData::RandomPosition();
+    ::OraSession* session = basKovaData::OraSession.get();
+    bool inTransaction = false;
     try {
-        ValueGenerator generator(basKovaData::OraDatabase.get());
+        // Whatever a SELECT of the rules might change on a server is undone:
+        // the preview writes nothing.
+        if (session) {
+            session->DbBeginTrans();
+            inTransaction = true;
+        }
+        ValueGenerator generator(rules, basKovaData::OraDatabase.get());
         for (qint32 i = 0; i < rows; ++i) {
             QStringList row;
             generator.BeginRow();
-            for (int j = 1; j <= count; ++j)
+            for (int j = 1; j <= rules.count(); ++j)
                 row << PreviewText(generator.NextValue(j));
             preview.rows.push_back(row);
         }
@@ -55,6 +61,13 @@ RowPreview PreviewRows(qint32 rows)
         preview.failed = true;
         preview.errorNumber = error.number();
         preview.errorText = error.message();
+    }
+    if (inTransaction) {
+        try {
+            session->DBRollBack();
+        } catch (const OraError&) {
+            // The connection is gone: nothing is left to undo.
+        }
     }
     basKovaData::SetRandomPosition(random);
     return preview;

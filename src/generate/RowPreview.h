@@ -5,6 +5,10 @@
 
 #include <vector>
 
+namespace basKovaData {
+struct TableRules;
+}
+
 namespace generate {
 
 struct RowPreview {
@@ -16,11 +20,12 @@ struct RowPreview {
     QString errorText;
 };
 
-// The first `rows` rows that a creation run with ColumnRules would insert now,
-// each value as PreviewText shows it. Reads SELECT sources but writes nothing,
-// and leaves the random sequence where it was: a run afterwards makes the
-// same rows as one without the preview.
-RowPreview PreviewRows(qint32 rows);
+// The first `rows` rows that a creation run with `rules` would insert now,
+// each value as PreviewText shows it. Reads SELECT sources but writes nothing
+// (what they might change is rolled back), and leaves the random sequence
+// where it was: a run afterwards makes the same rows as one without the
+// preview.
+RowPreview PreviewRows(const basKovaData::TableRules& rules, qint32 rows);
 
 // A value in the form the INSERT builder takes, as a person reads it: NULL as
 // an empty text, a generated date as "YYYY/MM/DD HH:NN:SS", a number without

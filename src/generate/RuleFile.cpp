@@ -27,7 +27,7 @@ namespace {
 
 using basKovaData::ColumnRule;
 using basKovaData::ColumnRules;
-using basKovaData::RuleFamily;
+using basKovaData::TypeFamily;
 
 // The file's kind names, by rule kind code 0 to 6.
 const std::array<QString, 7> KindNames = {u"fixed"_s,  u"list"_s, u"random"_s,    u"sequence"_s,
@@ -59,19 +59,12 @@ struct Refusal {
     throw Refusal{column.isEmpty() ? problem : column + u": "_s + problem};
 }
 
-std::optional<RuleFamily> FamilyOf(const ColumnRule& rule)
+std::optional<TypeFamily> FamilyOf(const ColumnRule& rule)
 {
-    switch (ValueGenerator::ColumnFamily(rule)) {
-    case ValueGenerator::TypeFamily::Numeric:
-        return RuleFamily::Number;
-    case ValueGenerator::TypeFamily::Character:
-        return RuleFamily::Text;
-    case ValueGenerator::TypeFamily::Date:
-        return RuleFamily::Date;
-    case ValueGenerator::TypeFamily::None:
-        break;
-    }
-    return std::nullopt;
+    const TypeFamily family = rule.family();
+    if (family == TypeFamily::Other)
+        return std::nullopt;
+    return family;
 }
 
 // A text value within the rule record's width.
@@ -173,28 +166,30 @@ Entry ReadEntry(const QJsonValue& value)
 }
 
 // Whether the entry's values suit a column of `family`.
-bool Fits(const Entry& entry, RuleFamily family)
+bool Fits(const Entry& entry, TypeFamily family)
 {
     if (entry.kind == 6)
-        return family == RuleFamily::Text;
+        return family == TypeFamily::Character;
     if (entry.kind >= 4)
         return true;
-    if (entry.object.contains(u"pad"_s) && family != RuleFamily::Text)
+    if (entry.object.contains(u"pad"_s) && family != TypeFamily::Character)
         return false;
     switch (family) {
-    case RuleFamily::Number:
+    case TypeFamily::Numeric:
         return entry.numbers;
-    case RuleFamily::Text:
+    case TypeFamily::Character:
         // Character columns take texts as such and numbers to count with.
         return entry.kind <= 1 ? !entry.numbers : entry.numbers;
-    case RuleFamily::Date:
+    case TypeFamily::Date:
         return !entry.numbers;
+    case TypeFamily::Other:
+        break;
     }
     return false;
 }
 
 // The entry written into `rule` as the editors write it, then their checks.
-void Fill(ColumnRule& rule, const Entry& entry, RuleFamily family)
+void Fill(ColumnRule& rule, const Entry& entry, TypeFamily family)
 {
     const QJsonObject& o = entry.object;
     rule.clearRule();
@@ -235,7 +230,7 @@ void Fill(ColumnRule& rule, const Entry& entry, RuleFamily family)
     default:
         break;
     }
-    if (family == RuleFamily::Text && (entry.kind == 2 || entry.kind == 3)) {
+    if (family == TypeFamily::Character && (entry.kind == 2 || entry.kind == 3)) {
         const auto pad = std::find(PadNames.begin(), PadNames.end(), o.value(u"pad"_s).toString(u"zero"_s));
         basKovaData::SetPadding(rule, basKovaData::Padding(pad - PadNames.begin()));
     }
@@ -295,7 +290,7 @@ RuleFileLoad Read(const QByteArray& json)
             continue;
         }
         ColumnRule& rule = rules[std::size_t(column)];
-        const std::optional<RuleFamily> family = FamilyOf(rule);
+        const std::optional<TypeFamily> family = FamilyOf(rule);
         // A column of a type without rules (RAW, LOB ...) gets NULL anyway.
         if (!family && entry.kind == 5)
             continue;
@@ -348,18 +343,18 @@ QByteArray RuleFileText(const QString& table, int rows)
     const int count = std::min<int>(basKovaData::ColumnCount, int(ColumnRules.size()) - 1);
     for (int j = 1; j <= count; ++j) {
         const ColumnRule& rule = ColumnRules[std::size_t(j)];
-        const std::optional<RuleFamily> family = FamilyOf(rule);
-        const int kind = rule.kindNumber();
-        if (rule.RuleKind.isBlank() || !family || kind >= int(KindNames.size()))
+        const std::optional<TypeFamily> family = FamilyOf(rule);
+        const basKovaData::Kind kind = rule.kind();
+        if (rule.RuleKind.isBlank() || !family || std::size_t(kind) >= KindNames.size())
             continue;
         QJsonObject o{{u"column"_s, rule.ColumnName.trimmed()}, {u"kind"_s, KindNames[std::size_t(kind)]}};
-        const bool numbers = *family == RuleFamily::Number;
-        const bool counting = *family != RuleFamily::Date;  // random and sequence values are numbers
+        const bool numbers = *family == TypeFamily::Numeric;
+        const bool counting = *family != TypeFamily::Date;  // random and sequence values are numbers
         switch (kind) {
-        case 0:
+        case basKovaData::Kind::Single:
             o.insert(u"value"_s, BoxValue(basKovaData::SingleBoxText(rule, *family).trimmed(), numbers));
             break;
-        case 1: {
+        case basKovaData::Kind::Multiple: {
             QJsonArray values;
             for (int slot = 0; slot < basKovaData::RuleSlots; ++slot) {
                 if (rule.MultiOn[std::size_t(slot)])
@@ -368,22 +363,22 @@ QByteArray RuleFileText(const QString& table, int rows)
             o.insert(u"values"_s, values);
             break;
         }
-        case 2:
-        case 3: {
-            const QStringList boxes = kind == 2 ? basKovaData::RandomBoxTexts(rule, *family)
+        case basKovaData::Kind::Random:
+        case basKovaData::Kind::Sequence: {
+            const QStringList boxes = kind == basKovaData::Kind::Random ? basKovaData::RandomBoxTexts(rule, *family)
                                                 : basKovaData::SequenceBoxTexts(rule, *family);
-            const QStringList keys = kind == 2 ? QStringList{u"min"_s, u"max"_s, u"unit"_s}
+            const QStringList keys = kind == basKovaData::Kind::Random ? QStringList{u"min"_s, u"max"_s, u"unit"_s}
                                                : QStringList{u"start"_s, u"step"_s};
             for (qsizetype i = 0; i < keys.size(); ++i)
                 o.insert(keys[i], BoxValue(boxes[i], counting || i == keys.size() - 1));
-            if (*family == RuleFamily::Text)
+            if (*family == TypeFamily::Character)
                 o.insert(u"pad"_s, PadNames[std::size_t(basKovaData::PaddingOf(rule))]);
             break;
         }
-        case 4:
+        case basKovaData::Kind::Select:
             o.insert(u"sql"_s, basKovaData::JoinStatement(rule));
             break;
-        case 6:
+        case basKovaData::Kind::Dictionary:
             o.insert(u"name"_s, rule.TextValue[0].trimmed());
             break;
         default:

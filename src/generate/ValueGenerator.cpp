@@ -2,6 +2,8 @@
 
 #include "generate/InsertRow.h"
 #include "rules/ColumnRule.h"
+#include "rules/RuleEditing.h"
+#include "session/OraError.h"
 #include "session/OraDatabase.h"
 #include "shared/DateText.h"
 #include "shared/NumberRead.h"
@@ -27,19 +29,8 @@ namespace {
 
 using basKovaData::ColumnRule;
 
-enum class Family { Numeric, Character, Date, None };
-
-Family FamilyOf(const ColumnRule& rule)
-{
-    const QStringView type = QStringView(rule.TypeText.text()).trimmed();
-    if (type.startsWith(u"NUMBER"))
-        return Family::Numeric;
-    if (type.startsWith(u"VARCHAR2") || type.startsWith(u"CHAR"))
-        return Family::Character;
-    if (type.startsWith(u"DATE"))
-        return Family::Date;
-    return Family::None;
-}
+using basKovaData::Kind;
+using basKovaData::TypeFamily;
 
 QString RawNumber(double value)
 {
@@ -116,15 +107,17 @@ bool IsNull(const QVariant& value)
 
 }  // namespace
 
-ValueGenerator::ValueGenerator(OraDatabase* database) : m_database(database) {}
+ValueGenerator::ValueGenerator(const basKovaData::TableRules& rules, OraDatabase* database)
+    : m_rules(rules), m_database(database)
+{
+}
 
 void ValueGenerator::NextRow()
 {
     using namespace basKovaData;
-    // Every column the rule table describes; RowValues has room for every
-    // index a 16-bit column count can reach.
-    const int count = std::min<int>(ColumnCount, static_cast<int>(ColumnRules.size()) - 1);
+    // RowValues has room for every index a 16-bit column count can reach.
     static_assert(RowValueCapacity > std::numeric_limits<qint16>::max());
+    const int count = std::min(m_rules.count(), RowValueCapacity - 1);
     if (count < 1)
         return;
     if (m_columns.size() < static_cast<std::size_t>(count) + 1)
@@ -137,20 +130,19 @@ void ValueGenerator::NextRow()
 
 QString ValueGenerator::NextValue(int column)
 {
-    using namespace basKovaData;
-    if (column < 1 || static_cast<std::size_t>(column) >= ColumnRules.size())
+    if (column < 1 || column > m_rules.count())
         return QString();
     if (m_columns.size() <= static_cast<std::size_t>(column))
         m_columns.resize(static_cast<std::size_t>(column) + 1);
-    const ColumnRule& rule = ColumnRules[static_cast<std::size_t>(column)];
-    switch (FamilyOf(rule)) {
-    case Family::Numeric:
+    const ColumnRule& rule = m_rules[column];
+    switch (rule.family()) {
+    case TypeFamily::Numeric:
         return NumericValue(column, rule);
-    case Family::Character:
+    case TypeFamily::Character:
         return CharacterValue(column, rule);
-    case Family::Date:
+    case TypeFamily::Date:
         return DateValue(column, rule);
-    case Family::None:
+    case TypeFamily::Other:
         break;
     }
     // LONG, RAW, FLOAT and the like get no rule of their own. They receive
@@ -159,93 +151,83 @@ QString ValueGenerator::NextValue(int column)
     return QString();
 }
 
-ValueGenerator::TypeFamily ValueGenerator::ColumnFamily(const ColumnRule& rule)
-{
-    switch (FamilyOf(rule)) {
-    case Family::Numeric:
-        return TypeFamily::Numeric;
-    case Family::Character:
-        return TypeFamily::Character;
-    case Family::Date:
-        return TypeFamily::Date;
-    case Family::None:
-        break;
-    }
-    return TypeFamily::None;
-}
-
 QString ValueGenerator::NumericValue(int column, const ColumnRule& rule)
 {
     const auto& num = rule.NumValue;
-    switch (rule.kindNumber()) {
-    case 0:
+    switch (rule.kind()) {
+    case Kind::Single:
         return RawNumber(num[0]);
-    case 1: {
+    case Kind::Multiple: {
         const int slot = NextSlot(column, rule);
         // A multiple rule with no slot in use has no value: the column gets 0,
         // like a rule of an unknown kind.
         return slot < 0 ? RawZero : RawNumber(num[static_cast<std::size_t>(slot)]);
     }
-    case 2:
+    case Kind::Random:
         return RawNumber(num[0] + basKovaData::RandomSteps(num[0], num[1], num[2]));
-    case 3:
+    case Kind::Sequence:
         return RawNumber(num[0] + NextOffset(column, num[1]));
-    case 4: {
+    case Kind::Select: {
         const ListValue value = NextListValue(column, rule);
         return value ? u'@' + *value : RawNull;
     }
-    case 5:
+    case Kind::Null:
         return RawNull;
-    default:
-        return RawZero;
+    case Kind::Unknown:
+    case Kind::None:
+    case Kind::Dictionary:
+        break;
     }
+    return RawZero;
 }
 
 QString ValueGenerator::CharacterValue(int column, const ColumnRule& rule)
 {
     const auto& num = rule.NumValue;
-    switch (rule.kindNumber()) {
-    case 0:
+    switch (rule.kind()) {
+    case Kind::Single:
         return rule.TextValue[0].trimmed();
-    case 1: {
+    case Kind::Multiple: {
         const int slot = NextSlot(column, rule);
         // No slot in use: NULL, like a rule of an unknown kind.
         return slot < 0 ? QString() : rule.TextValue[static_cast<std::size_t>(slot)].trimmed();
     }
-    case 2:
+    case Kind::Random:
         return FilledNumber(num[0] + basKovaData::RandomSteps(num[0], num[1], num[2]), rule);
-    case 3:
+    case Kind::Sequence:
         return FilledNumber(num[0] + NextOffset(column, num[1]), rule);
-    case 4:
+    case Kind::Select:
         return NextListValue(column, rule).value_or(QString());
-    case 5:
+    case Kind::Null:
         return RawNull;
-    case 6: {
+    case Kind::Dictionary: {
         int& dictionary = m_columns[static_cast<std::size_t>(column)].dictionary;
         if (dictionary == -2)
             dictionary = int(basKovaData::DictionaryNames().indexOf(rule.TextValue[0].trimmed()));
         return FitBytes(m_dictionary.value(dictionary), rule.Length);
     }
-    default:
-        return QString();
+    case Kind::Unknown:
+    case Kind::None:
+        break;
     }
+    return QString();
 }
 
 QString ValueGenerator::DateValue(int column, const ColumnRule& rule)
 {
-    // The date rules compare the kind as text: a blank kind is no rule here.
-    const QString kind = rule.RuleKind.text();
+    // The date rules take the kind as stored: a blank kind is no rule here.
+    const Kind kind = rule.storedKind();
     const auto& text = rule.TextValue;
-    if (kind == u"0"_s)
+    if (kind == Kind::Single)
         return RawDate(basKovaData::DateText15(basKovaData::DateFromText(text[0].text())));
-    if (kind == u"1"_s) {
+    if (kind == Kind::Multiple) {
         const int slot = NextSlot(column, rule);
         if (slot < 0)
             return RawNull;  // no slot in use
         const QDateTime date = basKovaData::DateFromText(text[static_cast<std::size_t>(slot)].text());
         return RawDate(basKovaData::DateText15(date));
     }
-    if (kind == u"2"_s) {
+    if (kind == Kind::Random) {
         // Whole calendar days from lo's day to hi's day, lo's time of day kept.
         const QDateTime lo = basKovaData::DateFromText(text[0].text());
         const QDateTime hi = basKovaData::DateFromText(text[1].text());
@@ -254,12 +236,12 @@ QString ValueGenerator::DateValue(int column, const ColumnRule& rule)
         const qint64 k = DayOffset(std::floor(r * static_cast<double>(days + 1)));
         return RawDate(DateTextOf(lo.date().addDays(k), lo.time()));
     }
-    if (kind == u"3"_s) {
+    if (kind == Kind::Sequence) {
         const QDateTime start = basKovaData::DateFromText(text[0].text());
         const double offset = NextOffset(column, basKovaData::ReadNumber(text[1].text()));
         return RawDate(DateTextOf(start.date().addDays(DayOffset(offset)), start.time()));
     }
-    if (kind == u"4"_s) {
+    if (kind == Kind::Select) {
         const ListValue value = NextListValue(column, rule);
         if (!value)
             return RawNull;
@@ -324,10 +306,10 @@ std::vector<ValueGenerator::ListValue> ValueGenerator::FetchList(const ColumnRul
     // Without a database there is nothing to read: the list stays empty.
     if (!m_database)
         return values;
-    QString sql;
-    for (const auto& piece : rule.TextValue)
-        sql += piece.trimmed();
-    sql = basKovaData::FlattenSql(sql.trimmed());
+    const QString sql = basKovaData::FlattenSql(basKovaData::JoinStatement(rule).trimmed());
+    // Values are only read: a statement that would write is never run.
+    if (!basKovaData::IsQueryText(sql))
+        throw OraError(basKovaData::RuleMessages::NotQuery);
 
     const auto dynaset = m_database->DBCreateDynaset(sql, 0);
     // As many values as a result grid may show; a NULL stays a NULL entry

@@ -15,33 +15,31 @@ class OraDatabase;
 
 namespace basKovaData {
 struct ColumnRule;
+struct TableRules;
 }
 
 namespace generate {
 
 class ValueGenerator {
 public:
-    // A run whose SELECT-sourced values are read from `database`.
-    explicit ValueGenerator(OraDatabase* database);
+    // A run over the columns of `rules`, whose SELECT-sourced values are read
+    // from `database`. The rules must outlive the generator.
+    ValueGenerator(const basKovaData::TableRules& rules, OraDatabase* database);
 
-    // Fills the value texts of the next row for every column with a rule
-    // table entry. Throws OraError when a source query fails.
+    // Fills RowValues[1] to RowValues[count] with the value texts of the next
+    // row, one per column of the rules. Throws OraError when a source query
+    // fails.
     void NextRow();
     // Starts a row for a caller that takes values one column at a time:
     // the dictionary columns of a row speak of one person and one place.
     void BeginRow() { m_dictionary.reset(); }
 
-    // The value text the next row gives column `column` (1 to ColumnCount),
+    // The value text the next row gives column `column` (1 to the count),
     // in the same forms as RowValues, moving that column's cursor on exactly
     // as NextRow does. Lets a caller that writes its own statements (the
     // update run) take the values one column at a time. Empty for a column
-    // outside the rule table. Throws OraError when a source query fails.
+    // outside the rules. Throws OraError when a source query fails.
     QString NextValue(int column);
-
-    // The type family a column's values are made for, by the start of its
-    // type text: NUMBER, VARCHAR2 or CHAR, DATE, or none of them.
-    enum class TypeFamily { Numeric, Character, Date, None };
-    static TypeFamily ColumnFamily(const basKovaData::ColumnRule& rule);
 
 private:
     // One value of a SELECT-sourced list; empty for a NULL.
@@ -70,6 +68,7 @@ private:
     ListValue NextListValue(int column, const basKovaData::ColumnRule& rule);
     std::vector<ListValue> FetchList(const basKovaData::ColumnRule& rule) const;
 
+    const basKovaData::TableRules& m_rules;
     OraDatabase* m_database;
     DictionaryRow m_dictionary;
     std::vector<ColumnState> m_columns;

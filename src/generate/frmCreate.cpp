@@ -1,6 +1,6 @@
 #include "generate/frmCreate.h"
 
-#include "controls/RunStopper.h"
+#include "controls/RunScaffold.h"
 #include "controls/Shape.h"
 #include "controls/Twips.h"
 #include "generate/CreationRun.h"
@@ -68,15 +68,14 @@ frmCreate::frmCreate(QWidget* parent) : QDialog(parent)
 
     setFixedSize(right + BarLeft, buttonTop + 28 + 14);
     txtKENSU->setFocus();
+    m_run = std::make_unique<controls::RunScaffold>(this, std::vector<QWidget*>{txtKENSU, Command1_0, CmdPreview});
 }
 
 frmCreate::~frmCreate() = default;
 
 void frmCreate::reject()
 {
-    if (m_run)
-        m_run->requestStop();
-    else
+    if (!m_run->requestStop())
         QDialog::reject();
 }
 
@@ -96,37 +95,18 @@ void frmCreate::create()
                                  windowTitle(), this);
         return;
     }
-    if (const QStringList narrow = generate::NarrowKeyColumns(*rows); !narrow.isEmpty())
+    const basKovaData::TableRules rules = basKovaData::TableRules::FromShared(basKovaData::ChosenTable);
+    if (const QStringList narrow = generate::NarrowKeyColumns(rules, *rows); !narrow.isEmpty())
         basKovaData::ShowMessage(generate::NarrowKeysMessage(narrow, *rows), basKovaData::MessageIcon::Exclamation,
                                  windowTitle(), this);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_run = std::make_unique<controls::RunStopper>(std::vector<QWidget*>{txtKENSU, Command1_0, CmdPreview});
+    if (!m_run->begin())
+        return;
     generate::CreationHooks hooks;
     hooks.progress = [this](int twips) { setProgress(twips); };
-    hooks.failuresFound = [this](qint32 failures) {
-        basKovaData::ShowMessage(QString::number(failures) + QStringLiteral("件の重複がありました。"),
-                                 basKovaData::MessageIcon::Information, windowTitle(), this);
-    };
     hooks.stopRequested = [this] { return m_run->stopRequested(); };
-    const generate::CreationResult result = generate::GenerateRows(basKovaData::ChosenTable, *rows, hooks);
-    m_run.reset();
-    QApplication::processEvents();
-    QApplication::restoreOverrideCursor();
-    if (result.stopped)
-        basKovaData::ShowMessage(generate::CreationStoppedMessage, basKovaData::MessageIcon::Information,
-                                 windowTitle(), this);
-    else if (result.lockedByOther)
-        basKovaData::ShowMessage(generate::CreationLockedMessage, basKovaData::MessageIcon::Exclamation,
-                                 windowTitle(), this);
-    else if (result.connectionLost)
-        basKovaData::ShowMessage(QStringLiteral("サーバーとの接続が切れたため、データ作成を中止しました。\n")
-                                     + result.errorText,
-                                 basKovaData::MessageIcon::Critical, windowTitle(), this);
-    else if (result.aborted)
-        basKovaData::ShowMessage(QStringLiteral("ＳＱＬ文のエラーです。確認してください。")
-                                     + QString::number(result.errorNumber),
-                                 basKovaData::MessageIcon::Information, windowTitle(), this);
-    accept();
+    const generate::CreationResult result = generate::GenerateRows(rules, *rows, hooks);
+    const generate::CreationMessage said = generate::CreationOutcomeMessage(result);
+    m_run->finish(said.text, said.icon, said.details);
 }
 
 void frmCreate::preview()
@@ -138,7 +118,8 @@ void frmCreate::preview()
         return;
     }
     const generate::RowPreview shown =
-        generate::PreviewRows(std::min<qint32>(*rows, std::max<qint32>(basKovaData::MaxDisplayRows, 1)));
+        generate::PreviewRows(basKovaData::TableRules::FromShared(basKovaData::ChosenTable),
+                              std::min<qint32>(*rows, std::max<qint32>(basKovaData::MaxDisplayRows, 1)));
     if (shown.failed)
         basKovaData::ShowMessage(QStringLiteral("ＳＱＬ文のエラーです。確認してください。")
                                      + QString::number(shown.errorNumber),

@@ -10,7 +10,7 @@ class QLineEdit;
 class QPushButton;
 
 namespace controls {
-class RunStopper;
+class RunScaffold;
 class Shape;
 }
 
@@ -42,5 +42,5 @@ private:
     controls::Shape* Prgres = nullptr;
     controls::Shape* Shape1 = nullptr;
     int m_progressTwips = 0;
-    std::unique_ptr<controls::RunStopper> m_run;  // while a run goes on
+    std::unique_ptr<controls::RunScaffold> m_run;
 };

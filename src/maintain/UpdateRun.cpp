@@ -8,6 +8,8 @@
 #include "session/OraError.h"
 #include "shared/DateText.h"
 #include "shared/Rounding.h"
+#include "shared/SqlName.h"
+#include "shared/StatementShape.h"
 #include "shared/ValueText.h"
 
 #include <QDateTime>
@@ -24,12 +26,8 @@ namespace maintain {
 namespace {
 
 using basKovaData::ColumnRule;
-using Family = generate::ValueGenerator::TypeFamily;
-
-const ColumnRule& RuleOf(int column)
-{
-    return basKovaData::ColumnRules[static_cast<std::size_t>(column)];
-}
+using basKovaData::TableRules;
+using Family = basKovaData::TypeFamily;
 
 // A key number as the shortest text that reads back as the same value, so
 // that the comparison finds the row again ("7", "12.5", "0.1").
@@ -38,8 +36,7 @@ QString KeyNumber(const QVariant& value)
     return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
 }
 
-// Thrown between rows when the user stops the run.
-struct RunStopped {};
+using basKovaData::RunStopped;
 
 // Rolls back what the run began, if the connection still allows it.
 void RollBack(::OraSession* session)
@@ -61,19 +58,24 @@ UpdateResult SetBasedUpdate(::OraSession* session, ::OraDatabase* database, cons
         hooks.progress(UpdateProgressFullTwips);
     if (hooks.statement)
         hooks.statement(sql);
-    if (basKovaData::ExecuteSql(database, sql) == -1) {
+    try {
+        database->DbExecuteSQL(sql);
+    } catch (const OraError& error) {
+        // Undone, and said: a value too long for its column must not look
+        // like an update that went through.
         result.rolledBack = true;
-        if (database->LockedByOther())
-            result.outcome = UpdateOutcome::Locked;
+        result.outcome = database->LockedByOther() ? UpdateOutcome::Locked : UpdateOutcome::Failed;
+        result.errorNumber = error.number();
+        result.errorText = error.message();
         session->DBRollBack();
-    } else {
-        session->DbCommitTrans();
+        return result;
     }
+    session->DbCommitTrans();
     return result;
 }
 
 // The row-by-row update. Throws OraError or RunStopped; the caller rolls back.
-void RowByRowUpdate(::OraSession* session, ::OraDatabase* database, const QString& table, const UpdatePlan& plan,
+void RowByRowUpdate(::OraSession* session, ::OraDatabase* database, const TableRules& rules, const UpdatePlan& plan,
                     const QString& condition, const UpdateHooks& hooks, UpdateResult& result)
 {
     session->DbBeginTrans();
@@ -85,7 +87,7 @@ void RowByRowUpdate(::OraSession* session, ::OraDatabase* database, const QStrin
     std::vector<QVariant> keyValues;
     const std::size_t keyCount = plan.keys.size();
     {
-        const auto keys = database->DBCreateDynaset(KeySelectStatement(table, plan, condition), 0);
+        const auto keys = database->DBCreateDynaset(KeySelectStatement(rules, plan, condition), 0);
         while (!keys->IsEOF()) {
             for (std::size_t i = 0; i < keyCount; ++i)
                 keyValues.push_back(keys->Value(static_cast<int>(i)));
@@ -93,54 +95,42 @@ void RowByRowUpdate(::OraSession* session, ::OraDatabase* database, const QStrin
         }
         keys->Close();
     }
-    generate::ValueGenerator generator(database);
+    generate::ValueGenerator generator(rules, database);
     const qint64 total = static_cast<qint64>(keyValues.size() / keyCount);
     const qint32 step = UpdateProgressStep(total);
-    basKovaData::RowStatements statements(database, hooks.batchRows);
+    basKovaData::RowStatements statements(database, hooks.batchRows, hooks.stopRequested);
     basKovaData::StatementShape shape;
-    const QString head = u"UPDATE "_s + table + u" SET "_s;
-    QString sql;
+    const QString head = u"UPDATE "_s + basKovaData::SqlName(rules.table) + u" SET "_s;
     for (qint64 row = 0; row < total; ++row) {
         if (hooks.stopRequested && hooks.stopRequested())
             throw RunStopped();
         ++result.rows;
         if (result.rows % step == 0 && hooks.progress)
             hooks.progress(UpdateProgressTwips(result.rows, total));
-        const bool batched = statements.Batched();
         generator.BeginRow();
-        sql = head;
-        if (batched)
-            shape.text = head;
+        shape.clear();
+        shape.appendText(head);
         for (std::size_t i = 0; i < plan.sets.size(); ++i) {
-            const ColumnRule& rule = RuleOf(plan.sets[i]);
-            const QString name = (i > 0 ? u","_s : QString()) + rule.ColumnName.trimmed() + u" = "_s;
-            const QString value = SetValueText(rule, generator.NextValue(plan.sets[i]));
-            sql += name;
-            sql += value;
-            if (batched) {
-                shape.text += name;
-                basKovaData::AppendSqlValue(shape, value);
-            }
+            const ColumnRule& rule = rules[plan.sets[i]];
+            if (i > 0)
+                shape.appendText(u',');
+            shape.appendText(basKovaData::SqlName(rule.ColumnName.trimmed()));
+            shape.appendText(u" = ");
+            shape.appendSql(SetValueText(rule, generator.NextValue(plan.sets[i])));
         }
         for (std::size_t i = 0; i < keyCount; ++i) {
-            const QString joint = i == 0 ? u" WHERE "_s : u" AND "_s;
-            const ColumnRule& key = RuleOf(plan.keys[i]);
-            const QVariant& value = keyValues[std::size_t(row) * keyCount + i];
-            sql += joint;
-            sql += KeyComparison(key, value);
-            if (batched) {
-                shape.text += joint;
-                AppendKeyComparison(shape, key, value);
-            }
+            shape.appendText(i == 0 ? u" WHERE " : u" AND ");
+            AppendKeyComparison(shape, rules[plan.keys[i]], keyValues[std::size_t(row) * keyCount + i]);
         }
         if (hooks.statement)
-            hooks.statement(sql);
-        statements.Add(sql, batched ? &shape : nullptr);
+            hooks.statement(shape.Literal());
+        statements.Add(shape);
     }
     statements.Flush();
     if (hooks.stopRequested && hooks.stopRequested())
         throw RunStopped();
     result.errors = statements.Failures();
+    result.refusals = statements.TakeRefusals();
     // Committed even when some rows failed: the others keep their new values.
     session->DbCommitTrans();
     if (hooks.progress)
@@ -149,20 +139,19 @@ void RowByRowUpdate(::OraSession* session, ::OraDatabase* database, const QStrin
 
 }  // namespace
 
-UpdatePlan PlanUpdate()
+UpdatePlan PlanUpdate(const TableRules& rules)
 {
     UpdatePlan plan;
-    const int count = std::min<int>(basKovaData::ColumnCount, static_cast<int>(basKovaData::ColumnRules.size()) - 1);
     bool allFixed = true;
-    for (int j = 1; j <= count; ++j) {
-        const ColumnRule& rule = RuleOf(j);
+    for (int j = 1; j <= rules.count(); ++j) {
+        const ColumnRule& rule = rules[j];
         const bool hasRule = !rule.RuleKind.isBlank();
         if (rule.IsKey) {
             plan.keys.push_back(j);
             plan.keyHasRule = plan.keyHasRule || hasRule;
-        } else if (hasRule && generate::ValueGenerator::ColumnFamily(rule) != Family::None) {
+        } else if (hasRule && rule.family() != Family::Other) {
             plan.sets.push_back(j);
-            allFixed = allFixed && rule.RuleKind.text() == basKovaData::RuleKinds::Single;
+            allFixed = allFixed && rule.storedKind() == basKovaData::Kind::Single;
         }
     }
     plan.allFixed = allFixed && !plan.sets.empty();
@@ -177,37 +166,38 @@ QString ConditionPart(const QString& condition)
     return u" WHERE "_s + basKovaData::FlattenSql(trimmed);
 }
 
-QString SetBasedStatement(const QString& table, const UpdatePlan& plan, const QString& condition)
+QString SetBasedStatement(const TableRules& rules, const UpdatePlan& plan, const QString& condition)
 {
-    QString sql = u"UPDATE "_s + table + u" SET "_s;
+    QString sql = u"UPDATE "_s + basKovaData::SqlName(rules.table) + u" SET "_s;
+    // The single fixed values, made exactly as the generator makes them: a
+    // number keeps its leading blank ("C =  5").
+    generate::ValueGenerator fixed(rules, nullptr);
     for (std::size_t i = 0; i < plan.sets.size(); ++i) {
-        const ColumnRule& rule = RuleOf(plan.sets[i]);
+        const ColumnRule& rule = rules[plan.sets[i]];
         if (i > 0)
             sql += u',';
-        sql += rule.ColumnName.trimmed() + u" = "_s;
-        // The single fixed value, made exactly as the generator makes it: the
-        // number keeps its leading blank ("C =  5").
-        generate::ValueGenerator fixed(nullptr);
+        sql += basKovaData::SqlName(rule.ColumnName.trimmed()) + u" = "_s;
         sql += SetValueText(rule, fixed.NextValue(plan.sets[i]));
     }
     return sql + ConditionPart(condition);
 }
 
-QString KeySelectStatement(const QString& table, const UpdatePlan& plan, const QString& condition)
+QString KeySelectStatement(const TableRules& rules, const UpdatePlan& plan, const QString& condition)
 {
     QStringList names;
     for (const int column : plan.keys)
-        names.append(RuleOf(column).ColumnName.trimmed());
-    return u"SELECT "_s + names.join(u',') + u" From "_s + table + ConditionPart(condition);
+        names.append(basKovaData::SqlName(rules[column].ColumnName.trimmed()));
+    return u"SELECT "_s + names.join(u',') + u" From "_s + basKovaData::SqlName(rules.table)
+           + ConditionPart(condition);
 }
 
 QString SetValueText(const ColumnRule& rule, const QString& generated)
 {
-    if (generate::ValueGenerator::ColumnFamily(rule) == Family::Character) {
+    if (rule.family() == Family::Character) {
         // Character values are plain texts, whatever they begin with; only
         // the NULL kind is written as the keyword. A character value that is
         // empty (no text, no slot in use, an unknown kind) becomes ''.
-        if (rule.kindNumber() == 5)
+        if (rule.kind() == basKovaData::Kind::Null)
             return u"NULL"_s;
         return basKovaData::SqlQuoted(generated);
     }
@@ -217,7 +207,7 @@ QString SetValueText(const ColumnRule& rule, const QString& generated)
     // run, and as NULL for a date.
     const QString raw = generated.startsWith(u'@') ? generated.mid(1) : generated;
     if (raw.trimmed().isEmpty())
-        return generate::ValueGenerator::ColumnFamily(rule) == Family::Date ? u"NULL"_s : u"0"_s;
+        return rule.family() == Family::Date ? u"NULL"_s : u"0"_s;
     return raw;
 }
 
@@ -230,7 +220,7 @@ std::optional<QString> KeyValueSql(const ColumnRule& key, const QVariant& value)
     // IS NULL instead, so that it is updated like the others.
     if (!value.isValid() || value.isNull())
         return std::nullopt;
-    switch (generate::ValueGenerator::ColumnFamily(key)) {
+    switch (key.family()) {
     case Family::Character:
         return basKovaData::SqlQuoted(value.toString());
     case Family::Date: {
@@ -242,7 +232,7 @@ std::optional<QString> KeyValueSql(const ColumnRule& key, const QVariant& value)
         return basKovaData::SqlQuoted(value.toString());
     }
     case Family::Numeric:
-    case Family::None:
+    case Family::Other:
         break;
     }
     if (basKovaData::IsNumberValue(value))
@@ -256,22 +246,23 @@ std::optional<QString> KeyValueSql(const ColumnRule& key, const QVariant& value)
 
 }  // namespace
 
-QString KeyComparison(const ColumnRule& key, const QVariant& value)
-{
-    const std::optional<QString> sql = KeyValueSql(key, value);
-    return key.ColumnName.trimmed() + (sql ? u" = "_s + *sql : u" IS NULL"_s);
-}
-
 void AppendKeyComparison(basKovaData::StatementShape& shape, const ColumnRule& key, const QVariant& value)
 {
+    shape.appendText(basKovaData::SqlName(key.ColumnName.trimmed()));
     const std::optional<QString> sql = KeyValueSql(key, value);
-    shape.text += key.ColumnName.trimmed();
     if (!sql) {
-        shape.text += u" IS NULL"_s;
+        shape.appendText(u" IS NULL");
         return;
     }
-    shape.text += u" = "_s;
-    basKovaData::AppendSqlValue(shape, *sql);
+    shape.appendText(u" = ");
+    shape.appendSql(*sql);
+}
+
+QString KeyComparison(const ColumnRule& key, const QVariant& value)
+{
+    basKovaData::StatementShape shape;
+    AppendKeyComparison(shape, key, value);
+    return shape.Literal();
 }
 
 qint32 UpdateProgressStep(qint64 rows)
@@ -288,10 +279,34 @@ int UpdateProgressTwips(qint64 done, qint64 rows)
     return static_cast<int>(std::clamp<qint64>(done, 0, rows) * UpdateProgressFullTwips / rows);
 }
 
-UpdateResult UpdateRows(const QString& table, const QString& condition, const UpdateHooks& hooks)
+UpdateMessage UpdateOutcomeMessage(const UpdateResult& result)
+{
+    using basKovaData::MessageIcon;
+    switch (result.outcome) {
+    case UpdateOutcome::NothingToSet:
+        return {u"設定がひとつもされていません。"_s, MessageIcon::Information, {}};
+    case UpdateOutcome::KeyHasRule:
+        return {u"キーが更新項目に設定されています。"_s, MessageIcon::Information, {}};
+    case UpdateOutcome::Failed:
+        return {u"ＳＱＬ文のエラーです。確認してください。"_s + QString::number(result.errorNumber),
+                MessageIcon::Information, result.errorText};
+    case UpdateOutcome::Stopped:
+        return {UpdateStoppedMessage, MessageIcon::Information, {}};
+    case UpdateOutcome::Locked:
+        return {UpdateLockedMessage, MessageIcon::Exclamation, {}};
+    case UpdateOutcome::Done:
+        if (result.errors > 0)
+            return {u"更新エラー数："_s + QString::number(result.errors), MessageIcon::Information,
+                    result.refusals.Details()};
+        break;
+    }
+    return {};
+}
+
+UpdateResult UpdateRows(const TableRules& rules, const QString& condition, const UpdateHooks& hooks)
 {
     UpdateResult result;
-    const UpdatePlan plan = PlanUpdate();
+    const UpdatePlan plan = PlanUpdate(rules);
     if (plan.sets.empty()) {
         result.outcome = UpdateOutcome::NothingToSet;
         return result;
@@ -310,7 +325,7 @@ UpdateResult UpdateRows(const QString& table, const QString& condition, const Up
     }
     if (plan.allFixed) {
         try {
-            return SetBasedUpdate(session, database, SetBasedStatement(table, plan, condition), hooks);
+            return SetBasedUpdate(session, database, SetBasedStatement(rules, plan, condition), hooks);
         } catch (const OraError& error) {
             // Beginning or ending the transaction failed.
             RollBack(session);
@@ -333,7 +348,7 @@ UpdateResult UpdateRows(const QString& table, const QString& condition, const Up
     // Whatever stops the run (the key query, a source list's query, the
     // commit, or any other failure) leaves no transaction open behind it.
     try {
-        RowByRowUpdate(session, database, table, plan, condition, hooks, result);
+        RowByRowUpdate(session, database, rules, plan, condition, hooks, result);
     } catch (const RunStopped&) {
         RollBack(session);
         result.outcome = UpdateOutcome::Stopped;

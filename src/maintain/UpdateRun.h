@@ -4,6 +4,7 @@
 // set-based UPDATE; any other rule updates the rows one by one, identified by
 // their keys, each with freshly generated values. One transaction per run.
 #include "session/RowStatements.h"
+#include "shared/basKovaData.h"
 
 #include <QString>
 #include <QVariant>
@@ -13,6 +14,8 @@
 
 namespace basKovaData {
 struct ColumnRule;
+struct TableRules;
+class StatementShape;
 }
 
 namespace maintain {
@@ -26,7 +29,7 @@ inline const QString UpdateLockedMessage =
 // Full width of the update window's progress bar, in twips.
 inline constexpr int UpdateProgressFullTwips = 4440;
 
-// What the rule table asks of an update; column numbers index ColumnRules.
+// What the rules ask of an update; column numbers index the table's rules.
 struct UpdatePlan {
     std::vector<int> keys;    // key columns, in column order
     std::vector<int> sets;    // non-key columns with a rule, in column order
@@ -34,32 +37,32 @@ struct UpdatePlan {
     bool allFixed = false;    // every column to set has a single fixed value
 };
 
-// Builds the plan from ColumnRules (columns 1 to ColumnCount). A non-key
+// Builds the plan from a table's rules. A non-key
 // column of a type no rule can produce values for (LONG, RAW, FLOAT, ...) is
 // left out of the columns to set: its rows keep their values.
-UpdatePlan PlanUpdate();
+UpdatePlan PlanUpdate(const basKovaData::TableRules& rules);
 
 // " WHERE " + the trimmed, flattened condition; empty for a blank condition.
 QString ConditionPart(const QString& condition);
 
 // "UPDATE table SET C1 =  5,C2 = 'x'" + the condition part: the single fixed
 // values of the plan's columns.
-QString SetBasedStatement(const QString& table, const UpdatePlan& plan, const QString& condition);
+QString SetBasedStatement(const basKovaData::TableRules& rules, const UpdatePlan& plan, const QString& condition);
 
 // "SELECT K1,K2 From table" + the condition part.
-QString KeySelectStatement(const QString& table, const UpdatePlan& plan, const QString& condition);
+QString KeySelectStatement(const basKovaData::TableRules& rules, const UpdatePlan& plan, const QString& condition);
 
 // How a value made by the generator (in its "@"-marked form) is written into
 // an UPDATE for a column of `rule`'s type and kind.
 QString SetValueText(const basKovaData::ColumnRule& rule, const QString& generated);
 
-// The comparison that finds a row by one key column's value: "K = 'a'" for
-// character keys (quotes doubled), "K = 7" for numbers, a date literal for
-// DATE keys, "K IS NULL" for a NULL.
-QString KeyComparison(const basKovaData::ColumnRule& key, const QVariant& value);
-// The same comparison appended to a batch's shape, its value as a parameter.
+// Appends the comparison that finds a row by one key column's value: "K = 'a'"
+// for character keys, "K = 7" for numbers, a date literal for DATE keys,
+// "K IS NULL" for a NULL; the value as a value of the shape.
 void AppendKeyComparison(basKovaData::StatementShape& shape, const basKovaData::ColumnRule& key,
                          const QVariant& value);
+// The same comparison as literal text (quotes doubled).
+QString KeyComparison(const basKovaData::ColumnRule& key, const QVariant& value);
 
 // Rows between two repaints of the progress bar: a tenth of the rows, halves
 // to even, at least 1 and at most 100.
@@ -68,10 +71,10 @@ qint32 UpdateProgressStep(qint64 rows);
 int UpdateProgressTwips(qint64 done, qint64 rows);
 
 enum class UpdateOutcome {
-    Done,          // the run ended with a commit, or a failed set-based UPDATE rolled back
+    Done,          // the run ended with a commit
     NothingToSet,  // no non-key column carries a rule
     KeyHasRule,    // a key column carries a rule and the rows would go one by one
-    Failed,        // a database error outside the UPDATEs; everything was rolled back
+    Failed,        // the set-based UPDATE or a statement outside the row UPDATEs failed; everything was rolled back
     Locked,        // another program held the database's lock; everything was rolled back
     Stopped,       // the user stopped the run; everything was rolled back
 };
@@ -82,6 +85,7 @@ struct UpdateResult {
     bool rolledBack = false;  // the set-based UPDATE failed and was undone
     qint64 rows = 0;          // rows selected by the row-by-row update
     qint64 errors = 0;        // row UPDATEs that failed (the others are committed)
+    basKovaData::Refusals refusals;  // ... why
     int errorNumber = 0;      // Failed: the database error's number
     QString errorText;
 };
@@ -98,8 +102,17 @@ struct UpdateHooks {
     int batchRows = basKovaData::RowStatements::DefaultBatchRows;
 };
 
-// Updates `table` on OraDatabase within one transaction of OraSession, using
-// ColumnRules; `condition` is the text typed after WHERE (may be blank).
-UpdateResult UpdateRows(const QString& table, const QString& condition, const UpdateHooks& hooks = {});
+// What the update window says after a run, if anything.
+struct UpdateMessage {
+    QString text;
+    basKovaData::MessageIcon icon = basKovaData::MessageIcon::Information;
+    QString details;
+};
+UpdateMessage UpdateOutcomeMessage(const UpdateResult& result);
+
+// Updates the table of `rules` on OraDatabase within one transaction of
+// OraSession; `condition` is the text typed after WHERE (may be blank).
+UpdateResult UpdateRows(const basKovaData::TableRules& rules, const QString& condition,
+                        const UpdateHooks& hooks = {});
 
 }  // namespace maintain

@@ -1,6 +1,7 @@
 #include "maintain/frmUpDate.h"
 
-#include "controls/RunStopper.h"
+#include "controls/RunScaffold.h"
+#include "rules/ColumnRule.h"
 #include "controls/Shape.h"
 #include "controls/Twips.h"
 #include "help/HelpTexts.h"
@@ -8,7 +9,6 @@
 #include "maintain/UpdateRun.h"
 #include "shared/basKovaData.h"
 
-#include <QApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -57,15 +57,14 @@ frmUpDate::frmUpDate(QWidget* parent) : QDialog(parent)
 
     setFixedSize(Left * 2 + barWidth, buttonTop + 28 + 14);
     txtSQL->setFocus();
+    m_run = std::make_unique<controls::RunScaffold>(this, std::vector<QWidget*>{txtSQL, Command1_0, Command1_2});
 }
 
 frmUpDate::~frmUpDate() = default;
 
 void frmUpDate::reject()
 {
-    if (m_run)
-        m_run->requestStop();
-    else
+    if (!m_run->requestStop())
         QDialog::reject();
 }
 
@@ -78,44 +77,15 @@ void frmUpDate::setProgress(int twips)
 
 void frmUpDate::updateRows()
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_run = std::make_unique<controls::RunStopper>(std::vector<QWidget*>{txtSQL, Command1_0, Command1_2});
+    if (!m_run->begin())
+        return;
     maintain::UpdateHooks hooks;
     hooks.progress = [this](int twips) { setProgress(twips); };
     hooks.stopRequested = [this] { return m_run->stopRequested(); };
-    const maintain::UpdateResult result =
-        maintain::UpdateRows(basKovaData::ChosenTable, txtSQL->toPlainText(), hooks);
-    m_run.reset();
-    QApplication::processEvents();
-    QApplication::restoreOverrideCursor();
-
-    QString message;
-    auto icon = basKovaData::MessageIcon::Information;
-    switch (result.outcome) {
-    case maintain::UpdateOutcome::NothingToSet:
-        message = QStringLiteral("設定がひとつもされていません。");
-        break;
-    case maintain::UpdateOutcome::KeyHasRule:
-        message = QStringLiteral("キーが更新項目に設定されています。");
-        break;
-    case maintain::UpdateOutcome::Failed:
-        message = QStringLiteral("ＳＱＬ文のエラーです。確認してください。") + QString::number(result.errorNumber);
-        break;
-    case maintain::UpdateOutcome::Stopped:
-        message = maintain::UpdateStoppedMessage;
-        break;
-    case maintain::UpdateOutcome::Locked:
-        message = maintain::UpdateLockedMessage;
-        icon = basKovaData::MessageIcon::Exclamation;
-        break;
-    case maintain::UpdateOutcome::Done:
-        if (result.errors > 0)
-            message = QStringLiteral("更新エラー数：") + QString::number(result.errors);
-        break;
-    }
-    if (!message.isEmpty())
-        basKovaData::ShowMessage(message, icon, windowTitle(), this);
-    accept();
+    const maintain::UpdateResult result = maintain::UpdateRows(
+        basKovaData::TableRules::FromShared(basKovaData::ChosenTable), txtSQL->toPlainText(), hooks);
+    const maintain::UpdateMessage said = maintain::UpdateOutcomeMessage(result);
+    m_run->finish(said.text, said.icon, said.details);
 }
 
 void frmUpDate::showHelp()

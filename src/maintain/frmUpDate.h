@@ -9,7 +9,7 @@ class QPlainTextEdit;
 class QPushButton;
 
 namespace controls {
-class RunStopper;
+class RunScaffold;
 class Shape;
 }
 
@@ -33,5 +33,5 @@ private:
     QPushButton* Command1_2 = nullptr;
     controls::Shape* Prgres = nullptr;
     controls::Shape* Shape1 = nullptr;
-    std::unique_ptr<controls::RunStopper> m_run;  // while a run goes on
+    std::unique_ptr<controls::RunScaffold> m_run;
 };

@@ -68,7 +68,7 @@ ColumnRule NeutralBulkRule(BulkFamily family)
     rule.Length = 0;
     rule.Scale = 0;
     rule.clearRule();
-    rule.RuleKind = basKovaData::RuleKinds::Single;
+    rule.setKind(basKovaData::Kind::Single);
     return rule;
 }
 

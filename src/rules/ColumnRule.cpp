@@ -2,6 +2,8 @@
 
 #include "shared/NumberRead.h"
 
+#include <algorithm>
+
 namespace basKovaData {
 
 std::vector<ColumnRule> ColumnRules(1);
@@ -27,12 +29,57 @@ int ColumnRule::kindNumber() const
     return static_cast<int>(ReadNumber(RuleKind.text()));
 }
 
+QString KindCode(Kind kind)
+{
+    if (kind == Kind::None || kind == Kind::Unknown)
+        return QString();
+    return QString(QChar(u'0' + static_cast<int>(kind)));
+}
+
+namespace {
+
+Kind KindOfNumber(int number)
+{
+    if (number < 0 || number > static_cast<int>(Kind::Dictionary))
+        return Kind::Unknown;
+    return static_cast<Kind>(number);
+}
+
+}  // namespace
+
+Kind ColumnRule::kind() const
+{
+    return KindOfNumber(kindNumber());
+}
+
+Kind ColumnRule::storedKind() const
+{
+    const QChar code = RuleKind.text().at(0);
+    if (code == u' ')
+        return Kind::None;
+    if (code < u'0' || code > u'9')
+        return Kind::Unknown;
+    return KindOfNumber(code.unicode() - u'0');
+}
+
 void ColumnRule::clearRule()
 {
     RuleKind = QString();
     MultiOn.fill(false);
     NumValue.fill(0.0);
     TextValue.fill(FixedField<RuleTextWidth>());
+}
+
+TableRules TableRules::FromShared(const QString& table)
+{
+    TableRules rules;
+    rules.table = table;
+    const std::size_t count =
+        std::min<std::size_t>(static_cast<std::size_t>(std::max<int>(ColumnCount, 0)) + 1, ColumnRules.size());
+    rules.columns.assign(ColumnRules.begin(), ColumnRules.begin() + static_cast<std::ptrdiff_t>(count));
+    if (rules.columns.empty())
+        rules.columns.resize(1);
+    return rules;
 }
 
 void ResetColumnRules()
@@ -47,7 +94,7 @@ int CountSelectRules()
 {
     int count = 0;
     for (std::size_t i = 1; i < ColumnRules.size(); ++i) {
-        if (ColumnRules[i].kindNumber() == 4)
+        if (ColumnRules[i].kind() == Kind::Select)
             ++count;
     }
     return count;

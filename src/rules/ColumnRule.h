@@ -2,6 +2,7 @@
 // The column rule table: one generation rule per column of the chosen table,
 // and the single work copy the rule editors change. Memory only; rebuilt empty
 // whenever a table's columns are loaded.
+#include "shared/TypeFamily.h"
 #include "shared/basKovaData.h"
 
 #include <QString>
@@ -39,16 +40,13 @@ private:
 inline constexpr int RuleSlots = 16;
 inline constexpr int RuleTextWidth = 100;
 
-// Rule kind codes (the index of the kind's option in every editor).
-namespace RuleKinds {
-inline const QString Single = QStringLiteral("0");    // 単一固定
-inline const QString Multiple = QStringLiteral("1");  // 複数固定
-inline const QString Random = QStringLiteral("2");    // ランダム
-inline const QString Sequence = QStringLiteral("3");  // 連番
-inline const QString Select = QStringLiteral("4");    // 編集
-inline const QString Null = QStringLiteral("5");      // NULL
-inline const QString Dictionary = QStringLiteral("6");  // 辞書 (character columns)
-}  // namespace RuleKinds
+// The rule kinds. Each is stored as a one-character code, the index of the
+// kind's option in every editor: "0" 単一固定 to "6" 辞書; a blank code means
+// that the column has no rule.
+enum class Kind { Single, Multiple, Random, Sequence, Select, Null, Dictionary, None, Unknown };
+
+// The stored code of a kind ("0" to "6"; a blank for None and Unknown).
+QString KindCode(Kind kind);
 
 // The dictionaries of the 辞書 kind, in the order the editors list them; a
 // dictionary rule keeps its dictionary's name in TextValue 0.
@@ -71,6 +69,15 @@ struct ColumnRule {
     // The kind code read as a number, as the editors and the grid read it: a
     // blank reads as 0, anything that is not a number as 0.
     int kindNumber() const;
+    // The kind as the editors, the grid and the number and character values
+    // read it: through kindNumber, so a blank code is 単一固定.
+    Kind kind() const;
+    // The kind exactly as stored: None for a blank code, Unknown for a code of
+    // no kind. Dates and the update take the code this way.
+    Kind storedKind() const;
+    void setKind(Kind kind) { RuleKind = KindCode(kind); }
+    // The family of the column's type, by the start of TypeText.
+    TypeFamily family() const { return FamilyOfTypeText(TypeText.text()); }
     // Empties the rule part (kind blank, every slot blank, 0 or off).
     void clearRule();
 };
@@ -83,6 +90,21 @@ extern ColumnRule CurrentRule;
 extern bool EditCancelled;
 // Columns loaded into the column grid.
 extern qint16 ColumnCount;
+
+// The columns and rules of one table, handed to what makes its rows (a
+// creation run, the preview, the update, kova-generate), so that several
+// tables' rules can live at once. Entry i is column i; entry 0 is unused.
+struct TableRules {
+    QString table;
+    std::vector<ColumnRule> columns = std::vector<ColumnRule>(1);
+
+    int count() const { return static_cast<int>(columns.size()) - 1; }
+    const ColumnRule& operator[](int column) const { return columns[static_cast<std::size_t>(column)]; }
+    ColumnRule& operator[](int column) { return columns[static_cast<std::size_t>(column)]; }
+    // The chosen table's rules as the main window holds them: ColumnRules
+    // up to ColumnCount.
+    static TableRules FromShared(const QString& table);
+};
 
 // Empties the table to the single unused entry 0 and forgets CurrentRule.
 void ResetColumnRules();

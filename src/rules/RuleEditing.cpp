@@ -1,5 +1,7 @@
 #include "rules/RuleEditing.h"
 
+#include <QRegularExpression>
+
 #include "shared/DateText.h"
 #include "shared/NumberRead.h"
 
@@ -39,9 +41,9 @@ QString TrimSlot(ColumnRule& rule, int slot)
     return text;
 }
 
-RuleVerdict CheckUnitAndStep(const ColumnRule& rule, int kind)
+RuleVerdict CheckUnitAndStep(const ColumnRule& rule, Kind kind)
 {
-    if (kind == 2) {
+    if (kind == Kind::Random) {
         const double unit = rule.NumValue[2];
         if (unit < 0)
             return Refuse(RuleMessages::NegativeUnit, RuleBox::Random, 2);
@@ -52,7 +54,7 @@ RuleVerdict CheckUnitAndStep(const ColumnRule& rule, int kind)
         // leaving the test out would let an inverted range through.
         if (rule.NumValue[0] > rule.NumValue[1])
             return Refuse(RuleMessages::MinAboveMax, RuleBox::Random, 0);
-    } else if (kind == 3) {
+    } else if (kind == Kind::Sequence) {
         const double step = rule.NumValue[1];
         if (step < 0)
             return Refuse(RuleMessages::NegativeStep, RuleBox::Sequence, 1);
@@ -62,20 +64,20 @@ RuleVerdict CheckUnitAndStep(const ColumnRule& rule, int kind)
     return {};
 }
 
-RuleVerdict CheckDateRule(ColumnRule& rule, int kind)
+RuleVerdict CheckDateRule(ColumnRule& rule, Kind kind)
 {
     switch (kind) {
-    case 0:
+    case Kind::Single:
         if (!IsDateText(TrimSlot(rule, 0)))
             return Refuse(RuleMessages::BadDate, RuleBox::Single);
         return {};
-    case 1:
+    case Kind::Multiple:
         for (int i = 0; i < RuleSlots; ++i) {
             if (rule.MultiOn[Slot(i)] && !IsDateText(TrimSlot(rule, i)))
                 return Refuse(RuleMessages::BadDate, RuleBox::Multiple, i);
         }
         return {};
-    case 2: {
+    case Kind::Random: {
         if (!IsDateText(TrimSlot(rule, 0)))
             return Refuse(RuleMessages::BadDate, RuleBox::Random, 0);
         const double unit = ReadNumber(TrimSlot(rule, 2));
@@ -95,7 +97,7 @@ RuleVerdict CheckDateRule(ColumnRule& rule, int kind)
             return Refuse(RuleMessages::MinAboveMax, RuleBox::Random, 0);
         return {};
     }
-    case 3: {
+    case Kind::Sequence: {
         if (!IsDateText(TrimSlot(rule, 0)))
             return Refuse(RuleMessages::BadDate, RuleBox::Sequence, 0);
         const double step = ReadNumber(TrimSlot(rule, 1));
@@ -112,59 +114,65 @@ RuleVerdict CheckDateRule(ColumnRule& rule, int kind)
 
 }  // namespace
 
-QString EditorCaption(RuleFamily family)
+QString EditorCaption(TypeFamily family)
 {
     switch (family) {
-    case RuleFamily::Number:
+    case TypeFamily::Numeric:
         return QStringLiteral("数字型項目設定");
-    case RuleFamily::Text:
+    case TypeFamily::Character:
         return QStringLiteral("文字列型項目設定");
-    case RuleFamily::Date:
+    case TypeFamily::Date:
         return QStringLiteral("日付型用項目設定");
+    case TypeFamily::Other:
+        break;
     }
     return {};
 }
 
-qint16 EditorHelpTopic(RuleFamily family)
+qint16 EditorHelpTopic(TypeFamily family)
 {
-    return family == RuleFamily::Date ? DateEditorHelp : NumberEditorHelp;
+    return family == TypeFamily::Date ? DateEditorHelp : NumberEditorHelp;
 }
 
-RuleVerdict CheckRule(ColumnRule& rule, RuleFamily family)
+RuleVerdict CheckRule(ColumnRule& rule, TypeFamily family)
 {
-    const int kind = rule.kindNumber();
-    if (kind == 6) {
+    const Kind kind = rule.kind();
+    if (kind == Kind::Dictionary) {
         // The dictionary kind is the character editor's; its name must be one
         // of the dictionaries.
-        if (family != RuleFamily::Text || !DictionaryNames().contains(rule.TextValue[0].trimmed()))
+        if (family != TypeFamily::Character || !DictionaryNames().contains(rule.TextValue[0].trimmed()))
             return Refuse(RuleMessages::NoDictionary, RuleBox::None, 0);
         return {};
     }
-    if (kind == 1 && !AnySlotOn(rule)) {
+    // A SELECT-sourced rule only reads: its statement is run during a run,
+    // inside the run's transaction, and by the preview, which writes nothing.
+    if (kind == Kind::Select && !IsQueryText(JoinStatement(rule)))
+        return Refuse(RuleMessages::NotQuery, RuleBox::Statement, 0);
+    if (kind == Kind::Multiple && !AnySlotOn(rule)) {
         RuleVerdict verdict = Refuse(RuleMessages::NoMultiple, RuleBox::Multiple, 0);
         verdict.tickFirstSlot = true;
         return verdict;
     }
     const RuleVerdict verdict =
-        family == RuleFamily::Date ? CheckDateRule(rule, kind) : CheckUnitAndStep(rule, kind);
+        family == TypeFamily::Date ? CheckDateRule(rule, kind) : CheckUnitAndStep(rule, kind);
     // A rule accepted without a kind is a single fixed one.
-    if (verdict.accepted && kind == 0)
-        rule.RuleKind = RuleKinds::Single;
+    if (verdict.accepted && kind == Kind::Single)
+        rule.setKind(Kind::Single);
     return verdict;
 }
 
-void StoreSingleBox(ColumnRule& rule, RuleFamily family, const QString& text)
+void StoreSingleBox(ColumnRule& rule, TypeFamily family, const QString& text)
 {
-    if (family == RuleFamily::Number)
+    if (family == TypeFamily::Numeric)
         rule.NumValue[0] = ReadNumber(text);
     else
         rule.TextValue[0] = text;
 }
 
-void StoreMultipleBoxes(ColumnRule& rule, RuleFamily family, const QStringList& texts)
+void StoreMultipleBoxes(ColumnRule& rule, TypeFamily family, const QStringList& texts)
 {
     for (int i = 0; i < RuleSlots && i < texts.size(); ++i) {
-        if (family == RuleFamily::Number)
+        if (family == TypeFamily::Numeric)
             rule.NumValue[Slot(i)] = ReadNumber(texts.at(i));
         else
             rule.TextValue[Slot(i)] = texts.at(i);
@@ -173,21 +181,21 @@ void StoreMultipleBoxes(ColumnRule& rule, RuleFamily family, const QStringList& 
 
 namespace {
 
-void StoreGroup(ColumnRule& rule, RuleFamily family, const QStringList& texts, int count)
+void StoreGroup(ColumnRule& rule, TypeFamily family, const QStringList& texts, int count)
 {
     for (int i = 0; i < count && i < texts.size(); ++i) {
-        if (family == RuleFamily::Date)
+        if (family == TypeFamily::Date)
             rule.TextValue[Slot(i)] = texts.at(i).trimmed();
         else
             rule.NumValue[Slot(i)] = ReadNumber(texts.at(i));
     }
 }
 
-QStringList ShowGroup(const ColumnRule& rule, RuleFamily family, int count)
+QStringList ShowGroup(const ColumnRule& rule, TypeFamily family, int count)
 {
     QStringList texts;
     for (int i = 0; i < count; ++i) {
-        texts.append(family == RuleFamily::Date ? rule.TextValue[Slot(i)].trimmed()
+        texts.append(family == TypeFamily::Date ? rule.TextValue[Slot(i)].trimmed()
                                                 : BoxNumberText(rule.NumValue[Slot(i)]));
     }
     return texts;
@@ -195,12 +203,12 @@ QStringList ShowGroup(const ColumnRule& rule, RuleFamily family, int count)
 
 }  // namespace
 
-void StoreRandomBoxes(ColumnRule& rule, RuleFamily family, const QStringList& texts)
+void StoreRandomBoxes(ColumnRule& rule, TypeFamily family, const QStringList& texts)
 {
     StoreGroup(rule, family, texts, 3);
 }
 
-void StoreSequenceBoxes(ColumnRule& rule, RuleFamily family, const QStringList& texts)
+void StoreSequenceBoxes(ColumnRule& rule, TypeFamily family, const QStringList& texts)
 {
     StoreGroup(rule, family, texts, 2);
 }
@@ -212,37 +220,39 @@ QString BoxNumberText(double value)
     return QString::number(value, 'g', 15);
 }
 
-QString SingleBoxText(const ColumnRule& rule, RuleFamily family)
+QString SingleBoxText(const ColumnRule& rule, TypeFamily family)
 {
     return MultipleBoxText(rule, family, 0);
 }
 
-QString MultipleBoxText(const ColumnRule& rule, RuleFamily family, int slot)
+QString MultipleBoxText(const ColumnRule& rule, TypeFamily family, int slot)
 {
     switch (family) {
-    case RuleFamily::Number:
+    case TypeFamily::Numeric:
         return BoxNumberText(rule.NumValue[Slot(slot)]);
-    case RuleFamily::Text:
+    case TypeFamily::Character:
         return rule.TextValue[Slot(slot)].text();  // as stored, blank-padded
-    case RuleFamily::Date:
+    case TypeFamily::Date:
         return rule.TextValue[Slot(slot)].trimmed();
+    case TypeFamily::Other:
+        break;
     }
     return {};
 }
 
-QStringList RandomBoxTexts(const ColumnRule& rule, RuleFamily family)
+QStringList RandomBoxTexts(const ColumnRule& rule, TypeFamily family)
 {
     return ShowGroup(rule, family, 3);
 }
 
-QStringList SequenceBoxTexts(const ColumnRule& rule, RuleFamily family)
+QStringList SequenceBoxTexts(const ColumnRule& rule, TypeFamily family)
 {
     return ShowGroup(rule, family, 2);
 }
 
-int FocusSelectionLength(RuleFamily family, const QString& text)
+int FocusSelectionLength(TypeFamily family, const QString& text)
 {
-    return static_cast<int>(family == RuleFamily::Text ? text.trimmed().size() : text.size());
+    return static_cast<int>(family == TypeFamily::Character ? text.trimmed().size() : text.size());
 }
 
 void SetPadding(ColumnRule& rule, Padding padding)
@@ -268,10 +278,33 @@ void StoreStatement(ColumnRule& rule, const QString& text)
 
 QString JoinStatement(const ColumnRule& rule)
 {
+    // Each piece holds exactly its 100 characters of the statement, blanks
+    // included: joined whole, a blank that fell at the end or the start of a
+    // piece stays where the user typed it. Only the padding after the last
+    // character goes.
     QString text;
+    text.reserve(RuleSlots * RuleTextWidth);
     for (const auto& piece : rule.TextValue)
-        text += piece.trimmed();
+        text += piece.text();
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == u' ')
+        --end;
+    text.truncate(end);
     return text;
+}
+
+bool IsQueryText(const QString& statement)
+{
+    const auto options = QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption;
+    // Literals, quoted names and comments say nothing of what the statement
+    // does; a FOR UPDATE clause locks rows but writes none.
+    static const QRegularExpression quiet(
+        QStringLiteral(R"('(?:[^']|'')*'?|"(?:[^"]|"")*"?|--[^\n]*|/\*.*?(?:\*/|$)|\bFOR\s+UPDATE\b)"), options);
+    static const QRegularExpression lead(QStringLiteral(R"(^[\s(]*(SELECT|WITH)\b)"), options);
+    static const QRegularExpression writes(QStringLiteral(R"(\b(INSERT|UPDATE|DELETE|MERGE)\b)"), options);
+    QString words = statement;
+    words.replace(quiet, QStringLiteral(" "));
+    return lead.match(words).hasMatch() && !writes.match(words).hasMatch();
 }
 
 }  // namespace basKovaData

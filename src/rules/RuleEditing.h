@@ -10,8 +10,6 @@
 
 namespace basKovaData {
 
-// The type family of a column, that is, which editor sets its rule.
-enum class RuleFamily { Number, Text, Date };
 
 // The value boxes a failed check sends the focus to.
 enum class RuleBox {
@@ -20,6 +18,7 @@ enum class RuleBox {
     Multiple,  // TxtNUM02 i
     Random,    // TxtNUM03 i
     Sequence,  // TxtNUM04 i
+    Statement, // TxtSQL
 };
 
 struct RuleVerdict {
@@ -40,6 +39,7 @@ inline const QString NegativeStep = QStringLiteral("マイナスのステップ�
 inline const QString ZeroStep = QStringLiteral("ステップに０は入力できません。");
 inline const QString BadDate = QStringLiteral("日付が正しく入力されていません。");
 inline const QString NoDictionary = QStringLiteral("辞書を選択して下さい。");
+inline const QString NotQuery = QStringLiteral("編集にはデータを読むSELECT文だけを指定できます。");
 }  // namespace RuleMessages
 
 // Help topics of the editors' ヘルプ buttons.
@@ -51,8 +51,8 @@ inline constexpr int DateBoxWidth = 15;
 // The statement of the 編集 kind: 16 pieces of 100 characters.
 inline constexpr int StatementWidth = RuleSlots * RuleTextWidth;
 
-QString EditorCaption(RuleFamily family);
-qint16 EditorHelpTopic(RuleFamily family);
+QString EditorCaption(TypeFamily family);
+qint16 EditorHelpTopic(TypeFamily family);
 
 // ---- checks -----------------------------------------------------------------
 
@@ -60,31 +60,31 @@ qint16 EditorHelpTopic(RuleFamily family);
 // They may change the rule as an accepted one is kept: a blank or single
 // kind becomes "0"; the date texts, units and steps they test are stored
 // back trimmed and a random rule's dates in their 15-character form.
-RuleVerdict CheckRule(ColumnRule& rule, RuleFamily family);
+RuleVerdict CheckRule(ColumnRule& rule, TypeFamily family);
 
 // ---- typing -----------------------------------------------------------------
 // Each change of a box rereads its whole group.
 
-void StoreSingleBox(ColumnRule& rule, RuleFamily family, const QString& text);
+void StoreSingleBox(ColumnRule& rule, TypeFamily family, const QString& text);
 // `texts` holds the 16 boxes TxtNUM02 0 to 15, ticked or not.
-void StoreMultipleBoxes(ColumnRule& rule, RuleFamily family, const QStringList& texts);
+void StoreMultipleBoxes(ColumnRule& rule, TypeFamily family, const QStringList& texts);
 // minimum, maximum, unit
-void StoreRandomBoxes(ColumnRule& rule, RuleFamily family, const QStringList& texts);
+void StoreRandomBoxes(ColumnRule& rule, TypeFamily family, const QStringList& texts);
 // start, step
-void StoreSequenceBoxes(ColumnRule& rule, RuleFamily family, const QStringList& texts);
+void StoreSequenceBoxes(ColumnRule& rule, TypeFamily family, const QStringList& texts);
 
 // ---- showing ----------------------------------------------------------------
 
 // A number in its plain decimal form, without separators: 12.5, 3, -0.25.
 QString BoxNumberText(double value);
-QString SingleBoxText(const ColumnRule& rule, RuleFamily family);
-QString MultipleBoxText(const ColumnRule& rule, RuleFamily family, int slot);
-QStringList RandomBoxTexts(const ColumnRule& rule, RuleFamily family);
-QStringList SequenceBoxTexts(const ColumnRule& rule, RuleFamily family);
+QString SingleBoxText(const ColumnRule& rule, TypeFamily family);
+QString MultipleBoxText(const ColumnRule& rule, TypeFamily family, int slot);
+QStringList RandomBoxTexts(const ColumnRule& rule, TypeFamily family);
+QStringList SequenceBoxTexts(const ColumnRule& rule, TypeFamily family);
 // What a value box selects when it gets the focus: the whole text, or for the
 // character editor the text up to its trimmed length, so that the padding
 // blanks of a stored value stay out of the selection.
-int FocusSelectionLength(RuleFamily family, const QString& text);
+int FocusSelectionLength(TypeFamily family, const QString& text);
 
 // ---- padding of the character editor's random and sequence values -----------
 
@@ -99,8 +99,13 @@ Padding PaddingOf(const ColumnRule& rule);
 
 // Cuts the box text into TextValue 0 to 15; characters after 1,600 are dropped.
 void StoreStatement(ColumnRule& rule, const QString& text);
-// The pieces, each trimmed, joined without separators: a blank at either end
-// of a piece is lost, as it is when the generator joins them.
+// The statement as it was typed: the pieces joined whole, without the
+// padding after its last character. The editor shows it and the generator
+// runs it.
 QString JoinStatement(const ColumnRule& rule);
+// Whether a statement only reads: one query beginning with SELECT or WITH
+// (after blanks and comments) that names no INSERT, UPDATE, DELETE or MERGE
+// outside its literals.
+bool IsQueryText(const QString& statement);
 
 }  // namespace basKovaData

@@ -21,7 +21,7 @@
 
 using basKovaData::CurrentRule;
 using basKovaData::RuleBox;
-using basKovaData::RuleFamily;
+using basKovaData::TypeFamily;
 
 namespace {
 
@@ -60,7 +60,7 @@ QPushButton* NewButton(QWidget* parent, const QString& name, const QString& capt
 
 }  // namespace
 
-frmRuleEditor::frmRuleEditor(RuleFamily family, QWidget* parent)
+frmRuleEditor::frmRuleEditor(TypeFamily family, QWidget* parent)
     : QDialog(parent), m_family(family)
 {
     setWindowTitle(basKovaData::EditorCaption(family));
@@ -74,7 +74,7 @@ QLineEdit* frmRuleEditor::newValueBox(QWidget* parent, const QString& name)
 {
     auto* box = new QLineEdit(parent);
     box->setObjectName(name);
-    if (m_family == RuleFamily::Date)
+    if (m_family == TypeFamily::Date)
         box->setMaxLength(basKovaData::DateBoxWidth);
     m_valueBoxes.append(box);
     return box;
@@ -118,7 +118,7 @@ void frmRuleEditor::buildControls()
     auto* frames = new QGridLayout;
     FrmSET = {buildSingleFrame(), buildMultipleFrame(), buildRandomFrame(), buildSequenceFrame(),
               buildStatementFrame()};
-    if (m_family == RuleFamily::Text)
+    if (m_family == TypeFamily::Character)
         FrmDIC = buildDictionaryFrame();
     // The frames lie on one another; ShowRule shows at most one. Hidden ones
     // keep their room, so the window has one size whichever kind is shown.
@@ -180,7 +180,7 @@ QGroupBox* frmRuleEditor::buildKindFrame()
     QStringList captions = {QStringLiteral("単一固定"), QStringLiteral("複数固定"),
                             QStringLiteral("ランダム"), QStringLiteral("連番"),
                             QStringLiteral("編集"),     QStringLiteral("Null")};
-    if (m_family == RuleFamily::Text)
+    if (m_family == TypeFamily::Character)
         captions << QStringLiteral("辞書");
     for (int i = 0; i < captions.size(); ++i) {
         auto* option = new QRadioButton(captions.at(i), frame);
@@ -218,13 +218,13 @@ void frmRuleEditor::cboDICChange()
 
 QGroupBox* frmRuleEditor::buildSingleFrame()
 {
-    const QString caption = m_family == RuleFamily::Number ? QStringLiteral("固定数字")
-                            : m_family == RuleFamily::Text ? QStringLiteral("固定文字列")
+    const QString caption = m_family == TypeFamily::Numeric ? QStringLiteral("固定数字")
+                            : m_family == TypeFamily::Character ? QStringLiteral("固定文字列")
                                                            : QStringLiteral("固定日付");
     auto* frame = new QGroupBox(caption, this);
     auto* layout = new QVBoxLayout(frame);
     TxtNUM01 = newValueBox(frame, QStringLiteral("TxtNUM01"));
-    TxtNUM01->setMinimumWidth(m_family == RuleFamily::Text ? 360 : 180);
+    TxtNUM01->setMinimumWidth(m_family == TypeFamily::Character ? 360 : 180);
     layout->addWidget(TxtNUM01, 0, Qt::AlignLeft);
     connect(TxtNUM01, &QLineEdit::textChanged, this, &frmRuleEditor::txtNUM01Change);
     return frame;
@@ -238,7 +238,7 @@ QGroupBox* frmRuleEditor::buildMultipleFrame()
         auto* tick = new QCheckBox(frame);
         tick->setObjectName(Indexed(QStringLiteral("ChkMulti"), i));
         QLineEdit* box = newValueBox(frame, Indexed(QStringLiteral("TxtNUM02"), i));
-        box->setMinimumWidth(m_family == RuleFamily::Text ? 200 : 150);
+        box->setMinimumWidth(m_family == TypeFamily::Character ? 200 : 150);
         // Slots 0 to 7 on the left, 8 to 15 on the right.
         layout->addWidget(tick, i % 8, (i / 8) * 2);
         layout->addWidget(box, i % 8, (i / 8) * 2 + 1);
@@ -269,7 +269,7 @@ QGroupBox* frmRuleEditor::buildRangeFrame(const QString& caption, const QString&
         boxes->append(box);
     }
     // The character editor's padding choice for the numbers it generates.
-    if (m_family == RuleFamily::Text) {
+    if (m_family == TypeFamily::Character) {
         *padding = newPaddingOptions(frame, paddingName, paddingCaptions);
         for (int i = 0; i < padding->size(); ++i)
             layout->addWidget(padding->at(i), int(labels.size()) + i, 1);
@@ -280,7 +280,7 @@ QGroupBox* frmRuleEditor::buildRangeFrame(const QString& caption, const QString&
 
 QGroupBox* frmRuleEditor::buildRandomFrame()
 {
-    const bool dates = m_family == RuleFamily::Date;
+    const bool dates = m_family == TypeFamily::Date;
     return buildRangeFrame(QStringLiteral("ランダムオプション設定"), QStringLiteral("TxtNUM03"),
                            {dates ? QStringLiteral("最小日付") : QStringLiteral("最小値"),
                             dates ? QStringLiteral("最大日付") : QStringLiteral("最大値"), QStringLiteral("単位")},
@@ -292,7 +292,7 @@ QGroupBox* frmRuleEditor::buildRandomFrame()
 
 QGroupBox* frmRuleEditor::buildSequenceFrame()
 {
-    const bool dates = m_family == RuleFamily::Date;
+    const bool dates = m_family == TypeFamily::Date;
     return buildRangeFrame(QStringLiteral("連番オプション設定"), QStringLiteral("TxtNUM04"),
                            {dates ? QStringLiteral("開始日付") : QStringLiteral("開始番号"), QStringLiteral("ステップ")},
                            &frmRuleEditor::txtNUM04Change, &TxtNUM04, QStringLiteral("optSET04"),
@@ -329,8 +329,8 @@ void frmRuleEditor::formLoad()
     G_bFcCan = false;
     G_bFormLoad = false;
     // What the boxes hold before a rule is shown in them.
-    const QString start = m_family == RuleFamily::Date ? QString() : QStringLiteral("0");
-    const QString startText = m_family == RuleFamily::Number ? start : QString();
+    const QString start = m_family == TypeFamily::Date ? QString() : QStringLiteral("0");
+    const QString startText = m_family == TypeFamily::Numeric ? start : QString();
     TxtNUM01->setText(startText);
     for (QLineEdit* box : std::as_const(TxtNUM02))
         box->setText(startText);
@@ -507,6 +507,9 @@ void frmRuleEditor::focusBox(RuleBox box, int index)
         break;
     case RuleBox::Sequence:
         target = TxtNUM04.value(index);
+        break;
+    case RuleBox::Statement:
+        target = TxtSQL;
         break;
     case RuleBox::None:
         break;

@@ -24,7 +24,7 @@ class frmRuleEditor : public QDialog {
     Q_OBJECT
 
 public:
-    basKovaData::RuleFamily family() const { return m_family; }
+    basKovaData::TypeFamily family() const { return m_family; }
 
     // False while the window fills its own boxes (opening, ShowRule); the
     // boxes write into CurrentRule only while it is true.
@@ -41,7 +41,7 @@ public:
     void reject() override;
 
 protected:
-    frmRuleEditor(basKovaData::RuleFamily family, QWidget* parent);
+    frmRuleEditor(basKovaData::TypeFamily family, QWidget* parent);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -84,7 +84,7 @@ private:
     void selectOnFocus(QLineEdit* box);
     bool storing() const { return G_bFormLoad; }
 
-    const basKovaData::RuleFamily m_family;
+    const basKovaData::TypeFamily m_family;
 
     QLineEdit* txtSET = nullptr;
     QList<QLabel*> LblSET;  // 0 項目名, 1 KEY, 2 NOT NULL, 3 the type

@@ -1,6 +1,6 @@
 #include "rules/frmSET01.h"
 
-frmSET01::frmSET01(QWidget* parent) : frmRuleEditor(basKovaData::RuleFamily::Number, parent)
+frmSET01::frmSET01(QWidget* parent) : frmRuleEditor(basKovaData::TypeFamily::Numeric, parent)
 {
     setObjectName(QStringLiteral("frmSET01"));
 }

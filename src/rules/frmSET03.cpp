@@ -1,6 +1,6 @@
 #include "rules/frmSET03.h"
 
-frmSET03::frmSET03(QWidget* parent) : frmRuleEditor(basKovaData::RuleFamily::Date, parent)
+frmSET03::frmSET03(QWidget* parent) : frmRuleEditor(basKovaData::TypeFamily::Date, parent)
 {
     setObjectName(QStringLiteral("frmSET03"));
 }

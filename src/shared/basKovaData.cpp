@@ -59,9 +59,10 @@ QString FixedText(const QString& text, int width)
     return text + QString(width - text.size(), QLatin1Char(' '));
 }
 
-void ShowMessage(const QString& text, MessageIcon icon, const QString& title, QObject* owner)
+void ShowMessage(const QString& text, MessageIcon icon, const QString& title, QObject* owner,
+                 const QString& details)
 {
-    const MessageRequest request{text, icon, title, owner};
+    const MessageRequest request{text, icon, title, owner, details};
     // Copy first: a handler may replace itself while it runs.
     const MessageHandler handler = Handler();
     if (handler)
@@ -71,7 +72,7 @@ void ShowMessage(const QString& text, MessageIcon icon, const QString& title, QO
 bool AskOkCancel(const QString& text, const QString& title, QObject* owner)
 {
     const QuestionHandler handler = Questions();
-    return handler ? handler({text, MessageIcon::Exclamation, title, owner}) : true;
+    return handler ? handler({text, MessageIcon::Exclamation, title, owner, {}}) : true;
 }
 
 QuestionHandler SetQuestionHandler(QuestionHandler handler)

@@ -48,13 +48,14 @@ struct MessageRequest {
     MessageIcon icon = MessageIcon::Information;
     QString title;
     QObject* owner = nullptr;  // the window that shows the message, if any
+    QString details;           // the box's detailed text, shown on request; may be empty
 };
 
 using MessageHandler = std::function<void(const MessageRequest&)>;
 
 // Shows a message box with an OK button; returns when the user has closed it.
 void ShowMessage(const QString& text, MessageIcon icon, const QString& title,
-                 QObject* owner = nullptr);
+                 QObject* owner = nullptr, const QString& details = QString());
 // Replaces the handler; returns the previous one. The window layer installs the
 // real message box, tests install a recorder.
 MessageHandler SetMessageHandler(MessageHandler handler);

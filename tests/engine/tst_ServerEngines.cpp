@@ -151,11 +151,11 @@ private Q_SLOTS:
         QCOMPARE(viewer.TextMatrix(1, 4), u"2001/12/04 12:00:00"_s);
         QCOMPARE(maintain::RunViewerQuery(m_db.database.get(), viewer, &m_grid, u"QTY >"_s).errorNumber, 440);
         SetRule(4, u"0"_s, {99});
-        maintain::UpdateResult updated = maintain::UpdateRows(u"ORDERS"_s, u"ORDER_NO > 2"_s);
+        maintain::UpdateResult updated = maintain::UpdateRows(basKovaData::TableRules::FromShared(u"ORDERS"_s), u"ORDER_NO > 2"_s);
         QVERIFY(updated.setBased && updated.errors == 0);
         ColumnRules[4].clearRule();
         SetRule(6, u"3"_s, {1, 1}, {}, {1, 2});  // left-aligned
-        updated = maintain::UpdateRows(u"ORDERS"_s, u"ORDER_NO <= 3"_s);
+        updated = maintain::UpdateRows(basKovaData::TableRules::FromShared(u"ORDERS"_s), u"ORDER_NO <= 3"_s);
         QVERIFY(updated.outcome == maintain::UpdateOutcome::Done && !updated.setBased && updated.rows == 3);
         QCOMPARE(RowsText(QueryRows(*m_db.database, u"SELECT QTY, NOTE FROM ORDERS ORDER BY ORDER_NO"_s)),
                  u"10,1;20,2;99,3;99,n4"_s);
@@ -175,11 +175,11 @@ private Q_SLOTS:
         SetRule(4, u"2"_s, {1, 9, 1});
         SetRule(5, u"3"_s, {}, {u"20011231 235959"_s, u"1"_s});
         SetRule(6, u"4"_s, {}, {u"SELECT V FROM SRC ORDER BY V"_s});
-        QCOMPARE(generate::GenerateRows(u"ORDERS"_s, 5).failures, 0);
+        QCOMPARE(generate::GenerateRows(basKovaData::TableRules::FromShared(u"ORDERS"_s), 5).failures, 0);
         ColumnRules[2].NumValue[0] = 8;
         SetRule(5, u"5"_s, {});
         SetRule(6, u"1"_s, {}, {u"it's"_s, u"x"_s, u"y"_s}, {0, 2});
-        QCOMPARE(generate::GenerateRows(u"ORDERS"_s, 3).failures, 0);
+        QCOMPARE(generate::GenerateRows(basKovaData::TableRules::FromShared(u"ORDERS"_s), 3).failures, 0);
         QCOMPARE(RowsText(QueryRows(*m_db.database, u"SELECT ORDER_NO, LINE_NO, CODE, CASE WHEN QTY BETWEEN 1 AND 9 THEN 'q' "
                                                     "END, ORDERED, NOTE FROM ORDERS ORDER BY LINE_NO, ORDER_NO"_s))
                      .split(u';'),
@@ -273,7 +273,7 @@ private Q_SLOTS:
             else if (!stopServer)
                 seen.append(RowsText(QueryRows(*database, count)));
         };
-        const generate::CreationResult result = generate::GenerateRows(u"T"_s, stopServer ? 100000 : 500, hooks);
+        const generate::CreationResult result = generate::GenerateRows(basKovaData::TableRules::FromShared(u"T"_s), stopServer ? 100000 : 500, hooks);
         QVERIFY(!stopServer || ControlServer(u"start"_s));
         if (stopServer) {
             QCOMPARE(seen, QStringList{u"stopped"_s});
@@ -331,13 +331,13 @@ private Q_SLOTS:
             SetRule(7, u"5"_s, {});
             generate::CreationHooks hooks;
             hooks.batchRows = batchRows;
-            const generate::CreationResult created = generate::GenerateRows(u"B"_s, 60, hooks);
+            const generate::CreationResult created = generate::GenerateRows(basKovaData::TableRules::FromShared(u"B"_s), 60, hooks);
             SetRule(1, u""_s, {});
             SetRule(2, u"1"_s, {}, names, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15});
             SetRule(4, u"4"_s, {}, {u"SELECT N FROM NUMS ORDER BY N"_s});
             maintain::UpdateHooks updateHooks;
             updateHooks.batchRows = batchRows;
-            const maintain::UpdateResult updated = maintain::UpdateRows(u"B"_s, u"ID < 50"_s, updateHooks);
+            const maintain::UpdateResult updated = maintain::UpdateRows(basKovaData::TableRules::FromShared(u"B"_s), u"ID < 50"_s, updateHooks);
             return u"%1 failed, %2 of %3 not updated: "_s.arg(created.failures).arg(updated.errors).arg(updated.rows)
                    + RowsText(QueryRows(*m_db.database, u"SELECT * FROM B ORDER BY ID"_s));
         };

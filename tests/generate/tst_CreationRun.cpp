@@ -184,7 +184,8 @@ private Q_SLOTS:
         basKovaData::MaxDisplayRows = 4;
         AddColumn(rule);
         RowValues[1] = u"stale"_s;
-        generate::ValueGenerator generator(m_source.database.get());
+        const auto rules = basKovaData::TableRules::FromShared(QString());
+        generate::ValueGenerator generator(rules, m_source.database.get());
         QCOMPARE(Rows(generator, expected.size()), expected);
     }
 
@@ -192,7 +193,8 @@ private Q_SLOTS:
     {
         for (int j = 1; j <= 1200; ++j)
             AddColumn(Rule(u"NUMBER(5)"_s, u"0"_s, {double(j)}));
-        generate::ValueGenerator generator(nullptr);
+        const auto rules = basKovaData::TableRules::FromShared(QString());
+        generate::ValueGenerator generator(rules, nullptr);
         generator.NextRow();
         QCOMPARE((QStringList{RowValues[999], RowValues[1000], RowValues[1200]}),
                  (QStringList{u"@ 999"_s, u"@ 1000"_s, u"@ 1200"_s}));
@@ -206,15 +208,16 @@ private Q_SLOTS:
         AddColumn(Rule(u"NUMBER(5,1)"_s, u"4"_s, {}, {u"SELECT N FROM SRC WHERE ORD <= 3 ORDER BY ORD"_s}));
         AddColumn(Rule(u"NUMBER(5)"_s, u"3"_s, {100, 1}));
         AddColumn(Rule(u"VARCHAR2(3)"_s, u"1"_s, {}, {u"a"_s, u"b"_s, u"c"_s}, {1, 2}));
+        const auto rules = basKovaData::TableRules::FromShared(QString());
         {
-            generate::ValueGenerator generator(db.database.get());
+            generate::ValueGenerator generator(rules, db.database.get());
             QCOMPARE(Rows(generator, 1), QStringList{u"A|@12.5|@ 100|b"_s});
             // The lists are read once per run: a change during the run is not seen.
             db.database->DbExecuteSQL(u"UPDATE SRC SET ORD = 0 WHERE ORD = 3"_s);
             QCOMPARE(Rows(generator, 2), (QStringList{u"B|@-3|@ 101|c"_s, u"A|@.5|@ 102|b"_s}));
         }
         // Every column keeps its own list and cursor, and the next run starts them again.
-        generate::ValueGenerator next(db.database.get());
+        generate::ValueGenerator next(rules, db.database.get());
         QCOMPARE(Rows(next, 2), (QStringList{u"C|@.5|@ 100|b"_s, u"A|@12.5|@ 101|c"_s}));
     }
 
@@ -279,8 +282,8 @@ private Q_SLOTS:
         QList<int> progress;
         generate::CreationHooks hooks;
         hooks.progress = [&progress](int twips) { progress.append(twips); };
-        hooks.failuresFound = [](qint32) { QFAIL("no row may fail"); };
-        QCOMPARE(generate::GenerateRows(u"V"_s, 15, hooks).failures, 0);
+        hooks.failuresFound = [](qint64, const basKovaData::Refusals&) { QFAIL("no row may fail"); };
+        QCOMPARE(generate::GenerateRows(basKovaData::TableRules::FromShared(u"V"_s), 15, hooks).failures, 0);
         // Every second row, then the full bar.
         QCOMPARE(progress, (QList<int>{370, 740, 1110, 1480, 1850, 2220, 2590, 2775}));
         const QStringList row{u"O'Brien"_s, u"42"_s, u"0"_s, u"[NULL]"_s, u"[NULL]"_s};
@@ -294,13 +297,19 @@ private Q_SLOTS:
         open(u"CREATE TABLE K (ID NUMBER(4) PRIMARY KEY, NAME VARCHAR2(10))"_s);
         AddColumn(Rule(u"NUMBER(4)"_s, u"0"_s, {7}));
         AddColumn(Rule(u"VARCHAR2(10)"_s, QString()));
-        qint32 reported = 0;
+        qint64 reported = 0;
         generate::CreationHooks hooks;
-        hooks.failuresFound = [&reported](qint32 failures) { reported = failures; };
-        const generate::CreationResult result = generate::GenerateRows(u"K"_s, 100, hooks);
+        hooks.failuresFound = [&reported](qint64 failures, const basKovaData::Refusals&) { reported = failures; };
+        const generate::CreationResult result =
+            generate::GenerateRows(basKovaData::TableRules::FromShared(u"K"_s), 100, hooks);
         QVERIFY(!result.aborted);
         QCOMPARE(result.failures, 99);
         QCOMPARE(reported, 99);
+        // Why, for the message's details: the one error with its count, and the first refused row.
+        QCOMPARE(result.refusals.errors.size(), std::size_t(1));
+        QVERIFY(result.refusals.errors[0].first.startsWith(u"ORA-00001"_s));
+        QCOMPARE(result.refusals.errors[0].second, 99);
+        QCOMPARE(result.refusals.firstRow, u"7, Null"_s);
         QCOMPARE(rows(u"SELECT ID, NAME FROM K"_s), (QList<QStringList>{{u"7"_s, u"[NULL]"_s}}));
     }
 
@@ -308,13 +317,13 @@ private Q_SLOTS:
     {
         open(u"CREATE TABLE S (A VARCHAR2(10))"_s);
         AddColumn(Rule(u"VARCHAR2(10)"_s, u"4"_s, {}, {u"SELECT NAME FROM NO_SUCH_TABLE"_s}));
-        const generate::CreationResult result = generate::GenerateRows(u"S"_s, 5);
+        const generate::CreationResult result = generate::GenerateRows(basKovaData::TableRules::FromShared(u"S"_s), 5);
         QVERIFY(result.aborted);
         QCOMPARE(result.errorNumber, 440);
         QCOMPARE(rows(u"SELECT COUNT(*) FROM S"_s), QList<QStringList>{{u"0"_s}});
         // The transaction is closed: the next run commits normally.
         ColumnRules[1] = Rule(u"VARCHAR2(10)"_s, u"0"_s, {}, {u"x"_s});
-        QCOMPARE(generate::GenerateRows(u"S"_s, 2).failures, 0);
+        QCOMPARE(generate::GenerateRows(basKovaData::TableRules::FromShared(u"S"_s), 2).failures, 0);
         QCOMPARE(rows(u"SELECT COUNT(*) FROM S"_s), QList<QStringList>{{u"2"_s}});
     }
 

@@ -11,7 +11,7 @@
 
 using namespace Qt::StringLiterals;
 using basKovaData::ColumnRules;
-using basKovaData::RuleFamily;
+using basKovaData::TypeFamily;
 
 namespace {
 
@@ -19,8 +19,8 @@ const QStringList Table{u"CREATE TABLE R (N NUMBER(8,2), C VARCHAR2(10), F CHAR(
                         "E2 VARCHAR2(5), L RAW(4))"_s,
                         u"CREATE TABLE SRC (V VARCHAR2(5))"_s, u"INSERT INTO SRC VALUES ('s1')"_s,
                         u"INSERT INTO SRC VALUES ('s2')"_s};
-const RuleFamily Families[] = {RuleFamily::Number, RuleFamily::Text, RuleFamily::Text,
-                               RuleFamily::Date,   RuleFamily::Text, RuleFamily::Text};
+const TypeFamily Families[] = {TypeFamily::Numeric, TypeFamily::Character, TypeFamily::Character,
+                               TypeFamily::Date,   TypeFamily::Character, TypeFamily::Character};
 
 // What the editors show of each rule-able column's rule.
 QStringList EditorView()
@@ -28,7 +28,7 @@ QStringList EditorView()
     QStringList view;
     for (int j = 1; j <= 6; ++j) {
         const basKovaData::ColumnRule& rule = ColumnRules[std::size_t(j)];
-        const RuleFamily family = Families[j - 1];
+        const TypeFamily family = Families[j - 1];
         QStringList ticked;
         for (int slot = 0; slot < basKovaData::RuleSlots; ++slot)
             if (rule.MultiOn[std::size_t(slot)])
@@ -43,7 +43,7 @@ QStringList EditorView()
             shown += u" "_s + basKovaData::RandomBoxTexts(rule, family).join(u'/');
         if (kind == 3)
             shown += u" "_s + basKovaData::SequenceBoxTexts(rule, family).join(u'/');
-        if ((kind == 2 || kind == 3) && family == RuleFamily::Text)
+        if ((kind == 2 || kind == 3) && family == TypeFamily::Character)
             shown += u" pad"_s + QString::number(int(basKovaData::PaddingOf(rule)));
         if (kind == 4)
             shown += u" "_s + basKovaData::JoinStatement(rule);
@@ -95,7 +95,7 @@ private Q_SLOTS:
                 kovatest::SetRule(rule);
         }
         const QStringList shown = EditorView();
-        const generate::RowPreview rows = generate::PreviewRows(6);
+        const generate::RowPreview rows = generate::PreviewRows(basKovaData::TableRules::FromShared(QString()), 6);
         QVERIFY(!rows.failed);
         const QByteArray json = generate::RuleFileText(u"R"_s, 7);
         for (basKovaData::ColumnRule& rule : ColumnRules)
@@ -104,7 +104,7 @@ private Q_SLOTS:
         QVERIFY2(!load.refused, qPrintable(load.message));
         QCOMPARE(load.table + QString::number(load.rows), u"R7"_s);
         QCOMPARE(EditorView(), shown);
-        QCOMPARE(generate::PreviewRows(6).rows, rows.rows);
+        QCOMPARE(generate::PreviewRows(basKovaData::TableRules::FromShared(QString()), 6).rows, rows.rows);
     }
 
     // A refused file changes no rule and says which column and what is wrong.

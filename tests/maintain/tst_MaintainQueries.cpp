@@ -75,12 +75,12 @@ private Q_SLOTS:
         QCOMPARE(kovatest::Rows(u"SELECT COUNT(*) FROM T"_s), u"2"_s);
         QElapsedTimer timer;
         timer.start();
-        const generate::CreationResult created = generate::GenerateRows(u"T"_s, 1000);
+        const generate::CreationResult created = generate::GenerateRows(basKovaData::TableRules::FromShared(u"T"_s), 1000);
         QVERIFY(timer.elapsed() < 10000);
         QVERIFY(created.aborted && created.lockedByOther && !created.connectionLost);
         QCOMPARE(created.failures, 0);
         kovatest::SetRule(u"ID="_s);
-        QCOMPARE(maintain::UpdateRows(u"T"_s, QString()).outcome, UpdateOutcome::Locked);
+        QCOMPARE(maintain::UpdateRows(basKovaData::TableRules::FromShared(u"T"_s), QString()).outcome, UpdateOutcome::Locked);
         QCOMPARE(maintain::DeleteRows(u"T"_s, QString()), maintain::DeleteOutcome::Locked);
 
         QCOMPARE(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
@@ -99,7 +99,7 @@ private Q_SLOTS:
         int asked = 0;
         maintain::UpdateHooks hooks;
         hooks.stopRequested = [&asked] { return ++asked == 3; };
-        QCOMPARE(maintain::UpdateRows(u"T"_s, QString(), hooks).outcome, UpdateOutcome::Stopped);
+        QCOMPARE(maintain::UpdateRows(basKovaData::TableRules::FromShared(u"T"_s), QString(), hooks).outcome, UpdateOutcome::Stopped);
         QCOMPARE(kovatest::Rows(u"SELECT N FROM T ORDER BY ID"_s), u"1|2|3"_s);
     }
 
@@ -172,7 +172,7 @@ private Q_SLOTS:
         maintain::UpdateHooks hooks;
         hooks.statement = [&sent](const QString& sql) { sent << sql; };
         hooks.progress = [&width](int twips) { width = twips; };
-        const maintain::UpdateResult result = maintain::UpdateRows(u"T"_s, condition, hooks);
+        const maintain::UpdateResult result = maintain::UpdateRows(basKovaData::TableRules::FromShared(u"T"_s), condition, hooks);
         QTEST(result.outcome, "outcome");
         QTEST(int(result.errors), "errors");
         QCOMPARE(result.errorNumber, result.outcome == UpdateOutcome::Failed ? 440 : 0);

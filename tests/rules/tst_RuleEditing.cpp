@@ -47,7 +47,7 @@ class tst_RuleEditing : public QObject {
 private Q_SLOTS:
     void checks_data()
     {
-        QTest::addColumn<RuleFamily>("family");
+        QTest::addColumn<TypeFamily>("family");
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QList<int>>("on");
         QTest::addColumn<QList<double>>("nums");
@@ -55,7 +55,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         QTest::addColumn<RuleBox>("box");
         QTest::addColumn<int>("index");
-        const auto num = RuleFamily::Number, txt = RuleFamily::Text, date = RuleFamily::Date;
+        const auto num = TypeFamily::Numeric, txt = TypeFamily::Character, date = TypeFamily::Date;
         const auto random = RuleBox::Random, sequence = RuleBox::Sequence, multiple = RuleBox::Multiple;
         const auto ok = RuleBox::None;
         const QList<int> none;
@@ -87,7 +87,7 @@ private Q_SLOTS:
     }
     void checks()
     {
-        QFETCH(RuleFamily, family);
+        QFETCH(TypeFamily, family);
         QFETCH(QString, kind);
         QFETCH(QList<int>, on);
         QFETCH(QList<double>, nums);
@@ -128,13 +128,13 @@ private Q_SLOTS:
     void boxTexts()
     {
         ColumnRule rule = Rule(u"2"_s, {}, {}, {u" 20011231 "_s, u"ABC"_s});
-        QCOMPARE(SingleBoxText(rule, RuleFamily::Date), u"20011231"_s);
-        QCOMPARE(MultipleBoxText(rule, RuleFamily::Text, 1), u"ABC"_s + QString(97, u' '));
-        QCOMPARE(FocusSelectionLength(RuleFamily::Text, MultipleBoxText(rule, RuleFamily::Text, 1)), 3);
-        StoreRandomBoxes(rule, RuleFamily::Date, {u" 20020101 "_s, u"x"_s, u"1"_s});
+        QCOMPARE(SingleBoxText(rule, TypeFamily::Date), u"20011231"_s);
+        QCOMPARE(MultipleBoxText(rule, TypeFamily::Character, 1), u"ABC"_s + QString(97, u' '));
+        QCOMPARE(FocusSelectionLength(TypeFamily::Character, MultipleBoxText(rule, TypeFamily::Character, 1)), 3);
+        StoreRandomBoxes(rule, TypeFamily::Date, {u" 20020101 "_s, u"x"_s, u"1"_s});
         QCOMPARE(rule.TextValue[0].text().left(9), u"20020101 "_s);
         // The leading number of a box is read; a box without one reads as 0.
-        StoreSequenceBoxes(rule, RuleFamily::Text, {u"1,000"_s, u"abc"_s});
+        StoreSequenceBoxes(rule, TypeFamily::Character, {u"1,000"_s, u"abc"_s});
         QCOMPARE(rule.NumValue[0], 1.0);
         QCOMPARE(rule.NumValue[1], 0.0);
     }

@@ -55,7 +55,7 @@ private Q_SLOTS:
         QCOMPARE(seen[0].owner, &window);
         // The handler it replaced writes to the log.
         QTest::ignoreMessage(QtWarningMsg, "T: to the log");
-        log(MessageRequest{u"to the log"_s, MessageIcon::Critical, u"T"_s, nullptr});
+        log(MessageRequest{u"to the log"_s, MessageIcon::Critical, u"T"_s, nullptr, {}});
     }
 
     void handlerMayReplaceItself()

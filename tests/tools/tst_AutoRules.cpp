@@ -60,7 +60,7 @@ int FillAfterAutoRules(OraDatabase* database, const QString& table, int rows)
     controls::GridModel grid;
     browser::FillColumnGrid(database, grid, table, true);
     browser::ProposeRules(database, table);
-    const generate::CreationResult result = generate::GenerateRows(table, rows);
+    const generate::CreationResult result = generate::GenerateRows(basKovaData::TableRules::FromShared(table), rows);
     return result.aborted ? -1 : result.failures;
 }
 
@@ -136,8 +136,8 @@ private Q_SLOTS:
         controls::GridModel grid;
         browser::FillColumnGrid(db.database(), grid, u"N"_s, true);
         browser::ProposeRules(db.database(), u"N"_s);
-        QCOMPARE(generate::NarrowKeyColumns(9), QStringList());
-        QCOMPARE(generate::NarrowKeyColumns(10), QStringList{u"ID"_s});
+        QCOMPARE(generate::NarrowKeyColumns(basKovaData::TableRules::FromShared(QString()), 9), QStringList());
+        QCOMPARE(generate::NarrowKeyColumns(basKovaData::TableRules::FromShared(QString()), 10), QStringList{u"ID"_s});
     }
 
     // kova-generate fills parents before their children whatever the order

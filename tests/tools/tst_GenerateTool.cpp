@@ -165,7 +165,7 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(generate::SaveRuleFile(saved, u"会員"_s, 12, &error), qPrintable(error));
         basKovaData::ResetRandom();
-        QCOMPARE(generate::GenerateRows(u"会員"_s, 12).failures, 0);
+        QCOMPARE(generate::GenerateRows(basKovaData::TableRules::FromShared(u"会員"_s), 12).failures, 0);
         const QString sql = u"SELECT * FROM 会員 ORDER BY 会員番号"_s;
         const QString windowRows = RowsText(QueryRows(*window.database(), sql));
 

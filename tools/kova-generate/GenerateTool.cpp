@@ -101,10 +101,11 @@ void ShowProgress(QTextStream& err, int twips)
 int Preview(const Prepared& table, int rows, QTextStream& out, QTextStream& err)
 {
     try {
-        generate::ValueGenerator generator(basKovaData::OraDatabase.get());
+        const basKovaData::TableRules rules = basKovaData::TableRules::FromShared(table.table);
+        generate::ValueGenerator generator(rules, basKovaData::OraDatabase.get());
         for (int i = 0; i < rows; ++i) {
             generator.NextRow();
-            out << basKovaData::InsertText(table.table, basKovaData::ColumnCount) << '\n';
+            out << basKovaData::InsertText(table.table, rules.count()) << '\n';
         }
     } catch (const OraError& error) {
         err << table.table << ": a SELECT of the rules failed: " << error.message() << '\n';
@@ -118,7 +119,8 @@ int Create(const Prepared& table, int rows, QTextStream& out, QTextStream& err, 
     generate::CreationHooks hooks;
     if (progress)
         hooks.progress = [&err](int twips) { ShowProgress(err, twips); };
-    const generate::CreationResult result = generate::GenerateRows(table.table, rows, hooks);
+    const generate::CreationResult result =
+        generate::GenerateRows(basKovaData::TableRules::FromShared(table.table), rows, hooks);
     if (progress) {
         err << '\n';
         err.flush();

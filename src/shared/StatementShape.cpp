@@ -1,0 +1,173 @@
+#include "shared/StatementShape.h"
+
+namespace basKovaData {
+
+namespace {
+
+// A number as SQL writes it: digits with an optional sign, point and exponent.
+bool IsNumberLiteral(QStringView text)
+{
+    qsizetype i = 0;
+    const auto digits = [&] {
+        const qsizetype start = i;
+        while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128)
+            ++i;
+        return i - start;
+    };
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    qsizetype mantissa = digits();
+    if (i < text.size() && text[i] == u'.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return false;
+    if (i < text.size() && (text[i] == u'E' || text[i] == u'e')) {
+        ++i;
+        if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+            ++i;
+        if (digits() == 0)
+            return false;
+    }
+    return i == text.size();
+}
+
+// The text of a character literal ('a''b' gives a'b); none when `sql` is not
+// one literal.
+std::optional<QString> LiteralText(QStringView sql)
+{
+    if (sql.size() < 2 || !sql.startsWith(u'\'') || !sql.endsWith(u'\''))
+        return std::nullopt;
+    const QStringView inner = sql.mid(1, sql.size() - 2);
+    QString text;
+    text.reserve(inner.size());
+    for (qsizetype i = 0; i < inner.size(); ++i) {
+        if (inner[i] == u'\'') {
+            if (i + 1 >= inner.size() || inner[i + 1] != u'\'')
+                return std::nullopt;
+            ++i;
+        }
+        text += inner[i];
+    }
+    return text;
+}
+
+constexpr QStringView DateHead = u"TO_DATE('";
+constexpr QStringView DateTail = u"','YYYYMMDD HH24MISS')";
+
+void AppendValue(QString& out, const SqlValue& value)
+{
+    if (value.type == SqlValue::Type::Text)
+        AppendQuoted(out, value.text);
+    else
+        out += value.text;
+}
+
+}  // namespace
+
+void AppendQuoted(QString& sql, QStringView text)
+{
+    sql += QLatin1Char('\'');
+    if (text.contains(QLatin1Char('\''))) {
+        for (const QChar c : text) {
+            if (c == u'\'')
+                sql += c;
+            sql += c;
+        }
+    } else {
+        sql += text;
+    }
+    sql += QLatin1Char('\'');
+}
+
+void StatementShape::clear()
+{
+    m_text.clear();
+    m_markers.clear();
+    m_values.clear();
+}
+
+void StatementShape::addMarker()
+{
+    m_markers.push_back(m_text.size());
+    m_text += u'?';
+}
+
+void StatementShape::appendNumber(QStringView digits)
+{
+    addMarker();
+    m_values.push_back({SqlValue::Type::Number, digits.toString()});
+}
+
+void StatementShape::appendTextValue(QString value)
+{
+    addMarker();
+    m_values.push_back({SqlValue::Type::Text, std::move(value)});
+}
+
+void StatementShape::appendNull(QStringView spelling)
+{
+    addMarker();
+    m_values.push_back({SqlValue::Type::Null, spelling.toString()});
+}
+
+void StatementShape::appendDate(QString dateText)
+{
+    m_text += u"TO_DATE(";
+    appendTextValue(std::move(dateText));
+    m_text += u",'YYYYMMDD HH24MISS')";
+}
+
+void StatementShape::appendSql(QStringView sql)
+{
+    const QStringView value = sql.trimmed();
+    const qsizetype lead = value.isEmpty() ? sql.size() : value.data() - sql.data();
+    m_text += sql.left(lead);
+    if (IsNumberLiteral(value)) {
+        appendNumber(value);
+    } else if (std::optional<QString> text = LiteralText(value)) {
+        appendTextValue(std::move(*text));
+    } else if (value.compare(u"NULL", Qt::CaseInsensitive) == 0) {
+        appendNull(value);
+    } else if (value.startsWith(DateHead) && value.endsWith(DateTail)
+               && !value.mid(DateHead.size(), value.size() - DateHead.size() - DateTail.size()).contains(u'\'')) {
+        appendDate(value.mid(DateHead.size(), value.size() - DateHead.size() - DateTail.size()).toString());
+    } else {
+        m_text += value;
+    }
+    if (!value.isEmpty())
+        m_text += sql.mid(lead + value.size());
+}
+
+void StatementShape::AppendLiteral(QString& out, const QString& text, const std::vector<qsizetype>& markers,
+                                   const SqlValue* values)
+{
+    qsizetype from = 0;
+    for (std::size_t i = 0; i < markers.size(); ++i) {
+        out += QStringView(text).mid(from, markers[i] - from);
+        AppendValue(out, values[i]);
+        from = markers[i] + 1;
+    }
+    out += QStringView(text).mid(from);
+}
+
+QString StatementShape::Literal() const
+{
+    QString out;
+    qsizetype size = m_text.size();
+    for (const SqlValue& value : m_values)
+        size += value.text.size() + 2;
+    out.reserve(size);
+    AppendLiteral(out, m_text, m_markers, m_values.data());
+    return out;
+}
+
+std::optional<QString> StatementShape::Parameter(const SqlValue& value)
+{
+    if (value.type == SqlValue::Type::Null)
+        return std::nullopt;
+    return value.text;
+}
+
+}  // namespace basKovaData

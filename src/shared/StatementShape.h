@@ -1,0 +1,67 @@
+#pragma once
+// A statement of a run (an INSERT or an UPDATE of one row) held once: its text
+// with a "?" where each value goes, and the values. What the embedded engine
+// runs and the statement history shows is the literal text rendered from it;
+// what a server gets in a batch is the same text with the values bound.
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+#include <vector>
+
+namespace basKovaData {
+
+struct SqlValue {
+    enum class Type : unsigned char { Number, Text, Null };
+    Type type = Type::Null;
+    // Number: the number as written; Text: the value itself, unquoted;
+    // Null: how the literal text spells the keyword ("Null", "NULL").
+    QString text;
+};
+
+class StatementShape {
+public:
+    // The text with a "?" at each value.
+    const QString& text() const { return m_text; }
+    const std::vector<SqlValue>& values() const { return m_values; }
+    // Where the "?" of each value stands in text().
+    const std::vector<qsizetype>& markers() const { return m_markers; }
+
+    void clear();
+    // Text that is part of the statement itself.
+    void appendText(QStringView text) { m_text += text; }
+    void appendText(QChar c) { m_text += c; }
+    void appendNumber(QStringView digits);
+    void appendTextValue(QString value);
+    void appendNull(QStringView spelling);
+    // TO_DATE(?,'YYYYMMDD HH24MISS') of a date text.
+    void appendDate(QString dateText);
+    // A value in SQL form: a number, a character literal, NULL or TO_DATE of
+    // a date text become values; any other SQL text stays part of the
+    // statement. Blanks around it stay in the text, as they were written.
+    void appendSql(QStringView sql);
+
+    // The statement with every value written in: numbers as written,
+    // character values between single quotes with quotes doubled.
+    QString Literal() const;
+    // Appends the literal of the values [first, first + count) of a list
+    // that belongs to this shape's text (rows queued for one batch).
+    static void AppendLiteral(QString& out, const QString& text, const std::vector<qsizetype>& markers,
+                              const SqlValue* values);
+
+    // The value as a bound parameter: its text, or nothing for NULL.
+    static std::optional<QString> Parameter(const SqlValue& value);
+
+private:
+    void addMarker();
+
+    QString m_text;
+    std::vector<qsizetype> m_markers;
+    std::vector<SqlValue> m_values;
+};
+
+// A text as an SQL character literal: between single quotes, quotes doubled,
+// so that a value such as O'Brien arrives as typed.
+void AppendQuoted(QString& sql, QStringView text);
+
+}  // namespace basKovaData
