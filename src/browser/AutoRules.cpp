@@ -510,14 +510,6 @@ qint64 JunctionShortfall(OraDatabase* database, const QString& table, qint64 row
     return std::max<qint64>(rows - available, 0);
 }
 
-QString JunctionShortfallMessage(const QString& table, qint64 shortfall, qint64 rows)
-{
-    return u"%1 の主キーは親テーブルのキーの組み合わせです。\n新しい組み合わせが足りないため、%2 件のうち %3 件は登録できません。"_s
-        .arg(table)
-        .arg(rows)
-        .arg(shortfall);
-}
-
 QString EmptyParentsMessage(const QStringList& parents)
 {
     if (parents.isEmpty())

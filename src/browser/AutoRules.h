@@ -63,8 +63,6 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table);
 // key columns; 0 otherwise. Where a key column's rule is a SELECT, the list it
 // reads is cut at MaxDisplayRows values. Throws OraError.
 qint64 JunctionShortfall(OraDatabase* database, const QString& table, qint64 rows);
-// What the creation window and kova-generate say about that shortfall.
-QString JunctionShortfallMessage(const QString& table, qint64 shortfall, qint64 rows);
 
 // What the main window says about parents without rows after 自動設定;
 // empty for none.

@@ -206,6 +206,17 @@ private Q_SLOTS:
         browser::ProposeRules(db.database(), u"STORES_PRODUCTS"_s);
         basKovaData::MaxDisplayRows = 5;
         QCOMPARE(browser::JunctionShortfall(db.database(), u"STORES_PRODUCTS"_s, 7), 2);
+        // kova-generate says so before the run.
+        basKovaData::MaxDisplayRows = basKovaData::DefaultMaxDisplayRows;
+        const QString path = db.dir.filePath(u"sp.json"_s);
+        WriteFile(path, R"({"kova-rules": 1, "table": "STORES_PRODUCTS", "rows": 9, "columns": [
+            {"column": "STORE_ID", "kind": "select", "sql": "SELECT STORE_ID FROM STORES"},
+            {"column": "PRODUCT_ID", "kind": "select", "sql": "SELECT PRODUCT_ID FROM PRODUCTS"}]})");
+        QString out, err, error;
+        QTextStream o(&out), e(&err);
+        kovagenerate::Run(*kovagenerate::ParseArguments({u"scott/tiger@"_s + db.db.path, path}, &error), o, e, false);
+        QVERIFY2(err.startsWith(u"STORES_PRODUCTS: the parents' keys give no new combination for 2 of the 9 rows"_s),
+                 qPrintable(err));
     }
 
     // The dictionary a column's name asks for: Latin names by whole words.
