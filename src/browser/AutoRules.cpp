@@ -408,7 +408,6 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
         const QList<ForeignKey> foreignKeys = ForeignKeys(database, table);
         const QList<QList<ForeignKey>> groups = ByConstraint(foreignKeys);
         const QList<QList<ForeignKey>> junction = JunctionKeys(KeyColumns(database, table), groups, table);
-        const bool empty = HasNoRows(database, table);
         std::vector<ColumnRule> rules(ColumnRules.begin(), ColumnRules.end());
         // A key of several columns is new when one of its columns is: the
         // first of them that no foreign key fills counts on; the others get
@@ -438,10 +437,12 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
                 // table being empty) to itself.
                 if (!rule.IsNotNull && !rule.IsKey)
                     rule.RuleKind = basKovaData::RuleKinds::Null;
-                else if (!empty)
+                else if (!HasNoRows(database, table))
                     SelectRule(rule, SourceOf(table, {*group}, false).select(ColumnIndex({*group}, name)));
-                else
+                else {
                     ownRow.emplace_back(j, ForeignKeyOf(*group, name)->parentColumn);
+                    continue;
+                }
             } else if (group != groups.end()) {
                 const bool inJunction = std::any_of(junction.begin(), junction.end(), [&name](const QList<ForeignKey>& keys) {
                     return ForeignKeyOf(keys, name) != nullptr;
@@ -464,12 +465,13 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
             ++result.proposed;
         }
         for (const auto& [j, parentColumn] : ownRow) {
-            // The key's own rule, so that each row names itself.
+            // The key's sequence, so that each row names itself; without one
+            // the column keeps no rule.
             ColumnRule& rule = rules[std::size_t(j)];
             const auto key = std::find_if(rules.begin() + 1, rules.begin() + count + 1, [&](const ColumnRule& other) {
                 return other.ColumnName.trimmed().compare(parentColumn, Qt::CaseInsensitive) == 0;
             });
-            if (key == rules.begin() + count + 1)
+            if (key == rules.begin() + count + 1 || key->RuleKind.trimmed() != basKovaData::RuleKinds::Sequence)
                 continue;
             const ColumnRule column = rule;
             rule = *key;

@@ -187,7 +187,9 @@ private Q_SLOTS:
         Connected db(schema);
         controls::GridModel grid;
         browser::FillColumnGrid(db.database(), grid, table, true);
-        QCOMPARE(browser::ProposeRules(db.database(), table).emptyParents, QStringList());
+        const browser::AutoRulesResult proposed = browser::ProposeRules(db.database(), table);
+        QCOMPARE(proposed.emptyParents, QStringList());
+        QCOMPARE(proposed.proposed, int(basKovaData::ColumnCount));
         const generate::CreationResult result = generate::GenerateRows(table, rows);
         QVERIFY(!result.aborted);
         QCOMPARE(result.failures, 0);
