@@ -250,6 +250,14 @@ int Run(const Arguments& args, QTextStream& out, QTextStream& err, bool progress
             return Stopped;
         }
         const int rows = args.preview ? *args.preview : args.rows.value_or(table->rows);
+        try {
+            if (const qint64 missing = browser::JunctionShortfall(basKovaData::OraDatabase.get(), table->table, rows);
+                missing > 0 && !args.preview)
+                err << table->table << ": the parents' keys give no new combination for " << missing << " of the "
+                    << rows << " rows; they will be refused\n";
+        } catch (const OraError&) {
+            // Without the dictionary's answer the run goes on unwarned.
+        }
         const int outcome =
             args.preview ? Preview(*table, rows, out, err) : Create(*table, rows, out, err, progress);
         status = std::max(status, outcome);
