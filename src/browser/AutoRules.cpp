@@ -505,6 +505,13 @@ qint64 JunctionShortfall(OraDatabase* database, const QString& table, qint64 row
     return std::max<qint64>(rows - available, 0);
 }
 
+QString JunctionShortfallMessage(qint64 missing, qint64 rows)
+{
+    if (missing <= 0)
+        return QString();
+    return u"親テーブルのキーの組み合わせが足りないため、%1件のうち%2件は登録されません。"_s.arg(rows).arg(missing);
+}
+
 QString EmptyParentsMessage(const QStringList& parents)
 {
     if (parents.isEmpty())

@@ -63,6 +63,9 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table);
 // key columns; 0 otherwise. Where a key column's rule is a SELECT, the list it
 // reads is cut at MaxDisplayRows values. Throws OraError.
 qint64 JunctionShortfall(OraDatabase* database, const QString& table, qint64 rows);
+// What the creation window says of such a shortfall before the run; empty
+// when there is none.
+QString JunctionShortfallMessage(qint64 missing, qint64 rows);
 
 // What the main window says about parents without rows after 自動設定;
 // empty for none.

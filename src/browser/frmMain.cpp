@@ -338,7 +338,17 @@ void frmMain::cmdCreate()
     if (!emptyParents.isEmpty()
         && !basKovaData::AskOkCancel(browser::EmptyParentsWarning(emptyParents), windowTitle(), this))
         return;
-    ShowModal<frmCreate>(this);
+    frmCreate window(this);
+    // A junction table's rows can only be new combinations of its parents' keys.
+    window.setRowCheck([table = chosenName()](qint64 rows) {
+        try {
+            return browser::JunctionShortfallMessage(
+                browser::JunctionShortfall(basKovaData::OraDatabase.get(), table, rows), rows);
+        } catch (const OraError&) {
+            return QString();  // without the dictionary's answer the run goes on unwarned
+        }
+    });
+    window.exec();
     ShowRowCount();
 }
 

@@ -3,6 +3,7 @@
 // chosen table.
 #include <QDialog>
 
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -23,6 +24,10 @@ public:
     // During a run: stops it (キャンセル, Esc and the close box come here).
     void reject() override;
 
+    // A check of the row count before a run: a non-empty text is shown (with
+    // the exclamation icon) and the run then goes on.
+    void setRowCheck(std::function<QString(qint64 rows)> check) { m_rowCheck = std::move(check); }
+
     // Width of the progress bar in twips.
     int progressTwips() const { return m_progressTwips; }
 
@@ -42,5 +47,6 @@ private:
     controls::Shape* Prgres = nullptr;
     controls::Shape* Shape1 = nullptr;
     int m_progressTwips = 0;
+    std::function<QString(qint64)> m_rowCheck;
     std::unique_ptr<controls::RunScaffold> m_run;
 };

@@ -93,14 +93,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("rows");
         QTest::addColumn<int>("progress");
         QTest::addColumn<bool>("stays");
+        QTest::addColumn<QString>("details");  // how the message's details begin
         QTest::newRow("refused") << u"0.9"_s << u"3"_s << u"件数を入力して下さい"_s << MessageIcon::Exclamation << u"0"_s
-                                 << 0 << true;
+                                 << 0 << true << QString();
         QTest::newRow("rounded count") << u"2.5"_s << u"3"_s << QString() << MessageIcon::Information << u"2"_s << 2775
-                                       << false;
+                                       << false << QString();
         QTest::newRow("same key in every row") << u"100"_s << u"0"_s << u"99件の重複がありました。"_s
-                                               << MessageIcon::Information << u"1"_s << 2775 << false;
+                                               << MessageIcon::Information << u"1"_s << 2775 << false
+                                               << u"ORA-00001: unique constraint violated"_s;
         QTest::newRow("failing source query") << u"100"_s << u"4"_s << u"ＳＱＬ文のエラーです。確認してください。440"_s
-                                              << MessageIcon::Information << u"0"_s << 0 << false;
+                                              << MessageIcon::Information << u"0"_s << 0 << false
+                                              << u"ORA-00942"_s;
+        QTest::newRow("source query that writes") << u"100"_s << u"4W"_s
+                                                  << u"ＳＱＬ文のエラーです。確認してください。440"_s
+                                                  << MessageIcon::Information << u"0"_s << 0 << false
+                                                  << u"編集にはデータを読むSELECT文だけを指定できます。"_s;
     }
     void create()
     {
@@ -111,8 +118,11 @@ private Q_SLOTS:
         QFETCH(QString, rows);
         QFETCH(int, progress);
         QFETCH(bool, stays);
-        ColumnRules[1].RuleKind = keyKind;
-        ColumnRules[1].TextValue[0] = u"SELECT ID FROM NOWHERE"_s;
+        QFETCH(QString, details);
+        ColumnRules[1].RuleKind = keyKind.left(1);
+        ColumnRules[1].TextValue[0] = keyKind == u"4W"_s ? u"DELETE FROM T"_s : u"SELECT ID FROM NOWHERE"_s;
+        if (keyKind == u"4W"_s)
+            basKovaData::OraDatabase->DbExecuteSQL(u"INSERT INTO T VALUES (5, 'kept')"_s);
         frmCreate window;
         window.show();
         kovatest::Find<QLineEdit>(&window, u"txtKENSU"_s)->setText(count);
@@ -121,10 +131,24 @@ private Q_SLOTS:
         for (const basKovaData::MessageRequest& shown : m_messages->messages()) {
             QCOMPARE(shown.icon, icon);
             QCOMPARE(shown.title, Title);
+            QVERIFY2(shown.details.startsWith(details), qPrintable(shown.details));
         }
-        QCOMPARE(RowCount(), rows);
+        QCOMPARE(RowCount(), keyKind == u"4W"_s ? u"1"_s : rows);
         QCOMPARE(window.progressTwips(), progress);
         QCOMPARE(window.isVisible(), stays);
+    }
+
+    // A double click on 作成 runs once, and the window says nothing: a second
+    // run would have met the first run's keys.
+    void oneClickOneRun()
+    {
+        frmCreate window;
+        window.show();
+        kovatest::Find<QLineEdit>(&window, u"txtKENSU"_s)->setText(u"20"_s);
+        kovatest::QueuedClicks(&window, u"Command1_0"_s, 3);
+        QCOMPARE(RowCount(), u"20"_s);
+        QCOMPARE(m_messages->texts(), QStringList());
+        QVERIFY(!window.isVisible());
     }
 
     // A run of a million rows stops on キャンセル or Esc within a fraction of

@@ -5,6 +5,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QMouseEvent>
 #include <QTest>
 #include <QWidget>
 
@@ -39,6 +40,22 @@ inline void ClickButton(QAbstractButton* button)
 inline void Click(const QWidget* window, const QString& name)
 {
     ClickButton(Find<QAbstractButton>(window, name));
+}
+
+// Leaves `count` clicks on a button in the event queue, as a quick double
+// click does, and lets them through.
+inline void QueuedClicks(const QWidget* window, const QString& name, int count)
+{
+    auto* button = Find<QAbstractButton>(window, name);
+    const QPointF at = button->rect().center();
+    for (int i = 0; i < count; ++i) {
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+            QCoreApplication::postEvent(button, new QMouseEvent(type, at, button->mapToGlobal(at), Qt::LeftButton,
+                                                                held, Qt::NoModifier));
+        }
+    }
+    QCoreApplication::processEvents();
 }
 
 }  // namespace kovatest
