@@ -193,6 +193,18 @@ private Q_SLOTS:
                  u"1,one,[NULL];2,two,[NULL];3,three,[NULL];0,U,[NULL]"_s);
     }
 
+    // A dynaset only reads: a statement handed over as a query that would
+    // write is refused before it runs.
+    void dynasetsOnlyRead()
+    {
+        EngineDb db(Schema);
+        for (const QString& sql : {u"DELETE FROM T"_s, u"UPDATE T SET AMT = 1"_s}) {
+            const QString message = ErrorOf([&] { db->DBCreateDynaset(sql, 0); });
+            QVERIFY2(message.startsWith(u"ORA-01456"_s), qPrintable(message));
+        }
+        QCOMPARE(db.text(u"SELECT COUNT(*), COUNT(AMT) FROM T"_s), u"3,0"_s);
+    }
+
     // A file that is no database, or none at all, does not open, and a failed
     // login makes no file. A table made again is guarded by its new
     // declaration, and the dialect lives in the connection: the file holds

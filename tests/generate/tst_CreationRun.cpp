@@ -108,6 +108,8 @@ private Q_SLOTS:
         QTest::newRow("sequence step 0.5") << Rule(num, u"3"_s, {7, 0.5}) << Texts{u"@ 7"_s, u"@ 7"_s, u"@ 7"_s};
         QTest::newRow("sequence past 32 bits") << Rule(num, u"3"_s, {0, 3e9})
                                                << Texts{u"@ 0"_s, u"@ 3000000000"_s, u"@ 6000000000"_s};
+        QTest::newRow("16-digit key sequence, every digit") << Rule(num, u"3"_s, {1234567890123456, 1})
+            << Texts{u"@ 1234567890123456"_s, u"@ 1234567890123457"_s};
 
         QTest::newRow("text fixed trimmed") << Rule(chr, u"0"_s, {}, {u"  abc  "_s}) << Texts{u"abc"_s};
         QTest::newRow("text slots 2 and 5") << Rule(chr, u"1"_s, {}, {u"zero"_s, {}, u" x "_s, {}, {}, u"y"_s}, {2, 5})

@@ -7,6 +7,7 @@
 #include "shared/NumberRead.h"
 #include "shared/NumberText.h"
 #include "shared/RandomSequence.h"
+#include "shared/SqlName.h"
 #include "shared/Rounding.h"
 #include "shared/ValueText.h"
 #include "shared/basKovaData.h"
@@ -300,6 +301,26 @@ private Q_SLOTS:
         QCOMPARE((QStringList{DateText15(At(50, 6, 7, 8, 9, 10)), DateText15(At(2001, 12, 31, 23, 59, 59)),
                               DateText15(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6, 789))), DateText15(QDateTime())}),
                  (QStringList{u"00500607 080910"_s, u"20011231 235959"_s, u"20010203 040506"_s, u"18991230 000000"_s}));
+    }
+
+    void sqlName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("plain") << u"ORDER_ITEMS"_s << u"ORDER_ITEMS"_s;
+        QTest::newRow("japanese") << u"商品マスタ"_s << u"商品マスタ"_s;
+        QTest::newRow("dollar and hash") << u"A$B#1"_s << u"A$B#1"_s;
+        QTest::newRow("lower case") << u"logt"_s << u"\"logt\""_s;
+        QTest::newRow("reserved word") << u"ORDER"_s << u"\"ORDER\""_s;
+        QTest::newRow("a quote inside") << u"LOGT' OR 'a'='a"_s << u"\"LOGT' OR 'a'='a\""_s;
+        QTest::newRow("double quote inside") << u"A\"B"_s << u"\"A\"\"B\""_s;
+        QTest::newRow("leading digit") << u"1A"_s << u"\"1A\""_s;
+        QTest::newRow("empty") << QString() << u"\"\""_s;
+    }
+    void sqlName()
+    {
+        QFETCH(QString, name);
+        QTEST(SqlName(name), "sql");
     }
 
     void withCondition_data()
