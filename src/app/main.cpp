@@ -6,7 +6,10 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QObject>
+#include <QTranslator>
 
 int main(int argc, char* argv[])
 {
@@ -18,6 +21,12 @@ int main(int argc, char* argv[])
                       QStringLiteral("VL PGothic"), QStringLiteral("Sans Serif")});
     font.setPointSize(9);
     QApplication::setFont(font);
+    // Qt's own texts (a message box's details button, the file dialog) in
+    // the program's language, whatever the desktop's.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     controls::InstallMessageBoxHandler();
 
     auto* login = new frmKovaData;
