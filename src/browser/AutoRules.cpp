@@ -7,6 +7,7 @@
 #include "session/OraDatabase.h"
 #include "session/OraDynaset.h"
 #include "session/OraError.h"
+#include "shared/SqlName.h"
 #include "shared/DateText.h"
 #include "shared/ValueText.h"
 
@@ -57,7 +58,7 @@ std::set<QString> ConstrainedColumns(OraDatabase* database, const QString& table
 
 bool HasNoRows(OraDatabase* database, const QString& table)
 {
-    return database->engine().countRows(u"SELECT 1 FROM "_s + table) == 0;
+    return database->engine().countRows(u"SELECT 1 FROM "_s + basKovaData::SqlName(table)) == 0;
 }
 
 // The foreign key that fills `column`, or none.
@@ -144,18 +145,20 @@ Source SourceOf(const QString& table, const QList<QList<ForeignKey>>& groups, bo
     QStringList held;
     for (qsizetype g = 0; g < groups.size(); ++g) {
         const QString alias = u"P"_s + QString::number(g + 1);
-        tables << (aliased ? groups[g].first().parentTable + u' ' + alias : groups[g].first().parentTable);
+        const QString parent = basKovaData::SqlName(groups[g].first().parentTable);
+        tables << (aliased ? parent + u' ' + alias : parent);
         for (const ForeignKey& key : groups[g]) {
-            const QString ref = aliased ? alias + u'.' + key.parentColumn : key.parentColumn;
+            const QString column = basKovaData::SqlName(key.parentColumn);
+            const QString ref = aliased ? alias + u'.' + column : column;
             source.refs << ref;
             // A unique key may leave its columns NULL: such a row is no key.
             if (key.parentUnique)
                 conditions << ref + u" IS NOT NULL"_s;
-            held << u"KX."_s + key.column + u" = "_s + ref;
+            held << u"KX."_s + basKovaData::SqlName(key.column) + u" = "_s + ref;
         }
     }
     if (newOnly)
-        conditions << u"NOT EXISTS (SELECT 1 FROM %1 KX WHERE %2)"_s.arg(table, held.join(u" AND "_s));
+        conditions << u"NOT EXISTS (SELECT 1 FROM %1 KX WHERE %2)"_s.arg(basKovaData::SqlName(table), held.join(u" AND "_s));
     source.from = u" FROM "_s + tables.join(u", "_s);
     if (!conditions.isEmpty())
         source.from += u" WHERE "_s + conditions.join(u" AND "_s);
@@ -211,10 +214,11 @@ double PowerOfTen(int digits)
 // A sequence that starts after the largest value the column holds.
 void KeySequence(OraDatabase* database, const QString& table, ColumnRule& rule, Family family)
 {
-    const QString column = rule.ColumnName.trimmed();
+    const QString column = basKovaData::SqlName(rule.ColumnName.trimmed());
+    const QString from = basKovaData::SqlName(table);
     rule.setKind(basKovaData::Kind::Sequence);
     if (family == Family::Date) {
-        const QVariant last = database->DBCreateDynaset(u"SELECT MAX(%1) FROM %2"_s.arg(column, table), 0)->Value(0);
+        const QVariant last = database->DBCreateDynaset(u"SELECT MAX(%1) FROM %2"_s.arg(column, from), 0)->Value(0);
         QDateTime start = last.toDateTime().isValid() ? last.toDateTime().addDays(1) : basKovaData::Now();
         start.setTime(QTime(0, 0));
         rule.TextValue[0] = basKovaData::DateText15(start);
@@ -223,12 +227,12 @@ void KeySequence(OraDatabase* database, const QString& table, ColumnRule& rule, 
     }
     double largest = 0;
     if (family == Family::Numeric) {
-        const QVariant last = database->DBCreateDynaset(u"SELECT MAX(%1) FROM %2"_s.arg(column, table), 0)->Value(0);
+        const QVariant last = database->DBCreateDynaset(u"SELECT MAX(%1) FROM %2"_s.arg(column, from), 0)->Value(0);
         largest = std::floor(last.toDouble());
     } else {
         // Character keys count in their digits-only values ("000123"); others
         // ("A00001") cannot meet a zero-filled number.
-        for (const QStringList& row : Rows(database, u"SELECT %1 FROM %2"_s.arg(column, table))) {
+        for (const QStringList& row : Rows(database, u"SELECT %1 FROM %2"_s.arg(column, from))) {
             const QString value = row.value(0);
             if (!value.isEmpty() && std::all_of(value.begin(), value.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
                 largest = std::max(largest, value.toDouble());
