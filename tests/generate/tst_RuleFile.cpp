@@ -138,6 +138,14 @@ private Q_SLOTS:
                                   << u"D: 日付が正しく入力されていません。"_s;
         QTest::newRow("column twice") << File(u"{\"column\": \"C\", \"kind\": \"null\"}, {\"column\": \"c\", \"kind\": \"null\"}"_s)
                                       << u"c: 同じ列が二度あります。"_s;
+        // QJsonDocument keeps the last of a repeated key; the file is refused.
+        QTest::newRow("key twice") << File(u"{\"column\": \"N\", \"kind\": \"fixed\", \"value\": 1, \"value\": 2}"_s)
+                                   << u"N: value が二度あります。"_s;
+        QTest::newRow("key twice, escaped, column after it")
+            << File(u"{\"kind\": \"fixed\", \"value\": 1, \"\\u0076alue\": 2, \"column\": \"N\"}"_s)
+            << u"N: value が二度あります。"_s;
+        QTest::newRow("top key twice") << File({}, u"\"kova-rules\": 1, \"table\": \"R\", \"table\": \"S\""_s)
+                                       << u"table が二度あります。"_s;
         QStringList selects;
         for (const QString& column : {u"N"_s, u"C"_s, u"F"_s, u"D"_s, u"E1"_s, u"E2"_s})
             selects << u"{\"column\": \"%1\", \"kind\": \"select\", \"sql\": \"SELECT V FROM SRC\"}"_s.arg(column);
