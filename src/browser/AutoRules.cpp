@@ -69,6 +69,139 @@ const ForeignKey* ForeignKeyOf(const QList<ForeignKey>& keys, const QString& col
     return found == keys.end() ? nullptr : &*found;
 }
 
+// The foreign keys of `table` by constraint, each with its columns in order.
+QList<QList<ForeignKey>> ByConstraint(const QList<ForeignKey>& keys)
+{
+    QList<QList<ForeignKey>> groups;
+    for (const ForeignKey& key : keys) {
+        if (groups.isEmpty() || groups.last().first().constraint != key.constraint)
+            groups.append(QList<ForeignKey>());
+        groups.last().append(key);
+    }
+    return groups;
+}
+
+bool RefersToItself(const QList<ForeignKey>& group, const QString& table)
+{
+    return group.first().parentTable.compare(table, Qt::CaseInsensitive) == 0;
+}
+
+// The primary key columns of `table`.
+QStringList KeyColumns(OraDatabase* database, const QString& table)
+{
+    QStringList columns;
+    for (const QStringList& row :
+         Rows(database, u"SELECT cc.COLUMN_NAME FROM USER_CONSTRAINTS c, USER_CONS_COLUMNS cc "
+                        "WHERE c.TABLE_NAME = %1 AND c.CONSTRAINT_TYPE = 'P' "
+                        "AND cc.TABLE_NAME = c.TABLE_NAME AND cc.CONSTRAINT_NAME = c.CONSTRAINT_NAME"_s
+                            .arg(basKovaData::SqlQuoted(table))))
+        columns << row.value(0);
+    return columns;
+}
+
+// When every column of the primary key is filled by a foreign key to another
+// table (a junction table), the foreign keys that fill them; else none.
+QList<QList<ForeignKey>> JunctionKeys(const QStringList& keyColumns, const QList<QList<ForeignKey>>& groups,
+                                      const QString& table)
+{
+    QList<QList<ForeignKey>> junction;
+    for (const QList<ForeignKey>& group : groups) {
+        const bool holdsKey = std::any_of(group.begin(), group.end(), [&keyColumns](const ForeignKey& key) {
+            return keyColumns.contains(key.column, Qt::CaseInsensitive);
+        });
+        if (holdsKey && !RefersToItself(group, table))
+            junction << group;
+    }
+    for (const QString& column : keyColumns) {
+        const bool filled = std::any_of(junction.begin(), junction.end(), [&column](const QList<ForeignKey>& group) {
+            return ForeignKeyOf(group, column) != nullptr;
+        });
+        if (!filled)
+            return {};
+    }
+    return junction;
+}
+
+// The parent rows the columns of `groups` take their values from: the FROM and
+// WHERE clauses, and each column's parent column as selected, in order. Several
+// groups join into every combination of their parents' rows; `newOnly` leaves
+// out the combinations `table` holds already.
+struct Source {
+    QString from;
+    QStringList refs;
+    QString select(int column) const
+    {
+        return u"SELECT "_s + refs.value(column) + from + u" ORDER BY "_s + refs.join(u", "_s);
+    }
+};
+
+Source SourceOf(const QString& table, const QList<QList<ForeignKey>>& groups, bool newOnly)
+{
+    const bool aliased = groups.size() > 1 || newOnly;
+    Source source;
+    QStringList tables;
+    QStringList conditions;
+    QStringList held;
+    for (qsizetype g = 0; g < groups.size(); ++g) {
+        const QString alias = u"P"_s + QString::number(g + 1);
+        tables << (aliased ? groups[g].first().parentTable + u' ' + alias : groups[g].first().parentTable);
+        for (const ForeignKey& key : groups[g]) {
+            const QString ref = aliased ? alias + u'.' + key.parentColumn : key.parentColumn;
+            source.refs << ref;
+            // A unique key may leave its columns NULL: such a row is no key.
+            if (key.parentUnique)
+                conditions << ref + u" IS NOT NULL"_s;
+            held << u"KX."_s + key.column + u" = "_s + ref;
+        }
+    }
+    if (newOnly)
+        conditions << u"NOT EXISTS (SELECT 1 FROM %1 KX WHERE %2)"_s.arg(table, held.join(u" AND "_s));
+    source.from = u" FROM "_s + tables.join(u", "_s);
+    if (!conditions.isEmpty())
+        source.from += u" WHERE "_s + conditions.join(u" AND "_s);
+    return source;
+}
+
+// The place of `column` among the columns of `groups`, as SourceOf lists them.
+int ColumnIndex(const QList<QList<ForeignKey>>& groups, const QString& column)
+{
+    int index = 0;
+    for (const QList<ForeignKey>& keys : groups)
+        for (const ForeignKey& key : keys) {
+            if (key.column.compare(column, Qt::CaseInsensitive) == 0)
+                return index;
+            ++index;
+        }
+    return -1;
+}
+
+// A rule's statement is kept in slots of RuleTextWidth characters that are
+// read back trimmed and joined, so a blank beside a slot's edge would be lost
+// and join two words. Blanks added before the word at an edge move it on until
+// the edge falls inside a word.
+QString EdgesInsideWords(QString text)
+{
+    for (qsizetype edge = basKovaData::RuleTextWidth; edge < text.size(); edge += basKovaData::RuleTextWidth) {
+        while (edge < text.size() && (text[edge - 1] == u' ' || text[edge] == u' ')) {
+            qsizetype start = edge - 1;
+            while (start > 0 && text[start] == u' ')
+                --start;
+            while (start > 0 && text[start - 1] != u' ')
+                --start;
+            if (start <= edge - basKovaData::RuleTextWidth)
+                break;
+            text.insert(start, u' ');
+        }
+    }
+    return text;
+}
+
+void SelectRule(ColumnRule& rule, const QString& sql)
+{
+    rule.setKind(basKovaData::Kind::Select);
+    basKovaData::StoreStatement(rule, EdgesInsideWords(sql));
+}
+
 // 10 to the power `digits`, at most 10^15 so that every step stays exact.
 double PowerOfTen(int digits)
 {
@@ -143,14 +276,15 @@ QList<ForeignKey> ForeignKeys(OraDatabase* database, const QString& table)
 {
     QList<ForeignKey> keys;
     for (const QStringList& row : Rows(
-             database, u"SELECT cc.COLUMN_NAME, pc.TABLE_NAME, pc.COLUMN_NAME "
+             database, u"SELECT cc.COLUMN_NAME, pc.TABLE_NAME, pc.COLUMN_NAME, c.CONSTRAINT_NAME, p.CONSTRAINT_TYPE "
                        "FROM USER_CONSTRAINTS c, USER_CONS_COLUMNS cc, USER_CONSTRAINTS p, USER_CONS_COLUMNS pc "
                        "WHERE c.TABLE_NAME = %1 AND c.CONSTRAINT_TYPE = 'R' "
                        "AND cc.TABLE_NAME = c.TABLE_NAME AND cc.CONSTRAINT_NAME = c.CONSTRAINT_NAME "
                        "AND p.CONSTRAINT_NAME = c.R_CONSTRAINT_NAME AND p.CONSTRAINT_TYPE IN ('P', 'U') "
                        "AND pc.TABLE_NAME = p.TABLE_NAME AND pc.CONSTRAINT_NAME = p.CONSTRAINT_NAME "
-                       "AND pc.POSITION = cc.POSITION ORDER BY cc.POSITION"_s.arg(basKovaData::SqlQuoted(table))))
-        keys.append({row.value(0), row.value(1), row.value(2)});
+                       "AND pc.POSITION = cc.POSITION ORDER BY c.CONSTRAINT_NAME, cc.POSITION"_s
+                           .arg(basKovaData::SqlQuoted(table))))
+        keys.append({row.value(0), row.value(1), row.value(2), row.value(3), row.value(4) == u"U"_s});
     return keys;
 }
 
@@ -172,40 +306,88 @@ QStringList EmptyParentTables(OraDatabase* database, const QString& table)
     return empty;
 }
 
+namespace {
+
+// The Latin words of a column name, upper-cased: split at anything that is no
+// Latin letter ("_", digits, Japanese) and where case changes (phoneNo,
+// HTTPServer).
+QStringList LatinWords(const QString& name)
+{
+    const auto latin = [](QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); };
+    QStringList words;
+    QString word;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name[i];
+        const bool startsWord =
+            !word.isEmpty() && c.isUpper()
+            && (word.back().isLower() || (i + 1 < name.size() && name[i + 1].isLower() && latin(name[i + 1])));
+        if (!latin(c) || startsWord) {
+            if (!word.isEmpty())
+                words << word.toUpper();
+            word.clear();
+        }
+        if (latin(c))
+            word += c;
+    }
+    if (!word.isEmpty())
+        words << word.toUpper();
+    return words;
+}
+
+}  // namespace
+
 QString DictionaryForName(const QString& columnName)
 {
-    const QString name = columnName.trimmed().toUpper();
-    const auto has = [&name](std::initializer_list<const char16_t*> words) {
-        return std::any_of(words.begin(), words.end(), [&name](const char16_t* word) {
-            return name.contains(QString::fromUtf16(word), Qt::CaseInsensitive);
-        });
+    const QString name = columnName.trimmed();
+    const QStringList words = LatinWords(name);
+    // Japanese words anywhere in the name, Latin ones as whole words.
+    const auto has = [&name, &words](std::initializer_list<const char16_t*> japanese,
+                                     std::initializer_list<const char*> latin = {}) {
+        return std::any_of(japanese.begin(), japanese.end(),
+                           [&name](const char16_t* word) { return name.contains(QString::fromUtf16(word)); })
+               || std::any_of(latin.begin(), latin.end(),
+                              [&words](const char* word) { return words.contains(QLatin1String(word)); });
     };
-    if (has({u"会社", u"COMPANY"}))
+    // Two Latin words one after the other (LAST_NAME, lastName).
+    const auto pair = [&words](const char* first, const char* second) {
+        for (qsizetype i = 0; i + 1 < words.size(); ++i)
+            if (words[i] == QLatin1String(first) && words[i + 1] == QLatin1String(second))
+                return true;
+        return false;
+    };
+    if (has({u"会社"}, {"COMPANY"}))
         return u"会社名"_s;
-    if (has({u"メール", u"MAIL"}))
+    if (has({u"メール"}, {"MAIL", "EMAIL"}))
         return u"メールアドレス"_s;
-    if (has({u"携帯", u"MOBILE"}))
+    if (has({u"携帯"}, {"MOBILE", "CELLPHONE", "KEITAI"}))
         return u"携帯電話番号"_s;
-    if (has({u"電話", u"TEL", u"PHONE"}))
+    if (has({u"電話"}, {"TEL", "PHONE", "TELEPHONE", "TELNO"}))
         return u"電話番号"_s;
-    if (has({u"郵便", u"ZIP"}))
+    if (has({u"郵便"}, {"ZIP", "ZIPCODE", "POSTCODE", "POSTAL"}))
         return u"郵便番号"_s;
-    if (has({u"都道府県", u"PREF"}))
+    if (has({u"都道府県"}, {"PREF", "PREFECTURE"}))
         return u"都道府県"_s;
-    if (has({u"市区町村", u"CITY"}))
+    if (has({u"市区町村"}, {"CITY"}))
         return u"市区町村"_s;
-    if (has({u"住所", u"ADDRESS"}))
+    if (has({u"住所"}, {"ADDRESS", "ADDR"}))
         return u"住所"_s;
-    const bool surname = has({u"姓", u"LAST_NAME"}) || name == u"SEI"_s;
-    const bool given = name == u"名"_s || name == u"MEI"_s || name.endsWith(u"_名"_s) || has({u"FIRST_NAME"});
-    if (has({u"カナ", u"ｶﾅ", u"ﾌﾘｶﾞﾅ", u"フリガナ", u"KANA"}))
+    const bool surname = has({u"姓"}, {"SEI", "SURNAME", "LASTNAME"}) || pair("LAST", "NAME") || pair("FAMILY", "NAME");
+    const bool given = name == u"名"_s || name.endsWith(u"_名"_s) || has({}, {"MEI", "FIRSTNAME"})
+                       || pair("FIRST", "NAME") || pair("GIVEN", "NAME");
+    if (has({u"カナ", u"ｶﾅ", u"ﾌﾘｶﾞﾅ", u"フリガナ"}, {"KANA", "FURIGANA"}))
         return surname ? u"姓カナ"_s : given ? u"名カナ"_s : u"氏名カナ"_s;
     if (surname)
         return u"姓"_s;
     if (given)
         return u"名"_s;
-    // 氏名 and 名前, and the names of people: 顧客名, 会員名, 担当者名 ...
-    if (has({u"氏名", u"名前", u"NAME", u"客名", u"員名", u"者名"}))
+    // 氏名 and 名前, and the names of people: 顧客名, 会員名, 担当者名,
+    // NAME, FULL_NAME, CUSTOMER_NAME ...; not the names of things (HOTEL_NAME).
+    static const char* const people[] = {"FULL", "CUSTOMER", "USER", "MEMBER", "EMPLOYEE", "EMP", "STAFF",
+                                         "CONTACT", "PERSON", "CLIENT", "PATIENT", "STUDENT", "GUEST", "OWNER"};
+    const bool personName = words == QStringList{u"NAME"_s} || words.contains(u"FULLNAME"_s)
+                            || std::any_of(std::begin(people), std::end(people),
+                                           [&pair](const char* person) { return pair(person, "NAME"); });
+    if (has({u"氏名", u"名前", u"客名", u"員名", u"者名"}) || personName)
         return u"氏名"_s;
     return QString();
 }
@@ -217,6 +399,8 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
     try {
         const std::set<QString> constrained = ConstrainedColumns(database, table);
         const QList<ForeignKey> foreignKeys = ForeignKeys(database, table);
+        const QList<QList<ForeignKey>> groups = ByConstraint(foreignKeys);
+        const QList<QList<ForeignKey>> junction = JunctionKeys(KeyColumns(database, table), groups, table);
         std::vector<ColumnRule> rules(ColumnRules.begin(), ColumnRules.end());
         // A key of several columns is new when one of its columns is: the
         // first of them that no foreign key fills counts on; the others get
@@ -227,6 +411,9 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
             if (rule.IsKey && !ForeignKeyOf(foreignKeys, rule.ColumnName.trimmed()))
                 keySequence = j;
         }
+        // Columns referring to their own table in an empty table, filled
+        // after the key they refer to.
+        std::vector<std::pair<int, QString>> ownRow;
         for (int j = 1; j <= count; ++j) {
             ColumnRule& rule = rules[std::size_t(j)];
             const Family family = rule.family();
@@ -234,14 +421,31 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
                 continue;
             const QString name = rule.ColumnName.trimmed();
             rule.clearRule();
-            const ForeignKey* foreign = ForeignKeyOf(foreignKeys, name);
+            const auto group = std::find_if(groups.begin(), groups.end(), [&name](const QList<ForeignKey>& keys) {
+                return ForeignKeyOf(keys, name) != nullptr;
+            });
             const QString dictionary = family == Family::Character ? DictionaryForName(name) : QString();
-            if (foreign) {
-                rule.setKind(basKovaData::Kind::Select);
-                basKovaData::StoreStatement(rule, u"SELECT %1 FROM %2 ORDER BY %1"_s.arg(foreign->parentColumn,
-                                                                                        foreign->parentTable));
-                if (!result.emptyParents.contains(foreign->parentTable) && HasNoRows(database, foreign->parentTable))
-                    result.emptyParents << foreign->parentTable;
+            if (group != groups.end() && RefersToItself(*group, table)) {
+                // A row refers to a row already there, or to none, or (the
+                // table being empty) to itself.
+                if (!rule.IsNotNull && !rule.IsKey)
+                    rule.setKind(basKovaData::Kind::Null);
+                else if (!HasNoRows(database, table))
+                    SelectRule(rule, SourceOf(table, {*group}, false).select(ColumnIndex({*group}, name)));
+                else {
+                    ownRow.emplace_back(j, ForeignKeyOf(*group, name)->parentColumn);
+                    continue;
+                }
+            } else if (group != groups.end()) {
+                const bool inJunction = std::any_of(junction.begin(), junction.end(), [&name](const QList<ForeignKey>& keys) {
+                    return ForeignKeyOf(keys, name) != nullptr;
+                });
+                const QList<QList<ForeignKey>> joined = inJunction ? junction : QList<QList<ForeignKey>>{*group};
+                const Source source = SourceOf(table, joined, inJunction);
+                SelectRule(rule, source.select(ColumnIndex(joined, name)));
+                const QString parent = group->first().parentTable;
+                if (!result.emptyParents.contains(parent) && HasNoRows(database, parent))
+                    result.emptyParents << parent;
             } else if (j == keySequence || (!rule.IsKey && constrained.count(name.toUpper()) > 0)) {
                 KeySequence(database, table, rule, family);
             } else if (!dictionary.isEmpty()) {
@@ -253,6 +457,25 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
             basKovaData::CheckRule(rule, family);
             ++result.proposed;
         }
+        for (const auto& [j, parentColumn] : ownRow) {
+            // The key's sequence, so that each row names itself; without one
+            // the column keeps no rule.
+            ColumnRule& rule = rules[std::size_t(j)];
+            const auto key = std::find_if(rules.begin() + 1, rules.begin() + count + 1, [&](const ColumnRule& other) {
+                return other.ColumnName.trimmed().compare(parentColumn, Qt::CaseInsensitive) == 0;
+            });
+            if (key == rules.begin() + count + 1 || key->storedKind() != basKovaData::Kind::Sequence)
+                continue;
+            const ColumnRule column = rule;
+            rule = *key;
+            rule.ColumnName = column.ColumnName;
+            rule.TypeText = column.TypeText;
+            rule.Length = column.Length;
+            rule.Scale = column.Scale;
+            rule.IsKey = column.IsKey;
+            rule.IsNotNull = column.IsNotNull;
+            ++result.proposed;
+        }
         ColumnRules = std::move(rules);
     } catch (const OraError& error) {
         result = {};
@@ -261,6 +484,25 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
         result.errorText = error.message();
     }
     return result;
+}
+
+qint64 JunctionShortfall(OraDatabase* database, const QString& table, qint64 rows)
+{
+    const QStringList keyColumns = KeyColumns(database, table);
+    const QList<QList<ForeignKey>> junction = JunctionKeys(keyColumns, ByConstraint(ForeignKeys(database, table)), table);
+    if (junction.isEmpty())
+        return 0;
+    const Source source = SourceOf(table, junction, true);
+    qint64 available = qint64(
+        database->DBCreateDynaset(u"SELECT COUNT(*)"_s + source.from, 0)->Value(0).toDouble());
+    const int count = std::min<int>(basKovaData::ColumnCount, int(ColumnRules.size()) - 1);
+    for (int j = 1; j <= count; ++j) {
+        const ColumnRule& rule = ColumnRules[std::size_t(j)];
+        if (keyColumns.contains(rule.ColumnName.trimmed(), Qt::CaseInsensitive)
+            && rule.storedKind() == basKovaData::Kind::Select)
+            available = std::min<qint64>(available, std::max<qint64>(basKovaData::MaxDisplayRows, 0));
+    }
+    return std::max<qint64>(rows - available, 0);
 }
 
 QString EmptyParentsMessage(const QStringList& parents)

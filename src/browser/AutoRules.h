@@ -14,10 +14,13 @@ struct ForeignKey {
     QString column;
     QString parentTable;
     QString parentColumn;
+    QString constraint;          // the columns of one constraint take one parent row
+    bool parentUnique = false;   // refers to a unique key (whose columns may be NULL)
 };
 
 // The foreign key columns of `table` with the parent key column each refers
-// to. Throws OraError.
+// to (the parent's primary key or a unique key), by constraint and position.
+// Throws OraError.
 QList<ForeignKey> ForeignKeys(OraDatabase* database, const QString& table);
 // The tables `table` refers to, each once, itself left out. Throws OraError.
 QStringList ParentTables(OraDatabase* database, const QString& table);
@@ -25,7 +28,9 @@ QStringList ParentTables(OraDatabase* database, const QString& table);
 QStringList EmptyParentTables(OraDatabase* database, const QString& table);
 
 // The dictionary a column's name asks for ("氏名" for NAME, "郵便番号" for
-// 郵便番号 or ZIP ...), matched without regard to case; empty for none.
+// 郵便番号 or ZIP_CODE ...); empty for none. Latin names match by whole words,
+// split at "_", digits and case changes, without regard to case (HOTEL_NAME
+// holds no TEL); Japanese words match wherever they stand in the name.
 QString DictionaryForName(const QString& columnName);
 
 struct AutoRulesResult {
@@ -40,13 +45,24 @@ struct AutoRulesResult {
 // no rule one that fits:
 //  - key and unique columns a sequence that starts after the largest value
 //    present (padded with zeros to the length of a character key);
-//  - foreign key columns the parent's key values (編集 over the parent);
+//  - foreign key columns the parent's key values (編集 over the parent), the
+//    columns of one foreign key from the same parent rows in one order; in a
+//    junction table (a primary key made only of foreign key columns) the
+//    combinations of the parents' keys that the table does not hold yet;
+//  - a column referring to its own table NULL where it may, else the keys
+//    present, else (an empty table) the row's own key;
 //  - character columns whose name says what they hold a dictionary;
 //  - other numbers a random value within precision and scale, other
 //    characters a random number that fits the length, dates a random day of
 //    the last year.
 // Columns of other types (RAW, LOB ...) keep no rule.
 AutoRulesResult ProposeRules(OraDatabase* database, const QString& table);
+
+// How many of `rows` new rows of `table` find no combination of parent keys
+// that is not in the table yet, when its primary key is made only of foreign
+// key columns; 0 otherwise. Where a key column's rule is a SELECT, the list it
+// reads is cut at MaxDisplayRows values. Throws OraError.
+qint64 JunctionShortfall(OraDatabase* database, const QString& table, qint64 rows);
 
 // What the main window says about parents without rows after 自動設定;
 // empty for none.

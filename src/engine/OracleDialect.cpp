@@ -72,6 +72,23 @@ std::vector<std::vector<std::string>> Query(sqlite3* db, const std::string& sql)
 const std::string UserObjects =
     "m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\' AND m.name <> 'KOVA$TABLE_STATISTICS'";
 
+// The name of the constraint a foreign key (f, of table m) refers to: the
+// parent's primary key when it names no columns or the key's columns, else the
+// parent's unique constraint over the same columns; NULL for none (a unique
+// index without a constraint).
+std::string ReferencedConstraint(const std::string& uniqueName)
+{
+    const std::string fkColumns = "pragma_foreign_key_list(m.name, 'main') g WHERE g.id = f.id";
+    const std::string fkCount = "(SELECT count(*) FROM " + fkColumns + ")";
+    return "CASE WHEN NOT EXISTS (SELECT 1 FROM " + fkColumns + " AND g.\"to\" IS NOT NULL AND NOT EXISTS "
+           "(SELECT 1 FROM pragma_table_info(f.\"table\", 'main') t WHERE t.pk > 0 AND upper(t.name) = upper(g.\"to\"))) "
+           "AND (SELECT count(*) FROM pragma_table_info(f.\"table\", 'main') t WHERE t.pk > 0) = " + fkCount +
+           " THEN 'PK_' || upper(f.\"table\") ELSE (SELECT " + uniqueName + " FROM pragma_index_list(f.\"table\", 'main') i "
+           "WHERE i.\"unique\" = 1 AND i.origin = 'u' AND (SELECT count(*) FROM pragma_index_info(i.name, 'main')) = "
+           + fkCount + " AND NOT EXISTS (SELECT 1 FROM " + fkColumns + " AND NOT EXISTS (SELECT 1 FROM "
+           "pragma_index_info(i.name, 'main') x WHERE upper(x.name) = upper(g.\"to\"))) ORDER BY i.name LIMIT 1) END";
+}
+
 std::string DictionaryViews(const std::string& owner, bool haveStatistics)
 {
     const std::string o = QuoteText(owner);
@@ -128,7 +145,7 @@ std::string DictionaryViews(const std::string& owner, bool haveStatistics)
            "'ENABLED' FROM main.sqlite_master m, pragma_index_list(m.name, 'main') i "
            "WHERE m.type = 'table' AND " + UserObjects + " AND i.\"unique\" = 1 AND i.origin = 'u' "
            "UNION ALL SELECT " + o + ", 'FK_' || upper(m.name) || '_' || f.id, 'R', upper(m.name), "
-           + o + ", 'PK_' || upper(f.\"table\"), CASE upper(f.on_delete) WHEN 'CASCADE' THEN "
+           + o + ", " + ReferencedConstraint(uniqueName) + ", CASE upper(f.on_delete) WHEN 'CASCADE' THEN "
            "'CASCADE' ELSE 'NO ACTION' END, 'ENABLED' "
            "FROM main.sqlite_master m, pragma_foreign_key_list(m.name, 'main') f "
            "WHERE m.type = 'table' AND " + UserObjects + " AND f.seq = 0;\n";

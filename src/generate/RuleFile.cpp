@@ -90,7 +90,7 @@ void CheckExact(const QString& column, const QString& key, const QJsonValue& val
     // A JSON integer is kept as qint64: toDouble() would round it to the limit.
     const qint64 whole = value.toInteger(0);
     if (std::abs(value.toDouble()) > double(ExactLimit) || whole > ExactLimit || whole < -ExactLimit)
-        Refuse(column, u"%1 は絶対値が %2 以下の数値です（それを超える整数は正確に扱えません）。"_s.arg(key).arg(ExactLimit));
+        Refuse(column, key + u": "_s + basKovaData::RuleMessages::Inexact);
 }
 
 // A number of the file as the boxes of the editors take it, every digit of a

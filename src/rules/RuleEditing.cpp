@@ -4,6 +4,11 @@
 
 #include "shared/DateText.h"
 #include "shared/NumberRead.h"
+#include "shared/NumberText.h"
+
+#include <cmath>
+#include <optional>
+#include <utility>
 
 namespace basKovaData {
 
@@ -39,6 +44,38 @@ QString TrimSlot(ColumnRule& rule, int slot)
     const QString text = rule.TextValue[Slot(slot)].trimmed();
     rule.TextValue[Slot(slot)] = text;
     return text;
+}
+
+// The first number slot of the kind that a double cannot hold exactly, as
+// (box, index); none when every number is exact. Only whole numbers beyond
+// 2^53 are such: their neighbours would be taken for them without a word.
+std::optional<std::pair<RuleBox, int>> InexactNumber(const ColumnRule& rule, Kind kind, TypeFamily family)
+{
+    const auto inexact = [&](int slot) { return std::fabs(rule.NumValue[Slot(slot)]) > MaxExactWhole; };
+    switch (kind) {
+    case Kind::Single:
+        if (family == TypeFamily::Numeric && inexact(0))
+            return std::pair{RuleBox::Single, 0};
+        break;
+    case Kind::Multiple:
+        for (int i = 0; family == TypeFamily::Numeric && i < RuleSlots; ++i)
+            if (rule.MultiOn[Slot(i)] && inexact(i))
+                return std::pair{RuleBox::Multiple, i};
+        break;
+    case Kind::Random:
+        for (int i = 0; family != TypeFamily::Date && i < 3; ++i)
+            if (inexact(i))
+                return std::pair{RuleBox::Random, i};
+        break;
+    case Kind::Sequence:
+        for (int i = 0; family != TypeFamily::Date && i < 2; ++i)
+            if (inexact(i))
+                return std::pair{RuleBox::Sequence, i};
+        break;
+    default:
+        break;
+    }
+    return std::nullopt;
 }
 
 RuleVerdict CheckUnitAndStep(const ColumnRule& rule, Kind kind)
@@ -148,6 +185,8 @@ RuleVerdict CheckRule(ColumnRule& rule, TypeFamily family)
     // inside the run's transaction, and by the preview, which writes nothing.
     if (kind == Kind::Select && !IsQueryText(JoinStatement(rule)))
         return Refuse(RuleMessages::NotQuery, RuleBox::Statement, 0);
+    if (const auto box = InexactNumber(rule, kind, family))
+        return Refuse(RuleMessages::Inexact, box->first, box->second);
     if (kind == Kind::Multiple && !AnySlotOn(rule)) {
         RuleVerdict verdict = Refuse(RuleMessages::NoMultiple, RuleBox::Multiple, 0);
         verdict.tickFirstSlot = true;
@@ -217,6 +256,9 @@ QString BoxNumberText(double value)
 {
     if (value == 0)
         return QStringLiteral("0");  // also for -0
+    // A whole number the record holds exactly shows every digit.
+    if (std::fabs(value) <= MaxExactWhole && value == std::trunc(value))
+        return QString::number(value, 'f', 0);
     return QString::number(value, 'g', 15);
 }
 

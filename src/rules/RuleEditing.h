@@ -39,6 +39,7 @@ inline const QString NegativeStep = QStringLiteral("マイナスのステップ�
 inline const QString ZeroStep = QStringLiteral("ステップに０は入力できません。");
 inline const QString BadDate = QStringLiteral("日付が正しく入力されていません。");
 inline const QString NoDictionary = QStringLiteral("辞書を選択して下さい。");
+inline const QString Inexact = QStringLiteral("9007199254740992を超える数値は正確に扱えないため入力できません。");
 inline const QString NotQuery = QStringLiteral("編集にはデータを読むSELECT文だけを指定できます。");
 }  // namespace RuleMessages
 

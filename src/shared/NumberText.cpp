@@ -37,6 +37,16 @@ QString NumberText(double value)
     else if (std::isinf(value))
         value = value > 0 ? DBL_MAX : -DBL_MAX;
 
+    // Whole numbers up to 2^53, every one of which a double holds exactly,
+    // keep every digit: a 16-digit key must not come out as 15 digits and
+    // an exponent, which would repeat it.
+    if (std::fabs(value) >= 1e15 && std::fabs(value) <= MaxExactWhole && value == std::trunc(value)) {
+        char whole[32];
+        whole[0] = ' ';
+        const auto written = std::to_chars(whole + 1, whole + sizeof whole, static_cast<long long>(value));
+        const char* first = value < 0 ? whole + 1 : whole;
+        return QString::fromLatin1(first, written.ptr - first);
+    }
     // "%.15G", independent of the C locale: std::to_chars with a precision
     // formats exactly as printf's %g does in the "C" locale. The text is put
     // in shape in the buffer, one character before it kept for the blank.

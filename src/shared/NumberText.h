@@ -3,11 +3,17 @@
 
 namespace basKovaData {
 
+// The largest whole number below which a double holds every whole number
+// exactly: 2^53, 9007199254740992.
+inline constexpr double MaxExactWhole = 9007199254740992.0;
+
 // The text form of every generated number: a leading blank for zero and
 // positive numbers, "-" for negative ones, at most 15 significant digits, no
 // "0" before the point (0.5 " .5", -0.25 "-.25", 12.5 " 12.5", 3 " 3"), and the
-// exponent form for magnitudes of 1E15 and more and below 1E-4 ("1E+15",
-// "1.5E-07"). Not-a-number reads as 0; infinities as the largest double.
+// exponent form for magnitudes of 1E15 and more and below 1E-4 ("1E+16",
+// "1.5E-07"). Whole numbers up to MaxExactWhole are written in full
+// (" 1234567890123456"). Not-a-number reads as 0; infinities as the largest
+// double.
 QString NumberText(double value);
 
 // Trimmed NumberText(value) right-aligned to `width` characters with zeros

@@ -321,6 +321,49 @@ private Q_SLOTS:
         QCOMPARE(db.text(u"SELECT SQL_TEXT FROM V$SQL WHERE HASH_VALUE = %1"_s.arg(SqlHistory::HashValue(huge))), huge.left(1000));
     }
 
+    // The constraint a foreign key refers to: the parent's primary key or the
+    // unique constraint over the columns it names, also in a parent without a
+    // primary key; constraint names are unique.
+    void foreignKeyTargets_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("referenced");
+        QTest::newRow("self reference") << u"EMPLOYEES"_s << u"MANAGER_ID"_s << u"P,EMPLOYEES,EMPLOYEE_ID"_s;
+        QTest::newRow("primary key") << u"EMPLOYEES"_s << u"DEPARTMENT_ID"_s << u"P,DEPARTMENTS,DEPARTMENT_ID"_s;
+        QTest::newRow("unique column") << u"EMPLOYEES"_s << u"DEPARTMENT_NAME"_s << u"U,DEPARTMENTS,DEPARTMENT_NAME"_s;
+        QTest::newRow("parent without key") << u"EMPLOYEES"_s << u"JOB_ID"_s << u"U,JOBS,JOB_ID"_s;
+        QTest::newRow("composite key") << u"NOTES"_s << u"EMPLOYEE_ID"_s
+                                       << u"P,JOB_HISTORY,EMPLOYEE_ID;P,JOB_HISTORY,START_DATE"_s;
+        QTest::newRow("composite unique") << u"NOTES"_s << u"WAREHOUSE_ID"_s
+                                          << u"U,INVENTORIES,WAREHOUSE_ID;U,INVENTORIES,PRODUCT_ID"_s;
+    }
+    void foreignKeyTargets()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, column);
+        QFETCH(QString, referenced);
+        EngineDb db({u"CREATE TABLE DEPARTMENTS (DEPARTMENT_ID NUMBER(4) PRIMARY KEY, DEPARTMENT_NAME VARCHAR2(30) UNIQUE)"_s,
+                     u"CREATE TABLE JOBS (JOB_ID VARCHAR2(10), JOB_TITLE VARCHAR2(35), UNIQUE (JOB_ID))"_s,
+                     u"CREATE TABLE EMPLOYEES (EMPLOYEE_ID NUMBER(6) PRIMARY KEY, EMAIL VARCHAR2(25) UNIQUE, "
+                     "MANAGER_ID NUMBER(6) REFERENCES EMPLOYEES, DEPARTMENT_NAME VARCHAR2(30) REFERENCES DEPARTMENTS "
+                     "(DEPARTMENT_NAME), JOB_ID VARCHAR2(10) REFERENCES JOBS (JOB_ID), DEPARTMENT_ID NUMBER(4) "
+                     "REFERENCES DEPARTMENTS)"_s,
+                     u"CREATE TABLE JOB_HISTORY (EMPLOYEE_ID NUMBER(6), START_DATE DATE, PRIMARY KEY (EMPLOYEE_ID, START_DATE))"_s,
+                     u"CREATE TABLE INVENTORIES (INVENTORY_ID NUMBER PRIMARY KEY, WAREHOUSE_ID NUMBER, PRODUCT_ID NUMBER, "
+                     "CONSTRAINT INVENTORY_STORE_PRODUCT_U UNIQUE (WAREHOUSE_ID, PRODUCT_ID))"_s,
+                     u"CREATE TABLE NOTES (EMPLOYEE_ID NUMBER(6), START_DATE DATE, WAREHOUSE_ID NUMBER, PRODUCT_ID NUMBER, "
+                     "FOREIGN KEY (EMPLOYEE_ID, START_DATE) REFERENCES JOB_HISTORY, "
+                     "FOREIGN KEY (WAREHOUSE_ID, PRODUCT_ID) REFERENCES INVENTORIES (WAREHOUSE_ID, PRODUCT_ID))"_s});
+        QCOMPARE(db.text(u"SELECT p.CONSTRAINT_TYPE, p.TABLE_NAME, pc.COLUMN_NAME FROM USER_CONS_COLUMNS cc, "
+                         "USER_CONSTRAINTS c, USER_CONSTRAINTS p, USER_CONS_COLUMNS pc WHERE cc.TABLE_NAME = '%1' "
+                         "AND cc.COLUMN_NAME = '%2' AND c.CONSTRAINT_NAME = cc.CONSTRAINT_NAME AND c.CONSTRAINT_TYPE = 'R' "
+                         "AND p.CONSTRAINT_NAME = c.R_CONSTRAINT_NAME AND pc.CONSTRAINT_NAME = p.CONSTRAINT_NAME "
+                         "ORDER BY pc.POSITION"_s.arg(table, column)),
+                 referenced);
+        QCOMPARE(db.text(u"SELECT COUNT(*) - COUNT(DISTINCT CONSTRAINT_NAME) FROM USER_CONSTRAINTS"_s), u"0"_s);
+    }
+
     // An expression's value, or how its error message starts.
     void oracleFunctions_data()
     {

@@ -122,7 +122,7 @@ private Q_SLOTS:
                u"INSERT INTO T VALUES (3,0,'a');INSERT INTO T VALUES (4,0,'b')"_s
             << u"A=3:1,1;C1=0:5;C2=0:it's"_s << u"  A=4\n"_s << done << 0
             << u"UPDATE T SET C1 =  5,C2 = 'it''s' WHERE A=4"_s << u"3,0,a|4,5,it's"_s;
-        QTest::newRow("failing fixed update rolled back") << two << u"C=0:toolong;N=0:1"_s << u""_s << done << 0 << u"UPDATE T SET C = 'toolong',N =  1"_s << untouched;
+        QTest::newRow("failing fixed update rolled back and said") << two << u"C=0:toolong;N=0:1"_s << u""_s << UpdateOutcome::Failed << 0 << u"UPDATE T SET C = 'toolong',N =  1"_s << untouched;
         QTest::newRow("sequence by numeric key, in SELECT order")
             << two + u";INSERT INTO T VALUES (5,'c',0)"_s << u"C=3:1,1"_s << u"A > 3 ORDER BY A DESC"_s << done << 0
             << u"UPDATE T SET C = '000001' WHERE A = 5;UPDATE T SET C = '000002' WHERE A = 4"_s

@@ -110,7 +110,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("joined");
         QTest::newRow("cut at 1,600") << QString(1700, u'z') << 16 << QString(1600, u'z');
         // The blank after FROM is the 100th character: it is lost on joining.
-        QTest::newRow("blank at a piece end") << QString(95, u'a') + u"FROM T"_s << 2 << QString(95, u'a') + u"FROMT"_s;
+        QTest::newRow("blank at a piece end kept") << QString(95, u'a') + u"FROM T"_s << 2 << QString(95, u'a') + u"FROM T"_s;
+        QTest::newRow("blank at a piece start kept") << QString(100, u'a') + u" B"_s << 2 << QString(100, u'a') + u" B"_s;
         QTest::newRow("line breaks kept") << u"SELECT A\nFROM T"_s << 1 << u"SELECT A\nFROM T"_s;
     }
     void statementPieces()

@@ -161,7 +161,10 @@ private Q_SLOTS:
         QTest::newRow("minus 1E-5") << -0.00001 << u"-1E-05"_s;
         QTest::newRow("largest 15 nines") << 999999999999999.0 << u" 999999999999999"_s;
         QTest::newRow("rounds up into exponent") << 999999999999999.9 << u" 1E+15"_s;
-        QTest::newRow("16 digits rounded") << 1234567890123456.0 << u" 1.23456789012346E+15"_s;
+        QTest::newRow("16 digits whole") << 1234567890123456.0 << u" 1234567890123456"_s;
+        QTest::newRow("2^53 whole") << -9007199254740992.0 << u"-9007199254740992"_s;
+        QTest::newRow("beyond 2^53") << 9007199254740994.0 << u" 9.00719925474099E+15"_s;
+        QTest::newRow("16 digits not whole") << 123456789012345.6 << u" 123456789012346"_s;
         QTest::newRow("smallest denormal") << std::numeric_limits<double>::denorm_min() << u" 4.94065645841247E-324"_s;
         QTest::newRow("minus infinity") << -Inf << u"-1.79769313486232E+308"_s;
         QTest::newRow("not a number") << NaN << u" 0"_s;

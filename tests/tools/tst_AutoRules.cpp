@@ -29,6 +29,16 @@ const QStringList Family{
     u"INSERT INTO PARENT VALUES (41, 'A00001', 'p')"_s,
     u"INSERT INTO PARENT VALUES (7, '000120', 'q')"_s};
 
+// A junction table over two parents (2 x 4 keys), one combination taken.
+const QStringList Junction{
+    u"CREATE TABLE STORES (STORE_ID NUMBER(4) PRIMARY KEY)"_s, u"INSERT INTO STORES VALUES (1)"_s,
+    u"INSERT INTO STORES VALUES (2)"_s, u"CREATE TABLE PRODUCTS (PRODUCT_ID NUMBER(4) PRIMARY KEY)"_s,
+    u"INSERT INTO PRODUCTS SELECT 1 FROM DUAL UNION ALL SELECT 2 FROM DUAL UNION ALL SELECT 3 FROM DUAL "
+    "UNION ALL SELECT 4 FROM DUAL"_s,
+    u"CREATE TABLE STORES_PRODUCTS (STORE_ID NUMBER(4) REFERENCES STORES, PRODUCT_ID NUMBER(4) REFERENCES PRODUCTS, "
+    "PRIMARY KEY (STORE_ID, PRODUCT_ID))"_s,
+    u"INSERT INTO STORES_PRODUCTS VALUES (1, 3)"_s};
+
 // A column's rule in short: kind, then what the kind keeps.
 QString Shown(int column)
 {
@@ -127,6 +137,110 @@ private Q_SLOTS:
                 QVERIFY2(FillAfterAutoRules(db.operator->(), table, 1000) == 0, qPrintable(table));
         QCOMPARE(db.text(u"SELECT COUNT(*) FROM 受注"_s), tables.contains(u"受注"_s) ? u"2007"_s : u"7"_s);
         ReleaseSession();
+    }
+
+    // Foreign keys as real schemas have them: to a unique key, from a parent
+    // without a primary key, over two columns, to the table itself, from a
+    // junction table. No parent is named empty and no row is refused.
+    void keysOfRealSchemas_data()
+    {
+        QTest::addColumn<QStringList>("schema");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("unique key") << QStringList{
+            u"CREATE TABLE P (ID NUMBER(4) PRIMARY KEY, CODE CHAR(6) UNIQUE)"_s, u"INSERT INTO P VALUES (1, 'A1')"_s,
+            u"INSERT INTO P VALUES (2, NULL)"_s, u"INSERT INTO P VALUES (3, 'B2')"_s,
+            u"CREATE TABLE C (ID NUMBER(4) PRIMARY KEY, P_CODE CHAR(6) NOT NULL REFERENCES P (CODE))"_s}
+                                    << u"C"_s << 5;
+        QTest::newRow("parent without primary key") << QStringList{
+            u"CREATE TABLE JOBS (JOB_ID VARCHAR2(10) UNIQUE, JOB_TITLE VARCHAR2(35))"_s,
+            u"INSERT INTO JOBS VALUES ('AD_PRES', 'President')"_s, u"INSERT INTO JOBS VALUES ('IT_PROG', 'Programmer')"_s,
+            u"CREATE TABLE EMP (ID NUMBER(4) PRIMARY KEY, JOB_ID VARCHAR2(10) NOT NULL REFERENCES JOBS (JOB_ID))"_s}
+                                                    << u"EMP"_s << 5;
+        QTest::newRow("two columns") << QStringList{
+            u"CREATE TABLE ORDER_ITEMS (ORDER_ID NUMBER(6), LINE_ITEM_ID NUMBER(3), PRIMARY KEY (ORDER_ID, LINE_ITEM_ID))"_s,
+            u"INSERT INTO ORDER_ITEMS VALUES (1, 1)"_s, u"INSERT INTO ORDER_ITEMS VALUES (1, 2)"_s,
+            u"INSERT INTO ORDER_ITEMS VALUES (2, 1)"_s,
+            u"CREATE TABLE SHIPMENT_LINES (ID NUMBER(6) PRIMARY KEY, ORDER_ID NUMBER(6) NOT NULL, LINE_ITEM_ID NUMBER(3) "
+            "NOT NULL, FOREIGN KEY (ORDER_ID, LINE_ITEM_ID) REFERENCES ORDER_ITEMS)"_s}
+                                     << u"SHIPMENT_LINES"_s << 6;
+        QTest::newRow("manager, empty table") << QStringList{
+            u"CREATE TABLE EMPLOYEES (EMPLOYEE_ID NUMBER(6) PRIMARY KEY, LAST_NAME VARCHAR2(25) NOT NULL, "
+            "MANAGER_ID NUMBER(6) REFERENCES EMPLOYEES)"_s}
+                                              << u"EMPLOYEES"_s << 5;
+        QTest::newRow("required parent, empty table") << QStringList{
+            u"CREATE TABLE CATEGORIES (CATEGORY_ID VARCHAR2(6) PRIMARY KEY, PARENT_ID VARCHAR2(6) NOT NULL "
+            "REFERENCES CATEGORIES)"_s}
+                                                      << u"CATEGORIES"_s << 5;
+        QTest::newRow("required parent, rows present") << QStringList{
+            u"CREATE TABLE CATEGORIES (CATEGORY_ID NUMBER(4) PRIMARY KEY, PARENT_ID NUMBER(4) NOT NULL "
+            "REFERENCES CATEGORIES)"_s,
+            u"INSERT INTO CATEGORIES VALUES (7, 7)"_s}
+                                                       << u"CATEGORIES"_s << 5;
+        QTest::newRow("junction") << Junction << u"STORES_PRODUCTS"_s << 7;
+    }
+    void keysOfRealSchemas()
+    {
+        QFETCH(QStringList, schema);
+        QFETCH(QString, table);
+        QFETCH(int, rows);
+        Connected db(schema);
+        controls::GridModel grid;
+        browser::FillColumnGrid(db.database(), grid, table, true);
+        const browser::AutoRulesResult proposed = browser::ProposeRules(db.database(), table);
+        QCOMPARE(proposed.emptyParents, QStringList());
+        QCOMPARE(proposed.proposed, int(basKovaData::ColumnCount));
+        const generate::CreationResult result = generate::GenerateRows(basKovaData::TableRules::FromShared(table), rows);
+        QVERIFY(!result.aborted);
+        QCOMPARE(result.failures, 0);
+    }
+
+    // A junction table tells how many rows find no new combination before
+    // the run; the lists of 自動設定 hold at most MaxDisplayRows values.
+    void junctionShortfall()
+    {
+        Connected db(Junction + Family);
+        QCOMPARE(browser::JunctionShortfall(db.database(), u"STORES_PRODUCTS"_s, 7), 0);
+        QCOMPARE(browser::JunctionShortfall(db.database(), u"STORES_PRODUCTS"_s, 9), 2);
+        QCOMPARE(browser::JunctionShortfall(db.database(), u"CHILD"_s, 9999), 0);
+        controls::GridModel grid;
+        browser::FillColumnGrid(db.database(), grid, u"STORES_PRODUCTS"_s, true);
+        browser::ProposeRules(db.database(), u"STORES_PRODUCTS"_s);
+        basKovaData::MaxDisplayRows = 5;
+        QCOMPARE(browser::JunctionShortfall(db.database(), u"STORES_PRODUCTS"_s, 7), 2);
+        // kova-generate says so before the run.
+        basKovaData::MaxDisplayRows = basKovaData::DefaultMaxDisplayRows;
+        const QString path = db.dir.filePath(u"sp.json"_s);
+        WriteFile(path, R"({"kova-rules": 1, "table": "STORES_PRODUCTS", "rows": 9, "columns": [
+            {"column": "STORE_ID", "kind": "select", "sql": "SELECT STORE_ID FROM STORES"},
+            {"column": "PRODUCT_ID", "kind": "select", "sql": "SELECT PRODUCT_ID FROM PRODUCTS"}]})");
+        QString out, err, error;
+        QTextStream o(&out), e(&err);
+        kovagenerate::Run(*kovagenerate::ParseArguments({u"scott/tiger@"_s + db.db.path, path}, &error), o, e, false);
+        QVERIFY2(err.startsWith(u"STORES_PRODUCTS: the parents' keys give no new combination for 2 of the 9 rows"_s),
+                 qPrintable(err));
+    }
+
+    // The dictionary a column's name asks for: Latin names by whole words.
+    void dictionaryForName_data()
+    {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("dictionary");
+        const std::pair<const char*, const char*> rows[] = {
+            {"HOTEL_NAME", ""}, {"CAPACITY", ""}, {"PREFIX", ""}, {"HOTEL_TEL", "電話番号"},
+            {"PHONE_NUMBER", "電話番号"}, {"homePhone", "電話番号"}, {"TEL2", "電話番号"}, {"MOBILE_TEL", "携帯電話番号"},
+            {"EMAIL", "メールアドレス"}, {"ZIP_CODE", "郵便番号"}, {"PREF_CD", "都道府県"}, {"CITY", "市区町村"},
+            {"STREET_ADDRESS", "住所"}, {"LAST_NAME", "姓"}, {"firstName", "名"}, {"LAST_NAME_KANA", "姓カナ"},
+            {"CUSTOMER_NAME", "氏名"}, {"NAME", "氏名"}, {"COMPANY_NAME", "会社名"}, {"顧客名", "氏名"},
+            {"自宅電話番号", "電話番号"}, {"市区町村名", "市区町村"}, {"氏名カナ", "氏名カナ"}, {"ATTELIER", ""}};
+        for (const auto& [column, dictionary] : rows)
+            QTest::newRow(column) << QString::fromUtf8(column) << QString::fromUtf8(dictionary);
+    }
+    void dictionaryForName()
+    {
+        QFETCH(QString, column);
+        QFETCH(QString, dictionary);
+        QCOMPARE(browser::DictionaryForName(column), dictionary);
     }
 
     // A key whose digits cannot hold the rows is named before the run.

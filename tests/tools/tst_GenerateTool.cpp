@@ -178,13 +178,15 @@ private Q_SLOTS:
         const QString members = tool.file(u"会員.json"_s, Members);
         const QString goods = tool.file(u"goods"_s, OneColumn(u"商品マスタ"_s, u"{\"column\": \"商品コード\", \"kind\": "
                                                                           "\"sequence\", \"start\": 1, \"step\": 1}"_s, 3));
-        // A table named in another case is the dictionary's.
+        // A table named in another case is the dictionary's; a key of 16 digits.
         const QString keys = tool.file(u"keys"_s, OneColumn(u"logt"_s, u"{\"column\": \"番号\", \"kind\": \"sequence\", "
-                                                                     "\"start\": 1, \"step\": 1}"_s));
+                                                                     "\"start\": 1234567890123456, \"step\": 1}"_s));
         QCOMPARE(tool.run({goods, members, keys}), kovagenerate::SomeRefused);
         QVERIFY2(tool.out.startsWith(u"商品マスタ: 1 rows created, 2 refused\n  ORA-00001"_s), qPrintable(tool.out));
         QVERIFY2(tool.out.endsWith(u"\n会員: 20 rows created, 0 refused\nLOGT: 20 rows created, 0 refused\n"_s),
                  qPrintable(tool.out));
+        QCOMPARE(tool.rows(u"SELECT COUNT(DISTINCT 番号), MIN(番号) || '', MAX(番号) || '' FROM LOGT"_s),
+                 u"20,1234567890123456,1234567890123475"_s);
 
         // The date query fails on its second row, after the check has opened
         // it and after the first table's rows went in.

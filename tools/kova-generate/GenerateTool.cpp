@@ -271,6 +271,32 @@ std::vector<Prepared> ParentsFirst(std::vector<Prepared> prepared, QTextStream& 
     return ordered;
 }
 
+// Says before the run which junction tables will find too few new
+// combinations of their parents' keys. A table whose parents this job fills
+// as well is not judged: their new keys are not there yet.
+void WarnShortfalls(const std::vector<Prepared>& tables, std::optional<int> rows, QTextStream& err)
+{
+    ::OraDatabase* database = basKovaData::OraDatabase.get();
+    for (const Prepared& table : tables) {
+        const qint64 count = rows.value_or(table.rows);
+        try {
+            const QStringList parents = browser::ParentTables(database, table.rules.table);
+            if (std::any_of(tables.begin(), tables.end(), [&](const Prepared& other) {
+                    return &other != &table && parents.contains(other.rules.table, Qt::CaseInsensitive);
+                }))
+                continue;
+            // The shortfall reads the table's rules where the main window keeps them.
+            basKovaData::ColumnRules = table.rules.columns;
+            basKovaData::ColumnCount = qint16(table.rules.count());
+            if (const qint64 missing = browser::JunctionShortfall(database, table.rules.table, count); missing > 0)
+                err << table.rules.table << ": the parents' keys give no new combination for " << missing
+                    << " of the " << count << " rows; they will be refused\n";
+        } catch (const OraError&) {
+            // Without the dictionary's answer the run goes on unwarned.
+        }
+    }
+}
+
 }  // namespace
 
 std::optional<Arguments> ParseArguments(const QStringList& args, QString* error)
@@ -344,7 +370,10 @@ int Run(const Arguments& args, QTextStream& out, QTextStream& err, bool progress
         prepared.push_back(std::move(*table));
     }
     prepared = ParentsFirst(std::move(prepared), err);
-    return args.preview ? Preview(prepared, *args.preview, out, err) : Create(prepared, args.rows, out, err, progress);
+    if (args.preview)
+        return Preview(prepared, *args.preview, out, err);
+    WarnShortfalls(prepared, args.rows, err);
+    return Create(prepared, args.rows, out, err, progress);
 }
 
 }  // namespace kovagenerate

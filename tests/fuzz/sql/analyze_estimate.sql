@@ -1,0 +1,1 @@
+analyze table "EMP" estimate statistics sample 20 percent

@@ -1,0 +1,2 @@
+/* a comment ; */ SELECT q'x' -- ; 
+, 0x1F, X'00ff', 1e-3, .5 FROM DUAL
