@@ -1,12 +1,14 @@
 #include "browser/ColumnGrid.h"
 
 #include "controls/GridModel.h"
+#include "generate/InsertRow.h"
 #include "rules/ColumnRule.h"
 #include "session/OraDatabase.h"
 #include "session/OraDynaset.h"
 #include "session/OraError.h"
 #include "shared/NumberRead.h"
 #include "shared/Rounding.h"
+#include "shared/SqlName.h"
 #include "shared/ValueText.h"
 
 #include <QList>
@@ -39,7 +41,8 @@ void MarkKeyColumns(OraDatabase& database, controls::GridModel& grid, const QStr
         QStringLiteral("select table_name,column_name from user_cons_columns c")
             + QStringLiteral(" where (table_name,constraint_name) in")
             + QStringLiteral(" (select table_name,constraint_name from user_constraints")
-            + QStringLiteral(" where table_name = '") + name + QStringLiteral("' and constraint_type='P')"),
+            + QStringLiteral(" where table_name = ") + basKovaData::SqlQuoted(name)
+            + QStringLiteral(" and constraint_type='P')"),
         0);
     while (!dynaset->IsEOF()) {
         const QString column = basKovaData::NullToBlank(dynaset->Value(QStringLiteral("column_name"))).trimmed();
@@ -135,7 +138,7 @@ ColumnGridResult FillColumnGrid(OraDatabase* database, controls::GridModel& grid
         const auto dynaset = database->DBCreateDynaset(
             QStringLiteral("select column_name,data_type,data_precision,char_col_decl_length,data_scale,"
                            "DECODE(NULLABLE,'N','NOT NULL','Y','NULL') nn")
-                + QStringLiteral(" from user_tab_columns where table_name = '") + name + QLatin1Char('\'')
+                + QStringLiteral(" from user_tab_columns where table_name = ") + basKovaData::SqlQuoted(name)
                 + QStringLiteral(" ORDER BY COLUMN_ID "),
             0);
         int n = 0;
@@ -191,7 +194,7 @@ QString CountRows(OraDatabase* database, const QString& objectName)
     if (!database)
         throw OraError(QStringLiteral("not connected"));
     const auto dynaset = database->DBCreateDynaset(
-        QStringLiteral(" SELECT COUNT(*) CNT FROM ") + objectName.trimmed(), 0);
+        QStringLiteral(" SELECT COUNT(*) CNT FROM ") + basKovaData::SqlName(objectName.trimmed()), 0);
     QString count;
     if (!dynaset->IsEOF())
         count = basKovaData::NullToBlank(dynaset->Value(QStringLiteral("CNT"))).trimmed();

@@ -12,10 +12,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <optional>
 #include <set>
 
@@ -76,6 +78,122 @@ QString Text(const QString& column, const QJsonValue& value)
     return text;
 }
 
+// Whole numbers are exact in a double up to 2^53; beyond that two values of a
+// file could become one (a key from 9007199254740993 would start at ...992).
+constexpr qint64 ExactLimit = qint64(1) << 53;
+
+// Refuses a number of the file that a rule cannot hold exactly.
+void CheckExact(const QString& column, const QString& key, const QJsonValue& value)
+{
+    if (!value.isDouble())
+        return;
+    // A JSON integer is kept as qint64: toDouble() would round it to the limit.
+    const qint64 whole = value.toInteger(0);
+    if (std::abs(value.toDouble()) > double(ExactLimit) || whole > ExactLimit || whole < -ExactLimit)
+        Refuse(column, key + u": "_s + basKovaData::RuleMessages::Inexact);
+}
+
+// A number of the file as the boxes of the editors take it, every digit of a
+// whole number kept (toDouble() and a 15-digit text would round
+// 1234567890123456 to ...460).
+QString NumberBox(const QJsonValue& value)
+{
+    const double number = value.toDouble();
+    if (number == 0)
+        return u"0"_s;
+    if (std::floor(number) == number && std::abs(number) <= double(ExactLimit))
+        return QString::number(value.toInteger(qint64(number)));
+    return QString::number(number, 'g', QLocale::FloatingPointShortest);
+}
+
+// A number of a rule as the file keeps it: whole numbers as integers.
+QJsonValue NumberValue(double number)
+{
+    if (std::floor(number) == number && std::abs(number) <= double(ExactLimit))
+        return QJsonValue(qint64(number));
+    return QJsonValue(number);
+}
+
+// Repeated keys of one object ("value": 1, "value": 2), which QJsonDocument
+// takes silently (the last wins). A small scan over the raw text: it follows
+// objects, arrays and strings with their escapes, and finds the first object
+// that names a key twice. For a document QJsonDocument has read; any other
+// bytes end the scan without a finding.
+struct RepeatedKey {
+    QString key;     // empty: none
+    QString column;  // the "column" of the object or of one around it
+};
+
+RepeatedKey FindRepeatedKey(const QByteArray& json)
+{
+    struct Frame {
+        bool object = false;
+        bool expectKey = false;
+        QString lastKey;
+        QString column;
+        QStringList keys;
+        QString repeated;
+    };
+    std::vector<Frame> frames;
+    const qsizetype size = json.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char c = json[i];
+        if (c == '"') {
+            // The string, its escapes decoded, so that "a" and "\u0061" are one key.
+            QString text;
+            QByteArray plain;
+            for (++i; i < size && json[i] != '"'; ++i) {
+                if (json[i] != '\\') {
+                    plain += json[i];
+                    continue;
+                }
+                text += QString::fromUtf8(plain);
+                plain.clear();
+                if (++i >= size)
+                    break;
+                const char e = json[i];
+                if (e == 'u') {
+                    const bool whole = i + 4 < size;
+                    const ushort unit = whole ? json.mid(i + 1, 4).toUShort(nullptr, 16) : 0;
+                    text += QChar(unit);
+                    i += whole ? 4 : 0;
+                } else {
+                    const char* const from = "bfnrt";
+                    const char* const to = "\b\f\n\r\t";
+                    const char* const at = std::strchr(from, e);
+                    text += QLatin1Char(e != 0 && at ? to[at - from] : e);
+                }
+            }
+            text += QString::fromUtf8(plain);
+            if (frames.empty() || !frames.back().object)
+                continue;
+            Frame& frame = frames.back();
+            if (frame.expectKey) {
+                if (frame.keys.contains(text) && frame.repeated.isEmpty())
+                    frame.repeated = text;
+                frame.keys << text;
+                frame.lastKey = text;
+                frame.expectKey = false;
+            } else if (frame.lastKey == u"column"_s && frame.column.isEmpty()) {
+                frame.column = text.trimmed();
+            }
+        } else if (c == '{' || c == '[') {
+            frames.push_back(Frame{c == '{', c == '{', {}, {}, {}, {}});
+        } else if (c == ',' && !frames.empty()) {
+            frames.back().expectKey = frames.back().object;
+        } else if ((c == '}' || c == ']') && !frames.empty()) {
+            if (!frames.back().repeated.isEmpty()) {
+                RepeatedKey found{frames.back().repeated, {}};
+                for (auto frame = frames.rbegin(); frame != frames.rend() && found.column.isEmpty(); ++frame)
+                    found.column = frame->column;
+                return found;
+            }
+            frames.pop_back();
+        }
+    }
+    return {};
+}
+
 // One column's entry of the file, checked for its keys and JSON types.
 struct Entry {
     QString column;
@@ -113,11 +231,13 @@ Entry ReadEntry(const QJsonValue& value)
             Refuse(entry.column, u"%1 は数値か文字列です。"_s.arg(key));
         if (v.isString())
             Text(entry.column, v);
+        CheckExact(entry.column, key, v);
         return v.isDouble();
     };
     const auto number = [&entry](const QString& key) {
         if (!entry.object.value(key).isDouble())
             Refuse(entry.column, u"%1 は数値です。"_s.arg(key));
+        CheckExact(entry.column, key, entry.object.value(key));
     };
     switch (entry.kind) {
     case 0:
@@ -133,6 +253,7 @@ Entry ReadEntry(const QJsonValue& value)
                 Refuse(entry.column, u"values は数値だけか文字列だけです。"_s);
             if (v.isString())
                 Text(entry.column, v);
+            CheckExact(entry.column, u"values"_s, v);
         }
         break;
     }
@@ -198,7 +319,7 @@ void Fill(ColumnRule& rule, const Entry& entry, TypeFamily family)
         QStringList texts;
         for (const QString& key : keys) {
             const QJsonValue v = o.value(key);
-            texts << (v.isDouble() ? basKovaData::BoxNumberText(v.toDouble()) : v.toString());
+            texts << (v.isDouble() ? NumberBox(v) : v.toString());
         }
         return texts;
     };
@@ -209,7 +330,7 @@ void Fill(ColumnRule& rule, const Entry& entry, TypeFamily family)
     case 1: {
         QStringList texts;
         for (const QJsonValue& v : o.value(u"values"_s).toArray()) {
-            texts << (v.isDouble() ? basKovaData::BoxNumberText(v.toDouble()) : v.toString());
+            texts << (v.isDouble() ? NumberBox(v) : v.toString());
             rule.MultiOn[std::size_t(texts.size() - 1)] = true;
         }
         basKovaData::StoreMultipleBoxes(rule, family, texts);
@@ -256,6 +377,8 @@ RuleFileLoad Read(const QByteArray& json)
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError)
         Refuse({}, u"JSON として読めません（%1 文字目: %2）。"_s.arg(error.offset).arg(error.errorString()));
+    if (const RepeatedKey repeated = FindRepeatedKey(json); !repeated.key.isEmpty())
+        Refuse(repeated.column, u"%1 が二度あります。"_s.arg(repeated.key));
     const QJsonObject top = document.object();
     if (!document.isObject() || top.value(u"kova-rules"_s).toDouble() != 1)
         Refuse({}, u"ルールファイル（\"kova-rules\": 1）ではありません。"_s);
@@ -306,9 +429,11 @@ RuleFileLoad Read(const QByteArray& json)
     return load;
 }
 
-QJsonValue BoxValue(const QString& text, bool number)
+// The value of box `slot` of a rule: its number for a number (not through the
+// box's text, which shows 15 digits), else the box's text.
+QJsonValue BoxValue(const ColumnRule& rule, int slot, const QString& text, bool number)
 {
-    return number ? QJsonValue(basKovaData::ReadNumber(text)) : QJsonValue(text);
+    return number ? NumberValue(rule.NumValue[std::size_t(slot)]) : QJsonValue(text);
 }
 
 }  // namespace
@@ -352,13 +477,13 @@ QByteArray RuleFileText(const QString& table, int rows)
         const bool counting = *family != TypeFamily::Date;  // random and sequence values are numbers
         switch (kind) {
         case basKovaData::Kind::Single:
-            o.insert(u"value"_s, BoxValue(basKovaData::SingleBoxText(rule, *family).trimmed(), numbers));
+            o.insert(u"value"_s, BoxValue(rule, 0, basKovaData::SingleBoxText(rule, *family).trimmed(), numbers));
             break;
         case basKovaData::Kind::Multiple: {
             QJsonArray values;
             for (int slot = 0; slot < basKovaData::RuleSlots; ++slot) {
                 if (rule.MultiOn[std::size_t(slot)])
-                    values.append(BoxValue(basKovaData::MultipleBoxText(rule, *family, slot).trimmed(), numbers));
+                    values.append(BoxValue(rule, slot, basKovaData::MultipleBoxText(rule, *family, slot).trimmed(), numbers));
             }
             o.insert(u"values"_s, values);
             break;
@@ -369,8 +494,11 @@ QByteArray RuleFileText(const QString& table, int rows)
                                                 : basKovaData::SequenceBoxTexts(rule, *family);
             const QStringList keys = kind == basKovaData::Kind::Random ? QStringList{u"min"_s, u"max"_s, u"unit"_s}
                                                : QStringList{u"start"_s, u"step"_s};
+            // A date rule keeps its unit or step as a text in the last box.
             for (qsizetype i = 0; i < keys.size(); ++i)
-                o.insert(keys[i], BoxValue(boxes[i], counting || i == keys.size() - 1));
+                o.insert(keys[i], counting ? BoxValue(rule, int(i), boxes[i], true)
+                                  : i == keys.size() - 1 ? NumberValue(basKovaData::ReadNumber(boxes[i]))
+                                                         : QJsonValue(boxes[i]));
             if (*family == TypeFamily::Character)
                 o.insert(u"pad"_s, PadNames[std::size_t(basKovaData::PaddingOf(rule))]);
             break;

@@ -10,7 +10,9 @@
 // ("sql"), null, dictionary ("name", character columns). NUMBER columns take numbers; character columns texts for
 // fixed and list and numbers for random and sequence, with "pad": "zero",
 // "blank" or "left"; DATE columns date texts ("YYYYMMDD" or "YYYYMMDD
-// HHNNSS") with the unit and step as numbers.
+// HHNNSS") with the unit and step as numbers. Whole numbers keep every digit
+// up to 2^53 and are refused beyond it; a key written twice in one object
+// refuses the file.
 #include <QByteArray>
 #include <QString>
 #include <QStringList>

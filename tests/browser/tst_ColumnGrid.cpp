@@ -148,6 +148,8 @@ private Q_SLOTS:
         QCOMPARE(result.message, u"データなし"_s);
         QCOMPARE(result.icon, MessageIcon::Exclamation);
         QCOMPARE(Rows(grid), QStringList{u"項目名|データ型|KEY|NN|設定"_s});
+        // A name is only ever a name: no text in it widens the query.
+        QCOMPARE(browser::FillColumnGrid(m_db.database.get(), grid, u"T2' OR 'a'='a"_s, true).outcome, Outcome::NoColumns);
         result = browser::FillColumnGrid(m_db.database.get(), grid, u"BV"_s, false);
         QCOMPARE(result.outcome, Outcome::Failed);
         QCOMPARE(result.message, u"ビューにエラーがあります。確認してください。"_s);
@@ -161,6 +163,7 @@ private Q_SLOTS:
     {
         QCOMPARE(browser::CountRows(m_db.database.get(), u" P "_s), u"2"_s);
         QVERIFY_THROWS_EXCEPTION(std::exception, browser::CountRows(m_db.database.get(), u"MISSING"_s));
+        QVERIFY_THROWS_EXCEPTION(std::exception, browser::CountRows(m_db.database.get(), u"P WHERE 1 = 0"_s));
         QVERIFY_THROWS_EXCEPTION(std::exception, browser::CountRows(nullptr, u"P"_s));
         QTemporaryDir viewsOnly;
         auto views = kovatest::OpenTestDatabase(viewsOnly, {u"CREATE VIEW V1 AS SELECT 1 A FROM DUAL"_s});

@@ -138,6 +138,18 @@ private Q_SLOTS:
                                   << u"D: 日付が正しく入力されていません。"_s;
         QTest::newRow("column twice") << File(u"{\"column\": \"C\", \"kind\": \"null\"}, {\"column\": \"c\", \"kind\": \"null\"}"_s)
                                       << u"c: 同じ列が二度あります。"_s;
+        // QJsonDocument keeps the last of a repeated key; the file is refused.
+        QTest::newRow("key twice") << File(u"{\"column\": \"N\", \"kind\": \"fixed\", \"value\": 1, \"value\": 2}"_s)
+                                   << u"N: value が二度あります。"_s;
+        QTest::newRow("key twice, escaped, column after it")
+            << File(u"{\"kind\": \"fixed\", \"value\": 1, \"\\u0076alue\": 2, \"column\": \"N\"}"_s)
+            << u"N: value が二度あります。"_s;
+        QTest::newRow("top key twice") << File({}, u"\"kova-rules\": 1, \"table\": \"R\", \"table\": \"S\""_s)
+                                       << u"table が二度あります。"_s;
+        QTest::newRow("beyond 2^53") << File(u"{\"column\": \"N\", \"kind\": \"sequence\", \"start\": 9007199254740993, \"step\": 1}"_s)
+                                     << u"N: start: "_s + basKovaData::RuleMessages::Inexact;
+        QTest::newRow("beyond 2^53 in a list") << File(u"{\"column\": \"N\", \"kind\": \"list\", \"values\": [1, -1e300]}"_s)
+                                               << u"N: values: "_s + basKovaData::RuleMessages::Inexact;
         QStringList selects;
         for (const QString& column : {u"N"_s, u"C"_s, u"F"_s, u"D"_s, u"E1"_s, u"E2"_s})
             selects << u"{\"column\": \"%1\", \"kind\": \"select\", \"sql\": \"SELECT V FROM SRC\"}"_s.arg(column);
@@ -154,6 +166,30 @@ private Q_SLOTS:
         QVERIFY(load.refused);
         QVERIFY2(load.message.startsWith(message), qPrintable(load.message));
         QCOMPARE(EditorView(), before);
+    }
+
+    // Numbers keep every digit through a load and a save: whole ones up to
+    // 2^53, the others as many as a double holds.
+    void wholeNumbersInFull()
+    {
+        Loaded table;
+        const QByteArray json = File(
+            u"{\"column\": \"N\", \"kind\": \"list\", \"values\": [9007199254740992, -1234567890123457, 0.1234567890123456, 1e-7]},"
+            " {\"column\": \"C\", \"kind\": \"sequence\", \"start\": 1234567890123456, \"step\": 3}"_s);
+        const auto numbers = [] {
+            const basKovaData::ColumnRule& n = ColumnRules[1];
+            return QList<double>{n.NumValue[0], n.NumValue[1], n.NumValue[2], n.NumValue[3], ColumnRules[2].NumValue[0]};
+        };
+        const QList<double> exact{9007199254740992.0, -1234567890123457.0, 0.1234567890123456, 1e-7, 1234567890123456.0};
+        QVERIFY(!generate::ApplyRuleFile(json).refused);
+        QCOMPARE(numbers(), exact);
+        const QByteArray saved = generate::RuleFileText(u"R"_s, 1);
+        QVERIFY2(saved.contains("\"start\": 1234567890123456,"), saved.constData());
+        QVERIFY2(saved.contains("-1234567890123457,") && saved.contains("0.1234567890123456,"), saved.constData());
+        for (basKovaData::ColumnRule& rule : ColumnRules)
+            rule.clearRule();
+        QVERIFY(!generate::ApplyRuleFile(saved).refused);
+        QCOMPARE(numbers(), exact);
     }
 
     // The columns that fit take their rules; the others are listed and every

@@ -24,7 +24,15 @@ const QStringList Schema{
     u"CREATE TABLE 商品マスタ (商品コード NUMBER(4) PRIMARY KEY, 商品名 VARCHAR2(20))"_s,
     u"INSERT INTO 商品マスタ VALUES (2, 'みかん')"_s, u"INSERT INTO 商品マスタ VALUES (1, 'りんご')"_s,
     u"CREATE TABLE 会員 (会員番号 NUMBER(8) PRIMARY KEY, 支店 CHAR(3), 氏名 VARCHAR2(20), 性別 NUMBER(1), "
-    "残高 NUMBER(8,2), 入会日 DATE, 備考 VARCHAR2(40), 写真 RAW(10))"_s};
+    "残高 NUMBER(8,2), 入会日 DATE, 備考 VARCHAR2(40), 写真 RAW(10))"_s,
+    u"CREATE TABLE 日付 (T VARCHAR2(8))"_s, u"INSERT INTO 日付 VALUES ('20240101')"_s,
+    u"INSERT INTO 日付 VALUES ('x')"_s, u"CREATE TABLE LOGT (番号 NUMBER(18) PRIMARY KEY)"_s};
+
+// A rule file of one column.
+QByteArray OneColumn(const QString& table, const QString& column, int rows = 20)
+{
+    return u"{\"kova-rules\": 1, \"table\": \"%1\", \"rows\": %2, \"columns\": [%3]}"_s.arg(table).arg(rows).arg(column).toUtf8();
+}
 
 const QByteArray Members = R"({
   "kova-rules": 1,
@@ -94,7 +102,12 @@ private Q_SLOTS:
 
         // Again with more rows: the first twenty keys are taken.
         QCOMPARE(tool.run({members, u"--rows"_s, u"25"_s}), kovagenerate::SomeRefused);
-        QCOMPARE(tool.out, u"会員: 5 rows created, 20 refused\n"_s);
+        // Why, under the table's line: each error with its count, and the first refused row.
+        const QStringList refused = tool.out.split(u'\n');
+        QCOMPARE(refused.size(), 4);
+        QCOMPARE(refused[0], u"会員: 5 rows created, 20 refused"_s);
+        QVERIFY2(refused[1].startsWith(u"  ORA-00001: "_s) && refused[1].endsWith(u" (20件)"_s), qPrintable(refused[1]));
+        QVERIFY2(refused[2].startsWith(u"  最初に登録できなかった行の値: 1, 'A01', '山田', "_s), qPrintable(refused[2]));
 
         // A wrong second file stops the job before the first one runs.
         const QString wrong = tool.file(u"wrong.json"_s, R"({"kova-rules": 1, "table": "会員", "columns": [{"column": "氏名"}]})");
@@ -122,7 +135,15 @@ private Q_SLOTS:
         QTest::newRow("unknown option") << QStringList{u"f.json"_s, u"--fast"_s} << -1 << QString();
         QTest::newRow("no such file") << QStringList{u"none.json"_s} << 2 << u"none.json: cannot read the file"_s;
         QTest::newRow("not JSON") << QStringList{u"garbage"_s} << 2 << u": JSON として読めません"_s;
-        QTest::newRow("no such table") << QStringList{u"other"_s} << 2 << u": table 顧客 cannot be read"_s;
+        QTest::newRow("no such table") << QStringList{u"other"_s} << 2 << u"other: the schema has no table 顧客\n"_s;
+        QTest::newRow("SQL in the table name") << QStringList{u"injected"_s} << 2
+                                               << u"injected: the schema has no table 商品マスタ' OR 'a'='a\n"_s;
+        QTest::newRow("failing select") << QStringList{u"会員.json"_s, u"no column"_s} << 2
+                                        << u"no column: 備考: the SELECT fails: "_s;
+        // A select rule only reads: the preview does not run it, nor does a run.
+        QTest::newRow("select that writes, preview") << QStringList{u"writes"_s, u"--preview"_s, u"3"_s} << 2
+                                                     << u"writes: 備考: 編集にはデータを読むSELECT文だけを指定できます。"_s;
+        QTest::newRow("select that writes") << QStringList{u"writes"_s} << 2 << u"writes: 備考: 編集には"_s;
     }
     void stopsOnWrongInput()
     {
@@ -132,11 +153,49 @@ private Q_SLOTS:
         Tool tool;
         tool.file(u"garbage"_s, "\x89PNG\r\n");
         tool.file(u"other"_s, R"({"kova-rules": 1, "table": "顧客", "columns": []})");
+        tool.file(u"injected"_s, OneColumn(u"商品マスタ' OR 'a'='a"_s, {}));
+        tool.file(u"会員.json"_s, Members);
+        const auto select = [](const QString& sql) {
+            return OneColumn(u"会員"_s, u"{\"column\": \"備考\", \"kind\": \"select\", \"sql\": \"%1\"}"_s.arg(sql));
+        };
+        tool.file(u"no column"_s, select(u"SELECT NOPE FROM 商品マスタ"_s));
+        tool.file(u"writes"_s, select(u"DELETE FROM 商品マスタ"_s));
         for (QString& arg : args)
             if (!arg.startsWith(u"--"_s) && !arg.front().isDigit())
                 arg = tool.db.dir.filePath(arg);
         QCOMPARE(tool.run(args), status);
         QVERIFY2(tool.err.contains(message), qPrintable(tool.err));
+        QCOMPARE(tool.out, QString());
+        QCOMPARE(tool.rows(u"SELECT COUNT(*) FROM 商品マスタ UNION ALL SELECT COUNT(*) FROM 会員"_s), u"2;0"_s);
+    }
+
+    // All files run in one transaction: refused rows are counted per table
+    // and the exit status is the whole job's; anything that stops the run
+    // keeps nothing of any table.
+    void oneTransaction()
+    {
+        Tool tool;
+        const QString members = tool.file(u"会員.json"_s, Members);
+        const QString goods = tool.file(u"goods"_s, OneColumn(u"商品マスタ"_s, u"{\"column\": \"商品コード\", \"kind\": "
+                                                                          "\"sequence\", \"start\": 1, \"step\": 1}"_s, 3));
+        // A table named in another case is the dictionary's; a key of 16 digits.
+        const QString keys = tool.file(u"keys"_s, OneColumn(u"logt"_s, u"{\"column\": \"番号\", \"kind\": \"sequence\", "
+                                                                     "\"start\": 1234567890123456, \"step\": 1}"_s));
+        QCOMPARE(tool.run({goods, members, keys}), kovagenerate::SomeRefused);
+        QVERIFY2(tool.out.startsWith(u"商品マスタ: 1 rows created, 2 refused\n  ORA-00001"_s), qPrintable(tool.out));
+        QVERIFY2(tool.out.endsWith(u"\n会員: 20 rows created, 0 refused\nLOGT: 20 rows created, 0 refused\n"_s),
+                 qPrintable(tool.out));
+        QCOMPARE(tool.rows(u"SELECT COUNT(DISTINCT 番号), MIN(番号) || '', MAX(番号) || '' FROM LOGT"_s),
+                 u"20,1234567890123456,1234567890123475"_s);
+
+        // The date query fails on its second row, after the check has opened
+        // it and after the first table's rows went in.
+        const QString broken = tool.file(u"broken"_s, OneColumn(u"会員"_s, u"{\"column\": \"備考\", \"kind\": \"select\", "
+                                                                         "\"sql\": \"SELECT TO_DATE(T, 'YYYYMMDD') FROM 日付\"}"_s));
+        QCOMPARE(tool.run({goods, broken, u"--rows"_s, u"10"_s}), kovagenerate::Stopped);
+        QCOMPARE(tool.out, QString());
+        QVERIFY2(tool.err.startsWith(u"stopped, nothing was kept: "_s), qPrintable(tool.err));
+        QCOMPARE(tool.rows(u"SELECT COUNT(*) FROM 商品マスタ UNION ALL SELECT COUNT(*) FROM 会員"_s), u"3;20"_s);
     }
 
     void loginRefused()

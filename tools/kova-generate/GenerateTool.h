@@ -10,10 +10,10 @@ class QTextStream;
 
 namespace kovagenerate {
 
-// Exit statuses.
-inline constexpr int AllCreated = 0;
-inline constexpr int SomeRefused = 1;  // refused rows counted, the others committed
-inline constexpr int Stopped = 2;      // a run kept nothing, or an argument, the login or a file was wrong
+// Exit statuses, of the whole job.
+inline constexpr int AllCreated = 0;   // every row of every table created
+inline constexpr int SomeRefused = 1;  // rows refused in some table (counted), all the others committed
+inline constexpr int Stopped = 2;      // nothing kept: an argument, the login or a file was wrong, or the run stopped
 
 struct Arguments {
     QString connect;  // user "/" password
@@ -29,10 +29,11 @@ inline const QString Usage =
 // The arguments, or none with *error saying what is wrong.
 std::optional<Arguments> ParseArguments(const QStringList& args, QString* error);
 
-// Logs in, checks every file against its table, then fills the tables in the
-// order given (or prints their previews). One line per table goes to `out`,
-// messages to `err`; with `progress` a bar on `err` as well. Returns the exit
-// status.
+// Logs in, reads and checks every file against its table, then fills all the
+// tables in one transaction, parents before children (or prints their
+// previews and writes nothing). One line per table goes to `out`, with why
+// rows were refused under it; messages to `err`; with `progress` a bar on
+// `err` as well. Returns the exit status.
 int Run(const Arguments& args, QTextStream& out, QTextStream& err, bool progress);
 
 }  // namespace kovagenerate

@@ -3,9 +3,9 @@
 //
 //   kova-generate user/password@service FILE.json... [--rows N] [--preview K]
 //
-// Exit status 0 when every row was created, 1 when some were refused (and the
-// others committed), 2 when a run kept nothing or the arguments, the login or
-// a file were wrong.
+// Exit status, of the whole job: 0 when every row was created, 1 when some
+// were refused (and all the others committed), 2 when nothing was kept (the
+// arguments, the login or a file were wrong, or the run stopped).
 #include "GenerateTool.h"
 
 #include "shared/basKovaData.h"
