@@ -389,6 +389,23 @@ private Q_SLOTS:
         QCOMPARE(RowsText(QueryRows(*m_db.database, u"SELECT COUNT(*) FROM T"_s)), u"0"_s);
     }
 
+    // Rows reach the table in the order they were made, rows without
+    // parameters (every value SQL text) among rows in batches: a trigger
+    // numbers them as they arrive.
+    void rowsInOrder()
+    {
+        KOVA_NEED_SERVER();
+        QVERIFY(open(true, {u"CREATE TABLE O (SEQ VARCHAR2(9), NAME VARCHAR2(9))"_s, u"CREATE SEQUENCE O_SEQ"_s,
+                            u"CREATE FUNCTION O_NUMBER() RETURNS trigger LANGUAGE plpgsql"
+                            " AS 'BEGIN NEW.SEQ := lpad(nextval(''O_SEQ'')::text, 9, ''0''); RETURN NEW; END'"_s,
+                            u"CREATE TRIGGER O_ORDER BEFORE INSERT ON O FOR EACH ROW EXECUTE FUNCTION O_NUMBER()"_s},
+                     u"O"_s));
+        SetRule(1, u"1"_s, {}, {u"@NULL||''"_s}, {0});
+        SetRule(2, u"1"_s, {}, {u"a"_s, u"b"_s, u"@'c'||''"_s}, {0, 1, 2});
+        QCOMPARE(generate::GenerateRows(basKovaData::TableRules::FromShared(u"O"_s), 7).failures, 0);
+        QCOMPARE(RowsText(QueryRows(*m_db.database, u"SELECT NAME FROM O ORDER BY SEQ"_s)), u"a;b;c;a;b;c;a"_s);
+    }
+
     // A run in batches leaves the rows a run row by row leaves, whatever the
     // batches meet: keys already taken, a value too long for its column. The
     // update after it likewise, rows refused by a NOT NULL column included.
