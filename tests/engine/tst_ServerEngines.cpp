@@ -21,6 +21,7 @@
 
 #include "../../bench/DelayProxy.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -404,6 +405,45 @@ private Q_SLOTS:
         SetRule(2, u"1"_s, {}, {u"a"_s, u"b"_s, u"@'c'||''"_s}, {0, 1, 2});
         QCOMPARE(generate::GenerateRows(basKovaData::TableRules::FromShared(u"O"_s), 7).failures, 0);
         QCOMPARE(RowsText(QueryRows(*m_db.database, u"SELECT NAME FROM O ORDER BY SEQ"_s)), u"a;b;c;a;b;c;a"_s);
+    }
+
+    // A stop asked while a refused batch is sent again row by row takes
+    // effect before the next row, in a batch of the middle of the run and in
+    // the last one, and the server keeps nothing of the run.
+    void stopInReplay_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::newRow("a batch of the run") << 1000;
+        QTest::newRow("the last batch") << 300;
+    }
+
+    void stopInReplay()
+    {
+        KOVA_NEED_SERVER();
+        QFETCH(int, rows);
+        QVERIFY(open(true, {u"CREATE TABLE T (ID NUMBER(8) PRIMARY KEY, NAME VARCHAR2(20))"_s,
+                            u"INSERT INTO T VALUES (3, 'old')"_s}, u"T"_s));
+        const auto relay = sessionThroughRelay();
+        SetRule(1, u"3"_s, {1, 1});
+        SetRule(2, u"0"_s, {}, {u"row"_s});
+        // The user asks for the stop once the server has seen 40 exchanges
+        // of the run: the batch with key 3, refused, took a handful of them.
+        const long asked = relay->roundTrips() + 40;
+        QElapsedTimer sinceSeen;
+        generate::CreationHooks hooks;
+        hooks.stopRequested = [&] {
+            if (relay->roundTrips() < asked)
+                return false;
+            if (!sinceSeen.isValid())
+                sinceSeen.start();
+            return true;
+        };
+        const generate::CreationResult result = generate::GenerateRows(basKovaData::TableRules::FromShared(u"T"_s), rows, hooks);
+        const qint64 elapsed = sinceSeen.elapsed();
+        QVERIFY(result.stopped);
+        QVERIFY2(relay->roundTrips() - asked < 10, qPrintable(QString::number(relay->roundTrips() - asked)));
+        QVERIFY2(elapsed < 1000, qPrintable(QString::number(elapsed)));
+        QCOMPARE(RowsText(QueryRows(*m_db.database, u"SELECT ID, NAME FROM T"_s)), u"3,old"_s);
     }
 
     // A run in batches leaves the rows a run row by row leaves, whatever the
