@@ -142,8 +142,6 @@ bool OdbcBatch::bind(const std::vector<basKovaData::SqlValue>& values, int rows)
             std::copy_n(reinterpret_cast<const char16_t*>(value.text.utf16()), value.text.size(), column + r * width);
             lengths[r] = SQLLEN(value.text.size() * qsizetype(sizeof(SQLWCHAR)));
         }
-        // ODBC numbers parameters from 1 to 65,535: the driver manager
-        // refuses the number the 65,536th wraps to.
         const SQLRETURN rc = SQLBindParameter(m_statement, SQLUSMALLINT(p + 1), SQL_PARAM_INPUT, SQL_C_WCHAR,
                                               SQL_WVARCHAR, SQLULEN(std::max<qsizetype>(width - 1, 1)), 0, column,
                                               SQLLEN(width * qsizetype(sizeof(SQLWCHAR))), lengths);
