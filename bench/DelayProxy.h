@@ -2,7 +2,8 @@
 // A TCP relay on the loopback device that holds every chunk of data for a
 // fixed time in each direction: a server "further away" without netem. Data
 // keeps its order and several chunks can be on their way at once, as on a
-// real network with latency.
+// real network with latency. It also counts the round trips it relays: how
+// often a client spoke again after the server had answered.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -55,6 +56,9 @@ public:
 
     // The port to connect to; 0 when the relay could not listen.
     int port() const { return m_port; }
+    // Requests so far: data from a client after an answer from its server (or
+    // the first data of a connection), however many chunks each came in.
+    long roundTrips() const { return m_roundTrips; }
 
 private:
     struct Chunk {
@@ -103,16 +107,23 @@ private:
                 ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
                 m_sockets.push_back(socket);
             }
-            relay(client, server);
-            relay(server, client);
+            // True while the server has answered since the client last spoke.
+            auto answered = std::make_shared<std::atomic<bool>>(true);
+            relay(client, server, [this, answered] {
+                if (answered->exchange(false))
+                    ++m_roundTrips;
+            });
+            relay(server, client, [answered] { *answered = true; });
         }
     }
 
-    // Reads from `from` and, one delay later, writes to `to`.
-    void relay(int from, int to)
+    // Reads from `from` and, one delay later, writes to `to`; `arrived` is
+    // called for each chunk before it is passed on.
+    template <class Arrived>
+    void relay(int from, int to, Arrived arrived)
     {
         auto queue = std::make_shared<Queue>();
-        m_threads.emplace_back([this, from, to, queue] {
+        m_threads.emplace_back([this, from, to, queue, arrived] {
             std::vector<char> buffer(65536);
             while (!m_stop) {
                 if (!Readable(from))
@@ -120,6 +131,7 @@ private:
                 const ssize_t read = ::recv(from, buffer.data(), buffer.size(), 0);
                 if (read <= 0)
                     break;
+                arrived();
                 const std::lock_guard lock(queue->mutex);
                 queue->chunks.push_back({Clock::now() + m_delay, {buffer.begin(), buffer.begin() + read}});
                 queue->ready.notify_one();
@@ -151,6 +163,7 @@ private:
     int m_listener = -1;
     int m_port = 0;
     std::atomic<bool> m_stop{false};
+    std::atomic<long> m_roundTrips{0};
     std::vector<int> m_sockets;
     std::thread m_acceptor;
     std::vector<std::thread> m_threads;  // two per direction of each connection

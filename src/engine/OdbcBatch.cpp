@@ -92,18 +92,29 @@ void OdbcBatch::raise(void* statement) const
     throw EngineError(message);
 }
 
+void OdbcBatch::raiseLost(const QString& diagnostics) const
+{
+    throw EngineError(u"the connection to the server was lost: "_s
+                      + (diagnostics.isEmpty() ? u"the ODBC driver gave no reason"_s : diagnostics));
+}
+
 bool OdbcBatch::control(const QString& sql)
 {
     const SQLRETURN rc = SQLExecDirectW(m_control, const_cast<SQLWCHAR*>(Wide(sql)), SQL_NTS);
-    SQLFreeStmt(m_control, SQL_CLOSE);
-    if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA)
+    if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) {
+        SQLFreeStmt(m_control, SQL_CLOSE);
         return true;
+    }
+    // Closing the statement clears its diagnostics.
+    const QString diagnostics = Diagnostics(SQL_HANDLE_STMT, m_control);
+    SQLFreeStmt(m_control, SQL_CLOSE);
     if (m_connectionLost())
-        raise(m_control);
+        raiseLost(diagnostics);
+    m_controlRefused = sql + u": "_s + diagnostics;
     return false;
 }
 
-void OdbcBatch::bind(const std::vector<basKovaData::SqlValue>& values, int rows)
+bool OdbcBatch::bind(const std::vector<basKovaData::SqlValue>& values, int rows)
 {
     // Every parameter gets a column of `rows` cells as wide as its longest
     // value (and its terminating zero).
@@ -131,45 +142,60 @@ void OdbcBatch::bind(const std::vector<basKovaData::SqlValue>& values, int rows)
             std::copy_n(reinterpret_cast<const char16_t*>(value.text.utf16()), value.text.size(), column + r * width);
             lengths[r] = SQLLEN(value.text.size() * qsizetype(sizeof(SQLWCHAR)));
         }
-        SQLBindParameter(m_statement, SQLUSMALLINT(p + 1), SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
-                         SQLULEN(std::max<qsizetype>(width - 1, 1)), 0, column,
-                         SQLLEN(width * qsizetype(sizeof(SQLWCHAR))), lengths);
+        const SQLRETURN rc = SQLBindParameter(m_statement, SQLUSMALLINT(p + 1), SQL_PARAM_INPUT, SQL_C_WCHAR,
+                                              SQL_WVARCHAR, SQLULEN(std::max<qsizetype>(width - 1, 1)), 0, column,
+                                              SQLLEN(width * qsizetype(sizeof(SQLWCHAR))), lengths);
+        if (!SQL_SUCCEEDED(rc)) {
+            m_unsupported = u"parameter %1: "_s.arg(p + 1) + Diagnostics(SQL_HANDLE_STMT, m_statement);
+            return false;
+        }
         column += width * rows;
     }
+    return true;
 }
 
 OraBatch::Outcome OdbcBatch::run(const std::vector<basKovaData::SqlValue>& values, int rows)
 {
     if (rows <= 0)
         return Outcome::Done;
-    if (!m_savepoints || values.size() < std::size_t(rows) * std::size_t(m_parameters))
+    if (!m_unsupported.isEmpty())
         return Outcome::Unsupported;
+    if (values.size() < std::size_t(rows) * std::size_t(m_parameters)) {
+        m_unsupported = u"fewer values than parameters"_s;
+        return Outcome::Unsupported;
+    }
     if (m_status.size() < std::size_t(rows)) {
         m_status.resize(std::size_t(rows));
         if (SQLSetStmtAttr(m_statement, SQL_ATTR_PARAM_STATUS_PTR, m_status.data(), 0) != SQL_SUCCESS) {
-            m_savepoints = false;
+            m_unsupported = u"no status per row: "_s + Diagnostics(SQL_HANDLE_STMT, m_statement);
             return Outcome::Unsupported;
         }
     }
     if (SQLSetStmtAttr(m_statement, SQL_ATTR_PARAMSET_SIZE, SQLPOINTER(SQLULEN(rows)), 0) != SQL_SUCCESS) {
-        m_savepoints = false;
+        m_unsupported = u"no arrays of %1 rows: "_s.arg(rows) + Diagnostics(SQL_HANDLE_STMT, m_statement);
         return Outcome::Unsupported;
     }
+    // Bound before the savepoint: a value the driver cannot take leaves
+    // nothing on the server to undo.
+    if (!bind(values, rows))
+        return Outcome::Unsupported;
     // psqlODBC answers a refused batch in a transaction that has run nothing
     // but a savepoint by rolling the whole transaction back, savepoint and
     // all; a statement first makes it undo just the batch.
     if (!control(m_server == ServerKind::Oracle ? u"SELECT 1 FROM DUAL"_s : u"SELECT 1"_s)
         || !control(u"SAVEPOINT kova_batch"_s)) {
-        m_savepoints = false;
+        m_unsupported = m_controlRefused;
         return Outcome::Unsupported;
     }
-    bind(values, rows);
     std::fill_n(m_status.begin(), rows, SQLUSMALLINT(SQL_PARAM_UNUSED));
     m_processed = 0;
     const SQLRETURN rc = SQLExecute(m_statement);
+    const bool failed = !SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA;
+    // Closing the statement clears its diagnostics.
+    const QString diagnostics = failed ? Diagnostics(SQL_HANDLE_STMT, m_statement) : QString();
     SQLFreeStmt(m_statement, SQL_CLOSE);
-    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA && m_connectionLost())
-        raise(m_statement);
+    if (failed && m_connectionLost())
+        raiseLost(diagnostics);
     // A searched UPDATE that finds no row gives SQL_NO_DATA, as one statement
     // that changes nothing does.
     const bool done = (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) && m_processed == SQLULEN(rows)

@@ -24,21 +24,27 @@ public:
     OdbcBatch& operator=(const OdbcBatch&) = delete;
 
     Outcome run(const std::vector<basKovaData::SqlValue>& values, int rows) override;
+    QString unsupported() const override { return m_unsupported; }
 
 private:
     OdbcBatch() = default;
     // Runs a statement without parameters on the second handle; false when
-    // the server refused it.
+    // the server refused it (m_controlRefused then says why).
     bool control(const QString& sql);
     [[noreturn]] void raise(void* statement) const;
-    void bind(const std::vector<basKovaData::SqlValue>& values, int rows);
+    // Throws the lost connection with the driver's `diagnostics`.
+    [[noreturn]] void raiseLost(const QString& diagnostics) const;
+    // Binds `rows` rows of `values`; false (and unsupported() says why) when
+    // the driver refuses a parameter.
+    bool bind(const std::vector<basKovaData::SqlValue>& values, int rows);
 
     void* m_statement = nullptr;  // the prepared statement
     void* m_control = nullptr;    // savepoints
     ServerKind m_server = ServerKind::Other;
     int m_parameters = 0;
     std::function<bool()> m_connectionLost;
-    bool m_savepoints = true;
+    QString m_unsupported;  // why the statement runs no batches, once it is known
+    QString m_controlRefused;
 
     std::vector<char16_t> m_text;        // every parameter's values, column after column
     std::vector<long> m_lengths;         // bytes of each value, or the NULL mark

@@ -184,7 +184,8 @@ bool OdbcEngine::connectionLost() const
 
 std::unique_ptr<OraBatch> OdbcEngine::prepareBatch(const QString& sql, int parameters)
 {
-    if (!m_arrays || parameters < 1)
+    // ODBC numbers parameters from 1 to 65,535 (SQLUSMALLINT).
+    if (!m_arrays || parameters < 1 || parameters > 65535)
         return nullptr;
     return OdbcBatch::prepare(m_connection, m_server, sql, parameters, [this] { return connectionLost(); });
 }

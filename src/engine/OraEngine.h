@@ -42,6 +42,9 @@ public:
     // statement's parameters, row after row. Throws EngineError when the
     // exchange itself fails (a lost connection).
     virtual Outcome run(const std::vector<basKovaData::SqlValue>& values, int rows) = 0;
+    // Why run() answers Unsupported (the driver's own words where it gave
+    // any); empty while batches run.
+    virtual QString unsupported() const = 0;
 };
 
 class OraEngine {

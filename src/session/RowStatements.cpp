@@ -60,7 +60,7 @@ void RowStatements::RunOnItsOwn(const QString& literal, const SqlValue* values, 
     // program would be waited for again by every row: neither is a row that
     // the table refused.
     if (m_database->ConnectionLost())
-        throw OraError(u"the connection to the server was lost"_s);
+        throw OraError(u"the connection to the server was lost: "_s + error);
     if (m_database->LockedByOther())
         throw OraError(u"the database is locked by another program"_s);
     ++m_failures;

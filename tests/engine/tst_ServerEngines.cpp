@@ -19,11 +19,40 @@
 #include "support/EngineSupport.h"
 #include "support/ServerSupport.h"
 
+#include "../../bench/DelayProxy.h"
+
+#include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTest>
+
+#include <dlfcn.h>
+#include <sql.h>
+#include <sqlext.h>
 
 using namespace Qt::StringLiterals;
 using basKovaData::ColumnRules;
 using namespace kovatest;
+
+namespace {
+
+// The parameter whose binding the driver manager refuses; 0 for none.
+std::atomic<int> g_refusedBind{0};
+
+}  // namespace
+
+// Stands in front of the driver manager's SQLBindParameter (the program's
+// calls resolve to the test's definition first). The refused parameter gets a
+// C type that the driver manager rejects with its own diagnostics.
+extern "C" SQLRETURN SQL_API SQLBindParameter(SQLHSTMT statement, SQLUSMALLINT number, SQLSMALLINT direction,
+                                              SQLSMALLINT cType, SQLSMALLINT sqlType, SQLULEN size,
+                                              SQLSMALLINT digits, SQLPOINTER value, SQLLEN bufferLength,
+                                              SQLLEN* lengths)
+{
+    static const auto driverManager = reinterpret_cast<decltype(&SQLBindParameter)>(dlsym(RTLD_NEXT, "SQLBindParameter"));
+    if (number == g_refusedBind)
+        cType = -9999;
+    return driverManager(statement, number, direction, cType, sqlType, size, digits, value, bufferLength, lengths);
+}
 
 namespace {
 
@@ -91,12 +120,23 @@ class tst_ServerEngines : public QObject {
                == browser::ColumnGridResult::Outcome::Loaded;
     }
 
-    // The test's database in a second session.
-    std::shared_ptr<OraDatabase> openAgain(OraSession& session) const
+    // The test's database in a second session; through `relay` when given.
+    std::shared_ptr<OraDatabase> openAgain(OraSession& session, const DelayProxy* relay = nullptr) const
     {
         const ServerSettings server = *Server();
-        return session.DbOpenDatabase(u"DSN="_s + server.dsn + u";Database="_s + m_db.path,
+        const QString through = relay ? u";Servername=127.0.0.1;Port=%1"_s.arg(relay->port()) : QString();
+        return session.DbOpenDatabase(u"DSN="_s + server.dsn + through + u";Database="_s + m_db.path,
                                       server.user + u"/"_s + server.password);
+    }
+
+    // Makes the program's session one through a relay that counts the
+    // exchanges with the server.
+    std::unique_ptr<DelayProxy> sessionThroughRelay()
+    {
+        auto relay = std::make_unique<DelayProxy>(qEnvironmentVariableIntValue("KOVA_PG_PORT"), std::chrono::microseconds(0));
+        basKovaData::OraSession = std::make_shared<OraSession>();
+        basKovaData::OraDatabase = openAgain(*basKovaData::OraSession, relay.get());
+        return relay;
     }
 
 private Q_SLOTS:
@@ -280,6 +320,12 @@ private Q_SLOTS:
             // Reported as a failure, not as 75,000 duplicates followed by a commit.
             QVERIFY(result.aborted && result.connectionLost && basKovaData::OraDatabase->ConnectionLost());
             QCOMPARE(result.failures, 0);
+            // The window says so in the words of the driver or the server.
+            static const QRegularExpression serverWords(
+                u"server closed the connection|communication|terminating connection"_s,
+                QRegularExpression::CaseInsensitiveOption);
+            const QString shown = generate::CreationOutcomeMessage(result).text;
+            QVERIFY2(shown.contains(serverWords), qPrintable(shown));
             OraSession again;
             QCOMPARE(RowsText(QueryRows(*openAgain(again), count)), u"3"_s);
             return;
@@ -292,6 +338,112 @@ private Q_SLOTS:
         QVERIFY(!result.aborted);
         QCOMPARE(RowsText(QueryRows(*m_db.database, u"SELECT NAME, COUNT(*) FROM T GROUP BY NAME ORDER BY NAME"_s)),
                  u"old,3;row,497"_s);
+    }
+
+    // Rows reach the server in batches: 1,000 rows in batches of 500 take a
+    // handful of exchanges, row by row at least one a row.
+    void exchanges_data()
+    {
+        QTest::addColumn<int>("batchRows");
+        QTest::addColumn<int>("least");
+        QTest::addColumn<int>("most");
+        QTest::newRow("batches of 500") << basKovaData::RowStatements::DefaultBatchRows << 1 << 50;
+        QTest::newRow("row by row") << 1 << 1000 << 4000;
+    }
+
+    void exchanges()
+    {
+        KOVA_NEED_SERVER();
+        QFETCH(int, batchRows);
+        QFETCH(int, least);
+        QFETCH(int, most);
+        QVERIFY(open(true, {u"CREATE TABLE T (ID NUMBER(8) PRIMARY KEY, NAME VARCHAR2(20))"_s}, u"T"_s));
+        const auto relay = sessionThroughRelay();
+        SetRule(1, u"3"_s, {1, 1});
+        SetRule(2, u"0"_s, {}, {u"row"_s});
+        generate::CreationHooks hooks;
+        hooks.batchRows = batchRows;
+        const long before = relay->roundTrips();
+        QCOMPARE(generate::GenerateRows(basKovaData::TableRules::FromShared(u"T"_s), 1000, hooks).failures, 0);
+        const long trips = relay->roundTrips() - before;
+        QVERIFY2(trips >= least && trips <= most, qPrintable(QString::number(trips)));
+        QCOMPARE(RowsText(QueryRows(*m_db.database, u"SELECT COUNT(*) FROM T"_s)), u"1000"_s);
+    }
+
+    // A parameter the driver refuses to bind turns the statement's batches
+    // off, in the driver's words, and sends nothing.
+    void bindRefused()
+    {
+        KOVA_NEED_SERVER();
+        QVERIFY(open(true, {u"CREATE TABLE T (ID NUMBER(8), NAME VARCHAR2(9))"_s}, u"T"_s));
+        const auto batch = m_db.database->PrepareBatch(u"INSERT INTO T VALUES (?, ?)"_s, 2);
+        QVERIFY(batch);
+        const std::vector<basKovaData::SqlValue> values(4, {basKovaData::SqlValue::Type::Number, u"1"_s});
+        m_db.session->DbBeginTrans();
+        g_refusedBind = 2;
+        const OraBatch::Outcome outcome = batch->run(values, 2);
+        g_refusedBind = 0;
+        m_db.session->DbCommitTrans();
+        QCOMPARE(outcome, OraBatch::Outcome::Unsupported);
+        QVERIFY2(batch->unsupported().contains(u"parameter 2: "_s) && batch->unsupported().contains(u"unixODBC"_s),
+                 qPrintable(batch->unsupported()));
+        QCOMPARE(RowsText(QueryRows(*m_db.database, u"SELECT COUNT(*) FROM T"_s)), u"0"_s);
+    }
+
+    // Rows reach the table in the order they were made, rows without
+    // parameters (every value SQL text) among rows in batches: a trigger
+    // numbers them as they arrive.
+    void rowsInOrder()
+    {
+        KOVA_NEED_SERVER();
+        QVERIFY(open(true, {u"CREATE TABLE O (SEQ VARCHAR2(9), NAME VARCHAR2(9))"_s, u"CREATE SEQUENCE O_SEQ"_s,
+                            u"CREATE FUNCTION O_NUMBER() RETURNS trigger LANGUAGE plpgsql"
+                            " AS 'BEGIN NEW.SEQ := lpad(nextval(''O_SEQ'')::text, 9, ''0''); RETURN NEW; END'"_s,
+                            u"CREATE TRIGGER O_ORDER BEFORE INSERT ON O FOR EACH ROW EXECUTE FUNCTION O_NUMBER()"_s},
+                     u"O"_s));
+        SetRule(1, u"1"_s, {}, {u"@NULL||''"_s}, {0});
+        SetRule(2, u"1"_s, {}, {u"a"_s, u"b"_s, u"@'c'||''"_s}, {0, 1, 2});
+        QCOMPARE(generate::GenerateRows(basKovaData::TableRules::FromShared(u"O"_s), 7).failures, 0);
+        QCOMPARE(RowsText(QueryRows(*m_db.database, u"SELECT NAME FROM O ORDER BY SEQ"_s)), u"a;b;c;a;b;c;a"_s);
+    }
+
+    // A stop asked while a refused batch is sent again row by row takes
+    // effect before the next row, in a batch of the middle of the run and in
+    // the last one, and the server keeps nothing of the run.
+    void stopInReplay_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::newRow("a batch of the run") << 1000;
+        QTest::newRow("the last batch") << 300;
+    }
+
+    void stopInReplay()
+    {
+        KOVA_NEED_SERVER();
+        QFETCH(int, rows);
+        QVERIFY(open(true, {u"CREATE TABLE T (ID NUMBER(8) PRIMARY KEY, NAME VARCHAR2(20))"_s,
+                            u"INSERT INTO T VALUES (3, 'old')"_s}, u"T"_s));
+        const auto relay = sessionThroughRelay();
+        SetRule(1, u"3"_s, {1, 1});
+        SetRule(2, u"0"_s, {}, {u"row"_s});
+        // The user asks for the stop once the server has seen 40 exchanges
+        // of the run: the batch with key 3, refused, took a handful of them.
+        const long asked = relay->roundTrips() + 40;
+        QElapsedTimer sinceSeen;
+        generate::CreationHooks hooks;
+        hooks.stopRequested = [&] {
+            if (relay->roundTrips() < asked)
+                return false;
+            if (!sinceSeen.isValid())
+                sinceSeen.start();
+            return true;
+        };
+        const generate::CreationResult result = generate::GenerateRows(basKovaData::TableRules::FromShared(u"T"_s), rows, hooks);
+        const qint64 elapsed = sinceSeen.elapsed();
+        QVERIFY(result.stopped);
+        QVERIFY2(relay->roundTrips() - asked < 10, qPrintable(QString::number(relay->roundTrips() - asked)));
+        QVERIFY2(elapsed < 1000, qPrintable(QString::number(elapsed)));
+        QCOMPARE(RowsText(QueryRows(*m_db.database, u"SELECT ID, NAME FROM T"_s)), u"3,old"_s);
     }
 
     // A run in batches leaves the rows a run row by row leaves, whatever the
