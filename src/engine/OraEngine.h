@@ -51,6 +51,10 @@ public:
     virtual std::unique_ptr<OraCursor> openCursor(const QString& sql) = 0;
     // Rows processed by an INSERT, UPDATE or DELETE; 0 for other statements.
     virtual qint64 execute(const QString& sql) = 0;
+    // The same for the literal text of `shape` (an INSERT or UPDATE of one
+    // row): same outcome, same statement history. An engine may bind the
+    // shape's values instead of reading them back from the literal text.
+    virtual qint64 executeShape(const basKovaData::StatementShape& shape) { return execute(shape.Literal()); }
     // The number of rows the query returns.
     virtual qint64 countRows(const QString& sql) = 0;
     virtual void beginTransaction() = 0;

@@ -14,6 +14,8 @@ public:
     std::unique_ptr<OraDynaset> DBCreateDynaset(const QString& sql, int options = 0);
     // Rows processed by the statement.
     qint64 DbExecuteSQL(const QString& sql);
+    // The same for the literal text of `shape`; see OraEngine::executeShape.
+    qint64 DbExecuteShape(const basKovaData::StatementShape& shape) { return m_engine->executeShape(shape); }
 
     // The connection to the server is gone; see OraEngine::connectionLost.
     bool ConnectionLost() const { return m_engine->connectionLost(); }

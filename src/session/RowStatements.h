@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+class EngineError;
 class OraBatch;
 class OraDatabase;
 
@@ -67,7 +68,11 @@ public:
     Refusals TakeRefusals() { return std::exchange(m_refusals, Refusals()); }
 
 private:
+    void RunOnItsOwn(const StatementShape& shape);
     void RunOnItsOwn(const QString& literal, const SqlValue* values, std::size_t count);
+    // Counts a row the database refused, or throws when the error is not the
+    // row's own (see Add).
+    void Refuse(const EngineError& error, const SqlValue* values, std::size_t count);
     // Runs the queued rows one by one.
     void Replay();
 
