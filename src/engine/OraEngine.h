@@ -66,6 +66,11 @@ public:
     // True when the last statement that failed did so because another
     // program holds the lock it needed, and did not let go of it in time.
     virtual bool lastErrorWasLock() const { return false; }
+    // True when the last statement that failed did so because the database
+    // cannot be written or read at all (a read-only file, a folder where its
+    // journal cannot be made, a full disk, an I/O error, a damaged file):
+    // no row can succeed, whatever its values.
+    virtual bool lastErrorWasStorage() const { return false; }
     // `sql` (with `parameters` markers) prepared for runs of many rows, or
     // none when this engine runs every statement on its own. Call it inside
     // a transaction.

@@ -303,6 +303,9 @@ void SqliteEngine::raise() const
     const int extended = sqlite3_extended_errcode(m_handle);
     const int primary = extended & 0xff;
     m_lastErrorWasLock = primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+    m_lastErrorWasStorage = primary == SQLITE_READONLY || primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR
+                            || primary == SQLITE_FULL || primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB
+                            || primary == SQLITE_PERM || primary == SQLITE_NOMEM;
     const QString message = Utf8(sqlite3_errmsg(m_handle));
     if (message.startsWith(QStringLiteral("ORA-")))
         throw EngineError(message);
@@ -606,6 +609,7 @@ qint64 SqliteEngine::countRows(const QString& sql)
 void SqliteEngine::beginTransaction()
 {
     m_lastErrorWasLock = false;
+    m_lastErrorWasStorage = false;
     exec("BEGIN");
 }
 

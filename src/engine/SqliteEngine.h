@@ -39,6 +39,7 @@ public:
     void commit() override;
     void rollback() override;
     bool lastErrorWasLock() const override { return m_lastErrorWasLock; }
+    bool lastErrorWasStorage() const override { return m_lastErrorWasStorage; }
 
     sqlite3* handle() const { return m_handle; }
 
@@ -68,6 +69,7 @@ private:
     std::string m_owner;
     SqlHistory m_history;
     mutable bool m_lastErrorWasLock = false;
+    mutable bool m_lastErrorWasStorage = false;
 
     // A shape text compiled with its values as parameters: the shared text,
     // and its parameters in order (literals of the text itself and the

@@ -22,6 +22,9 @@ public:
 
     // Another program held the lock the last failed statement needed.
     bool LockedByOther() const { return m_engine->lastErrorWasLock(); }
+    // The database could not be written (or read) at all when the last
+    // statement failed; see OraEngine::lastErrorWasStorage.
+    bool StorageFailed() const { return m_engine->lastErrorWasStorage(); }
     // The statement prepared for batches of rows; none when the engine runs
     // each statement on its own (see OraEngine::prepareBatch).
     std::unique_ptr<OraBatch> PrepareBatch(const QString& sql, int parameters)

@@ -74,6 +74,9 @@ void RowStatements::Refuse(const OraError& error, const SqlValue* values, std::s
         throw OraError(u"the connection to the server was lost"_s);
     if (m_database->LockedByOther())
         throw OraError(u"the database is locked by another program"_s);
+    // Nor is a database that cannot be written at all; its own words say why.
+    if (m_database->StorageFailed())
+        throw error;
     ++m_failures;
     m_refusals.add(error.message(), values, count);
 }

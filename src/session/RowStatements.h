@@ -54,9 +54,9 @@ public:
 
     // Runs one row's statement, or queues it for the next batch; the shape's
     // values are taken (it is left empty for the next row). Throws OraError
-    // when the connection to the server is lost or another program holds the
-    // lock the statement needs: the run cannot go on, and nothing of it may
-    // be kept.
+    // when the connection to the server is lost, another program holds the
+    // lock the statement needs or the database cannot be written at all: the
+    // run cannot go on, and nothing of it may be kept.
     void Add(StatementShape& shape);
     // Sends what is queued.
     void Flush();
