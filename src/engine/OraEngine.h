@@ -54,6 +54,10 @@ public:
     virtual std::unique_ptr<OraCursor> openCursor(const QString& sql) = 0;
     // Rows processed by an INSERT, UPDATE or DELETE; 0 for other statements.
     virtual qint64 execute(const QString& sql) = 0;
+    // The same for the literal text of `shape` (an INSERT or UPDATE of one
+    // row): same outcome, same statement history. An engine may bind the
+    // shape's values instead of reading them back from the literal text.
+    virtual qint64 executeShape(const basKovaData::StatementShape& shape) { return execute(shape.Literal()); }
     // The number of rows the query returns.
     virtual qint64 countRows(const QString& sql) = 0;
     virtual void beginTransaction() = 0;
@@ -65,6 +69,11 @@ public:
     // True when the last statement that failed did so because another
     // program holds the lock it needed, and did not let go of it in time.
     virtual bool lastErrorWasLock() const { return false; }
+    // True when the last statement that failed did so because the database
+    // cannot be written or read at all (a read-only file, a folder where its
+    // journal cannot be made, a full disk, an I/O error, a damaged file):
+    // no row can succeed, whatever its values.
+    virtual bool lastErrorWasStorage() const { return false; }
     // `sql` (with `parameters` markers) prepared for runs of many rows, or
     // none when this engine runs every statement on its own. Call it inside
     // a transaction.

@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <memory>
 
 SqlHistory::SqlHistory(int capacity) : m_capacity(capacity < 1 ? 1 : capacity) {}
@@ -19,14 +20,68 @@ quint32 SqlHistory::HashValue(const QString& text)
     return hash;
 }
 
-int SqlHistory::find(const QString& text, quint32 hash) const
+quint32 SqlHistory::HashValue(const basKovaData::StatementShape& shape)
+{
+    using basKovaData::SqlValue;
+    quint32 hash = 2166136261u;
+    const auto add = [&hash](QStringView text) {
+        for (const QChar c : text) {
+            hash ^= c.unicode();
+            hash *= 16777619u;
+        }
+    };
+    const QString& text = shape.text();
+    qsizetype from = 0;
+    for (std::size_t i = 0; i < shape.markers().size(); ++i) {
+        add(QStringView(text).mid(from, shape.markers()[i] - from));
+        const SqlValue& value = shape.values()[i];
+        if (value.type == SqlValue::Type::Text) {
+            // Quoted, quotes doubled, as the literal writes it.
+            add(u"'");
+            for (const QChar c : value.text)
+                add(c == u'\'' ? QStringView(u"''") : QStringView(&c, 1));
+            add(u"'");
+        } else {
+            add(value.text);
+        }
+        from = shape.markers()[i] + 1;
+    }
+    add(QStringView(text).mid(from));
+    return hash;
+}
+
+QString SqlHistory::Text(const Slot& slot)
+{
+    if (!slot.asShape)
+        return slot.entry.text;
+    QString text;
+    basKovaData::StatementShape::AppendLiteral(text, slot.shapeText, slot.markers, slot.values.data());
+    return text;
+}
+
+bool SqlHistory::sameText(const Slot& slot, const Probe& probe) const
+{
+    if (slot.asShape && probe.shape && slot.shapeText == probe.shape->text()) {
+        const auto& values = probe.shape->values();
+        if (std::equal(slot.values.begin(), slot.values.end(), values.begin(), values.end(),
+                       [](const basKovaData::SqlValue& a, const basKovaData::SqlValue& b) {
+                           return a.type == b.type && a.text == b.text;
+                       }))
+            return true;
+    }
+    // Different shapes may still write the same text.
+    const QString text = Text(slot);
+    return probe.text ? text == *probe.text : text == probe.shape->Literal();
+}
+
+int SqlHistory::find(const Probe& probe, quint32 hash) const
 {
     if (m_buckets.empty())
         return None;
     for (int slot = m_buckets[hash & (m_buckets.size() - 1)]; slot != None;
          slot = m_chains[static_cast<size_t>(slot)].next) {
         if (m_chains[static_cast<size_t>(slot)].hashValue == hash
-            && m_slots[static_cast<size_t>(slot)].entry.text == text)
+            && sameText(m_slots[static_cast<size_t>(slot)], probe))
             return slot;
     }
     return None;
@@ -88,8 +143,17 @@ void SqlHistory::growBuckets()
 
 void SqlHistory::record(const QString& text)
 {
-    const quint32 hash = HashValue(text);
-    const int found = find(text, hash);
+    add(Probe{&text, nullptr}, HashValue(text));
+}
+
+void SqlHistory::record(const basKovaData::StatementShape& shape)
+{
+    add(Probe{nullptr, &shape}, HashValue(shape));
+}
+
+void SqlHistory::add(const Probe& probe, quint32 hash)
+{
+    const int found = find(probe, hash);
     if (found != None) {
         ++m_slots[static_cast<size_t>(found)].entry.executions;
         if (found != m_newest) {
@@ -117,8 +181,22 @@ void SqlHistory::record(const QString& text)
         m_chains.emplace_back();
         slot = static_cast<int>(m_slots.size()) - 1;
     }
-    Entry& entry = m_slots[static_cast<size_t>(slot)].entry;
-    entry.text = text;
+    Slot& s = m_slots[static_cast<size_t>(slot)];
+    Entry& entry = s.entry;
+    s.asShape = probe.shape != nullptr;
+    if (probe.shape) {
+        entry.text.clear();
+        if (probe.shape->text() != m_lastShapeText)
+            m_lastShapeText = probe.shape->text();
+        s.shapeText = m_lastShapeText;
+        s.markers = probe.shape->markers();
+        s.values = probe.shape->values();
+    } else {
+        entry.text = *probe.text;
+        s.shapeText.clear();
+        s.markers.clear();
+        s.values.clear();
+    }
     entry.hashValue = hash;
     m_chains[static_cast<size_t>(slot)].hashValue = hash;
     entry.firstLoadTime = m_loadTimeText;
@@ -131,8 +209,12 @@ std::vector<SqlHistory::Entry> SqlHistory::snapshot() const
 {
     std::vector<Entry> entries;
     entries.reserve(m_slots.size());
-    for (int slot = m_newest; slot != None; slot = m_slots[static_cast<size_t>(slot)].older)
-        entries.push_back(m_slots[static_cast<size_t>(slot)].entry);
+    for (int slot = m_newest; slot != None; slot = m_slots[static_cast<size_t>(slot)].older) {
+        const Slot& s = m_slots[static_cast<size_t>(slot)];
+        entries.push_back(s.entry);
+        if (s.asShape)
+            entries.back().text = Text(s);
+    }
     return entries;
 }
 

@@ -2,6 +2,8 @@
 // The engine's statement history, shown as V$SQL and V$SQLTEXT: identical
 // texts share one entry, and the history keeps at most `capacity` entries,
 // dropping the least recently used one first, as a shared pool does.
+#include "shared/StatementShape.h"
+
 #include <QString>
 
 #include <vector>
@@ -24,12 +26,17 @@ public:
     explicit SqlHistory(int capacity = DefaultCapacity);
 
     void record(const QString& text);
+    // The same for the literal text of `shape`, which is rendered only when
+    // the history is read: an entry keeps the shape's text and values.
+    void record(const basKovaData::StatementShape& shape);
     // Every entry, most recently used first.
     std::vector<Entry> snapshot() const;
     int size() const { return static_cast<int>(m_slots.size()); }
 
     // Deterministic 32-bit hash of a statement text.
     static quint32 HashValue(const QString& text);
+    // HashValue(shape.Literal()), without rendering the literal.
+    static quint32 HashValue(const basKovaData::StatementShape& shape);
 
     // Makes V$SQL and V$SQLTEXT available on `db`, reading this history.
     bool registerTables(sqlite3* db);
@@ -40,7 +47,11 @@ private:
     // statement costs one hash of its text and no allocation in the long run.
     static constexpr int None = -1;
     struct Slot {
-        Entry entry;
+        Entry entry;  // its text empty while the entry is held as a shape
+        bool asShape = false;
+        QString shapeText;
+        std::vector<qsizetype> markers;
+        std::vector<basKovaData::SqlValue> values;
         int newer = None;
         int older = None;
     };
@@ -50,7 +61,15 @@ private:
         int next = None;
     };
 
-    int find(const QString& text, quint32 hash) const;
+    // The statement being recorded: a text, or a shape.
+    struct Probe {
+        const QString* text = nullptr;
+        const basKovaData::StatementShape* shape = nullptr;
+    };
+    int find(const Probe& probe, quint32 hash) const;
+    bool sameText(const Slot& slot, const Probe& probe) const;
+    static QString Text(const Slot& slot);
+    void add(const Probe& probe, quint32 hash);
     void unlinkFromUse(int slot);
     void linkAsNewest(int slot);
     void unlinkFromBucket(int slot);
@@ -65,4 +84,5 @@ private:
     int m_oldest = None;
     qint64 m_loadTimeSecond = 0;
     QString m_loadTimeText;
+    QString m_lastShapeText;  // shared by the entries of one shape
 };

@@ -240,7 +240,9 @@ const std::string& LexedStatement::firstWord() const
     return head[0].text;
 }
 
-void LexStatement(std::string_view sql, LexedStatement* out)
+namespace {
+
+void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
 {
     // `out` may hold an earlier statement: its buffers are reused.
     LexedStatement& result = *out;
@@ -369,8 +371,23 @@ void LexStatement(std::string_view sql, LexedStatement* out)
                 }
             }
             break;
-        case RawToken::Kind::HexNumber:
         case RawToken::Kind::Parameter:
+            if (valueMarkers && raw == "?" && sharable) {
+                flushTo(token.begin);
+                result.text.append(raw);
+                result.sharedText.push_back('?');
+                copied = token.end;
+                if (literalCount == result.literals.size())
+                    result.literals.emplace_back();
+                SqlLiteral& marker = result.literals[literalCount++];
+                marker.kind = SqlLiteral::Kind::Value;
+                marker.text.clear();
+                marker.at = token.begin;
+                break;
+            }
+            sharable = false;
+            break;
+        case RawToken::Kind::HexNumber:
             sharable = false;
             break;
         default:
@@ -387,6 +404,18 @@ void LexStatement(std::string_view sql, LexedStatement* out)
     } else {
         result.literals.resize(literalCount);
     }
+}
+
+}  // namespace
+
+void LexStatement(std::string_view sql, LexedStatement* out)
+{
+    Lex(sql, out, false);
+}
+
+void LexShapeStatement(std::string_view utf8, LexedStatement* out)
+{
+    Lex(utf8, out, true);
 }
 
 LexedStatement LexStatement(std::string_view sql)

@@ -14,9 +14,11 @@
 #include <vector>
 
 struct SqlLiteral {
-    enum class Kind { Text, Integer, Real };
+    // Value: a "?" of a statement shape, where one of its values goes.
+    enum class Kind { Text, Integer, Real, Value };
     Kind kind = Kind::Text;
     std::string text;  // the unescaped string, or the number as written
+    std::size_t at = 0;  // Value: the byte offset of its "?"
 };
 
 struct SqlToken {
@@ -53,6 +55,11 @@ void LexStatement(std::string_view sql, LexedStatement* out);
 LexedStatement LexOneStatement(const QByteArray& utf8);
 // The same into `out`, reusing its buffers.
 void LexOneStatement(std::string_view utf8, LexedStatement* out);
+
+// The lexed form of a statement shape's text: each "?" stands for one of its
+// values and is kept as a parameter (a literal of kind Value) in the shared
+// form, beside the text's own literals.
+void LexShapeStatement(std::string_view utf8, LexedStatement* out);
 
 // The body of a CREATE VIEW statement: the text after "AS", as written.
 std::string ViewQueryText(std::string_view createView);

@@ -19,6 +19,7 @@
 #include <atomic>
 #include <charconv>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -141,30 +142,90 @@ void CheckTail(const char* tail)
         throw EngineError(QStringLiteral("ORA-00933: SQL command not properly ended"));
 }
 
+// A number as the literal text's lexer binds it: a whole number that fits
+// 64 bits as an integer, any other as a double.
+void BindNumber(sqlite3_stmt* stmt, int index, const SqlLiteral& number, bool negative)
+{
+    const std::string& text = number.text;
+    if (number.kind == SqlLiteral::Kind::Integer) {
+        sqlite3_int64 value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (error == std::errc() && end == text.data() + text.size()) {
+            sqlite3_bind_int64(stmt, index, negative ? -value : value);
+            return;
+        }
+    }
+    const double value = std::strtod(text.c_str(), nullptr);
+    sqlite3_bind_double(stmt, index, negative ? -value : value);
+}
+
+void BindLiteral(sqlite3_stmt* stmt, int index, const SqlLiteral& literal)
+{
+    if (literal.kind == SqlLiteral::Kind::Text)
+        sqlite3_bind_text(stmt, index, literal.text.data(), static_cast<int>(literal.text.size()), SQLITE_STATIC);
+    else
+        BindNumber(stmt, index, literal, false);
+}
+
 void BindLiterals(sqlite3_stmt* stmt, const std::vector<SqlLiteral>& literals)
 {
     int index = 1;
-    for (const SqlLiteral& literal : literals) {
-        const std::string& text = literal.text;
-        switch (literal.kind) {
-        case SqlLiteral::Kind::Text:
-            sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
-            break;
-        case SqlLiteral::Kind::Integer: {
-            sqlite3_int64 value = 0;
-            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-            if (error == std::errc() && end == text.data() + text.size())
-                sqlite3_bind_int64(stmt, index, value);
-            else
-                sqlite3_bind_double(stmt, index, std::strtod(text.c_str(), nullptr));
-            break;
-        }
-        case SqlLiteral::Kind::Real:
-            sqlite3_bind_double(stmt, index, std::strtod(text.c_str(), nullptr));
-            break;
-        }
-        ++index;
+    for (const SqlLiteral& literal : literals)
+        BindLiteral(stmt, index++, literal);
+}
+
+// A number value of a shape as its literal text reads: an optional sign (a
+// unary operator there, applied to the number after it) and one number token.
+bool ReadNumberValue(QStringView text, SqlLiteral* number, bool* negative)
+{
+    qsizetype i = 0;
+    *negative = false;
+    if (!text.isEmpty() && (text[0] == u'-' || text[0] == u'+')) {
+        *negative = text[0] == u'-';
+        ++i;
     }
+    std::string& out = number->text;
+    out.clear();
+    for (; i < text.size(); ++i) {
+        if (text[i].unicode() >= 128)
+            return false;
+        out.push_back(static_cast<char>(text[i].unicode()));
+    }
+    const auto digit = [&out](std::size_t at) { return at < out.size() && out[at] >= '0' && out[at] <= '9'; };
+    std::size_t at = 0;
+    if (!digit(0) && !(out.size() > 1 && out[0] == '.' && digit(1)))
+        return false;
+    while (digit(at))
+        ++at;
+    if (at < out.size() && out[at] == '.') {
+        ++at;
+        while (digit(at))
+            ++at;
+    }
+    if (at < out.size() && (out[at] == 'e' || out[at] == 'E')) {
+        std::size_t p = at + 1;
+        if (p < out.size() && (out[p] == '+' || out[p] == '-'))
+            ++p;
+        if (digit(p)) {
+            at = p;
+            while (digit(at))
+                ++at;
+        }
+    }
+    number->kind = out.find_first_of(".eE") != std::string::npos ? SqlLiteral::Kind::Real : SqlLiteral::Kind::Integer;
+    return at == out.size();
+}
+
+// Bytes that may stand just before and just after a value in a shape's text:
+// there the value's literal reads as one token, as its "?" does.
+bool FitsBefore(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r') || std::strchr("(,=<>+-*/|%", c);
+}
+
+bool FitsAfter(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r') || std::strchr("),=<>+-*/|%;", c);
 }
 
 std::atomic<int> g_connectionNumber{0};
@@ -240,7 +301,11 @@ SqliteEngine::~SqliteEngine()
 void SqliteEngine::raise() const
 {
     const int extended = sqlite3_extended_errcode(m_handle);
-    m_lastErrorWasLock = (extended & 0xff) == SQLITE_BUSY || (extended & 0xff) == SQLITE_LOCKED;
+    const int primary = extended & 0xff;
+    m_lastErrorWasLock = primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+    m_lastErrorWasStorage = primary == SQLITE_READONLY || primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR
+                            || primary == SQLITE_FULL || primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB
+                            || primary == SQLITE_PERM || primary == SQLITE_NOMEM;
     const QString message = Utf8(sqlite3_errmsg(m_handle));
     if (message.startsWith(QStringLiteral("ORA-")))
         throw EngineError(message);
@@ -299,37 +364,42 @@ sqlite3_stmt* SqliteEngine::prepareText(const std::string& text)
     return stmt;
 }
 
+sqlite3_stmt* SqliteEngine::sharedStatement(const std::string& sharedText, std::size_t parameters)
+{
+    const auto found = m_cacheIndex.find(sharedText);
+    if (found != m_cacheIndex.end()) {
+        m_cache.splice(m_cache.begin(), m_cache, found->second);
+        return found->second->stmt;
+    }
+    sqlite3_stmt* shared = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v3(m_handle, sharedText.c_str(), static_cast<int>(sharedText.size()) + 1,
+                                      SQLITE_PREPARE_PERSISTENT, &shared, &tail);
+    // A literal that cannot be a parameter (in a type name, say) makes the
+    // shared form fail; the statement then runs as written.
+    if (rc != SQLITE_OK || !shared || !LexStatement(tail).empty()
+        || sqlite3_bind_parameter_count(shared) != static_cast<int>(parameters)) {
+        sqlite3_finalize(shared);
+        return nullptr;
+    }
+    m_cache.push_front({sharedText, shared});
+    m_cacheIndex.emplace(sharedText, m_cache.begin());
+    if (m_cache.size() > CacheCapacity) {
+        sqlite3_finalize(m_cache.back().stmt);
+        m_cacheIndex.erase(m_cache.back().text);
+        m_cache.pop_back();
+    }
+    return shared;
+}
+
 bool SqliteEngine::prepare(const LexedStatement& lexed, sqlite3_stmt** stmt)
 {
     if (!lexed.sharedText.empty()) {
-        const auto found = m_cacheIndex.find(lexed.sharedText);
-        if (found != m_cacheIndex.end()) {
-            m_cache.splice(m_cache.begin(), m_cache, found->second);
-            *stmt = found->second->stmt;
+        *stmt = sharedStatement(lexed.sharedText, lexed.literals.size());
+        if (*stmt) {
             BindLiterals(*stmt, lexed.literals);
             return true;
         }
-        sqlite3_stmt* shared = nullptr;
-        const char* tail = nullptr;
-        const int rc = sqlite3_prepare_v3(m_handle, lexed.sharedText.c_str(),
-                                          static_cast<int>(lexed.sharedText.size()) + 1,
-                                          SQLITE_PREPARE_PERSISTENT, &shared, &tail);
-        // A literal that cannot be a parameter (in a type name, say) makes the
-        // shared form fail; the statement then runs as written.
-        if (rc == SQLITE_OK && shared && LexStatement(tail).empty()
-            && sqlite3_bind_parameter_count(shared) == static_cast<int>(lexed.literals.size())) {
-            m_cache.push_front({lexed.sharedText, shared});
-            m_cacheIndex.emplace(lexed.sharedText, m_cache.begin());
-            if (m_cache.size() > CacheCapacity) {
-                sqlite3_finalize(m_cache.back().stmt);
-                m_cacheIndex.erase(m_cache.back().text);
-                m_cache.pop_back();
-            }
-            *stmt = shared;
-            BindLiterals(shared, lexed.literals);
-            return true;
-        }
-        sqlite3_finalize(shared);
     }
     *stmt = prepareText(lexed.text);
     return false;
@@ -385,6 +455,122 @@ qint64 SqliteEngine::execute(const QString& sql)
     return changes;
 }
 
+const SqliteEngine::ShapePlan& SqliteEngine::shapePlan(const QString& shapeText,
+                                                      const std::vector<qsizetype>& markers)
+{
+    if (m_lastShapePlan && *m_lastShapeText == shapeText)
+        return *m_lastShapePlan;
+    auto found = m_shapePlans.find(shapeText);
+    if (found == m_shapePlans.end()) {
+        if (m_shapePlans.size() >= CacheCapacity)
+            m_shapePlans.clear();
+        ShapePlan plan;
+        plan.markers = markers;
+        // The text in UTF-8 with the byte offset of each value's "?".
+        std::string utf8;
+        std::vector<std::size_t> offsets;
+        qsizetype from = 0;
+        for (const qsizetype marker : markers) {
+            utf8 += QStringView(shapeText).mid(from, marker - from).toUtf8().toStdString();
+            offsets.push_back(utf8.size());
+            utf8 += '?';
+            from = marker + 1;
+        }
+        utf8 += QStringView(shapeText).mid(from).toUtf8().toStdString();
+        bool fits = true;
+        for (const std::size_t at : offsets) {
+            const char before = at > 0 ? utf8[at - 1] : ' ';
+            const char after = at + 1 < utf8.size() ? utf8[at + 1] : ' ';
+            fits = fits && FitsBefore(before) && FitsAfter(after);
+            plan.minusBefore.push_back(before == '-');
+        }
+        LexedStatement lexed;
+        LexShapeStatement(utf8, &lexed);
+        // Each value's "?" must be a parameter of the shared form, in order.
+        std::size_t value = 0;
+        for (SqlLiteral& parameter : lexed.literals) {
+            if (parameter.kind != SqlLiteral::Kind::Value)
+                continue;
+            fits = fits && value < offsets.size() && parameter.at == offsets[value];
+            parameter.at = value++;
+        }
+        plan.usable = fits && value == offsets.size() && !lexed.trailingStatement && !lexed.sharedText.empty();
+        plan.sharedText = std::move(lexed.sharedText);
+        plan.parameters = std::move(lexed.literals);
+        plan.countsRows = IsRowCountingStatement(lexed.firstWord());
+        found = m_shapePlans.emplace(shapeText, std::move(plan)).first;
+    }
+    m_lastShapeText = &found->first;
+    m_lastShapePlan = &found->second;
+    return found->second;
+}
+
+bool SqliteEngine::bindShape(const ShapePlan& plan, const basKovaData::StatementShape& shape, sqlite3_stmt* stmt)
+{
+    using basKovaData::SqlValue;
+    const std::vector<SqlValue>& values = shape.values();
+    if (m_boundTexts.size() < values.size())
+        m_boundTexts.resize(values.size());
+    SqlLiteral number;
+    int index = 1;
+    for (const SqlLiteral& parameter : plan.parameters) {
+        if (parameter.kind != SqlLiteral::Kind::Value) {
+            BindLiteral(stmt, index++, parameter);
+            continue;
+        }
+        const SqlValue& value = values[parameter.at];
+        switch (value.type) {
+        case SqlValue::Type::Text: {
+            QByteArray& bytes = m_boundTexts[parameter.at];
+            bytes = value.text.toUtf8();
+            sqlite3_bind_text(stmt, index, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_STATIC);
+            break;
+        }
+        case SqlValue::Type::Number: {
+            bool negative = false;
+            // "--" would begin a comment in the literal text.
+            if (!ReadNumberValue(value.text, &number, &negative) || (negative && plan.minusBefore[parameter.at]))
+                return false;
+            BindNumber(stmt, index, number, negative);
+            break;
+        }
+        case SqlValue::Type::Null:
+            if (value.text.compare(u"NULL", Qt::CaseInsensitive) != 0)
+                return false;
+            sqlite3_bind_null(stmt, index);
+            break;
+        }
+        ++index;
+    }
+    return true;
+}
+
+qint64 SqliteEngine::executeShape(const basKovaData::StatementShape& shape)
+{
+    const ShapePlan& plan = shapePlan(shape.text(), shape.markers());
+    sqlite3_stmt* stmt = nullptr;
+    if (plan.usable && plan.markers == shape.markers() && plan.markers.size() == shape.values().size())
+        stmt = sharedStatement(plan.sharedText, plan.parameters.size());
+    if (stmt && !bindShape(plan, shape, stmt)) {
+        sqlite3_clear_bindings(stmt);
+        stmt = nullptr;
+    }
+    // Anything the shared form cannot say runs as the literal text.
+    if (!stmt)
+        return execute(shape.Literal());
+    m_history.record(shape);
+    const auto release = qScopeGuard([stmt] {
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+    });
+    int rc = SQLITE_ROW;
+    while (rc == SQLITE_ROW)
+        rc = sqlite3_step(stmt);
+    if (rc != SQLITE_DONE)
+        raise();
+    return plan.countsRows ? sqlite3_changes64(m_handle) : 0;
+}
+
 void SqliteEngine::afterStatement(const LexedStatement& lexed)
 {
     if (!IsSchemaStatement(lexed.firstWord()))
@@ -423,6 +609,7 @@ qint64 SqliteEngine::countRows(const QString& sql)
 void SqliteEngine::beginTransaction()
 {
     m_lastErrorWasLock = false;
+    m_lastErrorWasStorage = false;
     exec("BEGIN");
 }
 

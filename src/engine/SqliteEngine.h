@@ -30,11 +30,16 @@ public:
 
     std::unique_ptr<OraCursor> openCursor(const QString& sql) override;
     qint64 execute(const QString& sql) override;
+    // Binds the shape's values to the statement compiled once for its text,
+    // as the literal text's values would be bound; the history keeps the
+    // shape and renders its literal text when read.
+    qint64 executeShape(const basKovaData::StatementShape& shape) override;
     qint64 countRows(const QString& sql) override;
     void beginTransaction() override;
     void commit() override;
     void rollback() override;
     bool lastErrorWasLock() const override { return m_lastErrorWasLock; }
+    bool lastErrorWasStorage() const override { return m_lastErrorWasStorage; }
 
     sqlite3* handle() const { return m_handle; }
 
@@ -48,6 +53,12 @@ private:
     // binds its literals. Returns true when the statement is cached (reset it
     // instead of finalizing it).
     bool prepare(const LexedStatement& lexed, sqlite3_stmt** stmt);
+    // The cached statement of a shared text with `parameters` markers, compiled
+    // when missing; none when the shared text does not compile as such.
+    sqlite3_stmt* sharedStatement(const std::string& sharedText, std::size_t parameters);
+    struct ShapePlan;
+    const ShapePlan& shapePlan(const QString& shapeText, const std::vector<qsizetype>& markers);
+    bool bindShape(const ShapePlan& plan, const basKovaData::StatementShape& shape, sqlite3_stmt* stmt);
     sqlite3_stmt* prepareText(const std::string& text);
     void afterStatement(const LexedStatement& lexed);
     void exec(const char* sql);
@@ -58,6 +69,19 @@ private:
     std::string m_owner;
     SqlHistory m_history;
     mutable bool m_lastErrorWasLock = false;
+    mutable bool m_lastErrorWasStorage = false;
+
+    // A shape text compiled with its values as parameters: the shared text,
+    // and its parameters in order (literals of the text itself and the
+    // shape's values, kind Value, whose `at` here is the value's number).
+    struct ShapePlan {
+        bool usable = false;
+        std::string sharedText;
+        std::vector<SqlLiteral> parameters;
+        std::vector<qsizetype> markers;  // the shape's markers it was made for
+        std::vector<bool> minusBefore;   // per value: the text has "-" just before it
+        bool countsRows = false;
+    };
 
     struct CachedStatement {
         std::string text;
@@ -71,4 +95,10 @@ private:
     // next statement, so that a run of INSERT texts allocates little.
     LexedStatement m_lexed;
     bool m_lexedInUse = false;
+
+    // How each shape text runs, by shape text; the last one used at hand.
+    std::unordered_map<QString, ShapePlan> m_shapePlans;
+    const QString* m_lastShapeText = nullptr;
+    const ShapePlan* m_lastShapePlan = nullptr;
+    std::vector<QByteArray> m_boundTexts;  // the UTF-8 of the bound text values
 };

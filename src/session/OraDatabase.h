@@ -14,12 +14,17 @@ public:
     std::unique_ptr<OraDynaset> DBCreateDynaset(const QString& sql, int options = 0);
     // Rows processed by the statement.
     qint64 DbExecuteSQL(const QString& sql);
+    // The same for the literal text of `shape`; see OraEngine::executeShape.
+    qint64 DbExecuteShape(const basKovaData::StatementShape& shape) { return m_engine->executeShape(shape); }
 
     // The connection to the server is gone; see OraEngine::connectionLost.
     bool ConnectionLost() const { return m_engine->connectionLost(); }
 
     // Another program held the lock the last failed statement needed.
     bool LockedByOther() const { return m_engine->lastErrorWasLock(); }
+    // The database could not be written (or read) at all when the last
+    // statement failed; see OraEngine::lastErrorWasStorage.
+    bool StorageFailed() const { return m_engine->lastErrorWasStorage(); }
     // The statement prepared for batches of rows; none when the engine runs
     // each statement on its own (see OraEngine::prepareBatch).
     std::unique_ptr<OraBatch> PrepareBatch(const QString& sql, int parameters)

@@ -47,24 +47,38 @@ QString Refusals::Details() const
     return lines.join(u'\n');
 }
 
+void RowStatements::RunOnItsOwn(const StatementShape& shape)
+{
+    try {
+        m_database->DbExecuteShape(shape);
+    } catch (const OraError& e) {
+        Refuse(e, shape.values().data(), shape.values().size());
+    }
+}
+
 void RowStatements::RunOnItsOwn(const QString& literal, const SqlValue* values, std::size_t count)
 {
-    QString error;
     try {
         m_database->DbExecuteSQL(literal);
-        return;
     } catch (const OraError& e) {
-        error = e.message();
+        Refuse(e, values, count);
     }
+}
+
+void RowStatements::Refuse(const OraError& error, const SqlValue* values, std::size_t count)
+{
     // A lost server fails every row from here on, and a lock held by another
     // program would be waited for again by every row: neither is a row that
     // the table refused.
     if (m_database->ConnectionLost())
-        throw OraError(u"the connection to the server was lost: "_s + error);
+        throw OraError(u"the connection to the server was lost: "_s + error.message());
     if (m_database->LockedByOther())
         throw OraError(u"the database is locked by another program"_s);
+    // Nor is a database that cannot be written at all; its own words say why.
+    if (m_database->StorageFailed())
+        throw error;
     ++m_failures;
-    m_refusals.add(error, values, count);
+    m_refusals.add(error.message(), values, count);
 }
 
 void RowStatements::Add(StatementShape& shape)
@@ -73,7 +87,7 @@ void RowStatements::Add(StatementShape& shape)
         // A row queued earlier goes first: the rows reach the table in the
         // order they were made.
         Flush();
-        RunOnItsOwn(shape.Literal(), shape.values().data(), shape.values().size());
+        RunOnItsOwn(shape);
         shape.clear();
         return;
     }
@@ -95,7 +109,7 @@ void RowStatements::Add(StatementShape& shape)
         }
     }
     if (!m_batch) {
-        RunOnItsOwn(shape.Literal(), shape.values().data(), shape.values().size());
+        RunOnItsOwn(shape);
         shape.clear();
         return;
     }

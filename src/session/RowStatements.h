@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+class EngineError;
 class OraBatch;
 class OraDatabase;
 
@@ -53,9 +54,9 @@ public:
 
     // Runs one row's statement, or queues it for the next batch; the shape's
     // values are taken (it is left empty for the next row). Throws OraError
-    // when the connection to the server is lost or another program holds the
-    // lock the statement needs: the run cannot go on, and nothing of it may
-    // be kept.
+    // when the connection to the server is lost, another program holds the
+    // lock the statement needs or the database cannot be written at all: the
+    // run cannot go on, and nothing of it may be kept.
     void Add(StatementShape& shape);
     // Sends what is queued.
     void Flush();
@@ -67,7 +68,11 @@ public:
     Refusals TakeRefusals() { return std::exchange(m_refusals, Refusals()); }
 
 private:
+    void RunOnItsOwn(const StatementShape& shape);
     void RunOnItsOwn(const QString& literal, const SqlValue* values, std::size_t count);
+    // Counts a row the database refused, or throws when the error is not the
+    // row's own (see Add).
+    void Refuse(const EngineError& error, const SqlValue* values, std::size_t count);
     // Runs the queued rows one by one.
     void Replay();
 

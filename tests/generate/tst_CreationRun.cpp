@@ -4,13 +4,22 @@
 #include "generate/CreationRun.h"
 #include "generate/InsertRow.h"
 #include "generate/ValueGenerator.h"
+#include "engine/SqlHistory.h"
+#include "maintain/UpdateRun.h"
 #include "rules/ColumnRule.h"
 #include "session/OraAccess.h"
 #include "session/OraDatabase.h"
 #include "support/TestSupport.h"
 
+#include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using basKovaData::ColumnRules;
@@ -47,6 +56,21 @@ void AddColumn(const basKovaData::ColumnRule& rule)
 QString Date(const QString& text)
 {
     return u"@TO_DATE('"_s + text + u"','YYYYMMDD HH24MISS')"_s;
+}
+
+// Sets or clears the immutable flag of a file; false when the file system or
+// the user cannot.
+bool SetImmutable(const QString& path, bool on)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return done;
 }
 
 // The texts of `rows` successive rows, columns joined by "|".
@@ -315,6 +339,25 @@ private Q_SLOTS:
         QCOMPARE(rows(u"SELECT ID, NAME FROM K"_s), (QList<QStringList>{{u"7"_s, u"[NULL]"_s}}));
     }
 
+    // The statement history shows each row's INSERT text as written, with
+    // its hash; identical texts share one entry, whichever way they came.
+    void historyShowsEveryRowsText()
+    {
+        open(u"CREATE TABLE H (N NUMBER(4), S VARCHAR2(9), D DATE)"_s);
+        AddColumn(Rule(u"NUMBER(4)"_s, u"1"_s, {-1, 2}, {}, {0, 1}));
+        AddColumn(Rule(u"VARCHAR2(9)"_s, u"0"_s, {}, {u"O'Brien"_s}));
+        AddColumn(Rule(u"DATE"_s, QString()));
+        const QStringList texts{u"Insert into H Values(  -1 ,'O''Brien' , NULL ) "_s,
+                                u"Insert into H Values(  2 ,'O''Brien' , NULL ) "_s};
+        basKovaData::OraDatabase->DbExecuteSQL(texts[0]);
+        QCOMPARE(generate::GenerateRows(basKovaData::TableRules::FromShared(u"H"_s), 3).failures, 0);
+        const QList<QStringList> expected{{texts[0], u"3"_s, QString::number(SqlHistory::HashValue(texts[0]))},
+                                          {texts[1], u"1"_s, QString::number(SqlHistory::HashValue(texts[1]))}};
+        QCOMPARE(rows(u"SELECT SQL_TEXT, EXECUTIONS, HASH_VALUE FROM V$SQL WHERE SQL_TEXT LIKE 'Insert into H%' "
+                      "ORDER BY EXECUTIONS DESC"_s),
+                 expected);
+    }
+
     void failingSourceQueryRollsBack()
     {
         open(u"CREATE TABLE S (A VARCHAR2(10))"_s);
@@ -327,6 +370,55 @@ private Q_SLOTS:
         ColumnRules[1] = Rule(u"VARCHAR2(10)"_s, u"0"_s, {}, {u"x"_s});
         QCOMPARE(generate::GenerateRows(basKovaData::TableRules::FromShared(u"S"_s), 2).failures, 0);
         QCOMPARE(rows(u"SELECT COUNT(*) FROM S"_s), QList<QStringList>{{u"2"_s}});
+    }
+
+    // A database that cannot be written stops a creation run and an update
+    // run as a full disk does: nothing kept, the database's reason said, no
+    // row counted as refused. The tests run as root, whom file modes do not
+    // stop: the file is made immutable (the engine then opens it read-only),
+    // or the journal's name is a link into a folder that does not exist.
+    void unwritableDatabaseStopsTheRuns_data()
+    {
+        QTest::addColumn<bool>("immutable");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("read-only file") << true << u"attempt to write a readonly database"_s;
+        QTest::newRow("journal cannot be made") << false << u"unable to open database file"_s;
+    }
+    void unwritableDatabaseStopsTheRuns()
+    {
+        QFETCH(bool, immutable);
+        QFETCH(QString, reason);
+        m_dir.emplace();
+        const QString path = kovatest::OpenTestDatabase(*m_dir, {u"CREATE TABLE W (ID NUMBER(4) PRIMARY KEY, N NUMBER(4))"_s,
+                                                                 u"INSERT INTO W VALUES (1, 0)"_s}).path;
+        const QString journal = path + u"-journal"_s;
+        const auto restore = qScopeGuard([&] {
+            SetImmutable(path, false);
+            QFile::remove(journal);
+        });
+        if (immutable && !SetImmutable(path, true))
+            QSKIP("this file system or user cannot make a file immutable");
+        if (!immutable)
+            QVERIFY(QFile::link(m_dir->filePath(u"no-such-folder/journal"_s), journal));
+        const kovatest::TestDatabase db = kovatest::OpenTestDatabase(*m_dir);
+        basKovaData::OraSession = db.session;
+        basKovaData::OraDatabase = db.database;
+        AddColumn(Rule(u"NUMBER(4)"_s, u"3"_s, {10, 1}));
+        AddColumn(Rule(u"NUMBER(4)"_s, u"3"_s, {5, 1}));
+        ColumnRules[1].ColumnName = u"ID"_s;
+        ColumnRules[1].IsKey = true;
+        ColumnRules[2].ColumnName = u"N"_s;
+        const auto rules = basKovaData::TableRules::FromShared(u"W"_s);
+        const generate::CreationResult created = generate::GenerateRows(rules, 5);
+        QCOMPARE(QList<qint64>({created.aborted, created.failures}), QList<qint64>({true, 0}));
+        const generate::CreationMessage message = generate::CreationOutcomeMessage(created);
+        QCOMPARE(message.text, u"ＳＱＬ文のエラーです。確認してください。440"_s);
+        QVERIFY2(message.details.contains(reason), qPrintable(message.details));
+        ColumnRules[1].RuleKind = QString();
+        const maintain::UpdateResult updated = maintain::UpdateRows(basKovaData::TableRules::FromShared(u"W"_s), QString());
+        QCOMPARE(QList<qint64>({int(updated.outcome), updated.errors}), QList<qint64>({int(maintain::UpdateOutcome::Failed), 0}));
+        QVERIFY2(updated.errorText.contains(reason), qPrintable(updated.errorText));
+        QCOMPARE(rows(u"SELECT ID, N FROM W"_s), (QList<QStringList>{{u"1"_s, u"0"_s}}));
     }
 
 private:
