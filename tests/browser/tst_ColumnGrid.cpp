@@ -86,13 +86,11 @@ private Q_SLOTS:
     void dataTypeText()
     {
         QFETCH(QString, dictionary);
-        QFETCH(QString, expected);
-        QFETCH(QList<int>, sizes);
         const QStringList d = dictionary.split(u',');
         qint16 length = -1;
         qint16 scale = -1;
-        QCOMPARE(browser::DataTypeText(d[0], d[1], d[2], d[3], &length, &scale), expected);
-        QCOMPARE(QList<int>({length, scale}), sizes);
+        QTEST(browser::DataTypeText(d[0], d[1], d[2], d[3], &length, &scale), "expected");
+        QTEST(QList<int>({length, scale}), "sizes");
     }
 
     void columnsOfATable()
@@ -133,9 +131,7 @@ private Q_SLOTS:
 
         basKovaData::MaxDisplayRows = 3;
         ColumnGridResult result = browser::FillColumnGrid(m_db.database.get(), grid, u"T2"_s, true);
-        QCOMPARE(result.outcome, Outcome::TooManyColumns);
-        QCOMPARE(result.message, u"最大行を超えました"_s);
-        QCOMPARE(result.icon, MessageIcon::Exclamation);
+        QCOMPARE(result.outcome, Outcome::TooManyColumns);  // the message shows in the main window's test
         QCOMPARE(Rows(grid).mid(1), (QStringList{u"X|VARCHAR2(5)|||"_s, u"K2|NUMBER(4)||NN|"_s, u"Y|DATE()|||"_s}));
         QCOMPARE(int(ColumnRules.size()), 1);
 
@@ -152,8 +148,6 @@ private Q_SLOTS:
         QCOMPARE(browser::FillColumnGrid(m_db.database.get(), grid, u"T2' OR 'a'='a"_s, true).outcome, Outcome::NoColumns);
         result = browser::FillColumnGrid(m_db.database.get(), grid, u"BV"_s, false);
         QCOMPARE(result.outcome, Outcome::Failed);
-        QCOMPARE(result.message, u"ビューにエラーがあります。確認してください。"_s);
-        QCOMPARE(result.icon, MessageIcon::Information);
         QCOMPARE(int(ColumnRules.size()), 1);
         QCOMPARE(browser::ObjectErrorMessage(true), u"テーブルにエラーがあります。確認してください。"_s);
     }
@@ -210,7 +204,6 @@ private Q_SLOTS:
     {
         QFETCH(QString, kind);
         QFETCH(QString, text);
-        QFETCH(QList<uint>, colours);
         GridModel grid;
         QCOMPARE(browser::FillColumnGrid(m_db.database.get(), grid, u"T2"_s, true).outcome, Outcome::Loaded);
         QVERIFY(StoreRule(grid, 2, kind));
@@ -218,7 +211,7 @@ private Q_SLOTS:
         QVERIFY(ColumnRules[2].IsKey && ColumnRules[2].NumValue[0] == 42.0);
         QCOMPARE(ColumnRules[2].TextValue[0].text(), QString(100, u'x'));
         QCOMPARE(grid.TextMatrix(2, 4), text);
-        QCOMPARE(QList<uint>({grid.CellBackColor(2, 4), grid.CellForeColor(2, 4)}), colours);
+        QTEST(QList<uint>({grid.CellBackColor(2, 4), grid.CellForeColor(2, 4)}), "colours");
         QCOMPARE(QList<int>({grid.Row(), grid.Col(), grid.RowSel(), grid.ColSel()}), QList<int>({2, 4, 2, 4}));
     }
 

@@ -39,11 +39,10 @@ private Q_SLOTS:
     {
         QFETCH(int, topic);
         QFETCH(int, index);
-        QFETCH(QString, text);
         QVERIFY(IsHelpTopic(qint16(topic)));
         const QStringList lines = HelpLines(qint16(topic));
         QCOMPARE(lines.size(), HelpLineCount);
-        QCOMPARE(lines.at(index), text);
+        QTEST(lines.at(index), "text");
     }
 
     // The data viewer's topic quotes the row limit as it is at each call.
