@@ -318,6 +318,17 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
             }
         }
 
+        // The token becomes a parameter of the shared text: the next literal
+        // slot, reused from an earlier statement where there is one.
+        const auto nextLiteral = [&]() -> SqlLiteral& {
+            flushTo(token.begin);
+            result.text.append(raw);
+            result.sharedText.push_back('?');
+            copied = token.end;
+            if (literalCount == result.literals.size())
+                result.literals.emplace_back();
+            return result.literals[literalCount++];
+        };
         switch (token.kind) {
         case RawToken::Kind::Word: {
             const bool afterDot = previous.kind == RawToken::Kind::Symbol
@@ -354,13 +365,7 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
             if (token.unterminated)
                 sharable = false;
             if (sharable) {
-                flushTo(token.begin);
-                result.text.append(raw);
-                result.sharedText.push_back('?');
-                copied = token.end;
-                if (literalCount == result.literals.size())
-                    result.literals.emplace_back();
-                SqlLiteral& literal = result.literals[literalCount++];
+                SqlLiteral& literal = nextLiteral();
                 if (token.kind == RawToken::Kind::String) {
                     literal.kind = SqlLiteral::Kind::Text;
                     AssignUnquoted(&literal.text, raw);
@@ -373,13 +378,7 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
             break;
         case RawToken::Kind::Parameter:
             if (valueMarkers && raw == "?" && sharable) {
-                flushTo(token.begin);
-                result.text.append(raw);
-                result.sharedText.push_back('?');
-                copied = token.end;
-                if (literalCount == result.literals.size())
-                    result.literals.emplace_back();
-                SqlLiteral& marker = result.literals[literalCount++];
+                SqlLiteral& marker = nextLiteral();
                 marker.kind = SqlLiteral::Kind::Value;
                 marker.text.clear();
                 marker.at = token.begin;

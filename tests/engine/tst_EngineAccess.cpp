@@ -409,10 +409,8 @@ private Q_SLOTS:
         QTest::newRow("primary key") << u"EMPLOYEES"_s << u"DEPARTMENT_ID"_s << u"P,DEPARTMENTS,DEPARTMENT_ID"_s;
         QTest::newRow("unique column") << u"EMPLOYEES"_s << u"DEPARTMENT_NAME"_s << u"U,DEPARTMENTS,DEPARTMENT_NAME"_s;
         QTest::newRow("parent without key") << u"EMPLOYEES"_s << u"JOB_ID"_s << u"U,JOBS,JOB_ID"_s;
-        QTest::newRow("composite key") << u"NOTES"_s << u"EMPLOYEE_ID"_s
-                                       << u"P,JOB_HISTORY,EMPLOYEE_ID;P,JOB_HISTORY,START_DATE"_s;
-        QTest::newRow("composite unique") << u"NOTES"_s << u"WAREHOUSE_ID"_s
-                                          << u"U,INVENTORIES,WAREHOUSE_ID;U,INVENTORIES,PRODUCT_ID"_s;
+        QTest::newRow("composite key") << u"NOTES"_s << u"EMPLOYEE_ID"_s << u"P,JOB_HISTORY,EMPLOYEE_ID;P,JOB_HISTORY,START_DATE"_s;
+        QTest::newRow("composite unique") << u"NOTES"_s << u"WAREHOUSE_ID"_s << u"U,INVENTORIES,WAREHOUSE_ID;U,INVENTORIES,PRODUCT_ID"_s;
     }
     void foreignKeyTargets()
     {

@@ -340,34 +340,60 @@ private Q_SLOTS:
                  u"old,3;row,497"_s);
     }
 
-    // Rows reach the server in batches: 1,000 rows in batches of 500 take a
-    // handful of exchanges, row by row at least one a row.
-    void exchanges_data()
+    // Runs into T through a relay that counts the exchanges: 1,000 rows in
+    // batches of 500 take a handful, row by row at least one a row. A stop
+    // asked while a refused batch (key 3) is sent again row by row takes
+    // effect before the next row, in a batch of the middle of the run and in
+    // the last one, and the server keeps nothing of the run.
+    void relayedRuns_data()
     {
         QTest::addColumn<int>("batchRows");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("stop");
         QTest::addColumn<int>("least");
         QTest::addColumn<int>("most");
-        QTest::newRow("batches of 500") << basKovaData::RowStatements::DefaultBatchRows << 1 << 50;
-        QTest::newRow("row by row") << 1 << 1000 << 4000;
+        const int batch = basKovaData::RowStatements::DefaultBatchRows;
+        QTest::newRow("batches of 500") << batch << 1000 << false << 1 << 50;
+        QTest::newRow("row by row") << 1 << 1000 << false << 1000 << 4000;
+        QTest::newRow("stop in a batch of the run") << batch << 1000 << true << 0 << 9;
+        QTest::newRow("stop in the last batch") << batch << 300 << true << 0 << 9;
     }
 
-    void exchanges()
+    void relayedRuns()
     {
         KOVA_NEED_SERVER();
         QFETCH(int, batchRows);
+        QFETCH(int, rows);
+        QFETCH(bool, stop);
         QFETCH(int, least);
         QFETCH(int, most);
-        QVERIFY(open(true, {u"CREATE TABLE T (ID NUMBER(8) PRIMARY KEY, NAME VARCHAR2(20))"_s}, u"T"_s));
+        QStringList setup{u"CREATE TABLE T (ID NUMBER(8) PRIMARY KEY, NAME VARCHAR2(20))"_s};
+        QVERIFY(open(true, stop ? setup << u"INSERT INTO T VALUES (3, 'old')"_s : setup, u"T"_s));
         const auto relay = sessionThroughRelay();
         SetRule(1, u"3"_s, {1, 1});
         SetRule(2, u"0"_s, {}, {u"row"_s});
         generate::CreationHooks hooks;
         hooks.batchRows = batchRows;
-        const long before = relay->roundTrips();
-        QCOMPARE(generate::GenerateRows(basKovaData::TableRules::FromShared(u"T"_s), 1000, hooks).failures, 0);
+        // The user asks for the stop once the server has seen 40 exchanges of
+        // the run; then counted are the exchanges after it.
+        const long before = relay->roundTrips() + (stop ? 40 : 0);
+        QElapsedTimer sinceSeen;
+        if (stop)
+            hooks.stopRequested = [&] {
+                if (relay->roundTrips() < before)
+                    return false;
+                if (!sinceSeen.isValid())
+                    sinceSeen.start();
+                return true;
+            };
+        const generate::CreationResult result = generate::GenerateRows(basKovaData::TableRules::FromShared(u"T"_s), rows, hooks);
+        const qint64 elapsed = sinceSeen.isValid() ? sinceSeen.elapsed() : 0;
         const long trips = relay->roundTrips() - before;
         QVERIFY2(trips >= least && trips <= most, qPrintable(QString::number(trips)));
-        QCOMPARE(RowsText(QueryRows(*m_db.database, u"SELECT COUNT(*) FROM T"_s)), u"1000"_s);
+        QVERIFY2(elapsed < 1000, qPrintable(QString::number(elapsed)));
+        QCOMPARE(result.stopped, stop);
+        QVERIFY(stop || result.failures == 0);
+        QCOMPARE(RowsText(QueryRows(*m_db.database, u"SELECT COUNT(*), MIN(NAME) FROM T"_s)), stop ? u"1,old"_s : u"1000,row"_s);
     }
 
     // A parameter the driver refuses to bind turns the statement's batches
@@ -405,45 +431,6 @@ private Q_SLOTS:
         SetRule(2, u"1"_s, {}, {u"a"_s, u"b"_s, u"@'c'||''"_s}, {0, 1, 2});
         QCOMPARE(generate::GenerateRows(basKovaData::TableRules::FromShared(u"O"_s), 7).failures, 0);
         QCOMPARE(RowsText(QueryRows(*m_db.database, u"SELECT NAME FROM O ORDER BY SEQ"_s)), u"a;b;c;a;b;c;a"_s);
-    }
-
-    // A stop asked while a refused batch is sent again row by row takes
-    // effect before the next row, in a batch of the middle of the run and in
-    // the last one, and the server keeps nothing of the run.
-    void stopInReplay_data()
-    {
-        QTest::addColumn<int>("rows");
-        QTest::newRow("a batch of the run") << 1000;
-        QTest::newRow("the last batch") << 300;
-    }
-
-    void stopInReplay()
-    {
-        KOVA_NEED_SERVER();
-        QFETCH(int, rows);
-        QVERIFY(open(true, {u"CREATE TABLE T (ID NUMBER(8) PRIMARY KEY, NAME VARCHAR2(20))"_s,
-                            u"INSERT INTO T VALUES (3, 'old')"_s}, u"T"_s));
-        const auto relay = sessionThroughRelay();
-        SetRule(1, u"3"_s, {1, 1});
-        SetRule(2, u"0"_s, {}, {u"row"_s});
-        // The user asks for the stop once the server has seen 40 exchanges
-        // of the run: the batch with key 3, refused, took a handful of them.
-        const long asked = relay->roundTrips() + 40;
-        QElapsedTimer sinceSeen;
-        generate::CreationHooks hooks;
-        hooks.stopRequested = [&] {
-            if (relay->roundTrips() < asked)
-                return false;
-            if (!sinceSeen.isValid())
-                sinceSeen.start();
-            return true;
-        };
-        const generate::CreationResult result = generate::GenerateRows(basKovaData::TableRules::FromShared(u"T"_s), rows, hooks);
-        const qint64 elapsed = sinceSeen.elapsed();
-        QVERIFY(result.stopped);
-        QVERIFY2(relay->roundTrips() - asked < 10, qPrintable(QString::number(relay->roundTrips() - asked)));
-        QVERIFY2(elapsed < 1000, qPrintable(QString::number(elapsed)));
-        QCOMPARE(RowsText(QueryRows(*m_db.database, u"SELECT ID, NAME FROM T"_s)), u"3,old"_s);
     }
 
     // A run in batches leaves the rows a run row by row leaves, whatever the

@@ -60,9 +60,10 @@ struct Loaded {
     controls::GridModel grid;
 };
 
-QByteArray File(const QString& columns, const QString& top = u"\"kova-rules\": 1, \"table\": \"R\""_s)
+// A rule file; its text writes ' for ".
+QByteArray File(const QString& columns, const QString& top = u"'kova-rules': 1, 'table': 'R'"_s)
 {
-    return (u"{"_s + top + u", \"columns\": ["_s + columns + u"]}"_s).toUtf8();
+    return QString(u"{"_s + top + u", 'columns': ["_s + columns + u"]}"_s).replace(u'\'', u'"').toUtf8();
 }
 
 }  // namespace
@@ -113,47 +114,38 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<QString>("message");
         const QString text101(101, u'x');
+        const auto row = [](const char* name, const QString& columns, const QString& message) {
+            QTest::newRow(name) << File(columns) << message;
+        };
         QTest::newRow("not JSON") << QByteArray("{\"kova-rules\": 1,") << u"JSON として読めません"_s;
         QTest::newRow("no marker") << QByteArray("{\"columns\": []}") << u"ルールファイル（\"kova-rules\": 1）ではありません。"_s;
-        QTest::newRow("unknown key") << File({}, u"\"kova-rules\": 1, \"tabel\": \"R\""_s) << u"tabel は使えません。"_s;
-        QTest::newRow("rows") << File({}, u"\"kova-rules\": 1, \"rows\": 2.5"_s) << u"rows は1以上の整数です。"_s;
-        QTest::newRow("unknown kind") << File(u"{\"column\": \"N\", \"kind\": \"fixd\"}"_s) << u"N: kind は"_s;
-        QTest::newRow("unknown dictionary") << File(u"{\"column\": \"C\", \"kind\": \"dictionary\", \"name\": \"県\"}"_s)
-                                            << u"C: name は辞書の名前です"_s;
-        QTest::newRow("key of another kind") << File(u"{\"column\": \"N\", \"kind\": \"fixed\", \"value\": 1, \"step\": 1}"_s)
-                                             << u"N: fixed には step は使えません。"_s;
-        QTest::newRow("missing value") << File(u"{\"column\": \"C\", \"kind\": \"sequence\", \"start\": 1}"_s)
-                                       << u"C: step がありません。"_s;
-        QTest::newRow("wrong type") << File(u"{\"column\": \"N\", \"kind\": \"random\", \"min\": 1, \"max\": 2, \"unit\": \"1\"}"_s)
-                                    << u"N: unit は数値です。"_s;
-        QTest::newRow("mixed list") << File(u"{\"column\": \"C\", \"kind\": \"list\", \"values\": [\"a\", 1]}"_s)
-                                    << u"C: values は数値だけか文字列だけです。"_s;
-        QTest::newRow("17 values") << File(u"{\"column\": \"N\", \"kind\": \"list\", \"values\": [1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17]}"_s)
-                                   << u"N: values は1個から16個の値の配列です。"_s;
-        QTest::newRow("text too long") << File(u"{\"column\": \"C\", \"kind\": \"fixed\", \"value\": \"%1\"}"_s.arg(text101))
-                                       << u"C: 100文字を超える値は使えません。"_s;
-        QTest::newRow("editor check") << File(u"{\"column\": \"N\", \"kind\": \"random\", \"min\": 5, \"max\": 1, \"unit\": 1}"_s)
-                                      << u"N: 最小値＞最大値の大小エラーです。"_s;
-        QTest::newRow("bad date") << File(u"{\"column\": \"D\", \"kind\": \"fixed\", \"value\": \"20240230\"}"_s)
-                                  << u"D: 日付が正しく入力されていません。"_s;
-        QTest::newRow("column twice") << File(u"{\"column\": \"C\", \"kind\": \"null\"}, {\"column\": \"c\", \"kind\": \"null\"}"_s)
-                                      << u"c: 同じ列が二度あります。"_s;
+        QTest::newRow("unknown key") << File({}, u"'kova-rules': 1, 'tabel': 'R'"_s) << u"tabel は使えません。"_s;
+        QTest::newRow("rows") << File({}, u"'kova-rules': 1, 'rows': 2.5"_s) << u"rows は1以上の整数です。"_s;
+        row("unknown kind", u"{'column': 'N', 'kind': 'fixd'}"_s, u"N: kind は"_s);
+        row("unknown dictionary", u"{'column': 'C', 'kind': 'dictionary', 'name': '県'}"_s, u"C: name は辞書の名前です"_s);
+        row("key of another kind", u"{'column': 'N', 'kind': 'fixed', 'value': 1, 'step': 1}"_s, u"N: fixed には step は使えません。"_s);
+        row("missing value", u"{'column': 'C', 'kind': 'sequence', 'start': 1}"_s, u"C: step がありません。"_s);
+        row("wrong type", u"{'column': 'N', 'kind': 'random', 'min': 1, 'max': 2, 'unit': '1'}"_s, u"N: unit は数値です。"_s);
+        row("mixed list", u"{'column': 'C', 'kind': 'list', 'values': ['a', 1]}"_s, u"C: values は数値だけか文字列だけです。"_s);
+        row("17 values", u"{'column': 'N', 'kind': 'list', 'values': [1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17]}"_s,
+            u"N: values は1個から16個の値の配列です。"_s);
+        row("text too long", u"{'column': 'C', 'kind': 'fixed', 'value': '%1'}"_s.arg(text101), u"C: 100文字を超える値は使えません。"_s);
+        row("editor check", u"{'column': 'N', 'kind': 'random', 'min': 5, 'max': 1, 'unit': 1}"_s, u"N: 最小値＞最大値の大小エラーです。"_s);
+        row("bad date", u"{'column': 'D', 'kind': 'fixed', 'value': '20240230'}"_s, u"D: 日付が正しく入力されていません。"_s);
+        row("column twice", u"{'column': 'C', 'kind': 'null'}, {'column': 'c', 'kind': 'null'}"_s, u"c: 同じ列が二度あります。"_s);
         // QJsonDocument keeps the last of a repeated key; the file is refused.
-        QTest::newRow("key twice") << File(u"{\"column\": \"N\", \"kind\": \"fixed\", \"value\": 1, \"value\": 2}"_s)
-                                   << u"N: value が二度あります。"_s;
-        QTest::newRow("key twice, escaped, column after it")
-            << File(u"{\"kind\": \"fixed\", \"value\": 1, \"\\u0076alue\": 2, \"column\": \"N\"}"_s)
-            << u"N: value が二度あります。"_s;
-        QTest::newRow("top key twice") << File({}, u"\"kova-rules\": 1, \"table\": \"R\", \"table\": \"S\""_s)
-                                       << u"table が二度あります。"_s;
-        QTest::newRow("beyond 2^53") << File(u"{\"column\": \"N\", \"kind\": \"sequence\", \"start\": 9007199254740993, \"step\": 1}"_s)
-                                     << u"N: start: "_s + basKovaData::RuleMessages::Inexact;
-        QTest::newRow("beyond 2^53 in a list") << File(u"{\"column\": \"N\", \"kind\": \"list\", \"values\": [1, -1e300]}"_s)
-                                               << u"N: values: "_s + basKovaData::RuleMessages::Inexact;
+        row("key twice", u"{'column': 'N', 'kind': 'fixed', 'value': 1, 'value': 2}"_s, u"N: value が二度あります。"_s);
+        row("key twice, escaped, column after it", u"{'kind': 'fixed', 'value': 1, '\\u0076alue': 2, 'column': 'N'}"_s,
+            u"N: value が二度あります。"_s);
+        QTest::newRow("top key twice") << File({}, u"'kova-rules': 1, 'table': 'R', 'table': 'S'"_s) << u"table が二度あります。"_s;
+        row("beyond 2^53", u"{'column': 'N', 'kind': 'sequence', 'start': 9007199254740993, 'step': 1}"_s,
+            u"N: start: "_s + basKovaData::RuleMessages::Inexact);
+        row("beyond 2^53 in a list", u"{'column': 'N', 'kind': 'list', 'values': [1, -1e300]}"_s,
+            u"N: values: "_s + basKovaData::RuleMessages::Inexact);
         QStringList selects;
         for (const QString& column : {u"N"_s, u"C"_s, u"F"_s, u"D"_s, u"E1"_s, u"E2"_s})
-            selects << u"{\"column\": \"%1\", \"kind\": \"select\", \"sql\": \"SELECT V FROM SRC\"}"_s.arg(column);
-        QTest::newRow("six selects") << File(selects.join(u',')) << u"E2: select のルールは5列までです。"_s;
+            selects << u"{'column': '%1', 'kind': 'select', 'sql': 'SELECT V FROM SRC'}"_s.arg(column);
+        row("six selects", selects.join(u','), u"E2: select のルールは5列までです。"_s);
     }
     void refused()
     {
@@ -174,8 +166,8 @@ private Q_SLOTS:
     {
         Loaded table;
         const QByteArray json = File(
-            u"{\"column\": \"N\", \"kind\": \"list\", \"values\": [9007199254740992, -1234567890123457, 0.1234567890123456, 1e-7]},"
-            " {\"column\": \"C\", \"kind\": \"sequence\", \"start\": 1234567890123456, \"step\": 3}"_s);
+            u"{'column': 'N', 'kind': 'list', 'values': [9007199254740992, -1234567890123457, 0.1234567890123456, 1e-7]},"
+            " {'column': 'C', 'kind': 'sequence', 'start': 1234567890123456, 'step': 3}"_s);
         const auto numbers = [] {
             const basKovaData::ColumnRule& n = ColumnRules[1];
             return QList<double>{n.NumValue[0], n.NumValue[1], n.NumValue[2], n.NumValue[3], ColumnRules[2].NumValue[0]};
@@ -199,12 +191,10 @@ private Q_SLOTS:
         Loaded table;
         kovatest::SetRule(u"F=0:old"_s);
         const generate::RuleFileLoad load = generate::ApplyRuleFile(
-            File(u"{\"column\": \"X\", \"kind\": \"null\"}, {\"column\": \"n\", \"kind\": \"random\", \"min\": \"20240101\","
-                 " \"max\": \"20240201\", \"unit\": 1}, {\"column\": \"L\", \"kind\": \"list\", \"values\": [\"a\"]},"
-                 " {\"column\": \"D\", \"kind\": \"sequence\", \"start\": 1, \"step\": 1},"
-                 " {\"column\": \"E1\", \"kind\": \"fixed\", \"value\": 5},"
-                 " {\"column\": \"C\", \"kind\": \"list\", \"values\": [\"y\"]},"
-                 " {\"column\": \"E2\", \"kind\": \"sequence\", \"start\": 7, \"step\": 1, \"pad\": \"blank\"}"_s));
+            File(u"{'column': 'X', 'kind': 'null'}, {'column': 'n', 'kind': 'random', 'min': '20240101', 'max': '20240201',"
+                 " 'unit': 1}, {'column': 'L', 'kind': 'list', 'values': ['a']}, {'column': 'D', 'kind': 'sequence', 'start': 1,"
+                 " 'step': 1}, {'column': 'E1', 'kind': 'fixed', 'value': 5}, {'column': 'C', 'kind': 'list', 'values': ['y']},"
+                 " {'column': 'E2', 'kind': 'sequence', 'start': 7, 'step': 1, 'pad': 'blank'}"_s));
         QVERIFY(!load.refused);
         QCOMPARE(load.missingColumns, QStringList{u"X"_s});
         QCOMPARE(load.misfits, (QStringList{u"n (random)"_s, u"L (list)"_s, u"D (sequence)"_s, u"E1 (fixed)"_s}));

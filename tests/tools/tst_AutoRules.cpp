@@ -64,12 +64,18 @@ QString Shown(int column)
     return kind + u" "_s + numbers(1);
 }
 
-// 自動設定 on `table`, then `rows` rows; the failures, or -1 when the run stopped.
-int FillAfterAutoRules(OraDatabase* database, const QString& table, int rows)
+// 自動設定 on `table`, its columns loaded first.
+browser::AutoRulesResult Propose(OraDatabase* database, const QString& table)
 {
     controls::GridModel grid;
     browser::FillColumnGrid(database, grid, table, true);
-    browser::ProposeRules(database, table);
+    return browser::ProposeRules(database, table);
+}
+
+// 自動設定 on `table`, then `rows` rows; the failures, or -1 when the run stopped.
+int FillAfterAutoRules(OraDatabase* database, const QString& table, int rows)
+{
+    Propose(database, table);
     const generate::CreationResult result = generate::GenerateRows(basKovaData::TableRules::FromShared(table), rows);
     return result.aborted ? -1 : result.failures;
 }
@@ -102,12 +108,10 @@ private Q_SLOTS:
 
         // Keys and unique columns start after the values present; a parent
         // without rows is named.
-        browser::FillColumnGrid(db.database(), grid, u"PARENT"_s, true);
-        QVERIFY(browser::ProposeRules(db.database(), u"PARENT"_s).emptyParents.isEmpty());
+        QVERIFY(Propose(db.database(), u"PARENT"_s).emptyParents.isEmpty());
         QCOMPARE((QStringList{Shown(1), Shown(2)}), (QStringList{u"3 42/1 pad0"_s, u"3 121/1 pad0"_s}));
         basKovaData::ExecuteSql(db.database(), u"DELETE FROM PARENT"_s);
-        browser::FillColumnGrid(db.database(), grid, u"CHILD"_s, true);
-        QCOMPARE(browser::ProposeRules(db.database(), u"CHILD"_s).emptyParents, QStringList{u"PARENT"_s});
+        QCOMPARE(Propose(db.database(), u"CHILD"_s).emptyParents, QStringList{u"PARENT"_s});
         QCOMPARE(browser::EmptyParentTables(db.database(), u"CHILD"_s), QStringList{u"PARENT"_s});
     }
 
@@ -144,50 +148,40 @@ private Q_SLOTS:
     // junction table. No parent is named empty and no row is refused.
     void keysOfRealSchemas_data()
     {
-        QTest::addColumn<QStringList>("schema");
         QTest::addColumn<QString>("table");
         QTest::addColumn<int>("rows");
-        QTest::newRow("unique key") << QStringList{
+        QTest::addColumn<QStringList>("schema");
+        QTest::newRow("unique key") << u"C"_s << 5 << QStringList{
             u"CREATE TABLE P (ID NUMBER(4) PRIMARY KEY, CODE CHAR(6) UNIQUE)"_s, u"INSERT INTO P VALUES (1, 'A1')"_s,
             u"INSERT INTO P VALUES (2, NULL)"_s, u"INSERT INTO P VALUES (3, 'B2')"_s,
-            u"CREATE TABLE C (ID NUMBER(4) PRIMARY KEY, P_CODE CHAR(6) NOT NULL REFERENCES P (CODE))"_s}
-                                    << u"C"_s << 5;
-        QTest::newRow("parent without primary key") << QStringList{
+            u"CREATE TABLE C (ID NUMBER(4) PRIMARY KEY, P_CODE CHAR(6) NOT NULL REFERENCES P (CODE))"_s};
+        QTest::newRow("parent without primary key") << u"EMP"_s << 5 << QStringList{
             u"CREATE TABLE JOBS (JOB_ID VARCHAR2(10) UNIQUE, JOB_TITLE VARCHAR2(35))"_s,
             u"INSERT INTO JOBS VALUES ('AD_PRES', 'President')"_s, u"INSERT INTO JOBS VALUES ('IT_PROG', 'Programmer')"_s,
-            u"CREATE TABLE EMP (ID NUMBER(4) PRIMARY KEY, JOB_ID VARCHAR2(10) NOT NULL REFERENCES JOBS (JOB_ID))"_s}
-                                                    << u"EMP"_s << 5;
-        QTest::newRow("two columns") << QStringList{
+            u"CREATE TABLE EMP (ID NUMBER(4) PRIMARY KEY, JOB_ID VARCHAR2(10) NOT NULL REFERENCES JOBS (JOB_ID))"_s};
+        QTest::newRow("two columns") << u"SHIPMENT_LINES"_s << 6 << QStringList{
             u"CREATE TABLE ORDER_ITEMS (ORDER_ID NUMBER(6), LINE_ITEM_ID NUMBER(3), PRIMARY KEY (ORDER_ID, LINE_ITEM_ID))"_s,
             u"INSERT INTO ORDER_ITEMS VALUES (1, 1)"_s, u"INSERT INTO ORDER_ITEMS VALUES (1, 2)"_s,
             u"INSERT INTO ORDER_ITEMS VALUES (2, 1)"_s,
             u"CREATE TABLE SHIPMENT_LINES (ID NUMBER(6) PRIMARY KEY, ORDER_ID NUMBER(6) NOT NULL, LINE_ITEM_ID NUMBER(3) "
-            "NOT NULL, FOREIGN KEY (ORDER_ID, LINE_ITEM_ID) REFERENCES ORDER_ITEMS)"_s}
-                                     << u"SHIPMENT_LINES"_s << 6;
-        QTest::newRow("manager, empty table") << QStringList{
+            "NOT NULL, FOREIGN KEY (ORDER_ID, LINE_ITEM_ID) REFERENCES ORDER_ITEMS)"_s};
+        QTest::newRow("manager, empty table") << u"EMPLOYEES"_s << 5 << QStringList{
             u"CREATE TABLE EMPLOYEES (EMPLOYEE_ID NUMBER(6) PRIMARY KEY, LAST_NAME VARCHAR2(25) NOT NULL, "
-            "MANAGER_ID NUMBER(6) REFERENCES EMPLOYEES)"_s}
-                                              << u"EMPLOYEES"_s << 5;
-        QTest::newRow("required parent, empty table") << QStringList{
-            u"CREATE TABLE CATEGORIES (CATEGORY_ID VARCHAR2(6) PRIMARY KEY, PARENT_ID VARCHAR2(6) NOT NULL "
-            "REFERENCES CATEGORIES)"_s}
-                                                      << u"CATEGORIES"_s << 5;
-        QTest::newRow("required parent, rows present") << QStringList{
-            u"CREATE TABLE CATEGORIES (CATEGORY_ID NUMBER(4) PRIMARY KEY, PARENT_ID NUMBER(4) NOT NULL "
-            "REFERENCES CATEGORIES)"_s,
-            u"INSERT INTO CATEGORIES VALUES (7, 7)"_s}
-                                                       << u"CATEGORIES"_s << 5;
-        QTest::newRow("junction") << Junction << u"STORES_PRODUCTS"_s << 7;
+            "MANAGER_ID NUMBER(6) REFERENCES EMPLOYEES)"_s};
+        QTest::newRow("required parent, empty table") << u"CATEGORIES"_s << 5 << QStringList{
+            u"CREATE TABLE CATEGORIES (CATEGORY_ID VARCHAR2(6) PRIMARY KEY, PARENT_ID VARCHAR2(6) NOT NULL REFERENCES CATEGORIES)"_s};
+        QTest::newRow("required parent, rows present") << u"CATEGORIES"_s << 5 << QStringList{
+            u"CREATE TABLE CATEGORIES (CATEGORY_ID NUMBER(4) PRIMARY KEY, PARENT_ID NUMBER(4) NOT NULL REFERENCES CATEGORIES)"_s,
+            u"INSERT INTO CATEGORIES VALUES (7, 7)"_s};
+        QTest::newRow("junction") << u"STORES_PRODUCTS"_s << 7 << Junction;
     }
     void keysOfRealSchemas()
     {
-        QFETCH(QStringList, schema);
         QFETCH(QString, table);
         QFETCH(int, rows);
+        QFETCH(QStringList, schema);
         Connected db(schema);
-        controls::GridModel grid;
-        browser::FillColumnGrid(db.database(), grid, table, true);
-        const browser::AutoRulesResult proposed = browser::ProposeRules(db.database(), table);
+        const browser::AutoRulesResult proposed = Propose(db.database(), table);
         QCOMPARE(proposed.emptyParents, QStringList());
         QCOMPARE(proposed.proposed, int(basKovaData::ColumnCount));
         const generate::CreationResult result = generate::GenerateRows(basKovaData::TableRules::FromShared(table), rows);
@@ -203,9 +197,7 @@ private Q_SLOTS:
         QCOMPARE(browser::JunctionShortfall(db.database(), u"STORES_PRODUCTS"_s, 7), 0);
         QCOMPARE(browser::JunctionShortfall(db.database(), u"STORES_PRODUCTS"_s, 9), 2);
         QCOMPARE(browser::JunctionShortfall(db.database(), u"CHILD"_s, 9999), 0);
-        controls::GridModel grid;
-        browser::FillColumnGrid(db.database(), grid, u"STORES_PRODUCTS"_s, true);
-        browser::ProposeRules(db.database(), u"STORES_PRODUCTS"_s);
+        Propose(db.database(), u"STORES_PRODUCTS"_s);
         basKovaData::MaxDisplayRows = 5;
         QCOMPARE(browser::JunctionShortfall(db.database(), u"STORES_PRODUCTS"_s, 7), 2);
         // kova-generate says so before the run.
@@ -247,9 +239,7 @@ private Q_SLOTS:
     void narrowKey()
     {
         Connected db({u"CREATE TABLE N (ID NUMBER(3) PRIMARY KEY)"_s, u"INSERT INTO N VALUES (990)"_s});
-        controls::GridModel grid;
-        browser::FillColumnGrid(db.database(), grid, u"N"_s, true);
-        browser::ProposeRules(db.database(), u"N"_s);
+        Propose(db.database(), u"N"_s);
         QCOMPARE(generate::NarrowKeyColumns(basKovaData::TableRules::FromShared(QString()), 9), QStringList());
         QCOMPARE(generate::NarrowKeyColumns(basKovaData::TableRules::FromShared(QString()), 10), QStringList{u"ID"_s});
     }
