@@ -4,7 +4,6 @@
 #include "generate/CreationRun.h"
 #include "generate/InsertRow.h"
 #include "generate/ValueGenerator.h"
-#include "engine/SqlHistory.h"
 #include "maintain/UpdateRun.h"
 #include "rules/ColumnRule.h"
 #include "session/OraAccess.h"
@@ -337,25 +336,6 @@ private Q_SLOTS:
         QCOMPARE(result.refusals.errors[0].second, 99);
         QCOMPARE(result.refusals.firstRow, u"7, Null"_s);
         QCOMPARE(rows(u"SELECT ID, NAME FROM K"_s), (QList<QStringList>{{u"7"_s, u"[NULL]"_s}}));
-    }
-
-    // The statement history shows each row's INSERT text as written, with
-    // its hash; identical texts share one entry, whichever way they came.
-    void historyShowsEveryRowsText()
-    {
-        open(u"CREATE TABLE H (N NUMBER(4), S VARCHAR2(9), D DATE)"_s);
-        AddColumn(Rule(u"NUMBER(4)"_s, u"1"_s, {-1, 2}, {}, {0, 1}));
-        AddColumn(Rule(u"VARCHAR2(9)"_s, u"0"_s, {}, {u"O'Brien"_s}));
-        AddColumn(Rule(u"DATE"_s, QString()));
-        const QStringList texts{u"Insert into H Values(  -1 ,'O''Brien' , NULL ) "_s,
-                                u"Insert into H Values(  2 ,'O''Brien' , NULL ) "_s};
-        basKovaData::OraDatabase->DbExecuteSQL(texts[0]);
-        QCOMPARE(generate::GenerateRows(basKovaData::TableRules::FromShared(u"H"_s), 3).failures, 0);
-        const QList<QStringList> expected{{texts[0], u"3"_s, QString::number(SqlHistory::HashValue(texts[0]))},
-                                          {texts[1], u"1"_s, QString::number(SqlHistory::HashValue(texts[1]))}};
-        QCOMPARE(rows(u"SELECT SQL_TEXT, EXECUTIONS, HASH_VALUE FROM V$SQL WHERE SQL_TEXT LIKE 'Insert into H%' "
-                      "ORDER BY EXECUTIONS DESC"_s),
-                 expected);
     }
 
     void failingSourceQueryRollsBack()

@@ -48,13 +48,10 @@ inline void QueuedClicks(const QWidget* window, const QString& name, int count)
 {
     auto* button = Find<QAbstractButton>(window, name);
     const QPointF at = button->rect().center();
-    for (int i = 0; i < count; ++i) {
-        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-            const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
-            QCoreApplication::postEvent(button, new QMouseEvent(type, at, button->mapToGlobal(at), Qt::LeftButton,
-                                                                held, Qt::NoModifier));
-        }
-    }
+    for (int i = 0; i < 2 * count; ++i)
+        QCoreApplication::postEvent(button, new QMouseEvent(i % 2 ? QEvent::MouseButtonRelease : QEvent::MouseButtonPress,
+                                                            at, button->mapToGlobal(at), Qt::LeftButton,
+                                                            i % 2 ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier));
     QCoreApplication::processEvents();
 }
 
