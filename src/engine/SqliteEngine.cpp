@@ -337,6 +337,15 @@ void SqliteEngine::raise() const
     throw EngineError(oracle.isEmpty() ? message : oracle + QStringLiteral(" (") + message + QLatin1Char(')'));
 }
 
+void SqliteEngine::stepToDone(sqlite3_stmt* stmt) const
+{
+    int rc = SQLITE_ROW;
+    while (rc == SQLITE_ROW)
+        rc = sqlite3_step(stmt);
+    if (rc != SQLITE_DONE)
+        raise();
+}
+
 void SqliteEngine::exec(const char* sql)
 {
     const int rc = sqlite3_exec(m_handle, sql, nullptr, nullptr, nullptr);
@@ -445,11 +454,7 @@ qint64 SqliteEngine::execute(const QString& sql)
             sqlite3_finalize(stmt);
         }
     });
-    int rc = SQLITE_ROW;
-    while (rc == SQLITE_ROW)
-        rc = sqlite3_step(stmt);
-    if (rc != SQLITE_DONE)
-        raise();
+    stepToDone(stmt);
     const qint64 changes = IsRowCountingStatement(lexed.firstWord()) ? sqlite3_changes64(m_handle) : 0;
     afterStatement(lexed);
     return changes;
@@ -563,11 +568,7 @@ qint64 SqliteEngine::executeShape(const basKovaData::StatementShape& shape)
         sqlite3_reset(stmt);
         sqlite3_clear_bindings(stmt);
     });
-    int rc = SQLITE_ROW;
-    while (rc == SQLITE_ROW)
-        rc = sqlite3_step(stmt);
-    if (rc != SQLITE_DONE)
-        raise();
+    stepToDone(stmt);
     return plan.countsRows ? sqlite3_changes64(m_handle) : 0;
 }
 

@@ -45,6 +45,8 @@ public:
 
     // Turns the connection's last error into an EngineError with an Oracle number.
     [[noreturn]] void raise() const;
+    // Steps a statement to its end; raises its error.
+    void stepToDone(sqlite3_stmt* stmt) const;
 
 private:
     SqliteEngine() = default;

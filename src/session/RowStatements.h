@@ -63,7 +63,6 @@ public:
 
     // Rows the database refused so far, and why.
     qint64 Failures() const { return m_failures; }
-    const Refusals& Refused() const { return m_refusals; }
     // The reasons gathered so far, which start again empty.
     Refusals TakeRefusals() { return std::exchange(m_refusals, Refusals()); }
 

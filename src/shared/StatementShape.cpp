@@ -1,5 +1,7 @@
 #include "shared/StatementShape.h"
 
+#include <optional>
+
 namespace basKovaData {
 
 namespace {
@@ -161,13 +163,6 @@ QString StatementShape::Literal() const
     out.reserve(size);
     AppendLiteral(out, m_text, m_markers, m_values.data());
     return out;
-}
-
-std::optional<QString> StatementShape::Parameter(const SqlValue& value)
-{
-    if (value.type == SqlValue::Type::Null)
-        return std::nullopt;
-    return value.text;
 }
 
 }  // namespace basKovaData

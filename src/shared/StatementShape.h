@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringView>
 
-#include <optional>
 #include <vector>
 
 namespace basKovaData {
@@ -48,9 +47,6 @@ public:
     // that belongs to this shape's text (rows queued for one batch).
     static void AppendLiteral(QString& out, const QString& text, const std::vector<qsizetype>& markers,
                               const SqlValue* values);
-
-    // The value as a bound parameter: its text, or nothing for NULL.
-    static std::optional<QString> Parameter(const SqlValue& value);
 
 private:
     void addMarker();
