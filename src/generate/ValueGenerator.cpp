@@ -176,6 +176,8 @@ QString ValueGenerator::NumericValue(int column, const ColumnRule& rule)
     case Kind::Unknown:
     case Kind::None:
     case Kind::Dictionary:
+    case Kind::Pattern:
+    case Kind::Expression:
         break;
     }
     return RawZero;
@@ -208,6 +210,8 @@ QString ValueGenerator::CharacterValue(int column, const ColumnRule& rule)
     }
     case Kind::Unknown:
     case Kind::None:
+    case Kind::Pattern:
+    case Kind::Expression:
         break;
     }
     return QString();

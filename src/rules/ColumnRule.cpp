@@ -40,7 +40,7 @@ namespace {
 
 Kind KindOfNumber(int number)
 {
-    if (number < 0 || number > static_cast<int>(Kind::Dictionary))
+    if (number < 0 || number > static_cast<int>(Kind::Expression))
         return Kind::Unknown;
     return static_cast<Kind>(number);
 }
@@ -68,6 +68,12 @@ void ColumnRule::clearRule()
     MultiOn.fill(false);
     NumValue.fill(0.0);
     TextValue.fill(FixedField<RuleTextWidth>());
+    NullRate = 0;
+    RandomOrder = false;
+    Weight = FilledWeights();
+    Unique = false;
+    Pattern.clear();
+    Expression.clear();
 }
 
 TableRules TableRules::FromShared(const QString& table)

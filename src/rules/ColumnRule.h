@@ -38,14 +38,17 @@ private:
 };
 
 inline constexpr int RuleSlots = 16;
+// The weights of a list picked at random: 1 to 1000 per slot.
+inline constexpr int MinWeight = 1;
+inline constexpr int MaxWeight = 1000;
 inline constexpr int RuleTextWidth = 100;
 
 // The rule kinds. Each is stored as a one-character code, the index of the
-// kind's option in every editor: "0" 単一固定 to "6" 辞書; a blank code means
-// that the column has no rule.
-enum class Kind { Single, Multiple, Random, Sequence, Select, Null, Dictionary, None, Unknown };
+// kind's option in every editor: "0" 単一固定 to "6" 辞書, "7" パターン and
+// "8" 式; a blank code means that the column has no rule.
+enum class Kind { Single, Multiple, Random, Sequence, Select, Null, Dictionary, Pattern, Expression, None, Unknown };
 
-// The stored code of a kind ("0" to "6"; a blank for None and Unknown).
+// The stored code of a kind ("0" to "8"; a blank for None and Unknown).
 QString KindCode(Kind kind);
 
 // The dictionaries of the 辞書 kind, in the order the editors list them; a
@@ -65,6 +68,13 @@ struct ColumnRule {
     std::array<bool, RuleSlots> MultiOn{};
     std::array<double, RuleSlots> NumValue{};
     std::array<FixedField<RuleTextWidth>, RuleSlots> TextValue{};
+    // How production data looks, on top of the kind:
+    int NullRate = 0;            // percent of rows that get NULL instead (0 to 100)
+    bool RandomOrder = false;    // 複数固定: pick a slot at random by weight, not in turn
+    std::array<int, RuleSlots> Weight = FilledWeights();
+    bool Unique = false;         // 重複なし: no value twice in the column
+    QString Pattern;             // パターン: the regular expression read as a recipe
+    QString Expression;          // 式: JavaScript over the row's other values
 
     // The kind code read as a number, as the editors and the grid read it: a
     // blank reads as 0, anything that is not a number as 0.
@@ -80,6 +90,13 @@ struct ColumnRule {
     TypeFamily family() const { return FamilyOfTypeText(TypeText.text()); }
     // Empties the rule part (kind blank, every slot blank, 0 or off).
     void clearRule();
+
+    static std::array<int, RuleSlots> FilledWeights()
+    {
+        std::array<int, RuleSlots> weights{};
+        weights.fill(MinWeight);
+        return weights;
+    }
 };
 
 // One record per column; entry i belongs to grid row i, entry 0 is unused.

@@ -17,7 +17,7 @@ struct RuleCellLook {
 };
 
 // The look of a stored rule by its kind read as a number (a blank reads as 0,
-// 単一固定); nothing for a number outside 0 to 5.
+// 単一固定); nothing for a number of no kind.
 std::optional<RuleCellLook> StoredRuleLook(int kindNumber);
 // The look of a cell without a rule: empty, cyan on a key column, else white.
 RuleCellLook EmptyRuleLook(bool isKey);
