@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace generate {
 
@@ -71,12 +72,10 @@ bool StopAsked(const CreationHooks& hooks)
 
 // The rows of one table, inside the run's transaction. Throws OraError or
 // RunStopped.
-void InsertRows(const TableRun& run, basKovaData::RowStatements& statements, const CreationHooks& hooks,
-                CreationResult& result)
+void InsertRows(const TableRun& run, ValueGenerator& generator, basKovaData::RowStatements& statements,
+                const CreationHooks& hooks, CreationResult& result)
 {
-    ::OraDatabase* database = basKovaData::OraDatabase.get();
     const basKovaData::TableRules& rules = *run.rules;
-    ValueGenerator generator(rules, database);
     basKovaData::StatementShape shape;
     const qint64 failuresBefore = statements.Failures();
     const qint64 step = ProgressStep(qint32(std::min<qint64>(run.rows, INT32_MAX)));
@@ -116,11 +115,25 @@ std::vector<CreationResult> GenerateTables(const std::vector<TableRun>& tables, 
     }
     bool inTransaction = false;
     try {
+        // What the rules cannot give (values that may not repeat) is said
+        // before anything is written.
+        std::vector<std::unique_ptr<ValueGenerator>> generators;
+        for (const TableRun& run : tables) {
+            generators.push_back(std::make_unique<ValueGenerator>(*run.rules, database));
+            const QString refusal = generators.back()->Prepare(run.rows);
+            if (!refusal.isEmpty()) {
+                abort([&](CreationResult& r) {
+                    r.refused = true;
+                    r.errorText = refusal;
+                });
+                return results;
+            }
+        }
         session->DbBeginTrans();
         inTransaction = true;
         basKovaData::RowStatements statements(database, hooks.batchRows, hooks.stopRequested);
         for (std::size_t t = 0; t < tables.size(); ++t) {
-            InsertRows(tables[t], statements, hooks, results[t]);
+            InsertRows(tables[t], *generators[t], statements, hooks, results[t]);
             results[t].refusals = statements.TakeRefusals();
         }
         if (StopAsked(hooks))
@@ -159,6 +172,8 @@ CreationMessage CreationOutcomeMessage(const CreationResult& result)
     using basKovaData::MessageIcon;
     if (result.stopped)
         return {CreationStoppedMessage, MessageIcon::Information, {}};
+    if (result.refused)
+        return {result.errorText, MessageIcon::Exclamation, {}};
     if (result.lockedByOther)
         return {CreationLockedMessage, MessageIcon::Exclamation, {}};
     if (result.connectionLost)

@@ -49,6 +49,9 @@ struct CreationResult {
     bool lockedByOther = false;
     // The user stopped the run; everything was rolled back.
     bool stopped = false;
+    // The rules cannot give the rows asked for (errorText says why); the run
+    // did not start.
+    bool refused = false;
     int errorNumber = 0;
     QString errorText;
 };

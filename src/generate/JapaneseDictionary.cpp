@@ -18,27 +18,6 @@ namespace {
 
 namespace data = generate::dictionary;
 
-// A whole number from 0 to n - 1 from the program's random sequence.
-int Draw(int n)
-{
-    return std::min(n - 1, int(std::floor(double(basKovaData::NextRandom()) * n)));
-}
-
-// An index into `names`, the common ones more often.
-int DrawWeighted(std::span<const data::Name> names)
-{
-    int total = 0;
-    for (const data::Name& name : names)
-        total += name.weight;
-    int left = Draw(total);
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        left -= names[i].weight;
-        if (left < 0)
-            return int(i);
-    }
-    return int(names.size()) - 1;
-}
-
 // `number` as `digits` decimal digits with leading zeros.
 QString Digits(int number, int digits)
 {
@@ -62,6 +41,62 @@ int PowerOfTen(int exponent)
 }
 
 }  // namespace
+
+int DictionaryRow::Draw(int n)
+{
+    const double r = draw ? draw() : double(basKovaData::NextRandom());
+    return std::min(n - 1, int(std::floor(r * n)));
+}
+
+template <typename Names>
+int DictionaryRow::DrawWeighted(const Names& names)
+{
+    int total = 0;
+    for (const data::Name& name : names)
+        total += name.weight;
+    int left = Draw(total);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        left -= names[i].weight;
+        if (left < 0)
+            return int(i);
+    }
+    return int(names.size()) - 1;
+}
+
+double DictionaryRow::DistinctCount(int dictionary)
+{
+    const double surnames = double(data::Surnames().size());
+    const double given = double(data::GivenNames().size());
+    const double cities = double(data::Municipalities().size());
+    switch (dictionary) {
+    case 0:
+    case 3:
+        return surnames;
+    case 1:
+    case 4:
+        return given;
+    case 2:
+    case 5:
+        return surnames * given;
+    case 6:
+        return double(data::Prefectures().size());
+    case 7:
+        return cities;
+    case 8:
+        return cities * double(data::Towns().size()) * 9 * 30 * 20;
+    case 9:
+    case 10:
+        return cities * 10000.0 * (dictionary == 10 ? 10000.0 : 1.0);
+    case 11:
+        return 3 * 1.0e8;
+    case 12:
+        return surnames * given * 51;  // numbers 50 to 99, or none
+    case 13:
+        return double(data::CompanyStems().size()) * double(data::CompanyTrades().size()) * 4;
+    default:
+        return 0;
+    }
+}
 
 const DictionaryRow::Person& DictionaryRow::person()
 {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace generate {
@@ -25,6 +26,11 @@ public:
     QString value(const QString& dictionary);
     // The same by the dictionary's position in DictionaryNames.
     QString value(int dictionary);
+    // How many distinct values `dictionary` (by position) can give at most.
+    static double DistinctCount(int dictionary);
+
+    // Where the draws come from: the program's random sequence when empty.
+    std::function<double()> draw;
 
 private:
     struct Person {
@@ -42,6 +48,11 @@ private:
     };
     const Person& person();
     const Place& place();
+    // A whole number from 0 to n - 1.
+    int Draw(int n);
+    // An index into a weighted name list, the common names more often.
+    template <typename Names>
+    int DrawWeighted(const Names& names);
 
     std::optional<Person> m_person;
     std::optional<Place> m_place;

@@ -50,11 +50,14 @@ RowPreview PreviewRows(const basKovaData::TableRules& rules, qint32 rows)
             inTransaction = true;
         }
         ValueGenerator generator(rules, basKovaData::OraDatabase.get());
+        const QString refusal = generator.Prepare(rows);
+        if (!refusal.isEmpty())
+            throw OraError(refusal);
         for (qint32 i = 0; i < rows; ++i) {
             QStringList row;
-            generator.BeginRow();
+            generator.NextRow();
             for (int j = 1; j <= rules.count(); ++j)
-                row << PreviewText(generator.NextValue(j));
+                row << PreviewText(basKovaData::RowValues[std::size_t(j)]);
             preview.rows.push_back(row);
         }
     } catch (const OraError& error) {

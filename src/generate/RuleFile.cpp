@@ -31,23 +31,29 @@ using basKovaData::ColumnRule;
 using basKovaData::ColumnRules;
 using basKovaData::TypeFamily;
 
-// The file's kind names, by rule kind code 0 to 6.
-const std::array<QString, 7> KindNames = {u"fixed"_s,  u"list"_s, u"random"_s,    u"sequence"_s,
-                                          u"select"_s, u"null"_s, u"dictionary"_s};
+// The file's kind names, by rule kind code 0 to 8.
+const std::array<QString, 9> KindNames = {u"fixed"_s, u"list"_s,       u"random"_s,  u"sequence"_s,  u"select"_s,
+                                          u"null"_s,  u"dictionary"_s, u"pattern"_s, u"expression"_s};
 // The keys each kind takes beside "column" and "kind"; the first ones are required.
 struct KindKeys {
     QStringList required;
     QStringList optional;
 };
-const std::array<KindKeys, 7> Keys = {{
+const std::array<KindKeys, 9> Keys = {{
     {{u"value"_s}, {}},
-    {{u"values"_s}, {}},
-    {{u"min"_s, u"max"_s, u"unit"_s}, {u"pad"_s}},
+    {{u"values"_s}, {u"order"_s, u"weights"_s, u"unique"_s}},
+    {{u"min"_s, u"max"_s, u"unit"_s}, {u"pad"_s, u"unique"_s}},
     {{u"start"_s, u"step"_s}, {u"pad"_s}},
     {{u"sql"_s}, {}},
     {{}, {}},
-    {{u"name"_s}, {}},
+    {{u"name"_s}, {u"unique"_s}},
+    {{u"pattern"_s}, {u"unique"_s}},
+    {{u"expression"_s}, {}},
 }};
+// Keys every kind but null takes.
+const QStringList CommonKeys = {u"column"_s, u"kind"_s, u"null"_s};
+const std::array<QString, 2> OrderNames = {u"turn"_s, u"random"_s};
+constexpr int NullKind = 5;
 const std::array<QString, 3> PadNames = {u"zero"_s, u"blank"_s, u"left"_s};
 constexpr int MaxSelectColumns = 5;
 
@@ -214,11 +220,12 @@ Entry ReadEntry(const QJsonValue& value)
     const QJsonValue kind = entry.object.value(u"kind"_s);
     const auto found = std::find(KindNames.begin(), KindNames.end(), kind.toString());
     if (!kind.isString() || found == KindNames.end())
-        Refuse(entry.column, u"kind は fixed, list, random, sequence, select, null, dictionary のどれかです。"_s);
+        Refuse(entry.column, u"kind は %1 のどれかです。"_s.arg(QStringList(KindNames.begin(), KindNames.end()).join(u", "_s)));
     entry.kind = int(found - KindNames.begin());
     const KindKeys& keys = Keys[std::size_t(entry.kind)];
     for (const QString& key : entry.object.keys()) {
-        if (key != u"column"_s && key != u"kind"_s && !keys.required.contains(key) && !keys.optional.contains(key))
+        const bool common = CommonKeys.contains(key) && (key != u"null"_s || entry.kind != NullKind);
+        if (!common && !keys.required.contains(key) && !keys.optional.contains(key))
             Refuse(entry.column, u"%1 には %2 は使えません。"_s.arg(kind.toString(), key));
     }
     for (const QString& key : keys.required) {
@@ -277,8 +284,36 @@ Entry ReadEntry(const QJsonValue& value)
         if (!basKovaData::DictionaryNames().contains(entry.object.value(u"name"_s).toString()))
             Refuse(entry.column, u"name は辞書の名前です（%1）。"_s.arg(basKovaData::DictionaryNames().join(u", "_s)));
         break;
+    case 7:
+    case 8: {
+        const QString key = entry.kind == 7 ? u"pattern"_s : u"expression"_s;
+        if (!entry.object.value(key).isString() || entry.object.value(key).toString().trimmed().isEmpty())
+            Refuse(entry.column, u"%1 は空でない文字列です。"_s.arg(key));
+        break;
+    }
     default:
         break;
+    }
+    if (entry.object.contains(u"null"_s)) {
+        const QJsonValue rate = entry.object.value(u"null"_s);
+        if (!rate.isDouble() || rate.toDouble() < 0 || rate.toDouble() > 100 || rate.toDouble() != std::floor(rate.toDouble()))
+            Refuse(entry.column, u"null は0から100までの整数（％）です。"_s);
+    }
+    if (entry.object.contains(u"unique"_s) && !entry.object.value(u"unique"_s).isBool())
+        Refuse(entry.column, u"unique は true か false です。"_s);
+    if (entry.object.contains(u"order"_s)
+        && std::find(OrderNames.begin(), OrderNames.end(), entry.object.value(u"order"_s).toString()) == OrderNames.end())
+        Refuse(entry.column, u"order は turn か random です。"_s);
+    if (entry.object.contains(u"weights"_s)) {
+        const QJsonArray weights = entry.object.value(u"weights"_s).toArray();
+        if (!entry.object.value(u"weights"_s).isArray()
+            || weights.size() != entry.object.value(u"values"_s).toArray().size())
+            Refuse(entry.column, u"weights は values と同じ数の重みの配列です。"_s);
+        for (const QJsonValue& weight : weights) {
+            const double w = weight.toDouble(-1);
+            if (!weight.isDouble() || w < basKovaData::MinWeight || w > basKovaData::MaxWeight || w != std::floor(w))
+                Refuse(entry.column, u"weights の重みは%1から%2までの整数です。"_s.arg(basKovaData::MinWeight).arg(basKovaData::MaxWeight));
+        }
     }
     if (entry.object.contains(u"pad"_s)
         && std::find(PadNames.begin(), PadNames.end(), entry.object.value(u"pad"_s).toString()) == PadNames.end())
@@ -289,7 +324,7 @@ Entry ReadEntry(const QJsonValue& value)
 // Whether the entry's values suit a column of `family`.
 bool Fits(const Entry& entry, TypeFamily family)
 {
-    if (entry.kind == 6)
+    if (entry.kind == 6 || entry.kind == 7)
         return family == TypeFamily::Character;
     if (entry.kind >= 4)
         return true;
@@ -348,9 +383,21 @@ void Fill(ColumnRule& rule, const Entry& entry, TypeFamily family)
     case 6:
         rule.TextValue[0] = o.value(u"name"_s).toString();
         break;
+    case 7:
+        rule.Pattern = o.value(u"pattern"_s).toString();
+        break;
+    case 8:
+        rule.Expression = o.value(u"expression"_s).toString();
+        break;
     default:
         break;
     }
+    rule.NullRate = o.value(u"null"_s).toInt(0);
+    rule.Unique = o.value(u"unique"_s).toBool(false);
+    rule.RandomOrder = o.value(u"order"_s).toString() == OrderNames[1];
+    const QJsonArray weights = o.value(u"weights"_s).toArray();
+    for (qsizetype i = 0; i < weights.size() && i < basKovaData::RuleSlots; ++i)
+        rule.Weight[std::size_t(i)] = weights[i].toInt(basKovaData::MinWeight);
     if (family == TypeFamily::Character && (entry.kind == 2 || entry.kind == 3)) {
         const auto pad = std::find(PadNames.begin(), PadNames.end(), o.value(u"pad"_s).toString(u"zero"_s));
         basKovaData::SetPadding(rule, basKovaData::Padding(pad - PadNames.begin()));
@@ -383,7 +430,7 @@ RuleFileLoad Read(const QByteArray& json)
     if (!document.isObject() || top.value(u"kova-rules"_s).toDouble() != 1)
         Refuse({}, u"ルールファイル（\"kova-rules\": 1）ではありません。"_s);
     for (const QString& key : top.keys()) {
-        if (!QStringList{u"kova-rules"_s, u"table"_s, u"rows"_s, u"columns"_s}.contains(key))
+        if (!QStringList{u"kova-rules"_s, u"table"_s, u"rows"_s, u"seed"_s, u"columns"_s}.contains(key))
             Refuse({}, u"%1 は使えません。"_s.arg(key));
     }
     if (top.contains(u"table"_s) && !top.value(u"table"_s).isString())
@@ -394,6 +441,13 @@ RuleFileLoad Read(const QByteArray& json)
         if (!(rows >= 1 && rows <= 2147483647.0) || rows != std::floor(rows))
             Refuse({}, u"rows は1以上の整数です。"_s);
         load.rows = int(rows);
+    }
+    if (top.contains(u"seed"_s)) {
+        const QJsonValue seed = top.value(u"seed"_s);
+        const double number = seed.toDouble(-1);
+        if (!seed.isDouble() || number < 0 || number > double(ExactLimit) || number != std::floor(number))
+            Refuse({}, u"seed は0から%1までの整数です。"_s.arg(ExactLimit));
+        load.seed = std::uint64_t(seed.toInteger());
     }
     if (!top.value(u"columns"_s).isArray())
         Refuse({}, u"columns（列のルールの配列）がありません。"_s);
@@ -462,7 +516,7 @@ RuleFileLoad LoadRuleFile(const QString& path)
     return ApplyRuleFile(file.readAll());
 }
 
-QByteArray RuleFileText(const QString& table, int rows)
+QByteArray RuleFileText(const QString& table, int rows, std::optional<std::uint64_t> seed)
 {
     QJsonArray columns;
     const int count = std::min<int>(basKovaData::ColumnCount, int(ColumnRules.size()) - 1);
@@ -481,11 +535,18 @@ QByteArray RuleFileText(const QString& table, int rows)
             break;
         case basKovaData::Kind::Multiple: {
             QJsonArray values;
+            QJsonArray weights;
             for (int slot = 0; slot < basKovaData::RuleSlots; ++slot) {
-                if (rule.MultiOn[std::size_t(slot)])
-                    values.append(BoxValue(rule, slot, basKovaData::MultipleBoxText(rule, *family, slot).trimmed(), numbers));
+                if (!rule.MultiOn[std::size_t(slot)])
+                    continue;
+                values.append(BoxValue(rule, slot, basKovaData::MultipleBoxText(rule, *family, slot).trimmed(), numbers));
+                weights.append(rule.Weight[std::size_t(slot)]);
             }
             o.insert(u"values"_s, values);
+            if (rule.RandomOrder) {
+                o.insert(u"order"_s, OrderNames[1]);
+                o.insert(u"weights"_s, weights);
+            }
             break;
         }
         case basKovaData::Kind::Random:
@@ -509,18 +570,31 @@ QByteArray RuleFileText(const QString& table, int rows)
         case basKovaData::Kind::Dictionary:
             o.insert(u"name"_s, rule.TextValue[0].trimmed());
             break;
+        case basKovaData::Kind::Pattern:
+            o.insert(u"pattern"_s, rule.Pattern);
+            break;
+        case basKovaData::Kind::Expression:
+            o.insert(u"expression"_s, rule.Expression);
+            break;
         default:
             break;
         }
+        if (rule.NullRate > 0 && kind != basKovaData::Kind::Null)
+            o.insert(u"null"_s, rule.NullRate);
+        if (rule.Unique && Keys[std::size_t(kind)].optional.contains(u"unique"_s))
+            o.insert(u"unique"_s, true);
         columns.append(o);
     }
-    const QJsonObject top{{u"kova-rules"_s, 1}, {u"table"_s, table}, {u"rows"_s, rows}, {u"columns"_s, columns}};
+    QJsonObject top{{u"kova-rules"_s, 1}, {u"table"_s, table}, {u"rows"_s, rows}, {u"columns"_s, columns}};
+    if (seed)
+        top.insert(u"seed"_s, qint64(*seed));
     return QJsonDocument(top).toJson(QJsonDocument::Indented);
 }
 
-bool SaveRuleFile(const QString& path, const QString& table, int rows, QString* error)
+bool SaveRuleFile(const QString& path, const QString& table, int rows, QString* error,
+                  std::optional<std::uint64_t> seed)
 {
-    return basKovaData::WriteFileAtomically(path, RuleFileText(table, rows),
+    return basKovaData::WriteFileAtomically(path, RuleFileText(table, rows, seed),
                                             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
                                                 | QFileDevice::ReadOther,
                                             error);

@@ -7,7 +7,12 @@
 //
 // Kinds: fixed ("value"), list ("values", at most 16, in the order they are
 // used), random ("min", "max", "unit"), sequence ("start", "step"), select
-// ("sql"), null, dictionary ("name", character columns). NUMBER columns take numbers; character columns texts for
+// ("sql"), null, dictionary ("name", character columns), pattern ("pattern",
+// a regular expression read as a recipe; character columns) and expression
+// ("expression", JavaScript over the row). Every kind but null takes "null":
+// a percentage of rows left NULL; list takes "order": "random" with
+// "weights"; random, list, dictionary and pattern take "unique": true. The
+// top level may carry "seed". NUMBER columns take numbers; character columns texts for
 // fixed and list and numbers for random and sequence, with "pad": "zero",
 // "blank" or "left"; DATE columns date texts ("YYYYMMDD" or "YYYYMMDD
 // HHNNSS") with the unit and step as numbers. Whole numbers keep every digit
@@ -16,6 +21,9 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+
+#include <cstdint>
+#include <optional>
 
 namespace generate {
 
@@ -28,6 +36,8 @@ struct RuleFileLoad {
     QString message;
     QString table;
     int rows = DefaultRuleFileRows;
+    // The file's "seed": the same rows on every run.
+    std::optional<std::uint64_t> seed;
     // Columns the file names that the table lacks, and "COLUMN (kind)" of
     // rules that do not fit their column's type; both were left out.
     QStringList missingColumns;
@@ -41,10 +51,11 @@ RuleFileLoad ApplyRuleFile(const QByteArray& json);
 RuleFileLoad LoadRuleFile(const QString& path);
 
 // The rules of the loaded columns as a rule file of `table`.
-QByteArray RuleFileText(const QString& table, int rows);
+QByteArray RuleFileText(const QString& table, int rows, std::optional<std::uint64_t> seed = std::nullopt);
 // Writes RuleFileText to `path` through a new file renamed over the old one;
 // false with *error set when that failed (the old file is then untouched).
-bool SaveRuleFile(const QString& path, const QString& table, int rows, QString* error);
+bool SaveRuleFile(const QString& path, const QString& table, int rows, QString* error,
+                  std::optional<std::uint64_t> seed = std::nullopt);
 
 // The folder the windows keep rule files in: "rules" beside the connection
 // file, created when missing.

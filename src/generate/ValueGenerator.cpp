@@ -10,6 +10,7 @@
 #include "shared/NumberText.h"
 #include "shared/RandomSequence.h"
 #include "shared/Rounding.h"
+#include "shared/SqlName.h"
 #include "shared/ValueText.h"
 #include "shared/basKovaData.h"
 
@@ -105,11 +106,72 @@ bool IsNull(const QVariant& value)
     return !value.isValid() || value.isNull();
 }
 
+// Tries for a value not given before, for the kinds that draw freely.
+constexpr int UniqueAttempts = 1000;
+// Grids larger than this are walked no further: doubles hold whole numbers
+// exactly up to 2^53.
+constexpr double MaxPlaces = 9007199254740992.0;
+
+QString ExhaustedMessage(const ColumnRule& rule)
+{
+    return QStringLiteral("項目 %1 の規則では、重複しない値をこれ以上作れません。").arg(rule.ColumnName.trimmed());
+}
+
+// The value of a multiple-fixed slot as a list text, to compare with values
+// given and with the table's own.
+QString SlotKey(const ColumnRule& rule, int slot)
+{
+    const std::size_t i = std::size_t(slot);
+    switch (rule.family()) {
+    case TypeFamily::Numeric:
+        return basKovaData::NumberText(rule.NumValue[i]).trimmed();
+    case TypeFamily::Date:
+        return basKovaData::DateText15(basKovaData::DateFromText(rule.TextValue[i].text()));
+    default:
+        return rule.TextValue[i].trimmed();
+    }
+}
+
 }  // namespace
 
 ValueGenerator::ValueGenerator(const basKovaData::TableRules& rules, OraDatabase* database)
     : m_rules(rules), m_database(database)
 {
+    m_columns.resize(static_cast<std::size_t>(std::max(rules.count(), 0)) + 1);
+    if (rules.seed) {
+        for (int j = 1; j <= rules.count(); ++j)
+            m_columns[std::size_t(j)].stream = basKovaData::StreamKey(*rules.seed, rules.table, rules[j].ColumnName.trimmed());
+        // The dictionary columns of a row share one person and one place:
+        // they draw from one stream of the table.
+        m_dictionaryStream = basKovaData::StreamKey(*rules.seed, rules.table, QString());
+        m_dictionary.draw = [this] { return basKovaData::SeededDraw(m_dictionaryStream, std::uint64_t(m_row), m_dictionaryDraws++); };
+    }
+}
+
+void ValueGenerator::BeginRow()
+{
+    ++m_row;
+    m_dictionaryDraws = 0;
+    m_dictionary.reset();
+}
+
+ValueGenerator::ColumnState& ValueGenerator::State(int column)
+{
+    if (m_columns.size() <= static_cast<std::size_t>(column))
+        m_columns.resize(static_cast<std::size_t>(column) + 1);
+    return m_columns[static_cast<std::size_t>(column)];
+}
+
+double ValueGenerator::Draw(int column)
+{
+    if (!m_rules.seed)
+        return static_cast<double>(basKovaData::NextRandom());
+    ColumnState& state = State(column);
+    if (state.drawRow != m_row) {
+        state.drawRow = m_row;
+        state.draws = 0;
+    }
+    return basKovaData::SeededDraw(state.stream, std::uint64_t(std::max<qint64>(m_row, 0)), state.draws++);
 }
 
 void ValueGenerator::NextRow()
@@ -132,9 +194,17 @@ QString ValueGenerator::NextValue(int column)
 {
     if (column < 1 || column > m_rules.count())
         return QString();
-    if (m_columns.size() <= static_cast<std::size_t>(column))
-        m_columns.resize(static_cast<std::size_t>(column) + 1);
+    State(column);
     const ColumnRule& rule = m_rules[column];
+    // A row left NULL by the rate takes no value of the rule: a sequence or a
+    // list in turn goes on where it stood.
+    if (rule.NullRate > 0 && rule.family() != TypeFamily::Other && Draw(column) * 100.0 < rule.NullRate)
+        return RawNull;
+    return RuleValue(column, rule);
+}
+
+QString ValueGenerator::RuleValue(int column, const ColumnRule& rule)
+{
     switch (rule.family()) {
     case TypeFamily::Numeric:
         return NumericValue(column, rule);
@@ -158,13 +228,15 @@ QString ValueGenerator::NumericValue(int column, const ColumnRule& rule)
     case Kind::Single:
         return RawNumber(num[0]);
     case Kind::Multiple: {
-        const int slot = NextSlot(column, rule);
+        const int slot = rule.RandomOrder ? DrawSlot(column, rule) : NextSlot(column, rule);
         // A multiple rule with no slot in use has no value: the column gets 0,
         // like a rule of an unknown kind.
         return slot < 0 ? RawZero : RawNumber(num[static_cast<std::size_t>(slot)]);
     }
     case Kind::Random:
-        return RawNumber(num[0] + basKovaData::RandomSteps(num[0], num[1], num[2]));
+        return RawNumber(num[0] + RandomOffset(column, rule, [&](double value) {
+                             return basKovaData::NumberText(value).trimmed();
+                         }));
     case Kind::Sequence:
         return RawNumber(num[0] + NextOffset(column, num[1]));
     case Kind::Select: {
@@ -190,12 +262,15 @@ QString ValueGenerator::CharacterValue(int column, const ColumnRule& rule)
     case Kind::Single:
         return rule.TextValue[0].trimmed();
     case Kind::Multiple: {
-        const int slot = NextSlot(column, rule);
+        const int slot = rule.RandomOrder ? DrawSlot(column, rule) : NextSlot(column, rule);
         // No slot in use: NULL, like a rule of an unknown kind.
         return slot < 0 ? QString() : rule.TextValue[static_cast<std::size_t>(slot)].trimmed();
     }
     case Kind::Random:
-        return FilledNumber(num[0] + basKovaData::RandomSteps(num[0], num[1], num[2]), rule);
+        return FilledNumber(num[0] + RandomOffset(column, rule, [&](double value) {
+                                return FilledNumber(value, rule).trimmed();
+                            }),
+                            rule);
     case Kind::Sequence:
         return FilledNumber(num[0] + NextOffset(column, num[1]), rule);
     case Kind::Select:
@@ -206,7 +281,15 @@ QString ValueGenerator::CharacterValue(int column, const ColumnRule& rule)
         int& dictionary = m_columns[static_cast<std::size_t>(column)].dictionary;
         if (dictionary == -2)
             dictionary = int(basKovaData::DictionaryNames().indexOf(rule.TextValue[0].trimmed()));
-        return FitBytes(m_dictionary.value(dictionary), rule.Length);
+        QString value = FitBytes(m_dictionary.value(dictionary), rule.Length);
+        // 重複なし: another person or place until the value is a new one.
+        for (int attempt = 0; rule.Unique && !TakeUnique(column, value); ++attempt) {
+            if (attempt == UniqueAttempts)
+                throw OraError(ExhaustedMessage(rule));
+            m_dictionary.reset();
+            value = FitBytes(m_dictionary.value(dictionary), rule.Length);
+        }
+        return value;
     }
     case Kind::Unknown:
     case Kind::None:
@@ -225,7 +308,7 @@ QString ValueGenerator::DateValue(int column, const ColumnRule& rule)
     if (kind == Kind::Single)
         return RawDate(basKovaData::DateText15(basKovaData::DateFromText(text[0].text())));
     if (kind == Kind::Multiple) {
-        const int slot = NextSlot(column, rule);
+        const int slot = rule.RandomOrder ? DrawSlot(column, rule) : NextSlot(column, rule);
         if (slot < 0)
             return RawNull;  // no slot in use
         const QDateTime date = basKovaData::DateFromText(text[static_cast<std::size_t>(slot)].text());
@@ -236,9 +319,14 @@ QString ValueGenerator::DateValue(int column, const ColumnRule& rule)
         const QDateTime lo = basKovaData::DateFromText(text[0].text());
         const QDateTime hi = basKovaData::DateFromText(text[1].text());
         const qint64 days = lo.date().daysTo(hi.date());
-        const double r = static_cast<double>(basKovaData::NextRandom());
-        const qint64 k = DayOffset(std::floor(r * static_cast<double>(days + 1)));
-        return RawDate(DateTextOf(lo.date().addDays(k), lo.time()));
+        const auto dayText = [&](qint64 k) { return DateTextOf(lo.date().addDays(k), lo.time()); };
+        if (rule.Unique && days >= 0) {
+            const std::uint64_t place = RangePlace(column, std::uint64_t(days) + 1,
+                                                   [&](std::uint64_t k) { return dayText(qint64(k)); });
+            return RawDate(dayText(qint64(place)));
+        }
+        const double r = Draw(column);
+        return RawDate(dayText(DayOffset(std::floor(r * static_cast<double>(days + 1)))));
     }
     if (kind == Kind::Sequence) {
         const QDateTime start = basKovaData::DateFromText(text[0].text());
@@ -255,6 +343,84 @@ QString ValueGenerator::DateValue(int column, const ColumnRule& rule)
         return RawDate(*value);
     }
     return RawNull;
+}
+
+double ValueGenerator::RandomOffset(int column, const ColumnRule& rule, const std::function<QString(double)>& keyOf)
+{
+    const auto& num = rule.NumValue;
+    if (!rule.Unique)
+        return basKovaData::RandomStepsOf(num[0], num[1], num[2], Draw(column));
+    const double count = std::min(basKovaData::RandomStepCount(num[0], num[1], num[2]), MaxPlaces);
+    const std::uint64_t place = RangePlace(column, std::uint64_t(count), [&](std::uint64_t k) {
+        return keyOf(num[0] + double(k) * num[2]);
+    });
+    return double(place) * num[2];
+}
+
+std::uint64_t ValueGenerator::RangePlace(int column, std::uint64_t count,
+                                         const std::function<QString(std::uint64_t)>& keyOf)
+{
+    ColumnState& state = State(column);
+    if (!state.order) {
+        // The order through the grid is drawn once per run: from the column's
+        // stream with a seed, else from the program's sequence.
+        const std::uint64_t high = std::uint64_t(Draw(column) * 16777216.0);
+        const std::uint64_t low = std::uint64_t(Draw(column) * 16777216.0);
+        state.order.emplace(count, m_rules.seed ? state.stream : (high << 24 | low));
+    }
+    // The keyed order never gives a place twice; only the table's own values
+    // can be met again.
+    while (state.taken < state.order->count()) {
+        const std::uint64_t place = state.order->At(state.taken++);
+        if (state.existing.isEmpty() || !state.existing.contains(keyOf(place)))
+            return place;
+    }
+    throw OraError(ExhaustedMessage(m_rules[column]));
+}
+
+bool ValueGenerator::TakeUnique(int column, const QString& key)
+{
+    ColumnState& state = State(column);
+    if (state.existing.contains(key) || state.seen.contains(key))
+        return false;
+    state.seen.insert(key);
+    return true;
+}
+
+int ValueGenerator::DrawSlot(int column, const ColumnRule& rule)
+{
+    ColumnState& state = State(column);
+    if (state.slots.empty()) {
+        for (int slot = 0; slot < basKovaData::RuleSlots; ++slot)
+            if (rule.MultiOn[std::size_t(slot)])
+                state.slots.push_back(slot);
+        if (state.slots.empty())
+            return -1;
+    }
+    // The weights of the slots still open: all of them, or for 重複なし those
+    // whose value has not been given.
+    std::array<qint64, basKovaData::RuleSlots> weights{};
+    qint64 total = 0;
+    for (std::size_t i = 0; i < state.slots.size(); ++i) {
+        const int slot = state.slots[i];
+        if (rule.Unique && (state.seen.contains(SlotKey(rule, slot)) || state.existing.contains(SlotKey(rule, slot))))
+            continue;
+        weights[i] = std::clamp(rule.Weight[std::size_t(slot)], basKovaData::MinWeight, basKovaData::MaxWeight);
+        total += weights[i];
+    }
+    if (total == 0)
+        throw OraError(ExhaustedMessage(rule));
+    qint64 left = std::min(total - 1, qint64(std::floor(Draw(column) * double(total))));
+    for (std::size_t i = 0; i < state.slots.size(); ++i) {
+        left -= weights[i];
+        if (left < 0) {
+            const int slot = state.slots[i];
+            if (rule.Unique)
+                state.seen.insert(SlotKey(rule, slot));
+            return slot;
+        }
+    }
+    return state.slots.back();
 }
 
 int ValueGenerator::NextSlot(int column, const ColumnRule& rule)
@@ -302,6 +468,125 @@ ValueGenerator::ListValue ValueGenerator::NextListValue(int column, const Column
         return std::nullopt;
     state.position = state.position + 1 < static_cast<qsizetype>(list.size()) ? state.position + 1 : 0;
     return list[static_cast<std::size_t>(state.position)];
+}
+
+namespace {
+
+// The kinds that can keep from repeating a value.
+bool UniqueApplies(const ColumnRule& rule)
+{
+    const Kind kind = rule.family() == TypeFamily::Date ? rule.storedKind() : rule.kind();
+    switch (kind) {
+    case Kind::Random:
+        return rule.family() != TypeFamily::Other;
+    case Kind::Multiple:
+        return rule.RandomOrder;
+    case Kind::Dictionary:
+        return rule.family() == TypeFamily::Character;
+    case Kind::Pattern:
+        return rule.family() == TypeFamily::Character;
+    default:
+        return false;
+    }
+}
+
+// The day count of a random date rule's range, less one (negative when the
+// range is empty).
+qint64 RandomDays(const ColumnRule& rule)
+{
+    const QDateTime lo = basKovaData::DateFromText(rule.TextValue[0].text());
+    const QDateTime hi = basKovaData::DateFromText(rule.TextValue[1].text());
+    return lo.date().daysTo(hi.date());
+}
+
+// How many of the table's values a random rule could give too.
+qint64 ValuesOnGrid(const ColumnRule& rule, const QSet<QString>& existing)
+{
+    qint64 count = 0;
+    if (rule.family() == TypeFamily::Date) {
+        const QDateTime lo = basKovaData::DateFromText(rule.TextValue[0].text());
+        const qint64 days = RandomDays(rule);
+        for (const QString& key : existing) {
+            const QDateTime date = basKovaData::DateFromText(key);
+            const qint64 day = lo.date().daysTo(date.date());
+            count += date.time() == lo.time() && day >= 0 && day <= days;
+        }
+        return count;
+    }
+    const auto& num = rule.NumValue;
+    const double places = basKovaData::RandomStepCount(num[0], num[1], num[2]);
+    for (const QString& key : existing) {
+        const double place = (basKovaData::ReadNumber(key) - num[0]) / num[2];
+        count += place >= 0 && place < places && std::abs(place - std::round(place)) < 1e-9;
+    }
+    return count;
+}
+
+}  // namespace
+
+double ValueGenerator::DistinctValues(const ColumnRule& rule) const
+{
+    switch (rule.family() == TypeFamily::Date ? rule.storedKind() : rule.kind()) {
+    case Kind::Random:
+        if (rule.family() == TypeFamily::Date)
+            return double(std::max<qint64>(RandomDays(rule) + 1, 0));
+        return basKovaData::RandomStepCount(rule.NumValue[0], rule.NumValue[1], rule.NumValue[2]);
+    case Kind::Multiple: {
+        QSet<QString> values;
+        for (int slot = 0; slot < basKovaData::RuleSlots; ++slot)
+            if (rule.MultiOn[std::size_t(slot)])
+                values.insert(SlotKey(rule, slot));
+        return double(values.size());
+    }
+    case Kind::Dictionary:
+        return DictionaryRow::DistinctCount(int(basKovaData::DictionaryNames().indexOf(rule.TextValue[0].trimmed())));
+    default:
+        return -1;
+    }
+}
+
+QString ValueGenerator::Prepare(qint64 rows)
+{
+    for (int j = 1; j <= m_rules.count(); ++j) {
+        const ColumnRule& rule = m_rules[j];
+        if (!rule.Unique || !UniqueApplies(rule))
+            continue;
+        ColumnState& state = State(j);
+        state.existing.clear();
+        if (m_database) {
+            const auto dynaset = m_database->DBCreateDynaset(
+                u"SELECT "_s + basKovaData::SqlName(rule.ColumnName.trimmed()) + u" FROM "_s
+                    + basKovaData::SqlName(m_rules.table),
+                0);
+            for (; !dynaset->IsEOF(); dynaset->MoveNext()) {
+                const QVariant value = dynaset->Value(0);
+                if (!IsNull(value))
+                    state.existing.insert(ListText(value));
+            }
+            dynaset->Close();
+        }
+        const double capacity = DistinctValues(rule);
+        if (capacity < 0)
+            continue;
+        qint64 taken = 0;
+        if (rule.kind() == Kind::Multiple) {
+            for (int slot = 0; slot < basKovaData::RuleSlots; ++slot)
+                taken += rule.MultiOn[std::size_t(slot)] && state.existing.contains(SlotKey(rule, slot));
+        } else if (rule.kind() == Kind::Random || rule.storedKind() == Kind::Random) {
+            taken = ValuesOnGrid(rule, state.existing);
+        }
+        const double open = capacity - double(taken);
+        if (double(rows) > open) {
+            QString message = QStringLiteral("項目 %1 の規則で作れる重複しない値は%2件までのため、%3件は作成できません。")
+                                  .arg(rule.ColumnName.trimmed())
+                                  .arg(qint64(std::max(open, 0.0)))
+                                  .arg(rows);
+            if (taken > 0)
+                message += QStringLiteral("\n（テーブルにある%1件の値は使えません。）").arg(taken);
+            return message;
+        }
+    }
+    return QString();
 }
 
 std::vector<ValueGenerator::ListValue> ValueGenerator::FetchList(const ColumnRule& rule) const

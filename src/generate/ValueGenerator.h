@@ -5,9 +5,14 @@
 // is one run: cursors and fetched value lists start empty with it.
 #include "generate/JapaneseDictionary.h"
 
+#include "shared/SeededDraws.h"
+
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -26,13 +31,19 @@ public:
     // from `database`. The rules must outlive the generator.
     ValueGenerator(const basKovaData::TableRules& rules, OraDatabase* database);
 
+    // What must hold before the first of `rows` rows: a column that may not
+    // repeat can give that many values, counting those the table already
+    // holds (read here). Empty when the run may start, else the message that
+    // names the column. Throws OraError when reading the table fails.
+    QString Prepare(qint64 rows);
+
     // Fills RowValues[1] to RowValues[count] with the value texts of the next
     // row, one per column of the rules. Throws OraError when a source query
     // fails.
     void NextRow();
     // Starts a row for a caller that takes values one column at a time:
     // the dictionary columns of a row speak of one person and one place.
-    void BeginRow() { m_dictionary.reset(); }
+    void BeginRow();
 
     // The value text the next row gives column `column` (1 to the count),
     // in the same forms as RowValues, moving that column's cursor on exactly
@@ -53,14 +64,48 @@ private:
         qsizetype list = -1;      // ... index into m_lists
         qsizetype position = -1;  // ... index of the value the last row took
         int dictionary = -2;      // dictionary kind: its index once looked up
+        // With a seed: the column's own stream and the draws of this row.
+        std::uint64_t stream = 0;
+        qint64 drawRow = -1;
+        std::uint32_t draws = 0;
+        // Random order: the slots in use and their running weight totals.
+        std::vector<int> slots;
+        std::vector<qint64> totals;
+        // 重複なし: the values given (and the table's own), and for a range
+        // the keyed order through it with the next place to take.
+        QSet<QString> seen;
+        QSet<QString> existing;
+        std::optional<basKovaData::KeyedPermutation> order;
+        std::uint64_t taken = 0;
+        qint64 nonNullRows = 0;
     };
 
+    ColumnState& State(int column);
+    // The next draw in [0, 1) for `column`: the program's sequence, or the
+    // column's own stream when the rules carry a seed.
+    double Draw(int column);
+    // The value a rule gives before its NULL rate is applied.
+    QString RuleValue(int column, const basKovaData::ColumnRule& rule);
     QString NumericValue(int column, const basKovaData::ColumnRule& rule);
     QString CharacterValue(int column, const basKovaData::ColumnRule& rule);
     QString DateValue(int column, const basKovaData::ColumnRule& rule);
 
     // The slot a multiple-fixed rule gives this row, or -1 when none is in use.
     int NextSlot(int column, const basKovaData::ColumnRule& rule);
+    // Random order: a slot in use by weight (one not yet given, for 重複なし).
+    int DrawSlot(int column, const basKovaData::ColumnRule& rule);
+    // A random number rule's offset from its minimum: a fresh draw, or for
+    // 重複なし the next value of the keyed order through the grid that the
+    // table does not hold (`keyOf` gives a value's text as the table has it).
+    double RandomOffset(int column, const basKovaData::ColumnRule& rule, const std::function<QString(double)>& keyOf);
+    // A random rule's place on its grid of `count` values: a fresh draw, or
+    // for 重複なし the next place of the keyed order whose value `keyOf`
+    // (the value's text) has not been given.
+    std::uint64_t RangePlace(int column, std::uint64_t count, const std::function<QString(std::uint64_t)>& keyOf);
+    // Remembers a 重複なし column's value; false when it was given before.
+    bool TakeUnique(int column, const QString& key);
+    // Values a rule can give at most (an upper bound); -1 for no limit known.
+    double DistinctValues(const basKovaData::ColumnRule& rule) const;
     // The sequence offset for this row; then moves it on by `step`.
     double NextOffset(int column, double step);
     // The list value for this row; reads the list on the column's first use.
@@ -71,6 +116,9 @@ private:
     const basKovaData::TableRules& m_rules;
     OraDatabase* m_database;
     DictionaryRow m_dictionary;
+    qint64 m_row = -1;              // the row being made, from 0
+    std::uint64_t m_dictionaryStream = 0;
+    std::uint32_t m_dictionaryDraws = 0;
     std::vector<ColumnState> m_columns;
     std::vector<std::vector<ListValue>> m_lists;
 };

@@ -9,6 +9,8 @@
 #include <QStringList>
 
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace basKovaData {
@@ -114,6 +116,10 @@ extern qint16 ColumnCount;
 struct TableRules {
     QString table;
     std::vector<ColumnRule> columns = std::vector<ColumnRule>(1);
+    // With a seed, each column draws from a stream of its own, so the same
+    // rules give the same rows on every run; without, from the program's
+    // sequence.
+    std::optional<std::uint64_t> seed;
 
     int count() const { return static_cast<int>(columns.size()) - 1; }
     const ColumnRule& operator[](int column) const { return columns[static_cast<std::size_t>(column)]; }

@@ -1,5 +1,6 @@
 #include "shared/RandomSequence.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -42,12 +43,23 @@ void SetRandomPosition(unsigned position)
 
 double RandomSteps(double min, double max, double unit)
 {
-    const double r = static_cast<double>(NextRandom());
     // A zero step has no grid; the draw is still taken so that the sequence
     // advances the same way for every column.
+    return RandomStepsOf(min, max, unit, static_cast<double>(NextRandom()));
+}
+
+double RandomStepsOf(double min, double max, double unit, double r)
+{
     if (unit == 0.0)
         return 0.0;
     return std::floor(((max - min) + unit) / unit * r) * unit;
+}
+
+double RandomStepCount(double min, double max, double unit)
+{
+    if (!(unit > 0.0))
+        return 0.0;
+    return std::max(0.0, std::ceil(((max - min) + unit) / unit));
 }
 
 }  // namespace basKovaData

@@ -17,5 +17,10 @@ void SetRandomPosition(unsigned position);
 // to add to `min` for a random value on the grid min, min + unit, ... . A unit
 // of 0 gives the offset 0 (the draw is still taken).
 double RandomSteps(double min, double max, double unit);
+// The same for a draw `r` taken elsewhere.
+double RandomStepsOf(double min, double max, double unit, double r);
+// How many values that grid holds: RandomStepsOf gives unit times 0 up to
+// this count less one. 0 for a unit that is not above 0.
+double RandomStepCount(double min, double max, double unit);
 
 }  // namespace basKovaData

@@ -167,6 +167,11 @@ int Preview(const std::vector<Prepared>& tables, int rows, QTextStream& out, QTe
     for (const Prepared& table : tables) {
         try {
             generate::ValueGenerator generator(table.rules, basKovaData::OraDatabase.get());
+            const QString refusal = generator.Prepare(rows);
+            if (!refusal.isEmpty()) {
+                err << table.rules.table << ": " << refusal << '\n';
+                return Stopped;
+            }
             for (int i = 0; i < rows; ++i) {
                 generator.NextRow();
                 out << basKovaData::InsertText(table.rules.table, table.rules.count()) << '\n';
