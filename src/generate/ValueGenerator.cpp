@@ -291,9 +291,19 @@ QString ValueGenerator::CharacterValue(int column, const ColumnRule& rule)
         }
         return value;
     }
+    case Kind::Pattern: {
+        const PatternRecipe& recipe = Recipe(column, rule);
+        const auto draw = [this, column] { return Draw(column); };
+        QString value = recipe.Generate(draw);
+        for (int attempt = 0; rule.Unique && !TakeUnique(column, value); ++attempt) {
+            if (attempt == UniqueAttempts)
+                throw OraError(ExhaustedMessage(rule));
+            value = recipe.Generate(draw);
+        }
+        return value;
+    }
     case Kind::Unknown:
     case Kind::None:
-    case Kind::Pattern:
     case Kind::Expression:
         break;
     }
@@ -376,6 +386,18 @@ std::uint64_t ValueGenerator::RangePlace(int column, std::uint64_t count,
             return place;
     }
     throw OraError(ExhaustedMessage(m_rules[column]));
+}
+
+const PatternRecipe& ValueGenerator::Recipe(int column, const ColumnRule& rule)
+{
+    ColumnState& state = State(column);
+    if (!state.pattern) {
+        PatternProblem problem;
+        state.pattern = PatternRecipe::Compile(rule.Pattern, &problem);
+        if (!state.pattern)
+            throw OraError(rule.ColumnName.trimmed() + u": "_s + problem.message);
+    }
+    return *state.pattern;
 }
 
 bool ValueGenerator::TakeUnique(int column, const QString& key)
@@ -524,7 +546,7 @@ qint64 ValuesOnGrid(const ColumnRule& rule, const QSet<QString>& existing)
 
 }  // namespace
 
-double ValueGenerator::DistinctValues(const ColumnRule& rule) const
+double ValueGenerator::DistinctValues(int column, const ColumnRule& rule)
 {
     switch (rule.family() == TypeFamily::Date ? rule.storedKind() : rule.kind()) {
     case Kind::Random:
@@ -540,6 +562,8 @@ double ValueGenerator::DistinctValues(const ColumnRule& rule) const
     }
     case Kind::Dictionary:
         return DictionaryRow::DistinctCount(int(basKovaData::DictionaryNames().indexOf(rule.TextValue[0].trimmed())));
+    case Kind::Pattern:
+        return Recipe(column, rule).DistinctCount();
     default:
         return -1;
     }
@@ -565,7 +589,7 @@ QString ValueGenerator::Prepare(qint64 rows)
             }
             dynaset->Close();
         }
-        const double capacity = DistinctValues(rule);
+        const double capacity = DistinctValues(j, rule);
         if (capacity < 0)
             continue;
         qint64 taken = 0;

@@ -4,6 +4,7 @@
 // and SQL text, a character value, or an empty text for NULL). One generator
 // is one run: cursors and fetched value lists start empty with it.
 #include "generate/JapaneseDictionary.h"
+#include "generate/PatternRecipe.h"
 
 #include "shared/SeededDraws.h"
 
@@ -77,7 +78,8 @@ private:
         QSet<QString> existing;
         std::optional<basKovaData::KeyedPermutation> order;
         std::uint64_t taken = 0;
-        qint64 nonNullRows = 0;
+        // パターン: the recipe, read on the column's first use.
+        std::optional<PatternRecipe> pattern;
     };
 
     ColumnState& State(int column);
@@ -102,10 +104,13 @@ private:
     // for 重複なし the next place of the keyed order whose value `keyOf`
     // (the value's text) has not been given.
     std::uint64_t RangePlace(int column, std::uint64_t count, const std::function<QString(std::uint64_t)>& keyOf);
+    // The pattern kind's recipe of `column`. Throws OraError when the pattern
+    // is refused.
+    const PatternRecipe& Recipe(int column, const basKovaData::ColumnRule& rule);
     // Remembers a 重複なし column's value; false when it was given before.
     bool TakeUnique(int column, const QString& key);
     // Values a rule can give at most (an upper bound); -1 for no limit known.
-    double DistinctValues(const basKovaData::ColumnRule& rule) const;
+    double DistinctValues(int column, const basKovaData::ColumnRule& rule);
     // The sequence offset for this row; then moves it on by `step`.
     double NextOffset(int column, double step);
     // The list value for this row; reads the list on the column's first use.
