@@ -106,6 +106,51 @@ bool IsNull(const QVariant& value)
     return !value.isValid() || value.isNull();
 }
 
+// A value text of a row as an expression sees it: a number, a text, a date
+// or NULL.
+QVariant TypedValue(TypeFamily family, const QString& text)
+{
+    if (text.isEmpty() || text == RawNull)
+        return QVariant();
+    switch (family) {
+    case TypeFamily::Numeric:
+        return basKovaData::ReadNumber(text.startsWith(u'@') ? text.mid(1) : text);
+    case TypeFamily::Date: {
+        // "@TO_DATE('<date text>', ...)", or a list value standing in for one.
+        const qsizetype open = text.indexOf(u'\'');
+        const qsizetype close = open < 0 ? -1 : text.indexOf(u'\'', open + 1);
+        const QString date = close < 0 ? text : text.mid(open + 1, close - open - 1);
+        if (!basKovaData::IsDateText(date))
+            return QVariant();
+        return basKovaData::DateFromText(date);
+    }
+    default:
+        return text;
+    }
+}
+
+// An expression's result as the value text of its column.
+QString ValueOfResult(const ColumnRule& rule, const QVariant& result)
+{
+    if (!result.isValid() || result.isNull())
+        return RawNull;
+    const bool number = result.typeId() == QMetaType::Double;
+    const bool date = result.typeId() == QMetaType::QDateTime;
+    switch (rule.family()) {
+    case TypeFamily::Numeric:
+        // A text that is no number goes as text: the database says why.
+        return number ? RawNumber(result.toDouble()) : result.toString();
+    case TypeFamily::Date:
+        return RawDate(date ? basKovaData::DateText15(result.toDateTime()) : result.toString());
+    default:
+        if (number)
+            return basKovaData::NumberText(result.toDouble()).trimmed();
+        if (date)
+            return result.toDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s);
+        return result.toString();
+    }
+}
+
 // Tries for a value not given before, for the kinds that draw freely.
 constexpr int UniqueAttempts = 1000;
 // Grids larger than this are walked no further: doubles hold whole numbers
@@ -162,6 +207,50 @@ ValueGenerator::ColumnState& ValueGenerator::State(int column)
     return m_columns[static_cast<std::size_t>(column)];
 }
 
+QString ValueGenerator::PrepareExpressions()
+{
+    m_expressions = std::make_unique<RowExpressions>();
+    m_expressionOrder.clear();
+    std::vector<RowExpressions::Column> columns;
+    for (int j = 1; j <= m_rules.count(); ++j) {
+        const ColumnRule& rule = m_rules[j];
+        const bool computed = rule.kind() == Kind::Expression && rule.family() != TypeFamily::Other;
+        columns.push_back({rule.ColumnName.trimmed(), computed ? rule.Expression : QString()});
+    }
+    QString error;
+    if (!m_expressions->Prepare(columns, &error))
+        return error;
+    m_expressions->SetDraw([this] { return Draw(m_drawColumn); });
+    for (const int index : m_expressions->Order())
+        m_expressionOrder.push_back(index + 1);
+    return QString();
+}
+
+QString ValueGenerator::ExpressionValue(int column, const ColumnRule& rule)
+{
+    if (!m_expressions) {
+        if (const QString refusal = PrepareExpressions(); !refusal.isEmpty())
+            throw OraError(refusal);
+    }
+    // The row as the expressions see it, typed once per row; each computed
+    // column's value joins it for the expressions after it.
+    const int count = m_rules.count();
+    if (m_typedRow != m_row) {
+        m_typed.assign(std::size_t(count), QVariant());
+        for (int j = 1; j <= count; ++j)
+            m_typed[std::size_t(j - 1)] = TypedValue(m_rules[j].family(), basKovaData::RowValues[std::size_t(j)]);
+        m_typedRow = m_row;
+    }
+    QVariant result;
+    QString error;
+    m_drawColumn = column;
+    if (!m_expressions->Evaluate(column - 1, m_typed, &result, &error))
+        throw OraError(error);
+    const QString text = ValueOfResult(rule, result);
+    m_typed[std::size_t(column - 1)] = TypedValue(rule.family(), text);
+    return text;
+}
+
 double ValueGenerator::Draw(int column)
 {
     if (!m_rules.seed)
@@ -186,8 +275,24 @@ void ValueGenerator::NextRow()
         m_columns.resize(static_cast<std::size_t>(count) + 1);
 
     BeginRow();
-    for (int j = 1; j <= count; ++j)
-        RowValues[static_cast<std::size_t>(j)] = NextValue(j);
+    // Expression columns follow the others, each after those it reads.
+    for (int j = 1; j <= count; ++j) {
+        if (m_rules[j].kind() != Kind::Expression || m_rules[j].family() == TypeFamily::Other)
+            RowValues[static_cast<std::size_t>(j)] = NextValue(j);
+        else
+            RowValues[static_cast<std::size_t>(j)].clear();  // NULL until computed
+    }
+    if (m_expressionOrder.empty() && !m_expressions) {
+        for (int j = 1; j <= count; ++j)
+            if (m_rules[j].kind() == Kind::Expression && m_rules[j].family() != TypeFamily::Other) {
+                if (const QString refusal = PrepareExpressions(); !refusal.isEmpty())
+                    throw OraError(refusal);
+                break;
+            }
+    }
+    for (const int j : m_expressionOrder)
+        if (j <= count)
+            RowValues[static_cast<std::size_t>(j)] = NextValue(j);
 }
 
 QString ValueGenerator::NextValue(int column)
@@ -245,11 +350,12 @@ QString ValueGenerator::NumericValue(int column, const ColumnRule& rule)
     }
     case Kind::Null:
         return RawNull;
+    case Kind::Expression:
+        return ExpressionValue(column, rule);
     case Kind::Unknown:
     case Kind::None:
     case Kind::Dictionary:
     case Kind::Pattern:
-    case Kind::Expression:
         break;
     }
     return RawZero;
@@ -302,9 +408,10 @@ QString ValueGenerator::CharacterValue(int column, const ColumnRule& rule)
         }
         return value;
     }
+    case Kind::Expression:
+        return ExpressionValue(column, rule);
     case Kind::Unknown:
     case Kind::None:
-    case Kind::Expression:
         break;
     }
     return QString();
@@ -343,6 +450,8 @@ QString ValueGenerator::DateValue(int column, const ColumnRule& rule)
         const double offset = NextOffset(column, basKovaData::ReadNumber(text[1].text()));
         return RawDate(DateTextOf(start.date().addDays(DayOffset(offset)), start.time()));
     }
+    if (kind == Kind::Expression)
+        return ExpressionValue(column, rule);
     if (kind == Kind::Select) {
         const ListValue value = NextListValue(column, rule);
         if (!value)
@@ -571,6 +680,13 @@ double ValueGenerator::DistinctValues(int column, const ColumnRule& rule)
 
 QString ValueGenerator::Prepare(qint64 rows)
 {
+    for (int j = 1; j <= m_rules.count(); ++j) {
+        if (m_rules[j].kind() == Kind::Expression && m_rules[j].family() != TypeFamily::Other) {
+            if (const QString refusal = PrepareExpressions(); !refusal.isEmpty())
+                return refusal;
+            break;
+        }
+    }
     for (int j = 1; j <= m_rules.count(); ++j) {
         const ColumnRule& rule = m_rules[j];
         if (!rule.Unique || !UniqueApplies(rule))

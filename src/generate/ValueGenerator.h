@@ -5,15 +5,18 @@
 // is one run: cursors and fetched value lists start empty with it.
 #include "generate/JapaneseDictionary.h"
 #include "generate/PatternRecipe.h"
+#include "generate/RowExpressions.h"
 
 #include "shared/SeededDraws.h"
 
 #include <QSet>
+#include <QVariant>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -104,6 +107,12 @@ private:
     // for 重複なし the next place of the keyed order whose value `keyOf`
     // (the value's text) has not been given.
     std::uint64_t RangePlace(int column, std::uint64_t count, const std::function<QString(std::uint64_t)>& keyOf);
+    // The 式 kind: the column's expression over the row's other values.
+    // Throws OraError when the expression fails.
+    QString ExpressionValue(int column, const basKovaData::ColumnRule& rule);
+    // Reads the rules' expressions once; the refusal (a cycle, a syntax
+    // error) when they cannot run.
+    QString PrepareExpressions();
     // The pattern kind's recipe of `column`. Throws OraError when the pattern
     // is refused.
     const PatternRecipe& Recipe(int column, const basKovaData::ColumnRule& rule);
@@ -122,6 +131,13 @@ private:
     OraDatabase* m_database;
     DictionaryRow m_dictionary;
     qint64 m_row = -1;              // the row being made, from 0
+    // Expression columns: the engine, the order they run in (column numbers)
+    // and the row's values as the expressions see them.
+    std::unique_ptr<RowExpressions> m_expressions;
+    std::vector<int> m_expressionOrder;
+    std::vector<QVariant> m_typed;
+    qint64 m_typedRow = -1;
+    int m_drawColumn = 0;
     std::uint64_t m_dictionaryStream = 0;
     std::uint32_t m_dictionaryDraws = 0;
     std::vector<ColumnState> m_columns;
