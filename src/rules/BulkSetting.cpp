@@ -85,6 +85,12 @@ bool ApplyBulkRule(controls::GridModel& grid, const QList<qint16>& rows)
         rule.MultiOn = edited.MultiOn;
         rule.TextValue = edited.TextValue;
         rule.RuleKind = edited.RuleKind;
+        rule.NullRate = rule.IsKey || rule.IsNotNull ? 0 : edited.NullRate;
+        rule.RandomOrder = edited.RandomOrder;
+        rule.Weight = edited.Weight;
+        rule.Unique = edited.Unique;
+        rule.Pattern = edited.Pattern;
+        rule.Expression = edited.Expression;
         grid.setRow(row);
         grid.setCol(BulkRuleColumn);
         if (const auto look = basKovaData::StoredRuleLook(rule.kindNumber()))

@@ -56,9 +56,12 @@ QString NothingSettableMessage();
 basKovaData::ColumnRule NeutralBulkRule(BulkFamily family);
 
 // After the editor closed: unless EditCancelled, copies the rule fields of
-// CurrentRule (value slots, then the kind) into the rule of every row of
-// `rows` and shows its name in the row's 設定 cell, which becomes the current
-// cell. The column fields of the records stay. Returns whether it applied.
+// CurrentRule (value slots, the kind, the order and weights, 重複なし, the
+// pattern and the expression) into the rule of every row of `rows` and shows
+// its name in the row's 設定 cell, which becomes the current cell. The NULL
+// rate goes only to columns that can hold NULL (neither key nor NOT NULL);
+// the others get 0. The column fields of the records stay. Returns whether
+// it applied.
 bool ApplyBulkRule(controls::GridModel& grid, const QList<qint16>& rows);
 
 }  // namespace rules

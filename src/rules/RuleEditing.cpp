@@ -181,6 +181,11 @@ RuleVerdict CheckRule(ColumnRule& rule, TypeFamily family)
             return Refuse(RuleMessages::NoDictionary, RuleBox::None, 0);
         return {};
     }
+    // The pattern kind is the character editor's, like the dictionary.
+    if (kind == Kind::Pattern)
+        return family == TypeFamily::Character ? CheckPattern(rule) : Refuse(RuleMessages::NoPattern, RuleBox::None);
+    if (kind == Kind::Expression)
+        return CheckExpression(rule);
     // A SELECT-sourced rule only reads: its statement is run during a run,
     // inside the run's transaction, and by the preview, which writes nothing.
     if (kind == Kind::Select && !IsQueryText(JoinStatement(rule)))
@@ -198,6 +203,20 @@ RuleVerdict CheckRule(ColumnRule& rule, TypeFamily family)
     if (verdict.accepted && kind == Kind::Single)
         rule.setKind(Kind::Single);
     return verdict;
+}
+
+RuleVerdict CheckPattern(const ColumnRule& rule)
+{
+    if (rule.Pattern.isEmpty())
+        return Refuse(RuleMessages::NoPattern, RuleBox::Pattern);
+    return {};
+}
+
+RuleVerdict CheckExpression(const ColumnRule& rule)
+{
+    if (rule.Expression.trimmed().isEmpty())
+        return Refuse(RuleMessages::NoExpression, RuleBox::Expression);
+    return {};
 }
 
 void StoreSingleBox(ColumnRule& rule, TypeFamily family, const QString& text)

@@ -19,6 +19,10 @@ enum class RuleBox {
     Random,    // TxtNUM03 i
     Sequence,  // TxtNUM04 i
     Statement, // TxtSQL
+    Pattern,   // TxtPAT
+    Expression,  // TxtEXP
+    Weight,    // TxtWGT i
+    NullRate,  // TxtNULL
 };
 
 struct RuleVerdict {
@@ -41,6 +45,12 @@ inline const QString BadDate = QStringLiteral("日付が正しく入力されて
 inline const QString NoDictionary = QStringLiteral("辞書を選択して下さい。");
 inline const QString Inexact = QStringLiteral("9007199254740992を超える数値は正確に扱えないため入力できません。");
 inline const QString NotQuery = QStringLiteral("編集にはデータを読むSELECT文だけを指定できます。");
+inline const QString NoPattern = QStringLiteral("パターンを入力して下さい。");
+inline const QString NoExpression = QStringLiteral("式を入力して下さい。");
+inline const QString BadWeight = QStringLiteral("重みには1～1000の整数を入力して下さい。");
+inline const QString BadNullRate = QStringLiteral("NULL率には0～100の整数を入力して下さい。");
+inline const QString NullRateOnKey = QStringLiteral("キー項目にはNULL率を設定できません。");
+inline const QString NullRateOnNotNull = QStringLiteral("NOT NULL項目にはNULL率を設定できません。");
 }  // namespace RuleMessages
 
 // Help topics of the editors' ヘルプ buttons.
@@ -62,6 +72,13 @@ qint16 EditorHelpTopic(TypeFamily family);
 // kind becomes "0"; the date texts, units and steps they test are stored
 // back trimmed and a random rule's dates in their 15-character form.
 RuleVerdict CheckRule(ColumnRule& rule, TypeFamily family);
+// The パターン kind's check, which CheckRule runs for it: for now it refuses
+// an empty pattern. The pattern's syntax and whether its longest value fits
+// the column's byte length belong here too.
+RuleVerdict CheckPattern(const ColumnRule& rule);
+// The 式 kind's check, which CheckRule runs for it: an empty expression is
+// refused.
+RuleVerdict CheckExpression(const ColumnRule& rule);
 
 // ---- typing -----------------------------------------------------------------
 // Each change of a box rereads its whole group.

@@ -2,6 +2,7 @@
 
 #include "diag/frmSub2.h"
 #include "help/frmHELP.h"
+#include "rules/frmRuleShapes.h"
 #include "shared/basKovaData.h"
 
 #include <QCheckBox>
@@ -96,6 +97,7 @@ QList<QRadioButton*> frmRuleEditor::newPaddingOptions(QWidget* parent, const QSt
 
 void frmRuleEditor::buildControls()
 {
+    m_shapes = new frmRuleShapes(m_family, this, [this]() { return storing(); });
     auto* top = new QGridLayout;
     for (int i = 0; i < 4; ++i) {
         auto* label = new QLabel(this);
@@ -134,6 +136,14 @@ void frmRuleEditor::buildControls()
         FrmDIC->setObjectName(Indexed(QStringLiteral("FrmSET"), 6));
         frames->addWidget(FrmDIC, 0, 0, Qt::AlignTop);
     }
+    if (m_family == TypeFamily::Character) {
+        QGroupBox* pattern = m_shapes->buildPatternFrame();
+        pattern->setObjectName(Indexed(QStringLiteral("FrmSET"), 7));
+        frames->addWidget(pattern, 0, 0, Qt::AlignTop);
+    }
+    QGroupBox* expression = m_shapes->buildExpressionFrame();
+    expression->setObjectName(Indexed(QStringLiteral("FrmSET"), 8));
+    frames->addWidget(expression, 0, 0, Qt::AlignTop);
     auto* frameRoom = new QWidget(this);
     frameRoom->setLayout(frames);
     frames->setContentsMargins(0, 0, 0, 0);
@@ -141,6 +151,8 @@ void frmRuleEditor::buildControls()
     auto* middle = new QHBoxLayout;
     middle->addWidget(Frame1, 0, Qt::AlignTop);
     middle->addWidget(frameRoom, 1);
+    QLayout* shapeRow = m_shapes->buildShapeRow();
+    m_valueBoxes += m_shapes->selectingBoxes();
 
     Command4 = NewButton(this, QStringLiteral("Command4"), QStringLiteral("ヘルプ"));
     CmdSET = NewButton(this, QStringLiteral("CmdSET"), QStringLiteral("設定"));
@@ -154,6 +166,7 @@ void frmRuleEditor::buildControls()
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(middle, 1);
+    layout->addLayout(shapeRow);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -177,12 +190,20 @@ QGroupBox* frmRuleEditor::buildKindFrame()
     auto* frame = new QGroupBox(this);
     frame->setObjectName(QStringLiteral("Frame1"));
     auto* layout = new QVBoxLayout(frame);
-    QStringList captions = {QStringLiteral("単一固定"), QStringLiteral("複数固定"),
-                            QStringLiteral("ランダム"), QStringLiteral("連番"),
-                            QStringLiteral("編集"),     QStringLiteral("Null")};
-    if (m_family == TypeFamily::Character)
-        captions << QStringLiteral("辞書");
+    // Option i is the kind of code i; the character editor alone has 辞書 and
+    // パターン.
+    const bool texts = m_family == TypeFamily::Character;
+    const QStringList captions = {QStringLiteral("単一固定"), QStringLiteral("複数固定"),
+                                  QStringLiteral("ランダム"), QStringLiteral("連番"),
+                                  QStringLiteral("編集"),     QStringLiteral("Null"),
+                                  texts ? QStringLiteral("辞書") : QString(),
+                                  texts ? QStringLiteral("パターン") : QString(),
+                                  QStringLiteral("式")};
     for (int i = 0; i < captions.size(); ++i) {
+        if (captions.at(i).isEmpty()) {
+            OptSET.append(nullptr);
+            continue;
+        }
         auto* option = new QRadioButton(captions.at(i), frame);
         option->setObjectName(Indexed(QStringLiteral("OptSET"), i));
         connect(option, &QRadioButton::clicked, this, [this, i]() { optSETClick(i); });
@@ -234,19 +255,24 @@ QGroupBox* frmRuleEditor::buildMultipleFrame()
 {
     auto* frame = new QGroupBox(QStringLiteral("複数固定オプション設定"), this);
     auto* layout = new QGridLayout(frame);
+    // Slots 0 to 7 on the left, 8 to 15 on the right, each with its weight
+    // under a heading; the order options below.
+    for (int column = 0; column < 2; ++column)
+        layout->addWidget(m_shapes->newWeightHeading(frame, column), 0, column * 3 + 2);
     for (int i = 0; i < basKovaData::RuleSlots; ++i) {
         auto* tick = new QCheckBox(frame);
         tick->setObjectName(Indexed(QStringLiteral("ChkMulti"), i));
         QLineEdit* box = newValueBox(frame, Indexed(QStringLiteral("TxtNUM02"), i));
         box->setMinimumWidth(m_family == TypeFamily::Character ? 200 : 150);
-        // Slots 0 to 7 on the left, 8 to 15 on the right.
-        layout->addWidget(tick, i % 8, (i / 8) * 2);
-        layout->addWidget(box, i % 8, (i / 8) * 2 + 1);
+        layout->addWidget(tick, i % 8 + 1, (i / 8) * 3);
+        layout->addWidget(box, i % 8 + 1, (i / 8) * 3 + 1);
+        layout->addWidget(m_shapes->newWeightBox(frame, i), i % 8 + 1, (i / 8) * 3 + 2);
         connect(tick, &QCheckBox::clicked, this, [this, i]() { chkMultiClick(i); });
         connect(box, &QLineEdit::textChanged, this, &frmRuleEditor::txtNUM02Change);
         ChkMulti.append(tick);
         TxtNUM02.append(box);
     }
+    layout->addWidget(m_shapes->newOrderRow(frame), 9, 0, 1, 6);
     return frame;
 }
 
@@ -345,6 +371,7 @@ void frmRuleEditor::formLoad()
     LblSET[2]->setVisible(rule.IsNotNull);
     OptSET[5]->setEnabled(!rule.IsNotNull);
     LblSET[3]->setText(rule.TypeText.trimmed());
+    m_shapes->showBoxes(rule);
     ShowRule();
     G_bFormLoad = true;
 }
@@ -361,11 +388,12 @@ void frmRuleEditor::ShowRule()
 
     basKovaData::ColumnRule& rule = CurrentRule;
     int kind = rule.kindNumber();
-    if (kind < 0 || kind >= OptSET.size())
+    if (kind < 0 || kind >= OptSET.size() || !OptSET[kind])
         kind = 0;
     OptSET[kind]->setChecked(true);
     if (kind < FrmSET.size())
         FrmSET[kind]->show();
+    m_shapes->showKind(rule, kind);
     switch (kind) {
     case 1:
         for (int i = 0; i < basKovaData::RuleSlots; ++i) {
@@ -389,6 +417,8 @@ void frmRuleEditor::ShowRule()
         TxtSQL->setPlainText(basKovaData::JoinStatement(rule));
         break;
     case 5:
+    case 7:  // the pattern and the expression are frmRuleShapes'
+    case 8:
         break;
     case 6: {
         // A dictionary rule always names one: the first when it has none yet.
@@ -437,9 +467,10 @@ void frmRuleEditor::focusFirstBox(int kind)
         first = CboDIC;
         break;
     default:
-        return;
+        first = m_shapes->firstBox(kind);
+        break;
     }
-    if (first->isEnabled() && first->isVisible())
+    if (first && first->isEnabled() && first->isVisible())
         first->setFocus(Qt::OtherFocusReason);
 }
 
@@ -513,6 +544,9 @@ void frmRuleEditor::focusBox(RuleBox box, int index)
         break;
     case RuleBox::None:
         break;
+    default:
+        target = m_shapes->box(box, index);
+        break;
     }
     if (target)
         target->setFocus(Qt::OtherFocusReason);
@@ -520,7 +554,9 @@ void frmRuleEditor::focusBox(RuleBox box, int index)
 
 void frmRuleEditor::cmdSETClick()
 {
-    const basKovaData::RuleVerdict verdict = basKovaData::CheckRule(CurrentRule, m_family);
+    basKovaData::RuleVerdict verdict = basKovaData::CheckRule(CurrentRule, m_family);
+    if (verdict.accepted)
+        verdict = basKovaData::CheckShapes(CurrentRule, m_shapes->boxes(), m_shapes->severalColumns());
     if (!verdict.accepted) {
         basKovaData::ShowMessage(verdict.message, basKovaData::MessageIcon::Exclamation,
                                  windowTitle(), this);
@@ -534,6 +570,11 @@ void frmRuleEditor::cmdSETClick()
     }
     basKovaData::EditCancelled = false;
     accept();
+}
+
+void frmRuleEditor::SetSeveralColumns(bool several)
+{
+    m_shapes->setSeveralColumns(several);
 }
 
 void frmRuleEditor::reject()
@@ -572,7 +613,7 @@ bool frmRuleEditor::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
         const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-        if (enter && plain && !G_bFcCan && watched != TxtSQL) {
+        if (enter && plain && !G_bFcCan && watched != TxtSQL && !m_shapes->takesEnter(watched)) {
             focusNextChild();
             return true;
         }

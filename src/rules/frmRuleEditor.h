@@ -1,7 +1,8 @@
 #pragma once
 // The window the three rule editors share: the kind options, one frame per
-// kind, the multiple-fixed slots, the statement frame of the 編集 kind and the
-// 設定 / キャンセル / ヘルプ buttons. It shows and changes
+// kind, the multiple-fixed slots, the statement frame of the 編集 kind, the
+// controls of frmRuleShapes (NULL rate, order and weights, 重複なし, the パターン
+// and 式 frames) and the 設定 / キャンセル / ヘルプ buttons. It shows and changes
 // basKovaData::CurrentRule only; basKovaData::EditCancelled tells the caller
 // how it was closed (exec() also returns Accepted after 設定). What differs
 // between the editors is decided by the family, mostly in RuleEditing.
@@ -19,6 +20,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class frmRuleShapes;
 
 class frmRuleEditor : public QDialog {
     Q_OBJECT
@@ -39,6 +41,10 @@ public:
     // Closing without 設定 (キャンセル, Esc, the title bar) sets EditCancelled,
     // so a closed editor never stores a half-typed rule.
     void reject() override;
+
+    // The bulk setting's editor edits one rule for several columns: a NULL
+    // rate is not refused for its record's NOT NULL mark (see CheckShapes).
+    void SetSeveralColumns(bool several);
 
 protected:
     frmRuleEditor(basKovaData::TypeFamily family, QWidget* parent);
@@ -89,7 +95,7 @@ private:
     QLineEdit* txtSET = nullptr;
     QList<QLabel*> LblSET;  // 0 項目名, 1 KEY, 2 NOT NULL, 3 the type
     QGroupBox* Frame1 = nullptr;
-    QList<QRadioButton*> OptSET;
+    QList<QRadioButton*> OptSET;  // by kind code; null for a kind the editor lacks
     QList<QGroupBox*> FrmSET;
     QLineEdit* TxtNUM01 = nullptr;
     QList<QCheckBox*> ChkMulti;
@@ -107,4 +113,5 @@ private:
     QPushButton* CmdCancel = nullptr;
     QPushButton* Command4 = nullptr;
     QList<QLineEdit*> m_valueBoxes;
+    frmRuleShapes* m_shapes = nullptr;
 };

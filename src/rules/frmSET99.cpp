@@ -25,6 +25,7 @@ template <class Editor>
 void RunEditor(QWidget* parent)
 {
     Editor editor(parent);
+    editor.SetSeveralColumns(true);
     editor.exec();
 }
 

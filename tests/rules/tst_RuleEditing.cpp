@@ -3,6 +3,7 @@
 // without their windows.
 #include "rules/BulkSetting.h"
 #include "rules/RuleEditing.h"
+#include "rules/RuleShapes.h"
 #include "rules/StatementPreview.h"
 #include "support/MaintainSupport.h"
 
@@ -23,6 +24,8 @@ ColumnRule Rule(const QString& kind, const QList<int>& on, const QList<double>& 
         rule.NumValue[std::size_t(i)] = nums[i];
     for (qsizetype i = 0; i < texts.size(); ++i)
         rule.TextValue[std::size_t(i)] = texts[i];
+    // A pattern or an expression is the first text.
+    rule.Pattern = rule.Expression = texts.value(0);
     return rule;
 }
 
@@ -92,6 +95,11 @@ private Q_SLOTS:
         QTest::newRow("date random, same day") << date << u"2"_s << none << noNums << QStringList{u"20011231"_s, u"20011231 235959"_s, u"1"_s} << u""_s << ok << 0;
         QTest::newRow("date sequence, start wrong") << date << u"3"_s << none << noNums << QStringList{u"2001"_s, u"1"_s} << BadDate << sequence << 0;
         QTest::newRow("date sequence, step abc") << date << u"3"_s << none << noNums << QStringList{u"20011231"_s, u"abc"_s} << ZeroStep << sequence << 1;
+        QTest::newRow("empty pattern") << txt << u"7"_s << none << noNums << noTexts << NoPattern << RuleBox::Pattern << 0;
+        QTest::newRow("pattern") << txt << u"7"_s << none << noNums << QStringList{u"JP-\\d{4}"_s} << u""_s << ok << 0;
+        QTest::newRow("pattern in the number editor") << num << u"7"_s << none << noNums << QStringList{u"x"_s} << NoPattern << ok << 0;
+        QTest::newRow("blank expression") << date << u"8"_s << none << noNums << QStringList{u" \n "_s} << NoExpression << RuleBox::Expression << 0;
+        QTest::newRow("expression") << num << u"8"_s << none << noNums << QStringList{u"row.A * 2"_s} << u""_s << ok << 0;
         QTest::newRow("date sequence, step -2") << date << u"3"_s << none << noNums << QStringList{u"20011231"_s, u"-2"_s} << NegativeStep << sequence << 1;
     }
     void checks()
@@ -111,6 +119,60 @@ private Q_SLOTS:
         QCOMPARE(verdict.tickFirstSlot, message == RuleMessages::NoMultiple);
         // An accepted rule without a kind is a single fixed one; a refused one keeps its kind.
         QCOMPARE(rule.RuleKind.trimmed(), verdict.accepted && kind.trimmed().isEmpty() ? u"0"_s : kind.trimmed());
+    }
+    // The shape boxes at 設定, after the kind's own checks.
+    void shapes_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("marks");  // 0 none, 1 NOT NULL, 2 key and NOT NULL, 3 NOT NULL in the bulk setting
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<QString>("order");  // "" in turn, else weight texts of slots 0.. at random
+        QTest::addColumn<bool>("unique");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<RuleBox>("box");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("stored");  // NullRate RandomOrder Weight[2] Unique
+        using namespace RuleMessages;
+        const auto ok = RuleBox::None, rate = RuleBox::NullRate;
+        QTest::newRow("random, rate and unique") << u"2"_s << 0 << u" 30 "_s << u""_s << true << u""_s << ok << 0 << u"30 0 1 1"_s;
+        QTest::newRow("rate 100") << u"0"_s << 0 << u"100"_s << u""_s << true << u""_s << ok << 0 << u"100 0 1 0"_s;
+        QTest::newRow("rate 101") << u"0"_s << 0 << u"101"_s << u""_s << false << BadNullRate << rate << 0 << u"0 0 1 0"_s;
+        QTest::newRow("rate 2.5") << u"3"_s << 0 << u"2.5"_s << u""_s << false << BadNullRate << rate << 0 << u"0 0 1 0"_s;
+        QTest::newRow("rate blank") << u"4"_s << 0 << u" "_s << u""_s << false << BadNullRate << rate << 0 << u"0 0 1 0"_s;
+        QTest::newRow("rate on NOT NULL") << u"6"_s << 1 << u"5"_s << u""_s << false << NullRateOnNotNull << rate << 0 << u"0 0 1 0"_s;
+        QTest::newRow("rate on key") << u"8"_s << 2 << u"5"_s << u""_s << false << NullRateOnKey << rate << 0 << u"0 0 1 0"_s;
+        QTest::newRow("rate 0 on key") << u"7"_s << 2 << u"00"_s << u""_s << true << u""_s << ok << 0 << u"0 0 1 1"_s;
+        QTest::newRow("bulk: rate on NOT NULL") << u"0"_s << 3 << u"50"_s << u""_s << false << u""_s << ok << 0 << u"50 0 1 0"_s;
+        QTest::newRow("NULL kind: rate not read, 0") << u"5"_s << 0 << u"x"_s << u""_s << true << u""_s << ok << 0 << u"0 0 1 0"_s;
+        QTest::newRow("in turn: weights not read, no unique") << u"1"_s << 0 << u"0"_s << u""_s << true << u""_s << ok << 0 << u"0 0 1 0"_s;
+        QTest::newRow("at random: stored") << u"1"_s << 0 << u"9"_s << u"5,1,1000"_s << true << u""_s << ok << 0 << u"9 1 1000 1"_s;
+        QTest::newRow("weight 0 before the rate") << u"1"_s << 0 << u"x"_s << u"1,1,1,0"_s << false << BadWeight << RuleBox::Weight << 3 << u"0 0 1 0"_s;
+        QTest::newRow("weight 1001") << u"1"_s << 0 << u"1"_s << u"1001"_s << false << BadWeight << RuleBox::Weight << 0 << u"0 0 1 0"_s;
+        QTest::newRow("order not read for random") << u"2"_s << 0 << u"1"_s << u"x"_s << false << u""_s << ok << 0 << u"1 0 1 0"_s;
+    }
+    void shapes()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, marks);
+        QFETCH(QString, order);
+        QFETCH(QString, message);
+        QFETCH(QString, rate);
+        QFETCH(bool, unique);
+        ColumnRule rule = Rule(kind, {}, {}, {});
+        rule.IsNotNull = marks > 0;
+        rule.IsKey = marks == 2;
+        ShapeBoxes boxes{rate, !order.isEmpty(), order.split(u','), unique};
+        while (boxes.weights.size() < RuleSlots)
+            boxes.weights.append(u"1"_s);
+        const RuleVerdict verdict = CheckShapes(rule, boxes, marks == 3);
+        QCOMPARE(verdict.message, message);
+        QCOMPARE(verdict.accepted, message.isEmpty());
+        QTEST(verdict.box, "box");
+        QTEST(verdict.index, "index");
+        QTEST(u"%1 %2 %3 %4"_s.arg(rule.NullRate).arg(int(rule.RandomOrder)).arg(rule.Weight[2]).arg(int(rule.Unique)), "stored");
+        // What a rule holds shows in the boxes again.
+        if (rule.RandomOrder)
+            QCOMPARE(ShapeBoxesOf(rule).weights, boxes.weights);
     }
     void statementPieces_data()
     {

@@ -14,6 +14,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTest>
 
@@ -38,6 +39,18 @@ void Retype(QLineEdit* box, const QString& text)
     box->selectAll();
     QTest::keyClick(box, Qt::Key_Delete);
     QTest::keyClicks(box, text);
+}
+
+// Enter starts a new line in a box of several lines.
+void TypeLines(QWidget* box, const QString& text)
+{
+    box->setFocus();
+    const QStringList lines = text.split(u'\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i)
+            QTest::keyClick(box, Qt::Key_Return);
+        QTest::keyClicks(box, lines[i]);
+    }
 }
 
 }  // namespace
@@ -163,6 +176,93 @@ private Q_SLOTS:
         QCOMPARE(Find<QComboBox>(again, u"CboDIC"_s)->currentText(), u"住所"_s);
     }
 
+    // What each kind lets the user set besides its values.
+    void shapeControls_data()
+    {
+        QTest::addColumn<int>("editor");  // 1 numbers, 2 texts, 3 dates
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<QString>("frame");  // the frame shown, "" for none
+        QTest::addColumn<bool>("rate");      // TxtNULL enabled
+        QTest::addColumn<bool>("unique");    // ChkUNQ enabled
+        QTest::newRow("numbers: 単一固定") << 1 << QStringList{} << u"FrmSET_0"_s << true << false;
+        QTest::newRow("numbers: ランダム") << 1 << QStringList{u"OptSET_2"_s} << u"FrmSET_2"_s << true << true;
+        QTest::newRow("numbers: Null") << 1 << QStringList{u"OptSET_5"_s} << u""_s << false << false;
+        QTest::newRow("numbers: 式") << 1 << QStringList{u"OptSET_8"_s} << u"FrmSET_8"_s << true << false;
+        QTest::newRow("texts: 複数固定 in turn") << 2 << QStringList{u"OptSET_1"_s, u"OptORD_1"_s, u"OptORD_0"_s} << u"FrmSET_1"_s << true << false;
+        QTest::newRow("texts: 複数固定 at random") << 2 << QStringList{u"OptSET_1"_s, u"OptORD_1"_s} << u"FrmSET_1"_s << true << true;
+        QTest::newRow("texts: 辞書") << 2 << QStringList{u"OptSET_6"_s} << u"FrmSET_6"_s << true << true;
+        QTest::newRow("texts: パターン") << 2 << QStringList{u"OptSET_7"_s} << u"FrmSET_7"_s << true << true;
+        QTest::newRow("dates: ランダム") << 3 << QStringList{u"OptSET_2"_s} << u"FrmSET_2"_s << true << true;
+        QTest::newRow("dates: 式 after Null") << 3 << QStringList{u"OptSET_5"_s, u"OptSET_8"_s} << u"FrmSET_8"_s << true << false;
+    }
+    void shapeControls()
+    {
+        QFETCH(int, editor);
+        QFETCH(QStringList, clicks);
+        QFETCH(QString, frame);
+        QWidget* w = openEditor(editor);
+        QCOMPARE(bool(w->findChild<QWidget*>(u"OptSET_7"_s)), editor == 2);
+        QCOMPARE(Box(w, u"TxtNULL"_s)->text(), u"0"_s);
+        for (const QString& name : clicks)
+            Click(w, name);
+        for (int kind = 0; kind <= 8; ++kind) {
+            const auto* shown = w->findChild<QGroupBox*>(u"FrmSET_%1"_s.arg(kind));
+            QCOMPARE(shown && shown->isVisible(), shown && shown->objectName() == frame);
+        }
+        QTEST(Box(w, u"TxtNULL"_s)->isEnabled(), "rate");
+        QTEST(Find<QCheckBox>(w, u"ChkUNQ"_s)->isEnabled(), "unique");
+        const bool random = Find<QRadioButton>(w, u"OptORD_1"_s)->isChecked();
+        for (const QString& weight : {u"TxtWGT_0"_s, u"TxtWGT_15"_s})
+            QCOMPARE(Box(w, weight)->isEnabled(), random);
+    }
+    // 設定 keeps the shape controls, or refuses them with the focus on the box to correct.
+    void settingShapes_data()
+    {
+        QTest::addColumn<int>("editor");
+        QTest::addColumn<bool>("notNull");
+        QTest::addColumn<QStringList>("steps");  // a control clicked, or "Name=text" typed
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QString>("stored");  // kind NullRate RandomOrder Weight[3] Unique Pattern|Expression
+        using namespace basKovaData::RuleMessages;
+        QTest::newRow("pattern, rate, unique") << 2 << false << QStringList{u"OptSET_7"_s, u"ChkUNQ"_s, u"TxtPAT=[A-Z]{3}"_s, u"TxtNULL=30"_s} << u""_s << u""_s << u"7 30 0 1 1 [A-Z]{3}|"_s;
+        QTest::newRow("empty pattern") << 2 << false << QStringList{u"OptSET_7"_s} << NoPattern << u"TxtPAT"_s << u""_s;
+        QTest::newRow("expression") << 1 << false << QStringList{u"OptSET_8"_s, u"TxtEXP=row.A\n+ 1"_s} << u""_s << u""_s << u"8 0 0 1 0 |row.A\n+ 1"_s;
+        QTest::newRow("empty expression") << 3 << false << QStringList{u"OptSET_8"_s} << NoExpression << u"TxtEXP"_s << u""_s;
+        QTest::newRow("rate on NOT NULL") << 1 << true << QStringList{u"TxtNULL=5"_s} << NullRateOnNotNull << u"TxtNULL"_s << u""_s;
+        QTest::newRow("weight 0") << 1 << false << QStringList{u"OptSET_1"_s, u"ChkMulti_0"_s, u"OptORD_1"_s, u"TxtWGT_3=0"_s} << BadWeight << u"TxtWGT_3"_s << u""_s;
+        QTest::newRow("list at random") << 2 << false << QStringList{u"OptSET_1"_s, u"ChkMulti_0"_s, u"OptORD_1"_s, u"ChkUNQ"_s, u"TxtWGT_3=7"_s} << u""_s << u""_s << u"1 0 1 7 1 |"_s;
+    }
+    void settingShapes()
+    {
+        QFETCH(int, editor);
+        QFETCH(bool, notNull);
+        QFETCH(QStringList, steps);
+        QFETCH(QString, message);
+        QFETCH(QString, focus);
+        kovatest::MessageRecorder messages;
+        CurrentRule.IsNotNull = notNull;
+        QWidget* w = openEditor(editor);
+        for (const QString& step : steps) {
+            const QString name = step.section(u'=', 0, 0), text = step.section(u'=', 1);
+            if (!step.contains(u'='))
+                Click(w, name);
+            else if (auto* lines = w->findChild<QPlainTextEdit*>(name))
+                TypeLines(lines, text);
+            else
+                Retype(Box(w, name), text);
+        }
+        Click(w, u"CmdSET"_s);
+        QCOMPARE(messages.texts(), message.isEmpty() ? QStringList{} : QStringList{message});
+        QCOMPARE(w->isVisible(), !message.isEmpty());
+        if (!focus.isEmpty())
+            QCOMPARE(QApplication::focusWidget(), Find<QWidget>(w, focus));
+        const basKovaData::ColumnRule& r = CurrentRule;
+        if (message.isEmpty())
+            QTEST(u"%1 %2 %3 %4 %5 %6|%7"_s.arg(r.RuleKind.text()).arg(r.NullRate).arg(int(r.RandomOrder)).arg(r.Weight[3])
+                      .arg(int(r.Unique)).arg(r.Pattern, r.Expression), "stored");
+    }
+
     void bulkSetting()
     {
         // Rows 3 up to 1 of four columns selected: numbers in rows 1 and 3, no date.
@@ -175,6 +275,7 @@ private Q_SLOTS:
             m_grid.setTextMatrix(row, 1, types[row - 1]);
         m_grid.setRow(3);
         m_grid.setRowSel(1);
+        basKovaData::ColumnRules[3].IsNotNull = true;
         kovatest::MessageRecorder messages;
         frmSET99 window(&m_grid);
         window.show();
@@ -187,12 +288,14 @@ private Q_SLOTS:
             opened = Find<QLabel>(editor, u"LblSET_3"_s)->text() + u' ' + Box(editor, u"txtSET"_s)->text();
             Click(editor, u"OptSET_3"_s);
             Retype(Box(editor, u"TxtNUM04_1"_s), u"5"_s);
+            Retype(Box(editor, u"TxtNULL"_s), u"20"_s);  // the record is NOT NULL, the columns need not be
             Click(editor, u"CmdSET"_s);
         });
         Click(&window, u"Command4"_s);
         QCOMPARE(opened, u"NUMBER 一括設定"_s);
         QCOMPARE(kovatest::GridColumn(m_grid, 4, 1), (QStringList{u"連番"_s, u""_s, u"連番"_s, u""_s}));
         QCOMPARE(m_grid.CellBackColor(3, 4), controls::GridRgb(0, 255, 0));
+        QCOMPARE(basKovaData::ColumnRules[1].NullRate * 100 + basKovaData::ColumnRules[3].NullRate, 2000);
         // The characters' editor closed without 設定: nothing changes, the window stays.
         Click(&window, u"Option2"_s);
         kovatest::WhenModal<frmSET02>([&opened](frmSET02* editor) {
@@ -221,6 +324,11 @@ private Q_SLOTS:
     }
 
 private:
+    QWidget* openEditor(int editor)
+    {
+        return editor == 1 ? static_cast<QWidget*>(open<frmSET01>())
+                           : editor == 2 ? static_cast<QWidget*>(open<frmSET02>()) : open<frmSET03>();
+    }
     template <class W>
     W* open()
     {
