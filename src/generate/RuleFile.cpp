@@ -3,6 +3,7 @@
 #include "generate/ValueGenerator.h"
 #include "rules/ColumnRule.h"
 #include "rules/RuleEditing.h"
+#include "rules/RuleShapes.h"
 #include "session/AtomicFile.h"
 #include "shared/NumberRead.h"
 #include "shared/basKovaData.h"
@@ -402,7 +403,9 @@ void Fill(ColumnRule& rule, const Entry& entry, TypeFamily family)
         const auto pad = std::find(PadNames.begin(), PadNames.end(), o.value(u"pad"_s).toString(u"zero"_s));
         basKovaData::SetPadding(rule, basKovaData::Padding(pad - PadNames.begin()));
     }
-    const basKovaData::RuleVerdict verdict = basKovaData::CheckRule(rule, family);
+    basKovaData::RuleVerdict verdict = basKovaData::CheckRule(rule, family);
+    if (verdict.accepted)
+        verdict = basKovaData::CheckShapes(rule, basKovaData::ShapeBoxesOf(rule));
     if (!verdict.accepted)
         Refuse(entry.column, verdict.message);
 }

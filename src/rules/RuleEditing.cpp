@@ -1,5 +1,7 @@
 #include "rules/RuleEditing.h"
 
+#include "generate/PatternRecipe.h"
+
 #include <QRegularExpression>
 
 #include "shared/DateText.h"
@@ -209,6 +211,17 @@ RuleVerdict CheckPattern(const ColumnRule& rule)
 {
     if (rule.Pattern.isEmpty())
         return Refuse(RuleMessages::NoPattern, RuleBox::Pattern);
+    generate::PatternProblem problem;
+    const auto recipe = generate::PatternRecipe::Compile(rule.Pattern, &problem);
+    if (!recipe)
+        return Refuse(problem.message, RuleBox::Pattern);
+    // A rule for several columns at once (Length 0) is measured per column
+    // when it runs.
+    if (rule.Length > 0 && recipe->MaxBytes() > rule.Length)
+        return Refuse(QStringLiteral("パターンの最も長い値は%1バイトで、項目の長さ%2バイトを超えます。")
+                          .arg(recipe->MaxBytes())
+                          .arg(rule.Length),
+                      RuleBox::Pattern);
     return {};
 }
 
