@@ -427,7 +427,7 @@ void frmMain::cmdSaveRules()
     if (path.isEmpty())
         return;
     QString error;
-    if (!generate::SaveRuleFile(path, chosenName(), m_ruleFileRows, &error))
+    if (!generate::SaveRuleFile(path, chosenName(), m_ruleFileRows, &error, basKovaData::ChosenSeed))
         message(QStringLiteral("ルールファイルを保存できませんでした。\n") + error, MessageIcon::Exclamation);
 }
 
@@ -445,6 +445,7 @@ void frmMain::cmdLoadRules()
         return;
     }
     m_ruleFileRows = load.rows;
+    basKovaData::ChosenSeed = load.seed;
     browser::ShowRules(*Grid1->gridModel());
     if (const QString leftOut = generate::LeftOutText(load); !leftOut.isEmpty())
         message(QStringLiteral("次のルールは読み込みませんでした。\n") + leftOut, MessageIcon::Information);

@@ -22,6 +22,18 @@ std::optional<qint32> RowCountFromText(const QString& text)
     return basKovaData::RoundToInt32(value);
 }
 
+std::optional<std::optional<std::uint64_t>> SeedFromText(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return std::optional<std::uint64_t>();
+    bool ok = false;
+    const qulonglong seed = trimmed.toULongLong(&ok);
+    if (!ok || seed > (qulonglong(1) << 53))
+        return std::nullopt;
+    return std::optional<std::uint64_t>(seed);
+}
+
 qint32 ProgressStep(qint32 rows)
 {
     const qint32 step = basKovaData::RoundToInt32(rows / 10.0).value_or(100);

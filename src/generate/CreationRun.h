@@ -27,6 +27,11 @@ inline constexpr int ProgressFullTwips = 2775;
 // rows, "3.5" 4). Empty when the number is below 1, or too large for a count.
 std::optional<qint32> RowCountFromText(const QString& text);
 
+// The seed typed into the creation window: none for a blank box, else a
+// whole number from 0 to 2^53; nothing at all for any other text.
+std::optional<std::optional<std::uint64_t>> SeedFromText(const QString& text);
+inline const QString SeedMessage = QStringLiteral("シードには0から9007199254740992までの整数を入力して下さい。");
+
 // Rows between two repaints of the progress bar: a tenth of the run, rounded
 // like the count, at least 1 and at most 100.
 qint32 ProgressStep(qint32 rows);

@@ -50,9 +50,10 @@ RowPreview PreviewRows(const basKovaData::TableRules& rules, qint32 rows)
             inTransaction = true;
         }
         ValueGenerator generator(rules, basKovaData::OraDatabase.get());
-        const QString refusal = generator.Prepare(rows);
-        if (!refusal.isEmpty())
-            throw OraError(refusal);
+        preview.errorText = generator.Prepare(rows);
+        preview.refused = !preview.errorText.isEmpty();
+        if (preview.refused)
+            rows = 0;
         for (qint32 i = 0; i < rows; ++i) {
             QStringList row;
             generator.NextRow();

@@ -16,6 +16,8 @@ struct RowPreview {
     std::vector<QStringList> rows;
     // A SELECT of the rules failed: the rows made before it are kept.
     bool failed = false;
+    // The rules cannot give the rows (errorText says why): none was made.
+    bool refused = false;
     int errorNumber = 0;
     QString errorText;
 };

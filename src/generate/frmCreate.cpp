@@ -37,6 +37,16 @@ frmCreate::frmCreate(QWidget* parent) : QDialog(parent)
     txtKENSU->setGeometry(90, 18, 100, 24);
     txtKENSU->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     txtKENSU->installEventFilter(this);
+    LblSEED = new QLabel(QStringLiteral("シード"), this);
+    LblSEED->setObjectName(QStringLiteral("LblSEED"));
+    LblSEED->setGeometry(202, 18, 44, 24);
+    TxtSEED = new QLineEdit(this);
+    TxtSEED->setObjectName(QStringLiteral("TxtSEED"));
+    TxtSEED->setGeometry(246, 18, 130, 24);
+    TxtSEED->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    TxtSEED->setToolTip(QStringLiteral("同じシードからは、いつでも同じデータが作られます。空欄なら毎回の続きから作ります。"));
+    if (basKovaData::ChosenSeed)
+        TxtSEED->setText(QString::number(*basKovaData::ChosenSeed));
 
     const int barWidth = controls::TwipsToPixels(this, generate::ProgressFullTwips);
     Prgres = new controls::Shape(this);
@@ -66,9 +76,9 @@ frmCreate::frmCreate(QWidget* parent) : QDialog(parent)
     connect(Command1_1, &QPushButton::clicked, this, &QDialog::reject);
     connect(CmdPreview, &QPushButton::clicked, this, &frmCreate::preview);
 
-    setFixedSize(right + BarLeft, buttonTop + 28 + 14);
+    setFixedSize(std::max(right, TxtSEED->geometry().right() + 1) + BarLeft, buttonTop + 28 + 14);
     txtKENSU->setFocus();
-    m_run = std::make_unique<controls::RunScaffold>(this, std::vector<QWidget*>{txtKENSU, Command1_0, CmdPreview});
+    m_run = std::make_unique<controls::RunScaffold>(this, std::vector<QWidget*>{txtKENSU, TxtSEED, Command1_0, CmdPreview});
 }
 
 frmCreate::~frmCreate() = default;
@@ -87,6 +97,18 @@ void frmCreate::setProgress(int twips)
     Shape1->repaint();
 }
 
+bool frmCreate::takeSeed()
+{
+    const std::optional<std::optional<std::uint64_t>> seed = generate::SeedFromText(TxtSEED->text());
+    if (!seed) {
+        basKovaData::ShowMessage(generate::SeedMessage, basKovaData::MessageIcon::Exclamation, windowTitle(), this);
+        TxtSEED->setFocus();
+        return false;
+    }
+    basKovaData::ChosenSeed = *seed;
+    return true;
+}
+
 void frmCreate::create()
 {
     const std::optional<qint32> rows = generate::RowCountFromText(txtKENSU->text());
@@ -95,6 +117,8 @@ void frmCreate::create()
                                  windowTitle(), this);
         return;
     }
+    if (!takeSeed())
+        return;
     const basKovaData::TableRules rules = basKovaData::TableRules::FromShared(basKovaData::ChosenTable);
     if (const QStringList narrow = generate::NarrowKeyColumns(rules, *rows); !narrow.isEmpty())
         basKovaData::ShowMessage(generate::NarrowKeysMessage(narrow, *rows), basKovaData::MessageIcon::Exclamation,
@@ -121,9 +145,15 @@ void frmCreate::preview()
                                  windowTitle(), this);
         return;
     }
+    if (!takeSeed())
+        return;
     const generate::RowPreview shown =
         generate::PreviewRows(basKovaData::TableRules::FromShared(basKovaData::ChosenTable),
                               std::min<qint32>(*rows, std::max<qint32>(basKovaData::MaxDisplayRows, 1)));
+    if (shown.refused) {
+        basKovaData::ShowMessage(shown.errorText, basKovaData::MessageIcon::Exclamation, windowTitle(), this);
+        return;
+    }
     if (shown.failed)
         basKovaData::ShowMessage(QStringLiteral("ＳＱＬ文のエラーです。確認してください。")
                                      + QString::number(shown.errorNumber),

@@ -37,9 +37,14 @@ protected:
 private:
     void create();
     void preview();
+    // Reads シード into ChosenSeed; false, after saying so, for a text that is
+    // no seed.
+    bool takeSeed();
     void setProgress(int twips);
 
     QLabel* Label1 = nullptr;
+    QLabel* LblSEED = nullptr;
+    QLineEdit* TxtSEED = nullptr;
     QLineEdit* txtKENSU = nullptr;
     QPushButton* Command1_0 = nullptr;
     QPushButton* Command1_1 = nullptr;

@@ -8,6 +8,7 @@ namespace basKovaData {
 
 std::vector<ColumnRule> ColumnRules(1);
 ColumnRule CurrentRule;
+std::optional<std::uint64_t> ChosenSeed;
 bool EditCancelled = false;
 qint16 ColumnCount = 0;
 
@@ -80,6 +81,7 @@ TableRules TableRules::FromShared(const QString& table)
 {
     TableRules rules;
     rules.table = table;
+    rules.seed = ChosenSeed;
     const std::size_t count =
         std::min<std::size_t>(static_cast<std::size_t>(std::max<int>(ColumnCount, 0)) + 1, ColumnRules.size());
     rules.columns.assign(ColumnRules.begin(), ColumnRules.begin() + static_cast<std::ptrdiff_t>(count));

@@ -105,6 +105,9 @@ struct ColumnRule {
 extern std::vector<ColumnRule> ColumnRules;
 // The work copy an editor shows and changes.
 extern ColumnRule CurrentRule;
+// The seed of the creation runs (シード): the same rows on every run; none,
+// the program's random sequence. Kept with the rules in rule files.
+extern std::optional<std::uint64_t> ChosenSeed;
 // True after an editor was closed with キャンセル, false after 設定.
 extern bool EditCancelled;
 // Columns loaded into the column grid.
@@ -125,7 +128,7 @@ struct TableRules {
     const ColumnRule& operator[](int column) const { return columns[static_cast<std::size_t>(column)]; }
     ColumnRule& operator[](int column) { return columns[static_cast<std::size_t>(column)]; }
     // The chosen table's rules as the main window holds them: ColumnRules
-    // up to ColumnCount.
+    // up to ColumnCount, with ChosenSeed.
     static TableRules FromShared(const QString& table);
 };
 

@@ -49,6 +49,13 @@ QStringList EditorView()
             shown += u" "_s + basKovaData::JoinStatement(rule);
         if (kind == 6)
             shown += u" "_s + rule.TextValue[0].trimmed();
+        if (kind == 7 || kind == 8)
+            shown += u" "_s + rule.Pattern + rule.Expression;
+        if (rule.RandomOrder)
+            for (int slot = 0; slot < basKovaData::RuleSlots; ++slot)
+                shown += rule.MultiOn[std::size_t(slot)] ? u" w"_s + QString::number(rule.Weight[std::size_t(slot)]) : QString();
+        if (rule.NullRate > 0 || rule.Unique)
+            shown += u" null%1 unique%2"_s.arg(rule.NullRate).arg(rule.Unique);
         view << shown;
     }
     return view;
@@ -84,6 +91,9 @@ private Q_SLOTS:
         QTest::newRow("select and null") << QStringList{u"N=5:"_s, u"C=4:SELECT V FROM SRC ORDER BY V"_s, u"F=5:"_s,
                                                         u"D=4:SELECT NULL FROM SRC"_s};
         QTest::newRow("dictionary") << QStringList{u"C=6:住所"_s, u"F=6:郵便番号"_s, u"E1=6:氏名"_s};
+        QTest::newRow("shapes") << QStringList{u"N=1:1,2,3"_s, u"N~random=5,1,1000"_s, u"N~unique"_s, u"C=7:JP-\\d{4}"_s,
+                                               u"C~null=30"_s, u"D=8:addDays(row.D, 1)"_s, u"E1=6:姓"_s, u"E1~unique"_s,
+                                               u"F=2:1,9,1"_s, u"F~null=100"_s, u"F~unique"_s};
     }
     void roundTrip()
     {
@@ -98,12 +108,12 @@ private Q_SLOTS:
         const QStringList shown = EditorView();
         const generate::RowPreview rows = generate::PreviewRows(basKovaData::TableRules::FromShared(QString()), 6);
         QVERIFY(!rows.failed);
-        const QByteArray json = generate::RuleFileText(u"R"_s, 7);
+        const QByteArray json = generate::RuleFileText(u"R"_s, 7, 12345);
         for (basKovaData::ColumnRule& rule : ColumnRules)
             rule.clearRule();
         const generate::RuleFileLoad load = generate::ApplyRuleFile(json);
         QVERIFY2(!load.refused, qPrintable(load.message));
-        QCOMPARE(load.table + QString::number(load.rows), u"R7"_s);
+        QCOMPARE(load.table + QString::number(load.rows) + u" "_s + QString::number(load.seed.value_or(0)), u"R7 12345"_s);
         QCOMPARE(EditorView(), shown);
         QCOMPARE(generate::PreviewRows(basKovaData::TableRules::FromShared(QString()), 6).rows, rows.rows);
     }
@@ -146,6 +156,17 @@ private Q_SLOTS:
         for (const QString& column : {u"N"_s, u"C"_s, u"F"_s, u"D"_s, u"E1"_s, u"E2"_s})
             selects << u"{'column': '%1', 'kind': 'select', 'sql': 'SELECT V FROM SRC'}"_s.arg(column);
         row("six selects", selects.join(u','), u"E2: select のルールは5列までです。"_s);
+        row("NULL rate", u"{'column': 'N', 'kind': 'fixed', 'value': 1, 'null': 101}"_s, u"N: null は0から100までの整数"_s);
+        row("NULL rate of null", u"{'column': 'N', 'kind': 'null', 'null': 10}"_s, u"N: null には null は使えません。"_s);
+        row("weights", u"{'column': 'N', 'kind': 'list', 'values': [1, 2], 'order': 'random', 'weights': [1]}"_s,
+            u"N: weights は values と同じ数"_s);
+        row("weight 0", u"{'column': 'N', 'kind': 'list', 'values': [1], 'weights': [0]}"_s, u"N: weights の重みは1から1000"_s);
+        row("unique sequence", u"{'column': 'N', 'kind': 'sequence', 'start': 1, 'step': 1, 'unique': true}"_s,
+            u"N: sequence には unique は使えません。"_s);
+        row("pattern", u"{'column': 'C', 'kind': 'pattern', 'pattern': 'a(?=b)'}"_s, u"C: パターンの2文字目"_s);
+        row("pattern too long", u"{'column': 'E1', 'kind': 'pattern', 'pattern': '[A-Z]{6}'}"_s, u"E1: パターンの最も長い値は6バイト"_s);
+        row("empty expression", u"{'column': 'N', 'kind': 'expression', 'expression': ' '}"_s, u"N: expression は空でない"_s);
+        QTest::newRow("seed") << File({}, u"'kova-rules': 1, 'seed': -1"_s) << u"seed は0から"_s;
     }
     void refused()
     {

@@ -39,16 +39,29 @@ struct Connected {
 };
 
 // "NAME=K:v0,v1": rule kind K on column NAME, the values in its first slots
-// as numbers and as texts; a multiple-fixed rule uses the slots not left empty.
+// as numbers and as texts; a multiple-fixed rule uses the slots not left empty,
+// a pattern or an expression the whole text. "NAME~null=30", "NAME~unique" and
+// "NAME~random=8,2" (the weights of the slots in use) add to the rule.
 inline void SetRule(const QString& text)
 {
-    const QString name = text.section(u'=', 0, 0);
+    const QString name = text.section(u'=', 0, 0).section(u'~', 0, 0);
     const QString kind = text.section(u'=', 1).section(u':', 0, 0);
     const QStringList values = text.section(u':', 1).split(u',');
     for (basKovaData::ColumnRule& rule : basKovaData::ColumnRules) {
         if (rule.ColumnName.trimmed() != name)
             continue;
+        if (const QString shape = text.section(u'=', 0, 0).section(u'~', 1); !shape.isEmpty()) {
+            const QStringList numbers = text.section(u'=', 1).split(u',');
+            rule.NullRate = shape == u"null"_s ? numbers.first().toInt() : rule.NullRate;
+            rule.Unique = rule.Unique || shape == u"unique"_s;
+            rule.RandomOrder = rule.RandomOrder || shape == u"random"_s;
+            for (qsizetype i = 0; shape == u"random"_s && i < numbers.size(); ++i)
+                rule.Weight[std::size_t(i)] = numbers[i].toInt();
+            return;
+        }
         rule.RuleKind = kind;
+        rule.Pattern = kind == u"7"_s ? text.section(u':', 1) : QString();
+        rule.Expression = kind == u"8"_s ? text.section(u':', 1) : QString();
         for (qsizetype i = 0; i < values.size(); ++i) {
             rule.NumValue[std::size_t(i)] = values[i].toDouble();
             rule.TextValue[std::size_t(i)] = values[i];

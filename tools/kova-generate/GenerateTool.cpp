@@ -128,6 +128,7 @@ std::optional<Prepared> Prepare(const QString& path, const QStringList& tables, 
         err << path << ": " << leftOut << '\n';
     QString refusal = browser::CheckBeforeCreate(*table);
     Prepared prepared{path, basKovaData::TableRules::FromShared(*table), load.rows};
+    prepared.rules.seed = load.seed;
     if (refusal.isEmpty())
         refusal = CheckSelects(prepared.rules);
     if (!refusal.isEmpty()) {
@@ -318,6 +319,15 @@ std::optional<Arguments> ParseArguments(const QStringList& args, QString* error)
             }
             (arg == u"--rows"_s ? parsed.rows : parsed.preview) = count;
             ++i;
+        } else if (arg == u"--seed"_s) {
+            bool ok = false;
+            const qulonglong seed = i + 1 < args.size() ? args[i + 1].toULongLong(&ok) : 0;
+            if (!ok || seed > (qulonglong(1) << 53)) {
+                *error = u"--seed needs a whole number from 0 to 9007199254740992"_s;
+                return std::nullopt;
+            }
+            parsed.seed = seed;
+            ++i;
         } else if (arg.startsWith(u"--"_s)) {
             *error = u"unknown option "_s + arg;
             return std::nullopt;
@@ -372,6 +382,8 @@ int Run(const Arguments& args, QTextStream& out, QTextStream& err, bool progress
         std::optional<Prepared> table = Prepare(path, tables, err);
         if (!table)
             return Stopped;
+        if (args.seed)
+            table->rules.seed = args.seed;
         prepared.push_back(std::move(*table));
     }
     prepared = ParentsFirst(std::move(prepared), err);

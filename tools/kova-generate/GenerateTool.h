@@ -21,10 +21,11 @@ struct Arguments {
     QStringList files;
     std::optional<int> rows;     // --rows: instead of the files' own counts
     std::optional<int> preview;  // --preview: print this many rows, write nothing
+    std::optional<std::uint64_t> seed;  // --seed: instead of the files' own seeds
 };
 
 inline const QString Usage =
-    QStringLiteral("usage: kova-generate user/password@service FILE.json... [--rows N] [--preview K]");
+    QStringLiteral("usage: kova-generate user/password@service FILE.json... [--rows N] [--preview K] [--seed N]");
 
 // The arguments, or none with *error saying what is wrong.
 std::optional<Arguments> ParseArguments(const QStringList& args, QString* error);

@@ -1,7 +1,7 @@
 // kova-generate: fills tables from rule files without any window, for scripts
 // and CI jobs.
 //
-//   kova-generate user/password@service FILE.json... [--rows N] [--preview K]
+//   kova-generate user/password@service FILE.json... [--rows N] [--preview K] [--seed N]
 //
 // Exit status, of the whole job: 0 when every row was created, 1 when some
 // were refused (and all the others committed), 2 when nothing was kept (the
