@@ -94,6 +94,7 @@ void ResetColumnRules()
 {
     ColumnRules.assign(1, ColumnRule());
     CurrentRule = ColumnRule();
+    ChosenSeed.reset();
     EditCancelled = false;
     ColumnCount = 0;
 }

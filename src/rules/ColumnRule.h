@@ -132,7 +132,8 @@ struct TableRules {
     static TableRules FromShared(const QString& table);
 };
 
-// Empties the table to the single unused entry 0 and forgets CurrentRule.
+// Empties the table to the single unused entry 0 and forgets CurrentRule and
+// the seed, which belong to the rules of the table they were set for.
 void ResetColumnRules();
 
 // Columns whose rule kind, read as a number, is 4 (values from a SELECT).

@@ -94,12 +94,16 @@ private Q_SLOTS:
         QTest::addColumn<int>("progress");
         QTest::addColumn<bool>("stays");
         QTest::addColumn<QString>("details");  // how the message's details begin
-        QTest::newRow("refused") << u"0.9"_s << u"3"_s << u"件数を入力して下さい"_s << MessageIcon::Exclamation << u"0"_s << 0 << true << QString();
-        QTest::newRow("rounded count") << u"2.5"_s << u"3"_s << QString() << MessageIcon::Information << u"2"_s << 2775 << false << QString();
+        QTest::addColumn<QString>("seed");
+        QTest::newRow("refused") << u"0.9"_s << u"3"_s << u"件数を入力して下さい"_s << MessageIcon::Exclamation << u"0"_s << 0 << true << QString() << QString();
+        QTest::newRow("rounded count, seeded") << u"2.5"_s << u"3"_s << QString() << MessageIcon::Information << u"2"_s << 2775 << false << QString() << u"42"_s;
+        QTest::newRow("no seed") << u"2"_s << u"3"_s << generate::SeedMessage << MessageIcon::Exclamation << u"0"_s << 0 << true << QString() << u"-1"_s;
+        QTest::newRow("too few values that never repeat") << u"10"_s << u"2u"_s << u"項目 ID の規則で作れる重複しない値は9件までのため、10件は作成できません。"_s
+                                                          << MessageIcon::Exclamation << u"0"_s << 0 << false << QString() << QString();
         QTest::newRow("same key in every row") << u"100"_s << u"0"_s << u"99件の重複がありました。"_s << MessageIcon::Information << u"1"_s
-                                               << 2775 << false << u"ORA-00001: unique constraint violated"_s;
+                                               << 2775 << false << u"ORA-00001: unique constraint violated"_s << QString();
         QTest::newRow("failing source query") << u"100"_s << u"4"_s << u"ＳＱＬ文のエラーです。確認してください。440"_s
-                                              << MessageIcon::Information << u"0"_s << 0 << false << u"ORA-00942"_s;
+                                              << MessageIcon::Information << u"0"_s << 0 << false << u"ORA-00942"_s << QString();
     }
     void create()
     {
@@ -111,11 +115,16 @@ private Q_SLOTS:
         QFETCH(int, progress);
         QFETCH(bool, stays);
         QFETCH(QString, details);
-        ColumnRules[1].RuleKind = keyKind;
+        QFETCH(QString, seed);
+        ColumnRules[1].RuleKind = keyKind.left(1);
+        ColumnRules[1].ColumnName = u"ID"_s;
         ColumnRules[1].TextValue[0] = u"SELECT ID FROM NOWHERE"_s;
+        ColumnRules[1].NumValue = {1, 9, 1};
+        ColumnRules[1].Unique = keyKind.endsWith(u'u');
         frmCreate window;
         window.show();
         kovatest::Find<QLineEdit>(&window, u"txtKENSU"_s)->setText(count);
+        kovatest::Find<QLineEdit>(&window, u"TxtSEED"_s)->setText(seed);
         kovatest::Click(&window, u"Command1_0"_s);
         QCOMPARE(m_messages->texts(), message.isEmpty() ? QStringList() : QStringList{message});
         for (const basKovaData::MessageRequest& shown : m_messages->messages()) {
@@ -126,6 +135,8 @@ private Q_SLOTS:
         QCOMPARE(RowCount(), rows);
         QCOMPARE(window.progressTwips(), progress);
         QCOMPARE(window.isVisible(), stays);
+        if (message != generate::SeedMessage)
+            QCOMPARE(basKovaData::ChosenSeed, seed.isEmpty() ? std::nullopt : std::optional<std::uint64_t>(seed.toULongLong()));
     }
 
     // A double click on 作成 runs once, and the window says nothing: a second
