@@ -512,10 +512,11 @@ const PatternRecipe& ValueGenerator::Recipe(int column, const ColumnRule& rule)
 bool ValueGenerator::TakeUnique(int column, const QString& key)
 {
     ColumnState& state = State(column);
-    if (state.existing.contains(key) || state.seen.contains(key))
+    if (state.existing.contains(key))
         return false;
-    state.seen.insert(key);
-    return true;
+    const qsizetype before = state.seen.size();
+    state.seen.insert(qHash(key, std::size_t(0)));
+    return state.seen.size() != before;
 }
 
 int ValueGenerator::DrawSlot(int column, const ColumnRule& rule)
@@ -534,7 +535,8 @@ int ValueGenerator::DrawSlot(int column, const ColumnRule& rule)
     qint64 total = 0;
     for (std::size_t i = 0; i < state.slots.size(); ++i) {
         const int slot = state.slots[i];
-        if (rule.Unique && (state.seen.contains(SlotKey(rule, slot)) || state.existing.contains(SlotKey(rule, slot))))
+        const QString key = rule.Unique ? SlotKey(rule, slot) : QString();
+        if (rule.Unique && (state.seen.contains(qHash(key, std::size_t(0))) || state.existing.contains(key)))
             continue;
         weights[i] = std::clamp(rule.Weight[std::size_t(slot)], basKovaData::MinWeight, basKovaData::MaxWeight);
         total += weights[i];
@@ -547,7 +549,7 @@ int ValueGenerator::DrawSlot(int column, const ColumnRule& rule)
         if (left < 0) {
             const int slot = state.slots[i];
             if (rule.Unique)
-                state.seen.insert(SlotKey(rule, slot));
+                state.seen.insert(qHash(SlotKey(rule, slot), std::size_t(0)));
             return slot;
         }
     }

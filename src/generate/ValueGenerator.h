@@ -77,7 +77,9 @@ private:
         std::vector<qint64> totals;
         // 重複なし: the values given (and the table's own), and for a range
         // the keyed order through it with the next place to take.
-        QSet<QString> seen;
+        // Values given are kept as 64-bit hashes: a million of them stay in a
+        // few megabytes, and two values that share a hash only cost a redraw.
+        QSet<std::size_t> seen;
         QSet<QString> existing;
         std::optional<basKovaData::KeyedPermutation> order;
         std::uint64_t taken = 0;
