@@ -1,5 +1,7 @@
 #include "browser/AutoRules.h"
 
+#include "browser/CheckConditions.h"
+
 #include "generate/InsertRow.h"
 #include "generate/ValueGenerator.h"
 #include "rules/ColumnRule.h"
@@ -51,6 +53,20 @@ std::set<QString> ConstrainedColumns(OraDatabase* database, const QString& table
          Rows(database, u"SELECT cc.COLUMN_NAME FROM USER_CONSTRAINTS c, USER_CONS_COLUMNS cc "
                         "WHERE c.TABLE_NAME = %1 AND c.CONSTRAINT_TYPE IN ('P', 'U') "
                         "AND cc.TABLE_NAME = c.TABLE_NAME AND cc.CONSTRAINT_NAME = c.CONSTRAINT_NAME"_s
+                            .arg(basKovaData::SqlQuoted(table))))
+        columns.insert(row.value(0).toUpper());
+    return columns;
+}
+
+// The columns of `table` that alone make its primary key or a unique constraint.
+std::set<QString> SoleKeyColumns(OraDatabase* database, const QString& table)
+{
+    std::set<QString> columns;
+    for (const QStringList& row :
+         Rows(database, u"SELECT MIN(cc.COLUMN_NAME) FROM USER_CONSTRAINTS c, USER_CONS_COLUMNS cc "
+                        "WHERE c.TABLE_NAME = %1 AND c.CONSTRAINT_TYPE IN ('P', 'U') "
+                        "AND cc.TABLE_NAME = c.TABLE_NAME AND cc.CONSTRAINT_NAME = c.CONSTRAINT_NAME "
+                        "GROUP BY c.CONSTRAINT_NAME HAVING COUNT(*) = 1"_s
                             .arg(basKovaData::SqlQuoted(table))))
         columns.insert(row.value(0).toUpper());
     return columns;
@@ -405,7 +421,15 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
         const QList<ForeignKey> foreignKeys = ForeignKeys(database, table);
         const QList<QList<ForeignKey>> groups = ByConstraint(foreignKeys);
         const QList<QList<ForeignKey>> junction = JunctionKeys(KeyColumns(database, table), groups, table);
+        const std::set<QString> sole = SoleKeyColumns(database, table);
+        const QList<CheckConstraint> checks = CheckConstraints(database, table);
         std::vector<ColumnRule> rules(ColumnRules.begin(), ColumnRules.end());
+        std::vector<CheckReading> readings;
+        for (const CheckConstraint& check : checks) {
+            readings.push_back(ReadCheck(check.condition, rules, count));
+            MarkNotNull(readings.back(), rules);
+        }
+        std::vector<bool> proposed(rules.size(), false);
         // A key of several columns is new when one of its columns is: the
         // first of them that no foreign key fills counts on; the others get
         // values as any column does.
@@ -429,6 +453,8 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
                 return ForeignKeyOf(keys, name) != nullptr;
             });
             const QString dictionary = family == Family::Character ? DictionaryForName(name) : QString();
+            // A unique column of names or addresses gets them, none twice.
+            const bool uniqueWords = !rule.IsKey && !dictionary.isEmpty() && sole.count(name.toUpper()) > 0;
             if (group != groups.end() && RefersToItself(*group, table)) {
                 // A row refers to a row already there, or to none, or (the
                 // table being empty) to itself.
@@ -450,7 +476,7 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
                 const QString parent = group->first().parentTable;
                 if (!result.emptyParents.contains(parent) && HasNoRows(database, parent))
                     result.emptyParents << parent;
-            } else if (j == keySequence || (!rule.IsKey && constrained.count(name.toUpper()) > 0)) {
+            } else if ((j == keySequence || (!rule.IsKey && constrained.count(name.toUpper()) > 0)) && !uniqueWords) {
                 KeySequence(database, table, rule, family);
             } else if (!dictionary.isEmpty()) {
                 rule.setKind(basKovaData::Kind::Dictionary);
@@ -459,6 +485,7 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
                 RandomWithinType(rule, family);
             }
             basKovaData::CheckRule(rule, family);
+            proposed[std::size_t(j)] = true;
             ++result.proposed;
         }
         for (const auto& [j, parentColumn] : ownRow) {
@@ -478,7 +505,22 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
             rule.Scale = column.Scale;
             rule.IsKey = column.IsKey;
             rule.IsNotNull = column.IsNotNull;
+            proposed[std::size_t(j)] = true;
             ++result.proposed;
+        }
+        for (std::size_t i = 0; i < readings.size(); ++i) {
+            const CheckUse use = ApplyCheck(readings[i], rules, proposed);
+            if (use == CheckUse::Unread)
+                result.unreadChecks << CheckLine(checks[qsizetype(i)]);
+            else if (use == CheckUse::PartlyUsed)
+                result.partlyUsedChecks << CheckLine(checks[qsizetype(i)]);
+        }
+        for (int j = 1; j <= count; ++j) {
+            ColumnRule& rule = rules[std::size_t(j)];
+            const basKovaData::Kind kind = rule.storedKind();
+            if (proposed[std::size_t(j)] && sole.count(rule.ColumnName.trimmed().toUpper()) > 0
+                && (kind == basKovaData::Kind::Random || kind == basKovaData::Kind::Dictionary))
+                rule.Unique = true;
         }
         ColumnRules = std::move(rules);
     } catch (const OraError& error) {

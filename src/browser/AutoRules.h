@@ -36,6 +36,10 @@ QString DictionaryForName(const QString& columnName);
 struct AutoRulesResult {
     int proposed = 0;           // columns given a rule
     QStringList emptyParents;   // parent tables a foreign key reads from that hold no row
+    // CHECK constraints ("name: condition") left out of the rules as unread,
+    // and those of which only the first values were taken.
+    QStringList unreadChecks;
+    QStringList partlyUsedChecks;
     bool failed = false;        // reading the dictionary or the table failed
     int errorNumber = 0;
     QString errorText;
@@ -54,7 +58,13 @@ struct AutoRulesResult {
 //  - character columns whose name says what they hold a dictionary;
 //  - other numbers a random value within precision and scale, other
 //    characters a random number that fits the length, dates a random day of
-//    the last year.
+//    the last year;
+//  - a column that alone makes a unique constraint and whose name asks for
+//    a dictionary that dictionary; such columns and keys of one column that
+//    get a random or dictionary rule take no value twice (Unique).
+// The table's CHECK constraints then narrow these rules (see
+// CheckConditions.h); a column one of them says is never NULL counts as NOT
+// NULL from the start.
 // Columns of other types (RAW, LOB ...) keep no rule.
 AutoRulesResult ProposeRules(OraDatabase* database, const QString& table);
 

@@ -1,6 +1,7 @@
 #include "browser/frmMain.h"
 
 #include "browser/AutoRules.h"
+#include "browser/CheckConditions.h"
 #include "browser/ColumnGrid.h"
 #include "browser/CommandChecks.h"
 #include "browser/SqlPlusLauncher.h"
@@ -464,6 +465,9 @@ void frmMain::cmdAutoRules()
     browser::ShowRules(*Grid1->gridModel());
     if (const QString parents = browser::EmptyParentsMessage(result.emptyParents); !parents.isEmpty())
         message(parents, MessageIcon::Information);
+    if (const QString checks = browser::CheckConditionsMessage(result.unreadChecks, result.partlyUsedChecks);
+        !checks.isEmpty())
+        message(checks, MessageIcon::Information);
 }
 
 // ---- helpers ----------------------------------------------------------------------

@@ -137,18 +137,24 @@ std::string DictionaryViews(const std::string& owner, bool haveStatistics)
     const std::string uniqueName = "upper(replace(i.name, 'sqlite_autoindex_', 'UK_'))";
     sql += "CREATE TEMP VIEW USER_CONSTRAINTS AS "
            "SELECT " + o + " AS OWNER, 'PK_' || upper(m.name) AS CONSTRAINT_NAME, "
-           "'P' AS CONSTRAINT_TYPE, upper(m.name) AS TABLE_NAME, NULL AS R_OWNER, "
+           "'P' AS CONSTRAINT_TYPE, upper(m.name) AS TABLE_NAME, NULL AS SEARCH_CONDITION, NULL AS R_OWNER, "
            "NULL AS R_CONSTRAINT_NAME, NULL AS DELETE_RULE, 'ENABLED' AS STATUS "
            "FROM main.sqlite_master m WHERE m.type = 'table' AND " + UserObjects +
            " AND EXISTS (SELECT 1 FROM pragma_table_info(m.name, 'main') p WHERE p.pk > 0) "
-           "UNION ALL SELECT " + o + ", " + uniqueName + ", 'U', upper(m.name), NULL, NULL, NULL, "
+           "UNION ALL SELECT " + o + ", " + uniqueName + ", 'U', upper(m.name), NULL, NULL, NULL, NULL, "
            "'ENABLED' FROM main.sqlite_master m, pragma_index_list(m.name, 'main') i "
            "WHERE m.type = 'table' AND " + UserObjects + " AND i.\"unique\" = 1 AND i.origin = 'u' "
-           "UNION ALL SELECT " + o + ", 'FK_' || upper(m.name) || '_' || f.id, 'R', upper(m.name), "
+           "UNION ALL SELECT " + o + ", 'FK_' || upper(m.name) || '_' || f.id, 'R', upper(m.name), NULL, "
            + o + ", " + ReferencedConstraint(uniqueName) + ", CASE upper(f.on_delete) WHEN 'CASCADE' THEN "
            "'CASCADE' ELSE 'NO ACTION' END, 'ENABLED' "
            "FROM main.sqlite_master m, pragma_foreign_key_list(m.name, 'main') f "
-           "WHERE m.type = 'table' AND " + UserObjects + " AND f.seq = 0;\n";
+           "WHERE m.type = 'table' AND " + UserObjects + " AND f.seq = 0 "
+           // CHECK constraints as the table's statement declares them; an
+           // unnamed one is named after the table and its place.
+           "UNION ALL SELECT " + o + ", coalesce(nullif(json_extract(k.value, '$[0]'), ''), "
+           "'CK_' || upper(m.name) || '_' || (k.key + 1)), 'C', upper(m.name), json_extract(k.value, '$[1]'), "
+           "NULL, NULL, NULL, 'ENABLED' FROM main.sqlite_master m, json_each(KOVA_CHECKS(m.sql)) k "
+           "WHERE m.type = 'table' AND " + UserObjects + ";\n";
     sql += "CREATE TEMP VIEW USER_CONS_COLUMNS AS "
            "SELECT " + o + " AS OWNER, 'PK_' || upper(m.name) AS CONSTRAINT_NAME, "
            "upper(m.name) AS TABLE_NAME, upper(p.name) AS COLUMN_NAME, p.pk AS POSITION "

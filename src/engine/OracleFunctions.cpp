@@ -9,6 +9,7 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -238,6 +239,44 @@ void ViewText(sqlite3_context* context, int, sqlite3_value** argv)
     ResultText(context, ViewQueryText(TextOf(argv[0])));
 }
 
+// A JSON string of UTF-8 text.
+void AppendJsonString(std::string* json, std::string_view text)
+{
+    json->push_back('"');
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            json->push_back('\\');
+            json->push_back(c);
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+            json->append(escaped);
+        } else {
+            json->push_back(c);
+        }
+    }
+    json->push_back('"');
+}
+
+// KOVA_CHECKS(sql): the CHECK constraints of a CREATE TABLE statement as a
+// JSON array of [name, condition] pairs (an empty name for an unnamed one),
+// for json_each in the dictionary views.
+void Checks(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    std::string json = "[";
+    for (const CheckClause& check : CheckClauses(TextOf(argv[0]))) {
+        if (json.size() > 1)
+            json.push_back(',');
+        json.push_back('[');
+        AppendJsonString(&json, check.name);
+        json.push_back(',');
+        AppendJsonString(&json, check.condition);
+        json.push_back(']');
+    }
+    json.push_back(']');
+    ResultText(context, json);
+}
+
 // KOVA_COLTYPE(declared, item): one dictionary figure of a declared type;
 // item is DATA_TYPE, DATA_PRECISION, DATA_SCALE, CHAR_COL_DECL_LENGTH or
 // DATA_LENGTH.
@@ -316,6 +355,7 @@ bool RegisterOracleFunctions(sqlite3* db)
         {"KOVA_PADCHAR", 3, true, PadChar},
         {"KOVA_VIEW_TEXT", 1, true, ViewText},
         {"KOVA_COLTYPE", 2, true, ColumnType},
+        {"KOVA_CHECKS", 1, true, Checks},
     };
     for (const FunctionSpec& spec : Functions) {
         const int flags = SQLITE_UTF8 | (spec.deterministic ? SQLITE_DETERMINISTIC : 0);

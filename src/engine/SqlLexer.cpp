@@ -79,7 +79,9 @@ struct RawToken {
 
 class Scanner {
 public:
-    explicit Scanner(std::string_view text) : m_text(text) {}
+    // In an expression, "[" and "]" are symbols (PostgreSQL's arrays) rather
+    // than quotes, and the operators of two characters are one symbol each.
+    explicit Scanner(std::string_view text, bool expression = false) : m_text(text), m_expression(expression) {}
 
     // Skips blanks and comments; returns the next token.
     RawToken next()
@@ -98,7 +100,10 @@ public:
         } else if (c == '"') {
             token.kind = RawToken::Kind::QuotedName;
             token.unterminated = !skipQuoted('"', '"');
-        } else if (c == '[') {
+        } else if (m_expression && IsOperatorPair(c, at(m_pos + 1))) {
+            token.kind = RawToken::Kind::Symbol;
+            m_pos += 2;
+        } else if (c == '[' && !m_expression) {
             token.kind = RawToken::Kind::QuotedName;
             token.unterminated = !skipQuoted('[', ']');
         } else if (c == '`') {
@@ -134,6 +139,12 @@ public:
     size_t position() const { return m_pos; }
 
 private:
+    static bool IsOperatorPair(unsigned char first, unsigned char second)
+    {
+        return (first == '<' && (second == '=' || second == '>')) || ((first == '>' || first == '!' || first == '^') && second == '=')
+               || (first == '|' && second == '|') || (first == ':' && second == ':');
+    }
+
     unsigned char at(size_t i) const
     {
         return i < m_text.size() ? static_cast<unsigned char>(m_text[i]) : 0;
@@ -198,6 +209,7 @@ private:
     }
 
     std::string_view m_text;
+    bool m_expression = false;
     size_t m_pos = 0;
 };
 
@@ -468,5 +480,110 @@ std::string ViewQueryText(std::string_view createView)
                 ++begin;
             return std::string(createView.substr(begin));
         }
+    }
+}
+
+std::vector<SqlToken> ExpressionTokens(std::string_view expression)
+{
+    std::vector<SqlToken> tokens;
+    Scanner scanner(expression, true);
+    for (;;) {
+        const RawToken token = scanner.next();
+        if (token.kind == RawToken::Kind::End)
+            return tokens;
+        const std::string_view raw = expression.substr(token.begin, token.end - token.begin);
+        SqlToken& out = tokens.emplace_back();
+        switch (token.kind) {
+        case RawToken::Kind::Word:
+            out.kind = SqlToken::Kind::Word;
+            AssignUpper(&out.text, raw);
+            break;
+        case RawToken::Kind::QuotedName:
+        case RawToken::Kind::String:
+            out.kind = token.kind == RawToken::Kind::String ? SqlToken::Kind::String : SqlToken::Kind::QuotedName;
+            if (token.unterminated) {
+                // A quote the text never closes: no token can be trusted.
+                tokens.clear();
+                return tokens;
+            }
+            AssignUnquoted(&out.text, raw);
+            break;
+        case RawToken::Kind::Number:
+            out.kind = SqlToken::Kind::Number;
+            out.text.assign(raw);
+            break;
+        default:
+            out.kind = SqlToken::Kind::Symbol;
+            out.text.assign(raw);
+            break;
+        }
+    }
+}
+
+std::vector<CheckClause> CheckClauses(std::string_view createTable)
+{
+    std::vector<CheckClause> checks;
+    Scanner scanner(createTable);
+    int depth = 0;
+    std::string name;       // the name of the constraint being declared
+    bool named = false;     // the last token was that name
+    bool expectName = false;
+    for (;;) {
+        const RawToken token = scanner.next();
+        if (token.kind == RawToken::Kind::End)
+            return checks;
+        const std::string_view raw = createTable.substr(token.begin, token.end - token.begin);
+        const bool wasNamed = named;
+        named = false;
+        if (token.kind == RawToken::Kind::Symbol) {
+            if (raw == "(")
+                ++depth;
+            else if (raw == ")")
+                --depth;
+            expectName = false;
+            continue;
+        }
+        if (depth != 1)
+            continue;
+        if (expectName) {
+            // CONSTRAINT name: kept as Oracle keeps it, an unquoted name in capitals.
+            if (token.kind == RawToken::Kind::Word)
+                AssignUpper(&name, raw);
+            else
+                AssignUnquoted(&name, raw);
+            expectName = false;
+            named = true;
+            continue;
+        }
+        if (token.kind != RawToken::Kind::Word)
+            continue;
+        if (EqualsNoCase(raw, "CONSTRAINT")) {
+            expectName = true;
+            continue;
+        }
+        if (!EqualsNoCase(raw, "CHECK"))
+            continue;
+        const RawToken open = scanner.next();
+        if (open.kind != RawToken::Kind::Symbol || createTable.substr(open.begin, 1) != "(")
+            return checks;
+        // The condition: everything up to the parenthesis that closes this one.
+        int inner = 1;
+        RawToken close;
+        for (close = scanner.next(); close.kind != RawToken::Kind::End; close = scanner.next()) {
+            const std::string_view symbol = createTable.substr(close.begin, close.end - close.begin);
+            if (close.kind == RawToken::Kind::Symbol && symbol == "(")
+                ++inner;
+            else if (close.kind == RawToken::Kind::Symbol && symbol == ")" && --inner == 0)
+                break;
+        }
+        if (close.kind == RawToken::Kind::End)
+            return checks;
+        size_t begin = open.end;
+        size_t end = close.begin;
+        while (begin < end && IsSpace(static_cast<unsigned char>(createTable[begin])))
+            ++begin;
+        while (end > begin && IsSpace(static_cast<unsigned char>(createTable[end - 1])))
+            --end;
+        checks.push_back({wasNamed ? name : std::string(), std::string(createTable.substr(begin, end - begin))});
     }
 }

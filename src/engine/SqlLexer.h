@@ -63,3 +63,19 @@ void LexShapeStatement(std::string_view utf8, LexedStatement* out);
 
 // The body of a CREATE VIEW statement: the text after "AS", as written.
 std::string ViewQueryText(std::string_view createView);
+
+// The tokens of an expression as Oracle or PostgreSQL writes it (a CHECK
+// condition, also as PostgreSQL's dictionary gives it back): words
+// upper-cased, quoted names and strings unquoted; "[" and "]" are symbols,
+// and so is each operator of two characters (<=, >=, <>, !=, ^=, ||, ::).
+// Empty when a quote is never closed.
+std::vector<SqlToken> ExpressionTokens(std::string_view expression);
+
+struct CheckClause {
+    std::string name;       // as Oracle keeps it (an unquoted name in capitals); empty when unnamed
+    std::string condition;  // the text inside CHECK ( ... ) as written, without surrounding blanks
+};
+
+// The CHECK constraints of a CREATE TABLE statement, of its columns and of
+// the table, in the order they are written.
+std::vector<CheckClause> CheckClauses(std::string_view createTable);

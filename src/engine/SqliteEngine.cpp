@@ -321,6 +321,9 @@ void SqliteEngine::raise() const
     case SQLITE_CONSTRAINT_FOREIGNKEY:
         oracle = QStringLiteral("ORA-02291: integrity constraint violated");
         break;
+    case SQLITE_CONSTRAINT_CHECK:
+        oracle = QStringLiteral("ORA-02290: check constraint violated");
+        break;
     default:
         if (message.startsWith(QStringLiteral("no such table")))
             oracle = QStringLiteral("ORA-00942: table or view does not exist");

@@ -186,17 +186,21 @@ private Q_SLOTS:
         QCOMPARE(ColumnRules[1].RuleKind.text(), u"3"_s);
     }
 
-    // 自動設定 fills the 設定 cells and names a parent without rows; a
-    // creation run on its child asks first, and キャンセル opens nothing.
+    // 自動設定 fills the 設定 cells, names a parent without rows and a CHECK
+    // constraint it could not read; a creation run on its child asks first,
+    // and キャンセル opens nothing.
     void autoRulesAndEmptyParents()
     {
         open({u"CREATE TABLE P (ID NUMBER(4) PRIMARY KEY)"_s,
-              u"CREATE TABLE C (ID NUMBER(4) PRIMARY KEY, P_ID NUMBER(4) REFERENCES P (ID), NAME VARCHAR2(20))"_s});
+              u"CREATE TABLE C (ID NUMBER(4) PRIMARY KEY, P_ID NUMBER(4) REFERENCES P (ID), NAME VARCHAR2(20) "
+              "CONSTRAINT NAME_C CHECK (length(NAME)\n > 1))"_s});
         choose(u"C"_s);
         kovatest::Click(m_window, u"CmdAuto"_s);
         QCOMPARE((QStringList{grid().TextMatrix(1, 4), grid().TextMatrix(2, 4), grid().TextMatrix(3, 4)}),
                  (QStringList{u"連番"_s, u"編集"_s, u"辞書"_s}));
-        expectMessage(u"親テーブル P にデータがありません。\n先に親テーブルのデータを作成して下さい。"_s, MessageIcon::Information);
+        QCOMPARE(m_messages->texts(), (QStringList{u"親テーブル P にデータがありません。\n先に親テーブルのデータを作成して下さい。"_s,
+                                                   u"次の検査制約は読めなかったため、規則に反映していません。\nNAME_C: length(NAME) > 1"_s}));
+        QCOMPARE(m_messages->messages().last().icon, MessageIcon::Information);
         QStringList asked;
         basKovaData::SetQuestionHandler([&asked](const basKovaData::MessageRequest& request) {
             asked << request.text;

@@ -27,7 +27,7 @@ const QStringList Schema = {
     u"CREATE TABLE T (K NUMBER(4) PRIMARY KEY, NM VARCHAR2(6) NOT NULL, AMT NUMBER(5,2), CD CHAR(4), D DATE,"
     " F FLOAT, I INTEGER, NC NCHAR(3))"_s,
     u"INSERT INTO T (K, NM) VALUES (1, 'one')"_s, u"INSERT INTO T (K, NM) VALUES (2, 'two')"_s,
-    u"INSERT INTO T (K, NM) VALUES (3, 'three')"_s, u"CREATE TABLE U (A NUMBER)"_s,
+    u"INSERT INTO T (K, NM) VALUES (3, 'three')"_s, u"CREATE TABLE U (A NUMBER CHECK (A > 0))"_s,
     u"CREATE TABLE C (K CHAR(3) PRIMARY KEY)"_s, u"INSERT INTO C VALUES ('a')"_s};
 
 QString ColumnQuery(const QString& table)
@@ -171,6 +171,7 @@ private Q_SLOTS:
         refused("precision after rounding", "INSERT INTO T (K, NM, AMT) VALUES (4, 'x', 999.996)", "ORA-01438");
         refused("negative precision", "UPDATE T SET AMT = -1000", "ORA-01438");
         refused("invalid number", "INSERT INTO T (K, NM, F) VALUES (4, 'x', '1a')", "ORA-01722");
+        refused("check constraint", "INSERT INTO U VALUES (0)", "ORA-02290");
         refused("invalid date text", "INSERT INTO T (K, NM, D) VALUES (4, 'x', '2001-02-30 00:00:00')", "ORA-01861");
         refused("quote inside value", "Insert into T Values(  4 ,'it's' ,Null ,Null ,Null ,Null ,Null ,Null ) ", "ORA-00900");
     }
@@ -395,6 +396,19 @@ private Q_SLOTS:
         const QString huge = u"SELECT '"_s + QString(1200, QChar(0x65E5)) + u"' FROM DUAL"_s;
         db.rows(huge);
         QCOMPARE(db.text(u"SELECT SQL_TEXT FROM V$SQL WHERE HASH_VALUE = %1"_s.arg(SqlHistory::HashValue(huge))), huge.left(1000));
+        // CHECK constraints of columns and of the table, their conditions as
+        // written; an unnamed one is named after the table and its place.
+        QCOMPARE(basKovaData::ExecuteSql(
+                     db.db.database.get(),
+                     u"CREATE TABLE ORDERS (ORDER_STATUS VARCHAR2(10) CONSTRAINT orders_status_c CHECK ( order_status in\n"
+                     "  ('OPEN', 'a)b', 'CHECK (x)') ), QTY NUMBER(3) check(QTY>0) NOT NULL, \"Q\" NUMBER CONSTRAINT "
+                     "\"Mixed\" CHECK (\"Q\" >= (QTY)), CONSTRAINT Q_PK PRIMARY KEY (QTY), /* CHECK (no) */ "
+                     "CHECK ( qty BETWEEN 1 AND 500 ))"_s),
+                 qint64(0));
+        QCOMPARE(db.text(u"SELECT CONSTRAINT_NAME, SEARCH_CONDITION FROM USER_CONSTRAINTS WHERE CONSTRAINT_TYPE = 'C'"_s)
+                     .split(u';'),
+                 (QStringList{u"ORDERS_STATUS_C,order_status in\n  ('OPEN', 'a)b', 'CHECK (x)')"_s, u"CK_ORDERS_2,QTY>0"_s,
+                              u"Mixed,\"Q\" >= (QTY)"_s, u"CK_ORDERS_4,qty BETWEEN 1 AND 500"_s}));
     }
 
     // The constraint a foreign key refers to: the parent's primary key or the

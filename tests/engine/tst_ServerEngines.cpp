@@ -2,6 +2,7 @@
 // The windows' statements on both engines, the embedded one and a PostgreSQL
 // server over ODBC; then a server that misbehaves: failed logins, a server
 // stopped in a creation run, a second session reading, duplicate keys.
+#include "browser/AutoRules.h"
 #include "browser/ColumnGrid.h"
 #include "browser/ObjectList.h"
 #include "controls/GridModel.h"
@@ -158,6 +159,7 @@ private Q_SLOTS:
         QTest::newRow("embedded") << false;
         QTest::newRow("postgres") << true;
     }
+    void checkConstraints_data() { windowsStatements_data(); }
 
     void windowsStatements()
     {
@@ -246,6 +248,30 @@ private Q_SLOTS:
         const diag::SqlTextResult full =
             diag::FetchSqlText(m_db.database.get(), Lookup(history, 2, u"COUNT(*) CNT FROM ITEM"_s, 0));
         QVERIFY2(full.errorNumber == 0 && full.text.contains(u"CNT FROM ITEM"_s), qPrintable(Column(history, 2)));
+    }
+
+    // 自動設定 reads the CHECK constraints as each dictionary gives them (the
+    // server its own rewriting of the conditions); the rows meet them.
+    void checkConstraints()
+    {
+        QFETCH(bool, server);
+        if (server)
+            KOVA_NEED_SERVER();
+        QVERIFY(open(server, {u"CREATE TABLE SHIPMENTS (SHIPMENT_ID NUMBER(8) PRIMARY KEY, SHIPMENT_STATUS VARCHAR2(12) "
+                              "NOT NULL CONSTRAINT SHIPMENT_STATUS_C CHECK (shipment_status in ('CREATED', 'SHIPPED', "
+                              "'IN-TRANSIT')), WEIGHT NUMBER(7,2) CHECK (WEIGHT > 0 AND weight <= 500), SENT DATE, "
+                              "ARRIVED DATE, CONSTRAINT ARRIVAL_C CHECK (ARRIVED >= SENT), "
+                              "CONSTRAINT NOTE_C CHECK (length(SHIPMENT_STATUS) > 1))"_s},
+                     u"SHIPMENTS"_s));
+        const browser::AutoRulesResult result = browser::ProposeRules(m_db.database.get(), u"SHIPMENTS"_s);
+        QCOMPARE(result.unreadChecks.size(), 1);
+        QVERIFY2(result.unreadChecks[0].startsWith(u"NOTE_C: "_s), qPrintable(result.unreadChecks[0]));
+        const basKovaData::ColumnRule& status = ColumnRules[2];
+        QCOMPARE((QStringList{status.RuleKind.text(), status.TextValue[0].trimmed(), status.TextValue[2].trimmed(),
+                              QString::number(ColumnRules[3].NumValue[0]), QString::number(ColumnRules[3].NumValue[1]),
+                              ColumnRules[5].Expression}),
+                 (QStringList{u"1"_s, u"CREATED"_s, u"IN-TRANSIT"_s, u"0.01"_s, u"500"_s, u"addDays(row.SENT, randInt(1, 30))"_s}));
+        QCOMPARE(generate::GenerateRows(basKovaData::TableRules::FromShared(u"SHIPMENTS"_s), 30).failures, 0);
     }
 
     // Only a login that worked is written to the connection file; one to a

@@ -91,6 +91,9 @@ void Lex(std::string_view text)
         FuzzExpect(reused.head[std::size_t(i)].text == fresh.head[std::size_t(i)].text, "heads lex alike");
     FuzzExpect(fresh.sharedText.empty() == fresh.literals.empty(), "a shared text has its literals");
     (void)ViewQueryText(text);
+    for (const CheckClause& check : CheckClauses(text))
+        FuzzExpect(text.find(check.condition) != std::string_view::npos, "a CHECK condition is text of the statement");
+    (void)ExpressionTokens(text);
 }
 
 void Run(SqliteEngine& engine, const QString& sql, const std::string& firstWord)

@@ -39,6 +39,19 @@ const QStringList Junction{
     "PRIMARY KEY (STORE_ID, PRODUCT_ID))"_s,
     u"INSERT INTO STORES_PRODUCTS VALUES (1, 3)"_s};
 
+// Part of the sample shop schema, its CHECK constraints in the forms its
+// script writes them, and one that no rule can follow.
+const QStringList Shop{
+    u"CREATE TABLE CUSTOMERS (CUSTOMER_ID NUMBER(6) PRIMARY KEY, EMAIL_ADDRESS VARCHAR2(255) NOT NULL "
+    "CONSTRAINT CUSTOMERS_EMAIL_U UNIQUE, FULL_NAME VARCHAR2(255) NOT NULL)"_s,
+    u"INSERT INTO CUSTOMERS VALUES (1, 'a@example.com', 'A')"_s,
+    u"CREATE TABLE ORDERS (ORDER_ID NUMBER(8) PRIMARY KEY, ORDER_TMS DATE NOT NULL, CUSTOMER_ID NUMBER(6) NOT NULL "
+    "REFERENCES CUSTOMERS, ORDER_STATUS VARCHAR2(10) NOT NULL CONSTRAINT orders_status_c CHECK ( order_status in\n"
+    "  ( 'CANCELLED','COMPLETE','OPEN','PAID','REFUNDED','SHIPPED')), QUANTITY NUMBER(4) CHECK (Quantity BETWEEN 1 AND 50),"
+    " DISCOUNT NUMBER(3,2) CHECK ((discount >= 0) AND (\"DISCOUNT\" < 0.5)), SHIPPED DATE,"
+    " CONSTRAINT orders_shipped_c CHECK (shipped >= order_tms),"
+    " CONSTRAINT orders_status_upper_c CHECK (upper(order_status) = order_status))"_s};
+
 // A column's rule in short: kind, then what the kind keeps.
 QString Shown(int column)
 {
@@ -113,6 +126,32 @@ private Q_SLOTS:
         basKovaData::ExecuteSql(db.database(), u"DELETE FROM PARENT"_s);
         QCOMPARE(Propose(db.database(), u"CHILD"_s).emptyParents, QStringList{u"PARENT"_s});
         QCOMPARE(browser::EmptyParentTables(db.database(), u"CHILD"_s), QStringList{u"PARENT"_s});
+    }
+
+    // CHECK constraints bound the rules; 100 rows meet them. The generated
+    // later date is left to the expression.
+    void checkConstraints()
+    {
+        Connected db(Shop);
+        const browser::AutoRulesResult result = Propose(db.database(), u"ORDERS"_s);
+        QCOMPARE(result.unreadChecks, QStringList{u"ORDERS_STATUS_UPPER_C: upper(order_status) = order_status"_s});
+        const basKovaData::ColumnRule& status = ColumnRules[4];
+        QStringList values;
+        for (int i = 0; i < basKovaData::RuleSlots; ++i)
+            if (status.MultiOn[std::size_t(i)])
+                values << status.TextValue[std::size_t(i)].trimmed();
+        QCOMPARE(values, (QStringList{u"CANCELLED"_s, u"COMPLETE"_s, u"OPEN"_s, u"PAID"_s, u"REFUNDED"_s, u"SHIPPED"_s}));
+        QVERIFY(status.RandomOrder && !status.Unique);
+        QCOMPARE((QStringList{Shown(1), Shown(4), Shown(5), Shown(6), Shown(7)}),
+                 (QStringList{u"3 1/1 pad0"_s, u"1 0"_s, u"2 1/50/1 pad0"_s, u"2 0/0.49/0.01 pad0"_s, u"8 0"_s}));
+        QCOMPARE(ColumnRules[7].Expression, u"addDays(row.ORDER_TMS, randInt(1, 30))"_s);
+        const generate::CreationResult run = generate::GenerateRows(basKovaData::TableRules::FromShared(u"ORDERS"_s), 100);
+        QVERIFY(!run.aborted);
+        QCOMPARE(run.failures, 0);
+        // A unique column whose name asks for a dictionary takes it, none twice.
+        Propose(db.database(), u"CUSTOMERS"_s);
+        QCOMPARE((QStringList{Shown(1), Shown(2), Shown(3)}), (QStringList{u"3 2/1 pad0"_s, u"6 メールアドレス"_s, u"6 氏名"_s}));
+        QCOMPARE((QList<bool>{ColumnRules[1].Unique, ColumnRules[2].Unique, ColumnRules[3].Unique}), (QList<bool>{false, true, false}));
     }
 
     // A thousand rows into every table, parents first, twice: the second time
