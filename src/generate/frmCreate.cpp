@@ -67,7 +67,7 @@ frmCreate::frmCreate(QWidget* parent) : QDialog(parent)
     CmdPreview->setAutoDefault(false);
     // The three buttons end where the bar ends, or the window grows for them.
     const int buttonTop = BarTop + BarHeight + 18;
-    const int right = BarLeft + std::max(barWidth, 3 * 90 + 2 * 6);
+    const int right = std::max(BarLeft + std::max(barWidth, 3 * 90 + 2 * 6), TxtSEED->geometry().right() + 1);
     Command1_1->setGeometry(right - 90, buttonTop, 90, 28);
     Command1_0->setGeometry(right - 186, buttonTop, 90, 28);
     CmdPreview->setGeometry(right - 282, buttonTop, 90, 28);
@@ -76,7 +76,7 @@ frmCreate::frmCreate(QWidget* parent) : QDialog(parent)
     connect(Command1_1, &QPushButton::clicked, this, &QDialog::reject);
     connect(CmdPreview, &QPushButton::clicked, this, &frmCreate::preview);
 
-    setFixedSize(std::max(right, TxtSEED->geometry().right() + 1) + BarLeft, buttonTop + 28 + 14);
+    setFixedSize(right + BarLeft, buttonTop + 28 + 14);
     txtKENSU->setFocus();
     m_run = std::make_unique<controls::RunScaffold>(this, std::vector<QWidget*>{txtKENSU, TxtSEED, Command1_0, CmdPreview});
 }
