@@ -5,13 +5,11 @@
 // best of each; the ratio of the time per row is the dictionary's cost.
 //
 //   bench_dictionary [rows]        (default 100000)
-#include "browser/ColumnGrid.h"
-#include "controls/GridModel.h"
-#include "engine/SqliteEngine.h"
 #include "generate/CreationRun.h"
 #include "rules/ColumnRule.h"
 #include "session/OraAccess.h"
 
+#include "BenchDatabase.h"
 #include "BenchMemory.h"
 
 #include <QCoreApplication>
@@ -76,16 +74,8 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     const int rows = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100000;
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("bench.db"));
-    SqliteEngine::createFile(path);
-    if (basKovaData::OpenOracleDatabase(path, QStringLiteral("bench/bench"),
-                                        QLatin1String(basKovaData::OraSessionProgId))) {
-        std::fprintf(stderr, "cannot open %s\n", qPrintable(path));
+    if (!OpenBenchTable(dir, Table, QStringLiteral("PEOPLE")))
         return 1;
-    }
-    basKovaData::ExecuteSql(basKovaData::OraDatabase.get(), QString::fromLatin1(Table));
-    controls::GridModel grid;
-    browser::FillColumnGrid(basKovaData::OraDatabase.get(), grid, QStringLiteral("PEOPLE"), true);
 
     double fixed = 1e9;
     double dictionary = 1e9;

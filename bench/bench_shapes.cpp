@@ -5,14 +5,12 @@
 // them at once. Two alternating rounds, best of each.
 //
 //   bench_shapes [rows]        (default 100000)
-#include "browser/ColumnGrid.h"
-#include "controls/GridModel.h"
-#include "engine/SqliteEngine.h"
 #include "generate/CreationRun.h"
 #include "generate/ValueGenerator.h"
 #include "rules/ColumnRule.h"
 #include "session/OraAccess.h"
 
+#include "BenchDatabase.h"
 #include "BenchMemory.h"
 
 #include <QCoreApplication>
@@ -154,16 +152,8 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     const int rows = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100000;
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("bench.db"));
-    SqliteEngine::createFile(path);
-    if (basKovaData::OpenOracleDatabase(path, QStringLiteral("bench/bench"),
-                                        QLatin1String(basKovaData::OraSessionProgId))) {
-        std::fprintf(stderr, "cannot open %s\n", qPrintable(path));
+    if (!OpenBenchTable(dir, Table, QStringLiteral("SHAPES")))
         return 1;
-    }
-    basKovaData::ExecuteSql(basKovaData::OraDatabase.get(), QString::fromLatin1(Table));
-    controls::GridModel grid;
-    browser::FillColumnGrid(basKovaData::OraDatabase.get(), grid, QStringLiteral("SHAPES"), true);
 
     const Variant variants[] = {
         {"fixed values", {}},

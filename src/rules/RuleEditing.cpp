@@ -23,12 +23,7 @@ constexpr std::size_t Slot(int i)
 
 RuleVerdict Refuse(const QString& message, RuleBox box, int index = 0)
 {
-    RuleVerdict verdict;
-    verdict.accepted = false;
-    verdict.message = message;
-    verdict.box = box;
-    verdict.index = index;
-    return verdict;
+    return Refused(message, box, index);
 }
 
 bool AnySlotOn(const ColumnRule& rule)
@@ -204,6 +199,16 @@ RuleVerdict CheckRule(ColumnRule& rule, TypeFamily family)
     // A rule accepted without a kind is a single fixed one.
     if (verdict.accepted && kind == Kind::Single)
         rule.setKind(Kind::Single);
+    return verdict;
+}
+
+RuleVerdict Refused(const QString& message, RuleBox box, int index)
+{
+    RuleVerdict verdict;
+    verdict.accepted = false;
+    verdict.message = message;
+    verdict.box = box;
+    verdict.index = index;
     return verdict;
 }
 

@@ -72,6 +72,8 @@ qint16 EditorHelpTopic(TypeFamily family);
 // kind becomes "0"; the date texts, units and steps they test are stored
 // back trimmed and a random rule's dates in their 15-character form.
 RuleVerdict CheckRule(ColumnRule& rule, TypeFamily family);
+// A refusal with its message and the box to correct.
+RuleVerdict Refused(const QString& message, RuleBox box, int index = 0);
 // The パターン kind's check, which CheckRule runs for it: for now it refuses
 // an empty pattern. The pattern's syntax and whether its longest value fits
 // the column's byte length belong here too.

@@ -5,20 +5,6 @@
 
 namespace basKovaData {
 
-namespace {
-
-RuleVerdict Refuse(const QString& message, RuleBox box, int index = 0)
-{
-    RuleVerdict verdict;
-    verdict.accepted = false;
-    verdict.message = message;
-    verdict.box = box;
-    verdict.index = index;
-    return verdict;
-}
-
-}  // namespace
-
 bool NullRateApplies(Kind kind)
 {
     return kind != Kind::Null;
@@ -80,7 +66,7 @@ RuleVerdict CheckShapes(ColumnRule& rule, const ShapeBoxes& boxes, bool severalC
         for (int i = 0; i < RuleSlots; ++i) {
             const auto weight = ReadWholeIn(boxes.weights.value(i), MinWeight, MaxWeight);
             if (!weight)
-                return Refuse(RuleMessages::BadWeight, RuleBox::Weight, i);
+                return Refused(RuleMessages::BadWeight, RuleBox::Weight, i);
             weights[std::size_t(i)] = *weight;
         }
     }
@@ -88,11 +74,11 @@ RuleVerdict CheckShapes(ColumnRule& rule, const ShapeBoxes& boxes, bool severalC
     if (NullRateApplies(kind)) {
         const auto rate = ReadWholeIn(boxes.nullRate, 0, 100);
         if (!rate)
-            return Refuse(RuleMessages::BadNullRate, RuleBox::NullRate);
+            return Refused(RuleMessages::BadNullRate, RuleBox::NullRate);
         if (*rate > 0 && !severalColumns && rule.IsKey)
-            return Refuse(RuleMessages::NullRateOnKey, RuleBox::NullRate);
+            return Refused(RuleMessages::NullRateOnKey, RuleBox::NullRate);
         if (*rate > 0 && !severalColumns && rule.IsNotNull)
-            return Refuse(RuleMessages::NullRateOnNotNull, RuleBox::NullRate);
+            return Refused(RuleMessages::NullRateOnNotNull, RuleBox::NullRate);
         nullRate = *rate;
     }
     rule.NullRate = nullRate;
