@@ -431,10 +431,16 @@ QString ValueGenerator::DateValue(int column, const ColumnRule& rule)
         const QDateTime date = basKovaData::DateFromText(text[static_cast<std::size_t>(slot)].text());
         return RawDate(basKovaData::DateText15(date));
     }
+    ColumnState& state = State(column);
+    if ((kind == Kind::Random || kind == Kind::Sequence) && !state.from) {
+        state.from = basKovaData::DateFromText(text[0].text());
+        state.to = basKovaData::DateFromText(text[1].text());
+        state.dateStep = basKovaData::ReadNumber(text[1].text());
+    }
     if (kind == Kind::Random) {
         // Whole calendar days from lo's day to hi's day, lo's time of day kept.
-        const QDateTime lo = basKovaData::DateFromText(text[0].text());
-        const QDateTime hi = basKovaData::DateFromText(text[1].text());
+        const QDateTime& lo = *state.from;
+        const QDateTime& hi = state.to;
         const qint64 days = lo.date().daysTo(hi.date());
         const auto dayText = [&](qint64 k) { return DateTextOf(lo.date().addDays(k), lo.time()); };
         if (rule.Unique && days >= 0) {
@@ -446,8 +452,8 @@ QString ValueGenerator::DateValue(int column, const ColumnRule& rule)
         return RawDate(dayText(DayOffset(std::floor(r * static_cast<double>(days + 1)))));
     }
     if (kind == Kind::Sequence) {
-        const QDateTime start = basKovaData::DateFromText(text[0].text());
-        const double offset = NextOffset(column, basKovaData::ReadNumber(text[1].text()));
+        const QDateTime& start = *state.from;
+        const double offset = NextOffset(column, state.dateStep);
         return RawDate(DateTextOf(start.date().addDays(DayOffset(offset)), start.time()));
     }
     if (kind == Kind::Expression)

@@ -9,6 +9,7 @@
 
 #include "shared/SeededDraws.h"
 
+#include <QDateTime>
 #include <QSet>
 #include <QVariant>
 #include <QString>
@@ -83,6 +84,10 @@ private:
         QSet<QString> existing;
         std::optional<basKovaData::KeyedPermutation> order;
         std::uint64_t taken = 0;
+        // Dates: the rule's dates and step, read on the column's first use.
+        std::optional<QDateTime> from;
+        QDateTime to;
+        double dateStep = 0.0;
         // パターン: the recipe, read on the column's first use.
         std::optional<PatternRecipe> pattern;
     };

@@ -76,7 +76,24 @@ QString DateText15(const QDateTime& value)
         return DateText15(ZeroDate());
     const QDate date = value.date();
     const QTime time = value.time();
-    // Called for every generated date: formatted directly, without QString::arg.
+    // Called for every generated date: the digits are written directly.
+    if (date.year() >= 0 && date.year() <= 9999) {
+        QString text(15, u' ');
+        QChar* at = text.data();
+        const auto put = [&at](int number, int digits) {
+            for (int i = digits - 1; i >= 0; --i, number /= 10)
+                at[i] = QChar(u'0' + number % 10);
+            at += digits;
+        };
+        put(date.year(), 4);
+        put(date.month(), 2);
+        put(date.day(), 2);
+        ++at;
+        put(time.hour(), 2);
+        put(time.minute(), 2);
+        put(time.second(), 2);
+        return text;
+    }
     char text[48];
     const int length = std::snprintf(text, sizeof text, "%04d%02d%02d %02d%02d%02d", date.year(), date.month(),
                                      date.day(), time.hour(), time.minute(), time.second());
