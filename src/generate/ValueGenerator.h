@@ -120,6 +120,13 @@ private:
     // Reads the rules' expressions once; the refusal (a cycle, a syntax
     // error) when they cannot run.
     QString PrepareExpressions();
+    // Tries for a value not given before, for the kinds that draw freely.
+    static constexpr int UniqueAttempts = 1000;
+    // Why a column that may not repeat has no new value left.
+    static QString Exhausted(const basKovaData::ColumnRule& rule);
+    // The list text of a database value: numbers without their leading
+    // blank, dates as date texts, everything else as trimmed text.
+    static QString ListText(const QVariant& value);
     // The pattern kind's recipe of `column`. Throws OraError when the pattern
     // is refused.
     const PatternRecipe& Recipe(int column, const basKovaData::ColumnRule& rule);
