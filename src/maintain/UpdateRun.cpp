@@ -151,7 +151,8 @@ UpdatePlan PlanUpdate(const TableRules& rules)
             plan.keyHasRule = plan.keyHasRule || hasRule;
         } else if (hasRule && rule.family() != Family::Other) {
             plan.sets.push_back(j);
-            allFixed = allFixed && rule.storedKind() == basKovaData::Kind::Single;
+            // A NULL rate gives each row its own value: row by row.
+            allFixed = allFixed && rule.storedKind() == basKovaData::Kind::Single && rule.NullRate == 0;
         }
     }
     plan.allFixed = allFixed && !plan.sets.empty();
@@ -195,9 +196,10 @@ QString SetValueText(const ColumnRule& rule, const QString& generated)
 {
     if (rule.family() == Family::Character) {
         // Character values are plain texts, whatever they begin with; only
-        // the NULL kind is written as the keyword. A character value that is
-        // empty (no text, no slot in use, an unknown kind) becomes ''.
-        if (rule.kind() == basKovaData::Kind::Null)
+        // the NULL kind (and a row a NULL rate leaves NULL) is written as the
+        // keyword. A character value that is empty (no text, no slot in use,
+        // an unknown kind) becomes ''.
+        if (rule.kind() == basKovaData::Kind::Null || (rule.NullRate > 0 && generated == u"@NULL"_s))
             return u"NULL"_s;
         return basKovaData::SqlQuoted(generated);
     }

@@ -142,6 +142,9 @@ private Q_SLOTS:
             << two << u"C=1:,x,y"_s << u""_s << done << 0
             << u"UPDATE T SET C = 'x' WHERE A = 3;UPDATE T SET C = 'y' WHERE A = 4"_s << u"3,x,0|4,y,0"_s;
         QTest::newRow("NULL rule on a character column") << two << u"C=5"_s << u"A=3"_s << done << 0 << u"UPDATE T SET C = NULL WHERE A = 3"_s << u"3,[NULL],0|4,b,0"_s;
+        QTest::newRow("NULL rate: row by row, NULL as the keyword")
+            << two << u"C=0:x;C~null=100"_s << u""_s << done << 0
+            << u"UPDATE T SET C = NULL WHERE A = 3;UPDATE T SET C = NULL WHERE A = 4"_s << u"3,[NULL],0|4,[NULL],0"_s;
         QTest::newRow("condition on the column being set, indexed")
             << two + u";CREATE INDEX TN ON T (N)"_s << u"N=3:10,10"_s << u"N >= 0"_s << done << 0
             << u"UPDATE T SET N =  10 WHERE A = 3;UPDATE T SET N =  20 WHERE A = 4"_s << u"3,a,10|4,b,20"_s;
