@@ -503,6 +503,11 @@ private:
                 const qsizetype close = m_s.indexOf(u'>', m_i);
                 if (close < 0)
                     RefuseUnusable(open, 3);
+                const qsizetype from = m_i + (rest.startsWith(u'<') ? 2 : 3);
+                const QString name = m_s.mid(from, close - from);
+                static const QRegularExpression groupName(u"^[A-Za-z_][A-Za-z0-9_]{0,31}$"_s);
+                if (!groupName.match(name).hasMatch())
+                    Refuse(open, close + 1 - open, u"のグループ名は英字か「_」で始まる32文字までの英数字にして下さい。"_s);
                 m_i = close + 1;
             } else {
                 RefuseUnusable(open, rest.startsWith(u'<') ? 4 : 3);

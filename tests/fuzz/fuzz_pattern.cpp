@@ -8,6 +8,40 @@
 #include <QRegularExpression>
 
 #include <cstdint>
+#include <vector>
+
+namespace {
+
+// Whether a group that holds a quantifier is itself quantified. Escapes and
+// classes are stepped over; a rough reading is enough here.
+bool NestedRepetition(const QString& pattern)
+{
+    std::vector<bool> groups{false};  // per open group: it holds a quantifier
+    const auto quantifier = [](QChar c) { return c == u'*' || c == u'+' || c == u'?' || c == u'{'; };
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern[i];
+        if (c == u'\\') {
+            ++i;
+        } else if (c == u'[') {
+            for (++i; i < pattern.size() && pattern[i] != u']'; ++i)
+                i += pattern[i] == u'\\' ? 1 : 0;
+        } else if (c == u'(') {
+            groups.push_back(false);
+        } else if (c == u')' && groups.size() > 1) {
+            const bool held = groups.back();
+            groups.pop_back();
+            const bool quantified = i + 1 < pattern.size() && quantifier(pattern[i + 1]);
+            if (held && quantified)
+                return true;
+            groups.back() = groups.back() || held || quantified;
+        } else if (quantifier(c)) {
+            groups.back() = true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -26,6 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FuzzExpect(recipe->DistinctCount() >= 1 && recipe->DistinctCount() <= 1e18, "the count of values is within bounds");
 
     const QRegularExpression shape(QRegularExpression::anchoredPattern(pattern));
+    FuzzExpect(shape.isValid(), "a pattern taken is a regular expression");
+    const bool checkShape = !NestedRepetition(pattern);
     // The lowest and highest draws, then a sequence that wanders between them.
     std::uint32_t state = static_cast<std::uint32_t>(size) * 2654435761u;
     for (int round = 0; round < 4; ++round) {
@@ -38,9 +74,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const QByteArray utf8 = value.toUtf8();
         FuzzExpect(value.size() <= recipe->MaxChars(), "a value fits MaxChars");
         FuzzExpect(Cp932Length(utf8.data(), static_cast<int>(utf8.size())) <= recipe->MaxBytes(), "a value fits MaxBytes");
-        // Long values may run into the matcher's own limits.
-        if (value.size() <= 1000 && !shape.match(value).hasMatch()) {
-            std::fprintf(stderr, "pattern %s gave %s\n", qPrintable(pattern), qPrintable(value));
+        // The matcher backtracks: with repetition inside repetition it may
+        // reach its match limit and answer "no match" for a value that fits
+        // (seen with "((d|e)?)*" nested three deep, and values a linear-time
+        // matcher accepts). Such patterns are not held to it.
+        if (checkShape && value.size() <= 1000 && !shape.match(value).hasMatch()) {
+            std::fprintf(stderr, "pattern %s gave %s\n", pattern.toUtf8().toPercentEncoding().constData(),
+                         utf8.toPercentEncoding().constData());
             FuzzExpect(false, "a value fits its pattern");
         }
     }

@@ -101,6 +101,7 @@ private Q_SLOTS:
         QTest::newRow("bracket inside class") << u"[a[]"_s << 3;
         QTest::newRow("deep") << u"("_s.repeated(101) + u"a"_s + u")"_s.repeated(101) << 101;
         QTest::newRow("surrogate") << u"\\x{D800}"_s << 8;
+        QTest::newRow("group name not a word") << u"a(?<*>b)"_s << 2;
     }
     void refused()
     {
