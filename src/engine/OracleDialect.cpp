@@ -225,13 +225,19 @@ std::string TableTriggers(const std::string& owner, const std::string& table,
         case OracleColumnType::Family::Numeric:
             check("typeof(" + c + ") = 'text' AND " + c + " <> '' AND NOT KOVA_ISNUMBER(" + c + ")",
                   "ORA-01722: invalid number");
+            // Whole numbers are compared and kept as they are: round() gives
+            // a double, which holds 15 digits, not the 18 of a NUMBER(18).
             if (type.precision && type.dataType == "NUMBER") {
                 const int scale = type.scale.value_or(0);
-                check("abs(" + Rounded(c, scale) + ") >= " + Number(std::pow(10.0, *type.precision - scale)),
+                const std::string limit = Number(std::pow(10.0, *type.precision - scale));
+                const std::string whole = scale >= 0 ? "typeof(" + c + ") = 'integer'" : "0";
+                check("CASE WHEN " + whole + " THEN " + c + " >= " + limit + " OR " + c + " <= -" + limit
+                          + " ELSE abs(" + Rounded(c, scale) + ") >= " + limit + " END",
                       "ORA-01438: value larger than specified precision allowed for this column");
             }
             if (type.scale && type.dataType == "NUMBER") {
-                fix(c + " <> " + Rounded(c, *type.scale), q,
+                const std::string fraction = *type.scale >= 0 ? "typeof(" + c + ") <> 'integer' AND " : "";
+                fix(fraction + c + " <> " + Rounded(c, *type.scale), q,
                     "CASE WHEN " + q + " = '' THEN NULL ELSE " + Rounded(q, *type.scale) + " END");
             } else {
                 fix(c + " = ''", q, "NULLIF(" + q + ", '')");

@@ -438,6 +438,8 @@ qint64 SqliteEngine::execute(const QString& sql)
     });
     LexOneStatement(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), scratch);
     const LexedStatement& lexed = *scratch;
+    if (lexed.firstWord() != "SELECT")
+        restoreRowTriggers();
     if (TableStatistics::IsAnalyzeTable(lexed)) {
         if (TableStatistics::Analyze(m_handle, lexed, *this)) {
             std::string error;
@@ -463,8 +465,7 @@ qint64 SqliteEngine::execute(const QString& sql)
     return changes;
 }
 
-const SqliteEngine::ShapePlan& SqliteEngine::shapePlan(const QString& shapeText,
-                                                      const std::vector<qsizetype>& markers)
+SqliteEngine::ShapePlan& SqliteEngine::shapePlan(const QString& shapeText, const std::vector<qsizetype>& markers)
 {
     if (m_lastShapePlan && *m_lastShapeText == shapeText)
         return *m_lastShapePlan;
@@ -517,9 +518,10 @@ bool SqliteEngine::bindShape(const ShapePlan& plan, const basKovaData::Statement
 {
     using basKovaData::SqlValue;
     const std::vector<SqlValue>& values = shape.values();
-    if (m_boundTexts.size() < values.size())
+    if (m_boundTexts.size() < values.size()) {
         m_boundTexts.resize(values.size());
-    SqlLiteral number;
+        m_boundNumbers.resize(values.size());
+    }
     int index = 1;
     for (const SqlLiteral& parameter : plan.parameters) {
         if (parameter.kind != SqlLiteral::Kind::Value) {
@@ -535,6 +537,7 @@ bool SqliteEngine::bindShape(const ShapePlan& plan, const basKovaData::Statement
             break;
         }
         case SqlValue::Type::Number: {
+            SqlLiteral& number = m_boundNumbers[parameter.at];
             bool negative = false;
             // "--" would begin a comment in the literal text.
             if (!ReadNumberValue(value.text, &number, &negative) || (negative && plan.minusBefore[parameter.at]))
@@ -555,7 +558,7 @@ bool SqliteEngine::bindShape(const ShapePlan& plan, const basKovaData::Statement
 
 qint64 SqliteEngine::executeShape(const basKovaData::StatementShape& shape)
 {
-    const ShapePlan& plan = shapePlan(shape.text(), shape.markers());
+    ShapePlan& plan = shapePlan(shape.text(), shape.markers());
     sqlite3_stmt* stmt = nullptr;
     if (plan.usable && plan.markers == shape.markers() && plan.markers.size() == shape.values().size())
         stmt = sharedStatement(plan.sharedText, plan.parameters.size());
@@ -566,6 +569,12 @@ qint64 SqliteEngine::executeShape(const basKovaData::StatementShape& shape)
     // Anything the shared form cannot say runs as the literal text.
     if (!stmt)
         return execute(shape.Literal());
+    const bool trusted = needsNoRowTriggers(plan, shape);
+    if (!trusted || !skipRowTriggers(plan.checks.table)) {
+        if (trusted)
+            plan.doubts = MaxDoubts + 1;  // the triggers could not be set aside
+        restoreRowTriggers();
+    }
     m_history.record(shape);
     const auto release = qScopeGuard([stmt] {
         sqlite3_reset(stmt);
@@ -575,10 +584,114 @@ qint64 SqliteEngine::executeShape(const basKovaData::StatementShape& shape)
     return plan.countsRows ? sqlite3_changes64(m_handle) : 0;
 }
 
+bool SqliteEngine::needsNoRowTriggers(ShapePlan& plan, const basKovaData::StatementShape& shape)
+{
+    using InsertChecks::Bound;
+    using basKovaData::SqlValue;
+    if (plan.doubts > MaxDoubts)
+        return false;
+    if (!plan.checksRead) {
+        plan.checks = InsertChecks::Read(m_handle, m_owner, plan.sharedText);
+        plan.checksRead = true;
+    }
+    if (!plan.checks.usable || sqlite3_get_autocommit(m_handle))
+        return false;
+    for (const InsertChecks::Item& item : plan.checks.items) {
+        Bound bound;
+        if (item.form != InsertChecks::Item::Form::Null) {
+            const SqlLiteral& parameter = plan.parameters[item.parameter];
+            switch (parameter.kind) {
+            case SqlLiteral::Kind::Value: {
+                const SqlValue& value = shape.values()[parameter.at];
+                if (value.type == SqlValue::Type::Text) {
+                    const QByteArray& bytes = m_boundTexts[parameter.at];
+                    bound = {Bound::Kind::Text, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))};
+                } else if (value.type == SqlValue::Type::Number) {
+                    const SqlLiteral& number = m_boundNumbers[parameter.at];
+                    bound = {number.kind == SqlLiteral::Kind::Integer ? Bound::Kind::Integer : Bound::Kind::Real,
+                             number.text};
+                }
+                break;
+            }
+            case SqlLiteral::Kind::Text:
+                bound = {Bound::Kind::Text, parameter.text};
+                break;
+            case SqlLiteral::Kind::Integer:
+                bound = {Bound::Kind::Integer, parameter.text};
+                break;
+            case SqlLiteral::Kind::Real:
+                bound = {Bound::Kind::Real, parameter.text};
+                break;
+            }
+        }
+        if (!InsertChecks::Passes(item, bound)) {
+            ++plan.doubts;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SqliteEngine::skipRowTriggers(const std::string& table)
+{
+    if (m_skippingTables.count(table))
+        return true;
+    // Dropped inside a transaction only, and put back before it ends: a
+    // rollback then brings them back as well.
+    if (sqlite3_get_autocommit(m_handle))
+        return false;
+    std::vector<std::pair<std::string, std::string>> triggers;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(m_handle,
+                           "SELECT name, sql FROM temp.sqlite_master WHERE type = 'trigger' AND tbl_name = ?1 "
+                           "AND name LIKE 'kova\\_%' ESCAPE '\\'",
+                           -1, &stmt, nullptr)
+        != SQLITE_OK)
+        return false;
+    sqlite3_bind_text(stmt, 1, table.data(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        triggers.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)),
+                              reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
+    }
+    sqlite3_finalize(stmt);
+    static constexpr std::string_view Kept = "CREATE TRIGGER ";  // how SQLite keeps a TEMP trigger's text
+    for (const auto& [name, sql] : triggers) {
+        if (sql.rfind(Kept, 0) != 0)
+            return false;
+    }
+    for (const auto& [name, sql] : triggers) {
+        const std::string drop = "DROP TRIGGER temp." + OracleDialect::QuoteName(name);
+        if (sqlite3_exec(m_handle, drop.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+            restoreRowTriggers();
+            return false;
+        }
+        m_droppedTriggers.push_back("CREATE TEMP TRIGGER IF NOT EXISTS " + sql.substr(Kept.size()));
+    }
+    m_skippingTables.insert(table);
+    return true;
+}
+
+void SqliteEngine::restoreRowTriggers()
+{
+    if (m_skippingTables.empty())
+        return;
+    const std::vector<std::string> dropped = std::move(m_droppedTriggers);
+    m_droppedTriggers.clear();
+    m_skippingTables.clear();
+    for (const std::string& sql : dropped) {
+        if (sqlite3_exec(m_handle, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+            raise();
+    }
+}
+
 void SqliteEngine::afterStatement(const LexedStatement& lexed)
 {
     if (!IsSchemaStatement(lexed.firstWord()))
         return;
+    // What the plans read of the tables may have changed.
+    m_shapePlans.clear();
+    m_lastShapeText = nullptr;
+    m_lastShapePlan = nullptr;
     std::string error;
     if (!OracleDialect::Refresh(m_handle, m_owner, &error))
         throw EngineError(QString::fromStdString(error));
@@ -619,10 +732,12 @@ void SqliteEngine::beginTransaction()
 
 void SqliteEngine::commit()
 {
+    restoreRowTriggers();
     exec("COMMIT");
 }
 
 void SqliteEngine::rollback()
 {
+    restoreRowTriggers();
     exec("ROLLBACK");
 }

@@ -3,6 +3,7 @@
 // the Oracle dialect installed on the native handle. Statements run on the
 // native handle; DML texts that differ only in their literals share one
 // compiled statement.
+#include "engine/InsertChecks.h"
 #include "engine/OraEngine.h"
 #include "engine/SqlHistory.h"
 #include "engine/SqlLexer.h"
@@ -10,6 +11,7 @@
 #include <QSqlDatabase>
 
 #include <list>
+#include <set>
 #include <string>
 #include <unordered_map>
 
@@ -59,7 +61,16 @@ private:
     // when missing; none when the shared text does not compile as such.
     sqlite3_stmt* sharedStatement(const std::string& sharedText, std::size_t parameters);
     struct ShapePlan;
-    const ShapePlan& shapePlan(const QString& shapeText, const std::vector<qsizetype>& markers);
+    ShapePlan& shapePlan(const QString& shapeText, const std::vector<qsizetype>& markers);
+    // Whether the shape's bound row passes the row triggers untouched (see
+    // InsertChecks), so that it may run without them.
+    bool needsNoRowTriggers(ShapePlan& plan, const basKovaData::StatementShape& shape);
+    // Drops the dialect's row triggers of `table` (TEMP objects, never in the
+    // file) for the rows that need none; false when they stay.
+    bool skipRowTriggers(const std::string& table);
+    // Puts back what skipRowTriggers dropped: before any other statement
+    // that may write and before the transaction ends.
+    void restoreRowTriggers();
     bool bindShape(const ShapePlan& plan, const basKovaData::StatementShape& shape, sqlite3_stmt* stmt);
     sqlite3_stmt* prepareText(const std::string& text);
     void afterStatement(const LexedStatement& lexed);
@@ -83,7 +94,15 @@ private:
         std::vector<qsizetype> markers;  // the shape's markers it was made for
         std::vector<bool> minusBefore;   // per value: the text has "-" just before it
         bool countsRows = false;
+        bool checksRead = false;
+        InsertChecks::Plan checks;  // read on first use
+        int doubts = 0;             // rows that went through the triggers
     };
+    // A plan whose rows went through the triggers this often keeps them on:
+    // each change of course compiles the statement again.
+    static constexpr int MaxDoubts = 16;
+    std::set<std::string> m_skippingTables;
+    std::vector<std::string> m_droppedTriggers;  // their CREATE statements
 
     struct CachedStatement {
         std::string text;
@@ -101,6 +120,7 @@ private:
     // How each shape text runs, by shape text; the last one used at hand.
     std::unordered_map<QString, ShapePlan> m_shapePlans;
     const QString* m_lastShapeText = nullptr;
-    const ShapePlan* m_lastShapePlan = nullptr;
+    ShapePlan* m_lastShapePlan = nullptr;
     std::vector<QByteArray> m_boundTexts;  // the UTF-8 of the bound text values
+    std::vector<SqlLiteral> m_boundNumbers;  // the bound number values, without sign
 };

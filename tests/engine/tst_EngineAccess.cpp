@@ -206,39 +206,60 @@ private Q_SLOTS:
         QCOMPARE(db.text(u"SELECT COUNT(*), COUNT(AMT) FROM T"_s), u"3,0"_s);
     }
 
-    // A row's statement shape runs as its literal text runs: the same rows
-    // stored (values and their types) or the same error, and the literal text
-    // in the history. Each value is written as SQL; "~" puts a "-" into the
-    // statement's text before it.
+    // A row's statement shape runs as its literal text runs, inside a
+    // transaction as a creation run has it: the same rows stored (values and
+    // their types) or the same error, and the literal text in the history.
+    // Each value is written as SQL; "~" puts a "-" into the statement's text
+    // before it, and "=" puts the value into the text itself. Rows that the table's checks let in untouched skip them, so
+    // the edges of each check are here.
     void shapesRunAsTheirLiterals_data()
     {
-        QTest::addColumn<QStringList>("values");  // K, NM, AMT, F, D
-        const QString date = u"TO_DATE('20011231 235959','YYYYMMDD HH24MISS')"_s;
-        auto row = [&date](const char* name, QStringList values) {
-            if (values.size() < 5)
-                values.append(date);
+        QTest::addColumn<QStringList>("values");  // K, NM, AMT, F, D, CD, I, NC
+        const QStringList defaults = {u"TO_DATE('20011231 235959','YYYYMMDD HH24MISS')"_s, u"'abcd'"_s, u"7"_s,
+                                      u"'日本語'"_s};
+        auto row = [&defaults](const char* name, QStringList values) {
+            for (qsizetype i = values.size() - 4; i < defaults.size(); ++i)
+                values.append(defaults[i]);
             QTest::newRow(name) << values;
         };
         row("plain", {u"4"_s, u"'it''s'"_s, u"1.5"_s, u"2"_s});
         row("signs and exponents", {u"+4"_s, u"'x'"_s, u"-1.235"_s, u"-1e3"_s});
         row("negative, beyond 64 bits", {u"4"_s, u"'x'"_s, u"-7"_s, u"-9223372036854775808"_s});
         row("text into numbers", {u"'4'"_s, u"'x'"_s, u"'2.5'"_s, u"' 7 '"_s});
-        row("null spelled", {u"4"_s, u"'x'"_s, u"Null"_s, u"NULL"_s, u"NULL"_s});
+        row("null spelled", {u"4"_s, u"'x'"_s, u"Null"_s, u"NULL"_s, u"NULL"_s, u"null"_s, u"NULL"_s, u"NULL"_s});
         row("sql text stays", {u"4"_s, u"'x'"_s, u"6*7"_s, u".5"_s, u"SYSDATE"_s});
         row("minus before a number", {u"4"_s, u"'x'"_s, u"~3"_s, u"~-3"_s});
         row("empty text", {u"4"_s, u"''"_s, u"1"_s, u"1"_s});
+        row("null where required", {u"4"_s, u"NULL"_s, u"1"_s, u"1"_s});
+        row("null in the text", {u"4"_s, u"=NULL"_s, u"=NULL"_s, u"1"_s});
         row("too long", {u"4"_s, u"'日本語だ'"_s, u"1"_s, u"1"_s});
         row("precision", {u"10000"_s, u"'x'"_s, u"1"_s, u"1"_s});
         row("duplicate key", {u"1"_s, u"'x'"_s, u"1"_s, u"1"_s});
         row("invalid number", {u"4"_s, u"'x'"_s, u"1"_s, u"'1a'"_s});
         row("invalid date", {u"4"_s, u"'x'"_s, u"1"_s, u"1"_s, u"TO_DATE('20010230 000000','YYYYMMDD HH24MISS')"_s});
+        row("empty date", {u"4"_s, u"'x'"_s, u"1"_s, u"1"_s, u"TO_DATE('','YYYYMMDD HH24MISS')"_s});
+        row("widest values", {u"9999"_s, u"'日本語'"_s, u"999.99"_s, u"1"_s, u"TO_DATE('99991231 235959','YYYYMMDD HH24MISS')"_s,
+                              u"'日本'"_s, u"999999999999999999"_s, u"'ｱｲｳ'"_s});
+        row("beyond the scale", {u"4"_s, u"'x'"_s, u"1.005"_s, u"1"_s});
+        row("rounded into precision", {u"4"_s, u"'x'"_s, u"999.995"_s, u"1"_s});
+        row("trailing and leading zeros", {u"0004"_s, u"'x'"_s, u"12.300"_s, u"0.0"_s});
+        row("whole number as a fraction", {u"4.0"_s, u"'x'"_s, u"1"_s, u"1"_s, u"NULL"_s, u"'abcd'"_s, u"7.5"_s});
+        row("padded", {u"4"_s, u"'x'"_s, u"1"_s, u"1"_s, u"NULL"_s, u"'ab'"_s, u"1"_s, u"'a'"_s});
+        row("characters, not bytes", {u"4"_s, u"'x'"_s, u"1"_s, u"1"_s, u"NULL"_s, u"'abcd'"_s, u"1"_s, u"'日本語だ'"_s});
+        row("bytes of a CHAR", {u"4"_s, u"'x'"_s, u"1"_s, u"1"_s, u"NULL"_s, u"'日本語'"_s});
+        row("number into text", {u"4"_s, u"12"_s, u"1"_s, u"1"_s, u"NULL"_s, u"1234"_s});
+        row("text into a date", {u"4"_s, u"'x'"_s, u"1"_s, u"1"_s, u"'2001-12-31 23:59:59'"_s});
+        row("eighteen digits", {u"4"_s, u"'x'"_s, u"1"_s, u"123456789012345678"_s, u"NULL"_s, u"'abcd'"_s,
+                                u"123456789012345678"_s});
+        row("nineteen digits", {u"4"_s, u"'x'"_s, u"1"_s, u"1"_s, u"NULL"_s, u"'abcd'"_s, u"9999999999999999999"_s});
+        row("many digits", {u"4"_s, u"'x'"_s, u"0.1234567890123456789"_s, u"3.14159265358979323846"_s});
     }
 
     void shapesRunAsTheirLiterals()
     {
         QFETCH(QStringList, values);
         basKovaData::StatementShape shape;
-        shape.appendText(u"Insert into T (K, NM, AMT, F, D) Values( "_s);
+        shape.appendText(u"Insert into T (K, NM, AMT, F, D, CD, I, NC) Values( "_s);
         for (qsizetype i = 0; i < values.size(); ++i) {
             shape.appendText(i > 0 ? u" ," : u" ");
             QString value = values[i];
@@ -246,28 +267,36 @@ private Q_SLOTS:
                 shape.appendText(u'-');
                 value.remove(0, 1);
             }
-            shape.appendSql(value);
+            if (value.startsWith(u'='))
+                shape.appendText(value.mid(1));
+            else
+                shape.appendSql(value);
         }
         shape.appendText(u" ) "_s);
         const QString literal = shape.Literal();
-        QString read = u"SELECT K, NM, AMT, TYPEOF(AMT), F, TYPEOF(F), TO_CHAR(D, 'YYYYMMDD HH24MISS') FROM T "
-                       "WHERE K NOT IN (1, 2, 3) UNION ALL SELECT EXECUTIONS, SQL_TEXT, 0, 0, 0, 0, 0 FROM V$SQL "
-                       "WHERE HASH_VALUE = %1 AND SQL_TEXT = "_s.arg(SqlHistory::HashValue(literal));
+        QString read = u"SELECT K, NM, AMT, TYPEOF(AMT), F, TYPEOF(F), TO_CHAR(D, 'YYYYMMDD HH24MISS'), CD, I, "
+                       "TYPEOF(I), NC FROM T WHERE K NOT IN (1, 2, 3) UNION ALL SELECT EXECUTIONS, SQL_TEXT, 0, 0, 0, "
+                       "0, 0, 0, 0, 0, 0 FROM V$SQL WHERE HASH_VALUE = %1 AND SQL_TEXT = "_s.arg(SqlHistory::HashValue(literal));
         basKovaData::AppendQuoted(read, literal);
         basKovaData::SetClock([] { return QDateTime(QDate(2001, 12, 10), QTime(1, 2)); });
         QStringList outcomes;
         for (const bool asShape : {false, true}) {
             EngineDb db(Schema);
+            db.db.session->DbBeginTrans();
             const QString outcome = ErrorOf([&] {
                 if (asShape)
                     db->DbExecuteShape(shape);
                 else
                     db->DbExecuteSQL(literal);
             });
-            outcomes.append(outcome + u'|' + db.text(read));
+            // The table's checks hold again after the row, whichever way it went.
+            const QString after = ErrorOf([&] { db->DbExecuteSQL(u"UPDATE T SET NM = '' WHERE K = 1"_s); });
+            db.db.session->DbCommitTrans();
+            outcomes.append(outcome + u'|' + after + u'|' + db.text(read));
         }
         QCOMPARE(outcomes[1], outcomes[0]);
         QVERIFY2(outcomes[0].contains(u"1,"_s + literal), qPrintable(outcomes[0]));
+        QVERIFY2(outcomes[0].contains(u"|ORA-01407"_s) || outcomes[0].contains(u"|ORA-01400"_s), qPrintable(outcomes[0]));
     }
 
     // A file that is no database, or none at all, does not open, and a failed
