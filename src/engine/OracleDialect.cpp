@@ -187,10 +187,7 @@ struct ColumnInfo {
 // The rounding of a value to a NUMBER's scale, as SQL.
 std::string Rounded(const std::string& value, int scale)
 {
-    if (scale >= 0)
-        return "round(" + value + ", " + std::to_string(scale) + ")";
-    const std::string unit = Number(std::pow(10.0, -scale));
-    return "(round(" + value + " / " + unit + ") * " + unit + ")";
+    return "KOVA_ROUND(" + value + ", " + std::to_string(scale) + ")";
 }
 
 // CREATE TEMP TRIGGER statements for one table.
@@ -225,8 +222,8 @@ std::string TableTriggers(const std::string& owner, const std::string& table,
         case OracleColumnType::Family::Numeric:
             check("typeof(" + c + ") = 'text' AND " + c + " <> '' AND NOT KOVA_ISNUMBER(" + c + ")",
                   "ORA-01722: invalid number");
-            // Whole numbers are compared and kept as they are: round() gives
-            // a double, which holds 15 digits, not the 18 of a NUMBER(18).
+            // Whole numbers are compared as they are: a double holds 15
+            // digits, not the 18 of a NUMBER(18).
             if (type.precision && type.dataType == "NUMBER") {
                 const int scale = type.scale.value_or(0);
                 const std::string limit = Number(std::pow(10.0, *type.precision - scale));
@@ -236,8 +233,7 @@ std::string TableTriggers(const std::string& owner, const std::string& table,
                       "ORA-01438: value larger than specified precision allowed for this column");
             }
             if (type.scale && type.dataType == "NUMBER") {
-                const std::string fraction = *type.scale >= 0 ? "typeof(" + c + ") <> 'integer' AND " : "";
-                fix(fraction + c + " <> " + Rounded(c, *type.scale), q,
+                fix(c + " <> " + Rounded(c, *type.scale), q,
                     "CASE WHEN " + q + " = '' THEN NULL ELSE " + Rounded(q, *type.scale) + " END");
             } else {
                 fix(c + " = ''", q, "NULLIF(" + q + ", '')");

@@ -8,6 +8,7 @@
 
 #include <sqlite3.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -192,6 +193,64 @@ void LengthB(sqlite3_context* context, int, sqlite3_value** argv)
     sqlite3_result_int64(context, Cp932Length(text.data(), static_cast<int>(text.size())));
 }
 
+// `value` rounded to `scale` decimals (tens, hundreds... when negative) as a
+// NUMBER column rounds it: the decimal digits the value is written with,
+// halves away from zero. SQLite's round() prints and reads back in ways that
+// move 665.641413 to 665.6414130000001.
+double RoundDecimal(double value, int scale)
+{
+    if (!std::isfinite(value) || value == 0)
+        return value;
+    char buffer[64];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific);
+    const std::string_view text(buffer, static_cast<size_t>(written.ptr - buffer));
+    const std::size_t e = text.find('e');
+    std::string digits;
+    for (const char c : text.substr(0, e)) {
+        if (c != '.')
+            digits += c;
+    }
+    int exponent = 0;
+    std::from_chars(text.data() + e + 1 + (text[e + 1] == '+'), text.data() + text.size(), exponent);
+    // Digit i stands for 10^(exponent - i); those down to 10^-scale stay.
+    const long long keep = static_cast<long long>(exponent) + scale + 1;
+    if (keep >= static_cast<long long>(digits.size()))
+        return value;
+    if (keep < 0)
+        return 0.0;
+    const bool up = digits[static_cast<size_t>(keep)] >= '5';
+    digits.resize(static_cast<size_t>(keep));
+    if (up) {
+        std::size_t i = digits.size();
+        while (i > 0 && digits[i - 1] == '9')
+            digits[--i] = '0';
+        if (i == 0)
+            digits.insert(digits.begin(), '1');
+        else
+            ++digits[i - 1];
+    }
+    if (digits.empty())
+        return 0.0;
+    const std::string rounded = digits + "e" + std::to_string(exponent - keep + 1);
+    double result = 0;
+    std::from_chars(rounded.data(), rounded.data() + rounded.size(), result);
+    return value < 0 ? -result : result;
+}
+
+// KOVA_ROUND(x, scale): x as a NUMBER of that scale stores it; whole numbers
+// stay whole numbers, with all their digits, for a scale of 0 or more.
+void Round(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    const int type = sqlite3_value_numeric_type(argv[0]);
+    const int scale = sqlite3_value_int(argv[1]);
+    if (type == SQLITE_NULL)
+        sqlite3_result_null(context);
+    else if (type == SQLITE_INTEGER && scale >= 0)
+        sqlite3_result_int64(context, sqlite3_value_int64(argv[0]));
+    else
+        sqlite3_result_double(context, RoundDecimal(sqlite3_value_double(argv[0]), scale));
+}
+
 // KOVA_ISDATE(x): 1 when x is NULL (or empty) or a stored date, else 0.
 void IsDate(sqlite3_context* context, int, sqlite3_value** argv)
 {
@@ -352,6 +411,7 @@ bool RegisterOracleFunctions(sqlite3* db)
         {"LENGTHB", 1, true, LengthB},
         {"KOVA_ISDATE", 1, true, IsDate},
         {"KOVA_ISNUMBER", 1, true, IsNumber},
+        {"KOVA_ROUND", 2, true, Round},
         {"KOVA_PADCHAR", 3, true, PadChar},
         {"KOVA_VIEW_TEXT", 1, true, ViewText},
         {"KOVA_COLTYPE", 2, true, ColumnType},

@@ -18,6 +18,8 @@
 #include <QFile>
 #include <QTest>
 
+#include <bit>
+
 using namespace kovatest;
 using namespace Qt::StringLiterals;
 
@@ -192,6 +194,46 @@ private Q_SLOTS:
         QVERIFY2(message.startsWith(expected), qPrintable(message));
         QCOMPARE(db.text(u"SELECT K, NM, AMT FROM T UNION ALL SELECT COUNT(*), 'U', NULL FROM U"_s),
                  u"1,one,[NULL];2,two,[NULL];3,three,[NULL];0,U,[NULL]"_s);
+    }
+
+    // A NUMBER keeps the decimal digits it is given, rounded at its scale
+    // with halves away from zero, and whole numbers with all their digits.
+    void numbersKeepTheirDigits_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QVariant>("stored");  // the value as read, exactly, or the error
+        QTest::newRow("six decimals") << u"NUMBER(12,6)"_s << u"665.641413"_s << QVariant(665.641413);
+        QTest::newRow("a written half") << u"NUMBER(5,2)"_s << u"1.005"_s << QVariant(1.01);
+        QTest::newRow("negative half") << u"NUMBER(5,2)"_s << u"-0.125"_s << QVariant(-0.13);
+        QTest::newRow("below the scale") << u"NUMBER(5,2)"_s << u"0.004"_s << QVariant(0.0);
+        QTest::newRow("rounded past the precision") << u"NUMBER(4,2)"_s << u"99.995"_s << QVariant(u"ORA-01438"_s);
+        QTest::newRow("hundreds") << u"NUMBER(5,-2)"_s << u"12350"_s << QVariant(12400.0);
+        QTest::newRow("eighteen digits") << u"NUMBER(18)"_s << u"123456789012345678"_s << QVariant(123456789012345678LL);
+        QTest::newRow("the widest") << u"NUMBER(18)"_s << u"-999999999999999999"_s << QVariant(-999999999999999999LL);
+        QTest::newRow("one too wide") << u"NUMBER(18)"_s << u"1000000000000000000"_s << QVariant(u"ORA-01438"_s);
+    }
+
+    void numbersKeepTheirDigits()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, value);
+        QFETCH(QVariant, stored);
+        EngineDb db({u"CREATE TABLE R (X %1)"_s.arg(type)});
+        const QString error = ErrorOf([&] { db->DbExecuteSQL(u"INSERT INTO R VALUES (%1)"_s.arg(value)); });
+        if (stored.typeId() == QMetaType::QString) {
+            QCOMPARE(error.left(9), stored.toString());
+            return;
+        }
+        QCOMPARE(error, u"accepted"_s);
+        // Whole numbers stay whole, with every digit; any other number is the
+        // double its digits name.
+        if (stored.typeId() == QMetaType::LongLong) {
+            QCOMPARE(db.text(u"SELECT typeof(X), X = %1 FROM R"_s.arg(value)), u"integer,1"_s);
+            return;
+        }
+        const QVariant read = db->DBCreateDynaset(u"SELECT X FROM R"_s, 0)->Value(0);
+        QCOMPARE(qint64(std::bit_cast<quint64>(read.toDouble())), qint64(std::bit_cast<quint64>(stored.toDouble())));
     }
 
     // A dynaset only reads: a statement handed over as a query that would
