@@ -1,7 +1,9 @@
 // The creation run over ODBC beside the embedded engine: the same table, rules
 // and row count on a temporary database file and on a server, row by row and
-// in batches, rows per second for each; and the server's bare round trip (a
-// trivial statement sent and answered), which a run row by row pays per row.
+// in batches, rows per second for each; the same kind of rows as literal
+// 100-row INSERT statements (the reference for batches); and the server's
+// bare round trip (a trivial statement sent and answered), which a run row
+// by row pays per row.
 //
 //   bench_odbc [rows [service [user/password]]]     (default 100000 rows)
 //
@@ -59,6 +61,41 @@ double RoundTrip(int count)
     return seconds;
 }
 
+// The same kind of rows as the creation run's, sent as literal 100-row
+// INSERT ... VALUES statements through the same connection: what the server
+// itself takes as INSERT statements, the reference for batches.
+double MultiRowReference(int rows, const QString& createTable)
+{
+    ::OraDatabase* database = basKovaData::OraDatabase.get();
+    basKovaData::ExecuteSql(database, QStringLiteral("DROP TABLE BENCH"));
+    basKovaData::ExecuteSql(database, createTable);
+    QElapsedTimer timer;
+    timer.start();
+    basKovaData::OraSession->DbBeginTrans();
+    QString sql;
+    for (int first = 1; first <= rows; first += 100) {
+        sql = QStringLiteral("INSERT INTO BENCH VALUES ");
+        for (int id = first; id < first + 100 && id <= rows; ++id) {
+            if (id > first)
+                sql += QStringLiteral(", ");
+            sql += QStringLiteral("(%1, '商品%2', %3, '%4', TO_DATE('20010101 090000','YYYYMMDD HH24MISS') + %5, "
+                                  "'テストデータ備考 %6')")
+                       .arg(id)
+                       .arg(id % 4)
+                       .arg(QString::number((id * 7919 % 100000) / 100.0, 'f', 2))
+                       .arg(id % 1000000, 6, 10, QLatin1Char('0'))
+                       .arg(id)
+                       .arg(id % 50 + 1);
+        }
+        if (basKovaData::ExecuteSql(database, sql) == -1) {
+            std::fprintf(stderr, "reference insert failed at row %d\n", first);
+            break;
+        }
+    }
+    basKovaData::OraSession->DbCommitTrans();
+    return timer.nsecsElapsed() / 1e9;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -92,6 +129,7 @@ int main(int argc, char* argv[])
         createTable.replace(QRegularExpression(QStringLiteral("\\bNUMBER\\b")), QStringLiteral("NUMERIC"));
     const BenchResult server = RunBenchCreation(rows, createTable, 1);
     const BenchResult batched = RunBenchCreation(rows, createTable);
+    const double reference = MultiRowReference(rows, createTable);
     const double serverTrip = RoundTrip(5000);
     basKovaData::ExecuteSql(basKovaData::OraDatabase.get(), QStringLiteral("DROP TABLE BENCH"));
     basKovaData::ExecuteSql(basKovaData::OraDatabase.get(), QStringLiteral("DROP TABLE BENCH_SOURCE"));
@@ -131,7 +169,11 @@ int main(int argc, char* argv[])
     std::printf("server in batches             %.3f s  %8.0f rows/s  %7.1f us/row\n", batched.seconds,
                 rows / batched.seconds, perRow(batched));
     std::printf("server / embedded             %.2f\n", server.seconds / embedded.seconds);
+    std::printf("literal 100-row INSERTs      %.3f s  %8.0f rows/s  (the multi-row reference)\n", reference,
+                rows / reference);
     std::printf("batched speedup %.2f\n", server.seconds / batched.seconds);
+    std::printf("batched / multi-row reference %.2f  (rows/s of batches over the reference's)\n",
+                reference / batched.seconds);
     std::printf("round trips' share of a row   %.0f %%\n", 100.0 * serverTrip * 1e6 / perRow(server));
     std::printf("failed inserts                %d embedded, %d server, %d batched\n", embedded.failures,
                 server.failures, batched.failures);

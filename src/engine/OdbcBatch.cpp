@@ -39,6 +39,56 @@ QString Diagnostics(SQLSMALLINT type, SQLHANDLE handle)
     return text;
 }
 
+// An INSERT's text before its one row of values, and that row: "INSERT INTO
+// t (a, b) VALUES " and "(?, ?)"; false for any other statement, or when
+// `parameters` markers are not all in that row.
+bool SplitValues(const QString& text, int parameters, QString* head, QString* tuple)
+{
+    if (!text.trimmed().startsWith(u"INSERT"_s, Qt::CaseInsensitive))
+        return false;
+    qsizetype values = -1;
+    qsizetype open = -1;
+    qsizetype close = -1;
+    int depth = 0;
+    int markers = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\'' || c == u'"') {
+            const qsizetype end = text.indexOf(c, i + 1);
+            if (end < 0)
+                return false;
+            i = end;  // a doubled quote reads as two quoted texts
+            continue;
+        }
+        if (close >= 0) {
+            if (!c.isSpace())
+                return false;  // anything after the row of values
+            continue;
+        }
+        if (c == u'?')
+            markers += open >= 0 ? 1 : 100000;
+        if (values < 0 && depth == 0 && text.mid(i, 6).compare(u"VALUES"_s, Qt::CaseInsensitive) == 0
+            && (i == 0 || !text[i - 1].isLetterOrNumber()) && (i + 6 >= text.size() || !text[i + 6].isLetterOrNumber())) {
+            values = i;
+            i += 5;
+        } else if (c == u'(') {
+            if (values >= 0 && open < 0) {
+                if (!text.mid(values + 6, i - values - 6).trimmed().isEmpty())
+                    return false;
+                open = i;
+            }
+            ++depth;
+        } else if (c == u')' && --depth == 0 && open >= 0) {
+            close = i;
+        }
+    }
+    if (close < 0 || markers != parameters)
+        return false;
+    *head = text.left(values + 6) + u' ';
+    *tuple = text.mid(open, close - open + 1);
+    return true;
+}
+
 bool RowTookEffect(SQLUSMALLINT status)
 {
     return status == SQL_PARAM_SUCCESS || status == SQL_PARAM_SUCCESS_WITH_INFO;
@@ -73,6 +123,9 @@ std::unique_ptr<OdbcBatch> OdbcBatch::prepare(void* connection, ServerKind serve
     const QString text = ServerStatement(server, sql);
     if (!SQL_SUCCEEDED(SQLPrepareW(batch->m_statement, const_cast<SQLWCHAR*>(Wide(text)), SQL_NTS)))
         batch->raise(batch->m_statement);
+    batch->m_connection = connection;
+    if (server == ServerKind::PostgreSQL)
+        SplitValues(text, parameters, &batch->m_head, &batch->m_tuple);
     return batch;
 }
 
@@ -82,6 +135,37 @@ OdbcBatch::~OdbcBatch()
         SQLFreeHandle(SQL_HANDLE_STMT, m_statement);
     if (m_control)
         SQLFreeHandle(SQL_HANDLE_STMT, m_control);
+    for (const auto& [rows, statement] : m_multiRow)
+        SQLFreeHandle(SQL_HANDLE_STMT, statement);
+}
+
+void* OdbcBatch::multiRowStatement(int rows)
+{
+    for (const auto& [count, statement] : m_multiRow) {
+        if (count == rows)
+            return statement;
+    }
+    // A run needs two: its batches and the last one.
+    if (m_multiRow.size() >= 2) {
+        SQLFreeHandle(SQL_HANDLE_STMT, m_multiRow.front().second);
+        m_multiRow.erase(m_multiRow.begin());
+    }
+    SQLHSTMT statement = nullptr;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_connection, &statement)))
+        return nullptr;
+    QString text = m_head;
+    text.reserve(m_head.size() + rows * (m_tuple.size() + 2));
+    for (int r = 0; r < rows; ++r) {
+        if (r > 0)
+            text += u", "_s;
+        text += m_tuple;
+    }
+    if (!SQL_SUCCEEDED(SQLPrepareW(statement, const_cast<SQLWCHAR*>(Wide(text)), SQL_NTS))) {
+        SQLFreeHandle(SQL_HANDLE_STMT, statement);
+        return nullptr;
+    }
+    m_multiRow.emplace_back(rows, statement);
+    return statement;
 }
 
 void OdbcBatch::raise(void* statement) const
@@ -114,24 +198,24 @@ bool OdbcBatch::control(const QString& sql)
     return false;
 }
 
-bool OdbcBatch::bind(const std::vector<basKovaData::SqlValue>& values, int rows)
+void OdbcBatch::layOut(const std::vector<basKovaData::SqlValue>& values, int rows)
 {
     // Every parameter gets a column of `rows` cells as wide as its longest
     // value (and its terminating zero).
-    std::vector<qsizetype> widths(std::size_t(m_parameters), 1);
+    m_widths.assign(std::size_t(m_parameters), 1);
     for (int r = 0; r < rows; ++r)
         for (int p = 0; p < m_parameters; ++p)
             if (const auto& value = values[std::size_t(r * m_parameters + p)]; value.type != basKovaData::SqlValue::Type::Null)
-                widths[std::size_t(p)] = std::max(widths[std::size_t(p)], value.text.size() + 1);
+                m_widths[std::size_t(p)] = std::max(m_widths[std::size_t(p)], value.text.size() + 1);
     qsizetype total = 0;
-    for (const qsizetype width : widths)
+    for (const qsizetype width : m_widths)
         total += width * rows;
     m_text.assign(std::size_t(total), u'\0');
     m_lengths.assign(std::size_t(m_parameters) * std::size_t(rows), 0);
 
     char16_t* column = m_text.data();
     for (int p = 0; p < m_parameters; ++p) {
-        const qsizetype width = widths[std::size_t(p)];
+        const qsizetype width = m_widths[std::size_t(p)];
         SQLLEN* lengths = reinterpret_cast<SQLLEN*>(m_lengths.data()) + std::size_t(p) * std::size_t(rows);
         for (int r = 0; r < rows; ++r) {
             const auto& value = values[std::size_t(r * m_parameters + p)];
@@ -142,6 +226,16 @@ bool OdbcBatch::bind(const std::vector<basKovaData::SqlValue>& values, int rows)
             std::copy_n(reinterpret_cast<const char16_t*>(value.text.utf16()), value.text.size(), column + r * width);
             lengths[r] = SQLLEN(value.text.size() * qsizetype(sizeof(SQLWCHAR)));
         }
+        column += width * rows;
+    }
+}
+
+bool OdbcBatch::bindArrays(int rows)
+{
+    char16_t* column = m_text.data();
+    for (int p = 0; p < m_parameters; ++p) {
+        const qsizetype width = m_widths[std::size_t(p)];
+        SQLLEN* lengths = reinterpret_cast<SQLLEN*>(m_lengths.data()) + std::size_t(p) * std::size_t(rows);
         const SQLRETURN rc = SQLBindParameter(m_statement, SQLUSMALLINT(p + 1), SQL_PARAM_INPUT, SQL_C_WCHAR,
                                               SQL_WVARCHAR, SQLULEN(std::max<qsizetype>(width - 1, 1)), 0, column,
                                               SQLLEN(width * qsizetype(sizeof(SQLWCHAR))), lengths);
@@ -150,6 +244,62 @@ bool OdbcBatch::bind(const std::vector<basKovaData::SqlValue>& values, int rows)
             return false;
         }
         column += width * rows;
+    }
+    return true;
+}
+
+int OdbcBatch::rowsPerStatement(int rows) const
+{
+    // PostgreSQL takes at most 65,535 parameters in one statement, but
+    // psqlODBC fails well before: with 8,000 it loses track of the server's
+    // description of them ("lost synchronization with server"), beyond
+    // 32,767 it writes past its own memory. 4,000 leave 500-row batches
+    // whole up to eight columns.
+    return std::max(1, std::min(rows, 4000 / std::max(1, m_parameters)));
+}
+
+bool OdbcBatch::bindRows(void* statement, int first, int count, int rows)
+{
+    char16_t* column = m_text.data();
+    for (int p = 0; p < m_parameters; ++p) {
+        const qsizetype width = m_widths[std::size_t(p)];
+        SQLLEN* lengths = reinterpret_cast<SQLLEN*>(m_lengths.data()) + std::size_t(p) * std::size_t(rows);
+        for (int r = first; r < first + count; ++r) {
+            const int number = (r - first) * m_parameters + p + 1;
+            const SQLRETURN rc = SQLBindParameter(statement, SQLUSMALLINT(number), SQL_PARAM_INPUT, SQL_C_WCHAR,
+                                                  SQL_WVARCHAR, SQLULEN(std::max<qsizetype>(width - 1, 1)), 0,
+                                                  column + r * width, SQLLEN(width * qsizetype(sizeof(SQLWCHAR))),
+                                                  lengths + r);
+            if (!SQL_SUCCEEDED(rc)) {
+                m_unsupported = u"parameter %1: "_s.arg(number) + Diagnostics(SQL_HANDLE_STMT, statement);
+                return false;
+            }
+        }
+        column += width * rows;
+    }
+    return true;
+}
+
+bool OdbcBatch::runMultiRow(int rows, QString* diagnostics)
+{
+    const int perStatement = rowsPerStatement(rows);
+    for (int first = 0; first < rows; first += perStatement) {
+        const int count = std::min(perStatement, rows - first);
+        void* statement = multiRowStatement(count);
+        // The first rows were bound before the savepoint.
+        if (!statement || (first > 0 && !bindRows(statement, first, count, rows))) {
+            *diagnostics = statement ? m_unsupported : u"the driver did not prepare an INSERT of %1 rows"_s.arg(count);
+            m_unsupported.clear();
+            return false;
+        }
+        const SQLRETURN rc = SQLExecute(statement);
+        const bool failed = !SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA;
+        // Closing the statement clears its diagnostics.
+        if (failed)
+            *diagnostics = Diagnostics(SQL_HANDLE_STMT, statement);
+        SQLFreeStmt(statement, SQL_CLOSE);
+        if (failed)
+            return false;
     }
     return true;
 }
@@ -177,7 +327,10 @@ OraBatch::Outcome OdbcBatch::run(const std::vector<basKovaData::SqlValue>& value
     }
     // Bound before the savepoint: a value the driver cannot take leaves
     // nothing on the server to undo.
-    if (!bind(values, rows))
+    layOut(values, rows);
+    void* first = m_tuple.isEmpty() ? nullptr : multiRowStatement(rowsPerStatement(rows));
+    const bool multiRow = first != nullptr;
+    if (multiRow ? !bindRows(first, 0, rowsPerStatement(rows), rows) : !bindArrays(rows))
         return Outcome::Unsupported;
     // psqlODBC answers a refused batch in a transaction that has run nothing
     // but a savepoint by rolling the whole transaction back, savepoint and
@@ -187,19 +340,25 @@ OraBatch::Outcome OdbcBatch::run(const std::vector<basKovaData::SqlValue>& value
         m_unsupported = m_controlRefused;
         return Outcome::Unsupported;
     }
-    std::fill_n(m_status.begin(), rows, SQLUSMALLINT(SQL_PARAM_UNUSED));
-    m_processed = 0;
-    const SQLRETURN rc = SQLExecute(m_statement);
-    const bool failed = !SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA;
-    // Closing the statement clears its diagnostics.
-    const QString diagnostics = failed ? Diagnostics(SQL_HANDLE_STMT, m_statement) : QString();
-    SQLFreeStmt(m_statement, SQL_CLOSE);
-    if (failed && m_connectionLost())
+    bool done = false;
+    QString diagnostics;
+    if (multiRow) {
+        done = runMultiRow(rows, &diagnostics);
+    } else {
+        std::fill_n(m_status.begin(), rows, SQLUSMALLINT(SQL_PARAM_UNUSED));
+        m_processed = 0;
+        const SQLRETURN rc = SQLExecute(m_statement);
+        // Closing the statement clears its diagnostics.
+        if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
+            diagnostics = Diagnostics(SQL_HANDLE_STMT, m_statement);
+        SQLFreeStmt(m_statement, SQL_CLOSE);
+        // A searched UPDATE that finds no row gives SQL_NO_DATA, as one
+        // statement that changes nothing does.
+        done = (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) && m_processed == SQLULEN(rows)
+               && std::all_of(m_status.begin(), m_status.begin() + rows, RowTookEffect);
+    }
+    if (!done && m_connectionLost())
         raiseLost(diagnostics);
-    // A searched UPDATE that finds no row gives SQL_NO_DATA, as one statement
-    // that changes nothing does.
-    const bool done = (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) && m_processed == SQLULEN(rows)
-                      && std::all_of(m_status.begin(), m_status.begin() + rows, RowTookEffect);
     const bool oracle = m_server == ServerKind::Oracle;
     if (done) {
         // Oracle keeps one savepoint per name and has no RELEASE.

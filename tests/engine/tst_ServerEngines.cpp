@@ -422,6 +422,53 @@ private Q_SLOTS:
         QCOMPARE(RowsText(QueryRows(*m_db.database, u"SELECT COUNT(*), MIN(NAME) FROM T"_s)), stop ? u"1,old"_s : u"1000,row"_s);
     }
 
+    // On PostgreSQL a batch of inserts is one multi-row INSERT: a trigger
+    // for each statement fires once a batch (500, 500 and 200 rows), not
+    // once a row as parameter arrays make it.
+    void batchesAreMultiRowInserts()
+    {
+        KOVA_NEED_SERVER();
+        QVERIFY(open(true, {u"CREATE TABLE T (ID NUMBER(8) PRIMARY KEY, NAME VARCHAR2(20))"_s,
+                            u"CREATE SEQUENCE T_STATEMENTS"_s,
+                            u"CREATE FUNCTION T_COUNT() RETURNS trigger LANGUAGE plpgsql"
+                            " AS 'BEGIN PERFORM nextval(''T_STATEMENTS''); RETURN NULL; END'"_s,
+                            u"CREATE TRIGGER T_EACH AFTER INSERT ON T FOR EACH STATEMENT EXECUTE FUNCTION T_COUNT()"_s},
+                     u"T"_s));
+        SetRule(1, u"3"_s, {1, 1});
+        SetRule(2, u"0"_s, {}, {u"row"_s});
+        generate::CreationHooks hooks;
+        hooks.batchRows = 500;
+        QCOMPARE(generate::GenerateRows(basKovaData::TableRules::FromShared(u"T"_s), 1200, hooks).failures, 0);
+        QCOMPARE(RowsText(QueryRows(*m_db.database, u"SELECT (SELECT last_value FROM T_STATEMENTS), COUNT(*), "
+                                                    "COUNT(DISTINCT ID) FROM T"_s)),
+                 u"3,1200,1200"_s);
+    }
+
+    // A batch with more values than one PostgreSQL statement takes (65,535)
+    // goes as several INSERTs in the same savepoint.
+    void widestBatches()
+    {
+        KOVA_NEED_SERVER();
+        QStringList columns;
+        QStringList markers;
+        for (int c = 0; c < 200; ++c) {
+            columns << u"C%1 NUMBER(8)"_s.arg(c);
+            markers << u"?"_s;
+        }
+        QVERIFY(open(true, {u"CREATE TABLE W (%1)"_s.arg(columns.join(u", "_s))}, u"W"_s));
+        const auto batch = m_db.database->PrepareBatch(u"INSERT INTO W VALUES (%1)"_s.arg(markers.join(u", "_s)), 200);
+        QVERIFY(batch);
+        std::vector<basKovaData::SqlValue> values;
+        for (int i = 0; i < 500 * 200; ++i)
+            values.push_back({basKovaData::SqlValue::Type::Number, QString::number(i / 200)});
+        m_db.session->DbBeginTrans();
+        const OraBatch::Outcome outcome = batch->run(values, 500);
+        m_db.session->DbCommitTrans();
+        QCOMPARE(outcome, OraBatch::Outcome::Done);
+        QCOMPARE(RowsText(QueryRows(*m_db.database, u"SELECT COUNT(*), SUM(C0), SUM(C199) FROM W"_s)),
+                 u"500,124750,124750"_s);
+    }
+
     // A parameter the driver refuses to bind turns the statement's batches
     // off, in the driver's words, and sends nothing.
     void bindRefused()
