@@ -1,70 +1,14 @@
 #include "engine/InsertChecks.h"
 
 #include "engine/OracleFunctions.h"
+#include "engine/SqlLexer.h"
 
 #include <sqlite3.h>
 
-#include <cstring>
 #include <optional>
 
 namespace InsertChecks {
 namespace {
-
-struct Token {
-    enum class Kind { Word, Name, Mark, Symbol };
-    Kind kind = Kind::Symbol;
-    std::string text;  // words in capitals, quoted names unquoted
-};
-
-bool WordByte(unsigned char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '$'
-           || c == '#' || c >= 0x80;
-}
-
-// The tokens of a shared text; none when it holds anything but words, quoted
-// names, "?" and the symbols of the simple INSERT form.
-std::optional<std::vector<Token>> Tokens(std::string_view s)
-{
-    std::vector<Token> out;
-    for (std::size_t i = 0; i < s.size();) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c == ' ' || (c >= '\t' && c <= '\r')) {
-            ++i;
-        } else if (c == '"') {
-            Token name{Token::Kind::Name, {}};
-            for (++i;; ++i) {
-                if (i >= s.size())
-                    return std::nullopt;
-                if (s[i] == '"') {
-                    if (i + 1 < s.size() && s[i + 1] == '"') {
-                        name.text += '"';
-                        ++i;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                name.text += s[i];
-            }
-            out.push_back(std::move(name));
-        } else if (WordByte(c)) {
-            Token word{Token::Kind::Word, {}};
-            for (; i < s.size() && WordByte(static_cast<unsigned char>(s[i])); ++i)
-                word.text += s[i] >= 'a' && s[i] <= 'z' ? static_cast<char>(s[i] - 'a' + 'A') : s[i];
-            out.push_back(std::move(word));
-        } else if (c == '?') {
-            out.push_back({Token::Kind::Mark, "?"});
-            ++i;
-        } else if (std::strchr("(),.", c) && c != '\0') {
-            out.push_back({Token::Kind::Symbol, std::string(1, static_cast<char>(c))});
-            ++i;
-        } else {
-            return std::nullopt;
-        }
-    }
-    return out;
-}
 
 // SQLite's own matching of names: capitals and small letters of ASCII alike.
 bool SameName(std::string_view a, std::string_view b)
@@ -92,19 +36,19 @@ std::vector<std::vector<std::string>> Rows(sqlite3* db, const char* sql, const s
 
 class Reader {
 public:
-    explicit Reader(const std::vector<Token>& tokens) : m_tokens(tokens) {}
+    explicit Reader(const std::vector<SqlToken>& tokens) : m_tokens(tokens) {}
 
     bool Word(const char* word)
     {
-        if (m_at < m_tokens.size() && m_tokens[m_at].kind == Token::Kind::Word && m_tokens[m_at].text == word) {
+        if (m_at < m_tokens.size() && m_tokens[m_at].kind == SqlToken::Kind::Word && m_tokens[m_at].text == word) {
             ++m_at;
             return true;
         }
         return false;
     }
-    bool Symbol(char symbol)
+    bool Symbol(const char* symbol)
     {
-        if (m_at < m_tokens.size() && m_tokens[m_at].kind == Token::Kind::Symbol && m_tokens[m_at].text[0] == symbol) {
+        if (m_at < m_tokens.size() && m_tokens[m_at].kind == SqlToken::Kind::Symbol && m_tokens[m_at].text == symbol) {
             ++m_at;
             return true;
         }
@@ -112,8 +56,7 @@ public:
     }
     bool Mark()
     {
-        if (m_at < m_tokens.size() && m_tokens[m_at].kind == Token::Kind::Mark) {
-            ++m_at;
+        if (Symbol("?")) {
             ++m_marks;
             return true;
         }
@@ -122,7 +65,7 @@ public:
     std::optional<std::string> Name()
     {
         if (m_at < m_tokens.size()
-            && (m_tokens[m_at].kind == Token::Kind::Word || m_tokens[m_at].kind == Token::Kind::Name))
+            && (m_tokens[m_at].kind == SqlToken::Kind::Word || m_tokens[m_at].kind == SqlToken::Kind::QuotedName))
             return m_tokens[m_at++].text;
         return std::nullopt;
     }
@@ -130,7 +73,7 @@ public:
     bool atEnd() const { return m_at == m_tokens.size(); }
 
 private:
-    const std::vector<Token>& m_tokens;
+    const std::vector<SqlToken>& m_tokens;
     std::size_t m_at = 0;
     std::size_t m_marks = 0;
 };
@@ -148,7 +91,7 @@ std::optional<Item> ReadItem(Reader& in)
         item.form = Item::Form::Null;
         return item;
     }
-    if (in.Word("TO_DATE") && in.Symbol('(') && in.Mark() && in.Symbol(',') && in.Mark() && in.Symbol(')')) {
+    if (in.Word("TO_DATE") && in.Symbol("(") && in.Mark() && in.Symbol(",") && in.Mark() && in.Symbol(")")) {
         item.form = Item::Form::ToDate;
         item.parameter = mark;
         return item;
@@ -207,14 +150,12 @@ bool NumberPasses(const OracleColumnType& type, Bound::Kind kind, std::string_vi
 Plan Read(sqlite3* db, const std::string& owner, const std::string& sharedText)
 {
     Plan plan;
-    const std::optional<std::vector<Token>> tokens = Tokens(sharedText);
-    if (!tokens)
-        return plan;
-    Reader in(*tokens);
+    const std::vector<SqlToken> tokens = ExpressionTokens(sharedText);
+    Reader in(tokens);
     if (!in.Word("INSERT") || !in.Word("INTO"))
         return plan;
     std::optional<std::string> table = in.Name();
-    if (table && in.Symbol('.')) {
+    if (table && in.Symbol(".")) {
         if (!SameName(*table, owner) && !SameName(*table, "main"))
             return plan;
         table = in.Name();
@@ -222,17 +163,17 @@ Plan Read(sqlite3* db, const std::string& owner, const std::string& sharedText)
     if (!table)
         return plan;
     std::vector<std::string> names;
-    if (in.Symbol('(')) {
+    if (in.Symbol("(")) {
         do {
             const std::optional<std::string> name = in.Name();
             if (!name)
                 return plan;
             names.push_back(*name);
-        } while (in.Symbol(','));
-        if (!in.Symbol(')'))
+        } while (in.Symbol(","));
+        if (!in.Symbol(")"))
             return plan;
     }
-    if (!in.Word("VALUES") || !in.Symbol('('))
+    if (!in.Word("VALUES") || !in.Symbol("("))
         return plan;
     std::vector<Item> items;
     do {
@@ -240,8 +181,8 @@ Plan Read(sqlite3* db, const std::string& owner, const std::string& sharedText)
         if (!item)
             return plan;
         items.push_back(*item);
-    } while (in.Symbol(','));
-    if (!in.Symbol(')') || !in.atEnd())
+    } while (in.Symbol(","));
+    if (!in.Symbol(")") || !in.atEnd())
         return plan;
 
     const auto tables = Rows(db, "SELECT name FROM main.sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE",

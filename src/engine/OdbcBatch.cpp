@@ -232,6 +232,17 @@ void OdbcBatch::layOut(const std::vector<basKovaData::SqlValue>& values, int row
 
 bool OdbcBatch::bindArrays(int rows)
 {
+    if (m_status.size() < std::size_t(rows)) {
+        m_status.resize(std::size_t(rows));
+        if (SQLSetStmtAttr(m_statement, SQL_ATTR_PARAM_STATUS_PTR, m_status.data(), 0) != SQL_SUCCESS) {
+            m_unsupported = u"no status per row: "_s + Diagnostics(SQL_HANDLE_STMT, m_statement);
+            return false;
+        }
+    }
+    if (SQLSetStmtAttr(m_statement, SQL_ATTR_PARAMSET_SIZE, SQLPOINTER(SQLULEN(rows)), 0) != SQL_SUCCESS) {
+        m_unsupported = u"no arrays of %1 rows: "_s.arg(rows) + Diagnostics(SQL_HANDLE_STMT, m_statement);
+        return false;
+    }
     char16_t* column = m_text.data();
     for (int p = 0; p < m_parameters; ++p) {
         const qsizetype width = m_widths[std::size_t(p)];
@@ -258,7 +269,7 @@ int OdbcBatch::rowsPerStatement(int rows) const
     return std::max(1, std::min(rows, 4000 / std::max(1, m_parameters)));
 }
 
-bool OdbcBatch::bindRows(void* statement, int first, int count, int rows)
+bool OdbcBatch::bindRows(void* statement, int first, int count, int rows, QString* problem)
 {
     char16_t* column = m_text.data();
     for (int p = 0; p < m_parameters; ++p) {
@@ -271,7 +282,7 @@ bool OdbcBatch::bindRows(void* statement, int first, int count, int rows)
                                                   column + r * width, SQLLEN(width * qsizetype(sizeof(SQLWCHAR))),
                                                   lengths + r);
             if (!SQL_SUCCEEDED(rc)) {
-                m_unsupported = u"parameter %1: "_s.arg(number) + Diagnostics(SQL_HANDLE_STMT, statement);
+                *problem = u"parameter %1: "_s.arg(number) + Diagnostics(SQL_HANDLE_STMT, statement);
                 return false;
             }
         }
@@ -286,12 +297,13 @@ bool OdbcBatch::runMultiRow(int rows, QString* diagnostics)
     for (int first = 0; first < rows; first += perStatement) {
         const int count = std::min(perStatement, rows - first);
         void* statement = multiRowStatement(count);
-        // The first rows were bound before the savepoint.
-        if (!statement || (first > 0 && !bindRows(statement, first, count, rows))) {
-            *diagnostics = statement ? m_unsupported : u"the driver did not prepare an INSERT of %1 rows"_s.arg(count);
-            m_unsupported.clear();
+        if (!statement) {
+            *diagnostics = u"the driver did not prepare an INSERT of %1 rows"_s.arg(count);
             return false;
         }
+        // The first rows were bound before the savepoint.
+        if (first > 0 && !bindRows(statement, first, count, rows, diagnostics))
+            return false;
         const SQLRETURN rc = SQLExecute(statement);
         const bool failed = !SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA;
         // Closing the statement clears its diagnostics.
@@ -314,23 +326,13 @@ OraBatch::Outcome OdbcBatch::run(const std::vector<basKovaData::SqlValue>& value
         m_unsupported = u"fewer values than parameters"_s;
         return Outcome::Unsupported;
     }
-    if (m_status.size() < std::size_t(rows)) {
-        m_status.resize(std::size_t(rows));
-        if (SQLSetStmtAttr(m_statement, SQL_ATTR_PARAM_STATUS_PTR, m_status.data(), 0) != SQL_SUCCESS) {
-            m_unsupported = u"no status per row: "_s + Diagnostics(SQL_HANDLE_STMT, m_statement);
-            return Outcome::Unsupported;
-        }
-    }
-    if (SQLSetStmtAttr(m_statement, SQL_ATTR_PARAMSET_SIZE, SQLPOINTER(SQLULEN(rows)), 0) != SQL_SUCCESS) {
-        m_unsupported = u"no arrays of %1 rows: "_s.arg(rows) + Diagnostics(SQL_HANDLE_STMT, m_statement);
-        return Outcome::Unsupported;
-    }
     // Bound before the savepoint: a value the driver cannot take leaves
     // nothing on the server to undo.
     layOut(values, rows);
-    void* first = m_tuple.isEmpty() ? nullptr : multiRowStatement(rowsPerStatement(rows));
+    const int firstRows = rowsPerStatement(rows);
+    void* first = m_tuple.isEmpty() ? nullptr : multiRowStatement(firstRows);
     const bool multiRow = first != nullptr;
-    if (multiRow ? !bindRows(first, 0, rowsPerStatement(rows), rows) : !bindArrays(rows))
+    if (multiRow ? !bindRows(first, 0, firstRows, rows, &m_unsupported) : !bindArrays(rows))
         return Outcome::Unsupported;
     // psqlODBC answers a refused batch in a transaction that has run nothing
     // but a savepoint by rolling the whole transaction back, savepoint and

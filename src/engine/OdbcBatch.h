@@ -41,14 +41,14 @@ private:
     // cells per parameter.
     void layOut(const std::vector<basKovaData::SqlValue>& values, int rows);
     // Binds the laid-out rows as parameter arrays; false (and unsupported()
-    // says why) when the driver refuses a parameter.
+    // says why) when the driver refuses them.
     bool bindArrays(int rows);
     // Rows of one multi-row INSERT: as many as keep it within the server's
     // parameters.
     int rowsPerStatement(int rows) const;
     // Binds `count` laid-out rows from `first` to a multi-row INSERT; false
-    // (and unsupported() says why) when the driver refuses a parameter.
-    bool bindRows(void* statement, int first, int count, int rows);
+    // (and `problem` says why) when the driver refuses a parameter.
+    bool bindRows(void* statement, int first, int count, int rows, QString* problem);
     // Runs the laid-out rows as multi-row INSERTs, the first ones bound;
     // false when the server refused one.
     bool runMultiRow(int rows, QString* diagnostics);
