@@ -7,6 +7,7 @@
 #include "session/OraError.h"
 #include "shared/NumberRead.h"
 #include "shared/Rounding.h"
+#include "shared/SqlName.h"
 
 #include <algorithm>
 #include <cmath>
@@ -82,22 +83,23 @@ bool StopAsked(const CreationHooks& hooks)
     return hooks.stopRequested && hooks.stopRequested();
 }
 
-// The rows of one table, inside the run's transaction. Throws OraError or
+// The rows of table `t`, inside the run's transaction. Throws OraError or
 // RunStopped.
-void InsertRows(const TableRun& run, ValueGenerator& generator, basKovaData::RowStatements& statements,
-                const CreationHooks& hooks, CreationResult& result)
+void InsertRows(const basKovaData::TableRules& rules, RunRows& made, std::size_t t,
+                basKovaData::RowStatements& statements, const CreationHooks& hooks, CreationResult& result)
 {
-    const basKovaData::TableRules& rules = *run.rules;
     basKovaData::StatementShape shape;
     const qint64 failuresBefore = statements.Failures();
-    const qint64 step = ProgressStep(qint32(std::min<qint64>(run.rows, INT32_MAX)));
+    const qint64 rows = made.Rows(t);
+    result.rows = rows;
+    const qint64 step = ProgressStep(qint32(std::min<qint64>(rows, INT32_MAX)));
     const int columns = rules.count();
-    for (qint64 i = 1; i <= run.rows; ++i) {
+    for (qint64 i = 1; i <= rows; ++i) {
         if (StopAsked(hooks))
             throw RunStopped();
         if (i % step == 0 && hooks.progress)
-            hooks.progress(int(i * ProgressFullTwips / run.rows));
-        generator.NextRow();
+            hooks.progress(int(i * ProgressFullTwips / rows));
+        made.NextRow(t);
         basKovaData::InsertShape(rules.table, columns, shape);
         statements.Add(shape);
     }
@@ -107,7 +109,8 @@ void InsertRows(const TableRun& run, ValueGenerator& generator, basKovaData::Row
 
 }  // namespace
 
-std::vector<CreationResult> GenerateTables(const std::vector<TableRun>& tables, const CreationHooks& hooks)
+std::vector<CreationResult> GenerateTables(const std::vector<TableRun>& tables, const CreationHooks& hooks,
+                                           const RunFrame& frame)
 {
     std::vector<CreationResult> results(tables.size());
     ::OraSession* session = basKovaData::OraSession.get();
@@ -129,25 +132,27 @@ std::vector<CreationResult> GenerateTables(const std::vector<TableRun>& tables, 
     try {
         // What the rules cannot give (values that may not repeat) is said
         // before anything is written.
-        std::vector<std::unique_ptr<ValueGenerator>> generators;
-        for (const TableRun& run : tables) {
-            generators.push_back(std::make_unique<ValueGenerator>(*run.rules, database));
-            const QString refusal = generators.back()->Prepare(run.rows);
-            if (!refusal.isEmpty()) {
-                abort([&](CreationResult& r) {
-                    r.refused = true;
-                    r.errorText = refusal;
-                });
-                return results;
-            }
+        RunRows made(tables, database);
+        if (const QString refusal = made.Prepare(); !refusal.isEmpty()) {
+            abort([&](CreationResult& r) {
+                r.refused = true;
+                r.errorText = refusal;
+            });
+            return results;
         }
         session->DbBeginTrans();
         inTransaction = true;
+        for (const QString& sql : frame.before)
+            database->DbExecuteSQL(sql);
+        for (const QString& table : frame.emptied)
+            database->DbExecuteSQL(QStringLiteral("DELETE FROM ") + basKovaData::SqlName(table));
         basKovaData::RowStatements statements(database, hooks.batchRows, hooks.stopRequested);
         for (std::size_t t = 0; t < tables.size(); ++t) {
-            InsertRows(tables[t], *generators[t], statements, hooks, results[t]);
+            InsertRows(*tables[t].rules, made, t, statements, hooks, results[t]);
             results[t].refusals = statements.TakeRefusals();
         }
+        for (const QString& sql : frame.after)
+            database->DbExecuteSQL(sql);
         if (StopAsked(hooks))
             throw RunStopped();
         for (const CreationResult& result : results)
@@ -202,7 +207,7 @@ CreationMessage CreationOutcomeMessage(const CreationResult& result)
 
 CreationResult GenerateRows(const basKovaData::TableRules& rules, qint64 rows, const CreationHooks& hooks)
 {
-    return GenerateTables({TableRun{&rules, rows}}, hooks).front();
+    return GenerateTables({TableRun{&rules, rows, std::nullopt}}, hooks).front();
 }
 
 }  // namespace generate

@@ -1,5 +1,6 @@
 #pragma once
 // The creation run: one generated INSERT per row, all rows in one transaction.
+#include "generate/RunRows.h"
 #include "rules/ColumnRule.h"
 #include "session/RowStatements.h"
 #include "shared/basKovaData.h"
@@ -39,6 +40,8 @@ qint32 ProgressStep(qint32 rows);
 int ProgressTwips(qint32 row, qint32 rows);
 
 struct CreationResult {
+    // Rows the run made for the table.
+    qint64 rows = 0;
     // Rows whose INSERT failed; the rows that ran are committed.
     qint64 failures = 0;
     // Why they failed.
@@ -95,16 +98,21 @@ struct CreationMessage {
 };
 CreationMessage CreationOutcomeMessage(const CreationResult& result);
 
-// One table of a run over several tables.
-struct TableRun {
-    const basKovaData::TableRules* rules = nullptr;
-    qint64 rows = 0;
+// Statements of a run over several tables besides its rows, all inside its
+// transaction: `before` first, then a DELETE of every table of `emptied` in
+// that order (children first), the rows, and `after` last.
+struct RunFrame {
+    QStringList before;
+    QStringList emptied;
+    QStringList after;
 };
+
 // The tables in the order given, all in one transaction: refused rows are
 // counted per table and the others kept; anything that stops the run (a
-// stop, a lock, a failing query, a lost connection) rolls every table back.
-// One result per table; an aborted run marks every one of them aborted.
-// `progress` is called per table with the bar of that table's rows.
-std::vector<CreationResult> GenerateTables(const std::vector<TableRun>& tables, const CreationHooks& hooks = {});
+// stop, a lock, a failing query or statement, a lost connection) rolls every
+// table back. One result per table; an aborted run marks every one of them
+// aborted. `progress` is called per table with the bar of that table's rows.
+std::vector<CreationResult> GenerateTables(const std::vector<TableRun>& tables, const CreationHooks& hooks = {},
+                                           const RunFrame& frame = {});
 
 }  // namespace generate

@@ -253,7 +253,9 @@ void ValueGenerator::NextRow()
     BeginRow();
     // Expression columns follow the others, each after those it reads.
     for (int j = 1; j <= count; ++j) {
-        if (m_rules[j].kind() != Kind::Expression || m_rules[j].family() == TypeFamily::Other)
+        if (const std::optional<QString>& given = m_columns[std::size_t(j)].given)
+            RowValues[static_cast<std::size_t>(j)] = *given;
+        else if (m_rules[j].kind() != Kind::Expression || m_rules[j].family() == TypeFamily::Other)
             RowValues[static_cast<std::size_t>(j)] = NextValue(j);
         else
             RowValues[static_cast<std::size_t>(j)].clear();  // NULL until computed
@@ -267,7 +269,7 @@ void ValueGenerator::NextRow()
             }
     }
     for (const int j : m_expressionOrder)
-        if (j <= count)
+        if (j <= count && !m_columns[std::size_t(j)].given)
             RowValues[static_cast<std::size_t>(j)] = NextValue(j);
 }
 
@@ -485,7 +487,58 @@ double ValueGenerator::NextOffset(int column, double step)
     return current;
 }
 
-ValueGenerator::ListValue ValueGenerator::NextListValue(int column, const ColumnRule& rule)
+void ValueGenerator::GiveValue(int column, const QString& value)
+{
+    if (column >= 1 && column <= m_rules.count())
+        State(column).given = value;
+}
+
+qint64 ValueGenerator::RowsTaking(int column, const ColumnRule& rule, qint64 rows)
+{
+    if (rule.NullRate <= 0 || rule.family() == TypeFamily::Other || !m_rules.seed)
+        return rows;
+    // Whether a row is left NULL is the row's first draw of the column.
+    const std::uint64_t stream = State(column).stream;
+    qint64 taking = 0;
+    for (qint64 r = m_row + 1; r <= m_row + rows; ++r)
+        taking += basKovaData::SeededDraw(stream, std::uint64_t(r), 0) * 100.0 < rule.NullRate ? 0 : 1;
+    return taking;
+}
+
+void ValueGenerator::SkipRows(qint64 rows)
+{
+    if (rows <= 0)
+        return;
+    for (int j = 1; j <= m_rules.count(); ++j) {
+        const ColumnRule& rule = m_rules[j];
+        ColumnState& state = State(j);
+        if (state.given || rule.family() == TypeFamily::Other)
+            continue;
+        const Kind kind = rule.family() == TypeFamily::Date ? rule.storedKind() : rule.kind();
+        if (kind == Kind::Sequence) {
+            const double step = rule.family() == TypeFamily::Date ? basKovaData::ReadNumber(rule.TextValue[1].text())
+                                                                  : rule.NumValue[1];
+            const qint64 taking = RowsTaking(j, rule, rows);
+            if (basKovaData::RoundHalfEven(step) == step && std::isfinite(step))
+                state.offset += step * double(taking);
+            else
+                for (qint64 k = 0; k < taking; ++k)
+                    NextOffset(j, step);
+        } else if (kind == Kind::Multiple && !rule.RandomOrder) {
+            const int inUse = int(std::count(rule.MultiOn.begin(), rule.MultiOn.end(), true));
+            const qint64 taking = inUse > 0 ? RowsTaking(j, rule, rows) % inUse : 0;
+            for (qint64 k = 0; k < taking; ++k)
+                NextSlot(j, rule);
+        } else if (kind == Kind::Select) {
+            const qsizetype size = qsizetype(List(j, rule).size());
+            if (size > 0)
+                state.position = qsizetype((state.position + RowsTaking(j, rule, rows) % size + size) % size);
+        }
+    }
+    m_row += rows;
+}
+
+const std::vector<ValueGenerator::ListValue>& ValueGenerator::List(int column, const ColumnRule& rule)
 {
     ColumnState& state = m_columns[static_cast<std::size_t>(column)];
     if (!state.listFetched) {
@@ -497,7 +550,13 @@ ValueGenerator::ListValue ValueGenerator::NextListValue(int column, const Column
         state.listFetched = true;
         state.list = static_cast<qsizetype>(m_lists.size()) - 1;
     }
-    const std::vector<ListValue>& list = m_lists[static_cast<std::size_t>(state.list)];
+    return m_lists[static_cast<std::size_t>(state.list)];
+}
+
+ValueGenerator::ListValue ValueGenerator::NextListValue(int column, const ColumnRule& rule)
+{
+    ColumnState& state = m_columns[static_cast<std::size_t>(column)];
+    const std::vector<ListValue>& list = List(column, rule);
     // A query that returned no rows gives the column NULL in every row.
     if (list.empty())
         return std::nullopt;

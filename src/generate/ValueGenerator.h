@@ -57,6 +57,19 @@ public:
     // outside the rules. Throws OraError when a source query fails.
     QString NextValue(int column);
 
+    // Moves the run on by `rows` rows without making them, as if they had
+    // been made: sequences, lists in turn and SELECT lists in turn stand
+    // where those rows left them, and the seed's draws go on from the row
+    // after. Lets a slice of a run start where it stands in the whole run.
+    // Values that may not repeat are not followed (a slice with them is
+    // refused before). Throws OraError when a source query fails.
+    void SkipRows(qint64 rows);
+
+    // Column `column` (1 to the count) takes `value` in the rows that follow
+    // instead of its rule's (a parent row's key, say), until the column is
+    // given another; an empty value is NULL.
+    void GiveValue(int column, const QString& value);
+
 private:
     // One value of a SELECT-sourced list; empty for a NULL.
     using ListValue = std::optional<QString>;
@@ -90,6 +103,8 @@ private:
         double dateStep = 0.0;
         // パターン: the recipe, read on the column's first use.
         std::optional<PatternRecipe> pattern;
+        // A value given from outside the rules, which the column takes instead.
+        std::optional<QString> given;
     };
 
     ColumnState& State(int column);
@@ -140,6 +155,11 @@ private:
     // Empty (NULL) when the list has no values.
     ListValue NextListValue(int column, const basKovaData::ColumnRule& rule);
     std::vector<ListValue> FetchList(const basKovaData::ColumnRule& rule) const;
+    // The list of a SELECT-sourced column, read on its first use.
+    const std::vector<ListValue>& List(int column, const basKovaData::ColumnRule& rule);
+    // The rows among the next `rows` in which `column` takes a value of its
+    // rule (those its NULL rate leaves alone).
+    qint64 RowsTaking(int column, const basKovaData::ColumnRule& rule, qint64 rows);
 
     const basKovaData::TableRules& m_rules;
     OraDatabase* m_database;

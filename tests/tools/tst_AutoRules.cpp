@@ -315,7 +315,8 @@ private Q_SLOTS:
         out.clear();
         QCOMPARE(run({b, a}, &out, &err), kovagenerate::AllCreated);
         QCOMPARE(out, u"B: 3 rows created, 0 refused\nA: 3 rows created, 0 refused\n"_s);
-        QCOMPARE(err, u"the foreign keys of B, A form a cycle; the files run in the order given\n"_s);
+        // A cycle of references that may be NULL is no cycle to the order.
+        QCOMPARE(err, QString());
     }
 };
 

@@ -1,5 +1,8 @@
 #include "GenerateTool.h"
 
+#include "FileJobs.h"
+#include "JobTables.h"
+
 #include "browser/AutoRules.h"
 #include "browser/ColumnGrid.h"
 #include "browser/CommandChecks.h"
@@ -40,104 +43,6 @@ std::optional<int> Count(const QString& text, int least)
     return ok && value >= least ? std::optional<int>(value) : std::nullopt;
 }
 
-// A rule file read once and checked against its table: the table as the
-// dictionary spells it, with its columns and the file's rules.
-struct Prepared {
-    QString path;
-    basKovaData::TableRules rules;
-    int rows = generate::DefaultRuleFileRows;
-};
-
-// The schema's table that a file names, as the dictionary spells it: the
-// name itself, else the one table whose name differs only in case. None when
-// there is no such table (or several differ only in case).
-std::optional<QString> SchemaTable(const QStringList& tables, const QString& name)
-{
-    if (tables.contains(name))
-        return name;
-    QStringList alike;
-    for (const QString& table : tables)
-        if (table.compare(name, Qt::CaseInsensitive) == 0)
-            alike << table;
-    return alike.size() == 1 ? std::optional<QString>(alike.first()) : std::nullopt;
-}
-
-// Opens and closes each select rule's statement once, so that a statement the
-// database cannot run stops the job before anything is written. Only queries
-// are opened: a rule that would write was refused with the file and is never
-// run. The column and the database's message, or empty.
-QString CheckSelects(const basKovaData::TableRules& rules)
-{
-    for (int j = 1; j <= rules.count(); ++j) {
-        const basKovaData::ColumnRule& rule = rules[j];
-        if (rule.storedKind() != basKovaData::Kind::Select)
-            continue;
-        const QString column = rule.ColumnName.trimmed();
-        const QString sql = basKovaData::FlattenSql(basKovaData::JoinStatement(rule).trimmed());
-        if (!basKovaData::IsQueryText(sql))
-            return column + u": "_s + basKovaData::RuleMessages::NotQuery;
-        try {
-            basKovaData::OraDatabase->DBCreateDynaset(sql, 0)->Close();
-        } catch (const OraError& error) {
-            return column + u": the SELECT fails: "_s + error.message();
-        }
-    }
-    return {};
-}
-
-// Reads `path` once, finds its table among `tables`, loads the table's
-// columns and applies the file's rules; none, with the reason on `err`, when
-// any of that fails.
-std::optional<Prepared> Prepare(const QString& path, const QStringList& tables, QTextStream& err)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        err << path << ": cannot read the file: " << file.errorString() << '\n';
-        return std::nullopt;
-    }
-    const QByteArray json = file.readAll();
-    const QString named = QJsonDocument::fromJson(json).object().value(u"table"_s).toString().trimmed();
-    const std::optional<QString> table = SchemaTable(tables, named);
-    if (!table) {
-        // A file that is no rule file is refused with its own reason first.
-        basKovaData::ResetColumnRules();
-        basKovaData::ColumnCount = 0;
-        const generate::RuleFileLoad load = generate::ApplyRuleFile(json);
-        if (load.refused)
-            err << path << ": " << load.message << '\n';
-        else if (named.isEmpty())
-            err << path << ": the file names no table (\"table\")\n";
-        else
-            err << path << ": the schema has no table " << named << '\n';
-        return std::nullopt;
-    }
-    // The table is read first, so that its columns are there to take the rules.
-    controls::GridModel grid;
-    const browser::ColumnGridResult columns =
-        browser::FillColumnGrid(basKovaData::OraDatabase.get(), grid, *table, true);
-    if (columns.outcome != browser::ColumnGridResult::Outcome::Loaded) {
-        err << path << ": table " << *table << " cannot be read: " << columns.message << '\n';
-        return std::nullopt;
-    }
-    const generate::RuleFileLoad load = generate::ApplyRuleFile(json);
-    if (load.refused) {
-        err << path << ": " << load.message << '\n';
-        return std::nullopt;
-    }
-    if (const QString leftOut = generate::LeftOutText(load); !leftOut.isEmpty())
-        err << path << ": " << leftOut << '\n';
-    QString refusal = browser::CheckBeforeCreate(*table);
-    Prepared prepared{path, basKovaData::TableRules::FromShared(*table), load.rows};
-    prepared.rules.seed = load.seed;
-    if (refusal.isEmpty())
-        refusal = CheckSelects(prepared.rules);
-    if (!refusal.isEmpty()) {
-        err << path << ": " << refusal << '\n';
-        return std::nullopt;
-    }
-    return prepared;
-}
-
 void ShowProgress(QTextStream& err, int twips)
 {
     constexpr int Width = 40;
@@ -149,7 +54,7 @@ void ShowProgress(QTextStream& err, int twips)
 
 // Prints the INSERT texts of the first `rows` rows of each table, inside a
 // transaction that is rolled back: nothing is written.
-int Preview(const std::vector<Prepared>& tables, int rows, QTextStream& out, QTextStream& err)
+int Preview(const Job& job, int rows, QTextStream& out, QTextStream& err)
 {
     ::OraSession* session = basKovaData::OraSession.get();
     try {
@@ -165,22 +70,24 @@ int Preview(const std::vector<Prepared>& tables, int rows, QTextStream& out, QTe
             // A connection that is gone has nothing to undo.
         }
     });
-    for (const Prepared& table : tables) {
-        try {
-            generate::ValueGenerator generator(table.rules, basKovaData::OraDatabase.get());
-            const QString refusal = generator.Prepare(rows);
-            if (!refusal.isEmpty()) {
-                err << table.rules.table << ": " << refusal << '\n';
-                return Stopped;
-            }
-            for (int i = 0; i < rows; ++i) {
-                generator.NextRow();
-                out << basKovaData::InsertText(table.rules.table, table.rules.count()) << '\n';
-            }
-        } catch (const OraError& error) {
-            err << table.rules.table << ": a SELECT of the rules failed: " << error.message() << '\n';
+    std::vector<generate::TableRun> runs = TableRuns(job);
+    for (generate::TableRun& run : runs)
+        run.rows = std::min<qint64>(run.rows, rows);
+    generate::RunRows made(runs, basKovaData::OraDatabase.get());
+    try {
+        if (const QString refusal = made.Prepare(); !refusal.isEmpty()) {
+            err << refusal << '\n';
             return Stopped;
         }
+        for (std::size_t t = 0; t < runs.size(); ++t) {
+            for (qint64 i = 0; i < std::min<qint64>(made.Rows(t), rows); ++i) {
+                made.NextRow(t);
+                out << basKovaData::InsertText(runs[t].rules->table, runs[t].rules->count()) << '\n';
+            }
+        }
+    } catch (const OraError& error) {
+        err << "a SELECT of the rules failed: " << error.message() << '\n';
+        return Stopped;
     }
     return AllCreated;
 }
@@ -196,18 +103,26 @@ QString StopReason(const generate::CreationResult& result)
     return result.errorText;
 }
 
+// The tables the job empties first, children first.
+QStringList Emptied(const Job& job)
+{
+    QStringList tables;
+    if (job.emptyFirst)
+        for (auto table = job.tables.rbegin(); table != job.tables.rend(); ++table)
+            tables << table->rules.table;
+    return tables;
+}
+
 // Every table in one transaction: refused rows are counted per table, with
 // why under the table's line; anything else keeps nothing of any table.
-int Create(const std::vector<Prepared>& tables, std::optional<int> rows, QTextStream& out, QTextStream& err,
-           bool progress)
+int Create(const Job& job, QTextStream& out, QTextStream& err, bool progress)
 {
     generate::CreationHooks hooks;
     if (progress)
         hooks.progress = [&err](int twips) { ShowProgress(err, twips); };
-    std::vector<generate::TableRun> runs;
-    for (const Prepared& table : tables)
-        runs.push_back({&table.rules, rows.value_or(table.rows)});
-    const std::vector<generate::CreationResult> results = generate::GenerateTables(runs, hooks);
+    const std::vector<generate::TableRun> runs = TableRuns(job);
+    const std::vector<generate::CreationResult> results =
+        generate::GenerateTables(runs, hooks, {job.before, Emptied(job), job.after});
     if (progress) {
         err << '\n';
         err.flush();
@@ -219,7 +134,7 @@ int Create(const std::vector<Prepared>& tables, std::optional<int> rows, QTextSt
     int status = AllCreated;
     for (std::size_t t = 0; t < results.size(); ++t) {
         const generate::CreationResult& result = results[t];
-        out << tables[t].rules.table << ": " << (runs[t].rows - result.failures) << " rows created, "
+        out << job.tables[t].rules.table << ": " << (result.rows - result.failures) << " rows created, "
             << result.failures << " refused\n";
         if (result.failures > 0) {
             status = SomeRefused;
@@ -231,63 +146,17 @@ int Create(const std::vector<Prepared>& tables, std::optional<int> rows, QTextSt
     return status;
 }
 
-// The tables in an order where every table comes after the tables its
-// foreign keys refer to; with a cycle among them, the order given.
-std::vector<Prepared> ParentsFirst(std::vector<Prepared> prepared, QTextStream& err)
-{
-    const std::size_t count = prepared.size();
-    std::vector<QStringList> parents(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        try {
-            parents[i] = browser::ParentTables(basKovaData::OraDatabase.get(), prepared[i].rules.table);
-        } catch (const OraError&) {
-            // A dictionary without foreign keys orders nothing.
-        }
-    }
-    std::vector<Prepared> ordered;
-    std::vector<bool> placed(count, false);
-    const auto ready = [&](std::size_t i) {
-        return std::all_of(parents[i].begin(), parents[i].end(), [&](const QString& parent) {
-            for (std::size_t j = 0; j < count; ++j)
-                if (j != i && !placed[j] && prepared[j].rules.table.compare(parent, Qt::CaseInsensitive) == 0)
-                    return false;
-            return true;
-        });
-    };
-    std::vector<std::size_t> order;
-    while (order.size() < count) {
-        std::size_t next = count;
-        for (std::size_t i = 0; i < count && next == count; ++i)
-            if (!placed[i] && ready(i))
-                next = i;
-        if (next == count) {
-            QStringList cycle;
-            for (std::size_t i = 0; i < count; ++i)
-                if (!placed[i])
-                    cycle << prepared[i].rules.table;
-            err << "the foreign keys of " << cycle.join(u", "_s)
-                << " form a cycle; the files run in the order given\n";
-            return prepared;
-        }
-        placed[next] = true;
-        order.push_back(next);
-    }
-    for (std::size_t i : order)
-        ordered.push_back(std::move(prepared[i]));
-    return ordered;
-}
-
 // Says before the run which junction tables will find too few new
 // combinations of their parents' keys. A table whose parents this job fills
 // as well is not judged: their new keys are not there yet.
-void WarnShortfalls(const std::vector<Prepared>& tables, std::optional<int> rows, QTextStream& err)
+void WarnShortfalls(const Job& job, QTextStream& err)
 {
     ::OraDatabase* database = basKovaData::OraDatabase.get();
-    for (const Prepared& table : tables) {
-        const qint64 count = rows.value_or(table.rows);
+    for (const JobTable& table : job.tables) {
+        const qint64 count = table.rows;
         try {
             const QStringList parents = browser::ParentTables(database, table.rules.table);
-            if (std::any_of(tables.begin(), tables.end(), [&](const Prepared& other) {
+            if (table.parentLink || std::any_of(job.tables.begin(), job.tables.end(), [&](const JobTable& other) {
                     return &other != &table && parents.contains(other.rules.table, Qt::CaseInsensitive);
                 }))
                 continue;
@@ -303,31 +172,80 @@ void WarnShortfalls(const std::vector<Prepared>& tables, std::optional<int> rows
     }
 }
 
+// Tables whose SELECT rules read a table that this job writes only to files:
+// they see the rows that table holds now, not the ones the files carry.
+void WarnFileSelects(const Job& job, QTextStream& err)
+{
+    for (const JobTable& table : job.tables)
+        for (int j = 1; j <= table.rules.count(); ++j) {
+            const basKovaData::ColumnRule& rule = table.rules[j];
+            if (rule.storedKind() != basKovaData::Kind::Select
+                || (table.parentLink && std::count(table.parentLink->columns.begin(), table.parentLink->columns.end(), j)))
+                continue;
+            const QString sql = basKovaData::JoinStatement(rule);
+            for (const JobTable& other : job.tables)
+                if (sql.contains(other.rules.table, Qt::CaseInsensitive))
+                    err << table.rules.table << '.' << rule.ColumnName.trimmed() << ": its SELECT reads "
+                        << other.rules.table << ", whose new rows go to the files only; use \"per-parent\" "
+                        << "for keys of new parent rows\n";
+        }
+}
+
 }  // namespace
 
 std::optional<Arguments> ParseArguments(const QStringList& args, QString* error)
 {
     Arguments parsed;
+    parsed.given = args;
     QStringList rest;
+    bool automatic = false;
+    const auto value = [&](qsizetype& i) { return i + 1 < args.size() ? args[++i] : QString(); };
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
-        if (arg == u"--rows"_s || arg == u"--preview"_s) {
-            const std::optional<int> count = i + 1 < args.size() ? Count(args[i + 1], 1) : std::nullopt;
+        if (arg == u"--rows"_s || arg == u"--preview"_s || arg == u"--jobs"_s) {
+            const std::optional<int> count = Count(value(i), 1);
             if (!count) {
                 *error = arg + u" needs a whole number of at least 1"_s;
                 return std::nullopt;
             }
-            (arg == u"--rows"_s ? parsed.rows : parsed.preview) = count;
-            ++i;
+            if (arg == u"--rows"_s)
+                parsed.rows = count;
+            else if (arg == u"--preview"_s)
+                parsed.preview = count;
+            else
+                parsed.jobs = *count;
         } else if (arg == u"--seed"_s) {
             bool ok = false;
-            const qulonglong seed = i + 1 < args.size() ? args[i + 1].toULongLong(&ok) : 0;
+            const qulonglong seed = value(i).toULongLong(&ok);
             if (!ok || seed > (qulonglong(1) << 53)) {
                 *error = u"--seed needs a whole number from 0 to 9007199254740992"_s;
                 return std::nullopt;
             }
             parsed.seed = seed;
-            ++i;
+        } else if (arg == u"--out"_s) {
+            parsed.out = value(i);
+            if (parsed.out.isEmpty()) {
+                *error = u"--out needs a path"_s;
+                return std::nullopt;
+            }
+        } else if (arg == u"--format"_s) {
+            const QString format = value(i);
+            if (format != u"sql"_s && format != u"csv"_s) {
+                *error = u"--format is sql or csv"_s;
+                return std::nullopt;
+            }
+            parsed.csv = format == u"csv"_s;
+        } else if (arg == u"--shard"_s) {
+            const QStringList parts = value(i).split(u'/');
+            const std::optional<int> k = parts.size() == 2 ? Count(parts[0], 1) : std::nullopt;
+            const std::optional<int> n = parts.size() == 2 ? Count(parts[1], 1) : std::nullopt;
+            if (!k || !n || *k > *n) {
+                *error = u"--shard needs K/N with 1 <= K <= N"_s;
+                return std::nullopt;
+            }
+            parsed.shard = std::pair(*k, *n);
+        } else if (arg == u"--auto"_s) {
+            automatic = true;
         } else if (arg.startsWith(u"--"_s)) {
             *error = u"unknown option "_s + arg;
             return std::nullopt;
@@ -342,9 +260,21 @@ std::optional<Arguments> ParseArguments(const QStringList& args, QString* error)
     }
     parsed.connect = rest.first().left(at);
     parsed.service = rest.first().mid(at + 1);
-    parsed.files = rest.mid(1);
-    if (parsed.files.isEmpty()) {
-        *error = u"no rule file given"_s;
+    (automatic ? parsed.automatic : parsed.files) = rest.mid(1);
+    if (rest.size() < 2) {
+        *error = automatic ? u"--auto needs the tables to fill"_s : u"no rule file given"_s;
+        return std::nullopt;
+    }
+    if ((parsed.shard || parsed.jobs > 0) && parsed.out.isEmpty()) {
+        *error = u"--shard and --jobs make files: give --out"_s;
+        return std::nullopt;
+    }
+    if (parsed.shard && parsed.jobs > 0) {
+        *error = u"give --shard or --jobs, not both"_s;
+        return std::nullopt;
+    }
+    if (!parsed.out.isEmpty() && parsed.preview) {
+        *error = u"give --out or --preview, not both"_s;
         return std::nullopt;
     }
     return parsed;
@@ -364,33 +294,20 @@ int Run(const Arguments& args, QTextStream& out, QTextStream& err, bool progress
         basKovaData::OraDatabase.reset();
         basKovaData::OraSession.reset();
     });
-    // The names a file may give: the schema's tables as the dictionary
-    // spells them. A file's name reaches SQL only once it is one of these.
-    QStringList tables;
-    try {
-        browser::ObjectList list;
-        browser::LoadObjectList(*basKovaData::OraDatabase, list);
-        tables = list.names.mid(0, list.firstViewIndex - 1);
-    } catch (const OraError& error) {
-        err << "cannot read the schema's tables: " << error.message() << '\n';
+    // Every table is read and checked before the first row is made: a wrong
+    // file stops the job with nothing changed.
+    std::optional<Job> job = ReadJob(args, err);
+    if (!job || !PrepareTables(*job, err))
         return Stopped;
-    }
-    // Every file is read once and checked before the first row is written: a
-    // wrong file stops the job with nothing changed.
-    std::vector<Prepared> prepared;
-    for (const QString& path : args.files) {
-        std::optional<Prepared> table = Prepare(path, tables, err);
-        if (!table)
-            return Stopped;
-        if (args.seed)
-            table->rules.seed = args.seed;
-        prepared.push_back(std::move(*table));
-    }
-    prepared = ParentsFirst(std::move(prepared), err);
     if (args.preview)
-        return Preview(prepared, *args.preview, out, err);
-    WarnShortfalls(prepared, args.rows, err);
-    return Create(prepared, args.rows, out, err, progress);
+        return Preview(*job, *args.preview, out, err);
+    if (!args.out.isEmpty()) {
+        WarnFileSelects(*job, err);
+        const auto bar = [&err](int twips) { ShowProgress(err, twips); };
+        return WriteFiles(*job, args, out, err, progress ? std::function<void(int)>(bar) : nullptr);
+    }
+    WarnShortfalls(*job, err);
+    return Create(*job, out, err, progress);
 }
 
 }  // namespace kovagenerate

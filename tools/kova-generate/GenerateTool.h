@@ -18,14 +18,24 @@ inline constexpr int Stopped = 2;      // nothing kept: an argument, the login o
 struct Arguments {
     QString connect;  // user "/" password
     QString service;
-    QStringList files;
+    QStringList files;   // rule files, or one project file
+    QStringList automatic;  // --auto: tables given the rules 自動設定 proposes
     std::optional<int> rows;     // --rows: instead of the files' own counts
     std::optional<int> preview;  // --preview: print this many rows, write nothing
     std::optional<std::uint64_t> seed;  // --seed: instead of the files' own seeds
+    QString out;                 // --out: write files here instead of the database
+    bool csv = false;            // --format csv (else sql)
+    std::optional<std::pair<int, int>> shard;  // --shard K/N
+    int jobs = 0;                // --jobs J: J shards at once, in processes of `program`
+    QString program;             // this program, for the jobs
+    QStringList given;           // the arguments as given
 };
 
-inline const QString Usage =
-    QStringLiteral("usage: kova-generate user/password@service FILE.json... [--rows N] [--preview K] [--seed N]");
+inline const QString Usage = QStringLiteral(
+    "usage: kova-generate user/password@service FILE.json... [--rows N] [--preview K] [--seed N]\n"
+    "       kova-generate user/password@service PROJECT.json [--seed N]\n"
+    "       kova-generate user/password@service --auto TABLE... [--rows N] [--seed N]\n"
+    "  with --out PATH [--format sql|csv] [--shard K/N | --jobs J]: write files, not the database");
 
 // The arguments, or none with *error saying what is wrong.
 std::optional<Arguments> ParseArguments(const QStringList& args, QString* error);

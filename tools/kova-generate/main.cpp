@@ -33,5 +33,7 @@ int main(int argc, char* argv[])
         err << error << '\n' << kovagenerate::Usage << '\n';
         return kovagenerate::Stopped;
     }
-    return kovagenerate::Run(*args, out, err, isatty(fileno(stderr)) != 0);
+    kovagenerate::Arguments run = *args;
+    run.program = QCoreApplication::applicationFilePath();
+    return kovagenerate::Run(run, out, err, isatty(fileno(stderr)) != 0);
 }

@@ -236,6 +236,15 @@ bool SqlConsole::runCommand(const QString& line)
     const QString word = line.left(wordEnd).toUpper();
     if (word == QLatin1String("REM") || word == QLatin1String("REMARK"))
         return true;
+    // SQL*Plus settings, which scripts written for it start with, are taken
+    // and change nothing here; SET TRANSACTION and the like are SQL.
+    if (word == QLatin1String("SET")) {
+        const QString what = line.mid(wordEnd).trimmed().section(QLatin1Char(' '), 0, 0).toUpper();
+        if (!QStringList{QStringLiteral("TRANSACTION"), QStringLiteral("ROLE"), QStringLiteral("CONSTRAINT"),
+                         QStringLiteral("CONSTRAINTS")}
+                 .contains(what))
+            return true;
+    }
     if (word == QLatin1String("PROMPT")) {
         m_out << line.mid(wordEnd).trimmed() << '\n';
         m_out.flush();

@@ -1,0 +1,70 @@
+#pragma once
+// The rows of a run written to files instead of the database: an INSERT
+// script that SQL*Plus runs as it is, or a folder of CSV files with what the
+// bulk loaders need to load them (SQL*Loader control files, a psql script, a
+// shell script of sqlldr calls). Every file is written under a temporary
+// name and takes its final one only once it is whole.
+#include "generate/RunRows.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+namespace basKovaData {
+struct TableRules;
+}
+
+namespace generate {
+
+enum class RowFileFormat { Sql, Csv };
+
+struct RowFileJob {
+    RowFileFormat format = RowFileFormat::Sql;
+    // The script's path (sql), or the folder (csv), created when missing.
+    QString path;
+    // Statements the script runs first and last, and the tables it empties
+    // before the rows, children first. The CSV loaders take the emptying
+    // only: the other statements belong to a session of the run.
+    QStringList before;
+    QStringList emptied;
+    QStringList after;
+    Shard shard;
+    // Called per table with the bar's width in twips, as a creation run does.
+    std::function<void(int twips)> progress;
+    // Asked between rows: true stops the writing, which then keeps no file.
+    std::function<bool()> stopRequested;
+};
+
+struct RowFileResult {
+    bool written = false;
+    QString error;               // why not (a file, a source query, a stop)
+    bool stopped = false;
+    std::vector<qint64> rows;    // rows written per table
+    QStringList files;           // the files made, in the order written
+};
+
+// Makes the rows of `tables` (parents first, as given) and writes them as
+// `job` says. Reads the database (select rules, the values that may not
+// repeat) and writes nothing to it.
+RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJob& job);
+
+// What a shard adds to a file's name: ".K-of-N" for a slice, else nothing.
+QString ShardSuffix(const Shard& shard);
+// The name of a table's file in a CSV folder: "TABLE.K-of-N.csv".
+QString TableFileName(const QString& table, const Shard& shard, const QString& extension);
+// A path with the shard's suffix before its extension ("out.sql" to "out.2-of-4.sql").
+QString ShardPath(const QString& path, const Shard& shard);
+
+// The texts of the files, for one table and for the folder.
+// One value of RowValues as a CSV field (RFC 4180 quoting; NULL empty).
+void AppendCsvField(QString& line, const QString& value);
+QString ControlFileText(const basKovaData::TableRules& rules, const QString& csvName);
+QString PostgresLoadText(const QStringList& tables, const QStringList& csvNames, const QStringList& columnLists,
+                         const QStringList& emptied);
+QString OracleLoadText(const QStringList& controlNames, const QStringList& emptied);
+// The columns of a table as its statements name them: "A, B, C".
+QString ColumnList(const basKovaData::TableRules& rules);
+
+}  // namespace generate

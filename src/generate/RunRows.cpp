@@ -1,0 +1,160 @@
+#include "generate/RunRows.h"
+
+#include "generate/ValueGenerator.h"
+#include "rules/ColumnRule.h"
+#include "shared/RandomSequence.h"
+#include "shared/SeededDraws.h"
+#include "shared/basKovaData.h"
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace generate {
+
+// The rows of one table from some row on: its generator, and for a
+// per-parent table where it stands among the parent's rows.
+struct RunRows::Source {
+    std::unique_ptr<ValueGenerator> generator;
+    qint64 row = 0;          // the next row's place in the whole run
+    qint64 parentRow = -1;   // the parent row the current row belongs to
+    // A slice makes the parent's rows again: their source and the last row
+    // it made, with that row's key values.
+    std::unique_ptr<Source> parent;
+    qint64 parentMade = -1;
+    std::vector<QString> parentValues;
+};
+
+RunRows::RunRows(const std::vector<TableRun>& tables, OraDatabase* database, Shard shard)
+    : m_tables(tables), m_database(database), m_shard(shard)
+{
+}
+
+RunRows::~RunRows() = default;
+
+qint64 RunRows::TotalRows(std::size_t t) const
+{
+    return t < m_total.size() ? m_total[t] : 0;
+}
+
+qint64 RunRows::Rows(std::size_t t) const
+{
+    const qint64 total = TotalRows(t);
+    return m_shard.last(total) - m_shard.first(total);
+}
+
+std::unique_ptr<RunRows::Source> RunRows::MakeSource(std::size_t t, qint64 first) const
+{
+    const TableRun& run = m_tables[t];
+    auto source = std::make_unique<Source>();
+    source->generator = std::make_unique<ValueGenerator>(*run.rules, m_database);
+    source->row = first;
+    if (run.perParent) {
+        const std::vector<qint64>& before = m_before[t];
+        // The parent row of the first row: the last one with no more rows before it.
+        const auto after = std::upper_bound(before.begin(), before.end(), first);
+        source->parentRow = qint64(after - before.begin()) - 1;
+        if (m_shard.count > 1)
+            source->parent = MakeSource(run.perParent->parent, std::max<qint64>(source->parentRow, 0));
+    }
+    return source;
+}
+
+QString RunRows::Prepare()
+{
+    const std::size_t count = m_tables.size();
+    m_before.assign(count, {});
+    m_total.assign(count, 0);
+    m_keys.assign(count, {});
+    m_sources.clear();
+    if (m_shard.count > 1) {
+        // A slice cannot know which values the other slices give.
+        QStringList unique;
+        for (const TableRun& run : m_tables)
+            for (int j = 1; j <= run.rules->count(); ++j)
+                if ((*run.rules)[j].Unique)
+                    unique << run.rules->table + u'.' + (*run.rules)[j].ColumnName.trimmed();
+        if (!unique.isEmpty())
+            return u"shards cannot keep the values of 重複なし columns apart: "_s + unique.join(u", "_s);
+    }
+    for (std::size_t t = 0; t < count; ++t) {
+        const TableRun& run = m_tables[t];
+        if (!run.perParent) {
+            m_total[t] = std::max<qint64>(run.rows, 0);
+            continue;
+        }
+        const PerParent& per = *run.perParent;
+        const qint64 parents = per.parent < t ? m_total[per.parent] : 0;
+        const qint64 span = std::max<qint64>(per.max - per.min, 0) + 1;
+        const std::uint64_t stream =
+            run.rules->seed ? basKovaData::StreamKey(*run.rules->seed, run.rules->table, u"\u0001parent"_s) : 0;
+        std::vector<qint64>& before = m_before[t];
+        before.reserve(std::size_t(parents) + 1);
+        before.push_back(0);
+        for (qint64 p = 0; p < parents; ++p) {
+            const double draw = run.rules->seed ? basKovaData::SeededDraw(stream, std::uint64_t(p), 0)
+                                                : double(basKovaData::NextRandom());
+            before.push_back(before.back() + per.min + std::min<qint64>(qint64(draw * double(span)), span - 1));
+        }
+        m_total[t] = before.back();
+    }
+    for (std::size_t t = 0; t < count; ++t) {
+        const qint64 first = m_shard.first(m_total[t]);
+        m_sources.push_back(MakeSource(t, first));
+        for (Source* source = m_sources.back().get(); source; source = source->parent.get()) {
+            if (const QString refusal = source->generator->Prepare(Rows(t)); !refusal.isEmpty())
+                return refusal;
+        }
+        m_sources.back()->generator->SkipRows(first);
+        // A parent source made again starts at the first parent row it needs.
+        for (Source* source = m_sources.back().get(); source->parent; source = source->parent.get())
+            source->parent->generator->SkipRows(source->parent->row);
+    }
+    return {};
+}
+
+void RunRows::NextRow(std::size_t t)
+{
+    // Made recursively for a slice whose parent rows are made again.
+    const auto next = [this](auto&& self, std::size_t table, Source& source) -> void {
+        const TableRun& run = m_tables[table];
+        if (run.perParent) {
+            const PerParent& per = *run.perParent;
+            const std::vector<qint64>& before = m_before[table];
+            while (source.parentRow + 1 < qint64(before.size()) && before[std::size_t(source.parentRow + 1)] <= source.row)
+                ++source.parentRow;
+            const std::size_t keys = per.columns.size();
+            if (source.parent) {
+                while (source.parentMade < source.parentRow) {
+                    self(self, per.parent, *source.parent);
+                    source.parentMade = source.parent->row - 1;
+                    source.parentValues.clear();
+                    for (const int column : per.parentColumns)
+                        source.parentValues.push_back(basKovaData::RowValues[std::size_t(column)]);
+                }
+                for (std::size_t k = 0; k < keys; ++k)
+                    source.generator->GiveValue(per.columns[k], source.parentValues[k]);
+            } else {
+                const std::vector<QString>& values = m_keys[table];
+                const std::size_t at = std::size_t(source.parentRow) * keys;
+                for (std::size_t k = 0; k < keys && at + k < values.size(); ++k)
+                    source.generator->GiveValue(per.columns[k], values[at + k]);
+            }
+        }
+        source.generator->NextRow();
+        ++source.row;
+    };
+    Source& source = *m_sources[t];
+    next(next, t, source);
+    if (m_shard.count > 1)
+        return;
+    // The whole run keeps each parent row's key values for its children.
+    for (std::size_t c = t + 1; c < m_tables.size(); ++c) {
+        const std::optional<PerParent>& per = m_tables[c].perParent;
+        if (per && per->parent == t)
+            for (const int column : per->parentColumns)
+                m_keys[c].push_back(basKovaData::RowValues[std::size_t(column)]);
+    }
+}
+
+}  // namespace generate

@@ -1,0 +1,92 @@
+#pragma once
+// The rows of a run over several tables, made in order into RowValues: each
+// table's own count, or for a table filled per parent row a count drawn for
+// every row the run makes in its parent, each such row taking its foreign
+// key from that parent row. A run may be one slice (shard) of a larger one:
+// it then makes exactly the rows that the whole run makes at those places.
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class OraDatabase;
+
+namespace basKovaData {
+struct TableRules;
+}
+
+namespace generate {
+
+class ValueGenerator;
+
+// A table whose rows are made per row of a parent table in the same run.
+struct PerParent {
+    std::size_t parent = 0;          // index of the parent's run, before this one
+    std::vector<int> columns;        // the foreign key columns (1-based) ...
+    std::vector<int> parentColumns;  // ... and the parent's columns they take, in the same order
+    qint64 min = 0;                  // rows per parent row, drawn evenly from min to max
+    qint64 max = 0;
+};
+
+// One table of a run over several tables.
+struct TableRun {
+    const basKovaData::TableRules* rules = nullptr;
+    qint64 rows = 0;  // unless per parent
+    std::optional<PerParent> perParent;
+};
+
+// The K-th of N slices of every table's rows (1 of 1: the whole run).
+struct Shard {
+    qint64 index = 1;
+    qint64 count = 1;
+    // The rows [first, last) of `rows` that this slice makes.
+    qint64 first(qint64 rows) const { return rows / count * (index - 1) + rows % count * (index - 1) / count; }
+    qint64 last(qint64 rows) const { return rows / count * index + rows % count * index / count; }
+};
+
+class RunRows {
+public:
+    // The tables must outlive this object; a per-parent run's parent comes
+    // before it.
+    RunRows(const std::vector<TableRun>& tables, OraDatabase* database, Shard shard = {});
+    ~RunRows();
+    RunRows(const RunRows&) = delete;
+    RunRows& operator=(const RunRows&) = delete;
+
+    // Draws the per-parent counts and checks that every table's rules can
+    // give its rows. Empty when the run may start, else why not (naming the
+    // table or the column). Throws OraError when reading a table fails.
+    QString Prepare();
+
+    // Rows of table `t` in the whole run, and in this slice.
+    qint64 TotalRows(std::size_t t) const;
+    qint64 Rows(std::size_t t) const;
+
+    // The next row of table `t` into RowValues. The tables are taken in
+    // order, each through its Rows(t). Throws OraError when a source query
+    // or an expression fails.
+    void NextRow(std::size_t t);
+
+private:
+    struct Source;
+    // Makes the source of table `t` for rows from `first` on, with a source
+    // of its parent when the parent's rows must be made again (a slice).
+    std::unique_ptr<Source> MakeSource(std::size_t t, qint64 first) const;
+
+    const std::vector<TableRun>& m_tables;
+    OraDatabase* m_database;
+    Shard m_shard;
+    // Per table: for a per-parent table, the child rows before each parent
+    // row (one more entry than the parent has rows); else empty.
+    std::vector<std::vector<qint64>> m_before;
+    std::vector<qint64> m_total;
+    std::vector<std::unique_ptr<Source>> m_sources;
+    // The whole run in one piece keeps the parents' key values as it made
+    // them; a slice makes the parent rows again from the seed.
+    std::vector<std::vector<QString>> m_keys;
+    std::vector<std::vector<int>> m_keyColumns;
+};
+
+}  // namespace generate

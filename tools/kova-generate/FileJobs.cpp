@@ -1,0 +1,145 @@
+#include "FileJobs.h"
+
+#include "GenerateTool.h"
+#include "JobTables.h"
+
+#include "generate/RowFiles.h"
+#include "session/AtomicFile.h"
+
+#include <QDir>
+#include <QHash>
+#include <QProcess>
+#include <QRandomGenerator>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace kovagenerate {
+
+namespace {
+
+QStringList Emptied(const Job& job)
+{
+    QStringList tables;
+    if (job.emptyFirst)
+        for (auto table = job.tables.rbegin(); table != job.tables.rend(); ++table)
+            tables << table->rules.table;
+    return tables;
+}
+
+bool Seeded(const Job& job)
+{
+    return std::all_of(job.tables.begin(), job.tables.end(), [](const JobTable& t) { return t.rules.seed.has_value(); });
+}
+
+// The loader scripts of a CSV folder that `count` slices filled: every slice
+// of a table before the next table.
+bool WriteLoaders(const Job& job, const QString& folder, qint64 count, QTextStream& err)
+{
+    QStringList tables, csvNames, columnLists, controls;
+    for (const JobTable& table : job.tables)
+        for (qint64 k = 1; k <= count; ++k) {
+            const generate::Shard shard{k, count};
+            tables << table.rules.table;
+            csvNames << generate::TableFileName(table.rules.table, shard, u".csv"_s);
+            columnLists << generate::ColumnList(table.rules);
+            controls << generate::TableFileName(table.rules.table, shard, u".ctl"_s);
+        }
+    const QDir dir(folder);
+    QString error;
+    const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+    if (!basKovaData::WriteFileAtomically(dir.filePath(u"load-postgresql.sql"_s),
+                                          generate::PostgresLoadText(tables, csvNames, columnLists, Emptied(job)).toUtf8(),
+                                          permissions, &error)
+        || !basKovaData::WriteFileAtomically(dir.filePath(u"load-oracle.sh"_s),
+                                             generate::OracleLoadText(controls, Emptied(job)).toUtf8(),
+                                             permissions | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther, &error)) {
+        err << error << '\n';
+        return false;
+    }
+    return true;
+}
+
+// Runs `jobs` slices at once, each in a process of this program, and then
+// writes the loader scripts of all of them.
+int RunJobs(const Job& job, const Arguments& args, QTextStream& out, QTextStream& err)
+{
+    QStringList given = args.given;
+    const qsizetype at = given.indexOf(u"--jobs"_s);
+    given.remove(at, 2);
+    // Every slice must make its part of one run: without a seed, one is chosen.
+    if (!Seeded(job)) {
+        const std::uint64_t seed = QRandomGenerator::global()->bounded(quint64(1) << 53);
+        err << "no seed was given; the jobs use --seed " << seed << '\n';
+        given << u"--seed"_s << QString::number(seed);
+    }
+    std::vector<std::unique_ptr<QProcess>> processes;
+    for (int k = 1; k <= args.jobs; ++k) {
+        auto process = std::make_unique<QProcess>();
+        process->start(args.program, given + QStringList{u"--shard"_s, u"%1/%2"_s.arg(k).arg(args.jobs)});
+        processes.push_back(std::move(process));
+    }
+    int status = AllCreated;
+    QHash<QString, qint64> written;
+    for (int k = 0; k < args.jobs; ++k) {
+        QProcess& process = *processes[std::size_t(k)];
+        process.waitForFinished(-1);
+        const QString lines = QString::fromUtf8(process.readAllStandardOutput());
+        for (const QString& line : lines.split(u'\n', Qt::SkipEmptyParts)) {
+            const qsizetype colon = line.lastIndexOf(u": "_s);
+            if (line.endsWith(u" rows written"_s) && colon > 0)
+                written[line.left(colon)] += line.mid(colon + 2).section(u' ', 0, 0).toLongLong();
+        }
+        for (const QString& line : QString::fromUtf8(process.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts))
+            err << "job " << (k + 1) << '/' << args.jobs << ": " << line << '\n';
+        if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != AllCreated) {
+            if (process.error() == QProcess::FailedToStart)
+                err << "job " << (k + 1) << '/' << args.jobs << ": " << args.program << " cannot start\n";
+            status = Stopped;
+        }
+    }
+    if (status != AllCreated) {
+        err << "stopped: a job failed; the files of the jobs that finished stay\n";
+        return Stopped;
+    }
+    if (args.csv && !WriteLoaders(job, args.out, args.jobs, err))
+        return Stopped;
+    for (const JobTable& table : job.tables)
+        out << table.rules.table << ": " << written.value(table.rules.table) << " rows written\n";
+    out.flush();
+    return AllCreated;
+}
+
+}  // namespace
+
+int WriteFiles(const Job& job, const Arguments& args, QTextStream& out, QTextStream& err,
+               const std::function<void(int twips)>& progress)
+{
+    if (args.jobs > 1)
+        return RunJobs(job, args, out, err);
+    generate::Shard shard;
+    if (args.shard)
+        shard = {args.shard->first, args.shard->second};
+    if (shard.count > 1 && !Seeded(job)) {
+        err << "a shard makes its part of one run only with a seed: give --seed N or \"seed\"\n";
+        return Stopped;
+    }
+    const generate::RowFileJob fileJob{args.csv ? generate::RowFileFormat::Csv : generate::RowFileFormat::Sql,
+                                       args.out, job.before, Emptied(job), job.after, shard, progress, nullptr};
+    const generate::RowFileResult result = generate::WriteRowFiles(TableRuns(job), fileJob);
+    if (progress) {
+        err << '\n';
+        err.flush();
+    }
+    if (!result.written) {
+        err << "stopped, no file was written: " << result.error << '\n';
+        return Stopped;
+    }
+    for (std::size_t t = 0; t < job.tables.size(); ++t)
+        out << job.tables[t].rules.table << ": " << result.rows[t] << " rows written\n";
+    out.flush();
+    return AllCreated;
+}
+
+}  // namespace kovagenerate

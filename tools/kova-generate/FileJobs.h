@@ -1,0 +1,19 @@
+#pragma once
+// kova-generate's rows written to files: one run, one slice of a run, or
+// several slices at once in processes of their own.
+#include <QTextStream>
+
+#include <functional>
+
+namespace kovagenerate {
+
+struct Arguments;
+struct Job;
+
+// Writes the job's rows as the arguments ask (--out, --format, --shard,
+// --jobs); one line per table on `out`, messages on `err`. Returns the exit
+// status: nothing is kept of a run that did not finish.
+int WriteFiles(const Job& job, const Arguments& args, QTextStream& out, QTextStream& err,
+               const std::function<void(int twips)>& progress);
+
+}  // namespace kovagenerate

@@ -1,0 +1,374 @@
+#include "JobTables.h"
+
+#include "GenerateTool.h"
+
+#include "browser/AutoRules.h"
+#include "browser/ColumnGrid.h"
+#include "browser/CommandChecks.h"
+#include "browser/ObjectList.h"
+#include "controls/GridModel.h"
+#include "generate/RuleFile.h"
+#include "rules/RuleEditing.h"
+#include "session/OraAccess.h"
+#include "session/OraDatabase.h"
+#include "session/OraDynaset.h"
+#include "session/OraError.h"
+#include "session/OraSession.h"
+#include "shared/ValueText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace kovagenerate {
+
+namespace {
+
+std::optional<QByteArray> ReadFile(const QString& path, const QString& label, QTextStream& err)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        err << label << ": cannot read the file" << (label == path ? QString() : u' ' + path) << ": "
+            << file.errorString() << '\n';
+        return std::nullopt;
+    }
+    return file.readAll();
+}
+
+// The schema's table that a file names, as the dictionary spells it: the
+// name itself, else the one table whose name differs only in case. None when
+// there is no such table (or several differ only in case).
+std::optional<QString> SchemaTable(const QStringList& tables, const QString& name)
+{
+    if (tables.contains(name))
+        return name;
+    QStringList alike;
+    for (const QString& table : tables)
+        if (table.compare(name, Qt::CaseInsensitive) == 0)
+            alike << table;
+    return alike.size() == 1 ? std::optional<QString>(alike.first()) : std::nullopt;
+}
+
+// Opens and closes each select rule's statement once, so that a statement the
+// database cannot run stops the job before anything is written. Only queries
+// are opened: a rule that would write was refused with the file and is never
+// run. The column and the database's message, or empty.
+QString CheckSelects(const basKovaData::TableRules& rules)
+{
+    for (int j = 1; j <= rules.count(); ++j) {
+        const basKovaData::ColumnRule& rule = rules[j];
+        if (rule.storedKind() != basKovaData::Kind::Select)
+            continue;
+        const QString column = rule.ColumnName.trimmed();
+        const QString sql = basKovaData::FlattenSql(basKovaData::JoinStatement(rule).trimmed());
+        if (!basKovaData::IsQueryText(sql))
+            return column + u": "_s + basKovaData::RuleMessages::NotQuery;
+        try {
+            basKovaData::OraDatabase->DBCreateDynaset(sql, 0)->Close();
+        } catch (const OraError& error) {
+            return column + u": the SELECT fails: "_s + error.message();
+        }
+    }
+    return {};
+}
+
+// Reads one entry: finds its table among `tables`, loads the table's columns
+// and gives them the file's rules or the proposed ones; none, with the
+// reason on `err`, when any of that fails.
+std::optional<JobTable> Prepare(const JobEntry& entry, const QStringList& tables, QTextStream& err)
+{
+    QByteArray json;
+    QString named = entry.table;
+    if (!entry.rulesPath.isEmpty()) {
+        const std::optional<QByteArray> read = ReadFile(entry.rulesPath, entry.label, err);
+        if (!read)
+            return std::nullopt;
+        json = *read;
+        const QString fileTable = QJsonDocument::fromJson(json).object().value(u"table"_s).toString().trimmed();
+        if (named.isEmpty())
+            named = fileTable;
+        else if (!fileTable.isEmpty() && fileTable.compare(named, Qt::CaseInsensitive) != 0) {
+            err << entry.label << ": the rule file is for table " << fileTable << ", not " << named << '\n';
+            return std::nullopt;
+        }
+    }
+    const std::optional<QString> table = SchemaTable(tables, named);
+    if (!table) {
+        // A file that is no rule file is refused with its own reason first.
+        basKovaData::ResetColumnRules();
+        basKovaData::ColumnCount = 0;
+        const generate::RuleFileLoad load = entry.rulesPath.isEmpty() ? generate::RuleFileLoad{}
+                                                                      : generate::ApplyRuleFile(json);
+        if (load.refused)
+            err << entry.label << ": " << load.message << '\n';
+        else if (named.isEmpty())
+            err << entry.label << ": the file names no table (\"table\")\n";
+        else
+            err << entry.label << ": the schema has no table " << named << '\n';
+        return std::nullopt;
+    }
+    // The table is read first, so that its columns are there to take the rules.
+    controls::GridModel grid;
+    const browser::ColumnGridResult columns =
+        browser::FillColumnGrid(basKovaData::OraDatabase.get(), grid, *table, true);
+    if (columns.outcome != browser::ColumnGridResult::Outcome::Loaded) {
+        err << entry.label << ": table " << *table << " cannot be read: " << columns.message << '\n';
+        return std::nullopt;
+    }
+    JobTable prepared{entry.label, {}, entry.rows.value_or(generate::DefaultRuleFileRows), entry.perParent, {}};
+    std::optional<std::uint64_t> seed;
+    if (entry.rulesPath.isEmpty()) {
+        const browser::AutoRulesResult proposed = browser::ProposeRules(basKovaData::OraDatabase.get(), *table);
+        if (proposed.failed) {
+            err << entry.label << ": " << *table << ": the rules cannot be proposed: " << proposed.errorText << '\n';
+            return std::nullopt;
+        }
+    } else {
+        const generate::RuleFileLoad load = generate::ApplyRuleFile(json);
+        if (load.refused) {
+            err << entry.label << ": " << load.message << '\n';
+            return std::nullopt;
+        }
+        if (const QString leftOut = generate::LeftOutText(load); !leftOut.isEmpty())
+            err << entry.label << ": " << leftOut << '\n';
+        prepared.rows = entry.rows.value_or(load.rows);
+        seed = load.seed;
+    }
+    QString refusal = browser::CheckBeforeCreate(*table);
+    prepared.rules = basKovaData::TableRules::FromShared(*table);
+    prepared.rules.seed = seed;
+    if (refusal.isEmpty())
+        refusal = CheckSelects(prepared.rules);
+    if (!refusal.isEmpty()) {
+        err << entry.label << ": " << refusal << '\n';
+        return std::nullopt;
+    }
+    return prepared;
+}
+
+int ColumnIndex(const basKovaData::TableRules& rules, const QString& name)
+{
+    for (int j = 1; j <= rules.count(); ++j)
+        if (rules[j].ColumnName.trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return j;
+    return 0;
+}
+
+// A reference of one table to another of the job.
+struct Edge {
+    std::size_t parent = 0;
+    bool nullable = false;  // every row may leave it NULL: a cycle may be broken there
+    bool required = false;  // per parent: the parent must come first
+};
+
+// The order of the tables, parents first, or none when a cycle remains once
+// the references that may be NULL are let go.
+std::optional<std::vector<std::size_t>> Order(const std::vector<std::vector<Edge>>& edges, bool letNullableGo)
+{
+    const std::size_t count = edges.size();
+    std::vector<bool> placed(count, false);
+    std::vector<std::size_t> order;
+    while (order.size() < count) {
+        std::size_t next = count;
+        for (std::size_t i = 0; i < count && next == count; ++i) {
+            if (placed[i])
+                continue;
+            const bool ready = std::all_of(edges[i].begin(), edges[i].end(), [&](const Edge& edge) {
+                return placed[edge.parent] || edge.parent == i || (letNullableGo && edge.nullable && !edge.required);
+            });
+            if (ready)
+                next = i;
+        }
+        if (next == count)
+            return std::nullopt;
+        placed[next] = true;
+        order.push_back(next);
+    }
+    return order;
+}
+
+}  // namespace
+
+std::optional<Job> ReadJob(const Arguments& args, QTextStream& err)
+{
+    Job job;
+    job.seed = args.seed;
+    if (!args.automatic.isEmpty()) {
+        for (const QString& table : args.automatic)
+            job.entries.push_back({table, {}, table, args.rows, std::nullopt});
+        return job;
+    }
+    if (args.files.size() == 1) {
+        const std::optional<QByteArray> json = ReadFile(args.files.first(), args.files.first(), err);
+        if (!json)
+            return std::nullopt;
+        if (generate::IsProjectText(*json)) {
+            job.label = args.files.first();
+            QString problem;
+            const std::optional<generate::Project> project = generate::ReadProject(*json, &problem);
+            if (!project) {
+                err << job.label << ": " << problem << '\n';
+                return std::nullopt;
+            }
+            const QDir folder = QFileInfo(job.label).absoluteDir();
+            for (std::size_t i = 0; i < project->tables.size(); ++i) {
+                const generate::ProjectTable& table = project->tables[i];
+                JobEntry entry{job.label + u": tables[%1]"_s.arg(i), {}, table.table, table.rows, table.perParent};
+                if (!table.automatic()) {
+                    entry.rulesPath = QDir::cleanPath(folder.filePath(table.rules));
+                    if (!QFileInfo(entry.rulesPath).isFile()) {
+                        err << entry.label << ": there is no rule file " << entry.rulesPath << '\n';
+                        return std::nullopt;
+                    }
+                    entry.label = entry.rulesPath;
+                }
+                if (args.rows && !table.perParent)
+                    entry.rows = args.rows;
+                job.entries.push_back(entry);
+            }
+            if (!job.seed)
+                job.seed = project->seed;
+            job.emptyFirst = project->emptyFirst;
+            job.before = project->before;
+            job.after = project->after;
+            return job;
+        }
+    }
+    for (const QString& path : args.files)
+        job.entries.push_back({path, path, {}, args.rows, std::nullopt});
+    return job;
+}
+
+bool PrepareTables(Job& job, QTextStream& err)
+{
+    ::OraDatabase* database = basKovaData::OraDatabase.get();
+    // The names a file may give: the schema's tables as the dictionary
+    // spells them. A name reaches SQL only once it is one of these.
+    QStringList names;
+    try {
+        browser::ObjectList list;
+        browser::LoadObjectList(*database, list);
+        names = list.names.mid(0, list.firstViewIndex - 1);
+    } catch (const OraError& error) {
+        err << "cannot read the schema's tables: " << error.message() << '\n';
+        return false;
+    }
+    std::vector<JobTable> read;
+    for (const JobEntry& entry : job.entries) {
+        std::optional<JobTable> table = Prepare(entry, names, err);
+        if (!table)
+            return false;
+        if (job.seed)
+            table->rules.seed = job.seed;
+        for (const JobTable& other : read)
+            if (other.rules.table == table->rules.table) {
+                err << entry.label << ": table " << table->rules.table << " is given twice\n";
+                return false;
+            }
+        read.push_back(std::move(*table));
+    }
+    const std::size_t count = read.size();
+    const auto indexOf = [&](const QString& name) {
+        for (std::size_t i = 0; i < count; ++i)
+            if (read[i].rules.table.compare(name, Qt::CaseInsensitive) == 0)
+                return i;
+        return count;
+    };
+    std::vector<std::vector<Edge>> edges(count);
+    std::vector<QList<browser::ForeignKey>> keys(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        try {
+            keys[i] = browser::ForeignKeys(database, read[i].rules.table);
+        } catch (const OraError&) {
+            // A dictionary without foreign keys orders nothing.
+        }
+        for (const browser::ForeignKey& key : keys[i]) {
+            const std::size_t parent = indexOf(key.parentTable);
+            if (parent == count || parent == i)
+                continue;
+            const int column = ColumnIndex(read[i].rules, key.column);
+            const bool nullable = column > 0 && !read[i].rules[column].IsNotNull && !read[i].rules[column].IsKey;
+            auto edge = std::find_if(edges[i].begin(), edges[i].end(), [&](const Edge& e) { return e.parent == parent; });
+            if (edge == edges[i].end())
+                edges[i].push_back({parent, nullable, false});
+            else
+                edge->nullable = edge->nullable && nullable;
+        }
+    }
+    // A table made per parent row takes every foreign key column it has to that parent.
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!read[i].perParent)
+            continue;
+        const QString& label = job.entries[i].label;
+        const std::size_t parent = indexOf(read[i].perParent->table);
+        if (parent == count || parent == i) {
+            err << job.label << ": per-parent table " << read[i].perParent->table << " of "
+                << read[i].rules.table << " is not another table of the project\n";
+            return false;
+        }
+        generate::PerParent link{parent, {}, {}, read[i].perParent->min, read[i].perParent->max};
+        for (const browser::ForeignKey& key : keys[i]) {
+            if (key.parentTable.compare(read[parent].rules.table, Qt::CaseInsensitive) != 0)
+                continue;
+            const int column = ColumnIndex(read[i].rules, key.column);
+            const int parentColumn = ColumnIndex(read[parent].rules, key.parentColumn);
+            if (column > 0 && parentColumn > 0 && !std::count(link.columns.begin(), link.columns.end(), column)) {
+                link.columns.push_back(column);
+                link.parentColumns.push_back(parentColumn);
+            }
+        }
+        if (link.columns.empty()) {
+            err << label << ": " << read[i].rules.table << " has no foreign key to " << read[parent].rules.table
+                << ", so it cannot be made per row of it\n";
+            return false;
+        }
+        for (Edge& edge : edges[i])
+            edge.required = edge.required || edge.parent == parent;
+        read[i].parentLink = link;
+    }
+    std::optional<std::vector<std::size_t>> order = Order(edges, false);
+    if (!order)
+        order = Order(edges, true);
+    if (!order) {
+        QStringList cycle;
+        for (const JobTable& table : read)
+            cycle << table.rules.table;
+        if (!job.label.isEmpty()) {
+            err << job.label << ": the foreign keys among " << cycle.join(u", "_s)
+                << " form a cycle that no column left NULL breaks\n";
+            return false;
+        }
+        err << "the foreign keys of " << cycle.join(u", "_s) << " form a cycle; the files run in the order given\n";
+        std::vector<std::size_t> given(count);
+        for (std::size_t i = 0; i < count; ++i)
+            given[i] = i;
+        order = given;
+    }
+    std::vector<std::size_t> place(count);
+    for (std::size_t k = 0; k < count; ++k)
+        place[(*order)[k]] = k;
+    job.tables.clear();
+    for (const std::size_t i : *order) {
+        job.tables.push_back(std::move(read[i]));
+        if (job.tables.back().parentLink)
+            job.tables.back().parentLink->parent = place[job.tables.back().parentLink->parent];
+    }
+    return true;
+}
+
+std::vector<generate::TableRun> TableRuns(const Job& job)
+{
+    std::vector<generate::TableRun> runs;
+    for (const JobTable& table : job.tables)
+        runs.push_back({&table.rules, table.rows, table.parentLink});
+    return runs;
+}
+
+}  // namespace kovagenerate

@@ -1,0 +1,61 @@
+#pragma once
+// The tables of one kova-generate job, read and checked whole before any row
+// is made: from rule files, a project file or --auto, each table with its
+// rules, its row count or its parent, ordered parents first.
+#include "generate/CreationRun.h"
+#include "generate/ProjectFile.h"
+#include "rules/ColumnRule.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+class QTextStream;
+
+namespace kovagenerate {
+
+struct Arguments;
+
+// One table as the job names it, before it is read.
+struct JobEntry {
+    QString label;      // what messages about it start with: its file
+    QString rulesPath;  // its rule file; empty for the rules 自動設定 proposes
+    QString table;      // as named by the project or --auto; else the file's
+    std::optional<qint64> rows;
+    std::optional<generate::ProjectTable::PerParent> perParent;
+};
+
+// A table read and checked against the schema.
+struct JobTable {
+    QString label;
+    basKovaData::TableRules rules;
+    qint64 rows = 0;
+    std::optional<generate::ProjectTable::PerParent> perParent;
+    std::optional<generate::PerParent> parentLink;  // resolved against the order
+};
+
+struct Job {
+    QString label;  // the project file, or empty
+    std::vector<JobEntry> entries;
+    std::optional<std::uint64_t> seed;
+    bool emptyFirst = false;
+    QStringList before;
+    QStringList after;
+    std::vector<JobTable> tables;  // once read: parents first
+};
+
+// The job the arguments describe, its files read; none with the reason on
+// `err`.
+std::optional<Job> ReadJob(const Arguments& args, QTextStream& err);
+
+// Reads every entry's table and rules from the database and the files,
+// checks them, and orders them parents first. False, with `FILE: problem`
+// lines on `err`, when anything is wrong; nothing has been written then.
+bool PrepareTables(Job& job, QTextStream& err);
+
+// The tables as the creation run and the file writers take them.
+std::vector<generate::TableRun> TableRuns(const Job& job);
+
+}  // namespace kovagenerate
