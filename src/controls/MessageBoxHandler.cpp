@@ -36,9 +36,8 @@ QString ChooseWithDialog(const basKovaData::FileRequest& request)
 {
     auto* parent = qobject_cast<QWidget*>(request.owner);
     const QString start = QDir(request.folder).filePath(request.proposedName);
-    const QString filter = QStringLiteral("JSON (*.json)");
-    return request.save ? QFileDialog::getSaveFileName(parent, request.title, start, filter)
-                        : QFileDialog::getOpenFileName(parent, request.title, start, filter);
+    return request.save ? QFileDialog::getSaveFileName(parent, request.title, start, request.filter)
+                        : QFileDialog::getOpenFileName(parent, request.title, start, request.filter);
 }
 
 }  // namespace

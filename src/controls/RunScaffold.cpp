@@ -53,4 +53,15 @@ void RunScaffold::finish(const QString& message, basKovaData::MessageIcon icon, 
     m_window->accept();
 }
 
+void RunScaffold::finishAndStay(const QString& message, basKovaData::MessageIcon icon)
+{
+    QApplication::processEvents();
+    QApplication::restoreOverrideCursor();
+    m_running = false;
+    m_started = false;
+    m_stopper.reset();
+    if (m_window && !message.isEmpty())
+        basKovaData::ShowMessage(message, icon, m_window->windowTitle(), m_window);
+}
+
 }  // namespace controls

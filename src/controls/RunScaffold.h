@@ -37,6 +37,10 @@ public:
     // (it finds the controls disabled), the message shown when there is one,
     // and the window closed.
     void finish(const QString& message, basKovaData::MessageIcon icon, const QString& details = QString());
+    // Ends a run after which the window stays open for another: input that
+    // came meanwhile is let through while the controls are still disabled,
+    // then they are enabled again and the message is shown.
+    void finishAndStay(const QString& message, basKovaData::MessageIcon icon);
 
 private:
     QPointer<QDialog> m_window;

@@ -47,12 +47,12 @@ QStringList Statements(const QJsonObject& top, const QString& key)
     if (!top.value(key).isArray())
         Refuse(u"\"%1\" must be a list of SQL statements"_s.arg(key));
     for (const QJsonValue& value : top.value(key).toArray()) {
-        if (!value.isString() || value.toString().trimmed().isEmpty())
-            Refuse(u"\"%1\" must be a list of SQL statements"_s.arg(key));
         QString sql = value.toString().trimmed();
         // A statement written as SQL*Plus takes it keeps working here.
         while (sql.endsWith(u';'))
             sql = sql.chopped(1).trimmed();
+        if (!value.isString() || sql.isEmpty())
+            Refuse(u"\"%1\" must be a list of SQL statements"_s.arg(key));
         statements << sql;
     }
     return statements;

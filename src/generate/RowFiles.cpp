@@ -45,7 +45,7 @@ public:
         *error = m_file.fileName() + u": "_s + m_file.errorString();
         return false;
     }
-    void write(const QString& text)
+    void write(QStringView text)
     {
         m_buffer += text.toUtf8();
         if (m_buffer.size() >= FlushBytes)
@@ -103,29 +103,27 @@ void AppendStatement(QString& out, const TableRules& rules)
     out += u";\n"_s;
 }
 
-// A value of RowValues as the loaders read it: numbers as written, dates as
-// "YYYY-MM-DD HH24:MI:SS", NULL as nothing.
-QString LoaderValue(const QString& entry)
+// Appends `text` as one CSV field: between quotes, quotes doubled, when it
+// holds a separator, a quote or a line break (RFC 4180).
+void AppendField(QString& line, QStringView text)
 {
-    if (!entry.startsWith(u'@'))
-        return entry;
-    const QString sql = entry.mid(1).trimmed();
-    if (sql.isEmpty())
-        return u"0"_s;
-    if (sql.compare(u"NULL"_s, Qt::CaseInsensitive) == 0)
-        return {};
-    static const QString DateHead = u"TO_DATE('"_s;
-    if (sql.startsWith(DateHead)) {
-        const qsizetype close = sql.indexOf(u'\'', DateHead.size());
-        const QString date = sql.mid(DateHead.size(), close - DateHead.size());
-        if (close > 0 && basKovaData::IsDateText(date) && date.size() == 15)
-            return date.left(4) + u'-' + date.mid(4, 2) + u'-' + date.mid(6, 2) + u' ' + date.mid(9, 2) + u':'
-                + date.mid(11, 2) + u':' + date.mid(13, 2);
-        return date;
+    bool quote = false;
+    for (const QChar c : text)
+        if (c == u',' || c == u'"' || c == u'\n' || c == u'\r') {
+            quote = true;
+            break;
+        }
+    if (!quote) {
+        line += text;
+        return;
     }
-    if (sql.size() >= 2 && sql.startsWith(u'\'') && sql.endsWith(u'\''))
-        return sql.mid(1, sql.size() - 2).replace(u"''"_s, u"'"_s);
-    return sql;
+    line += u'"';
+    for (const QChar c : text) {
+        if (c == u'"')
+            line += u'"';
+        line += c;
+    }
+    line += u'"';
 }
 
 void StopIfAsked(const RowFileJob& job)
@@ -173,19 +171,48 @@ QString ShardPath(const QString& path, const Shard& shard)
 
 void AppendCsvField(QString& line, const QString& value)
 {
-    const QString text = LoaderValue(value);
-    const bool quote = text.contains(u',') || text.contains(u'"') || text.contains(u'\n') || text.contains(u'\r');
-    if (!quote) {
-        line += text;
+    // A value of RowValues as the loaders read it: numbers as written, dates
+    // as "YYYY-MM-DD HH24:MI:SS", NULL as nothing.
+    if (!value.startsWith(u'@')) {
+        AppendField(line, value);
         return;
     }
-    line += u'"';
-    for (const QChar c : text) {
-        if (c == u'"')
-            line += u'"';
-        line += c;
+    const QStringView sql = QStringView(value).mid(1).trimmed();
+    if (sql.isEmpty()) {
+        line += u'0';
+        return;
     }
-    line += u'"';
+    if (sql.size() == 4 && sql.compare(u"NULL", Qt::CaseInsensitive) == 0)
+        return;
+    constexpr QStringView DateHead = u"TO_DATE('";
+    if (sql.front() == u'T' && sql.startsWith(DateHead)) {
+        const qsizetype close = sql.indexOf(u'\'', DateHead.size());
+        const QStringView date = sql.mid(DateHead.size(), close - DateHead.size());
+        const auto digits = [&](qsizetype from, qsizetype count) {
+            return std::all_of(date.begin() + from, date.begin() + from + count, [](QChar c) { return c.isDigit(); });
+        };
+        if (close < 0 || date.size() != 15 || date[8] != u' ' || !digits(0, 8) || !digits(9, 6)) {
+            AppendField(line, date);
+            return;
+        }
+        line += date.left(4);
+        line += u'-';
+        line += date.mid(4, 2);
+        line += u'-';
+        line += date.mid(6, 2);
+        line += u' ';
+        line += date.mid(9, 2);
+        line += u':';
+        line += date.mid(11, 2);
+        line += u':';
+        line += date.mid(13, 2);
+        return;
+    }
+    if (sql.size() >= 2 && sql.startsWith(u'\'') && sql.endsWith(u'\'')) {
+        AppendField(line, sql.mid(1, sql.size() - 2).toString().replace(u"''"_s, u"'"_s));
+        return;
+    }
+    AppendField(line, sql);
 }
 
 QString ColumnList(const TableRules& rules)
@@ -321,7 +348,7 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
                 }
                 csv.write(line + u"\r\n"_s);
                 EachRow(made, t, job, [&] {
-                    line.clear();
+                    line.resize(0);  // keeps its room for the next line
                     for (int j = 1; j <= rules.count(); ++j) {
                         if (j > 1)
                             line += u',';

@@ -35,7 +35,7 @@ using basKovaData::TypeFamily;
 
 QString RawNumber(double value)
 {
-    return u'@' + basKovaData::NumberText(value);
+    return basKovaData::SqlNumberText(value);
 }
 
 const QString RawNull = u"@NULL"_s;
@@ -50,11 +50,11 @@ QString RawDate(const QString& dateText)
     return raw;
 }
 
-// The date text of a day and a time of day. Built in UTC so that no local
+// The date text of a day and a time of day, as they stand: no local
 // daylight-saving gap can move the time of day a rule asked for.
 QString DateTextOf(const QDate& day, const QTime& time)
 {
-    return basKovaData::DateText15(QDateTime(day, time, Qt::UTC));
+    return basKovaData::DateText15(day, time);
 }
 
 // A day offset as a whole number QDate can add without overflowing. Offsets
@@ -159,6 +159,9 @@ ValueGenerator::ValueGenerator(const basKovaData::TableRules& rules, OraDatabase
     : m_rules(rules), m_database(database)
 {
     m_columns.resize(static_cast<std::size_t>(std::max(rules.count(), 0)) + 1);
+    m_families.assign(m_columns.size(), TypeFamily::Other);
+    for (int j = 1; j <= rules.count(); ++j)
+        m_families[std::size_t(j)] = rules[j].family();
     if (rules.seed) {
         for (int j = 1; j <= rules.count(); ++j)
             m_columns[std::size_t(j)].stream = basKovaData::StreamKey(*rules.seed, rules.table, rules[j].ColumnName.trimmed());
@@ -214,7 +217,7 @@ QString ValueGenerator::ExpressionValue(int column, const ColumnRule& rule)
     if (m_typedRow != m_row) {
         m_typed.assign(std::size_t(count), QVariant());
         for (int j = 1; j <= count; ++j)
-            m_typed[std::size_t(j - 1)] = TypedValue(m_rules[j].family(), basKovaData::RowValues[std::size_t(j)]);
+            m_typed[std::size_t(j - 1)] = TypedValue(Family(j), basKovaData::RowValues[std::size_t(j)]);
         m_typedRow = m_row;
     }
     QVariant result;
@@ -255,14 +258,14 @@ void ValueGenerator::NextRow()
     for (int j = 1; j <= count; ++j) {
         if (const std::optional<QString>& given = m_columns[std::size_t(j)].given)
             RowValues[static_cast<std::size_t>(j)] = *given;
-        else if (m_rules[j].kind() != Kind::Expression || m_rules[j].family() == TypeFamily::Other)
+        else if (m_rules[j].kind() != Kind::Expression || Family(j) == TypeFamily::Other)
             RowValues[static_cast<std::size_t>(j)] = NextValue(j);
         else
             RowValues[static_cast<std::size_t>(j)].clear();  // NULL until computed
     }
     if (m_expressionOrder.empty() && !m_expressions) {
         for (int j = 1; j <= count; ++j)
-            if (m_rules[j].kind() == Kind::Expression && m_rules[j].family() != TypeFamily::Other) {
+            if (m_rules[j].kind() == Kind::Expression && Family(j) != TypeFamily::Other) {
                 if (const QString refusal = PrepareExpressions(); !refusal.isEmpty())
                     throw OraError(refusal);
                 break;
@@ -281,14 +284,14 @@ QString ValueGenerator::NextValue(int column)
     const ColumnRule& rule = m_rules[column];
     // A row left NULL by the rate takes no value of the rule: a sequence or a
     // list in turn goes on where it stood.
-    if (rule.NullRate > 0 && rule.family() != TypeFamily::Other && Draw(column) * 100.0 < rule.NullRate)
+    if (rule.NullRate > 0 && Family(column) != TypeFamily::Other && Draw(column) * 100.0 < rule.NullRate)
         return RawNull;
     return RuleValue(column, rule);
 }
 
 QString ValueGenerator::RuleValue(int column, const ColumnRule& rule)
 {
-    switch (rule.family()) {
+    switch (Family(column)) {
     case TypeFamily::Numeric:
         return NumericValue(column, rule);
     case TypeFamily::Character:
@@ -348,7 +351,13 @@ QString ValueGenerator::CharacterValue(int column, const ColumnRule& rule)
     case Kind::Multiple: {
         const int slot = rule.RandomOrder ? DrawSlot(column, rule) : NextSlot(column, rule);
         // No slot in use: NULL, like a rule of an unknown kind.
-        return slot < 0 ? QString() : rule.TextValue[static_cast<std::size_t>(slot)].trimmed();
+        if (slot < 0)
+            return QString();
+        std::vector<QString>& texts = m_columns[static_cast<std::size_t>(column)].slotTexts;
+        if (texts.empty())
+            for (const auto& text : rule.TextValue)
+                texts.push_back(text.trimmed());
+        return texts[static_cast<std::size_t>(slot)];
     }
     case Kind::Random:
         return FilledNumber(num[0] + RandomOffset(column, rule, [&](double value) {

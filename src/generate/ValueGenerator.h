@@ -8,6 +8,7 @@
 #include "generate/RowExpressions.h"
 
 #include "shared/SeededDraws.h"
+#include "shared/TypeFamily.h"
 
 #include <QDateTime>
 #include <QSet>
@@ -103,11 +104,15 @@ private:
         double dateStep = 0.0;
         // パターン: the recipe, read on the column's first use.
         std::optional<PatternRecipe> pattern;
+        // 複数固定 of a character column: the slots' texts, trimmed once.
+        std::vector<QString> slotTexts;
         // A value given from outside the rules, which the column takes instead.
         std::optional<QString> given;
     };
 
     ColumnState& State(int column);
+    // The type family of a column of the rules, read once.
+    basKovaData::TypeFamily Family(int column) const { return m_families[std::size_t(column)]; }
     // The next draw in [0, 1) for `column`: the program's sequence, or the
     // column's own stream when the rules carry a seed.
     double Draw(int column);
@@ -175,6 +180,7 @@ private:
     std::uint64_t m_dictionaryStream = 0;
     std::uint32_t m_dictionaryDraws = 0;
     std::vector<ColumnState> m_columns;
+    std::vector<basKovaData::TypeFamily> m_families;
     std::vector<std::vector<ListValue>> m_lists;
 };
 

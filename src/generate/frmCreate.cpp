@@ -4,6 +4,8 @@
 #include "controls/Shape.h"
 #include "controls/Twips.h"
 #include "generate/CreationRun.h"
+#include "generate/RowFiles.h"
+#include "generate/RuleFile.h"
 #include "generate/frmPreview.h"
 #include "shared/basKovaData.h"
 
@@ -65,20 +67,26 @@ frmCreate::frmCreate(QWidget* parent) : QDialog(parent)
     CmdPreview = new QPushButton(QStringLiteral("プレビュー"), this);
     CmdPreview->setObjectName(QStringLiteral("CmdPreview"));
     CmdPreview->setAutoDefault(false);
-    // The three buttons end where the bar ends, or the window grows for them.
+    CmdScript = new QPushButton(QStringLiteral("スクリプト出力"), this);
+    CmdScript->setObjectName(QStringLiteral("CmdScript"));
+    CmdScript->setAutoDefault(false);
+    CmdScript->setToolTip(QStringLiteral("作成件数分のINSERT文をファイルに書き出します。データベースには登録しません。"));
+    // The four buttons end where the bar ends, or the window grows for them.
     const int buttonTop = BarTop + BarHeight + 18;
-    const int right = std::max(BarLeft + std::max(barWidth, 3 * 90 + 2 * 6), TxtSEED->geometry().right() + 1);
+    const int right = std::max(BarLeft + std::max(barWidth, 4 * 90 + 20 + 3 * 6), TxtSEED->geometry().right() + 1);
     Command1_1->setGeometry(right - 90, buttonTop, 90, 28);
     Command1_0->setGeometry(right - 186, buttonTop, 90, 28);
     CmdPreview->setGeometry(right - 282, buttonTop, 90, 28);
+    CmdScript->setGeometry(right - 398, buttonTop, 110, 28);
     Command1_0->setDefault(true);
     connect(Command1_0, &QPushButton::clicked, this, &frmCreate::create);
     connect(Command1_1, &QPushButton::clicked, this, &QDialog::reject);
     connect(CmdPreview, &QPushButton::clicked, this, &frmCreate::preview);
+    connect(CmdScript, &QPushButton::clicked, this, &frmCreate::writeScript);
 
     setFixedSize(right + BarLeft, buttonTop + 28 + 14);
     txtKENSU->setFocus();
-    m_run = std::make_unique<controls::RunScaffold>(this, std::vector<QWidget*>{txtKENSU, TxtSEED, Command1_0, CmdPreview});
+    m_run = std::make_unique<controls::RunScaffold>(this, std::vector<QWidget*>{txtKENSU, TxtSEED, Command1_0, CmdPreview, CmdScript});
 }
 
 frmCreate::~frmCreate() = default;
@@ -137,15 +145,49 @@ void frmCreate::create()
     m_run->finish(said.text, said.icon, said.details);
 }
 
-void frmCreate::preview()
+std::optional<qint32> frmCreate::takeCountAndSeed()
 {
     const std::optional<qint32> rows = generate::RowCountFromText(txtKENSU->text());
     if (!rows) {
         basKovaData::ShowMessage(QStringLiteral("件数を入力して下さい"), basKovaData::MessageIcon::Exclamation,
                                  windowTitle(), this);
-        return;
+        return std::nullopt;
     }
-    if (!takeSeed())
+    return takeSeed() ? rows : std::nullopt;
+}
+
+void frmCreate::writeScript()
+{
+    const std::optional<qint32> rows = takeCountAndSeed();
+    if (!rows)
+        return;
+    const QString path = basKovaData::ChooseFile({true, QStringLiteral("スクリプト出力"), generate::RuleFolder(),
+                                                  basKovaData::ChosenTable + QStringLiteral(".sql"), this,
+                                                  QStringLiteral("SQL (*.sql)")});
+    if (path.isEmpty() || !m_run->begin())
+        return;
+    const basKovaData::TableRules rules = basKovaData::TableRules::FromShared(basKovaData::ChosenTable);
+    generate::RowFileJob job;
+    job.path = path;
+    job.progress = [this](int twips) { setProgress(twips); };
+    job.stopRequested = [this] { return m_run->stopRequested(); };
+    const generate::RowFileResult result =
+        generate::WriteRowFiles({generate::TableRun{&rules, *rows, std::nullopt}}, job);
+    if (result.written)
+        m_run->finishAndStay(QString::number(*rows) + QStringLiteral("件のINSERT文を出力しました。"),
+                             basKovaData::MessageIcon::Information);
+    else if (result.stopped)
+        m_run->finishAndStay(result.error, basKovaData::MessageIcon::Information);
+    else
+        m_run->finishAndStay(QStringLiteral("スクリプトを出力できませんでした。\n") + result.error,
+                             basKovaData::MessageIcon::Exclamation);
+    setProgress(0);
+}
+
+void frmCreate::preview()
+{
+    const std::optional<qint32> rows = takeCountAndSeed();
+    if (!rows)
         return;
     const generate::RowPreview shown =
         generate::PreviewRows(basKovaData::TableRules::FromShared(basKovaData::ChosenTable),

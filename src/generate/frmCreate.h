@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -37,6 +38,11 @@ protected:
 private:
     void create();
     void preview();
+    // スクリプト出力: the INSERT statements of the row count into a script
+    // file the user chooses; nothing is inserted.
+    void writeScript();
+    // The row count of 作成件数 and the seed, or none after saying what is wrong.
+    std::optional<qint32> takeCountAndSeed();
     // Reads シード into ChosenSeed; false, after saying so, for a text that is
     // no seed.
     bool takeSeed();
@@ -49,6 +55,7 @@ private:
     QPushButton* Command1_0 = nullptr;
     QPushButton* Command1_1 = nullptr;
     QPushButton* CmdPreview = nullptr;
+    QPushButton* CmdScript = nullptr;
     controls::Shape* Prgres = nullptr;
     controls::Shape* Shape1 = nullptr;
     int m_progressTwips = 0;

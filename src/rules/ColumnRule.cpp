@@ -26,7 +26,11 @@ const QStringList& DictionaryNames()
 
 int ColumnRule::kindNumber() const
 {
-    // One character: a digit, or something that reads as 0.
+    // One character: a digit, or something that reads as 0. Every value of a
+    // run asks, so a digit is taken as it stands.
+    const QChar code = RuleKind.text().front();
+    if (code >= u'0' && code <= u'9')
+        return code.unicode() - u'0';
     return static_cast<int>(ReadNumber(RuleKind.text()));
 }
 

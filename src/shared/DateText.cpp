@@ -74,10 +74,19 @@ QString DateText15(const QDateTime& value)
 {
     if (!value.isValid())
         return DateText15(ZeroDate());
-    const QDate date = value.date();
-    const QTime time = value.time();
+    return DateText15(value.date(), value.time());
+}
+
+QString DateText15(const QDate& date, const QTime& time)
+{
+    if (!date.isValid() || !time.isValid())
+        return DateText15(ZeroDate());
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    date.getDate(&year, &month, &day);
     // Called for every generated date: the digits are written directly.
-    if (date.year() >= 0 && date.year() <= 9999) {
+    if (year >= 0 && year <= 9999) {
         QString text(15, u' ');
         QChar* at = text.data();
         const auto put = [&at](int number, int digits) {
@@ -85,9 +94,9 @@ QString DateText15(const QDateTime& value)
                 at[i] = QChar(u'0' + number % 10);
             at += digits;
         };
-        put(date.year(), 4);
-        put(date.month(), 2);
-        put(date.day(), 2);
+        put(year, 4);
+        put(month, 2);
+        put(day, 2);
         ++at;
         put(time.hour(), 2);
         put(time.minute(), 2);
@@ -95,8 +104,8 @@ QString DateText15(const QDateTime& value)
         return text;
     }
     char text[48];
-    const int length = std::snprintf(text, sizeof text, "%04d%02d%02d %02d%02d%02d", date.year(), date.month(),
-                                     date.day(), time.hour(), time.minute(), time.second());
+    const int length = std::snprintf(text, sizeof text, "%04d%02d%02d %02d%02d%02d", year, month, day, time.hour(),
+                                     time.minute(), time.second());
     return QString::fromLatin1(text, length);
 }
 

@@ -19,6 +19,8 @@ QString PadDateText(const QString& text);
 QDateTime DateFromText(const QString& text);
 // The 15-character date text "YYYYMMDD HHNNSS" of a date.
 QString DateText15(const QDateTime& value);
+// The same of a day and a time of day, as they stand (no time zone).
+QString DateText15(const QDate& date, const QTime& time);
 // 1899-12-30 00:00:00.
 QDateTime ZeroDate();
 

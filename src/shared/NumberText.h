@@ -15,6 +15,8 @@ inline constexpr double MaxExactWhole = 9007199254740992.0;
 // (" 1234567890123456"). Not-a-number reads as 0; infinities as the largest
 // double.
 QString NumberText(double value);
+// "@" and NumberText(value): the number as SQL text of a generated row.
+QString SqlNumberText(double value);
 
 // Trimmed NumberText(value) right-aligned to `width` characters with zeros
 // (ZeroFill) or blanks (BlankFill) on the left; a longer text is cut to its

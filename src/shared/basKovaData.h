@@ -74,6 +74,7 @@ struct FileRequest {
     QString folder;         // where the dialog opens
     QString proposedName;   // the name it proposes
     QObject* owner = nullptr;
+    QString filter = QStringLiteral("JSON (*.json)");  // the kinds of file it lists
 };
 
 using FileChooser = std::function<QString(const FileRequest&)>;

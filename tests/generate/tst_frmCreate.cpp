@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -217,6 +218,35 @@ private Q_SLOTS:
         const auto rows = kovatest::QueryRows(*basKovaData::OraDatabase, u"SELECT ID, NAME FROM T ORDER BY ID"_s);
         QCOMPARE(rows.size(), 3);
         QCOMPARE((QStringList{rows[0].join(u','), rows[1].join(u',')}), shown.mid(1));
+    }
+
+    // スクリプト出力: the INSERTs of the count into the chosen file, nothing
+    // inserted, and the window open for the next run.
+    void writesTheScriptAndStaysOpen()
+    {
+        const QString path = m_dir->filePath(u"t.sql"_s);
+        QList<basKovaData::FileRequest> asked;
+        basKovaData::SetFileChooser([&](const basKovaData::FileRequest& request) {
+            asked << request;
+            return path;
+        });
+        frmCreate window;
+        window.show();
+        kovatest::Find<QLineEdit>(&window, u"txtKENSU"_s)->setText(u"3"_s);
+        kovatest::Click(&window, u"CmdScript"_s);
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked[0].save && asked[0].proposedName == u"T.sql"_s && asked[0].filter.contains(u"*.sql"_s));
+        QCOMPARE(m_messages->texts(), QStringList{u"3件のINSERT文を出力しました。"_s});
+        QCOMPARE(m_messages->messages().first().title, Title);
+        QFile script(path);
+        QVERIFY(script.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(script.readAll()),
+                 u"SET DEFINE OFF\nSET SQLBLANKLINES ON\nInsert into T Values(  1 ,Null );\n"
+                 "Insert into T Values(  2 ,Null );\nInsert into T Values(  3 ,Null );\nCOMMIT;\n"_s);
+        QCOMPARE(RowCount(), u"0"_s);
+        QVERIFY(window.isVisible() && kovatest::Find<QPushButton>(&window, u"Command1_0"_s)->isEnabled());
+        kovatest::Click(&window, u"Command1_0"_s);
+        QCOMPARE(RowCount(), u"3"_s);
     }
 
     void mainWindowCountsAgainAfterwards()

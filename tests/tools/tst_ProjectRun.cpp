@@ -1,0 +1,299 @@
+// label: engine
+// kova-generate with project files on the embedded engine: rows per parent
+// row over a composite key, emptying first, statements around the rows; the
+// same rows as an INSERT script, as CSV, in shards and in parallel jobs; and
+// projects refused whole before anything is written.
+#include "GenerateTool.h"
+#include "SqlConsole.h"
+
+#include "generate/RowFiles.h"
+#include "rules/ColumnRule.h"
+#include "support/EngineSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <QTextStream>
+
+using namespace Qt::StringLiterals;
+using namespace kovatest;
+
+namespace {
+
+const QStringList Schema{
+    u"CREATE TABLE 部署 (部署番号 NUMBER(4) PRIMARY KEY, 部署名 VARCHAR2(20) NOT NULL)"_s,
+    u"CREATE TABLE 課 (部署番号 NUMBER(4) NOT NULL REFERENCES 部署 (部署番号), 課番号 NUMBER(6) NOT NULL, "
+    "課名 VARCHAR2(20), PRIMARY KEY (部署番号, 課番号))"_s,
+    u"CREATE TABLE 課員 (番号 NUMBER(8) PRIMARY KEY, 部署番号 NUMBER(4), 課番号 NUMBER(6), 氏名 VARCHAR2(40), "
+    "入社日 DATE, 備考 VARCHAR2(30), FOREIGN KEY (部署番号, 課番号) REFERENCES 課 (部署番号, 課番号))"_s,
+    u"CREATE TABLE 品目 (コード CHAR(4) PRIMARY KEY, 名前 VARCHAR2(20))"_s,
+    u"INSERT INTO 品目 VALUES ('A001', 'ねじ, 小')"_s, u"INSERT INTO 品目 VALUES ('A002', '板 \"厚\"')"_s,
+    u"CREATE TABLE X (ID NUMBER(4) PRIMARY KEY, Y_ID NUMBER(4) NOT NULL REFERENCES Y (ID))"_s,
+    u"CREATE TABLE Y (ID NUMBER(4) PRIMARY KEY, X_ID NUMBER(4) NOT NULL REFERENCES X (ID))"_s};
+
+const QByteArray Departments = R"({"kova-rules": 1, "table": "部署", "rows": 4, "columns": [
+  {"column": "部署番号", "kind": "sequence", "start": 10, "step": 10},
+  {"column": "部署名", "kind": "list", "values": ["営業", "総務", "開発"]}]})";
+const QByteArray Sections = R"({"kova-rules": 1, "table": "課", "columns": [
+  {"column": "課番号", "kind": "sequence", "start": 1, "step": 1},
+  {"column": "課名", "kind": "select", "sql": "SELECT 名前 FROM 品目 ORDER BY コード"}]})";
+// Sequences and lists that NULL rows leave where they stood: a slice must
+// find them where the whole run has them.
+const QByteArray Members = R"({"kova-rules": 1, "table": "課員", "columns": [
+  {"column": "番号", "kind": "sequence", "start": 1, "step": 1},
+  {"column": "氏名", "kind": "list", "values": ["山田, 一郎", "O'Brien", "改行\nあり", "\"引用\""], "null": 30},
+  {"column": "入社日", "kind": "sequence", "start": "20240101", "step": 1.5, "null": 20},
+  {"column": "備考", "kind": "random", "min": 1, "max": 999, "unit": 1, "null": 50}]})";
+
+const QString Project = uR"({"kova-project": 1, "seed": 7, "empty-first": true,
+  "before": ["UPDATE 品目 SET 名前 = 名前 || '' WHERE 1 = 0;"],
+  "after": ["UPDATE 課員 SET 備考 = 'after' WHERE 備考 IS NULL"],
+  "tables": [
+    {"rules": "課員.json", "per-parent": {"table": "課", "min": 0, "max": 4}},
+    {"rules": "部署.json"},
+    {"rules": "課.json", "per-parent": {"table": "部署", "min": 1, "max": 3}}%1]})"_s;
+
+const QString EveryTable = u"SELECT * FROM 部署 ORDER BY 1; SELECT * FROM 課 ORDER BY 1, 2; SELECT * FROM 課員 ORDER BY 1"_s;
+
+struct Tool {
+    Tool() : db(Schema)
+    {
+        file(u"部署.json"_s, Departments);
+        file(u"課.json"_s, Sections);
+        file(u"課員.json"_s, Members);
+    }
+
+    QString file(const QString& name, const QByteArray& json) const
+    {
+        const QString path = db.dir.filePath(name);
+        WriteFile(path, json);
+        return path;
+    }
+    QString project(const QString& more = {}) const { return file(u"p.json"_s, Project.arg(more).toUtf8()); }
+
+    int run(const QStringList& args)
+    {
+        out.clear();
+        err.clear();
+        QString error;
+        auto parsed = kovagenerate::ParseArguments(QStringList{u"scott/tiger@"_s + db.db.path} + args, &error);
+        if (!parsed) {
+            err = error;
+            return -1;
+        }
+        parsed->program = QCoreApplication::applicationDirPath() + u"/kova-generate"_s;
+        QTextStream o(&out), e(&err);
+        return kovagenerate::Run(*parsed, o, e, false);
+    }
+
+    // Every row of the three tables, each query's rows as one text.
+    QString rows() const
+    {
+        QStringList all;
+        for (const QString& sql : EveryTable.split(u"; "_s))
+            all << db.text(sql);
+        return all.join(u"\n"_s);
+    }
+    void empty() const
+    {
+        for (const QString& table : {u"課員"_s, u"課"_s, u"部署"_s})
+            db->DbExecuteSQL(u"DELETE FROM "_s + table);
+    }
+
+    EngineDb db;
+    QString out;
+    QString err;
+};
+
+QByteArray Read(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+}  // namespace
+
+class tst_ProjectRun : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { ResetProgramState(); }
+
+    void runsAProjectParentsFirst()
+    {
+        Tool tool;
+        const QString project = tool.project();
+        QCOMPARE(tool.run({project}), kovagenerate::AllCreated);
+        const QStringList lines = tool.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[0], u"部署: 4 rows created, 0 refused"_s);
+        QVERIFY2(lines[1].startsWith(u"課: "_s) && lines[2].startsWith(u"課員: "_s), qPrintable(tool.out));
+        // One to three sections per department, none to four members per section,
+        // each member with both key columns of its own section.
+        QCOMPARE(tool.db.text(u"SELECT COUNT(*), MIN(n) >= 1, MAX(n) <= 3 FROM (SELECT 部署番号, COUNT(*) n FROM 課 GROUP BY 部署番号)"_s),
+                 u"4,1,1"_s);
+        QCOMPARE(tool.db.text(u"SELECT COUNT(*) FROM 課員 m WHERE NOT EXISTS (SELECT 1 FROM 課 s WHERE s.部署番号 = m.部署番号 "
+                              "AND s.課番号 = m.課番号)"_s),
+                 u"0"_s);
+        QCOMPARE(tool.db.text(u"SELECT MAX(n) <= 4 FROM (SELECT COUNT(*) n FROM 課員 GROUP BY 部署番号, 課番号)"_s), u"1"_s);
+        QCOMPARE(tool.db.text(u"SELECT COUNT(*) FROM 課員 WHERE 備考 IS NULL"_s), u"0"_s);  // after the rows
+        // Emptied first and made again from the seed: the same rows.
+        const QString first = tool.rows();
+        QCOMPARE(tool.run({project}), kovagenerate::AllCreated);
+        QCOMPARE(tool.rows(), first);
+
+        // --auto: the rules 自動設定 proposes, keys after those present.
+        QCOMPARE(tool.run({u"--auto"_s, u"品目"_s, u"--rows"_s, u"3"_s}), kovagenerate::AllCreated);
+        QCOMPARE(tool.out, u"品目: 3 rows created, 0 refused\n"_s);
+        QCOMPARE(tool.db.text(u"SELECT COUNT(*) FROM 品目"_s), u"5"_s);
+    }
+
+    void writesTheRunsRowsToFiles()
+    {
+        Tool tool;
+        const QString project = tool.project();
+        QCOMPARE(tool.run({project}), kovagenerate::AllCreated);
+        const QString inserted = tool.rows();
+        tool.empty();
+
+        // The script holds the run's statements; the console runs it as it is.
+        const QString script = tool.db.dir.filePath(u"out/all.sql"_s);
+        QCOMPARE(tool.run({project, u"--out"_s, script}), kovagenerate::AllCreated);
+        QCOMPARE(tool.rows(), u"\n\n"_s);  // nothing was written to the database
+        const QString text = QString::fromUtf8(Read(script));
+        QVERIFY2(text.startsWith(u"SET DEFINE OFF\n"_s) && text.endsWith(u"UPDATE 課員 SET 備考 = 'after' WHERE 備考 IS NULL;\nCOMMIT;\n"_s),
+                 qPrintable(text.left(200)));
+        QString consoleOut, consoleErr;
+        QTextStream o(&consoleOut), e(&consoleErr);
+        SqlConsole console(tool.db.db.session, tool.db.db.database, o, e);
+        console.runScript(script);
+        console.finish();
+        QCOMPARE(consoleErr, QString());
+        QCOMPARE(tool.rows(), inserted);
+
+        // CSV: the whole run, then three shards and two jobs that together hold the same rows.
+        const QString csv = tool.db.dir.filePath(u"csv"_s);
+        QCOMPARE(tool.run({project, u"--out"_s, csv, u"--format"_s, u"csv"_s}), kovagenerate::AllCreated);
+        for (int k = 1; k <= 3; ++k)
+            QCOMPARE(tool.run({project, u"--out"_s, csv, u"--format"_s, u"csv"_s, u"--shard"_s, u"%1/3"_s.arg(k)}),
+                     kovagenerate::AllCreated);
+        QCOMPARE(tool.run({project, u"--out"_s, csv + u"/jobs"_s, u"--format"_s, u"csv"_s, u"--jobs"_s, u"2"_s}),
+                 kovagenerate::AllCreated);
+        for (const QString& table : {u"部署"_s, u"課"_s, u"課員"_s}) {
+            const QByteArray whole = Read(csv + u'/' + table + u".csv"_s);
+            QVERIFY(whole.count("\r\n") > 2);
+            const QByteArray header = whole.left(whole.indexOf("\r\n") + 2);
+            QByteArray shards = header, jobs = header;
+            for (int k = 1; k <= 3; ++k)
+                shards += Read(csv + u'/' + table + u".%1-of-3.csv"_s.arg(k)).mid(header.size());
+            for (int k = 1; k <= 2; ++k)
+                jobs += Read(csv + u"/jobs/"_s + table + u".%1-of-2.csv"_s.arg(k)).mid(header.size());
+            QCOMPARE(shards, whole);
+            QCOMPARE(jobs, whole);
+        }
+        QVERIFY(Read(csv + u"/課員.csv"_s).contains("\"山田, 一郎\","));
+        QVERIFY(Read(csv + u"/課員.csv"_s).contains("\"改行\nあり\""));
+        QVERIFY(Read(csv + u"/課員.csv"_s).contains("\"\"\"引用\"\"\""));
+        const QByteArray loader = Read(csv + u"/jobs/load-postgresql.sql"_s);
+        QVERIFY2(loader.indexOf("DELETE FROM 課員;\nDELETE FROM 課;\nDELETE FROM 部署;") > 0
+                     && loader.indexOf("FROM '部署.2-of-2.csv'") < loader.indexOf("FROM '課.1-of-2.csv'"),
+                 loader.constData());
+        QVERIFY(QFile::permissions(csv + u"/load-oracle.sh"_s) & QFile::ExeOwner);
+        QVERIFY(!QDir(csv).entryList(QDir::Files).join(u' ').contains(u".new"_s));
+    }
+
+    void refusesAProjectWhole_data()
+    {
+        QTest::addColumn<QString>("more");       // project entries added after the three tables
+        QTest::addColumn<QByteArray>("json");    // else the whole project file
+        QTest::addColumn<QStringList>("args");   // after the project
+        QTest::addColumn<QString>("message");
+        const QStringList none;
+        QTest::newRow("unknown key") << QString() << QByteArray(R"({"kova-project": 1, "seeds": 1, "tables": [{"rules": "auto", "table": "品目"}]})")
+                                     << none << u"p.json: unknown key \"seeds\""_s;
+        QTest::newRow("auto without a table") << QString() << QByteArray(R"({"kova-project": 1, "tables": [{"rules": "auto"}]})")
+                                              << none << u"\"auto\" needs the \"table\""_s;
+        QTest::newRow("rows and per-parent") << u", {\"rules\": \"auto\", \"table\": \"品目\", \"rows\": 1, \"per-parent\": {\"table\": \"課\", \"min\": 1, \"max\": 2}}"_s
+                                             << QByteArray() << none << u"not both"_s;
+        QTest::newRow("max below min") << u", {\"rules\": \"auto\", \"table\": \"品目\", \"per-parent\": {\"table\": \"課\", \"min\": 3, \"max\": 2}}"_s
+                                       << QByteArray() << none << u"per-parent \"max\" must be a whole number from 3"_s;
+        QTest::newRow("missing file") << u", {\"rules\": \"nothing.json\"}"_s << QByteArray() << none
+                                      << u"p.json: tables[3]: there is no rule file "_s;
+        QTest::newRow("unknown table") << u", {\"rules\": \"auto\", \"table\": \"顧客\"}"_s << QByteArray() << none
+                                       << u"the schema has no table 顧客"_s;
+        QTest::newRow("listed twice") << u", {\"rules\": \"auto\", \"table\": \"部署\"}"_s << QByteArray() << none
+                                      << u"table 部署 is given twice"_s;
+        QTest::newRow("per-parent of no parent") << u", {\"rules\": \"auto\", \"table\": \"品目\", \"per-parent\": {\"table\": \"部署\", \"min\": 1, \"max\": 2}}"_s
+                                                 << QByteArray() << none << u"品目 has no foreign key to 部署"_s;
+        QTest::newRow("parent not in the project") << QString() << QByteArray(R"({"kova-project": 1, "tables": [{"rules": "課.json", "per-parent": {"table": "部署", "min": 1, "max": 2}}]})")
+                                                   << none << u"per-parent table 部署 of 課 is not another table"_s;
+        QTest::newRow("cycle of NOT NULL keys") << u", {\"rules\": \"auto\", \"table\": \"X\"}, {\"rules\": \"auto\", \"table\": \"Y\"}"_s
+                                                << QByteArray() << none << u"form a cycle that no column left NULL breaks"_s;
+        QTest::newRow("statement after fails") << QString() << QByteArray(R"({"kova-project": 1, "after": ["DELETE FROM NOPE"], "tables": [{"rules": "部署.json"}]})")
+                                               << none << u"stopped, nothing was kept: "_s;
+        QTest::newRow("shard without a seed") << QString() << QByteArray(R"({"kova-project": 1, "tables": [{"rules": "部署.json"}]})")
+                                              << QStringList{u"--out"_s, u"o"_s, u"--shard"_s, u"1/2"_s} << u"only with a seed"_s;
+        QTest::newRow("shard of values that may not repeat") << u", {\"rules\": \"u.json\", \"rows\": 2}"_s << QByteArray()
+                                                             << QStringList{u"--out"_s, u"o"_s, u"--shard"_s, u"2/2"_s}
+                                                             << u"重複なし columns apart: 品目.名前"_s;
+    }
+    void refusesAProjectWhole()
+    {
+        QFETCH(QString, more);
+        QFETCH(QByteArray, json);
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        Tool tool;
+        tool.file(u"u.json"_s, R"({"kova-rules": 1, "table": "品目", "columns": [
+            {"column": "コード", "kind": "sequence", "start": 100, "step": 1},
+            {"column": "名前", "kind": "pattern", "pattern": "[a-z]{8}", "unique": true}]})");
+        const QString project = json.isEmpty() ? tool.project(more) : tool.file(u"p.json"_s, json);
+        for (QString& arg : args)
+            if (arg == u"o"_s)
+                arg = tool.db.dir.filePath(arg);
+        QCOMPARE(tool.run(QStringList{project} + args), kovagenerate::Stopped);
+        QVERIFY2(tool.err.contains(message), qPrintable(tool.err));
+        QCOMPARE(tool.rows(), u"\n\n"_s);
+        QCOMPARE(tool.db.text(u"SELECT COUNT(*) FROM 品目"_s), u"2"_s);
+        QVERIFY(!QFileInfo::exists(tool.db.dir.filePath(u"o"_s)));
+    }
+
+    // The loaders' files for a table with a column of every kind.
+    void loaderFiles()
+    {
+        basKovaData::TableRules rules;
+        rules.table = u"注文"_s;
+        const QList<std::pair<QString, QString>> columns{
+            {u"ID"_s, u"NUMBER(8)"_s}, {u"名前"_s, u"VARCHAR2(100)"_s}, {u"区分"_s, u"CHAR(2)"_s},
+            {u"注文日"_s, u"DATE()"_s}, {u"画像"_s, u"RAW(16)"_s}};
+        for (const auto& [name, type] : columns) {
+            basKovaData::ColumnRule rule;
+            rule.ColumnName = name;
+            rule.TypeText = type;
+            rule.Length = qint16(type.section(u'(', 1).section(u')', 0, 0).toInt());
+            rules.columns.push_back(rule);
+        }
+        QCOMPARE(generate::ControlFileText(rules, u"注文.2-of-4.csv"_s),
+                 u"OPTIONS (DIRECT=TRUE, SKIP=1)\nLOAD DATA\nCHARACTERSET AL32UTF8\n"
+                 "INFILE '注文.2-of-4.csv' \"str X'0D0A'\"\nAPPEND\nINTO TABLE \"注文\"\n"
+                 "FIELDS TERMINATED BY ',' OPTIONALLY ENCLOSED BY '\"'\nTRAILING NULLCOLS\n(\n"
+                 "  \"ID\" CHAR,\n  \"名前\" CHAR(400),\n  \"区分\" CHAR(255),\n"
+                 "  \"注文日\" DATE \"YYYY-MM-DD HH24:MI:SS\",\n  \"画像\" CHAR\n)\n"_s);
+        QCOMPARE(generate::ColumnList(rules), u"ID, 名前, 区分, 注文日, 画像"_s);
+        QCOMPARE(generate::OracleLoadText({u"it's.ctl"_s}, {}),
+                 u"#!/bin/sh\n# Loads the CSV files of this folder with SQL*Loader, parents first.\n"
+                 "# usage: ./load-oracle.sh user/password@service\nset -e\ncd \"$(dirname \"$0\")\"\n"
+                 "sqlldr userid=\"$1\" control='it'\\''s.ctl' log='it'\\''s.log'\n"_s);
+        QCOMPARE(generate::ShardPath(u"/a.b/out.sql"_s, {2, 4}), u"/a.b/out.2-of-4.sql"_s);
+        QCOMPARE(generate::ShardPath(u"/a.b/out"_s, {2, 4}), u"/a.b/out.2-of-4"_s);
+        QString line;
+        for (const QString& value : {u"@ 12.5"_s, u"@NULL"_s, QString(), u"@TO_DATE('20240229 235959','YYYYMMDD HH24MISS')"_s,
+                                     u"a,b"_s, u"say \"hi\""_s, u"@'it''s'"_s, u"@"_s})
+            generate::AppendCsvField(line += u'|', value);
+        QCOMPARE(line, u"|12.5|||2024-02-29 23:59:59|\"a,b\"|\"say \"\"hi\"\"\"|it's|0"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ProjectRun)
+#include "tst_ProjectRun.moc"
