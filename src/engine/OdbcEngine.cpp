@@ -13,6 +13,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
 #include <atomic>
 
 using namespace Qt::StringLiterals;
@@ -201,13 +202,29 @@ std::unique_ptr<OraCursor> OdbcEngine::openCursor(const QString& sql)
     return std::make_unique<OdbcCursor>(std::move(query), m_server == ServerKind::PostgreSQL);
 }
 
+bool OdbcEngine::OutOfResources(const QString& message)
+{
+    // PostgreSQL's class 53 (insufficient resources) and Oracle's errors of
+    // memory and space, by the words the servers write.
+    static const QStringList Signs{u"out of shared memory"_s,      u"out of memory"_s,
+                                   u"could not extend file"_s,     u"No space left on device"_s,
+                                   u"ORA-04031"_s,                 u"ORA-01653"_s,
+                                   u"ORA-01654"_s,                 u"ORA-01688"_s,
+                                   u"ORA-01536"_s,                 u"ORA-30036"_s};
+    return std::any_of(Signs.begin(), Signs.end(),
+                       [&](const QString& sign) { return message.contains(sign, Qt::CaseInsensitive); });
+}
+
 qint64 OdbcEngine::execute(const QString& sql)
 {
     const QString text = ServerStatement(m_server, sql);
     QSqlQuery query(m_database);
     query.setForwardOnly(true);
-    if (!query.exec(text))
+    m_outOfResources = false;
+    if (!query.exec(text)) {
+        m_outOfResources = OutOfResources(query.lastError().databaseText() + query.lastError().text());
         Raise(query.lastError());
+    }
     const int affected = query.numRowsAffected();
     return query.isSelect() || affected < 0 ? 0 : affected;
 }

@@ -23,6 +23,11 @@ public:
     void commit() override;
     void rollback() override;
     bool connectionLost() const override;
+    // The server ran out of a resource (memory, its lock table, disk space):
+    // no row can succeed until the transaction ends.
+    bool lastErrorWasStorage() const override { return m_outOfResources; }
+    // Whether a server's message says that it ran out of such a resource.
+    static bool OutOfResources(const QString& message);
     // Parameter arrays when the driver has them (OdbcBatch).
     std::unique_ptr<OraBatch> prepareBatch(const QString& sql, int parameters) override;
 
@@ -45,4 +50,5 @@ private:
     void* m_connection = nullptr;  // the driver's connection handle
     ServerKind m_server = ServerKind::Other;
     bool m_arrays = false;  // the driver runs parameter arrays
+    bool m_outOfResources = false;
 };

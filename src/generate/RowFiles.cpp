@@ -315,8 +315,10 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
             QString text = u"SET DEFINE OFF\nSET SQLBLANKLINES ON\n"_s;
             for (const QString& sql : job.before)
                 text += sql + u";\n"_s;
-            for (const QString& table : job.emptied)
-                text += u"DELETE FROM "_s + basKovaData::SqlName(table) + u";\n"_s;
+            // Only the first slice empties the tables: the others add to it.
+            if (job.shard.index == 1)
+                for (const QString& table : job.emptied)
+                    text += u"DELETE FROM "_s + basKovaData::SqlName(table) + u";\n"_s;
             script.write(text);
             for (std::size_t t = 0; t < tables.size(); ++t) {
                 EachRow(made, t, job, [&] {

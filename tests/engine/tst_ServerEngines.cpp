@@ -506,6 +506,29 @@ private Q_SLOTS:
         QCOMPARE(RowsText(QueryRows(*m_db.database, u"SELECT NAME FROM O ORDER BY SEQ"_s)), u"a;b;c;a;b;c;a"_s);
     }
 
+    // A server that runs out of a resource (here its lock table, as a long
+    // run's savepoints exhaust it) refuses every row after: the run stops
+    // with the server's words and keeps nothing, rather than counting every
+    // later row as refused by the table.
+    void serverOutOfResources()
+    {
+        KOVA_NEED_SERVER();
+        QVERIFY(open(true, {u"CREATE TABLE R (ID NUMBER(8) PRIMARY KEY)"_s,
+                            u"CREATE FUNCTION R_FULL() RETURNS trigger LANGUAGE plpgsql AS 'BEGIN IF NEW.ID >= 7 THEN "
+                            "RAISE EXCEPTION ''out of shared memory'' USING ERRCODE = ''53200''; END IF; RETURN NEW; END'"_s,
+                            u"CREATE TRIGGER R_LOCKS BEFORE INSERT ON R FOR EACH ROW EXECUTE FUNCTION R_FULL()"_s},
+                     u"R"_s));
+        SetRule(1, u"3"_s, {1, 1});
+        for (const int batchRows : {1, 5}) {
+            generate::CreationHooks hooks;
+            hooks.batchRows = batchRows;
+            const generate::CreationResult result = generate::GenerateRows(basKovaData::TableRules::FromShared(u"R"_s), 20, hooks);
+            QVERIFY(result.aborted);
+            QVERIFY2(result.errorText.contains(u"out of shared memory"_s), qPrintable(result.errorText));
+            QCOMPARE(RowsText(QueryRows(*m_db.database, u"SELECT COUNT(*) FROM R"_s)), u"0"_s);
+        }
+    }
+
     // A run in batches leaves the rows a run row by row leaves, whatever the
     // batches meet: keys already taken, a value too long for its column. The
     // update after it likewise, rows refused by a NOT NULL column included.

@@ -9,10 +9,13 @@
 #include "generate/RowFiles.h"
 #include "rules/ColumnRule.h"
 #include "support/EngineSupport.h"
+#include "support/ServerSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTextStream>
 
@@ -32,7 +35,7 @@ const QStringList Schema{
     u"CREATE TABLE X (ID NUMBER(4) PRIMARY KEY, Y_ID NUMBER(4) NOT NULL REFERENCES Y (ID))"_s,
     u"CREATE TABLE Y (ID NUMBER(4) PRIMARY KEY, X_ID NUMBER(4) NOT NULL REFERENCES X (ID))"_s};
 
-const QByteArray Departments = R"({"kova-rules": 1, "table": "部署", "rows": 4, "columns": [
+const QByteArray Departments = R"({"kova-rules": 1, "table": "部署", "rows": 8, "columns": [
   {"column": "部署番号", "kind": "sequence", "start": 10, "step": 10},
   {"column": "部署名", "kind": "list", "values": ["営業", "総務", "開発"]}]})";
 const QByteArray Sections = R"({"kova-rules": 1, "table": "課", "columns": [
@@ -46,7 +49,7 @@ const QByteArray Members = R"({"kova-rules": 1, "table": "課員", "columns": [
   {"column": "入社日", "kind": "sequence", "start": "20240101", "step": 1.5, "null": 20},
   {"column": "備考", "kind": "random", "min": 1, "max": 999, "unit": 1, "null": 50}]})";
 
-const QString Project = uR"({"kova-project": 1, "seed": 7, "empty-first": true,
+const QString Project = uR"({"kova-project": 1, "seed": 42, "empty-first": true,
   "before": ["UPDATE 品目 SET 名前 = 名前 || '' WHERE 1 = 0;"],
   "after": ["UPDATE 課員 SET 備考 = 'after' WHERE 備考 IS NULL"],
   "tables": [
@@ -127,12 +130,13 @@ private Q_SLOTS:
         QCOMPARE(tool.run({project}), kovagenerate::AllCreated);
         const QStringList lines = tool.out.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 3);
-        QCOMPARE(lines[0], u"部署: 4 rows created, 0 refused"_s);
+        QCOMPARE(lines[0], u"部署: 8 rows created, 0 refused"_s);
         QVERIFY2(lines[1].startsWith(u"課: "_s) && lines[2].startsWith(u"課員: "_s), qPrintable(tool.out));
         // One to three sections per department, none to four members per section,
         // each member with both key columns of its own section.
-        QCOMPARE(tool.db.text(u"SELECT COUNT(*), MIN(n) >= 1, MAX(n) <= 3 FROM (SELECT 部署番号, COUNT(*) n FROM 課 GROUP BY 部署番号)"_s),
-                 u"4,1,1"_s);
+        QCOMPARE(tool.db.text(u"SELECT COUNT(*), MIN(n) >= 1, MAX(n) <= 3, COUNT(DISTINCT n) > 1 FROM "
+                              "(SELECT 部署番号, COUNT(*) n FROM 課 GROUP BY 部署番号)"_s),
+                 u"8,1,1,1"_s);
         QCOMPARE(tool.db.text(u"SELECT COUNT(*) FROM 課員 m WHERE NOT EXISTS (SELECT 1 FROM 課 s WHERE s.部署番号 = m.部署番号 "
                               "AND s.課番号 = m.課番号)"_s),
                  u"0"_s);
@@ -171,6 +175,10 @@ private Q_SLOTS:
         console.finish();
         QCOMPARE(consoleErr, QString());
         QCOMPARE(tool.rows(), inserted);
+        // A later slice of the script adds to the first: it empties nothing.
+        QCOMPARE(tool.run({project, u"--out"_s, script, u"--shard"_s, u"2/2"_s}), kovagenerate::AllCreated);
+        const QString second = QString::fromUtf8(Read(tool.db.dir.filePath(u"out/all.2-of-2.sql"_s)));
+        QVERIFY2(second.contains(u"Insert into 課員"_s) && !second.contains(u"DELETE"_s), qPrintable(second.left(300)));
 
         // CSV: the whole run, then three shards and two jobs that together hold the same rows.
         const QString csv = tool.db.dir.filePath(u"csv"_s);
@@ -257,6 +265,80 @@ private Q_SLOTS:
         QCOMPARE(tool.rows(), u"\n\n"_s);
         QCOMPARE(tool.db.text(u"SELECT COUNT(*) FROM 品目"_s), u"2"_s);
         QVERIFY(!QFileInfo::exists(tool.db.dir.filePath(u"o"_s)));
+    }
+
+    // On the server: the project's rows loaded from CSV with psql's \\copy are
+    // the rows that the same project with the same seed inserts over ODBC.
+    void csvLoadedWithCopyEqualsTheRun()
+    {
+        KOVA_NEED_SERVER();
+        const ServerSettings server = *Server();
+        const TestDatabase db = OpenServerDatabase(
+            {u"CREATE TABLE DEPT (DEPT_NO NUMBER(4) PRIMARY KEY, NAME VARCHAR2(20) NOT NULL)"_s,
+             u"CREATE TABLE TEAM (DEPT_NO NUMBER(4) NOT NULL REFERENCES DEPT (DEPT_NO), TEAM_NO NUMBER(6) NOT NULL, "
+             "NAME VARCHAR2(20), PRIMARY KEY (DEPT_NO, TEAM_NO))"_s,
+             u"CREATE TABLE STAFF (ID NUMBER(8) PRIMARY KEY, DEPT_NO NUMBER(4), TEAM_NO NUMBER(6), NAME VARCHAR2(40), "
+             "JOINED DATE, PAY NUMBER(9,2), FOREIGN KEY (DEPT_NO, TEAM_NO) REFERENCES TEAM (DEPT_NO, TEAM_NO))"_s});
+        QTemporaryDir dir;
+        const auto write = [&dir](const QString& name, const QByteArray& json) {
+            WriteFile(dir.filePath(name), json);
+            return dir.filePath(name);
+        };
+        write(u"dept.json"_s, R"({"kova-rules": 1, "table": "DEPT", "rows": 6, "columns": [
+            {"column": "DEPT_NO", "kind": "sequence", "start": 10, "step": 10},
+            {"column": "NAME", "kind": "list", "values": ["営業, 東", "O\u0027Brien \u0022Q\u0022", "改行\nあり"]}]})");
+        write(u"team.json"_s, R"({"kova-rules": 1, "table": "TEAM", "columns": [
+            {"column": "TEAM_NO", "kind": "sequence", "start": 1, "step": 1},
+            {"column": "NAME", "kind": "pattern", "pattern": "[A-Z]{3}-[0-9]{2}"}]})");
+        write(u"staff.json"_s, R"({"kova-rules": 1, "table": "STAFF", "columns": [
+            {"column": "ID", "kind": "sequence", "start": 1, "step": 1},
+            {"column": "NAME", "kind": "dictionary", "name": "氏名", "null": 10},
+            {"column": "JOINED", "kind": "random", "min": "20200101 093000", "max": "20241231", "unit": 1},
+            {"column": "PAY", "kind": "random", "min": 0, "max": 9999999.99, "unit": 0.01, "null": 20}]})");
+        const QString project = write(u"p.json"_s, R"({"kova-project": 1, "seed": 11, "tables": [
+            {"rules": "staff.json", "per-parent": {"table": "TEAM", "min": 0, "max": 5}},
+            {"rules": "team.json", "per-parent": {"table": "DEPT", "min": 1, "max": 4}},
+            {"rules": "dept.json"}]})");
+        const QString login = server.user + u'/' + server.password + u"@DSN="_s + server.dsn + u";Database="_s + db.path;
+        const auto run = [&](const QStringList& more) {
+            QString error, out, err;
+            const auto args = kovagenerate::ParseArguments(QStringList{login, project} + more, &error);
+            QTextStream o(&out), e(&err);
+            const int status = kovagenerate::Run(*args, o, e, false);
+            if (status != kovagenerate::AllCreated)
+                qWarning("%s", qPrintable(err));
+            return status;
+        };
+        const QStringList queries{u"SELECT * FROM DEPT ORDER BY 1"_s, u"SELECT * FROM TEAM ORDER BY 1, 2"_s,
+                                  u"SELECT * FROM STAFF ORDER BY 1"_s};
+        const auto rows = [&] {
+            QStringList all;
+            for (const QString& sql : queries)
+                all << RowsText(QueryRows(*db.database, sql));
+            return all;
+        };
+        QCOMPARE(run({}), kovagenerate::AllCreated);
+        const QStringList inserted = rows();
+        QVERIFY(inserted[2].count(u';') > 6);
+        for (const QString& table : {u"STAFF"_s, u"TEAM"_s, u"DEPT"_s})
+            db.database->DbExecuteSQL(u"DELETE FROM "_s + table);
+
+        const QString csv = dir.filePath(u"csv"_s);
+        QCOMPARE(run({u"--out"_s, csv, u"--format"_s, u"csv"_s}), kovagenerate::AllCreated);
+        QCOMPARE(RowsText(QueryRows(*db.database, u"SELECT COUNT(*) FROM STAFF"_s)), u"0"_s);
+        QString psql = QStandardPaths::findExecutable(u"psql"_s);
+        if (psql.isEmpty())
+            psql = u"/usr/lib/postgresql/15/bin/psql"_s;
+        QProcess load;
+        load.setWorkingDirectory(csv);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"PGPASSWORD"_s, server.password);
+        load.setProcessEnvironment(environment);
+        load.start(psql, {u"-X"_s, u"-q"_s, u"-h"_s, u"127.0.0.1"_s, u"-p"_s, qEnvironmentVariable("KOVA_PG_PORT"),
+                          u"-U"_s, server.user, u"-d"_s, db.path, u"-f"_s, u"load-postgresql.sql"_s});
+        QVERIFY(load.waitForFinished(60000));
+        QVERIFY2(load.exitCode() == 0, load.readAllStandardError().constData());
+        QCOMPARE(rows(), inserted);
     }
 
     // The loaders' files for a table with a column of every kind.

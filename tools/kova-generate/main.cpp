@@ -2,6 +2,9 @@
 // and CI jobs.
 //
 //   kova-generate user/password@service FILE.json... [--rows N] [--preview K] [--seed N]
+//   kova-generate user/password@service PROJECT.json [--seed N]
+//   kova-generate user/password@service --auto TABLE... [--rows N] [--seed N]
+//   ... --out PATH [--format sql|csv] [--shard K/N | --jobs J]: files instead of the database
 //
 // Exit status, of the whole job: 0 when every row was created, 1 when some
 // were refused (and all the others committed), 2 when nothing was kept (the
