@@ -19,15 +19,6 @@ namespace kovagenerate {
 
 namespace {
 
-QStringList Emptied(const Job& job)
-{
-    QStringList tables;
-    if (job.emptyFirst)
-        for (auto table = job.tables.rbegin(); table != job.tables.rend(); ++table)
-            tables << table->rules.table;
-    return tables;
-}
-
 bool Seeded(const Job& job)
 {
     return std::all_of(job.tables.begin(), job.tables.end(), [](const JobTable& t) { return t.rules.seed.has_value(); });
@@ -50,10 +41,10 @@ bool WriteLoaders(const Job& job, const QString& folder, qint64 count, QTextStre
     QString error;
     const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
     if (!basKovaData::WriteFileAtomically(dir.filePath(u"load-postgresql.sql"_s),
-                                          generate::PostgresLoadText(tables, csvNames, columnLists, Emptied(job)).toUtf8(),
+                                          generate::PostgresLoadText(tables, csvNames, columnLists, EmptiedTables(job)).toUtf8(),
                                           permissions, &error)
         || !basKovaData::WriteFileAtomically(dir.filePath(u"load-oracle.sh"_s),
-                                             generate::OracleLoadText(controls, Emptied(job)).toUtf8(),
+                                             generate::OracleLoadText(controls, EmptiedTables(job)).toUtf8(),
                                              permissions | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther, &error)) {
         err << error << '\n';
         return false;
@@ -126,7 +117,7 @@ int WriteFiles(const Job& job, const Arguments& args, QTextStream& out, QTextStr
         return Stopped;
     }
     const generate::RowFileJob fileJob{args.csv ? generate::RowFileFormat::Csv : generate::RowFileFormat::Sql,
-                                       args.out, job.before, Emptied(job), job.after, shard, progress, nullptr};
+                                       args.out, job.before, EmptiedTables(job), job.after, shard, progress, nullptr};
     const generate::RowFileResult result = generate::WriteRowFiles(TableRuns(job), fileJob);
     if (progress) {
         err << '\n';

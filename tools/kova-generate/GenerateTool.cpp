@@ -103,16 +103,6 @@ QString StopReason(const generate::CreationResult& result)
     return result.errorText;
 }
 
-// The tables the job empties first, children first.
-QStringList Emptied(const Job& job)
-{
-    QStringList tables;
-    if (job.emptyFirst)
-        for (auto table = job.tables.rbegin(); table != job.tables.rend(); ++table)
-            tables << table->rules.table;
-    return tables;
-}
-
 // Every table in one transaction: refused rows are counted per table, with
 // why under the table's line; anything else keeps nothing of any table.
 int Create(const Job& job, QTextStream& out, QTextStream& err, bool progress)
@@ -122,7 +112,7 @@ int Create(const Job& job, QTextStream& out, QTextStream& err, bool progress)
         hooks.progress = [&err](int twips) { ShowProgress(err, twips); };
     const std::vector<generate::TableRun> runs = TableRuns(job);
     const std::vector<generate::CreationResult> results =
-        generate::GenerateTables(runs, hooks, {job.before, Emptied(job), job.after});
+        generate::GenerateTables(runs, hooks, {job.before, EmptiedTables(job), job.after});
     if (progress) {
         err << '\n';
         err.flush();

@@ -363,6 +363,15 @@ bool PrepareTables(Job& job, QTextStream& err)
     return true;
 }
 
+QStringList EmptiedTables(const Job& job)
+{
+    QStringList tables;
+    if (job.emptyFirst)
+        for (auto table = job.tables.rbegin(); table != job.tables.rend(); ++table)
+            tables << table->rules.table;
+    return tables;
+}
+
 std::vector<generate::TableRun> TableRuns(const Job& job)
 {
     std::vector<generate::TableRun> runs;

@@ -55,6 +55,10 @@ std::optional<Job> ReadJob(const Arguments& args, QTextStream& err);
 // lines on `err`, when anything is wrong; nothing has been written then.
 bool PrepareTables(Job& job, QTextStream& err);
 
+// The tables the job empties first, children first: all of them with
+// "empty-first", else none.
+QStringList EmptiedTables(const Job& job);
+
 // The tables as the creation run and the file writers take them.
 std::vector<generate::TableRun> TableRuns(const Job& job);
 
