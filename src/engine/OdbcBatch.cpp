@@ -334,11 +334,17 @@ OraBatch::Outcome OdbcBatch::run(const std::vector<basKovaData::SqlValue>& value
     const bool multiRow = first != nullptr;
     if (multiRow ? !bindRows(first, 0, firstRows, rows, &m_unsupported) : !bindArrays(rows))
         return Outcome::Unsupported;
+    // A batch that is one multi-row INSERT is undone by psqlODBC's own
+    // savepoint around every statement when the server refuses it; a
+    // savepoint of ours would cost two more exchanges, and the server a lock
+    // until the end of the run for each.
+    const bool ownSavepoint = !(multiRow && firstRows >= rows);
     // psqlODBC answers a refused batch in a transaction that has run nothing
     // but a savepoint by rolling the whole transaction back, savepoint and
     // all; a statement first makes it undo just the batch.
-    if (!control(m_server == ServerKind::Oracle ? u"SELECT 1 FROM DUAL"_s : u"SELECT 1"_s)
-        || !control(u"SAVEPOINT kova_batch"_s)) {
+    if (ownSavepoint
+        && (!control(m_server == ServerKind::Oracle ? u"SELECT 1 FROM DUAL"_s : u"SELECT 1"_s)
+            || !control(u"SAVEPOINT kova_batch"_s))) {
         m_unsupported = m_controlRefused;
         return Outcome::Unsupported;
     }
@@ -362,6 +368,8 @@ OraBatch::Outcome OdbcBatch::run(const std::vector<basKovaData::SqlValue>& value
     if (!done && m_connectionLost())
         raiseLost(diagnostics);
     const bool oracle = m_server == ServerKind::Oracle;
+    if (!ownSavepoint)
+        return done ? Outcome::Done : Outcome::Refused;
     if (done) {
         // Oracle keeps one savepoint per name and has no RELEASE.
         if (!oracle && !control(u"RELEASE SAVEPOINT kova_batch"_s))

@@ -205,8 +205,11 @@ std::unique_ptr<OraCursor> OdbcEngine::openCursor(const QString& sql)
 bool OdbcEngine::OutOfResources(const QString& message)
 {
     // PostgreSQL's class 53 (insufficient resources) and Oracle's errors of
-    // memory and space, by the words the servers write.
-    static const QStringList Signs{u"out of shared memory"_s,      u"out of memory"_s,
+    // memory and space, by the words the servers write; and a PostgreSQL
+    // transaction that an earlier error left unable to run anything (a data
+    // source set to roll back whole transactions on an error).
+    static const QStringList Signs{u"current transaction is aborted"_s,
+                                   u"out of shared memory"_s,      u"out of memory"_s,
                                    u"could not extend file"_s,     u"No space left on device"_s,
                                    u"ORA-04031"_s,                 u"ORA-01653"_s,
                                    u"ORA-01654"_s,                 u"ORA-01688"_s,
