@@ -133,6 +133,9 @@ private Q_SLOTS:
         QTest::newRow("no file") << QStringList{} << -1 << QString();
         QTest::newRow("rows 0") << QStringList{u"f.json"_s, u"--rows"_s, u"0"_s} << -1 << QString();
         QTest::newRow("unknown option") << QStringList{u"f.json"_s, u"--fast"_s} << -1 << QString();
+        QTest::newRow("format without out") << QStringList{u"f.json"_s, u"--format"_s, u"csv"_s} << -1 << QString();
+        QTest::newRow("shard without out") << QStringList{u"f.json"_s, u"--shard"_s, u"1/2"_s} << -1 << QString();
+        QTest::newRow("shard past its count") << QStringList{u"f.json"_s, u"--out"_s, u"o"_s, u"--shard"_s, u"3/2"_s} << -1 << QString();
         QTest::newRow("no such file") << QStringList{u"none.json"_s} << 2 << u"none.json: cannot read the file"_s;
         QTest::newRow("not JSON") << QStringList{u"garbage"_s} << 2 << u": JSON として読めません"_s;
         QTest::newRow("no such table") << QStringList{u"other"_s} << 2 << u"other: the schema has no table 顧客\n"_s;

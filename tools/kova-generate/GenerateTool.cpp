@@ -255,8 +255,8 @@ std::optional<Arguments> ParseArguments(const QStringList& args, QString* error)
         *error = automatic ? u"--auto needs the tables to fill"_s : u"no rule file given"_s;
         return std::nullopt;
     }
-    if ((parsed.shard || parsed.jobs > 0) && parsed.out.isEmpty()) {
-        *error = u"--shard and --jobs make files: give --out"_s;
+    if ((parsed.shard || parsed.jobs > 0 || args.contains(u"--format"_s)) && parsed.out.isEmpty()) {
+        *error = u"--format, --shard and --jobs are for files: give --out"_s;
         return std::nullopt;
     }
     if (parsed.shard && parsed.jobs > 0) {
