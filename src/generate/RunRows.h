@@ -86,7 +86,6 @@ private:
     // The whole run in one piece keeps the parents' key values as it made
     // them; a slice makes the parent rows again from the seed.
     std::vector<std::vector<QString>> m_keys;
-    std::vector<std::vector<int>> m_keyColumns;
 };
 
 }  // namespace generate

@@ -226,7 +226,7 @@ QString ValueGenerator::ExpressionValue(int column, const ColumnRule& rule)
     if (!m_expressions->Evaluate(column - 1, m_typed, &result, &error))
         throw OraError(error);
     const QString text = ValueOfResult(rule, result);
-    m_typed[std::size_t(column - 1)] = TypedValue(rule.family(), text);
+    m_typed[std::size_t(column - 1)] = TypedValue(Family(column), text);
     return text;
 }
 
@@ -504,7 +504,7 @@ void ValueGenerator::GiveValue(int column, const QString& value)
 
 qint64 ValueGenerator::RowsTaking(int column, const ColumnRule& rule, qint64 rows)
 {
-    if (rule.NullRate <= 0 || rule.family() == TypeFamily::Other || !m_rules.seed)
+    if (rule.NullRate <= 0 || Family(column) == TypeFamily::Other || !m_rules.seed)
         return rows;
     // Whether a row is left NULL is the row's first draw of the column.
     const std::uint64_t stream = State(column).stream;
@@ -521,12 +521,13 @@ void ValueGenerator::SkipRows(qint64 rows)
     for (int j = 1; j <= m_rules.count(); ++j) {
         const ColumnRule& rule = m_rules[j];
         ColumnState& state = State(j);
-        if (state.given || rule.family() == TypeFamily::Other)
+        const TypeFamily family = Family(j);
+        if (state.given || family == TypeFamily::Other)
             continue;
-        const Kind kind = rule.family() == TypeFamily::Date ? rule.storedKind() : rule.kind();
+        const Kind kind = family == TypeFamily::Date ? rule.storedKind() : rule.kind();
         if (kind == Kind::Sequence) {
-            const double step = rule.family() == TypeFamily::Date ? basKovaData::ReadNumber(rule.TextValue[1].text())
-                                                                  : rule.NumValue[1];
+            const double step = family == TypeFamily::Date ? basKovaData::ReadNumber(rule.TextValue[1].text())
+                                                           : rule.NumValue[1];
             const qint64 taking = RowsTaking(j, rule, rows);
             if (basKovaData::RoundHalfEven(step) == step && std::isfinite(step))
                 state.offset += step * double(taking);
