@@ -10,7 +10,7 @@
 --     VARCHAR2 and NVARCHAR2 in schema oracle;
 --   * creates schema kova_oracle with Oracle's dictionary views USER_TABLES,
 --     USER_VIEWS, USER_TAB_COLUMNS, USER_CONSTRAINTS, USER_CONS_COLUMNS,
---     V$SQL and V$SQLTEXT (the latter two from pg_stat_statements, when
+--     USER_SEQUENCES, USER_TAB_COMMENTS, USER_COL_COMMENTS, V$SQL and V$SQLTEXT (the latter two from pg_stat_statements, when
 --     shared_preload_libraries loads it);
 --   * sets the database's search_path to
 --         "$user", public, kova_oracle, oracle, pg_catalog
@@ -233,6 +233,41 @@ SELECT kova_oracle.ora_name(pg_get_userbyid(c.relowner)) AS owner,
   JOIN pg_constraint k ON k.conrelid = c.oid AND k.contype IN ('p', 'u', 'f', 'c')
   CROSS JOIN LATERAL unnest(k.conkey) WITH ORDINALITY u(attnum, n)
   JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum = u.attnum;
+
+-- Sequences the current user owns and reaches by their bare names (those
+-- that extensions brought along left out). LAST_NUMBER is the next value the
+-- sequence hands out: its start while it has handed out none.
+CREATE OR REPLACE VIEW kova_oracle.user_sequences AS
+SELECT kova_oracle.ora_name(c.relname) AS sequence_name,
+       s.seqmin::numeric AS min_value, s.seqmax::numeric AS max_value,
+       s.seqincrement::numeric AS increment_by,
+       CASE WHEN s.seqcycle THEN 'Y' ELSE 'N' END AS cycle_flag,
+       'N'::text AS order_flag, s.seqcache::numeric AS cache_size,
+       coalesce(pg_sequence_last_value(c.oid)::numeric + s.seqincrement, s.seqstart::numeric) AS last_number
+  FROM pg_class c
+  JOIN pg_namespace n ON n.oid = c.relnamespace
+  JOIN pg_sequence s ON s.seqrelid = c.oid
+ WHERE c.relkind = 'S' AND pg_get_userbyid(c.relowner) = current_user
+   AND pg_table_is_visible(c.oid)
+   AND n.nspname NOT IN ('pg_catalog', 'information_schema', 'kova_oracle')
+   AND NOT EXISTS (SELECT FROM pg_depend d
+                    WHERE d.deptype = 'e' AND ((d.classid = 'pg_namespace'::regclass AND d.objid = n.oid)
+                       OR (d.classid = 'pg_class'::regclass AND d.objid = c.oid)));
+
+-- Every table and view, and every column of them, with its comment (NULL
+-- where it has none), as Oracle lists them.
+CREATE OR REPLACE VIEW kova_oracle.user_tab_comments AS
+SELECT kova_oracle.ora_name(c.relname) AS table_name,
+       CASE WHEN c.relkind = 'v' THEN 'VIEW' ELSE 'TABLE' END AS table_type,
+       obj_description(c.oid, 'pg_class') AS comments
+  FROM kova_oracle.kova_relations c;
+
+CREATE OR REPLACE VIEW kova_oracle.user_col_comments AS
+SELECT kova_oracle.ora_name(c.relname) AS table_name,
+       kova_oracle.ora_name(a.attname) AS column_name,
+       col_description(c.oid, a.attnum) AS comments
+  FROM kova_oracle.kova_relations c
+  JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped;
 
 -- V$SQL and V$SQLTEXT: the statements pg_stat_statements has seen in this
 -- database, the user's own (all of them for members of pg_read_all_stats).
