@@ -2,9 +2,13 @@
 // ODBC services) the program works with.
 //
 //   kova-sqlplus [--create] user/password@service [@script.sql]
+//   kova-sqlplus --copy-schema user/password@service FILE.db [TABLE...] [--rows N]
 //
 // Runs the script if one is given, then reads statements from standard input
 // until its end or EXIT. Exits with 0 when no statement failed, 1 otherwise.
+// --copy-schema makes a server's schema again in a new database file (see
+// SchemaCopy), and exits with SchemaCopy's status.
+#include "SchemaCopy.h"
 #include "SqlConsole.h"
 
 #include "session/OraError.h"
@@ -86,9 +90,20 @@ int main(int argc, char* argv[])
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
 
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (arguments.value(0) == QLatin1String("--copy-schema")) {
+        QString problem;
+        const auto request = SchemaCopy::Parse(arguments.mid(1), &problem);
+        if (!request) {
+            err << "ERROR: " << problem << "\nusage: " << SchemaCopy::Usage << '\n';
+            return SchemaCopy::Failed;
+        }
+        return SchemaCopy(out, err).run(*request);
+    }
     Arguments args;
-    if (!ParseArguments(QCoreApplication::arguments().mid(1), &args)) {
-        err << "usage: kova-sqlplus [--create] user/password@service [@script.sql]\n";
+    if (!ParseArguments(arguments, &args)) {
+        err << "usage: kova-sqlplus [--create] user/password@service [@script.sql]\n"
+            << "       " << SchemaCopy::Usage << '\n';
         return 1;
     }
 
