@@ -71,7 +71,7 @@ std::optional<SchemaCopy::Request> SchemaCopy::Parse(const QStringList& args, QS
 SchemaCopy::Status SchemaCopy::run(const Request& request)
 {
     const std::optional<QString> path = OraSession::EmbeddedDatabasePath(request.target);
-    if (!path || request.target.contains(u'=')) {
+    if (!path) {
         m_err << "ERROR: " << request.target << " is no database file name (it must end in .db, .sqlite or .sqlite3)\n";
         return Failed;
     }
@@ -168,7 +168,7 @@ SchemaCopy::Status SchemaCopy::copyInto(const Request& request, const QString& p
         }
     }
     for (const auto& c : schema.constraints)
-        if (c.type == u'R' && made.contains(c.table) && made.contains(c.refTable))
+        if (made.contains(c.table) && (c.type != u'R' || made.contains(c.refTable)))
             copied.constraints.append(c);
 
     qint64 rows = 0;
