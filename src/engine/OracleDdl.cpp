@@ -195,7 +195,9 @@ std::string Condition(std::string_view sql, const Reader& r, std::size_t from, s
         while (j < to && (r.word(j, "STRICT") || r.word(j, "LAX")))
             ++j;
         out.append(sql.substr(copied, r.at(k).begin - copied));
-        out += std::string(negated ? "NOT " : "") + "json_valid(CAST(" + std::string(r.text(k, k + 1)) + " AS TEXT))";
+        // NULL is neither JSON nor not JSON: the row passes, as on Oracle.
+        const std::string operand(r.text(k, k + 1));
+        out += "(" + operand + " IS NULL OR " + (negated ? "NOT " : "") + "json_valid(CAST(" + operand + " AS TEXT)))";
         copied = r.at(j - 1).end;
         k = j - 1;
     }
