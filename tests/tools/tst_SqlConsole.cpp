@@ -142,6 +142,24 @@ private Q_SLOTS:
             QTEST(c.committed(check), "value");
     }
 
+    void dateCells_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("text");
+        const QDateTime last(QDate(2001, 12, 31), QTime(23, 59, 59), Qt::UTC);
+        QTest::newRow("no format") << QVariant(last) << QString() << u"2001-12-31 23:59:59"_s;
+        QTest::newRow("format") << QVariant(last) << u"DD-MON-RR HH12:MI PM"_s << u"31-DEC-01 11:59 PM"_s;
+        QTest::newRow("date alone") << QVariant(QDate(2002, 1, 1)) << u"YYYY/MM/DD HH24"_s << u"2002/01/01 00"_s;
+    }
+
+    void dateCells()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(QString, format);
+        QTEST(ResultPrinter::cellText(value, format), "text");
+    }
+
     void pagesRepeatHeadingsWithTheirOwnWidths()
     {
         EngineDb db({u"CREATE TABLE L (X NUMBER)"_s, u"INSERT INTO L VALUES (1)"_s, u"INSERT INTO L VALUES (22)"_s,
