@@ -1,6 +1,7 @@
 // label: engine
 // The line-mode console over the embedded engine: how lines make statements,
-// the feedback and result text, errors, transactions and script files.
+// the feedback and result text, errors, transactions and script files, the
+// settings and substitution variables.
 #include "ResultPrinter.h"
 #include "SqlConsole.h"
 
@@ -26,7 +27,16 @@ const QStringList Tables = {
 
 // A console on a new database file, writing into two strings.
 struct Console {
-    explicit Console(const QStringList& setup = Tables) : db(setup), console(db.db.session, db.db.database, out, err) {}
+    explicit Console(const QStringList& setup = Tables) : db(setup), console(db.db.session, db.db.database, out, err)
+    {
+        console.setUser(u"SCOTT"_s);
+    }
+
+    void feed(const QString& input)
+    {
+        for (const QString& line : input.split(u'\n'))
+            console.feedLine(line);
+    }
 
     // What a second connection to the file sees: what has been committed.
     QString committed(const QString& sql) const
@@ -113,6 +123,44 @@ private Q_SLOTS:
             u"ERROR:\ncannot open the script file"_s, units, u"1"_s);
         row("unfinished statement in a script, then exit in one", u"@%1/unfinished.sql\n@%1/exit.sql\nINSERT INTO U VALUES (3);"_s,
             u"1 row created.\n1 row created.\n"_s, u"ERROR: unfinished.sql, line 2\n"_s, units, u"2"_s);
+
+        // FEEDBACK OFF silences confirmations and row counts; n counts from n rows.
+        const QString twoRows = u"\nA\n-\n1\n2\n\n"_s;
+        row("feedback off", u"SET FEEDBACK OFF\nINSERT INTO U VALUES (1);\nSELECT A FROM T WHERE A < 3;\n"
+                            "SELECT A FROM T WHERE A > 9;\nCOMMIT;"_s,
+            twoRows, {}, units, u"1"_s);
+        row("feedback from n rows", u"SET FEED 3\nSELECT A FROM T WHERE A < 3;\nSELECT A FROM T;\nDELETE FROM U;"_s,
+            twoRows + u"\nA\n-\n1\n2\n3\n\n3 rows selected.\n0 rows deleted.\n"_s);
+        // Typed lines are not echoed; the lines of scripts are.
+        row("settings shown", u"SHOW FEEDBACK\nset feedback 6 echo on\nSHO FEED\nSET FEEDBACK 0\nshow echo;\nSET DEFINE ^\n"
+                              "SHOW DEF\nSET DEFINE OFF VERIFY OFF\nSHOW ALL\nSET DEFINE ON\nSHOW DEFINE\nSHOW USER"_s,
+            u"feedback ON for 1 or more rows\nfeedback ON for 6 or more rows\necho ON\ndefine \"^\" (hex 5e)\ndefine OFF\n"
+            "echo ON\nfeedback OFF\nverify OFF\ndefine \"&\" (hex 26)\nUSER is \"SCOTT\"\n"_s);
+        row("settings taken and ignored", u"SET LINESIZE 80\nSET PAGESIZE 100 NUMWIDTH 10\nSET TRIMSPOOL ON\nSET TAB OFF\n"
+                                          "SET SERVEROUTPUT ON SIZE UNLIMITED FORMAT WRAPPED\nSET TERMOUT OFF\nSET SQLPROMPT 'a b> '\n"
+                                          "INSERT INTO U VALUES (1);"_s,
+            u"1 row created.\n"_s, {}, units, u"1"_s);
+        row("wrong setting", u"SET FEEDBACK LOTS\nSHOW FEEDBACK"_s, u"feedback ON for 1 or more rows\n"_s,
+            u"ERROR:\nFEEDBACK takes ON, OFF or a number of rows, not \"LOTS\""_s);
+        row("unknown show", u"SHOW LINESIZE"_s, {}, u"ERROR:\nSHOW takes ALL"_s);
+        row("echo", u"@%1/echo.sql\nINSERT INTO U VALUES (2);"_s,
+            u"SQL> PROMPT hi\nhi\nSQL>\nSQL> INSERT INTO U\n  2  VALUES (1);\n1 row created.\nSQL> SET ECHO OFF\nquiet\n"
+            "1 row created.\n"_s,
+            {}, units, u"2"_s);
+
+        // &name and &&name, ended by a "."; VERIFY prints the lines that changed.
+        row("substitution", u"DEFINE v = 4\nDEFINE w = 'x y'\nINSERT INTO T VALUES (&v,\n'&&w.z&');\nDEFINE W\nPROMPT &v.&w"_s,
+            u"old   1: INSERT INTO T VALUES (&v,\nnew   1: INSERT INTO T VALUES (4,\nold   2: '&&w.z&')\nnew   2: 'x yz&')\n"
+            "1 row created.\nDEFINE W               = \"x y\" (CHAR)\n4x y\n"_s,
+            {}, added, u"4"_s);
+        row("verify off, define off, another prefix", u"SET VERIFY OFF\nDEFINE v = 5\nINSERT INTO T VALUES (&v, 'v');\n"
+                                                      "SET DEFINE OFF\nINSERT INTO T VALUES (6, '&v');\nSET DEFINE ^\n"
+                                                      "INSERT INTO T VALUES (^v.1, 'R&D');"_s,
+            u"1 row created.\n"_s.repeated(3), {}, u"SELECT B FROM T WHERE A > 3 ORDER BY A"_s, u"v;&v;R&D"_s);
+        row("undefined variable", u"INSERT INTO T VALUES (&n, 'x');\nINSERT INTO U VALUES (1);"_s, u"1 row created.\n"_s,
+            u"ERROR:\nsubstitution variable &N is not defined"_s, u"SELECT COUNT(*) FROM T UNION ALL "_s + units, u"3;1"_s);
+        row("define and undefine", u"DEFINE\nDEFINE b=2\nDEF a = 1\nDEFINE\nUNDEFINE a b\nDEFINE\nDEFINE a"_s,
+            u"DEFINE A               = \"1\" (CHAR)\nDEFINE B               = \"2\" (CHAR)\n"_s, u"ERROR:\nsymbol a is UNDEFINED"_s);
     }
 
     void session()
@@ -130,8 +178,8 @@ private Q_SLOTS:
         QVERIFY(WriteFile(dir.filePath(u"self.sql"_s), "INSERT INTO U VALUES (1);\n@self.sql\n"));
         QVERIFY(WriteFile(dir.filePath(u"unfinished.sql"_s), "INSERT INTO U VALUES (1);\nINSERT INTO U VALUES (2)"));
         QVERIFY(WriteFile(dir.filePath(u"exit.sql"_s), "INSERT INTO U VALUES (1);\nEXIT\nINSERT INTO U VALUES (2);\n"));
-        for (const QString& line : QString(input).replace(u"%1"_s, dir.path()).split(u'\n'))
-            c.console.feedLine(line);
+        QVERIFY(WriteFile(dir.filePath(u"echo.sql"_s), "SET ECHO ON\nPROMPT hi\n\nINSERT INTO U\nVALUES (1);\nSET ECHO OFF\nPROMPT quiet\n"));
+        c.feed(QString(input).replace(u"%1"_s, dir.path()));
         c.console.finish();
         QVERIFY(c.console.finished());
         QCOMPARE(c.console.pendingLines(), 0);

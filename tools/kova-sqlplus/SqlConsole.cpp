@@ -16,6 +16,8 @@
 
 #include <utility>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The first tokens of a statement, blanks and comments skipped: words in
@@ -104,6 +106,22 @@ int TransactionCommand(const QStringList& tokens)
     return 0;
 }
 
+QString WithoutTrailingBlanks(QString text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1).isSpace())
+        --end;
+    text.truncate(end);
+    return text;
+}
+
+QString UndefinedMessage(const QString& name)
+{
+    // Input may be no terminal, and a script's lines are not the place for
+    // the value: nothing asks for it.
+    return u"substitution variable &%1 is not defined (DEFINE %1 = value defines it)"_s.arg(name);
+}
+
 // A script file's text: UTF-8 (with or without a byte order mark), or code
 // page 932 when the bytes are no UTF-8.
 QString DecodeScript(const QByteArray& bytes)
@@ -139,6 +157,7 @@ void SqlConsole::feedLine(const QString& text)
     if (line.endsWith(QLatin1Char('\r')))
         line.chop(1);
     const int lineNumber = ++m_sources.last().line;
+    echo(line);
     const QString trimmed = line.trimmed();
 
     if (!m_inQuote && !m_inIdentifier && !m_inComment && trimmed == QLatin1String("/")) {
@@ -218,46 +237,97 @@ void SqlConsole::feedLine(const QString& text)
         clearBuffer();
 }
 
+void SqlConsole::echo(const QString& line)
+{
+    // Lines of scripts only, each after the prompt it would have been typed at.
+    if (!m_settings.echo() || m_sources.size() < 2)
+        return;
+    const QString prompt = m_lines.isEmpty() ? u"SQL> "_s : u"%1  "_s.arg(m_lines.size() + 1, 3);
+    m_out << WithoutTrailingBlanks(prompt + line) << '\n';
+}
+
 bool SqlConsole::runCommand(const QString& line)
 {
     if (line.startsWith(QLatin1String("--")))
         return true;
     if (line.startsWith(QLatin1Char('@'))) {
-        const QString path = line.mid(line.startsWith(QLatin1String("@@")) ? 2 : 1).trimmed();
+        QString path = line.mid(line.startsWith(QLatin1String("@@")) ? 2 : 1).trimmed();
         if (path.isEmpty())
             reportError(QStringLiteral("a script file name must follow \"@\""));
-        else
+        else if (substituteCommand(&path))
             runScript(path);
         return true;
     }
     qsizetype wordEnd = 0;
-    while (wordEnd < line.size() && !line.at(wordEnd).isSpace())
+    while (wordEnd < line.size() && !line.at(wordEnd).isSpace() && line.at(wordEnd) != QLatin1Char(';'))
         ++wordEnd;
     const QString word = line.left(wordEnd).toUpper();
-    if (word == QLatin1String("REM") || word == QLatin1String("REMARK"))
+    const QString rest = line.mid(wordEnd).trimmed();
+    if (ScriptSettings::abbreviates(word, "REMARK"_L1, 3))
         return true;
-    // SQL*Plus settings, which scripts written for it start with, are taken
-    // and change nothing here; SET TRANSACTION and the like are SQL.
     if (word == QLatin1String("SET")) {
-        const QString what = line.mid(wordEnd).trimmed().section(QLatin1Char(' '), 0, 0).toUpper();
-        if (!QStringList{QStringLiteral("TRANSACTION"), QStringLiteral("ROLE"), QStringLiteral("CONSTRAINT"),
-                         QStringLiteral("CONSTRAINTS")}
-                 .contains(what))
-            return true;
-    }
-    if (word == QLatin1String("PROMPT")) {
-        m_out << line.mid(wordEnd).trimmed() << '\n';
-        m_out.flush();
+        if (ScriptSettings::isSqlStatement(rest))
+            return false;
+        for (const QString& error : m_settings.set(rest))
+            reportError(error);
         return true;
     }
-    QString command = line.toUpper();
-    if (command.endsWith(QLatin1Char(';')))
-        command = command.chopped(1).trimmed();
-    if (command == QLatin1String("EXIT") || command == QLatin1String("QUIT")) {
+    if (ScriptSettings::abbreviates(word, "PROMPT"_L1, 3)) {
+        QString text = rest;
+        if (substituteCommand(&text)) {
+            m_out << text << '\n';
+            m_out.flush();
+        }
+        return true;
+    }
+    if (ScriptSettings::abbreviates(word, "SHOW"_L1, 3)) {
+        showCommand(rest);
+    } else if (ScriptSettings::abbreviates(word, "DEFINE"_L1, 3)) {
+        QString error;
+        const QString shown = m_variables.defineCommand(rest, &error);
+        if (!error.isEmpty())
+            reportError(error);
+        else if (!shown.isEmpty())
+            m_out << shown << '\n';
+    } else if (ScriptSettings::abbreviates(word, "UNDEFINE"_L1, 5)) {
+        QString error;
+        m_variables.undefineCommand(rest, &error);
+        if (!error.isEmpty())
+            reportError(error);
+    } else if ((word == QLatin1String("EXIT") || word == QLatin1String("QUIT")) && (rest.isEmpty() || rest == u";")) {
         endSession();
-        return true;
+    } else {
+        return false;
     }
-    return false;
+    m_out.flush();
+    return true;
+}
+
+void SqlConsole::showCommand(const QString& arguments)
+{
+    QString name = arguments;
+    if (name.endsWith(QLatin1Char(';')))
+        name.chop(1);
+    name = name.trimmed();
+    if (name.compare("USER"_L1, Qt::CaseInsensitive) == 0) {
+        m_out << "USER is \"" << m_user << "\"\n";
+    } else if (const std::optional<QString> shown = m_settings.show(name)) {
+        m_out << *shown << '\n';
+    } else {
+        reportError(u"SHOW takes ALL, DEFINE, ECHO, FEEDBACK, USER or VERIFY; this console keeps no setting \"%1\""_s
+                        .arg(name));
+    }
+}
+
+bool SqlConsole::substituteCommand(QString* text)
+{
+    const SubstitutionVariables::Result result = m_variables.substitute(*text, m_settings.definePrefix());
+    if (!result.undefined.isEmpty()) {
+        reportError(UndefinedMessage(result.undefined) + u"; the command is not run"_s);
+        return false;
+    }
+    *text = result.text;
+    return true;
 }
 
 void SqlConsole::runScript(const QString& path)
@@ -304,9 +374,19 @@ void SqlConsole::finish()
     endSession();
 }
 
-void SqlConsole::runStatement(const QString& sql)
+void SqlConsole::runStatement(const QString& written)
 {
-    m_lastStatement = sql;
+    m_lastStatement = written;
+    const SubstitutionVariables::Result substituted = m_variables.substitute(written, m_settings.definePrefix());
+    if (!substituted.undefined.isEmpty()) {
+        reportError(UndefinedMessage(substituted.undefined) + u"; the statement is not run"_s, m_firstLine);
+        return;
+    }
+    if (m_settings.verify()) {
+        for (const QString& line : substituted.verify)
+            m_out << line << '\n';
+    }
+    const QString& sql = substituted.text;
     const QStringList tokens = LeadingTokens(sql);
     if (const int transaction = TransactionCommand(tokens)) {
         endTransaction(transaction > 0);
@@ -315,10 +395,13 @@ void SqlConsole::runStatement(const QString& sql)
     try {
         if (IsQuery(tokens)) {
             auto dynaset = m_database->DBCreateDynaset(sql);
-            ResultPrinter(m_out).print(*dynaset);
+            ResultPrinter printer(m_out);
+            printer.setFeedbackRows(m_settings.feedback());
+            printer.print(*dynaset);
         } else {
             const qint64 rows = m_database->DbExecuteSQL(sql);
-            m_out << Feedback(tokens, rows) << '\n';
+            if (m_settings.feedback() > 0)
+                m_out << Feedback(tokens, rows) << '\n';
         }
     } catch (const OraError& error) {
         reportError(error.message(), m_firstLine);
@@ -337,7 +420,8 @@ void SqlConsole::endTransaction(bool commit)
         reportError(error.message());
         return;
     }
-    m_out << (commit ? "Commit complete." : "Rollback complete.") << '\n';
+    if (m_settings.feedback() > 0)
+        m_out << (commit ? "Commit complete." : "Rollback complete.") << '\n';
     m_out.flush();
     try {
         m_session->DbBeginTrans();

@@ -5,18 +5,27 @@
 // A statement ends with a line whose last character outside quotes and
 // comments is ";" (the ";" is not sent), or with a line holding only "/"
 // (which sends the buffer, or runs the last statement again when the buffer is
-// empty). Console commands are recognised only between statements:
-//   -- text, REM text     comments
-//   PROMPT text           prints the text
-//   @path, @@path         runs a script (relative to the running script's folder)
-//   EXIT, QUIT            commits and ends the session
+// empty).
+// Console commands are recognised only between statements:
+//   -- text, REM[ARK] text   comments
+//   PRO[MPT] text            prints the text
+//   @path, @@path            runs a script (relative to the running script's folder)
+//   SET option value ...     see ScriptSettings (SET TRANSACTION, ROLE and
+//                            CONSTRAINT(S) are SQL)
+//   SHO[W] option            a setting, USER, or ALL of them
+//   DEF[INE], UNDEF[INE]     substitution variables (see SubstitutionVariables)
+//   EXIT, QUIT               commits and ends the session
 // The whole session is one transaction at a time: it begins at start, COMMIT
 // and ROLLBACK typed as statements end it and begin the next one, and the end
 // of the session commits.
+#include "ScriptSettings.h"
+#include "SubstitutionVariables.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class OraDatabase;
 class OraSession;
@@ -41,6 +50,9 @@ public:
     // the transaction is committed. Does nothing once the session has finished.
     void finish();
 
+    // The user SHOW USER names (as the login gave it).
+    void setUser(const QString& user) { m_user = user; }
+
     bool finished() const { return m_finished; }
     // Statements and commands that failed so far.
     int failures() const { return m_failures; }
@@ -56,9 +68,13 @@ private:
         int line = 0;
     };
 
+    void echo(const QString& line);
     bool runCommand(const QString& line);
+    void showCommand(const QString& arguments);
+    // Replaces the substitution variables of a command's text; false (and
+    // the error reported) when one is not defined.
+    bool substituteCommand(QString* text);
     void runStatement(const QString& sql);
-    void runQuery(const QString& sql);
     void endTransaction(bool commit);
     void endSession();
     void discardUnfinished();
@@ -79,6 +95,10 @@ private:
     bool m_inComment = false;
     int m_firstLine = 0;     // the source line its first line came from
     QString m_lastStatement;
+
+    ScriptSettings m_settings;
+    SubstitutionVariables m_variables;
+    QString m_user;
 
     QList<Source> m_sources;
     bool m_finished = false;

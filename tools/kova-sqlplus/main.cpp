@@ -74,6 +74,16 @@ void CreateDatabaseFile(const QString& service)
     SqliteEngine::createFile(*path);
 }
 
+// The user of "user/password" as the database knows it: in capitals, unless
+// written in double quotes.
+QString UserName(const QString& connect)
+{
+    const QString user = connect.section(QLatin1Char('/'), 0, 0).trimmed();
+    if (user.size() >= 2 && user.startsWith(QLatin1Char('"')) && user.endsWith(QLatin1Char('"')))
+        return user.mid(1, user.size() - 2);
+    return user.toUpper();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -107,6 +117,7 @@ int main(int argc, char* argv[])
 
     // Errors go to standard output too, in order with the results around them.
     SqlConsole console(session, database, out, out);
+    console.setUser(UserName(args.connect));
     if (!args.script.isEmpty())
         console.runScript(args.script);
 
