@@ -1,7 +1,7 @@
 // label: engine
 // The line-mode console over the embedded engine: how lines make statements,
 // the feedback and result text, errors, transactions and script files, the
-// settings and substitution variables.
+// settings and substitution variables, and how a session ends.
 #include "ResultPrinter.h"
 #include "SqlConsole.h"
 
@@ -188,6 +188,44 @@ private Q_SLOTS:
         QCOMPARE(c.console.failures(), err.isEmpty() ? 0 : 1);
         if (!check.isEmpty())
             QTEST(c.committed(check), "value");
+    }
+
+    // How a failed SQL statement ends the session or goes on: the exit code
+    // and the rows of U committed in the end.
+    void whenever_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("units");
+        const QString failing = u"\nINSERT INTO U VALUES (1);\nINSERT INTO NOPE VALUES (1);\nINSERT INTO U VALUES (2);"_s;
+        auto row = [](const char* name, const QString& input, int code, const char* units) {
+            QTest::newRow(name) << input << code << QString::fromLatin1(units);
+        };
+        row("exit failure commits", u"WHENEVER SQLERROR EXIT FAILURE"_s + failing, 1, "1");
+        row("exit n rollback", u"WHENEVER SQLERROR EXIT 7 ROLLBACK"_s + failing, 7, "0");
+        row("exit sql.sqlcode", u"whenever sqlerror exit sql.sqlcode;"_s + failing, 942, "1");
+        row("exit without a code", u"WHENEVER SQLERROR EXIT"_s + failing, 1, "1");
+        row("exit success", u"WHENEVER SQLERROR EXIT SUCCESS"_s + failing, 0, "1");
+        row("continue rollback", u"WHENEVER SQLERROR CONTINUE ROLLBACK"_s + failing, 1, "1");
+        row("continue commit", u"WHENEVER SQLERROR CONTINUE COMMIT"_s + failing + u"\nROLLBACK;"_s, 1, "1");
+        row("continue after exit", u"WHENEVER SQLERROR EXIT 5\nWHENEVER SQLERROR CONTINUE"_s + failing, 1, "2");
+        row("oserror ignored", u"WHENEVER OSERROR EXIT 9"_s + failing, 1, "2");
+        row("wrong whenever keeps the last", u"WHENEVER SQLERROR EXIT 5\nWHENEVER SQLERROR EXIT LATER"_s + failing, 5, "1");
+        row("command errors go on", u"WHENEVER SQLERROR EXIT 5\nSET FEEDBACK LOTS\nINSERT INTO U VALUES (1);"_s, 1, "1");
+        row("undefined variable", u"WHENEVER SQLERROR EXIT 4\nINSERT INTO U VALUES (&n);\nINSERT INTO U VALUES (1);"_s, 4, "0");
+        row("exit with a code", u"INSERT INTO U VALUES (1);\nEXIT 3 ROLLBACK\nINSERT INTO U VALUES (2);"_s, 3, "0");
+        row("exit warning", u"INSERT INTO U VALUES (1);\nquit warning;"_s, 2, "1");
+        row("unreadable exit", u"INSERT INTO U VALUES (1);\nEXIT NOW"_s, 1, "1");
+    }
+
+    void whenever()
+    {
+        QFETCH(QString, input);
+        Console c;
+        c.feed(input);
+        c.console.finish();
+        QTEST(c.console.exitCode(), "code");
+        QTEST(c.committed(u"SELECT COUNT(*) FROM U"_s), "units");
     }
 
     // ALTER SESSION goes to the database; the console then shows dates by

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTextStream>
 
@@ -295,8 +296,10 @@ bool SqlConsole::runCommand(const QString& line)
         m_variables.undefineCommand(rest, &error);
         if (!error.isEmpty())
             reportError(error);
-    } else if ((word == QLatin1String("EXIT") || word == QLatin1String("QUIT")) && (rest.isEmpty() || rest == u";")) {
-        endSession();
+    } else if (word == QLatin1String("WHENEVER")) {
+        wheneverCommand(rest);
+    } else if (word == QLatin1String("EXIT") || word == QLatin1String("QUIT")) {
+        exitCommand(rest);
     } else {
         return false;
     }
@@ -318,6 +321,36 @@ void SqlConsole::showCommand(const QString& arguments)
         reportError(u"SHOW takes ALL, DEFINE, ECHO, FEEDBACK, USER or VERIFY; this console keeps no setting \"%1\""_s
                         .arg(name));
     }
+}
+
+void SqlConsole::wheneverCommand(const QString& arguments)
+{
+    const QString words = arguments.simplified();
+    const QString condition = words.section(QLatin1Char(' '), 0, 0).toUpper();
+    if (condition == QLatin1String("SQLERROR")) {
+        const QString error = m_onError.set(words.section(QLatin1Char(' '), 1));
+        if (!error.isEmpty())
+            reportError(error);
+    } else if (condition != QLatin1String("OSERROR")) {
+        // OSERROR is taken and changes nothing: no command here fails on the
+        // system's side in a way a script could go on from.
+        reportError(u"WHENEVER takes SQLERROR or OSERROR, not \"%1\""_s.arg(arguments));
+    }
+}
+
+void SqlConsole::exitCommand(const QString& arguments)
+{
+    QString error;
+    std::optional<SqlErrorAction::Exit> exit =
+        SqlErrorAction::readExit(arguments.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts), &error);
+    if (!exit) {
+        // As SQL*Plus does with an EXIT it cannot read: FAILURE, committing.
+        reportError(error + u"; the session ends with FAILURE"_s);
+        exit = SqlErrorAction::Exit{SqlErrorAction::Exit::Code::Fixed, 1, SqlErrorAction::Transaction::Commit};
+    }
+    if (const std::optional<int> status = exit->status(m_sqlCode))
+        m_exitCode = status;
+    endSession(exit->transaction);
 }
 
 bool SqlConsole::substituteCommand(QString* text)
@@ -380,7 +413,10 @@ void SqlConsole::runStatement(const QString& written)
     m_lastStatement = written;
     const SubstitutionVariables::Result substituted = m_variables.substitute(written, m_settings.definePrefix());
     if (!substituted.undefined.isEmpty()) {
-        reportError(UndefinedMessage(substituted.undefined) + u"; the statement is not run"_s, m_firstLine);
+        // The statement cannot run as written, which is its failure.
+        const QString message = UndefinedMessage(substituted.undefined) + u"; the statement is not run"_s;
+        reportError(message, m_firstLine);
+        sqlFailed(message);
         return;
     }
     if (m_settings.verify()) {
@@ -406,8 +442,10 @@ void SqlConsole::runStatement(const QString& written)
                 m_out << Feedback(tokens, rows) << '\n';
             noteSessionSettings(sql, tokens);
         }
+        m_sqlCode = 0;
     } catch (const OraError& error) {
         reportError(error.message(), m_firstLine);
+        sqlFailed(error.message());
     }
     m_out.flush();
 }
@@ -425,7 +463,33 @@ void SqlConsole::noteSessionSettings(const QString& sql, const QStringList& toke
     }
 }
 
-void SqlConsole::endTransaction(bool commit)
+void SqlConsole::sqlFailed(const QString& message)
+{
+    // The error's ORA number; 1 for a failure that has none, which must not
+    // read as success either.
+    static const QRegularExpression OraNumber(u"ORA-(\\d+)"_s);
+    const QRegularExpressionMatch match = OraNumber.match(message);
+    m_sqlCode = match.hasMatch() ? match.captured(1).toInt() : 1;
+    if (m_onError.exits()) {
+        const SqlErrorAction::Exit& exit = m_onError.exit();
+        if (const std::optional<int> status = exit.status(m_sqlCode))
+            m_exitCode = status;
+        endSession(exit.transaction);
+        return;
+    }
+    switch (m_onError.onContinue()) {
+    case SqlErrorAction::Transaction::Commit:
+        endTransaction(true, true);
+        break;
+    case SqlErrorAction::Transaction::Rollback:
+        endTransaction(false, true);
+        break;
+    case SqlErrorAction::Transaction::None:
+        break;
+    }
+}
+
+void SqlConsole::endTransaction(bool commit, bool afterError)
 {
     try {
         if (commit)
@@ -434,9 +498,11 @@ void SqlConsole::endTransaction(bool commit)
             m_session->DBRollBack();
     } catch (const OraError& error) {
         reportError(error.message());
+        if (!afterError)
+            sqlFailed(error.message());
         return;
     }
-    if (m_settings.feedback() > 0)
+    if (!afterError && m_settings.feedback() > 0)
         m_out << (commit ? "Commit complete." : "Rollback complete.") << '\n';
     m_out.flush();
     try {
@@ -446,11 +512,14 @@ void SqlConsole::endTransaction(bool commit)
     }
 }
 
-void SqlConsole::endSession()
+void SqlConsole::endSession(SqlErrorAction::Transaction transaction)
 {
     m_finished = true;
     try {
-        m_session->DbCommitTrans();
+        if (transaction == SqlErrorAction::Transaction::Commit)
+            m_session->DbCommitTrans();
+        else if (transaction == SqlErrorAction::Transaction::Rollback)
+            m_session->DBRollBack();
     } catch (const OraError& error) {
         reportError(error.message());
     }

@@ -14,11 +14,14 @@
 //                            CONSTRAINT(S) are SQL)
 //   SHO[W] option            a setting, USER, or ALL of them
 //   DEF[INE], UNDEF[INE]     substitution variables (see SubstitutionVariables)
-//   EXIT, QUIT               commits and ends the session
+//   WHENEVER SQLERROR ...    see SqlErrorAction; WHENEVER OSERROR is ignored
+//   EXIT, QUIT [code] [COMMIT|ROLLBACK]   ends the session (committing unless
+//                            ROLLBACK is asked for)
 // The whole session is one transaction at a time: it begins at start, COMMIT
 // and ROLLBACK typed as statements end it and begin the next one, and the end
 // of the session commits.
 #include "ScriptSettings.h"
+#include "SqlErrorAction.h"
 #include "SubstitutionVariables.h"
 
 #include <QString>
@@ -56,6 +59,9 @@ public:
     bool finished() const { return m_finished; }
     // Statements and commands that failed so far.
     int failures() const { return m_failures; }
+    // The status the session ends with: the code EXIT or WHENEVER SQLERROR
+    // EXIT gave, else 1 when a statement or command failed, else 0.
+    int exitCode() const { return m_exitCode.value_or(m_failures == 0 ? 0 : 1); }
     // Lines gathered for a statement that has not ended yet (0 between
     // statements).
     int pendingLines() const { return m_lines.size(); }
@@ -71,13 +77,19 @@ private:
     void echo(const QString& line);
     bool runCommand(const QString& line);
     void showCommand(const QString& arguments);
+    void wheneverCommand(const QString& arguments);
+    void exitCommand(const QString& arguments);
     // Replaces the substitution variables of a command's text; false (and
     // the error reported) when one is not defined.
     bool substituteCommand(QString* text);
     void runStatement(const QString& sql);
     void noteSessionSettings(const QString& sql, const QStringList& tokens);
-    void endTransaction(bool commit);
-    void endSession();
+    // What WHENEVER SQLERROR asks for after a failed statement (its error
+    // reported already).
+    void sqlFailed(const QString& message);
+    // `afterError`: asked for by WHENEVER SQLERROR CONTINUE, silently.
+    void endTransaction(bool commit, bool afterError = false);
+    void endSession(SqlErrorAction::Transaction transaction = SqlErrorAction::Transaction::Commit);
     void discardUnfinished();
     void clearBuffer();
     // Prints the error and counts it; in a script, with the file's name and
@@ -99,8 +111,11 @@ private:
 
     ScriptSettings m_settings;
     SubstitutionVariables m_variables;
+    SqlErrorAction m_onError;
     QString m_user;
     QString m_dateFormat;  // NLS_DATE_FORMAT as ALTER SESSION set it
+    int m_sqlCode = 0;     // the ORA number of the last statement, 0 when it ran
+    std::optional<int> m_exitCode;
 
     QList<Source> m_sources;
     bool m_finished = false;

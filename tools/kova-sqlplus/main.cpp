@@ -4,7 +4,9 @@
 //   kova-sqlplus [--create] user/password@service [@script.sql]
 //
 // Runs the script if one is given, then reads statements from standard input
-// until its end or EXIT. Exits with 0 when no statement failed, 1 otherwise.
+// until its end or EXIT. Exits with the code EXIT or WHENEVER SQLERROR EXIT
+// names (the system keeps its last eight bits), else with 0 when no statement
+// failed, 1 otherwise.
 #include "SqlConsole.h"
 
 #include "session/OraError.h"
@@ -140,5 +142,5 @@ int main(int argc, char* argv[])
     console.finish();
     out.flush();
     err.flush();
-    return console.failures() == 0 ? 0 : 1;
+    return console.exitCode();
 }
