@@ -1,7 +1,7 @@
 // label: engine
 // The line-mode console over the embedded engine: how lines make statements,
 // the feedback and result text, errors, transactions and script files, the
-// settings and substitution variables, and how a session ends.
+// settings and substitution variables, blocks, and how a session ends.
 #include "ResultPrinter.h"
 #include "SqlConsole.h"
 
@@ -127,7 +127,7 @@ private Q_SLOTS:
         // FEEDBACK OFF silences confirmations and row counts; n counts from n rows.
         const QString twoRows = u"\nA\n-\n1\n2\n\n"_s;
         row("feedback off", u"SET FEEDBACK OFF\nINSERT INTO U VALUES (1);\nSELECT A FROM T WHERE A < 3;\n"
-                            "SELECT A FROM T WHERE A > 9;\nCOMMIT;"_s,
+                            "SELECT A FROM T WHERE A > 9;\nCOMMIT;\nBEGIN\nNULL;\nEND;\n/"_s,
             twoRows, {}, units, u"1"_s);
         row("feedback from n rows", u"SET FEED 3\nSELECT A FROM T WHERE A < 3;\nSELECT A FROM T;\nDELETE FROM U;"_s,
             twoRows + u"\nA\n-\n1\n2\n3\n\n3 rows selected.\n0 rows deleted.\n"_s);
@@ -144,8 +144,8 @@ private Q_SLOTS:
             u"ERROR:\nFEEDBACK takes ON, OFF or a number of rows, not \"LOTS\""_s);
         row("unknown show", u"SHOW LINESIZE"_s, {}, u"ERROR:\nSHOW takes ALL"_s);
         row("echo", u"@%1/echo.sql\nINSERT INTO U VALUES (2);"_s,
-            u"SQL> PROMPT hi\nhi\nSQL>\nSQL> INSERT INTO U\n  2  VALUES (1);\n1 row created.\nSQL> SET ECHO OFF\nquiet\n"
-            "1 row created.\n"_s,
+            u"SQL> PROMPT hi\nhi\nSQL>\nSQL> INSERT INTO U\n  2  VALUES (1);\n1 row created.\nSQL> BEGIN\n  2    NULL;\n"
+            "  3  END;\n  4  /\nPL/SQL procedure successfully completed.\nSQL> SET ECHO OFF\nquiet\n1 row created.\n"_s,
             {}, units, u"2"_s);
 
         // &name and &&name, ended by a "."; VERIFY prints the lines that changed.
@@ -161,6 +161,18 @@ private Q_SLOTS:
             u"ERROR:\nsubstitution variable &N is not defined"_s, u"SELECT COUNT(*) FROM T UNION ALL "_s + units, u"3;1"_s);
         row("define and undefine", u"DEFINE\nDEFINE b=2\nDEF a = 1\nDEFINE\nUNDEFINE a b\nDEFINE\nDEFINE a"_s,
             u"DEFINE A               = \"1\" (CHAR)\nDEFINE B               = \"2\" (CHAR)\n"_s, u"ERROR:\nsymbol a is UNDEFINED"_s);
+
+        // A block of SQL statements runs them one by one; ";" inside quotes and comments splits nothing.
+        row("block", u"BEGIN\n  INSERT INTO T VALUES (4, 'a;b');  -- first;\n  /* x; */ INSERT INTO \"T\" (A, B)\n"
+                     "  VALUES (5, 'it''s');\n  UPDATE T SET B = 'c' WHERE A = 1;\nEND;\n/"_s,
+            u"PL/SQL procedure successfully completed.\n"_s, {}, u"SELECT B FROM T WHERE A IN (1, 4, 5) ORDER BY A"_s,
+            u"c;a;b;it's"_s);
+        // The failed block keeps what its COMMIT committed and nothing after; its error names the statement's line.
+        row("block fails", u"@%1/block.sql"_s, u"1 row created.\n1 row created.\n"_s,
+            u"ERROR: block.sql, line 6\nORA-00001"_s, units + u" UNION ALL SELECT B FROM T WHERE A > 3"_s, u"1;a;c"_s);
+        row("create procedure ends with the slash", u"CREATE OR REPLACE\nPROCEDURE P AS\nBEGIN\n  NULL;\nEND;\n/\n"
+                                                    "INSERT INTO U VALUES (1);"_s,
+            u"1 row created.\n"_s, u"ERROR:\nORA-"_s, units, u"1"_s);
     }
 
     void session()
@@ -178,7 +190,11 @@ private Q_SLOTS:
         QVERIFY(WriteFile(dir.filePath(u"self.sql"_s), "INSERT INTO U VALUES (1);\n@self.sql\n"));
         QVERIFY(WriteFile(dir.filePath(u"unfinished.sql"_s), "INSERT INTO U VALUES (1);\nINSERT INTO U VALUES (2)"));
         QVERIFY(WriteFile(dir.filePath(u"exit.sql"_s), "INSERT INTO U VALUES (1);\nEXIT\nINSERT INTO U VALUES (2);\n"));
-        QVERIFY(WriteFile(dir.filePath(u"echo.sql"_s), "SET ECHO ON\nPROMPT hi\n\nINSERT INTO U\nVALUES (1);\nSET ECHO OFF\nPROMPT quiet\n"));
+        QVERIFY(WriteFile(dir.filePath(u"echo.sql"_s), "SET ECHO ON\nPROMPT hi\n\nINSERT INTO U\nVALUES (1);\nBEGIN\n  NULL;\n"
+                                                        "END;\n/\nSET ECHO OFF\nPROMPT quiet\n"));
+        QVERIFY(WriteFile(dir.filePath(u"block.sql"_s), "INSERT INTO U VALUES (1);\nBEGIN\n INSERT INTO T VALUES (4, 'a');\n COMMIT;\n"
+                                                         " INSERT INTO T VALUES (5, 'b');\n INSERT INTO T\n VALUES (5, 'dup');\n"
+                                                         "END;\n/\nINSERT INTO T VALUES (6, 'c');\n"));
         c.feed(QString(input).replace(u"%1"_s, dir.path()));
         c.console.finish();
         QVERIFY(c.console.finished());
@@ -188,6 +204,43 @@ private Q_SLOTS:
         QCOMPARE(c.console.failures(), err.isEmpty() ? 0 : 1);
         if (!check.isEmpty())
             QTEST(c.committed(check), "value");
+    }
+
+    // A block that needs PL/SQL, and EXECUTE, run nothing and name what they need.
+    void plsqlRefused_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("construct");
+        auto row = [](const char* name, const QString& input, const QString& construct) {
+            QTest::newRow(name) << input << construct;
+        };
+        row("declare", u"DECLARE\n  n NUMBER;\nBEGIN\n  INSERT INTO U VALUES (9);\nEND;\n/"_s, u"DECLARE (line 1 "_s);
+        row("assignment", u"BEGIN\n  INSERT INTO U VALUES (9);\n  n := 1;\nEND;\n/"_s, u"an assignment (:=) (line 3 "_s);
+        row("if", u"BEGIN INSERT INTO U VALUES (9);\n IF 1 = 1 THEN NULL; END IF;\nEND;\n/"_s, u"IF (line 2 "_s);
+        row("loop", u"BEGIN\n FOR r IN (SELECT * FROM T) LOOP NULL; END LOOP;\nEND;\n/"_s, u"FOR (line 2 "_s);
+        row("exception", u"BEGIN\n INSERT INTO U VALUES (9);\nEXCEPTION\n WHEN OTHERS THEN NULL;\nEND;\n/"_s, u"EXCEPTION"_s);
+        row("execute immediate", u"BEGIN\n EXECUTE IMMEDIATE 'DROP TABLE U';\nEND;\n/"_s, u"EXECUTE IMMEDIATE"_s);
+        row("call", u"BEGIN\n INSERT INTO U VALUES (9);\n DBMS_OUTPUT.PUT_LINE('x');\nEND;\n/"_s,
+            u"a procedure call (DBMS_OUTPUT.PUT_LINE)"_s);
+        row("nested", u"BEGIN\n BEGIN INSERT INTO U VALUES (9); END;\nEND;\n/"_s, u"a block inside the block (BEGIN)"_s);
+        row("select into", u"BEGIN\n SELECT A INTO n FROM T WHERE A = 1;\nEND;\n/"_s, u"SELECT INTO"_s);
+        row("returning into", u"BEGIN\n INSERT INTO U VALUES (9) RETURNING X INTO n;\nEND;\n/"_s, u"RETURNING INTO"_s);
+        row("bind variable", u"BEGIN\n INSERT INTO U VALUES (:x);\nEND;\n/"_s, u"a bind variable (:x)"_s);
+        row("execute", u"EXEC DBMS_STATS.GATHER_SCHEMA_STATS('SCOTT');"_s, u"EXECUTE (a PL/SQL call)"_s);
+        row("text after end", u"BEGIN\n INSERT INTO U VALUES (9);\nEND;\nINSERT INTO U VALUES (8);\n/"_s, u"text follows its END"_s);
+        row("no end", u"BEGIN\n INSERT INTO U VALUES (9);\n/"_s, u"it does not end with \"END;\""_s);
+    }
+
+    void plsqlRefused()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, construct);
+        Console c;
+        c.feed(input);
+        c.console.finish();
+        QVERIFY2(c.errText.contains(construct), qPrintable(c.errText));
+        QCOMPARE(c.console.failures(), 1);
+        QCOMPARE(c.committed(u"SELECT COUNT(*) FROM U"_s), u"0"_s);
     }
 
     // How a failed SQL statement ends the session or goes on: the exit code
@@ -212,6 +265,9 @@ private Q_SLOTS:
         row("oserror ignored", u"WHENEVER OSERROR EXIT 9"_s + failing, 1, "2");
         row("wrong whenever keeps the last", u"WHENEVER SQLERROR EXIT 5\nWHENEVER SQLERROR EXIT LATER"_s + failing, 5, "1");
         row("command errors go on", u"WHENEVER SQLERROR EXIT 5\nSET FEEDBACK LOTS\nINSERT INTO U VALUES (1);"_s, 1, "1");
+        row("refused block", u"WHENEVER SQLERROR EXIT 3\nBEGIN\n x := 1;\nEND;\n/\nINSERT INTO U VALUES (1);"_s, 3, "0");
+        row("failed block", u"WHENEVER SQLERROR EXIT 6\nBEGIN\n INSERT INTO U VALUES (1);\n INSERT INTO NOPE VALUES (1);\nEND;\n/"_s,
+            6, "0");
         row("undefined variable", u"WHENEVER SQLERROR EXIT 4\nINSERT INTO U VALUES (&n);\nINSERT INTO U VALUES (1);"_s, 4, "0");
         row("exit with a code", u"INSERT INTO U VALUES (1);\nEXIT 3 ROLLBACK\nINSERT INTO U VALUES (2);"_s, 3, "0");
         row("exit warning", u"INSERT INTO U VALUES (1);\nquit warning;"_s, 2, "1");

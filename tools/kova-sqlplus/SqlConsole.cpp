@@ -1,5 +1,6 @@
 #include "SqlConsole.h"
 
+#include "PlainBlock.h"
 #include "ResultPrinter.h"
 
 #include "session/OraDatabase.h"
@@ -20,6 +21,9 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// The savepoint that a block's statements are undone to when one fails.
+const QString BlockSavepoint = u"KOVA_BLOCK"_s;
 
 // The first tokens of a statement, blanks and comments skipped: words in
 // upper case, any other symbol on its own ("(SELECT" gives "(", "SELECT").
@@ -225,8 +229,13 @@ void SqlConsole::feedLine(const QString& text)
     }
     if (last >= 0)
         m_hasText = true;
+    if (!m_slashOnly) {
+        QStringList head = m_lines;
+        head.append(line);
+        m_slashOnly = PlainBlock::endsWithSlash(LeadingTokens(head.join(QLatin1Char('\n'))));
+    }
 
-    if (lastIsSemicolon && !m_inComment) {
+    if (lastIsSemicolon && !m_inComment && !m_slashOnly.value_or(false)) {
         m_lines.append(line.left(last));
         const QString sql = m_lines.join(QLatin1Char('\n'));
         clearBuffer();
@@ -298,6 +307,11 @@ bool SqlConsole::runCommand(const QString& line)
             reportError(error);
     } else if (word == QLatin1String("WHENEVER")) {
         wheneverCommand(rest);
+    } else if (ScriptSettings::abbreviates(word, "EXECUTE"_L1, 4)) {
+        // A failed call as far as the script is concerned.
+        const QString message = PlainBlock::unsupported(u"EXECUTE (a PL/SQL call)"_s);
+        reportError(message);
+        sqlFailed(message);
     } else if (word == QLatin1String("EXIT") || word == QLatin1String("QUIT")) {
         exitCommand(rest);
     } else {
@@ -429,6 +443,11 @@ void SqlConsole::runStatement(const QString& written)
         endTransaction(transaction > 0);
         return;
     }
+    if (PlainBlock::isAnonymous(tokens)) {
+        runBlock(sql);
+        m_out.flush();
+        return;
+    }
     try {
         if (IsQuery(tokens)) {
             auto dynaset = m_database->DBCreateDynaset(sql);
@@ -448,6 +467,64 @@ void SqlConsole::runStatement(const QString& written)
         sqlFailed(error.message());
     }
     m_out.flush();
+}
+
+void SqlConsole::runBlock(const QString& sql)
+{
+    const PlainBlock block(sql);
+    if (!block.refusal().isEmpty()) {
+        reportError(block.refusal(), m_firstLine + block.refusalLine());
+        sqlFailed(block.refusal());
+        return;
+    }
+    // A block that fails is undone as a whole, as the database undoes it: the
+    // statements run after a savepoint (set again after a COMMIT or ROLLBACK
+    // of the block), and a failure rolls back to it. A database that sets no
+    // savepoint could not undo the block: it is then not run.
+    const QString savepoint = u"SAVEPOINT "_s + BlockSavepoint;
+    try {
+        m_database->DbExecuteSQL(savepoint);
+    } catch (const OraError& error) {
+        const QString message = u"The block is not run: the database sets no savepoint to undo it by "
+                                "should one of its statements fail.\n"_s + error.message();
+        reportError(message, m_firstLine);
+        sqlFailed(error.message());
+        return;
+    }
+    for (const PlainBlock::Statement& statement : block.statements()) {
+        try {
+            switch (statement.kind) {
+            case PlainBlock::Kind::Change:
+                m_database->DbExecuteSQL(statement.sql);
+                break;
+            case PlainBlock::Kind::Commit:
+            case PlainBlock::Kind::Rollback:
+                if (statement.kind == PlainBlock::Kind::Commit)
+                    m_session->DbCommitTrans();
+                else
+                    m_session->DBRollBack();
+                m_session->DbBeginTrans();
+                m_database->DbExecuteSQL(savepoint);
+                break;
+            case PlainBlock::Kind::Nothing:
+                break;
+            }
+        } catch (const OraError& error) {
+            QString message = error.message();
+            try {
+                m_database->DbExecuteSQL(u"ROLLBACK TO SAVEPOINT "_s + BlockSavepoint);
+                message += u"\nThe block stops here; what it did before is undone."_s;
+            } catch (const OraError& undo) {
+                message += u"\nThe block stops here; what it did before could not be undone: "_s + undo.message();
+            }
+            reportError(message, m_firstLine + statement.line);
+            sqlFailed(error.message());
+            return;
+        }
+    }
+    m_sqlCode = 0;
+    if (m_settings.feedback() > 0)
+        m_out << "PL/SQL procedure successfully completed.\n";
 }
 
 void SqlConsole::noteSessionSettings(const QString& sql, const QStringList& tokens)
@@ -541,6 +618,7 @@ void SqlConsole::clearBuffer()
     m_inQuote = false;
     m_inIdentifier = false;
     m_inComment = false;
+    m_slashOnly.reset();
 }
 
 void SqlConsole::reportError(const QString& message, int line)

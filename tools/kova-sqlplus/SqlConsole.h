@@ -5,7 +5,8 @@
 // A statement ends with a line whose last character outside quotes and
 // comments is ";" (the ";" is not sent), or with a line holding only "/"
 // (which sends the buffer, or runs the last statement again when the buffer is
-// empty).
+// empty). A PL/SQL block (BEGIN or DECLARE first, or CREATE PROCEDURE and the
+// like) ends only with the "/" line; see PlainBlock for what runs of it.
 // Console commands are recognised only between statements:
 //   -- text, REM[ARK] text   comments
 //   PRO[MPT] text            prints the text
@@ -15,6 +16,7 @@
 //   SHO[W] option            a setting, USER, or ALL of them
 //   DEF[INE], UNDEF[INE]     substitution variables (see SubstitutionVariables)
 //   WHENEVER SQLERROR ...    see SqlErrorAction; WHENEVER OSERROR is ignored
+//   EXEC[UTE] call           refused: it needs PL/SQL
 //   EXIT, QUIT [code] [COMMIT|ROLLBACK]   ends the session (committing unless
 //                            ROLLBACK is asked for)
 // The whole session is one transaction at a time: it begins at start, COMMIT
@@ -83,6 +85,7 @@ private:
     // the error reported) when one is not defined.
     bool substituteCommand(QString* text);
     void runStatement(const QString& sql);
+    void runBlock(const QString& sql);
     void noteSessionSettings(const QString& sql, const QStringList& tokens);
     // What WHENEVER SQLERROR asks for after a failed statement (its error
     // reported already).
@@ -107,6 +110,9 @@ private:
     bool m_inIdentifier = false;
     bool m_inComment = false;
     int m_firstLine = 0;     // the source line its first line came from
+    // It ends only with "/" (a PL/SQL block); nothing while its first lines
+    // do not tell.
+    std::optional<bool> m_slashOnly;
     QString m_lastStatement;
 
     ScriptSettings m_settings;
