@@ -15,6 +15,8 @@
 
 #include <QDateTime>
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <cmath>
 #include <set>
@@ -227,6 +229,30 @@ double PowerOfTen(int digits)
     return std::pow(10.0, std::clamp(digits, 0, 15));
 }
 
+// A character key too narrow for many numbers (CHAR(2) holds 99) takes
+// distinct codes of digits and capitals of its full width instead, of a shape
+// none of the values it holds has: a letter first when some are digits only, a
+// digit first when some start with a letter.
+bool NarrowKeyPattern(ColumnRule& rule, const QStringList& values, double largest)
+{
+    const int width = rule.Length;
+    if (width < 1 || width > 4 || PowerOfTen(width) - largest > 10000)
+        return false;
+    const QString tail = width > 1 ? u"[0-9A-Z]{%1}"_s.arg(width - 1) : QString();
+    for (const QString& pattern : {u"[0-9A-Z]"_s + tail, u"[A-Z]"_s + tail, u"[0-9]"_s + tail}) {
+        const QRegularExpression whole(QRegularExpression::anchoredPattern(pattern));
+        const bool meets = std::any_of(values.begin(), values.end(),
+                                       [&](const QString& value) { return whole.match(value.trimmed()).hasMatch(); });
+        if (meets)
+            continue;
+        rule.setKind(basKovaData::Kind::Pattern);
+        rule.Pattern = pattern;
+        rule.Unique = true;
+        return true;
+    }
+    return false;
+}
+
 // A sequence that starts after the largest value the column holds.
 void KeySequence(OraDatabase* database, const QString& table, ColumnRule& rule, Family family)
 {
@@ -248,12 +274,16 @@ void KeySequence(OraDatabase* database, const QString& table, ColumnRule& rule, 
     } else {
         // Character keys count in their digits-only values ("000123"); others
         // ("A00001") cannot meet a zero-filled number.
+        QStringList values;
         for (const QStringList& row : Rows(database, u"SELECT %1 FROM %2"_s.arg(column, from))) {
             const QString value = row.value(0);
+            values << value;
             if (!value.isEmpty() && std::all_of(value.begin(), value.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
                 largest = std::max(largest, value.toDouble());
         }
         basKovaData::SetPadding(rule, basKovaData::Padding::Zeros);
+        if (NarrowKeyPattern(rule, values, largest))
+            return;
     }
     rule.NumValue[0] = std::max(largest, 0.0) + 1;
     rule.NumValue[1] = 1;

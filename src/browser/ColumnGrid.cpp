@@ -9,6 +9,8 @@
 #include "shared/NumberRead.h"
 #include "shared/Rounding.h"
 #include "shared/SqlName.h"
+
+#include <QHash>
 #include "shared/ValueText.h"
 
 #include <QList>
@@ -82,6 +84,28 @@ void ForgetPreviousTable()
     basKovaData::ViewerCondition.clear();
 }
 
+// A column's comment (COMMENT ON COLUMN) as the tool tip of its name. A
+// dictionary without USER_COL_COMMENTS shows none.
+void ShowColumnComments(OraDatabase& database, controls::GridModel& grid, const QString& table, int rows)
+{
+    try {
+        const auto dynaset = database.DBCreateDynaset(
+            QStringLiteral("SELECT COLUMN_NAME, COMMENTS FROM USER_COL_COMMENTS WHERE TABLE_NAME = ")
+                + basKovaData::SqlQuoted(table) + QStringLiteral(" AND COMMENTS IS NOT NULL"),
+            0);
+        QHash<QString, QString> comments;
+        for (; !dynaset->IsEOF(); dynaset->MoveNext())
+            comments.insert(basKovaData::NullToBlank(dynaset->Value(0)), basKovaData::NullToBlank(dynaset->Value(1)));
+        dynaset->Close();
+        for (int row = 1; row <= rows; ++row) {
+            const auto found = comments.constFind(grid.TextMatrix(row, ColName));
+            if (found != comments.cend())
+                grid.setCellToolTip(row, ColName, *found);
+        }
+    } catch (const OraError&) {
+    }
+}
+
 }  // namespace
 
 void SetUpColumnGrid(controls::GridModel& grid)
@@ -104,6 +128,9 @@ QString DataTypeText(const QString& dataType, const QString& precision, const QS
     if (p.isEmpty()) {
         *length = SizeValue(charLength);
         *scaleValue = 0;
+        // A type that carries its own figures: TIMESTAMP(6) WITH TIME ZONE.
+        if (dataType.contains(QLatin1Char('(')))
+            return dataType;
         return dataType + QLatin1Char('(') + charLength.trimmed() + QLatin1Char(')');
     }
     *length = SizeValue(p);
@@ -175,6 +202,7 @@ ColumnGridResult FillColumnGrid(OraDatabase* database, controls::GridModel& grid
             return result;
         }
         MarkKeyColumns(*database, grid, name, n);
+        ShowColumnComments(*database, grid, name, n);
         RebuildRules(grid, columns);
     } catch (const std::exception&) {
         // OraError from the database, GridError from the grid: the grid keeps

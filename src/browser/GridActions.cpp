@@ -19,11 +19,12 @@ EditorChoice ChooseEditor(const QString& typeText)
     };
     // Tested in this order; only leading characters count, so an NCHAR column
     // does not pass for CHAR and reaches its own message.
-    static const std::array<Test, 12> tests = {{
+    static const std::array<Test, 13> tests = {{
         {"NUMBER", RuleEditor::Numeric},
         {"VARCHAR2", RuleEditor::Character},
         {"CHAR", RuleEditor::Character},
         {"DATE", RuleEditor::Date},
+        {"TIMESTAMP", RuleEditor::Date},
         {"RAW", RuleEditor::Unsupported},
         {"LONG RAW", RuleEditor::Unsupported},
         {"BLOB", RuleEditor::Unsupported},

@@ -250,6 +250,22 @@ GridColor GridModel::CellForeColor(int row, int col) const
     return it != m_styles.cend() && it->hasFore ? it->fore : GridBlack;
 }
 
+QString GridModel::CellToolTip(int row, int col) const
+{
+    if (!inside(row, col))
+        return {};
+    const auto it = m_styles.constFind(key(row, col));
+    return it != m_styles.cend() && !it->toolTip.isEmpty() ? it->toolTip : textAt(slot(row, col));
+}
+
+void GridModel::setCellToolTip(int row, int col, const QString& text)
+{
+    if (!inside(row, col))
+        return;
+    m_styles[key(row, col)].toolTip = text;
+    notifyCell(row, col, {Qt::ToolTipRole});
+}
+
 void GridModel::setCellForeColor(int row, int col, GridColor color)
 {
     if (!inside(row, col))
@@ -437,8 +453,9 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:  // the whole text of a cell too narrow for it
         return textAt(slot(row, col));
+    case Qt::ToolTipRole:
+        return CellToolTip(row, col);
     case Qt::TextAlignmentRole:
         return QtAlignment(CellAlignment(row, col));
     case BackColorRole:

@@ -84,6 +84,9 @@ public:
     void setCellBackColor(int row, int col, GridColor color);
     GridColor CellForeColor(int row, int col) const;
     void setCellForeColor(int row, int col, GridColor color);
+    // A cell's tool tip; unless set, the cell's text (for a cell too narrow for it).
+    QString CellToolTip(int row, int col) const;
+    void setCellToolTip(int row, int col, const QString& text);
 
     // The current cell and the other end of the selection. Setting Row (Col)
     // also sets RowSel (ColSel), collapsing the selection onto the current
@@ -134,6 +137,7 @@ private:
         bool hasBack = false;
         bool hasFore = false;
         int alignment = -1;  // -1: the column's
+        QString toolTip;
     };
 
     // Where a cell's text lies in the character pool; length 0 is empty.

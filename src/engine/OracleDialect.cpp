@@ -1,14 +1,18 @@
 #include "engine/OracleDialect.h"
 
+#include "engine/OracleDictionary.h"
 #include "engine/OracleFunctions.h"
+#include "engine/OracleSchema.h"
 #include "engine/OracleTypes.h"
 
 #include <QtGlobal>
 
 #include <sqlite3.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <set>
 #include <vector>
 
 namespace OracleDialect {
@@ -67,108 +71,6 @@ std::vector<std::vector<std::string>> Query(sqlite3* db, const std::string& sql)
     }
     sqlite3_finalize(stmt);
     return rows;
-}
-
-const std::string UserObjects =
-    "m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\' AND m.name <> 'KOVA$TABLE_STATISTICS'";
-
-// The name of the constraint a foreign key (f, of table m) refers to: the
-// parent's primary key when it names no columns or the key's columns, else the
-// parent's unique constraint over the same columns; NULL for none (a unique
-// index without a constraint).
-std::string ReferencedConstraint(const std::string& uniqueName)
-{
-    const std::string fkColumns = "pragma_foreign_key_list(m.name, 'main') g WHERE g.id = f.id";
-    const std::string fkCount = "(SELECT count(*) FROM " + fkColumns + ")";
-    return "CASE WHEN NOT EXISTS (SELECT 1 FROM " + fkColumns + " AND g.\"to\" IS NOT NULL AND NOT EXISTS "
-           "(SELECT 1 FROM pragma_table_info(f.\"table\", 'main') t WHERE t.pk > 0 AND upper(t.name) = upper(g.\"to\"))) "
-           "AND (SELECT count(*) FROM pragma_table_info(f.\"table\", 'main') t WHERE t.pk > 0) = " + fkCount +
-           " THEN 'PK_' || upper(f.\"table\") ELSE (SELECT " + uniqueName + " FROM pragma_index_list(f.\"table\", 'main') i "
-           "WHERE i.\"unique\" = 1 AND i.origin = 'u' AND (SELECT count(*) FROM pragma_index_info(i.name, 'main')) = "
-           + fkCount + " AND NOT EXISTS (SELECT 1 FROM " + fkColumns + " AND NOT EXISTS (SELECT 1 FROM "
-           "pragma_index_info(i.name, 'main') x WHERE upper(x.name) = upper(g.\"to\"))) ORDER BY i.name LIMIT 1) END";
-}
-
-std::string DictionaryViews(const std::string& owner, bool haveStatistics)
-{
-    const std::string o = QuoteText(owner);
-    auto stat = [&](const char* column) {
-        return haveStatistics ? std::string("s.") + column : std::string("NULL");
-    };
-    const std::string zeroAfterAnalyze =
-        haveStatistics ? "CASE WHEN s.TABLE_NAME IS NULL THEN NULL ELSE 0 END" : "NULL";
-    std::string sql;
-    sql += "CREATE TEMP VIEW DUAL AS SELECT 'X' AS DUMMY;\n";
-    sql += "CREATE TEMP VIEW USER_TABLES AS SELECT upper(m.name) AS TABLE_NAME, "
-           "'USERS' AS TABLESPACE_NAME, NULL AS CLUSTER_NAME, NULL AS IOT_NAME, 10 AS PCT_FREE, "
-           "40 AS PCT_USED, 1 AS INI_TRANS, 255 AS MAX_TRANS, 65536 AS INITIAL_EXTENT, "
-           "1048576 AS NEXT_EXTENT, 1 AS MIN_EXTENTS, 2147483645 AS MAX_EXTENTS, "
-           "0 AS PCT_INCREASE, 1 AS FREELISTS, 1 AS FREELIST_GROUPS, 'YES' AS LOGGING, "
-           "'N' AS BACKED_UP, "
-        + stat("NUM_ROWS") + " AS NUM_ROWS, " + stat("BLOCKS") + " AS BLOCKS, "
-        + stat("EMPTY_BLOCKS") + " AS EMPTY_BLOCKS, " + stat("AVG_SPACE") + " AS AVG_SPACE, "
-        + stat("CHAIN_CNT") + " AS CHAIN_CNT, " + stat("AVG_ROW_LEN") + " AS AVG_ROW_LEN, "
-        + zeroAfterAnalyze + " AS AVG_SPACE_FREELIST_BLOCKS, " + zeroAfterAnalyze
-        + " AS NUM_FREELIST_BLOCKS, '         1' AS DEGREE, '         1' AS INSTANCES, "
-          "'    N' AS CACHE, 'ENABLED' AS TABLE_LOCK, "
-        + stat("SAMPLE_SIZE") + " AS SAMPLE_SIZE, " + stat("LAST_ANALYZED")
-        + " AS LAST_ANALYZED, 'NO' AS PARTITIONED, NULL AS IOT_TYPE, 'N' AS TEMPORARY, "
-          "'N' AS SECONDARY, 'NO' AS NESTED, 'DEFAULT' AS BUFFER_POOL, "
-          "'DISABLED' AS ROW_MOVEMENT, 'NO' AS GLOBAL_STATS, 'NO' AS USER_STATS, "
-          "NULL AS DURATION, 'DISABLED' AS SKIP_CORRUPT, 'NO' AS MONITORING, "
-          "NULL AS CLUSTER_OWNER FROM main.sqlite_master m "
-        + (haveStatistics ? "LEFT JOIN main.\"KOVA$TABLE_STATISTICS\" s ON s.TABLE_NAME = upper(m.name) "
-                          : "")
-        + "WHERE m.type = 'table' AND " + UserObjects + ";\n";
-    sql += "CREATE TEMP VIEW USER_VIEWS AS SELECT upper(m.name) AS VIEW_NAME, "
-           "length(KOVA_VIEW_TEXT(m.sql)) AS TEXT_LENGTH, KOVA_VIEW_TEXT(m.sql) AS TEXT "
-           "FROM main.sqlite_master m WHERE m.type = 'view';\n";
-    sql += "CREATE TEMP VIEW USER_TAB_COLUMNS AS SELECT upper(m.name) AS TABLE_NAME, "
-           "upper(p.name) AS COLUMN_NAME, KOVA_COLTYPE(p.type, 'DATA_TYPE') AS DATA_TYPE, "
-           "NULL AS DATA_TYPE_MOD, NULL AS DATA_TYPE_OWNER, "
-           "KOVA_COLTYPE(p.type, 'DATA_LENGTH') AS DATA_LENGTH, "
-           "KOVA_COLTYPE(p.type, 'DATA_PRECISION') AS DATA_PRECISION, "
-           "KOVA_COLTYPE(p.type, 'DATA_SCALE') AS DATA_SCALE, "
-           "CASE WHEN p.\"notnull\" OR p.pk > 0 THEN 'N' ELSE 'Y' END AS NULLABLE, "
-           "p.cid + 1 AS COLUMN_ID, p.dflt_value AS DATA_DEFAULT, "
-           "KOVA_COLTYPE(p.type, 'CHAR_COL_DECL_LENGTH') AS CHAR_COL_DECL_LENGTH "
-           "FROM main.sqlite_master m, pragma_table_info(m.name, 'main') p "
-           "WHERE m.type IN ('table', 'view') AND " + UserObjects + ";\n";
-    const std::string uniqueName = "upper(replace(i.name, 'sqlite_autoindex_', 'UK_'))";
-    sql += "CREATE TEMP VIEW USER_CONSTRAINTS AS "
-           "SELECT " + o + " AS OWNER, 'PK_' || upper(m.name) AS CONSTRAINT_NAME, "
-           "'P' AS CONSTRAINT_TYPE, upper(m.name) AS TABLE_NAME, NULL AS SEARCH_CONDITION, NULL AS R_OWNER, "
-           "NULL AS R_CONSTRAINT_NAME, NULL AS DELETE_RULE, 'ENABLED' AS STATUS "
-           "FROM main.sqlite_master m WHERE m.type = 'table' AND " + UserObjects +
-           " AND EXISTS (SELECT 1 FROM pragma_table_info(m.name, 'main') p WHERE p.pk > 0) "
-           "UNION ALL SELECT " + o + ", " + uniqueName + ", 'U', upper(m.name), NULL, NULL, NULL, NULL, "
-           "'ENABLED' FROM main.sqlite_master m, pragma_index_list(m.name, 'main') i "
-           "WHERE m.type = 'table' AND " + UserObjects + " AND i.\"unique\" = 1 AND i.origin = 'u' "
-           "UNION ALL SELECT " + o + ", 'FK_' || upper(m.name) || '_' || f.id, 'R', upper(m.name), NULL, "
-           + o + ", " + ReferencedConstraint(uniqueName) + ", CASE upper(f.on_delete) WHEN 'CASCADE' THEN "
-           "'CASCADE' ELSE 'NO ACTION' END, 'ENABLED' "
-           "FROM main.sqlite_master m, pragma_foreign_key_list(m.name, 'main') f "
-           "WHERE m.type = 'table' AND " + UserObjects + " AND f.seq = 0 "
-           // CHECK constraints as the table's statement declares them; an
-           // unnamed one is named after the table and its place.
-           "UNION ALL SELECT " + o + ", coalesce(nullif(json_extract(k.value, '$[0]'), ''), "
-           "'CK_' || upper(m.name) || '_' || (k.key + 1)), 'C', upper(m.name), json_extract(k.value, '$[1]'), "
-           "NULL, NULL, NULL, 'ENABLED' FROM main.sqlite_master m, json_each(KOVA_CHECKS(m.sql)) k "
-           "WHERE m.type = 'table' AND " + UserObjects + ";\n";
-    sql += "CREATE TEMP VIEW USER_CONS_COLUMNS AS "
-           "SELECT " + o + " AS OWNER, 'PK_' || upper(m.name) AS CONSTRAINT_NAME, "
-           "upper(m.name) AS TABLE_NAME, upper(p.name) AS COLUMN_NAME, p.pk AS POSITION "
-           "FROM main.sqlite_master m, pragma_table_info(m.name, 'main') p "
-           "WHERE m.type = 'table' AND " + UserObjects + " AND p.pk > 0 "
-           "UNION ALL SELECT " + o + ", " + uniqueName + ", upper(m.name), upper(x.name), "
-           "x.seqno + 1 FROM main.sqlite_master m, pragma_index_list(m.name, 'main') i, "
-           "pragma_index_info(i.name, 'main') x WHERE m.type = 'table' AND " + UserObjects +
-           " AND i.\"unique\" = 1 AND i.origin = 'u' "
-           "UNION ALL SELECT " + o + ", 'FK_' || upper(m.name) || '_' || f.id, upper(m.name), "
-           "upper(f.\"from\"), f.seq + 1 "
-           "FROM main.sqlite_master m, pragma_foreign_key_list(m.name, 'main') f "
-           "WHERE m.type = 'table' AND " + UserObjects + ";\n";
-    return sql;
 }
 
 std::string Number(double value)
@@ -278,15 +180,45 @@ std::string TableTriggers(const std::string& owner, const std::string& table,
     return sql;
 }
 
+std::string Upper(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// An identity column takes its sequence's next number when a row leaves it
+// NULL; GENERATED ALWAYS refuses a number of the row's own.
+std::string IdentityTriggers(const std::string& table, const std::string& column, bool always,
+                             const std::string& sequence, bool hasRowId)
+{
+    const std::string qTable = QuoteName(table);
+    const std::string c = QuoteName(column);
+    std::string sql;
+    if (always) {
+        sql += "CREATE TEMP TRIGGER " + QuoteName("kova$always_" + table + "_" + column) + " BEFORE INSERT ON main."
+               + qTable + " WHEN NEW." + c + " IS NOT NULL BEGIN SELECT RAISE(ABORT, "
+               + QuoteText("ORA-32795: cannot insert into a generated always identity column") + "); END;\n";
+    }
+    if (hasRowId) {
+        sql += "CREATE TEMP TRIGGER " + QuoteName("kova$identity_" + table + "_" + column) + " AFTER INSERT ON main."
+               + qTable + " WHEN NEW." + c + " IS NULL BEGIN UPDATE " + qTable + " SET " + c
+               + " = KOVA_NEXTVAL(" + QuoteText(sequence) + ") WHERE rowid = NEW.rowid; END;\n";
+    }
+    return sql;
+}
+
 bool InstallTriggers(sqlite3* db, const std::string& owner, std::string* error)
 {
     for (const auto& row : Query(db, "SELECT name FROM temp.sqlite_master WHERE type = 'trigger' "
-                                     "AND name LIKE 'kova\\_%' ESCAPE '\\'")) {
+                                     "AND (name LIKE 'kova\\_%' ESCAPE '\\' OR name LIKE 'kova$%')")) {
         if (!Exec(db, "DROP TRIGGER temp." + QuoteName(row[0]), error))
             return false;
     }
+    const bool haveIdentity = !Query(db, "SELECT 1 FROM main.sqlite_master WHERE type = 'table' AND name = "
+                                         "'KOVA$IDENTITY'").empty();
     const auto tables = Query(db, "SELECT m.name, upper(m.sql) FROM main.sqlite_master m "
-                                  "WHERE m.type = 'table' AND " + UserObjects);
+                                  "WHERE m.type = 'table' AND " + OracleDictionary::UserObjects);
     for (const auto& table : tables) {
         const std::string& sql = table[1];
         if (sql.rfind("CREATE VIRTUAL", 0) == 0)
@@ -301,8 +233,19 @@ bool InstallTriggers(sqlite3* db, const std::string& owner, std::string* error)
             column.notNull = info[2] != "0" || info[3] != "0";
             columns.push_back(std::move(column));
         }
+        std::string identity;
+        if (haveIdentity) {
+            for (const auto& id : Query(db, "SELECT COLUMN_NAME, GENERATION_TYPE, SEQUENCE_NAME FROM "
+                                            "main.\"KOVA$IDENTITY\" WHERE TABLE_NAME = upper(" + QuoteText(table[0]) + ")")) {
+                for (ColumnInfo& column : columns) {
+                    if (Upper(column.name) == id[0])
+                        column.notNull = false;  // filled when NULL
+                }
+                identity += IdentityTriggers(table[0], id[0], id[1] == "ALWAYS", id[2], hasRowId);
+            }
+        }
         std::string triggerError;
-        if (!Exec(db, TableTriggers(owner, table[0], columns, hasRowId), &triggerError)) {
+        if (!Exec(db, TableTriggers(owner, table[0], columns, hasRowId) + identity, &triggerError)) {
             // A table the dialect cannot guard stays usable, unguarded.
             qWarning("kova: no Oracle checks on table %s: %s", table[0].c_str(), triggerError.c_str());
         }
@@ -312,15 +255,15 @@ bool InstallTriggers(sqlite3* db, const std::string& owner, std::string* error)
 
 bool InstallViews(sqlite3* db, const std::string& owner, std::string* error)
 {
-    for (const char* view : {"DUAL", "USER_TABLES", "USER_VIEWS", "USER_TAB_COLUMNS",
-                             "USER_CONSTRAINTS", "USER_CONS_COLUMNS"}) {
+    for (const char* view : OracleDictionary::ViewNames) {
         if (!Exec(db, std::string("DROP VIEW IF EXISTS temp.") + view, error))
             return false;
     }
-    const bool haveStatistics =
-        !Query(db, "SELECT 1 FROM main.sqlite_master WHERE type = 'table' AND name = "
-                   "'KOVA$TABLE_STATISTICS'").empty();
-    return Exec(db, DictionaryViews(owner, haveStatistics), error);
+    std::set<std::string> catalog;
+    for (const auto& row : Query(db, "SELECT name FROM main.sqlite_master WHERE type = 'table' "
+                                     "AND name LIKE 'KOVA$%'"))
+        catalog.insert(row[0]);
+    return Exec(db, OracleDictionary::Views(owner, catalog), error);
 }
 
 }  // namespace

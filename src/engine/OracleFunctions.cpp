@@ -1,6 +1,8 @@
 #include "engine/OracleFunctions.h"
 
+#include "engine/CatalogFunctions.h"
 #include "engine/OracleDateFormat.h"
+#include "engine/OracleDdl.h"
 #include "engine/OracleTypes.h"
 #include "engine/SqlLexer.h"
 #include "shared/NumberText.h"
@@ -8,6 +10,7 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -141,8 +144,10 @@ void ToDate(sqlite3_context* context, int argc, sqlite3_value** argv)
         ResultDate(context, date);
         return;
     }
+    const std::string& session = static_cast<SessionState*>(sqlite3_user_data(context))->dateFormat;
     const std::string_view format = argc > 1 && !IsNullish(argv[1]) ? TextOf(argv[1])
-                                                                     : DefaultDateFormat;
+                                    : session.empty()                 ? DefaultDateFormat
+                                                                      : std::string_view(session);
     // The clock is read only for a model that leaves out the year or month.
     const std::string error = ParseDateByFormat(text, format, &NowParts, &date);
     if (!error.empty()) {
@@ -166,8 +171,10 @@ void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv)
     const std::string_view text = TextOf(argv[0]);
     DateParts date;
     if (ParseStoredDate(text, &date)) {
+        const std::string& session = static_cast<SessionState*>(sqlite3_user_data(context))->dateFormat;
         const std::string_view format = argc > 1 && !IsNullish(argv[1]) ? TextOf(argv[1])
-                                                                         : DefaultDisplayFormat;
+                                        : session.empty()                 ? DefaultDisplayFormat
+                                                                          : std::string_view(session);
         ResultText(context, FormatDateByModel(date, format));
         return;
     }
@@ -177,6 +184,58 @@ void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv)
 void SysDate(sqlite3_context* context, int, sqlite3_value**)
 {
     ResultDate(context, NowParts());
+}
+
+// TO_TIMESTAMP(text[, format]): a TIMESTAMP is kept to the second, as a
+// DATE is; the fraction (FF in the model) is read and dropped.
+void ToTimestamp(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (IsNullish(argv[0])) {
+        sqlite3_result_null(context);
+        return;
+    }
+    std::string text(TextOf(argv[0]));
+    std::string format = argc > 1 && !IsNullish(argv[1]) ? std::string(TextOf(argv[1])) : std::string();
+    const auto upper = [](std::string t) {
+        for (char& c : t)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return t;
+    };
+    const size_t ff = upper(format).find("FF");
+    if (ff != std::string::npos || format.empty()) {
+        if (ff != std::string::npos) {
+            size_t from = ff;
+            if (from > 0 && (format[from - 1] == '.' || format[from - 1] == ',' || format[from - 1] == 'X'
+                             || format[from - 1] == 'x'))
+                --from;
+            size_t to = ff + 2;
+            if (to < format.size() && format[to] >= '1' && format[to] <= '9')
+                ++to;
+            format.erase(from, to - from);
+        }
+        // The last fraction of a second in the text: a point and digits after a digit.
+        for (size_t i = text.size(); i-- > 1;) {
+            if ((text[i] == '.' || text[i] == ',') && std::isdigit(static_cast<unsigned char>(text[i - 1]))
+                && i + 1 < text.size() && std::isdigit(static_cast<unsigned char>(text[i + 1]))) {
+                size_t end = i + 1;
+                while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end])))
+                    ++end;
+                text.erase(i, end - i);
+                break;
+            }
+        }
+    }
+    DateParts date;
+    if (format.empty() && ParseStoredDate(text, &date)) {
+        ResultDate(context, date);
+        return;
+    }
+    const std::string error = ParseDateByFormat(text, format.empty() ? DefaultDateFormat : format, &NowParts, &date);
+    if (!error.empty()) {
+        sqlite3_result_error(context, error.c_str(), -1);
+        return;
+    }
+    ResultDate(context, date);
 }
 
 void LengthB(sqlite3_context* context, int, sqlite3_value** argv)
@@ -318,12 +377,15 @@ void AppendJsonString(std::string* json, std::string_view text)
 }
 
 // KOVA_CHECKS(sql): the CHECK constraints of a CREATE TABLE statement as a
-// JSON array of [name, condition] pairs (an empty name for an unnamed one),
+// JSON array of [name, condition] pairs (an empty name for an unnamed one;
+// a named NOT NULL is one, "COL" IS NOT NULL),
 // for json_each in the dictionary views.
 void Checks(sqlite3_context* context, int, sqlite3_value** argv)
 {
     std::string json = "[";
-    for (const CheckClause& check : CheckClauses(TextOf(argv[0]))) {
+    for (const OracleDdl::Constraint& check : OracleDdl::TableConstraints(TextOf(argv[0]))) {
+        if (check.type != 'C')
+            continue;
         if (json.size() > 1)
             json.push_back(',');
         json.push_back('[');
@@ -359,6 +421,10 @@ void ColumnType(sqlite3_context* context, int, sqlite3_value** argv)
         optional(type.charLength);
     else if (item == "DATA_LENGTH")
         sqlite3_result_int(context, type.dataLength);
+    else if (item == "CHAR_USED" && type.charUsed)
+        ResultText(context, std::string(1, type.charUsed));
+    else if (item == "CHAR_LENGTH")
+        sqlite3_result_int(context, type.charLength.value_or(0));
     else
         sqlite3_result_null(context);
 }
@@ -408,6 +474,9 @@ bool RegisterOracleFunctions(sqlite3* db)
         {"TO_CHAR", 1, true, ToChar},
         {"TO_CHAR", 2, true, ToChar},
         {"SYSDATE", 0, false, SysDate},
+        {"SYSTIMESTAMP", 0, false, SysDate},
+        {"TO_TIMESTAMP", 1, false, ToTimestamp},
+        {"TO_TIMESTAMP", 2, false, ToTimestamp},
         {"LENGTHB", 1, true, LengthB},
         {"KOVA_ISDATE", 1, true, IsDate},
         {"KOVA_ISNUMBER", 1, true, IsNumber},
@@ -417,9 +486,12 @@ bool RegisterOracleFunctions(sqlite3* db)
         {"KOVA_COLTYPE", 2, true, ColumnType},
         {"KOVA_CHECKS", 1, true, Checks},
     };
+    auto* session = new SessionState;
+    if (!RegisterCatalogFunctions(db, session))
+        return false;
     for (const FunctionSpec& spec : Functions) {
         const int flags = SQLITE_UTF8 | (spec.deterministic ? SQLITE_DETERMINISTIC : 0);
-        if (sqlite3_create_function_v2(db, spec.name, spec.arguments, flags, nullptr, spec.function,
+        if (sqlite3_create_function_v2(db, spec.name, spec.arguments, flags, session, spec.function,
                                        nullptr, nullptr, nullptr)
             != SQLITE_OK)
             return false;

@@ -46,24 +46,37 @@ OracleColumnType ParseDeclaredType(std::string_view declared)
 {
     const std::string text = Normalise(declared);
     std::string name = text;
+    std::string suffix;  // what follows the arguments: " WITH TIME ZONE"
     std::vector<std::optional<int>> args;
+    char unit = 0;  // 'B' or 'C' when the length names its unit
     const size_t open = text.find('(');
     if (open != std::string::npos) {
         name = text.substr(0, open);
         while (!name.empty() && name.back() == ' ')
             name.pop_back();
         const size_t close = text.find(')', open);
+        if (close != std::string::npos)
+            suffix = text.substr(close + 1);
         const std::string inner =
             text.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
         size_t start = 0;
         for (;;) {
             const size_t comma = inner.find(',', start);
-            args.push_back(ToInt(inner.substr(start, comma == std::string::npos ? std::string::npos
-                                                                                 : comma - start)));
+            std::string item = inner.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+            for (const auto& [word, code] : {std::pair{" BYTE", 'B'}, std::pair{" CHAR", 'C'}}) {
+                if (item.size() > 5 && item.compare(item.size() - 5, 5, word) == 0) {
+                    item.resize(item.size() - 5);
+                    unit = code;
+                }
+            }
+            args.push_back(ToInt(item));
             if (comma == std::string::npos)
                 break;
             start = comma + 1;
         }
+    } else if (name.rfind("TIMESTAMP ", 0) == 0) {
+        suffix = name.substr(9);
+        name = "TIMESTAMP";
     }
     auto arg = [&](size_t i) -> std::optional<int> {
         return i < args.size() ? args[i] : std::nullopt;
@@ -76,7 +89,11 @@ OracleColumnType ParseDeclaredType(std::string_view declared)
         type.charLength = arg(0).value_or(defaultLength);
         type.dataLength = *type.charLength;
         type.blankPadded = padded;
-        type.charSemantics = national;
+        type.charSemantics = national || unit == 'C';
+        type.charUsed = type.charSemantics ? 'C' : 'B';
+        // Two bytes per character at most, in code page 932 and in UTF-16.
+        if (type.charSemantics)
+            type.dataLength = 2 * *type.charLength;
     };
     auto number = [&](std::optional<int> precision, std::optional<int> scale) {
         type.dataType = "NUMBER";
@@ -95,7 +112,7 @@ OracleColumnType ParseDeclaredType(std::string_view declared)
     if (name == "NUMBER" || name == "NUMERIC" || name == "DECIMAL" || name == "DEC") {
         if (args.empty())
             number(std::nullopt, std::nullopt);
-        else
+        else  // NUMBER(*,s): the precision is left open
             number(arg(0), arg(1).value_or(0));
     } else if (name == "INTEGER" || name == "INT" || name == "SMALLINT" || name == "BIGINT"
                || name == "TINYINT" || name == "MEDIUMINT" || name == "INT2" || name == "INT8"
@@ -119,6 +136,16 @@ OracleColumnType ParseDeclaredType(std::string_view declared)
         character("NCHAR", 1, true, true);
     } else if (name.empty() || name == "TEXT") {
         character("VARCHAR2", 4000, false, false);
+    } else if (name == "BINARY_FLOAT" || name == "BINARY_DOUBLE") {
+        type.dataType = name;
+        type.family = OracleColumnType::Family::Numeric;
+        type.dataLength = name == "BINARY_FLOAT" ? 4 : 8;
+    } else if (name == "TIMESTAMP" && (open != std::string::npos || !suffix.empty())) {
+        const int digits = arg(0).value_or(6);
+        type.dataType = "TIMESTAMP(" + std::to_string(digits) + ")" + suffix;
+        type.family = OracleColumnType::Family::Date;
+        type.scale = digits;
+        type.dataLength = suffix == " WITH TIME ZONE" ? 13 : 11;
     } else if (name == "DATE" || name == "DATETIME" || name == "TIMESTAMP") {
         type.dataType = "DATE";
         type.family = OracleColumnType::Family::Date;

@@ -7,6 +7,9 @@
 // REAL -> FLOAT(63); DOUBLE, DOUBLE PRECISION -> FLOAT(126); NUMERIC and
 // DECIMAL -> NUMBER; BOOLEAN -> NUMBER(1); VARCHAR -> VARCHAR2; TEXT or no type
 // at all -> VARCHAR2(4000); DATETIME and TIMESTAMP -> DATE; BLOB stays BLOB.
+// (Oracle DDL run through the engine writes TIMESTAMP as TIMESTAMP(6).)
+// Character lengths may carry their unit, VARCHAR2(20 BYTE) or VARCHAR2(20
+// CHAR); NUMBER(*,2) has no precision.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,8 +24,9 @@ struct OracleColumnType {
     int dataLength = 0;              // DATA_LENGTH
     Family family = Family::Other;
     bool blankPadded = false;        // CHAR, NCHAR: values are padded to the length
-    bool charSemantics = false;      // NCHAR, NVARCHAR2: the length counts characters,
-                                     // other character types count bytes of code page 932
+    bool charSemantics = false;      // NCHAR, NVARCHAR2, VARCHAR2(n CHAR): the length counts
+                                     // characters, other character types count bytes of code page 932
+    char charUsed = 0;               // CHAR_USED: 'B' or 'C' for character types
 };
 
 OracleColumnType ParseDeclaredType(std::string_view declared);

@@ -274,6 +274,10 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
     bool sharable = false;
     bool sawSemicolon = false;
     RawToken previous;
+    RawToken twoBack;
+    RawToken threeBack;
+    RawToken beforeDot;  // the word before the last ".", while a word follows it
+    size_t ownerBegin = std::string_view::npos;
 
     auto flushTo = [&](size_t offset) {
         result.text.append(sql.substr(copied, offset - copied));
@@ -349,23 +353,44 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
             // result columns; only plain DML is shared.
             if (EqualsNoCase(raw, "SELECT") || EqualsNoCase(raw, "WITH"))
                 sharable = false;
-            if (!afterDot && EqualsNoCase(raw, "SYSDATE")) {
+            const auto replace = [&](size_t from, std::string_view with) {
+                flushTo(from);
+                result.text.append(with);
+                if (sharable)
+                    result.sharedText.append(with);
+                copied = token.end;
+            };
+            const bool clock = EqualsNoCase(raw, "SYSDATE") || EqualsNoCase(raw, "SYSTIMESTAMP")
+                               || EqualsNoCase(raw, "CURRENT_TIMESTAMP") || EqualsNoCase(raw, "LOCALTIMESTAMP");
+            if (!afterDot && clock) {
                 size_t p = token.end;
                 while (p < sql.size() && IsSpace(static_cast<unsigned char>(sql[p])))
                     ++p;
-                if (p >= sql.size() || sql[p] != '(') {
-                    flushTo(token.begin);
-                    result.text.append("(SYSDATE())");
-                    if (sharable)
-                        result.sharedText.append("(SYSDATE())");
-                    copied = token.end;
+                if (p >= sql.size() || sql[p] != '(')
+                    replace(token.begin, EqualsNoCase(raw, "SYSDATE") ? "(SYSDATE())" : "(SYSTIMESTAMP())");
+            } else if (afterDot && (EqualsNoCase(raw, "NEXTVAL") || EqualsNoCase(raw, "CURRVAL"))
+                       && (beforeDot.kind == RawToken::Kind::Word || beforeDot.kind == RawToken::Kind::QuotedName)
+                       && beforeDot.begin >= copied) {
+                // seq.NEXTVAL, "Seq".CURRVAL: the sequence's name as the
+                // catalogue keeps it (an unquoted name in capitals).
+                std::string name;
+                const std::string_view written = sql.substr(beforeDot.begin, beforeDot.end - beforeDot.begin);
+                if (beforeDot.kind == RawToken::Kind::Word)
+                    AssignUpper(&name, written);
+                else
+                    AssignUnquoted(&name, written);
+                std::string call = EqualsNoCase(raw, "NEXTVAL") ? "KOVA_NEXTVAL('" : "KOVA_CURRVAL('";
+                for (const char c : name) {
+                    call.push_back(c);
+                    if (c == '\'')
+                        call.push_back('\'');
                 }
+                call += "')";
+                // A sequence named with its owner: the owner goes too.
+                replace(ownerBegin != std::string_view::npos && ownerBegin >= copied ? ownerBegin : beforeDot.begin, call);
+                sharable = false;
             } else if (!afterDot && EqualsNoCase(raw, "MINUS")) {
-                flushTo(token.begin);
-                result.text.append("EXCEPT");
-                if (sharable)
-                    result.sharedText.append("EXCEPT");
-                copied = token.end;
+                replace(token.begin, "EXCEPT");
             } else if (EqualsNoCase(raw, "X") && token.end < sql.size() && sql[token.end] == '\'') {
                 sharable = false;  // a blob literal X'..' stays as written
             }
@@ -404,6 +429,18 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
         default:
             break;
         }
+        // What stands before a dot: a sequence's name, and before that its owner.
+        if (token.kind == RawToken::Kind::Symbol && raw == ".") {
+            const bool ownerDot = twoBack.kind == RawToken::Kind::Symbol && sql.substr(twoBack.begin, 1) == "."
+                                  && (threeBack.kind == RawToken::Kind::Word || threeBack.kind == RawToken::Kind::QuotedName);
+            ownerBegin = ownerDot ? threeBack.begin : std::string_view::npos;
+            beforeDot = previous;
+        } else if (!(token.kind == RawToken::Kind::Word && (previous.kind == RawToken::Kind::Symbol
+                                                            && sql.substr(previous.begin, 1) == "."))) {
+            beforeDot = RawToken();
+        }
+        threeBack = twoBack;
+        twoBack = previous;
         previous = token;
     }
     if (!sawSemicolon)
@@ -585,5 +622,44 @@ std::vector<CheckClause> CheckClauses(std::string_view createTable)
         while (end > begin && IsSpace(static_cast<unsigned char>(createTable[end - 1])))
             --end;
         checks.push_back({wasNamed ? name : std::string(), std::string(createTable.substr(begin, end - begin))});
+    }
+}
+
+std::vector<PlacedToken> PlaceTokens(std::string_view sql)
+{
+    std::vector<PlacedToken> tokens;
+    Scanner scanner(sql);
+    for (;;) {
+        const RawToken token = scanner.next();
+        if (token.kind == RawToken::Kind::End)
+            return tokens;
+        const std::string_view raw = sql.substr(token.begin, token.end - token.begin);
+        PlacedToken& out = tokens.emplace_back();
+        out.begin = token.begin;
+        out.end = token.end;
+        out.unterminated = token.unterminated;
+        switch (token.kind) {
+        case RawToken::Kind::Word:
+            out.kind = SqlToken::Kind::Word;
+            AssignUpper(&out.text, raw);
+            break;
+        case RawToken::Kind::QuotedName:
+            out.kind = SqlToken::Kind::QuotedName;
+            AssignUnquoted(&out.text, raw);
+            break;
+        case RawToken::Kind::String:
+            out.kind = SqlToken::Kind::String;
+            AssignUnquoted(&out.text, raw);
+            break;
+        case RawToken::Kind::Number:
+        case RawToken::Kind::HexNumber:
+            out.kind = SqlToken::Kind::Number;
+            out.text.assign(raw);
+            break;
+        default:
+            out.kind = SqlToken::Kind::Symbol;
+            out.text.assign(raw);
+            break;
+        }
     }
 }

@@ -2,7 +2,8 @@
 // A small lexer over one SQL text (UTF-8), enough to
 //  - refuse a second statement after ";",
 //  - rewrite Oracle words the embedded engine spells differently
-//    (SYSDATE -> (SYSDATE()), MINUS -> EXCEPT),
+//    (SYSDATE -> (SYSDATE()), SYSTIMESTAMP and CURRENT_TIMESTAMP ->
+//    (SYSTIMESTAMP()), MINUS -> EXCEPT, seq.NEXTVAL -> KOVA_NEXTVAL('SEQ')),
 //  - share one compiled statement between DML texts that differ only in their
 //    literals: every string and number literal becomes "?" and its value is
 //    kept for binding, as Oracle's cursor sharing does.
@@ -70,6 +71,19 @@ std::string ViewQueryText(std::string_view createView);
 // and so is each operator of two characters (<=, >=, <>, !=, ^=, ||, ::).
 // Empty when a quote is never closed.
 std::vector<SqlToken> ExpressionTokens(std::string_view expression);
+
+// A token with its place in the text: [begin, end) in bytes.
+struct PlacedToken {
+    SqlToken::Kind kind = SqlToken::Kind::Symbol;
+    std::string text;  // as in SqlToken
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    bool unterminated = false;  // a quote the text never closes
+};
+
+// Every token of a statement text, blanks and comments skipped; "[" is a
+// quote as in a statement.
+std::vector<PlacedToken> PlaceTokens(std::string_view sql);
 
 struct CheckClause {
     std::string name;       // as Oracle keeps it (an unquoted name in capitals); empty when unnamed

@@ -3,6 +3,7 @@
 #include "engine/EngineError.h"
 #include "engine/OracleDateFormat.h"
 #include "engine/OracleDialect.h"
+#include "engine/OracleSchema.h"
 #include "engine/OracleTypes.h"
 #include "engine/SqlLexer.h"
 #include "engine/TableStatistics.h"
@@ -36,7 +37,7 @@ bool IsRowCountingStatement(const std::string& word)
 
 bool IsSchemaStatement(const std::string& word)
 {
-    return word == "CREATE" || word == "DROP" || word == "ALTER";
+    return word == "CREATE" || word == "DROP" || word == "ALTER" || word == "COMMENT";
 }
 
 QVariant DateValue(const char* text, int bytes)
@@ -445,6 +446,12 @@ qint64 SqliteEngine::execute(const QString& sql)
             std::string error;
             OracleDialect::Refresh(m_handle, m_owner, &error);
         }
+        return 0;
+    }
+    const std::string& word = lexed.firstWord();
+    if (IsSchemaStatement(word)
+        && OracleSchema::Run(*this, std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())))) {
+        afterStatement(lexed);
         return 0;
     }
     sqlite3_stmt* stmt = nullptr;

@@ -25,7 +25,7 @@ std::optional<BulkFamily> FamilyOfType(const QString& typeText)
         return BulkFamily::Numeric;
     if (typeText.startsWith(QLatin1String("CHAR")) || typeText.startsWith(QLatin1String("VARCHAR2")))
         return BulkFamily::Character;
-    if (typeText.startsWith(QLatin1String("DATE")))
+    if (typeText.startsWith(QLatin1String("DATE")) || typeText.startsWith(QLatin1String("TIMESTAMP")))
         return BulkFamily::Date;
     return std::nullopt;
 }

@@ -5,6 +5,7 @@
 // rolled back.
 #include "FuzzCheck.h"
 #include "engine/EngineError.h"
+#include "engine/OracleDdl.h"
 #include "engine/SqlLexer.h"
 #include "engine/SqliteEngine.h"
 
@@ -49,6 +50,16 @@ int CountSteps(void*)
 struct Database {
     QTemporaryDir dir;
     std::shared_ptr<SqliteEngine> engine;
+    long long schemaVersion = 0;
+
+    long long currentSchemaVersion() const
+    {
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(engine->handle(), "PRAGMA schema_version", -1, &stmt, nullptr);
+        const long long version = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
+        sqlite3_finalize(stmt);
+        return version;
+    }
 
     void open()
     {
@@ -61,6 +72,7 @@ struct Database {
             engine->execute(QString::fromUtf8(statement));
         sqlite3_limit(engine->handle(), SQLITE_LIMIT_LENGTH, 1 << 20);
         sqlite3_progress_handler(engine->handle(), 1000, CountSteps, nullptr);
+        schemaVersion = currentSchemaVersion();
     }
 };
 
@@ -94,6 +106,13 @@ void Lex(std::string_view text)
     for (const CheckClause& check : CheckClauses(text))
         FuzzExpect(text.find(check.condition) != std::string_view::npos, "a CHECK condition is text of the statement");
     (void)ExpressionTokens(text);
+    (void)OracleDdl::Translate(text);
+    for (const OracleDdl::Constraint& c : OracleDdl::TableConstraints(text)) {
+        FuzzExpect(c.begin <= c.end && c.end <= text.size() && (c.comma == std::string::npos || c.comma < c.begin),
+                   "a constraint's clause is text of the statement");
+        (void)OracleDdl::WithoutClause(text, c);
+    }
+    (void)OracleDdl::SelectListNames(text);
 }
 
 void Run(SqliteEngine& engine, const QString& sql, const std::string& firstWord)
@@ -153,6 +172,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         engine.rollback();
     } catch (const EngineError&) {
         g_database->open();
+        return 0;
     }
+    // DDL that rebuilds a table commits as it goes, as on Oracle.
+    if (g_database->currentSchemaVersion() != g_database->schemaVersion)
+        g_database->open();
     return 0;
 }

@@ -1,6 +1,7 @@
 // label: engine
 // The line-mode console over the embedded engine: how lines make statements,
-// the feedback and result text, errors, transactions and script files.
+// the feedback and result text, errors, transactions and script files, the
+// settings and substitution variables, blocks, and how a session ends.
 #include "ResultPrinter.h"
 #include "SqlConsole.h"
 
@@ -26,7 +27,16 @@ const QStringList Tables = {
 
 // A console on a new database file, writing into two strings.
 struct Console {
-    explicit Console(const QStringList& setup = Tables) : db(setup), console(db.db.session, db.db.database, out, err) {}
+    explicit Console(const QStringList& setup = Tables) : db(setup), console(db.db.session, db.db.database, out, err)
+    {
+        console.setUser(u"SCOTT"_s);
+    }
+
+    void feed(const QString& input)
+    {
+        for (const QString& line : input.split(u'\n'))
+            console.feedLine(line);
+    }
 
     // What a second connection to the file sees: what has been committed.
     QString committed(const QString& sql) const
@@ -113,6 +123,56 @@ private Q_SLOTS:
             u"ERROR:\ncannot open the script file"_s, units, u"1"_s);
         row("unfinished statement in a script, then exit in one", u"@%1/unfinished.sql\n@%1/exit.sql\nINSERT INTO U VALUES (3);"_s,
             u"1 row created.\n1 row created.\n"_s, u"ERROR: unfinished.sql, line 2\n"_s, units, u"2"_s);
+
+        // FEEDBACK OFF silences confirmations and row counts; n counts from n rows.
+        const QString twoRows = u"\nA\n-\n1\n2\n\n"_s;
+        row("feedback off", u"SET FEEDBACK OFF\nINSERT INTO U VALUES (1);\nSELECT A FROM T WHERE A < 3;\n"
+                            "SELECT A FROM T WHERE A > 9;\nCOMMIT;\nBEGIN\nNULL;\nEND;\n/"_s,
+            twoRows, {}, units, u"1"_s);
+        row("feedback from n rows", u"SET FEED 3\nSELECT A FROM T WHERE A < 3;\nSELECT A FROM T;\nDELETE FROM U;"_s,
+            twoRows + u"\nA\n-\n1\n2\n3\n\n3 rows selected.\n0 rows deleted.\n"_s);
+        // Typed lines are not echoed; the lines of scripts are.
+        row("settings shown", u"SHOW FEEDBACK\nset feedback 6 echo on\nSHO FEED\nSET FEEDBACK 0\nshow echo;\nSET DEFINE ^\n"
+                              "SHOW DEF\nSET DEFINE OFF VERIFY OFF\nSHOW ALL\nSET DEFINE ON\nSHOW DEFINE\nSHOW USER"_s,
+            u"feedback ON for 1 or more rows\nfeedback ON for 6 or more rows\necho ON\ndefine \"^\" (hex 5e)\ndefine OFF\n"
+            "echo ON\nfeedback OFF\nverify OFF\ndefine \"&\" (hex 26)\nUSER is \"SCOTT\"\n"_s);
+        row("settings taken and ignored", u"SET LINESIZE 80\nSET PAGESIZE 100 NUMWIDTH 10\nSET TRIMSPOOL ON\nSET TAB OFF\n"
+                                          "SET SERVEROUTPUT ON SIZE UNLIMITED FORMAT WRAPPED\nSET TERMOUT OFF\nSET SQLPROMPT 'a b> '\n"
+                                          "INSERT INTO U VALUES (1);"_s,
+            u"1 row created.\n"_s, {}, units, u"1"_s);
+        row("wrong setting", u"SET FEEDBACK LOTS\nSHOW FEEDBACK"_s, u"feedback ON for 1 or more rows\n"_s,
+            u"ERROR:\nFEEDBACK takes ON, OFF or a number of rows, not \"LOTS\""_s);
+        row("unknown show", u"SHOW LINESIZE"_s, {}, u"ERROR:\nSHOW takes ALL"_s);
+        row("echo", u"@%1/echo.sql\nINSERT INTO U VALUES (2);"_s,
+            u"SQL> PROMPT hi\nhi\nSQL>\nSQL> INSERT INTO U\n  2  VALUES (1);\n1 row created.\nSQL> BEGIN\n  2    NULL;\n"
+            "  3  END;\n  4  /\nPL/SQL procedure successfully completed.\nSQL> SET ECHO OFF\nquiet\n1 row created.\n"_s,
+            {}, units, u"2"_s);
+
+        // &name and &&name, ended by a "."; VERIFY prints the lines that changed.
+        row("substitution", u"DEFINE v = 4\nDEFINE w = 'x y'\nINSERT INTO T VALUES (&v,\n'&&w.z&');\nDEFINE W\nPROMPT &v.&w"_s,
+            u"old   1: INSERT INTO T VALUES (&v,\nnew   1: INSERT INTO T VALUES (4,\nold   2: '&&w.z&')\nnew   2: 'x yz&')\n"
+            "1 row created.\nDEFINE W               = \"x y\" (CHAR)\n4x y\n"_s,
+            {}, added, u"4"_s);
+        row("verify off, define off, another prefix", u"SET VERIFY OFF\nDEFINE v = 5\nINSERT INTO T VALUES (&v, 'v');\n"
+                                                      "SET DEFINE OFF\nINSERT INTO T VALUES (6, '&v');\nSET DEFINE ^\n"
+                                                      "INSERT INTO T VALUES (^v.1, 'R&D');"_s,
+            u"1 row created.\n"_s.repeated(3), {}, u"SELECT B FROM T WHERE A > 3 ORDER BY A"_s, u"v;&v;R&D"_s);
+        row("undefined variable", u"INSERT INTO T VALUES (&n, 'x');\nINSERT INTO U VALUES (1);"_s, u"1 row created.\n"_s,
+            u"ERROR:\nsubstitution variable &N is not defined"_s, u"SELECT COUNT(*) FROM T UNION ALL "_s + units, u"3;1"_s);
+        row("define and undefine", u"DEFINE\nDEFINE b=2\nDEF a = 1\nDEFINE\nUNDEFINE a b\nDEFINE\nDEFINE a"_s,
+            u"DEFINE A               = \"1\" (CHAR)\nDEFINE B               = \"2\" (CHAR)\n"_s, u"ERROR:\nsymbol a is UNDEFINED"_s);
+
+        // A block of SQL statements runs them one by one; ";" inside quotes and comments splits nothing.
+        row("block", u"BEGIN\n  INSERT INTO T VALUES (4, 'a;b');  -- first;\n  /* x; */ INSERT INTO \"T\" (A, B)\n"
+                     "  VALUES (5, 'it''s');\n  UPDATE T SET B = 'c' WHERE A = 1;\nEND;\n/"_s,
+            u"PL/SQL procedure successfully completed.\n"_s, {}, u"SELECT B FROM T WHERE A IN (1, 4, 5) ORDER BY A"_s,
+            u"c;a;b;it's"_s);
+        // The failed block keeps what its COMMIT committed and nothing after; its error names the statement's line.
+        row("block fails", u"@%1/block.sql"_s, u"1 row created.\n1 row created.\n"_s,
+            u"ERROR: block.sql, line 6\nORA-00001"_s, units + u" UNION ALL SELECT B FROM T WHERE A > 3"_s, u"1;a;c"_s);
+        row("create procedure ends with the slash", u"CREATE OR REPLACE\nPROCEDURE P AS\nBEGIN\n  NULL;\nEND;\n/\n"
+                                                    "INSERT INTO U VALUES (1);"_s,
+            u"1 row created.\n"_s, u"ERROR:\nORA-"_s, units, u"1"_s);
     }
 
     void session()
@@ -130,8 +190,12 @@ private Q_SLOTS:
         QVERIFY(WriteFile(dir.filePath(u"self.sql"_s), "INSERT INTO U VALUES (1);\n@self.sql\n"));
         QVERIFY(WriteFile(dir.filePath(u"unfinished.sql"_s), "INSERT INTO U VALUES (1);\nINSERT INTO U VALUES (2)"));
         QVERIFY(WriteFile(dir.filePath(u"exit.sql"_s), "INSERT INTO U VALUES (1);\nEXIT\nINSERT INTO U VALUES (2);\n"));
-        for (const QString& line : QString(input).replace(u"%1"_s, dir.path()).split(u'\n'))
-            c.console.feedLine(line);
+        QVERIFY(WriteFile(dir.filePath(u"echo.sql"_s), "SET ECHO ON\nPROMPT hi\n\nINSERT INTO U\nVALUES (1);\nBEGIN\n  NULL;\n"
+                                                        "END;\n/\nSET ECHO OFF\nPROMPT quiet\n"));
+        QVERIFY(WriteFile(dir.filePath(u"block.sql"_s), "INSERT INTO U VALUES (1);\nBEGIN\n INSERT INTO T VALUES (4, 'a');\n COMMIT;\n"
+                                                         " INSERT INTO T VALUES (5, 'b');\n INSERT INTO T\n VALUES (5, 'dup');\n"
+                                                         "END;\n/\nINSERT INTO T VALUES (6, 'c');\n"));
+        c.feed(QString(input).replace(u"%1"_s, dir.path()));
         c.console.finish();
         QVERIFY(c.console.finished());
         QCOMPARE(c.console.pendingLines(), 0);
@@ -140,6 +204,124 @@ private Q_SLOTS:
         QCOMPARE(c.console.failures(), err.isEmpty() ? 0 : 1);
         if (!check.isEmpty())
             QTEST(c.committed(check), "value");
+    }
+
+    // A block that needs PL/SQL, and EXECUTE, run nothing and name what they need.
+    void plsqlRefused_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("construct");
+        auto row = [](const char* name, const QString& input, const QString& construct) {
+            QTest::newRow(name) << input << construct;
+        };
+        row("declare", u"DECLARE\n  n NUMBER;\nBEGIN\n  INSERT INTO U VALUES (9);\nEND;\n/"_s, u"DECLARE (line 1 "_s);
+        row("assignment", u"BEGIN\n  INSERT INTO U VALUES (9);\n  n := 1;\nEND;\n/"_s, u"an assignment (:=) (line 3 "_s);
+        row("if", u"BEGIN INSERT INTO U VALUES (9);\n IF 1 = 1 THEN NULL; END IF;\nEND;\n/"_s, u"IF (line 2 "_s);
+        row("loop", u"BEGIN\n FOR r IN (SELECT * FROM T) LOOP NULL; END LOOP;\nEND;\n/"_s, u"FOR (line 2 "_s);
+        row("exception", u"BEGIN\n INSERT INTO U VALUES (9);\nEXCEPTION\n WHEN OTHERS THEN NULL;\nEND;\n/"_s, u"EXCEPTION"_s);
+        row("execute immediate", u"BEGIN\n EXECUTE IMMEDIATE 'DROP TABLE U';\nEND;\n/"_s, u"EXECUTE IMMEDIATE"_s);
+        row("call", u"BEGIN\n INSERT INTO U VALUES (9);\n DBMS_OUTPUT.PUT_LINE('x');\nEND;\n/"_s,
+            u"a procedure call (DBMS_OUTPUT.PUT_LINE)"_s);
+        row("nested", u"BEGIN\n BEGIN INSERT INTO U VALUES (9); END;\nEND;\n/"_s, u"a block inside the block (BEGIN)"_s);
+        row("select into", u"BEGIN\n SELECT A INTO n FROM T WHERE A = 1;\nEND;\n/"_s, u"SELECT INTO"_s);
+        row("returning into", u"BEGIN\n INSERT INTO U VALUES (9) RETURNING X INTO n;\nEND;\n/"_s, u"RETURNING INTO"_s);
+        row("bind variable", u"BEGIN\n INSERT INTO U VALUES (:x);\nEND;\n/"_s, u"a bind variable (:x)"_s);
+        row("execute", u"EXEC DBMS_STATS.GATHER_SCHEMA_STATS('SCOTT');"_s, u"EXECUTE (a PL/SQL call)"_s);
+        row("text after end", u"BEGIN\n INSERT INTO U VALUES (9);\nEND;\nINSERT INTO U VALUES (8);\n/"_s, u"text follows its END"_s);
+        row("no end", u"BEGIN\n INSERT INTO U VALUES (9);\n/"_s, u"it does not end with \"END;\""_s);
+    }
+
+    void plsqlRefused()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, construct);
+        Console c;
+        c.feed(input);
+        c.console.finish();
+        QVERIFY2(c.errText.contains(construct), qPrintable(c.errText));
+        QCOMPARE(c.console.failures(), 1);
+        QCOMPARE(c.committed(u"SELECT COUNT(*) FROM U"_s), u"0"_s);
+    }
+
+    // How a failed SQL statement ends the session or goes on: the exit code
+    // and the rows of U committed in the end.
+    void whenever_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("units");
+        const QString failing = u"\nINSERT INTO U VALUES (1);\nINSERT INTO NOPE VALUES (1);\nINSERT INTO U VALUES (2);"_s;
+        auto row = [](const char* name, const QString& input, int code, const char* units) {
+            QTest::newRow(name) << input << code << QString::fromLatin1(units);
+        };
+        row("exit failure commits", u"WHENEVER SQLERROR EXIT FAILURE"_s + failing, 1, "1");
+        row("exit n rollback", u"WHENEVER SQLERROR EXIT 7 ROLLBACK"_s + failing, 7, "0");
+        row("exit sql.sqlcode", u"whenever sqlerror exit sql.sqlcode;"_s + failing, 942, "1");
+        row("exit without a code", u"WHENEVER SQLERROR EXIT"_s + failing, 1, "1");
+        row("exit success", u"WHENEVER SQLERROR EXIT SUCCESS"_s + failing, 0, "1");
+        row("continue rollback", u"WHENEVER SQLERROR CONTINUE ROLLBACK"_s + failing, 1, "1");
+        row("continue commit", u"WHENEVER SQLERROR CONTINUE COMMIT"_s + failing + u"\nROLLBACK;"_s, 1, "1");
+        row("continue after exit", u"WHENEVER SQLERROR EXIT 5\nWHENEVER SQLERROR CONTINUE"_s + failing, 1, "2");
+        row("oserror ignored", u"WHENEVER OSERROR EXIT 9"_s + failing, 1, "2");
+        row("wrong whenever keeps the last", u"WHENEVER SQLERROR EXIT 5\nWHENEVER SQLERROR EXIT LATER"_s + failing, 5, "1");
+        row("command errors go on", u"WHENEVER SQLERROR EXIT 5\nSET FEEDBACK LOTS\nINSERT INTO U VALUES (1);"_s, 1, "1");
+        row("refused block", u"WHENEVER SQLERROR EXIT 3\nBEGIN\n x := 1;\nEND;\n/\nINSERT INTO U VALUES (1);"_s, 3, "0");
+        row("failed block", u"WHENEVER SQLERROR EXIT 6\nBEGIN\n INSERT INTO U VALUES (1);\n INSERT INTO NOPE VALUES (1);\nEND;\n/"_s,
+            6, "0");
+        row("undefined variable", u"WHENEVER SQLERROR EXIT 4\nINSERT INTO U VALUES (&n);\nINSERT INTO U VALUES (1);"_s, 4, "0");
+        row("exit with a code", u"INSERT INTO U VALUES (1);\nEXIT 3 ROLLBACK\nINSERT INTO U VALUES (2);"_s, 3, "0");
+        row("exit warning", u"INSERT INTO U VALUES (1);\nquit warning;"_s, 2, "1");
+        row("unreadable exit", u"INSERT INTO U VALUES (1);\nEXIT NOW"_s, 1, "1");
+    }
+
+    void whenever()
+    {
+        QFETCH(QString, input);
+        Console c;
+        c.feed(input);
+        c.console.finish();
+        QTEST(c.console.exitCode(), "code");
+        QTEST(c.committed(u"SELECT COUNT(*) FROM U"_s), "units");
+    }
+
+    // ALTER SESSION goes to the database; the console then shows dates by
+    // the NLS_DATE_FORMAT the database took.
+    void alterSession_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("day");
+        QTest::newRow("date format") << u"ALTER SESSION SET NLS_DATE_FORMAT = 'DD.MM.YYYY HH24:MI';"_s << u"31.12.2001 23:59"_s;
+        QTest::newRow("other parameter") << u"ALTER SESSION SET NLS_LANGUAGE = American;"_s << u"2001-12-31 23:59:59"_s;
+    }
+
+    void alterSession()
+    {
+        QFETCH(QString, statement);
+        QFETCH(QString, day);
+        Console c;
+        c.feed(statement + u"\nSELECT DAY FROM P WHERE CODE = 'A1';"_s);
+        if (c.errText.contains(u"ORA-00900"_s))
+            QSKIP("the engine does not take ALTER SESSION yet");
+        QCOMPARE(c.errText, QString());
+        QCOMPARE(c.outText, u"Session altered.\n\nDAY\n%1\n%2\n\n1 row selected.\n"_s.arg(QString(day.size(), u'-'), day));
+    }
+
+    void dateCells_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("text");
+        const QDateTime last(QDate(2001, 12, 31), QTime(23, 59, 59), Qt::UTC);
+        QTest::newRow("no format") << QVariant(last) << QString() << u"2001-12-31 23:59:59"_s;
+        QTest::newRow("format") << QVariant(last) << u"DD-MON-RR HH12:MI PM"_s << u"31-DEC-01 11:59 PM"_s;
+        QTest::newRow("date alone") << QVariant(QDate(2002, 1, 1)) << u"YYYY/MM/DD HH24"_s << u"2002/01/01 00"_s;
+    }
+
+    void dateCells()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(QString, format);
+        QTEST(ResultPrinter::cellText(value, format), "text");
     }
 
     void pagesRepeatHeadingsWithTheirOwnWidths()

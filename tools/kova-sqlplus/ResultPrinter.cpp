@@ -1,5 +1,6 @@
 #include "ResultPrinter.h"
 
+#include "engine/OracleDateFormat.h"
 #include "session/OraDynaset.h"
 #include "shared/ValueText.h"
 
@@ -124,17 +125,23 @@ bool ResultPrinter::isNumber(const QVariant& value)
     }
 }
 
-QString ResultPrinter::cellText(const QVariant& value)
+QString ResultPrinter::cellText(const QVariant& value, const QString& dateFormat)
 {
     if (!value.isValid() || value.isNull())
         return {};
     QString text;
-    if (value.metaType().id() == QMetaType::QDateTime)
-        text = value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    else if (value.metaType().id() == QMetaType::QDate)
-        text = value.toDate().toString(QStringLiteral("yyyy-MM-dd 00:00:00"));
-    else
+    const int type = value.metaType().id();
+    if (type == QMetaType::QDateTime || type == QMetaType::QDate) {
+        const QDateTime when = value.toDateTime();
+        const DateParts date{when.date().year(), when.date().month(), when.date().day(),
+                             when.time().hour(), when.time().minute(), when.time().second()};
+        if (dateFormat.isEmpty() || !IsValidDate(date))
+            text = when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        else
+            text = QString::fromStdString(FormatDateByModel(date, dateFormat.toStdString()));
+    } else {
         text = basKovaData::VariantText(value);
+    }
     for (QChar& c : text) {
         if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t'))
             c = QLatin1Char(' ');
@@ -158,7 +165,7 @@ qint64 ResultPrinter::print(OraDynaset& dynaset)
             row.reserve(columns);
             for (int i = 0; i < columns; ++i) {
                 const QVariant value = dynaset.Value(i);
-                row.append({cellText(value), isNumber(value)});
+                row.append({cellText(value, m_dateFormat), isNumber(value)});
             }
             page.append(row);
             try {
@@ -177,13 +184,16 @@ qint64 ResultPrinter::print(OraDynaset& dynaset)
         std::rethrow_exception(failure);
 
     if (total == 0) {
-        m_out << "\nno rows selected\n";
+        if (m_feedbackRows > 0)
+            m_out << "\nno rows selected\n";
     } else {
         m_out << '\n';
-        if (total == 1)
-            m_out << "1 row selected.\n";
-        else
-            m_out << total << " rows selected.\n";
+        if (m_feedbackRows > 0 && total >= m_feedbackRows) {
+            if (total == 1)
+                m_out << "1 row selected.\n";
+            else
+                m_out << total << " rows selected.\n";
+        }
     }
     m_out.flush();
     return total;

@@ -5,7 +5,9 @@
 //   kova-sqlplus --copy-schema user/password@service FILE.db [TABLE...] [--rows N]
 //
 // Runs the script if one is given, then reads statements from standard input
-// until its end or EXIT. Exits with 0 when no statement failed, 1 otherwise.
+// until its end or EXIT. Exits with the code EXIT or WHENEVER SQLERROR EXIT
+// names (the system keeps its last eight bits), else with 0 when no statement
+// failed, 1 otherwise.
 // --copy-schema makes a server's schema again in a new database file (see
 // SchemaCopy), and exits with SchemaCopy's status.
 #include "SchemaCopy.h"
@@ -78,6 +80,16 @@ void CreateDatabaseFile(const QString& service)
     SqliteEngine::createFile(*path);
 }
 
+// The user of "user/password" as the database knows it: in capitals, unless
+// written in double quotes.
+QString UserName(const QString& connect)
+{
+    const QString user = connect.section(QLatin1Char('/'), 0, 0).trimmed();
+    if (user.size() >= 2 && user.startsWith(QLatin1Char('"')) && user.endsWith(QLatin1Char('"')))
+        return user.mid(1, user.size() - 2);
+    return user.toUpper();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -122,6 +134,7 @@ int main(int argc, char* argv[])
 
     // Errors go to standard output too, in order with the results around them.
     SqlConsole console(session, database, out, out);
+    console.setUser(UserName(args.connect));
     if (!args.script.isEmpty())
         console.runScript(args.script);
 
@@ -144,5 +157,5 @@ int main(int argc, char* argv[])
     console.finish();
     out.flush();
     err.flush();
-    return console.failures() == 0 ? 0 : 1;
+    return console.exitCode();
 }

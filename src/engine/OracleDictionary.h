@@ -1,0 +1,24 @@
+#pragma once
+// The data dictionary of the embedded engine as TEMP views, over SQLite's
+// schema and the engine's catalogue tables: USER_TABLES, USER_VIEWS,
+// USER_TAB_COLUMNS, USER_CONSTRAINTS, USER_CONS_COLUMNS, USER_SEQUENCES,
+// USER_TAB_COMMENTS, USER_COL_COMMENTS, USER_TAB_IDENTITY_COLS and DUAL.
+#include <set>
+#include <string>
+
+namespace OracleDictionary {
+
+inline constexpr const char* ViewNames[] = {
+    "DUAL", "USER_TABLES", "USER_VIEWS", "USER_TAB_COLUMNS", "USER_CONSTRAINTS", "USER_CONS_COLUMNS",
+    "USER_SEQUENCES", "USER_TAB_COMMENTS", "USER_COL_COMMENTS", "USER_TAB_IDENTITY_COLS"};
+
+// The user's own tables and views of main.sqlite_master m: neither SQLite's
+// nor the engine's catalogue.
+inline const std::string UserObjects =
+    "m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\' AND upper(m.name) NOT LIKE 'KOVA$%'";
+
+// CREATE TEMP VIEW statements; `catalog` names the catalogue tables
+// (KOVA$...) the file holds.
+std::string Views(const std::string& owner, const std::set<std::string>& catalog);
+
+}  // namespace OracleDictionary
