@@ -200,14 +200,15 @@ SchemaCopy::Status SchemaCopy::copyInto(const Request& request, const QString& p
     for (const Statement& s : statements)
         if (s.kind == Statement::Kind::View)
             views.append(s);
-    // The file's engine takes a view over a table it does not have and finds
-    // out when the view is read: each view is read once, and dropped again
-    // when that fails.
+    // The file's engine takes a view over a table it does not have, and keeps
+    // one in SQL it cannot run, and finds out when the view is read: each
+    // view is read up to its first row once, and dropped again when that
+    // fails.
     const auto makeView = [&](const Statement& s, bool report) {
         if (!execute(s.object, s.sql, report))
             return false;
         try {
-            copy->DBCreateDynaset(u"SELECT * FROM %1 WHERE 1 = 0"_s.arg(SchemaDdl::Quote(s.view)));
+            copy->DBCreateDynaset(u"SELECT * FROM %1"_s.arg(SchemaDdl::Quote(s.view)));
             return true;
         } catch (const OraError& error) {
             copy->DbExecuteSQL(u"DROP VIEW "_s + SchemaDdl::Quote(s.view));
