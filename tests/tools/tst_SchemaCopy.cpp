@@ -171,15 +171,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("query");
         const QString tables = u" WHERE TABLE_NAME IN ('ITEM', 'ORDERS', 'SHIP')"_s;
-        QTest::newRow("columns") << u"SELECT TABLE_NAME, COLUMN_NAME, DATA_TYPE, DATA_LENGTH, DATA_PRECISION,"
-                                    " DATA_SCALE, NULLABLE, CHAR_USED, CHAR_LENGTH FROM USER_TAB_COLUMNS"_s
+        // DATA_LENGTH of characters counts bytes in the file (and in Oracle),
+        // characters in PostgreSQL; CHAR_LENGTH and CHAR_USED say it for both.
+        QTest::newRow("columns") << u"SELECT TABLE_NAME, COLUMN_NAME, DATA_TYPE, DATA_PRECISION, DATA_SCALE,"
+                                    " NULLABLE, CHAR_USED, CHAR_LENGTH FROM USER_TAB_COLUMNS"_s
                                         + tables + u" ORDER BY TABLE_NAME, COLUMN_ID"_s;
         QTest::newRow("constraints") << u"SELECT TABLE_NAME, CONSTRAINT_NAME, CONSTRAINT_TYPE, R_CONSTRAINT_NAME,"
                                         " DELETE_RULE FROM USER_CONSTRAINTS"_s
                                             + tables + u" ORDER BY TABLE_NAME, CONSTRAINT_NAME"_s;
-        QTest::newRow("constraint columns")
+        // The file lists no columns for a CHECK constraint.
+        QTest::newRow("key columns")
             << u"SELECT TABLE_NAME, CONSTRAINT_NAME, COLUMN_NAME, POSITION FROM USER_CONS_COLUMNS"_s + tables
-                   + u" ORDER BY TABLE_NAME, CONSTRAINT_NAME, POSITION, COLUMN_NAME"_s;
+                   + u" AND POSITION IS NOT NULL ORDER BY TABLE_NAME, CONSTRAINT_NAME, POSITION, COLUMN_NAME"_s;
         QTest::newRow("sequences") << u"SELECT SEQUENCE_NAME, MIN_VALUE, MAX_VALUE, INCREMENT_BY, CYCLE_FLAG"
                                       " FROM USER_SEQUENCES"_s;
         QTest::newRow("table comments") << u"SELECT TABLE_NAME, COMMENTS FROM USER_TAB_COMMENTS"
