@@ -93,7 +93,7 @@ private Q_SLOTS:
                         "DELETE FROM T WHERE A = 99;\nCREATE VIEW W AS SELECT A FROM T;\nCREATE UNIQUE INDEX TA ON T (A);\nDROP TABLE U;\n"
                         "ALTER TABLE T ADD C NUMBER;\nANALYZE TABLE T COMPUTE STATISTICS;\nSAVEPOINT S1;"_s,
             u"3 rows created.\n1 row updated.\n0 rows deleted.\nView created.\nIndex created.\nTable dropped.\n"
-            "Table altered.\nTable analyzed.\nStatement processed.\n"_s);
+            "Table altered.\nTable analyzed.\nSavepoint created.\n"_s);
         // ボールペン is five characters but ten columns wide: it sets the width of NAME.
         shows("types, nulls and wide text", u"SELECT CODE, NAME, PRICE, DAY FROM P ORDER BY CODE"_s,
               {{}, u"CODE NAME       PRICE DAY"_s, u"---- ---------- ----- -------------------"_s,
@@ -299,9 +299,7 @@ private Q_SLOTS:
         QFETCH(QString, statement);
         QFETCH(QString, day);
         Console c;
-        c.feed(statement + u"\nSELECT DAY FROM P WHERE CODE = 'A1';"_s);
-        if (c.errText.contains(u"ORA-00900"_s))
-            QSKIP("the engine does not take ALTER SESSION yet");
+        c.feed(statement + u"\nSELECT DAY FROM P WHERE CODE LIKE 'A1%';"_s);
         QCOMPARE(c.errText, QString());
         QCOMPARE(c.outText, u"Session altered.\n\nDAY\n%1\n%2\n\n1 row selected.\n"_s.arg(QString(day.size(), u'-'), day));
     }

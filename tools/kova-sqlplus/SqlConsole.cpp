@@ -87,6 +87,10 @@ QString Feedback(const QStringList& tokens, qint64 rows)
         return ObjectFeedback(tokens, "truncated");
     if (verb == QLatin1String("ANALYZE"))
         return ObjectFeedback(tokens, "analyzed");
+    if (verb == QLatin1String("COMMENT"))
+        return QStringLiteral("Comment created.");
+    if (verb == QLatin1String("SAVEPOINT"))
+        return QStringLiteral("Savepoint created.");
     return QStringLiteral("Statement processed.");
 }
 
