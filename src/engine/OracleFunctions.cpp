@@ -163,6 +163,14 @@ void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv)
         sqlite3_result_null(context);
         return;
     }
+    // A whole number wider than a double's 15 digits keeps every digit.
+    if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER) {
+        const sqlite3_int64 whole = sqlite3_value_int64(argv[0]);
+        if (whole >= 1000000000000000LL || whole <= -1000000000000000LL) {
+            ResultText(context, std::to_string(whole));
+            return;
+        }
+    }
     if (IsNumeric(argv[0])) {
         const QString text = basKovaData::NumberText(sqlite3_value_double(argv[0])).trimmed();
         ResultText(context, text.toStdString());

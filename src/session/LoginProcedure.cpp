@@ -6,10 +6,17 @@
 #include "session/Options.h"
 #include "shared/basKovaData.h"
 
+#include <QCoreApplication>
+
 void LoginProcedure::PrepareProgram()
 {
-    if (basKovaData::AppDirectory.isEmpty())
+    if (basKovaData::AppDirectory.isEmpty()) {
         basKovaData::InitAppDirectory();
+        // An installed program: the packaged demo schema beside it.
+        const QString programs = QCoreApplication::applicationDirPath();
+        basKovaData::PrepareUserFolder(programs + QStringLiteral("/kova-sqlplus"),
+                                       programs + QStringLiteral("/../share/kova-oracle/demo.sql"));
+    }
     basKovaData::LoadOptions();
 }
 

@@ -540,7 +540,8 @@ private Q_SLOTS:
         row("nvl, empty text is null", "NVL(NULL,'x') || NVL('','y') || NVL2('a','s','u') || NVL2('','s','u')", "xysu");
         row("like is case-sensitive", "CASE WHEN 'apple' LIKE 'A%' THEN 'y' ELSE 'n' END", "n");
         row("other functions", "TO_CHAR(0.5) || '|' || TO_CHAR(SYSDATE,'YYYYMMDD') || '|' || LENGTHB('aｱ漢字') || '|'"
-                               " || CONCAT('a', NULL) || (SELECT DUMMY FROM DUAL)", ".5|20011210|6|aX");
+                               " || CONCAT('a', NULL) || (SELECT DUMMY FROM DUAL) || TO_CHAR(-123456789012345678)",
+            ".5|20011210|6|aX-123456789012345678");
         row("default models", "TO_CHAR(TO_DATE('20011231','YYYYMMDD')) || TO_CHAR(TO_DATE('2001-12-31'), ' YYYYMMDD HH24MISS')",
             "31-DEC-01 20011231 000000");
         row("month and day names", "TO_CHAR(TO_DATE('2001-02-03','YYYY-MM-DD'),'DD-MON-YYYY Dy')", "03-FEB-2001 Sat");

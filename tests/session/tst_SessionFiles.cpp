@@ -4,6 +4,7 @@
 #include "session/AppPaths.h"
 #include "session/AtomicFile.h"
 #include "session/ConnectionBook.h"
+#include "session/LoginArgument.h"
 #include "session/Options.h"
 #include "support/SessionSupport.h"
 #include "support/TestSupport.h"
@@ -55,7 +56,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_dataHome.path()));
-        m_userDirectory = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+        m_userDirectory = basKovaData::UserDataDirectory();
         QVERIFY2(m_userDirectory.startsWith(m_dataHome.path() + u'/'), qPrintable(m_userDirectory));
     }
     void init()
@@ -109,6 +110,86 @@ private Q_SLOTS:
         // The write check leaves nothing behind and creates no missing directory.
         QCOMPARE(entries(), before);
         QCOMPARE(QFileInfo::exists(directory), kind != u"missing"_s);
+    }
+
+    // An installed program's first start: the user's folder gets the demo
+    // database and a connection file naming it, once; a program beside its
+    // own files, or a folder already in use, is left alone.
+    void userFolderOnFirstStart_data()
+    {
+        QTest::addColumn<bool>("userFolder");
+        QTest::addColumn<bool>("used");       // a connection file is there already
+        QTest::addColumn<QString>("console");  // what the console does
+        QTest::addColumn<bool>("prepared");
+        QTest::newRow("first start") << true << false << u"touch \"${2#demo/demo@}\""_s << true;
+        QTest::newRow("console fails") << true << false << u"touch \"${2#demo/demo@}\"; exit 1"_s << false;
+        QTest::newRow("used before") << true << true << u"touch \"${2#demo/demo@}\""_s << false;
+        QTest::newRow("beside the program") << false << false << u"touch \"${2#demo/demo@}\""_s << false;
+    }
+
+    void userFolderOnFirstStart()
+    {
+        QFETCH(bool, userFolder);
+        QFETCH(bool, used);
+        QFETCH(QString, console);
+        QFETCH(bool, prepared);
+        const QString folder = userFolder ? m_userDirectory : m_dir.path();
+        QDir().mkpath(folder);
+        const QString connections = folder + u"/KovaData.dat"_s;
+        const QString demo = folder + u"/demo.db"_s;
+        QFile::remove(connections);
+        QFile::remove(demo);
+        if (used)
+            QVERIFY(WriteFile(connections, "mine"));
+        basKovaData::AppDirectory = folder + u'/';
+        const QString fake = m_dir.filePath(u"fake-sqlplus"_s);
+        QVERIFY(WriteFile(fake, (u"#!/bin/sh\n"_s + console + u'\n').toUtf8()));
+        QFile(fake).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        const QString script = m_dir.filePath(u"demo.sql"_s);
+        QVERIFY(WriteFile(script, "CREATE TABLE T (A NUMBER);"));
+
+        const bool ok = basKovaData::PrepareUserFolder(fake, script);
+        QCOMPARE(ok, prepared || used || !userFolder);
+        QCOMPARE(QFileInfo::exists(demo), prepared);
+        QCOMPARE(ReadFile(connections), prepared ? FileRecord("demo.db", "demo", "demo") : used ? QByteArray("mine") : QByteArray());
+        QFile::remove(connections);
+        QFile::remove(demo);
+    }
+
+    // The tools' login: the password on the command line, from KOVA_PASSWORD,
+    // or asked; never nothing.
+    void loginArgument_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("environment");  // "-" for not set
+        QTest::addColumn<QString>("typed");        // "-" for no terminal
+        QTest::addColumn<QString>("result");       // connect@service, or the error's start
+        QTest::newRow("given") << u"scott/tiger@db.db"_s << u"env"_s << u"typed"_s << u"scott/tiger@db.db"_s;
+        QTest::newRow("at in password") << u"scott/p@ss@DSN"_s << u"-"_s << u"-"_s << u"scott/p@ss@DSN"_s;
+        QTest::newRow("environment") << u"scott@DSN"_s << u"s3cret"_s << u"typed"_s << u"scott/s3cret@DSN"_s;
+        QTest::newRow("asked") << u"scott@DSN"_s << u"-"_s << u"typed"_s << u"scott/typed@DSN"_s;
+        QTest::newRow("no terminal") << u"scott@DSN"_s << u"-"_s << u"-"_s << u"no password"_s;
+        QTest::newRow("no service") << u"scott/tiger@"_s << u"-"_s << u"-"_s << u"the login must"_s;
+        QTest::newRow("no user") << u"/tiger@DSN"_s << u"-"_s << u"-"_s << u"the login names no user"_s;
+    }
+
+    void loginArgument()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, environment);
+        QFETCH(QString, typed);
+        QFETCH(QString, result);
+        if (environment == u"-"_s)
+            qunsetenv(basKovaData::PasswordVariable);
+        else
+            qputenv(basKovaData::PasswordVariable, environment.toUtf8());
+        const auto prompt = [&typed](const QString&) {
+            return typed == u"-"_s ? std::optional<QString>() : std::optional<QString>(typed);
+        };
+        QString error;
+        const auto login = basKovaData::ReadLoginArgument(text, &error, prompt);
+        qunsetenv(basKovaData::PasswordVariable);
+        QCOMPARE(login ? login->connect() + u'@' + login->service : error.left(result.size()), result);
     }
 
     // ---- replacing a file ---------------------------------------------------

@@ -1,3 +1,4 @@
+#include "session/LoginArgument.h"
 #include "FileJobs.h"
 
 #include "GenerateTool.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QHash>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRandomGenerator>
 
 #include <memory>
@@ -65,9 +67,14 @@ int RunJobs(const Job& job, const Arguments& args, QTextStream& out, QTextStream
         err << "no seed was given; the jobs use --seed " << seed << '\n';
         given << u"--seed"_s << QString::number(seed);
     }
+    // A password typed at the prompt reaches the slices by the environment,
+    // never by their command lines.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QLatin1String(basKovaData::PasswordVariable), args.connect.section(u'/', 1));
     std::vector<std::unique_ptr<QProcess>> processes;
     for (int k = 1; k <= args.jobs; ++k) {
         auto process = std::make_unique<QProcess>();
+        process->setProcessEnvironment(environment);
         process->start(args.program, given + QStringList{u"--shard"_s, u"%1/%2"_s.arg(k).arg(args.jobs)});
         processes.push_back(std::move(process));
     }

@@ -245,7 +245,7 @@ std::optional<Arguments> ParseArguments(const QStringList& args, QString* error)
     }
     const qsizetype at = rest.isEmpty() ? -1 : rest.first().lastIndexOf(u'@');
     if (at <= 0 || at == rest.first().size() - 1) {
-        *error = u"the first argument must be user/password@service"_s;
+        *error = u"the first argument must be user/password@service or user@service"_s;
         return std::nullopt;
     }
     parsed.connect = rest.first().left(at);

@@ -35,7 +35,9 @@ inline const QString Usage = QStringLiteral(
     "usage: kova-generate user/password@service FILE.json... [--rows N] [--preview K] [--seed N]\n"
     "       kova-generate user/password@service PROJECT.json [--seed N]\n"
     "       kova-generate user/password@service --auto TABLE... [--rows N] [--seed N]\n"
-    "  with --out PATH [--format sql|csv] [--shard K/N | --jobs J]: write files, not the database");
+    "  with --out PATH [--format sql|csv] [--shard K/N | --jobs J]: write files, not the database\n"
+    "       kova-generate --help | --version\n"
+    "  user@service instead of user/password@service: the password from KOVA_PASSWORD, or asked");
 
 // The arguments, or none with *error saying what is wrong.
 std::optional<Arguments> ParseArguments(const QStringList& args, QString* error);

@@ -1,16 +1,20 @@
 // kova-generate: fills tables from rule files without any window, for scripts
 // and CI jobs.
 //
+//   kova-generate --help | --version
 //   kova-generate user/password@service FILE.json... [--rows N] [--preview K] [--seed N]
 //   kova-generate user/password@service PROJECT.json [--seed N]
 //   kova-generate user/password@service --auto TABLE... [--rows N] [--seed N]
 //   ... --out PATH [--format sql|csv] [--shard K/N | --jobs J]: files instead of the database
 //
-// Exit status, of the whole job: 0 when every row was created, 1 when some
+// "user@service" takes the password from KOVA_PASSWORD, or asks for it on the
+// terminal. Exit status, of the whole job: 0 when every row was created, 1 when some
 // were refused (and all the others committed), 2 when nothing was kept (the
 // arguments, the login or a file were wrong, or the run stopped).
 #include "GenerateTool.h"
 
+#include "session/AppPaths.h"
+#include "session/LoginArgument.h"
 #include "shared/basKovaData.h"
 
 #include <QCoreApplication>
@@ -23,20 +27,38 @@
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    basKovaData::AppDirectory = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     QTextStream out(stdout);
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
+    const QStringList given = QCoreApplication::arguments().mid(1);
+    if (given.contains(QLatin1String("--help"))) {
+        out << kovagenerate::Usage << '\n';
+        return 0;
+    }
+    if (given.contains(QLatin1String("--version"))) {
+        out << "kova-generate " << KOVA_VERSION << '\n';
+        return 0;
+    }
+    // Relative database names and rule folders resolve where the program
+    // keeps its files: beside it, or in the user's data folder.
+    basKovaData::InitAppDirectory();
 
     QString error;
-    const std::optional<kovagenerate::Arguments> args =
-        kovagenerate::ParseArguments(QCoreApplication::arguments().mid(1), &error);
+    const std::optional<kovagenerate::Arguments> args = kovagenerate::ParseArguments(given, &error);
     if (!args) {
         err << error << '\n' << kovagenerate::Usage << '\n';
         return kovagenerate::Stopped;
     }
     kovagenerate::Arguments run = *args;
+    if (!run.connect.contains(QLatin1Char('/'))) {
+        const auto login = basKovaData::ReadLoginArgument(run.connect + QLatin1Char('@') + run.service, &error);
+        if (!login) {
+            err << error << '\n';
+            return kovagenerate::Stopped;
+        }
+        run.connect = login->connect();
+    }
     run.program = QCoreApplication::applicationFilePath();
     return kovagenerate::Run(run, out, err, isatty(fileno(stderr)) != 0);
 }

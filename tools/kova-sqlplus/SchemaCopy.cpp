@@ -56,7 +56,7 @@ std::optional<SchemaCopy::Request> SchemaCopy::Parse(const QStringList& args, QS
         *error = u"--copy-schema needs a login and a database file"_s;
         return std::nullopt;
     }
-    const qsizetype at = rest[0].indexOf(u'@');
+    const qsizetype at = rest[0].lastIndexOf(u'@');
     if (at <= 0 || at == rest[0].size() - 1) {
         *error = u"the login must be user/password@service: %1"_s.arg(rest[0]);
         return std::nullopt;

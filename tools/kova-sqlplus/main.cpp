@@ -3,7 +3,10 @@
 //
 //   kova-sqlplus [--create] user/password@service [@script.sql]
 //   kova-sqlplus --copy-schema user/password@service FILE.db [TABLE...] [--rows N]
+//   kova-sqlplus --help | --version
 //
+// "user@service" takes the password from KOVA_PASSWORD, or asks for it on the
+// terminal without echo.
 // Runs the script if one is given, then reads statements from standard input
 // until its end or EXIT. Exits with the code EXIT or WHENEVER SQLERROR EXIT
 // names (the system keeps its last eight bits), else with 0 when no statement
@@ -13,6 +16,8 @@
 #include "SchemaCopy.h"
 #include "SqlConsole.h"
 
+#include "session/AppPaths.h"
+#include "session/LoginArgument.h"
 #include "session/OraError.h"
 #include "session/OraSession.h"
 #include "engine/SqliteEngine.h"
@@ -53,7 +58,7 @@ bool ParseArguments(const QStringList& args, Arguments* parsed)
     if (rest.isEmpty() || rest.size() > 2)
         return false;
     const QString& login = rest[0];
-    const qsizetype at = login.indexOf(QLatin1Char('@'));
+    const qsizetype at = login.lastIndexOf(QLatin1Char('@'));
     if (at <= 0 || at == login.size() - 1)
         return false;
     parsed->connect = login.left(at);
@@ -95,7 +100,6 @@ QString UserName(const QString& connect)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    basKovaData::AppDirectory = QCoreApplication::applicationDirPath() + QLatin1Char('/');
 
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -103,21 +107,55 @@ int main(int argc, char* argv[])
     err.setEncoding(QStringConverter::Utf8);
 
     const QStringList arguments = QCoreApplication::arguments().mid(1);
+    const QString usage = QStringLiteral("usage: kova-sqlplus [--create] user/password@service [@script.sql]\n"
+                                         "       ")
+                          + QLatin1String(SchemaCopy::Usage)
+                          + QStringLiteral("\n       kova-sqlplus --help | --version\n"
+                                           "  user@service instead of user/password@service: the password from "
+                                           "KOVA_PASSWORD, or asked\n");
+    if (arguments.contains(QLatin1String("--help"))) {
+        out << usage;
+        return 0;
+    }
+    if (arguments.contains(QLatin1String("--version"))) {
+        out << "kova-sqlplus " << KOVA_VERSION << '\n';
+        return 0;
+    }
+    // Relative database names resolve where the program keeps its files:
+    // beside it, or in the user's data folder.
+    basKovaData::InitAppDirectory();
+    // The password of "user@service", from the environment or the terminal.
+    const auto withPassword = [&err](QString* connect, const QString& service) {
+        if (connect->contains(QLatin1Char('/')))
+            return true;
+        QString problem;
+        const auto login = basKovaData::ReadLoginArgument(*connect + QLatin1Char('@') + service, &problem);
+        if (!login) {
+            err << "ERROR: " << problem << '\n';
+            return false;
+        }
+        *connect = login->connect();
+        return true;
+    };
+
     if (arguments.value(0) == QLatin1String("--copy-schema")) {
         QString problem;
-        const auto request = SchemaCopy::Parse(arguments.mid(1), &problem);
+        auto request = SchemaCopy::Parse(arguments.mid(1), &problem);
         if (!request) {
             err << "ERROR: " << problem << "\nusage: " << SchemaCopy::Usage << '\n';
             return SchemaCopy::Failed;
         }
+        if (!withPassword(&request->connect, request->service))
+            return SchemaCopy::Failed;
         return SchemaCopy(out, err).run(*request);
     }
     Arguments args;
     if (!ParseArguments(arguments, &args)) {
-        err << "usage: kova-sqlplus [--create] user/password@service [@script.sql]\n"
-            << "       " << SchemaCopy::Usage << '\n';
+        err << usage;
         return 1;
     }
+    if (!withPassword(&args.connect, args.service))
+        return 1;
 
     auto session = std::make_shared<OraSession>();
     std::shared_ptr<OraDatabase> database;
