@@ -4,7 +4,6 @@
 namespace OracleDdl {
 
 using namespace detail;
-using Kind = SqlToken::Kind;
 
 std::vector<Constraint> TableConstraints(std::string_view createTable)
 {

@@ -10,7 +10,6 @@ namespace OracleDdl {
 namespace {
 
 using namespace detail;
-using Kind = SqlToken::Kind;
 
 // Words that begin a column's attribute, ending its type or its DEFAULT.
 bool IsAttributeWord(const std::string& word)
