@@ -43,7 +43,9 @@ bool CanCreateFilesIn(const QString& directory)
 QString ResolveAppDirectory(const QString& executableDirectory)
 {
     const QString directory = WithoutTrailingSlashes(executableDirectory);
-    if (CanCreateFilesIn(directory))
+    // An installed program never writes beside itself, not even run by root.
+    const bool installed = directory.startsWith(QLatin1String("/usr/"));
+    if (!installed && CanCreateFilesIn(directory))
         return WithSlash(directory);
 
     const QString userDirectory = UserDataDirectory();

@@ -4,7 +4,8 @@
 namespace basKovaData {
 
 // The directory the program keeps its files in, ending in exactly one "/":
-// `executableDirectory` when files can be created there (checked by creating
+// `executableDirectory` when it is not a system folder under /usr and files
+// can be created there (checked by creating
 // and removing a probe file, not only by the permission bits), otherwise the
 // per-user data directory the program and its tools share
 // (UserDataDirectory), created if need be. Should the system

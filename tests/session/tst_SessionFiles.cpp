@@ -81,6 +81,7 @@ private Q_SLOTS:
         QTest::newRow("missing") << "missing" << "";
         QTest::newRow("a file, not a directory") << "file" << "";
         QTest::newRow("system directory") << "system" << "";
+        QTest::newRow("installed, even for root") << "usr" << "";
     }
     void appDirectory()
     {
@@ -98,9 +99,12 @@ private Q_SLOTS:
             QSKIP("No /proc file system here");
         if (kind == u"system"_s)
             directory = u"/proc"_s;
+        if (kind == u"usr"_s)
+            directory = u"/usr/bin"_s;
         // (The process entries of /proc come and go by themselves.)
         const auto entries = [&] {
-            return kind == u"system"_s ? QStringList() : QDir(directory).entryList(QDir::AllEntries | QDir::Hidden);
+            return kind == u"system"_s || kind == u"usr"_s ? QStringList()
+                                                           : QDir(directory).entryList(QDir::AllEntries | QDir::Hidden);
         };
         const QStringList before = entries();
 
