@@ -80,6 +80,15 @@ public:
         }
         return None;
     }
+    // The statement's first "(" and the ")" that closes it; `closing` is
+    // None when it is never closed.
+    std::pair<std::size_t, std::size_t> firstParentheses() const
+    {
+        std::size_t open = 0;
+        while (open < m_end && !symbol(open, "("))
+            ++open;
+        return {open, close(open)};
+    }
     // The text of tokens [from, to) as written.
     std::string_view text(std::size_t from, std::size_t to) const
     {

@@ -9,10 +9,7 @@ std::vector<Constraint> TableConstraints(std::string_view createTable)
 {
     std::vector<Constraint> constraints;
     const Reader r(createTable);
-    std::size_t k = 0;
-    while (k < r.end() && !r.symbol(k, "("))
-        ++k;
-    const std::size_t closing = r.close(k);
+    const auto [k, closing] = r.firstParentheses();
     if (closing == None)
         return constraints;
     // The body of one constraint from `j`; false when it is none.
@@ -134,10 +131,7 @@ std::string ClauseText(const Constraint& c)
 std::string WithClauses(std::string_view createTable, const std::vector<std::string>& clauses)
 {
     const Reader r(createTable);
-    std::size_t k = 0;
-    while (k < r.end() && !r.symbol(k, "("))
-        ++k;
-    const std::size_t closing = r.close(k);
+    const std::size_t closing = r.firstParentheses().second;
     if (closing == None)
         return std::string(createTable);
     std::string text(createTable.substr(0, r.at(closing).begin));

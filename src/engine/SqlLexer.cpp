@@ -237,6 +237,30 @@ void AssignUnquoted(std::string* out, std::string_view quoted)
     }
 }
 
+// A raw token's kind and text as the lexer's callers see them: words in
+// capitals, quoted names and strings unquoted.
+SqlToken::Kind ConvertToken(const RawToken& token, std::string_view raw, std::string* text)
+{
+    switch (token.kind) {
+    case RawToken::Kind::Word:
+        AssignUpper(text, raw);
+        return SqlToken::Kind::Word;
+    case RawToken::Kind::QuotedName:
+        AssignUnquoted(text, raw);
+        return SqlToken::Kind::QuotedName;
+    case RawToken::Kind::String:
+        AssignUnquoted(text, raw);
+        return SqlToken::Kind::String;
+    case RawToken::Kind::Number:
+    case RawToken::Kind::HexNumber:
+        text->assign(raw);
+        return SqlToken::Kind::Number;
+    default:
+        text->assign(raw);
+        return SqlToken::Kind::Symbol;
+    }
+}
+
 bool IsSharableKind(const std::string& word)
 {
     return word == "INSERT" || word == "UPDATE" || word == "DELETE";
@@ -304,29 +328,7 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
 
         if (result.headCount < LexedStatement::HeadSize) {
             SqlToken& head = result.head[static_cast<size_t>(result.headCount++)];
-            switch (token.kind) {
-            case RawToken::Kind::Word:
-                head.kind = SqlToken::Kind::Word;
-                AssignUpper(&head.text, raw);
-                break;
-            case RawToken::Kind::QuotedName:
-                head.kind = SqlToken::Kind::QuotedName;
-                AssignUnquoted(&head.text, raw);
-                break;
-            case RawToken::Kind::String:
-                head.kind = SqlToken::Kind::String;
-                AssignUnquoted(&head.text, raw);
-                break;
-            case RawToken::Kind::Number:
-            case RawToken::Kind::HexNumber:
-                head.kind = SqlToken::Kind::Number;
-                head.text.assign(raw);
-                break;
-            default:
-                head.kind = SqlToken::Kind::Symbol;
-                head.text.assign(raw);
-                break;
-            }
+            head.kind = ConvertToken(token, raw, &head.text);
             if (result.headCount == 1) {
                 sharable = IsSharableKind(result.firstWord());
                 if (sharable)
@@ -528,32 +530,16 @@ std::vector<SqlToken> ExpressionTokens(std::string_view expression)
         const RawToken token = scanner.next();
         if (token.kind == RawToken::Kind::End)
             return tokens;
+        if (token.unterminated && (token.kind == RawToken::Kind::String || token.kind == RawToken::Kind::QuotedName)) {
+            // A quote the text never closes: no token can be trusted.
+            tokens.clear();
+            return tokens;
+        }
         const std::string_view raw = expression.substr(token.begin, token.end - token.begin);
         SqlToken& out = tokens.emplace_back();
-        switch (token.kind) {
-        case RawToken::Kind::Word:
-            out.kind = SqlToken::Kind::Word;
-            AssignUpper(&out.text, raw);
-            break;
-        case RawToken::Kind::QuotedName:
-        case RawToken::Kind::String:
-            out.kind = token.kind == RawToken::Kind::String ? SqlToken::Kind::String : SqlToken::Kind::QuotedName;
-            if (token.unterminated) {
-                // A quote the text never closes: no token can be trusted.
-                tokens.clear();
-                return tokens;
-            }
-            AssignUnquoted(&out.text, raw);
-            break;
-        case RawToken::Kind::Number:
-            out.kind = SqlToken::Kind::Number;
-            out.text.assign(raw);
-            break;
-        default:
-            out.kind = SqlToken::Kind::Symbol;
-            out.text.assign(raw);
-            break;
-        }
+        out.kind = ConvertToken(token, raw, &out.text);
+        if (token.kind == RawToken::Kind::HexNumber)
+            out.kind = SqlToken::Kind::Symbol;  // no number of an expression
     }
 }
 
@@ -638,28 +624,6 @@ std::vector<PlacedToken> PlaceTokens(std::string_view sql)
         out.begin = token.begin;
         out.end = token.end;
         out.unterminated = token.unterminated;
-        switch (token.kind) {
-        case RawToken::Kind::Word:
-            out.kind = SqlToken::Kind::Word;
-            AssignUpper(&out.text, raw);
-            break;
-        case RawToken::Kind::QuotedName:
-            out.kind = SqlToken::Kind::QuotedName;
-            AssignUnquoted(&out.text, raw);
-            break;
-        case RawToken::Kind::String:
-            out.kind = SqlToken::Kind::String;
-            AssignUnquoted(&out.text, raw);
-            break;
-        case RawToken::Kind::Number:
-        case RawToken::Kind::HexNumber:
-            out.kind = SqlToken::Kind::Number;
-            out.text.assign(raw);
-            break;
-        default:
-            out.kind = SqlToken::Kind::Symbol;
-            out.text.assign(raw);
-            break;
-        }
+        out.kind = ConvertToken(token, raw, &out.text);
     }
 }
