@@ -400,4 +400,9 @@ bool Run(SqliteEngine& engine, std::string_view sql)
     return true;
 }
 
+void ForgetDropped(SqliteEngine& engine)
+{
+    Catalog(engine).forgetDropped();
+}
+
 }  // namespace OracleSchema

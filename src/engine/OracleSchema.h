@@ -23,4 +23,8 @@ inline constexpr const char* ViewsTable = "KOVA$VIEWS";
 // SQLite is to run it as written. Throws EngineError.
 bool Run(SqliteEngine& engine, std::string_view sql);
 
+// After a DROP SQLite ran as written: what the catalogue keeps of tables and
+// views that are gone goes with them.
+void ForgetDropped(SqliteEngine& engine);
+
 }  // namespace OracleSchema

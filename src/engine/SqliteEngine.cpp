@@ -468,6 +468,8 @@ qint64 SqliteEngine::execute(const QString& sql)
     });
     stepToDone(stmt);
     const qint64 changes = IsRowCountingStatement(lexed.firstWord()) ? sqlite3_changes64(m_handle) : 0;
+    if (word == "DROP")
+        OracleSchema::ForgetDropped(*this);
     afterStatement(lexed);
     return changes;
 }

@@ -249,7 +249,7 @@ void tst_OracleDdl::comments()
              u"NAME,It's the name"_s);
     // Comments go with their table, and do not come back with a new one.
     db->DbExecuteSQL(u"DROP TABLE emp CASCADE CONSTRAINTS"_s);
-    db->DbExecuteSQL(u"DROP TABLE dept"_s);
+    db->DbExecuteSQL(u"DROP TABLE IF EXISTS dept"_s);
     db->DbExecuteSQL(u"CREATE TABLE dept (name VARCHAR2(5))"_s);
     QCOMPARE(db.text(u"SELECT count(COMMENTS) FROM USER_COL_COMMENTS"_s), u"0"_s);
 }
