@@ -62,6 +62,7 @@ private Q_SLOTS:
             m_dir, {u"CREATE TABLE T1 (A NUMBER(10,2), B NUMBER, C DATE, D VARCHAR2(20) NOT NULL, E CHAR(1), "
                     "PRIMARY KEY (D))"_s,
                     u"CREATE TABLE T2 (X VARCHAR2(5), K2 NUMBER(4), Y DATE, K1 NUMBER(8), PRIMARY KEY (K1, K2))"_s,
+                    u"COMMENT ON COLUMN T2.Y IS '入社日'"_s,
                     u"CREATE TABLE P (A VARCHAR2(5))"_s, u"INSERT INTO P VALUES ('a')"_s, u"INSERT INTO P VALUES ('b')"_s,
                     u"CREATE TABLE B (A NUMBER)"_s, u"CREATE VIEW BV AS SELECT A FROM B"_s, u"DROP TABLE B"_s});
     }
@@ -80,6 +81,8 @@ private Q_SLOTS:
         QTest::newRow("scale null") << u"NUMBER,8,,"_s << u"NUMBER(8)"_s << QList<int>{8, 0};
         QTest::newRow("negative scale") << u"NUMBER,5,-2,"_s << u"NUMBER(5.-2)"_s << QList<int>{5, -2};
         QTest::newRow("size beyond 16 bits held") << u"VARCHAR2,,,99999"_s << u"VARCHAR2(99999)"_s << QList<int>{32767, 0};
+        QTest::newRow("figures in the type") << u"TIMESTAMP(6) WITH TIME ZONE,,6,"_s << u"TIMESTAMP(6) WITH TIME ZONE"_s
+                                             << QList<int>{0, 0};
     }
 
     // The other types show in columnsOfATable.
@@ -116,6 +119,8 @@ private Q_SLOTS:
         QCOMPARE(Rows(grid).mid(1), (QStringList{u"X|VARCHAR2(5)|||"_s, u"K2|NUMBER(4)|KEY|NN|"_s, u"Y|DATE()|||"_s,
                                                  u"K1|NUMBER(8)|KEY|NN|"_s}));
         QCOMPARE(browser::KeyOrderCondition(), u"ORDER BY K2,K1"_s);
+        // A column's comment is its name's tool tip; a name without one shows itself.
+        QCOMPARE(grid.CellToolTip(3, 0) + u'|' + grid.CellToolTip(1, 0), u"入社日|X"_s);
     }
 
     // Every load starts the rules afresh, and one that does not finish leaves
