@@ -41,6 +41,13 @@ std::string QuoteText(const std::string& text)
     return quoted;
 }
 
+std::string Upper(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
 namespace {
 
 bool Exec(sqlite3* db, const std::string& sql, std::string* error)
@@ -178,13 +185,6 @@ std::string TableTriggers(const std::string& owner, const std::string& table,
         }
     }
     return sql;
-}
-
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
 }
 
 // An identity column takes its sequence's next number when a row leaves it

@@ -26,5 +26,7 @@ bool Refresh(sqlite3* db, const std::string& owner, std::string* error);
 // SQL quoting helpers.
 std::string QuoteName(const std::string& name);
 std::string QuoteText(const std::string& text);
+// ASCII letters in capitals, as Oracle keeps an unquoted name.
+std::string Upper(std::string text);
 
 }  // namespace OracleDialect

@@ -53,14 +53,13 @@ std::string ReferencedConstraint()
            "pragma_index_info(i.name, 'main') x WHERE upper(x.name) = upper(g.\"to\"))) ORDER BY i.name LIMIT 1) END";
 }
 
-std::string Tables(const std::string& owner, bool haveStatistics)
+std::string Tables(bool haveStatistics)
 {
     auto stat = [&](const char* column) {
         return haveStatistics ? std::string("s.") + column : std::string("NULL");
     };
     const std::string zeroAfterAnalyze =
         haveStatistics ? "CASE WHEN s.TABLE_NAME IS NULL THEN NULL ELSE 0 END" : "NULL";
-    (void)owner;
     return "CREATE TEMP VIEW USER_TABLES AS SELECT upper(m.name) AS TABLE_NAME, "
            "'USERS' AS TABLESPACE_NAME, NULL AS CLUSTER_NAME, NULL AS IOT_NAME, 10 AS PCT_FREE, "
            "40 AS PCT_USED, 1 AS INI_TRANS, 255 AS MAX_TRANS, 65536 AS INITIAL_EXTENT, "
@@ -95,7 +94,7 @@ std::string Views(const std::string& owner, const std::set<std::string>& catalog
                                             : "0";
     std::string sql;
     sql += "CREATE TEMP VIEW DUAL AS SELECT 'X' AS DUMMY;\n";
-    sql += Tables(owner, have("KOVA$TABLE_STATISTICS"));
+    sql += Tables(have("KOVA$TABLE_STATISTICS"));
     const std::string viewText = have("KOVA$VIEWS")
         ? "coalesce((SELECT v.TEXT FROM main.\"KOVA$VIEWS\" v WHERE v.VIEW_NAME = upper(m.name)), KOVA_VIEW_TEXT(m.sql))"
         : "KOVA_VIEW_TEXT(m.sql)";

@@ -20,6 +20,7 @@ namespace {
 using OracleDdl::Statement;
 using OracleDialect::QuoteName;
 using OracleDialect::QuoteText;
+using OracleDialect::Upper;
 using Row = std::vector<std::optional<std::string>>;
 
 class Catalog {
@@ -125,10 +126,8 @@ public:
     void addIdentities(const std::string& table, const std::vector<OracleDdl::Identity>& identities)
     {
         for (const OracleDdl::Identity& id : identities) {
-            std::string upperTable = table;
-            std::string upperColumn = id.column;
-            for (std::string* s : {&upperTable, &upperColumn})
-                std::transform(s->begin(), s->end(), s->begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+            const std::string upperTable = Upper(table);
+            const std::string upperColumn = Upper(id.column);
             OracleDdl::Sequence q;
             q.name = "ISEQ$$_" + upperTable + "_" + upperColumn;
             q.start = id.start;
@@ -214,12 +213,6 @@ private:
     SqliteEngine& m_engine;
     sqlite3* m_db;
 };
-
-std::string Upper(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
 
 QString Q(const std::string& text)
 {

@@ -350,6 +350,17 @@ void SqliteEngine::stepToDone(sqlite3_stmt* stmt) const
         raise();
 }
 
+qint64 SqliteEngine::schemaVersion() const
+{
+    sqlite3_stmt* stmt = nullptr;
+    qint64 version = -1;
+    if (sqlite3_prepare_v2(m_handle, "PRAGMA schema_version", -1, &stmt, nullptr) == SQLITE_OK
+        && sqlite3_step(stmt) == SQLITE_ROW)
+        version = sqlite3_column_int64(stmt, 0);
+    sqlite3_finalize(stmt);
+    return version;
+}
+
 void SqliteEngine::exec(const char* sql)
 {
     const int rc = sqlite3_exec(m_handle, sql, nullptr, nullptr, nullptr);
@@ -449,10 +460,15 @@ qint64 SqliteEngine::execute(const QString& sql)
         return 0;
     }
     const std::string& word = lexed.firstWord();
-    if (IsSchemaStatement(word)
-        && OracleSchema::Run(*this, std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())))) {
-        afterStatement(lexed);
-        return 0;
+    if (IsSchemaStatement(word)) {
+        // A comment or a sequence changes no table: the dialect's views and
+        // triggers are made again only when SQLite's schema changed.
+        const qint64 version = schemaVersion();
+        if (OracleSchema::Run(*this, std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())))) {
+            if (schemaVersion() != version)
+                afterStatement(lexed);
+            return 0;
+        }
     }
     sqlite3_stmt* stmt = nullptr;
     const bool cached = prepare(lexed, &stmt);

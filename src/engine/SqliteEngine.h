@@ -75,6 +75,8 @@ private:
     sqlite3_stmt* prepareText(const std::string& text);
     void afterStatement(const LexedStatement& lexed);
     void exec(const char* sql);
+    // SQLite's count of schema changes in the file.
+    qint64 schemaVersion() const;
 
     QString m_connectionName;
     QSqlDatabase m_database;

@@ -6,10 +6,10 @@
 #include "session/OraDynaset.h"
 #include "session/OraError.h"
 #include "session/OraSession.h"
+#include "shared/NumberRead.h"
 #include "shared/StatementShape.h"
 
 #include <QMap>
-#include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
 
@@ -27,12 +27,6 @@ Family FamilyOf(const QString& dataType)
     if (type == u"BLOB"_s || type == u"RAW"_s || type == u"LONG RAW"_s || type == u"BFILE"_s)
         return Family::Binary;
     return Family::Text;
-}
-
-bool IsNumber(const QString& text)
-{
-    static const QRegularExpression number(u"^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"_s);
-    return number.match(text).hasMatch();
 }
 
 }  // namespace
@@ -128,8 +122,8 @@ qint64 RowCopy::copyTable(const SchemaDictionary& schema, const SchemaDictionary
                 shape.appendNull(u"NULL");
             else if (families[i] == Family::Date)
                 shape.appendDate(std::move(text));
-            else if (families[i] == Family::Number && IsNumber(text))
-                shape.appendNumber(text);
+            else if (families[i] == Family::Number && basKovaData::IsNumericText(text))
+                shape.appendNumber(text.trimmed());
             else
                 shape.appendTextValue(std::move(text));
         }

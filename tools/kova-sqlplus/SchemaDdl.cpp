@@ -1,5 +1,7 @@
 #include "SchemaDdl.h"
 
+#include "generate/InsertRow.h"
+
 #include <QSet>
 
 #include <algorithm>
@@ -62,11 +64,6 @@ std::optional<QString> Lookup(const QString& name, const QStringList& candidates
 QString SchemaDdl::Quote(const QString& name)
 {
     return u"\""_s + QString(name).replace(u"\""_s, u"\"\""_s) + u"\""_s;
-}
-
-QString SchemaDdl::QuoteText(const QString& text)
-{
-    return u"'"_s + QString(text).replace(u"'"_s, u"''"_s) + u"'"_s;
 }
 
 std::optional<SchemaDictionary> SchemaDdl::Selected(const SchemaDictionary& all, const QStringList& names,
@@ -222,11 +219,11 @@ QList<SchemaDdl::Statement> SchemaDdl::AfterTables(const SchemaDictionary& schem
     kind = Kind::Comment;
     for (const auto& c : schema.comments) {
         if (c.column.isEmpty())
-            add(u"comment on "_s + c.table, u"COMMENT ON TABLE %1 IS %2"_s.arg(Quote(c.table), QuoteText(c.text)),
+            add(u"comment on "_s + c.table, u"COMMENT ON TABLE %1 IS %2"_s.arg(Quote(c.table), basKovaData::SqlQuoted(c.text)),
                 {c.table});
         else
             add(u"comment on %1.%2"_s.arg(c.table, c.column),
-                u"COMMENT ON COLUMN %1.%2 IS %3"_s.arg(Quote(c.table), Quote(c.column), QuoteText(c.text)), {c.table});
+                u"COMMENT ON COLUMN %1.%2 IS %3"_s.arg(Quote(c.table), Quote(c.column), basKovaData::SqlQuoted(c.text)), {c.table});
     }
     return out;
 }

@@ -32,7 +32,6 @@ public:
                                                     QStringList* warnings, QString* error);
 
     static QString Quote(const QString& name);
-    static QString QuoteText(const QString& text);
 
     // The column's type as Oracle's DDL writes it: VARCHAR2(20 CHAR),
     // NUMBER(10,2), INTEGER, FLOAT(126), DATE, TIMESTAMP(6) ...

@@ -3,6 +3,7 @@
 #include "SchemaDdl.h"
 
 #include "engine/SqlLexer.h"
+#include "generate/InsertRow.h"
 #include "session/OraDatabase.h"
 #include "session/OraDynaset.h"
 #include "session/OraError.h"
@@ -125,7 +126,7 @@ QString TokenText(const SqlToken& token)
     if (token.kind == Kind::QuotedName)
         return SchemaDdl::Quote(text);
     if (token.kind == Kind::String)
-        return SchemaDdl::QuoteText(text);
+        return basKovaData::SqlQuoted(text);
     return text;
 }
 
