@@ -9,10 +9,9 @@
 #include <QObject>
 #include <QRegularExpression>
 #include <QSet>
-#include <QTimeZone>
 
 #include <algorithm>
-#include <array>
+#include <exception>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -27,7 +26,6 @@ namespace generate {
 
 namespace {
 
-constexpr double MsPerDay = 86400000.0;
 // JavaScript's own limit for a date: a hundred million days either side of 1970.
 constexpr double MaxTime = 8.64e15;
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
@@ -42,11 +40,80 @@ constexpr auto WatchdogTick = std::chrono::milliseconds(50);
 // in `dateBox`, so that the caller reads results without running any of the
 // expression's code (a toString or valueOf of its own) outside the watchdog's
 // reach. row() builds the row object, whose properties fetch their value when
-// read, so that an evaluation converts only what it uses.
+// read, so that an evaluation converts only what it uses and an expression
+// column is computed when it is first read.
+//
+// Dates carry no time zone: a Date's time value read as UTC is the wall
+// clock, and Date's local-time methods, its constructor from fields and its
+// reading of a text without a zone are made the UTC ones, so that nothing an
+// expression does with a date depends on the machine's zone.
 const auto HelperSource = uR"JS((function (global, native) {
     "use strict";
-    var draw = native.Draw, shiftDays = native.AddDays, value = native.Value;
-    var timeOf = Function.prototype.call.bind(Date.prototype.getTime);
+    var draw = native.Draw, value = native.Value;
+    var NativeDate = Date, proto = NativeDate.prototype, nativeParse = NativeDate.parse;
+    var timeOf = Function.prototype.call.bind(proto.getTime);
+    function fixed(object, name, v) {
+        Object.defineProperty(object, name, { value: v, writable: false, enumerable: false, configurable: false });
+    }
+    ["FullYear", "Month", "Date", "Hours", "Minutes", "Seconds", "Milliseconds"].forEach(function (field) {
+        fixed(proto, "get" + field, proto["getUTC" + field]);
+        fixed(proto, "set" + field, proto["setUTC" + field]);
+    });
+    fixed(proto, "getDay", proto.getUTCDay);
+    fixed(proto, "getTimezoneOffset", function getTimezoneOffset() { return isNaN(timeOf(this)) ? NaN : 0; });
+    fixed(proto, "getYear", function getYear() { return this.getUTCFullYear() - 1900; });
+    fixed(proto, "setYear", function setYear(year) {
+        var y = Number(year);
+        return this.setUTCFullYear(y >= 0 && y <= 99 && Math.floor(y) === y ? 1900 + y : y);
+    });
+    var days = ["Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"];
+    var months = ["Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"];
+    function two(n) { return (n < 10 ? "0" : "") + n; }
+    function dateText(d) {
+        var year = d.getUTCFullYear();
+        return days[d.getUTCDay()] + " " + months[d.getUTCMonth()] + " " + two(d.getUTCDate()) + " " +
+               (year < 0 ? "-" + String(-year).padStart(6, "0") : String(year).padStart(4, "0"));
+    }
+    function timeText(d) {
+        return two(d.getUTCHours()) + ":" + two(d.getUTCMinutes()) + ":" + two(d.getUTCSeconds()) + " GMT+0000";
+    }
+    function text(form) {
+        return function () { return isNaN(timeOf(this)) ? "Invalid Date" : form(this); };
+    }
+    var toString = text(function (d) { return dateText(d) + " " + timeText(d); });
+    var toDateString = text(dateText), toTimeString = text(timeText);
+    fixed(proto, "toString", toString);
+    fixed(proto, "toLocaleString", toString);
+    fixed(proto, "toDateString", toDateString);
+    fixed(proto, "toLocaleDateString", toDateString);
+    fixed(proto, "toTimeString", toTimeString);
+    fixed(proto, "toLocaleTimeString", toTimeString);
+    // ISO texts without a zone are UTC; another text is read only when it
+    // names its zone, since how it would be read otherwise depends on the zone.
+    var iso = /^([+-]\d{6}|\d{4})(-\d\d(-\d\d)?)?([T ]\d\d:\d\d(:\d\d(\.\d{1,9})?)?)?(Z|[+-]\d\d:\d\d)?$/;
+    var zoned = /(\bGMT|\bUTC|\bZ|[+-]\d\d:?\d\d)\)?\s*$/i;
+    function parse(given) {
+        var text = String(given).trim(), parts = iso.exec(text);
+        if (parts)
+            return nativeParse(text.replace(" ", "T") + (parts[4] && !parts[7] ? "Z" : ""));
+        return zoned.test(text) ? nativeParse(text) : NaN;
+    }
+    function ZonelessDate(year, month) {
+        if (new.target === undefined)
+            return new NativeDate().toString();
+        if (arguments.length >= 2)
+            return new NativeDate(NativeDate.UTC.apply(null, arguments));
+        if (arguments.length === 1)
+            return new NativeDate(typeof year === "string" ? parse(year) : year);
+        return new NativeDate();
+    }
+    fixed(ZonelessDate, "prototype", proto);
+    fixed(ZonelessDate, "UTC", NativeDate.UTC);
+    fixed(ZonelessDate, "now", NativeDate.now);
+    fixed(ZonelessDate, "parse", parse);
+    fixed(proto, "constructor", ZonelessDate);
+    fixed(global, "Date", ZonelessDate);
+
     function number(value, helper) {
         var n = Number(value);
         if (value === null || value === undefined || isNaN(n))
@@ -64,12 +131,13 @@ const auto HelperSource = uR"JS((function (global, native) {
             throw new RangeError("randInt: " + a + " と " + b + " の間に整数がありません");
         return lo + Math.min(Math.floor(draw() * (hi - lo + 1)), hi - lo);
     }
+    // Every day has 24 hours on the wall clock.
     function addDays(date, days) {
         if (date === null || date === undefined)
             return null;
-        if (!(date instanceof Date))
+        if (!(date instanceof NativeDate))
             throw new TypeError("addDays: 日付ではありません: " + date);
-        return new Date(shiftDays(timeOf(date), number(days, "addDays")));
+        return new NativeDate(Math.round(timeOf(date) + number(days, "addDays") * 86400000));
     }
     function pick(values) {
         var list = arguments.length > 1 ? arguments : values;
@@ -94,6 +162,12 @@ const auto HelperSource = uR"JS((function (global, native) {
     });
     Object.defineProperty(Math, "random", { value: function random() { return draw(); },
                                             writable: false, configurable: false });
+    // The engine's Object.keys reads every value, which would compute every
+    // expression column (the one asking among them): the row's keys are known.
+    var nativeKeys = Object.keys, rowObject = null, rowKeys = [];
+    fixed(Object, "keys", function keys(object) {
+        return object === rowObject && object !== null ? rowKeys.slice() : nativeKeys(object);
+    });
     var failed = {}, dateBox = [0], lastError;
     return {
         failed: failed,
@@ -103,7 +177,7 @@ const auto HelperSource = uR"JS((function (global, native) {
             return function (row) {
                 try {
                     var result = f(row);
-                    if (result instanceof Date) {
+                    if (result instanceof NativeDate) {
                         dateBox[0] = timeOf(result);
                         return dateBox;
                     }
@@ -120,7 +194,9 @@ const auto HelperSource = uR"JS((function (global, native) {
                 if (name !== "")
                     Object.defineProperty(row, name, { enumerable: true, get: function () { return value(i); } });
             });
-            return Object.freeze(row);
+            rowKeys = names.filter(function (name) { return name !== ""; });
+            rowObject = Object.freeze(row);
+            return rowObject;
         }
     };
 }))JS"_s;
@@ -154,28 +230,28 @@ double WallOf(const QDateTime& value)
 
 }  // namespace
 
-// What the helpers call back: draws, the day arithmetic on the wall clock
-// and the values of the row being evaluated.
+// What the helpers call back: draws and the values of the row being
+// evaluated.
 class ExpressionNative : public QObject {
     Q_OBJECT
 
 public:
     std::function<double()> draw;
-    std::function<double(double, double)> addDays;
     std::function<QJSValue(int)> value;
 
     Q_INVOKABLE double Draw() { return draw(); }
-    Q_INVOKABLE double AddDays(double time, double days) { return addDays(time, days); }
     Q_INVOKABLE QJSValue Value(int column) { return value(column); }
 };
 
-// One JavaScript engine with the compiled expressions of one Prepare.
+// One JavaScript engine with the compiled expressions of one Prepare, and
+// where each expression column stands in the current row.
 class RowExpressions::Engine {
 public:
     explicit Engine(std::function<double()> draw);
     ~Engine();
 
     void SetDraw(std::function<double()> draw) { m_native.draw = std::move(draw); }
+    void SetCompute(std::function<QVariant(int)> compute) { m_compute = std::move(compute); }
     // Compiles the expression columns and builds the row object.
     bool Compile(const std::vector<Column>& columns, QString* error);
     bool IsExpression(int index) const
@@ -183,18 +259,29 @@ public:
         return index >= 0 && static_cast<std::size_t>(index) < m_functions.size() &&
                !m_functions[static_cast<std::size_t>(index)].isUndefined();
     }
-    bool Run(int index, const std::vector<QVariant>& row, QVariant* result, QString* error);
+    void BeginRow() { std::fill(m_states.begin(), m_states.end(), State::Waiting); }
+    bool Computed(int index) const { return m_states[static_cast<std::size_t>(index)] != State::Waiting; }
+    bool Evaluate(int index, const std::vector<QVariant>& row, QVariant* result, QString* error);
 
 private:
+    // Where an expression column stands in the current row.
+    enum class State : unsigned char {
+        Waiting,  // not computed yet
+        Running,  // being evaluated: reading it now is a cycle
+        Asked,    // evaluated at the caller's asking: the row holds its value
+        Made,     // computed because another one read it: m_made holds its value
+    };
+
     bool CompileOne(const Column& column, QString* error);
-    // Local time's offset from UTC (ms) at time value t, as the engine's Date
-    // sees it. An offset holds between two transitions: the last few spans
-    // looked up are kept, so that most rows ask the zone nothing.
-    double Offset(double t);
-    double ToWall(double t) { return t + Offset(t); }
-    double FromWall(double wall);
-    double AddDays(double time, double days);
+    bool Run(int index, const std::vector<QVariant>& row, QVariant* result, QString* error);
     QJSValue Value(int column);
+    // Computes expression column `column` for a reader; false (with a pending
+    // JavaScript error) when that fails.
+    bool Make(int column);
+    QJSValue ToScript(const QVariant& value);
+    // Records the first failure of an evaluation inside another one.
+    void Fail(const QString& message);
+    QString Cycle(int column) const;
     bool Convert(const QJSValue& value, const QString& column, QVariant* result, QString* error);
     void Watch();
 
@@ -210,14 +297,13 @@ private:
     QStringList m_names;
     const std::vector<QVariant>* m_current = nullptr;  // the row being evaluated
 
-    QTimeZone m_zone = QTimeZone::systemTimeZone();
-    struct OffsetSpan {
-        double from = 0;
-        double to = -1;  // empty
-        double offset = 0;
-    };
-    std::array<OffsetSpan, 8> m_spans;
-    std::size_t m_nextSpan = 0;
+    std::function<QVariant(int)> m_compute;
+    std::vector<State> m_states;    // per column
+    std::vector<QVariant> m_results;  // per column: what its evaluation gave
+    std::vector<QVariant> m_made;     // per column: its value when State::Made
+    std::vector<int> m_running;       // the columns being evaluated, outermost first
+    QString m_failure;                // a nested evaluation's failure
+    std::exception_ptr m_thrown;      // what the compute function threw
 
     // The watchdog: one thread, started with the first evaluation, that
     // interrupts the engine when an evaluation has run past the limit.
@@ -232,7 +318,6 @@ private:
 RowExpressions::Engine::Engine(std::function<double()> draw)
 {
     m_native.draw = std::move(draw);
-    m_native.addDays = [this](double time, double days) { return AddDays(time, days); };
     m_native.value = [this](int column) { return Value(column); };
     QJSEngine::setObjectOwnership(&m_native, QJSEngine::CppOwnership);
     m_helpers = m_js.evaluate(HelperSource).call({m_js.globalObject(), m_js.newQObject(&m_native)});
@@ -269,6 +354,9 @@ bool RowExpressions::Engine::Compile(const std::vector<Column>& columns, QString
         names.setProperty(static_cast<quint32>(i), first ? column.name : QString());
     }
     m_row = m_helpers.property(u"row"_s).call({names});
+    m_states.assign(columns.size(), State::Waiting);
+    m_results.resize(columns.size());
+    m_made.resize(columns.size());
     return true;
 }
 
@@ -306,56 +394,61 @@ bool RowExpressions::Engine::CompileOne(const Column& column, QString* error)
     return false;
 }
 
-double RowExpressions::Engine::Offset(double t)
-{
-    if (!(std::fabs(t) <= MaxTime * 2))
-        return 0;
-    for (const OffsetSpan& span : m_spans) {
-        if (t >= span.from && t < span.to)
-            return span.offset;
-    }
-    const QDateTime at = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(t), Qt::UTC);
-    OffsetSpan span{-MaxTime * 2, MaxTime * 2, m_zone.offsetFromUtc(at) * 1000.0};
-    if (m_zone.hasTransitions()) {
-        const QTimeZone::OffsetData before = m_zone.previousTransition(at.addMSecs(1));
-        const QTimeZone::OffsetData after = m_zone.nextTransition(at);
-        if (before.atUtc.isValid())
-            span.from = static_cast<double>(before.atUtc.toMSecsSinceEpoch());
-        if (after.atUtc.isValid())
-            span.to = static_cast<double>(after.atUtc.toMSecsSinceEpoch());
-        if (!(t >= span.from && t < span.to))  // the zone's answers disagree: keep nothing
-            return span.offset;
-    }
-    m_spans[m_nextSpan] = span;
-    m_nextSpan = (m_nextSpan + 1) % m_spans.size();
-    return span.offset;
-}
-
-double RowExpressions::Engine::FromWall(double wall)
-{
-    if (!(std::fabs(wall) <= MaxTime + MsPerDay))
-        return NaN;
-    // The offset at the wall clock read as UTC is near; one more step finds
-    // the time whose local clock shows `wall`. A wall time that a change to
-    // summer time skips has none and keeps the first guess.
-    const double guess = wall - Offset(wall);
-    const double time = wall - Offset(guess);
-    return ToWall(time) == wall ? time : guess;
-}
-
-// Whole days keep the time of day, across a change to or from summer time too.
-double RowExpressions::Engine::AddDays(double time, double days)
-{
-    if (!(std::fabs(time) <= MaxTime) || !(std::fabs(days) <= 1e9))
-        return NaN;
-    return FromWall(std::round(ToWall(time) + days * MsPerDay));
-}
-
+// A column read: an expression column not computed yet in this row is
+// computed first, whatever form of reading reached it.
 QJSValue RowExpressions::Engine::Value(int column)
 {
     if (m_current == nullptr || column < 0 || static_cast<std::size_t>(column) >= m_current->size())
         return QJSValue(QJSValue::NullValue);
-    const QVariant& value = (*m_current)[static_cast<std::size_t>(column)];
+    const auto i = static_cast<std::size_t>(column);
+    if (IsExpression(column)) {
+        switch (m_states[i]) {
+        case State::Running:
+            Fail(Cycle(column));
+            m_js.throwError(m_failure);
+            return QJSValue();
+        case State::Waiting:
+            if (!Make(column))
+                return QJSValue();
+            return ToScript(m_made[i]);
+        case State::Made:
+            return ToScript(m_made[i]);
+        case State::Asked:
+            break;
+        }
+    }
+    return ToScript((*m_current)[i]);
+}
+
+bool RowExpressions::Engine::Make(int column)
+{
+    const auto i = static_cast<std::size_t>(column);
+    QVariant value;
+    if (m_compute) {
+        try {
+            value = m_compute(column);
+        } catch (...) {
+            if (!m_thrown)
+                m_thrown = std::current_exception();
+        }
+    } else {
+        QString error;
+        if (!Evaluate(column, *m_current, &value, &error))
+            Fail(error);
+    }
+    if (m_thrown || !m_failure.isEmpty()) {
+        m_js.throwError(m_failure.isEmpty() ? u"列 %1 を計算できません"_s.arg(m_names[column]) : m_failure);
+        return false;
+    }
+    if (m_states[i] == State::Waiting)  // the owner gave it without evaluating it
+        m_results[i] = value;
+    m_states[i] = State::Made;
+    m_made[i] = value;
+    return true;
+}
+
+QJSValue RowExpressions::Engine::ToScript(const QVariant& value)
+{
     switch (value.typeId()) {
     case QMetaType::UnknownType:
         return QJSValue(QJSValue::NullValue);
@@ -368,8 +461,8 @@ QJSValue RowExpressions::Engine::Value(int column)
     case QMetaType::QDateTime:
     case QMetaType::QDate: {
         const QDateTime date = value.toDateTime();
-        const double time = date.isValid() ? FromWall(WallOf(date)) : NaN;
-        if (std::isnan(time))
+        const double time = date.isValid() ? WallOf(date) : NaN;
+        if (!(std::fabs(time) <= MaxTime))
             return QJSValue(QJSValue::NullValue);
         return m_js.toScriptValue(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(time), Qt::UTC));
     }
@@ -380,6 +473,25 @@ QJSValue RowExpressions::Engine::Value(int column)
             return QJSValue(value.toDouble());
         return QJSValue(value.toString());
     }
+}
+
+void RowExpressions::Engine::Fail(const QString& message)
+{
+    if (m_failure.isEmpty())
+        m_failure = message;
+}
+
+// The columns from `column`'s running evaluation to the read of it.
+QString RowExpressions::Engine::Cycle(int column) const
+{
+    const auto from = std::find(m_running.begin(), m_running.end(), column);
+    if (from + 1 == m_running.end())
+        return u"列 %1 の式が自分自身を読んでいます。"_s.arg(m_names[column]);
+    QStringList cycle;
+    for (auto it = from; it != m_running.end(); ++it)
+        cycle << m_names[*it];
+    cycle << m_names[column];
+    return u"式の列が互いを読み合っています: %1"_s.arg(cycle.join(u" → "_s));
 }
 
 // Reads a result the guard has left: primitives and the date box only, so
@@ -405,7 +517,7 @@ bool RowExpressions::Engine::Convert(const QJSValue& value, const QString& colum
             *error = u"列 %1 の式の結果が正しい日付ではありません。"_s.arg(column);
             return false;
         }
-        *result = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(ToWall(time)), Qt::UTC);
+        *result = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(time), Qt::UTC);
     } else {
         const QString kind = value.isArray() ? u"配列"_s : value.isCallable() ? u"関数"_s : u"オブジェクト"_s;
         *error = u"列 %1 の式の結果（%2）を列の値にできません。"_s.arg(column, kind);
@@ -414,35 +526,93 @@ bool RowExpressions::Engine::Convert(const QJSValue& value, const QString& colum
     return true;
 }
 
+bool RowExpressions::Engine::Evaluate(int index, const std::vector<QVariant>& row, QVariant* result, QString* error)
+{
+    const auto i = static_cast<std::size_t>(index);
+    const bool outermost = m_running.empty();
+    if (outermost) {
+        // Asked again: the caller is on its next row (a caller that does not
+        // say when a row begins).
+        if (m_states[i] == State::Asked || m_states[i] == State::Running)
+            BeginRow();
+        m_failure.clear();
+        m_thrown = nullptr;
+    } else if (m_states[i] == State::Running) {
+        Fail(Cycle(index));
+        *error = m_failure;
+        return false;
+    }
+    // Computed already because another column read it: the same value.
+    if (m_states[i] == State::Made || (m_states[i] == State::Asked && !outermost)) {
+        if (outermost)
+            m_states[i] = State::Asked;
+        *result = m_results[i];
+        return true;
+    }
+    m_states[i] = State::Running;
+    m_running.push_back(index);
+    const bool done = Run(index, row, result, error);
+    m_running.pop_back();
+    m_results[i] = done ? *result : QVariant();
+    m_states[i] = outermost ? State::Asked : State::Made;
+    m_made[i] = m_results[i];
+    if (outermost && m_thrown) {
+        m_states[i] = State::Waiting;
+        std::rethrow_exception(std::exchange(m_thrown, nullptr));
+    }
+    return done;
+}
+
 bool RowExpressions::Engine::Run(int index, const std::vector<QVariant>& row, QVariant* result, QString* error)
 {
-    if (!m_watchdog.joinable())
-        m_watchdog = std::thread([this] { Watch(); });
-    m_started.store(std::chrono::steady_clock::now().time_since_epoch().count());
-    m_current = &row;
+    const bool outermost = m_running.size() == 1;
+    if (outermost) {
+        if (!m_watchdog.joinable())
+            m_watchdog = std::thread([this] { Watch(); });
+        m_started.store(std::chrono::steady_clock::now().time_since_epoch().count());
+    }
+    const std::vector<QVariant>* outer = std::exchange(m_current, &row);
     const QJSValue value = m_functions[static_cast<std::size_t>(index)].call({m_row});
-    m_current = nullptr;
+    m_current = outer;
     bool timedOut = false;
     {
         std::lock_guard lock(m_mutex);
-        m_started.store(0);
         timedOut = m_fired;
-        if (m_fired) {
-            m_fired = false;
-            m_js.setInterrupted(false);
+        if (outermost) {
+            m_started.store(0);
+            if (m_fired) {
+                m_fired = false;
+                m_js.setInterrupted(false);
+            }
         }
     }
     const QString& column = m_names[index];
     if (timedOut) {
         m_lastError.call();
-        *error = u"列 %1 の式が%2秒たっても終わらないので止めました。"_s.arg(column).arg(TimeLimit.count());
+        Fail(u"列 %1 の式が%2秒たっても終わらないので止めました。"_s.arg(column).arg(TimeLimit.count()));
+    }
+    if (value.strictlyEquals(m_failed)) {
+        const QString thrown = m_lastError.call().toString();
+        if (m_failure.isEmpty())
+            *error = u"列 %1 の式でエラーが起きました: %2"_s.arg(column, thrown);
+    }
+    // A failure further in stops this evaluation too, even if the expression
+    // caught what it threw.
+    if (!m_failure.isEmpty()) {
+        *error = m_failure;
         return false;
     }
     if (value.strictlyEquals(m_failed)) {
-        *error = u"列 %1 の式でエラーが起きました: %2"_s.arg(column, m_lastError.call().toString());
+        if (!outermost)
+            Fail(*error);
         return false;
     }
-    return Convert(value, column, result, error);
+    if (!Convert(value, column, result, error)) {
+        if (!outermost)
+            Fail(*error);
+        return false;
+    }
+    return true;
 }
 
 void RowExpressions::Engine::Watch()
@@ -467,6 +637,7 @@ bool RowExpressions::Prepare(const std::vector<Column>& columns, QString* error)
     m_order.clear();
     m_prepared = false;
     m_engine = std::make_unique<Engine>(m_draw);
+    m_engine->SetCompute(m_compute);
     if (!m_engine->Compile(columns, error))
         return false;
 
@@ -551,6 +722,24 @@ const std::vector<int>& RowExpressions::Order() const
     return m_order;
 }
 
+void RowExpressions::SetCompute(std::function<QVariant(int index)> compute)
+{
+    m_compute = std::move(compute);
+    if (m_engine)
+        m_engine->SetCompute(m_compute);
+}
+
+void RowExpressions::BeginRow()
+{
+    if (m_engine)
+        m_engine->BeginRow();
+}
+
+bool RowExpressions::Computed(int index) const
+{
+    return m_prepared && m_engine->IsExpression(index) && m_engine->Computed(index);
+}
+
 void RowExpressions::SetDraw(std::function<double()> draw)
 {
     m_draw = std::move(draw);
@@ -564,7 +753,7 @@ bool RowExpressions::Evaluate(int index, const std::vector<QVariant>& row, QVari
         *error = u"%1 番目の列は式の列ではありません。"_s.arg(index + 1);
         return false;
     }
-    return m_engine->Run(index, row, result, error);
+    return m_engine->Evaluate(index, row, result, error);
 }
 
 }  // namespace generate
