@@ -207,6 +207,8 @@ private Q_SLOTS:
         QTest::newRow("computed") << good << QString();
         QTest::newRow("throws") << QStringList{good[1], u"KINGAKU=8:row.SURYO.x.y"_s} << u"KINGAKU"_s;
         QTest::newRow("cycle") << QStringList{u"SURYO=8:row.KINGAKU"_s, u"KINGAKU=8:row.SURYO + 1"_s} << u"SURYO"_s;
+        QTest::newRow("hidden cycle") << QStringList{u"SURYO=8:const {KINGAKU} = row; return KINGAKU;"_s, u"KINGAKU=8:var k = 'SURYO'; return row[k];"_s}
+                                      << u"KINGAKU → SURYO → KINGAKU"_s;
         QTest::newRow("too long for the column") << QStringList{u"SURYO=8:123456"_s} << QString();
         QTest::newRow("read before it ran") << QStringList{u"KINGAKU=8:const {SURYO, TANKA} = row; return SURYO === null ? null : SURYO * TANKA;"_s,
                                                            u"SURYO=8:randInt(1, 9)"_s, u"SURYO~null=30"_s, good[2], good[3], good[4]}
