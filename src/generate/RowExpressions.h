@@ -24,10 +24,12 @@
 // becomes a date in ISO form (a time without a zone is UTC) or when it names
 // its zone; any other text is an invalid date.
 //
-// Reading an expression column, in any form (row.X, row["X"], destructuring,
-// a loop over the row, Object.values), gives its value in this row: one not
-// computed yet is computed then. Columns that read each other stop the
-// evaluation with a message naming them, even if the expression catches it.
+// Reading an expression column, in any form (row.X, row["X"], row[name],
+// destructuring, a loop over Object.keys(row)), gives its value in this row:
+// one not computed yet is computed then. Columns that read each other stop
+// the evaluation with a message naming them, even if the expression catches
+// it; reading every value (Object.values(row), JSON.stringify(row)) reads
+// the column itself and is such a cycle.
 //
 // An object is used on the thread that made it; Prepare starts a fresh
 // engine, and the first evaluation starts one watchdog thread for it.
