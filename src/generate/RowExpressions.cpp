@@ -1,5 +1,6 @@
 #include "generate/RowExpressions.h"
 
+#include "generate/ExpressionScript.h"
 #include "shared/RandomSequence.h"
 
 #include <QDateTime>
@@ -9,10 +10,9 @@
 #include <QObject>
 #include <QRegularExpression>
 #include <QSet>
-#include <QTimeZone>
 
 #include <algorithm>
-#include <array>
+#include <exception>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -27,103 +27,12 @@ namespace generate {
 
 namespace {
 
-constexpr double MsPerDay = 86400000.0;
 // JavaScript's own limit for a date: a hundred million days either side of 1970.
 constexpr double MaxTime = 8.64e15;
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 // An evaluation running past this long is stopped (an endless loop).
 constexpr auto TimeLimit = std::chrono::seconds(1);
 constexpr auto WatchdogTick = std::chrono::milliseconds(50);
-
-// The helpers every expression sees, installed once per engine as read-only
-// globals; the native object stays inside this closure. guard() wraps each
-// compiled expression: it turns a throw into the `failed` sentinel (a thrown
-// string would otherwise look like a result) and a Date into its time value
-// in `dateBox`, so that the caller reads results without running any of the
-// expression's code (a toString or valueOf of its own) outside the watchdog's
-// reach. row() builds the row object, whose properties fetch their value when
-// read, so that an evaluation converts only what it uses.
-const auto HelperSource = uR"JS((function (global, native) {
-    "use strict";
-    var draw = native.Draw, shiftDays = native.AddDays, value = native.Value;
-    var timeOf = Function.prototype.call.bind(Date.prototype.getTime);
-    function number(value, helper) {
-        var n = Number(value);
-        if (value === null || value === undefined || isNaN(n))
-            throw new TypeError(helper + ": 数ではありません: " + value);
-        return n;
-    }
-    function rand(min, max) {
-        min = number(min, "rand");
-        return min + draw() * (number(max, "rand") - min);
-    }
-    function randInt(min, max) {
-        var a = number(min, "randInt"), b = number(max, "randInt");
-        var lo = Math.ceil(Math.min(a, b)), hi = Math.floor(Math.max(a, b));
-        if (hi < lo)
-            throw new RangeError("randInt: " + a + " と " + b + " の間に整数がありません");
-        return lo + Math.min(Math.floor(draw() * (hi - lo + 1)), hi - lo);
-    }
-    function addDays(date, days) {
-        if (date === null || date === undefined)
-            return null;
-        if (!(date instanceof Date))
-            throw new TypeError("addDays: 日付ではありません: " + date);
-        return new Date(shiftDays(timeOf(date), number(days, "addDays")));
-    }
-    function pick(values) {
-        var list = arguments.length > 1 ? arguments : values;
-        if (list === null || list === undefined || typeof list.length !== "number")
-            throw new TypeError("pick: 配列ではありません: " + list);
-        if (list.length === 0)
-            return null;
-        return list[Math.min(Math.floor(draw() * list.length), list.length - 1)];
-    }
-    function pad(value, width) {
-        if (value === null || value === undefined)
-            return null;
-        var n = Math.round(number(value, "pad")), w = Math.floor(number(width, "pad"));
-        if (w > 1000)
-            throw new RangeError("pad: 桁数は1000までです: " + width);
-        var digits = String(Math.abs(n));
-        return n < 0 ? "-" + digits.padStart(w - 1, "0") : digits.padStart(w, "0");
-    }
-    var helpers = { rand: rand, randInt: randInt, addDays: addDays, pick: pick, pad: pad };
-    Object.keys(helpers).forEach(function (name) {
-        Object.defineProperty(global, name, { value: helpers[name] });
-    });
-    Object.defineProperty(Math, "random", { value: function random() { return draw(); },
-                                            writable: false, configurable: false });
-    var failed = {}, dateBox = [0], lastError;
-    return {
-        failed: failed,
-        dateBox: dateBox,
-        lastError: function () { var e = lastError; lastError = undefined; return e; },
-        guard: function (f) {
-            return function (row) {
-                try {
-                    var result = f(row);
-                    if (result instanceof Date) {
-                        dateBox[0] = timeOf(result);
-                        return dateBox;
-                    }
-                    return result;
-                } catch (e) {
-                    try { lastError = String(e); } catch (e2) { lastError = "?"; }
-                    return failed;
-                }
-            };
-        },
-        row: function (names) {
-            var row = {};
-            names.forEach(function (name, i) {
-                if (name !== "")
-                    Object.defineProperty(row, name, { enumerable: true, get: function () { return value(i); } });
-            });
-            return Object.freeze(row);
-        }
-    };
-}))JS"_s;
 
 // `row.NAME`, `row["NAME"]` or `row['NAME']`, `row` not part of a longer
 // name or of a member access; NAME may hold any letters an identifier can.
@@ -154,28 +63,28 @@ double WallOf(const QDateTime& value)
 
 }  // namespace
 
-// What the helpers call back: draws, the day arithmetic on the wall clock
-// and the values of the row being evaluated.
+// What the helpers call back: draws and the values of the row being
+// evaluated.
 class ExpressionNative : public QObject {
     Q_OBJECT
 
 public:
     std::function<double()> draw;
-    std::function<double(double, double)> addDays;
     std::function<QJSValue(int)> value;
 
     Q_INVOKABLE double Draw() { return draw(); }
-    Q_INVOKABLE double AddDays(double time, double days) { return addDays(time, days); }
     Q_INVOKABLE QJSValue Value(int column) { return value(column); }
 };
 
-// One JavaScript engine with the compiled expressions of one Prepare.
+// One JavaScript engine with the compiled expressions of one Prepare, and
+// where each expression column stands in the current row.
 class RowExpressions::Engine {
 public:
     explicit Engine(std::function<double()> draw);
     ~Engine();
 
     void SetDraw(std::function<double()> draw) { m_native.draw = std::move(draw); }
+    void SetCompute(std::function<QVariant(int)> compute) { m_compute = std::move(compute); }
     // Compiles the expression columns and builds the row object.
     bool Compile(const std::vector<Column>& columns, QString* error);
     bool IsExpression(int index) const
@@ -183,18 +92,29 @@ public:
         return index >= 0 && static_cast<std::size_t>(index) < m_functions.size() &&
                !m_functions[static_cast<std::size_t>(index)].isUndefined();
     }
-    bool Run(int index, const std::vector<QVariant>& row, QVariant* result, QString* error);
+    void BeginRow() { std::fill(m_states.begin(), m_states.end(), State::Waiting); }
+    bool Computed(int index) const { return m_states[static_cast<std::size_t>(index)] != State::Waiting; }
+    bool Evaluate(int index, const std::vector<QVariant>& row, QVariant* result, QString* error);
 
 private:
+    // Where an expression column stands in the current row.
+    enum class State : unsigned char {
+        Waiting,  // not computed yet
+        Running,  // being evaluated: reading it now is a cycle
+        Asked,    // evaluated at the caller's asking: the row holds its value
+        Made,     // computed because another one read it: m_made holds its value
+    };
+
     bool CompileOne(const Column& column, QString* error);
-    // Local time's offset from UTC (ms) at time value t, as the engine's Date
-    // sees it. An offset holds between two transitions: the last few spans
-    // looked up are kept, so that most rows ask the zone nothing.
-    double Offset(double t);
-    double ToWall(double t) { return t + Offset(t); }
-    double FromWall(double wall);
-    double AddDays(double time, double days);
+    bool Run(int index, const std::vector<QVariant>& row, QVariant* result, QString* error);
     QJSValue Value(int column);
+    // Computes expression column `column` for a reader; false (with a pending
+    // JavaScript error) when that fails.
+    bool Make(int column);
+    QJSValue ToScript(const QVariant& value);
+    // Records the first failure of an evaluation inside another one.
+    void Fail(const QString& message);
+    QString Cycle(int column) const;
     bool Convert(const QJSValue& value, const QString& column, QVariant* result, QString* error);
     void Watch();
 
@@ -210,14 +130,13 @@ private:
     QStringList m_names;
     const std::vector<QVariant>* m_current = nullptr;  // the row being evaluated
 
-    QTimeZone m_zone = QTimeZone::systemTimeZone();
-    struct OffsetSpan {
-        double from = 0;
-        double to = -1;  // empty
-        double offset = 0;
-    };
-    std::array<OffsetSpan, 8> m_spans;
-    std::size_t m_nextSpan = 0;
+    std::function<QVariant(int)> m_compute;
+    std::vector<State> m_states;    // per column
+    std::vector<QVariant> m_results;  // per column: what its evaluation gave
+    std::vector<QVariant> m_made;     // per column: its value when State::Made
+    std::vector<int> m_running;       // the columns being evaluated, outermost first
+    QString m_failure;                // a nested evaluation's failure
+    std::exception_ptr m_thrown;      // what the compute function threw
 
     // The watchdog: one thread, started with the first evaluation, that
     // interrupts the engine when an evaluation has run past the limit.
@@ -232,10 +151,9 @@ private:
 RowExpressions::Engine::Engine(std::function<double()> draw)
 {
     m_native.draw = std::move(draw);
-    m_native.addDays = [this](double time, double days) { return AddDays(time, days); };
     m_native.value = [this](int column) { return Value(column); };
     QJSEngine::setObjectOwnership(&m_native, QJSEngine::CppOwnership);
-    m_helpers = m_js.evaluate(HelperSource).call({m_js.globalObject(), m_js.newQObject(&m_native)});
+    m_helpers = m_js.evaluate(ExpressionHelperSource()).call({m_js.globalObject(), m_js.newQObject(&m_native)});
     m_failed = m_helpers.property(u"failed"_s);
     m_dateBox = m_helpers.property(u"dateBox"_s);
     m_lastError = m_helpers.property(u"lastError"_s);
@@ -269,6 +187,9 @@ bool RowExpressions::Engine::Compile(const std::vector<Column>& columns, QString
         names.setProperty(static_cast<quint32>(i), first ? column.name : QString());
     }
     m_row = m_helpers.property(u"row"_s).call({names});
+    m_states.assign(columns.size(), State::Waiting);
+    m_results.resize(columns.size());
+    m_made.resize(columns.size());
     return true;
 }
 
@@ -306,56 +227,61 @@ bool RowExpressions::Engine::CompileOne(const Column& column, QString* error)
     return false;
 }
 
-double RowExpressions::Engine::Offset(double t)
-{
-    if (!(std::fabs(t) <= MaxTime * 2))
-        return 0;
-    for (const OffsetSpan& span : m_spans) {
-        if (t >= span.from && t < span.to)
-            return span.offset;
-    }
-    const QDateTime at = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(t), Qt::UTC);
-    OffsetSpan span{-MaxTime * 2, MaxTime * 2, m_zone.offsetFromUtc(at) * 1000.0};
-    if (m_zone.hasTransitions()) {
-        const QTimeZone::OffsetData before = m_zone.previousTransition(at.addMSecs(1));
-        const QTimeZone::OffsetData after = m_zone.nextTransition(at);
-        if (before.atUtc.isValid())
-            span.from = static_cast<double>(before.atUtc.toMSecsSinceEpoch());
-        if (after.atUtc.isValid())
-            span.to = static_cast<double>(after.atUtc.toMSecsSinceEpoch());
-        if (!(t >= span.from && t < span.to))  // the zone's answers disagree: keep nothing
-            return span.offset;
-    }
-    m_spans[m_nextSpan] = span;
-    m_nextSpan = (m_nextSpan + 1) % m_spans.size();
-    return span.offset;
-}
-
-double RowExpressions::Engine::FromWall(double wall)
-{
-    if (!(std::fabs(wall) <= MaxTime + MsPerDay))
-        return NaN;
-    // The offset at the wall clock read as UTC is near; one more step finds
-    // the time whose local clock shows `wall`. A wall time that a change to
-    // summer time skips has none and keeps the first guess.
-    const double guess = wall - Offset(wall);
-    const double time = wall - Offset(guess);
-    return ToWall(time) == wall ? time : guess;
-}
-
-// Whole days keep the time of day, across a change to or from summer time too.
-double RowExpressions::Engine::AddDays(double time, double days)
-{
-    if (!(std::fabs(time) <= MaxTime) || !(std::fabs(days) <= 1e9))
-        return NaN;
-    return FromWall(std::round(ToWall(time) + days * MsPerDay));
-}
-
+// A column read: an expression column not computed yet in this row is
+// computed first, whatever form of reading reached it.
 QJSValue RowExpressions::Engine::Value(int column)
 {
     if (m_current == nullptr || column < 0 || static_cast<std::size_t>(column) >= m_current->size())
         return QJSValue(QJSValue::NullValue);
-    const QVariant& value = (*m_current)[static_cast<std::size_t>(column)];
+    const auto i = static_cast<std::size_t>(column);
+    if (IsExpression(column)) {
+        switch (m_states[i]) {
+        case State::Running:
+            Fail(Cycle(column));
+            m_js.throwError(m_failure);
+            return QJSValue();
+        case State::Waiting:
+            if (!Make(column))
+                return QJSValue();
+            return ToScript(m_made[i]);
+        case State::Made:
+            return ToScript(m_made[i]);
+        case State::Asked:
+            break;
+        }
+    }
+    return ToScript((*m_current)[i]);
+}
+
+bool RowExpressions::Engine::Make(int column)
+{
+    const auto i = static_cast<std::size_t>(column);
+    QVariant value;
+    if (m_compute) {
+        try {
+            value = m_compute(column);
+        } catch (...) {
+            if (!m_thrown)
+                m_thrown = std::current_exception();
+        }
+    } else {
+        QString error;
+        if (!Evaluate(column, *m_current, &value, &error))
+            Fail(error);
+    }
+    if (m_thrown || !m_failure.isEmpty()) {
+        m_js.throwError(m_failure.isEmpty() ? u"列 %1 を計算できません"_s.arg(m_names[column]) : m_failure);
+        return false;
+    }
+    if (m_states[i] == State::Waiting)  // the owner gave it without evaluating it
+        m_results[i] = value;
+    m_states[i] = State::Made;
+    m_made[i] = value;
+    return true;
+}
+
+QJSValue RowExpressions::Engine::ToScript(const QVariant& value)
+{
     switch (value.typeId()) {
     case QMetaType::UnknownType:
         return QJSValue(QJSValue::NullValue);
@@ -368,8 +294,8 @@ QJSValue RowExpressions::Engine::Value(int column)
     case QMetaType::QDateTime:
     case QMetaType::QDate: {
         const QDateTime date = value.toDateTime();
-        const double time = date.isValid() ? FromWall(WallOf(date)) : NaN;
-        if (std::isnan(time))
+        const double time = date.isValid() ? WallOf(date) : NaN;
+        if (!(std::fabs(time) <= MaxTime))
             return QJSValue(QJSValue::NullValue);
         return m_js.toScriptValue(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(time), Qt::UTC));
     }
@@ -380,6 +306,25 @@ QJSValue RowExpressions::Engine::Value(int column)
             return QJSValue(value.toDouble());
         return QJSValue(value.toString());
     }
+}
+
+void RowExpressions::Engine::Fail(const QString& message)
+{
+    if (m_failure.isEmpty())
+        m_failure = message;
+}
+
+// The columns from `column`'s running evaluation to the read of it.
+QString RowExpressions::Engine::Cycle(int column) const
+{
+    const auto from = std::find(m_running.begin(), m_running.end(), column);
+    if (from + 1 == m_running.end())
+        return u"列 %1 の式が自分自身を読んでいます。"_s.arg(m_names[column]);
+    QStringList cycle;
+    for (auto it = from; it != m_running.end(); ++it)
+        cycle << m_names[*it];
+    cycle << m_names[column];
+    return u"式の列が互いを読み合っています: %1"_s.arg(cycle.join(u" → "_s));
 }
 
 // Reads a result the guard has left: primitives and the date box only, so
@@ -405,7 +350,7 @@ bool RowExpressions::Engine::Convert(const QJSValue& value, const QString& colum
             *error = u"列 %1 の式の結果が正しい日付ではありません。"_s.arg(column);
             return false;
         }
-        *result = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(ToWall(time)), Qt::UTC);
+        *result = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(time), Qt::UTC);
     } else {
         const QString kind = value.isArray() ? u"配列"_s : value.isCallable() ? u"関数"_s : u"オブジェクト"_s;
         *error = u"列 %1 の式の結果（%2）を列の値にできません。"_s.arg(column, kind);
@@ -414,35 +359,93 @@ bool RowExpressions::Engine::Convert(const QJSValue& value, const QString& colum
     return true;
 }
 
+bool RowExpressions::Engine::Evaluate(int index, const std::vector<QVariant>& row, QVariant* result, QString* error)
+{
+    const auto i = static_cast<std::size_t>(index);
+    const bool outermost = m_running.empty();
+    if (outermost) {
+        // Asked again: the caller is on its next row (a caller that does not
+        // say when a row begins).
+        if (m_states[i] == State::Asked || m_states[i] == State::Running)
+            BeginRow();
+        m_failure.clear();
+        m_thrown = nullptr;
+    } else if (m_states[i] == State::Running) {
+        Fail(Cycle(index));
+        *error = m_failure;
+        return false;
+    }
+    // Computed already because another column read it: the same value.
+    if (m_states[i] == State::Made || (m_states[i] == State::Asked && !outermost)) {
+        if (outermost)
+            m_states[i] = State::Asked;
+        *result = m_results[i];
+        return true;
+    }
+    m_states[i] = State::Running;
+    m_running.push_back(index);
+    const bool done = Run(index, row, result, error);
+    m_running.pop_back();
+    m_results[i] = done ? *result : QVariant();
+    m_states[i] = outermost ? State::Asked : State::Made;
+    m_made[i] = m_results[i];
+    if (outermost && m_thrown) {
+        m_states[i] = State::Waiting;
+        std::rethrow_exception(std::exchange(m_thrown, nullptr));
+    }
+    return done;
+}
+
 bool RowExpressions::Engine::Run(int index, const std::vector<QVariant>& row, QVariant* result, QString* error)
 {
-    if (!m_watchdog.joinable())
-        m_watchdog = std::thread([this] { Watch(); });
-    m_started.store(std::chrono::steady_clock::now().time_since_epoch().count());
-    m_current = &row;
+    const bool outermost = m_running.size() == 1;
+    if (outermost) {
+        if (!m_watchdog.joinable())
+            m_watchdog = std::thread([this] { Watch(); });
+        m_started.store(std::chrono::steady_clock::now().time_since_epoch().count());
+    }
+    const std::vector<QVariant>* outer = std::exchange(m_current, &row);
     const QJSValue value = m_functions[static_cast<std::size_t>(index)].call({m_row});
-    m_current = nullptr;
+    m_current = outer;
     bool timedOut = false;
     {
         std::lock_guard lock(m_mutex);
-        m_started.store(0);
         timedOut = m_fired;
-        if (m_fired) {
-            m_fired = false;
-            m_js.setInterrupted(false);
+        if (outermost) {
+            m_started.store(0);
+            if (m_fired) {
+                m_fired = false;
+                m_js.setInterrupted(false);
+            }
         }
     }
     const QString& column = m_names[index];
     if (timedOut) {
         m_lastError.call();
-        *error = u"列 %1 の式が%2秒たっても終わらないので止めました。"_s.arg(column).arg(TimeLimit.count());
+        Fail(u"列 %1 の式が%2秒たっても終わらないので止めました。"_s.arg(column).arg(TimeLimit.count()));
+    }
+    if (value.strictlyEquals(m_failed)) {
+        const QString thrown = m_lastError.call().toString();
+        if (m_failure.isEmpty())
+            *error = u"列 %1 の式でエラーが起きました: %2"_s.arg(column, thrown);
+    }
+    // A failure further in stops this evaluation too, even if the expression
+    // caught what it threw.
+    if (!m_failure.isEmpty()) {
+        *error = m_failure;
         return false;
     }
     if (value.strictlyEquals(m_failed)) {
-        *error = u"列 %1 の式でエラーが起きました: %2"_s.arg(column, m_lastError.call().toString());
+        if (!outermost)
+            Fail(*error);
         return false;
     }
-    return Convert(value, column, result, error);
+    if (!Convert(value, column, result, error)) {
+        if (!outermost)
+            Fail(*error);
+        return false;
+    }
+    return true;
 }
 
 void RowExpressions::Engine::Watch()
@@ -467,6 +470,7 @@ bool RowExpressions::Prepare(const std::vector<Column>& columns, QString* error)
     m_order.clear();
     m_prepared = false;
     m_engine = std::make_unique<Engine>(m_draw);
+    m_engine->SetCompute(m_compute);
     if (!m_engine->Compile(columns, error))
         return false;
 
@@ -551,6 +555,24 @@ const std::vector<int>& RowExpressions::Order() const
     return m_order;
 }
 
+void RowExpressions::SetCompute(std::function<QVariant(int index)> compute)
+{
+    m_compute = std::move(compute);
+    if (m_engine)
+        m_engine->SetCompute(m_compute);
+}
+
+void RowExpressions::BeginRow()
+{
+    if (m_engine)
+        m_engine->BeginRow();
+}
+
+bool RowExpressions::Computed(int index) const
+{
+    return m_prepared && m_engine->IsExpression(index) && m_engine->Computed(index);
+}
+
 void RowExpressions::SetDraw(std::function<double()> draw)
 {
     m_draw = std::move(draw);
@@ -564,7 +586,7 @@ bool RowExpressions::Evaluate(int index, const std::vector<QVariant>& row, QVari
         *error = u"%1 番目の列は式の列ではありません。"_s.arg(index + 1);
         return false;
     }
-    return m_engine->Run(index, row, result, error);
+    return m_engine->Evaluate(index, row, result, error);
 }
 
 }  // namespace generate

@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -177,6 +178,8 @@ void ValueGenerator::BeginRow()
     ++m_row;
     m_dictionaryDraws = 0;
     m_dictionary.reset();
+    if (m_expressions)
+        m_expressions->BeginRow();
 }
 
 ValueGenerator::ColumnState& ValueGenerator::State(int column)
@@ -200,6 +203,12 @@ QString ValueGenerator::PrepareExpressions()
     if (!m_expressions->Prepare(columns, &error))
         return error;
     m_expressions->SetDraw([this] { return Draw(m_drawColumn); });
+    // An expression column read before it ran is made then, as the row makes it.
+    m_expressions->SetCompute([this](int index) {
+        if (!State(index + 1).given)
+            basKovaData::RowValues[std::size_t(index + 1)] = NextValue(index + 1);
+        return TypedValue(Family(index + 1), basKovaData::RowValues[std::size_t(index + 1)]);
+    });
     for (const int index : m_expressions->Order())
         m_expressionOrder.push_back(index + 1);
     return QString();
@@ -222,8 +231,10 @@ QString ValueGenerator::ExpressionValue(int column, const ColumnRule& rule)
     }
     QVariant result;
     QString error;
-    m_drawColumn = column;
-    if (!m_expressions->Evaluate(column - 1, m_typed, &result, &error))
+    const int reader = std::exchange(m_drawColumn, column);
+    const bool done = m_expressions->Evaluate(column - 1, m_typed, &result, &error);
+    m_drawColumn = reader;
+    if (!done)
         throw OraError(error);
     const QString text = ValueOfResult(rule, result);
     m_typed[std::size_t(column - 1)] = TypedValue(Family(column), text);
@@ -272,7 +283,7 @@ void ValueGenerator::NextRow()
             }
     }
     for (const int j : m_expressionOrder)
-        if (j <= count && !m_columns[std::size_t(j)].given)
+        if (j <= count && !m_columns[std::size_t(j)].given && !m_expressions->Computed(j - 1))
             RowValues[static_cast<std::size_t>(j)] = NextValue(j);
 }
 

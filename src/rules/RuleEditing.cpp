@@ -7,6 +7,7 @@
 #include "shared/DateText.h"
 #include "shared/NumberRead.h"
 #include "shared/NumberText.h"
+#include "shared/Rounding.h"
 
 #include <cmath>
 #include <optional>
@@ -75,6 +76,18 @@ std::optional<std::pair<RuleBox, int>> InexactNumber(const ColumnRule& rule, Kin
     return std::nullopt;
 }
 
+// A sequence rounds its offset to a whole number after each row: a step that
+// this rounding leaves at 0 (at most a half either way) never moves and is
+// refused as the zero step it amounts to; a larger negative one as negative.
+RuleVerdict CheckStep(double step)
+{
+    if (RoundHalfEven(step) == 0)
+        return Refuse(RuleMessages::ZeroStep, RuleBox::Sequence, 1);
+    if (step < 0)
+        return Refuse(RuleMessages::NegativeStep, RuleBox::Sequence, 1);
+    return {};
+}
+
 RuleVerdict CheckUnitAndStep(const ColumnRule& rule, Kind kind)
 {
     if (kind == Kind::Random) {
@@ -89,11 +102,7 @@ RuleVerdict CheckUnitAndStep(const ColumnRule& rule, Kind kind)
         if (rule.NumValue[0] > rule.NumValue[1])
             return Refuse(RuleMessages::MinAboveMax, RuleBox::Random, 0);
     } else if (kind == Kind::Sequence) {
-        const double step = rule.NumValue[1];
-        if (step < 0)
-            return Refuse(RuleMessages::NegativeStep, RuleBox::Sequence, 1);
-        if (step == 0)
-            return Refuse(RuleMessages::ZeroStep, RuleBox::Sequence, 1);
+        return CheckStep(rule.NumValue[1]);
     }
     return {};
 }
@@ -134,12 +143,7 @@ RuleVerdict CheckDateRule(ColumnRule& rule, Kind kind)
     case Kind::Sequence: {
         if (!IsDateText(TrimSlot(rule, 0)))
             return Refuse(RuleMessages::BadDate, RuleBox::Sequence, 0);
-        const double step = ReadNumber(TrimSlot(rule, 1));
-        if (step < 0)
-            return Refuse(RuleMessages::NegativeStep, RuleBox::Sequence, 1);
-        if (step == 0)
-            return Refuse(RuleMessages::ZeroStep, RuleBox::Sequence, 1);
-        return {};
+        return CheckStep(ReadNumber(TrimSlot(rule, 1)));
     }
     default:
         return {};

@@ -207,7 +207,12 @@ private Q_SLOTS:
         QTest::newRow("computed") << good << QString();
         QTest::newRow("throws") << QStringList{good[1], u"KINGAKU=8:row.SURYO.x.y"_s} << u"KINGAKU"_s;
         QTest::newRow("cycle") << QStringList{u"SURYO=8:row.KINGAKU"_s, u"KINGAKU=8:row.SURYO + 1"_s} << u"SURYO"_s;
+        QTest::newRow("hidden cycle") << QStringList{u"SURYO=8:const {KINGAKU} = row; return KINGAKU;"_s, u"KINGAKU=8:var k = 'SURYO'; return row[k];"_s}
+                                      << u"KINGAKU → SURYO → KINGAKU"_s;
         QTest::newRow("too long for the column") << QStringList{u"SURYO=8:123456"_s} << QString();
+        QTest::newRow("read before it ran") << QStringList{u"KINGAKU=8:const {SURYO, TANKA} = row; return SURYO === null ? null : SURYO * TANKA;"_s,
+                                                           u"SURYO=8:randInt(1, 9)"_s, u"SURYO~null=30"_s, good[2], good[3], good[4]}
+                                            << QString();
     }
     void expressions()
     {
@@ -226,6 +231,8 @@ private Q_SLOTS:
         // A value the column cannot hold is refused by the database like any other.
         QCOMPARE(result.failures, rules.size() == 1 ? 50 : 0);
         QCOMPARE(kovatest::Rows(u"SELECT COUNT(*) FROM E WHERE KINGAKU <> SURYO * TANKA"_s), u"0"_s);
+        QCOMPARE(kovatest::Rows(u"SELECT COUNT(*) FROM E WHERE (KINGAKU IS NULL AND SURYO IS NOT NULL) OR (SURYO IS NULL AND KINGAKU IS NOT NULL)"_s), u"0"_s);
+        QVERIFY(kovatest::Rows(u"SELECT COUNT(*) FROM E WHERE SURYO IS NULL"_s).toInt() < 30);  // a NULL rate of 30 % at most
         for (const QStringList& row : kovatest::QueryRows(*basKovaData::OraDatabase, u"SELECT KAISHI, SHURYO FROM E"_s)) {
             const qint64 days = QDate::fromString(row[0], u"yyyy/MM/dd"_s).daysTo(QDate::fromString(row[1], u"yyyy/MM/dd"_s));
             QVERIFY2(days >= 1 && days <= 30, qPrintable(row.join(u' ')));

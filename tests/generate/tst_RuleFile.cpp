@@ -163,6 +163,8 @@ private Q_SLOTS:
         row("weight 0", u"{'column': 'N', 'kind': 'list', 'values': [1], 'weights': [0]}"_s, u"N: weights の重みは1から1000"_s);
         row("unique sequence", u"{'column': 'N', 'kind': 'sequence', 'start': 1, 'step': 1, 'unique': true}"_s,
             u"N: sequence には unique は使えません。"_s);
+        row("step that never moves", u"{'column': 'D', 'kind': 'sequence', 'start': '20240101', 'step': 0.5}"_s,
+            u"D: "_s + basKovaData::RuleMessages::ZeroStep);
         row("pattern", u"{'column': 'C', 'kind': 'pattern', 'pattern': 'a(?=b)'}"_s, u"C: パターンの2文字目"_s);
         row("pattern too long", u"{'column': 'E1', 'kind': 'pattern', 'pattern': '[A-Z]{6}'}"_s, u"E1: パターンの最も長い値は6バイト"_s);
         row("empty expression", u"{'column': 'N', 'kind': 'expression', 'expression': ' '}"_s, u"N: expression は空でない"_s);

@@ -74,6 +74,12 @@ private Q_SLOTS:
         QTest::newRow("range of one value") << txt << u"2"_s << none << QList<double>{5, 5, 0.5} << noTexts << u""_s << ok << 0;
         QTest::newRow("step -1") << num << u"3"_s << none << QList<double>{0, -1} << noTexts << NegativeStep << sequence << 1;
         QTest::newRow("step 0") << txt << u"3"_s << none << QList<double>{0, 0} << noTexts << ZeroStep << sequence << 1;
+        // The offset is rounded to a whole number, halves to even, after each row: a step of a half or less never moves.
+        QTest::newRow("step 0.5") << num << u"3"_s << none << QList<double>{0, 0.5} << noTexts << ZeroStep << sequence << 1;
+        QTest::newRow("step 0.1") << txt << u"3"_s << none << QList<double>{1, 0.1} << noTexts << ZeroStep << sequence << 1;
+        QTest::newRow("step -0.5") << num << u"3"_s << none << QList<double>{0, -0.5} << noTexts << ZeroStep << sequence << 1;
+        QTest::newRow("step 0.51") << num << u"3"_s << none << QList<double>{0, 0.51} << noTexts << u""_s << ok << 0;
+        QTest::newRow("step -0.51") << num << u"3"_s << none << QList<double>{0, -0.51} << noTexts << NegativeStep << sequence << 1;
         // Whole numbers up to 2^53 are held exactly; beyond, a neighbour would be taken without a word.
         QTest::newRow("16-digit single") << num << u"0"_s << none << QList<double>{9007199254740992.0} << noTexts << u""_s << ok << 0;
         QTest::newRow("single beyond 2^53") << num << u"0"_s << none << QList<double>{9007199254740994.0} << noTexts << Inexact << RuleBox::Single << 0;
@@ -94,6 +100,7 @@ private Q_SLOTS:
         QTest::newRow("date random, compared after padding") << date << u"2"_s << none << noNums << QStringList{u"20020101"_s, u"20011231 235959"_s, u"1"_s} << MinAboveMax << random << 0;
         QTest::newRow("date random, same day") << date << u"2"_s << none << noNums << QStringList{u"20011231"_s, u"20011231 235959"_s, u"1"_s} << u""_s << ok << 0;
         QTest::newRow("date sequence, start wrong") << date << u"3"_s << none << noNums << QStringList{u"2001"_s, u"1"_s} << BadDate << sequence << 0;
+        QTest::newRow("date sequence, step 0.5") << date << u"3"_s << none << noNums << QStringList{u"20240101"_s, u" 0.5"_s} << ZeroStep << sequence << 1;
         QTest::newRow("date sequence, step abc") << date << u"3"_s << none << noNums << QStringList{u"20011231"_s, u"abc"_s} << ZeroStep << sequence << 1;
         QTest::newRow("empty pattern") << txt << u"7"_s << none << noNums << noTexts << NoPattern << RuleBox::Pattern << 0;
         QTest::newRow("pattern") << txt << u"7"_s << none << noNums << QStringList{u"JP-\\d{4}"_s} << u""_s << ok << 0;

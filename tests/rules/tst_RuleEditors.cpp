@@ -229,6 +229,7 @@ private Q_SLOTS:
         QTest::newRow("empty pattern") << 2 << false << QStringList{u"OptSET_7"_s} << NoPattern << u"TxtPAT"_s << u""_s;
         QTest::newRow("expression") << 1 << false << QStringList{u"OptSET_8"_s, u"TxtEXP=row.A\n+ 1"_s} << u""_s << u""_s << u"8 0 0 1 0 |row.A\n+ 1"_s;
         QTest::newRow("empty expression") << 3 << false << QStringList{u"OptSET_8"_s} << NoExpression << u"TxtEXP"_s << u""_s;
+        QTest::newRow("half step") << 3 << false << QStringList{u"OptSET_3"_s, u"TxtNUM04_0=20240101"_s, u"TxtNUM04_1=0.5"_s} << ZeroStep << u"TxtNUM04_1"_s << u""_s;
         QTest::newRow("rate on NOT NULL") << 1 << true << QStringList{u"TxtNULL=5"_s} << NullRateOnNotNull << u"TxtNULL"_s << u""_s;
         QTest::newRow("weight 0") << 1 << false << QStringList{u"OptSET_1"_s, u"ChkMulti_0"_s, u"OptORD_1"_s, u"TxtWGT_3=0"_s} << BadWeight << u"TxtWGT_3"_s << u""_s;
         QTest::newRow("list at random") << 2 << false << QStringList{u"OptSET_1"_s, u"ChkMulti_0"_s, u"OptORD_1"_s, u"ChkUNQ"_s, u"TxtWGT_3=7"_s} << u""_s << u""_s << u"1 0 1 7 1 |"_s;

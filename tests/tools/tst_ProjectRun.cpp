@@ -245,6 +245,8 @@ private Q_SLOTS:
         QTest::newRow("shard of values that may not repeat") << u", {\"rules\": \"u.json\", \"rows\": 2}"_s << QByteArray()
                                                              << QStringList{u"--out"_s, u"o"_s, u"--shard"_s, u"2/2"_s}
                                                              << u"重複なし columns apart: 品目.名前"_s;
+        QTest::newRow("step that never moves") << u", {\"rules\": \"s.json\", \"rows\": 2}"_s << QByteArray() << none
+                                               << u"コード: ステップに０は入力できません。"_s;
     }
     void refusesAProjectWhole()
     {
@@ -256,6 +258,8 @@ private Q_SLOTS:
         tool.file(u"u.json"_s, R"({"kova-rules": 1, "table": "品目", "columns": [
             {"column": "コード", "kind": "sequence", "start": 100, "step": 1},
             {"column": "名前", "kind": "pattern", "pattern": "[a-z]{8}", "unique": true}]})");
+        tool.file(u"s.json"_s, R"({"kova-rules": 1, "table": "品目", "columns": [
+            {"column": "コード", "kind": "sequence", "start": 1, "step": 0.1}]})");
         const QString project = json.isEmpty() ? tool.project(more) : tool.file(u"p.json"_s, json);
         for (QString& arg : args)
             if (arg == u"o"_s)
