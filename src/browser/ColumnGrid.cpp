@@ -1,6 +1,7 @@
 #include "browser/ColumnGrid.h"
 
 #include "controls/GridModel.h"
+#include "generate/ColumnLength.h"
 #include "generate/InsertRow.h"
 #include "rules/ColumnRule.h"
 #include "session/OraDatabase.h"
@@ -189,7 +190,8 @@ ColumnGridResult FillColumnGrid(OraDatabase* database, controls::GridModel& grid
                                         NullToBlank(dynaset->Value(4)), NullToBlank(dynaset->Value(3)),
                                         &column.length, &column.scale);
             // A length declared in characters says so: "VARCHAR2(4 CHAR)".
-            if (NullToBlank(dynaset->Value(6)).trimmed() == QLatin1String("C") && type.endsWith(QLatin1Char(')')))
+            if (generate::CharUsedHolds(database) && NullToBlank(dynaset->Value(6)).trimmed() == QLatin1String("C")
+                && type.endsWith(QLatin1Char(')')))
                 type.insert(type.size() - 1, QLatin1String(" CHAR"));
             grid.setTextMatrix(n, ColType, type);
             columns.append(column);

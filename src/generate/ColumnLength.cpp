@@ -42,6 +42,7 @@ QString LengthMeasure::Fit(const QString& text) const
     if (!characters && !utf8)
         // LeftBytes pads with blanks and turns half a character into one.
         return basKovaData::LeftBytes(text, limit).trimmed();
+    // Characters one by one until the next would not fit.
     QString cut;
     qsizetype used = 0;
     for (qsizetype i = 0; i < text.size();) {
@@ -53,7 +54,8 @@ QString LengthMeasure::Fit(const QString& text) const
         cut += text.mid(i, pair ? 2 : 1);
         i += pair ? 2 : 1;
     }
-    return cut;
+    // As the byte cut above: no blank left at the end.
+    return cut.trimmed();
 }
 
 int LengthMeasure::Longest(const PatternRecipe& recipe) const
@@ -69,6 +71,11 @@ QString LengthMeasure::Unit() const
 QString PatternTooLong(int longest, const LengthMeasure& measure)
 {
     return u"パターンの最も長い値は%1%3で、項目の長さ%2%3を超えます。"_s.arg(longest).arg(measure.limit).arg(measure.Unit());
+}
+
+bool CharUsedHolds(const OraDatabase* database)
+{
+    return !database || !dynamic_cast<const OdbcEngine*>(&database->engine());
 }
 
 bool LengthInCharacters(QStringView typeText)

@@ -31,6 +31,8 @@ using basKovaData::TypeFamily;
 // Grids larger than this are walked no further: doubles hold whole numbers
 // exactly up to 2^53.
 constexpr double MaxPlaces = 9007199254740992.0;
+// Grids of a character column up to this size have their texts counted.
+constexpr double MaxCountedTexts = 1000000.0;
 
 // The places a random number rule's values take in the column. A column that
 // keeps fewer decimals than the rule's step gives (NUMBER(4,1) and a step of
@@ -231,6 +233,17 @@ double ValueGenerator::DistinctValues(int column, const ColumnRule& rule)
     case Kind::Random:
         if (rule.family() == TypeFamily::Date)
             return double(std::max<qint64>(RandomDays(rule) + 1, 0));
+        if (rule.family() == TypeFamily::Character && rule.Length > 0) {
+            // A number cut to the column's length can meet another: the
+            // texts the column keeps are counted, on grids small enough.
+            const NumberGrid grid = GridOf(rule);
+            if (grid.count <= MaxCountedTexts) {
+                QSet<QString> texts;
+                for (double k = 0; k < grid.count; ++k)
+                    texts.insert(FilledNumber(grid.At(k), rule).trimmed());
+                return double(texts.size());
+            }
+        }
         return GridOf(rule).count;
     case Kind::Multiple: {
         QSet<QString> values;

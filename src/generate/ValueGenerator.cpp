@@ -70,6 +70,8 @@ qint64 DayOffset(double days)
     return static_cast<qint64>(std::clamp(std::floor(days), -Limit, Limit));
 }
 
+}  // namespace
+
 // A generated number as the text of a character column: right-aligned with
 // zeros or blanks to the column's length, or left-aligned as it is.
 QString FilledNumber(double value, const ColumnRule& rule)
@@ -85,8 +87,6 @@ QString FilledNumber(double value, const ColumnRule& rule)
     // gets the value the user would expect from the editor's display.
     return basKovaData::ZeroFill(value, rule.Length);
 }
-
-}  // namespace
 
 QString DataEntry(const QString& text)
 {

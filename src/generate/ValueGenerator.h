@@ -36,6 +36,9 @@ struct TableRules;
 
 namespace generate {
 
+// A generated number as the text of a character column of `rule`: right-
+// aligned with zeros or blanks to the column's length, or left-aligned.
+QString FilledNumber(double value, const basKovaData::ColumnRule& rule);
 // A made or read text as a RowValues entry: as it is, or for a text that
 // begins with "@", "@" and its character literal, so that it stays data.
 QString DataEntry(const QString& text);

@@ -310,6 +310,9 @@ private Q_SLOTS:
         QTest::newRow("pattern") << u"VARCHAR2(4)"_s << QStringList{u"V=7:[A-C]{2}"_s, u"V~unique"_s} << 0 << 9 << false;
         QTest::newRow("pattern too small") << u"VARCHAR2(4)"_s << QStringList{u"V=7:[A-C]{2}"_s, u"V~unique"_s} << 0
                                            << 10 << true;
+        const QStringList digits{u"V=2:1,150,1"_s, u"V~unique"_s};  // 100 to 150 cut to 10 to 15
+        QTest::newRow("numbers cut to the length") << u"CHAR(2)"_s << digits << 0 << 99 << false;
+        QTest::newRow("numbers cut, 100 rows") << u"CHAR(2)"_s << digits << 0 << 100 << true;
         const QStringList hundredths{u"V=2:0,1,0.01"_s, u"V~unique"_s};
         QTest::newRow("hundredths kept to tenths") << u"NUMBER(4,1)"_s << hundredths << 0 << 11 << false;
         QTest::newRow("hundredths, 12 tenths") << u"NUMBER(4,1)"_s << hundredths << 0 << 12 << true;

@@ -114,7 +114,7 @@ private Q_SLOTS:
         QTest::newRow("half-width kana one byte each") << u"ﾔﾏﾀﾞ"_s << 3 << u"cp932"_s << u"ﾔﾏﾀ"_s;
         QTest::newRow("UTF-8 fits") << name << 13 << u"utf8"_s << name;
         QTest::newRow("UTF-8 three bytes a kanji") << name << 12 << u"utf8"_s << u"山田 太"_s;
-        QTest::newRow("UTF-8 never inside one") << name << 9 << u"utf8"_s << u"山田 "_s;
+        QTest::newRow("UTF-8 never inside one, no blank left") << name << 9 << u"utf8"_s << u"山田"_s;
         QTest::newRow("UTF-8 half-width kana") << u"ﾔﾏﾀﾞ"_s << 7 << u"utf8"_s << u"ﾔﾏ"_s;
         QTest::newRow("characters") << name << 4 << u"char"_s << u"山田 太"_s;
         QTest::newRow("characters fit") << name << 5 << u"char"_s << name;
