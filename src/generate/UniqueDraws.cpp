@@ -169,12 +169,14 @@ std::uint64_t ValueGenerator::RangePlace(int column, std::uint64_t count,
         const std::uint64_t low = std::uint64_t(Draw(column) * 16777216.0);
         state.order.emplace(count, m_rules.seed ? state.stream : (high << 24 | low));
     }
-    // The keyed order never gives a place twice; the table's own values can
-    // be met again, and two places the column stores alike (a number text
-    // cut to a character column's length) count as one.
+    // The keyed order never gives a place twice, and distinct places are
+    // distinct numbers and days: only the table's own values can be met
+    // again, and nothing is kept per value. A character column may store two
+    // places alike (a number text cut to its length): its texts are kept.
+    const bool texts = Family(column) == TypeFamily::Character;
     while (state.taken < state.order->count()) {
         const std::uint64_t place = state.order->At(state.taken++);
-        if (TakeUnique(column, keyOf(place)))
+        if (texts ? TakeUnique(column, keyOf(place)) : state.existing.isEmpty() || !state.existing.contains(keyOf(place)))
             return place;
     }
     throw OraError(Exhausted(m_rules[column]));
