@@ -1,6 +1,5 @@
 #include "generate/ValueGenerator.h"
 
-#include "generate/ColumnLength.h"
 #include "generate/InsertRow.h"
 #include "rules/ColumnRule.h"
 #include "rules/RuleEditing.h"
@@ -425,7 +424,10 @@ QString ValueGenerator::CharacterValue(int column, const ColumnRule& rule)
         if (dictionary == -2)
             dictionary = int(basKovaData::DictionaryNames().indexOf(rule.TextValue[0].trimmed()));
         m_drawColumn = column;
-        const LengthMeasure measure = MeasureOf(rule, m_database);
+        std::optional<LengthMeasure>& known = m_columns[static_cast<std::size_t>(column)].measure;
+        if (!known)
+            known = MeasureOf(rule, m_database);
+        const LengthMeasure measure = *known;
         QString value = measure.Fit(m_dictionary.value(dictionary));
         // 重複なし: another person or place until the value is a new one.
         for (int attempt = 0; rule.Unique && !TakeUnique(column, value); ++attempt) {

@@ -8,6 +8,7 @@
 // after an "@". Every value the program makes or reads (patterns,
 // expressions, dictionaries, SELECT-sourced lists) is data: a text that
 // begins with "@" is given as "@" and its character literal ("@'@047'").
+#include "generate/ColumnLength.h"
 #include "generate/JapaneseDictionary.h"
 #include "generate/PatternRecipe.h"
 #include "generate/RowExpressions.h"
@@ -121,6 +122,8 @@ private:
         double dateStep = 0.0;
         // パターン: the recipe, read on the column's first use.
         std::optional<PatternRecipe> pattern;
+        // 辞書: how the column's length counts, read on the column's first use.
+        std::optional<LengthMeasure> measure;
         // 複数固定 of a character column: the slots' texts, trimmed once.
         std::vector<QString> slotTexts;
         // A value given from outside the rules, which the column takes instead.
