@@ -1,6 +1,7 @@
 #include "browser/ColumnGrid.h"
 
 #include "controls/GridModel.h"
+#include "generate/ColumnLength.h"
 #include "generate/InsertRow.h"
 #include "rules/ColumnRule.h"
 #include "session/OraDatabase.h"
@@ -164,7 +165,7 @@ ColumnGridResult FillColumnGrid(OraDatabase* database, controls::GridModel& grid
             throw OraError(QStringLiteral("not connected"));
         const auto dynaset = database->DBCreateDynaset(
             QStringLiteral("select column_name,data_type,data_precision,char_col_decl_length,data_scale,"
-                           "DECODE(NULLABLE,'N','NOT NULL','Y','NULL') nn")
+                           "DECODE(NULLABLE,'N','NOT NULL','Y','NULL') nn,char_used")
                 + QStringLiteral(" from user_tab_columns where table_name = ") + basKovaData::SqlQuoted(name)
                 + QStringLiteral(" ORDER BY COLUMN_ID "),
             0);
@@ -185,10 +186,14 @@ ColumnGridResult FillColumnGrid(OraDatabase* database, controls::GridModel& grid
             column.notNull = NullToBlank(dynaset->Value(QStringLiteral("nn"))) != QLatin1String("NULL");
             if (column.notNull)
                 grid.setTextMatrix(n, ColNotNull, QStringLiteral("NN"));
-            grid.setTextMatrix(n, ColType,
-                               DataTypeText(NullToBlank(dynaset->Value(1)), NullToBlank(dynaset->Value(2)),
-                                            NullToBlank(dynaset->Value(4)), NullToBlank(dynaset->Value(3)),
-                                            &column.length, &column.scale));
+            QString type = DataTypeText(NullToBlank(dynaset->Value(1)), NullToBlank(dynaset->Value(2)),
+                                        NullToBlank(dynaset->Value(4)), NullToBlank(dynaset->Value(3)),
+                                        &column.length, &column.scale);
+            // A length declared in characters says so: "VARCHAR2(4 CHAR)".
+            if (generate::CharUsedHolds(database) && NullToBlank(dynaset->Value(6)).trimmed() == QLatin1String("C")
+                && type.endsWith(QLatin1Char(')')))
+                type.insert(type.size() - 1, QLatin1String(" CHAR"));
+            grid.setTextMatrix(n, ColType, type);
             columns.append(column);
             ++basKovaData::ColumnCount;
             dynaset->MoveNext();

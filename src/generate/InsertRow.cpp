@@ -1,5 +1,6 @@
 #include "generate/InsertRow.h"
 
+#include "generate/ValueGenerator.h"
 #include "shared/Cp932.h"
 #include "shared/SqlName.h"
 #include "shared/StatementShape.h"
@@ -58,7 +59,11 @@ void InsertShape(const QString& table, int count, StatementShape& shape)
         QString& entry = RowValues[std::size_t(i)];
         if (entry.trimmed() == QLatin1String("@"))
             entry = QStringLiteral("@0");
-        if (entry.startsWith(QLatin1Char('@'))) {
+        if (const std::optional<QString> text = generate::LiteralEntry(entry)) {
+            // A made value written as a literal is data of any length.
+            shape.appendText(QLatin1Char(' '));
+            shape.appendTextValue(*text);
+        } else if (entry.startsWith(QLatin1Char('@'))) {
             shape.appendText(QLatin1Char(' '));
             raw.clear();
             AppendRawSqlText(raw, entry);

@@ -11,7 +11,9 @@ class StatementShape;
 // text written without quotes ("@" alone is the number 0; numbers, NULL and
 // generated dates become values, other SQL text stays part of the
 // statement), any other non-empty entry a character value, an empty entry
-// Null. An entry that is "@" alone is itself changed to "@0".
+// Null. An entry that is "@" alone is itself changed to "@0"; one that is "@"
+// and a single character literal (a made value, see generate::DataEntry) is
+// that text, never cut.
 void InsertShape(const QString& table, int count, StatementShape& shape);
 // The same statement as literal text: character values between quotes, with
 // single quotes inside doubled, so the value arrives as typed.

@@ -2,7 +2,6 @@
 
 #include "generate/DictionaryData.h"
 #include "rules/ColumnRule.h"
-#include "shared/Cp932.h"
 #include "shared/RandomSequence.h"
 
 #include <algorithm>
@@ -42,9 +41,14 @@ int PowerOfTen(int exponent)
 
 }  // namespace
 
-int DictionaryRow::Draw(int n)
+int DictionaryRow::Draw(Part part, int n)
 {
-    const double r = draw ? draw() : double(basKovaData::NextRandom());
+    int index = 0;
+    if (part == Part::Person)
+        index = m_personDraws++;
+    else if (part == Part::Place)
+        index = m_placeDraws++;
+    const double r = draw ? draw(part, index) : double(basKovaData::NextRandom());
     return std::min(n - 1, int(std::floor(r * n)));
 }
 
@@ -54,13 +58,21 @@ int DictionaryRow::DrawWeighted(const Names& names)
     int total = 0;
     for (const data::Name& name : names)
         total += name.weight;
-    int left = Draw(total);
+    int left = Draw(Part::Person, total);
     for (std::size_t i = 0; i < names.size(); ++i) {
         left -= names[i].weight;
         if (left < 0)
             return int(i);
     }
     return int(names.size()) - 1;
+}
+
+void DictionaryRow::redraw(int dictionary)
+{
+    if (dictionary <= 5 || dictionary == 12)
+        m_person.reset();
+    else if (dictionary <= 10)
+        m_place.reset();
 }
 
 double DictionaryRow::DistinctCount(int dictionary)
@@ -100,8 +112,12 @@ double DictionaryRow::DistinctCount(int dictionary)
 
 const DictionaryRow::Person& DictionaryRow::person()
 {
-    if (!m_person)
-        m_person = Person{DrawWeighted(data::Surnames()), DrawWeighted(data::GivenNames()), Draw(100)};
+    if (!m_person) {
+        // One after the other: the order of a braced list is the order drawn.
+        const int surname = DrawWeighted(data::Surnames());
+        const int given = DrawWeighted(data::GivenNames());
+        m_person = Person{surname, given, Draw(Part::Person, 100)};
+    }
     return *m_person;
 }
 
@@ -109,14 +125,15 @@ const DictionaryRow::Place& DictionaryRow::place()
 {
     if (!m_place) {
         Place drawn;
-        drawn.municipality = Draw(int(data::Municipalities().size()));
-        drawn.town = Draw(int(data::Towns().size()));
-        drawn.block[0] = 1 + Draw(9);
-        drawn.block[1] = 1 + Draw(30);
-        drawn.block[2] = 1 + Draw(20);
-        drawn.postal = Draw(10000);
-        drawn.exchange = Draw(10000);
-        drawn.line = Draw(10000);
+        constexpr Part At = Part::Place;
+        drawn.municipality = Draw(At, int(data::Municipalities().size()));
+        drawn.town = Draw(At, int(data::Towns().size()));
+        drawn.block[0] = 1 + Draw(At, 9);
+        drawn.block[1] = 1 + Draw(At, 30);
+        drawn.block[2] = 1 + Draw(At, 20);
+        drawn.postal = Draw(At, 10000);
+        drawn.exchange = Draw(At, 10000);
+        drawn.line = Draw(At, 10000);
         m_place = drawn;
     }
     return *m_place;
@@ -175,8 +192,12 @@ QString DictionaryRow::value(int index)
     switch (index) {
     case 11:
         // 070, 080 or 090, then eight digits.
-        return u"0"_s + QString::number(7 + Draw(3)) + u"0-"_s + Digits(Draw(10000), 4) + u"-"_s
-               + Digits(Draw(10000), 4);
+    {
+        const int kind = Draw(Part::Own, 3);
+        const int exchange = Draw(Part::Own, 10000);
+        const int line = Draw(Part::Own, 10000);
+        return u"0"_s + QString::number(7 + kind) + u"0-"_s + Digits(exchange, 4) + u"-"_s + Digits(line, 4);
+    }
     case 12: {
         const data::Name& surname = data::Surnames()[std::size_t(person().surname)];
         const data::Name& given = data::GivenNames()[std::size_t(person().given)];
@@ -186,9 +207,10 @@ QString DictionaryRow::value(int index)
         return mail + (person().mailNumber % 2 == 0 ? u"@example.jp"_s : u"@example.com"_s);
     }
     default: {
-        const QString name = Concat({data::CompanyStems()[std::size_t(Draw(int(data::CompanyStems().size())))],
-                                     data::CompanyTrades()[std::size_t(Draw(int(data::CompanyTrades().size())))]});
-        const int form = Draw(20);
+        const int stem = Draw(Part::Own, int(data::CompanyStems().size()));
+        const int trade = Draw(Part::Own, int(data::CompanyTrades().size()));
+        const QString name = Concat({data::CompanyStems()[std::size_t(stem)], data::CompanyTrades()[std::size_t(trade)]});
+        const int form = Draw(Part::Own, 20);
         if (form < 12)
             return u"株式会社"_s + name;
         if (form < 17)
@@ -196,15 +218,6 @@ QString DictionaryRow::value(int index)
         return form < 19 ? name + u"有限会社"_s : u"合同会社"_s + name;
     }
     }
-}
-
-QString FitBytes(const QString& value, int bytes)
-{
-    // A character takes at most two bytes: a short text needs no conversion.
-    if (bytes < 1 || value.size() * 2 <= bytes || basKovaData::ToCp932(value).size() <= bytes)
-        return value;
-    // LeftBytes pads with blanks and turns half a character into one.
-    return basKovaData::LeftBytes(value, bytes).trimmed();
 }
 
 }  // namespace generate

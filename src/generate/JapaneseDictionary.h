@@ -15,12 +15,23 @@ namespace generate {
 // every dictionary column of a row speaks of the same person and place.
 class DictionaryRow {
 public:
-    // Starts a new row: the next value draws a new person and place.
+    // What a draw is for: the row's person, the row's place, or a value of
+    // the asking column alone (a mobile number, a company).
+    enum class Part { Person, Place, Own };
+
+    // Starts a new row: the next value draws a new person and place, their
+    // draws numbered from 0 again.
     void reset()
     {
         m_person.reset();
         m_place.reset();
+        m_personDraws = 0;
+        m_placeDraws = 0;
     }
+    // Another value of `dictionary` for the same row (a value that may not
+    // repeat): a new person for a name or a mail address, a new place for a
+    // place, their draws going on after those of the ones before.
+    void redraw(int dictionary);
     // The value of `dictionary` (one of basKovaData::DictionaryNames) for this
     // row; an empty text (NULL) for a name that is no dictionary.
     QString value(const QString& dictionary);
@@ -30,7 +41,9 @@ public:
     static double DistinctCount(int dictionary);
 
     // Where the draws come from: the program's random sequence when empty.
-    std::function<double()> draw;
+    // A person's and a place's draws are numbered within the row, so that
+    // they do not depend on which column asks first.
+    std::function<double(Part part, int index)> draw;
 
 private:
     struct Person {
@@ -49,17 +62,16 @@ private:
     const Person& person();
     const Place& place();
     // A whole number from 0 to n - 1.
-    int Draw(int n);
+    int Draw(Part part, int n);
     // An index into a weighted name list, the common names more often.
     template <typename Names>
     int DrawWeighted(const Names& names);
 
     std::optional<Person> m_person;
     std::optional<Place> m_place;
+    int m_personDraws = 0;
+    int m_placeDraws = 0;
 };
 
-// `value` cut to `bytes` bytes of code page 932, never inside a character; as
-// it is when it fits or when `bytes` is below 1 (no declared length).
-QString FitBytes(const QString& value, int bytes);
 
 }  // namespace generate

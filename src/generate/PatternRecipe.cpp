@@ -45,6 +45,7 @@ struct Node {
     int max = 0;
     int maxChars = 0;
     int maxBytes = 0;
+    int maxUtf8 = 0;
     double distinct = 1;
 };
 
@@ -144,6 +145,12 @@ int RangeUnits(const Range& range)
 int RangeBytes(const Range& range)
 {
     return range.last < 0x80 || (range.first >= 0xFF61 && range.last <= 0xFF9F) ? 1 : 2;
+}
+
+// The same in UTF-8, as a server counts them.
+int RangeUtf8(const Range& range)
+{
+    return range.last < 0x80 ? 1 : range.last < 0x800 ? 2 : range.last < 0x10000 ? 3 : 4;
 }
 
 double Saturated(double value)
@@ -263,6 +270,7 @@ private:
         AppendCodePoint(node.text, code);
         node.maxChars = int(node.text.size());
         node.maxBytes = RangeBytes({code, code});
+        node.maxUtf8 = RangeUtf8({code, code});
         return Add(std::move(node));
     }
 
@@ -288,6 +296,7 @@ private:
         for (const Range& range : ranges) {
             node.maxChars = std::max(node.maxChars, RangeUnits(range));
             node.maxBytes = std::max(node.maxBytes, RangeBytes(range));
+            node.maxUtf8 = std::max(node.maxUtf8, RangeUtf8(range));
         }
         node.distinct = shared->count;
         return Add(std::move(node));
@@ -308,6 +317,7 @@ private:
         for (const int branch : branches) {
             choice.maxChars = std::max(choice.maxChars, nodes[branch].maxChars);
             choice.maxBytes = std::max(choice.maxBytes, nodes[branch].maxBytes);
+            choice.maxUtf8 = std::max(choice.maxUtf8, nodes[branch].maxUtf8);
             choice.distinct = Saturated(choice.distinct + nodes[branch].distinct);
         }
         choice.children = std::move(branches);
@@ -328,6 +338,7 @@ private:
                 Refuse(start, m_i - start, u"で値が%1文字を超えます。"_s.arg(PatternRecipe::MaxValueChars));
             sequence.maxChars += node.maxChars;
             sequence.maxBytes += node.maxBytes;
+            sequence.maxUtf8 += node.maxUtf8;
             sequence.distinct = Saturated(sequence.distinct * node.distinct);
             std::vector<int>& items = sequence.children;
             if (!items.empty() && nodes[items.back()].kind == Kind::Text && node.kind == Kind::Text) {
@@ -335,6 +346,7 @@ private:
                 last.text += node.text;
                 last.maxChars += node.maxChars;
                 last.maxBytes += node.maxBytes;
+                last.maxUtf8 += node.maxUtf8;
             } else {
                 items.push_back(item);
             }
@@ -471,6 +483,7 @@ private:
             child.text = child.text.repeated(least);
             child.maxChars *= least;
             child.maxBytes *= least;
+            child.maxUtf8 *= least;
             return *atom;
         }
         Node repeat;
@@ -480,6 +493,7 @@ private:
         repeat.max = most;
         repeat.maxChars = child.maxChars * most;
         repeat.maxBytes = child.maxBytes * most;
+        repeat.maxUtf8 = child.maxUtf8 * most;
         double power = 1;
         for (int k = 0; k < least; ++k)
             power = Saturated(power * child.distinct);
@@ -712,6 +726,11 @@ int PatternRecipe::MaxChars() const
 int PatternRecipe::MaxBytes() const
 {
     return m_program->nodes[m_program->root].maxBytes;
+}
+
+int PatternRecipe::MaxUtf8Bytes() const
+{
+    return m_program->nodes[m_program->root].maxUtf8;
 }
 
 double PatternRecipe::DistinctCount() const

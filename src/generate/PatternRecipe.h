@@ -52,6 +52,8 @@ public:
     // katakana, two for every other character).
     int MaxChars() const;
     int MaxBytes() const;
+    // The longest value in bytes of UTF-8, as a server counts them.
+    int MaxUtf8Bytes() const;
     // An upper bound of how many different values the recipe gives, at most
     // 1e18.
     double DistinctCount() const;

@@ -17,6 +17,8 @@ QString PreviewText(const QString& entry)
 {
     if (!entry.startsWith(u'@'))
         return entry;
+    if (std::optional<QString> text = LiteralEntry(entry))
+        return *text;
     const QString sql = entry.mid(1).trimmed();
     if (sql.isEmpty() || sql.compare(u"NULL"_s, Qt::CaseInsensitive) == 0)
         return sql.isEmpty() ? u"0"_s : QString();

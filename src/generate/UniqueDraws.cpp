@@ -31,6 +31,47 @@ using basKovaData::TypeFamily;
 // Grids larger than this are walked no further: doubles hold whole numbers
 // exactly up to 2^53.
 constexpr double MaxPlaces = 9007199254740992.0;
+// Grids of a character column up to this size have their texts counted.
+constexpr double MaxCountedTexts = 1000000.0;
+
+// The places a random number rule's values take in the column. A column that
+// keeps fewer decimals than the rule's step gives (NUMBER(4,1) and a step of
+// 0.01) rounds neighbouring values together: its values are then the
+// column's own steps between the rule's ends as the column rounds them. A
+// step as wide as the column's or wider keeps every value apart.
+struct NumberGrid {
+    double first = 0;
+    double step = 0;
+    double count = 0;
+    int scale = 0;       // the column's decimals, when its own steps are used
+    bool kept = false;   // true: the column's own steps
+
+    double At(double k) const
+    {
+        if (!kept)
+            return first + k * step;
+        // Whole steps divided once, so that 0.3 stays 0.3.
+        const double whole = first + k;
+        return scale >= 0 ? whole / std::pow(10.0, scale) : whole * std::pow(10.0, -scale);
+    }
+};
+
+NumberGrid GridOf(const ColumnRule& rule)
+{
+    const auto& num = rule.NumValue;
+    NumberGrid grid{num[0], num[2], basKovaData::RandomStepCount(num[0], num[1], num[2]), 0, false};
+    // Only a NUMBER with a precision rounds; a plain NUMBER keeps every figure.
+    if (rule.family() != TypeFamily::Numeric || rule.Length <= 0 || grid.count < 1)
+        return grid;
+    const double unit = std::pow(10.0, -double(rule.Scale));
+    if (!(num[2] < unit * (1.0 - 1e-9)))
+        return grid;
+    const double last = num[0] + (grid.count - 1.0) * num[2];
+    // Half away from zero, as the database rounds into the column.
+    const double low = std::round(num[0] / unit);
+    const double high = std::round(last / unit);
+    return {low, 1.0, std::max(0.0, high - low + 1.0), int(rule.Scale), true};
+}
 
 // The value of a multiple-fixed slot as a list text, to compare with values
 // given and with the table's own.
@@ -88,11 +129,11 @@ qint64 ValuesOnGrid(const ColumnRule& rule, const QSet<QString>& existing)
         }
         return count;
     }
-    const auto& num = rule.NumValue;
-    const double places = basKovaData::RandomStepCount(num[0], num[1], num[2]);
+    const NumberGrid grid = GridOf(rule);
     for (const QString& key : existing) {
-        const double place = (basKovaData::ReadNumber(key) - num[0]) / num[2];
-        count += place >= 0 && place < places && std::abs(place - std::round(place)) < 1e-9;
+        const double value = basKovaData::ReadNumber(key);
+        const double place = grid.kept ? value * std::pow(10.0, grid.scale) - grid.first : (value - grid.first) / grid.step;
+        count += place >= 0 && place < grid.count && std::abs(place - std::round(place)) < 1e-6;
     }
     return count;
 }
@@ -109,11 +150,12 @@ double ValueGenerator::RandomOffset(int column, const ColumnRule& rule, const st
     const auto& num = rule.NumValue;
     if (!rule.Unique)
         return basKovaData::RandomStepsOf(num[0], num[1], num[2], Draw(column));
-    const double count = std::min(basKovaData::RandomStepCount(num[0], num[1], num[2]), MaxPlaces);
+    const NumberGrid grid = GridOf(rule);
+    const double count = std::min(grid.count, MaxPlaces);
     const std::uint64_t place = RangePlace(column, std::uint64_t(count), [&](std::uint64_t k) {
-        return keyOf(num[0] + double(k) * num[2]);
+        return keyOf(grid.At(double(k)));
     });
-    return double(place) * num[2];
+    return grid.At(double(place)) - num[0];
 }
 
 std::uint64_t ValueGenerator::RangePlace(int column, std::uint64_t count,
@@ -127,11 +169,14 @@ std::uint64_t ValueGenerator::RangePlace(int column, std::uint64_t count,
         const std::uint64_t low = std::uint64_t(Draw(column) * 16777216.0);
         state.order.emplace(count, m_rules.seed ? state.stream : (high << 24 | low));
     }
-    // The keyed order never gives a place twice; only the table's own values
-    // can be met again.
+    // The keyed order never gives a place twice, and distinct places are
+    // distinct numbers and days: only the table's own values can be met
+    // again, and nothing is kept per value. A character column may store two
+    // places alike (a number text cut to its length): its texts are kept.
+    const bool texts = Family(column) == TypeFamily::Character;
     while (state.taken < state.order->count()) {
         const std::uint64_t place = state.order->At(state.taken++);
-        if (state.existing.isEmpty() || !state.existing.contains(keyOf(place)))
+        if (texts ? TakeUnique(column, keyOf(place)) : state.existing.isEmpty() || !state.existing.contains(keyOf(place)))
             return place;
     }
     throw OraError(Exhausted(m_rules[column]));
@@ -190,7 +235,18 @@ double ValueGenerator::DistinctValues(int column, const ColumnRule& rule)
     case Kind::Random:
         if (rule.family() == TypeFamily::Date)
             return double(std::max<qint64>(RandomDays(rule) + 1, 0));
-        return basKovaData::RandomStepCount(rule.NumValue[0], rule.NumValue[1], rule.NumValue[2]);
+        if (rule.family() == TypeFamily::Character && rule.Length > 0) {
+            // A number cut to the column's length can meet another: the
+            // texts the column keeps are counted, on grids small enough.
+            const NumberGrid grid = GridOf(rule);
+            if (grid.count <= MaxCountedTexts) {
+                QSet<QString> texts;
+                for (double k = 0; k < grid.count; ++k)
+                    texts.insert(FilledNumber(grid.At(k), rule).trimmed());
+                return double(texts.size());
+            }
+        }
+        return GridOf(rule).count;
     case Kind::Multiple: {
         QSet<QString> values;
         for (int slot = 0; slot < basKovaData::RuleSlots; ++slot)

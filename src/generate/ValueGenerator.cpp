@@ -70,6 +70,8 @@ qint64 DayOffset(double days)
     return static_cast<qint64>(std::clamp(std::floor(days), -Limit, Limit));
 }
 
+}  // namespace
+
 // A generated number as the text of a character column: right-aligned with
 // zeros or blanks to the column's length, or left-aligned as it is.
 QString FilledNumber(double value, const ColumnRule& rule)
@@ -86,7 +88,39 @@ QString FilledNumber(double value, const ColumnRule& rule)
     return basKovaData::ZeroFill(value, rule.Length);
 }
 
-}  // namespace
+QString DataEntry(const QString& text)
+{
+    if (!text.startsWith(u'@'))
+        return text;
+    QString entry = basKovaData::SqlQuoted(text);
+    entry.prepend(u'@');
+    return entry;
+}
+
+std::optional<QString> LiteralEntry(QStringView entry)
+{
+    if (entry.size() < 3 || entry[0] != u'@' || entry[1] != u'\'' || !entry.endsWith(u'\''))
+        return std::nullopt;
+    const QStringView inner = entry.mid(2, entry.size() - 3);
+    QString text;
+    text.reserve(inner.size());
+    for (qsizetype i = 0; i < inner.size(); ++i) {
+        if (inner[i] == u'\'') {
+            if (i + 1 >= inner.size() || inner[i + 1] != u'\'')
+                return std::nullopt;
+            ++i;
+        }
+        text += inner[i];
+    }
+    return text;
+}
+
+QString EntryText(const QString& entry)
+{
+    if (std::optional<QString> text = LiteralEntry(entry))
+        return *text;
+    return entry;
+}
 
 QString ValueGenerator::ListText(const QVariant& value)
 {
@@ -115,6 +149,10 @@ QVariant TypedValue(TypeFamily family, const QString& text)
 {
     if (text.isEmpty() || text == RawNull)
         return QVariant();
+    if (std::optional<QString> literal = LiteralEntry(text))
+        return family == TypeFamily::Numeric ? QVariant(basKovaData::ReadNumber(*literal))
+               : family == TypeFamily::Date  ? QVariant()
+                                             : QVariant(*literal);
     switch (family) {
     case TypeFamily::Numeric:
         return basKovaData::ReadNumber(text.startsWith(u'@') ? text.mid(1) : text);
@@ -142,7 +180,7 @@ QString ValueOfResult(const ColumnRule& rule, const QVariant& result)
     switch (rule.family()) {
     case TypeFamily::Numeric:
         // A text that is no number goes as text: the database says why.
-        return number ? RawNumber(result.toDouble()) : result.toString();
+        return number ? RawNumber(result.toDouble()) : DataEntry(result.toString());
     case TypeFamily::Date:
         return RawDate(date ? basKovaData::DateText15(result.toDateTime()) : result.toString());
     default:
@@ -150,7 +188,7 @@ QString ValueOfResult(const ColumnRule& rule, const QVariant& result)
             return basKovaData::NumberText(result.toDouble()).trimmed();
         if (date)
             return result.toDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s);
-        return result.toString();
+        return DataEntry(result.toString());
     }
 }
 
@@ -166,17 +204,24 @@ ValueGenerator::ValueGenerator(const basKovaData::TableRules& rules, OraDatabase
     if (rules.seed) {
         for (int j = 1; j <= rules.count(); ++j)
             m_columns[std::size_t(j)].stream = basKovaData::StreamKey(*rules.seed, rules.table, rules[j].ColumnName.trimmed());
-        // The dictionary columns of a row share one person and one place:
-        // they draw from one stream of the table.
-        m_dictionaryStream = basKovaData::StreamKey(*rules.seed, rules.table, QString());
-        m_dictionary.draw = [this] { return basKovaData::SeededDraw(m_dictionaryStream, std::uint64_t(m_row), m_dictionaryDraws++); };
+        // The dictionary columns of a row share one person and one place,
+        // drawn from the row's own streams of the table: whichever column
+        // asks first, the row gets the same ones. What belongs to one column
+        // alone comes from that column's stream.
+        const std::uint64_t person = basKovaData::SharedStreamKey(*rules.seed, rules.table, 0);
+        const std::uint64_t place = basKovaData::SharedStreamKey(*rules.seed, rules.table, 1);
+        m_dictionary.draw = [this, person, place](DictionaryRow::Part part, int index) {
+            if (part == DictionaryRow::Part::Own)
+                return Draw(m_drawColumn);
+            const std::uint64_t stream = part == DictionaryRow::Part::Person ? person : place;
+            return basKovaData::SeededDraw(stream, std::uint64_t(std::max<qint64>(m_row, 0)), std::uint32_t(index));
+        };
     }
 }
 
 void ValueGenerator::BeginRow()
 {
     ++m_row;
-    m_dictionaryDraws = 0;
     m_dictionary.reset();
     if (m_expressions)
         m_expressions->BeginRow();
@@ -337,8 +382,12 @@ QString ValueGenerator::NumericValue(int column, const ColumnRule& rule)
     case Kind::Sequence:
         return RawNumber(num[0] + NextOffset(column, num[1]));
     case Kind::Select: {
+        // A list value read from the database is data: a number goes as a
+        // number, any other text as a character value the database converts.
         const ListValue value = NextListValue(column, rule);
-        return value ? u'@' + *value : RawNull;
+        if (!value)
+            return RawNull;
+        return value->isEmpty() || basKovaData::IsNumericText(*value) ? u'@' + *value : DataEntry(*value);
     }
     case Kind::Null:
         return RawNull;
@@ -378,22 +427,27 @@ QString ValueGenerator::CharacterValue(int column, const ColumnRule& rule)
     case Kind::Sequence:
         return FilledNumber(num[0] + NextOffset(column, num[1]), rule);
     case Kind::Select:
-        return NextListValue(column, rule).value_or(QString());
+        return DataEntry(NextListValue(column, rule).value_or(QString()));
     case Kind::Null:
         return RawNull;
     case Kind::Dictionary: {
         int& dictionary = m_columns[static_cast<std::size_t>(column)].dictionary;
         if (dictionary == -2)
             dictionary = int(basKovaData::DictionaryNames().indexOf(rule.TextValue[0].trimmed()));
-        QString value = FitBytes(m_dictionary.value(dictionary), rule.Length);
+        m_drawColumn = column;
+        std::optional<LengthMeasure>& known = m_columns[static_cast<std::size_t>(column)].measure;
+        if (!known)
+            known = MeasureOf(rule, m_database);
+        const LengthMeasure measure = *known;
+        QString value = measure.Fit(m_dictionary.value(dictionary));
         // 重複なし: another person or place until the value is a new one.
         for (int attempt = 0; rule.Unique && !TakeUnique(column, value); ++attempt) {
             if (attempt == UniqueAttempts)
                 throw OraError(Exhausted(rule));
-            m_dictionary.reset();
-            value = FitBytes(m_dictionary.value(dictionary), rule.Length);
+            m_dictionary.redraw(dictionary);
+            value = measure.Fit(m_dictionary.value(dictionary));
         }
-        return value;
+        return DataEntry(value);
     }
     case Kind::Pattern: {
         const PatternRecipe& recipe = Recipe(column, rule);
@@ -404,7 +458,7 @@ QString ValueGenerator::CharacterValue(int column, const ColumnRule& rule)
                 throw OraError(Exhausted(rule));
             value = recipe.Generate(draw);
         }
-        return value;
+        return DataEntry(value);
     }
     case Kind::Expression:
         return ExpressionValue(column, rule);

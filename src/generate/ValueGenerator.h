@@ -3,6 +3,12 @@
 // RowValues[ColumnCount], in the forms the INSERT builder understands ("@"
 // and SQL text, a character value, or an empty text for NULL). One generator
 // is one run: cursors and fetched value lists start empty with it.
+//
+// Only what the user typed as a fixed value or list value may be SQL text
+// after an "@". Every value the program makes or reads (patterns,
+// expressions, dictionaries, SELECT-sourced lists) is data: a text that
+// begins with "@" is given as "@" and its character literal ("@'@047'").
+#include "generate/ColumnLength.h"
 #include "generate/JapaneseDictionary.h"
 #include "generate/PatternRecipe.h"
 #include "generate/RowExpressions.h"
@@ -30,6 +36,18 @@ struct TableRules;
 }
 
 namespace generate {
+
+// A generated number as the text of a character column of `rule`: right-
+// aligned with zeros or blanks to the column's length, or left-aligned.
+QString FilledNumber(double value, const basKovaData::ColumnRule& rule);
+// A made or read text as a RowValues entry: as it is, or for a text that
+// begins with "@", "@" and its character literal, so that it stays data.
+QString DataEntry(const QString& text);
+// The text of an entry that is "@" and one character literal ("@'a''b'"
+// gives a'b); none for any other entry.
+std::optional<QString> LiteralEntry(QStringView entry);
+// The text an entry stands for when it is a literal entry, else the entry.
+QString EntryText(const QString& entry);
 
 class ValueGenerator {
 public:
@@ -104,6 +122,8 @@ private:
         double dateStep = 0.0;
         // パターン: the recipe, read on the column's first use.
         std::optional<PatternRecipe> pattern;
+        // 辞書: how the column's length counts, read on the column's first use.
+        std::optional<LengthMeasure> measure;
         // 複数固定 of a character column: the slots' texts, trimmed once.
         std::vector<QString> slotTexts;
         // A value given from outside the rules, which the column takes instead.
@@ -176,9 +196,7 @@ private:
     std::vector<int> m_expressionOrder;
     std::vector<QVariant> m_typed;
     qint64 m_typedRow = -1;
-    int m_drawColumn = 0;
-    std::uint64_t m_dictionaryStream = 0;
-    std::uint32_t m_dictionaryDraws = 0;
+    int m_drawColumn = 0;  // the column whose expression or dictionary draws
     std::vector<ColumnState> m_columns;
     std::vector<basKovaData::TypeFamily> m_families;
     std::vector<std::vector<ListValue>> m_lists;

@@ -201,7 +201,7 @@ QString SetValueText(const ColumnRule& rule, const QString& generated)
         // an unknown kind) becomes ''.
         if (rule.kind() == basKovaData::Kind::Null || (rule.NullRate > 0 && generated == u"@NULL"_s))
             return u"NULL"_s;
-        return basKovaData::SqlQuoted(generated);
+        return basKovaData::SqlQuoted(generate::EntryText(generated));
     }
     // Numbers and dates come as SQL text after the "@" mark, written as it
     // stands: a number keeps its leading blank (" 5"). "@" alone (an empty

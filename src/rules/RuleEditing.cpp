@@ -1,6 +1,8 @@
 #include "rules/RuleEditing.h"
 
+#include "generate/ColumnLength.h"
 #include "generate/PatternRecipe.h"
+#include "session/OraAccess.h"
 
 #include <QRegularExpression>
 
@@ -225,12 +227,10 @@ RuleVerdict CheckPattern(const ColumnRule& rule)
     if (!recipe)
         return Refuse(problem.message, RuleBox::Pattern);
     // A rule for several columns at once (Length 0) is measured per column
-    // when it runs.
-    if (rule.Length > 0 && recipe->MaxBytes() > rule.Length)
-        return Refuse(QStringLiteral("パターンの最も長い値は%1バイトで、項目の長さ%2バイトを超えます。")
-                          .arg(recipe->MaxBytes())
-                          .arg(rule.Length),
-                      RuleBox::Pattern);
+    // when it runs. The length counts as the connected database counts it.
+    const generate::LengthMeasure measure = generate::MeasureOf(rule, basKovaData::OraDatabase.get());
+    if (const int longest = measure.Longest(*recipe); rule.Length > 0 && longest > rule.Length)
+        return Refuse(generate::PatternTooLong(longest, measure), RuleBox::Pattern);
     return {};
 }
 

@@ -74,9 +74,10 @@ qint16 EditorHelpTopic(TypeFamily family);
 RuleVerdict CheckRule(ColumnRule& rule, TypeFamily family);
 // A refusal with its message and the box to correct.
 RuleVerdict Refused(const QString& message, RuleBox box, int index = 0);
-// The パターン kind's check, which CheckRule runs for it: for now it refuses
-// an empty pattern. The pattern's syntax and whether its longest value fits
-// the column's byte length belong here too.
+// The パターン kind's check, which CheckRule runs for it: an empty pattern,
+// one that cannot be read, and one whose longest value does not fit the
+// column's length (in characters for a length in CHAR, else in bytes as the
+// connected database counts them) are refused.
 RuleVerdict CheckPattern(const ColumnRule& rule);
 // The 式 kind's check, which CheckRule runs for it: an empty expression is
 // refused.

@@ -52,14 +52,22 @@ double RandomStepsOf(double min, double max, double unit, double r)
 {
     if (unit == 0.0)
         return 0.0;
-    return std::floor(((max - min) + unit) / unit * r) * unit;
+    if (!(unit > 0.0))
+        return std::floor(((max - min) + unit) / unit * r) * unit;
+    const double count = RandomStepCount(min, max, unit);
+    return std::min(std::floor(count * r), std::max(count - 1.0, 0.0)) * unit;
 }
 
 double RandomStepCount(double min, double max, double unit)
 {
     if (!(unit > 0.0))
         return 0.0;
-    return std::max(0.0, std::ceil(((max - min) + unit) / unit));
+    // Steps a hair short of a whole number (0.3 / 0.1) are that number.
+    const double steps = (max - min) / unit;
+    if (steps < 0.0)
+        return 0.0;
+    const double nearest = std::round(steps);
+    return (std::abs(steps - nearest) <= 1e-9 * std::max(1.0, steps) ? nearest : std::floor(steps)) + 1.0;
 }
 
 }  // namespace basKovaData

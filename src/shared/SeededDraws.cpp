@@ -41,6 +41,14 @@ std::uint64_t StreamKey(std::uint64_t seed, const QString& table, const QString&
     return Mix(Mix(seed) ^ hash);
 }
 
+std::uint64_t SharedStreamKey(std::uint64_t seed, const QString& table, int part)
+{
+    // A column's key hashes a name after the table's; a part is no name, so
+    // the two cannot meet.
+    const std::uint64_t hash = NameHash(0xCBF29CE484222325ULL, table);
+    return Mix(Mix(seed) ^ Mix(hash + 0x632BE59BD9B4E019ULL * (std::uint64_t(part) + 1)));
+}
+
 double SeededDraw(std::uint64_t key, std::uint64_t row, std::uint32_t index)
 {
     const std::uint64_t x = Mix(key ^ Mix(row + 0x9E3779B97F4A7C15ULL)) + index * 0xD1B54A32D192ED03ULL;

@@ -13,6 +13,11 @@ namespace basKovaData {
 // The key of one column's stream.
 std::uint64_t StreamKey(std::uint64_t seed, const QString& table, const QString& column);
 
+// The key of a stream the columns of a table share within a row, such as the
+// dictionaries' person and place; `part` tells the shared streams apart. No
+// column's stream has the same key.
+std::uint64_t SharedStreamKey(std::uint64_t seed, const QString& table, int part);
+
 // Draw `index` of row `row` in the stream `key`: a double in [0, 1) with 53
 // random bits.
 double SeededDraw(std::uint64_t key, std::uint64_t row, std::uint32_t index);

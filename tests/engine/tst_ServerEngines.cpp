@@ -14,6 +14,7 @@
 #include "maintain/UpdateRun.h"
 #include "maintain/ViewerQuery.h"
 #include "rules/ColumnRule.h"
+#include "rules/RuleEditing.h"
 #include "session/LoginProcedure.h"
 #include "session/OraAccess.h"
 #include "shared/RandomSequence.h"
@@ -309,6 +310,37 @@ private Q_SLOTS:
     // Creation runs into table T (ID key, NAME) on the server, ID a sequence
     // from 1 and NAME fixed, with three rows in the way; sent in batches and
     // row by row.
+    // A length in bytes counts as the database that holds the column counts:
+    // the server's VARCHAR2(4) holds four bytes of UTF-8, the embedded
+    // engine's four bytes of code page 932. The pattern check and the cut of
+    // a dictionary value follow.
+    void lengthsAsTheDatabaseCounts_data()
+    {
+        QTest::addColumn<bool>("server");
+        QTest::addColumn<int>("patternBytes");
+        QTest::addColumn<QString>("longest");
+        QTest::newRow("embedded") << false << 8 << u"2"_s;
+        QTest::newRow("postgres") << true << 12 << u"1"_s;
+    }
+    void lengthsAsTheDatabaseCounts()
+    {
+        QFETCH(bool, server);
+        QFETCH(int, patternBytes);
+        if (server)
+            KOVA_NEED_SERVER();
+        QVERIFY(open(server, {u"CREATE TABLE L (ID NUMBER(4), V VARCHAR2(4))"_s}, u"L"_s));
+        basKovaData::ColumnRule pattern = ColumnRules[2];
+        pattern.RuleKind = u"7"_s;
+        pattern.Pattern = u"[ぁ-ん]{4}"_s;
+        QCOMPARE(basKovaData::CheckRule(pattern, basKovaData::TypeFamily::Character).message,
+                 u"パターンの最も長い値は%1バイトで、項目の長さ4バイトを超えます。"_s.arg(patternBytes));
+        SetRule(1, u"3"_s, {1, 1});
+        SetRule(2, u"6"_s, {}, {u"氏名"_s});
+        const generate::CreationResult result = generate::GenerateRows(basKovaData::TableRules::FromShared(u"L"_s), 50);
+        QVERIFY2(!result.aborted && result.failures == 0, qPrintable(result.errorText + result.refusals.Details()));
+        QTEST(RowsText(QueryRows(*m_db.database, u"SELECT MAX(LENGTH(V)) FROM L"_s)), "longest");
+    }
+
     void runs_data()
     {
         QTest::addColumn<bool>("stopServer");

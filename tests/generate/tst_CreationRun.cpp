@@ -262,6 +262,8 @@ private Q_SLOTS:
         // 1200 bytes of SQL text: 999 of them, the half character cut off.
         QTest::newRow("SQL text cut at 999 bytes") << QStringList{u"@"_s + QString(600, u'あ')}
                                                    << u"Insert into T Values(  "_s + QString(499, u'あ') + u" ) "_s;
+        QTest::newRow("made text beyond 999 bytes") << QStringList{u"@'"_s + QString(600, u'あ') + u"'"_s}
+                                                    << u"Insert into T Values(  '"_s + QString(600, u'あ') + u"' ) "_s;
     }
     void insertText()
     {

@@ -1,11 +1,14 @@
 // label: engine
 // Data shaped like production: NULL rates and weighted lists by their shares,
-// values that never repeat (also against the table's own), patterns and
-// expressions through whole runs, and seeds that give the same rows again.
+// draws that reach both ends of their ranges, values that never repeat (also
+// against the table's own), patterns and expressions through whole runs,
+// made values that stay data, lengths as the column counts them, and seeds
+// that give the same rows again.
 #include "browser/ColumnGrid.h"
 #include "generate/CreationRun.h"
 #include "generate/RowPreview.h"
 #include "generate/ValueGenerator.h"
+#include "rules/RuleEditing.h"
 #include "shared/RandomSequence.h"
 #include "support/MaintainSupport.h"
 
@@ -61,6 +64,15 @@ QStringList Column(const QStringList& rows, int column)
     return values;
 }
 
+// The column named `name` of rows made from `table` (columns as created).
+QStringList ColumnNamed(const basKovaData::TableRules& rules, const QStringList& rows, const QString& name)
+{
+    for (int j = 1; j <= rules.count(); ++j)
+        if (rules[j].ColumnName.trimmed() == name)
+            return Column(rows, j - 1);
+    return {u"no column "_s + name};
+}
+
 }  // namespace
 
 class tst_DataShapes : public QObject {
@@ -103,6 +115,167 @@ private Q_SLOTS:
                      qPrintable(u"%1: %2 of %3"_s.arg(value).arg(counts[value]).arg(Rows)));
     }
 
+    // Every value a rule can give is given, none beyond its ends: random
+    // numbers and dates, whole ranges that may not repeat (each value once),
+    // weights, and NULL rates of 0 and 100.
+    void edges_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QStringList>("rules");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("values");  // every distinct value, sorted
+        QTest::newRow("numbers 1 to 5") << u"NUMBER(4)"_s << QStringList{u"V=2:1,5,1"_s} << 300 << u"1,2,3,4,5"_s;
+        QTest::newRow("step short of the maximum") << u"NUMBER(4,2)"_s << QStringList{u"V=2:0,1,0.3"_s} << 300
+                                                   << u".3,.6,.9,0"_s;
+        QTest::newRow("step not dividing the range") << u"NUMBER(4,2)"_s << QStringList{u"V=2:0,.2,0.07"_s} << 300
+                                                     << u".07,.14,0"_s;
+        QTest::newRow("negative range") << u"NUMBER(4)"_s << QStringList{u"V=2:-3,-1,1"_s} << 300 << u"-1,-2,-3"_s;
+        QTest::newRow("days") << u"DATE"_s << QStringList{u"V=2:20240228,20240301,1"_s} << 300
+                              << u"2024/02/28 00:00:00,2024/02/29 00:00:00,2024/03/01 00:00:00"_s;
+        QTest::newRow("whole range once") << u"NUMBER(4)"_s << QStringList{u"V=2:1,6,1"_s, u"V~unique"_s} << 6
+                                          << u"1,2,3,4,5,6"_s;
+        QTest::newRow("whole range of days once") << u"DATE"_s << QStringList{u"V=2:20241231,20250102,1"_s, u"V~unique"_s}
+                                                  << 3 << u"2024/12/31 00:00:00,2025/01/01 00:00:00,2025/01/02 00:00:00"_s;
+        QTest::newRow("scale's grid once") << u"NUMBER(4,1)"_s << QStringList{u"V=2:0,.3,0.01"_s, u"V~unique"_s} << 4
+                                           << u".1,.2,.3,0"_s;
+        QTest::newRow("weights 1 and 1000") << u"VARCHAR2(2)"_s << QStringList{u"V=1:A,B"_s, u"V~random=1,1000"_s} << 5000
+                                            << u"A,B"_s;
+        QTest::newRow("NULL rate 100") << u"NUMBER(4)"_s << QStringList{u"V=2:1,5,1"_s, u"V~null=100"_s} << 300 << u""_s;
+        QTest::newRow("NULL rate 0") << u"NUMBER(4)"_s << QStringList{u"V=0:7"_s, u"V~null=0"_s} << 300 << u"7"_s;
+    }
+    void edges()
+    {
+        QFETCH(QStringList, rules);
+        QFETCH(int, rows);
+        QFETCH(QString, type);
+        Table table({u"CREATE TABLE G (V "_s + type + u")"_s}, rules);
+        table.rules.seed = 3;
+        const QStringList made = Made(table.rules, rows);
+        QSet<QString> distinct;
+        for (const QString& value : made)
+            distinct.insert(generate::PreviewText(value));
+        QStringList values = distinct.values();
+        values.sort();
+        QTEST(values.join(u','), "values");
+        if (table.rules[1].Unique)
+            QCOMPARE(distinct.size(), rows);
+    }
+
+    // With a seed, each column keeps its values when another column is added
+    // before it, the columns are reordered or one is removed, whatever its
+    // kind. The dictionary columns of a row still speak of one person and
+    // one place.
+    void columnsKeepTheirValues_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QStringList>("rules");
+        const QString text = u"VARCHAR2(60)"_s;
+        QTest::newRow("random number") << u"NUMBER(8)"_s << QStringList{u"V=2:1,1000000,1"_s};
+        QTest::newRow("random date") << u"DATE"_s << QStringList{u"V=2:20240101,20241231,1"_s};
+        QTest::newRow("pattern") << text << QStringList{u"V=7:[A-Z]{3}\\d{2}"_s};
+        QTest::newRow("name") << text << QStringList{u"V=6:氏名"_s};
+        QTest::newRow("name, never twice") << text << QStringList{u"V=6:氏名"_s, u"V~unique"_s};
+        QTest::newRow("address") << text << QStringList{u"V=6:住所"_s};
+        QTest::newRow("company") << text << QStringList{u"V=6:会社名"_s};
+        QTest::newRow("mobile") << text << QStringList{u"V=6:携帯電話番号"_s};
+        QTest::newRow("weighted list") << text << QStringList{u"V=1:A,B,C"_s, u"V~random=1,2,3"_s};
+        QTest::newRow("list in turn") << text << QStringList{u"V=1:A,B,C"_s};
+        QTest::newRow("range never twice") << u"NUMBER(8)"_s << QStringList{u"V=2:1,1000,1"_s, u"V~unique"_s};
+        QTest::newRow("NULL rate") << u"NUMBER(8)"_s << QStringList{u"V=2:1,1000,1"_s, u"V~null=30"_s};
+        QTest::newRow("expression") << u"NUMBER(8)"_s << QStringList{u"V=8:randInt(1, 1000)"_s};
+        QTest::newRow("sequence") << u"NUMBER(8)"_s << QStringList{u"V=3:5,2"_s};
+    }
+    void columnsKeepTheirValues()
+    {
+        QFETCH(QString, type);
+        QFETCH(QStringList, rules);
+        constexpr int Rows = 30;
+        const auto made = [&](const QString& columns, const QStringList& more) {
+            Table table({u"CREATE TABLE K ("_s + columns + u")"_s}, rules + more);
+            table.rules.seed = 11;
+            const QStringList rows = Made(table.rules, Rows);
+            return std::pair{ColumnNamed(table.rules, rows, u"V"_s), ColumnNamed(table.rules, rows, u"W"_s)};
+        };
+        const QString postal = u"W=6:郵便番号"_s;
+        const auto [v, w] = made(u"V "_s + type + u", W VARCHAR2(10)"_s, {postal});
+        const auto [v2, w2] = made(u"N VARCHAR2(40), W VARCHAR2(10), V "_s + type, {postal, u"N=6:氏名カナ"_s});
+        const auto [v3, w3] = made(u"V "_s + type, {});
+        QCOMPARE(v2, v);
+        QCOMPARE(v3, v);
+        QCOMPARE(w2, w);
+        QVERIFY(QSet<QString>(v.begin(), v.end()).size() > 1 || rules.size() > 1);
+    }
+
+    // Values the program makes or reads are data, whatever they begin with;
+    // only fixed values and lists keep "@" for SQL text. The preview shows
+    // what the run stores.
+    void madeValuesAreData_data()
+    {
+        QTest::addColumn<QString>("rule");
+        QTest::addColumn<QString>("shape");  // every stored value matches
+        QTest::addColumn<bool>("sql");       // SQL text, which the preview shows as typed
+        QTest::newRow("pattern beginning with @") << u"V=7:@[0-9]{3}"_s << u"@\\d{3}"_s << false;
+        QTest::newRow("pattern of any character") << u"V=7:.{2}"_s << u"[!-~]{2}"_s << false;
+        QTest::newRow("expression") << u"V=8:'@' + row.ID"_s << u"@\\d+"_s << false;
+        QTest::newRow("list read from a table") << u"V=4:SELECT S FROM SRC"_s
+                                                << u"@'x'\\|\\|\\(SELECT sqlite_version\\(\\)\\)"_s << false;
+        QTest::newRow("fixed SQL text") << u"V=0:@'A'||'B'"_s << u"AB"_s << true;
+        QTest::newRow("list SQL text in turn") << u"V=1:@'A'||'B',@'C'"_s << u"AB|C"_s << true;
+    }
+    void madeValuesAreData()
+    {
+        QFETCH(QString, rule);
+        QFETCH(QString, shape);
+        QFETCH(bool, sql);
+        Table table({u"CREATE TABLE D (ID NUMBER(4), V VARCHAR2(40))"_s, u"CREATE TABLE SRC (S VARCHAR2(40))"_s,
+                     u"INSERT INTO SRC VALUES ('@''x''||(SELECT sqlite_version())')"_s},
+                    {u"ID=3:1,1"_s, rule});
+        table.rules.seed = 5;
+        constexpr int Rows = 300;
+        const generate::RowPreview preview = generate::PreviewRows(table.rules, Rows);
+        const generate::CreationResult result = generate::GenerateRows(table.rules, Rows);
+        QVERIFY2(!result.aborted && result.failures == 0, qPrintable(result.errorText + result.refusals.Details()));
+        const QRegularExpression expected(QRegularExpression::anchoredPattern(shape));
+        const QList<QStringList> stored = kovatest::QueryRows(*basKovaData::OraDatabase, u"SELECT V FROM D ORDER BY ID"_s);
+        QCOMPARE(stored.size(), Rows);
+        for (int i = 0; i < Rows; ++i) {
+            QVERIFY2(expected.match(stored[i][0]).hasMatch(), qPrintable(stored[i][0]));
+            if (!sql)
+                QCOMPARE(preview.rows[std::size_t(i)][1], stored[i][0]);
+        }
+    }
+
+    // A length in CHAR counts characters, a length in bytes the bytes of code
+    // page 932 (the embedded engine): the pattern check and the dictionary's
+    // cut measure as the column does.
+    void lengths_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("rule");
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QString>("longest");  // MAX(LENGTH(V)) after a run
+        QTest::newRow("kana in 4 characters") << u"VARCHAR2(4 CHAR)"_s << u"V=7:[ぁ-ん]{4}"_s << QString() << u"4"_s;
+        QTest::newRow("kana in 3 characters") << u"VARCHAR2(3 CHAR)"_s << u"V=7:[ぁ-ん]{4}"_s
+                                              << u"パターンの最も長い値は4文字で、項目の長さ3文字を超えます。"_s << QString();
+        QTest::newRow("kana in 4 bytes") << u"VARCHAR2(4)"_s << u"V=7:[ぁ-ん]{4}"_s
+                                         << u"パターンの最も長い値は8バイトで、項目の長さ4バイトを超えます。"_s << QString();
+        QTest::newRow("names cut to 4 characters") << u"VARCHAR2(4 CHAR)"_s << u"V=6:氏名"_s << QString() << u"4"_s;
+        QTest::newRow("names cut to 4 bytes") << u"VARCHAR2(4)"_s << u"V=6:氏名"_s << QString() << u"2"_s;
+    }
+    void lengths()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, rule);
+        QFETCH(QString, refusal);
+        Table table({u"CREATE TABLE L (V "_s + type + u")"_s}, {rule});
+        QCOMPARE(basKovaData::CheckRule(table.rules.columns[1], basKovaData::TypeFamily::Character).message, refusal);
+        if (!refusal.isEmpty())
+            return;
+        const generate::CreationResult result = generate::GenerateRows(table.rules, 200);
+        QVERIFY2(!result.aborted && result.failures == 0, qPrintable(result.errorText + result.refusals.Details()));
+        QTEST(kovatest::Rows(u"SELECT MAX(LENGTH(V)) FROM L"_s), "longest");
+    }
+
     // A row left NULL takes nothing from the rule: the sequence goes on.
     void nullRowsKeepTheSequence()
     {
@@ -137,6 +310,14 @@ private Q_SLOTS:
         QTest::newRow("pattern") << u"VARCHAR2(4)"_s << QStringList{u"V=7:[A-C]{2}"_s, u"V~unique"_s} << 0 << 9 << false;
         QTest::newRow("pattern too small") << u"VARCHAR2(4)"_s << QStringList{u"V=7:[A-C]{2}"_s, u"V~unique"_s} << 0
                                            << 10 << true;
+        const QStringList digits{u"V=2:1,150,1"_s, u"V~unique"_s};  // 100 to 150 cut to 10 to 15
+        QTest::newRow("numbers cut to the length") << u"CHAR(2)"_s << digits << 0 << 99 << false;
+        QTest::newRow("numbers cut, 100 rows") << u"CHAR(2)"_s << digits << 0 << 100 << true;
+        const QStringList hundredths{u"V=2:0,1,0.01"_s, u"V~unique"_s};
+        QTest::newRow("hundredths kept to tenths") << u"NUMBER(4,1)"_s << hundredths << 0 << 11 << false;
+        QTest::newRow("hundredths, 12 tenths") << u"NUMBER(4,1)"_s << hundredths << 0 << 12 << true;
+        QTest::newRow("tenths around the table's 1 to 5") << u"NUMBER(4,1)"_s << QStringList{u"V=2:0.5,5.04,0.01"_s, u"V~unique"_s}
+                                                          << 5 << 41 << false;
         QTest::newRow("prefectures") << u"VARCHAR2(10)"_s << QStringList{u"V=6:都道府県"_s, u"V~unique"_s} << 0 << 47
                                      << false;
         QTest::newRow("48 prefectures") << u"VARCHAR2(10)"_s << QStringList{u"V=6:都道府県"_s, u"V~unique"_s} << 0

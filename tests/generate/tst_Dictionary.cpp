@@ -1,10 +1,11 @@
 // label: core
 // The dictionary kind's values: their shapes, one person and one place per
-// row, cutting to the column, the same rows from the same start.
+// row, cutting to the column as the database counts, the same rows from the
+// same start.
+#include "generate/ColumnLength.h"
 #include "generate/DictionaryData.h"
 #include "generate/JapaneseDictionary.h"
 #include "rules/ColumnRule.h"
-#include "shared/Cp932.h"
 #include "shared/RandomSequence.h"
 
 #include <QRegularExpression>
@@ -96,23 +97,41 @@ private Q_SLOTS:
         QCOMPARE(Rows(50), first);
     }
 
-    void fitBytes_data()
+    // A value cut to the column's length as the database counts it: code
+    // page 932 bytes (the embedded engine), UTF-8 bytes (a server), or
+    // characters (a length in CHAR); never inside a character.
+    void fit_data()
     {
         QTest::addColumn<QString>("value");
-        QTest::addColumn<int>("bytes");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QString>("unit");  // cp932, utf8 or char
         QTest::addColumn<QString>("fitted");
-        QTest::newRow("fits") << u"山田 太郎"_s << 9 << u"山田 太郎"_s;
-        QTest::newRow("no length") << u"山田 太郎"_s << 0 << u"山田 太郎"_s;
-        QTest::newRow("cut between characters") << u"山田 太郎"_s << 7 << u"山田 太"_s;
-        QTest::newRow("never inside one") << u"山田 太郎"_s << 8 << u"山田 太"_s;
-        QTest::newRow("half-width kana one byte each") << u"ﾔﾏﾀﾞ"_s << 3 << u"ﾔﾏﾀ"_s;
+        const QString name = u"山田 太郎"_s;
+        QTest::newRow("fits") << name << 9 << u"cp932"_s << name;
+        QTest::newRow("no length") << name << 0 << u"cp932"_s << name;
+        QTest::newRow("cut between characters") << name << 7 << u"cp932"_s << u"山田 太"_s;
+        QTest::newRow("never inside one") << name << 8 << u"cp932"_s << u"山田 太"_s;
+        QTest::newRow("half-width kana one byte each") << u"ﾔﾏﾀﾞ"_s << 3 << u"cp932"_s << u"ﾔﾏﾀ"_s;
+        QTest::newRow("UTF-8 fits") << name << 13 << u"utf8"_s << name;
+        QTest::newRow("UTF-8 three bytes a kanji") << name << 12 << u"utf8"_s << u"山田 太"_s;
+        QTest::newRow("UTF-8 never inside one, no blank left") << name << 9 << u"utf8"_s << u"山田"_s;
+        QTest::newRow("UTF-8 half-width kana") << u"ﾔﾏﾀﾞ"_s << 7 << u"utf8"_s << u"ﾔﾏ"_s;
+        QTest::newRow("characters") << name << 4 << u"char"_s << u"山田 太"_s;
+        QTest::newRow("characters fit") << name << 5 << u"char"_s << name;
+        QTest::newRow("outside the plane is one character") << u"😀😀x"_s << 2 << u"char"_s << u"😀😀"_s;
     }
-    void fitBytes()
+    void fit()
     {
         QFETCH(QString, value);
-        QFETCH(int, bytes);
+        QFETCH(int, limit);
+        QFETCH(QString, unit);
         QFETCH(QString, fitted);
-        QCOMPARE(generate::FitBytes(value, bytes), fitted);
+        generate::LengthMeasure measure;
+        measure.limit = limit;
+        measure.characters = unit == u"char"_s;
+        measure.utf8 = unit == u"utf8"_s;
+        QCOMPARE(measure.Fit(value), fitted);
+        QVERIFY(limit < 1 || measure.Of(fitted) <= limit);
     }
 };
 

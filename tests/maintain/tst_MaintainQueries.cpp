@@ -141,6 +141,9 @@ private Q_SLOTS:
         QTest::newRow("multiple fixed, slots in turn")
             << two << u"C=1:,x,y"_s << u""_s << done << 0
             << u"UPDATE T SET C = 'x' WHERE A = 3;UPDATE T SET C = 'y' WHERE A = 4"_s << u"3,x,0|4,y,0"_s;
+        QTest::newRow("made text beginning with @ stays text")
+            << two << u"C=7:@x"_s << u""_s << done << 0
+            << u"UPDATE T SET C = '@x' WHERE A = 3;UPDATE T SET C = '@x' WHERE A = 4"_s << u"3,@x,0|4,@x,0"_s;
         QTest::newRow("NULL rule on a character column") << two << u"C=5"_s << u"A=3"_s << done << 0 << u"UPDATE T SET C = NULL WHERE A = 3"_s << u"3,[NULL],0|4,b,0"_s;
         QTest::newRow("NULL rate: row by row, NULL as the keyword")
             << two << u"C=0:x;C~null=100"_s << u""_s << done << 0

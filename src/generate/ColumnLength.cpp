@@ -1,0 +1,96 @@
+#include "generate/ColumnLength.h"
+
+#include "engine/OdbcEngine.h"
+#include "generate/PatternRecipe.h"
+#include "rules/ColumnRule.h"
+#include "session/OraDatabase.h"
+#include "shared/Cp932.h"
+
+using namespace Qt::StringLiterals;
+
+namespace generate {
+
+namespace {
+
+// The bytes of one character (a code point) in UTF-8.
+int Utf8Bytes(char32_t code)
+{
+    return code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+}
+
+}  // namespace
+
+qsizetype LengthMeasure::Of(const QString& text) const
+{
+    if (characters) {
+        qsizetype count = 0;
+        for (qsizetype i = 0; i < text.size(); ++i)
+            count += !text[i].isLowSurrogate() || i == 0 || !text[i - 1].isHighSurrogate();
+        return count;
+    }
+    if (utf8)
+        return text.toUtf8().size();
+    return basKovaData::ToCp932(text).size();
+}
+
+QString LengthMeasure::Fit(const QString& text) const
+{
+    // A unit of a text is at most one character and three bytes: a short
+    // text needs no measuring.
+    if (limit < 1 || (characters ? text.size() <= limit : text.size() * 3 <= limit) || Of(text) <= limit)
+        return text;
+    if (!characters && !utf8)
+        // LeftBytes pads with blanks and turns half a character into one.
+        return basKovaData::LeftBytes(text, limit).trimmed();
+    // Characters one by one until the next would not fit.
+    QString cut;
+    qsizetype used = 0;
+    for (qsizetype i = 0; i < text.size();) {
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const char32_t code = pair ? QChar::surrogateToUcs4(text[i], text[i + 1]) : text[i].unicode();
+        used += characters ? 1 : Utf8Bytes(code);
+        if (used > limit)
+            break;
+        cut += text.mid(i, pair ? 2 : 1);
+        i += pair ? 2 : 1;
+    }
+    // As the byte cut above: no blank left at the end.
+    return cut.trimmed();
+}
+
+int LengthMeasure::Longest(const PatternRecipe& recipe) const
+{
+    return characters ? recipe.MaxChars() : utf8 ? recipe.MaxUtf8Bytes() : recipe.MaxBytes();
+}
+
+QString LengthMeasure::Unit() const
+{
+    return characters ? u"文字"_s : u"バイト"_s;
+}
+
+QString PatternTooLong(int longest, const LengthMeasure& measure)
+{
+    return u"パターンの最も長い値は%1%3で、項目の長さ%2%3を超えます。"_s.arg(longest).arg(measure.limit).arg(measure.Unit());
+}
+
+bool CharUsedHolds(const OraDatabase* database)
+{
+    return !database || !dynamic_cast<const OdbcEngine*>(&database->engine());
+}
+
+bool LengthInCharacters(QStringView typeText)
+{
+    const QStringView type = typeText.trimmed();
+    return type.endsWith(u" CHAR)", Qt::CaseInsensitive);
+}
+
+LengthMeasure MeasureOf(const basKovaData::ColumnRule& rule, const OraDatabase* database)
+{
+    LengthMeasure measure;
+    measure.limit = rule.Length;
+    measure.characters = LengthInCharacters(rule.TypeText.text());
+    measure.utf8 = database && dynamic_cast<const OdbcEngine*>(&database->engine());
+    return measure;
+}
+
+}  // namespace generate
