@@ -1,7 +1,7 @@
 #include "generate/InsertRow.h"
 
+#include "session/OraAccess.h"
 #include "shared/Cp932.h"
-#include "shared/SqlName.h"
 #include "shared/StatementShape.h"
 #include "shared/basKovaData.h"
 
@@ -49,7 +49,7 @@ void InsertShape(const QString& table, int count, StatementShape& shape)
     count = std::min(count, RowValueCapacity - 1);
     shape.clear();
     shape.appendText(QStringLiteral("Insert into "));
-    shape.appendText(SqlName(table));
+    shape.appendText(ServerSql(table));
     shape.appendText(QStringLiteral(" Values( "));
     QString raw;
     for (int i = 1; i <= count; ++i) {
