@@ -318,6 +318,7 @@ qint64 OdbcEngine::countRows(const QString& sql)
 
 void OdbcEngine::beginTransaction()
 {
+    m_names.clear();  // another session may have changed the schema
     if (!m_database.transaction())
         Raise(m_database.lastError());
 }

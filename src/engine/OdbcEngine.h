@@ -39,7 +39,8 @@ public:
     // On PostgreSQL the dictionary views show names in capitals; the name
     // the server holds comes from its catalogue (kova_oracle.kova_names),
     // read once per table and forgotten when a statement may change the
-    // schema. A name the catalogue does not hold stays as it is shown.
+    // schema and when a transaction begins (another session may have changed
+    // it). A name the catalogue does not hold stays as it is shown.
     ServerName serverName(const QString& table, const QString& column) override;
 
     // The connection string handed to the driver: "DSN=" + service for a data

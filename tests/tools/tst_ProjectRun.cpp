@@ -122,9 +122,9 @@ QByteArray Read(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }
 
-// Runs load-postgresql.sql of `folder` with psql on the test server's
-// database `database`: empty when it worked, else what psql wrote.
-QString LoadWithPsql(const QString& folder, const QString& database)
+// Runs psql with `args` in `folder` on the test server's database
+// `database`: empty when it worked, else what psql wrote.
+QString Psql(const QString& database, const QStringList& args, const QString& folder = {})
 {
     const ServerSettings server = *Server();
     QString psql = QStandardPaths::findExecutable(u"psql"_s);
@@ -135,8 +135,8 @@ QString LoadWithPsql(const QString& folder, const QString& database)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"PGPASSWORD"_s, server.password);
     load.setProcessEnvironment(environment);
-    load.start(psql, {u"-X"_s, u"-q"_s, u"-h"_s, u"127.0.0.1"_s, u"-p"_s, qEnvironmentVariable("KOVA_PG_PORT"),
-                      u"-U"_s, server.user, u"-d"_s, database, u"-f"_s, u"load-postgresql.sql"_s});
+    load.start(psql, QStringList{u"-X"_s, u"-q"_s, u"-h"_s, u"127.0.0.1"_s, u"-p"_s, qEnvironmentVariable("KOVA_PG_PORT"),
+                      u"-v"_s, u"ON_ERROR_STOP=1"_s, u"-U"_s, server.user, u"-d"_s, database} + args);
     if (!load.waitForFinished(60000))
         return u"psql did not finish"_s;
     return load.exitCode() == 0 ? QString() : QString::fromUtf8(load.readAllStandardError());
@@ -354,15 +354,16 @@ private Q_SLOTS:
         const QString csv = dir.filePath(u"csv"_s);
         QCOMPARE(run({u"--out"_s, csv, u"--format"_s, u"csv"_s}), kovagenerate::AllCreated);
         QCOMPARE(RowsText(QueryRows(*db.database, u"SELECT COUNT(*) FROM STAFF"_s)), u"0"_s);
-        QCOMPARE(LoadWithPsql(csv, db.path), QString());
+        QCOMPARE(Psql(db.path, {u"-f"_s, u"load-postgresql.sql"_s}, csv), QString());
         QCOMPARE(rows(), inserted);
     }
 
     // A table whose name or columns' names PostgreSQL spells otherwise than
     // the dictionary shows them (LEVEL, COMMENT, MIXEDCASE), named on the
     // command line in any case: 自動設定, a run with a unique rule, the
-    // viewer, an update row by row, table information, ANALYZE, a delete,
-    // and CSV loaded by psql all reach it.
+    // viewer, an update row by row, table information, ANALYZE, a delete
+    // after another session renamed the table, and CSV loaded by psql all
+    // reach it.
     void namesAsTheServerSpellsThem_data()
     {
         QTest::addColumn<QString>("created");  // as CREATE TABLE names it
@@ -381,7 +382,7 @@ private Q_SLOTS:
         const TestDatabase db = OpenServerDatabase({u"CREATE TABLE "_s + created
                                                     + u" (id int PRIMARY KEY, level int UNIQUE, comment varchar(20), "
                                                       "\"MixedCase\" numeric(9))"_s});
-        const QString count = u"SELECT COUNT(*) FROM "_s + created;
+        QString count = u"SELECT COUNT(*) FROM "_s + created;
         QTemporaryDir dir;
         const QString rules = dir.filePath(u"rules.json"_s);
         WriteFile(rules, uR"({"kova-rules": 1, "table": "%1", "rows": 10, "columns": [
@@ -428,13 +429,16 @@ private Q_SLOTS:
         controls::GridModel info;
         QCOMPARE(diag::FillTableInformation(db.database.get(), shown, info), 0);
         QCOMPARE(info.TextMatrix(1, 1), shown);
+        // Another session gives the table another spelling shown alike.
+        QCOMPARE(Psql(db.path, {u"-c"_s, u"ALTER TABLE %1 RENAME TO \"%2\""_s.arg(created, shown)}), QString());
+        count = u"SELECT COUNT(*) FROM \""_s + shown + u'"';
         QCOMPARE(maintain::DeleteRows(shown, u"id >= 100"_s), maintain::DeleteOutcome::Deleted);
         QCOMPARE(RowsText(QueryRows(*db.database, count)), u"5"_s);
         ReleaseSession();
 
         const QString csv = dir.filePath(u"csv"_s);
         QCOMPARE(run({rules, u"--out"_s, csv, u"--format"_s, u"csv"_s}), u"0"_s);
-        QCOMPARE(LoadWithPsql(csv, db.path), QString());
+        QCOMPARE(Psql(db.path, {u"-f"_s, u"load-postgresql.sql"_s}, csv), QString());
         QCOMPARE(RowsText(QueryRows(*db.database, count + u" WHERE comment = 'kept'"_s)), u"10"_s);
     }
 
