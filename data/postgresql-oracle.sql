@@ -20,9 +20,9 @@
 --     New tables still go to "$user" or public.
 --     A role with its own search_path setting needs the same path.
 --
--- Names are shown as Oracle shows them, in capitals. Only a-z are changed:
--- that is exactly what PostgreSQL folds for an unquoted name, so a name read
--- here and written back unquoted finds the same table.
+-- Names are shown as Oracle shows them, in capitals. Only a-z are changed.
+-- kova_oracle.kova_names keeps each shown name beside the server's own
+-- spelling, which kova writes into its statements.
 
 CREATE EXTENSION IF NOT EXISTS orafce;
 CREATE SCHEMA IF NOT EXISTS kova_oracle;
@@ -195,6 +195,20 @@ SELECT kova_oracle.ora_name(c.relname) AS table_name,
   LEFT JOIN pg_attrdef ad ON ad.adrelid = a.attrelid AND ad.adnum = a.attnum
   CROSS JOIN LATERAL (SELECT pg_get_expr(ad.adbin, ad.adrelid) AS def) d
   CROSS JOIN LATERAL kova_oracle.ora_type(a.atttypid, a.atttypmod) t;
+
+-- Each table's and view's columns (a row with NULL columns for one without
+-- any) as the views above show them, beside the spelling the catalogue holds
+-- and the way PostgreSQL itself writes that name (quote_ident). kova writes
+-- every table and column name of its statements from here, so that a table
+-- made as "level" or "MixedCase" is named as it was made.
+CREATE OR REPLACE VIEW kova_oracle.kova_names AS
+SELECT kova_oracle.ora_name(c.relname) AS table_name, c.relname::text AS table_spelling,
+       quote_ident(c.relname) AS table_sql,
+       kova_oracle.ora_name(a.attname) AS column_name, a.attname::text AS column_spelling,
+       quote_ident(a.attname) AS column_sql
+  FROM kova_oracle.kova_relations c
+  LEFT JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped
+ ORDER BY c.relname, a.attnum;
 
 -- Primary key, unique, foreign key and check constraints. NOT NULL is not a
 -- constraint of its own in PostgreSQL 15; see NULLABLE in USER_TAB_COLUMNS.

@@ -76,7 +76,7 @@ std::set<QString> SoleKeyColumns(OraDatabase* database, const QString& table)
 
 bool HasNoRows(OraDatabase* database, const QString& table)
 {
-    return database->engine().countRows(u"SELECT 1 FROM "_s + basKovaData::SqlName(table)) == 0;
+    return database->engine().countRows(u"SELECT 1 FROM "_s + database->SqlName(table)) == 0;
 }
 
 // The foreign key that fills `column`, or none.
@@ -154,7 +154,7 @@ struct Source {
     }
 };
 
-Source SourceOf(const QString& table, const QList<QList<ForeignKey>>& groups, bool newOnly)
+Source SourceOf(OraDatabase* database, const QString& table, const QList<QList<ForeignKey>>& groups, bool newOnly)
 {
     const bool aliased = groups.size() > 1 || newOnly;
     Source source;
@@ -163,20 +163,21 @@ Source SourceOf(const QString& table, const QList<QList<ForeignKey>>& groups, bo
     QStringList held;
     for (qsizetype g = 0; g < groups.size(); ++g) {
         const QString alias = u"P"_s + QString::number(g + 1);
-        const QString parent = basKovaData::SqlName(groups[g].first().parentTable);
+        const QString parentTable = groups[g].first().parentTable;
+        const QString parent = database->SqlName(parentTable);
         tables << (aliased ? parent + u' ' + alias : parent);
         for (const ForeignKey& key : groups[g]) {
-            const QString column = basKovaData::SqlName(key.parentColumn);
+            const QString column = database->SqlName(parentTable, key.parentColumn);
             const QString ref = aliased ? alias + u'.' + column : column;
             source.refs << ref;
             // A unique key may leave its columns NULL: such a row is no key.
             if (key.parentUnique)
                 conditions << ref + u" IS NOT NULL"_s;
-            held << u"KX."_s + basKovaData::SqlName(key.column) + u" = "_s + ref;
+            held << u"KX."_s + database->SqlName(table, key.column) + u" = "_s + ref;
         }
     }
     if (newOnly)
-        conditions << u"NOT EXISTS (SELECT 1 FROM %1 KX WHERE %2)"_s.arg(basKovaData::SqlName(table), held.join(u" AND "_s));
+        conditions << u"NOT EXISTS (SELECT 1 FROM %1 KX WHERE %2)"_s.arg(database->SqlName(table), held.join(u" AND "_s));
     source.from = u" FROM "_s + tables.join(u", "_s);
     if (!conditions.isEmpty())
         source.from += u" WHERE "_s + conditions.join(u" AND "_s);
@@ -256,8 +257,8 @@ bool NarrowKeyPattern(ColumnRule& rule, const QStringList& values, double larges
 // A sequence that starts after the largest value the column holds.
 void KeySequence(OraDatabase* database, const QString& table, ColumnRule& rule, Family family)
 {
-    const QString column = basKovaData::SqlName(rule.ColumnName.trimmed());
-    const QString from = basKovaData::SqlName(table);
+    const QString column = database->SqlName(table, rule.ColumnName.trimmed());
+    const QString from = database->SqlName(table);
     rule.setKind(basKovaData::Kind::Sequence);
     if (family == Family::Date) {
         const QVariant last = database->DBCreateDynaset(u"SELECT MAX(%1) FROM %2"_s.arg(column, from), 0)->Value(0);
@@ -491,7 +492,7 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
                 if (!rule.IsNotNull && !rule.IsKey)
                     rule.setKind(basKovaData::Kind::Null);
                 else if (!HasNoRows(database, table))
-                    SelectRule(rule, SourceOf(table, {*group}, false).select(ColumnIndex({*group}, name)));
+                    SelectRule(rule, SourceOf(database, table, {*group}, false).select(ColumnIndex({*group}, name)));
                 else {
                     ownRow.emplace_back(j, ForeignKeyOf(*group, name)->parentColumn);
                     continue;
@@ -501,7 +502,7 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
                     return ForeignKeyOf(keys, name) != nullptr;
                 });
                 const QList<QList<ForeignKey>> joined = inJunction ? junction : QList<QList<ForeignKey>>{*group};
-                const Source source = SourceOf(table, joined, inJunction);
+                const Source source = SourceOf(database, table, joined, inJunction);
                 SelectRule(rule, source.select(ColumnIndex(joined, name)));
                 const QString parent = group->first().parentTable;
                 if (!result.emptyParents.contains(parent) && HasNoRows(database, parent))
@@ -568,7 +569,7 @@ qint64 JunctionShortfall(OraDatabase* database, const QString& table, qint64 row
     const QList<QList<ForeignKey>> junction = JunctionKeys(keyColumns, ByConstraint(ForeignKeys(database, table)), table);
     if (junction.isEmpty())
         return 0;
-    const Source source = SourceOf(table, junction, true);
+    const Source source = SourceOf(database, table, junction, true);
     qint64 available = qint64(
         database->DBCreateDynaset(u"SELECT COUNT(*)"_s + source.from, 0)->Value(0).toDouble());
     const int count = std::min<int>(basKovaData::ColumnCount, int(ColumnRules.size()) - 1);

@@ -227,7 +227,7 @@ QString CountRows(OraDatabase* database, const QString& objectName)
     if (!database)
         throw OraError(QStringLiteral("not connected"));
     const auto dynaset = database->DBCreateDynaset(
-        QStringLiteral(" SELECT COUNT(*) CNT FROM ") + basKovaData::SqlName(objectName.trimmed()), 0);
+        QStringLiteral(" SELECT COUNT(*) CNT FROM ") + database->SqlName(objectName), 0);
     QString count;
     if (!dynaset->IsEOF())
         count = basKovaData::NullToBlank(dynaset->Value(QStringLiteral("CNT"))).trimmed();

@@ -4,6 +4,7 @@
 #include "session/OraAccess.h"
 #include "session/OraDynaset.h"
 #include "session/OraError.h"
+#include "shared/StatementShape.h"
 #include "shared/ValueText.h"
 
 #include <QList>
@@ -85,7 +86,9 @@ const QString UnknownSuffix = u"・・・NO DATA"_s;
 
 QString TableInformationQuery(const QString& table)
 {
-    return u"SELECT * from user_tables where TABLE_NAME='"_s + table + u"'"_s;
+    QString sql = u"SELECT * from user_tables where TABLE_NAME="_s;
+    basKovaData::AppendQuoted(sql, table);
+    return sql;
 }
 
 int FillTableInformation(OraDatabase* database, const QString& table, controls::GridModel& grid)
@@ -129,7 +132,8 @@ QString FieldHelpText(const QString& fieldName)
 
 bool AnalyzeTable(OraDatabase* database, const QString& table)
 {
-    return basKovaData::ExecuteSql(database, u"ANALYZE TABLE "_s + table + u" COMPUTE STATISTICS"_s) != -1;
+    return basKovaData::ExecuteSql(database, u"ANALYZE TABLE "_s + (database ? database->SqlName(table) : table)
+                                                   + u" COMPUTE STATISTICS"_s) != -1;
 }
 
 QString ErrorCodeText(int number)

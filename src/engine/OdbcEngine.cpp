@@ -112,6 +112,17 @@ private:
     bool m_atEnd = false;
 };
 
+// A name the catalogue spells `spelling`, shown as `shown`; `quoted` is how
+// the server itself would write it (quote_ident). A name the server folds to
+// its spelling is written as shown, so that statements read as the program's
+// others do; any other between double quotes, in the server's spelling.
+ServerName PostgresName(const QString& shown, const QString& spelling, const QString& quoted)
+{
+    if (quoted == spelling && basKovaData::SqlName(shown) == shown && shown.toLower() == spelling)
+        return {spelling, shown};
+    return {spelling, u"\""_s + QString(spelling).replace(u"\""_s, u"\"\""_s) + u"\""_s};
+}
+
 }  // namespace
 
 QString OdbcEngine::ConnectionString(const QString& service, const QString& user, const QString& password)
@@ -218,8 +229,71 @@ bool OdbcEngine::OutOfResources(const QString& message)
                        [&](const QString& sign) { return message.contains(sign, Qt::CaseInsensitive); });
 }
 
+ServerName OdbcEngine::serverName(const QString& table, const QString& column)
+{
+    if (m_server == ServerKind::PostgreSQL) {
+        if (const TableNames* names = tableNames(table)) {
+            if (column.isEmpty())
+                return names->table;
+            if (const auto found = names->columns.constFind(column); found != names->columns.constEnd())
+                return *found;
+        }
+    }
+    return OraEngine::serverName(table, column);
+}
+
+const OdbcEngine::TableNames* OdbcEngine::tableNames(const QString& table)
+{
+    if (const auto found = m_names.constFind(table); found != m_names.constEnd())
+        return &*found;
+    QSqlQuery query(m_database);
+    query.setForwardOnly(true);
+    if (!m_hasNameView) {
+        // A server prepared by an older dictionary script has no such view;
+        // asking for it this way cannot spoil a transaction.
+        m_hasNameView = query.exec(u"SELECT to_regclass('kova_oracle.kova_names') IS NOT NULL"_s) && query.next()
+                        && query.value(0).toBool();
+        query.finish();
+    }
+    if (!*m_hasNameView)
+        return nullptr;
+    query.prepare(u"SELECT table_spelling, table_sql, column_name, column_spelling, column_sql "
+                  "FROM kova_oracle.kova_names WHERE table_name = ?"_s);
+    query.addBindValue(table);
+    // A server that cannot answer fails the statement that follows with its
+    // own words.
+    if (!query.exec())
+        return nullptr;
+    // Two tables shown alike ("mixedcase" and "MixedCase"): the first one.
+    TableNames names;
+    bool found = false;
+    while (query.next()) {
+        if (!found)
+            names.table = PostgresName(table, query.value(0).toString(), query.value(1).toString());
+        else if (query.value(0).toString() != names.table.spelling)
+            continue;
+        found = true;
+        const QString shown = query.value(2).toString();
+        if (!query.isNull(2) && !names.columns.contains(shown))
+            names.columns.insert(shown, PostgresName(shown, query.value(3).toString(), query.value(4).toString()));
+    }
+    if (!found)
+        return nullptr;
+    return &*m_names.insert(table, std::move(names));
+}
+
+void OdbcEngine::forgetNamesAfter(const QString& sql)
+{
+    if (m_names.isEmpty())
+        return;
+    const QString head = sql.trimmed().section(QLatin1Char(' '), 0, 0).toUpper();
+    if (head == u"CREATE"_s || head == u"ALTER"_s || head == u"DROP"_s || head == u"RENAME"_s)
+        m_names.clear();
+}
+
 qint64 OdbcEngine::execute(const QString& sql)
 {
+    forgetNamesAfter(sql);
     const QString text = ServerStatement(m_server, sql);
     QSqlQuery query(m_database);
     query.setForwardOnly(true);
@@ -244,6 +318,7 @@ qint64 OdbcEngine::countRows(const QString& sql)
 
 void OdbcEngine::beginTransaction()
 {
+    m_names.clear();  // another session may have changed the schema
     if (!m_database.transaction())
         Raise(m_database.lastError());
 }

@@ -6,7 +6,10 @@
 #include "engine/OraEngine.h"
 #include "engine/ServerDialect.h"
 
+#include <QHash>
 #include <QSqlDatabase>
+
+#include <optional>
 
 class OdbcEngine : public OraEngine {
 public:
@@ -33,6 +36,13 @@ public:
 
     ServerKind serverKind() const { return m_server; }
 
+    // On PostgreSQL the dictionary views show names in capitals; the name
+    // the server holds comes from its catalogue (kova_oracle.kova_names),
+    // read once per table and forgotten when a statement may change the
+    // schema and when a transaction begins (another session may have changed
+    // it). A name the catalogue does not hold stays as it is shown.
+    ServerName serverName(const QString& table, const QString& column) override;
+
     // The connection string handed to the driver: "DSN=" + service for a data
     // source name, the service itself when it is a connection string; then
     // UID and PWD, each in braces when it holds a character that would end or
@@ -45,10 +55,22 @@ public:
 private:
     OdbcEngine() = default;
 
+    struct TableNames {
+        ServerName table;
+        QHash<QString, ServerName> columns;  // by the names shown
+    };
+    // The names of the table shown as `table`, none when the server holds
+    // no such table (or cannot say).
+    const TableNames* tableNames(const QString& table);
+    // Forgets the names read when `sql` may create, change or drop a table.
+    void forgetNamesAfter(const QString& sql);
+
     QString m_connectionName;
     QSqlDatabase m_database;
     void* m_connection = nullptr;  // the driver's connection handle
     ServerKind m_server = ServerKind::Other;
     bool m_arrays = false;  // the driver runs parameter arrays
     bool m_outOfResources = false;
+    std::optional<bool> m_hasNameView;  // the server has kova_oracle.kova_names
+    QHash<QString, TableNames> m_names;  // by the table's name shown
 };

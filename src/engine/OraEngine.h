@@ -2,6 +2,7 @@
 // The seam between the access objects (OraSession, OraDatabase, OraDynaset)
 // and the database engines behind them: the embedded engine for database
 // files, and ODBC for servers.
+#include "shared/SqlName.h"
 #include "shared/StatementShape.h"
 
 #include <QString>
@@ -47,6 +48,13 @@ public:
     virtual QString unsupported() const = 0;
 };
 
+// A table's or column's name as the server's catalogue spells it, and as a
+// statement must write it.
+struct ServerName {
+    QString spelling;  // as the catalogue holds it (what a control file quotes)
+    QString sql;       // as statements write it: quoted where it must be
+};
+
 class OraEngine {
 public:
     virtual ~OraEngine() = default;
@@ -74,6 +82,15 @@ public:
     // journal cannot be made, a full disk, an I/O error, a damaged file):
     // no row can succeed, whatever its values.
     virtual bool lastErrorWasStorage() const { return false; }
+    // The table `table` (`column` empty) or its column `column`, both named
+    // as the dictionary views show them, as this database spells it. Here
+    // the shown name is the database's own; a server whose dictionary shows
+    // names in another case maps them back.
+    virtual ServerName serverName(const QString& table, const QString& column)
+    {
+        const QString& shown = column.isEmpty() ? table : column;
+        return {shown, basKovaData::SqlName(shown)};
+    }
     // `sql` (with `parameters` markers) prepared for runs of many rows, or
     // none when this engine runs every statement on its own. Call it inside
     // a transaction.

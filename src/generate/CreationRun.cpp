@@ -145,7 +145,7 @@ std::vector<CreationResult> GenerateTables(const std::vector<TableRun>& tables, 
         for (const QString& sql : frame.before)
             database->DbExecuteSQL(sql);
         for (const QString& table : frame.emptied)
-            database->DbExecuteSQL(QStringLiteral("DELETE FROM ") + basKovaData::SqlName(table));
+            database->DbExecuteSQL(QStringLiteral("DELETE FROM ") + database->SqlName(table));
         basKovaData::RowStatements statements(database, hooks.batchRows, hooks.stopRequested);
         for (std::size_t t = 0; t < tables.size(); ++t) {
             InsertRows(*tables[t].rules, made, t, statements, hooks, results[t]);

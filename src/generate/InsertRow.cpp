@@ -1,8 +1,8 @@
 #include "generate/InsertRow.h"
 
 #include "generate/ValueGenerator.h"
+#include "session/OraAccess.h"
 #include "shared/Cp932.h"
-#include "shared/SqlName.h"
 #include "shared/StatementShape.h"
 #include "shared/basKovaData.h"
 
@@ -50,7 +50,7 @@ void InsertShape(const QString& table, int count, StatementShape& shape)
     count = std::min(count, RowValueCapacity - 1);
     shape.clear();
     shape.appendText(QStringLiteral("Insert into "));
-    shape.appendText(SqlName(table));
+    shape.appendText(ServerSql(table));
     shape.appendText(QStringLiteral(" Values( "));
     QString raw;
     for (int i = 1; i <= count; ++i) {

@@ -8,7 +8,6 @@
 #include "session/OraError.h"
 #include "session/RowStatements.h"
 #include "shared/DateText.h"
-#include "shared/SqlName.h"
 #include "shared/basKovaData.h"
 
 #include <QDir>
@@ -219,7 +218,7 @@ QString ColumnList(const TableRules& rules)
 {
     QStringList names;
     for (int j = 1; j <= rules.count(); ++j)
-        names << basKovaData::SqlName(rules[j].ColumnName.trimmed());
+        names << basKovaData::ServerSql(rules.table, rules[j].ColumnName.trimmed());
     return names.join(u", "_s);
 }
 
@@ -233,10 +232,10 @@ QString ControlFileText(const TableRules& rules, const QString& csvName)
                    "INTO TABLE \"%2\"\n"
                    "FIELDS TERMINATED BY ',' OPTIONALLY ENCLOSED BY '\"'\n"
                    "TRAILING NULLCOLS\n"
-                   "(\n"_s.arg(csvName, rules.table);
+                   "(\n"_s.arg(csvName, basKovaData::ServerNameOf(rules.table).spelling);
     for (int j = 1; j <= rules.count(); ++j) {
         const basKovaData::ColumnRule& rule = rules[j];
-        text += u"  \""_s + rule.ColumnName.trimmed() + u"\" "_s;
+        text += u"  \""_s + basKovaData::ServerNameOf(rules.table, rule.ColumnName.trimmed()).spelling + u"\" "_s;
         switch (rule.family()) {
         case TypeFamily::Date:
             text += u"DATE \"YYYY-MM-DD HH24:MI:SS\""_s;
@@ -260,11 +259,11 @@ QString PostgresLoadText(const QStringList& tables, const QStringList& csvNames,
                    "\\set ON_ERROR_STOP on\n"
                    "BEGIN;\n"_s;
     for (const QString& table : emptied)
-        text += u"DELETE FROM "_s + basKovaData::SqlName(table) + u";\n"_s;
+        text += u"DELETE FROM "_s + basKovaData::ServerSql(table) + u";\n"_s;
     for (qsizetype i = 0; i < tables.size(); ++i) {
         QString file = csvNames[i];
         file.replace(u'\'', u"''"_s);
-        text += u"\\copy "_s + basKovaData::SqlName(tables[i]) + u" ("_s + columnLists[i] + u") FROM '"_s + file
+        text += u"\\copy "_s + basKovaData::ServerSql(tables[i]) + u" ("_s + columnLists[i] + u") FROM '"_s + file
             + u"' WITH (FORMAT csv, HEADER true, ENCODING 'UTF8')\n"_s;
     }
     return text + u"COMMIT;\n"_s;
@@ -280,7 +279,7 @@ QString OracleLoadText(const QStringList& controlNames, const QStringList& empti
     if (!emptied.isEmpty()) {
         text += u"sqlplus -S -L \"$1\" <<'EOF'\nWHENEVER SQLERROR EXIT FAILURE ROLLBACK\n"_s;
         for (const QString& table : emptied)
-            text += u"DELETE FROM "_s + basKovaData::SqlName(table) + u";\n"_s;
+            text += u"DELETE FROM "_s + basKovaData::ServerSql(table) + u";\n"_s;
         text += u"COMMIT;\nEXIT\nEOF\n"_s;
     }
     for (QString control : controlNames) {
@@ -318,7 +317,7 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
             // Only the first slice empties the tables: the others add to it.
             if (job.shard.index == 1)
                 for (const QString& table : job.emptied)
-                    text += u"DELETE FROM "_s + basKovaData::SqlName(table) + u";\n"_s;
+                    text += u"DELETE FROM "_s + basKovaData::ServerSql(table) + u";\n"_s;
             script.write(text);
             for (std::size_t t = 0; t < tables.size(); ++t) {
                 EachRow(made, t, job, [&] {

@@ -280,8 +280,8 @@ QString ValueGenerator::Prepare(qint64 rows)
         state.existing.clear();
         if (m_database) {
             const auto dynaset = m_database->DBCreateDynaset(
-                u"SELECT "_s + basKovaData::SqlName(rule.ColumnName.trimmed()) + u" FROM "_s
-                    + basKovaData::SqlName(m_rules.table),
+                u"SELECT "_s + m_database->SqlName(m_rules.table, rule.ColumnName.trimmed()) + u" FROM "_s
+                    + m_database->SqlName(m_rules.table),
                 0);
             for (; !dynaset->IsEOF(); dynaset->MoveNext()) {
                 const QVariant value = dynaset->Value(0);

@@ -9,7 +9,7 @@ namespace maintain {
 
 QString DeleteStatement(const QString& table, const QString& condition)
 {
-    QString sql = QStringLiteral("DELETE FROM ") + table;
+    QString sql = QStringLiteral("DELETE FROM ") + basKovaData::ServerSql(table);
     const QString trimmed = condition.trimmed();
     if (!trimmed.isEmpty())
         sql += QStringLiteral(" WHERE ") + basKovaData::FlattenSql(trimmed);

@@ -100,7 +100,13 @@ void RowByRowUpdate(::OraSession* session, ::OraDatabase* database, const TableR
     const qint32 step = UpdateProgressStep(total);
     basKovaData::RowStatements statements(database, hooks.batchRows, hooks.stopRequested);
     basKovaData::StatementShape shape;
-    const QString head = u"UPDATE "_s + basKovaData::SqlName(rules.table) + u" SET "_s;
+    const QString head = u"UPDATE "_s + database->SqlName(rules.table) + u" SET "_s;
+    QStringList setNames;
+    for (const int column : plan.sets)
+        setNames << database->SqlName(rules.table, rules[column].ColumnName.trimmed());
+    QStringList keyNames;
+    for (const int column : plan.keys)
+        keyNames << database->SqlName(rules.table, rules[column].ColumnName.trimmed());
     for (qint64 row = 0; row < total; ++row) {
         if (hooks.stopRequested && hooks.stopRequested())
             throw RunStopped();
@@ -114,13 +120,13 @@ void RowByRowUpdate(::OraSession* session, ::OraDatabase* database, const TableR
             const ColumnRule& rule = rules[plan.sets[i]];
             if (i > 0)
                 shape.appendText(u',');
-            shape.appendText(basKovaData::SqlName(rule.ColumnName.trimmed()));
+            shape.appendText(setNames[qsizetype(i)]);
             shape.appendText(u" = ");
             shape.appendSql(SetValueText(rule, generator.NextValue(plan.sets[i])));
         }
         for (std::size_t i = 0; i < keyCount; ++i) {
             shape.appendText(i == 0 ? u" WHERE " : u" AND ");
-            AppendKeyComparison(shape, rules[plan.keys[i]], keyValues[std::size_t(row) * keyCount + i]);
+            AppendKeyComparison(shape, keyNames[i], rules[plan.keys[i]], keyValues[std::size_t(row) * keyCount + i]);
         }
         if (hooks.statement)
             hooks.statement(shape.Literal());
@@ -169,7 +175,7 @@ QString ConditionPart(const QString& condition)
 
 QString SetBasedStatement(const TableRules& rules, const UpdatePlan& plan, const QString& condition)
 {
-    QString sql = u"UPDATE "_s + basKovaData::SqlName(rules.table) + u" SET "_s;
+    QString sql = u"UPDATE "_s + basKovaData::ServerSql(rules.table) + u" SET "_s;
     // The single fixed values, made exactly as the generator makes them: a
     // number keeps its leading blank ("C =  5").
     generate::ValueGenerator fixed(rules, nullptr);
@@ -177,7 +183,7 @@ QString SetBasedStatement(const TableRules& rules, const UpdatePlan& plan, const
         const ColumnRule& rule = rules[plan.sets[i]];
         if (i > 0)
             sql += u',';
-        sql += basKovaData::SqlName(rule.ColumnName.trimmed()) + u" = "_s;
+        sql += basKovaData::ServerSql(rules.table, rule.ColumnName.trimmed()) + u" = "_s;
         sql += SetValueText(rule, fixed.NextValue(plan.sets[i]));
     }
     return sql + ConditionPart(condition);
@@ -187,8 +193,8 @@ QString KeySelectStatement(const TableRules& rules, const UpdatePlan& plan, cons
 {
     QStringList names;
     for (const int column : plan.keys)
-        names.append(basKovaData::SqlName(rules[column].ColumnName.trimmed()));
-    return u"SELECT "_s + names.join(u',') + u" From "_s + basKovaData::SqlName(rules.table)
+        names.append(basKovaData::ServerSql(rules.table, rules[column].ColumnName.trimmed()));
+    return u"SELECT "_s + names.join(u',') + u" From "_s + basKovaData::ServerSql(rules.table)
            + ConditionPart(condition);
 }
 
@@ -248,9 +254,10 @@ std::optional<QString> KeyValueSql(const ColumnRule& key, const QVariant& value)
 
 }  // namespace
 
-void AppendKeyComparison(basKovaData::StatementShape& shape, const ColumnRule& key, const QVariant& value)
+void AppendKeyComparison(basKovaData::StatementShape& shape, const QString& column, const ColumnRule& key,
+                         const QVariant& value)
 {
-    shape.appendText(basKovaData::SqlName(key.ColumnName.trimmed()));
+    shape.appendText(column);
     const std::optional<QString> sql = KeyValueSql(key, value);
     if (!sql) {
         shape.appendText(u" IS NULL");
@@ -263,7 +270,7 @@ void AppendKeyComparison(basKovaData::StatementShape& shape, const ColumnRule& k
 QString KeyComparison(const ColumnRule& key, const QVariant& value)
 {
     basKovaData::StatementShape shape;
-    AppendKeyComparison(shape, key, value);
+    AppendKeyComparison(shape, basKovaData::SqlName(key.ColumnName.trimmed()), key, value);
     return shape.Literal();
 }
 

@@ -58,10 +58,12 @@ QString SetValueText(const basKovaData::ColumnRule& rule, const QString& generat
 
 // Appends the comparison that finds a row by one key column's value: "K = 'a'"
 // for character keys, "K = 7" for numbers, a date literal for DATE keys,
-// "K IS NULL" for a NULL; the value as a value of the shape.
-void AppendKeyComparison(basKovaData::StatementShape& shape, const basKovaData::ColumnRule& key,
-                         const QVariant& value);
-// The same comparison as literal text (quotes doubled).
+// "K IS NULL" for a NULL; the value as a value of the shape. `column` is the
+// key column as statements write it (OraDatabase::SqlName).
+void AppendKeyComparison(basKovaData::StatementShape& shape, const QString& column,
+                         const basKovaData::ColumnRule& key, const QVariant& value);
+// The same comparison as literal text (quotes doubled), on a database that
+// spells the column as it is shown.
 QString KeyComparison(const basKovaData::ColumnRule& key, const QVariant& value);
 
 // Rows between two repaints of the progress bar: a tenth of the rows, halves

@@ -2,6 +2,7 @@
 
 #include "controls/GridModel.h"
 #include "rules/ColumnRule.h"
+#include "session/OraAccess.h"
 #include "session/OraDatabase.h"
 #include "session/OraError.h"
 #include "shared/ValueText.h"
@@ -87,7 +88,7 @@ qint32 ViewerHeadingTwips(const QString& heading)
 
 QString ViewerStatement(const QString& table, const QString& condition)
 {
-    return basKovaData::WithCondition(u" SELECT * FROM "_s + table, condition);
+    return basKovaData::WithCondition(u" SELECT * FROM "_s + basKovaData::ServerSql(table), condition);
 }
 
 QString ViewerColumnName(const controls::GridModel* mainGrid, int col)

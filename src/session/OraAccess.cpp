@@ -26,6 +26,14 @@ bool OpenOracleDatabase(const QString& service, const QString& connect, const QS
     return true;
 }
 
+ServerName ServerNameOf(const QString& table, const QString& column)
+{
+    if (OraDatabase)
+        return OraDatabase->Name(table, column);
+    const QString shown = (column.isEmpty() ? table : column).trimmed();
+    return {shown, SqlName(shown)};
+}
+
 qint64 ExecuteSql(::OraDatabase* database, const QString& sql)
 {
     if (!database)

@@ -23,6 +23,14 @@ inline constexpr const char* OraSessionProgId = "OracleInProcServer.XOraSession"
 bool OpenOracleDatabase(const QString& service, const QString& connect, const QString& progId);
 extern QString LastOpenError;
 
+// The table (`column` empty) or its column as statements on OraDatabase name
+// it (OraDatabase::Name); without a database, the shown name as it is.
+ServerName ServerNameOf(const QString& table, const QString& column = {});
+inline QString ServerSql(const QString& table, const QString& column = {})
+{
+    return ServerNameOf(table, column).sql;
+}
+
 // Rows processed by the statement, or -1 on any error (no database included).
 qint64 ExecuteSql(::OraDatabase* database, const QString& sql);
 

@@ -32,6 +32,16 @@ public:
         return m_engine->prepareBatch(sql, parameters);
     }
 
+    // The table (`column` empty) or its column, named as the dictionary shows
+    // them, as statements on this database write it (see
+    // OraEngine::serverName). Every statement, load script and control file
+    // names tables and columns through here.
+    ServerName Name(const QString& table, const QString& column = {}) const
+    {
+        return m_engine->serverName(table.trimmed(), column.trimmed());
+    }
+    QString SqlName(const QString& table, const QString& column = {}) const { return Name(table, column).sql; }
+
     OraEngine& engine() const { return *m_engine; }
 
 private:

@@ -6,8 +6,15 @@
 #include "GenerateTool.h"
 #include "SqlConsole.h"
 
+#include "browser/ColumnGrid.h"
+#include "controls/GridModel.h"
+#include "diag/TableInformation.h"
 #include "generate/RowFiles.h"
+#include "maintain/DeleteRun.h"
+#include "maintain/UpdateRun.h"
+#include "maintain/ViewerQuery.h"
 #include "rules/ColumnRule.h"
+#include "session/OraAccess.h"
 #include "support/EngineSupport.h"
 #include "support/ServerSupport.h"
 
@@ -115,6 +122,26 @@ QByteArray Read(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }
 
+// Runs psql with `args` in `folder` on the test server's database
+// `database`: empty when it worked, else what psql wrote.
+QString Psql(const QString& database, const QStringList& args, const QString& folder = {})
+{
+    const ServerSettings server = *Server();
+    QString psql = QStandardPaths::findExecutable(u"psql"_s);
+    if (psql.isEmpty())
+        psql = u"/usr/lib/postgresql/15/bin/psql"_s;
+    QProcess load;
+    load.setWorkingDirectory(folder);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"PGPASSWORD"_s, server.password);
+    load.setProcessEnvironment(environment);
+    load.start(psql, QStringList{u"-X"_s, u"-q"_s, u"-h"_s, u"127.0.0.1"_s, u"-p"_s, qEnvironmentVariable("KOVA_PG_PORT"),
+                      u"-v"_s, u"ON_ERROR_STOP=1"_s, u"-U"_s, server.user, u"-d"_s, database} + args);
+    if (!load.waitForFinished(60000))
+        return u"psql did not finish"_s;
+    return load.exitCode() == 0 ? QString() : QString::fromUtf8(load.readAllStandardError());
+}
+
 }  // namespace
 
 class tst_ProjectRun : public QObject {
@@ -122,6 +149,7 @@ class tst_ProjectRun : public QObject {
 
 private Q_SLOTS:
     void init() { ResetProgramState(); }
+    void cleanup() { ReleaseSession(); }
 
     void runsAProjectParentsFirst()
     {
@@ -333,19 +361,92 @@ private Q_SLOTS:
         const QString csv = dir.filePath(u"csv"_s);
         QCOMPARE(run({u"--out"_s, csv, u"--format"_s, u"csv"_s}), kovagenerate::AllCreated);
         QCOMPARE(RowsText(QueryRows(*db.database, u"SELECT COUNT(*) FROM STAFF"_s)), u"0"_s);
-        QString psql = QStandardPaths::findExecutable(u"psql"_s);
-        if (psql.isEmpty())
-            psql = u"/usr/lib/postgresql/15/bin/psql"_s;
-        QProcess load;
-        load.setWorkingDirectory(csv);
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"PGPASSWORD"_s, server.password);
-        load.setProcessEnvironment(environment);
-        load.start(psql, {u"-X"_s, u"-q"_s, u"-h"_s, u"127.0.0.1"_s, u"-p"_s, qEnvironmentVariable("KOVA_PG_PORT"),
-                          u"-U"_s, server.user, u"-d"_s, db.path, u"-f"_s, u"load-postgresql.sql"_s});
-        QVERIFY(load.waitForFinished(60000));
-        QVERIFY2(load.exitCode() == 0, load.readAllStandardError().constData());
+        QCOMPARE(Psql(db.path, {u"-f"_s, u"load-postgresql.sql"_s}, csv), QString());
         QCOMPARE(rows(), inserted);
+    }
+
+    // A table whose name or columns' names PostgreSQL spells otherwise than
+    // the dictionary shows them (LEVEL, COMMENT, MIXEDCASE), named on the
+    // command line in any case: 自動設定, a run with a unique rule, the
+    // viewer, an update row by row, table information, ANALYZE, a delete
+    // after another session renamed the table, and CSV loaded by psql all
+    // reach it.
+    void namesAsTheServerSpellsThem_data()
+    {
+        QTest::addColumn<QString>("created");  // as CREATE TABLE names it
+        QTest::addColumn<QString>("typed");    // on the command line and in the rule file
+        QTest::newRow("plain name") << u"t_level"_s << u"T_Level"_s;
+        QTest::newRow("reserved word") << u"comment"_s << u"COMMENT"_s;
+        QTest::newRow("quoted mixed case") << u"\"MixedCase\""_s << u"mixedcase"_s;
+    }
+
+    void namesAsTheServerSpellsThem()
+    {
+        KOVA_NEED_SERVER();
+        QFETCH(QString, created);
+        QFETCH(QString, typed);
+        const ServerSettings server = *Server();
+        const TestDatabase db = OpenServerDatabase({u"CREATE TABLE "_s + created
+                                                    + u" (id int PRIMARY KEY, level int UNIQUE, comment varchar(20), "
+                                                      "\"MixedCase\" numeric(9))"_s});
+        QString count = u"SELECT COUNT(*) FROM "_s + created;
+        QTemporaryDir dir;
+        const QString rules = dir.filePath(u"rules.json"_s);
+        WriteFile(rules, uR"({"kova-rules": 1, "table": "%1", "rows": 10, "columns": [
+            {"column": "ID", "kind": "sequence", "start": 100, "step": 1},
+            {"column": "Level", "kind": "random", "min": 1, "max": 40, "unit": 1, "unique": true},
+            {"column": "comment", "kind": "list", "values": ["kept"]},
+            {"column": "MIXEDCASE", "kind": "sequence", "start": 1, "step": 1}]})"_s.arg(typed).toUtf8());
+        const QString login = server.user + u'/' + server.password + u"@DSN="_s + server.dsn + u";Database="_s + db.path;
+        const auto run = [&](const QStringList& args) {
+            QString error, out, err;
+            const auto parsed = kovagenerate::ParseArguments(QStringList{login} + args, &error);
+            QTextStream o(&out), e(&err);
+            if (!parsed)
+                return error;
+            const int status = kovagenerate::Run(*parsed, o, e, false);
+            return status == kovagenerate::AllCreated ? u"0"_s : QString::number(status) + err + out;
+        };
+        QCOMPARE(run({u"--auto"_s, typed, u"--rows"_s, u"5"_s}), u"0"_s);
+        QCOMPARE(run({rules}), u"0"_s);
+        QCOMPARE(RowsText(QueryRows(*db.database, count + u" WHERE id >= 100 AND comment = 'kept'"_s)), u"10"_s);
+        QCOMPARE(RowsText(QueryRows(*db.database, u"SELECT COUNT(DISTINCT level) FROM "_s + created)), u"15"_s);
+
+        basKovaData::OraSession = db.session;
+        basKovaData::OraDatabase = db.database;
+        const QString shown = RowsText(QueryRows(*db.database, u"SELECT TABLE_NAME FROM USER_TABLES"_s));
+        QCOMPARE(shown, typed.toUpper());
+        basKovaData::ChosenTable = shown;
+        controls::GridModel grid;
+        QVERIFY(browser::FillColumnGrid(db.database.get(), grid, shown, true).outcome
+                == browser::ColumnGridResult::Outcome::Loaded);
+        controls::GridModel viewer;
+        maintain::PrepareViewerGrid(viewer, &grid);
+        QCOMPARE(maintain::RunViewerQuery(db.database.get(), viewer, &grid, u"id >= 100"_s).messageLine.value_or(QString()),
+                 u"データ 10件"_s);
+        basKovaData::ColumnRules[4].clearRule();
+        basKovaData::ColumnRules[4].setKind(basKovaData::Kind::Sequence);
+        basKovaData::ColumnRules[4].NumValue[0] = 500;
+        basKovaData::ColumnRules[4].NumValue[1] = 1;
+        const maintain::UpdateResult updated =
+            maintain::UpdateRows(basKovaData::TableRules::FromShared(shown), u"id >= 100"_s);
+        QVERIFY2(updated.outcome == maintain::UpdateOutcome::Done && updated.rows == 10, qPrintable(updated.errorText));
+        QCOMPARE(RowsText(QueryRows(*db.database, count + u" WHERE \"MixedCase\" BETWEEN 500 AND 509"_s)), u"10"_s);
+        QVERIFY(diag::AnalyzeTable(db.database.get(), shown));
+        controls::GridModel info;
+        QCOMPARE(diag::FillTableInformation(db.database.get(), shown, info), 0);
+        QCOMPARE(info.TextMatrix(1, 1), shown);
+        // Another session gives the table another spelling shown alike.
+        QCOMPARE(Psql(db.path, {u"-c"_s, u"ALTER TABLE %1 RENAME TO \"%2\""_s.arg(created, shown)}), QString());
+        count = u"SELECT COUNT(*) FROM \""_s + shown + u'"';
+        QCOMPARE(maintain::DeleteRows(shown, u"id >= 100"_s), maintain::DeleteOutcome::Deleted);
+        QCOMPARE(RowsText(QueryRows(*db.database, count)), u"5"_s);
+        ReleaseSession();
+
+        const QString csv = dir.filePath(u"csv"_s);
+        QCOMPARE(run({rules, u"--out"_s, csv, u"--format"_s, u"csv"_s}), u"0"_s);
+        QCOMPARE(Psql(db.path, {u"-f"_s, u"load-postgresql.sql"_s}, csv), QString());
+        QCOMPARE(RowsText(QueryRows(*db.database, count + u" WHERE comment = 'kept'"_s)), u"10"_s);
     }
 
     // The loaders' files for a table with a column of every kind.
