@@ -85,6 +85,9 @@ private Q_SLOTS:
                               "INSERT INTO T VALUES (6, 'c;\n/\nit''s;');\n-- note;\n\nREM remark;\n/* block\n; */\n"
                               "INSERT INTO T -- not the end;\nVALUES /* no;\n;\n*/ (7, 'd'); -- done"_s,
             u"1 row created.\n"_s.repeated(4), {}, u"SELECT B FROM T WHERE A > 3 ORDER BY A"_s, u"a;b;c;\n/\nit's;;d"_s);
+        // A carriage return ends a line outside quotes and belongs to a literal that goes on.
+        row("carriage returns", u"INSERT INTO T VALUES (4, 'a\r\nb\r');\r\nINSERT INTO T VALUES (5, 'c')\r\n/\r"_s,
+            u"1 row created.\n"_s.repeated(2), {}, u"SELECT B FROM T WHERE A > 3 ORDER BY A"_s, u"a\r\nb\r;c"_s);
         row("slash repeats the last statement", u"/\nINSERT INTO T SELECT MAX(A) + 1, 'n' FROM T;\n/\n/"_s,
             u"1 row created.\n"_s.repeated(3), {}, u"SELECT COUNT(*) FROM T"_s, u"6"_s);
         row("prompt and comments", u"PROMPT 商品 一覧\nprompt\nREM x;\nremark y;\n-- z;\n\n   \n/* a\n; */\nPrompt  done"_s,
