@@ -8,7 +8,9 @@
 #include "session/OraDynaset.h"
 #include "support/EngineSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QProcess>
 #include <QTest>
 #include <QTextStream>
 
@@ -360,6 +362,21 @@ private Q_SLOTS:
         c.console.runScript(QStringLiteral(KOVA_SOURCE_DIR "/data/demo.sql"));
         QCOMPARE(c.errText, QString());
         QCOMPARE(c.committed(u"SELECT COUNT(*) FROM 受注 UNION ALL SELECT COUNT(*) FROM 受注一覧"_s), u"7;7"_s);
+    }
+
+    // kova-sqlplus reading its standard input keeps a carriage return that
+    // belongs to a literal.
+    void standardInputKeepsCarriageReturns()
+    {
+        Console c;
+        QProcess sqlplus;
+        sqlplus.start(QCoreApplication::applicationDirPath() + u"/kova-sqlplus"_s, {u"scott/tiger@"_s + c.db.db.path});
+        QVERIFY(sqlplus.waitForStarted());
+        sqlplus.write("INSERT INTO T VALUES (4, 'a\r\nb');\r\nEXIT\r\n");
+        sqlplus.closeWriteChannel();
+        QVERIFY(sqlplus.waitForFinished(60000));
+        QCOMPARE(sqlplus.exitCode(), 0);
+        QCOMPARE(c.committed(u"SELECT B FROM T WHERE A = 4"_s), u"a\r\nb"_s);
     }
 };
 
