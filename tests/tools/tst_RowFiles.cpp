@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -212,19 +213,28 @@ private Q_SLOTS:
     }
 
     // A file that cannot be written whole (a file-size limit stands in for a
-    // full disk): exit 2, the file and the system's reason named, and no file
-    // of the run left, those written whole before it included.
-    void fullDiskLeavesNothing_data()
+    // full disk; a folder where a file goes for any other failure): exit 2,
+    // the file and the system's reason named, and no file of the run left,
+    // those written whole before it included.
+    void unwritableFilesLeaveNothing_data()
     {
         QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("blocked");  // made a folder first
         QTest::addColumn<QString>("file");
-        QTest::newRow("script") << QStringList{u"--out"_s, u"out/sub/run.sql"_s} << u"run.sql"_s;
-        QTest::newRow("csv, the second table") << QStringList{u"--out"_s, u"out/csv"_s, u"--format"_s, u"csv"_s} << u"B.csv"_s;
+        QTest::addColumn<int>("reason");       // errno
+        const QStringList csv{u"--out"_s, u"out/csv"_s, u"--format"_s, u"csv"_s};
+        QTest::newRow("script") << QStringList{u"--out"_s, u"out/sub/run.sql"_s} << QString() << u"run.sql"_s << EFBIG;
+        QTest::newRow("csv, the second table") << csv << QString() << u"B.csv"_s << EFBIG;
+        // The slices' files are whole; the loaders of them all cannot be written.
+        QTest::newRow("csv in two jobs") << csv + QStringList{u"--jobs"_s, u"2"_s, u"--rows"_s, u"1000"_s}
+                                         << u"out/csv/load-oracle.sh.new"_s << u"load-oracle.sh"_s << EISDIR;
     }
-    void fullDiskLeavesNothing()
+    void unwritableFilesLeaveNothing()
     {
         QFETCH(QStringList, args);
+        QFETCH(QString, blocked);
         QFETCH(QString, file);
+        QFETCH(int, reason);
         EngineDb db({u"CREATE TABLE A (ID NUMBER(8) PRIMARY KEY)"_s,
                      u"CREATE TABLE B (ID NUMBER(8) PRIMARY KEY, V VARCHAR2(60))"_s});
         const QDir dir(db.dir.path());
@@ -233,9 +243,11 @@ private Q_SLOTS:
         QVERIFY(WriteFile(dir.filePath(u"b.json"_s), R"({"kova-rules": 1, "table": "B", "rows": 5000, "columns": [
             {"column": "ID", "kind": "sequence", "start": 1, "step": 1},
             {"column": "V", "kind": "fixed", "value": "a value of fifty characters, more or less, to fill"}]})"));
+        if (!blocked.isEmpty())
+            QVERIFY(dir.mkpath(blocked));
         QProcess run;
         run.setWorkingDirectory(dir.path());
-        // 200 blocks (at most 200 KiB): A's file fits, B's and the script do not.
+        // 200 blocks (of 512 or 1,024 bytes): A's file fits, B's and the script do not.
         run.start(u"/bin/sh"_s, QStringList{u"-c"_s, u"trap '' XFSZ; ulimit -f 200; exec \"$0\" \"$@\""_s,
                                             QCoreApplication::applicationDirPath() + u"/kova-generate"_s,
                                             u"scott/tiger@"_s + db.db.path, u"a.json"_s, u"b.json"_s}
@@ -243,9 +255,13 @@ private Q_SLOTS:
         QVERIFY(run.waitForFinished(120000));
         const QString err = QString::fromUtf8(run.readAllStandardError());
         QCOMPARE(run.exitCode(), kovagenerate::Stopped);
-        QVERIFY2(err.contains(file + u": "_s) && err.contains(QString::fromLocal8Bit(std::strerror(EFBIG))), qPrintable(err));
+        QVERIFY2(err.contains(u'/' + file + u": "_s + QString::fromLocal8Bit(std::strerror(reason))), qPrintable(err));
         QCOMPARE(run.readAllStandardOutput(), QByteArray());
-        QCOMPARE(QFileInfo::exists(dir.filePath(u"out"_s)), false);
+        QStringList left;
+        for (QDirIterator it(dir.filePath(u"out"_s), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+            left << dir.relativeFilePath(it.next());
+        QCOMPARE(left, QStringList());
+        QCOMPARE(QFileInfo::exists(dir.filePath(u"out"_s)), !blocked.isEmpty());  // the folders it made are gone
     }
 
     // load-oracle.sh with sqlplus and sqlldr stood in for: where the password
