@@ -54,8 +54,13 @@ public:
 
     void open()
     {
-        // Unbuffered: a full disk shows at the write that meets it.
-        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        // A .new file left by a run that never finished goes; a link there is
+        // removed, not followed. Unbuffered: a full disk shows at the write
+        // that meets it.
+        const QFileInfo stale(m_file.fileName());
+        if (stale.isSymLink() || stale.isFile())
+            QFile::remove(m_file.fileName());
+        if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
             fail(m_file.errorString());
     }
     void write(QStringView text)
