@@ -217,7 +217,22 @@ QString OracleLoadText(const QStringList& tables, const QStringList& controlName
             "EXIT\n"
             "KOVA_SQL\n"
             "}\n"
-            "before=$(disabled)\n"_s;
+            "before=$(disabled)\n"
+            "# The constraints disabled now that were not before the loads.\n"
+            "report_disabled() {\n"
+            "  broken=$(disabled | grep -vxF -f <(printf '%s\\n' \"$before\") || true)\n"
+            "  if [ -n \"$broken\" ]; then\n"
+            "    echo 'rows of the loads break these constraints, which stay disabled (see the .log files):' >&2\n"
+            "    echo \"$broken\" >&2\n"
+            "    return 1\n"
+            "  fi\n"
+            "}\n"
+            "load() {\n"
+            "  if ! sqlldr parfile=\"$work/login.par\" control=\"$1\" log=\"$2\"; then\n"
+            "    report_disabled || true\n"
+            "    exit 1\n"
+            "  fi\n"
+            "}\n"_s;
     QStringList names;
     for (const QString& table : tables)
         if (!names.contains(basKovaData::SqlQuoted(table)))
@@ -233,17 +248,9 @@ QString OracleLoadText(const QStringList& tables, const QStringList& controlName
     }
     for (const QString& control : controlNames) {
         const QString log = control.chopped(4) + u".log"_s;
-        text += u"sqlldr parfile=\"$work/login.par\" control="_s + ShellQuoted(control) + u" log="_s
-            + ShellQuoted(log) + u'\n';
+        text += u"load "_s + ShellQuoted(control) + u' ' + ShellQuoted(log) + u'\n';
     }
-    text += u"after=$(disabled)\n"
-            "broken=$(printf '%s\\n' \"$after\" | grep -vxF -f <(printf '%s\\n' \"$before\") || true)\n"
-            "if [ -n \"$broken\" ]; then\n"
-            "  echo 'rows of the loads break these constraints, which stay disabled (see the .log files):' >&2\n"
-            "  echo \"$broken\" >&2\n"
-            "  exit 1\n"
-            "fi\n"_s;
-    return text;
+    return text + u"report_disabled\n"_s;
 }
 
 }  // namespace generate

@@ -282,6 +282,8 @@ private Q_SLOTS:
                                                       << u"usage: ./load-oracle.sh user@service"_s;
         QTest::newRow("load fails") << u"scott@orcl"_s << password << 1 << QString() << 1
                                     << u"the emptied tables stay emptied"_s;
+        QTest::newRow("load fails, a constraint left disabled") << u"scott@orcl"_s << password << 2 << u"EMP.EMP_DEPT_FK"_s << 1
+                                                               << u"EMP.EMP_DEPT_FK"_s;
         QTest::newRow("constraint left disabled") << u"scott@orcl"_s << password << 0 << u"EMP.EMP_DEPT_FK"_s << 1
                                                   << u"EMP.EMP_DEPT_FK"_s;
     }
