@@ -3,7 +3,6 @@
 #include "generate/InsertRow.h"
 #include "rules/ColumnRule.h"
 #include "shared/SqlName.h"
-#include "shared/StatementShape.h"
 
 #include <algorithm>
 
@@ -13,7 +12,6 @@ namespace generate {
 
 namespace {
 
-using basKovaData::SqlValue;
 using basKovaData::TypeFamily;
 
 bool IsBlank(QChar c)
@@ -67,6 +65,39 @@ bool AppendDate(QString& line, QStringView date)
     return true;
 }
 
+// A number as SQL writes it: digits with an optional sign, point and
+// exponent (what the database run's statement takes as a number).
+bool IsNumberLiteral(QStringView text)
+{
+    qsizetype i = 0;
+    const auto digits = [&] {
+        const qsizetype start = i;
+        while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
+            ++i;
+        return i - start;
+    };
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    qsizetype mantissa = digits();
+    if (i < text.size() && text[i] == u'.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return false;
+    if (i < text.size() && (text[i] == u'E' || text[i] == u'e')) {
+        ++i;
+        if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+            ++i;
+        if (digits() == 0)
+            return false;
+    }
+    return i == text.size();
+}
+
+constexpr QStringView DateHead = u"TO_DATE('";
+constexpr QStringView DateTail = u"','YYYYMMDD HH24MISS')";
+
 // A name between single quotes for the shell.
 QString ShellQuoted(QString name)
 {
@@ -81,25 +112,35 @@ bool AppendCsvField(QString& line, const QString& value)
         AppendField(line, value);
         return true;
     }
-    // The forms the program writes after "@": a number, NULL, a character
-    // literal, TO_DATE of a date text; "@" alone is 0 as in the database run.
+    // The forms the program writes after "@", read as the database run's
+    // statement reads them: a number, NULL, a character literal, TO_DATE of
+    // a date text; "@" alone is 0. Read here without building a statement:
+    // every row of a CSV file passes through.
     const QStringView sql = QStringView(value).mid(1).trimmed();
     if (sql.isEmpty()) {
         line += u'0';
         return true;
     }
-    static thread_local basKovaData::StatementShape shape;
-    shape.clear();
-    shape.appendSql(sql);
-    if (shape.values().size() != 1)
+    if (IsNumberLiteral(sql)) {
+        line += sql;
+        return true;
+    }
+    if (sql.compare(u"NULL", Qt::CaseInsensitive) == 0)
+        return true;
+    if (sql.startsWith(DateHead) && sql.endsWith(DateTail))
+        return AppendDate(line, sql.mid(DateHead.size(), sql.size() - DateHead.size() - DateTail.size()));
+    if (sql.size() < 2 || sql.front() != u'\'' || sql.back() != u'\'')
         return false;
-    const SqlValue& read = shape.values().front();
-    if (shape.text() != u"?"_s)
-        return shape.text() == u"TO_DATE(?,'YYYYMMDD HH24MISS')"_s && AppendDate(line, read.text);
-    if (read.type == SqlValue::Type::Text)
-        AppendField(line, read.text);
-    else if (read.type == SqlValue::Type::Number)
-        line += read.text;
+    static thread_local QString text;
+    text.resize(0);
+    const QStringView inner = sql.mid(1, sql.size() - 2);
+    for (qsizetype i = 0; i < inner.size(); ++i) {
+        // Inside the literal a quote is doubled; a lone one ends it early.
+        if (inner[i] == u'\'' && (i + 1 == inner.size() || inner[++i] != u'\''))
+            return false;
+        text += inner[i];
+    }
+    AppendField(line, text);
     return true;
 }
 

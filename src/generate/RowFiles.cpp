@@ -201,7 +201,7 @@ QString FileName(const QString& table)
 QString RawSqlRefusal(const QString& table, const basKovaData::ColumnRule& rule, const QString& value)
 {
     return u"%1.%2: \"%3\" is SQL text, which a CSV file cannot carry (after \"@\" a file takes a number, NULL, "
-           "TO_DATE('YYYYMMDD HHNNSS','YYYYMMDD HH24MISS') or a quoted text); nothing was written"_s
+           "TO_DATE('YYYYMMDD HHNNSS','YYYYMMDD HH24MISS') or a quoted text)"_s
         .arg(table, rule.ColumnName.trimmed(), value);
 }
 
