@@ -13,6 +13,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -129,6 +130,34 @@ void Concat(sqlite3_context* context, int, sqlite3_value** argv)
         sqlite3_result_null(context);
     else
         ResultText(context, text);
+}
+
+// CHR(n): the character whose code in the database's character set (UTF-8)
+// is n: below 128 the ASCII character, above it the bytes of n from the
+// first that is not zero, as Oracle reads them.
+void Chr(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto code = static_cast<std::uint32_t>(sqlite3_value_int64(argv[0]));
+    std::string text;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        const auto byte = static_cast<char>((code >> shift) & 0xFF);
+        if (!text.empty() || byte != 0 || shift == 0)
+            text.push_back(byte);
+    }
+    ResultText(context, text);
+}
+
+// TO_CLOB(text): the text itself; the engine keeps every length of text alike.
+void ToClob(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (IsNullish(argv[0]))
+        sqlite3_result_null(context);
+    else
+        ResultText(context, std::string(TextOf(argv[0])));
 }
 
 void ToDate(sqlite3_context* context, int argc, sqlite3_value** argv)
@@ -477,6 +506,8 @@ bool RegisterOracleFunctions(sqlite3* db)
         {"NVL", 2, true, Nvl},
         {"NVL2", 3, true, Nvl2},
         {"CONCAT", 2, true, Concat},
+        {"CHR", 1, true, Chr},
+        {"TO_CLOB", 1, true, ToClob},
         {"TO_DATE", 1, false, ToDate},
         {"TO_DATE", 2, false, ToDate},
         {"TO_CHAR", 1, true, ToChar},

@@ -2,20 +2,28 @@
 
 #include "generate/CreationRun.h"
 #include "generate/InsertRow.h"
+#include "generate/SqlScriptText.h"
 #include "rules/ColumnRule.h"
 #include "session/AtomicFile.h"
 #include "session/OraAccess.h"
 #include "session/OraError.h"
 #include "session/RowStatements.h"
 #include "shared/DateText.h"
+#include "shared/SqlName.h"
+#include "shared/StatementShape.h"
 #include "shared/basKovaData.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <memory>
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -28,21 +36,33 @@ using basKovaData::TypeFamily;
 
 // Bytes gathered before they go to the file.
 constexpr qsizetype FlushBytes = 1 << 20;
-// A script line grows to about this length before the next value starts a
-// new one: SQL*Plus refuses lines of more than a few thousand bytes.
-constexpr qsizetype ScriptLineLength = 1000;
 
-// A file written under a temporary name, renamed to its own when committed.
+QString CannotWrite(const QString& path, const QString& reason)
+{
+    return u"Cannot write %1: %2"_s.arg(QDir::toNativeSeparators(path), reason);
+}
+
+QString SystemErrorText(int errorNumber)
+{
+    return QString::fromLocal8Bit(std::strerror(errorNumber));
+}
+
+// A file written under its name + ".new": every write is checked, and the
+// first that fails stops the run with the file's name and the system's reason.
 class OutFile {
 public:
-    explicit OutFile(const QString& path) : m_file(path) {}
+    explicit OutFile(const QString& path) : m_path(path), m_file(path + u".new"_s) {}
 
-    bool open(QString* error)
+    void open()
     {
-        if (m_file.open(QIODevice::WriteOnly))
-            return true;
-        *error = m_file.fileName() + u": "_s + m_file.errorString();
-        return false;
+        // A .new file left by a run that never finished goes; a link there is
+        // removed, not followed. Unbuffered: a full disk shows at the write
+        // that meets it.
+        const QFileInfo stale(m_file.fileName());
+        if (stale.isSymLink() || stale.isFile())
+            QFile::remove(m_file.fileName());
+        if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+            fail(m_file.errorString());
     }
     void write(QStringView text)
     {
@@ -50,24 +70,123 @@ public:
         if (m_buffer.size() >= FlushBytes)
             flush();
     }
-    bool commit(QString* error)
+    // The rest of the bytes written and on the disk, the file closed.
+    void finish()
     {
         flush();
-        if (m_file.commit())
+        if (!m_file.flush())
+            fail(m_file.errorString());
+        if (::fsync(m_file.handle()) != 0)
+            fail(SystemErrorText(errno));
+        m_file.close();
+        if (m_file.error() != QFileDevice::NoError)
+            fail(m_file.errorString());
+    }
+    void setExecutable()
+    {
+        const auto all = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+        if (!m_file.setPermissions(m_file.permissions() | all))
+            fail(m_file.errorString());
+    }
+    // Takes the file's own name; false with *error set when it cannot.
+    bool rename(QString* error)
+    {
+        const QByteArray from = QFile::encodeName(m_file.fileName());
+        const QByteArray to = QFile::encodeName(m_path);
+        if (::rename(from.constData(), to.constData()) == 0)
             return true;
-        *error = m_file.fileName() + u": "_s + m_file.errorString();
+        *error = CannotWrite(m_path, SystemErrorText(errno));
         return false;
     }
-    QString path() const { return m_file.fileName(); }
+    // Removes the .new file, if there is one.
+    void discard()
+    {
+        if (m_file.isOpen())
+            m_file.close();
+        const QFileInfo info(m_file.fileName());
+        if (info.isFile() || info.isSymLink())
+            QFile::remove(m_file.fileName());
+    }
+    const QString& path() const { return m_path; }
 
 private:
+    [[noreturn]] void fail(const QString& reason) { throw OraError(CannotWrite(m_path, reason)); }
     void flush()
     {
-        m_file.write(m_buffer);
+        if (m_buffer.isEmpty())
+            return;
+        // A short write says nothing of why; the write of the rest does.
+        for (qsizetype done = 0; done < m_buffer.size();) {
+            const qint64 written = m_file.write(m_buffer.constData() + done, m_buffer.size() - done);
+            if (written <= 0)
+                fail(m_file.errorString());
+            done += written;
+        }
         m_buffer.clear();
     }
-    QSaveFile m_file;
+    QString m_path;
+    QFile m_file;
     QByteArray m_buffer;
+};
+
+// The files of one run: none takes its name until every one is whole. What
+// is left of a run that did not finish goes: its .new files, the files that
+// took their names before a later one could not, the folders it made.
+class FileSet {
+public:
+    FileSet() = default;
+    FileSet(const FileSet&) = delete;
+    FileSet& operator=(const FileSet&) = delete;
+    ~FileSet()
+    {
+        if (m_committed)
+            return;
+        for (const auto& file : m_files)
+            file->discard();
+        for (const QString& folder : m_folders)
+            QDir().rmdir(folder);
+    }
+
+    // Makes `folder` and every missing folder above it, noting which were made.
+    void makeFolder(const QString& folder)
+    {
+        QStringList missing;
+        for (QString path = QDir::cleanPath(QDir(folder).absolutePath()); !QFileInfo::exists(path);
+             path = QFileInfo(path).absolutePath())
+            missing << path;
+        if (!QDir().mkpath(folder))
+            throw OraError(CannotWrite(folder, u"cannot make the folder"_s));
+        m_folders << missing;
+    }
+    OutFile& open(const QString& path)
+    {
+        m_files.push_back(std::make_unique<OutFile>(path));
+        m_files.back()->open();
+        return *m_files.back();
+    }
+    // Every file whole, then each given its name; on failure none stays.
+    QStringList commit()
+    {
+        for (const auto& file : m_files)
+            file->finish();
+        QString error;
+        for (std::size_t i = 0; i < m_files.size(); ++i)
+            if (!m_files[i]->rename(&error)) {
+                for (std::size_t k = 0; k < i; ++k)
+                    QFile::remove(m_files[k]->path());
+                throw OraError(error);
+            }
+        m_committed = true;
+        QStringList paths;
+        for (const auto& file : m_files)
+            paths << file->path();
+        return paths;
+    }
+
+private:
+    std::vector<std::unique_ptr<OutFile>> m_files;
+    QStringList m_folders;  // deepest first
+    bool m_committed = false;
 };
 
 // A name that is safe as a file's name: what a path cannot hold becomes "_".
@@ -80,49 +199,34 @@ QString FileName(const QString& table)
     return name.startsWith(u'.') ? u'_' + name.mid(1) : name;
 }
 
-// The statement text of the row in RowValues as a script line: the run's
-// literal statement, with a line break before a value wherever the line
-// has grown long, and ";".
-void AppendStatement(QString& out, const TableRules& rules)
+QString RawSqlRefusal(const QString& table, const basKovaData::ColumnRule& rule, const QString& value)
 {
-    const QString text = basKovaData::InsertText(rules.table, rules.count()).trimmed();
-    qsizetype lineStart = out.size();
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == u'\'')
-            quoted = !quoted;
-        else if (!quoted && c == u' ' && i + 1 < text.size() && text[i + 1] == u','
-                 && out.size() - lineStart > ScriptLineLength) {
-            out += u'\n';
-            lineStart = out.size();
-        }
-        out += c;
-    }
-    out += u";\n"_s;
+    return u"%1.%2: \"%3\" is SQL text, which a CSV file cannot carry (after \"@\" a file takes a number, NULL, "
+           "TO_DATE('YYYYMMDD HHNNSS','YYYYMMDD HH24MISS') or a quoted text)"_s
+        .arg(table, rule.ColumnName.trimmed(), value);
 }
 
-// Appends `text` as one CSV field: between quotes, quotes doubled, when it
-// holds a separator, a quote or a line break (RFC 4180).
-void AppendField(QString& line, QStringView text)
+// The value typed for a fixed or list rule of a character column that a
+// CSV field cannot carry (SQL text such as "@SYSDATE"), as a refusal that
+// names the table and the column; empty when there is none.
+QString CsvRefusal(const TableRules& rules)
 {
-    bool quote = false;
-    for (const QChar c : text)
-        if (c == u',' || c == u'"' || c == u'\n' || c == u'\r') {
-            quote = true;
-            break;
+    for (int j = 1; j <= rules.count(); ++j) {
+        const basKovaData::ColumnRule& rule = rules[j];
+        const basKovaData::Kind kind = rule.kind();
+        if (rule.family() != TypeFamily::Character
+            || (kind != basKovaData::Kind::Single && kind != basKovaData::Kind::Multiple))
+            continue;
+        for (int slot = 0; slot < basKovaData::RuleSlots; ++slot) {
+            if (kind == basKovaData::Kind::Single ? slot > 0 : !rule.MultiOn[std::size_t(slot)])
+                continue;
+            const QString value = rule.TextValue[std::size_t(slot)].trimmed();
+            QString field;
+            if (!AppendCsvField(field, value))
+                return RawSqlRefusal(rules.table, rule, value);
         }
-    if (!quote) {
-        line += text;
-        return;
     }
-    line += u'"';
-    for (const QChar c : text) {
-        if (c == u'"')
-            line += u'"';
-        line += c;
-    }
-    line += u'"';
+    return {};
 }
 
 void StopIfAsked(const RowFileJob& job)
@@ -168,149 +272,23 @@ QString ShardPath(const QString& path, const Shard& shard)
     return path.left(at) + ShardSuffix(shard) + path.mid(at);
 }
 
-void AppendCsvField(QString& line, const QString& value)
-{
-    // A value of RowValues as the loaders read it: numbers as written, dates
-    // as "YYYY-MM-DD HH24:MI:SS", NULL as nothing.
-    if (!value.startsWith(u'@')) {
-        AppendField(line, value);
-        return;
-    }
-    const QStringView sql = QStringView(value).mid(1).trimmed();
-    if (sql.isEmpty()) {
-        line += u'0';
-        return;
-    }
-    if (sql.size() == 4 && sql.compare(u"NULL", Qt::CaseInsensitive) == 0)
-        return;
-    constexpr QStringView DateHead = u"TO_DATE('";
-    if (sql.front() == u'T' && sql.startsWith(DateHead)) {
-        const qsizetype close = sql.indexOf(u'\'', DateHead.size());
-        const QStringView date = sql.mid(DateHead.size(), close - DateHead.size());
-        const auto digits = [&](qsizetype from, qsizetype count) {
-            return std::all_of(date.begin() + from, date.begin() + from + count, [](QChar c) { return c.isDigit(); });
-        };
-        if (close < 0 || date.size() != 15 || date[8] != u' ' || !digits(0, 8) || !digits(9, 6)) {
-            AppendField(line, date);
-            return;
-        }
-        line += date.left(4);
-        line += u'-';
-        line += date.mid(4, 2);
-        line += u'-';
-        line += date.mid(6, 2);
-        line += u' ';
-        line += date.mid(9, 2);
-        line += u':';
-        line += date.mid(11, 2);
-        line += u':';
-        line += date.mid(13, 2);
-        return;
-    }
-    if (sql.size() >= 2 && sql.startsWith(u'\'') && sql.endsWith(u'\'')) {
-        AppendField(line, sql.mid(1, sql.size() - 2).toString().replace(u"''"_s, u"'"_s));
-        return;
-    }
-    AppendField(line, sql);
-}
-
-QString ColumnList(const TableRules& rules)
-{
-    QStringList names;
-    for (int j = 1; j <= rules.count(); ++j)
-        names << basKovaData::ServerSql(rules.table, rules[j].ColumnName.trimmed());
-    return names.join(u", "_s);
-}
-
-QString ControlFileText(const TableRules& rules, const QString& csvName)
-{
-    QString text = u"OPTIONS (DIRECT=TRUE, SKIP=1)\n"
-                   "LOAD DATA\n"
-                   "CHARACTERSET AL32UTF8\n"
-                   "INFILE '%1' \"str X'0D0A'\"\n"
-                   "APPEND\n"
-                   "INTO TABLE \"%2\"\n"
-                   "FIELDS TERMINATED BY ',' OPTIONALLY ENCLOSED BY '\"'\n"
-                   "TRAILING NULLCOLS\n"
-                   "(\n"_s.arg(csvName, basKovaData::ServerNameOf(rules.table).spelling);
-    for (int j = 1; j <= rules.count(); ++j) {
-        const basKovaData::ColumnRule& rule = rules[j];
-        text += u"  \""_s + basKovaData::ServerNameOf(rules.table, rule.ColumnName.trimmed()).spelling + u"\" "_s;
-        switch (rule.family()) {
-        case TypeFamily::Date:
-            text += u"DATE \"YYYY-MM-DD HH24:MI:SS\""_s;
-            break;
-        case TypeFamily::Character:
-            // Bytes: a character of AL32UTF8 takes up to four.
-            text += u"CHAR(%1)"_s.arg(std::max(255, rule.Length * 4));
-            break;
-        default:
-            text += u"CHAR"_s;
-        }
-        text += j < rules.count() ? u",\n"_s : u"\n"_s;
-    }
-    return text + u")\n"_s;
-}
-
-QString PostgresLoadText(const QStringList& tables, const QStringList& csvNames, const QStringList& columnLists,
-                         const QStringList& emptied)
-{
-    QString text = u"-- Loads the CSV files of this folder, parents first: psql -f load-postgresql.sql\n"
-                   "\\set ON_ERROR_STOP on\n"
-                   "BEGIN;\n"_s;
-    for (const QString& table : emptied)
-        text += u"DELETE FROM "_s + basKovaData::ServerSql(table) + u";\n"_s;
-    for (qsizetype i = 0; i < tables.size(); ++i) {
-        QString file = csvNames[i];
-        file.replace(u'\'', u"''"_s);
-        text += u"\\copy "_s + basKovaData::ServerSql(tables[i]) + u" ("_s + columnLists[i] + u") FROM '"_s + file
-            + u"' WITH (FORMAT csv, HEADER true, ENCODING 'UTF8')\n"_s;
-    }
-    return text + u"COMMIT;\n"_s;
-}
-
-QString OracleLoadText(const QStringList& controlNames, const QStringList& emptied)
-{
-    QString text = u"#!/bin/sh\n"
-                   "# Loads the CSV files of this folder with SQL*Loader, parents first.\n"
-                   "# usage: ./load-oracle.sh user/password@service\n"
-                   "set -e\n"
-                   "cd \"$(dirname \"$0\")\"\n"_s;
-    if (!emptied.isEmpty()) {
-        text += u"sqlplus -S -L \"$1\" <<'EOF'\nWHENEVER SQLERROR EXIT FAILURE ROLLBACK\n"_s;
-        for (const QString& table : emptied)
-            text += u"DELETE FROM "_s + basKovaData::ServerSql(table) + u";\n"_s;
-        text += u"COMMIT;\nEXIT\nEOF\n"_s;
-    }
-    for (QString control : controlNames) {
-        const QString log = control.chopped(4) + u".log"_s;
-        const auto quoted = [](QString name) { return u'\'' + name.replace(u'\'', u"'\\''"_s) + u'\''; };
-        text += u"sqlldr userid=\"$1\" control="_s + quoted(control) + u" log="_s + quoted(log) + u'\n';
-    }
-    return text;
-}
-
 RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJob& job)
 {
     RowFileResult result;
     result.rows.assign(tables.size(), 0);
     RunRows made(tables, basKovaData::OraDatabase.get(), job.shard);
-    // Every file stays under its temporary name until all are whole.
-    std::vector<std::unique_ptr<OutFile>> files;
-    const auto openFile = [&](const QString& path) -> OutFile& {
-        files.push_back(std::make_unique<OutFile>(path));
-        if (!files.back()->open(&result.error))
-            throw OraError(result.error);
-        return *files.back();
-    };
     try {
         if (const QString refusal = made.Prepare(); !refusal.isEmpty())
             throw OraError(refusal);
+        if (job.format == RowFileFormat::Csv)
+            for (const TableRun& table : tables)
+                if (const QString refusal = CsvRefusal(*table.rules); !refusal.isEmpty())
+                    throw OraError(refusal);
+        FileSet files;
         if (job.format == RowFileFormat::Sql) {
             const QFileInfo info(ShardPath(job.path, job.shard));
-            if (!QDir().mkpath(info.absolutePath()))
-                throw OraError(info.absolutePath() + u": cannot make the folder"_s);
-            OutFile& script = openFile(info.filePath());
+            files.makeFolder(info.absolutePath());
+            OutFile& script = files.open(info.filePath());
             QString text = u"SET DEFINE OFF\nSET SQLBLANKLINES ON\n"_s;
             for (const QString& sql : job.before)
                 text += sql + u";\n"_s;
@@ -319,10 +297,13 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
                 for (const QString& table : job.emptied)
                     text += u"DELETE FROM "_s + basKovaData::ServerSql(table) + u";\n"_s;
             script.write(text);
+            basKovaData::StatementShape shape;
             for (std::size_t t = 0; t < tables.size(); ++t) {
+                const TableRules& rules = *tables[t].rules;
                 EachRow(made, t, job, [&] {
                     text.clear();
-                    AppendStatement(text, *tables[t].rules);
+                    basKovaData::InsertShape(rules.table, rules.count(), shape);
+                    AppendScriptStatement(text, shape);
                     script.write(text);
                 });
                 result.rows[t] = made.Rows(t);
@@ -333,14 +314,13 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
             script.write(text + u"COMMIT;\n"_s);
         } else {
             const QDir folder(job.path);
-            if (!QDir().mkpath(folder.absolutePath()))
-                throw OraError(folder.absolutePath() + u": cannot make the folder"_s);
+            files.makeFolder(folder.absolutePath());
             const QString suffix = ShardSuffix(job.shard);
             QStringList names, csvNames, columnLists, controlNames;
             for (std::size_t t = 0; t < tables.size(); ++t) {
                 const TableRules& rules = *tables[t].rules;
                 const QString csvName = TableFileName(rules.table, job.shard, u".csv"_s);
-                OutFile& csv = openFile(folder.filePath(csvName));
+                OutFile& csv = files.open(folder.filePath(csvName));
                 QString line;
                 for (int j = 1; j <= rules.count(); ++j) {
                     if (j > 1)
@@ -353,14 +333,16 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
                     for (int j = 1; j <= rules.count(); ++j) {
                         if (j > 1)
                             line += u',';
-                        AppendCsvField(line, basKovaData::RowValues[std::size_t(j)]);
+                        const QString& value = basKovaData::RowValues[std::size_t(j)];
+                        if (!AppendCsvField(line, value))
+                            throw OraError(RawSqlRefusal(rules.table, rules[j], value));
                     }
                     line += u"\r\n"_s;
                     csv.write(line);
                 });
                 result.rows[t] = made.Rows(t);
                 const QString controlName = TableFileName(rules.table, job.shard, u".ctl"_s);
-                openFile(folder.filePath(controlName)).write(ControlFileText(rules, csvName));
+                files.open(folder.filePath(controlName)).write(ControlFileText(rules, csvName));
                 names << rules.table;
                 csvNames << csvName;
                 columnLists << ColumnList(rules);
@@ -368,18 +350,13 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
             }
             // Only the first slice empties the tables.
             const QStringList emptied = job.shard.index == 1 ? job.emptied : QStringList();
-            openFile(folder.filePath(u"load-postgresql"_s + suffix + u".sql"_s))
+            files.open(folder.filePath(u"load-postgresql"_s + suffix + u".sql"_s))
                 .write(PostgresLoadText(names, csvNames, columnLists, emptied));
-            openFile(folder.filePath(u"load-oracle"_s + suffix + u".sh"_s)).write(OracleLoadText(controlNames, emptied));
+            OutFile& loader = files.open(folder.filePath(u"load-oracle"_s + suffix + u".sh"_s));
+            loader.write(OracleLoadText(names, controlNames, emptied));
+            loader.setExecutable();
         }
-        for (const auto& file : files) {
-            if (!file->commit(&result.error))
-                return result;
-            result.files << file->path();
-        }
-        if (job.format == RowFileFormat::Csv)
-            QFile::setPermissions(result.files.last(), QFile::permissions(result.files.last()) | QFile::ExeOwner
-                                                           | QFile::ExeGroup | QFile::ExeOther);
+        result.files = files.commit();
         result.written = true;
     } catch (const basKovaData::RunStopped&) {
         result.stopped = true;

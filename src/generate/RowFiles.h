@@ -2,8 +2,10 @@
 // The rows of a run written to files instead of the database: an INSERT
 // script that SQL*Plus runs as it is, or a folder of CSV files with what the
 // bulk loaders need to load them (SQL*Loader control files, a psql script, a
-// shell script of sqlldr calls). Every file is written under a temporary
-// name and takes its final one only once it is whole.
+// shell script of sqlldr calls). The files are whole or absent: each is
+// written under its name + ".new", every write checked, and only once all
+// are whole and on the disk do they take their own names.
+#include "generate/LoaderFiles.h"
 #include "generate/RunRows.h"
 
 #include <QString>
@@ -39,7 +41,7 @@ struct RowFileJob {
 
 struct RowFileResult {
     bool written = false;
-    QString error;               // why not (a file, a source query, a stop)
+    QString error;               // why not (a file and the system's reason, a source query, a stop)
     bool stopped = false;
     std::vector<qint64> rows;    // rows written per table
     QStringList files;           // the files made, in the order written
@@ -56,15 +58,5 @@ QString ShardSuffix(const Shard& shard);
 QString TableFileName(const QString& table, const Shard& shard, const QString& extension);
 // A path with the shard's suffix before its extension ("out.sql" to "out.2-of-4.sql").
 QString ShardPath(const QString& path, const Shard& shard);
-
-// The texts of the files, for one table and for the folder.
-// One value of RowValues as a CSV field (RFC 4180 quoting; NULL empty).
-void AppendCsvField(QString& line, const QString& value);
-QString ControlFileText(const basKovaData::TableRules& rules, const QString& csvName);
-QString PostgresLoadText(const QStringList& tables, const QStringList& csvNames, const QStringList& columnLists,
-                         const QStringList& emptied);
-QString OracleLoadText(const QStringList& controlNames, const QStringList& emptied);
-// The columns of a table as its statements name them: "A, B, C".
-QString ColumnList(const basKovaData::TableRules& rules);
 
 }  // namespace generate

@@ -180,7 +180,7 @@ void frmCreate::writeScript()
         m_run->finishAndStay(result.error, basKovaData::MessageIcon::Information);
     else
         m_run->finishAndStay(QStringLiteral("スクリプトを出力できませんでした。\n") + result.error,
-                             basKovaData::MessageIcon::Exclamation);
+                             basKovaData::MessageIcon::Critical);
     setProgress(0);
 }
 

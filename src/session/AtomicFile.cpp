@@ -20,8 +20,16 @@ QString SystemErrorText(int errorNumber)
 
 }  // namespace
 
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes,
-                         QFileDevice::Permissions permissions, QString* error)
+namespace {
+
+QString CannotWrite(const QString& path, const QString& reason)
+{
+    return QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
+}
+
+// Writes `bytes` to path + ".new", synced to the disk; on failure removes it.
+bool WriteNewFile(const QString& path, const QByteArray& bytes, QFileDevice::Permissions permissions,
+                  QString* error)
 {
     const QString newPath = path + QStringLiteral(".new");
     QFile file(newPath);
@@ -34,8 +42,7 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes,
         if (QFileInfo(newPath).isFile())
             QFile::remove(newPath);
         if (error)
-            *error = QStringLiteral("Cannot write %1: %2")
-                         .arg(QDir::toNativeSeparators(path), reason);
+            *error = CannotWrite(path, reason);
         return false;
     };
 
@@ -54,11 +61,43 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes,
     file.close();
     if (file.error() != QFileDevice::NoError)
         return fail(file.errorString());
+    return true;
+}
 
-    const QByteArray from = QFile::encodeName(newPath);
+bool RenameNewFile(const QString& path, QString* error)
+{
+    const QByteArray from = QFile::encodeName(path + QStringLiteral(".new"));
     const QByteArray to = QFile::encodeName(path);
-    if (::rename(from.constData(), to.constData()) != 0)
-        return fail(SystemErrorText(errno));
+    if (::rename(from.constData(), to.constData()) == 0)
+        return true;
+    if (error)
+        *error = CannotWrite(path, SystemErrorText(errno));
+    QFile::remove(path + QStringLiteral(".new"));
+    return false;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes,
+                         QFileDevice::Permissions permissions, QString* error)
+{
+    return WriteNewFile(path, bytes, permissions, error) && RenameNewFile(path, error);
+}
+
+bool WriteFilesAtomically(const std::vector<FileContent>& files, QString* error)
+{
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (!WriteNewFile(files[i].path, files[i].bytes, files[i].permissions, error)) {
+            for (std::size_t k = 0; k < i; ++k)
+                QFile::remove(files[k].path + QStringLiteral(".new"));
+            return false;
+        }
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (!RenameNewFile(files[i].path, error)) {
+            for (std::size_t k = 0; k < files.size(); ++k)
+                QFile::remove(k < i ? files[k].path : files[k].path + QStringLiteral(".new"));
+            return false;
+        }
     return true;
 }
 

@@ -3,6 +3,8 @@
 #include <QFileDevice>
 #include <QString>
 
+#include <vector>
+
 namespace basKovaData {
 
 // Replaces the file at `path` with `bytes` so that a reader sees either the old
@@ -14,5 +16,17 @@ namespace basKovaData {
 // given) receives a readable message and the result is false.
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes,
                          QFileDevice::Permissions permissions, QString* error);
+
+struct FileContent {
+    QString path;
+    QByteArray bytes;
+    QFileDevice::Permissions permissions;
+};
+
+// Several files replaced as one: each is written to its .new file as above,
+// and only once all are whole are they renamed. On failure no .new file
+// stays, the files renamed before the one that failed are removed, and
+// *error names the file and the reason.
+bool WriteFilesAtomically(const std::vector<FileContent>& files, QString* error);
 
 }  // namespace basKovaData

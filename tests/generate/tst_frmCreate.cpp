@@ -15,7 +15,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -247,6 +249,25 @@ private Q_SLOTS:
         QVERIFY(window.isVisible() && kovatest::Find<QPushButton>(&window, u"Command1_0"_s)->isEnabled());
         kovatest::Click(&window, u"Command1_0"_s);
         QCOMPARE(RowCount(), u"3"_s);
+    }
+
+    // A script that cannot be written: a critical box that names the file and
+    // why, and no file.
+    void scriptThatCannotBeWritten()
+    {
+        const QString path = m_dir->filePath(u"t.sql"_s);
+        QVERIFY(QDir().mkpath(path + u".new"_s));  // where the script is written first
+        basKovaData::SetFileChooser([&](const basKovaData::FileRequest&) { return path; });
+        frmCreate window;
+        window.show();
+        kovatest::Find<QLineEdit>(&window, u"txtKENSU"_s)->setText(u"3"_s);
+        kovatest::Click(&window, u"CmdScript"_s);
+        QCOMPARE(m_messages->messages().size(), 1);
+        const basKovaData::MessageRequest& shown = m_messages->messages().first();
+        QCOMPARE(shown.icon, basKovaData::MessageIcon::Critical);
+        QVERIFY2(shown.text.startsWith(u"スクリプトを出力できませんでした。\nCannot write "_s + QDir::toNativeSeparators(path) + u": "_s),
+                 qPrintable(shown.text));
+        QVERIFY(!QFileInfo::exists(path));
     }
 
     void mainWindowCountsAgainAfterwards()

@@ -278,6 +278,9 @@ private Q_SLOTS:
                                                              << u"重複なし columns apart: 品目.名前"_s;
         QTest::newRow("step that never moves") << u", {\"rules\": \"s.json\", \"rows\": 2}"_s << QByteArray() << none
                                                << u"コード: ステップに０は入力できません。"_s;
+        QTest::newRow("SQL text a CSV file cannot carry") << u", {\"rules\": \"raw.json\"}"_s << QByteArray()
+                                                          << QStringList{u"--out"_s, u"o"_s, u"--format"_s, u"csv"_s}
+                                                          << u"品目.名前: \"@USER\" is SQL text"_s;
     }
     void refusesAProjectWhole()
     {
@@ -291,6 +294,9 @@ private Q_SLOTS:
             {"column": "名前", "kind": "pattern", "pattern": "[a-z]{8}", "unique": true}]})");
         tool.file(u"s.json"_s, R"({"kova-rules": 1, "table": "品目", "columns": [
             {"column": "コード", "kind": "sequence", "start": 1, "step": 0.1}]})");
+        tool.file(u"raw.json"_s, R"({"kova-rules": 1, "table": "品目", "rows": 2, "columns": [
+            {"column": "コード", "kind": "sequence", "start": 100, "step": 1},
+            {"column": "名前", "kind": "fixed", "value": "@USER"}]})");
         const QString project = json.isEmpty() ? tool.project(more) : tool.file(u"p.json"_s, json);
         for (QString& arg : args)
             if (arg == u"o"_s)
@@ -466,22 +472,26 @@ private Q_SLOTS:
         }
         QCOMPARE(generate::ControlFileText(rules, u"注文.2-of-4.csv"_s),
                  u"OPTIONS (DIRECT=TRUE, SKIP=1)\nLOAD DATA\nCHARACTERSET AL32UTF8\n"
-                 "INFILE '注文.2-of-4.csv' \"str X'0D0A'\"\nAPPEND\nINTO TABLE \"注文\"\n"
+                 "INFILE '注文.2-of-4.csv' \"str X'0D0A'\"\nAPPEND\nPRESERVE BLANKS\nINTO TABLE \"注文\"\n"
+                 "REENABLE DISABLED_CONSTRAINTS\n"
                  "FIELDS TERMINATED BY ',' OPTIONALLY ENCLOSED BY '\"'\nTRAILING NULLCOLS\n(\n"
                  "  \"ID\" CHAR,\n  \"名前\" CHAR(400),\n  \"区分\" CHAR(255),\n"
                  "  \"注文日\" DATE \"YYYY-MM-DD HH24:MI:SS\",\n  \"画像\" CHAR\n)\n"_s);
         QCOMPARE(generate::ColumnList(rules), u"ID, 名前, 区分, 注文日, 画像"_s);
-        QCOMPARE(generate::OracleLoadText({u"it's.ctl"_s}, {}),
-                 u"#!/bin/sh\n# Loads the CSV files of this folder with SQL*Loader, parents first.\n"
-                 "# usage: ./load-oracle.sh user/password@service\nset -e\ncd \"$(dirname \"$0\")\"\n"
-                 "sqlldr userid=\"$1\" control='it'\\''s.ctl' log='it'\\''s.log'\n"_s);
         QCOMPARE(generate::ShardPath(u"/a.b/out.sql"_s, {2, 4}), u"/a.b/out.2-of-4.sql"_s);
         QCOMPARE(generate::ShardPath(u"/a.b/out"_s, {2, 4}), u"/a.b/out.2-of-4"_s);
+        // RowValues as CSV fields: the program's "@" forms read as data, SQL
+        // text a file cannot carry refused; blanks at either end quoted.
         QString line;
         for (const QString& value : {u"@ 12.5"_s, u"@NULL"_s, QString(), u"@TO_DATE('20240229 235959','YYYYMMDD HH24MISS')"_s,
-                                     u"a,b"_s, u"say \"hi\""_s, u"@'it''s'"_s, u"@"_s})
-            generate::AppendCsvField(line += u'|', value);
-        QCOMPARE(line, u"|12.5|||2024-02-29 23:59:59|\"a,b\"|\"say \"\"hi\"\"\"|it's|0"_s);
+                                     u"a,b"_s, u"say \"hi\""_s, u"@'it''s'"_s, u"@"_s, u"@'@047'"_s, u"   385"_s, u"a\t"_s})
+            QVERIFY(generate::AppendCsvField(line += u'|', value));
+        QCOMPARE(line, u"|12.5|||2024-02-29 23:59:59|\"a,b\"|\"say \"\"hi\"\"\"|it's|0|@047|\"   385\"|\"a\t\""_s);
+        for (const QString& value : {u"@USER"_s, u"@SYSDATE"_s, u"@'a'||'b'"_s, u"@'it's'"_s, u"@TO_DATE('2024','YYYY')"_s,
+                                     u"@TO_DATE('2024022x 000000','YYYYMMDD HH24MISS')"_s}) {
+            line.clear();
+            QVERIFY2(!generate::AppendCsvField(line, value) && line.isEmpty(), qPrintable(value));
+        }
     }
 };
 

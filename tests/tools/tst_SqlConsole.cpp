@@ -8,7 +8,9 @@
 #include "session/OraDynaset.h"
 #include "support/EngineSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QProcess>
 #include <QTest>
 #include <QTextStream>
 
@@ -85,6 +87,9 @@ private Q_SLOTS:
                               "INSERT INTO T VALUES (6, 'c;\n/\nit''s;');\n-- note;\n\nREM remark;\n/* block\n; */\n"
                               "INSERT INTO T -- not the end;\nVALUES /* no;\n;\n*/ (7, 'd'); -- done"_s,
             u"1 row created.\n"_s.repeated(4), {}, u"SELECT B FROM T WHERE A > 3 ORDER BY A"_s, u"a;b;c;\n/\nit's;;d"_s);
+        // A carriage return ends a line outside quotes and belongs to a literal that goes on.
+        row("carriage returns", u"INSERT INTO T VALUES (4, 'a\r\nb\r');\r\nINSERT INTO T VALUES (5, 'c')\r\n/\r"_s,
+            u"1 row created.\n"_s.repeated(2), {}, u"SELECT B FROM T WHERE A > 3 ORDER BY A"_s, u"a\r\nb\r;c"_s);
         row("slash repeats the last statement", u"/\nINSERT INTO T SELECT MAX(A) + 1, 'n' FROM T;\n/\n/"_s,
             u"1 row created.\n"_s.repeated(3), {}, u"SELECT COUNT(*) FROM T"_s, u"6"_s);
         row("prompt and comments", u"PROMPT 商品 一覧\nprompt\nREM x;\nremark y;\n-- z;\n\n   \n/* a\n; */\nPrompt  done"_s,
@@ -357,6 +362,21 @@ private Q_SLOTS:
         c.console.runScript(QStringLiteral(KOVA_SOURCE_DIR "/data/demo.sql"));
         QCOMPARE(c.errText, QString());
         QCOMPARE(c.committed(u"SELECT COUNT(*) FROM 受注 UNION ALL SELECT COUNT(*) FROM 受注一覧"_s), u"7;7"_s);
+    }
+
+    // kova-sqlplus reading its standard input keeps a carriage return that
+    // belongs to a literal.
+    void standardInputKeepsCarriageReturns()
+    {
+        Console c;
+        QProcess sqlplus;
+        sqlplus.start(QCoreApplication::applicationDirPath() + u"/kova-sqlplus"_s, {u"scott/tiger@"_s + c.db.db.path});
+        QVERIFY(sqlplus.waitForStarted());
+        sqlplus.write("INSERT INTO T VALUES (4, 'a\r\nb');\r\nEXIT\r\n");
+        sqlplus.closeWriteChannel();
+        QVERIFY(sqlplus.waitForFinished(60000));
+        QCOMPARE(sqlplus.exitCode(), 0);
+        QCOMPARE(c.committed(u"SELECT B FROM T WHERE A = 4"_s), u"a\r\nb"_s);
     }
 };
 

@@ -27,7 +27,7 @@ bool Seeded(const Job& job)
 }
 
 // The loader scripts of a CSV folder that `count` slices filled: every slice
-// of a table before the next table.
+// of a table before the next table. Both files or neither.
 bool WriteLoaders(const Job& job, const QString& folder, qint64 count, QTextStream& err)
 {
     QStringList tables, csvNames, columnLists, controls;
@@ -42,16 +42,31 @@ bool WriteLoaders(const Job& job, const QString& folder, qint64 count, QTextStre
     const QDir dir(folder);
     QString error;
     const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
-    if (!basKovaData::WriteFileAtomically(dir.filePath(u"load-postgresql.sql"_s),
-                                          generate::PostgresLoadText(tables, csvNames, columnLists, EmptiedTables(job)).toUtf8(),
-                                          permissions, &error)
-        || !basKovaData::WriteFileAtomically(dir.filePath(u"load-oracle.sh"_s),
-                                             generate::OracleLoadText(controls, EmptiedTables(job)).toUtf8(),
-                                             permissions | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther, &error)) {
+    const std::vector<basKovaData::FileContent> files{
+        {dir.filePath(u"load-postgresql.sql"_s),
+         generate::PostgresLoadText(tables, csvNames, columnLists, EmptiedTables(job)).toUtf8(), permissions},
+        {dir.filePath(u"load-oracle.sh"_s), generate::OracleLoadText(tables, controls, EmptiedTables(job)).toUtf8(),
+         permissions | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther}};
+    if (!basKovaData::WriteFilesAtomically(files, &error)) {
         err << error << '\n';
         return false;
     }
     return true;
+}
+
+// The files that slice `shard` of the job writes.
+QStringList SliceFiles(const Job& job, const Arguments& args, const generate::Shard& shard)
+{
+    if (!args.csv)
+        return {generate::ShardPath(args.out, shard)};
+    const QDir dir(args.out);
+    QStringList files;
+    for (const JobTable& table : job.tables)
+        for (const QString& extension : {u".csv"_s, u".ctl"_s})
+            files << dir.filePath(generate::TableFileName(table.rules.table, shard, extension));
+    const QString suffix = generate::ShardSuffix(shard);
+    return files << dir.filePath(u"load-postgresql"_s + suffix + u".sql"_s)
+                 << dir.filePath(u"load-oracle"_s + suffix + u".sh"_s);
 }
 
 // Runs `jobs` slices at once, each in a process of this program, and then
@@ -80,6 +95,7 @@ int RunJobs(const Job& job, const Arguments& args, QTextStream& out, QTextStream
     }
     int status = AllCreated;
     QHash<QString, qint64> written;
+    QStringList made;  // the files of the slices that finished
     for (int k = 0; k < args.jobs; ++k) {
         QProcess& process = *processes[std::size_t(k)];
         process.waitForFinished(-1);
@@ -95,14 +111,17 @@ int RunJobs(const Job& job, const Arguments& args, QTextStream& out, QTextStream
             if (process.error() == QProcess::FailedToStart)
                 err << "job " << (k + 1) << '/' << args.jobs << ": " << args.program << " cannot start\n";
             status = Stopped;
+        } else {
+            made << SliceFiles(job, args, {k + 1, args.jobs});
         }
     }
-    if (status != AllCreated) {
-        err << "stopped: a job failed; the files of the jobs that finished stay\n";
+    // Files of one run: all or none.
+    if (status != AllCreated || (args.csv && !WriteLoaders(job, args.out, args.jobs, err))) {
+        for (const QString& file : std::as_const(made))
+            QFile::remove(file);
+        err << "stopped, no file was written\n";
         return Stopped;
     }
-    if (args.csv && !WriteLoaders(job, args.out, args.jobs, err))
-        return Stopped;
     for (const JobTable& table : job.tables)
         out << table.rules.table << ": " << written.value(table.rules.table) << " rows written\n";
     out.flush();

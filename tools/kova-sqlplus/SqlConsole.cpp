@@ -163,8 +163,11 @@ void SqlConsole::feedLine(const QString& text)
 {
     if (m_finished)
         return;
+    // A carriage return before the line break ends the line, unless the line
+    // ends inside a literal that goes on: there it is part of the value.
     QString line = text;
-    if (line.endsWith(QLatin1Char('\r')))
+    const bool carriageReturn = line.endsWith(QLatin1Char('\r'));
+    if (carriageReturn)
         line.chop(1);
     const int lineNumber = ++m_sources.last().line;
     echo(line);
@@ -246,6 +249,8 @@ void SqlConsole::feedLine(const QString& text)
         runStatement(sql);
         return;
     }
+    if (carriageReturn && (m_inQuote || m_inIdentifier))
+        line += QLatin1Char('\r');
     m_lines.append(line);
     // Lines of nothing but comments are no statement.
     if (!m_hasText && !m_inComment)

@@ -176,10 +176,11 @@ int main(int argc, char* argv[])
     if (!args.script.isEmpty())
         console.runScript(args.script);
 
-    QTextStream in(stdin);
-    in.setEncoding(QStringConverter::Utf8);
+    // Lines as they are: a carriage return before the line break may belong
+    // to a literal that goes on (QTextStream would drop it).
+    QFile in;
+    in.open(stdin, QIODevice::ReadOnly);
     const bool interactive = isatty(fileno(stdin)) != 0;
-    QString line;
     while (!console.finished()) {
         if (interactive) {
             if (console.pendingLines() == 0)
@@ -188,8 +189,12 @@ int main(int argc, char* argv[])
                 out << qSetFieldWidth(3) << console.pendingLines() + 1 << qSetFieldWidth(0) << "  ";
             out.flush();
         }
-        if (!in.readLineInto(&line))
+        const QByteArray bytes = in.readLine();
+        if (bytes.isEmpty())
             break;
+        QString line = QString::fromUtf8(bytes);
+        if (line.endsWith(QLatin1Char('\n')))
+            line.chop(1);
         console.feedLine(line);
     }
     console.finish();

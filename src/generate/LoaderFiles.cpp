@@ -1,0 +1,298 @@
+#include "generate/LoaderFiles.h"
+
+#include "generate/InsertRow.h"
+#include "rules/ColumnRule.h"
+#include "session/OraAccess.h"
+#include "shared/SqlName.h"
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace generate {
+
+namespace {
+
+using basKovaData::TypeFamily;
+
+bool IsBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+
+// Appends `text` as one CSV field: between quotes, quotes doubled, when it
+// holds a separator, a quote or a line break (RFC 4180), or begins or ends
+// with a blank, which a loader could otherwise trim.
+void AppendField(QString& line, QStringView text)
+{
+    bool quote = !text.isEmpty() && (IsBlank(text.front()) || IsBlank(text.back()));
+    for (qsizetype i = 0; !quote && i < text.size(); ++i) {
+        const QChar c = text[i];
+        quote = c == u',' || c == u'"' || c == u'\n' || c == u'\r';
+    }
+    if (!quote) {
+        line += text;
+        return;
+    }
+    line += u'"';
+    for (const QChar c : text) {
+        if (c == u'"')
+            line += u'"';
+        line += c;
+    }
+    line += u'"';
+}
+
+// "YYYYMMDD HHNNSS" as "YYYY-MM-DD HH:MM:SS"; false for any other text.
+bool AppendDate(QString& line, QStringView date)
+{
+    const auto digits = [&](qsizetype from, qsizetype count) {
+        return std::all_of(date.begin() + from, date.begin() + from + count,
+                           [](QChar c) { return c >= u'0' && c <= u'9'; });
+    };
+    if (date.size() != 15 || date[8] != u' ' || !digits(0, 8) || !digits(9, 6))
+        return false;
+    line += date.left(4);
+    line += u'-';
+    line += date.mid(4, 2);
+    line += u'-';
+    line += date.mid(6, 2);
+    line += u' ';
+    line += date.mid(9, 2);
+    line += u':';
+    line += date.mid(11, 2);
+    line += u':';
+    line += date.mid(13, 2);
+    return true;
+}
+
+// A number as SQL writes it: digits with an optional sign, point and
+// exponent (what the database run's statement takes as a number).
+bool IsNumberLiteral(QStringView text)
+{
+    qsizetype i = 0;
+    const auto digits = [&] {
+        const qsizetype start = i;
+        while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
+            ++i;
+        return i - start;
+    };
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    qsizetype mantissa = digits();
+    if (i < text.size() && text[i] == u'.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return false;
+    if (i < text.size() && (text[i] == u'E' || text[i] == u'e')) {
+        ++i;
+        if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+            ++i;
+        if (digits() == 0)
+            return false;
+    }
+    return i == text.size();
+}
+
+constexpr QStringView DateHead = u"TO_DATE('";
+constexpr QStringView DateTail = u"','YYYYMMDD HH24MISS')";
+
+// A name between single quotes for the shell.
+QString ShellQuoted(QString name)
+{
+    return u'\'' + name.replace(u'\'', u"'\\''"_s) + u'\'';
+}
+
+}  // namespace
+
+bool AppendCsvField(QString& line, const QString& value)
+{
+    if (!value.startsWith(u'@')) {
+        AppendField(line, value);
+        return true;
+    }
+    // The forms the program writes after "@", read as the database run's
+    // statement reads them: a number, NULL, a character literal, TO_DATE of
+    // a date text; "@" alone is 0. Read here without building a statement:
+    // every row of a CSV file passes through.
+    const QStringView sql = QStringView(value).mid(1).trimmed();
+    if (sql.isEmpty()) {
+        line += u'0';
+        return true;
+    }
+    if (IsNumberLiteral(sql)) {
+        line += sql;
+        return true;
+    }
+    if (sql.compare(u"NULL", Qt::CaseInsensitive) == 0)
+        return true;
+    if (sql.startsWith(DateHead) && sql.endsWith(DateTail))
+        return AppendDate(line, sql.mid(DateHead.size(), sql.size() - DateHead.size() - DateTail.size()));
+    if (sql.size() < 2 || sql.front() != u'\'' || sql.back() != u'\'')
+        return false;
+    static thread_local QString text;
+    text.resize(0);
+    const QStringView inner = sql.mid(1, sql.size() - 2);
+    for (qsizetype i = 0; i < inner.size(); ++i) {
+        // Inside the literal a quote is doubled; a lone one ends it early.
+        if (inner[i] == u'\'' && (i + 1 == inner.size() || inner[++i] != u'\''))
+            return false;
+        text += inner[i];
+    }
+    AppendField(line, text);
+    return true;
+}
+
+QString ColumnList(const basKovaData::TableRules& rules)
+{
+    QStringList names;
+    for (int j = 1; j <= rules.count(); ++j)
+        names << basKovaData::ServerSql(rules.table, rules[j].ColumnName.trimmed());
+    return names.join(u", "_s);
+}
+
+QString ControlFileText(const basKovaData::TableRules& rules, const QString& csvName)
+{
+    // PRESERVE BLANKS: a value's blanks at either end are part of it, as in
+    // the database run. A direct path load disables CHECK and foreign key
+    // constraints; REENABLE enables them again once the rows are in.
+    QString text = u"OPTIONS (DIRECT=TRUE, SKIP=1)\n"
+                   "LOAD DATA\n"
+                   "CHARACTERSET AL32UTF8\n"
+                   "INFILE '%1' \"str X'0D0A'\"\n"
+                   "APPEND\n"
+                   "PRESERVE BLANKS\n"
+                   "INTO TABLE \"%2\"\n"
+                   "REENABLE DISABLED_CONSTRAINTS\n"
+                   "FIELDS TERMINATED BY ',' OPTIONALLY ENCLOSED BY '\"'\n"
+                   "TRAILING NULLCOLS\n"
+                   "(\n"_s.arg(csvName, basKovaData::ServerNameOf(rules.table).spelling);
+    for (int j = 1; j <= rules.count(); ++j) {
+        const basKovaData::ColumnRule& rule = rules[j];
+        text += u"  \""_s + basKovaData::ServerNameOf(rules.table, rule.ColumnName.trimmed()).spelling + u"\" "_s;
+        switch (rule.family()) {
+        case TypeFamily::Date:
+            text += u"DATE \"YYYY-MM-DD HH24:MI:SS\""_s;
+            break;
+        case TypeFamily::Character:
+            // Bytes: a character of AL32UTF8 takes up to four.
+            text += u"CHAR(%1)"_s.arg(std::max(255, rule.Length * 4));
+            break;
+        default:
+            text += u"CHAR"_s;
+        }
+        text += j < rules.count() ? u",\n"_s : u"\n"_s;
+    }
+    return text + u")\n"_s;
+}
+
+QString PostgresLoadText(const QStringList& tables, const QStringList& csvNames, const QStringList& columnLists,
+                         const QStringList& emptied)
+{
+    QString text = u"-- Loads the CSV files of this folder, parents first: psql -f load-postgresql.sql\n"
+                   "\\set ON_ERROR_STOP on\n"
+                   "BEGIN;\n"_s;
+    for (const QString& table : emptied)
+        text += u"DELETE FROM "_s + basKovaData::ServerSql(table) + u";\n"_s;
+    for (qsizetype i = 0; i < tables.size(); ++i) {
+        QString file = csvNames[i];
+        file.replace(u'\'', u"''"_s);
+        text += u"\\copy "_s + basKovaData::ServerSql(tables[i]) + u" ("_s + columnLists[i] + u") FROM '"_s + file
+            + u"' WITH (FORMAT csv, HEADER true, ENCODING 'UTF8')\n"_s;
+    }
+    return text + u"COMMIT;\n"_s;
+}
+
+QString OracleLoadText(const QStringList& tables, const QStringList& controlNames, const QStringList& emptied)
+{
+    QString text = u"#!/bin/bash\n"
+                   "# Loads the CSV files of this folder with SQL*Loader, parents first.\n"
+                   "# usage: ./load-oracle.sh user@service\n"
+                   "# The password comes from KOVA_PASSWORD, else it is asked for. It reaches\n"
+                   "# sqlplus on its standard input and sqlldr in a parameter file of a private\n"
+                   "# folder (mode 600, removed on exit), never on a command line.\n"_s;
+    if (!emptied.isEmpty())
+        text += u"# The tables are emptied, and the emptying committed, BEFORE the loads: a\n"
+                "# load that fails leaves them empty or part loaded, not as they were.\n"_s;
+    text += u"# Direct path loads disable CHECK and foreign key constraints; each load\n"
+            "# enables them again. A constraint that rows of a load break stays disabled:\n"
+            "# the script lists those (a query of USER_CONSTRAINTS after the loads; the\n"
+            "# rows are in the .log files) and fails.\n"
+            "set -eu\n"
+            "cd \"$(dirname \"$0\")\"\n"
+            "case \"${1-}\" in\n"
+            "  ''|*/*) echo 'usage: ./load-oracle.sh user@service (the password from KOVA_PASSWORD or asked)' >&2; exit 2 ;;\n"
+            "esac\n"
+            "user=${1%%@*}\n"
+            "at=\n"
+            "case \"$1\" in *@*) at=@${1#*@} ;; esac\n"
+            "if [ -n \"${KOVA_PASSWORD+set}\" ]; then\n"
+            "  password=$KOVA_PASSWORD\n"
+            "else\n"
+            "  read -r -s -p \"password for $user: \" password\n"
+            "  echo >&2\n"
+            "fi\n"
+            "umask 077\n"
+            "work=$(mktemp -d)\n"
+            "finish() {\n"
+            "  status=$?\n"
+            "  rm -rf \"$work\"\n"
+            "  if [ \"$status\" -ne 0 ]; then\n"
+            "    echo \"load-oracle.sh: stopped; the loads that finished stay committed\"%1 >&2\n"
+            "  fi\n"
+            "}\n"
+            "trap finish EXIT\n"
+            "# printf is built into the shell: the password is on no command line.\n"
+            "printf 'userid=%s/\"%s\"%s\\n' \"$user\" \"$password\" \"$at\" > \"$work/login.par\"\n"
+            "sql() {\n"
+            "  { printf 'WHENEVER OSERROR EXIT FAILURE\\nWHENEVER SQLERROR EXIT FAILURE ROLLBACK\\n'\n"
+            "    printf 'CONNECT %s/\"%s\"%s\\n' \"$user\" \"$password\" \"$at\"\n"
+            "    cat; } | sqlplus -S -L /nolog\n"
+            "}\n"
+            "disabled() {\n"
+            "  sql <<'KOVA_SQL'\n"
+            "SET HEADING OFF FEEDBACK OFF PAGESIZE 0 LINESIZE 400 TRIMOUT ON\n"
+            "SELECT TABLE_NAME || '.' || CONSTRAINT_NAME FROM USER_CONSTRAINTS\n"
+            " WHERE STATUS = 'DISABLED' AND TABLE_NAME IN (%2) ORDER BY 1;\n"
+            "EXIT\n"
+            "KOVA_SQL\n"
+            "}\n"
+            "before=$(disabled)\n"
+            "# The constraints disabled now that were not before the loads.\n"
+            "report_disabled() {\n"
+            "  broken=$(disabled | grep -vxF -f <(printf '%s\\n' \"$before\") || true)\n"
+            "  if [ -n \"$broken\" ]; then\n"
+            "    echo 'rows of the loads break these constraints, which stay disabled (see the .log files):' >&2\n"
+            "    echo \"$broken\" >&2\n"
+            "    return 1\n"
+            "  fi\n"
+            "}\n"
+            "load() {\n"
+            "  if ! sqlldr parfile=\"$work/login.par\" control=\"$1\" log=\"$2\"; then\n"
+            "    report_disabled || true\n"
+            "    exit 1\n"
+            "  fi\n"
+            "}\n"_s;
+    QStringList names;
+    for (const QString& table : tables)
+        if (!names.contains(basKovaData::SqlQuoted(table)))
+            names << basKovaData::SqlQuoted(table);
+    text = text.arg(emptied.isEmpty() ? QString() : u"\"; the emptied tables stay emptied\""_s,
+                    names.isEmpty() ? u"NULL"_s : names.join(u", "_s));
+    if (!emptied.isEmpty()) {
+        text += u"sql <<'KOVA_SQL'\n"_s;
+        for (const QString& table : emptied)
+            text += u"DELETE FROM "_s + basKovaData::ServerSql(table) + u";\n"_s;
+        text += u"COMMIT;\nEXIT\nKOVA_SQL\n"
+                "echo 'emptied and committed: a load that fails from here leaves the tables emptied'\n"_s;
+    }
+    for (const QString& control : controlNames) {
+        const QString log = control.chopped(4) + u".log"_s;
+        text += u"load "_s + ShellQuoted(control) + u' ' + ShellQuoted(log) + u'\n';
+    }
+    return text + u"report_disabled\n"_s;
+}
+
+}  // namespace generate

@@ -1,0 +1,352 @@
+// label: engine
+// Rows written to files by kova-generate come back as the database run made
+// them: through the INSERT script run by the console, through CSV, and
+// through psql's \copy. A run that cannot write its files keeps none, and the
+// SQL*Loader shell script keeps the password off every command line.
+#include "GenerateTool.h"
+#include "SqlConsole.h"
+
+#include "generate/RowFiles.h"
+#include "support/EngineSupport.h"
+#include "support/ServerSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTextStream>
+
+#include <cerrno>
+#include <cstring>
+
+using namespace Qt::StringLiterals;
+using namespace kovatest;
+
+namespace {
+
+// Values that a script line, a CSV field or a loader could split, trim or lose.
+const QList<std::pair<QString, QString>> Awkward{
+    {u"comma"_s, u"a,b"_s},
+    {u"quotes"_s, u"say \"hi\""_s},
+    {u"apostrophe"_s, u"O'Brien's"_s},
+    {u"ampersand"_s, u"R&D &x"_s},
+    {u"tab"_s, u"a\tb"_s},
+    {u"CR"_s, u"a\rb"_s},
+    {u"LF"_s, u"a\nb"_s},
+    {u"CR LF"_s, u"a\r\nb\r\n"_s},
+    {u"lone slash line"_s, u"x\n/\ny"_s},
+    {u"semicolon at a line end"_s, u"a;\nb -\nc"_s},
+    {u"hash at a line start"_s, u"a\n#b"_s},
+    {u"empty line"_s, u"a\n\nb"_s},
+    {u"blanks at both ends"_s, u"   385  "_s},
+    {u"4,000 characters"_s, QString(4000, u'x')},
+    {u"Japanese text past 4,000 bytes"_s, u"日本語のテキスト、"_s.repeated(160)},
+};
+
+// The server's VARCHAR2 counts bytes; its VARCHAR counts characters.
+const QString Table = u"CREATE TABLE T (ID NUMBER(4) PRIMARY KEY, V %1)"_s;
+
+// Rules that give row n the nth awkward value, through an expression (the
+// kind that passes a text on as it is).
+QByteArray AwkwardRules()
+{
+    QJsonArray values;
+    for (const auto& [name, value] : Awkward)
+        values.append(value);
+    const QJsonObject rules{
+        {u"kova-rules"_s, 1}, {u"table"_s, u"T"_s}, {u"rows"_s, int(Awkward.size())}, {u"seed"_s, 1},
+        {u"columns"_s, QJsonArray{QJsonObject{{u"column"_s, u"ID"_s}, {u"kind"_s, u"sequence"_s}, {u"start"_s, 1}, {u"step"_s, 1}},
+                                  QJsonObject{{u"column"_s, u"V"_s}, {u"kind"_s, u"expression"_s},
+                                              {u"expression"_s, QString::fromUtf8(QJsonDocument(values).toJson(QJsonDocument::Compact))
+                                                                    + u"[row.ID - 1]"_s}}}}};
+    return QJsonDocument(rules).toJson();
+}
+
+// Runs kova-generate; *err receives both of its streams.
+int Generate(const QString& login, const QStringList& args, QString* err)
+{
+    QString error, out;
+    const auto parsed = kovagenerate::ParseArguments(QStringList{login} + args, &error);
+    if (!parsed) {
+        *err = error;
+        return -1;
+    }
+    QTextStream o(&out), e(err);
+    const int status = kovagenerate::Run(*parsed, o, e, false);
+    e.flush();
+    *err += out;  // refused rows are told there
+    return status;
+}
+
+// The records of an RFC 4180 file, its header left out.
+QList<QStringList> CsvRecords(const QString& text)
+{
+    QList<QStringList> records{{}};
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"')
+                field += text[++i];
+            else if (c == u'"')
+                quoted = false;
+            else
+                field += c;
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            records.last() << field;
+            field.clear();
+        } else if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            records.last() << field;
+            field.clear();
+            records.append(QStringList());
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    records.removeLast();  // after the last line break
+    return records.mid(1);
+}
+
+QString Psql()
+{
+    const QString psql = QStandardPaths::findExecutable(u"psql"_s);
+    return psql.isEmpty() ? u"/usr/lib/postgresql/15/bin/psql"_s : psql;
+}
+
+// A stand-in for sqlplus and sqlldr: logs its arguments, its input and the
+// parameter file it was given, and fails when told to.
+const QByteArray Stub = R"sh(#!/bin/sh
+printf '%s %s\n' "$(basename "$0")" "$*" >> "$STUB/args.log"
+for a; do
+  case "$a" in parfile=*) f=${a#parfile=}; echo "$f" > "$STUB/parpath"; stat -c '%a' "$f" >> "$STUB/par.log"; cat "$f" >> "$STUB/par.log" ;; esac
+done
+if [ "$(basename "$0")" = sqlldr ]; then touch "$STUB/loaded"; exit "${STUB_SQLLDR_EXIT:-0}"; fi
+cat >> "$STUB/stdin.log"
+if [ -e "$STUB/loaded" ] && [ -n "${STUB_DISABLED-}" ]; then echo "$STUB_DISABLED"; fi
+exit 0
+)sh";
+
+}  // namespace
+
+class tst_RowFiles : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { ResetProgramState(); }
+
+    // The same awkward values, one per row, through each kind of file.
+    void awkwardValuesComeBack_data()
+    {
+        QTest::addColumn<QString>("target");
+        for (const char* target : {"script", "csv", "copy"})
+            QTest::newRow(target) << QString::fromLatin1(target);
+    }
+    void awkwardValuesComeBack()
+    {
+        QFETCH(QString, target);
+        const bool server = target == u"copy"_s;
+        if (server)
+            KOVA_NEED_SERVER();
+        QTemporaryDir dir;
+        const TestDatabase db = server ? OpenServerDatabase({Table.arg(u"VARCHAR(4000)"_s)})
+                                     : OpenTestDatabase(dir, {Table.arg(u"VARCHAR2(4000 CHAR)"_s)});
+        const QString login = server ? Server()->user + u'/' + Server()->password + u"@DSN="_s + Server()->dsn
+                                           + u";Database="_s + db.path
+                                     : u"scott/tiger@"_s + db.path;
+        const QString rules = dir.filePath(u"t.json"_s);
+        QVERIFY(WriteFile(rules, AwkwardRules()));
+        QString err;
+        QVERIFY2(Generate(login, {rules}, &err) == kovagenerate::AllCreated, qPrintable(err));
+        const QString query = u"SELECT ID, V FROM T ORDER BY ID"_s;
+        const QList<QStringList> made = QueryRows(*db.database, query);
+        QCOMPARE(made.size(), Awkward.size());
+        QCOMPARE(made[6][1], Awkward[6].second);  // the database run keeps them as they are
+        db.database->DbExecuteSQL(u"DELETE FROM T"_s);
+
+        QList<QStringList> back;
+        if (target == u"script"_s) {
+            const QString script = dir.filePath(u"out/t.sql"_s);
+            QVERIFY2(Generate(login, {rules, u"--out"_s, script}, &err) == kovagenerate::AllCreated, qPrintable(err));
+            const QByteArray bytes = ReadFile(script);
+            QVERIFY(bytes.contains("TO_CLOB('日本語"));  // past 4,000 bytes
+            for (const QByteArray& line : bytes.split('\n'))
+                QVERIFY2(line.size() <= 2499 && !line.contains('\r'), line.left(80).constData());
+            QString consoleOut, consoleErr;
+            QTextStream o(&consoleOut), e(&consoleErr);
+            SqlConsole console(db.session, db.database, o, e);
+            console.runScript(script);
+            console.finish();
+            QCOMPARE(consoleErr, QString());
+            back = QueryRows(*db.database, query);
+        } else {
+            const QString folder = dir.filePath(u"csv"_s);
+            QVERIFY2(Generate(login, {rules, u"--out"_s, folder, u"--format"_s, u"csv"_s}, &err) == kovagenerate::AllCreated,
+                     qPrintable(err));
+            if (server) {
+                QProcess load;
+                load.setWorkingDirectory(folder);
+                QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+                environment.insert(u"PGPASSWORD"_s, Server()->password);
+                load.setProcessEnvironment(environment);
+                load.start(Psql(), {u"-X"_s, u"-q"_s, u"-h"_s, u"127.0.0.1"_s, u"-p"_s, qEnvironmentVariable("KOVA_PG_PORT"),
+                                    u"-U"_s, Server()->user, u"-d"_s, db.path, u"-f"_s, u"load-postgresql.sql"_s});
+                QVERIFY(load.waitForFinished(60000));
+                QVERIFY2(load.exitCode() == 0, load.readAllStandardError().constData());
+                back = QueryRows(*db.database, query);
+            } else {
+                back = CsvRecords(QString::fromUtf8(ReadFile(folder + u"/T.csv"_s)));
+            }
+        }
+        QCOMPARE(back.size(), made.size());
+        for (qsizetype i = 0; i < made.size(); ++i)
+            QVERIFY2(back[i] == made[i], qPrintable(Awkward[i].first));
+    }
+
+    // A file that cannot be written whole (a file-size limit stands in for a
+    // full disk; a folder where a file goes for any other failure): exit 2,
+    // the file and the system's reason named, and no file of the run left,
+    // those written whole before it included.
+    void unwritableFilesLeaveNothing_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("blocked");  // made a folder first
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("reason");       // errno
+        const QStringList csv{u"--out"_s, u"out/csv"_s, u"--format"_s, u"csv"_s};
+        QTest::newRow("script") << QStringList{u"--out"_s, u"out/sub/run.sql"_s} << QString() << u"run.sql"_s << EFBIG;
+        QTest::newRow("csv, the second table") << csv << QString() << u"B.csv"_s << EFBIG;
+        // The slices' files are whole; the loaders of them all cannot be written.
+        QTest::newRow("csv in two jobs") << csv + QStringList{u"--jobs"_s, u"2"_s, u"--rows"_s, u"1000"_s}
+                                         << u"out/csv/load-oracle.sh.new"_s << u"load-oracle.sh"_s << EISDIR;
+    }
+    void unwritableFilesLeaveNothing()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, blocked);
+        QFETCH(QString, file);
+        QFETCH(int, reason);
+        EngineDb db({u"CREATE TABLE A (ID NUMBER(8) PRIMARY KEY)"_s,
+                     u"CREATE TABLE B (ID NUMBER(8) PRIMARY KEY, V VARCHAR2(60))"_s});
+        const QDir dir(db.dir.path());
+        QVERIFY(WriteFile(dir.filePath(u"a.json"_s), R"({"kova-rules": 1, "table": "A", "rows": 3, "columns": [
+            {"column": "ID", "kind": "sequence", "start": 1, "step": 1}]})"));
+        QVERIFY(WriteFile(dir.filePath(u"b.json"_s), R"({"kova-rules": 1, "table": "B", "rows": 5000, "columns": [
+            {"column": "ID", "kind": "sequence", "start": 1, "step": 1},
+            {"column": "V", "kind": "fixed", "value": "a value of fifty characters, more or less, to fill"}]})"));
+        if (!blocked.isEmpty())
+            QVERIFY(dir.mkpath(blocked));
+        QProcess run;
+        run.setWorkingDirectory(dir.path());
+        // 200 blocks (of 512 or 1,024 bytes): A's file fits, B's and the script do not.
+        run.start(u"/bin/sh"_s, QStringList{u"-c"_s, u"trap '' XFSZ; ulimit -f 200; exec \"$0\" \"$@\""_s,
+                                            QCoreApplication::applicationDirPath() + u"/kova-generate"_s,
+                                            u"scott/tiger@"_s + db.db.path, u"a.json"_s, u"b.json"_s}
+                                + args);
+        QVERIFY(run.waitForFinished(120000));
+        const QString err = QString::fromUtf8(run.readAllStandardError());
+        QCOMPARE(run.exitCode(), kovagenerate::Stopped);
+        QVERIFY2(err.contains(u'/' + file + u": "_s + QString::fromLocal8Bit(std::strerror(reason))), qPrintable(err));
+        QCOMPARE(run.readAllStandardOutput(), QByteArray());
+        QStringList left;
+        for (QDirIterator it(dir.filePath(u"out"_s), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+            left << dir.relativeFilePath(it.next());
+        QCOMPARE(left, QStringList());
+        QCOMPARE(QFileInfo::exists(dir.filePath(u"out"_s)), !blocked.isEmpty());  // the folders it made are gone
+    }
+
+    // load-oracle.sh with sqlplus and sqlldr stood in for: where the password
+    // goes, what is emptied, and how a failed load or a constraint left
+    // disabled ends it.
+    void oracleLoadScript_data()
+    {
+        QTest::addColumn<QString>("login");
+        QTest::addColumn<QString>("password");  // KOVA_PASSWORD; null: unset, typed at the prompt
+        QTest::addColumn<int>("sqlldrExit");
+        QTest::addColumn<QString>("disabled");  // what the query after the loads finds
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        const QString password = u"s3 cr'e\"t$x"_s;
+        QTest::newRow("password from the environment") << u"scott@orcl"_s << password << 0 << QString() << 0 << QString();
+        QTest::newRow("password typed") << u"scott@orcl"_s << QString() << 0 << QString() << 0 << QString();
+        QTest::newRow("password on the command line") << u"scott/tiger@orcl"_s << password << 0 << QString() << 2
+                                                      << u"usage: ./load-oracle.sh user@service"_s;
+        QTest::newRow("load fails") << u"scott@orcl"_s << password << 1 << QString() << 1
+                                    << u"the emptied tables stay emptied"_s;
+        QTest::newRow("load fails, a constraint left disabled") << u"scott@orcl"_s << password << 2 << u"EMP.EMP_DEPT_FK"_s << 1
+                                                               << u"EMP.EMP_DEPT_FK"_s;
+        QTest::newRow("constraint left disabled") << u"scott@orcl"_s << password << 0 << u"EMP.EMP_DEPT_FK"_s << 1
+                                                  << u"EMP.EMP_DEPT_FK"_s;
+    }
+    void oracleLoadScript()
+    {
+        QFETCH(QString, login);
+        QFETCH(QString, password);
+        QFETCH(int, sqlldrExit);
+        QFETCH(QString, disabled);
+        QTemporaryDir dir;
+        const QDir stub(dir.filePath(u"stub"_s));
+        QVERIFY(QDir().mkpath(stub.path()));
+        for (const QString& tool : {u"sqlplus"_s, u"sqlldr"_s}) {
+            QVERIFY(WriteFile(stub.filePath(tool), Stub));
+            QVERIFY(QFile::setPermissions(stub.filePath(tool), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        }
+        const QString script = dir.filePath(u"load-oracle.sh"_s);
+        QVERIFY(WriteFile(script, generate::OracleLoadText({u"DEPT"_s, u"O'HARA"_s}, {u"DEPT.ctl"_s, u"O'HARA.ctl"_s},
+                                                           {u"O'HARA"_s, u"DEPT"_s})
+                                      .toUtf8()));
+        QProcess run;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"PATH"_s, stub.path() + u':' + environment.value(u"PATH"_s));
+        environment.insert(u"STUB"_s, stub.path());
+        environment.insert(u"STUB_SQLLDR_EXIT"_s, QString::number(sqlldrExit));
+        environment.insert(u"STUB_DISABLED"_s, disabled);
+        environment.remove(u"KOVA_PASSWORD"_s);
+        if (!password.isNull())
+            environment.insert(u"KOVA_PASSWORD"_s, password);
+        run.setProcessEnvironment(environment);
+        run.start(u"bash"_s, {script, login});
+        QVERIFY(run.waitForStarted());
+        const QString typed = u"typed 'secret"_s;
+        if (password.isNull())
+            run.write((typed + u'\n').toUtf8());
+        run.closeWriteChannel();
+        QVERIFY(run.waitForFinished(60000));
+        const QString err = QString::fromUtf8(run.readAllStandardError());
+        QFETCH(int, status);
+        QVERIFY2(run.exitCode() == status, qPrintable(err));
+        QFETCH(QString, message);
+        QVERIFY2(err.contains(message), qPrintable(err));
+        const QString args = QString::fromUtf8(ReadFile(stub.filePath(u"args.log"_s)));
+        const QString secret = password.isNull() ? typed : password;
+        QVERIFY2(!args.contains(secret) && !args.contains(u"tiger"_s), qPrintable(args));
+        if (status == 2) {
+            QCOMPARE(args, QString());  // refused before any tool ran
+            return;
+        }
+        // The password reaches sqlplus on its input, sqlldr in a parameter file
+        // of mode 600 that is gone afterwards.
+        const QString input = QString::fromUtf8(ReadFile(stub.filePath(u"stdin.log"_s)));
+        QVERIFY2(input.contains(u"CONNECT scott/\""_s + secret + u"\"@orcl\n"_s), qPrintable(input));
+        const QString par = QString::fromUtf8(ReadFile(stub.filePath(u"par.log"_s)));
+        QVERIFY2(par.startsWith(u"600\nuserid=scott/\""_s + secret + u"\"@orcl\n"_s), qPrintable(par));
+        QVERIFY(!QFileInfo::exists(QString::fromUtf8(ReadFile(stub.filePath(u"parpath"_s))).trimmed()));
+        // Names with a quote in them, as SQL and as the shell take them.
+        QVERIFY2(input.contains(u"DELETE FROM \"O'HARA\";\nDELETE FROM DEPT;\nCOMMIT;"_s)
+                     && input.contains(u"IN ('DEPT', 'O''HARA')"_s),
+                 qPrintable(input));
+        QVERIFY2(args.contains(u"control=O'HARA.ctl log=O'HARA.log"_s) || sqlldrExit != 0, qPrintable(args));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_RowFiles)
+#include "tst_RowFiles.moc"
