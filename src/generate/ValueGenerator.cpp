@@ -250,8 +250,10 @@ QString ValueGenerator::PrepareExpressions()
     m_expressions->SetDraw([this] { return Draw(m_drawColumn); });
     // An expression column read before it ran is made then, as the row makes it.
     m_expressions->SetCompute([this](int index) {
-        if (!State(index + 1).given)
+        if (!State(index + 1).given) {
             basKovaData::RowValues[std::size_t(index + 1)] = NextValue(index + 1);
+            State(index + 1).madeRow = m_row;
+        }
         return TypedValue(Family(index + 1), basKovaData::RowValues[std::size_t(index + 1)]);
     });
     for (const int index : m_expressions->Order())
@@ -336,7 +338,8 @@ QString ValueGenerator::NextValue(int column)
 {
     if (column < 1 || column > m_rules.count())
         return QString();
-    State(column);
+    if (m_row >= 0 && State(column).madeRow == m_row)
+        return basKovaData::RowValues[std::size_t(column)];
     const ColumnRule& rule = m_rules[column];
     // A row left NULL by the rate takes no value of the rule: a sequence or a
     // list in turn goes on where it stood.

@@ -128,6 +128,9 @@ private:
         std::vector<QString> slotTexts;
         // A value given from outside the rules, which the column takes instead.
         std::optional<QString> given;
+        // The row whose value another expression's read made early: asked
+        // again in that row, the column gives the same value.
+        qint64 madeRow = -1;
     };
 
     ColumnState& State(int column);

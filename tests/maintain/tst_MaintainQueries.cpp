@@ -88,6 +88,26 @@ private Q_SLOTS:
         QCOMPARE(maintain::DeleteRows(u"T"_s, u"ID = 2"_s), maintain::DeleteOutcome::Deleted);
     }
 
+    // An expression that reads a column set after it sees the value that
+    // column is then given, NULL rate included.
+    void updateReadsTheRowItSets()
+    {
+        QStringList setup{u"CREATE TABLE T (ID NUMBER(4) PRIMARY KEY, C VARCHAR2(9), N NUMBER(4))"_s};
+        for (int id = 1; id <= 40; ++id)
+            setup << u"INSERT INTO T VALUES (%1, 'x', 0)"_s.arg(id);
+        kovatest::Connected db(setup);
+        controls::GridModel grid;
+        browser::FillColumnGrid(db.database(), grid, u"T"_s, true);
+        kovatest::SetRule(u"C=8:const {N} = row; return N === null ? 'none' : 'n' + N;"_s);
+        kovatest::SetRule(u"N=8:randInt(1, 9)"_s);
+        kovatest::SetRule(u"N~null=50"_s);
+        const maintain::UpdateResult result = maintain::UpdateRows(basKovaData::TableRules::FromShared(u"T"_s), QString(), {});
+        QCOMPARE(result.outcome, UpdateOutcome::Done);
+        QCOMPARE(kovatest::Rows(u"SELECT COUNT(*) FROM T WHERE C = 'x'"_s), u"0"_s);
+        QCOMPARE(kovatest::Rows(u"SELECT COUNT(*) FROM T WHERE (N IS NULL AND C <> 'none') OR (N IS NOT NULL AND C <> 'n' || N)"_s), u"0"_s);
+        QVERIFY(kovatest::Rows(u"SELECT COUNT(*) FROM T WHERE N IS NULL"_s).toInt() > 0);
+    }
+
     // A stop between rows undoes the rows already updated.
     void updateStops()
     {
