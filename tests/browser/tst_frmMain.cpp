@@ -6,6 +6,7 @@
 #include "rules/ColumnRule.h"
 #include "rules/frmRuleEditor.h"
 #include "session/OraAccess.h"
+#include "shared/Questions.h"
 #include "support/BrowserSupport.h"
 #include "support/ModalHelper.h"
 #include "support/WidgetSupport.h"
@@ -207,6 +208,28 @@ private Q_SLOTS:
         kovatest::Click(m_window, u"CmdLoad"_s);
         expectMessage(u"ルールファイルを読み込めませんでした。\nCODE: null には x は使えません。"_s, MessageIcon::Exclamation);
         QCOMPARE(ColumnRules[1].RuleKind.text(), u"3"_s);
+
+        // Another table's file is put on this one, by column name, only when
+        // the user says so; いいえ changes nothing.
+        answer = m_dir->filePath(u"orders.json"_s);
+        kovatest::WriteFile(answer, "{\"kova-rules\": 1, \"table\": \"ORDERS\", \"seed\": 5, "
+                                    "\"columns\": [{\"column\": \"CODE\", \"kind\": \"fixed\", \"value\": 7}]}");
+        QStringList questions;
+        QStringList shown;
+        for (const bool yes : {false, true}) {
+            basKovaData::SetYesNoHandler([&questions, yes](const basKovaData::MessageRequest& request) {
+                questions << request.text;
+                return yes;
+            });
+            kovatest::Click(m_window, u"CmdLoad"_s);
+            shown << ColumnRules[1].RuleKind.text() + grid().TextMatrix(1, 4) + u" "_s
+                         + QString::number(basKovaData::ChosenSeed.value_or(0)) + u" "_s
+                         + QString::number(basKovaData::CountSetRules());
+        }
+        const QString question = u"このルールファイルはテーブル ORDERS のものです。\nテーブル ITEMS の同じ名前の列に読み込みますか？"_s;
+        QCOMPARE(questions, (QStringList{question, question}));
+        QCOMPARE(shown, (QStringList{u"3連番 0 2"_s, u"0単一固定 5 1"_s}));
+        QCOMPARE(m_messages->messages().size(), 1);
     }
 
     // 自動設定 fills the 設定 cells, names a parent without rows and a CHECK
