@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -334,6 +335,32 @@ private Q_SLOTS:
         Find<QPushButton>(m_window, u"Command4"_s)->click();
         QTRY_VERIFY(m_window.isNull());  // closed and deleted
         QVERIFY(!basKovaData::OraDatabase && !basKovaData::OraSession && session.expired());
+    }
+
+    void answersWithoutDisplay_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("firstLine");
+        QTest::newRow("version") << u"--version"_s << QStringLiteral("kova-oracle " KOVA_VERSION);
+        QTest::newRow("help") << u"--help"_s << u"usage: kova-oracle [--help | --version] [Qt options]"_s;
+    }
+    // The program answers --help and --version in a shell without a display.
+    void answersWithoutDisplay()
+    {
+        QFETCH(QString, option);
+        const QString program = QCoreApplication::applicationDirPath() + u"/kova-oracle"_s;
+        QVERIFY2(QFileInfo(program).isExecutable(), "kova-oracle is built beside the tests");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(u"DISPLAY"_s);
+        environment.remove(u"WAYLAND_DISPLAY"_s);
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(program, {option});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        QTEST(QString::fromUtf8(process.readAllStandardOutput()).section(u'\n', 0, 0), "firstLine");
     }
 
 private:
