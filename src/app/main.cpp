@@ -22,6 +22,7 @@ const char* const Usage =
     "usage: kova-oracle [--help | --version] [Qt options]\n"
     "  --help              show this list and exit\n"
     "  --version           show the program's version and exit\n"
+    "Qt's options for every program apply too, among them:\n"
     "  -platform NAME      the window system plugin: xcb, wayland, offscreen ...\n"
     "  -display DISPLAY    the X display the windows go to (instead of $DISPLAY)\n"
     "  -style STYLE        the widget style: fusion, windows ...\n"
