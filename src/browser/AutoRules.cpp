@@ -303,15 +303,17 @@ void RandomWithinType(ColumnRule& rule, Family family)
         return;
     }
     if (family == Family::Numeric) {
-        // NUMBER(p,s): p - s digits before the point, steps of 10^-s; a
-        // NUMBER without precision up to 99999.
-        const int scale = std::max<int>(rule.Scale, 0);
-        const double unit = 1.0 / PowerOfTen(scale);
-        const int digits = rule.Length > 0 ? rule.Length - scale : 5;
+        // NUMBER(p,s) holds p digits in steps of 10^-s, up to
+        // (10^p - 1) / 10^s: NUMBER(5,2) 999.99, NUMBER(2,2) 0.99, NUMBER(2,3)
+        // 0.099, NUMBER(2,-1) 990. A NUMBER without precision up to 99999.
+        // At most 15 digits, so that every step stays exact.
+        const int scale = rule.Scale;
+        const int precision = std::min(rule.Length > 0 ? int(rule.Length) : 5 + std::max(scale, 0), 15);
+        const double nines = PowerOfTen(precision) - 1;
         rule.NumValue = {};
         rule.NumValue[0] = 0;
-        rule.NumValue[1] = digits > 0 ? PowerOfTen(digits) - unit : unit * 9;
-        rule.NumValue[2] = unit;
+        rule.NumValue[1] = scale >= 0 ? nines / std::pow(10.0, scale) : nines * std::pow(10.0, -scale);
+        rule.NumValue[2] = scale >= 0 ? 1.0 / std::pow(10.0, scale) : std::pow(10.0, -scale);
         return;
     }
     // A number as long as the column allows, without padding.

@@ -66,6 +66,9 @@ void RebuildRules(const controls::GridModel& grid, const QList<LoadedColumn>& co
 {
     using basKovaData::ColumnRules;
     ColumnRules.assign(std::size_t(columns.size()) + 1, basKovaData::ColumnRule());
+    // A seed belongs to the rules it was typed for: kept, it would carry
+    // another table's rows (or an update's very same values) over.
+    basKovaData::ChosenSeed.reset();
     for (int i = 1; i <= columns.size(); ++i) {
         basKovaData::ColumnRule& rule = ColumnRules[std::size_t(i)];
         rule.ColumnName = grid.TextMatrix(i, ColName).trimmed();

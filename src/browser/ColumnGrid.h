@@ -34,7 +34,8 @@ struct ColumnGridResult {
 };
 
 // Fills the grid with the columns of `objectName` (at most MaxDisplayRows),
-// marks the primary key and rebuilds ColumnRules and ColumnCount. Every failure
+// marks the primary key, rebuilds ColumnRules and ColumnCount and forgets the
+// seed (a newly chosen or reloaded table starts without one). Every failure
 // is reported in the result; the grid keeps the rows filled so far.
 ColumnGridResult FillColumnGrid(OraDatabase* database, controls::GridModel& grid,
                                 const QString& objectName, bool isTable);

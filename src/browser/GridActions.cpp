@@ -89,7 +89,9 @@ void ClearRules(controls::GridModel& grid, int row)
     for (int i = first; i <= end; ++i) {
         basKovaData::ColumnRule& rule = ColumnRules[std::size_t(i)];
         basKovaData::PaintRuleCell(grid, i, ColRule, basKovaData::EmptyRuleLook(rule.IsKey));
-        rule.RuleKind = QString();
+        // The whole rule goes, as when the table is loaded: a blank kind
+        // over old values would still write them (it reads as 単一固定).
+        rule.clearRule();
     }
 }
 

@@ -33,8 +33,9 @@ void BeginRuleEdit(int row);
 bool FinishRuleEdit(controls::GridModel& grid, int row);
 
 // Right-button press over the 設定 column at `row`: row 0 clears every rule,
-// another row that row's rule (the kind only; the values stay), and the cells
-// return to their colours without a rule.
+// another row that row's rule (kind, values and every data-shape setting, as a
+// freshly loaded column has it), and the cells return to their colours
+// without a rule.
 void ClearRules(controls::GridModel& grid, int row);
 
 // Shows every column's rule in its 設定 cell (after the rules were loaded).

@@ -25,6 +25,7 @@
 #include "session/OraAccess.h"
 #include "session/OraError.h"
 #include "login/frmOptions.h"
+#include "shared/Questions.h"
 #include "shared/basKovaData.h"
 
 #include <QApplication>
@@ -60,6 +61,14 @@ void SetTextColor(QWidget* widget, const QColor& color)
     palette.setColor(QPalette::WindowText, color);
     palette.setColor(QPalette::Text, color);
     widget->setPalette(palette);
+}
+
+// What ルール読込 asks before it puts a file of another table on the chosen one.
+QString OtherTableQuestion(const QString& fileTable, const QString& chosen)
+{
+    return QStringLiteral("このルールファイルはテーブル %1 のものです。\n"
+                          "テーブル %2 の同じ名前の列に読み込みますか？")
+        .arg(fileTable, chosen);
 }
 
 // Runs a modal window of class W and unloads it afterwards.
@@ -440,9 +449,17 @@ void frmMain::cmdLoadRules()
         {false, QStringLiteral("ルール読込"), generate::RuleFolder(), chosenName() + QStringLiteral(".json"), this});
     if (path.isEmpty())
         return;
+    // The file is read onto the columns at once; a file of another table is
+    // kept only when the user wants its rules on this one, by column name.
+    const std::vector<basKovaData::ColumnRule> before = basKovaData::ColumnRules;
     const generate::RuleFileLoad load = generate::LoadRuleFile(path);
     if (load.refused) {
         message(QStringLiteral("ルールファイルを読み込めませんでした。\n") + load.message, MessageIcon::Exclamation);
+        return;
+    }
+    if (!load.table.isEmpty() && load.table.compare(chosenName(), Qt::CaseInsensitive) != 0
+        && !basKovaData::AskYesNo(OtherTableQuestion(load.table, chosenName()), windowTitle(), this)) {
+        basKovaData::ColumnRules = before;
         return;
     }
     m_ruleFileRows = load.rows;

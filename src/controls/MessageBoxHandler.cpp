@@ -1,5 +1,6 @@
 #include "controls/MessageBoxHandler.h"
 
+#include "shared/Questions.h"
 #include "shared/basKovaData.h"
 
 #include <QDir>
@@ -50,10 +51,23 @@ bool AskWithMessageBox(const basKovaData::MessageRequest& request)
     return box.exec() == QMessageBox::Ok;
 }
 
+namespace {
+
+bool AskYesNoWithMessageBox(const basKovaData::MessageRequest& request)
+{
+    QMessageBox box(QMessageBox::Warning, request.title, request.text, QMessageBox::Yes | QMessageBox::No,
+                    qobject_cast<QWidget*>(request.owner));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+}  // namespace
+
 void InstallMessageBoxHandler()
 {
     basKovaData::SetMessageHandler(ShowMessageBox);
     basKovaData::SetQuestionHandler(AskWithMessageBox);
+    basKovaData::SetYesNoHandler(AskYesNoWithMessageBox);
     basKovaData::SetFileChooser(ChooseWithDialog);
 }
 

@@ -1,5 +1,7 @@
 #include "shared/ValueText.h"
 
+#include "shared/NumberText.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
@@ -16,12 +18,18 @@ namespace {
 
 // "%.15G" of a number, with the zero before the point and without a sign for
 // zero ("NAN", "INF" and "-INF" for the values that are no numbers);
-// independent of the C locale.
+// independent of the C locale. Whole numbers up to 2^53, which a double holds
+// exactly, keep every digit: a 16-digit key shows as the preview wrote it.
 QString DisplayNumber(double value)
 {
     if (value == 0.0)
         return QStringLiteral("0");  // also for -0
     char buffer[64];
+    if (std::fabs(value) <= MaxExactWhole && value == std::trunc(value)) {
+        const std::to_chars_result whole =
+            std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value));
+        return QString::fromLatin1(buffer, whole.ptr - buffer);
+    }
     const std::to_chars_result result = std::to_chars(
         buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
     if (result.ec != std::errc())

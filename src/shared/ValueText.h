@@ -17,7 +17,8 @@ QString WithCondition(const QString& sql, const QString& condition);
 bool IsNumberValue(const QVariant& value);
 
 // The display text of a database value: numbers in their shortest decimal form
-// with at most 15 significant digits ("12.5", "0.5", "-3", "1E+15"), dates as
+// with at most 15 significant digits ("12.5", "0.5", "-3", "1.5E+16"), whole
+// numbers up to 2^53 with every digit ("1234567890123456"), dates as
 // "YYYY/MM/DD HH:MM:SS" ("YYYY/MM/DD" at midnight), True/False, raw bytes as
 // upper-case hexadecimal ("0AFF"), texts as they are. NULL gives "".
 QString VariantText(const QVariant& value);

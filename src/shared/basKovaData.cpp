@@ -1,5 +1,6 @@
 #include "shared/basKovaData.h"
 
+#include "shared/Questions.h"
 #include "shared/RandomSequence.h"
 
 #include <utility>
@@ -128,6 +129,7 @@ void ResetForTests()
     SetMessageHandler({});
     SetFileChooser({});
     SetQuestionHandler({});
+    SetYesNoHandler({});
     ResetRandom();
 }
 

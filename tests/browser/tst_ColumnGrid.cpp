@@ -14,6 +14,8 @@
 
 #include <QTemporaryDir>
 
+#include <tuple>
+
 using namespace Qt::StringLiterals;
 
 using basKovaData::ColumnRules;
@@ -220,8 +222,10 @@ private Q_SLOTS:
         QCOMPARE(QList<int>({grid.Row(), grid.Col(), grid.RowSel(), grid.ColSel()}), QList<int>({2, 4, 2, 4}));
     }
 
-    // Row 0 clears every rule, another row its own (the kind only: the values
-    // stay for the next edit); the cells take the colour of a key or not.
+    // Row 0 clears every rule, another row its own; a cleared rule is gone
+    // whole (values and data-shape settings too, which a blank kind would
+    // still write), as the table's loading left it. The cells take the
+    // colour of a key or not.
     void clearRules()
     {
         GridModel grid;
@@ -229,16 +233,34 @@ private Q_SLOTS:
         // Rules belong to the 設定 cells of rows with a rule entry.
         QVERIFY(browser::IsRuleCell(4, 4) && !browser::IsRuleCell(0, 4) && !browser::IsRuleCell(5, 4)
                 && !browser::IsRuleCell(4, 3));
-        for (int row = 1; row <= 4; ++row)
+        const std::vector<basKovaData::ColumnRule> loaded = ColumnRules;
+        for (int row = 1; row <= 4; ++row) {
             StoreRule(grid, row, QString::number(row));
+            basKovaData::ColumnRule& rule = ColumnRules[std::size_t(row)];
+            rule.MultiOn[0] = rule.RandomOrder = rule.Unique = true;
+            rule.NullRate = 5;
+            rule.Weight[0] = 9;
+            rule.Pattern = rule.Expression = u"1"_s;
+        }
+        // The columns whose entry is again as loaded.
+        const auto asLoaded = [&loaded] {
+            const auto part = [](const basKovaData::ColumnRule& r) {
+                return std::tie(r.RuleKind, r.MultiOn, r.NumValue, r.TextValue, r.NullRate, r.RandomOrder, r.Weight,
+                                r.Unique, r.Pattern, r.Expression);
+            };
+            QList<int> rows;
+            for (int row = 1; row < int(loaded.size()); ++row)
+                if (part(loaded[std::size_t(row)]) == part(ColumnRules[std::size_t(row)]))
+                    rows << row;
+            return rows;
+        };
         browser::ClearRules(grid, 2);
         browser::ClearRules(grid, 9);  // a row past the table changes nothing
-        QVERIFY(ColumnRules[2].RuleKind.isBlank());
-        QCOMPARE(ColumnRules[2].NumValue[0], 42.0);
+        QCOMPARE(asLoaded(), QList<int>{2});
         QCOMPARE(Rows(grid).mid(2, 2), (QStringList{u"K2|NUMBER(4)|KEY|NN|"_s, u"Y|DATE()|||連番"_s}));
 
         browser::ClearRules(grid, 0);
-        QCOMPARE(basKovaData::CountSetRules(), 0);
+        QCOMPARE(asLoaded(), (QList<int>{1, 2, 3, 4}));
         QCOMPARE(Rows(grid).mid(0, 2), (QStringList{u"項目名|データ型|KEY|NN|設定"_s, u"X|VARCHAR2(5)|||"_s}));
         for (int row = 1; row <= 4; ++row)  // rows 2 and 4 are key columns
             QVERIFY(grid.CellBackColor(row, 4) == (row % 2 ? controls::GridWhite : controls::GridCyan)

@@ -6,6 +6,7 @@
 #include "rules/ColumnRule.h"
 #include "rules/frmRuleEditor.h"
 #include "session/OraAccess.h"
+#include "shared/Questions.h"
 #include "support/BrowserSupport.h"
 #include "support/ModalHelper.h"
 #include "support/WidgetSupport.h"
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -184,6 +186,28 @@ private Q_SLOTS:
         kovatest::Click(m_window, u"CmdLoad"_s);
         expectMessage(u"ルールファイルを読み込めませんでした。\nCODE: null には x は使えません。"_s, MessageIcon::Exclamation);
         QCOMPARE(ColumnRules[1].RuleKind.text(), u"3"_s);
+
+        // Another table's file is put on this one, by column name, only when
+        // the user says so; いいえ changes nothing.
+        answer = m_dir->filePath(u"orders.json"_s);
+        kovatest::WriteFile(answer, "{\"kova-rules\": 1, \"table\": \"ORDERS\", \"seed\": 5, "
+                                    "\"columns\": [{\"column\": \"CODE\", \"kind\": \"fixed\", \"value\": 7}]}");
+        QStringList questions;
+        QStringList shown;
+        for (const bool yes : {false, true}) {
+            basKovaData::SetYesNoHandler([&questions, yes](const basKovaData::MessageRequest& request) {
+                questions << request.text;
+                return yes;
+            });
+            kovatest::Click(m_window, u"CmdLoad"_s);
+            shown << ColumnRules[1].RuleKind.text() + grid().TextMatrix(1, 4) + u" "_s
+                         + QString::number(basKovaData::ChosenSeed.value_or(0)) + u" "_s
+                         + QString::number(basKovaData::CountSetRules());
+        }
+        const QString question = u"このルールファイルはテーブル ORDERS のものです。\nテーブル ITEMS の同じ名前の列に読み込みますか？"_s;
+        QCOMPARE(questions, (QStringList{question, question}));
+        QCOMPARE(shown, (QStringList{u"3連番 0 2"_s, u"0単一固定 5 1"_s}));
+        QCOMPARE(m_messages->messages().size(), 1);
     }
 
     // 自動設定 fills the 設定 cells, names a parent without rows and a CHECK
@@ -288,6 +312,32 @@ private Q_SLOTS:
         Find<QPushButton>(m_window, u"Command4"_s)->click();
         QTRY_VERIFY(m_window.isNull());  // closed and deleted
         QVERIFY(!basKovaData::OraDatabase && !basKovaData::OraSession && session.expired());
+    }
+
+    void answersWithoutDisplay_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("firstLine");
+        QTest::newRow("version") << u"--version"_s << QStringLiteral("kova-oracle " KOVA_VERSION);
+        QTest::newRow("help") << u"--help"_s << u"usage: kova-oracle [--help | --version] [Qt options]"_s;
+    }
+    // The program answers --help and --version in a shell without a display.
+    void answersWithoutDisplay()
+    {
+        QFETCH(QString, option);
+        const QString program = QCoreApplication::applicationDirPath() + u"/kova-oracle"_s;
+        QVERIFY2(QFileInfo(program).isExecutable(), "kova-oracle is built beside the tests");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(u"DISPLAY"_s);
+        environment.remove(u"WAYLAND_DISPLAY"_s);
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(program, {option});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        QTEST(QString::fromUtf8(process.readAllStandardOutput()).section(u'\n', 0, 0), "firstLine");
     }
 
 private:

@@ -286,12 +286,23 @@ private Q_SLOTS:
         bool seen = false;
         kovatest::WhenModal<frmCreate>([](frmCreate* window) {
             kovatest::Find<QLineEdit>(window, u"txtKENSU"_s)->setText(u"7"_s);
+            kovatest::Find<QLineEdit>(window, u"TxtSEED"_s)->setText(u"42"_s);
             kovatest::Click(window, u"Command1_0"_s);
         }, &seen);
         kovatest::Click(&main, u"CmdCreate"_s);
         QVERIFY(seen);
         QCOMPARE(rowCount->text(), u"7"_s);
         QVERIFY(m_messages->messages().isEmpty());
+        // The seed belongs to the rules it was typed for: the table chosen
+        // again starts without one.
+        QCOMPARE(basKovaData::ChosenSeed, std::optional<std::uint64_t>(42));
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+        QString seedShown = u"not opened"_s;
+        kovatest::WhenModal<frmCreate>([&seedShown](frmCreate* window) {
+            seedShown = kovatest::Find<QLineEdit>(window, u"TxtSEED"_s)->text();
+        });
+        kovatest::Click(&main, u"CmdCreate"_s);
+        QCOMPARE(seedShown, QString());
     }
 
 private:

@@ -287,7 +287,12 @@ private Q_SLOTS:
         QTest::newRow("half") << QVariant(0.5) << u"0.5"_s << false;
         QTest::newRow("negative zero") << QVariant(-0.0) << u"0"_s << false;
         QTest::newRow("infinity") << QVariant(Inf) << u"INF"_s << false;
-        QTest::newRow("longlong") << QVariant(1234567890123456LL) << u"1.23456789012346E+15"_s << false;
+        // Whole numbers keep every digit up to 2^53; others 15 significant digits.
+        QTest::newRow("longlong") << QVariant(1234567890123456LL) << u"1234567890123456"_s << false;
+        QTest::newRow("16 digits whole") << QVariant(1234567890123456.0) << u"1234567890123456"_s << false;
+        QTest::newRow("minus 2^53") << QVariant(-9007199254740992.0) << u"-9007199254740992"_s << false;
+        QTest::newRow("beyond 2^53") << QVariant(9007199254740994.0) << u"9.00719925474099E+15"_s << false;
+        QTest::newRow("16 digits not whole") << QVariant(123456789012345.6) << u"123456789012346"_s << false;
         QTest::newRow("float tenth") << QVariant(0.1f) << u"0.1"_s << false;
         QTest::newRow("false") << QVariant(false) << u"False"_s << false;
         QTest::newRow("date and time") << QVariant(QDateTime(QDate(2001, 12, 31), QTime(23, 59, 59)))

@@ -283,6 +283,35 @@ private Q_SLOTS:
         QCOMPARE(generate::NarrowKeyColumns(basKovaData::TableRules::FromShared(QString()), 10), QStringList{u"ID"_s});
     }
 
+    void numberRanges_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("shown");  // random from/to/unit
+        QTest::addColumn<qint64>("beyond");  // inserting one step more: -1 refused
+        QTest::newRow("whole") << u"NUMBER(3)"_s << u"2 0/999/1 pad0"_s << qint64(-1);
+        QTest::newRow("two decimals") << u"NUMBER(5,2)"_s << u"2 0/999.99/0.01 pad0"_s << qint64(-1);
+        QTest::newRow("decimals only") << u"NUMBER(2,2)"_s << u"2 0/0.99/0.01 pad0"_s << qint64(-1);
+        QTest::newRow("scale beyond precision") << u"NUMBER(2,3)"_s << u"2 0/0.099/0.001 pad0"_s << qint64(-1);
+        QTest::newRow("negative scale") << u"NUMBER(2,-1)"_s << u"2 0/990/10 pad0"_s << qint64(-1);
+        QTest::newRow("no precision") << u"NUMBER"_s << u"2 0/99999/1 pad0"_s << qint64(1);
+    }
+    // A NUMBER column's random range covers every value the column holds: its
+    // highest value is stored, one step more is refused.
+    void numberRanges()
+    {
+        QFETCH(QString, type);
+        Connected db({u"CREATE TABLE R (ID NUMBER(4) PRIMARY KEY, V %1)"_s.arg(type)});
+        Propose(db.database(), u"R"_s);
+        QTEST(Shown(2), "shown");
+        const basKovaData::ColumnRule& rule = ColumnRules[2];
+        QList<qint64> stored;
+        for (const double value : {rule.NumValue[1], rule.NumValue[1] + rule.NumValue[2]})
+            stored << basKovaData::ExecuteSql(db.database(), u"INSERT INTO R VALUES (%1, %2)"_s.arg(stored.size())
+                                                                 .arg(QString::number(value, 'f', 6)));
+        QFETCH(qint64, beyond);
+        QCOMPARE(stored, (QList<qint64>{1, beyond}));
+    }
+
     // kova-generate fills parents before their children whatever the order
     // of its files; a cycle keeps the order given and says so.
     void parentsFirst()
