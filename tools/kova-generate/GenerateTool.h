@@ -39,6 +39,21 @@ inline const QString Usage = QStringLiteral(
     "       kova-generate --help | --version\n"
     "  user@service instead of user/password@service: the password from KOVA_PASSWORD, or asked");
 
+// What --help prints: the usage, then every option with what it does.
+inline const QString Help = Usage + QStringLiteral(
+    "\n\noptions:\n"
+    "  --rows N          make N rows per table instead of the files' own counts\n"
+    "  --preview K       print the first K rows of each table as INSERT statements; write nothing\n"
+    "  --seed N          draw every column from its own stream keyed by N (0 to 9007199254740992)\n"
+    "  --auto            the arguments after the login name tables, given the rules 自動設定 proposes\n"
+    "  --out PATH        write the rows to files at PATH instead of the database\n"
+    "  --format sql|csv  with --out: one INSERT script (sql, the default) or a folder of CSV files\n"
+    "  --shard K/N       with --out: make only the K-th of N slices of every table's rows (needs a seed)\n"
+    "  --jobs J          with --out: make J slices at once, in processes of this program\n"
+    "  --help            print this text and exit\n"
+    "  --version         print the version and exit\n"
+    "exit status: 0 every row created; 1 some rows refused, the others committed; 2 nothing kept");
+
 // The arguments, or none with *error saying what is wrong.
 std::optional<Arguments> ParseArguments(const QStringList& args, QString* error);
 

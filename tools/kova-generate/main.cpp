@@ -33,7 +33,7 @@ int main(int argc, char* argv[])
     err.setEncoding(QStringConverter::Utf8);
     const QStringList given = QCoreApplication::arguments().mid(1);
     if (given.contains(QLatin1String("--help"))) {
-        out << kovagenerate::Usage << '\n';
+        out << kovagenerate::Help << '\n';
         return 0;
     }
     if (given.contains(QLatin1String("--version"))) {
