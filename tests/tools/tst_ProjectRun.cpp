@@ -8,6 +8,7 @@
 
 #include "generate/RowFiles.h"
 #include "rules/ColumnRule.h"
+#include "session/OraSession.h"
 #include "support/EngineSupport.h"
 #include "support/ServerSupport.h"
 
@@ -33,7 +34,9 @@ const QStringList Schema{
     u"CREATE TABLE 品目 (コード CHAR(4) PRIMARY KEY, 名前 VARCHAR2(20))"_s,
     u"INSERT INTO 品目 VALUES ('A001', 'ねじ, 小')"_s, u"INSERT INTO 品目 VALUES ('A002', '板 \"厚\"')"_s,
     u"CREATE TABLE X (ID NUMBER(4) PRIMARY KEY, Y_ID NUMBER(4) NOT NULL REFERENCES Y (ID))"_s,
-    u"CREATE TABLE Y (ID NUMBER(4) PRIMARY KEY, X_ID NUMBER(4) NOT NULL REFERENCES X (ID))"_s};
+    u"CREATE TABLE Y (ID NUMBER(4) PRIMARY KEY, X_ID NUMBER(4) NOT NULL REFERENCES X (ID))"_s,
+    u"CREATE TABLE P (ID NUMBER(4) PRIMARY KEY)"_s,
+    u"CREATE TABLE C (ID NUMBER(4) PRIMARY KEY, P_ID NUMBER(4), CONSTRAINT C_FK FOREIGN KEY (P_ID) REFERENCES P (ID))"_s};
 
 const QByteArray Departments = R"({"kova-rules": 1, "table": "部署", "rows": 8, "columns": [
   {"column": "部署番号", "kind": "sequence", "start": 10, "step": 10},
@@ -265,6 +268,44 @@ private Q_SLOTS:
         QCOMPARE(tool.rows(), u"\n\n"_s);
         QCOMPARE(tool.db.text(u"SELECT COUNT(*) FROM 品目"_s), u"2"_s);
         QVERIFY(!QFileInfo::exists(tool.db.dir.filePath(u"o"_s)));
+    }
+
+    // DDL in "before" and "after" is a commit point: a run that stops after
+    // one says what stays committed, and the database holds just that.
+    void saysWhatDdlCommitted_data()
+    {
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("rows");     // of C once the run stopped
+        QTest::addColumn<QString>("message");  // what the run says stays committed
+        // Enabling the key fails on the orphans: the rows before it stay.
+        QTest::newRow("failing DDL after the rows")
+            << u"ALTER TABLE C ENABLE CONSTRAINT C_FK"_s << u"5"_s
+            << u"stopped: ORA-02298: cannot validate (C_FK) - parent keys not found\na DDL statement of the project "
+               "committed what ran before it; this stays committed:\n  ALTER TABLE C DISABLE CONSTRAINT C_FK\n"
+               "  C: 5 rows created\n  constraint C_FK of C is disabled\n"_s;
+        // A statement after the rows fails: they are rolled back, the DDL before them stays.
+        QTest::newRow("failing DML after the rows")
+            << u"DELETE FROM NOPE"_s << u"0"_s
+            << u"this stays committed:\n  ALTER TABLE C DISABLE CONSTRAINT C_FK\n  constraint C_FK of C is disabled\n"_s;
+    }
+    void saysWhatDdlCommitted()
+    {
+        QFETCH(QString, after);
+        QFETCH(QString, rows);
+        QFETCH(QString, message);
+        Tool tool;
+        tool.file(u"c.json"_s, R"({"kova-rules": 1, "table": "C", "rows": 5, "columns": [
+            {"column": "ID", "kind": "sequence", "start": 1, "step": 1},
+            {"column": "P_ID", "kind": "sequence", "start": 1, "step": 1}]})");
+        const QString project = tool.file(u"p.json"_s, uR"({"kova-project": 1,
+            "before": ["ALTER TABLE C DISABLE CONSTRAINT C_FK"], "after": ["%1"], "tables": [{"rules": "c.json"}]})"_s
+                                                           .arg(after).toUtf8());
+        QCOMPARE(tool.run({project}), kovagenerate::Stopped);
+        QVERIFY2(!tool.err.contains(u"nothing was kept"_s) && tool.err.endsWith(message), qPrintable(tool.err));
+        QCOMPARE(tool.db.text(u"SELECT COUNT(*) FROM C"_s), rows);
+        const auto again = OraSession().DbOpenDatabase(tool.db.db.path, u"scott/tiger"_s);
+        QCOMPARE(RowsText(QueryRows(*again, u"SELECT STATUS FROM USER_CONSTRAINTS WHERE CONSTRAINT_NAME = 'C_FK'"_s)),
+                 u"DISABLED"_s);
     }
 
     // On the server: the project's rows loaded from CSV with psql's \\copy are

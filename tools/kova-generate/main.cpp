@@ -10,7 +10,9 @@
 // "user@service" takes the password from KOVA_PASSWORD, or asks for it on the
 // terminal. Exit status, of the whole job: 0 when every row was created, 1 when some
 // were refused (and all the others committed), 2 when nothing was kept (the
-// arguments, the login or a file were wrong, or the run stopped).
+// arguments, the login or a file were wrong, or the run stopped) or when the
+// run stopped after a DDL statement of the project committed what the message
+// lists.
 #include "GenerateTool.h"
 
 #include "session/AppPaths.h"
