@@ -36,7 +36,10 @@ const QStringList Schema{
     u"CREATE TABLE X (ID NUMBER(4) PRIMARY KEY, Y_ID NUMBER(4) NOT NULL REFERENCES Y (ID))"_s,
     u"CREATE TABLE Y (ID NUMBER(4) PRIMARY KEY, X_ID NUMBER(4) NOT NULL REFERENCES X (ID))"_s,
     u"CREATE TABLE P (ID NUMBER(4) PRIMARY KEY)"_s,
-    u"CREATE TABLE C (ID NUMBER(4) PRIMARY KEY, P_ID NUMBER(4), CONSTRAINT C_FK FOREIGN KEY (P_ID) REFERENCES P (ID))"_s};
+    u"CREATE TABLE C (ID NUMBER(4) PRIMARY KEY, P_ID NUMBER(4), CONSTRAINT C_FK FOREIGN KEY (P_ID) REFERENCES P (ID))"_s,
+    u"CREATE TABLE PK (CODE VARCHAR2(8) PRIMARY KEY)"_s,
+    u"CREATE TABLE CK (ID NUMBER(4) PRIMARY KEY, CODE VARCHAR2(8) REFERENCES PK (CODE))"_s,
+    u"CREATE SEQUENCE S_P START WITH 100"_s};
 
 const QByteArray Departments = R"({"kova-rules": 1, "table": "部署", "rows": 8, "columns": [
   {"column": "部署番号", "kind": "sequence", "start": 10, "step": 10},
@@ -268,6 +271,22 @@ private Q_SLOTS:
         QCOMPARE(tool.rows(), u"\n\n"_s);
         QCOMPARE(tool.db.text(u"SELECT COUNT(*) FROM 品目"_s), u"2"_s);
         QVERIFY(!QFileInfo::exists(tool.db.dir.filePath(u"o"_s)));
+    }
+
+    // A parent's key given as SQL runs once per parent row, and the rows
+    // made for that parent take the value it gave.
+    void childrenTakeTheKeyTheirParentGot()
+    {
+        Tool tool;
+        tool.file(u"pk.json"_s, R"({"kova-rules": 1, "table": "PK", "rows": 3, "columns": [
+            {"column": "CODE", "kind": "fixed", "value": "@'P' || S_P.NEXTVAL"}]})");
+        tool.file(u"ck.json"_s, R"({"kova-rules": 1, "table": "CK", "columns": [
+            {"column": "ID", "kind": "sequence", "start": 1, "step": 1}]})");
+        const QString project = tool.file(u"keys.json"_s, R"({"kova-project": 1, "tables": [{"rules": "pk.json"},
+            {"rules": "ck.json", "per-parent": {"table": "PK", "min": 2, "max": 2}}]})");
+        QVERIFY2(tool.run({project}) == kovagenerate::AllCreated, qPrintable(tool.out + tool.err));
+        QCOMPARE(tool.db.text(u"SELECT CODE, COUNT(*) FROM CK GROUP BY CODE ORDER BY 1"_s), u"P100,2;P101,2;P102,2"_s);
+        QCOMPARE(tool.db.text(u"SELECT COUNT(*) FROM PK"_s), u"3"_s);
     }
 
     // DDL in "before" and "after" is a commit point: a run that stops after
