@@ -11,6 +11,8 @@
 #include "shared/SeededDraws.h"
 #include "shared/basKovaData.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -32,6 +34,14 @@ struct RunRows::Source {
 
 namespace {
 
+// Whether SQL text after the "@" is a constant as the generator writes one:
+// a number, or a date as TO_DATE('YYYYMMDD HH24MISS' text).
+bool ConstantSql(const QString& sql)
+{
+    static const QRegularExpression date(uR"(^TO_DATE\('\d{8} \d{6}','YYYYMMDD HH24MISS'\)$)"_s);
+    return basKovaData::IsNumericText(sql) || date.match(sql).hasMatch();
+}
+
 // A parent's key given as SQL ("@SEQ.NEXTVAL", "@SYSDATE") is run once,
 // here, and `value` becomes what it gave, as data of the column's type: the
 // parent row is inserted with that value and its children take the same one,
@@ -42,8 +52,8 @@ void EvaluateKey(OraDatabase* database, const basKovaData::ColumnRule& rule, QSt
     if (!database || !value.startsWith(u'@'))
         return;
     const QString sql = QStringView(value).mid(1).trimmed().toString();
-    if (sql.isEmpty() || basKovaData::IsNumericText(sql))
-        return;  // a number already
+    if (sql.isEmpty() || ConstantSql(sql))
+        return;  // a value already
     const TypeFamily family = rule.family();
     const QString select = family == TypeFamily::Numeric ? u"SELECT TO_CHAR(%1) FROM DUAL"_s
                            : family == TypeFamily::Date  ? u"SELECT TO_CHAR(%1, 'YYYYMMDD HH24MISS') FROM DUAL"_s
@@ -169,8 +179,17 @@ void RunRows::NextRow(std::size_t t)
                     self(self, per.parent, *source.parent);
                     source.parentMade = source.parent->row - 1;
                     source.parentValues.clear();
-                    for (const int column : per.parentColumns)
-                        source.parentValues.push_back(basKovaData::RowValues[std::size_t(column)]);
+                    for (const int column : per.parentColumns) {
+                        const QString& value = basKovaData::RowValues[std::size_t(column)];
+                        // Made again here, SQL would give another value than
+                        // the parent row got in the slice that wrote it.
+                        if (value.startsWith(u'@') && !ConstantSql(QStringView(value).mid(1).trimmed().toString()))
+                            throw OraError(u"%1.%2: a parent key given as SQL (%3) cannot be made in slices; make the "
+                                           "rows whole, without --shard or --jobs"_s
+                                               .arg(m_tables[per.parent].rules->table,
+                                                    (*m_tables[per.parent].rules)[column].ColumnName.trimmed(), value));
+                        source.parentValues.push_back(value);
+                    }
                 }
                 for (std::size_t k = 0; k < keys; ++k)
                     source.generator->GiveValue(per.columns[k], source.parentValues[k]);

@@ -55,6 +55,12 @@ const QByteArray Members = R"({"kova-rules": 1, "table": "課員", "columns": [
   {"column": "入社日", "kind": "sequence", "start": "20240101", "step": 1.5, "null": 20},
   {"column": "備考", "kind": "random", "min": 1, "max": 999, "unit": 1, "null": 50}]})";
 
+// A parent whose key is SQL, and a child made per row of it.
+const QByteArray KeyBySql = R"({"kova-rules": 1, "table": "PK", "rows": 3, "columns": [
+  {"column": "CODE", "kind": "fixed", "value": "@'P' || S_P.NEXTVAL"}]})";
+const QByteArray KeyChild = R"({"kova-rules": 1, "table": "CK", "columns": [
+  {"column": "ID", "kind": "sequence", "start": 1, "step": 1}]})";
+
 const QString Project = uR"({"kova-project": 1, "seed": 42, "empty-first": true,
   "before": ["UPDATE 品目 SET 名前 = 名前 || '' WHERE 1 = 0;"],
   "after": ["UPDATE 課員 SET 備考 = 'after' WHERE 備考 IS NULL"],
@@ -251,6 +257,12 @@ private Q_SLOTS:
         QTest::newRow("shard of values that may not repeat") << u", {\"rules\": \"u.json\", \"rows\": 2}"_s << QByteArray()
                                                              << QStringList{u"--out"_s, u"o"_s, u"--shard"_s, u"2/2"_s}
                                                              << u"重複なし columns apart: 品目.名前"_s;
+        QTest::newRow("key given as SQL, in slices")
+            << QString()
+            << QByteArray(R"({"kova-project": 1, "seed": 1, "tables": [{"rules": "pk.json"},
+                {"rules": "ck.json", "per-parent": {"table": "PK", "min": 1, "max": 1}}]})")
+            << QStringList{u"--out"_s, u"o"_s, u"--shard"_s, u"2/2"_s}
+            << u"PK.CODE: a parent key given as SQL (@'P' || S_P.NEXTVAL) cannot be made in slices"_s;
     }
     void refusesAProjectWhole()
     {
@@ -262,6 +274,8 @@ private Q_SLOTS:
         tool.file(u"u.json"_s, R"({"kova-rules": 1, "table": "品目", "columns": [
             {"column": "コード", "kind": "sequence", "start": 100, "step": 1},
             {"column": "名前", "kind": "pattern", "pattern": "[a-z]{8}", "unique": true}]})");
+        tool.file(u"pk.json"_s, KeyBySql);
+        tool.file(u"ck.json"_s, KeyChild);
         const QString project = json.isEmpty() ? tool.project(more) : tool.file(u"p.json"_s, json);
         for (QString& arg : args)
             if (arg == u"o"_s)
@@ -278,10 +292,8 @@ private Q_SLOTS:
     void childrenTakeTheKeyTheirParentGot()
     {
         Tool tool;
-        tool.file(u"pk.json"_s, R"({"kova-rules": 1, "table": "PK", "rows": 3, "columns": [
-            {"column": "CODE", "kind": "fixed", "value": "@'P' || S_P.NEXTVAL"}]})");
-        tool.file(u"ck.json"_s, R"({"kova-rules": 1, "table": "CK", "columns": [
-            {"column": "ID", "kind": "sequence", "start": 1, "step": 1}]})");
+        tool.file(u"pk.json"_s, KeyBySql);
+        tool.file(u"ck.json"_s, KeyChild);
         const QString project = tool.file(u"keys.json"_s, R"({"kova-project": 1, "tables": [{"rules": "pk.json"},
             {"rules": "ck.json", "per-parent": {"table": "PK", "min": 2, "max": 2}}]})");
         QVERIFY2(tool.run({project}) == kovagenerate::AllCreated, qPrintable(tool.out + tool.err));
