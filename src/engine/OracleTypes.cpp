@@ -2,6 +2,9 @@
 
 #include <cctype>
 #include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -162,4 +165,122 @@ OracleColumnType ParseDeclaredType(std::string_view declared)
         type.dataType = name;
     }
     return type;
+}
+
+namespace {
+
+// A decimal number as its significant digits (no leading or trailing zeros;
+// empty for zero) times ten to `power`.
+struct Decimal {
+    std::string digits;
+    long long power = 0;
+};
+
+std::optional<Decimal> ReadDecimal(std::string_view text)
+{
+    Decimal d;
+    std::size_t at = 0;
+    long long fraction = 0;
+    bool any = false;
+    for (bool point = false; at < text.size(); ++at) {
+        const char c = text[at];
+        if (c == '.' && !point) {
+            point = true;
+        } else if (c >= '0' && c <= '9') {
+            any = true;
+            if (!d.digits.empty() || c != '0')
+                d.digits.push_back(c);
+            fraction += point;
+        } else {
+            break;
+        }
+    }
+    if (!any)
+        return std::nullopt;
+    long long exponent = 0;
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        ++at;
+        const bool minus = at < text.size() && text[at] == '-';
+        at += at < text.size() && (text[at] == '-' || text[at] == '+');
+        const std::size_t first = at;
+        for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at)
+            exponent = std::min(exponent * 10 + (text[at] - '0'), 100000LL);
+        if (at == first)
+            return std::nullopt;
+        exponent = minus ? -exponent : exponent;
+    }
+    if (at != text.size())
+        return std::nullopt;
+    d.power = exponent - fraction;
+    while (!d.digits.empty() && d.digits.back() == '0') {
+        d.digits.pop_back();
+        ++d.power;
+    }
+    return d;
+}
+
+// The value of a double to `precision` significant digits, as ReadDecimal
+// reads it (printf gives the exact decimal expansion, correctly rounded).
+Decimal DoubleDigits(double value, int precision)
+{
+    std::vector<char> text(std::size_t(precision) + 32);
+    std::snprintf(text.data(), text.size(), "%.*e", precision - 1, std::fabs(value));
+    return ReadDecimal(text.data()).value_or(Decimal{});
+}
+
+}  // namespace
+
+HeldNumber HoldNumber(std::string_view digits, bool negative, bool whole)
+{
+    HeldNumber held;
+    const std::optional<Decimal> d = ReadDecimal(digits);
+    if (!d)
+        return held;
+    const std::size_t count = d->digits.size();
+    const auto asInteger = [&] {
+        if (count == 0) {
+            held.form = HeldNumber::Form::Integer;
+            return true;
+        }
+        if (d->power < 0 || count + std::size_t(d->power) > 19)
+            return false;
+        std::uint64_t magnitude = 0;
+        std::from_chars(d->digits.data(), d->digits.data() + count, magnitude);
+        for (long long i = 0; i < d->power; ++i)
+            magnitude *= 10;
+        const std::uint64_t limit = std::uint64_t(INT64_MAX) + (negative ? 1 : 0);
+        if (magnitude > limit)
+            return false;
+        held.form = HeldNumber::Form::Integer;
+        held.integer = negative ? std::int64_t(0 - magnitude) : std::int64_t(magnitude);
+        return true;
+    };
+    const auto asReal = [&] {
+        const std::string text(digits);
+        const double value = std::strtod(text.c_str(), nullptr);
+        if (!std::isfinite(value) || (count > 0 && value == 0))
+            return false;
+        if (count > 0) {
+            // Up to 15 digits a double gives back the digits it was read
+            // from; with more it must hold the number exactly.
+            const int precision = count <= 15 ? int(count) : 800;
+            const Decimal back = DoubleDigits(value, precision);
+            if (back.digits != d->digits || back.power != d->power)
+                return false;
+        }
+        held.form = HeldNumber::Form::Real;
+        held.real = negative ? -value : value;
+        return true;
+    };
+    if (whole ? !asInteger() && !asReal() : !asReal() && !asInteger())
+        held.form = HeldNumber::Form::None;
+    return held;
+}
+
+std::string NotHeldMessage(std::string_view digits, bool negative)
+{
+    return "ORA-01426: numeric overflow: " + std::string(negative ? "-" : "") + std::string(digits)
+           + " cannot be stored without rounding; the embedded engine keeps at most 15 significant digits of a "
+             "number with a fraction and 19 digits of a whole number (-9223372036854775808 to "
+             "9223372036854775807)";
 }

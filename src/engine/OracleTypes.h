@@ -10,6 +10,7 @@
 // (Oracle DDL run through the engine writes TIMESTAMP as TIMESTAMP(6).)
 // Character lengths may carry their unit, VARCHAR2(20 BYTE) or VARCHAR2(20
 // CHAR); NUMBER(*,2) has no precision.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,3 +31,24 @@ struct OracleColumnType {
 };
 
 OracleColumnType ParseDeclaredType(std::string_view declared);
+
+// How the embedded engine holds a number written in decimal: whole numbers
+// from -9223372036854775808 to 9223372036854775807 as 64-bit integers, every
+// other number as a double when that gives back its digits: at most 15
+// significant digits, or a number the double holds exactly (0.5, 2^63).
+// Anything else cannot be held without rounding it, and is refused.
+struct HeldNumber {
+    enum class Form { Integer, Real, None };
+    Form form = Form::None;
+    std::int64_t integer = 0;
+    double real = 0;
+};
+
+// `digits`: digits with an optional point and exponent, without a sign (the
+// sign is `negative`). `whole`: written without point or exponent; such a
+// number is an integer where it fits, any other one a double where that
+// holds it.
+HeldNumber HoldNumber(std::string_view digits, bool negative, bool whole);
+
+// The error for a number HoldNumber cannot hold, naming it.
+std::string NotHeldMessage(std::string_view digits, bool negative);

@@ -143,29 +143,24 @@ void CheckTail(const char* tail)
         throw EngineError(QStringLiteral("ORA-00933: SQL command not properly ended"));
 }
 
-// A number as the literal text's lexer binds it: a whole number that fits
-// 64 bits as an integer, any other as a double.
-void BindNumber(sqlite3_stmt* stmt, int index, const SqlLiteral& number, bool negative)
+// A number as the engine holds it (see HoldNumber): false, binding nothing,
+// for a number it would have to round.
+bool BindNumber(sqlite3_stmt* stmt, int index, const SqlLiteral& number, bool negative)
 {
-    const std::string& text = number.text;
-    if (number.kind == SqlLiteral::Kind::Integer) {
-        sqlite3_int64 value = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (error == std::errc() && end == text.data() + text.size()) {
-            sqlite3_bind_int64(stmt, index, negative ? -value : value);
-            return;
-        }
-    }
-    const double value = std::strtod(text.c_str(), nullptr);
-    sqlite3_bind_double(stmt, index, negative ? -value : value);
+    const HeldNumber held = HoldNumber(number.text, negative, number.kind == SqlLiteral::Kind::Integer);
+    if (held.form == HeldNumber::Form::Integer)
+        sqlite3_bind_int64(stmt, index, held.integer);
+    else if (held.form == HeldNumber::Form::Real)
+        sqlite3_bind_double(stmt, index, held.real);
+    return held.form != HeldNumber::Form::None;
 }
 
 void BindLiteral(sqlite3_stmt* stmt, int index, const SqlLiteral& literal)
 {
     if (literal.kind == SqlLiteral::Kind::Text)
         sqlite3_bind_text(stmt, index, literal.text.data(), static_cast<int>(literal.text.size()), SQLITE_STATIC);
-    else
-        BindNumber(stmt, index, literal, false);
+    else if (!BindNumber(stmt, index, literal, false))
+        throw EngineError(QString::fromStdString(NotHeldMessage(literal.text, false)));
 }
 
 void BindLiterals(sqlite3_stmt* stmt, const std::vector<SqlLiteral>& literals)
@@ -421,7 +416,12 @@ bool SqliteEngine::prepare(const LexedStatement& lexed, sqlite3_stmt** stmt)
     if (!lexed.sharedText.empty()) {
         *stmt = sharedStatement(lexed.sharedText, lexed.literals.size());
         if (*stmt) {
-            BindLiterals(*stmt, lexed.literals);
+            try {
+                BindLiterals(*stmt, lexed.literals);
+            } catch (const EngineError&) {
+                sqlite3_clear_bindings(*stmt);
+                throw;
+            }
             return true;
         }
     }
@@ -549,8 +549,13 @@ bool SqliteEngine::bindShape(const ShapePlan& plan, const basKovaData::Statement
     }
     int index = 1;
     for (const SqlLiteral& parameter : plan.parameters) {
-        if (parameter.kind != SqlLiteral::Kind::Value) {
+        if (parameter.kind == SqlLiteral::Kind::Text) {
             BindLiteral(stmt, index++, parameter);
+            continue;
+        }
+        if (parameter.kind != SqlLiteral::Kind::Value) {
+            if (!BindNumber(stmt, index++, parameter, false))
+                return false;
             continue;
         }
         const SqlValue& value = values[parameter.at];
@@ -565,9 +570,11 @@ bool SqliteEngine::bindShape(const ShapePlan& plan, const basKovaData::Statement
             SqlLiteral& number = m_boundNumbers[parameter.at];
             bool negative = false;
             // "--" would begin a comment in the literal text.
-            if (!ReadNumberValue(value.text, &number, &negative) || (negative && plan.minusBefore[parameter.at]))
+            // A number the engine cannot hold runs as literal text, which
+            // refuses it.
+            if (!ReadNumberValue(value.text, &number, &negative) || (negative && plan.minusBefore[parameter.at])
+                || !BindNumber(stmt, index, number, negative))
                 return false;
-            BindNumber(stmt, index, number, negative);
             break;
         }
         case SqlValue::Type::Null:

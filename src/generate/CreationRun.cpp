@@ -1,5 +1,6 @@
 #include "generate/CreationRun.h"
 
+#include "engine/SqlLexer.h"
 #include "generate/InsertRow.h"
 #include "generate/ValueGenerator.h"
 #include "rules/ColumnRule.h"
@@ -12,6 +13,8 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <set>
+#include <string>
 
 namespace generate {
 
@@ -74,6 +77,20 @@ QString NarrowKeysMessage(const QStringList& columns, qint64 rows)
         .arg(rows);
 }
 
+bool IsDefinitionStatement(const QString& sql)
+{
+    static const std::set<std::string> words{"CREATE", "ALTER",  "DROP",    "TRUNCATE", "RENAME",
+                                             "COMMENT", "GRANT", "REVOKE",  "ANALYZE",  "AUDIT",
+                                             "NOAUDIT", "PURGE", "FLASHBACK"};
+    const LexedStatement lexed = LexStatement(sql.toStdString());
+    if (!words.count(lexed.firstWord()))
+        return false;
+    // ALTER SESSION and ALTER SYSTEM change settings, not the schema.
+    const SqlToken& second = lexed.head[1];
+    return !(lexed.firstWord() == "ALTER" && lexed.headCount > 1 && second.kind == SqlToken::Kind::Word
+             && (second.text == "SESSION" || second.text == "SYSTEM"));
+}
+
 namespace {
 
 using basKovaData::RunStopped;
@@ -129,6 +146,33 @@ std::vector<CreationResult> GenerateTables(const std::vector<TableRun>& tables, 
         return results;
     }
     bool inTransaction = false;
+    // What a commit point makes lasting: the tables emptied and filled so
+    // far, and the frame's statements that ran.
+    std::size_t emptiedDone = 0, tablesDone = 0;
+    QStringList statementsDone, statementsKept;
+    const auto frameStatement = [&](const QString& sql) {
+        if (!IsDefinitionStatement(sql)) {
+            database->DbExecuteSQL(sql);
+            statementsDone << sql;
+            return;
+        }
+        session->DbCommitTrans();
+        inTransaction = false;
+        statementsKept = statementsDone;
+        for (std::size_t t = 0; t < tables.size(); ++t) {
+            CreationResult& result = results[t];
+            result.committed = true;
+            result.emptiedKept = std::any_of(frame.emptied.begin(), frame.emptied.begin() + qsizetype(emptiedDone),
+                                             [&](const QString& table) { return table == tables[t].rules->table; });
+            result.rowsKept = t < tablesDone ? result.rows - result.failures : 0;
+        }
+        // Once it ran, the statement itself is lasting as well.
+        database->DbExecuteSQL(sql);
+        statementsDone << sql;
+        statementsKept = statementsDone;
+        session->DbBeginTrans();
+        inTransaction = true;
+    };
     try {
         // What the rules cannot give (values that may not repeat) is said
         // before anything is written.
@@ -143,16 +187,19 @@ std::vector<CreationResult> GenerateTables(const std::vector<TableRun>& tables, 
         session->DbBeginTrans();
         inTransaction = true;
         for (const QString& sql : frame.before)
-            database->DbExecuteSQL(sql);
-        for (const QString& table : frame.emptied)
+            frameStatement(sql);
+        for (const QString& table : frame.emptied) {
             database->DbExecuteSQL(QStringLiteral("DELETE FROM ") + database->SqlName(table));
+            ++emptiedDone;
+        }
         basKovaData::RowStatements statements(database, hooks.batchRows, hooks.stopRequested);
         for (std::size_t t = 0; t < tables.size(); ++t) {
             InsertRows(*tables[t].rules, made, t, statements, hooks, results[t]);
             results[t].refusals = statements.TakeRefusals();
+            ++tablesDone;
         }
         for (const QString& sql : frame.after)
-            database->DbExecuteSQL(sql);
+            frameStatement(sql);
         if (StopAsked(hooks))
             throw RunStopped();
         for (const CreationResult& result : results)
@@ -172,6 +219,8 @@ std::vector<CreationResult> GenerateTables(const std::vector<TableRun>& tables, 
             r.lockedByOther = locked;
         });
     }
+    for (CreationResult& result : results)
+        result.statementsKept = statementsKept;
     if (inTransaction) {
         try {
             session->DBRollBack();

@@ -60,6 +60,15 @@ struct CreationResult {
     // The rules cannot give the rows asked for (errorText says why); the run
     // did not start.
     bool refused = false;
+    // A DDL statement of the run's `before` or `after` committed what came
+    // before it, as DDL does: of this table, whether its DELETE and how many
+    // of its rows stay committed although the run stopped later.
+    bool committed = false;
+    bool emptiedKept = false;
+    qint64 rowsKept = 0;
+    // The statements of `before` and `after` that stay committed (the DDL
+    // ones and those before them), the same in every table's result.
+    QStringList statementsKept;
     int errorNumber = 0;
     QString errorText;
 };
@@ -100,7 +109,10 @@ CreationMessage CreationOutcomeMessage(const CreationResult& result);
 
 // Statements of a run over several tables besides its rows, all inside its
 // transaction: `before` first, then a DELETE of every table of `emptied` in
-// that order (children first), the rows, and `after` last.
+// that order (children first), the rows, and `after` last. A DDL statement
+// among `before` and `after` (CREATE, ALTER, DROP, TRUNCATE ...) is a commit
+// point, as on Oracle: the run commits what it did so far, runs the
+// statement, and goes on in a new transaction.
 struct RunFrame {
     QStringList before;
     QStringList emptied;
@@ -109,9 +121,16 @@ struct RunFrame {
 
 // The tables in the order given, all in one transaction: refused rows are
 // counted per table and the others kept; anything that stops the run (a
-// stop, a lock, a failing query or statement, a lost connection) rolls every
-// table back. One result per table; an aborted run marks every one of them
-// aborted. `progress` is called per table with the bar of that table's rows.
+// stop, a lock, a failing query or statement, a lost connection) rolls back
+// all that came after the last commit point (all of it when the frame holds
+// no DDL). One result per table; an aborted run marks every one of them
+// aborted, and says what stays committed. `progress` is called per table
+// with the bar of that table's rows.
+// Whether a statement is DDL, which ends the open transaction: it begins
+// with CREATE, ALTER (but ALTER SESSION or SYSTEM), DROP, TRUNCATE, RENAME,
+// COMMENT, GRANT, REVOKE, ANALYZE, AUDIT, NOAUDIT, PURGE or FLASHBACK.
+bool IsDefinitionStatement(const QString& sql);
+
 std::vector<CreationResult> GenerateTables(const std::vector<TableRun>& tables, const CreationHooks& hooks = {},
                                            const RunFrame& frame = {});
 

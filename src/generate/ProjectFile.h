@@ -13,6 +13,8 @@
 // the table's count (else the rule file's own); "per-parent" instead makes,
 // for each row the run creates in the parent table, a count of rows drawn
 // evenly from min to max, each taking its foreign key from that parent row.
+// "before" and "after" run inside the run's transaction; a DDL statement
+// among them commits what ran before it, as DDL does (see RunFrame).
 #include <QByteArray>
 #include <QString>
 #include <QStringList>

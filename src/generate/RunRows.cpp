@@ -1,10 +1,17 @@
 #include "generate/RunRows.h"
 
+#include "generate/InsertRow.h"
 #include "generate/ValueGenerator.h"
 #include "rules/ColumnRule.h"
+#include "session/OraDatabase.h"
+#include "session/OraDynaset.h"
+#include "session/OraError.h"
+#include "shared/NumberRead.h"
 #include "shared/RandomSequence.h"
 #include "shared/SeededDraws.h"
 #include "shared/basKovaData.h"
+
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -24,6 +31,49 @@ struct RunRows::Source {
     qint64 parentMade = -1;
     std::vector<QString> parentValues;
 };
+
+namespace {
+
+// Whether SQL text after the "@" is a constant as the generator writes one:
+// a number, or a date as TO_DATE('YYYYMMDD HH24MISS' text).
+bool ConstantSql(const QString& sql)
+{
+    static const QRegularExpression date(uR"(^TO_DATE\('\d{8} \d{6}','YYYYMMDD HH24MISS'\)$)"_s);
+    return basKovaData::IsNumericText(sql) || date.match(sql).hasMatch();
+}
+
+// A parent's key given as SQL ("@SEQ.NEXTVAL", "@SYSDATE") is run once,
+// here, and `value` becomes what it gave, as data of the column's type: the
+// parent row is inserted with that value and its children take the same one,
+// instead of each running the SQL again.
+void EvaluateKey(OraDatabase* database, const basKovaData::ColumnRule& rule, QString& value)
+{
+    using basKovaData::TypeFamily;
+    if (!database || !value.startsWith(u'@'))
+        return;
+    const QString sql = QStringView(value).mid(1).trimmed().toString();
+    if (sql.isEmpty() || ConstantSql(sql))
+        return;  // a value already
+    const TypeFamily family = rule.family();
+    const QString select = family == TypeFamily::Numeric ? u"SELECT TO_CHAR(%1) FROM DUAL"_s
+                           : family == TypeFamily::Date  ? u"SELECT TO_CHAR(%1, 'YYYYMMDD HH24MISS') FROM DUAL"_s
+                                                         : u"SELECT %1 FROM DUAL"_s;
+    const std::unique_ptr<OraDynaset> row = database->DBCreateDynaset(select.arg(sql), 0);
+    const QVariant given = row->IsEOF() ? QVariant() : row->Value(0);
+    const QString text = given.isNull() ? QString() : given.toString().trimmed();
+    if (text.isEmpty())
+        value.clear();
+    else if (family == TypeFamily::Numeric && !basKovaData::IsNumericText(text))
+        throw OraError(u"%1: the key's SQL %2 gives no number: %3"_s.arg(rule.ColumnName.trimmed(), sql, text));
+    else if (family == TypeFamily::Numeric)
+        value = u'@' + text;
+    else if (family == TypeFamily::Date)
+        value = u'@' + basKovaData::SqlDate(text);
+    else
+        value = given.toString();
+}
+
+}  // namespace
 
 RunRows::RunRows(const std::vector<TableRun>& tables, OraDatabase* database, Shard shard)
     : m_tables(tables), m_database(database), m_shard(shard)
@@ -129,8 +179,17 @@ void RunRows::NextRow(std::size_t t)
                     self(self, per.parent, *source.parent);
                     source.parentMade = source.parent->row - 1;
                     source.parentValues.clear();
-                    for (const int column : per.parentColumns)
-                        source.parentValues.push_back(basKovaData::RowValues[std::size_t(column)]);
+                    for (const int column : per.parentColumns) {
+                        const QString& value = basKovaData::RowValues[std::size_t(column)];
+                        // Made again here, SQL would give another value than
+                        // the parent row got in the slice that wrote it.
+                        if (value.startsWith(u'@') && !ConstantSql(QStringView(value).mid(1).trimmed().toString()))
+                            throw OraError(u"%1.%2: a parent key given as SQL (%3) cannot be made in slices; make the "
+                                           "rows whole, without --shard or --jobs"_s
+                                               .arg(m_tables[per.parent].rules->table,
+                                                    (*m_tables[per.parent].rules)[column].ColumnName.trimmed(), value));
+                        source.parentValues.push_back(value);
+                    }
                 }
                 for (std::size_t k = 0; k < keys; ++k)
                     source.generator->GiveValue(per.columns[k], source.parentValues[k]);
@@ -152,8 +211,11 @@ void RunRows::NextRow(std::size_t t)
     for (std::size_t c = t + 1; c < m_tables.size(); ++c) {
         const std::optional<PerParent>& per = m_tables[c].perParent;
         if (per && per->parent == t)
-            for (const int column : per->parentColumns)
-                m_keys[c].push_back(basKovaData::RowValues[std::size_t(column)]);
+            for (const int column : per->parentColumns) {
+                QString& value = basKovaData::RowValues[std::size_t(column)];
+                EvaluateKey(m_database, (*m_tables[t].rules)[column], value);
+                m_keys[c].push_back(value);
+            }
     }
 }
 

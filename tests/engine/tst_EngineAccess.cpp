@@ -212,6 +212,16 @@ private Q_SLOTS:
         QTest::newRow("eighteen digits") << u"NUMBER(18)"_s << u"123456789012345678"_s << QVariant(123456789012345678LL);
         QTest::newRow("the widest") << u"NUMBER(18)"_s << u"-999999999999999999"_s << QVariant(-999999999999999999LL);
         QTest::newRow("one too wide") << u"NUMBER(18)"_s << u"1000000000000000000"_s << QVariant(u"ORA-01438"_s);
+        // What neither a 64-bit integer nor a double holds is refused, not rounded.
+        QTest::newRow("nineteen digits") << u"NUMBER(19)"_s << u"9223372036854775807"_s << QVariant(9223372036854775807LL);
+        QTest::newRow("whole, with a point") << u"NUMBER(20,2)"_s << u"123456789012345678.00"_s
+                                             << QVariant(123456789012345678LL);
+        QTest::newRow("fifteen digits") << u"NUMBER"_s << u"0.123456789012345"_s << QVariant(0.123456789012345);
+        QTest::newRow("held exactly") << u"NUMBER"_s << u"9223372036854775808"_s << QVariant(9223372036854775808.0);
+        QTest::newRow("twenty digits") << u"NUMBER(20,2)"_s << u"123456789012345678.91"_s << QVariant(u"ORA-01426"_s);
+        QTest::newRow("sixteen digits") << u"NUMBER"_s << u"0.1234567890123456"_s << QVariant(u"ORA-01426"_s);
+        QTest::newRow("beyond 64 bits") << u"NUMBER(38)"_s << u"12345678901234567890123456789012345678"_s
+                                        << QVariant(u"ORA-01426"_s);
     }
 
     void numbersKeepTheirDigits()
@@ -229,7 +239,7 @@ private Q_SLOTS:
         // Whole numbers stay whole, with every digit; any other number is the
         // double its digits name.
         if (stored.typeId() == QMetaType::LongLong) {
-            QCOMPARE(db.text(u"SELECT typeof(X), X = %1 FROM R"_s.arg(value)), u"integer,1"_s);
+            QCOMPARE(db.text(u"SELECT typeof(X), X || '' FROM R"_s), u"integer,"_s + QString::number(stored.toLongLong()));
             return;
         }
         const QVariant read = db->DBCreateDynaset(u"SELECT X FROM R"_s, 0)->Value(0);

@@ -12,8 +12,12 @@
 #include "support/EngineSupport.h"
 #include "support/MaintainSupport.h"
 
+#include <QCoreApplication>
+#include <QProcess>
 #include <QTest>
 #include <QTextStream>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 using namespace kovatest;
@@ -199,6 +203,35 @@ private Q_SLOTS:
         QCOMPARE(tool.out, QString());
         QVERIFY2(tool.err.startsWith(u"stopped, nothing was kept: "_s), qPrintable(tool.err));
         QCOMPARE(tool.rows(u"SELECT COUNT(*) FROM 商品マスタ UNION ALL SELECT COUNT(*) FROM 会員"_s), u"3;20"_s);
+    }
+
+    // Each program's --help lists every option it takes, each on its own
+    // line with what it does.
+    void helpExplainsEveryOption_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("option");
+        for (const char* option : {"--rows N", "--preview K", "--seed N", "--auto", "--out PATH", "--format sql|csv",
+                                   "--shard K/N", "--jobs J", "--help", "--version"})
+            QTest::addRow("kova-generate %s", option) << u"kova-generate"_s << QString::fromLatin1(option);
+        for (const char* option : {"--create", "@script.sql", "--copy-schema", "--rows N", "--help", "--version"})
+            QTest::addRow("kova-sqlplus %s", option) << u"kova-sqlplus"_s << QString::fromLatin1(option);
+    }
+    void helpExplainsEveryOption()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, option);
+        QProcess process;
+        process.start(QCoreApplication::applicationDirPath() + u'/' + program, {u"--help"_s});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 0);
+        const QString help = QString::fromUtf8(process.readAllStandardOutput());
+        const QStringList lines = help.split(u'\n');
+        const auto line = std::find_if(lines.begin(), lines.end(), [&](const QString& l) {
+            return l.startsWith(u"  "_s + option + u"  "_s);
+        });
+        QVERIFY2(line != lines.end(), qPrintable(help));
+        QVERIFY2(line->mid(option.size() + 2).trimmed().count(u' ') >= 3, qPrintable(*line));
     }
 
     void loginRefused()

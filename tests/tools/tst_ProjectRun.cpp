@@ -15,6 +15,7 @@
 #include "maintain/ViewerQuery.h"
 #include "rules/ColumnRule.h"
 #include "session/OraAccess.h"
+#include "session/OraSession.h"
 #include "support/EngineSupport.h"
 #include "support/ServerSupport.h"
 
@@ -40,7 +41,12 @@ const QStringList Schema{
     u"CREATE TABLE 品目 (コード CHAR(4) PRIMARY KEY, 名前 VARCHAR2(20))"_s,
     u"INSERT INTO 品目 VALUES ('A001', 'ねじ, 小')"_s, u"INSERT INTO 品目 VALUES ('A002', '板 \"厚\"')"_s,
     u"CREATE TABLE X (ID NUMBER(4) PRIMARY KEY, Y_ID NUMBER(4) NOT NULL REFERENCES Y (ID))"_s,
-    u"CREATE TABLE Y (ID NUMBER(4) PRIMARY KEY, X_ID NUMBER(4) NOT NULL REFERENCES X (ID))"_s};
+    u"CREATE TABLE Y (ID NUMBER(4) PRIMARY KEY, X_ID NUMBER(4) NOT NULL REFERENCES X (ID))"_s,
+    u"CREATE TABLE P (ID NUMBER(4) PRIMARY KEY)"_s,
+    u"CREATE TABLE C (ID NUMBER(4) PRIMARY KEY, P_ID NUMBER(4), CONSTRAINT C_FK FOREIGN KEY (P_ID) REFERENCES P (ID))"_s,
+    u"CREATE TABLE PK (CODE VARCHAR2(8) PRIMARY KEY)"_s,
+    u"CREATE TABLE CK (ID NUMBER(4) PRIMARY KEY, CODE VARCHAR2(8) REFERENCES PK (CODE))"_s,
+    u"CREATE SEQUENCE S_P START WITH 100"_s};
 
 const QByteArray Departments = R"({"kova-rules": 1, "table": "部署", "rows": 8, "columns": [
   {"column": "部署番号", "kind": "sequence", "start": 10, "step": 10},
@@ -55,6 +61,12 @@ const QByteArray Members = R"({"kova-rules": 1, "table": "課員", "columns": [
   {"column": "氏名", "kind": "list", "values": ["山田, 一郎", "O'Brien", "改行\nあり", "\"引用\""], "null": 30},
   {"column": "入社日", "kind": "sequence", "start": "20240101", "step": 1.5, "null": 20},
   {"column": "備考", "kind": "random", "min": 1, "max": 999, "unit": 1, "null": 50}]})";
+
+// A parent whose key is SQL, and a child made per row of it.
+const QByteArray KeyBySql = R"({"kova-rules": 1, "table": "PK", "rows": 3, "columns": [
+  {"column": "CODE", "kind": "fixed", "value": "@'P' || S_P.NEXTVAL"}]})";
+const QByteArray KeyChild = R"({"kova-rules": 1, "table": "CK", "columns": [
+  {"column": "ID", "kind": "sequence", "start": 1, "step": 1}]})";
 
 const QString Project = uR"({"kova-project": 1, "seed": 42, "empty-first": true,
   "before": ["UPDATE 品目 SET 名前 = 名前 || '' WHERE 1 = 0;"],
@@ -281,6 +293,12 @@ private Q_SLOTS:
         QTest::newRow("SQL text a CSV file cannot carry") << u", {\"rules\": \"raw.json\"}"_s << QByteArray()
                                                           << QStringList{u"--out"_s, u"o"_s, u"--format"_s, u"csv"_s}
                                                           << u"品目.名前: \"@USER\" is SQL text"_s;
+        QTest::newRow("key given as SQL, in slices")
+            << QString()
+            << QByteArray(R"({"kova-project": 1, "seed": 1, "tables": [{"rules": "pk.json"},
+                {"rules": "ck.json", "per-parent": {"table": "PK", "min": 1, "max": 1}}]})")
+            << QStringList{u"--out"_s, u"o"_s, u"--shard"_s, u"2/2"_s}
+            << u"PK.CODE: a parent key given as SQL (@'P' || S_P.NEXTVAL) cannot be made in slices"_s;
     }
     void refusesAProjectWhole()
     {
@@ -297,6 +315,8 @@ private Q_SLOTS:
         tool.file(u"raw.json"_s, R"({"kova-rules": 1, "table": "品目", "rows": 2, "columns": [
             {"column": "コード", "kind": "sequence", "start": 100, "step": 1},
             {"column": "名前", "kind": "fixed", "value": "@USER"}]})");
+        tool.file(u"pk.json"_s, KeyBySql);
+        tool.file(u"ck.json"_s, KeyChild);
         const QString project = json.isEmpty() ? tool.project(more) : tool.file(u"p.json"_s, json);
         for (QString& arg : args)
             if (arg == u"o"_s)
@@ -306,6 +326,58 @@ private Q_SLOTS:
         QCOMPARE(tool.rows(), u"\n\n"_s);
         QCOMPARE(tool.db.text(u"SELECT COUNT(*) FROM 品目"_s), u"2"_s);
         QVERIFY(!QFileInfo::exists(tool.db.dir.filePath(u"o"_s)));
+    }
+
+    // A parent's key given as SQL runs once per parent row, and the rows
+    // made for that parent take the value it gave.
+    void childrenTakeTheKeyTheirParentGot()
+    {
+        Tool tool;
+        tool.file(u"pk.json"_s, KeyBySql);
+        tool.file(u"ck.json"_s, KeyChild);
+        const QString project = tool.file(u"keys.json"_s, R"({"kova-project": 1, "tables": [{"rules": "pk.json"},
+            {"rules": "ck.json", "per-parent": {"table": "PK", "min": 2, "max": 2}}]})");
+        QVERIFY2(tool.run({project}) == kovagenerate::AllCreated, qPrintable(tool.out + tool.err));
+        QCOMPARE(tool.db.text(u"SELECT CODE, COUNT(*) FROM CK GROUP BY CODE ORDER BY 1"_s), u"P100,2;P101,2;P102,2"_s);
+        QCOMPARE(tool.db.text(u"SELECT COUNT(*) FROM PK"_s), u"3"_s);
+    }
+
+    // DDL in "before" and "after" is a commit point: a run that stops after
+    // one says what stays committed, and the database holds just that.
+    void saysWhatDdlCommitted_data()
+    {
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("rows");     // of C once the run stopped
+        QTest::addColumn<QString>("message");  // what the run says stays committed
+        // Enabling the key fails on the orphans: the rows before it stay.
+        QTest::newRow("failing DDL after the rows")
+            << u"ALTER TABLE C ENABLE CONSTRAINT C_FK"_s << u"5"_s
+            << u"stopped: ORA-02298: cannot validate (C_FK) - parent keys not found\na DDL statement of the project "
+               "committed what ran before it; this stays committed:\n  ALTER TABLE C DISABLE CONSTRAINT C_FK\n"
+               "  C: 5 rows created\n  constraint C_FK of C is disabled\n"_s;
+        // A statement after the rows fails: they are rolled back, the DDL before them stays.
+        QTest::newRow("failing DML after the rows")
+            << u"DELETE FROM NOPE"_s << u"0"_s
+            << u"this stays committed:\n  ALTER TABLE C DISABLE CONSTRAINT C_FK\n  constraint C_FK of C is disabled\n"_s;
+    }
+    void saysWhatDdlCommitted()
+    {
+        QFETCH(QString, after);
+        QFETCH(QString, rows);
+        QFETCH(QString, message);
+        Tool tool;
+        tool.file(u"c.json"_s, R"({"kova-rules": 1, "table": "C", "rows": 5, "columns": [
+            {"column": "ID", "kind": "sequence", "start": 1, "step": 1},
+            {"column": "P_ID", "kind": "sequence", "start": 1, "step": 1}]})");
+        const QString project = tool.file(u"p.json"_s, uR"({"kova-project": 1,
+            "before": ["ALTER TABLE C DISABLE CONSTRAINT C_FK"], "after": ["%1"], "tables": [{"rules": "c.json"}]})"_s
+                                                           .arg(after).toUtf8());
+        QCOMPARE(tool.run({project}), kovagenerate::Stopped);
+        QVERIFY2(!tool.err.contains(u"nothing was kept"_s) && tool.err.endsWith(message), qPrintable(tool.err));
+        QCOMPARE(tool.db.text(u"SELECT COUNT(*) FROM C"_s), rows);
+        const auto again = OraSession().DbOpenDatabase(tool.db.db.path, u"scott/tiger"_s);
+        QCOMPARE(RowsText(QueryRows(*again, u"SELECT STATUS FROM USER_CONSTRAINTS WHERE CONSTRAINT_NAME = 'C_FK'"_s)),
+                 u"DISABLED"_s);
     }
 
     // On the server: the project's rows loaded from CSV with psql's \\copy are

@@ -232,6 +232,28 @@ private Q_SLOTS:
         QCOMPARE(FileText(*copy, u"SELECT * FROM ORDER_LIST"_s), u"1,ペン '赤'"_s);
     }
 
+    // Numbers arrive with every digit, or their row is refused with its key
+    // and the copy ends incomplete: never stored rounded.
+    void numbersKeepEveryDigit()
+    {
+        KOVA_NEED_SERVER();
+        const TestDatabase server = OpenServerDatabase(
+            {u"CREATE TABLE AMOUNT (ID NUMBER(4) PRIMARY KEY, EXACT NUMBER(20,2), WIDE NUMBER(38))"_s,
+             u"INSERT INTO AMOUNT VALUES (1, 123456789012345678, 1234567890123456789)"_s,
+             u"INSERT INTO AMOUNT VALUES (2, 123456789012345678.91, 1)"_s,
+             u"INSERT INTO AMOUNT VALUES (3, 1, 12345678901234567890123456789012345678)"_s,
+             u"INSERT INTO AMOUNT VALUES (4, 0.1, -9223372036854775808)"_s});
+        const QString file = m_dir.filePath(u"amounts.db"_s);
+        const Run run = CopySchema(server, file, {u"%1"_s, u"%2"_s, u"--rows"_s, u"9"_s});
+        QCOMPARE(run.status, int(SchemaCopy::Incomplete));
+        for (const QString& refused : {u"AMOUNT: the row ID=2 was refused: EXACT: ORA-01426: "_s,
+                                       u"AMOUNT: the row ID=3 was refused: WIDE: ORA-01426: "_s})
+            QVERIFY2(run.err.contains(refused), qPrintable(run.err));
+        const auto copy = OraSession().DbOpenDatabase(file, u"scott/tiger"_s);
+        QCOMPARE(FileText(*copy, u"SELECT ID, TO_CHAR(EXACT), TO_CHAR(WIDE) FROM AMOUNT ORDER BY ID"_s),
+                 u"1,123456789012345678,1234567890123456789;4,.1,-9223372036854775808"_s);
+    }
+
     // Runs that copy a part, or nothing: the status, what standard error
     // says, and the file afterwards ("none", "kept" as it was, or the copy's
     // tables).

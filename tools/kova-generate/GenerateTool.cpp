@@ -103,8 +103,34 @@ QString StopReason(const generate::CreationResult& result)
     return result.errorText;
 }
 
+// What stays committed of a run that a DDL statement of its frame committed
+// part of before it stopped: the frame's statements, each table's DELETE and
+// rows, and the constraints the database now reports disabled.
+void ReportKept(const Job& job, const std::vector<generate::CreationResult>& results, QTextStream& err)
+{
+    err << "a DDL statement of the project committed what ran before it; this stays committed:\n";
+    for (const QString& sql : results.front().statementsKept)
+        err << "  " << sql << '\n';
+    for (std::size_t t = 0; t < results.size(); ++t) {
+        const generate::CreationResult& result = results[t];
+        if (result.emptiedKept || result.rowsKept > 0)
+            err << "  " << job.tables[t].rules.table << ": " << (result.emptiedKept ? "emptied, " : "")
+                << result.rowsKept << " rows created\n";
+    }
+    try {
+        const std::unique_ptr<OraDynaset> disabled = basKovaData::OraDatabase->DBCreateDynaset(
+            u"SELECT TABLE_NAME, CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE STATUS = 'DISABLED' ORDER BY 1, 2"_s, 0);
+        for (; !disabled->IsEOF(); disabled->MoveNext())
+            err << "  constraint " << disabled->Value(1).toString() << " of " << disabled->Value(0).toString()
+                << " is disabled\n";
+    } catch (const OraError& error) {
+        err << "  (which constraints are disabled cannot be read: " << error.message() << ")\n";
+    }
+}
+
 // Every table in one transaction: refused rows are counted per table, with
-// why under the table's line; anything else keeps nothing of any table.
+// why under the table's line; anything else keeps nothing of any table, but
+// what a DDL statement of the project committed before, which is listed.
 int Create(const Job& job, QTextStream& out, QTextStream& err, bool progress)
 {
     generate::CreationHooks hooks;
@@ -118,7 +144,12 @@ int Create(const Job& job, QTextStream& out, QTextStream& err, bool progress)
         err.flush();
     }
     if (!results.empty() && results.front().aborted) {
-        err << "stopped, nothing was kept: " << StopReason(results.front()) << '\n';
+        if (!results.front().committed) {
+            err << "stopped, nothing was kept: " << StopReason(results.front()) << '\n';
+            return Stopped;
+        }
+        err << "stopped: " << StopReason(results.front()) << '\n';
+        ReportKept(job, results, err);
         return Stopped;
     }
     int status = AllCreated;

@@ -10,7 +10,9 @@
 // "user@service" takes the password from KOVA_PASSWORD, or asks for it on the
 // terminal. Exit status, of the whole job: 0 when every row was created, 1 when some
 // were refused (and all the others committed), 2 when nothing was kept (the
-// arguments, the login or a file were wrong, or the run stopped).
+// arguments, the login or a file were wrong, or the run stopped) or when the
+// run stopped after a DDL statement of the project committed what the message
+// lists.
 #include "GenerateTool.h"
 
 #include "session/AppPaths.h"
@@ -33,7 +35,7 @@ int main(int argc, char* argv[])
     err.setEncoding(QStringConverter::Utf8);
     const QStringList given = QCoreApplication::arguments().mid(1);
     if (given.contains(QLatin1String("--help"))) {
-        out << kovagenerate::Usage << '\n';
+        out << kovagenerate::Help << '\n';
         return 0;
     }
     if (given.contains(QLatin1String("--version"))) {

@@ -2,6 +2,7 @@
 
 #include "SchemaDdl.h"
 
+#include "engine/OracleTypes.h"
 #include "session/OraDatabase.h"
 #include "session/OraDynaset.h"
 #include "session/OraError.h"
@@ -27,6 +28,18 @@ Family FamilyOf(const QString& dataType)
     if (type == u"BLOB"_s || type == u"RAW"_s || type == u"LONG RAW"_s || type == u"BFILE"_s)
         return Family::Binary;
     return Family::Text;
+}
+
+// Whether the copy holds a number, as the server wrote it, with every digit.
+bool Held(const QString& text)
+{
+    QString digits = text.trimmed();
+    const bool negative = digits.startsWith(u'-');
+    if (negative || digits.startsWith(u'+'))
+        digits.remove(0, 1);
+    const std::string written = digits.toStdString();
+    return HoldNumber(written, negative, written.find_first_of(".eE") == std::string::npos).form
+           != HeldNumber::Form::None;
 }
 
 }  // namespace
@@ -92,11 +105,16 @@ qint64 RowCopy::copyTable(const SchemaDictionary& schema, const SchemaDictionary
         m_err << "WARNING: " << table.name << ": the values of " << binary.join(u", "_s)
               << " (binary) are not copied; they are left NULL\n";
     QString sql = u"SELECT %1 FROM %2"_s.arg(select.join(u", "_s), ServerName(table.name, m_postgres));
+    QList<int> keyColumns;  // what names a refused row
     for (const auto& c : schema.constraints) {
         if (c.type == u'P' && c.table == table.name) {
             QStringList keys;
-            for (const QString& column : c.columns)
+            for (const QString& column : c.columns) {
                 keys.append(ServerName(column, m_postgres));
+                for (int i = 0; i < table.columns.size(); ++i)
+                    if (table.columns[i].name == column)
+                        keyColumns.append(i);
+            }
             sql += u" ORDER BY "_s + keys.join(u", "_s);
         }
     }
@@ -113,6 +131,7 @@ qint64 RowCopy::copyTable(const SchemaDictionary& schema, const SchemaDictionary
     for (qint64 n = 0; n < limit && !rows->IsEOF(); ++n, rows->MoveNext()) {
         shape.clear();
         shape.appendText(head);
+        int rounded = -1;  // a number column whose value the copy cannot hold
         for (int i = 0; i < families.size(); ++i) {
             if (i > 0)
                 shape.appendText(u", ");
@@ -122,12 +141,29 @@ qint64 RowCopy::copyTable(const SchemaDictionary& schema, const SchemaDictionary
                 shape.appendNull(u"NULL");
             else if (families[i] == Family::Date)
                 shape.appendDate(std::move(text));
-            else if (families[i] == Family::Number && basKovaData::IsNumericText(text))
+            else if (families[i] == Family::Number && basKovaData::IsNumericText(text)) {
+                if (rounded < 0 && !Held(text))
+                    rounded = i;
                 shape.appendNumber(text.trimmed());
-            else
+            } else
                 shape.appendTextValue(std::move(text));
         }
         shape.appendText(u')');
+        // Such a row is refused, never stored with the number rounded.
+        if (rounded >= 0) {
+            QStringList key;
+            for (const int k : keyColumns)
+                key.append(table.columns[k].name + u'=' + rows->Value(k).toString());
+            const QString why = table.columns[rounded].name + u": "_s
+                                + QString::fromStdString(NotHeldMessage(
+                                    rows->Value(rounded).toString().trimmed().toStdString(), false));
+            m_err << "ERROR: " << table.name << ": the row "
+                  << (key.isEmpty() ? u"%1 (no primary key)"_s.arg(n + 1) : key.join(u", "_s)) << " was refused: "
+                  << why << '\n';
+            if (refused++ == 0)
+                firstRefusal = why;
+            continue;
+        }
         try {
             m_copy.DbExecuteShape(shape);
             ++copied;

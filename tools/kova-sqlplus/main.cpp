@@ -13,6 +13,7 @@
 // failed, 1 otherwise.
 // --copy-schema makes a server's schema again in a new database file (see
 // SchemaCopy), and exits with SchemaCopy's status.
+#include "ConsoleHelp.h"
 #include "SchemaCopy.h"
 #include "SqlConsole.h"
 
@@ -107,14 +108,9 @@ int main(int argc, char* argv[])
     err.setEncoding(QStringConverter::Utf8);
 
     const QStringList arguments = QCoreApplication::arguments().mid(1);
-    const QString usage = QStringLiteral("usage: kova-sqlplus [--create] user/password@service [@script.sql]\n"
-                                         "       ")
-                          + QLatin1String(SchemaCopy::Usage)
-                          + QStringLiteral("\n       kova-sqlplus --help | --version\n"
-                                           "  user@service instead of user/password@service: the password from "
-                                           "KOVA_PASSWORD, or asked\n");
+    const QString& usage = kovasqlplus::Usage;
     if (arguments.contains(QLatin1String("--help"))) {
-        out << usage;
+        out << kovasqlplus::Help;
         return 0;
     }
     if (arguments.contains(QLatin1String("--version"))) {
