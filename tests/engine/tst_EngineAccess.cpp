@@ -376,6 +376,13 @@ private Q_SLOTS:
         QCOMPARE(RowsText(QueryRows(*again.database, u"SELECT type || ' ' || name FROM main.sqlite_master ORDER BY name"_s)),
                  u"table KOVA$TABLE_STATISTICS;table L;index sqlite_autoindex_KOVA$TABLE_STATISTICS_1;"
                  "index sqlite_autoindex_L_1"_s);
+        // A relative name is the program's directory's; the password is not
+        // checked, and the user owns the schema's objects.
+        basKovaData::AppDirectory = dir.path() + u'/';
+        QVERIFY(!basKovaData::OpenOracleDatabase(u"test.db"_s, u"hr/any"_s, QLatin1String(basKovaData::OraSessionProgId)));
+        QCOMPARE(RowsText(QueryRows(*basKovaData::OraDatabase, u"SELECT DISTINCT OWNER FROM USER_CONSTRAINTS"_s)), u"HR"_s);
+        basKovaData::AppDirectory.clear();
+        ReleaseSession();
     }
 
     // Values by place and by name; errors carry number 440 and the database's

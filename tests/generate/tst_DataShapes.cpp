@@ -276,14 +276,20 @@ private Q_SLOTS:
         QTEST(kovatest::Rows(u"SELECT MAX(LENGTH(V)) FROM L"_s), "longest");
     }
 
-    // A row left NULL takes nothing from the rule: the sequence goes on.
+    // A row left NULL takes nothing from the rule: a sequence and a list in
+    // turn go on where they stood.
     void nullRowsKeepTheSequence()
     {
-        Table table({u"CREATE TABLE T (N NUMBER(6))"_s}, {u"N=3:1,1"_s, u"N~null=50"_s});
-        QStringList numbers = Made(table.rules, 200).filter(QRegularExpression(u"^@ \\d"_s));
-        QVERIFY(numbers.size() > 60 && numbers.size() < 140);
+        Table table({u"CREATE TABLE T (N NUMBER(6), L VARCHAR2(2))"_s},
+                    {u"N=3:1,1"_s, u"N~null=50"_s, u"L=1:A,B,C"_s, u"L~null=50"_s});
+        const QStringList rows = Made(table.rules, 200);
+        const QStringList numbers = Column(rows, 0).filter(QRegularExpression(u"^@ \\d"_s));
+        const QStringList letters = Column(rows, 1).filter(QRegularExpression(u"^[ABC]$"_s));
+        QVERIFY(numbers.size() > 60 && numbers.size() < 140 && letters.size() > 60 && letters.size() < 140);
         for (qsizetype i = 0; i < numbers.size(); ++i)
             QCOMPARE(numbers[i], u"@ "_s + QString::number(i + 1));
+        for (qsizetype i = 0; i < letters.size(); ++i)
+            QCOMPARE(letters[i], QString(QChar(char16_t(u'A' + i % 3))));
     }
 
     // 重複なし: every value once, none the table holds; a rule that cannot
@@ -298,6 +304,8 @@ private Q_SLOTS:
         const QStringList range{u"V=2:1,10,1"_s, u"V~unique"_s};
         QTest::newRow("1 to 10, 10 rows") << u"NUMBER(4)"_s << range << 0 << 10 << false;
         QTest::newRow("1 to 10, 11 rows") << u"NUMBER(4)"_s << range << 0 << 11 << true;
+        QTest::newRow("1 to 10, 11 rows, half NULL") << u"NUMBER(4)"_s << (range + QStringList{u"V~null=50"_s}) << 0 << 11
+                                                    << true;
         QTest::newRow("around the table's 1 to 5") << u"NUMBER(4)"_s << range << 5 << 5 << false;
         QTest::newRow("table's 1 to 5 leave too few") << u"NUMBER(4)"_s << range << 5 << 6 << true;
         QTest::newRow("wide range") << u"NUMBER(9)"_s << QStringList{u"V=2:1,99999999,1"_s, u"V~unique"_s} << 0 << 3000

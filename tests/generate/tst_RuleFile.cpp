@@ -140,6 +140,10 @@ private Q_SLOTS:
         row("17 values", u"{'column': 'N', 'kind': 'list', 'values': [1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17]}"_s,
             u"N: values は1個から16個の値の配列です。"_s);
         row("text too long", u"{'column': 'C', 'kind': 'fixed', 'value': '%1'}"_s.arg(text101), u"C: 100文字を超える値は使えません。"_s);
+        row("statement too long", u"{'column': 'C', 'kind': 'select', 'sql': 'SELECT V FROM SRC WHERE 1 = 1%1'}"_s
+                                      .arg(u" AND 1 = 1"_s.repeated(158)), u"C: sql は1600文字までの文字列です。"_s);
+        row("select that is no query", u"{'column': 'C', 'kind': 'select', 'sql': 'DELETE FROM SRC'}"_s,
+            u"C: "_s + basKovaData::RuleMessages::NotQuery);
         row("editor check", u"{'column': 'N', 'kind': 'random', 'min': 5, 'max': 1, 'unit': 1}"_s, u"N: 最小値＞最大値の大小エラーです。"_s);
         row("bad date", u"{'column': 'D', 'kind': 'fixed', 'value': '20240230'}"_s, u"D: 日付が正しく入力されていません。"_s);
         row("column twice", u"{'column': 'C', 'kind': 'null'}, {'column': 'c', 'kind': 'null'}"_s, u"c: 同じ列が二度あります。"_s);
@@ -219,6 +223,7 @@ private Q_SLOTS:
                  " 'step': 1}, {'column': 'E1', 'kind': 'fixed', 'value': 5}, {'column': 'C', 'kind': 'list', 'values': ['y']},"
                  " {'column': 'E2', 'kind': 'sequence', 'start': 7, 'step': 1, 'pad': 'blank'}"_s));
         QVERIFY(!load.refused);
+        QCOMPARE(load.rows, 100);  // the file names no row count
         QCOMPARE(load.missingColumns, QStringList{u"X"_s});
         QCOMPARE(load.misfits, (QStringList{u"n (random)"_s, u"L (list)"_s, u"D (sequence)"_s, u"E1 (fixed)"_s}));
         QCOMPARE(EditorView(), (QStringList{u"N -1"_s, u"C 1 y"_s, u"F -1"_s, u"D -1"_s, u"E1 -1"_s, u"E2 3 7/1 pad1"_s}));

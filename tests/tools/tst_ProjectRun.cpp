@@ -299,6 +299,8 @@ private Q_SLOTS:
                 {"rules": "ck.json", "per-parent": {"table": "PK", "min": 1, "max": 1}}]})")
             << QStringList{u"--out"_s, u"o"_s, u"--shard"_s, u"2/2"_s}
             << u"PK.CODE: a parent key given as SQL (@'P' || S_P.NEXTVAL) cannot be made in slices"_s;
+        QTest::newRow("key given twice") << QString() << QByteArray(R"({"kova-project": 1, "seed": 1, "seed": 2, "tables": []})")
+                                         << none << u"the key \"seed\" is given twice in one object"_s;
     }
     void refusesAProjectWhole()
     {
@@ -378,6 +380,48 @@ private Q_SLOTS:
         const auto again = OraSession().DbOpenDatabase(tool.db.db.path, u"scott/tiger"_s);
         QCOMPARE(RowsText(QueryRows(*again, u"SELECT STATUS FROM USER_CONSTRAINTS WHERE CONSTRAINT_NAME = 'C_FK'"_s)),
                  u"DISABLED"_s);
+    }
+
+    // --seed stands for the project's seed; --auto makes 100 rows unless told;
+    // a cycle of foreign keys is broken where a key may be NULL; parallel jobs
+    // get a seed that is named, and the password by the environment only.
+    void seedsRowsCyclesAndJobs()
+    {
+        Tool tool;
+        const QString project = tool.project();
+        QCOMPARE(tool.run({project}), kovagenerate::AllCreated);
+        const QString seeded = tool.rows();
+        QCOMPARE(tool.run({project, u"--seed"_s, u"7"_s}), kovagenerate::AllCreated);
+        QVERIFY(tool.rows() != seeded);
+        QCOMPARE(tool.run({u"--auto"_s, u"品目"_s}), kovagenerate::AllCreated);
+        QCOMPARE(tool.out, u"品目: 100 rows created, 0 refused\n"_s);
+
+        tool.db->DbExecuteSQL(u"CREATE TABLE P (ID NUMBER(4) PRIMARY KEY, Q_ID NUMBER(4) REFERENCES Q (ID))"_s);
+        tool.db->DbExecuteSQL(u"CREATE TABLE Q (ID NUMBER(4) PRIMARY KEY, P_ID NUMBER(4) NOT NULL REFERENCES P (ID))"_s);
+        const QString cycle = tool.file(u"cycle.json"_s, R"({"kova-project": 1, "tables": [{"rules": "auto", "table": "Q", "rows": 2},
+            {"rules": "auto", "table": "P", "rows": 2}]})");
+        QCOMPARE(tool.run({cycle}), kovagenerate::AllCreated);
+        QCOMPARE(tool.out, u"P: 2 rows created, 0 refused\nQ: 2 rows created, 0 refused\n"_s);
+
+        const QString log = tool.db.dir.filePath(u"jobs.log"_s);
+        const QString fake = tool.file(u"fake-generate"_s, (u"#!/bin/sh\necho \"$* | $KOVA_PASSWORD\" >> '"_s + log + u"'\n"_s).toUtf8());
+        QFile(fake).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        const QString login = u"scott@"_s + tool.db.db.path;
+        const QString files = tool.db.dir.filePath(u"o"_s);
+        auto parsed = kovagenerate::ParseArguments({login, cycle, u"--out"_s, files, u"--jobs"_s, u"2"_s}, &tool.err);
+        QVERIFY(parsed);
+        parsed->connect = u"scott/s3cret"_s;
+        parsed->program = fake;
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        kovagenerate::Run(*parsed, o, e, false);
+        e.flush();
+        const QString seed = err.section(u"the jobs use --seed "_s, 1).section(u'\n', 0, 0);
+        QVERIFY2(seed.toULongLong() > 0, qPrintable(err));
+        QStringList jobs = QString::fromUtf8(Read(log)).split(u'\n', Qt::SkipEmptyParts);
+        jobs.sort();
+        const QString given = login + u' ' + cycle + u" --out "_s + files + u" --seed "_s + seed + u" --shard %1/2 | s3cret"_s;
+        QCOMPARE(jobs, (QStringList{given.arg(1), given.arg(2)}));
     }
 
     // On the server: the project's rows loaded from CSV with psql's \\copy are

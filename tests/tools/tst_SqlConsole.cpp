@@ -378,6 +378,30 @@ private Q_SLOTS:
         QCOMPARE(sqlplus.exitCode(), 0);
         QCOMPARE(c.committed(u"SELECT B FROM T WHERE A = 4"_s), u"a\r\nb"_s);
     }
+
+    // A relative database name is the program's folder's, wherever it runs;
+    // --create makes a missing file, and without it nothing is created.
+    void createsAMissingFileBesideTheProgram()
+    {
+        QTemporaryDir elsewhere;
+        const QString name = u"created-%1.db"_s.arg(QCoreApplication::applicationPid());
+        const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(name);
+        const auto run = [&](const QStringList& args) {
+            QProcess sqlplus;
+            sqlplus.setWorkingDirectory(elsewhere.path());
+            sqlplus.start(QCoreApplication::applicationDirPath() + u"/kova-sqlplus"_s, args);
+            sqlplus.write("CREATE TABLE N (A NUMBER);\nexit\n");
+            sqlplus.closeWriteChannel();
+            return sqlplus.waitForFinished(60000) ? sqlplus.exitCode() : -1;
+        };
+        QVERIFY(run({u"scott/tiger@"_s + name}) != 0);
+        QVERIFY(!QFile::exists(beside));
+        QCOMPARE(run({u"--create"_s, u"scott/tiger@"_s + name}), 0);
+        QVERIFY(QFile::exists(beside) && QDir(elsewhere.path()).isEmpty());
+        OraSession other;
+        QCOMPARE(RowsText(QueryRows(*other.DbOpenDatabase(beside, u"scott/tiger"_s), u"SELECT COUNT(*) FROM N"_s)), u"0"_s);
+        QFile::remove(beside);
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_SqlConsole)
