@@ -396,12 +396,12 @@ private Q_SLOTS:
         QCOMPARE(tool.run({u"--auto"_s, u"品目"_s}), kovagenerate::AllCreated);
         QCOMPARE(tool.out, u"品目: 100 rows created, 0 refused\n"_s);
 
-        tool.db->DbExecuteSQL(u"CREATE TABLE P (ID NUMBER(4) PRIMARY KEY, Q_ID NUMBER(4) REFERENCES Q (ID))"_s);
-        tool.db->DbExecuteSQL(u"CREATE TABLE Q (ID NUMBER(4) PRIMARY KEY, P_ID NUMBER(4) NOT NULL REFERENCES P (ID))"_s);
-        const QString cycle = tool.file(u"cycle.json"_s, R"({"kova-project": 1, "tables": [{"rules": "auto", "table": "Q", "rows": 2},
-            {"rules": "auto", "table": "P", "rows": 2}]})");
+        tool.db->DbExecuteSQL(u"CREATE TABLE CP (ID NUMBER(4) PRIMARY KEY, CQ_ID NUMBER(4) REFERENCES CQ (ID))"_s);
+        tool.db->DbExecuteSQL(u"CREATE TABLE CQ (ID NUMBER(4) PRIMARY KEY, CP_ID NUMBER(4) NOT NULL REFERENCES CP (ID))"_s);
+        const QString cycle = tool.file(u"cycle.json"_s, R"({"kova-project": 1, "tables": [{"rules": "auto", "table": "CQ", "rows": 2},
+            {"rules": "auto", "table": "CP", "rows": 2}]})");
         QCOMPARE(tool.run({cycle}), kovagenerate::AllCreated);
-        QCOMPARE(tool.out, u"P: 2 rows created, 0 refused\nQ: 2 rows created, 0 refused\n"_s);
+        QCOMPARE(tool.out, u"CP: 2 rows created, 0 refused\nCQ: 2 rows created, 0 refused\n"_s);
 
         const QString log = tool.db.dir.filePath(u"jobs.log"_s);
         const QString fake = tool.file(u"fake-generate"_s, (u"#!/bin/sh\necho \"$* | $KOVA_PASSWORD\" >> '"_s + log + u"'\n"_s).toUtf8());
