@@ -12,8 +12,10 @@
 
 namespace {
 
-// Whether a group that holds a quantifier is itself quantified. Escapes and
-// classes are stepped over; a rough reading is enough here.
+// Whether a group that holds a quantifier, or an empty alternative, is itself
+// quantified: the matcher backtracks through every way of filling such a
+// group ("(|||ab){500}") and may give up. Escapes and classes are stepped
+// over; a rough reading is enough here.
 bool NestedRepetition(const QString& pattern)
 {
     std::vector<bool> groups{false};  // per open group: it holds a quantifier
@@ -27,7 +29,11 @@ bool NestedRepetition(const QString& pattern)
                 i += pattern[i] == u'\\' ? 1 : 0;
         } else if (c == u'(') {
             groups.push_back(false);
+        } else if (c == u'|' && i > 0 && (pattern[i - 1] == u'(' || pattern[i - 1] == u'|')) {
+            groups.back() = true;  // an empty alternative before this bar
         } else if (c == u')' && groups.size() > 1) {
+            if (pattern[i - 1] == u'|')
+                groups.back() = true;  // an empty last alternative
             const bool held = groups.back();
             groups.pop_back();
             const bool quantified = i + 1 < pattern.size() && quantifier(pattern[i + 1]);
