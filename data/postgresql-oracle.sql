@@ -49,7 +49,8 @@ RETURN coalesce($1, $2);
 --   nvarchar2(n) -> NVARCHAR2(n);
 --   date, oracle.date, timestamp(0) -> DATE; other timestamps -> TIMESTAMP(n);
 --   bytea -> BLOB; anything else -> its PostgreSQL name in capitals.
--- Lengths of character types count characters, as in PostgreSQL.
+-- Lengths of character types are given as declared; kova_oracle.char_used
+-- says what they count.
 CREATE OR REPLACE FUNCTION kova_oracle.ora_type(typid oid, typmod int)
 RETURNS TABLE (data_type text, data_length numeric, data_precision numeric,
                data_scale numeric, char_length numeric)
@@ -98,6 +99,25 @@ BEGIN ATOMIC
               WHEN s.kind = 'NUMERIC' AND s.mod >= 4 THEN (((s.mod - 4) & 2047) # 1024) - 1024 END,
          s.chars
     FROM sized s;
+END;
+
+-- CHAR_USED of a character column of type typid: 'B' for orafce's VARCHAR2,
+-- whose length counts bytes ('清水 美' is 10 of them, too long for
+-- VARCHAR2(4)), 'C' for the types whose length counts characters: varchar,
+-- char (bpchar), orafce's NVARCHAR2, text. A domain counts as its base type.
+CREATE OR REPLACE FUNCTION kova_oracle.char_used(typid oid)
+RETURNS text
+LANGUAGE sql STABLE PARALLEL SAFE
+BEGIN ATOMIC
+  WITH RECURSIVE dom AS (
+    SELECT t.oid, t.typtype, t.typbasetype, 0 AS depth FROM pg_type t WHERE t.oid = typid
+    UNION ALL
+    SELECT t.oid, t.typtype, t.typbasetype, d.depth + 1
+      FROM dom d JOIN pg_type t ON t.oid = d.typbasetype
+     WHERE d.typtype = 'd'
+  )
+  SELECT CASE WHEN d.oid = 'oracle.varchar2'::regtype THEN 'B' ELSE 'C' END
+    FROM dom d ORDER BY d.depth DESC LIMIT 1;
 END;
 
 -- Tables and views the current user owns and reaches by their bare names;
@@ -189,7 +209,7 @@ SELECT kova_oracle.ora_name(c.relname) AS table_name,
        octet_length(d.def)::numeric AS default_length, d.def AS data_default,
        t.char_length AS char_col_decl_length,
        coalesce(t.char_length, 0) AS char_length,
-       CASE WHEN t.char_length IS NOT NULL THEN 'C' END AS char_used
+       CASE WHEN t.char_length IS NOT NULL THEN kova_oracle.char_used(a.atttypid) END AS char_used
   FROM kova_oracle.kova_relations c
   JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped
   LEFT JOIN pg_attrdef ad ON ad.adrelid = a.attrelid AND ad.adnum = a.attnum

@@ -1,7 +1,6 @@
 #include "browser/ColumnGrid.h"
 
 #include "controls/GridModel.h"
-#include "generate/ColumnLength.h"
 #include "generate/InsertRow.h"
 #include "rules/ColumnRule.h"
 #include "session/OraDatabase.h"
@@ -192,8 +191,9 @@ ColumnGridResult FillColumnGrid(OraDatabase* database, controls::GridModel& grid
             QString type = DataTypeText(NullToBlank(dynaset->Value(1)), NullToBlank(dynaset->Value(2)),
                                         NullToBlank(dynaset->Value(4)), NullToBlank(dynaset->Value(3)),
                                         &column.length, &column.scale);
-            // A length declared in characters says so: "VARCHAR2(4 CHAR)".
-            if (generate::CharUsedHolds(database) && NullToBlank(dynaset->Value(6)).trimmed() == QLatin1String("C")
+            // A length counted in characters says so: "VARCHAR2(4 CHAR)"
+            // (on PostgreSQL, VARCHAR(4); its VARCHAR2(4) counts bytes).
+            if (NullToBlank(dynaset->Value(6)).trimmed() == QLatin1String("C")
                 && type.endsWith(QLatin1Char(')')))
                 type.insert(type.size() - 1, QLatin1String(" CHAR"));
             grid.setTextMatrix(n, ColType, type);

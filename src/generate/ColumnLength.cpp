@@ -73,11 +73,6 @@ QString PatternTooLong(int longest, const LengthMeasure& measure)
     return u"パターンの最も長い値は%1%3で、項目の長さ%2%3を超えます。"_s.arg(longest).arg(measure.limit).arg(measure.Unit());
 }
 
-bool CharUsedHolds(const OraDatabase* database)
-{
-    return !database || !dynamic_cast<const OdbcEngine*>(&database->engine());
-}
-
 bool LengthInCharacters(QStringView typeText)
 {
     const QStringView type = typeText.trimmed();
@@ -89,6 +84,12 @@ LengthMeasure MeasureOf(const basKovaData::ColumnRule& rule, const OraDatabase* 
     LengthMeasure measure;
     measure.limit = rule.Length;
     measure.characters = LengthInCharacters(rule.TypeText.text());
+    // A server's bytes are counted as UTF-8 has them. PostgreSQL's VARCHAR2
+    // (orafce) counts bytes of the database's encoding, UTF-8 as a rule;
+    // Oracle's BYTE columns count bytes of the database character set, and a
+    // Shift-JIS or EUC database needs no more bytes for a character than
+    // UTF-8 does, so a value measured here still fits there. Character
+    // lengths (CHAR_USED 'C', on both servers) count characters.
     measure.utf8 = database && dynamic_cast<const OdbcEngine*>(&database->engine());
     return measure;
 }

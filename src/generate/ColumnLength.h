@@ -1,9 +1,9 @@
 #pragma once
 // How a character column's declared length counts a value, as the database
 // that holds it counts: characters for a length declared in CHAR
-// ("VARCHAR2(4 CHAR)"), else bytes, of code page 932 on the embedded engine
-// and of UTF-8 on a server (whose CHAR columns, counting characters, then
-// hold every value measured so). A value measured here fits there.
+// ("VARCHAR2(4 CHAR)"; the dictionary's CHAR_USED 'C'), else bytes, of code
+// page 932 on the embedded engine and of UTF-8 on a server. A value measured
+// here fits there.
 #include <QString>
 #include <QStringView>
 
@@ -35,12 +35,6 @@ struct LengthMeasure {
 
 // Why a pattern whose longest value is `longest` does not fit the column.
 QString PatternTooLong(int longest, const LengthMeasure& measure);
-
-// Whether the dictionary of `database` tells truly whether a character
-// column's length counts characters (CHAR_USED). The embedded engine's does;
-// the server's says so of every character column, while its VARCHAR2 counts
-// bytes.
-bool CharUsedHolds(const OraDatabase* database);
 
 // Whether a type text declares its length in characters: "VARCHAR2(4 CHAR)".
 bool LengthInCharacters(QStringView typeText);

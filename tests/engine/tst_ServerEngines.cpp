@@ -178,7 +178,8 @@ private Q_SLOTS:
         tables.sort();
         QCOMPARE(tables + list.names.mid(list.firstViewIndex - 1), (QStringList{u"ITEM"_s, u"ORDERS"_s, u"SRC"_s, u"ORDER_LIST"_s}));
         QCOMPARE(Column(m_grid, 0), u"ORDER_NO,LINE_NO,CODE,QTY,ORDERED,NOTE"_s);
-        QCOMPARE(Column(m_grid, 1), u"NUMBER(8),NUMBER(4),CHAR(6),NUMBER(7.2),DATE(),VARCHAR2(200)"_s);
+        // PostgreSQL's CHAR counts characters, its VARCHAR2 (orafce's) bytes.
+        QCOMPARE(Column(m_grid, 1), u"NUMBER(8),NUMBER(4),CHAR(6%1),NUMBER(7.2),DATE(),VARCHAR2(200)"_s.arg(server ? u" CHAR"_s : QString()));
         QCOMPARE(Column(m_grid, 2) + u"|"_s + Column(m_grid, 3), u"KEY,KEY,,,,|NN,NN,NN,,,"_s);
         QCOMPARE(ColumnRules[1].Length, qint16(8));
         const diag::ViewText view = diag::LoadViewText(m_db.database.get(), u"ORDER_LIST"_s);
@@ -310,35 +311,47 @@ private Q_SLOTS:
     // Creation runs into table T (ID key, NAME) on the server, ID a sequence
     // from 1 and NAME fixed, with three rows in the way; sent in batches and
     // row by row.
-    // A length in bytes counts as the database that holds the column counts:
-    // the server's VARCHAR2(4) holds four bytes of UTF-8, the embedded
-    // engine's four bytes of code page 932. The pattern check and the cut of
-    // a dictionary value follow.
+    // A length counts as the database that holds the column counts: the
+    // server's VARCHAR2(4) (orafce's) holds four bytes of UTF-8, its
+    // VARCHAR(4) four characters, the embedded engine's
+    // VARCHAR2(4) four bytes of code page 932. The grid's type, the pattern
+    // check (P takes [ぁ-ん]{4} where it fits) and the cut of a 氏名 (V)
+    // follow.
     void lengthsAsTheDatabaseCounts_data()
     {
         QTest::addColumn<bool>("server");
-        QTest::addColumn<int>("patternBytes");
-        QTest::addColumn<QString>("longest");
-        QTest::newRow("embedded") << false << 8 << u"2"_s;
-        QTest::newRow("postgres") << true << 12 << u"1"_s;
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("shown");    // in the column grid
+        QTest::addColumn<int>("patternBytes");  // the pattern is refused; 0: taken
+        QTest::addColumn<QString>("longest");   // of V and of P
+        QTest::newRow("embedded") << false << u"VARCHAR2(4)"_s << u"VARCHAR2(4)"_s << 8 << u"2,[NULL]"_s;
+        QTest::newRow("embedded, CHAR") << false << u"VARCHAR2(4 CHAR)"_s << u"VARCHAR2(4 CHAR)"_s << 0 << u"4,4"_s;
+        QTest::newRow("postgres varchar2") << true << u"VARCHAR2(4)"_s << u"VARCHAR2(4)"_s << 12 << u"1,[NULL]"_s;
+        QTest::newRow("postgres varchar") << true << u"VARCHAR(4)"_s << u"VARCHAR2(4 CHAR)"_s << 0 << u"4,4"_s;
     }
     void lengthsAsTheDatabaseCounts()
     {
         QFETCH(bool, server);
+        QFETCH(QString, type);
         QFETCH(int, patternBytes);
         if (server)
             KOVA_NEED_SERVER();
-        QVERIFY(open(server, {u"CREATE TABLE L (ID NUMBER(4), V VARCHAR2(4))"_s}, u"L"_s));
-        basKovaData::ColumnRule pattern = ColumnRules[2];
+        QVERIFY(open(server, {u"CREATE TABLE L (ID NUMBER(4), V %1, P %1)"_s.arg(type)}, u"L"_s));
+        QTEST(m_grid.TextMatrix(2, browser::ColType), "shown");
+        basKovaData::ColumnRule pattern = ColumnRules[3];
         pattern.RuleKind = u"7"_s;
         pattern.Pattern = u"[ぁ-ん]{4}"_s;
         QCOMPARE(basKovaData::CheckRule(pattern, basKovaData::TypeFamily::Character).message,
-                 u"パターンの最も長い値は%1バイトで、項目の長さ4バイトを超えます。"_s.arg(patternBytes));
+                 patternBytes ? u"パターンの最も長い値は%1バイトで、項目の長さ4バイトを超えます。"_s.arg(patternBytes) : QString());
         SetRule(1, u"3"_s, {1, 1});
         SetRule(2, u"6"_s, {}, {u"氏名"_s});
+        if (patternBytes)
+            SetRule(3, u"5"_s, {});
+        else
+            ColumnRules[3] = pattern;
         const generate::CreationResult result = generate::GenerateRows(basKovaData::TableRules::FromShared(u"L"_s), 50);
         QVERIFY2(!result.aborted && result.failures == 0, qPrintable(result.errorText + result.refusals.Details()));
-        QTEST(RowsText(QueryRows(*m_db.database, u"SELECT MAX(LENGTH(V)) FROM L"_s)), "longest");
+        QTEST(RowsText(QueryRows(*m_db.database, u"SELECT MAX(LENGTH(V)), MAX(LENGTH(P)) FROM L"_s)), "longest");
     }
 
     void runs_data()
