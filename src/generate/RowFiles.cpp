@@ -143,20 +143,15 @@ public:
             return;
         for (const auto& file : m_files)
             file->discard();
-        for (const QString& folder : m_folders)
-            QDir().rmdir(folder);
+        basKovaData::RemoveFolders(m_folders);
     }
 
     // Makes `folder` and every missing folder above it, noting which were made.
     void makeFolder(const QString& folder)
     {
-        QStringList missing;
-        for (QString path = QDir::cleanPath(QDir(folder).absolutePath()); !QFileInfo::exists(path);
-             path = QFileInfo(path).absolutePath())
-            missing << path;
-        if (!QDir().mkpath(folder))
-            throw OraError(CannotWrite(folder, u"cannot make the folder"_s));
-        m_folders << missing;
+        QString error;
+        if (!basKovaData::MakeFolders(folder, &m_folders, &error))
+            throw OraError(error);
     }
     OutFile& open(const QString& path)
     {

@@ -23,7 +23,10 @@
 #include <QTextStream>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+
+#include <signal.h>
 
 using namespace Qt::StringLiterals;
 using namespace kovatest;
@@ -219,15 +222,23 @@ private Q_SLOTS:
     void unwritableFilesLeaveNothing_data()
     {
         QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("blocked");  // made a folder first
+        QTest::addColumn<QString>("blocked");  // made a folder first; "FILE:" + path: a file
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("reason");       // errno
         const QStringList csv{u"--out"_s, u"out/csv"_s, u"--format"_s, u"csv"_s};
+        const QStringList twoJobs{u"--jobs"_s, u"2"_s, u"--rows"_s, u"10000"_s};
         QTest::newRow("script") << QStringList{u"--out"_s, u"out/sub/run.sql"_s} << QString() << u"run.sql"_s << EFBIG;
         QTest::newRow("csv, the second table") << csv << QString() << u"B.csv"_s << EFBIG;
         // The slices' files are whole; the loaders of them all cannot be written.
         QTest::newRow("csv in two jobs") << csv + QStringList{u"--jobs"_s, u"2"_s, u"--rows"_s, u"1000"_s}
                                          << u"out/csv/load-oracle.sh.new"_s << u"load-oracle.sh"_s << EISDIR;
+        QTest::newRow("script in two jobs") << QStringList{u"--out"_s, u"out/sub/run.sql"_s} + twoJobs << QString()
+                                            << u"run.1-of-2.sql"_s << EFBIG;
+        QTest::newRow("csv in two jobs, the second table") << csv + twoJobs << QString() << u"B.1-of-2.csv"_s << EFBIG;
+        QTest::newRow("folder under a file") << QStringList{u"--out"_s, u"out/plain/sub/run.sql"_s} << u"FILE:out/plain"_s
+                                             << u"sub"_s << ENOTDIR;
+        QTest::newRow("folder under a file, two jobs") << QStringList{u"--out"_s, u"out/plain/csv"_s, u"--format"_s, u"csv"_s} + twoJobs
+                                                       << u"FILE:out/plain"_s << u"csv"_s << ENOTDIR;
     }
     void unwritableFilesLeaveNothing()
     {
@@ -243,8 +254,12 @@ private Q_SLOTS:
         QVERIFY(WriteFile(dir.filePath(u"b.json"_s), R"({"kova-rules": 1, "table": "B", "rows": 5000, "columns": [
             {"column": "ID", "kind": "sequence", "start": 1, "step": 1},
             {"column": "V", "kind": "fixed", "value": "a value of fifty characters, more or less, to fill"}]})"));
-        if (!blocked.isEmpty())
+        if (blocked.startsWith(u"FILE:"_s)) {
+            blocked = blocked.mid(5);
+            QVERIFY(dir.mkpath(QFileInfo(dir.filePath(blocked)).absolutePath()) && WriteFile(dir.filePath(blocked), "x"));
+        } else if (!blocked.isEmpty()) {
             QVERIFY(dir.mkpath(blocked));
+        }
         QProcess run;
         run.setWorkingDirectory(dir.path());
         // 200 blocks (of 512 or 1,024 bytes): A's file fits, B's and the script do not.
@@ -260,8 +275,59 @@ private Q_SLOTS:
         QStringList left;
         for (QDirIterator it(dir.filePath(u"out"_s), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
             left << dir.relativeFilePath(it.next());
+        left.removeOne(blocked);
         QCOMPARE(left, QStringList());
         QCOMPARE(QFileInfo::exists(dir.filePath(u"out"_s)), !blocked.isEmpty());  // the folders it made are gone
+    }
+
+    // Ctrl-C or SIGTERM while kova-generate writes: it stops between rows,
+    // exits 2 and leaves no file, no .new file and no folder it made; with
+    // --jobs the signal, sent to the parent only, reaches every slice. A
+    // database run rolls back.
+    void stoppedRunLeavesNothing_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("signal");
+        const QStringList csv{u"--out"_s, u"out/csv"_s, u"--format"_s, u"csv"_s};
+        const QStringList script{u"--out"_s, u"out/sub/run.sql"_s};
+        const QStringList twoJobs{u"--jobs"_s, u"2"_s};
+        QTest::newRow("csv, SIGINT") << csv << SIGINT;
+        QTest::newRow("script, SIGTERM") << script << SIGTERM;
+        QTest::newRow("csv in two jobs, SIGINT") << csv + twoJobs << SIGINT;
+        QTest::newRow("script in two jobs, SIGTERM") << script + twoJobs << SIGTERM;
+        QTest::newRow("database, SIGINT") << QStringList() << SIGINT;
+    }
+    void stoppedRunLeavesNothing()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, signal);
+        EngineDb db({u"CREATE TABLE A (ID NUMBER(10) PRIMARY KEY)"_s});
+        const QDir dir(db.dir.path());
+        QVERIFY(WriteFile(dir.filePath(u"a.json"_s), R"({"kova-rules": 1, "table": "A", "rows": 100000000, "columns": [
+            {"column": "ID", "kind": "sequence", "start": 1, "step": 1}]})"));
+        QProcess run;
+        run.setWorkingDirectory(dir.path());
+        run.start(QCoreApplication::applicationDirPath() + u"/kova-generate"_s,
+                  QStringList{u"scott/tiger@"_s + db.db.path, u"a.json"_s} + args);
+        QVERIFY(run.waitForStarted());
+        const auto writing = [&] {
+            for (QDirIterator it(dir.filePath(u"out"_s), QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+                if (it.next().endsWith(u".new"_s))
+                    return true;
+            return false;
+        };
+        if (args.isEmpty())
+            QTest::qWait(3000);  // the rows are being inserted
+        else
+            QTRY_VERIFY_WITH_TIMEOUT(writing(), 60000);
+        QVERIFY(run.state() == QProcess::Running);
+        QCOMPARE(::kill(pid_t(run.processId()), signal), 0);
+        QVERIFY(run.waitForFinished(60000));
+        const QString err = QString::fromUtf8(run.readAllStandardError());
+        QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(run.exitCode() == kovagenerate::Stopped && err.contains(u"stopped"_s), qPrintable(err));
+        QVERIFY2(!QFileInfo::exists(dir.filePath(u"out"_s)), qPrintable(err));
+        QCOMPARE(db.text(u"SELECT COUNT(*) FROM A"_s), u"0"_s);
     }
 
     // load-oracle.sh with sqlplus and sqlldr stood in for: where the password
