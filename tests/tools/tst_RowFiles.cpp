@@ -127,7 +127,8 @@ QString Psql()
 }
 
 // A stand-in for sqlplus and sqlldr: logs its arguments, its input and the
-// parameter file it was given, and fails when told to.
+// parameter file it was given, and fails when told to (sqlplus with the
+// output it is given).
 const QByteArray Stub = R"sh(#!/bin/sh
 printf '%s %s\n' "$(basename "$0")" "$*" >> "$STUB/args.log"
 for a; do
@@ -135,6 +136,7 @@ for a; do
 done
 if [ "$(basename "$0")" = sqlldr ]; then touch "$STUB/loaded"; exit "${STUB_SQLLDR_EXIT:-0}"; fi
 cat >> "$STUB/stdin.log"
+if [ -n "${STUB_SQLPLUS_FAILS-}" ]; then echo "$STUB_SQLPLUS_FAILS"; exit 1; fi
 if [ -e "$STUB/loaded" ] && [ -n "${STUB_DISABLED-}" ]; then echo "$STUB_DISABLED"; fi
 exit 0
 )sh";
@@ -337,26 +339,41 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("login");
         QTest::addColumn<QString>("password");  // KOVA_PASSWORD; null: unset, typed at the prompt
+        QTest::addColumn<QString>("typed");     // standard input
+        QTest::addColumn<QString>("sqlplusFails");  // its output when it fails
         QTest::addColumn<int>("sqlldrExit");
         QTest::addColumn<QString>("disabled");  // what the query after the loads finds
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
         const QString password = u"s3 cr'e\"t$x"_s;
-        QTest::newRow("password from the environment") << u"scott@orcl"_s << password << 0 << QString() << 0 << QString();
-        QTest::newRow("password typed") << u"scott@orcl"_s << QString() << 0 << QString() << 0 << QString();
-        QTest::newRow("password on the command line") << u"scott/tiger@orcl"_s << password << 0 << QString() << 2
-                                                      << u"usage: ./load-oracle.sh user@service"_s;
-        QTest::newRow("load fails") << u"scott@orcl"_s << password << 1 << QString() << 1
+        const QString typed = u"typed 'secret\n"_s;
+        const QString wrong = u"ORA-01017: invalid username/password; logon denied"_s;
+        QTest::newRow("password from the environment") << u"scott@orcl"_s << password << QString() << QString() << 0 << QString()
+                                                       << 0 << QString();
+        QTest::newRow("password typed") << u"scott@orcl"_s << QString() << typed << QString() << 0 << QString() << 0 << QString();
+        QTest::newRow("no password") << u"scott@orcl"_s << QString() << QString() << QString() << 0 << QString() << 2
+                                     << u"it comes from KOVA_PASSWORD or is typed at a terminal"_s;
+        QTest::newRow("EZConnect") << u"scott@//dbhost:1521/pdb"_s << password << QString() << QString() << 0 << QString() << 0
+                                   << QString();
+        QTest::newRow("EZConnect without slashes") << u"scott@host:1521/ORCLPDB1"_s << password << QString() << QString() << 0
+                                                   << QString() << 0 << QString();
+        QTest::newRow("password on the command line") << u"scott/tiger@orcl"_s << password << QString() << QString() << 0
+                                                      << QString() << 2 << u"usage: ./load-oracle.sh user@connect-identifier"_s;
+        QTest::newRow("wrong password") << u"scott@orcl"_s << password << QString() << wrong << 0 << QString() << 1
+                                        << wrong + u"\nload-oracle.sh: sqlplus failed (above); nothing was emptied or loaded\n"_s;
+        QTest::newRow("load fails") << u"scott@orcl"_s << password << QString() << QString() << 1 << QString() << 1
                                     << u"the emptied tables stay emptied"_s;
-        QTest::newRow("load fails, a constraint left disabled") << u"scott@orcl"_s << password << 2 << u"EMP.EMP_DEPT_FK"_s << 1
-                                                               << u"EMP.EMP_DEPT_FK"_s;
-        QTest::newRow("constraint left disabled") << u"scott@orcl"_s << password << 0 << u"EMP.EMP_DEPT_FK"_s << 1
-                                                  << u"EMP.EMP_DEPT_FK"_s;
+        QTest::newRow("load fails, a constraint left disabled") << u"scott@orcl"_s << password << QString() << QString() << 2
+                                                               << u"EMP.EMP_DEPT_FK"_s << 1 << u"EMP.EMP_DEPT_FK"_s;
+        QTest::newRow("constraint left disabled") << u"scott@orcl"_s << password << QString() << QString() << 0
+                                                  << u"EMP.EMP_DEPT_FK"_s << 1 << u"EMP.EMP_DEPT_FK"_s;
     }
     void oracleLoadScript()
     {
         QFETCH(QString, login);
         QFETCH(QString, password);
+        QFETCH(QString, typed);
+        QFETCH(QString, sqlplusFails);
         QFETCH(int, sqlldrExit);
         QFETCH(QString, disabled);
         QTemporaryDir dir;
@@ -376,15 +393,14 @@ private Q_SLOTS:
         environment.insert(u"STUB"_s, stub.path());
         environment.insert(u"STUB_SQLLDR_EXIT"_s, QString::number(sqlldrExit));
         environment.insert(u"STUB_DISABLED"_s, disabled);
+        environment.insert(u"STUB_SQLPLUS_FAILS"_s, sqlplusFails);
         environment.remove(u"KOVA_PASSWORD"_s);
         if (!password.isNull())
             environment.insert(u"KOVA_PASSWORD"_s, password);
         run.setProcessEnvironment(environment);
         run.start(u"bash"_s, {script, login});
         QVERIFY(run.waitForStarted());
-        const QString typed = u"typed 'secret"_s;
-        if (password.isNull())
-            run.write((typed + u'\n').toUtf8());
+        run.write(typed.toUtf8());
         run.closeWriteChannel();
         QVERIFY(run.waitForFinished(60000));
         const QString err = QString::fromUtf8(run.readAllStandardError());
@@ -393,8 +409,8 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QVERIFY2(err.contains(message), qPrintable(err));
         const QString args = QString::fromUtf8(ReadFile(stub.filePath(u"args.log"_s)));
-        const QString secret = password.isNull() ? typed : password;
-        QVERIFY2(!args.contains(secret) && !args.contains(u"tiger"_s), qPrintable(args));
+        const QString secret = password.isNull() ? typed.trimmed() : password;
+        QVERIFY2((secret.isEmpty() || !args.contains(secret)) && !args.contains(u"tiger"_s), qPrintable(args));
         if (status == 2) {
             QCOMPARE(args, QString());  // refused before any tool ran
             return;
@@ -402,9 +418,14 @@ private Q_SLOTS:
         // The password reaches sqlplus on its input, sqlldr in a parameter file
         // of mode 600 that is gone afterwards.
         const QString input = QString::fromUtf8(ReadFile(stub.filePath(u"stdin.log"_s)));
-        QVERIFY2(input.contains(u"CONNECT scott/\""_s + secret + u"\"@orcl\n"_s), qPrintable(input));
+        const QString at = login.mid(login.indexOf(u'@'));
+        QVERIFY2(input.contains(u"CONNECT scott/\""_s + secret + u'"' + at + u'\n'), qPrintable(input));
+        if (!sqlplusFails.isEmpty()) {
+            QVERIFY2(!args.contains(u"sqlldr"_s) && !input.contains(u"DELETE"_s) && !err.contains(u"stopped"_s), qPrintable(err));
+            return;  // nothing emptied or loaded
+        }
         const QString par = QString::fromUtf8(ReadFile(stub.filePath(u"par.log"_s)));
-        QVERIFY2(par.startsWith(u"600\nuserid=scott/\""_s + secret + u"\"@orcl\n"_s), qPrintable(par));
+        QVERIFY2(par.startsWith(u"600\nuserid=scott/\""_s + secret + u'"' + at + u'\n'), qPrintable(par));
         QVERIFY(!QFileInfo::exists(QString::fromUtf8(ReadFile(stub.filePath(u"parpath"_s))).trimmed()));
         // Names with a quote in them, as SQL and as the shell take them.
         QVERIFY2(input.contains(u"DELETE FROM \"O'HARA\";\nDELETE FROM DEPT;\nCOMMIT;"_s)
