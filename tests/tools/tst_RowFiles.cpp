@@ -7,6 +7,7 @@
 #include "SqlConsole.h"
 
 #include "generate/RowFiles.h"
+#include "generate/SqlScriptText.h"
 #include "support/EngineSupport.h"
 #include "support/ServerSupport.h"
 
@@ -215,6 +216,60 @@ private Q_SLOTS:
         QCOMPARE(back.size(), made.size());
         for (qsizetype i = 0; i < made.size(); ++i)
             QVERIFY2(back[i] == made[i], qPrintable(Awkward[i].first));
+    }
+
+    // A project's own statements in a script: long lines broken at blanks
+    // outside literals, names and "--" comments, so that SQL*Plus reads each
+    // whole; what it would split or run is refused.
+    void handWrittenStatements_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("kept");     // text the lines hold unbroken
+        QTest::addColumn<QString>("refusal");  // empty: written
+        QString ids;
+        for (int i = 1; ids.size() < 3780; ++i)
+            ids += QString::number(i) + u", "_s;
+        const QString words = u"word "_s.repeated(300);
+        QTest::newRow("3,812 characters") << u"UPDATE T SET V = 'x' WHERE ID IN ("_s + ids + u"0)"_s
+                                          << u"UPDATE T SET V = 'x'"_s << QString();
+        QTest::newRow("literal with blanks") << u"SELECT "_s + u"1 + "_s.repeated(300) + u"'"_s + words + u"' FROM DUAL"_s
+                                             << u"'"_s + words + u"'"_s << QString();
+        QTest::newRow("q-quoted literal") << u"SELECT "_s + u"1 + "_s.repeated(300) + u"q'[it's "_s + words + u"]' FROM DUAL"_s
+                                          << u"q'[it's "_s + words + u"]'"_s << QString();
+        QTest::newRow("quoted name") << u"SELECT "_s + u"1 + "_s.repeated(300) + u"\"A "_s + u"B "_s.repeated(400) + u"\" FROM DUAL"_s
+                                     << u"\"A "_s + u"B "_s.repeated(400) + u'"' << QString();
+        QTest::newRow("ends in a comment") << u"DELETE FROM T -- all of it"_s << u"-- all of it\n;\n"_s << QString();
+        QTest::newRow("long comment") << u"SELECT 1 -- "_s + words.repeated(2) + u"\nFROM DUAL"_s << QString()
+                                      << u"longer than 2000 bytes"_s;
+        QTest::newRow("long literal") << u"SELECT '"_s + QString(2500, u'x') + u"' FROM DUAL"_s << QString()
+                                      << u"longer than 2000 bytes"_s;
+        QTest::newRow("lone slash in a literal") << u"UPDATE T SET V = 'x\n/\ny'"_s << QString() << u"only \"/\""_s;
+        QTest::newRow("lone dot in a literal") << u"UPDATE T SET V = 'x\n .\ny'"_s << QString() << u"only \".\""_s;
+        QTest::newRow("semicolon at a line end") << u"UPDATE T SET V = 'x;\ny'"_s << QString() << u"ends with \";\""_s;
+        QTest::newRow("hash at a line start") << u"UPDATE T SET V = 'x\n#y'"_s << QString() << u"starts with \"#\""_s;
+        QTest::newRow("quote not closed") << u"SELECT 'abc FROM DUAL"_s << QString() << u"not closed"_s;
+    }
+    void handWrittenStatements()
+    {
+        QFETCH(QString, statement);
+        QFETCH(QString, kept);
+        QFETCH(QString, refusal);
+        QString out = u"before\n"_s;
+        const QString why = generate::AppendScriptText(out, statement);
+        if (!refusal.isEmpty()) {
+            QVERIFY2(why.contains(refusal), qPrintable(why));
+            QCOMPARE(out, u"before\n"_s);
+            return;
+        }
+        QCOMPARE(why, QString());
+        QVERIFY(out.endsWith(u";\n"_s) && out.contains(kept));
+        const QString written = out.mid(7).chopped(2).trimmed();
+        // The same text, but for blanks that became line breaks.
+        QCOMPARE(written.size(), statement.size());
+        for (qsizetype i = 0; i < written.size(); ++i)
+            QVERIFY(written[i] == statement[i] || (written[i] == u'\n' && statement[i] == u' '));
+        for (const QString& line : out.split(u'\n'))
+            QVERIFY(line.toUtf8().size() <= generate::ScriptLineBytes);
     }
 
     // A file that cannot be written whole (a file-size limit stands in for a
