@@ -260,9 +260,9 @@ QString AppendScriptText(QString& out, QStringView statement)
             if (c == u'*' && next == u'/') {
                 state = Lexed::Code;
                 skip = 1;
-            }
-            else if (c == u' ' || c == u'\t')
+            } else if (c == u' ' || c == u'\t') {
                 blanks.push_back(line.size());
+            }
             break;
         }
         for (qsizetype k = 0; k <= skip; ++k) {

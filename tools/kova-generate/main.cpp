@@ -12,7 +12,7 @@
 // were refused (and all the others committed), 2 when nothing was kept (the
 // arguments, the login or a file were wrong, or the run stopped) or when the
 // run stopped after a DDL statement of the project committed what the message
-// lists.
+// lists. Ctrl-C or SIGTERM stops a run between rows: nothing of it is kept.
 #include "GenerateTool.h"
 #include "StopSignal.h"
 
