@@ -107,19 +107,21 @@ int RunJobs(const Job& job, const Arguments& args, QTextStream& out, QTextStream
         processes.push_back(std::move(process));
     }
     int status = AllCreated;
-    bool forwarded = false;
+    std::vector<bool> told(processes.size(), false);  // of the stop signal
     QHash<QString, qint64> written;
     QStringList made;  // the files of the slices that finished
     for (int k = 0; k < args.jobs; ++k) {
         QProcess& process = *processes[std::size_t(k)];
-        // A stop signal goes on to every slice still running; each discards its files.
-        while (!process.waitForFinished(100))
-            if (StopSignal() != 0 && !forwarded) {
-                for (const auto& slice : processes)
-                    if (slice->state() != QProcess::NotRunning)
-                        ::kill(pid_t(slice->processId()), StopSignal());
-                forwarded = true;
-            }
+        // A stop signal goes on to every slice running; each discards its files.
+        while (process.state() != QProcess::NotRunning && !process.waitForFinished(100)) {
+            if (StopSignal() == 0)
+                continue;
+            for (std::size_t j = 0; j < processes.size(); ++j)
+                if (!told[j] && processes[j]->state() == QProcess::Running && processes[j]->processId() > 0) {
+                    ::kill(pid_t(processes[j]->processId()), StopSignal());
+                    told[j] = true;
+                }
+        }
         const QString lines = QString::fromUtf8(process.readAllStandardOutput());
         for (const QString& line : lines.split(u'\n', Qt::SkipEmptyParts)) {
             const qsizetype colon = line.lastIndexOf(u": "_s);
