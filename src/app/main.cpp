@@ -19,9 +19,9 @@ namespace {
 // One line per option. The program has two of its own; Qt takes the others
 // for every program, and the ones a user of this one may want are listed.
 const char* const Usage =
-    "usage: kova-oracle [--help | --version] [Qt options]\n"
-    "  --help              show this list and exit\n"
-    "  --version           show the program's version and exit\n"
+    "usage: kova-oracle [-h | --help | -v | --version] [Qt options]\n"
+    "  -h, --help          show this list and exit\n"
+    "  -v, --version       show the program's version and exit\n"
     "Qt's options for every program apply too, among them:\n"
     "  -platform NAME      the window system plugin: xcb, wayland, offscreen ...\n"
     "  -display DISPLAY    the X display the windows go to (instead of $DISPLAY)\n"
@@ -29,17 +29,17 @@ const char* const Usage =
     "  -reverse            lay the windows out from right to left\n"
     "The program starts with its login window; it needs a display for that.\n";
 
-// --help and --version are answered before any window system is touched, so
+// -h/--help and -v/--version are answered before any window system is touched, so
 // that they work over ssh and in a shell without a display. True when one of
 // them was given (and answered).
 bool AnswersWithoutWindows(int argc, char* argv[])
 {
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::fputs(Usage, stdout);
             return true;
         }
-        if (std::strcmp(argv[i], "--version") == 0) {
+        if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-v") == 0) {
             std::printf("kova-oracle %s\n", KOVA_VERSION);
             return true;
         }

@@ -143,20 +143,15 @@ public:
             return;
         for (const auto& file : m_files)
             file->discard();
-        for (const QString& folder : m_folders)
-            QDir().rmdir(folder);
+        basKovaData::RemoveFolders(m_folders);
     }
 
     // Makes `folder` and every missing folder above it, noting which were made.
     void makeFolder(const QString& folder)
     {
-        QStringList missing;
-        for (QString path = QDir::cleanPath(QDir(folder).absolutePath()); !QFileInfo::exists(path);
-             path = QFileInfo(path).absolutePath())
-            missing << path;
-        if (!QDir().mkpath(folder))
-            throw OraError(CannotWrite(folder, u"cannot make the folder"_s));
-        m_folders << missing;
+        QString error;
+        if (!basKovaData::MakeFolders(folder, &m_folders, &error))
+            throw OraError(error);
     }
     OutFile& open(const QString& path)
     {
@@ -229,6 +224,21 @@ QString CsvRefusal(const TableRules& rules)
     return {};
 }
 
+// The statements of a project's "before" or "after" as lines of a script;
+// one that SQL*Plus could not read whole stops the run, named.
+QString ScriptStatements(const QStringList& statements, QLatin1StringView key)
+{
+    QString text;
+    for (qsizetype k = 0; k < statements.size(); ++k)
+        if (const QString why = AppendScriptText(text, statements[k]); !why.isEmpty()) {
+            QString start = statements[k].simplified();
+            if (start.size() > 60)
+                start = start.left(60) + u'\u2026';
+            throw OraError(u"\"%1\" statement %2 (%3) cannot be written to the script: %4"_s.arg(key).arg(k + 1).arg(start, why));
+        }
+    return text;
+}
+
 void StopIfAsked(const RowFileJob& job)
 {
     if (job.stopRequested && job.stopRequested())
@@ -286,12 +296,12 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
                     throw OraError(refusal);
         FileSet files;
         if (job.format == RowFileFormat::Sql) {
+            const QString before = ScriptStatements(job.before, "before"_L1);
+            const QString after = ScriptStatements(job.after, "after"_L1);
             const QFileInfo info(ShardPath(job.path, job.shard));
             files.makeFolder(info.absolutePath());
             OutFile& script = files.open(info.filePath());
-            QString text = u"SET DEFINE OFF\nSET SQLBLANKLINES ON\n"_s;
-            for (const QString& sql : job.before)
-                text += sql + u";\n"_s;
+            QString text = u"SET DEFINE OFF\nSET SQLBLANKLINES ON\n"_s + before;
             // Only the first slice empties the tables: the others add to it.
             if (job.shard.index == 1)
                 for (const QString& table : job.emptied)
@@ -308,10 +318,7 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
                 });
                 result.rows[t] = made.Rows(t);
             }
-            text.clear();
-            for (const QString& sql : job.after)
-                text += sql + u";\n"_s;
-            script.write(text + u"COMMIT;\n"_s);
+            script.write(after + u"COMMIT;\n"_s);
         } else {
             const QDir folder(job.path);
             files.makeFolder(folder.absolutePath());

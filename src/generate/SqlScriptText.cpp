@@ -2,6 +2,10 @@
 
 #include "shared/StatementShape.h"
 
+#include <QStringList>
+
+#include <vector>
+
 using namespace Qt::StringLiterals;
 
 namespace generate {
@@ -140,6 +144,152 @@ void AppendScriptStatement(QString& out, const basKovaData::StatementShape& shap
         tail.chop(1);
     lines.addText(tail);
     out += u";\n"_s;
+}
+
+namespace {
+
+// What the reading of a statement is in at a character.
+enum class Lexed { Code, Literal, QuotedLiteral, Name, LineComment, BlockComment };
+
+bool IsNameChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_' || c == u'$' || c == u'#';
+}
+
+QChar Closer(QChar open)
+{
+    switch (open.unicode()) {
+    case u'[':
+        return u']';
+    case u'(':
+        return u')';
+    case u'{':
+        return u'}';
+    case u'<':
+        return u'>';
+    default:
+        return open;
+    }
+}
+
+// Whether the "q" at `i` starts a q'…' literal (alone or after "N"), not a name's end.
+bool QuoteStartsAt(const QString& text, qsizetype i)
+{
+    if (i == 0 || !IsNameChar(text[i - 1]))
+        return true;
+    return (text[i - 1] == u'n' || text[i - 1] == u'N') && (i == 1 || !IsNameChar(text[i - 2]));
+}
+
+// Why SQL*Plus would not read `line` as part of a statement; empty when it would.
+QString LineRefusal(QStringView line, bool last)
+{
+    const QStringView trimmed = line.trimmed();
+    if (trimmed == u"/" || trimmed == u".")
+        return u"a line of it is only \"%1\", which SQL*Plus takes as the end of the statement"_s.arg(trimmed);
+    if (trimmed.startsWith(u'#'))
+        return u"a line of it starts with \"#\", which SQL*Plus runs as a command of its own"_s;
+    if (!last && trimmed.endsWith(u';'))
+        return u"a line of it ends with \";\", which SQL*Plus takes as the end of the statement"_s;
+    if (!last && trimmed.endsWith(u" -"))
+        return u"a line of it ends with \" -\", which SQL*Plus takes as a line continued"_s;
+    return {};
+}
+
+}  // namespace
+
+QString AppendScriptText(QString& out, QStringView statement)
+{
+    QString text = statement.toString();
+    text.replace(u"\r\n"_s, u"\n"_s);
+    while (!text.isEmpty() && text.back().isSpace())
+        text.chop(1);
+    QStringList lines{QString()};
+    qsizetype bytes = 0;
+    std::vector<qsizetype> blanks;  // where the line may be broken
+    Lexed state = Lexed::Code;
+    QChar closer;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        const QChar next = i + 1 < text.size() ? text[i + 1] : QChar();
+        if (c == u'\n') {
+            if (state == Lexed::LineComment)
+                state = Lexed::Code;
+            lines << QString();
+            bytes = 0;
+            blanks.clear();
+            continue;
+        }
+        QString& line = lines.last();
+        qsizetype skip = 0;  // characters after c that go with it unread
+        switch (state) {
+        case Lexed::Code:
+            if (c == u' ' || c == u'\t') {
+                blanks.push_back(line.size());
+            } else if (c == u'\'') {
+                state = Lexed::Literal;
+            } else if (c == u'"') {
+                state = Lexed::Name;
+            } else if (c == u'-' && next == u'-') {
+                state = Lexed::LineComment;
+            } else if (c == u'/' && next == u'*') {
+                state = Lexed::BlockComment;
+                skip = 1;
+            } else if ((c == u'q' || c == u'Q') && next == u'\'' && i + 2 < text.size() && QuoteStartsAt(text, i)) {
+                state = Lexed::QuotedLiteral;
+                closer = Closer(text[i + 2]);
+                skip = 2;
+            }
+            break;
+        case Lexed::Literal:
+            if (c == u'\'')
+                state = Lexed::Code;
+            break;
+        case Lexed::QuotedLiteral:
+            if (c == closer && next == u'\'') {
+                state = Lexed::Code;
+                skip = 1;
+            }
+            break;
+        case Lexed::Name:
+            if (c == u'"')
+                state = Lexed::Code;
+            break;
+        case Lexed::LineComment:
+            break;
+        case Lexed::BlockComment:
+            if (c == u'*' && next == u'/') {
+                state = Lexed::Code;
+                skip = 1;
+            } else if (c == u' ' || c == u'\t') {
+                blanks.push_back(line.size());
+            }
+            break;
+        }
+        for (qsizetype k = 0; k <= skip; ++k) {
+            line += text[i + k];
+            bytes += Utf8Bytes(text[i + k]);
+        }
+        i += skip;
+        if (bytes > ScriptLineBytes) {
+            if (blanks.empty())
+                return u"a line of it is longer than %1 bytes and has no blank outside a literal, a quoted name "
+                       "or a \"--\" comment to break it at"_s.arg(ScriptLineBytes);
+            // The blank becomes the line break.
+            const qsizetype at = blanks.back();
+            QString rest = line.mid(at + 1);
+            line.truncate(at);
+            bytes = Utf8Bytes(rest);
+            lines << rest;
+            blanks.clear();
+        }
+    }
+    if (state == Lexed::Literal || state == Lexed::QuotedLiteral || state == Lexed::Name)
+        return u"a quote of it is not closed"_s;
+    for (qsizetype k = 0; k < lines.size(); ++k)
+        if (const QString refusal = LineRefusal(lines[k], k + 1 == lines.size()); !refusal.isEmpty())
+            return refusal;
+    out += lines.join(u'\n') + (state == Lexed::LineComment ? u"\n;\n"_s : u";\n"_s);
+    return {};
 }
 
 }  // namespace generate

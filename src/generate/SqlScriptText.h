@@ -20,4 +20,13 @@ inline constexpr qsizetype ScriptLineBytes = 2000;
 // Appends the statement of `shape` and ";" as lines of a script.
 void AppendScriptStatement(QString& out, const basKovaData::StatementShape& shape);
 
+// Appends a statement written by hand (a project's "before" and "after") and
+// ";" as lines that SQL*Plus reads as one statement: a line longer than
+// ScriptLineBytes is broken at a blank outside literals, quoted names and
+// "--" comments. Returns why it cannot be so written, leaving `out` as it
+// was: a line that is only "/" or ".", that starts with "#" or ends with ";"
+// or " -" (which SQL*Plus reads as its own, whether in a literal or not), a
+// long line with no blank to break it at, a quote that is not closed.
+QString AppendScriptText(QString& out, QStringView statement);
+
 }  // namespace generate

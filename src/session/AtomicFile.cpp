@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace basKovaData {
@@ -99,6 +100,34 @@ bool WriteFilesAtomically(const std::vector<FileContent>& files, QString* error)
             return false;
         }
     return true;
+}
+
+bool MakeFolders(const QString& folder, QStringList* made, QString* error)
+{
+    QStringList missing;  // deepest first
+    for (QString path = QDir::cleanPath(QDir(folder).absolutePath()); !QFileInfo::exists(path);
+         path = QFileInfo(path).absolutePath())
+        missing << path;
+    for (qsizetype i = missing.size() - 1; i >= 0; --i) {
+        if (::mkdir(QFile::encodeName(missing[i]).constData(), 0777) == 0) {
+            made->prepend(missing[i]);
+            continue;
+        }
+        // Another process (a slice of the same run) may have made it meanwhile.
+        const int reason = errno;
+        if (reason == EEXIST && QFileInfo(missing[i]).isDir())
+            continue;
+        if (error)
+            *error = CannotWrite(missing[i], SystemErrorText(reason));
+        return false;
+    }
+    return true;
+}
+
+void RemoveFolders(const QStringList& made)
+{
+    for (const QString& folder : made)
+        ::rmdir(QFile::encodeName(folder).constData());
 }
 
 }  // namespace basKovaData

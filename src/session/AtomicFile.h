@@ -2,6 +2,7 @@
 #include <QByteArray>
 #include <QFileDevice>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -28,5 +29,13 @@ struct FileContent {
 // stays, the files renamed before the one that failed are removed, and
 // *error names the file and the reason.
 bool WriteFilesAtomically(const std::vector<FileContent>& files, QString* error);
+
+// Makes `folder` and every missing folder above it. *made receives the
+// folders this call made, deepest first, also when it fails part way. On
+// failure *error reads "Cannot write FOLDER: REASON" with the system's reason
+// for the folder that could not be made.
+bool MakeFolders(const QString& folder, QStringList* made, QString* error);
+// Removes the folders of `made` (deepest first) that are empty.
+void RemoveFolders(const QStringList& made);
 
 }  // namespace basKovaData

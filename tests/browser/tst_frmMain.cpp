@@ -319,9 +319,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("firstLine");
         QTest::newRow("version") << u"--version"_s << QStringLiteral("kova-oracle " KOVA_VERSION);
-        QTest::newRow("help") << u"--help"_s << u"usage: kova-oracle [--help | --version] [Qt options]"_s;
+        QTest::newRow("help") << u"--help"_s << u"usage: kova-oracle [-h | --help | -v | --version] [Qt options]"_s;
+        QTest::newRow("-v") << u"-v"_s << QStringLiteral("kova-oracle " KOVA_VERSION);
+        QTest::newRow("-h") << u"-h"_s << u"usage: kova-oracle [-h | --help | -v | --version] [Qt options]"_s;
     }
-    // The program answers --help and --version in a shell without a display.
+    // The program answers -h/--help and -v/--version in a shell without a display.
     void answersWithoutDisplay()
     {
         QFETCH(QString, option);

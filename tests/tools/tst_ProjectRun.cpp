@@ -299,6 +299,11 @@ private Q_SLOTS:
                 {"rules": "ck.json", "per-parent": {"table": "PK", "min": 1, "max": 1}}]})")
             << QStringList{u"--out"_s, u"o"_s, u"--shard"_s, u"2/2"_s}
             << u"PK.CODE: a parent key given as SQL (@'P' || S_P.NEXTVAL) cannot be made in slices"_s;
+        QTest::newRow("statement SQL*Plus would split") << QString()
+            << QByteArray(R"({"kova-project": 1, "before": ["UPDATE 品目 SET 名前 = 'a\n/\nb' WHERE 1 = 0"], "tables": [{"rules": "部署.json"}]})")
+            << QStringList{u"--out"_s, u"o/run.sql"_s}
+            << u"\"before\" statement 1 (UPDATE 品目 SET 名前 = 'a / b' WHERE 1 = 0) cannot be written to the script: "
+               "a line of it is only \"/\""_s;
         QTest::newRow("key given twice") << QString() << QByteArray(R"({"kova-project": 1, "seed": 1, "seed": 2, "tables": []})")
                                          << none << u"the key \"seed\" is given twice in one object"_s;
     }
@@ -321,7 +326,7 @@ private Q_SLOTS:
         tool.file(u"ck.json"_s, KeyChild);
         const QString project = json.isEmpty() ? tool.project(more) : tool.file(u"p.json"_s, json);
         for (QString& arg : args)
-            if (arg == u"o"_s)
+            if (arg == u"o"_s || arg.startsWith(u"o/"_s))
                 arg = tool.db.dir.filePath(arg);
         QCOMPARE(tool.run(QStringList{project} + args), kovagenerate::Stopped);
         QVERIFY2(tool.err.contains(message), qPrintable(tool.err));

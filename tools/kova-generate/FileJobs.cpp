@@ -3,17 +3,21 @@
 
 #include "GenerateTool.h"
 #include "JobTables.h"
+#include "StopSignal.h"
 
 #include "generate/RowFiles.h"
 #include "session/AtomicFile.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRandomGenerator>
 
 #include <memory>
+
+#include <signal.h>
 
 using namespace Qt::StringLiterals;
 
@@ -86,6 +90,15 @@ int RunJobs(const Job& job, const Arguments& args, QTextStream& out, QTextStream
     // never by their command lines.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QLatin1String(basKovaData::PasswordVariable), args.connect.section(u'/', 1));
+    // The slices' folder is made here, not by each of them, so that a run
+    // that does not finish removes it.
+    QStringList folders;
+    QString error;
+    if (!basKovaData::MakeFolders(args.csv ? args.out : QFileInfo(args.out).absolutePath(), &folders, &error)) {
+        basKovaData::RemoveFolders(folders);
+        err << "stopped, no file was written: " << error << '\n';
+        return Stopped;
+    }
     std::vector<std::unique_ptr<QProcess>> processes;
     for (int k = 1; k <= args.jobs; ++k) {
         auto process = std::make_unique<QProcess>();
@@ -94,11 +107,21 @@ int RunJobs(const Job& job, const Arguments& args, QTextStream& out, QTextStream
         processes.push_back(std::move(process));
     }
     int status = AllCreated;
+    std::vector<bool> told(processes.size(), false);  // of the stop signal
     QHash<QString, qint64> written;
     QStringList made;  // the files of the slices that finished
     for (int k = 0; k < args.jobs; ++k) {
         QProcess& process = *processes[std::size_t(k)];
-        process.waitForFinished(-1);
+        // A stop signal goes on to every slice running; each discards its files.
+        while (process.state() != QProcess::NotRunning && !process.waitForFinished(100)) {
+            if (StopSignal() == 0)
+                continue;
+            for (std::size_t j = 0; j < processes.size(); ++j)
+                if (!told[j] && processes[j]->state() == QProcess::Running && processes[j]->processId() > 0) {
+                    ::kill(pid_t(processes[j]->processId()), StopSignal());
+                    told[j] = true;
+                }
+        }
         const QString lines = QString::fromUtf8(process.readAllStandardOutput());
         for (const QString& line : lines.split(u'\n', Qt::SkipEmptyParts)) {
             const qsizetype colon = line.lastIndexOf(u": "_s);
@@ -116,9 +139,10 @@ int RunJobs(const Job& job, const Arguments& args, QTextStream& out, QTextStream
         }
     }
     // Files of one run: all or none.
-    if (status != AllCreated || (args.csv && !WriteLoaders(job, args.out, args.jobs, err))) {
+    if (status != AllCreated || StopSignal() != 0 || (args.csv && !WriteLoaders(job, args.out, args.jobs, err))) {
         for (const QString& file : std::as_const(made))
             QFile::remove(file);
+        basKovaData::RemoveFolders(folders);
         err << "stopped, no file was written\n";
         return Stopped;
     }
@@ -142,8 +166,9 @@ int WriteFiles(const Job& job, const Arguments& args, QTextStream& out, QTextStr
         err << "a shard makes its part of one run only with a seed: give --seed N or \"seed\"\n";
         return Stopped;
     }
-    const generate::RowFileJob fileJob{args.csv ? generate::RowFileFormat::Csv : generate::RowFileFormat::Sql,
-                                       args.out, job.before, EmptiedTables(job), job.after, shard, progress, nullptr};
+    generate::RowFileJob fileJob{args.csv ? generate::RowFileFormat::Csv : generate::RowFileFormat::Sql,
+                                 args.out, job.before, EmptiedTables(job), job.after, shard, progress, nullptr};
+    fileJob.stopRequested = [] { return StopSignal() != 0; };
     const generate::RowFileResult result = generate::WriteRowFiles(TableRuns(job), fileJob);
     if (progress) {
         err << '\n';

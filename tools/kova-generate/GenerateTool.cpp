@@ -1,4 +1,5 @@
 #include "GenerateTool.h"
+#include "StopSignal.h"
 
 #include "FileJobs.h"
 #include "JobTables.h"
@@ -134,6 +135,7 @@ void ReportKept(const Job& job, const std::vector<generate::CreationResult>& res
 int Create(const Job& job, QTextStream& out, QTextStream& err, bool progress)
 {
     generate::CreationHooks hooks;
+    hooks.stopRequested = [] { return StopSignal() != 0; };
     if (progress)
         hooks.progress = [&err](int twips) { ShowProgress(err, twips); };
     const std::vector<generate::TableRun> runs = TableRuns(job);

@@ -12,8 +12,9 @@
 // were refused (and all the others committed), 2 when nothing was kept (the
 // arguments, the login or a file were wrong, or the run stopped) or when the
 // run stopped after a DDL statement of the project committed what the message
-// lists.
+// lists. Ctrl-C or SIGTERM stops a run between rows: nothing of it is kept.
 #include "GenerateTool.h"
+#include "StopSignal.h"
 
 #include "session/AppPaths.h"
 #include "session/LoginArgument.h"
@@ -45,6 +46,8 @@ int main(int argc, char* argv[])
     // Relative database names and rule folders resolve where the program
     // keeps its files: beside it, or in the user's data folder.
     basKovaData::InitAppDirectory();
+    // Ctrl-C and SIGTERM stop the run between rows; it then keeps nothing.
+    kovagenerate::CatchStopSignals();
 
     QString error;
     const std::optional<kovagenerate::Arguments> args = kovagenerate::ParseArguments(given, &error);

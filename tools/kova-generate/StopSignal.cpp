@@ -1,0 +1,33 @@
+#include "StopSignal.h"
+
+#include <csignal>
+
+namespace kovagenerate {
+
+namespace {
+
+volatile std::sig_atomic_t Caught = 0;
+
+extern "C" void OnStopSignal(int signal)
+{
+    Caught = signal;
+}
+
+}  // namespace
+
+void CatchStopSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+int StopSignal()
+{
+    return Caught;
+}
+
+}  // namespace kovagenerate
