@@ -122,6 +122,12 @@ QString EntryText(const QString& entry)
     return entry;
 }
 
+qint64 RandomDateDays(const QDateTime& from, const QDateTime& to)
+{
+    const qint64 days = from.date().daysTo(to.date());
+    return from.time() > to.time() ? days - 1 : days;
+}
+
 QString ValueGenerator::ListText(const QVariant& value)
 {
     if (basKovaData::IsNumberValue(value))
@@ -493,10 +499,11 @@ QString ValueGenerator::DateValue(int column, const ColumnRule& rule)
         state.dateStep = basKovaData::ReadNumber(text[1].text());
     }
     if (kind == Kind::Random) {
-        // Whole calendar days from lo's day to hi's day, lo's time of day kept.
+        // Whole calendar days from lo's day on, lo's time of day kept, up to
+        // the last day whose date is not past hi. A range without such a
+        // day gives lo itself.
         const QDateTime& lo = *state.from;
-        const QDateTime& hi = state.to;
-        const qint64 days = lo.date().daysTo(hi.date());
+        const qint64 days = RandomDateDays(lo, state.to);
         const auto dayText = [&](qint64 k) { return DateTextOf(lo.date().addDays(k), lo.time()); };
         if (rule.Unique && days >= 0) {
             const std::uint64_t place = RangePlace(column, std::uint64_t(days) + 1,
@@ -504,7 +511,7 @@ QString ValueGenerator::DateValue(int column, const ColumnRule& rule)
             return RawDate(dayText(qint64(place)));
         }
         const double r = Draw(column);
-        return RawDate(dayText(DayOffset(std::floor(r * static_cast<double>(days + 1)))));
+        return RawDate(dayText(DayOffset(std::floor(r * static_cast<double>(std::max<qint64>(days, 0) + 1)))));
     }
     if (kind == Kind::Sequence) {
         const QDateTime& start = *state.from;

@@ -48,6 +48,10 @@ QString DataEntry(const QString& text);
 std::optional<QString> LiteralEntry(QStringView entry);
 // The text an entry stands for when it is a literal entry, else the entry.
 QString EntryText(const QString& entry);
+// The days a random date rule gives, less one: from the minimum's day on,
+// each at the minimum's time of day, the last one not past the maximum.
+// Negative when not even the minimum's day is left.
+qint64 RandomDateDays(const QDateTime& from, const QDateTime& to);
 
 class ValueGenerator {
 public:
