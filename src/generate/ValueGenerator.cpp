@@ -176,6 +176,33 @@ QVariant TypedValue(TypeFamily family, const QString& text)
     }
 }
 
+}  // namespace
+
+QString TableEntry(TypeFamily family, const QVariant& value)
+{
+    if (IsNull(value))
+        return QString();
+    switch (family) {
+    case TypeFamily::Numeric:
+        if (basKovaData::IsNumberValue(value))
+            return RawNumber(value.toDouble());
+        break;
+    case TypeFamily::Date:
+        if (value.typeId() == QMetaType::QDate)
+            return RawDate(DateTextOf(value.toDate(), QTime(0, 0, 0)));
+        // A driver may hand a date over as ISO text.
+        if (const QDateTime date = value.toDateTime(); date.isValid())
+            return RawDate(basKovaData::DateText15(date));
+        break;
+    case TypeFamily::Character:
+    case TypeFamily::Other:
+        break;
+    }
+    return DataEntry(value.toString());
+}
+
+namespace {
+
 // An expression's result as the value text of its column.
 QString ValueOfResult(const ColumnRule& rule, const QVariant& result)
 {
@@ -338,6 +365,37 @@ void ValueGenerator::NextRow()
     for (const int j : m_expressionOrder)
         if (j <= count && !m_columns[std::size_t(j)].given && !m_expressions->Computed(j - 1))
             RowValues[static_cast<std::size_t>(j)] = NextValue(j);
+}
+
+void ValueGenerator::NextValues(const std::vector<int>& columns)
+{
+    using namespace basKovaData;
+    const int count = std::min(m_rules.count(), RowValueCapacity - 1);
+    const auto computed = [this](int j) {
+        return m_rules[j].kind() == Kind::Expression && Family(j) != TypeFamily::Other;
+    };
+    BeginRow();
+    bool expressions = false;
+    for (const int j : columns) {
+        if (j < 1 || j > count)
+            continue;
+        if (computed(j)) {
+            RowValues[std::size_t(j)].clear();  // NULL until computed
+            expressions = true;
+        } else {
+            RowValues[std::size_t(j)] = NextValue(j);
+        }
+    }
+    if (!expressions)
+        return;
+    if (!m_expressions) {
+        if (const QString refusal = PrepareExpressions(); !refusal.isEmpty())
+            throw OraError(refusal);
+    }
+    for (const int j : m_expressionOrder)
+        if (j <= count && std::find(columns.begin(), columns.end(), j) != columns.end()
+            && !m_expressions->Computed(j - 1))
+            RowValues[std::size_t(j)] = NextValue(j);
 }
 
 QString ValueGenerator::NextValue(int column)
