@@ -37,8 +37,10 @@ constexpr double MaxCountedTexts = 1000000.0;
 // The places a random number rule's values take in the column. A column that
 // keeps fewer decimals than the rule's step gives (NUMBER(4,1) and a step of
 // 0.01) rounds neighbouring values together: its values are then the
-// column's own steps between the rule's ends as the column rounds them. A
-// step as wide as the column's or wider keeps every value apart.
+// column's own steps between the rule's ends as the column rounds them, an
+// end that rounds past the rule's range taken one step in (0 to 0.96 gives
+// 0 to 0.9, never 1). A step as wide as the column's or wider keeps every
+// value apart.
 struct NumberGrid {
     double first = 0;
     double step = 0;
@@ -68,9 +70,18 @@ NumberGrid GridOf(const ColumnRule& rule)
         return grid;
     const double last = num[0] + (grid.count - 1.0) * num[2];
     // Half away from zero, as the database rounds into the column.
-    const double low = std::round(num[0] / unit);
-    const double high = std::round(last / unit);
-    return {low, 1.0, std::max(0.0, high - low + 1.0), int(rule.Scale), true};
+    double low = std::round(num[0] / unit);
+    double high = std::round(last / unit);
+    NumberGrid kept{low, 1.0, 0.0, int(rule.Scale), true};
+    // A hair of slack: 0.3 read as 0.30000000000000004 is still inside.
+    const double slack = 1e-9 * std::max({1.0, std::abs(num[0]), std::abs(num[1])});
+    if (kept.At(0.0) < num[0] - slack)
+        low += 1.0;
+    if (kept.At(high - kept.first) > num[1] + slack)
+        high -= 1.0;
+    kept.first = low;
+    kept.count = std::max(0.0, high - low + 1.0);
+    return kept;
 }
 
 // The value of a multiple-fixed slot as a list text, to compare with values
@@ -110,9 +121,8 @@ bool UniqueApplies(const ColumnRule& rule)
 // range is empty).
 qint64 RandomDays(const ColumnRule& rule)
 {
-    const QDateTime lo = basKovaData::DateFromText(rule.TextValue[0].text());
-    const QDateTime hi = basKovaData::DateFromText(rule.TextValue[1].text());
-    return lo.date().daysTo(hi.date());
+    return RandomDateDays(basKovaData::DateFromText(rule.TextValue[0].text()),
+                          basKovaData::DateFromText(rule.TextValue[1].text()));
 }
 
 // How many of the table's values a random rule could give too.
@@ -148,9 +158,15 @@ QString ValueGenerator::Exhausted(const ColumnRule& rule)
 double ValueGenerator::RandomOffset(int column, const ColumnRule& rule, const std::function<QString(double)>& keyOf)
 {
     const auto& num = rule.NumValue;
-    if (!rule.Unique)
-        return basKovaData::RandomStepsOf(num[0], num[1], num[2], Draw(column));
     const NumberGrid grid = GridOf(rule);
+    if (!rule.Unique) {
+        const double r = Draw(column);
+        // A column without a value inside the range keeps the rule's own
+        // grid: the database then rounds as it may.
+        if (!grid.kept || grid.count < 1)
+            return basKovaData::RandomStepsOf(num[0], num[1], num[2], r);
+        return grid.At(std::min(std::floor(grid.count * r), grid.count - 1.0)) - num[0];
+    }
     const double count = std::min(grid.count, MaxPlaces);
     const std::uint64_t place = RangePlace(column, std::uint64_t(count), [&](std::uint64_t k) {
         return keyOf(grid.At(double(k)));

@@ -122,6 +122,12 @@ QString EntryText(const QString& entry)
     return entry;
 }
 
+qint64 RandomDateDays(const QDateTime& from, const QDateTime& to)
+{
+    const qint64 days = from.date().daysTo(to.date());
+    return from.time() > to.time() ? days - 1 : days;
+}
+
 QString ValueGenerator::ListText(const QVariant& value)
 {
     if (basKovaData::IsNumberValue(value))
@@ -169,6 +175,33 @@ QVariant TypedValue(TypeFamily family, const QString& text)
         return text;
     }
 }
+
+}  // namespace
+
+QString TableEntry(TypeFamily family, const QVariant& value)
+{
+    if (IsNull(value))
+        return QString();
+    switch (family) {
+    case TypeFamily::Numeric:
+        if (basKovaData::IsNumberValue(value))
+            return RawNumber(value.toDouble());
+        break;
+    case TypeFamily::Date:
+        if (value.typeId() == QMetaType::QDate)
+            return RawDate(DateTextOf(value.toDate(), QTime(0, 0, 0)));
+        // A driver may hand a date over as ISO text.
+        if (const QDateTime date = value.toDateTime(); date.isValid())
+            return RawDate(basKovaData::DateText15(date));
+        break;
+    case TypeFamily::Character:
+    case TypeFamily::Other:
+        break;
+    }
+    return DataEntry(value.toString());
+}
+
+namespace {
 
 // An expression's result as the value text of its column.
 QString ValueOfResult(const ColumnRule& rule, const QVariant& result)
@@ -334,6 +367,37 @@ void ValueGenerator::NextRow()
             RowValues[static_cast<std::size_t>(j)] = NextValue(j);
 }
 
+void ValueGenerator::NextValues(const std::vector<int>& columns)
+{
+    using namespace basKovaData;
+    const int count = std::min(m_rules.count(), RowValueCapacity - 1);
+    const auto computed = [this](int j) {
+        return m_rules[j].kind() == Kind::Expression && Family(j) != TypeFamily::Other;
+    };
+    BeginRow();
+    bool expressions = false;
+    for (const int j : columns) {
+        if (j < 1 || j > count)
+            continue;
+        if (computed(j)) {
+            RowValues[std::size_t(j)].clear();  // NULL until computed
+            expressions = true;
+        } else {
+            RowValues[std::size_t(j)] = NextValue(j);
+        }
+    }
+    if (!expressions)
+        return;
+    if (!m_expressions) {
+        if (const QString refusal = PrepareExpressions(); !refusal.isEmpty())
+            throw OraError(refusal);
+    }
+    for (const int j : m_expressionOrder)
+        if (j <= count && std::find(columns.begin(), columns.end(), j) != columns.end()
+            && !m_expressions->Computed(j - 1))
+            RowValues[std::size_t(j)] = NextValue(j);
+}
+
 QString ValueGenerator::NextValue(int column)
 {
     if (column < 1 || column > m_rules.count())
@@ -493,10 +557,11 @@ QString ValueGenerator::DateValue(int column, const ColumnRule& rule)
         state.dateStep = basKovaData::ReadNumber(text[1].text());
     }
     if (kind == Kind::Random) {
-        // Whole calendar days from lo's day to hi's day, lo's time of day kept.
+        // Whole calendar days from lo's day on, lo's time of day kept, up to
+        // the last day whose date is not past hi. A range without such a
+        // day gives lo itself.
         const QDateTime& lo = *state.from;
-        const QDateTime& hi = state.to;
-        const qint64 days = lo.date().daysTo(hi.date());
+        const qint64 days = RandomDateDays(lo, state.to);
         const auto dayText = [&](qint64 k) { return DateTextOf(lo.date().addDays(k), lo.time()); };
         if (rule.Unique && days >= 0) {
             const std::uint64_t place = RangePlace(column, std::uint64_t(days) + 1,
@@ -504,7 +569,7 @@ QString ValueGenerator::DateValue(int column, const ColumnRule& rule)
             return RawDate(dayText(qint64(place)));
         }
         const double r = Draw(column);
-        return RawDate(dayText(DayOffset(std::floor(r * static_cast<double>(days + 1)))));
+        return RawDate(dayText(DayOffset(std::floor(r * static_cast<double>(std::max<qint64>(days, 0) + 1)))));
     }
     if (kind == Kind::Sequence) {
         const QDateTime& start = *state.from;

@@ -48,6 +48,15 @@ QString DataEntry(const QString& text);
 std::optional<QString> LiteralEntry(QStringView entry);
 // The text an entry stands for when it is a literal entry, else the entry.
 QString EntryText(const QString& entry);
+// A value read from the table as a RowValues entry of a column of `family`:
+// a number or date as its SQL text after "@", a text as data, NULL as an
+// empty text.
+QString TableEntry(basKovaData::TypeFamily family, const QVariant& value);
+
+// The days a random date rule gives, less one: from the minimum's day on,
+// each at the minimum's time of day, the last one not past the maximum.
+// Negative when not even the minimum's day is left.
+qint64 RandomDateDays(const QDateTime& from, const QDateTime& to);
 
 class ValueGenerator {
 public:
@@ -75,6 +84,14 @@ public:
     // update run) take the values one column at a time. Empty for a column
     // outside the rules. Throws OraError when a source query fails.
     QString NextValue(int column);
+
+    // Makes the values of `columns` (1 to the count) for the next row into
+    // RowValues, as NextRow makes a row: the other columns first, the
+    // expressions after them, each after those it reads. The entries of the
+    // other columns are the row as the expressions see it: the caller puts
+    // them there before (the update run puts the row's own values).
+    // Throws OraError when a source query or an expression fails.
+    void NextValues(const std::vector<int>& columns);
 
     // Moves the run on by `rows` rows without making them, as if they had
     // been made: sequences, lists in turn and SELECT lists in turn stand

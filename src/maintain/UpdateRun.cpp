@@ -74,29 +74,53 @@ UpdateResult SetBasedUpdate(::OraSession* session, ::OraDatabase* database, cons
     return result;
 }
 
+// The columns read with the keys for the expressions to see: when a column
+// set is computed, every other column but the keys whose type a value can be
+// read of (LONG, RAW and the like stay NULL).
+std::vector<int> ColumnsToRead(const TableRules& rules, const UpdatePlan& plan)
+{
+    const bool computed = std::any_of(plan.sets.begin(), plan.sets.end(), [&rules](int column) {
+        return rules[column].kind() == basKovaData::Kind::Expression;
+    });
+    std::vector<int> read;
+    if (!computed)
+        return read;
+    const int count = std::min(rules.count(), basKovaData::RowValueCapacity - 1);
+    for (int j = 1; j <= count; ++j)
+        if (!rules[j].IsKey && rules[j].family() != Family::Other
+            && std::find(plan.sets.begin(), plan.sets.end(), j) == plan.sets.end())
+            read.push_back(j);
+    return read;
+}
+
 // The row-by-row update. Throws OraError or RunStopped; the caller rolls back.
 void RowByRowUpdate(::OraSession* session, ::OraDatabase* database, const TableRules& rules, const UpdatePlan& plan,
                     const QString& condition, const UpdateHooks& hooks, UpdateResult& result)
 {
     session->DbBeginTrans();
+    // An expression sees the row as the table holds it, but for the values
+    // set: the columns the update leaves alone are read with the keys.
+    const std::vector<int> read = ColumnsToRead(rules, plan);
     // The rows to update are fixed before the first UPDATE runs, as a
     // read-consistent query fixes them: an UPDATE never moves a row back in
     // front of the reader (a condition on a column being set, read through
     // an index on it, would otherwise visit rows again or skip them). Only
-    // the key values are kept, row after row.
+    // the key values (and those read for the expressions) are kept, row
+    // after row.
     std::vector<QVariant> keyValues;
     const std::size_t keyCount = plan.keys.size();
+    const std::size_t width = keyCount + read.size();
     {
-        const auto keys = database->DBCreateDynaset(KeySelectStatement(rules, plan, condition), 0);
+        const auto keys = database->DBCreateDynaset(KeySelectStatement(rules, plan, condition, read), 0);
         while (!keys->IsEOF()) {
-            for (std::size_t i = 0; i < keyCount; ++i)
+            for (std::size_t i = 0; i < width; ++i)
                 keyValues.push_back(keys->Value(static_cast<int>(i)));
             keys->MoveNext();
         }
         keys->Close();
     }
     generate::ValueGenerator generator(rules, database);
-    const qint64 total = static_cast<qint64>(keyValues.size() / keyCount);
+    const qint64 total = static_cast<qint64>(keyValues.size() / width);
     const qint32 step = UpdateProgressStep(total);
     basKovaData::RowStatements statements(database, hooks.batchRows, hooks.stopRequested);
     basKovaData::StatementShape shape;
@@ -107,13 +131,33 @@ void RowByRowUpdate(::OraSession* session, ::OraDatabase* database, const TableR
     QStringList keyNames;
     for (const int column : plan.keys)
         keyNames << database->SqlName(rules.table, rules[column].ColumnName.trimmed());
+    // The columns neither set nor read: NULL in every row, never another
+    // run's values.
+    std::vector<int> unset;
+    for (int j = 1; j <= std::min(rules.count(), basKovaData::RowValueCapacity - 1); ++j)
+        if (std::find(plan.sets.begin(), plan.sets.end(), j) == plan.sets.end()
+            && std::find(plan.keys.begin(), plan.keys.end(), j) == plan.keys.end()
+            && std::find(read.begin(), read.end(), j) == read.end())
+            unset.push_back(j);
     for (qint64 row = 0; row < total; ++row) {
         if (hooks.stopRequested && hooks.stopRequested())
             throw RunStopped();
         ++result.rows;
         if (result.rows % step == 0 && hooks.progress)
             hooks.progress(UpdateProgressTwips(result.rows, total));
-        generator.BeginRow();
+        // The row as the expressions see it: its own values where the update
+        // leaves the column alone (NULL where they are not read), then the
+        // values set.
+        const QVariant* values = keyValues.data() + std::size_t(row) * width;
+        for (const int column : unset)
+            basKovaData::RowValues[std::size_t(column)].clear();
+        for (std::size_t i = 0; i < keyCount; ++i)
+            basKovaData::RowValues[std::size_t(plan.keys[i])] =
+                generate::TableEntry(rules[plan.keys[i]].family(), values[i]);
+        for (std::size_t i = 0; i < read.size(); ++i)
+            basKovaData::RowValues[std::size_t(read[i])] =
+                generate::TableEntry(rules[read[i]].family(), values[keyCount + i]);
+        generator.NextValues(plan.sets);
         shape.clear();
         shape.appendText(head);
         for (std::size_t i = 0; i < plan.sets.size(); ++i) {
@@ -122,11 +166,11 @@ void RowByRowUpdate(::OraSession* session, ::OraDatabase* database, const TableR
                 shape.appendText(u',');
             shape.appendText(setNames[qsizetype(i)]);
             shape.appendText(u" = ");
-            shape.appendSql(SetValueText(rule, generator.NextValue(plan.sets[i])));
+            shape.appendSql(SetValueText(rule, basKovaData::RowValues[std::size_t(plan.sets[i])]));
         }
         for (std::size_t i = 0; i < keyCount; ++i) {
             shape.appendText(i == 0 ? u" WHERE " : u" AND ");
-            AppendKeyComparison(shape, keyNames[i], rules[plan.keys[i]], keyValues[std::size_t(row) * keyCount + i]);
+            AppendKeyComparison(shape, keyNames[i], rules[plan.keys[i]], values[i]);
         }
         if (hooks.statement)
             hooks.statement(shape.Literal());
@@ -189,10 +233,13 @@ QString SetBasedStatement(const TableRules& rules, const UpdatePlan& plan, const
     return sql + ConditionPart(condition);
 }
 
-QString KeySelectStatement(const TableRules& rules, const UpdatePlan& plan, const QString& condition)
+QString KeySelectStatement(const TableRules& rules, const UpdatePlan& plan, const QString& condition,
+                           const std::vector<int>& alsoRead)
 {
     QStringList names;
     for (const int column : plan.keys)
+        names.append(basKovaData::ServerSql(rules.table, rules[column].ColumnName.trimmed()));
+    for (const int column : alsoRead)
         names.append(basKovaData::ServerSql(rules.table, rules[column].ColumnName.trimmed()));
     return u"SELECT "_s + names.join(u',') + u" From "_s + basKovaData::ServerSql(rules.table)
            + ConditionPart(condition);

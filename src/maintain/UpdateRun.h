@@ -2,7 +2,9 @@
 // The update run: rewrites existing rows of a table with values made by the
 // column rules. Single fixed values on every column to set go into one
 // set-based UPDATE; any other rule updates the rows one by one, identified by
-// their keys, each with freshly generated values. One transaction per run.
+// their keys, each with freshly generated values. An expression among them
+// sees the row as it will be: the values set in it, and the row's own values
+// of the columns the update leaves alone. One transaction per run.
 #include "session/RowStatements.h"
 #include "shared/basKovaData.h"
 
@@ -49,8 +51,10 @@ QString ConditionPart(const QString& condition);
 // values of the plan's columns.
 QString SetBasedStatement(const basKovaData::TableRules& rules, const UpdatePlan& plan, const QString& condition);
 
-// "SELECT K1,K2 From table" + the condition part.
-QString KeySelectStatement(const basKovaData::TableRules& rules, const UpdatePlan& plan, const QString& condition);
+// "SELECT K1,K2 From table" + the condition part; the columns `alsoRead`
+// follow the keys ("SELECT K1,K2,C3 From table").
+QString KeySelectStatement(const basKovaData::TableRules& rules, const UpdatePlan& plan, const QString& condition,
+                           const std::vector<int>& alsoRead = {});
 
 // How a value made by the generator (in its "@"-marked form) is written into
 // an UPDATE for a column of `rule`'s type and kind.

@@ -167,8 +167,10 @@ private Q_SLOTS:
         QTest::newRow("number random") << Rule(num, u"2"_s, {10, 20, 5}) << Texts{u"@ 20"_s, u"@ 15"_s, u"@ 15"_s};
         QTest::newRow("random blank filled") << Rule(ch6, u"2"_s, {1, 3, 1}, {}, {2}, 3)
                                              << Texts{u"  3"_s, u"  2"_s, u"  2"_s, u"  1"_s};
+        // The third day at 12:00 would be past the maximum: two days are left.
         QTest::newRow("date random by whole days") << Rule(date, u"2"_s, {}, {u"20010101 120000"_s, u"20010103"_s})
-                                                   << Texts{Date(u"20010103 120000"_s), Date(u"20010102 120000"_s)};
+                                                   << Texts{Date(u"20010102 120000"_s), Date(u"20010102 120000"_s),
+                                                            Date(u"20010102 120000"_s), Date(u"20010101 120000"_s)};
 
         // Lists read from the database, at most MaxDisplayRows (4) values, in turn.
         const Texts numbers{u"SELECT N FROM SRC ORDER BY ORD"_s};

@@ -132,6 +132,15 @@ private Q_SLOTS:
         QTest::newRow("negative range") << u"NUMBER(4)"_s << QStringList{u"V=2:-3,-1,1"_s} << 300 << u"-1,-2,-3"_s;
         QTest::newRow("days") << u"DATE"_s << QStringList{u"V=2:20240228,20240301,1"_s} << 300
                               << u"2024/02/28 00:00:00,2024/02/29 00:00:00,2024/03/01 00:00:00"_s;
+        QTest::newRow("hundredths inside the column's tenths") << u"NUMBER(4,1)"_s << QStringList{u"V=2:0,.96,0.01"_s}
+                                                               << 300 << u".1,.2,.3,.4,.5,.6,.7,.8,.9,0"_s;
+        QTest::newRow("hundredths rounding to one tenth") << u"NUMBER(4,1)"_s << QStringList{u"V=2:.05,.15,0.01"_s} << 50
+                                                          << u".1"_s;
+        QTest::newRow("days, the last one past the maximum's time")
+            << u"DATE"_s << QStringList{u"V=2:20240101 120000,20240104 000000,1"_s} << 300
+            << u"2024/01/01 12:00:00,2024/01/02 12:00:00,2024/01/03 12:00:00"_s;
+        QTest::newRow("no whole day: the minimum") << u"DATE"_s << QStringList{u"V=2:20240101 120000,20240101 060000,1"_s}
+                                                   << 20 << u"2024/01/01 12:00:00"_s;
         QTest::newRow("whole range once") << u"NUMBER(4)"_s << QStringList{u"V=2:1,6,1"_s, u"V~unique"_s} << 6
                                           << u"1,2,3,4,5,6"_s;
         QTest::newRow("whole range of days once") << u"DATE"_s << QStringList{u"V=2:20241231,20250102,1"_s, u"V~unique"_s}
@@ -315,6 +324,9 @@ private Q_SLOTS:
                                << false;
         QTest::newRow("list") << u"NUMBER(4)"_s << QStringList{u"V=1:7,8,9"_s, u"V~random=1,5,1"_s, u"V~unique"_s} << 0
                               << 4 << true;
+        const QStringList days{u"V=2:20240101 120000,20240103 000000,1"_s, u"V~unique"_s};
+        QTest::newRow("days before the maximum's time") << u"DATE"_s << days << 0 << 2 << false;
+        QTest::newRow("days before the maximum's time, 3 rows") << u"DATE"_s << days << 0 << 3 << true;
         QTest::newRow("pattern") << u"VARCHAR2(4)"_s << QStringList{u"V=7:[A-C]{2}"_s, u"V~unique"_s} << 0 << 9 << false;
         QTest::newRow("pattern too small") << u"VARCHAR2(4)"_s << QStringList{u"V=7:[A-C]{2}"_s, u"V~unique"_s} << 0
                                            << 10 << true;
@@ -324,6 +336,8 @@ private Q_SLOTS:
         const QStringList hundredths{u"V=2:0,1,0.01"_s, u"V~unique"_s};
         QTest::newRow("hundredths kept to tenths") << u"NUMBER(4,1)"_s << hundredths << 0 << 11 << false;
         QTest::newRow("hundredths, 12 tenths") << u"NUMBER(4,1)"_s << hundredths << 0 << 12 << true;
+        QTest::newRow("hundredths to .96, 11 tenths") << u"NUMBER(4,1)"_s << QStringList{u"V=2:0,.96,0.01"_s, u"V~unique"_s}
+                                                      << 0 << 11 << true;
         QTest::newRow("tenths around the table's 1 to 5") << u"NUMBER(4,1)"_s << QStringList{u"V=2:0.5,5.04,0.01"_s, u"V~unique"_s}
                                                           << 5 << 41 << false;
         QTest::newRow("prefectures") << u"VARCHAR2(10)"_s << QStringList{u"V=6:都道府県"_s, u"V~unique"_s} << 0 << 47

@@ -171,6 +171,26 @@ private Q_SLOTS:
         QTest::newRow("condition on the column being set, indexed")
             << two + u";CREATE INDEX TN ON T (N)"_s << u"N=3:10,10"_s << u"N >= 0"_s << done << 0
             << u"UPDATE T SET N =  10 WHERE A = 3;UPDATE T SET N =  20 WHERE A = 4"_s << u"3,a,10|4,b,20"_s;
+        // An expression sees the values this row is given, also those of
+        // columns after it, and the table's own values of the key and of
+        // columns without a rule.
+        QTest::newRow("expression over a value set after it")
+            << u"CREATE TABLE T (A NUMBER(4) PRIMARY KEY, N NUMBER(4), C VARCHAR2(6));"
+               u"INSERT INTO T VALUES (3,0,'a');INSERT INTO T VALUES (4,0,'b')"_s
+            << u"N=8:row.C.length;C=1:abc,de"_s << u""_s << done << 0
+            << u"UPDATE T SET N =  3,C = 'abc' WHERE A = 3;UPDATE T SET N =  2,C = 'de' WHERE A = 4"_s
+            << u"3,3,abc|4,2,de"_s;
+        QTest::newRow("expression over the key and a column without a rule")
+            << u"CREATE TABLE T (A NUMBER(4) PRIMARY KEY, C VARCHAR2(6), N NUMBER(4));"
+               u"INSERT INTO T VALUES (3,'a',0);INSERT INTO T VALUES (4,NULL,0);INSERT INTO T VALUES (5,'bcd',0)"_s
+            << u"N=8:row.A * 10 + (row.C === null ? 0 : row.C.length)"_s << u""_s << done << 0
+            << u"UPDATE T SET N =  31 WHERE A = 3;UPDATE T SET N =  40 WHERE A = 4;UPDATE T SET N =  53 WHERE A = 5"_s
+            << u"3,a,31|4,[NULL],40|5,bcd,53"_s;
+        QTest::newRow("expression over a date without a rule")
+            << u"CREATE TABLE T (A NUMBER(4) PRIMARY KEY, D DATE, N NUMBER(4));"
+               u"INSERT INTO T VALUES (3,TO_DATE('20240315 063000','YYYYMMDD HH24MISS'),0)"_s
+            << u"N=8:row.D.getDate() * 100 + row.D.getHours()"_s << u""_s << done << 0
+            << u"UPDATE T SET N =  1506 WHERE A = 3"_s << u"3,2024/03/15 06:30:00,1506"_s;
         QTest::newRow("one of three failing, the others kept")
             << u"CREATE TABLE T (A NUMBER(4) PRIMARY KEY, N NUMBER(2));INSERT INTO T VALUES (1,0);"
                u"INSERT INTO T VALUES (2,0);INSERT INTO T VALUES (3,0)"_s
