@@ -4,6 +4,7 @@
 #include "rules/ColumnRule.h"
 #include "session/OraAccess.h"
 #include "shared/SqlName.h"
+#include "shared/StatementShape.h"
 
 #include <algorithm>
 
@@ -66,36 +67,6 @@ bool AppendDate(QString& line, QStringView date)
     return true;
 }
 
-// A number as SQL writes it: digits with an optional sign, point and
-// exponent (what the database run's statement takes as a number).
-bool IsNumberLiteral(QStringView text)
-{
-    qsizetype i = 0;
-    const auto digits = [&] {
-        const qsizetype start = i;
-        while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
-            ++i;
-        return i - start;
-    };
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-        ++i;
-    qsizetype mantissa = digits();
-    if (i < text.size() && text[i] == u'.') {
-        ++i;
-        mantissa += digits();
-    }
-    if (mantissa == 0)
-        return false;
-    if (i < text.size() && (text[i] == u'E' || text[i] == u'e')) {
-        ++i;
-        if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-            ++i;
-        if (digits() == 0)
-            return false;
-    }
-    return i == text.size();
-}
-
 constexpr QStringView DateHead = u"TO_DATE('";
 constexpr QStringView DateTail = u"','YYYYMMDD HH24MISS')";
 
@@ -122,7 +93,7 @@ bool AppendCsvField(QString& line, const QString& value)
         line += u'0';
         return true;
     }
-    if (IsNumberLiteral(sql)) {
+    if (basKovaData::IsNumberLiteral(sql)) {
         line += sql;
         return true;
     }

@@ -11,6 +11,7 @@
 #include "shared/RandomSequence.h"
 #include "shared/Rounding.h"
 #include "shared/SqlName.h"
+#include "shared/StatementShape.h"
 #include "shared/ValueText.h"
 #include "shared/basKovaData.h"
 
@@ -99,20 +100,9 @@ QString DataEntry(const QString& text)
 
 std::optional<QString> LiteralEntry(QStringView entry)
 {
-    if (entry.size() < 3 || entry[0] != u'@' || entry[1] != u'\'' || !entry.endsWith(u'\''))
+    if (entry.size() < 3 || entry[0] != u'@' || entry[1] != u'\'')
         return std::nullopt;
-    const QStringView inner = entry.mid(2, entry.size() - 3);
-    QString text;
-    text.reserve(inner.size());
-    for (qsizetype i = 0; i < inner.size(); ++i) {
-        if (inner[i] == u'\'') {
-            if (i + 1 >= inner.size() || inner[i + 1] != u'\'')
-                return std::nullopt;
-            ++i;
-        }
-        text += inner[i];
-    }
-    return text;
+    return basKovaData::LiteralText(entry.mid(1));
 }
 
 QString EntryText(const QString& entry)

@@ -4,9 +4,6 @@
 
 namespace basKovaData {
 
-namespace {
-
-// A number as SQL writes it: digits with an optional sign, point and exponent.
 bool IsNumberLiteral(QStringView text)
 {
     qsizetype i = 0;
@@ -35,8 +32,6 @@ bool IsNumberLiteral(QStringView text)
     return i == text.size();
 }
 
-// The text of a character literal ('a''b' gives a'b); none when `sql` is not
-// one literal.
 std::optional<QString> LiteralText(QStringView sql)
 {
     if (sql.size() < 2 || !sql.startsWith(u'\'') || !sql.endsWith(u'\''))
@@ -54,6 +49,8 @@ std::optional<QString> LiteralText(QStringView sql)
     }
     return text;
 }
+
+namespace {
 
 constexpr QStringView DateHead = u"TO_DATE('";
 constexpr QStringView DateTail = u"','YYYYMMDD HH24MISS')";

@@ -6,9 +6,17 @@
 #include <QString>
 #include <QStringView>
 
+#include <optional>
+
 #include <vector>
 
 namespace basKovaData {
+
+// A number as SQL writes it: digits with an optional sign, point and exponent.
+bool IsNumberLiteral(QStringView text);
+// The text of a character literal ('a''b' gives a'b); none when `sql` is not
+// one literal.
+std::optional<QString> LiteralText(QStringView sql);
 
 struct SqlValue {
     enum class Type : unsigned char { Number, Text, Null };
