@@ -301,11 +301,22 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
             const QFileInfo info(ShardPath(job.path, job.shard));
             files.makeFolder(info.absolutePath());
             OutFile& script = files.open(info.filePath());
-            QString text = u"SET DEFINE OFF\nSET SQLBLANKLINES ON\n"_s + before;
+            // As in the database run, a failing statement of "before" or
+            // "after", or a failing emptying, stops the script and keeps
+            // nothing, while a refused row is counted and the others kept.
+            const bool empties = job.shard.index == 1 && !job.emptied.isEmpty();
+            const bool guarded = !before.isEmpty() || !after.isEmpty() || empties;
+            const QString stopOnError = u"WHENEVER SQLERROR EXIT FAILURE ROLLBACK\n"_s;
+            QString text = u"SET DEFINE OFF\nSET SQLBLANKLINES ON\n"_s;
+            if (guarded)
+                text += stopOnError;
+            text += before;
             // Only the first slice empties the tables: the others add to it.
-            if (job.shard.index == 1)
+            if (empties)
                 for (const QString& table : job.emptied)
                     text += u"DELETE FROM "_s + basKovaData::ServerSql(table) + u";\n"_s;
+            if (guarded)
+                text += u"WHENEVER SQLERROR CONTINUE\n"_s;
             script.write(text);
             basKovaData::StatementShape shape;
             for (std::size_t t = 0; t < tables.size(); ++t) {
@@ -318,7 +329,7 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
                 });
                 result.rows[t] = made.Rows(t);
             }
-            script.write(after + u"COMMIT;\n"_s);
+            script.write((after.isEmpty() ? QString() : stopOnError) + after + u"COMMIT;\n"_s);
         } else {
             const QDir folder(job.path);
             files.makeFolder(folder.absolutePath());

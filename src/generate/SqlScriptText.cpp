@@ -181,14 +181,33 @@ bool QuoteStartsAt(const QString& text, qsizetype i)
 }
 
 // Why SQL*Plus would not read `line` as part of a statement; empty when it would.
-QString LineRefusal(QStringView line, bool last)
+// Whether `text` is a PL/SQL block, which SQL*Plus reads up to a line of only
+// "/" and within which a ";" at a line end ends nothing: an anonymous block,
+// or a trigger, procedure, function, package or type made with CREATE.
+bool IsPlsqlBlock(const QString& text)
+{
+    QStringList words = text.simplified().section(u' ', 0, 4).toUpper().split(u' ');
+    if (words.first() == u"BEGIN" || words.first() == u"DECLARE")
+        return true;
+    if (words.first() != u"CREATE")
+        return false;
+    words.removeFirst();
+    if (words.size() >= 2 && words[0] == u"OR" && words[1] == u"REPLACE")
+        words.remove(0, 2);
+    if (!words.isEmpty() && (words.first() == u"EDITIONABLE" || words.first() == u"NONEDITIONABLE"))
+        words.removeFirst();
+    static const QStringList Blocks{u"TRIGGER"_s, u"PROCEDURE"_s, u"FUNCTION"_s, u"PACKAGE"_s, u"TYPE"_s};
+    return !words.isEmpty() && Blocks.contains(words.first());
+}
+
+QString LineRefusal(QStringView line, bool last, bool block)
 {
     const QStringView trimmed = line.trimmed();
     if (trimmed == u"/" || trimmed == u".")
         return u"a line of it is only \"%1\", which SQL*Plus takes as the end of the statement"_s.arg(trimmed);
     if (trimmed.startsWith(u'#'))
         return u"a line of it starts with \"#\", which SQL*Plus runs as a command of its own"_s;
-    if (!last && trimmed.endsWith(u';'))
+    if (!last && !block && trimmed.endsWith(u';'))
         return u"a line of it ends with \";\", which SQL*Plus takes as the end of the statement"_s;
     if (!last && trimmed.endsWith(u" -"))
         return u"a line of it ends with \" -\", which SQL*Plus takes as a line continued"_s;
@@ -285,10 +304,14 @@ QString AppendScriptText(QString& out, QStringView statement)
     }
     if (state == Lexed::Literal || state == Lexed::QuotedLiteral || state == Lexed::Name)
         return u"a quote of it is not closed"_s;
+    const bool block = IsPlsqlBlock(text);
     for (qsizetype k = 0; k < lines.size(); ++k)
-        if (const QString refusal = LineRefusal(lines[k], k + 1 == lines.size()); !refusal.isEmpty())
+        if (const QString refusal = LineRefusal(lines[k], k + 1 == lines.size(), block); !refusal.isEmpty())
             return refusal;
-    out += lines.join(u'\n') + (state == Lexed::LineComment ? u"\n;\n"_s : u";\n"_s);
+    if (block)
+        out += lines.join(u'\n') + u"\n/\n"_s;
+    else
+        out += lines.join(u'\n') + (state == Lexed::LineComment ? u"\n;\n"_s : u";\n"_s);
     return {};
 }
 

@@ -218,6 +218,16 @@ private Q_SLOTS:
         console.finish();
         QCOMPARE(consoleErr, QString());
         QCOMPARE(tool.rows(), inserted);
+        // A failing "after" stops the script and keeps nothing, as it stops the run.
+        const QString failing = tool.file(u"fails.json"_s, R"({"kova-project": 1, "after": ["DELETE FROM NOPE"],
+            "tables": [{"rules": "部署.json"}]})");
+        const QString failingScript = tool.db.dir.filePath(u"out/fails.sql"_s);
+        QCOMPARE(tool.run({failing, u"--out"_s, failingScript}), kovagenerate::AllCreated);
+        tool.empty();
+        SqlConsole again(tool.db.db.session, tool.db.db.database, o, e);
+        again.runScript(failingScript);
+        QVERIFY2(again.exitCode() != 0 && consoleErr.contains(u"NOPE"_s), qPrintable(consoleErr));
+        QCOMPARE(tool.rows(), u"\n\n"_s);
         // A later slice of the script adds to the first: it empties nothing.
         QCOMPARE(tool.run({project, u"--out"_s, script, u"--shard"_s, u"2/2"_s}), kovagenerate::AllCreated);
         const QString second = QString::fromUtf8(Read(tool.db.dir.filePath(u"out/all.2-of-2.sql"_s)));

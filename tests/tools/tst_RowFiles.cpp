@@ -248,6 +248,14 @@ private Q_SLOTS:
         QTest::newRow("semicolon at a line end") << u"UPDATE T SET V = 'x;\ny'"_s << QString() << u"ends with \";\""_s;
         QTest::newRow("hash at a line start") << u"UPDATE T SET V = 'x\n#y'"_s << QString() << u"starts with \"#\""_s;
         QTest::newRow("quote not closed") << u"SELECT 'abc FROM DUAL"_s << QString() << u"not closed"_s;
+        // PL/SQL ends at a line of only "/"; its ";" at line ends end nothing.
+        QTest::newRow("anonymous block") << u"BEGIN\n  UPDATE T SET V = 1;\n  DELETE FROM U;\nEND;"_s << u"END;\n/\n"_s
+                                         << QString();
+        QTest::newRow("trigger") << u"create or replace editionable trigger TR before insert on T for each row\nbegin\n"
+                                    "  :NEW.V := 1;\nend;"_s
+                                 << u"end;\n/\n"_s << QString();
+        QTest::newRow("lone slash in a block") << u"BEGIN\n  UPDATE T SET V = 'x\n/\ny';\nEND;"_s << QString()
+                                               << u"only \"/\""_s;
     }
     void handWrittenStatements()
     {
@@ -262,8 +270,9 @@ private Q_SLOTS:
             return;
         }
         QCOMPARE(why, QString());
-        QVERIFY(out.endsWith(u";\n"_s) && out.contains(kept));
-        const QString written = out.mid(7).chopped(2).trimmed();
+        const bool block = out.endsWith(u"\n/\n"_s);
+        QVERIFY(out.contains(kept) && (block ? kept.endsWith(u"\n/\n"_s) : out.endsWith(u";\n"_s)));
+        const QString written = out.mid(7).chopped(block ? 3 : 2).trimmed();
         // The same text, but for blanks that became line breaks.
         QCOMPARE(written.size(), statement.size());
         for (qsizetype i = 0; i < written.size(); ++i)
@@ -352,6 +361,7 @@ private Q_SLOTS:
         QTest::newRow("script, SIGTERM") << script << SIGTERM;
         QTest::newRow("csv in two jobs, SIGINT") << csv + twoJobs << SIGINT;
         QTest::newRow("script in two jobs, SIGTERM") << script + twoJobs << SIGTERM;
+        QTest::newRow("csv, SIGHUP (a closed terminal)") << csv << SIGHUP;
         QTest::newRow("database, SIGINT") << QStringList() << SIGINT;
     }
     void stoppedRunLeavesNothing()

@@ -23,6 +23,8 @@ void CatchStopSignals()
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal or a dropped ssh session.
+    sigaction(SIGHUP, &action, nullptr);
 }
 
 int StopSignal()
