@@ -1,24 +1,14 @@
 #include "generate/ColumnLength.h"
 
-#include "engine/OdbcEngine.h"
 #include "generate/PatternRecipe.h"
 #include "rules/ColumnRule.h"
 #include "session/OraDatabase.h"
 #include "shared/Cp932.h"
+#include "shared/Utf8Length.h"
 
 using namespace Qt::StringLiterals;
 
 namespace generate {
-
-namespace {
-
-// The bytes of one character (a code point) in UTF-8.
-int Utf8Bytes(char32_t code)
-{
-    return code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
-}
-
-}  // namespace
 
 qsizetype LengthMeasure::Of(const QString& text) const
 {
@@ -48,7 +38,7 @@ QString LengthMeasure::Fit(const QString& text) const
     for (qsizetype i = 0; i < text.size();) {
         const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
         const char32_t code = pair ? QChar::surrogateToUcs4(text[i], text[i + 1]) : text[i].unicode();
-        used += characters ? 1 : Utf8Bytes(code);
+        used += characters ? 1 : basKovaData::Utf8Bytes(code);
         if (used > limit)
             break;
         cut += text.mid(i, pair ? 2 : 1);
@@ -90,7 +80,7 @@ LengthMeasure MeasureOf(const basKovaData::ColumnRule& rule, const OraDatabase* 
     // Shift-JIS or EUC database needs no more bytes for a character than
     // UTF-8 does, so a value measured here still fits there. Character
     // lengths (CHAR_USED 'C', on both servers) count characters.
-    measure.utf8 = database && dynamic_cast<const OdbcEngine*>(&database->engine());
+    measure.utf8 = database && database->BytesInUtf8();
     return measure;
 }
 

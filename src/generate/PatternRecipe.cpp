@@ -1,6 +1,7 @@
 #include "generate/PatternRecipe.h"
 
 #include "shared/Cp932.h"
+#include "shared/Utf8Length.h"
 
 #include <QRegularExpression>
 
@@ -150,7 +151,7 @@ int RangeBytes(const Range& range)
 // The same in UTF-8, as a server counts them.
 int RangeUtf8(const Range& range)
 {
-    return range.last < 0x80 ? 1 : range.last < 0x800 ? 2 : range.last < 0x10000 ? 3 : 4;
+    return basKovaData::Utf8Bytes(range.last);
 }
 
 double Saturated(double value)

@@ -1,6 +1,7 @@
 #include "generate/SqlScriptText.h"
 
 #include "shared/StatementShape.h"
+#include "shared/Utf8Length.h"
 
 #include <QStringList>
 
@@ -20,18 +21,13 @@ constexpr qsizetype PieceBytes = 1000;
 // expression and goes as TO_CLOB pieces.
 constexpr qsizetype VarcharBytes = 4000;
 
-qsizetype Utf8Bytes(QChar c)
-{
-    const char16_t u = c.unicode();
-    // A surrogate is half of a four-byte character.
-    return u < 0x80 ? 1 : u < 0x800 || c.isSurrogate() ? 2 : 3;
-}
+using basKovaData::Utf8Bytes;
 
 qsizetype Utf8Bytes(QStringView text)
 {
     qsizetype bytes = 0;
     for (const QChar c : text)
-        bytes += Utf8Bytes(c);
+        bytes += basKovaData::Utf8Bytes(c);
     return bytes;
 }
 

@@ -42,6 +42,11 @@ public:
     }
     QString SqlName(const QString& table, const QString& column = {}) const { return Name(table, column).sql; }
 
+    // A server's byte lengths, measured in UTF-8 (a server's character set
+    // never needs more bytes a character); false on the embedded engine,
+    // which counts code page 932.
+    bool BytesInUtf8() const;
+
     OraEngine& engine() const { return *m_engine; }
 
 private:
