@@ -65,9 +65,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                "the longest value is within bounds");
     FuzzExpect(recipe->DistinctCount() >= 1 && recipe->DistinctCount() <= 1e18, "the count of values is within bounds");
 
+    FuzzExpect(QRegularExpression(pattern).isValid(), "a pattern taken is a regular expression");
+    // Anchoring wraps the pattern in a group, which can take a pattern near
+    // the matcher's size limit past it; such a pattern is not held to its shape.
     const QRegularExpression shape(QRegularExpression::anchoredPattern(pattern));
-    FuzzExpect(shape.isValid(), "a pattern taken is a regular expression");
-    const bool checkShape = !NestedRepetition(pattern);
+    const bool checkShape = shape.isValid() && !NestedRepetition(pattern);
     // The lowest and highest draws, then a sequence that wanders between them.
     std::uint32_t state = static_cast<std::uint32_t>(size) * 2654435761u;
     for (int round = 0; round < 4; ++round) {
