@@ -1,10 +1,7 @@
 #include "engine/SqliteEngine.h"
 
 #include "engine/EngineError.h"
-#include "engine/OracleDateFormat.h"
-#include "engine/OracleDialect.h"
-#include "engine/OracleSchema.h"
-#include "engine/OracleTypes.h"
+#include "engine/oracle/OracleDialect.h"
 #include "engine/SqlLexer.h"
 #include "engine/TableStatistics.h"
 

@@ -3,8 +3,8 @@
 // the Oracle dialect installed on the native handle. Statements run on the
 // native handle; DML texts that differ only in their literals share one
 // compiled statement.
-#include "engine/InsertChecks.h"
 #include "engine/OraEngine.h"
+#include "engine/oracle/OracleDialect.h"
 #include "engine/SqlHistory.h"
 #include "engine/SqlLexer.h"
 

@@ -1,8 +1,7 @@
 #include "engine/TableStatistics.h"
 
 #include "engine/EngineError.h"
-#include "engine/OracleDialect.h"
-#include "engine/OracleTypes.h"
+#include "engine/oracle/OracleDialect.h"
 #include "engine/SqlLexer.h"
 #include "engine/SqliteEngine.h"
 

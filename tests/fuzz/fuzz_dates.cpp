@@ -2,7 +2,7 @@
 // date texts of the rule editors, and the engine's TO_DATE/TO_CHAR format
 // models. The input is a text, then optionally "\n" and a format model.
 #include "FuzzCheck.h"
-#include "engine/OracleDateFormat.h"
+#include "engine/oracle/OracleDateFormat.h"
 #include "shared/DateText.h"
 #include "shared/NumberRead.h"
 

@@ -2,7 +2,7 @@
 // gives values that fit the pattern as a regular expression and the longest
 // value the recipe announces, whatever the draws.
 #include "FuzzCheck.h"
-#include "engine/OracleFunctions.h"
+#include "engine/oracle/OracleFunctions.h"
 #include "generate/PatternRecipe.h"
 
 #include <QRegularExpression>

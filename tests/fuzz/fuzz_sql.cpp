@@ -5,7 +5,7 @@
 // rolled back.
 #include "FuzzCheck.h"
 #include "engine/EngineError.h"
-#include "engine/OracleDdl.h"
+#include "engine/oracle/OracleDdl.h"
 #include "engine/SqlLexer.h"
 #include "engine/SqliteEngine.h"
 

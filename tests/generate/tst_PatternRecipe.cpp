@@ -2,7 +2,7 @@
 // The pattern kind's recipes: every value fits the pattern read as a regular
 // expression and the longest value the recipe announces; what it refuses, it
 // refuses at the right place.
-#include "engine/OracleFunctions.h"
+#include "engine/oracle/OracleFunctions.h"
 #include "generate/PatternRecipe.h"
 #include "shared/RandomSequence.h"
 

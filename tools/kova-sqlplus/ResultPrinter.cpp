@@ -1,6 +1,6 @@
 #include "ResultPrinter.h"
 
-#include "engine/OracleDateFormat.h"
+#include "engine/oracle/OracleDateFormat.h"
 #include "session/OraDynaset.h"
 #include "shared/ValueText.h"
 

@@ -2,7 +2,7 @@
 
 #include "SchemaDdl.h"
 
-#include "engine/OracleTypes.h"
+#include "engine/oracle/OracleTypes.h"
 #include "session/OraDatabase.h"
 #include "session/OraDynaset.h"
 #include "session/OraError.h"

@@ -1,6 +1,6 @@
-#include "engine/CatalogFunctions.h"
+#include "engine/oracle/CatalogFunctions.h"
 
-#include "engine/OracleDdl.h"
+#include "engine/oracle/OracleDdl.h"
 
 #include <sqlite3.h>
 

@@ -1,9 +1,9 @@
-#include "engine/OracleDialect.h"
+#include "engine/oracle/OracleDialect.h"
 
-#include "engine/OracleDictionary.h"
-#include "engine/OracleFunctions.h"
-#include "engine/OracleSchema.h"
-#include "engine/OracleTypes.h"
+#include "engine/oracle/OracleDictionary.h"
+#include "engine/oracle/OracleFunctions.h"
+#include "engine/oracle/OracleSchema.h"
+#include "engine/oracle/OracleTypes.h"
 
 #include <QtGlobal>
 

@@ -1,8 +1,8 @@
-#include "engine/OracleSchema.h"
+#include "engine/oracle/OracleSchema.h"
 
 #include "engine/EngineError.h"
-#include "engine/OracleDdl.h"
-#include "engine/OracleDialect.h"
+#include "engine/oracle/OracleDdl.h"
+#include "engine/oracle/OracleDialect.h"
 #include "engine/SqlLexer.h"
 #include "engine/SqliteEngine.h"
 

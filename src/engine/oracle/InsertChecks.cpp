@@ -1,6 +1,6 @@
-#include "engine/InsertChecks.h"
+#include "engine/oracle/InsertChecks.h"
 
-#include "engine/OracleFunctions.h"
+#include "engine/oracle/OracleFunctions.h"
 #include "engine/SqlLexer.h"
 
 #include <sqlite3.h>

@@ -1,4 +1,4 @@
-#include "engine/OracleDateFormat.h"
+#include "engine/oracle/OracleDateFormat.h"
 
 #include <array>
 #include <cctype>

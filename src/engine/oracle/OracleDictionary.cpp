@@ -1,6 +1,6 @@
-#include "engine/OracleDictionary.h"
+#include "engine/oracle/OracleDictionary.h"
 
-#include "engine/OracleDialect.h"
+#include "engine/oracle/OracleDialect.h"
 
 namespace OracleDictionary {
 namespace {

@@ -1,5 +1,5 @@
-#include "engine/DdlReader.h"
-#include "engine/OracleDdl.h"
+#include "engine/oracle/DdlReader.h"
+#include "engine/oracle/OracleDdl.h"
 
 namespace OracleDdl {
 

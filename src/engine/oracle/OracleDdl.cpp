@@ -1,6 +1,6 @@
-#include "engine/OracleDdl.h"
+#include "engine/oracle/OracleDdl.h"
 
-#include "engine/DdlReader.h"
+#include "engine/oracle/DdlReader.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,11 @@
 #pragma once
+// The Oracle dialect's one door: the embedded engine's core (connection,
+// statement running, history, statistics) includes this header and nothing
+// else of engine/oracle/. Behind it: the DDL reader and table rebuilds
+// (OracleSchema), the row checks of bound INSERTs (InsertChecks), column
+// types (OracleTypes), stored dates (OracleDateFormat), functions and
+// dictionary views.
+//
 // Installs the Oracle dialect on an embedded connection: the data dictionary as
 // TEMP views (USER_TABLES, USER_VIEWS, USER_TAB_COLUMNS, USER_CONSTRAINTS,
 // USER_CONS_COLUMNS, DUAL) and TEMP triggers that refuse, per table, the rows
@@ -6,6 +13,11 @@
 // and dates) and store values as Oracle stores them (NUMBER rounded to its
 // scale, CHAR blank-padded, the empty string as NULL). Nothing is written into
 // the database file.
+#include "engine/oracle/InsertChecks.h"
+#include "engine/oracle/OracleDateFormat.h"
+#include "engine/oracle/OracleSchema.h"
+#include "engine/oracle/OracleTypes.h"
+
 #include <string>
 
 struct sqlite3;

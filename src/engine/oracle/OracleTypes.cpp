@@ -1,4 +1,4 @@
-#include "engine/OracleTypes.h"
+#include "engine/oracle/OracleTypes.h"
 
 #include <cctype>
 #include <charconv>

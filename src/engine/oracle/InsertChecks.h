@@ -7,7 +7,7 @@
 // the triggers would certainly let them in as they are. Rows it is not sure
 // of still go through the triggers, so outcomes and stored values do not
 // change.
-#include "engine/OracleTypes.h"
+#include "engine/oracle/OracleTypes.h"
 
 #include <string>
 #include <string_view>
