@@ -188,11 +188,11 @@ private Q_SLOTS:
         Console c;
         const QDir dir(c.db.dir.path());
         QVERIFY(dir.mkpath(u"sub"_s));
-        QVERIFY(WriteFile(dir.filePath(u"main.sql"_s), "PROMPT main\r\n@sub/child.sql\r\nINSERT INTO T VALUES (6, 'main');\r\n"));
+        QVERIFY(WriteFile(dir.filePath(u"main.sql"_s), "PROMPT main\r\n@@sub/child.sql\r\nINSERT INTO T VALUES (6, 'main');\r\n"));
         QVERIFY(WriteFile(dir.filePath(u"sub/child.sql"_s),
                           "INSERT INTO T VALUES (4, 'child');\n@@grand\nINSERT INTO T\nVALUES (4, 'again');\n"));
         QVERIFY(WriteFile(dir.filePath(u"sub/grand.sql"_s), "INSERT INTO T\nVALUES (5, 'grand')\n/\n"));
-        QVERIFY(WriteFile(dir.filePath(u"self.sql"_s), "INSERT INTO U VALUES (1);\n@self.sql\n"));
+        QVERIFY(WriteFile(dir.filePath(u"self.sql"_s), "INSERT INTO U VALUES (1);\n@@self.sql\n"));
         QVERIFY(WriteFile(dir.filePath(u"unfinished.sql"_s), "INSERT INTO U VALUES (1);\nINSERT INTO U VALUES (2)"));
         QVERIFY(WriteFile(dir.filePath(u"exit.sql"_s), "INSERT INTO U VALUES (1);\nEXIT\nINSERT INTO U VALUES (2);\n"));
         QVERIFY(WriteFile(dir.filePath(u"echo.sql"_s), "SET ECHO ON\nPROMPT hi\n\nINSERT INTO U\nVALUES (1);\nBEGIN\n  NULL;\n"

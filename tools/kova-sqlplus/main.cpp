@@ -1,7 +1,7 @@
 // kova-sqlplus: a line-mode SQL console for the embedded database files (and
 // ODBC services) the program works with.
 //
-//   kova-sqlplus [--create] user/password@service [@script.sql]
+//   kova-sqlplus [--create] user/password@service [@script.sql [argument ...]]
 //   kova-sqlplus --copy-schema user/password@service FILE.db [TABLE...] [--rows N]
 //   kova-sqlplus --help | --version
 //
@@ -43,6 +43,7 @@ struct Arguments {
     QString connect;  // user "/" password
     QString service;
     QString script;
+    QStringList scriptArguments;  // &1, &2 ... in the script
 };
 
 bool ParseArguments(const QStringList& args, Arguments* parsed)
@@ -56,7 +57,7 @@ bool ParseArguments(const QStringList& args, Arguments* parsed)
         else
             rest.append(arg);
     }
-    if (rest.isEmpty() || rest.size() > 2)
+    if (rest.isEmpty())
         return false;
     const QString& login = rest[0];
     const qsizetype at = login.lastIndexOf(QLatin1Char('@'));
@@ -64,10 +65,11 @@ bool ParseArguments(const QStringList& args, Arguments* parsed)
         return false;
     parsed->connect = login.left(at);
     parsed->service = login.mid(at + 1);
-    if (rest.size() == 2) {
+    if (rest.size() >= 2) {
         if (!rest[1].startsWith(QLatin1Char('@')) || rest[1].size() < 2)
             return false;
         parsed->script = rest[1].mid(1);
+        parsed->scriptArguments = rest.mid(2);
     }
     return true;
 }
@@ -170,7 +172,7 @@ int main(int argc, char* argv[])
     SqlConsole console(session, database, out, out);
     console.setUser(UserName(args.connect));
     if (!args.script.isEmpty())
-        console.runScript(args.script);
+        console.runScript(args.script, args.scriptArguments);
 
     // Lines as they are: a carriage return before the line break may belong
     // to a literal that goes on (QTextStream would drop it).
@@ -179,7 +181,9 @@ int main(int argc, char* argv[])
     const bool interactive = isatty(fileno(stdin)) != 0;
     while (!console.finished()) {
         if (interactive) {
-            if (console.pendingLines() == 0)
+            if (console.continuing())
+                out << "> ";
+            else if (console.pendingLines() == 0)
                 out << "SQL> ";
             else
                 out << qSetFieldWidth(3) << console.pendingLines() + 1 << qSetFieldWidth(0) << "  ";
