@@ -254,6 +254,10 @@ private Q_SLOTS:
             one.repeated(2),
             u"ERROR:\nACCEPT Z has no DEFAULT and Z is not defined; nothing asks for a value here (DEFINE Z = value before "
             "it, or give ACCEPT a DEFAULT)\nnote: ignored SQL*Plus commands: ACCEPT (2)\n"_s, 1, units, u"2,9"_s);
+        row("describe", u"DESC t\nDESCRIBE scott.p;\ndesc nope"_s,
+            u" Name                                      Null?    Type\n ----------------------------------------- -------- ----------------------------\n A                                         NOT NULL NUMBER(4)\n B                                                  VARCHAR2(20)\n"_s
+            u" Name                                      Null?    Type\n ----------------------------------------- -------- ----------------------------\n CODE                                               CHAR(4)\n NAME                                               VARCHAR2(20)\n PRICE                                              NUMBER(8,2)\n DAY                                                DATE\n"_s,
+            u"ERROR:\nORA-04043: object nope does not exist\n"_s, 1, {}, {});
         // LOAD: a header line, quotes, "" and empty fields; dates by SET LOAD DATE_FORMAT.
         row("load", u"LOAD T t.csv\nSET LOAD DATE_FORMAT YYYY-MM-DD BATCH_ROWS 1 BATCHES_PER_COMMIT 1\nLOAD TABLE scott.p p.csv"_s,
             u"#INFO Number of rows processed: 2\n#INFO Number of rows in error: 0\nSUCCESS: Processed without errors\n"_s

@@ -50,10 +50,13 @@ qsizetype ContinuationHyphen(const QString& line)
 // True when the first word of a line that is no command begins a statement.
 bool BeginsStatement(const QString& line)
 {
-    const QStringList tokens = LeadingTokens(line);
-    if (tokens.isEmpty() || !tokens[0].front().isLetter())
-        return true;  // a comment that goes on, "(SELECT", "<<label>>" ...
-    return std::find(SqlVerbs.begin(), SqlVerbs.end(), tokens[0]) != SqlVerbs.end();
+    qsizetype end = 0;
+    while (end < line.size() && (line.at(end).isLetterOrNumber() || line.at(end) == u'_'))
+        ++end;
+    if (end == 0 || !line.at(0).isLetter())
+        return true;  // a comment, "(SELECT", "<<label>>" ...
+    const QString word = line.left(end).toUpper();
+    return std::find(SqlVerbs.begin(), SqlVerbs.end(), word) != SqlVerbs.end();
 }
 
 }  // namespace

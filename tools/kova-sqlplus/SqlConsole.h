@@ -23,6 +23,7 @@
 //   CONN[ECT], DISC[ONNECT]  commit; the session stays on its database, and
 //                            SHOW USER names the user CONNECT names
 //   R[UN]                    as "/"
+//   DESC[RIBE] table         its columns: name, NOT NULL, type
 //   LOAD table file.csv      see TableLoad
 //   EXIT, QUIT [code] [COMMIT|ROLLBACK]   ends the session (committing unless
 //                            ROLLBACK is asked for)
@@ -98,6 +99,7 @@ private:
     void acceptCommand(const QString& arguments);
     void connectCommand(const SqlPlusCommands::Command& command, const QString& arguments);
     void loadCommand(const QString& arguments);
+    void describeCommand(const QString& arguments);
     void passOver(const QString& command);
     void printNotes();
     void showCommand(const QString& arguments);

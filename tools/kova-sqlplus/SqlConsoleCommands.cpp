@@ -3,8 +3,11 @@
 
 #include "PlainBlock.h"
 
+#include "session/OraDatabase.h"
 #include "session/OraError.h"
 #include "session/OraSession.h"
+
+#include "shared/StatementShape.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -88,6 +91,9 @@ void SqlConsole::runCommand(const SqlPlusCommands::Command& command, QString arg
         break;
     case Action::Load:
         loadCommand(withoutSemicolon(arguments));
+        break;
+    case Action::Describe:
+        describeCommand(withoutSemicolon(arguments));
         break;
     case Action::PassOver:
         passOver(command.name);
@@ -199,6 +205,47 @@ void SqlConsole::loadCommand(const QString& arguments)
                                : u"\n%1 rows loaded, %2 rows in error."_s.arg(outcome.loaded).arg(outcome.errors.size());
     reportError(u"LOAD %1 from %2:\n"_s.arg(words[0], words[1]) + message);
     sqlFailed(outcome.errors.first());
+}
+
+void SqlConsole::describeCommand(const QString& arguments)
+{
+    QString name = arguments.section(u'.', -1).trimmed();
+    name = name.size() >= 2 && name.startsWith(u'"') && name.endsWith(u'"') ? name.mid(1, name.size() - 2)
+                                                                             : name.toUpper();
+    QString sql = u"SELECT COLUMN_NAME, NULLABLE, DATA_TYPE, DATA_PRECISION, DATA_SCALE, CHAR_LENGTH, CHAR_USED, "
+                  "DATA_LENGTH FROM USER_TAB_COLUMNS WHERE TABLE_NAME = "_s;
+    basKovaData::AppendQuoted(sql, name);
+    sql += u" ORDER BY COLUMN_ID"_s;
+    QStringList lines;
+    try {
+        for (auto rows = m_database->DBCreateDynaset(sql); !rows->IsEOF(); rows->MoveNext()) {
+            const QString type = rows->Value(2).toString();
+            QString shown = type;
+            if (type.endsWith("CHAR"_L1) || type.endsWith("CHAR2"_L1)) {
+                shown += u'(' + rows->Value(5).toString()
+                         + (rows->Value(6).toString() == "C"_L1 && !type.startsWith(u'N') ? u" CHAR)"_s : u")"_s);
+            } else if ((type == "NUMBER"_L1 || type == "FLOAT"_L1) && !rows->Value(3).isNull()) {
+                const QString scale = rows->Value(4).toString();
+                shown += u'(' + rows->Value(3).toString()
+                         + (type == "NUMBER"_L1 && !scale.isEmpty() && scale != "0"_L1 ? u',' + scale : QString()) + u')';
+            } else if (type == "RAW"_L1) {
+                shown += u'(' + rows->Value(7).toString() + u')';
+            }
+            lines.append(u' ' + rows->Value(0).toString().leftJustified(41) + u' '
+                         + (rows->Value(1).toString() == "N"_L1 ? u"NOT NULL"_s : QString()).leftJustified(8) + u' '
+                         + shown);
+        }
+    } catch (const OraError& error) {
+        reportError(error.message());
+        return;
+    }
+    if (lines.isEmpty()) {
+        reportError(u"ORA-04043: object %1 does not exist"_s.arg(arguments));
+        return;
+    }
+    m_out << u" Name"_s.leftJustified(42) << " Null?    Type\n"
+          << u' ' << QString(41, u'-') << u' ' << QString(8, u'-') << u' ' << QString(28, u'-') << '\n'
+          << lines.join(u'\n') << '\n';
 }
 
 void SqlConsole::passOver(const QString& command)

@@ -32,7 +32,7 @@ constexpr std::array Table{
     Command{"COPY"_L1, 4, A::Refuse, "it copies rows between databases"},
     Command{"DEFINE"_L1, 3, A::Define, nullptr},
     Command{"DEL"_L1, 3, A::Refuse, EditsBuffer},
-    Command{"DESCRIBE"_L1, 4, A::PassOver, nullptr},
+    Command{"DESCRIBE"_L1, 4, A::Describe, nullptr},
     Command{"DISCONNECT"_L1, 4, A::Disconnect, nullptr},
     Command{"EDIT"_L1, 2, A::Refuse, EditsBuffer},
     Command{"EXECUTE"_L1, 4, A::Execute, nullptr},

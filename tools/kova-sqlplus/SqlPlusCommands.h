@@ -28,6 +28,7 @@ enum class Action {
     Disconnect,  // commits
     Run,         // runs the last statement again, as "/"
     Load,        // SQLcl: rows of a CSV file into a table
+    Describe,    // a table's or view's columns
     PassOver,    // changes nothing here; named in the session's closing note
     Refuse,      // would change what a script leaves behind in ways not done here
 };
