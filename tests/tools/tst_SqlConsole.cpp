@@ -254,9 +254,18 @@ private Q_SLOTS:
             one.repeated(2),
             u"ERROR:\nACCEPT Z has no DEFAULT and Z is not defined; nothing asks for a value here (DEFINE Z = value before "
             "it, or give ACCEPT a DEFAULT)\nnote: ignored SQL*Plus commands: ACCEPT (2)\n"_s, 1, units, u"2,9"_s);
+        // DESCRIBE as SQL*Plus lays it out.
         row("describe", u"DESC t\nDESCRIBE scott.p;\ndesc nope"_s,
-            u" Name                                      Null?    Type\n ----------------------------------------- -------- ----------------------------\n A                                         NOT NULL NUMBER(4)\n B                                                  VARCHAR2(20)\n"_s
-            u" Name                                      Null?    Type\n ----------------------------------------- -------- ----------------------------\n CODE                                               CHAR(4)\n NAME                                               VARCHAR2(20)\n PRICE                                              NUMBER(8,2)\n DAY                                                DATE\n"_s,
+            u" Name                                      Null?    Type\n"
+            u" ----------------------------------------- -------- ----------------------------\n"
+            u" A                                         NOT NULL NUMBER(4)\n"
+            u" B                                                  VARCHAR2(20)\n"
+            u" Name                                      Null?    Type\n"
+            u" ----------------------------------------- -------- ----------------------------\n"
+            u" CODE                                               CHAR(4)\n"
+            u" NAME                                               VARCHAR2(20)\n"
+            u" PRICE                                              NUMBER(8,2)\n"
+            u" DAY                                                DATE\n"_s,
             u"ERROR:\nORA-04043: object nope does not exist\n"_s, 1, {}, {});
         // LOAD: a header line, quotes, "" and empty fields; dates by SET LOAD DATE_FORMAT.
         row("load", u"LOAD T t.csv\nSET LOAD DATE_FORMAT YYYY-MM-DD BATCH_ROWS 1 BATCHES_PER_COMMIT 1\nLOAD TABLE scott.p p.csv"_s,
