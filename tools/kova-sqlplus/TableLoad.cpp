@@ -168,7 +168,12 @@ QStringList TableLoad::setLoad(const QString& arguments)
     for (qsizetype i = 0; i < words.size(); ++i) {
         const QString& word = words[i];
         if (IsOption(word, {"DEFAULT"_L1})) {
-            *this = TableLoad();
+            const TableLoad defaults;
+            m_batchRows = defaults.m_batchRows;
+            m_batchesPerCommit = defaults.m_batchesPerCommit;
+            m_dateFormat.clear();
+            m_errors = defaults.m_errors;
+            m_truncate = defaults.m_truncate;
             continue;
         }
         if (IsOption(word, {"BATCH_ROWS"_L1, "BATCHROWS"_L1})) {

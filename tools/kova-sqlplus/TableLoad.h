@@ -19,6 +19,10 @@
 // table first), DEFAULT. SET LOADFORMAT: DEFAULT, CSV, DELIMITER c,
 // ENCLOSURES c, COLUMN_NAMES|COLUMNNAMES|NAMES ON|OFF. Other options are
 // accepted and change nothing.
+//
+// Like SQLcl, the load commits (what the session did before it too) after
+// each BATCH_ROWS x BATCHES_PER_COMMIT rows and at its end. A row in error
+// is reported and left out; the others go on.
 #include <QChar>
 #include <QString>
 #include <QStringList>
