@@ -478,6 +478,29 @@ private Q_SLOTS:
         QCOMPARE(c.committed(u"SELECT B FROM T WHERE A = 4"_s), u"a\r\nb"_s);
     }
 
+    // With someone to ask (a terminal), ACCEPT and variables not defined ask;
+    // "&&n" and ACCEPT keep the answer, "&m" serves its line only.
+    void asksOnATerminal()
+    {
+        Console c;
+        QStringList asked;
+        QStringList answers{u"2"_s, u"10"_s, u"5"_s, u""_s, u"1"_s};
+        c.console.setAsker([&](const QString& prompt, bool hide) -> std::optional<QString> {
+            asked.append(prompt + (hide ? u" (hidden)"_s : QString()));
+            if (answers.isEmpty())
+                return std::nullopt;
+            return answers.takeFirst();
+        });
+        c.feed(u"SET VERIFY OFF\nACCEPT v PROMPT 'How many? '\nINSERT INTO U VALUES (&v);\n"
+               "INSERT INTO U VALUES (&&n + &v);\nINSERT INTO U VALUES (&n + &m);\nACCEPT w DEFAULT 7 HIDE\n"
+               "INSERT INTO U VALUES (&w + &m);"_s);
+        c.console.finish();
+        QCOMPARE(c.errText, QString());
+        QCOMPARE(asked, (QStringList{u"How many? "_s, u"Enter value for n: "_s, u"Enter value for m: "_s,
+                                     u" (hidden)"_s, u"Enter value for m: "_s}));
+        QCOMPARE(c.committed(u"SELECT SUM(X) FROM U"_s), u"37"_s);
+    }
+
     // The words after the script on kova-sqlplus's command line are its &1, &2 ...
     void scriptArgumentsFromTheCommandLine()
     {

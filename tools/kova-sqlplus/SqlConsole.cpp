@@ -202,9 +202,27 @@ void SqlConsole::echo(const QString& text)
     m_out << WithoutTrailingBlanks(prompt + line) << '\n';
 }
 
+SubstitutionVariables::Result SqlConsole::substitute(const QString& text)
+{
+    SubstitutionVariables::Result result = m_variables.substitute(text, m_settings.definePrefix());
+    QStringList once;  // answers for "&name", forgotten after this text
+    while (m_ask && !result.undefined.isEmpty()) {
+        const std::optional<QString> answer = m_ask(u"Enter value for %1: "_s.arg(result.undefined.toLower()), false);
+        if (!answer)
+            break;
+        m_variables.define(result.undefined, *answer);
+        if (!result.undefinedKept)
+            once.append(result.undefined);
+        result = m_variables.substitute(text, m_settings.definePrefix());
+    }
+    for (const QString& name : std::as_const(once))
+        m_variables.undefine(name);
+    return result;
+}
+
 bool SqlConsole::substituteCommand(QString* text)
 {
-    const SubstitutionVariables::Result result = m_variables.substitute(*text, m_settings.definePrefix());
+    const SubstitutionVariables::Result result = substitute(*text);
     if (!result.undefined.isEmpty()) {
         reportError(UndefinedMessage(result.undefined) + u"; the command is not run"_s);
         return false;
@@ -262,7 +280,7 @@ void SqlConsole::finish()
 void SqlConsole::runStatement(const QString& written)
 {
     m_lastStatement = written;
-    const SubstitutionVariables::Result substituted = m_variables.substitute(written, m_settings.definePrefix());
+    const SubstitutionVariables::Result substituted = substitute(written);
     if (!substituted.undefined.isEmpty()) {
         // The statement cannot run as written, which is its failure.
         const QString message = UndefinedMessage(substituted.undefined) + u"; the statement is not run"_s;

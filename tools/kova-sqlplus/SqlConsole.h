@@ -43,6 +43,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -69,6 +70,13 @@ public:
     // The end of input: an unfinished statement is reported and not run, and
     // the transaction is committed. Does nothing once the session has finished.
     void finish();
+
+    // Asks the user for a value (`hide`: without echo); none when there is
+    // no answer. With it, ACCEPT and a substitution variable that is not
+    // defined ask (a value given for "&&name" or to ACCEPT is kept, one for
+    // "&name" serves that line only); without it nothing asks.
+    using Asker = std::function<std::optional<QString>(const QString& prompt, bool hide)>;
+    void setAsker(Asker asker) { m_ask = std::move(asker); }
 
     // The user SHOW USER names (as the login gave it).
     void setUser(const QString& user) { m_user = user; }
@@ -108,6 +116,9 @@ private:
     // Replaces the substitution variables of a command's text; false (and
     // the error reported) when one is not defined.
     bool substituteCommand(QString* text);
+    // The text with its variables replaced, asking for those not defined
+    // when there is someone to ask.
+    SubstitutionVariables::Result substitute(const QString& text);
     void runStatement(const QString& sql);
     void runBlock(const QString& sql);
     void noteSessionSettings(const QString& sql, const QStringList& tokens);
@@ -142,6 +153,7 @@ private:
     SubstitutionVariables m_variables;
     SqlErrorAction m_onError;
     QString m_user;
+    Asker m_ask;
     QString m_dateFormat;  // NLS_DATE_FORMAT as ALTER SESSION set it
     int m_sqlCode = 0;     // the ORA number of the last statement, 0 when it ran
     std::optional<int> m_exitCode;

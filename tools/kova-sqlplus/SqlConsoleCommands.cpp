@@ -128,12 +128,27 @@ void SqlConsole::acceptCommand(const QString& arguments)
         reportError(u"ACCEPT takes the name of a substitution variable, not \"%1\""_s.arg(name));
         return;
     }
-    for (qsizetype i = 1; i + 1 < words.size(); ++i) {
-        if (ScriptSettings::abbreviates(words[i], "DEFAULT"_L1, 3)) {
-            m_variables.define(name, words[i + 1]);
-            passOver(u"ACCEPT"_s);
+    std::optional<QString> fallback;
+    QString prompt;
+    bool hide = false;
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        if (ScriptSettings::abbreviates(words[i], "DEFAULT"_L1, 3) && i + 1 < words.size())
+            fallback = words[++i];
+        else if (words[i].compare("PROMPT"_L1, Qt::CaseInsensitive) == 0 && i + 1 < words.size())
+            prompt = words[++i];
+        else if (words[i].compare("HIDE"_L1, Qt::CaseInsensitive) == 0)
+            hide = true;
+    }
+    if (m_ask) {
+        if (const std::optional<QString> answer = m_ask(prompt, hide)) {
+            m_variables.define(name, answer->isEmpty() && fallback ? *fallback : *answer);
             return;
         }
+    }
+    if (fallback) {
+        m_variables.define(name, *fallback);
+        passOver(u"ACCEPT"_s);
+        return;
     }
     if (m_variables.value(name)) {
         passOver(u"ACCEPT"_s);

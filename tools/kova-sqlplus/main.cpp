@@ -33,6 +33,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include <unistd.h>
 
@@ -171,14 +172,30 @@ int main(int argc, char* argv[])
     // Errors go to standard output too, in order with the results around them.
     SqlConsole console(session, database, out, out);
     console.setUser(UserName(args.connect));
-    if (!args.script.isEmpty())
-        console.runScript(args.script, args.scriptArguments);
 
     // Lines as they are: a carriage return before the line break may belong
     // to a literal that goes on (QTextStream would drop it).
     QFile in;
     in.open(stdin, QIODevice::ReadOnly);
     const bool interactive = isatty(fileno(stdin)) != 0;
+    // On a terminal, ACCEPT and substitution variables not defined ask for
+    // their values; read from a file or a pipe, nothing asks.
+    if (interactive) {
+        console.setAsker([&in, &out](const QString& prompt, bool hide) -> std::optional<QString> {
+            if (hide)
+                return basKovaData::TerminalPassword(prompt);
+            out << prompt;
+            out.flush();
+            QString answer = QString::fromUtf8(in.readLine());
+            if (answer.isEmpty())
+                return std::nullopt;
+            while (answer.endsWith(QLatin1Char('\n')) || answer.endsWith(QLatin1Char('\r')))
+                answer.chop(1);
+            return answer;
+        });
+    }
+    if (!args.script.isEmpty())
+        console.runScript(args.script, args.scriptArguments);
     while (!console.finished()) {
         if (interactive) {
             if (console.continuing())
