@@ -17,9 +17,10 @@
 //   DEF[INE], UNDEF[INE]     substitution variables (see SubstitutionVariables)
 //   WHENEVER SQLERROR ...    see SqlErrorAction; WHENEVER OSERROR is ignored
 //   EXEC[UTE] call           refused: it needs PL/SQL
-//   ACC[EPT] name ... DEF[AULT] text   defines name as text; without DEFAULT
-//                            a name defined already keeps its value, else it
-//                            is an error (nothing asks for a value)
+//   ACC[EPT] name ...        asks when there is someone to ask (setAsker;
+//                            an empty answer takes DEF[AULT] text); else
+//                            defines name as the DEFAULT, or keeps a value
+//                            defined already, or is an error
 //   CONN[ECT], DISC[ONNECT]  commit; the session stays on its database, and
 //                            SHOW USER names the user CONNECT names
 //   R[UN]                    as "/"
@@ -28,7 +29,10 @@
 //   EXIT, QUIT [code] [COMMIT|ROLLBACK]   ends the session (committing unless
 //                            ROLLBACK is asked for)
 // The commands that change nothing here (SPOOL, COLUMN, BREAK ...) are
-// taken, and the session ends with a note naming each once with its count;
+// taken, and the session ends with a note naming each once with its count
+// ("note: ignored SQL*Plus commands: SPOOL (3), COLUMN (12)"), and one for
+// each CREATE DIMENSION the database took ("note: CREATE DIMENSION TIMES_DIM
+// kept as metadata, no effect");
 // those that would change what a script leaves (CHANGE, GET, COPY ...) are
 // errors. Substitution variables are replaced in every command but REMARK.
 // The whole session is one transaction at a time: it begins at start, COMMIT
