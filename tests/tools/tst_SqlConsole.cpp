@@ -188,11 +188,11 @@ private Q_SLOTS:
         Console c;
         const QDir dir(c.db.dir.path());
         QVERIFY(dir.mkpath(u"sub"_s));
-        QVERIFY(WriteFile(dir.filePath(u"main.sql"_s), "PROMPT main\r\n@sub/child.sql\r\nINSERT INTO T VALUES (6, 'main');\r\n"));
+        QVERIFY(WriteFile(dir.filePath(u"main.sql"_s), "PROMPT main\r\n@@sub/child.sql\r\nINSERT INTO T VALUES (6, 'main');\r\n"));
         QVERIFY(WriteFile(dir.filePath(u"sub/child.sql"_s),
                           "INSERT INTO T VALUES (4, 'child');\n@@grand\nINSERT INTO T\nVALUES (4, 'again');\n"));
         QVERIFY(WriteFile(dir.filePath(u"sub/grand.sql"_s), "INSERT INTO T\nVALUES (5, 'grand')\n/\n"));
-        QVERIFY(WriteFile(dir.filePath(u"self.sql"_s), "INSERT INTO U VALUES (1);\n@self.sql\n"));
+        QVERIFY(WriteFile(dir.filePath(u"self.sql"_s), "INSERT INTO U VALUES (1);\n@@self.sql\n"));
         QVERIFY(WriteFile(dir.filePath(u"unfinished.sql"_s), "INSERT INTO U VALUES (1);\nINSERT INTO U VALUES (2)"));
         QVERIFY(WriteFile(dir.filePath(u"exit.sql"_s), "INSERT INTO U VALUES (1);\nEXIT\nINSERT INTO U VALUES (2);\n"));
         QVERIFY(WriteFile(dir.filePath(u"echo.sql"_s), "SET ECHO ON\nPROMPT hi\n\nINSERT INTO U\nVALUES (1);\nBEGIN\n  NULL;\n"
@@ -207,6 +207,105 @@ private Q_SLOTS:
         QTEST(c.outText, "out");
         QVERIFY2(err.isEmpty() ? c.errText.isEmpty() : c.errText.startsWith(err), qPrintable(c.errText));
         QCOMPARE(c.console.failures(), err.isEmpty() ? 0 : 1);
+        if (!check.isEmpty())
+            QTEST(c.committed(check), "value");
+    }
+
+    // SQL*Plus's habits in scripts, run from the folder of the files below:
+    // what they print, what standard error says in full (notes included),
+    // the failures counted, and what a second connection sees.
+    void sqlPlusHabits_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::addColumn<int>("failures");
+        QTest::addColumn<QString>("check");
+        QTest::addColumn<QString>("value");
+        auto row = [](const char* name, const QString& input, const QString& out, const QString& err, int failures,
+                      const QString& check, const QString& value) {
+            QTest::newRow(name) << input << out << err << failures << check << value;
+        };
+        const QString one = u"1 row created.\n"_s;
+        const QString units = u"SELECT COUNT(*), SUM(X) FROM U"_s;
+        const QString added = u"SELECT B FROM T WHERE A > 3 ORDER BY A"_s;
+        // Commands it has no use for are taken on their own line, and named once at the end.
+        row("passed over", u"CONNECT scott/tiger\nINSERT INTO U VALUES (1);\nconn scott/tiger@x\nSPOOL out.log\n"
+                           "INSERT INTO U VALUES (2);\nCOLUMN a FORMAT a10\ncol b NOPRINT\nSPO OFF\nINSERT INTO U VALUES (3);\n"
+                           "SHOW USER"_s,
+            one.repeated(3) + u"USER is \"SCOTT\"\n"_s,
+            u"note: ignored SQL*Plus commands: CONNECT (2), SPOOL (2), COLUMN (2)\n"_s, 0, units, u"3,6"_s);
+        row("unknown and refused commands", u"ti on\nINSERT INTO U VALUES (1);\nCHANGE /1/2/\nINSERT INTO U VALUES (2);"_s,
+            one.repeated(2),
+            u"ERROR:\nunknown command \"ti on\"; the line is not run\nERROR:\nCHANGE is not run here: it edits the "
+            "statement buffer, which this console keeps for \"/\" only\n"_s, 2, units, u"2,3"_s);
+        // A trailing "-" joins the first lines of a command or statement.
+        row("prompt goes on", u"PROMPT a -\nb\nINSERT INTO U VALUES (1);"_s, u"a b\n"_s + one, {}, 0, units, u"1,1"_s);
+        row("insert goes on", u"INSERT INTO T VALUES (4-\n, 'virtually-flat,-\nhigh')\n;"_s, one, {}, 0, added,
+            u"virtually-flat, high"_s);
+        // Substitution inside DEFINE, &1 &2 from @, @ from the current directory and @@ beside the script.
+        row("define substitutes", u"SET VERIFY OFF\nDEFINE x = 5\nDEFINE y = 1&x\nINSERT INTO U VALUES (&y);\nDEFINE Y"_s,
+            one + u"DEFINE Y               = \"15\" (CHAR)\n"_s, {}, 0, units, u"1,15"_s);
+        row("script arguments", u"SET VERIFY OFF\n@args.sql 3 4\n@ \"args.sql\" 10 '20'"_s, one.repeated(2), {}, 0, units,
+            u"2,37"_s);
+        row("at and double at", u"SET VERIFY OFF\n@sub/outer.sql"_s, one.repeated(2), {}, 0, units, u"2,103"_s);
+        row("accept", u"SET VERIFY OFF\nACCEPT v NUMBER DEFAULT 7 PROMPT 'How many? '\nINSERT INTO U VALUES (&v);\n"
+                      "DEFINE w = 2\nACC w\nINSERT INTO U VALUES (&w);\nACCEPT z PROMPT 'z: ' HIDE"_s,
+            one.repeated(2),
+            u"ERROR:\nACCEPT Z has no DEFAULT and Z is not defined; nothing asks for a value here (DEFINE Z = value before "
+            "it, or give ACCEPT a DEFAULT)\nnote: ignored SQL*Plus commands: ACCEPT (2)\n"_s, 1, units, u"2,9"_s);
+        // DESCRIBE as SQL*Plus lays it out.
+        row("describe", u"DESC t\nDESCRIBE scott.p;\ndesc nope"_s,
+            u" Name                                      Null?    Type\n"
+            u" ----------------------------------------- -------- ----------------------------\n"
+            u" A                                         NOT NULL NUMBER(4)\n"
+            u" B                                                  VARCHAR2(20)\n"
+            u" Name                                      Null?    Type\n"
+            u" ----------------------------------------- -------- ----------------------------\n"
+            u" CODE                                               CHAR(4)\n"
+            u" NAME                                               VARCHAR2(20)\n"
+            u" PRICE                                              NUMBER(8,2)\n"
+            u" DAY                                                DATE\n"_s,
+            u"ERROR:\nORA-04043: object nope does not exist\n"_s, 1, {}, {});
+        // LOAD: a header line, quotes, "" and empty fields; dates by SET LOAD DATE_FORMAT.
+        row("load", u"LOAD T t.csv\nSET LOAD DATE_FORMAT YYYY-MM-DD BATCH_ROWS 1 BATCHES_PER_COMMIT 1\nLOAD TABLE scott.p p.csv"_s,
+            u"#INFO Number of rows processed: 2\n#INFO Number of rows in error: 0\nSUCCESS: Processed without errors\n"_s
+                .repeated(2), {}, 0,
+            u"SELECT NVL(B, '-') FROM T WHERE A > 3 UNION ALL SELECT TO_CHAR(DAY, 'YYYYMMDD') || NVL(NAME, '-') FROM P "
+            "WHERE CODE LIKE 'Z%' ORDER BY 1"_s, u"-;20200229-;20200301é;x, \"y\"\nz"_s);
+        row("load refused", u"LOAD nope t.csv\nLOAD T bad.csv\nLOAD T missing.csv"_s, {},
+            u"ERROR:\nLOAD nope: ORA-00942: table or view does not exist\nERROR:\nLOAD T: \"C\" in the first line of "_s, 3,
+            added, {});
+        row("load errors", u"LOAD T rows.csv"_s,
+            u"#INFO Number of rows processed: 3\n#INFO Number of rows in error: 2\n"_s,
+            u"ERROR:\nLOAD T from rows.csv:\nrow 2 (line 3): ORA-00913: too many values\nrow 3 (line 4): ORA-"_s, 1, added,
+            u"ok"_s);
+    }
+
+    void sqlPlusHabits()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, err);
+        QFETCH(QString, check);
+        Console c;
+        const QDir dir(c.db.dir.path());
+        QVERIFY(dir.mkpath(u"sub"_s));
+        QVERIFY(WriteFile(dir.filePath(u"args.sql"_s), "DEFINE z = &1\nINSERT INTO U VALUES (&z + &2);\n"));
+        QVERIFY(WriteFile(dir.filePath(u"inner.sql"_s), "INSERT INTO U VALUES (&1);\n"));
+        QVERIFY(WriteFile(dir.filePath(u"sub/inner.sql"_s), "INSERT INTO U VALUES (&1 + 100);\n"));
+        QVERIFY(WriteFile(dir.filePath(u"sub/outer.sql"_s), "@inner.sql 1\n@@inner.sql 2\n"));
+        QVERIFY(WriteFile(dir.filePath(u"t.csv"_s), "A,\"B\"\r\n4,\"x, \"\"y\"\"\nz\"\r\n5,\r\n"));
+        QVERIFY(WriteFile(dir.filePath(u"p.csv"_s), "code,Day,name\nZ1,2020-02-29,\nZ2,2020-03-01,\xc3\xa9\n"));
+        QVERIFY(WriteFile(dir.filePath(u"bad.csv"_s), "A,C\n4,x\n"));
+        QVERIFY(WriteFile(dir.filePath(u"rows.csv"_s), "A,B\n4,ok\n5,a,b\n1,dup\n"));
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        c.feed(input);
+        c.console.finish();
+        QDir::setCurrent(before);
+        QTEST(c.outText, "out");
+        QVERIFY2(c.errText.startsWith(err) && (err.endsWith(u'\n') ? c.errText == err : true), qPrintable(c.errText));
+        QTEST(c.console.failures(), "failures");
         if (!check.isEmpty())
             QTEST(c.committed(check), "value");
     }
@@ -377,6 +476,43 @@ private Q_SLOTS:
         QVERIFY(sqlplus.waitForFinished(60000));
         QCOMPARE(sqlplus.exitCode(), 0);
         QCOMPARE(c.committed(u"SELECT B FROM T WHERE A = 4"_s), u"a\r\nb"_s);
+    }
+
+    // With someone to ask (a terminal), ACCEPT and variables not defined ask;
+    // "&&n" and ACCEPT keep the answer, "&m" serves its line only.
+    void asksOnATerminal()
+    {
+        Console c;
+        QStringList asked;
+        QStringList answers{u"2"_s, u"10"_s, u"5"_s, u""_s, u"1"_s};
+        c.console.setAsker([&](const QString& prompt, bool hide) -> std::optional<QString> {
+            asked.append(prompt + (hide ? u" (hidden)"_s : QString()));
+            if (answers.isEmpty())
+                return std::nullopt;
+            return answers.takeFirst();
+        });
+        c.feed(u"SET VERIFY OFF\nACCEPT v PROMPT 'How many? '\nINSERT INTO U VALUES (&v);\n"
+               "INSERT INTO U VALUES (&&n + &v);\nINSERT INTO U VALUES (&n + &m);\nACCEPT w DEFAULT 7 HIDE\n"
+               "INSERT INTO U VALUES (&w + &m);"_s);
+        c.console.finish();
+        QCOMPARE(c.errText, QString());
+        QCOMPARE(asked, (QStringList{u"How many? "_s, u"Enter value for n: "_s, u"Enter value for m: "_s,
+                                     u" (hidden)"_s, u"Enter value for m: "_s}));
+        QCOMPARE(c.committed(u"SELECT SUM(X) FROM U"_s), u"37"_s);
+    }
+
+    // The words after the script on kova-sqlplus's command line are its &1, &2 ...
+    void scriptArgumentsFromTheCommandLine()
+    {
+        Console c;
+        const QString script = QDir(c.db.dir.path()).filePath(u"args.sql"_s);
+        QVERIFY(WriteFile(script, "INSERT INTO U VALUES (&1 + &2);\nEXIT\n"));
+        QProcess sqlplus;
+        sqlplus.start(QCoreApplication::applicationDirPath() + u"/kova-sqlplus"_s,
+                      {u"scott/tiger@"_s + c.db.db.path, u"@"_s + script, u"3"_s, u"4"_s});
+        QVERIFY(sqlplus.waitForFinished(60000));
+        QCOMPARE(sqlplus.exitCode(), 0);
+        QCOMPARE(c.committed(u"SELECT SUM(X) FROM U"_s), u"7"_s);
     }
 
     // A relative database name is the program's folder's, wherever it runs;

@@ -54,7 +54,7 @@ QString ObjectFeedback(const QStringList& tokens, const char* verb)
     static const QStringList Objects = {QStringLiteral("TABLE"),    QStringLiteral("VIEW"),
                                         QStringLiteral("INDEX"),    QStringLiteral("SEQUENCE"),
                                         QStringLiteral("SYNONYM"),  QStringLiteral("TRIGGER"),
-                                        QStringLiteral("SESSION")};
+                                        QStringLiteral("SESSION"),  QStringLiteral("DIMENSION")};
     for (qsizetype i = 1; i < tokens.size(); ++i) {
         if (Modifiers.contains(tokens[i]))
             continue;
@@ -163,222 +163,66 @@ void SqlConsole::feedLine(const QString& text)
 {
     if (m_finished)
         return;
-    // A carriage return before the line break ends the line, unless the line
-    // ends inside a literal that goes on: there it is part of the value.
-    QString line = text;
-    const bool carriageReturn = line.endsWith(QLatin1Char('\r'));
-    if (carriageReturn)
-        line.chop(1);
     const int lineNumber = ++m_sources.last().line;
-    echo(line);
-    const QString trimmed = line.trimmed();
-
-    if (!m_inQuote && !m_inIdentifier && !m_inComment && trimmed == QLatin1String("/")) {
-        if (m_lines.isEmpty()) {
-            if (!m_lastStatement.isEmpty()) {
-                m_firstLine = lineNumber;
-                runStatement(m_lastStatement);
-            }
-        } else {
-            const QString sql = m_lines.join(QLatin1Char('\n'));
-            clearBuffer();
-            runStatement(sql);
-        }
+    echo(text);
+    const std::optional<ScriptLines::Item> item = m_script.feed(text, lineNumber);
+    if (!item)
         return;
+    m_firstLine = item->line;
+    switch (item->kind) {
+    case ScriptLines::Item::Kind::Command:
+        runCommand(*item->command, item->text);
+        break;
+    case ScriptLines::Item::Kind::Unknown:
+        reportError(u"unknown command \"%1\"; the line is not run"_s.arg(item->text), item->line);
+        break;
+    case ScriptLines::Item::Kind::Statement:
+        runStatement(item->text);
+        break;
+    case ScriptLines::Item::Kind::Again:
+        if (!m_lastStatement.isEmpty())
+            runStatement(m_lastStatement);
+        break;
+    case ScriptLines::Item::Kind::Kept:
+        m_lastStatement = item->text;
+        break;
     }
-    if (m_lines.isEmpty()) {
-        if (trimmed.isEmpty() || runCommand(trimmed))
-            return;
-        m_firstLine = lineNumber;
-    }
-
-    // Follow quotes and comments to the line's end, noting its last
-    // character outside them.
-    qsizetype last = -1;
-    bool lastIsSemicolon = false;
-    const qsizetype n = line.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = line.at(i);
-        const QChar next = i + 1 < n ? line.at(i + 1) : QChar();
-        if (m_inComment) {
-            if (c == QLatin1Char('*') && next == QLatin1Char('/')) {
-                m_inComment = false;
-                ++i;
-            }
-            continue;
-        }
-        if (m_inQuote || m_inIdentifier) {
-            // A doubled quote inside a literal closes it and opens it again,
-            // which leaves it open as it should.
-            if (m_inQuote && c == QLatin1Char('\''))
-                m_inQuote = false;
-            else if (m_inIdentifier && c == QLatin1Char('"'))
-                m_inIdentifier = false;
-            last = i;
-            lastIsSemicolon = false;
-            continue;
-        }
-        if (c == QLatin1Char('-') && next == QLatin1Char('-'))
-            break;
-        if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
-            m_inComment = true;
-            ++i;
-            continue;
-        }
-        if (c.isSpace())
-            continue;
-        last = i;
-        lastIsSemicolon = c == QLatin1Char(';');
-        if (c == QLatin1Char('\''))
-            m_inQuote = true;
-        else if (c == QLatin1Char('"'))
-            m_inIdentifier = true;
-    }
-    if (last >= 0)
-        m_hasText = true;
-    if (!m_slashOnly) {
-        QStringList head = m_lines;
-        head.append(line);
-        m_slashOnly = PlainBlock::endsWithSlash(LeadingTokens(head.join(QLatin1Char('\n'))));
-    }
-
-    if (lastIsSemicolon && !m_inComment && !m_slashOnly.value_or(false)) {
-        m_lines.append(line.left(last));
-        const QString sql = m_lines.join(QLatin1Char('\n'));
-        clearBuffer();
-        runStatement(sql);
-        return;
-    }
-    if (carriageReturn && (m_inQuote || m_inIdentifier))
-        line += QLatin1Char('\r');
-    m_lines.append(line);
-    // Lines of nothing but comments are no statement.
-    if (!m_hasText && !m_inComment)
-        clearBuffer();
 }
 
-void SqlConsole::echo(const QString& line)
+void SqlConsole::echo(const QString& text)
 {
     // Lines of scripts only, each after the prompt it would have been typed at.
     if (!m_settings.echo() || m_sources.size() < 2)
         return;
-    const QString prompt = m_lines.isEmpty() ? u"SQL> "_s : u"%1  "_s.arg(m_lines.size() + 1, 3);
+    QString line = text;
+    if (line.endsWith(u'\r'))
+        line.chop(1);
+    const int pending = m_script.pendingLines();
+    const QString prompt = pending > 0 ? u"%1  "_s.arg(pending + 1, 3) : m_script.continuing() ? u"> "_s : u"SQL> "_s;
     m_out << WithoutTrailingBlanks(prompt + line) << '\n';
 }
 
-bool SqlConsole::runCommand(const QString& line)
+SubstitutionVariables::Result SqlConsole::substitute(const QString& text)
 {
-    if (line.startsWith(QLatin1String("--")))
-        return true;
-    if (line.startsWith(QLatin1Char('@'))) {
-        QString path = line.mid(line.startsWith(QLatin1String("@@")) ? 2 : 1).trimmed();
-        if (path.isEmpty())
-            reportError(QStringLiteral("a script file name must follow \"@\""));
-        else if (substituteCommand(&path))
-            runScript(path);
-        return true;
+    SubstitutionVariables::Result result = m_variables.substitute(text, m_settings.definePrefix());
+    QStringList once;  // answers for "&name", forgotten after this text
+    while (m_ask && !result.undefined.isEmpty()) {
+        const std::optional<QString> answer = m_ask(u"Enter value for %1: "_s.arg(result.undefined.toLower()), false);
+        if (!answer)
+            break;
+        m_variables.define(result.undefined, *answer);
+        if (!result.undefinedKept)
+            once.append(result.undefined);
+        result = m_variables.substitute(text, m_settings.definePrefix());
     }
-    qsizetype wordEnd = 0;
-    while (wordEnd < line.size() && !line.at(wordEnd).isSpace() && line.at(wordEnd) != QLatin1Char(';'))
-        ++wordEnd;
-    const QString word = line.left(wordEnd).toUpper();
-    const QString rest = line.mid(wordEnd).trimmed();
-    if (ScriptSettings::abbreviates(word, "REMARK"_L1, 3))
-        return true;
-    if (word == QLatin1String("SET")) {
-        if (ScriptSettings::isSqlStatement(rest))
-            return false;
-        for (const QString& error : m_settings.set(rest))
-            reportError(error);
-        return true;
-    }
-    if (ScriptSettings::abbreviates(word, "PROMPT"_L1, 3)) {
-        QString text = rest;
-        if (substituteCommand(&text)) {
-            m_out << text << '\n';
-            m_out.flush();
-        }
-        return true;
-    }
-    if (ScriptSettings::abbreviates(word, "SHOW"_L1, 3)) {
-        showCommand(rest);
-    } else if (ScriptSettings::abbreviates(word, "DEFINE"_L1, 3)) {
-        QString error;
-        const QString shown = m_variables.defineCommand(rest, &error);
-        if (!error.isEmpty())
-            reportError(error);
-        else if (!shown.isEmpty())
-            m_out << shown << '\n';
-    } else if (ScriptSettings::abbreviates(word, "UNDEFINE"_L1, 5)) {
-        QString error;
-        m_variables.undefineCommand(rest, &error);
-        if (!error.isEmpty())
-            reportError(error);
-    } else if (word == QLatin1String("WHENEVER")) {
-        wheneverCommand(rest);
-    } else if (ScriptSettings::abbreviates(word, "EXECUTE"_L1, 4)) {
-        // A failed call as far as the script is concerned.
-        const QString message = PlainBlock::unsupported(u"EXECUTE (a PL/SQL call)"_s);
-        reportError(message);
-        sqlFailed(message);
-    } else if (word == QLatin1String("EXIT") || word == QLatin1String("QUIT")) {
-        exitCommand(rest);
-    } else {
-        return false;
-    }
-    m_out.flush();
-    return true;
-}
-
-void SqlConsole::showCommand(const QString& arguments)
-{
-    QString name = arguments;
-    if (name.endsWith(QLatin1Char(';')))
-        name.chop(1);
-    name = name.trimmed();
-    if (name.compare("USER"_L1, Qt::CaseInsensitive) == 0) {
-        m_out << "USER is \"" << m_user << "\"\n";
-    } else if (const std::optional<QString> shown = m_settings.show(name)) {
-        m_out << *shown << '\n';
-    } else {
-        reportError(u"SHOW takes ALL, DEFINE, ECHO, FEEDBACK, USER or VERIFY; this console keeps no setting \"%1\""_s
-                        .arg(name));
-    }
-}
-
-void SqlConsole::wheneverCommand(const QString& arguments)
-{
-    const QString words = arguments.simplified();
-    const QString condition = words.section(QLatin1Char(' '), 0, 0).toUpper();
-    if (condition == QLatin1String("SQLERROR")) {
-        const QString error = m_onError.set(words.section(QLatin1Char(' '), 1));
-        if (!error.isEmpty())
-            reportError(error);
-    } else if (condition != QLatin1String("OSERROR")) {
-        // OSERROR is taken and changes nothing: no command here fails on the
-        // system's side in a way a script could go on from.
-        reportError(u"WHENEVER takes SQLERROR or OSERROR, not \"%1\""_s.arg(arguments));
-    }
-}
-
-void SqlConsole::exitCommand(const QString& arguments)
-{
-    QString error;
-    std::optional<SqlErrorAction::Exit> exit =
-        SqlErrorAction::readExit(arguments.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts), &error);
-    if (!exit) {
-        // As SQL*Plus does with an EXIT it cannot read: FAILURE, committing.
-        reportError(error + u"; the session ends with FAILURE"_s);
-        exit = SqlErrorAction::Exit{SqlErrorAction::Exit::Code::Fixed, 1, SqlErrorAction::Transaction::Commit};
-    }
-    if (const std::optional<int> status = exit->status(m_sqlCode))
-        m_exitCode = status;
-    endSession(exit->transaction);
+    for (const QString& name : std::as_const(once))
+        m_variables.undefine(name);
+    return result;
 }
 
 bool SqlConsole::substituteCommand(QString* text)
 {
-    const SubstitutionVariables::Result result = m_variables.substitute(*text, m_settings.definePrefix());
+    const SubstitutionVariables::Result result = substitute(*text);
     if (!result.undefined.isEmpty()) {
         reportError(UndefinedMessage(result.undefined) + u"; the command is not run"_s);
         return false;
@@ -387,7 +231,7 @@ bool SqlConsole::substituteCommand(QString* text)
     return true;
 }
 
-void SqlConsole::runScript(const QString& path)
+void SqlConsole::runScript(const QString& path, const QStringList& arguments, bool nested)
 {
     if (m_sources.size() > MaxScriptDepth) {
         reportError(QStringLiteral("scripts nested more than %1 deep; \"%2\" is not run")
@@ -396,7 +240,7 @@ void SqlConsole::runScript(const QString& path)
         return;
     }
     const QString& running = m_sources.last().path;
-    const QDir base = running.isEmpty() ? QDir::current() : QFileInfo(running).absoluteDir();
+    const QDir base = !nested || running.isEmpty() ? QDir::current() : QFileInfo(running).absoluteDir();
     QString resolved = QDir::cleanPath(base.absoluteFilePath(path));
     if (!QFileInfo::exists(resolved) && QFileInfo(resolved).suffix().isEmpty())
         resolved += QStringLiteral(".sql");
@@ -412,6 +256,8 @@ void SqlConsole::runScript(const QString& path)
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();  // the line break that ends the last line
 
+    for (qsizetype i = 0; i < arguments.size(); ++i)
+        m_variables.define(QString::number(i + 1), arguments[i]);
     m_sources.append(Source{resolved, 0});
     for (const QString& line : std::as_const(lines)) {
         if (m_finished)
@@ -434,7 +280,7 @@ void SqlConsole::finish()
 void SqlConsole::runStatement(const QString& written)
 {
     m_lastStatement = written;
-    const SubstitutionVariables::Result substituted = m_variables.substitute(written, m_settings.definePrefix());
+    const SubstitutionVariables::Result substituted = substitute(written);
     if (!substituted.undefined.isEmpty()) {
         // The statement cannot run as written, which is its failure.
         const QString message = UndefinedMessage(substituted.undefined) + u"; the statement is not run"_s;
@@ -469,6 +315,7 @@ void SqlConsole::runStatement(const QString& written)
             if (m_settings.feedback() > 0)
                 m_out << Feedback(tokens, rows) << '\n';
             noteSessionSettings(sql, tokens);
+            noteDimension(tokens);
         }
         m_sqlCode = 0;
     } catch (const OraError& error) {
@@ -549,6 +396,17 @@ void SqlConsole::noteSessionSettings(const QString& sql, const QStringList& toke
     }
 }
 
+void SqlConsole::noteDimension(const QStringList& tokens)
+{
+    const qsizetype at = tokens.indexOf(u"DIMENSION"_s);
+    if (tokens.value(0) != "CREATE"_L1 || at < 0 || at > 3)
+        return;
+    QString name = tokens.value(at + 1);
+    if (tokens.value(at + 2) == "."_L1)
+        name += u'.' + tokens.value(at + 3);
+    m_dimensions.append(name);
+}
+
 void SqlConsole::sqlFailed(const QString& message)
 {
     // The error's ORA number; 1 for a failure that has none, which must not
@@ -601,6 +459,7 @@ void SqlConsole::endTransaction(bool commit, bool afterError)
 void SqlConsole::endSession(SqlErrorAction::Transaction transaction)
 {
     m_finished = true;
+    printNotes();
     try {
         if (transaction == SqlErrorAction::Transaction::Commit)
             m_session->DbCommitTrans();
@@ -613,21 +472,13 @@ void SqlConsole::endSession(SqlErrorAction::Transaction transaction)
 
 void SqlConsole::discardUnfinished()
 {
-    if (m_lines.isEmpty())
+    const bool command = m_script.continuing();
+    const int began = m_script.discard();
+    if (began == 0)
         return;
-    clearBuffer();
-    reportError(QStringLiteral("the statement beginning here does not end with \";\" or \"/\"; it is not run"),
-                m_firstLine);
-}
-
-void SqlConsole::clearBuffer()
-{
-    m_lines.clear();
-    m_hasText = false;
-    m_inQuote = false;
-    m_inIdentifier = false;
-    m_inComment = false;
-    m_slashOnly.reset();
+    reportError(command ? u"the line beginning here goes on with \"-\" past the end of the input; it is not run"_s
+                        : u"the statement beginning here does not end with \";\" or \"/\"; it is not run"_s,
+                began);
 }
 
 void SqlConsole::reportError(const QString& message, int line)

@@ -69,6 +69,7 @@ SubstitutionVariables::Result SubstitutionVariables::substitute(const QString& t
             const std::optional<QString> found = value(name);
             if (!found) {
                 result.undefined = name.toUpper();
+                result.undefinedKept = start - i == 2;
                 result.verify.clear();
                 return result;
             }

@@ -26,6 +26,8 @@ public:
         // The first variable that is not defined (the text is then not
         // replaced); empty when all were.
         QString undefined;
+        // It was written "&&name": a value given for it is kept.
+        bool undefinedKept = false;
         // For each line that changed, "old   n: ..." and "new   n: ..."
         // (n the line's number in the text).
         QStringList verify;

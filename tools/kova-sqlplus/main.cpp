@@ -1,7 +1,7 @@
 // kova-sqlplus: a line-mode SQL console for the embedded database files (and
 // ODBC services) the program works with.
 //
-//   kova-sqlplus [--create] user/password@service [@script.sql]
+//   kova-sqlplus [--create] user/password@service [@script.sql [argument ...]]
 //   kova-sqlplus --copy-schema user/password@service FILE.db [TABLE...] [--rows N]
 //   kova-sqlplus --help | --version
 //
@@ -33,6 +33,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include <unistd.h>
 
@@ -43,6 +44,7 @@ struct Arguments {
     QString connect;  // user "/" password
     QString service;
     QString script;
+    QStringList scriptArguments;  // &1, &2 ... in the script
 };
 
 bool ParseArguments(const QStringList& args, Arguments* parsed)
@@ -56,7 +58,7 @@ bool ParseArguments(const QStringList& args, Arguments* parsed)
         else
             rest.append(arg);
     }
-    if (rest.isEmpty() || rest.size() > 2)
+    if (rest.isEmpty())
         return false;
     const QString& login = rest[0];
     const qsizetype at = login.lastIndexOf(QLatin1Char('@'));
@@ -64,10 +66,11 @@ bool ParseArguments(const QStringList& args, Arguments* parsed)
         return false;
     parsed->connect = login.left(at);
     parsed->service = login.mid(at + 1);
-    if (rest.size() == 2) {
+    if (rest.size() >= 2) {
         if (!rest[1].startsWith(QLatin1Char('@')) || rest[1].size() < 2)
             return false;
         parsed->script = rest[1].mid(1);
+        parsed->scriptArguments = rest.mid(2);
     }
     return true;
 }
@@ -169,17 +172,35 @@ int main(int argc, char* argv[])
     // Errors go to standard output too, in order with the results around them.
     SqlConsole console(session, database, out, out);
     console.setUser(UserName(args.connect));
-    if (!args.script.isEmpty())
-        console.runScript(args.script);
 
     // Lines as they are: a carriage return before the line break may belong
     // to a literal that goes on (QTextStream would drop it).
     QFile in;
     in.open(stdin, QIODevice::ReadOnly);
     const bool interactive = isatty(fileno(stdin)) != 0;
+    // On a terminal, ACCEPT and substitution variables not defined ask for
+    // their values; read from a file or a pipe, nothing asks.
+    if (interactive) {
+        console.setAsker([&in, &out](const QString& prompt, bool hide) -> std::optional<QString> {
+            if (hide)
+                return basKovaData::TerminalPassword(prompt);
+            out << prompt;
+            out.flush();
+            QString answer = QString::fromUtf8(in.readLine());
+            if (answer.isEmpty())
+                return std::nullopt;
+            while (answer.endsWith(QLatin1Char('\n')) || answer.endsWith(QLatin1Char('\r')))
+                answer.chop(1);
+            return answer;
+        });
+    }
+    if (!args.script.isEmpty())
+        console.runScript(args.script, args.scriptArguments);
     while (!console.finished()) {
         if (interactive) {
-            if (console.pendingLines() == 0)
+            if (console.continuing())
+                out << "> ";
+            else if (console.pendingLines() == 0)
                 out << "SQL> ";
             else
                 out << qSetFieldWidth(3) << console.pendingLines() + 1 << qSetFieldWidth(0) << "  ";
