@@ -320,8 +320,12 @@ void SqliteEngine::raise() const
         oracle = QStringLiteral("ORA-02290: check constraint violated");
         break;
     default:
-        if (message.startsWith(QStringLiteral("no such table")))
-            throw EngineError(QStringLiteral("ORA-00942: table or view does not exist"));
+        if (message.startsWith(QStringLiteral("no such table: "))) {
+            QString name = message.mid(15);
+            if (name.startsWith(QStringLiteral("main.")))
+                name = name.mid(5);
+            throw EngineError(QStringLiteral("ORA-00942: table or view does not exist (%1)").arg(name.toUpper()));
+        }
         if (message.startsWith(QStringLiteral("no such column: "))) {
             // As Oracle shows the name: "E"."MISSING".
             QStringList parts = message.mid(16).split(QLatin1Char('.'));

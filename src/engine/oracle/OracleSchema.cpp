@@ -499,7 +499,7 @@ void RenameColumn(Catalog& catalog, const Statement& st)
 void Truncate(Catalog& catalog, const Statement& st)
 {
     const std::string table = catalog.table(st.table).first;
-    for (const Row& child : catalog.rows("SELECT name FROM main.sqlite_master WHERE type = 'table' AND name <> ?1")) {
+    for (const Row& child : catalog.rows("SELECT name FROM main.sqlite_master WHERE type = 'table' AND name <> ?1", {table})) {
         if (!catalog.rows("SELECT 1 FROM pragma_foreign_key_list(?1, 'main') WHERE \"table\" = ?2 COLLATE NOCASE",
                           {*child[0], table}).empty())
             throw EngineError(QStringLiteral("ORA-02266: unique/primary keys in table referenced by enabled foreign keys"));
