@@ -146,16 +146,23 @@ void tst_OracleAlterTable::refusedWithRowsKept()
 void tst_OracleAlterTable::deferredForeignKeys()
 {
     EngineDb db({u"CREATE TABLE p (id NUMBER PRIMARY KEY)"_s,
-                 u"CREATE TABLE ch (p_id NUMBER CONSTRAINT ch_fk REFERENCES p)"_s});
+                 u"CREATE TABLE ch (p_id NUMBER CONSTRAINT ch_fk REFERENCES p)"_s,
+                 u"CREATE TABLE lazy (p_id NUMBER REFERENCES p INITIALLY DEFERRED DEFERRABLE, q_id NUMBER, "
+                 "CONSTRAINT lazy_fk FOREIGN KEY (q_id) REFERENCES p DEFERRABLE INITIALLY DEFERRED ENABLE)"_s});
     db->engine().beginTransaction();
     db->DbExecuteSQL(u"SET CONSTRAINTS ALL DEFERRED"_s);
     db->DbExecuteSQL(u"INSERT INTO ch VALUES (1)"_s);
     db->DbExecuteSQL(u"INSERT INTO p VALUES (1)"_s);
     db->engine().commit();
-    QCOMPARE(db.text(u"SELECT count(*) FROM ch"_s), u"1"_s);
+    db->engine().beginTransaction();
+    db->DbExecuteSQL(u"INSERT INTO lazy VALUES (2, 3)"_s);
+    db->DbExecuteSQL(u"INSERT INTO p VALUES (2)"_s);
+    db->DbExecuteSQL(u"INSERT INTO p VALUES (3)"_s);
+    db->engine().commit();
+    QCOMPARE(db.text(u"SELECT (SELECT count(*) FROM ch), (SELECT count(*) FROM lazy)"_s), u"1,1"_s);
     db->engine().beginTransaction();
     db->DbExecuteSQL(u"SET CONSTRAINT ch_fk IMMEDIATE"_s);
-    QCOMPARE(ErrorOf([&] { db->DbExecuteSQL(u"INSERT INTO ch VALUES (2)"_s); }).left(9), u"ORA-02291"_s);
+    QCOMPARE(ErrorOf([&] { db->DbExecuteSQL(u"INSERT INTO ch VALUES (9)"_s); }).left(9), u"ORA-02291"_s);
     db->engine().rollback();
 }
 

@@ -170,6 +170,10 @@ Element TranslateElement(std::string_view sql, const Reader& r, std::size_t from
 // Whether the type [from, to) is one the engine holds: Oracle's built-in
 // types and SQLite's own names; an object type (MDSYS.SDO_GEOMETRY) is not.
 bool KnownType(const Reader& r, std::size_t from, std::size_t to);
+// " DEFERRABLE INITIALLY DEFERRED" when the constraint states from `k` defer
+// a foreign key to the end of the transaction (SQLite defers foreign keys
+// only); empty otherwise.
+std::string Deferral(const Reader& r, std::size_t k, std::size_t to);
 // Whether it is CHAR or NCHAR, whose values compare blank-padded.
 bool BlankPadded(const Reader& r, std::size_t from, std::size_t to);
 

@@ -125,6 +125,18 @@ bool KnownType(const Reader& r, std::size_t from, std::size_t to)
                        "CLOB", "NCLOB", "BFILE", "ROWID", "UROWID", "XMLTYPE", "JSON", "INTERVAL"});
 }
 
+std::string Deferral(const Reader& r, std::size_t k, std::size_t to)
+{
+    for (; k < to && r.at(k).kind == Kind::Word; ++k) {
+        if (r.word(k, "INITIALLY") && r.word(k + 1, "DEFERRED"))
+            return " DEFERRABLE INITIALLY DEFERRED";
+        if (!IsOneOf(r.at(k).text, {"DEFERRABLE", "INITIALLY", "IMMEDIATE", "NOT", "ENABLE", "VALIDATE", "NOVALIDATE",
+                                     "RELY", "NORELY"}))
+            break;
+    }
+    return {};
+}
+
 bool BlankPadded(const Reader& r, std::size_t from, std::size_t to)
 {
     return from < to && (r.word(from, "CHAR") || r.word(from, "NCHAR") || r.word(from, "CHARACTER"))

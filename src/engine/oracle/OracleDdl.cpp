@@ -258,6 +258,8 @@ Element TranslateElement(std::string_view sql, const Reader& r, std::size_t from
         }
         if (!ConstraintBody(sql, r, &k, to, false, &element.text))
             return element;
+        if (element.text.find("FOREIGN KEY") != std::string::npos)
+            element.text += Deferral(r, k, to);
         element.ok = SkipStates(r, k, to) == to;
         return element;
     }
@@ -393,7 +395,7 @@ Element TranslateElement(std::string_view sql, const Reader& r, std::size_t from
             return element;
         // An identity column is filled, never NULL: the engine enforces it.
         if (!(notNull && identity))
-            attributes += " " + pendingName + body;
+            attributes += " " + pendingName + body + (body.rfind("REFERENCES", 0) == 0 ? Deferral(r, k, to) : "");
         pendingName.clear();
     }
     element.text += attributes;
