@@ -326,9 +326,9 @@ void SqliteEngine::raise() const
                 name = name.mid(5);
             throw EngineError(QStringLiteral("ORA-00942: table or view does not exist (%1)").arg(name.toUpper()));
         }
-        if (message.startsWith(QStringLiteral("no such column: "))) {
+        if (message.startsWith(QStringLiteral("no such column: ")) || message.startsWith(QStringLiteral("no such function: "))) {
             // As Oracle shows the name: "E"."MISSING".
-            QStringList parts = message.mid(16).split(QLatin1Char('.'));
+            QStringList parts = message.mid(message.indexOf(QLatin1Char(':')) + 2).split(QLatin1Char('.'));
             for (QString& part : parts)
                 part = QLatin1Char('"') + part.toUpper() + QLatin1Char('"');
             throw EngineError(QStringLiteral("ORA-00904: %1: invalid identifier").arg(parts.join(QLatin1Char('.'))));
@@ -346,8 +346,6 @@ void SqliteEngine::raise() const
             oracle = QStringLiteral("ORA-00900: invalid SQL statement");
         else if (message.contains(QStringLiteral("already exists")))
             oracle = QStringLiteral("ORA-00955: name is already used by an existing object");
-        else if (message.startsWith(QStringLiteral("no such function")))
-            oracle = QStringLiteral("ORA-00904: invalid identifier");
         break;
     }
     throw EngineError(oracle.isEmpty() ? message : oracle + QStringLiteral(" (") + message + QLatin1Char(')'));

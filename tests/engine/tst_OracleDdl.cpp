@@ -35,6 +35,8 @@ private Q_SLOTS:
     void typesAsTheDictionaryReportsThem_data();
     void typesAsTheDictionaryReportsThem();
     void lengthsCountTheirUnit();
+    void intervals_data();
+    void intervals();
     void constraintsKeepTheirNames();
     void addingAConstraintKeepsRowsAndIndexes();
     void foreignKeysDisabledAndEnabled();
@@ -66,6 +68,8 @@ void tst_OracleDdl::typesAsTheDictionaryReportsThem_data()
     QTest::newRow("local tz") << u"TIMESTAMP WITH LOCAL TIME ZONE"_s << u"TIMESTAMP(6) WITH LOCAL TIME ZONE,11,[NULL],6,0,[NULL]"_s;
     QTest::newRow("raw") << u"RAW(16)"_s << u"RAW,16,[NULL],[NULL],0,[NULL]"_s;
     QTest::newRow("clob") << u"CLOB"_s << u"CLOB,4000,[NULL],[NULL],0,[NULL]"_s;
+    QTest::newRow("interval ym") << u"INTERVAL YEAR(3) TO MONTH"_s << u"INTERVAL YEAR(3) TO MONTH,5,3,0,0,[NULL]"_s;
+    QTest::newRow("interval ds") << u"INTERVAL DAY TO SECOND"_s << u"INTERVAL DAY(2) TO SECOND(6),11,2,6,0,[NULL]"_s;
 }
 
 void tst_OracleDdl::typesAsTheDictionaryReportsThem()
@@ -85,6 +89,27 @@ void tst_OracleDdl::lengthsCountTheirUnit()
     QCOMPARE(ErrorOf([&] { db->DbExecuteSQL(u"INSERT INTO T (B) VALUES ('日本語')"_s); }).left(9), u"ORA-12899"_s);
     db->DbExecuteSQL(u"INSERT INTO T VALUES ('日本', '日本語で')"_s);
     QCOMPARE(db.text(u"SELECT B, C FROM T"_s), u"日本,日本語で"_s);
+}
+
+void tst_OracleDdl::intervals_data()
+{
+    QTest::addColumn<QString>("values");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("both") << u"TO_YMINTERVAL('2-3'), TO_DSINTERVAL('1 2:3:4')"_s << u"+02-03,+01 02:03:04.000000"_s;
+    QTest::newRow("signs") << u"TO_YMINTERVAL(' -1-11'), TO_DSINTERVAL('+10 23:59:59.5')"_s
+                           << u"-01-11,+10 23:59:59.500000"_s;
+    QTest::newRow("nulls") << u"TO_YMINTERVAL(''), NULL"_s << u"[NULL],[NULL]"_s;
+    QTest::newRow("months") << u"TO_YMINTERVAL('1-12'), NULL"_s << u"ORA-01867: the interval is invalid"_s;
+    QTest::newRow("hours") << u"NULL, TO_DSINTERVAL('1 24:00:00')"_s << u"ORA-01867: the interval is invalid"_s;
+}
+
+void tst_OracleDdl::intervals()
+{
+    QFETCH(QString, values);
+    QFETCH(QString, shown);
+    EngineDb db({u"CREATE TABLE T (YM INTERVAL YEAR(2) TO MONTH, DS INTERVAL DAY(2) TO SECOND(6))"_s});
+    const QString error = ErrorOf([&] { db->DbExecuteSQL(u"INSERT INTO T VALUES (%1)"_s.arg(values)); });
+    QCOMPARE(error == u"accepted"_s ? db.text(u"SELECT YM, DS FROM T"_s) : error, shown);
 }
 
 void tst_OracleDdl::constraintsKeepTheirNames()

@@ -61,6 +61,7 @@ void tst_OracleRefusals::refused_data()
     QTest::newRow("ddl: column") << u"SELECT missing FROM emp"_s << u"ORA-00904: \"MISSING\": invalid identifier"_s;
     QTest::newRow("ddl: qualified") << u"SELECT e.nowhere FROM emp e"_s
                                     << u"ORA-00904: \"E\".\"NOWHERE\": invalid identifier"_s;
+    QTest::newRow("ddl: function") << u"SELECT nowhere(1) FROM emp"_s << u"ORA-00904: \"NOWHERE\": invalid identifier"_s;
     QTest::newRow("ddl: table") << u"DELETE FROM nowhere"_s << u"ORA-00942: table or view does not exist (NOWHERE)"_s;
 }
 

@@ -188,6 +188,8 @@ bool ConstraintBody(std::string_view sql, const Reader& r, std::size_t* k, std::
 bool SqliteSpells(const std::string& type)
 {
     const std::size_t open = type.find('(');
+    if (type.find(" TO ") != None)
+        return false;  // INTERVAL DAY TO SECOND: TO is SQLite's keyword
     for (std::size_t i = 0; i < std::min(open, type.size()); ++i) {
         const char c = type[i];
         if (!(c == ' ' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')))
