@@ -42,6 +42,8 @@ void tst_OracleRefusals::refused_data()
                                      << u"ORA-02270: no matching unique or primary key for this column-list"_s;
     QTest::newRow("ddl: object type") << u"CREATE TABLE x (a NUMBER, g MDSYS.SDO_GEOMETRY)"_s
                                       << u"ORA-00902: invalid datatype (MDSYS.SDO_GEOMETRY)"_s;
+    QTest::newRow("ddl: mandatory") << u"ALTER TABLE emp ADD (bonus NUMBER NOT NULL)"_s
+                                    << u"ORA-01758: table must be empty to add mandatory (NOT NULL) column"_s;
     QTest::newRow("ddl: type of values") << u"ALTER TABLE emp MODIFY (salary VARCHAR2(10))"_s
                                          << u"ORA-01439: column to be modified must be empty to change datatype"_s;
     QTest::newRow("ddl: precision") << u"ALTER TABLE emp MODIFY salary NUMBER(5,1)"_s

@@ -102,7 +102,7 @@ public:
         const auto found = rows("SELECT name, sql FROM main.sqlite_master WHERE type = 'table' "
                                 "AND name = ?1 COLLATE NOCASE", {name});
         if (found.empty() || !found[0][1])
-            throw EngineError(QStringLiteral("ORA-00942: table or view does not exist (%1)").arg(QString::fromStdString(name)));
+            throw EngineError(QStringLiteral("ORA-00942: table or view does not exist (%1)").arg(QString::fromStdString(Upper(name))));
         return {*found[0][0], *found[0][1]};
     }
 
@@ -285,6 +285,10 @@ void AddClauses(Catalog& catalog, const Statement& st)
     const auto [table, sql] = catalog.table(st.table);
     std::string names;
     for (const std::string& clause : st.clauses) {
+        if (clause.find(" NOT NULL") != std::string::npos && clause.find(" DEFAULT ") == std::string::npos
+            && !OracleDdl::ColumnNames("CREATE TABLE x (" + clause + ")").empty()
+            && !catalog.rows("SELECT 1 FROM main." + QuoteName(table) + " LIMIT 1").empty())
+            throw EngineError(QStringLiteral("ORA-01758: table must be empty to add mandatory (NOT NULL) column"));
         for (const OracleDdl::Constraint& c : OracleDdl::TableConstraints("CREATE TABLE x (" + clause + ")")) {
             if (!c.name.empty() && (catalog.constraint(c.name) || (catalog.exists(DisabledTable)
                 && !catalog.rows("SELECT 1 FROM main.\"KOVA$DISABLED\" WHERE CONSTRAINT_NAME = ?1", {c.name}).empty())))
@@ -348,7 +352,7 @@ void Comment(Catalog& catalog, const Statement& st)
     const auto object = catalog.rows("SELECT name FROM main.sqlite_master WHERE type IN ('table', 'view') "
                                      "AND name = ?1 COLLATE NOCASE", {st.table});
     if (object.empty())
-        throw EngineError(QStringLiteral("ORA-00942: table or view does not exist (%1)").arg(Q(st.table)));
+        throw EngineError(QStringLiteral("ORA-00942: table or view does not exist (%1)").arg(Q(Upper(st.table))));
     if (!st.column.empty()
         && catalog.rows("SELECT 1 FROM pragma_table_info(?1, 'main') WHERE name = ?2 COLLATE NOCASE",
                         {*object[0][0], st.column}).empty())
