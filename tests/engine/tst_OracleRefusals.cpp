@@ -52,6 +52,8 @@ void tst_OracleRefusals::refused_data()
                                  << u"ORA-01441: cannot decrease column length because some value is too big"_s;
     QTest::newRow("ddl: drop missing") << u"ALTER TABLE emp DROP COLUMN nothing"_s
                                        << u"ORA-00904: \"NOTHING\": invalid identifier"_s;
+    QTest::newRow("ddl: parent column") << u"ALTER TABLE dept DROP COLUMN dept_id"_s
+                                        << u"ORA-12992: cannot drop parent key column"_s;
     QTest::newRow("ddl: drop all") << u"ALTER TABLE emp DROP (emp_id, dept_id, salary, hired, flag)"_s
                                    << u"ORA-12983: cannot drop all columns in a table"_s;
     QTest::newRow("ddl: truncate parent") << u"TRUNCATE TABLE dept"_s

@@ -469,6 +469,16 @@ void DropColumns(Catalog& catalog, const Statement& st)
     std::vector<std::string> dropped;
     for (const std::string& name : st.columns) {
         const std::string column = ColumnOf(catalog, table, name);
+        // A key that a foreign key names stays (a foreign key of the table
+        // itself on the column that goes, goes with it).
+        const bool key = !catalog.rows("SELECT 1 FROM pragma_table_info(?1, 'main') WHERE name = ?2 AND pk > 0",
+                                       {table, column}).empty();
+        for (const Row& child : catalog.rows("SELECT name FROM main.sqlite_master WHERE type = 'table'")) {
+            if (!catalog.rows("SELECT 1 FROM pragma_foreign_key_list(?1, 'main') WHERE \"table\" = ?2 COLLATE NOCASE "
+                              "AND (\"to\" = ?3 COLLATE NOCASE OR (\"to\" IS NULL AND ?4 = '1')) AND NOT (?1 = ?2 "
+                              "AND \"from\" = ?3 COLLATE NOCASE)", {*child[0], table, column, key ? "1" : "0"}).empty())
+                throw EngineError(QStringLiteral("ORA-12992: cannot drop parent key column"));
+        }
         std::string error;
         sql = OracleDdl::WithoutColumn(sql, column, st.enable, &error);
         if (!error.empty())
