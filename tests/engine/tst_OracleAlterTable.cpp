@@ -4,9 +4,12 @@
 // what hangs on them, the table truncated; CHAR values compared
 // blank-padded; synonyms, grants and deferred foreign keys in a file of one
 // user.
+#include "engine/SqliteEngine.h"
 #include "support/EngineSupport.h"
 
 #include <QTest>
+
+#include <sqlite3.h>
 
 using namespace kovatest;
 using namespace Qt::StringLiterals;
@@ -36,6 +39,7 @@ private Q_SLOTS:
     void refusedWithRowsKept_data();
     void refusedWithRowsKept();
     void deferredForeignKeys();
+    void ownTriggersFollowTheTable();
 };
 
 void tst_OracleAlterTable::changed_data()
@@ -164,6 +168,22 @@ void tst_OracleAlterTable::deferredForeignKeys()
     db->DbExecuteSQL(u"SET CONSTRAINT ch_fk IMMEDIATE"_s);
     QCOMPARE(ErrorOf([&] { db->DbExecuteSQL(u"INSERT INTO ch VALUES (9)"_s); }).left(9), u"ORA-02291"_s);
     db->engine().rollback();
+}
+
+// A trigger of the table's own (as SQLite keeps it) stays with the table
+// that is made again.
+void tst_OracleAlterTable::ownTriggersFollowTheTable()
+{
+    EngineDb db(Table + QStringList{u"CREATE TABLE log (v VARCHAR2(10))"_s});
+    sqlite3* handle = dynamic_cast<SqliteEngine&>(db->engine()).handle();
+    QCOMPARE(sqlite3_exec(handle, "CREATE TRIGGER t_s AFTER INSERT ON t BEGIN INSERT INTO log VALUES (NEW.s); END",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    db->DbExecuteSQL(u"ALTER TABLE t MODIFY (s VARCHAR2(20))"_s);
+    db->DbExecuteSQL(u"ALTER TABLE t DROP COLUMN f"_s);
+    db->DbExecuteSQL(u"INSERT INTO t VALUES (2, 3, 'kept')"_s);
+    QCOMPARE(db.text(u"SELECT (SELECT group_concat(name) FROM sqlite_master WHERE type = 'trigger'), v FROM log"_s),
+             u"t_s,kept"_s);
 }
 
 QTEST_GUILESS_MAIN(tst_OracleAlterTable)

@@ -206,6 +206,13 @@ public:
                 if (keep)
                     indexes.push_back(*i[0]);
             }
+            // The table's own triggers go with the old table: made again on
+            // the new one. One that names a column that is gone is kept, and
+            // fails the statements that fire it, as Oracle's invalid trigger.
+            std::vector<std::string> triggers;
+            for (const Row& t : rows("SELECT sql FROM main.sqlite_master WHERE type = 'trigger' AND tbl_name = ?1 "
+                                     "AND sql IS NOT NULL", {table}))
+                triggers.push_back(*t[0]);
             exec("PRAGMA legacy_alter_table = ON");
             exec("ALTER TABLE main." + QuoteName(table) + " RENAME TO \"kova$rebuild\"");
             exec(createSql);
@@ -224,6 +231,10 @@ public:
             exec("DROP TABLE main.\"kova$rebuild\"");
             for (const std::string& index : indexes)
                 exec(index);
+            for (const std::string& trigger : triggers) {
+                if (sqlite3_exec(m_db, trigger.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+                    m_engine.raise();
+            }
             if (!rows("SELECT 1 FROM pragma_foreign_key_check(?1, 'main') LIMIT 1", {table}).empty())
                 throw EngineError(QStringLiteral("ORA-02298: cannot validate (%1) - parent keys not found")
                                       .arg(QString::fromStdString(constraintName)));
