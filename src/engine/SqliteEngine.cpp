@@ -345,7 +345,7 @@ void SqliteEngine::raise() const
         if (message.contains(QStringLiteral("syntax error")) || message.startsWith(QStringLiteral("incomplete input")))
             oracle = QStringLiteral("ORA-00900: invalid SQL statement");
         else if (message.contains(QStringLiteral("already exists")))
-            oracle = QStringLiteral("ORA-00955: name is already used by an existing object");
+            throw EngineError(QStringLiteral("ORA-00955: name is already used by an existing object"));
         break;
     }
     throw EngineError(oracle.isEmpty() ? message : oracle + QStringLiteral(" (") + message + QLatin1Char(')'));

@@ -60,6 +60,8 @@ void tst_OracleRefusals::refused_data()
                                           << u"ORA-02266: unique/primary keys in table referenced by enabled foreign keys"_s;
     QTest::newRow("ddl: synonym name") << u"CREATE SYNONYM emp FOR dept"_s
                                        << u"ORA-00955: name is already used by an existing object"_s;
+    QTest::newRow("ddl: table name") << u"CREATE TABLE hr.emp (a NUMBER)"_s
+                                     << u"ORA-00955: name is already used by an existing object"_s;
     QTest::newRow("ddl: not enough") << u"INSERT INTO emp VALUES (2, 10)"_s << u"ORA-00947: not enough values"_s;
     QTest::newRow("ddl: too many") << u"INSERT INTO emp (emp_id) VALUES (2, 10)"_s << u"ORA-00913: too many values"_s;
     QTest::newRow("ddl: column") << u"SELECT missing FROM emp"_s << u"ORA-00904: \"MISSING\": invalid identifier"_s;
