@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -34,7 +35,8 @@ bool IsRowCountingStatement(const std::string& word)
 
 bool IsSchemaStatement(const std::string& word)
 {
-    return word == "CREATE" || word == "DROP" || word == "ALTER" || word == "COMMENT";
+    return word == "CREATE" || word == "DROP" || word == "ALTER" || word == "COMMENT" || word == "TRUNCATE"
+           || word == "GRANT" || word == "REVOKE" || word == "SET";
 }
 
 QVariant DateValue(const char* text, int bytes)
@@ -318,16 +320,32 @@ void SqliteEngine::raise() const
         oracle = QStringLiteral("ORA-02290: check constraint violated");
         break;
     default:
-        if (message.startsWith(QStringLiteral("no such table")))
-            oracle = QStringLiteral("ORA-00942: table or view does not exist");
-        else if (message.startsWith(QStringLiteral("no such column")))
-            oracle = QStringLiteral("ORA-00904: invalid identifier");
-        else if (message.contains(QStringLiteral("syntax error")) || message.startsWith(QStringLiteral("incomplete input")))
+        if (message.startsWith(QStringLiteral("no such table: "))) {
+            QString name = message.mid(15);
+            if (name.startsWith(QStringLiteral("main.")))
+                name = name.mid(5);
+            throw EngineError(QStringLiteral("ORA-00942: table or view does not exist (%1)").arg(name.toUpper()));
+        }
+        if (message.startsWith(QStringLiteral("no such column: ")) || message.startsWith(QStringLiteral("no such function: "))) {
+            // As Oracle shows the name: "E"."MISSING".
+            QStringList parts = message.mid(message.indexOf(QLatin1Char(':')) + 2).split(QLatin1Char('.'));
+            for (QString& part : parts)
+                part = QLatin1Char('"') + part.toUpper() + QLatin1Char('"');
+            throw EngineError(QStringLiteral("ORA-00904: %1: invalid identifier").arg(parts.join(QLatin1Char('.'))));
+        }
+        if (message.startsWith(QStringLiteral("foreign key mismatch")))
+            throw EngineError(QStringLiteral("ORA-02270: no matching unique or primary key for this column-list"));
+        static const QRegularExpression counts(QStringLiteral("has (\\d+) columns but (\\d+) values|(\\d+) values for (\\d+) columns"));
+        if (const QRegularExpressionMatch m = counts.match(message); m.hasMatch()) {
+            const bool tooMany = m.captured(1).isEmpty() ? m.captured(3).toInt() > m.captured(4).toInt()
+                                                          : m.captured(2).toInt() > m.captured(1).toInt();
+            throw EngineError(tooMany ? QStringLiteral("ORA-00913: too many values")
+                                      : QStringLiteral("ORA-00947: not enough values"));
+        }
+        if (message.contains(QStringLiteral("syntax error")) || message.startsWith(QStringLiteral("incomplete input")))
             oracle = QStringLiteral("ORA-00900: invalid SQL statement");
         else if (message.contains(QStringLiteral("already exists")))
-            oracle = QStringLiteral("ORA-00955: name is already used by an existing object");
-        else if (message.startsWith(QStringLiteral("no such function")))
-            oracle = QStringLiteral("ORA-00904: invalid identifier");
+            throw EngineError(QStringLiteral("ORA-00955: name is already used by an existing object"));
         break;
     }
     throw EngineError(oracle.isEmpty() ? message : oracle + QStringLiteral(" (") + message + QLatin1Char(')'));

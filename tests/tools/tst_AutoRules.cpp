@@ -327,8 +327,9 @@ private Q_SLOTS:
     // of its files; a cycle keeps the order given and says so.
     void parentsFirst()
     {
-        EngineDb db(Family + QStringList{u"CREATE TABLE A (ID NUMBER(4) PRIMARY KEY, B_ID NUMBER(4) REFERENCES B (ID))"_s,
-                                         u"CREATE TABLE B (ID NUMBER(4) PRIMARY KEY, A_ID NUMBER(4) REFERENCES A (ID))"_s});
+        EngineDb db(Family + QStringList{u"CREATE TABLE A (ID NUMBER(4) PRIMARY KEY, B_ID NUMBER(4))"_s,
+                                         u"CREATE TABLE B (ID NUMBER(4) PRIMARY KEY, A_ID NUMBER(4) REFERENCES A (ID))"_s,
+                                         u"ALTER TABLE A ADD FOREIGN KEY (B_ID) REFERENCES B (ID)"_s});
         const auto file = [&db](const QString& table, const QString& columns) {
             const QString path = db.dir.filePath(table + u".json"_s);
             WriteFile(path, (u"{\"kova-rules\": 1, \"table\": \"%1\", \"rows\": 3, \"columns\": [%2]}"_s.arg(table, columns)).toUtf8());

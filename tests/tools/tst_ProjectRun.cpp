@@ -40,8 +40,9 @@ const QStringList Schema{
     "入社日 DATE, 備考 VARCHAR2(30), FOREIGN KEY (部署番号, 課番号) REFERENCES 課 (部署番号, 課番号))"_s,
     u"CREATE TABLE 品目 (コード CHAR(4) PRIMARY KEY, 名前 VARCHAR2(20))"_s,
     u"INSERT INTO 品目 VALUES ('A001', 'ねじ, 小')"_s, u"INSERT INTO 品目 VALUES ('A002', '板 \"厚\"')"_s,
-    u"CREATE TABLE X (ID NUMBER(4) PRIMARY KEY, Y_ID NUMBER(4) NOT NULL REFERENCES Y (ID))"_s,
+    u"CREATE TABLE X (ID NUMBER(4) PRIMARY KEY, Y_ID NUMBER(4) NOT NULL)"_s,
     u"CREATE TABLE Y (ID NUMBER(4) PRIMARY KEY, X_ID NUMBER(4) NOT NULL REFERENCES X (ID))"_s,
+    u"ALTER TABLE X ADD FOREIGN KEY (Y_ID) REFERENCES Y (ID)"_s,
     u"CREATE TABLE P (ID NUMBER(4) PRIMARY KEY)"_s,
     u"CREATE TABLE C (ID NUMBER(4) PRIMARY KEY, P_ID NUMBER(4), CONSTRAINT C_FK FOREIGN KEY (P_ID) REFERENCES P (ID))"_s,
     u"CREATE TABLE PK (CODE VARCHAR2(8) PRIMARY KEY)"_s,
@@ -411,8 +412,9 @@ private Q_SLOTS:
         QCOMPARE(tool.run({u"--auto"_s, u"品目"_s}), kovagenerate::AllCreated);
         QCOMPARE(tool.out, u"品目: 100 rows created, 0 refused\n"_s);
 
-        tool.db->DbExecuteSQL(u"CREATE TABLE CP (ID NUMBER(4) PRIMARY KEY, CQ_ID NUMBER(4) REFERENCES CQ (ID))"_s);
+        tool.db->DbExecuteSQL(u"CREATE TABLE CP (ID NUMBER(4) PRIMARY KEY, CQ_ID NUMBER(4))"_s);
         tool.db->DbExecuteSQL(u"CREATE TABLE CQ (ID NUMBER(4) PRIMARY KEY, CP_ID NUMBER(4) NOT NULL REFERENCES CP (ID))"_s);
+        tool.db->DbExecuteSQL(u"ALTER TABLE CP ADD FOREIGN KEY (CQ_ID) REFERENCES CQ (ID)"_s);
         const QString cycle = tool.file(u"cycle.json"_s, R"({"kova-project": 1, "tables": [{"rules": "auto", "table": "CQ", "rows": 2},
             {"rules": "auto", "table": "CP", "rows": 2}]})");
         QCOMPARE(tool.run({cycle}), kovagenerate::AllCreated);

@@ -96,9 +96,12 @@ private Q_SLOTS:
             u"商品 一覧\n\ndone\n"_s);
         row("feedback", u"INSERT INTO T SELECT A + 10, B FROM T;\n/* fix */ UPDATE T SET B = 'x' WHERE A = 1;\n"
                         "DELETE FROM T WHERE A = 99;\nCREATE VIEW W AS SELECT A FROM T;\nCREATE UNIQUE INDEX TA ON T (A);\nDROP TABLE U;\n"
-                        "ALTER TABLE T ADD C NUMBER;\nANALYZE TABLE T COMPUTE STATISTICS;\nSAVEPOINT S1;"_s,
+                        "ALTER TABLE T ADD C NUMBER;\nANALYZE TABLE T COMPUTE STATISTICS;\nSAVEPOINT S1;\nGRANT SELECT ON T TO PUBLIC;\n"
+                        "REVOKE SELECT ON T FROM PUBLIC;\nCREATE USER X IDENTIFIED BY Y;\nDROP ROLE R;\n"
+                        "SET CONSTRAINTS ALL DEFERRED;"_s,
             u"3 rows created.\n1 row updated.\n0 rows deleted.\nView created.\nIndex created.\nTable dropped.\n"
-            "Table altered.\nTable analyzed.\nSavepoint created.\n"_s);
+            "Table altered.\nTable analyzed.\nSavepoint created.\nGrant succeeded.\nRevoke succeeded.\n"
+            "User created.\nRole dropped.\nConstraint set.\n"_s);
         // ボールペン is five characters but ten columns wide: it sets the width of NAME.
         shows("types, nulls and wide text", u"SELECT CODE, NAME, PRICE, DAY FROM P ORDER BY CODE"_s,
               {{}, u"CODE NAME       PRICE DAY"_s, u"---- ---------- ----- -------------------"_s,

@@ -54,7 +54,8 @@ QString ObjectFeedback(const QStringList& tokens, const char* verb)
     static const QStringList Objects = {QStringLiteral("TABLE"),    QStringLiteral("VIEW"),
                                         QStringLiteral("INDEX"),    QStringLiteral("SEQUENCE"),
                                         QStringLiteral("SYNONYM"),  QStringLiteral("TRIGGER"),
-                                        QStringLiteral("SESSION"),  QStringLiteral("DIMENSION")};
+                                        QStringLiteral("SESSION"),  QStringLiteral("DIMENSION"),
+                                        QStringLiteral("USER"),     QStringLiteral("ROLE")};
     for (qsizetype i = 1; i < tokens.size(); ++i) {
         if (Modifiers.contains(tokens[i]))
             continue;
@@ -91,6 +92,10 @@ QString Feedback(const QStringList& tokens, qint64 rows)
         return QStringLiteral("Comment created.");
     if (verb == QLatin1String("SAVEPOINT"))
         return QStringLiteral("Savepoint created.");
+    if (verb == QLatin1String("GRANT") || verb == QLatin1String("REVOKE"))
+        return verb.left(1) + verb.mid(1).toLower() + QStringLiteral(" succeeded.");
+    if (verb == QLatin1String("SET") && tokens.value(1).startsWith(QLatin1String("CONSTRAINT")))
+        return QStringLiteral("Constraint set.");
     return QStringLiteral("Statement processed.");
 }
 

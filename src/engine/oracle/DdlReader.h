@@ -2,6 +2,7 @@
 // The tokens of one DDL statement and the means to walk them, for the readers
 // of Oracle DDL (OracleDdl.cpp, OracleConstraints.cpp); not for other users.
 #include "engine/SqlLexer.h"
+#include "engine/oracle/OracleDdl.h"
 
 #include <initializer_list>
 #include <string>
@@ -154,5 +155,32 @@ private:
     std::vector<PlacedToken> m_tokens;
     std::size_t m_end;
 };
+
+// A column definition or an out-of-line constraint of CREATE TABLE or ALTER
+// TABLE ... ADD, as SQLite writes it.
+struct Element {
+    bool ok = false;
+    std::string refusal;  // an Oracle error for the whole statement
+    bool isConstraint = false;
+    std::string text;
+    std::optional<Identity> identity;
+};
+Element TranslateElement(std::string_view sql, const Reader& r, std::size_t from, std::size_t to);
+
+// Whether the type [from, to) is one the engine holds: Oracle's built-in
+// types and SQLite's own names; an object type (MDSYS.SDO_GEOMETRY) is not.
+bool KnownType(const Reader& r, std::size_t from, std::size_t to);
+// " DEFERRABLE INITIALLY DEFERRED" when the constraint states from `k` defer
+// a foreign key to the end of the transaction (SQLite defers foreign keys
+// only); empty otherwise.
+std::string Deferral(const Reader& r, std::size_t k, std::size_t to);
+// Whether it is CHAR or NCHAR, whose values compare blank-padded.
+bool BlankPadded(const Reader& r, std::size_t from, std::size_t to);
+
+// ALTER TABLE's column clauses (MODIFY, DROP, RENAME COLUMN) from `k`, past
+// the table's name; AsWritten when none stands there.
+Statement AlterColumns(std::string_view sql, const Reader& r, std::size_t k, Statement s);
+// TRUNCATE, GRANT, REVOKE, users, roles, synonyms, SET CONSTRAINT(S).
+Statement SessionStatement(const Reader& r);
 
 }  // namespace OracleDdl::detail

@@ -134,12 +134,32 @@ std::string WithClauses(std::string_view createTable, const std::vector<std::str
     const std::size_t closing = r.firstParentheses().second;
     if (closing == None)
         return std::string(createTable);
-    std::string text(createTable.substr(0, r.at(closing).begin));
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\n'))
-        text.pop_back();
-    for (const std::string& clause : clauses)
-        text += ", " + clause;
-    return text + std::string(createTable.substr(r.at(closing).begin));
+    // Columns go before the first out-of-line constraint, constraints last.
+    std::size_t columnsEnd = closing;
+    for (const auto& [from, to] : r.elements(r.firstParentheses().first + 1, closing)) {
+        if (r.word(from, "CONSTRAINT") || r.word(from, "PRIMARY") || r.word(from, "UNIQUE") || r.word(from, "FOREIGN")
+            || r.word(from, "CHECK")) {
+            columnsEnd = from - 1;  // the comma before it
+            break;
+        }
+    }
+    std::string columns;
+    std::string constraints;
+    for (const std::string& clause : clauses) {
+        const Reader c(clause);
+        const bool constraint = c.word(0, "CONSTRAINT") || c.word(0, "PRIMARY") || c.word(0, "UNIQUE")
+                                || c.word(0, "FOREIGN") || c.word(0, "CHECK");
+        (constraint ? constraints : columns) += ", " + clause;
+    }
+    std::string head(createTable.substr(0, r.at(columnsEnd).begin));
+    while (!head.empty() && (head.back() == ' ' || head.back() == '\n'))
+        head.pop_back();
+    std::string middle(createTable.substr(r.at(columnsEnd).begin, r.at(closing).begin - r.at(columnsEnd).begin));
+    while (!middle.empty() && (middle.back() == ' ' || middle.back() == '\n'))
+        middle.pop_back();
+    if (columnsEnd == closing)
+        return head + columns + constraints + std::string(createTable.substr(r.at(closing).begin));
+    return head + columns + middle + constraints + std::string(createTable.substr(r.at(closing).begin));
 }
 
 std::string WithoutClause(std::string_view createTable, const Constraint& c)

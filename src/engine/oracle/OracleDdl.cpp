@@ -104,13 +104,6 @@ std::size_t SkipStates(const Reader& r, std::size_t k, std::size_t to)
     return k;
 }
 
-struct Element {
-    bool ok = false;
-    bool isConstraint = false;
-    std::string text;
-    std::optional<Identity> identity;
-};
-
 // "REFERENCES [owner.]t [(cols)] [ON DELETE CASCADE|SET NULL]" from `k`.
 bool References(const Reader& r, std::size_t* k, std::size_t to, std::string* out)
 {
@@ -195,6 +188,8 @@ bool ConstraintBody(std::string_view sql, const Reader& r, std::size_t* k, std::
 bool SqliteSpells(const std::string& type)
 {
     const std::size_t open = type.find('(');
+    if (type.find(" TO ") != None)
+        return false;  // INTERVAL DAY TO SECOND: TO is SQLite's keyword
     for (std::size_t i = 0; i < std::min(open, type.size()); ++i) {
         const char c = type[i];
         if (!(c == ' ' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')))
@@ -245,7 +240,10 @@ std::string TypeText(const Reader& r, std::size_t from, std::size_t to)
     return SqliteSpells(type) ? type : Quote(type, '\'');
 }
 
-// A column definition or an out-of-line constraint, as SQLite writes it.
+}  // namespace
+
+namespace detail {
+
 Element TranslateElement(std::string_view sql, const Reader& r, std::size_t from, std::size_t to)
 {
     Element element;
@@ -262,6 +260,8 @@ Element TranslateElement(std::string_view sql, const Reader& r, std::size_t from
         }
         if (!ConstraintBody(sql, r, &k, to, false, &element.text))
             return element;
+        if (element.text.find("FOREIGN KEY") != std::string::npos)
+            element.text += Deferral(r, k, to);
         element.ok = SkipStates(r, k, to) == to;
         return element;
     }
@@ -279,10 +279,15 @@ Element TranslateElement(std::string_view sql, const Reader& r, std::size_t from
             --depth;
         ++typeEnd;
     }
+    if (typeEnd > k && !KnownType(r, k, typeEnd)) {
+        element.refusal = "ORA-00902: invalid datatype (" + std::string(r.text(k, typeEnd)) + ")";
+        return element;
+    }
     if (typeEnd > k)
         element.text += " " + TypeText(r, k, typeEnd);
+    // CHAR values compare blank-padded, as Oracle compares them.
+    std::string attributes = BlankPadded(r, k, typeEnd) ? " COLLATE RTRIM" : "";
     k = typeEnd;
-    std::string attributes;
     bool identity = false;
     while (k < to) {
         if (r.word(k, "CONSTRAINT") && r.isName(k + 1)) {
@@ -317,10 +322,12 @@ Element TranslateElement(std::string_view sql, const Reader& r, std::size_t from
             id.column = column;
             if (r.word(j, "GENERATED")) {
                 ++j;
+                // GENERATED AS IDENTITY is GENERATED ALWAYS AS IDENTITY.
+                id.always = true;
                 if (r.word(j, "ALWAYS")) {
-                    id.always = true;
                     ++j;
                 } else if (r.word(j, "BY") && r.word(j + 1, "DEFAULT")) {
+                    id.always = false;
                     j += 2;
                     if (r.word(j, "ON") && r.word(j + 1, "NULL"))
                         j += 2;
@@ -370,7 +377,9 @@ Element TranslateElement(std::string_view sql, const Reader& r, std::size_t from
         }
         if (r.word(k, "COLLATE") && r.isName(k + 1)) {
             const std::string& collation = r.at(k + 1).text;
-            if (IsOneOf(collation, {"BINARY", "NOCASE", "RTRIM"}))
+            if (IsOneOf(collation, {"BINARY", "NOCASE", "RTRIM"}) && attributes.find(" COLLATE RTRIM") == 0)
+                attributes.replace(0, 14, " COLLATE " + collation);
+            else if (IsOneOf(collation, {"BINARY", "NOCASE", "RTRIM"}))
                 attributes += " COLLATE " + collation;
             k += 2;
             continue;
@@ -388,13 +397,17 @@ Element TranslateElement(std::string_view sql, const Reader& r, std::size_t from
             return element;
         // An identity column is filled, never NULL: the engine enforces it.
         if (!(notNull && identity))
-            attributes += " " + pendingName + body;
+            attributes += " " + pendingName + body + (body.rfind("REFERENCES", 0) == 0 ? Deferral(r, k, to) : "");
         pendingName.clear();
     }
     element.text += attributes;
     element.ok = true;
     return element;
 }
+
+}  // namespace detail
+
+namespace {
 
 Statement AsWritten()
 {
@@ -429,6 +442,8 @@ Statement CreateTable(std::string_view sql, const Reader& r, std::size_t k)
     std::string elements;
     for (const auto& [from, to] : r.elements(k + 1, closing)) {
         Element element = TranslateElement(sql, r, from, to);
+        if (!element.refusal.empty())
+            return Refused(element.refusal);
         if (!element.ok)
             return AsWritten();
         elements += (elements.empty() ? "" : ", ") + element.text;
@@ -484,6 +499,8 @@ Statement AlterTable(std::string_view sql, const Reader& r)
         }
         for (const auto& [from, to] : parts) {
             Element element = TranslateElement(sql, r, from, to);
+            if (!element.refusal.empty())
+                return Refused(element.refusal);
             if (!element.ok)
                 return AsWritten();
             s.clauses.push_back(element.text);
@@ -527,7 +544,7 @@ Statement AlterTable(std::string_view sql, const Reader& r)
         s.kind = Statement::Kind::Nothing;
         return s;
     }
-    return AsWritten();
+    return AlterColumns(sql, r, k, s);
 }
 
 Statement CreateIndex(const Reader& r, std::size_t k)
@@ -737,6 +754,8 @@ Statement Translate(std::string_view sql)
     const Reader r(sql);
     if (r.end() < 2 || r.broken())
         return AsWritten();
+    if (Statement s = SessionStatement(r); s.kind != Statement::Kind::AsWritten)
+        return s;
     if (r.word(0, "CREATE")) {
         std::size_t k = 1;
         if (r.word(k, "OR") || r.word(k, "FORCE") || r.word(k, "NOFORCE") || r.word(k, "VIEW")

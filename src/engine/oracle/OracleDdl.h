@@ -50,6 +50,17 @@ struct Constraint {
     std::size_t comma = std::string::npos;
 };
 
+// One column of ALTER TABLE ... MODIFY: what is written changes, the rest stays.
+struct ColumnChange {
+    std::string column;  // as SQLite names it
+    std::string type;    // the new type as SQLite writes it; empty to keep it
+    enum class Null { Keep, Null, NotNull } null = Null::Keep;
+    std::string notNullName;  // CONSTRAINT name NOT NULL: "CONSTRAINT x "
+    bool setDefault = false;
+    std::string defaultText;  // " DEFAULT ..." as SQLite writes it
+    bool padded = false;      // the new type is CHAR: values compare blank-padded
+};
+
 struct Statement {
     enum class Kind {
         AsWritten,        // not one of ours: SQLite runs the text as it is
@@ -64,6 +75,12 @@ struct Statement {
         Comment,          // `table`, `column` (empty for the table itself), `comment`
         CreateView,       // `sql` (without OR REPLACE), `table` (the view), `replace`, `query`
         AlterSession,     // `settings`
+        ModifyColumns,    // `table`, `changes`
+        DropColumns,      // `table`, `columns`, `enable` (CASCADE CONSTRAINTS)
+        RenameColumn,     // `table`, `column`, `name` (the new name as SQLite names it)
+        Truncate,         // `table`
+        Synonym,          // `name` (as SQLite names it), `table` (the object), `replace`
+        SetConstraints,   // `name` (empty: ALL), `enable` (DEFERRED)
         Refused,          // `message`
     };
     Kind kind = Kind::AsWritten;
@@ -78,6 +95,7 @@ struct Statement {
     bool replace = false;
     std::vector<std::string> clauses;
     std::vector<Identity> identities;
+    std::vector<ColumnChange> changes;
     Sequence sequence;
     std::vector<std::pair<std::string, std::string>> settings;  // name in capitals, value
     std::string message;
@@ -94,6 +112,16 @@ std::string ClauseText(const Constraint& constraint);
 // without the clause of `constraint`.
 std::string WithClauses(std::string_view createTable, const std::vector<std::string>& clauses);
 std::string WithoutClause(std::string_view createTable, const Constraint& constraint);
+
+// The columns of a CREATE TABLE statement, as SQLite names them.
+std::vector<std::string> ColumnNames(std::string_view createTable);
+// A CREATE TABLE statement with one column changed; empty when the column
+// is not there.
+std::string WithChange(std::string_view createTable, const ColumnChange& change);
+// A CREATE TABLE statement without `column` and the constraints on it alone;
+// empty when the column is not there, or when it cannot go (`error` says why:
+// a constraint on it and other columns without `cascade`, or the last column).
+std::string WithoutColumn(std::string_view createTable, const std::string& column, bool cascade, std::string* error);
 
 // The select list's names of a query (a column's name, or its alias), for a
 // view the engine cannot run; empty where an item has no name of its own.

@@ -1,4 +1,5 @@
 #include "engine/oracle/OracleDialect.h"
+#include "engine/oracle/OracleIntervals.h"
 
 #include "engine/oracle/OracleDictionary.h"
 #include "engine/oracle/OracleFunctions.h"
@@ -270,7 +271,7 @@ bool InstallViews(sqlite3* db, const std::string& owner, std::string* error)
 
 bool Install(sqlite3* db, const std::string& owner, std::string* error)
 {
-    if (!RegisterOracleFunctions(db)) {
+    if (!RegisterOracleFunctions(db) || !OracleIntervals::Register(db)) {
         *error = sqlite3_errmsg(db);
         return false;
     }

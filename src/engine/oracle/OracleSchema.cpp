@@ -56,6 +56,21 @@ public:
         return result;
     }
 
+    // DDL ends the open transaction, as on Oracle; the session goes on in a
+    // new one when this catalogue is done.
+    void commit(bool reopen)
+    {
+        if (sqlite3_get_autocommit(m_db) != 0)
+            return;
+        exec("COMMIT");
+        m_reopen = reopen;
+    }
+    ~Catalog()
+    {
+        if (m_reopen && sqlite3_get_autocommit(m_db))
+            sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr);
+    }
+
     void ensure(const char* table)
     {
         static const std::pair<const char*, const char*> Definitions[] = {
@@ -87,7 +102,7 @@ public:
         const auto found = rows("SELECT name, sql FROM main.sqlite_master WHERE type = 'table' "
                                 "AND name = ?1 COLLATE NOCASE", {name});
         if (found.empty() || !found[0][1])
-            throw EngineError(QStringLiteral("ORA-00942: table or view does not exist (%1)").arg(QString::fromStdString(name)));
+            throw EngineError(QStringLiteral("ORA-00942: table or view does not exist (%1)").arg(QString::fromStdString(Upper(name))));
         return {*found[0][0], *found[0][1]};
     }
 
@@ -163,7 +178,8 @@ public:
     // Makes `table` again from `createSql`, keeping its rows and indexes, as
     // SQLite documents it: with foreign keys off, in a transaction of its own.
     // The keys are then checked; a row that breaks one undoes it all.
-    void rebuild(const std::string& table, const std::string& createSql, const std::string& constraintName)
+    void rebuild(const std::string& table, const std::string& createSql, const std::string& constraintName,
+                 const std::vector<std::string>& dropped = {})
     {
         const bool inTransaction = sqlite3_get_autocommit(m_db) == 0;
         if (inTransaction)
@@ -179,16 +195,32 @@ public:
             for (const Row& t : rows("SELECT name FROM temp.sqlite_master WHERE type = 'trigger' AND tbl_name = ?1",
                                      {table}))
                 exec("DROP TRIGGER temp." + QuoteName(*t[0]));
+            // An index on a dropped column goes with it.
             std::vector<std::string> indexes;
-            for (const Row& i : rows("SELECT sql FROM main.sqlite_master WHERE type = 'index' AND tbl_name = ?1 "
+            for (const Row& i : rows("SELECT sql, name FROM main.sqlite_master WHERE type = 'index' AND tbl_name = ?1 "
+                                     "AND sql IS NOT NULL", {table})) {
+                bool keep = true;
+                for (const std::string& column : dropped)
+                    keep = keep && rows("SELECT 1 FROM pragma_index_info(?1, 'main') WHERE name = ?2 COLLATE NOCASE",
+                                        {*i[1], column}).empty();
+                if (keep)
+                    indexes.push_back(*i[0]);
+            }
+            // The table's own triggers go with the old table: made again on
+            // the new one. One that names a column that is gone is kept, and
+            // fails the statements that fire it, as Oracle's invalid trigger.
+            std::vector<std::string> triggers;
+            for (const Row& t : rows("SELECT sql FROM main.sqlite_master WHERE type = 'trigger' AND tbl_name = ?1 "
                                      "AND sql IS NOT NULL", {table}))
-                indexes.push_back(*i[0]);
-            std::string columns;
-            for (const Row& c : rows("SELECT name FROM pragma_table_info(?1, 'main')", {table}))
-                columns += (columns.empty() ? "" : ", ") + QuoteName(*c[0]);
+                triggers.push_back(*t[0]);
             exec("PRAGMA legacy_alter_table = ON");
             exec("ALTER TABLE main." + QuoteName(table) + " RENAME TO \"kova$rebuild\"");
             exec(createSql);
+            std::string columns;
+            for (const Row& c : rows("SELECT name FROM pragma_table_info(?1, 'main') WHERE name IN "
+                                     "(SELECT name FROM pragma_table_info('kova$rebuild', 'main'))", {table}))
+                columns += (columns.empty() ? "" : ", ") + QuoteName(*c[0]);
+            checkForeignKeys(table);
             try {
                 exec("INSERT INTO main." + QuoteName(table) + " (" + columns + ") SELECT " + columns
                      + " FROM main.\"kova$rebuild\"");
@@ -199,6 +231,10 @@ public:
             exec("DROP TABLE main.\"kova$rebuild\"");
             for (const std::string& index : indexes)
                 exec(index);
+            for (const std::string& trigger : triggers) {
+                if (sqlite3_exec(m_db, trigger.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+                    m_engine.raise();
+            }
             if (!rows("SELECT 1 FROM pragma_foreign_key_check(?1, 'main') LIMIT 1", {table}).empty())
                 throw EngineError(QStringLiteral("ORA-02298: cannot validate (%1) - parent keys not found")
                                       .arg(QString::fromStdString(constraintName)));
@@ -209,9 +245,45 @@ public:
         }
     }
 
+    // Oracle reads a foreign key when it is declared: its parent must be
+    // there, with a primary or unique key on the columns it names.
+    void checkForeignKeys(const std::string& table)
+    {
+        for (const Row& fk : rows("SELECT id, \"table\", group_concat(\"to\", ',') FROM pragma_foreign_key_list(?1, 'main') "
+                                  "GROUP BY id", {table})) {
+            const auto parent = rows("SELECT name FROM main.sqlite_master WHERE type = 'table' AND name = ?1 "
+                                     "COLLATE NOCASE", {*fk[1]});
+            if (parent.empty() && Upper(*fk[1]) != Upper(table))
+                throw EngineError(QStringLiteral("ORA-00942: table or view does not exist (%1)").arg(
+                    QString::fromStdString(Upper(*fk[1]))));
+            const std::string name = parent.empty() ? table : *parent[0][0];
+            // The parent's keys, each as its sorted column list.
+            std::vector<std::string> keys;
+            const auto pk = rows("SELECT group_concat(upper(name), ',') FROM (SELECT name FROM pragma_table_info(?1, "
+                                 "'main') WHERE pk > 0 ORDER BY upper(name))", {name});
+            const std::string primary = pk.empty() || !pk[0][0] ? std::string() : *pk[0][0];
+            keys.push_back(primary);
+            for (const Row& index : rows("SELECT name FROM pragma_index_list(?1, 'main') WHERE \"unique\" = 1", {name})) {
+                const auto cols = rows("SELECT group_concat(upper(name), ',') FROM (SELECT name FROM "
+                                       "pragma_index_info(?1, 'main') ORDER BY upper(name))", {*index[0]});
+                if (!cols.empty() && cols[0][0])
+                    keys.push_back(*cols[0][0]);
+            }
+            std::string wanted = primary;
+            if (fk[2]) {
+                const auto sorted = rows("SELECT group_concat(c, ',') FROM (SELECT upper(value) c FROM "
+                                         "json_each('[\"' || replace(?1, ',', '\",\"') || '\"]') ORDER BY c)", {*fk[2]});
+                wanted = sorted.empty() || !sorted[0][0] ? std::string() : *sorted[0][0];
+            }
+            if (wanted.empty() || std::find(keys.begin(), keys.end(), wanted) == keys.end())
+                throw EngineError(QStringLiteral("ORA-02270: no matching unique or primary key for this column-list"));
+        }
+    }
+
 private:
     SqliteEngine& m_engine;
     sqlite3* m_db;
+    bool m_reopen = false;
 };
 
 QString Q(const std::string& text)
@@ -224,6 +296,10 @@ void AddClauses(Catalog& catalog, const Statement& st)
     const auto [table, sql] = catalog.table(st.table);
     std::string names;
     for (const std::string& clause : st.clauses) {
+        if (clause.find(" NOT NULL") != std::string::npos && clause.find(" DEFAULT ") == std::string::npos
+            && !OracleDdl::ColumnNames("CREATE TABLE x (" + clause + ")").empty()
+            && !catalog.rows("SELECT 1 FROM main." + QuoteName(table) + " LIMIT 1").empty())
+            throw EngineError(QStringLiteral("ORA-01758: table must be empty to add mandatory (NOT NULL) column"));
         for (const OracleDdl::Constraint& c : OracleDdl::TableConstraints("CREATE TABLE x (" + clause + ")")) {
             if (!c.name.empty() && (catalog.constraint(c.name) || (catalog.exists(DisabledTable)
                 && !catalog.rows("SELECT 1 FROM main.\"KOVA$DISABLED\" WHERE CONSTRAINT_NAME = ?1", {c.name}).empty())))
@@ -287,7 +363,7 @@ void Comment(Catalog& catalog, const Statement& st)
     const auto object = catalog.rows("SELECT name FROM main.sqlite_master WHERE type IN ('table', 'view') "
                                      "AND name = ?1 COLLATE NOCASE", {st.table});
     if (object.empty())
-        throw EngineError(QStringLiteral("ORA-00942: table or view does not exist (%1)").arg(Q(st.table)));
+        throw EngineError(QStringLiteral("ORA-00942: table or view does not exist (%1)").arg(Q(Upper(st.table))));
     if (!st.column.empty()
         && catalog.rows("SELECT 1 FROM pragma_table_info(?1, 'main') WHERE name = ?2 COLLATE NOCASE",
                         {*object[0][0], st.column}).empty())
@@ -337,6 +413,150 @@ void CreateView(Catalog& catalog, const Statement& st)
     }
 }
 
+std::string Unquoted(std::string type)
+{
+    if (type.size() >= 2 && type.front() == '\'' && type.back() == '\'')
+        type = type.substr(1, type.size() - 2);
+    return type;
+}
+
+// The table's real name for the column Oracle names; ORA-00904 when none.
+std::string ColumnOf(Catalog& catalog, const std::string& table, const std::string& column)
+{
+    const auto found = catalog.rows("SELECT name FROM pragma_table_info(?1, 'main') WHERE name = ?2 COLLATE NOCASE",
+                                    {table, column});
+    if (found.empty())
+        throw EngineError(QStringLiteral("ORA-00904: \"%1\": invalid identifier").arg(Q(Upper(column))));
+    return *found[0][0];
+}
+
+// A change the rows do not fit is refused as Oracle refuses it.
+void CheckChange(Catalog& catalog, const std::string& table, const std::string& column,
+                 const OracleDdl::ColumnChange& change)
+{
+    const std::string from = " FROM main." + QuoteName(table) + " WHERE ";
+    const std::string q = QuoteName(column);
+    const auto any = [&](const std::string& condition) {
+        return !catalog.rows("SELECT 1" + from + condition + " LIMIT 1").empty();
+    };
+    if (!change.type.empty() && any(q + " IS NOT NULL")) {
+        const auto declared = catalog.rows("SELECT type FROM pragma_table_info(?1, 'main') WHERE name = ?2",
+                                           {table, column});
+        const OracleColumnType before = ParseDeclaredType(Unquoted(declared.empty() || !declared[0][0] ? "" : *declared[0][0]));
+        const OracleColumnType after = ParseDeclaredType(Unquoted(change.type));
+        using Family = OracleColumnType::Family;
+        const bool characters = before.family == Family::Character && after.family == Family::Character
+                                && before.dataType != "CLOB" && after.dataType != "CLOB";
+        const bool numbers = before.family == Family::Numeric && after.family == Family::Numeric;
+        if (before.dataType != after.dataType && !characters && !numbers)
+            throw EngineError(QStringLiteral("ORA-01439: column to be modified must be empty to change datatype"));
+        if (characters && after.charLength && before.charLength && *after.charLength < *before.charLength
+            && any("length(" + std::string(after.blankPadded ? "rtrim(" + q + ")" : q) + ") > "
+                   + std::to_string(*after.charLength)))
+            throw EngineError(QStringLiteral("ORA-01441: cannot decrease column length because some value is too big"));
+        const auto smaller = [](const std::optional<int>& a, const std::optional<int>& b) { return a && (!b || *a < *b); };
+        if (numbers && (smaller(after.precision, before.precision) || smaller(after.scale, before.scale)))
+            throw EngineError(QStringLiteral("ORA-01440: column to be modified must be empty to decrease precision or scale"));
+    }
+    if (change.null == OracleDdl::ColumnChange::Null::NotNull && any(q + " IS NULL"))
+        throw EngineError(QStringLiteral("ORA-02296: cannot enable (%1.%2) - null values found")
+                              .arg(Q(Upper(table)), Q(Upper(column))));
+}
+
+void ModifyColumns(Catalog& catalog, const Statement& st)
+{
+    auto [table, sql] = catalog.table(st.table);
+    for (OracleDdl::ColumnChange change : st.changes) {
+        change.column = ColumnOf(catalog, table, change.column);
+        CheckChange(catalog, table, change.column, change);
+        sql = OracleDdl::WithChange(sql, change);
+    }
+    catalog.rebuild(table, sql, Upper(table));
+}
+
+void DropColumns(Catalog& catalog, const Statement& st)
+{
+    auto [table, sql] = catalog.table(st.table);
+    std::vector<std::string> dropped;
+    for (const std::string& name : st.columns) {
+        const std::string column = ColumnOf(catalog, table, name);
+        // A key that a foreign key names stays (a foreign key of the table
+        // itself on the column that goes, goes with it).
+        const bool key = !catalog.rows("SELECT 1 FROM pragma_table_info(?1, 'main') WHERE name = ?2 AND pk > 0",
+                                       {table, column}).empty();
+        for (const Row& child : catalog.rows("SELECT name FROM main.sqlite_master WHERE type = 'table'")) {
+            if (!catalog.rows("SELECT 1 FROM pragma_foreign_key_list(?1, 'main') WHERE \"table\" = ?2 COLLATE NOCASE "
+                              "AND (\"to\" = ?3 COLLATE NOCASE OR (\"to\" IS NULL AND ?4 = '1')) AND NOT (?1 = ?2 "
+                              "AND \"from\" = ?3 COLLATE NOCASE)", {*child[0], table, column, key ? "1" : "0"}).empty())
+                throw EngineError(QStringLiteral("ORA-12992: cannot drop parent key column"));
+        }
+        std::string error;
+        sql = OracleDdl::WithoutColumn(sql, column, st.enable, &error);
+        if (!error.empty())
+            throw EngineError(Q(error));
+        dropped.push_back(column);
+    }
+    catalog.rebuild(table, sql, Upper(table), dropped);
+    for (const std::string& column : dropped) {
+        for (const char* kept : {CommentsTable, IdentityTable}) {
+            if (catalog.exists(kept))
+                catalog.exec("DELETE FROM main." + QuoteName(kept) + " WHERE TABLE_NAME = upper(?1) AND "
+                             "COLUMN_NAME = upper(?2)", {table, column});
+        }
+    }
+}
+
+void RenameColumn(Catalog& catalog, const Statement& st)
+{
+    const std::string table = catalog.table(st.table).first;
+    const std::string column = ColumnOf(catalog, table, st.column);
+    catalog.exec("ALTER TABLE main." + QuoteName(table) + " RENAME COLUMN " + QuoteName(column) + " TO "
+                 + QuoteName(st.name));
+    for (const char* kept : {CommentsTable, IdentityTable}) {
+        if (catalog.exists(kept))
+            catalog.exec("UPDATE main." + QuoteName(kept) + " SET COLUMN_NAME = upper(?3) WHERE TABLE_NAME = "
+                         "upper(?1) AND COLUMN_NAME = upper(?2)", {table, column, st.name});
+    }
+}
+
+// TRUNCATE empties the table as DDL: the open transaction ends first, and a
+// table that an enabled foreign key of another table names stays as it is.
+void Truncate(Catalog& catalog, const Statement& st)
+{
+    const std::string table = catalog.table(st.table).first;
+    for (const Row& child : catalog.rows("SELECT name FROM main.sqlite_master WHERE type = 'table' AND name <> ?1", {table})) {
+        if (!catalog.rows("SELECT 1 FROM pragma_foreign_key_list(?1, 'main') WHERE \"table\" = ?2 COLLATE NOCASE",
+                          {*child[0], table}).empty())
+            throw EngineError(QStringLiteral("ORA-02266: unique/primary keys in table referenced by enabled foreign keys"));
+    }
+    catalog.commit(true);
+    catalog.exec("DELETE FROM main." + QuoteName(table));
+}
+
+// A synonym of an object of the file is a view of it; one of an object that
+// is not there is accepted and holds nothing, as Oracle accepts it.
+void Synonym(Catalog& catalog, const Statement& st)
+{
+    const std::string mark = " /* synonym */";
+    const auto existing = catalog.rows("SELECT type, sql FROM main.sqlite_master WHERE name = ?1 COLLATE NOCASE",
+                                       {st.name});
+    const bool ours = !existing.empty() && *existing[0][0] == "view" && existing[0][1]
+                      && existing[0][1]->find(mark) != std::string::npos;
+    if (st.table.empty()) {  // DROP SYNONYM
+        if (ours)
+            catalog.exec("DROP VIEW main." + QuoteName(st.name));
+        return;
+    }
+    if (!existing.empty() && !(ours && st.replace))
+        throw EngineError(QStringLiteral("ORA-00955: name is already used by an existing object"));
+    const auto target = catalog.rows("SELECT name FROM main.sqlite_master WHERE type IN ('table', 'view') AND "
+                                     "name = ?1 COLLATE NOCASE", {st.table});
+    if (ours)
+        catalog.exec("DROP VIEW main." + QuoteName(st.name));
+    if (!target.empty())
+        catalog.exec("CREATE VIEW main." + QuoteName(st.name) + " AS SELECT * FROM main." + QuoteName(*target[0][0]) + mark);
+}
+
 }  // namespace
 
 bool Run(SqliteEngine& engine, std::string_view sql)
@@ -356,8 +576,36 @@ bool Run(SqliteEngine& engine, std::string_view sql)
             catalog.forgetDropped();
         break;
     case Statement::Kind::CreateTable:
-        catalog.exec(st.sql);
+        catalog.exec("SAVEPOINT kova_create");
+        try {
+            catalog.exec(st.sql);
+            catalog.checkForeignKeys(st.table);
+        } catch (...) {
+            sqlite3_exec(engine.handle(), "ROLLBACK TO kova_create; RELEASE kova_create", nullptr, nullptr, nullptr);
+            throw;
+        }
+        catalog.exec("RELEASE kova_create");
         catalog.addIdentities(st.table, st.identities);
+        break;
+    case Statement::Kind::ModifyColumns:
+        ModifyColumns(catalog, st);
+        break;
+    case Statement::Kind::DropColumns:
+        DropColumns(catalog, st);
+        break;
+    case Statement::Kind::RenameColumn:
+        RenameColumn(catalog, st);
+        break;
+    case Statement::Kind::Truncate:
+        Truncate(catalog, st);
+        break;
+    case Statement::Kind::Synonym:
+        Synonym(catalog, st);
+        break;
+    case Statement::Kind::SetConstraints:
+        // Foreign keys are deferred as one, to the end of the transaction;
+        // a CHECK, a key or NOT NULL is checked at each statement.
+        catalog.exec(std::string("PRAGMA defer_foreign_keys = ") + (st.enable ? "ON" : "OFF"));
         break;
     case Statement::Kind::AlterTableAdd:
         AddClauses(catalog, st);

@@ -112,6 +112,24 @@ OracleColumnType ParseDeclaredType(std::string_view declared)
         type.dataLength = 22;
     };
 
+    // INTERVAL YEAR[(p)] TO MONTH, INTERVAL DAY[(p)] TO SECOND[(s)]: held as text.
+    if (text.rfind("INTERVAL ", 0) == 0) {
+        const bool days = text.rfind("INTERVAL DAY", 0) == 0;
+        const auto digits = [&](std::size_t after, int fallback) {
+            const std::size_t left = text.find('(', after);
+            const std::size_t word = text.find(' ', after + 1);
+            if (left == std::string::npos || (word != std::string::npos && left > word))
+                return fallback;
+            return ToInt(text.substr(left + 1, text.find(')', left) - left - 1)).value_or(fallback);
+        };
+        type.precision = digits(9, 2);
+        type.scale = days ? digits(text.find(" TO ") + 3, 6) : 0;
+        type.dataType = days ? "INTERVAL DAY(" + std::to_string(*type.precision) + ") TO SECOND("
+                                   + std::to_string(*type.scale) + ")"
+                             : "INTERVAL YEAR(" + std::to_string(*type.precision) + ") TO MONTH";
+        type.dataLength = days ? 11 : 5;
+        return type;
+    }
     if (name == "NUMBER" || name == "NUMERIC" || name == "DECIMAL" || name == "DEC") {
         if (args.empty())
             number(std::nullopt, std::nullopt);
