@@ -512,6 +512,8 @@ qint64 SqliteEngine::execute(const QString& sql)
     const qint64 changes = IsRowCountingStatement(lexed.firstWord()) ? sqlite3_changes64(m_handle) : 0;
     if (word == "DROP")
         OracleSchema::ForgetDropped(*this);
+    else if (word == "ROLLBACK")
+        m_triggers.load(m_handle);  // a trigger made in the transaction is gone
     afterStatement(lexed);
     return changes;
 }
