@@ -85,7 +85,7 @@ public:
         };
         for (std::size_t i = from; i < to; ++i) {
             const PlacedToken& t = m_tokens[i];
-            const bool column = i + 2 < to + 1 && i + 2 < size() && IsSymbol(m_tokens[i + 1], ".")
+            const bool column = i + 2 < to && IsSymbol(m_tokens[i + 1], ".")
                                 && IsName(m_tokens[i + 2]);
             const std::string correlation = correlationOf(t);
             if (!correlation.empty() && column) {
