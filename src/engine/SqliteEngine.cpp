@@ -467,13 +467,8 @@ qint64 SqliteEngine::execute(const QString& sql)
     // An INSERT or UPDATE of a table with row triggers of its own runs as
     // the statement that passes its rows through them.
     LexedStatement triggered;
-    if (!m_triggers.empty() && m_triggers.fires(*scratch)) {
-        std::string rewritten;
-        if (m_triggers.rewrite(text, *scratch, &rewritten)) {
-            LexOneStatement(rewritten, &triggered);
-            current = &triggered;
-        }
-    }
+    if (!m_triggers.empty() && m_triggers.fires(*scratch) && m_triggers.rewrite(*scratch, &triggered))
+        current = &triggered;
     const LexedStatement& lexed = *current;
     if (lexed.firstWord() != "SELECT")
         restoreRowTriggers();

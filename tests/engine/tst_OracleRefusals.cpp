@@ -86,6 +86,10 @@ void tst_OracleRefusals::refused_data()
     QTest::newRow("trigger that does not compile")
         << u"CREATE TRIGGER t BEFORE INSERT ON emp FOR EACH ROW BEGIN :NEW.flag := no_such_fn(1); END;"_s
         << u"ORA-04098: trigger 'T' is invalid and failed re-validation"_s;
+    QTest::newRow("trigger body growing without bound")
+        << u"CREATE TRIGGER t BEFORE INSERT ON emp FOR EACH ROW BEGIN "_s
+               + u"IF :NEW.flag > 'a' THEN :NEW.flag := :NEW.flag || 'x'; END IF; "_s.repeated(30) + u"END;"_s
+        << line(u"a trigger body with IF statements whose expressions grow past 1 MB"_s);
     QTest::newRow("drop no trigger") << u"DROP TRIGGER missing"_s << u"ORA-04080: trigger 'MISSING' does not exist"_s;
     QTest::newRow("alter no trigger") << u"ALTER TRIGGER missing DISABLE"_s
                                       << u"ORA-04080: trigger 'MISSING' does not exist"_s;

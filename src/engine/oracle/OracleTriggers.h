@@ -60,9 +60,10 @@ public:
     bool empty() const { return m_tables.empty(); }
     // Whether `lexed` is an INSERT or UPDATE of a table with enabled triggers.
     bool fires(const LexedStatement& lexed) const;
-    // The statement `sql` (lexed as `lexed`) as it runs with the triggers;
-    // false when none of them fires for it.
-    bool rewrite(std::string_view sql, const LexedStatement& lexed, std::string* out) const;
+    // The statement as it runs with the triggers, in the engine's words and
+    // (when `lexed` has one) its shared form with the same literals; false
+    // when none of them fires for it.
+    bool rewrite(const LexedStatement& lexed, LexedStatement* out) const;
 
 private:
     struct Column {

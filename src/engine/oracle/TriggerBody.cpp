@@ -384,11 +384,22 @@ std::string RenderIn(const Expr& expr, const Row& row, const Env& env)
     return sql;
 }
 
+// Each IF repeats the values before it in its branches: a body whose
+// expressions outgrow this is refused rather than rendered.
+constexpr std::size_t MaxExpression = 1 << 20;
+
+void Keep(Env* env, const std::string& key, std::string value)
+{
+    if (value.size() > MaxExpression)
+        Refuse("IF statements whose expressions grow past 1 MB");
+    (*env)[key] = std::move(value);
+}
+
 void Run(const std::vector<Step>& steps, const Row& row, Env* env)
 {
     for (const Step& step : steps) {
         if (step.kind == Step::Kind::Assign) {
-            (*env)[step.target] = RenderIn(step.value, row, *env);
+            Keep(env, step.target, RenderIn(step.value, row, *env));
             continue;
         }
         std::vector<std::string> conditions;
@@ -419,7 +430,7 @@ void Run(const std::vector<Step>& steps, const Row& row, Env* env)
             for (std::size_t i = 0; i < branches.size(); ++i)
                 value += " WHEN " + conditions[i] + " THEN " + Current(branches[i], row, key);
             value += " ELSE " + Current(otherwise, row, key) + " END";
-            (*env)[key] = value;
+            Keep(env, key, std::move(value));
         }
     }
 }

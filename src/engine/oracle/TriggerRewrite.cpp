@@ -94,6 +94,29 @@ std::string Text(std::string_view sql, const Tokens& t, std::size_t from, std::s
     return std::string(sql.substr(t[from].begin, t[to - 1].end - t[from].begin));
 }
 
+// The shared text with each "?" numbered in order: ?1, ?2 ...
+std::string Numbered(std::string_view shared)
+{
+    std::string out;
+    std::size_t copied = 0;
+    int number = 0;
+    for (const PlacedToken& token : PlaceTokens(shared)) {
+        if (token.kind != SqlToken::Kind::Symbol || token.text.empty() || token.text[0] != '?')
+            continue;
+        out.append(shared.substr(copied, token.begin + 1 - copied));
+        out += std::to_string(++number);
+        copied = token.begin + 1;
+    }
+    out.append(shared.substr(copied));
+    return out;
+}
+
+// A value the triggers made, in the engine's words (SYSDATE(), KOVA_NEXTVAL ...).
+std::string Engine(const std::string& value)
+{
+    return LexStatement(value).text;
+}
+
 }  // namespace
 
 void Kept::load(sqlite3* db)
@@ -163,12 +186,29 @@ bool Kept::fires(const LexedStatement& lexed) const
     return false;
 }
 
-bool Kept::rewrite(std::string_view sql, const LexedStatement& lexed, std::string* out) const
+bool Kept::rewrite(const LexedStatement& lexed, LexedStatement* out) const
 {
     const Table* table = tableOf(lexed);
     if (!table)
         return false;
-    return lexed.firstWord() == "INSERT" ? rewriteInsert(sql, *table, out) : rewriteUpdate(sql, *table, out);
+    const bool inserting = lexed.firstWord() == "INSERT";
+    const auto run = [&](std::string_view text, std::string* result) {
+        return inserting ? rewriteInsert(text, *table, result) : rewriteUpdate(text, *table, result);
+    };
+    out->sharedText.clear();
+    out->literals.clear();
+    if (!run(lexed.text, &out->text))
+        return false;
+    out->head = lexed.head;
+    out->headCount = lexed.headCount;
+    out->trailingStatement = false;
+    // The shared form, its parameters numbered: a value the triggers read
+    // twice is the same parameter twice.
+    if (!lexed.sharedText.empty() && run(Numbered(lexed.sharedText), &out->sharedText))
+        out->literals = lexed.literals;
+    else
+        out->sharedText.clear();
+    return true;
 }
 
 bool Kept::rewriteInsert(std::string_view sql, const Table& table, std::string* out) const
@@ -231,7 +271,7 @@ bool Kept::rewriteInsert(std::string_view sql, const Table& table, std::string* 
     for (std::size_t k = 0; k < given.size(); ++k) {
         names += (k ? ", k" : "k") + std::to_string(k + 1);
         const auto assigned = values.find("N:" + given[k]);
-        select += (k ? ", " : "") + (assigned != values.end() ? assigned->second : row.newValues[given[k]]);
+        select += (k ? ", " : "") + (assigned != values.end() ? Engine(assigned->second) : row.newValues[given[k]]);
     }
     for (const Column& c : table.columns) {
         if (std::find(given.begin(), given.end(), c.upper) != given.end()) {
@@ -239,7 +279,7 @@ bool Kept::rewriteInsert(std::string_view sql, const Table& table, std::string* 
         }
         if (const auto assigned = values.find("N:" + c.upper); assigned != values.end()) {
             given.push_back(c.upper);
-            select += (select.empty() ? "" : ", ") + assigned->second;
+            select += (select.empty() ? "" : ", ") + Engine(assigned->second);
         }
     }
     for (const std::string& g : given) {
@@ -307,11 +347,12 @@ bool Kept::rewriteUpdate(std::string_view sql, const Table& table, std::string* 
     std::string list;
     for (const Item& item : items) {
         const auto assigned = values.find("N:" + item.column);
-        list += (list.empty() ? "" : ", ") + Text(sql, t, item.from - 2, item.from - 1) + " = " + (assigned != values.end() ? assigned->second : Text(sql, t, item.from, item.to));
+        list += (list.empty() ? "" : ", ") + Text(sql, t, item.from - 2, item.from - 1) + " = "
+                + (assigned != values.end() ? Engine(assigned->second) : Text(sql, t, item.from, item.to));
     }
     for (const Column& c : table.columns) {
         if (!set.count(c.upper) && values.count("N:" + c.upper))
-            list += (list.empty() ? "" : ", ") + QuoteName(c.name) + " = " + values.at("N:" + c.upper);
+            list += (list.empty() ? "" : ", ") + QuoteName(c.name) + " = " + Engine(values.at("N:" + c.upper));
     }
     *out = std::string(sql.substr(0, t[i].end)) + " " + list
            + (stop < t.size() ? " " + std::string(sql.substr(t[stop].begin, end - t[stop].begin)) : std::string());
