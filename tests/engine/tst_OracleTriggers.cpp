@@ -36,6 +36,8 @@ class tst_OracleTriggers : public QObject {
 private Q_SLOTS:
     void rows_data();
     void rows();
+    void refused_data();
+    void refused();
     void listedAndKept();
     void boundRows();
 };
@@ -158,6 +160,30 @@ void tst_OracleTriggers::rows()
     for (const QString& statement : statements)
         QCOMPARE(ErrorOf([&] { db->DbExecuteSQL(statement); }), u"accepted"_s);
     QCOMPARE(db.text(query), expected);
+}
+
+// Rows a trigger's table refuses as Oracle does, the table unchanged.
+void tst_OracleTriggers::refused_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("query of too many columns") << u"INSERT INTO item (name) SELECT name, qty FROM item"_s
+                                               << u"ORA-00913: too many values"_s;
+    QTest::newRow("query of too few columns") << u"INSERT INTO item SELECT id, name FROM item"_s
+                                              << u"ORA-00947: not enough values"_s;
+    QTest::newRow("too few values") << u"INSERT INTO item (name, qty) VALUES ('b')"_s
+                                    << u"ORA-00947: not enough values"_s;
+    QTest::newRow("no such column") << u"INSERT INTO item (nothing) VALUES (1)"_s
+                                    << u"ORA-00904: \"NOTHING\": invalid identifier"_s;
+}
+
+void tst_OracleTriggers::refused()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, line);
+    EngineDb db(Schema + QStringList{KeyTrigger, u"INSERT INTO item (name, qty) VALUES ('a', 1)"_s});
+    QCOMPARE(ErrorOf([&] { db->DbExecuteSQL(sql); }), line);
+    QCOMPARE(db.text(u"SELECT id, name, qty FROM item"_s), u"1,a,1"_s);
 }
 
 void tst_OracleTriggers::listedAndKept()

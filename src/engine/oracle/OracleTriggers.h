@@ -85,6 +85,7 @@ private:
     bool rewriteInsert(std::string_view sql, const Table& table, std::string* out) const;
     bool rewriteUpdate(std::string_view sql, const Table& table, std::string* out) const;
     std::map<std::string, Table> m_tables;  // by name in capitals
+    sqlite3* m_db = nullptr;
 };
 
 }  // namespace OracleTriggers

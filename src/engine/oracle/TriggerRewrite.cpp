@@ -15,6 +15,8 @@
 #include "engine/oracle/OracleDialect.h"
 #include "engine/SqlLexer.h"
 
+#include <sqlite3.h>
+
 #include <set>
 
 namespace OracleTriggers {
@@ -121,6 +123,7 @@ std::string Engine(const std::string& value)
 
 void Kept::load(sqlite3* db)
 {
+    m_db = db;
     m_tables.clear();
     if (!CatalogRows::HasTable(db, TriggersTable))
         return;
@@ -235,14 +238,21 @@ bool Kept::rewriteInsert(std::string_view sql, const Table& table, std::string* 
     if (i >= t.size() || !(IsWord(t, i, "VALUES") || IsWord(t, i, "SELECT") || IsWord(t, i, "WITH")
                            || IsSymbol(t, i, "(")))
         return false;
+    std::size_t count = given.size();
     if (IsWord(t, i, "VALUES") && IsSymbol(t, i + 1, "(")) {
-        const std::size_t close = Closing(t, i + 1);
-        const std::size_t count = Split(t, i + 2, close).size();
-        if (count < given.size())
-            throw EngineError(QStringLiteral("ORA-00947: not enough values"));
-        if (count > given.size())
-            throw EngineError(QStringLiteral("ORA-00913: too many values"));
+        count = Split(t, i + 2, Closing(t, i + 1)).size();
+    } else if (m_db) {
+        // A query: as many columns as it gives.
+        const std::string query(sql.substr(t[i].begin, end - t[i].begin));
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(m_db, query.c_str(), -1, &stmt, nullptr) == SQLITE_OK && stmt)
+            count = static_cast<std::size_t>(sqlite3_column_count(stmt));
+        sqlite3_finalize(stmt);
     }
+    if (count < given.size())
+        throw EngineError(QStringLiteral("ORA-00947: not enough values"));
+    if (count > given.size())
+        throw EngineError(QStringLiteral("ORA-00913: too many values"));
     TriggerBody::Row row;
     row.inserting = true;
     std::set<std::string> known;
