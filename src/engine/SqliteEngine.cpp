@@ -454,22 +454,16 @@ qint64 SqliteEngine::execute(const QString& sql)
         if (!OracleObjects::IsProgramUnit(text))
             throw;
         restoreRowTriggers();
-        const qint64 version = schemaVersion();
         std::string instead;
         OracleObjects::Run(*this, text, &instead);
-        std::string error;
-        if (schemaVersion() != version && !OracleDialect::Refresh(m_handle, m_owner, &error))
-            throw EngineError(QString::fromStdString(error));
-        forgetPlans();
+        afterStatement(*scratch);
         return 0;
     }
-    const LexedStatement* current = scratch;
     // An INSERT or UPDATE of a table with row triggers of its own runs as
     // the statement that passes its rows through them.
     LexedStatement triggered;
-    if (!m_triggers.empty() && m_triggers.fires(*scratch) && m_triggers.rewrite(*scratch, &triggered))
-        current = &triggered;
-    const LexedStatement& lexed = *current;
+    const bool fires = !m_triggers.empty() && m_triggers.rewrite(*scratch, &triggered);
+    const LexedStatement& lexed = fires ? triggered : *scratch;
     if (lexed.firstWord() != "SELECT")
         restoreRowTriggers();
     if (TableStatistics::IsAnalyzeTable(lexed)) {
