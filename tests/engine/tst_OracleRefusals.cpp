@@ -90,6 +90,10 @@ void tst_OracleRefusals::refused_data()
         << u"CREATE TRIGGER t BEFORE INSERT ON emp FOR EACH ROW BEGIN "_s
                + u"IF :NEW.flag > 'a' THEN :NEW.flag := :NEW.flag || 'x'; END IF; "_s.repeated(30) + u"END;"_s
         << line(u"a trigger body with IF statements whose expressions grow past 1 MB"_s);
+    QTest::newRow("trigger reading NEXTVAL back")
+        << u"CREATE TRIGGER t BEFORE INSERT ON emp FOR EACH ROW BEGIN :NEW.emp_id := s.NEXTVAL; "
+           ":NEW.dept_id := :NEW.emp_id; END;"_s
+        << line(u"a trigger body with a sequence's NEXTVAL read back more than once"_s);
     QTest::newRow("drop no trigger") << u"DROP TRIGGER missing"_s << u"ORA-04080: trigger 'MISSING' does not exist"_s;
     QTest::newRow("alter no trigger") << u"ALTER TRIGGER missing DISABLE"_s
                                       << u"ORA-04080: trigger 'MISSING' does not exist"_s;

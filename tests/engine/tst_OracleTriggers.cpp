@@ -102,6 +102,12 @@ void tst_OracleTriggers::rows_data()
                        u"INSERT INTO item (id, name) VALUES (1, 'a')"_s, u"INSERT INTO item (id, name) VALUES (2, 'a')"_s,
                        u"INSERT INTO item (id, name) VALUES (3, 'b')"_s}
         << u"SELECT qty FROM item ORDER BY id"_s << u"1;2;1"_s;
+    QTest::newRow("NEXTVAL into a variable, read once")
+        << QStringList{u"CREATE TRIGGER item_trg BEFORE INSERT ON item FOR EACH ROW DECLARE n NUMBER; BEGIN "
+                       "SELECT item_seq.NEXTVAL INTO n FROM dual; IF :NEW.id IS NULL THEN :NEW.id := n; "
+                       "ELSE :NEW.qty := n; END IF; END;"_s,
+                       u"INSERT INTO item (name) VALUES ('a')"_s, u"INSERT INTO item (id, name) VALUES (9, 'b')"_s}
+        << u"SELECT id, qty FROM item ORDER BY name"_s << u"1,[NULL];9,2"_s;
     QTest::newRow("REFERENCING")
         << QStringList{Trigger(u"INSERT ON item REFERENCING NEW AS n OLD AS o FOR EACH ROW"_s, u":n.kind := 'ref';"_s),
                        one}

@@ -384,6 +384,31 @@ std::string RenderIn(const Expr& expr, const Row& row, const Env& env)
     return sql;
 }
 
+// A value with a sequence's NEXTVAL in it advances the sequence each time
+// the row's SQL reads it: the body may read such a value once only. The
+// count of its reads is kept beside it as "R:" + key.
+bool Advances(const std::string& value)
+{
+    return QString::fromStdString(value).contains(QStringLiteral("NEXTVAL"), Qt::CaseInsensitive);
+}
+
+std::string ReadOnce(const Expr& expr, const Row& row, Env* env)
+{
+    for (const Piece& piece : expr) {
+        if (piece.kind != Piece::Kind::New && piece.kind != Piece::Kind::Local)
+            continue;
+        const std::string key = (piece.kind == Piece::Kind::New ? "N:" : "L:") + piece.text;
+        const auto found = env->find(key);
+        if (found == env->end() || !Advances(found->second))
+            continue;
+        std::string& reads = (*env)["R:" + key];
+        if (!reads.empty())
+            Refuse("a sequence's NEXTVAL read back more than once");
+        reads = "1";
+    }
+    return RenderIn(expr, row, *env);
+}
+
 // Each IF repeats the values before it in its branches: a body whose
 // expressions outgrow this is refused rather than rendered.
 constexpr std::size_t MaxExpression = 1 << 20;
@@ -392,6 +417,11 @@ void Keep(Env* env, const std::string& key, std::string value)
 {
     if (value.size() > MaxExpression)
         Refuse("IF statements whose expressions grow past 1 MB");
+    // A column's value is read once by the row itself.
+    if (key.rfind("N:", 0) == 0 && Advances(value))
+        (*env)["R:" + key] = "1";
+    else
+        env->erase("R:" + key);
     (*env)[key] = std::move(value);
 }
 
@@ -399,13 +429,13 @@ void Run(const std::vector<Step>& steps, const Row& row, Env* env)
 {
     for (const Step& step : steps) {
         if (step.kind == Step::Kind::Assign) {
-            Keep(env, step.target, RenderIn(step.value, row, *env));
+            Keep(env, step.target, ReadOnce(step.value, row, env));
             continue;
         }
         std::vector<std::string> conditions;
         std::vector<Env> branches;
         for (const auto& [condition, inner] : step.branches) {
-            conditions.push_back(RenderIn(condition, row, *env));
+            conditions.push_back(ReadOnce(condition, row, env));
             Env branch = *env;
             Run(inner, row, &branch);
             branches.push_back(std::move(branch));
@@ -421,7 +451,9 @@ void Run(const std::vector<Step>& steps, const Row& row, Env* env)
              }()) {
             for (const auto& [key, value] : *e) {
                 const auto before = env->find(key);
-                if (before == env->end() || before->second != value)
+                if (key.rfind("R:", 0) == 0)
+                    (*env)[key] = value;  // read in one of the branches
+                else if (before == env->end() || before->second != value)
                     changed.insert(key);
             }
         }
