@@ -1,6 +1,7 @@
 #include "browser/AutoRules.h"
 
 #include "browser/CheckConditions.h"
+#include "engine/SqlLexer.h"
 
 #include "generate/InsertRow.h"
 #include "generate/ValueGenerator.h"
@@ -456,6 +457,7 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
         const QList<QList<ForeignKey>> junction = JunctionKeys(KeyColumns(database, table), groups, table);
         const std::set<QString> sole = SoleKeyColumns(database, table);
         const QList<CheckConstraint> checks = CheckConstraints(database, table);
+        const std::map<QString, QString> filled = TriggerFilledColumns(database, table);
         std::vector<ColumnRule> rules(ColumnRules.begin(), ColumnRules.end());
         std::vector<CheckReading> readings;
         for (const CheckConstraint& check : checks) {
@@ -482,6 +484,13 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
                 continue;
             const QString name = rule.ColumnName.trimmed();
             rule.clearRule();
+            if (const auto trigger = filled.find(name.toUpper()); trigger != filled.end()) {
+                rule.setKind(basKovaData::Kind::Null);
+                result.triggerFilled << name + u": filled by trigger "_s + trigger->second;
+                proposed[std::size_t(j)] = true;
+                ++result.proposed;
+                continue;
+            }
             const auto group = std::find_if(groups.begin(), groups.end(), [&name](const QList<ForeignKey>& keys) {
                 return ForeignKeyOf(keys, name) != nullptr;
             });
@@ -563,6 +572,64 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
         result.errorText = error.message();
     }
     return result;
+}
+
+std::map<QString, QString> TriggerFilledColumns(OraDatabase* database, const QString& table)
+{
+    QList<QStringList> triggers;
+    try {
+        triggers = Rows(database, u"SELECT TRIGGER_NAME, TRIGGER_BODY FROM USER_TRIGGERS WHERE TABLE_NAME = %1 "
+                                  "AND STATUS = 'ENABLED' AND TRIGGER_TYPE = 'BEFORE EACH ROW' "
+                                  "AND TRIGGERING_EVENT LIKE '%INSERT%' AND WHEN_CLAUSE IS NULL ORDER BY TRIGGER_NAME"_s
+                                      .arg(basKovaData::SqlQuoted(table.toUpper())));
+    } catch (const OraError&) {
+        return {};  // a dictionary without triggers
+    }
+    std::map<QString, QString> filled;
+    for (const QStringList& trigger : triggers) {
+        const QByteArray utf8 = trigger.value(1).toUtf8();
+        const std::vector<SqlToken> t = ExpressionTokens(std::string_view(utf8.constData(), std::size_t(utf8.size())));
+        const auto word = [&t](std::size_t i, const char* text) {
+            return i < t.size() && t[i].kind == SqlToken::Kind::Word && t[i].text == text;
+        };
+        const auto symbol = [&t](std::size_t i, const char* text) {
+            return i < t.size() && t[i].kind == SqlToken::Kind::Symbol && t[i].text == text;
+        };
+        // :NEW.column at i: the column in capitals, else empty.
+        const auto newColumn = [&](std::size_t i) {
+            if (i + 2 < t.size() && t[i].kind == SqlToken::Kind::Symbol
+                && QString::fromStdString(t[i].text).compare(u":NEW"_s, Qt::CaseInsensitive) == 0 && symbol(i + 1, ".")
+                && (t[i + 2].kind == SqlToken::Kind::Word || t[i + 2].kind == SqlToken::Kind::QuotedName))
+                return QString::fromStdString(t[i + 2].text).toUpper();
+            return QString();
+        };
+        // Per open IF: the column its branch fills when NULL; "" where a
+        // branch fills nothing for sure.
+        QStringList open;
+        for (std::size_t i = 0; i < t.size(); ++i) {
+            if (word(i, "IF") && !word(i - 1, "END")) {
+                const QString column = newColumn(i + 1);
+                open << (!column.isEmpty() && word(i + 4, "IS") && word(i + 5, "NULL") && word(i + 6, "THEN") ? column
+                                                                                                              : QString());
+            } else if ((word(i, "ELSIF") || word(i, "ELSE")) && !open.isEmpty()) {
+                open.last().clear();
+            } else if (word(i, "END") && word(i + 1, "IF") && !open.isEmpty()) {
+                open.removeLast();
+            } else if (const QString column = newColumn(i);
+                       !column.isEmpty() && ((symbol(i + 3, ":") && symbol(i + 4, "=")) || word(i - 1, "INTO"))
+                       && std::all_of(open.begin(), open.end(), [&](const QString& c) { return c == column; })) {
+                filled.emplace(column, trigger.value(0));
+            }
+        }
+    }
+    return filled;
+}
+
+QString TriggerFilledMessage(const QStringList& lines)
+{
+    if (lines.isEmpty())
+        return QString();
+    return u"次の列は行トリガーが値を入れるため、NULLを設定しました。\n"_s + lines.join(u'\n');
 }
 
 qint64 JunctionShortfall(OraDatabase* database, const QString& table, qint64 rows)

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
+
 class OraDatabase;
 
 namespace browser {
@@ -40,6 +42,9 @@ struct AutoRulesResult {
     // and those of which only the first values were taken.
     QStringList unreadChecks;
     QStringList partlyUsedChecks;
+    // Columns an enabled BEFORE INSERT row trigger fills (when NULL, or
+    // always), given the NULL rule: "COLUMN: filled by trigger NAME".
+    QStringList triggerFilled;
     bool failed = false;        // reading the dictionary or the table failed
     int errorNumber = 0;
     QString errorText;
@@ -65,6 +70,9 @@ struct AutoRulesResult {
 // The table's CHECK constraints then narrow these rules (see
 // CheckConditions.h); a column one of them says is never NULL counts as NOT
 // NULL from the start.
+// A column that a BEFORE INSERT row trigger of the table fills when it is
+// NULL (IF :NEW.col IS NULL THEN ... :NEW.col := ... END IF) or always (an
+// assignment outside any IF) gets the NULL rule and is left to the trigger.
 // Columns of other types (RAW, LOB ...) keep no rule.
 AutoRulesResult ProposeRules(OraDatabase* database, const QString& table);
 
@@ -76,6 +84,13 @@ qint64 JunctionShortfall(OraDatabase* database, const QString& table, qint64 row
 // What the creation window says of such a shortfall before the run; empty
 // when there is none.
 QString JunctionShortfallMessage(qint64 missing, qint64 rows);
+
+// The columns of `table` its enabled BEFORE INSERT row triggers fill, as
+// above: by column in capitals, the trigger's name. None where the
+// dictionary has no USER_TRIGGERS.
+std::map<QString, QString> TriggerFilledColumns(OraDatabase* database, const QString& table);
+// What the main window says after 自動設定 about those columns; empty for none.
+QString TriggerFilledMessage(const QStringList& lines);
 
 // What the main window says about parents without rows after 自動設定;
 // empty for none.

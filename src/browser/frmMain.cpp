@@ -485,6 +485,8 @@ void frmMain::cmdAutoRules()
     if (const QString checks = browser::CheckConditionsMessage(result.unreadChecks, result.partlyUsedChecks);
         !checks.isEmpty())
         message(checks, MessageIcon::Information);
+    if (const QString triggers = browser::TriggerFilledMessage(result.triggerFilled); !triggers.isEmpty())
+        message(triggers, MessageIcon::Information);
 }
 
 // ---- helpers ----------------------------------------------------------------------

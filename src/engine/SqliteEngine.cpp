@@ -259,6 +259,7 @@ std::shared_ptr<SqliteEngine> SqliteEngine::open(const QString& path, const QStr
     if (!OracleDialect::Install(engine->m_handle, engine->m_owner, &error)
         || !engine->m_history.registerTables(engine->m_handle))
         throw EngineError(QStringLiteral("ORA-12154: %1").arg(QString::fromStdString(error)));
+    engine->m_triggers.load(engine->m_handle);
     return engine;
 }
 
@@ -463,8 +464,24 @@ qint64 SqliteEngine::execute(const QString& sql)
         if (ownsShared)
             m_lexedInUse = false;
     });
-    LexOneStatement(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), scratch);
-    const LexedStatement& lexed = *scratch;
+    const std::string_view text(utf8.constData(), static_cast<size_t>(utf8.size()));
+    try {
+        LexOneStatement(text, scratch);
+    } catch (const EngineError&) {
+        // A trigger, a procedure, a type ... holds statements of its own.
+        if (!OracleObjects::IsProgramUnit(text))
+            throw;
+        restoreRowTriggers();
+        std::string instead;
+        OracleObjects::Run(*this, text, &instead);
+        afterStatement(*scratch);
+        return 0;
+    }
+    // An INSERT or UPDATE of a table with row triggers of its own runs as
+    // the statement that passes its rows through them.
+    LexedStatement triggered;
+    const bool fires = !m_triggers.empty() && m_triggers.rewrite(*scratch, &triggered);
+    const LexedStatement& lexed = fires ? triggered : *scratch;
     if (lexed.firstWord() != "SELECT")
         restoreRowTriggers();
     if (TableStatistics::IsAnalyzeTable(lexed)) {
@@ -479,9 +496,10 @@ qint64 SqliteEngine::execute(const QString& sql)
         // A comment or a sequence changes no table: the dialect's views and
         // triggers are made again only when SQLite's schema changed.
         const qint64 version = schemaVersion();
-        if (OracleSchema::Run(*this, std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())))) {
+        if (OracleSchema::Run(*this, text)) {
             if (schemaVersion() != version)
                 afterStatement(lexed);
+            forgetPlans();
             return 0;
         }
     }
@@ -501,6 +519,8 @@ qint64 SqliteEngine::execute(const QString& sql)
     const qint64 changes = IsRowCountingStatement(lexed.firstWord()) ? sqlite3_changes64(m_handle) : 0;
     if (word == "DROP")
         OracleSchema::ForgetDropped(*this);
+    else if (word == "ROLLBACK")
+        m_triggers.load(m_handle);  // a trigger made in the transaction is gone
     afterStatement(lexed);
     return changes;
 }
@@ -547,6 +567,7 @@ SqliteEngine::ShapePlan& SqliteEngine::shapePlan(const QString& shapeText, const
         plan.sharedText = std::move(lexed.sharedText);
         plan.parameters = std::move(lexed.literals);
         plan.countsRows = IsRowCountingStatement(lexed.firstWord());
+        plan.triggered = !m_triggers.empty() && m_triggers.fires(lexed);
         found = m_shapePlans.emplace(shapeText, std::move(plan)).first;
     }
     m_lastShapeText = &found->first;
@@ -607,13 +628,15 @@ qint64 SqliteEngine::executeShape(const basKovaData::StatementShape& shape)
 {
     ShapePlan& plan = shapePlan(shape.text(), shape.markers());
     sqlite3_stmt* stmt = nullptr;
-    if (plan.usable && plan.markers == shape.markers() && plan.markers.size() == shape.values().size())
+    if (plan.usable && !plan.triggered && plan.markers == shape.markers()
+        && plan.markers.size() == shape.values().size())
         stmt = sharedStatement(plan.sharedText, plan.parameters.size());
     if (stmt && !bindShape(plan, shape, stmt)) {
         sqlite3_clear_bindings(stmt);
         stmt = nullptr;
     }
-    // Anything the shared form cannot say runs as the literal text.
+    // Anything the shared form cannot say runs as the literal text, and so
+    // does a row that passes through row triggers.
     if (!stmt)
         return execute(shape.Literal());
     const bool trusted = needsNoRowTriggers(plan, shape);
@@ -736,12 +759,18 @@ void SqliteEngine::afterStatement(const LexedStatement& lexed)
     if (!IsSchemaStatement(lexed.firstWord()))
         return;
     // What the plans read of the tables may have changed.
-    m_shapePlans.clear();
-    m_lastShapeText = nullptr;
-    m_lastShapePlan = nullptr;
+    forgetPlans();
     std::string error;
     if (!OracleDialect::Refresh(m_handle, m_owner, &error))
         throw EngineError(QString::fromStdString(error));
+}
+
+void SqliteEngine::forgetPlans()
+{
+    m_shapePlans.clear();
+    m_lastShapeText = nullptr;
+    m_lastShapePlan = nullptr;
+    m_triggers.load(m_handle);
 }
 
 std::unique_ptr<OraCursor> SqliteEngine::openCursor(const QString& sql)
@@ -787,4 +816,5 @@ void SqliteEngine::rollback()
 {
     restoreRowTriggers();
     exec("ROLLBACK");
+    m_triggers.load(m_handle);  // a trigger made in the transaction is gone
 }

@@ -74,6 +74,9 @@ private:
     bool bindShape(const ShapePlan& plan, const basKovaData::StatementShape& shape, sqlite3_stmt* stmt);
     sqlite3_stmt* prepareText(const std::string& text);
     void afterStatement(const LexedStatement& lexed);
+    // Forgets the shape plans and reads the row triggers again, after a
+    // statement that may have changed tables or triggers.
+    void forgetPlans();
     void exec(const char* sql);
     // SQLite's count of schema changes in the file.
     qint64 schemaVersion() const;
@@ -96,6 +99,7 @@ private:
         std::vector<qsizetype> markers;  // the shape's markers it was made for
         std::vector<bool> minusBefore;   // per value: the text has "-" just before it
         bool countsRows = false;
+        bool triggered = false;  // its rows pass through row triggers
         bool checksRead = false;
         InsertChecks::Plan checks;  // read on first use
         int doubts = 0;             // rows that went through the triggers
@@ -125,4 +129,5 @@ private:
     ShapePlan* m_lastShapePlan = nullptr;
     std::vector<QByteArray> m_boundTexts;  // the UTF-8 of the bound text values
     std::vector<SqlLiteral> m_boundNumbers;  // the bound number values, without sign
+    OracleTriggers::Kept m_triggers;  // the enabled row triggers of the schema
 };

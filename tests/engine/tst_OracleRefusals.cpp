@@ -69,6 +69,75 @@ void tst_OracleRefusals::refused_data()
                                     << u"ORA-00904: \"E\".\"NOWHERE\": invalid identifier"_s;
     QTest::newRow("ddl: function") << u"SELECT nowhere(1) FROM emp"_s << u"ORA-00904: \"NOWHERE\": invalid identifier"_s;
     QTest::newRow("ddl: table") << u"DELETE FROM nowhere"_s << u"ORA-00942: table or view does not exist (NOWHERE)"_s;
+
+    // PL/SQL, object types, triggers, materialized views, dimensions
+    const QString outside = u" - the embedded engine keeps no PL/SQL beyond row triggers that fill columns, "
+                            "and no object types"_s;
+    const auto line = [&](const QString& construct) { return u"ORA-00900: invalid SQL statement: "_s + construct + outside; };
+    QTest::newRow("procedure") << u"CREATE OR REPLACE PROCEDURE p (n NUMBER) IS BEGIN NULL; END;"_s
+                               << line(u"CREATE PROCEDURE"_s);
+    QTest::newRow("function") << u"CREATE FUNCTION f RETURN NUMBER IS BEGIN RETURN 1; END;"_s
+                              << line(u"CREATE FUNCTION"_s);
+    QTest::newRow("package") << u"CREATE OR REPLACE EDITIONABLE PACKAGE k AS PROCEDURE p; END k;"_s
+                             << line(u"CREATE PACKAGE"_s);
+    QTest::newRow("package body") << u"CREATE PACKAGE BODY k AS PROCEDURE p IS BEGIN NULL; END; END;"_s
+                                  << line(u"CREATE PACKAGE BODY"_s);
+    QTest::newRow("type") << u"CREATE TYPE person_type AS OBJECT (name VARCHAR2(30))"_s << line(u"CREATE TYPE"_s);
+    QTest::newRow("varray type") << u"CREATE TYPE phones AS VARRAY(5) OF VARCHAR2(25)"_s << line(u"CREATE TYPE"_s);
+    QTest::newRow("type body") << u"CREATE TYPE BODY t AS MEMBER FUNCTION f RETURN NUMBER IS BEGIN RETURN 1; END; END;"_s
+                               << line(u"CREATE TYPE BODY"_s);
+    QTest::newRow("object table") << u"CREATE TABLE t2 OF person_type"_s
+                                  << line(u"an object table (CREATE TABLE ... OF type)"_s);
+    QTest::newRow("object view") << u"CREATE OR REPLACE VIEW v OF person_type WITH OBJECT IDENTIFIER (id) AS "
+                                    "SELECT emp_id FROM emp"_s
+                                 << line(u"an object view (CREATE VIEW ... OF type)"_s);
+    QTest::newRow("XMLType column") << u"CREATE TABLE w (id NUMBER, spec SYS.XMLTYPE)"_s << line(u"an XMLType column"_s);
+    QTest::newRow("nested table") << u"CREATE TABLE n (id NUMBER, p phones) NESTED TABLE p STORE AS p_tab"_s
+                                  << line(u"a nested table"_s);
+    QTest::newRow("AFTER trigger") << u"CREATE TRIGGER t AFTER INSERT ON emp FOR EACH ROW BEGIN NULL; END;"_s
+                                   << line(u"an AFTER trigger"_s);
+    QTest::newRow("statement trigger") << u"CREATE TRIGGER t BEFORE INSERT ON emp BEGIN NULL; END;"_s
+                                       << line(u"a statement trigger (without FOR EACH ROW)"_s);
+    QTest::newRow("INSTEAD OF trigger") << u"CREATE TRIGGER t INSTEAD OF INSERT ON v FOR EACH ROW BEGIN NULL; END;"_s
+                                        << line(u"an INSTEAD OF trigger"_s);
+    QTest::newRow("DELETE trigger") << u"CREATE TRIGGER t BEFORE DELETE ON emp FOR EACH ROW BEGIN NULL; END;"_s
+                                    << line(u"a DELETE trigger"_s);
+    QTest::newRow("compound trigger") << u"CREATE TRIGGER t FOR INSERT ON emp COMPOUND TRIGGER x NUMBER; END t;"_s
+                                      << line(u"a compound trigger"_s);
+    QTest::newRow("DDL trigger") << u"CREATE TRIGGER t BEFORE DROP ON SCHEMA BEGIN NULL; END;"_s
+                                 << line(u"a trigger on the schema or database"_s);
+    QTest::newRow("trigger body of other statements")
+        << u"CREATE TRIGGER t BEFORE INSERT ON emp FOR EACH ROW BEGIN INSERT INTO dept VALUES (1, 'x'); END;"_s
+        << line(u"a trigger body with the statement INSERT"_s);
+    QTest::newRow("trigger body raising")
+        << u"CREATE TRIGGER t BEFORE INSERT ON emp FOR EACH ROW BEGIN raise_application_error(-20001, 'no'); END;"_s
+        << line(u"a trigger body with the statement RAISE_APPLICATION_ERROR"_s);
+    QTest::newRow("trigger on no table") << u"CREATE TRIGGER t BEFORE INSERT ON nobody FOR EACH ROW BEGIN NULL; END;"_s
+                                         << u"ORA-00942: table or view does not exist (NOBODY)"_s;
+    QTest::newRow("trigger on no column")
+        << u"CREATE TRIGGER t BEFORE INSERT ON emp FOR EACH ROW BEGIN :NEW.nothing := 1; END;"_s
+        << u"PLS-00049: bad bind variable 'NEW.NOTHING'"_s;
+    QTest::newRow("trigger that does not compile")
+        << u"CREATE TRIGGER t BEFORE INSERT ON emp FOR EACH ROW BEGIN :NEW.flag := no_such_fn(1); END;"_s
+        << u"ORA-04098: trigger 'T' is invalid and failed re-validation"_s;
+    QTest::newRow("trigger body growing without bound")
+        << u"CREATE TRIGGER t BEFORE INSERT ON emp FOR EACH ROW BEGIN "_s
+               + u"IF :NEW.flag > 'a' THEN :NEW.flag := :NEW.flag || 'x'; END IF; "_s.repeated(30) + u"END;"_s
+        << line(u"a trigger body with IF statements whose expressions grow past 1 MB"_s);
+    QTest::newRow("trigger reading NEXTVAL back")
+        << u"CREATE TRIGGER t BEFORE INSERT ON emp FOR EACH ROW BEGIN :NEW.emp_id := s.NEXTVAL; "
+           ":NEW.dept_id := :NEW.emp_id; END;"_s
+        << line(u"a trigger body with a sequence's NEXTVAL read back more than once"_s);
+    QTest::newRow("drop no trigger") << u"DROP TRIGGER missing"_s << u"ORA-04080: trigger 'MISSING' does not exist"_s;
+    QTest::newRow("alter no trigger") << u"ALTER TRIGGER missing DISABLE"_s
+                                      << u"ORA-04080: trigger 'MISSING' does not exist"_s;
+    QTest::newRow("drop no procedure") << u"DROP PROCEDURE p"_s << u"ORA-04043: object P does not exist"_s;
+    QTest::newRow("drop no type") << u"DROP TYPE BODY person_type"_s << u"ORA-04043: object PERSON_TYPE does not exist"_s;
+    QTest::newRow("drop no dimension") << u"DROP DIMENSION d"_s << u"ORA-30333: dimension does not exist"_s;
+    QTest::newRow("materialized view the engine cannot run")
+        << u"CREATE MATERIALIZED VIEW m REFRESH FAST AS SELECT emp_id FROM emp MODEL DIMENSION BY (emp_id) "
+           "MEASURES (salary) RULES ()"_s
+        << line(u"a materialized view whose query the engine cannot run"_s);
 }
 
 void tst_OracleRefusals::refused()

@@ -32,6 +32,9 @@ const char* const Schema[] = {
     "INSERT INTO EMP VALUES (7369, 'SMITH', 800, TO_DATE('19801217', 'YYYYMMDD'), NULL, 20)",
     "INSERT INTO EMP VALUES (7499, 'ALLEN', 1600.5, SYSDATE, NULL, 10)",
     "ANALYZE TABLE DEPT COMPUTE STATISTICS",
+    // INSERT and UPDATE of EMP run through a row trigger.
+    ("CREATE TRIGGER EMP_TRG BEFORE INSERT OR UPDATE ON EMP FOR EACH ROW BEGIN IF :NEW.SAL IS NULL THEN "
+     ":NEW.SAL := 0; ELSE :NEW.SAL := :NEW.SAL + 0; END IF; END;"),
 };
 
 // Statements that reach past the transaction (other files, connection

@@ -230,6 +230,29 @@ private Q_SLOTS:
         QCOMPARE(result.failures, 0);
     }
 
+    // A column a row trigger fills when NULL, or always, gets the NULL rule
+    // and is named; one it fills only on some other condition is not. The
+    // rows take the trigger's keys.
+    void triggerFilledColumns()
+    {
+        Connected db({u"CREATE TABLE ACTOR (ACTOR_ID NUMBER(6) NOT NULL PRIMARY KEY, NAME VARCHAR2(20) NOT NULL, "
+                      "NOTE VARCHAR2(20), LAST_UPDATE DATE NOT NULL)"_s,
+                      u"CREATE SEQUENCE ACTOR_SEQ"_s,
+                      u"CREATE TRIGGER ACTOR_TRG BEFORE INSERT ON ACTOR FOR EACH ROW BEGIN IF :NEW.ACTOR_ID IS NULL "
+                      "THEN SELECT ACTOR_SEQ.NEXTVAL INTO :NEW.ACTOR_ID FROM DUAL; END IF; IF :NEW.NAME = 'x' THEN "
+                      ":NEW.NOTE := 'x'; END IF; :new.last_update := SYSDATE; END;"_s});
+        const browser::AutoRulesResult proposed = Propose(db.database(), u"ACTOR"_s);
+        QCOMPARE(proposed.triggerFilled, (QStringList{u"ACTOR_ID: filled by trigger ACTOR_TRG"_s,
+                                                      u"LAST_UPDATE: filled by trigger ACTOR_TRG"_s}));
+        QCOMPARE((QList<bool>{ColumnRules[1].storedKind() == basKovaData::Kind::Null,
+                              ColumnRules[3].storedKind() == basKovaData::Kind::Null,
+                              ColumnRules[4].storedKind() == basKovaData::Kind::Null}),
+                 (QList<bool>{true, false, true}));
+        const generate::CreationResult result = generate::GenerateRows(basKovaData::TableRules::FromShared(u"ACTOR"_s), 5);
+        QCOMPARE(result.failures, 0);
+        QCOMPARE(RowsText(QueryRows(*db.database(), u"SELECT MIN(ACTOR_ID), MAX(ACTOR_ID) FROM ACTOR"_s)), u"1,5"_s);
+    }
+
     // A junction table tells how many rows find no new combination before
     // the run; the lists of 自動設定 hold at most MaxDisplayRows values.
     void junctionShortfall()

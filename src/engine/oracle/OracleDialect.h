@@ -4,7 +4,8 @@
 // else of engine/oracle/. Behind it: the DDL reader and table rebuilds
 // (OracleSchema), the row checks of bound INSERTs (InsertChecks), column
 // types (OracleTypes), stored dates (OracleDateFormat), functions and
-// dictionary views.
+// dictionary views, row triggers (OracleTriggers) and the other objects of
+// Oracle's scripts (OracleObjects).
 //
 // Installs the Oracle dialect on an embedded connection: the data dictionary as
 // TEMP views (USER_TABLES, USER_VIEWS, USER_TAB_COLUMNS, USER_CONSTRAINTS,
@@ -15,7 +16,9 @@
 // the database file.
 #include "engine/oracle/InsertChecks.h"
 #include "engine/oracle/OracleDateFormat.h"
+#include "engine/oracle/OracleObjects.h"
 #include "engine/oracle/OracleSchema.h"
+#include "engine/oracle/OracleTriggers.h"
 #include "engine/oracle/OracleTypes.h"
 
 #include <string>

@@ -2,7 +2,8 @@
 // The data dictionary of the embedded engine as TEMP views, over SQLite's
 // schema and the engine's catalogue tables: USER_TABLES, USER_VIEWS,
 // USER_TAB_COLUMNS, USER_CONSTRAINTS, USER_CONS_COLUMNS, USER_SEQUENCES,
-// USER_TAB_COMMENTS, USER_COL_COMMENTS, USER_TAB_IDENTITY_COLS and DUAL.
+// USER_TAB_COMMENTS, USER_COL_COMMENTS, USER_TAB_IDENTITY_COLS, USER_TRIGGERS
+// and DUAL.
 #include <set>
 #include <string>
 
@@ -10,7 +11,7 @@ namespace OracleDictionary {
 
 inline constexpr const char* ViewNames[] = {
     "DUAL", "USER_TABLES", "USER_VIEWS", "USER_TAB_COLUMNS", "USER_CONSTRAINTS", "USER_CONS_COLUMNS",
-    "USER_SEQUENCES", "USER_TAB_COMMENTS", "USER_COL_COMMENTS", "USER_TAB_IDENTITY_COLS"};
+    "USER_SEQUENCES", "USER_TAB_COMMENTS", "USER_COL_COMMENTS", "USER_TAB_IDENTITY_COLS", "USER_TRIGGERS"};
 
 // The user's own tables and views of main.sqlite_master m: neither SQLite's
 // nor the engine's catalogue.

@@ -3,6 +3,8 @@
 #include "engine/EngineError.h"
 #include "engine/oracle/OracleDdl.h"
 #include "engine/oracle/OracleDialect.h"
+#include "engine/oracle/OracleObjects.h"
+#include "engine/oracle/OracleTriggers.h"
 #include "engine/SqlLexer.h"
 #include "engine/SqliteEngine.h"
 
@@ -173,6 +175,7 @@ public:
                  "main.\"KOVA$IDENTITY\" WHERE TABLE_NAME " + gone + ")");
             exec("DELETE FROM main.\"KOVA$IDENTITY\" WHERE TABLE_NAME " + gone);
         }
+        OracleTriggers::ForgetDropped(m_engine);
     }
 
     // Makes `table` again from `createSql`, keeping its rows and indexes, as
@@ -561,7 +564,10 @@ void Synonym(Catalog& catalog, const Statement& st)
 
 bool Run(SqliteEngine& engine, std::string_view sql)
 {
-    const Statement st = OracleDdl::Translate(sql);
+    std::string instead;
+    if (OracleObjects::Run(engine, sql, &instead))
+        return true;
+    const Statement st = OracleDdl::Translate(instead.empty() ? sql : std::string_view(instead));
     Catalog catalog(engine);
     switch (st.kind) {
     case Statement::Kind::AsWritten:

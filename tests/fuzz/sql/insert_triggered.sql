@@ -1,0 +1,1 @@
+INSERT INTO emp (ename, deptno) SELECT dname, deptno FROM dept
