@@ -266,6 +266,50 @@ bool IsSharableKind(const std::string& word)
     return word == "INSERT" || word == "UPDATE" || word == "DELETE";
 }
 
+// What a symbol tells of the statement: a dotted name or arithmetic that
+// the dialect may rewrite, or an operator of SQLite's that Oracle lacks.
+void NoteSymbol(std::string_view sql, const RawToken& token, const RawToken& previous, LexedStatement* result)
+{
+    const char c = sql[token.begin];
+    const char next = token.end < sql.size() ? sql[token.end] : '\0';
+    const char before = token.begin > 0 ? sql[token.begin - 1] : '\0';
+    switch (c) {
+    case '.':
+    case '+':
+    case '-':
+    case '/':
+        // After an operand: a binary operator or a name's dot.
+        if (previous.kind == RawToken::Kind::Word || previous.kind == RawToken::Kind::QuotedName
+            || previous.kind == RawToken::Kind::Number || previous.kind == RawToken::Kind::String
+            || (previous.kind == RawToken::Kind::Symbol && sql[previous.begin] == ')'))
+            result->needsRewrite = true;
+        break;
+    case '=':
+    case '<':
+    case '>':
+        if (next == c && before != c && !result->foreignOperator)
+            result->foreignOperator = "ORA-00936: missing expression";
+        break;
+    case '|':
+        if (next != '|' && before != '|' && !result->foreignOperator)
+            result->foreignOperator = "ORA-00911: invalid character";
+        break;
+    case '~':
+    case '&':
+        if (!result->foreignOperator)
+            result->foreignOperator = "ORA-00911: invalid character";
+        break;
+    default:
+        break;
+    }
+}
+
+bool IsQueryOrDml(const std::string& word)
+{
+    return word == "SELECT" || word == "INSERT" || word == "UPDATE" || word == "DELETE" || word == "WITH"
+           || word == "MERGE";
+}
+
 }  // namespace
 
 const std::string& LexedStatement::firstWord() const
@@ -291,6 +335,8 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
     }
     result.headCount = 0;
     result.trailingStatement = false;
+    result.needsRewrite = false;
+    result.foreignOperator = nullptr;
     size_t literalCount = 0;
 
     Scanner scanner(sql);
@@ -330,6 +376,7 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
             SqlToken& head = result.head[static_cast<size_t>(result.headCount++)];
             head.kind = ConvertToken(token, raw, &head.text);
             if (result.headCount == 1) {
+                result.needsRewrite = IsQueryOrDml(result.firstWord()) && result.firstWord() != "INSERT";
                 sharable = IsSharableKind(result.firstWord());
                 if (sharable)
                     result.sharedText.reserve(sql.size());
@@ -393,6 +440,8 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
                 sharable = false;
             } else if (!afterDot && EqualsNoCase(raw, "MINUS")) {
                 replace(token.begin, "EXCEPT");
+            } else if (!afterDot && EqualsNoCase(raw, "ROWNUM")) {
+                result.needsRewrite = true;
             } else if (EqualsNoCase(raw, "X") && token.end < sql.size() && sql[token.end] == '\'') {
                 sharable = false;  // a blob literal X'..' stays as written
             }
@@ -427,6 +476,9 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
             break;
         case RawToken::Kind::HexNumber:
             sharable = false;
+            break;
+        case RawToken::Kind::Symbol:
+            NoteSymbol(sql, token, previous, &result);
             break;
         default:
             break;
@@ -482,6 +534,8 @@ void LexOneStatement(std::string_view utf8, LexedStatement* out)
         throw EngineError(QStringLiteral("ORA-00911: invalid character (one statement at a time)"));
     if (out->empty())
         throw EngineError(QStringLiteral("ORA-00900: invalid SQL statement"));
+    if (out->foreignOperator && IsQueryOrDml(out->firstWord()))
+        throw EngineError(QString::fromLatin1(out->foreignOperator));
 }
 
 LexedStatement LexOneStatement(const QByteArray& utf8)

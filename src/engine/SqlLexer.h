@@ -42,6 +42,13 @@ struct LexedStatement {
     int headCount = 0;
     // More text followed the first statement's ";".
     bool trailingStatement = false;
+    // The statement may hold what the dialect rewrites for SQLite (see
+    // OracleDialect::RewriteStatement): anything but an INSERT, or an INSERT
+    // with a dotted name, ROWNUM or arithmetic.
+    bool needsRewrite = false;
+    // The error line for an operator of SQLite's that Oracle's SQL lacks
+    // (==, >>, <<, ~, &, a single |); null when there is none.
+    const char* foreignOperator = nullptr;
     // Upper-cased first word ("INSERT", "SELECT", ...), empty when none.
     const std::string& firstWord() const;
     bool empty() const { return headCount == 0; }

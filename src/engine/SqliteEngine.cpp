@@ -221,6 +221,26 @@ bool FitsAfter(char c)
     return c == ' ' || (c >= '\t' && c <= '\r') || std::strchr("),=<>+-*/|%;", c);
 }
 
+// A query or DML statement in the terms SQLite runs; a rewritten text runs
+// as written, unshared.
+void Rewrite(LexedStatement* lexed, const std::string& owner)
+{
+    if (!lexed->needsRewrite)
+        return;
+    const std::string& word = lexed->firstWord();
+    if (word != "SELECT" && word != "WITH" && word != "INSERT" && word != "UPDATE" && word != "DELETE")
+        return;
+    std::string text;
+    std::string error;
+    if (OracleDialect::RewriteStatement(lexed->text, owner, &text, &error)) {
+        lexed->text = std::move(text);
+        lexed->sharedText.clear();
+        lexed->literals.clear();
+    } else if (!error.empty()) {
+        throw EngineError(QString::fromStdString(error));
+    }
+}
+
 std::atomic<int> g_connectionNumber{0};
 
 }  // namespace
@@ -446,6 +466,7 @@ qint64 SqliteEngine::execute(const QString& sql)
             m_lexedInUse = false;
     });
     LexOneStatement(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), scratch);
+    Rewrite(scratch, m_owner);
     const LexedStatement& lexed = *scratch;
     if (lexed.firstWord() != "SELECT")
         restoreRowTriggers();
@@ -525,7 +546,8 @@ SqliteEngine::ShapePlan& SqliteEngine::shapePlan(const QString& shapeText, const
             fits = fits && value < offsets.size() && parameter.at == offsets[value];
             parameter.at = value++;
         }
-        plan.usable = fits && value == offsets.size() && !lexed.trailingStatement && !lexed.sharedText.empty();
+        plan.usable = fits && value == offsets.size() && !lexed.trailingStatement && !lexed.sharedText.empty()
+                      && !lexed.needsRewrite;
         plan.sharedText = std::move(lexed.sharedText);
         plan.parameters = std::move(lexed.literals);
         plan.countsRows = IsRowCountingStatement(lexed.firstWord());
@@ -729,7 +751,8 @@ void SqliteEngine::afterStatement(const LexedStatement& lexed)
 std::unique_ptr<OraCursor> SqliteEngine::openCursor(const QString& sql)
 {
     m_history.record(sql);
-    const LexedStatement lexed = LexOneStatement(sql.toUtf8());
+    LexedStatement lexed = LexOneStatement(sql.toUtf8());
+    Rewrite(&lexed, m_owner);
     sqlite3_stmt* stmt = prepareText(lexed.text);
     // A dynaset only reads: a statement that would write (a DELETE handed
     // over as a query, say) is refused before it runs.
@@ -744,7 +767,8 @@ std::unique_ptr<OraCursor> SqliteEngine::openCursor(const QString& sql)
 
 qint64 SqliteEngine::countRows(const QString& sql)
 {
-    const LexedStatement lexed = LexOneStatement(sql.toUtf8());
+    LexedStatement lexed = LexOneStatement(sql.toUtf8());
+    Rewrite(&lexed, m_owner);
     sqlite3_stmt* stmt = prepareText("SELECT COUNT(*) FROM (" + lexed.text + "\n)");
     const auto release = qScopeGuard([stmt] { sqlite3_finalize(stmt); });
     if (sqlite3_step(stmt) != SQLITE_ROW)

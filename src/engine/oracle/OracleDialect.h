@@ -19,6 +19,7 @@
 #include "engine/oracle/OracleTypes.h"
 
 #include <string>
+#include <string_view>
 
 struct sqlite3;
 
@@ -34,6 +35,14 @@ bool Install(sqlite3* db, const std::string& owner, std::string* error);
 
 // Views and triggers again, after the schema changed.
 bool Refresh(sqlite3* db, const std::string& owner, std::string* error);
+
+// A query or DML statement (as the lexer gives it) in the terms SQLite runs:
+// owners before table names (the logged-in `owner`'s dropped, another's
+// refused), aliases of UPDATE and DELETE, ROWNUM, arithmetic that knows
+// DATE values, DATE literals. Returns true with `out` set when the text
+// changed; false otherwise, with `error` set (an Oracle error line) when the
+// statement is refused.
+bool RewriteStatement(std::string_view sql, const std::string& owner, std::string* out, std::string* error);
 
 // SQL quoting helpers.
 std::string QuoteName(const std::string& name);
