@@ -221,26 +221,6 @@ bool FitsAfter(char c)
     return c == ' ' || (c >= '\t' && c <= '\r') || std::strchr("),=<>+-*/|%;", c);
 }
 
-// A query or DML statement in the terms SQLite runs; a rewritten text runs
-// as written, unshared.
-void Rewrite(LexedStatement* lexed, const std::string& owner)
-{
-    if (!lexed->needsRewrite)
-        return;
-    const std::string& word = lexed->firstWord();
-    if (word != "SELECT" && word != "WITH" && word != "INSERT" && word != "UPDATE" && word != "DELETE")
-        return;
-    std::string text;
-    std::string error;
-    if (OracleDialect::RewriteStatement(lexed->text, owner, &text, &error)) {
-        lexed->text = std::move(text);
-        lexed->sharedText.clear();
-        lexed->literals.clear();
-    } else if (!error.empty()) {
-        throw EngineError(QString::fromStdString(error));
-    }
-}
-
 std::atomic<int> g_connectionNumber{0};
 
 }  // namespace
@@ -466,7 +446,7 @@ qint64 SqliteEngine::execute(const QString& sql)
             m_lexedInUse = false;
     });
     LexOneStatement(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), scratch);
-    Rewrite(scratch, m_owner);
+    OracleDialect::Rewrite(scratch, m_owner);
     const LexedStatement& lexed = *scratch;
     if (lexed.firstWord() != "SELECT")
         restoreRowTriggers();
@@ -478,6 +458,8 @@ qint64 SqliteEngine::execute(const QString& sql)
         return 0;
     }
     const std::string& word = lexed.firstWord();
+    if (word == "MERGE")
+        return merge(lexed.text);
     if (IsSchemaStatement(word)) {
         // A comment or a sequence changes no table: the dialect's views and
         // triggers are made again only when SQLite's schema changed.
@@ -506,6 +488,33 @@ qint64 SqliteEngine::execute(const QString& sql)
         OracleSchema::ForgetDropped(*this);
     afterStatement(lexed);
     return changes;
+}
+
+qint64 SqliteEngine::merge(const std::string& text)
+{
+    std::vector<OracleDialect::MergeStep> steps;
+    std::string error;
+    if (!OracleDialect::TranslateMerge(text, &steps, &error))
+        throw EngineError(QString::fromStdString(error));
+    // One statement's effect: every step, or none.
+    exec("SAVEPOINT kova_merge");
+    qint64 rows = 0;
+    try {
+        for (const OracleDialect::MergeStep& step : steps) {
+            LexedStatement lexed;
+            LexStatement(step.sql, &lexed);
+            OracleDialect::Rewrite(&lexed, m_owner);
+            sqlite3_stmt* stmt = prepareText(step.prefix + lexed.text);
+            const auto release = qScopeGuard([stmt] { sqlite3_finalize(stmt); });
+            stepToDone(stmt);
+            rows += step.counts ? sqlite3_changes64(m_handle) : 0;
+        }
+    } catch (...) {
+        sqlite3_exec(m_handle, "ROLLBACK TO kova_merge; RELEASE kova_merge", nullptr, nullptr, nullptr);
+        throw;
+    }
+    exec("RELEASE kova_merge");
+    return rows;
 }
 
 SqliteEngine::ShapePlan& SqliteEngine::shapePlan(const QString& shapeText, const std::vector<qsizetype>& markers)
@@ -752,7 +761,7 @@ std::unique_ptr<OraCursor> SqliteEngine::openCursor(const QString& sql)
 {
     m_history.record(sql);
     LexedStatement lexed = LexOneStatement(sql.toUtf8());
-    Rewrite(&lexed, m_owner);
+    OracleDialect::Rewrite(&lexed, m_owner);
     sqlite3_stmt* stmt = prepareText(lexed.text);
     // A dynaset only reads: a statement that would write (a DELETE handed
     // over as a query, say) is refused before it runs.
@@ -768,7 +777,7 @@ std::unique_ptr<OraCursor> SqliteEngine::openCursor(const QString& sql)
 qint64 SqliteEngine::countRows(const QString& sql)
 {
     LexedStatement lexed = LexOneStatement(sql.toUtf8());
-    Rewrite(&lexed, m_owner);
+    OracleDialect::Rewrite(&lexed, m_owner);
     sqlite3_stmt* stmt = prepareText("SELECT COUNT(*) FROM (" + lexed.text + "\n)");
     const auto release = qScopeGuard([stmt] { sqlite3_finalize(stmt); });
     if (sqlite3_step(stmt) != SQLITE_ROW)

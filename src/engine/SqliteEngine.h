@@ -74,6 +74,8 @@ private:
     bool bindShape(const ShapePlan& plan, const basKovaData::StatementShape& shape, sqlite3_stmt* stmt);
     sqlite3_stmt* prepareText(const std::string& text);
     void afterStatement(const LexedStatement& lexed);
+    // A MERGE, run as the statements that do its work; the rows merged.
+    qint64 merge(const std::string& text);
     void exec(const char* sql);
     // SQLite's count of schema changes in the file.
     qint64 schemaVersion() const;

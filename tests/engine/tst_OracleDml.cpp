@@ -93,31 +93,48 @@ void tst_OracleDml::statements_data()
     QTest::addColumn<QStringList>("statements");
     QTest::addColumn<QString>("query");
     QTest::addColumn<QString>("expected");
-    auto row = [](const char* name, const QStringList& statements, const char* query, const char* expected) {
-        QTest::newRow(name) << statements << QString::fromUtf8(query) << QString::fromUtf8(expected);
+    QTest::addColumn<qint64>("changed");  // rows the statements report
+    auto row = [](const char* name, const QStringList& statements, const char* query, const char* expected,
+                  qint64 changed = 0) {
+        QTest::newRow(name) << statements << QString::fromUtf8(query) << QString::fromUtf8(expected) << changed;
     };
     const char* salaries = "SELECT emp_id, salary FROM emp ORDER BY emp_id";
     row("update with an alias", {u"UPDATE emp e SET e.salary = e.salary + 1, flag = 'x' WHERE e.emp_id = 1"_s}, salaries,
-        "1,1001;2,2000;3,3000");
+        "1,1001;2,2000;3,3000", 1);
     row("update columns of a subquery", {u"UPDATE emp e SET (e.salary, e.flag) = (SELECT 5, 'z' FROM dual) WHERE e.emp_id = 2"_s},
-        "SELECT salary, flag FROM emp WHERE emp_id = 2", "5,z ");
+        "SELECT salary, flag FROM emp WHERE emp_id = 2", "5,z ", 1);
     row("delete with an alias", {u"DELETE FROM emp x WHERE x.emp_id = 1"_s, u"DELETE emp WHERE emp_id = 2"_s}, salaries,
-        "3,3000");
+        "3,3000", 2);
     row("owners", {u"INSERT INTO scott.emp (emp_id, salary) VALUES (4, 4)"_s, u"UPDATE Scott.emp SET salary = 5 WHERE emp_id = 4"_s,
                    u"DELETE FROM \"SCOTT\".emp WHERE emp_id < 3"_s},
         "SELECT e.emp_id, d.name FROM scott.emp e LEFT JOIN scott.dept d ON d.dept_id = e.dept_id, sys.dual ORDER BY 1",
-        "3,Sales;4,[NULL]");
+        "3,Sales;4,[NULL]", 4);
     row("rownum limits a query", {}, "SELECT emp_id FROM (SELECT emp_id FROM emp ORDER BY emp_id DESC) WHERE ROWNUM <= 2",
         "3;2");
     row("rownum in the select list", {}, "SELECT ROWNUM, emp_id FROM emp WHERE emp_id > 1 AND ROWNUM < 2", "1,2");
     row("rownum = 1", {}, "SELECT emp_id FROM emp WHERE ROWNUM = 1 AND emp_id > 2", "3");
     row("date columns", {u"UPDATE emp SET hired = hired + 1 WHERE hired < SYSDATE - 30"_s},
-        "SELECT TO_CHAR(hired, 'YYYY-MM-DD HH24') FROM emp ORDER BY emp_id", "2001-12-01 00;2001-10-02 12;1999-07-01 06");
+        "SELECT TO_CHAR(hired, 'YYYY-MM-DD HH24') FROM emp ORDER BY emp_id", "2001-12-01 00;2001-10-02 12;1999-07-01 06", 2);
     row("days between columns", {}, "SELECT MAX(hired) - MIN(hired), COUNT(*) FROM emp WHERE hired > SYSDATE - 70",
         "60.5,2");
     row("session date format", {u"ALTER SESSION SET NLS_DATE_FORMAT = 'DD/MM/YYYY'"_s,
                                 u"UPDATE emp SET hired = TO_DATE('13/07/1987') + 1 WHERE emp_id = 1"_s},
-        "SELECT TO_CHAR(hired + 1/24) FROM emp WHERE emp_id = 1", "14/07/1987");
+        "SELECT TO_CHAR(hired + 1/24) FROM emp WHERE emp_id = 1", "14/07/1987", 1);
+    row("merge counts rows merged",
+        {u"MERGE INTO emp e USING (SELECT 1 id, 5 sal FROM dual UNION ALL SELECT 7, 70 FROM dual) s ON (e.emp_id = s.id)"
+         " WHEN MATCHED THEN UPDATE SET e.salary = s.sal + 1 WHEN NOT MATCHED THEN INSERT (emp_id, salary)"
+         " VALUES (s.id, s.sal)"_s},
+        "SELECT COUNT(*) FROM emp WHERE salary IN (6, 70)", "2", 2);
+    row("merge deletes what it updated",
+        {u"MERGE INTO emp e USING scott.dept d ON (e.dept_id = d.dept_id) WHEN MATCHED THEN UPDATE SET flag = 'm'"
+         " WHERE e.salary > 1000 DELETE WHERE e.salary > 2500 WHEN NOT MATCHED THEN INSERT VALUES (d.dept_id, NULL, 1,"
+         " SYSDATE, 'n')"_s},
+        "SELECT emp_id, flag FROM emp ORDER BY 1", "1,a ;2,m ", 2);
+    row("merge inserts only", {u"MERGE INTO dept t USING (SELECT 20 id FROM DUAL) s ON (t.dept_id = s.id)"
+                               " WHEN NOT MATCHED THEN INSERT (dept_id, name) VALUES (s.id, 'New')"_s,
+                               u"MERGE INTO dept t USING (SELECT 20 id FROM DUAL) s ON (t.dept_id = s.id)"
+                               " WHEN NOT MATCHED THEN INSERT (dept_id, name) VALUES (s.id, 'Newer')"_s},
+        "SELECT dept_id, name FROM dept ORDER BY 1", "10,Sales;20,New", 1);
 }
 
 void tst_OracleDml::statements()
@@ -125,9 +142,12 @@ void tst_OracleDml::statements()
     QFETCH(QStringList, statements);
     QFETCH(QString, query);
     EngineDb db(Schema);
-    for (const QString& statement : statements)
-        QCOMPARE(ErrorOf([&] { db->DbExecuteSQL(statement); }), u"accepted"_s);
+    qint64 changed = 0;
+    for (const QString& statement : statements) {
+        QCOMPARE(ErrorOf([&] { changed += db->DbExecuteSQL(statement); }), u"accepted"_s);
+    }
     QTEST(db.text(query), "expected");
+    QTEST(changed, "changed");
 }
 
 QTEST_GUILESS_MAIN(tst_OracleDml)

@@ -9,6 +9,7 @@
 //    which divides as Oracle does; DATE '...' literals.
 #include "engine/oracle/OracleDialect.h"
 
+#include "engine/EngineError.h"
 #include "engine/SqlLexer.h"
 
 #include <algorithm>
@@ -291,19 +292,26 @@ namespace OracleDialect {
 
 std::string DateArithmetic(std::string_view sql);
 
-bool RewriteStatement(std::string_view sql, const std::string& owner, std::string* out, std::string* error)
+void Rewrite(LexedStatement* lexed, const std::string& owner)
 {
-    error->clear();
+    if (!lexed->needsRewrite)
+        return;
+    const std::string& word = lexed->firstWord();
+    if (word != "SELECT" && word != "WITH" && word != "INSERT" && word != "UPDATE" && word != "DELETE")
+        return;
+    std::string error;
     std::vector<Edit> edits;
-    Statement statement(sql, owner);
-    if (!statement.plan(&edits, error))
-        return false;
-    std::string named = edits.empty() ? std::string(sql) : ApplyEdits(sql, std::move(edits));
+    Statement statement(lexed->text, owner);
+    if (!statement.plan(&edits, &error))
+        throw EngineError(QString::fromStdString(error));
+    const std::string named = edits.empty() ? lexed->text : ApplyEdits(lexed->text, std::move(edits));
     std::string result = DateArithmetic(named);
-    if (result == sql)
-        return false;
-    *out = std::move(result);
-    return true;
+    if (result == lexed->text)
+        return;
+    // A rewritten text runs as written, unshared.
+    lexed->text = std::move(result);
+    lexed->sharedText.clear();
+    lexed->literals.clear();
 }
 
 }  // namespace OracleDialect
