@@ -304,6 +304,26 @@ void NoteSymbol(std::string_view sql, const RawToken& token, const RawToken& pre
     }
 }
 
+// Words SQLite's grammar keeps for itself that Oracle's leaves free as
+// names; in a query or DML statement they can only be names, and go quoted.
+const char* SqliteOnlyKeyword(std::string_view word)
+{
+    switch (word.size()) {
+    case 6:
+        return EqualsNoCase(word, "ISNULL") ? "\"ISNULL\"" : nullptr;
+    case 7:
+        return EqualsNoCase(word, "NOTHING") ? "\"NOTHING\"" : EqualsNoCase(word, "NOTNULL") ? "\"NOTNULL\"" : nullptr;
+    case 10:
+        return EqualsNoCase(word, "DEFERRABLE") ? "\"DEFERRABLE\"" : nullptr;
+    case 11:
+        return EqualsNoCase(word, "TRANSACTION") ? "\"TRANSACTION\"" : nullptr;
+    case 13:
+        return EqualsNoCase(word, "AUTOINCREMENT") ? "\"AUTOINCREMENT\"" : nullptr;
+    default:
+        return nullptr;
+    }
+}
+
 bool IsQueryOrDml(const std::string& word)
 {
     return word == "SELECT" || word == "INSERT" || word == "UPDATE" || word == "DELETE" || word == "WITH"
@@ -442,6 +462,8 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
                 replace(token.begin, "EXCEPT");
             } else if (!afterDot && EqualsNoCase(raw, "ROWNUM")) {
                 result.needsRewrite = true;
+            } else if (const char* quoted = SqliteOnlyKeyword(raw); quoted && IsQueryOrDml(result.firstWord())) {
+                replace(token.begin, quoted);
             } else if (EqualsNoCase(raw, "X") && token.end < sql.size() && sql[token.end] == '\'') {
                 sharable = false;  // a blob literal X'..' stays as written
             }

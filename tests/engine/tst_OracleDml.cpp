@@ -120,6 +120,10 @@ void tst_OracleDml::statements_data()
     row("session date format", {u"ALTER SESSION SET NLS_DATE_FORMAT = 'DD/MM/YYYY'"_s,
                                 u"UPDATE emp SET hired = TO_DATE('13/07/1987') + 1 WHERE emp_id = 1"_s},
         "SELECT TO_CHAR(hired + 1/24) FROM emp WHERE emp_id = 1", "14/07/1987", 1);
+    row("names SQLite keeps for itself", {u"CREATE TABLE w (\"NOTHING\" NUMBER, \"NOTNULL\" NUMBER)"_s,
+                                          u"INSERT INTO w (nothing, notnull) VALUES (1, 2)"_s,
+                                          u"UPDATE w x SET x.nothing = Nothing + x.notnull"_s},
+        "SELECT nothing, w.NotNull FROM w", "3,2", 2);
     row("merge counts rows merged",
         {u"MERGE INTO emp e USING (SELECT 1 id, 5 sal FROM dual UNION ALL SELECT 7, 70 FROM dual) s ON (e.emp_id = s.id)"
          " WHEN MATCHED THEN UPDATE SET e.salary = s.sal + 1 WHEN NOT MATCHED THEN INSERT (emp_id, salary)"

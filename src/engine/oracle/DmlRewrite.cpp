@@ -97,6 +97,9 @@ std::size_t Statement::table(std::size_t i, std::vector<Edit>* edits, std::strin
     if (!symbol(i + 1, ".") || !name(i + 2) || symbol(i + 3, "."))
         return i + 1;
     const std::string& owner = m_tokens[i].text;
+    // SQLite's own catalogue, as the engine's tools read it.
+    if ((owner == "MAIN" || owner == "TEMP") && m_tokens[i + 2].text.rfind("SQLITE_", 0) == 0)
+        return i + 3;
     const bool dual = m_tokens[i + 2].text == "DUAL" && (owner == "SYS" || owner == "PUBLIC");
     if (!m_owner.empty() && owner != m_owner && !dual) {
         *error = NoTable;
