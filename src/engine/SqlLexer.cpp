@@ -324,6 +324,28 @@ const char* SqliteOnlyKeyword(std::string_view word)
     }
 }
 
+// UPDATE t alias SET ..., DELETE [FROM] t alias ...: the alias is the
+// dialect's to rewrite, as is DELETE without FROM. (A dotted name has been
+// noted already.)
+void NoteAlias(LexedStatement* result)
+{
+    const std::string& first = result->firstWord();
+    const bool update = first == "UPDATE";
+    if (!update && first != "DELETE")
+        return;
+    const auto word = [result](int i, const char* text) {
+        return i < result->headCount && result->head[static_cast<size_t>(i)].kind == SqlToken::Kind::Word
+               && result->head[static_cast<size_t>(i)].text == text;
+    };
+    int after = 2;  // the token after the table's name
+    if (!update && !word(1, "FROM"))
+        result->needsRewrite = true;
+    else if (!update)
+        after = 3;
+    if (after < result->headCount)
+        result->needsRewrite = result->needsRewrite || (update ? !word(after, "SET") : !word(after, "WHERE"));
+}
+
 bool IsQueryOrDml(const std::string& word)
 {
     return word == "SELECT" || word == "INSERT" || word == "UPDATE" || word == "DELETE" || word == "WITH"
@@ -396,7 +418,7 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
             SqlToken& head = result.head[static_cast<size_t>(result.headCount++)];
             head.kind = ConvertToken(token, raw, &head.text);
             if (result.headCount == 1) {
-                result.needsRewrite = IsQueryOrDml(result.firstWord()) && result.firstWord() != "INSERT";
+                result.needsRewrite = result.firstWord() == "SELECT" || result.firstWord() == "WITH";
                 sharable = IsSharableKind(result.firstWord());
                 if (sharable)
                     result.sharedText.reserve(sql.size());
@@ -471,6 +493,11 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
         }
         case RawToken::Kind::String:
         case RawToken::Kind::Number:
+            // DATE '...', TIMESTAMP '...'
+            if (token.kind == RawToken::Kind::String && previous.kind == RawToken::Kind::Word) {
+                const std::string_view word = sql.substr(previous.begin, previous.end - previous.begin);
+                result.needsRewrite = result.needsRewrite || EqualsNoCase(word, "DATE") || EqualsNoCase(word, "TIMESTAMP");
+            }
             // An unterminated literal is left for the database to refuse.
             if (token.unterminated)
                 sharable = false;
@@ -521,6 +548,8 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
     }
     if (!sawSemicolon)
         flushTo(sql.size());
+    if (!result.needsRewrite)
+        NoteAlias(&result);
 
     if (!sharable || literalCount == 0) {
         result.sharedText.clear();

@@ -79,13 +79,21 @@ private:
         return to;
     }
 
-    // "(" ... ")" from `open`, its inside rendered; the token after it.
+    // "(" ... ")" from `open`, its inside rendered (as written, nested
+    // deeper than any statement SQLite runs); the token after it.
     std::size_t group(std::size_t open, std::size_t to, std::string* text)
     {
         const std::size_t last = close(open, to);
-        *text += "(" + level(open + 1, last);
-        if (last < to)
-            *text += gap(last) + ")";
+        if (m_depth >= MaxDepth) {
+            const std::size_t end = last < to ? m_tokens[last].end : this->end(to);
+            *text += m_sql.substr(m_tokens[open].begin, end - m_tokens[open].begin);
+        } else {
+            ++m_depth;
+            *text += "(" + level(open + 1, last);
+            --m_depth;
+            if (last < to)
+                *text += gap(last) + ")";
+        }
         return std::min(last + 1, to);
     }
 
@@ -97,11 +105,16 @@ private:
             return i;
         const PlacedToken& t = m_tokens[i];
         if (t.kind == Kind::Symbol && (t.text == "-" || t.text == "+")) {
+            // Signs, then what they apply to.
+            std::size_t first = i;
+            while (first < to && m_tokens[first].kind == Kind::Symbol
+                   && (m_tokens[first].text == "-" || m_tokens[first].text == "+"))
+                ++first;
             Item inner;
-            const std::size_t next = operand(i + 1, to, &inner);
-            if (next == i + 1)
+            const std::size_t next = operand(first, to, &inner);
+            if (next == first)
                 return i;
-            item->text = t.text + inner.gap + inner.text;
+            item->text = std::string(m_sql.substr(t.begin, m_tokens[first].begin - t.begin)) + inner.text;
             item->number = inner.number;
             return next;
         }
@@ -122,9 +135,11 @@ private:
                 else if (m_tokens[last].kind == Kind::Word && m_tokens[last].text == "END" && --depth == 0)
                     break;
             }
-            if (last >= to)
+            if (last >= to || m_depth >= MaxDepth)
                 return i;
+            ++m_depth;
             item->text = raw(i) + level(i + 1, last) + gap(last) + raw(last);
+            --m_depth;
             return last + 1;
         }
         if (t.kind == Kind::Word && (t.text == "DATE" || t.text == "TIMESTAMP") && i + 1 < to
@@ -264,8 +279,11 @@ private:
         return items[first].gap + sum;
     }
 
+    static constexpr int MaxDepth = 200;
+
     std::string_view m_sql;
     std::vector<PlacedToken> m_tokens;
+    int m_depth = 0;
 };
 
 }  // namespace
