@@ -3,7 +3,10 @@
 //  - refuse a second statement after ";",
 //  - rewrite Oracle words the embedded engine spells differently
 //    (SYSDATE -> (SYSDATE()), SYSTIMESTAMP and CURRENT_TIMESTAMP ->
-//    (SYSTIMESTAMP()), MINUS -> EXCEPT, seq.NEXTVAL -> KOVA_NEXTVAL('SEQ')),
+//    (SYSTIMESTAMP()), MINUS -> EXCEPT, seq.NEXTVAL -> KOVA_NEXTVAL('SEQ'),
+//    names SQLite keeps as keywords quoted: NOTHING -> "NOTHING"),
+//  - note what the Oracle dialect rewrites further and the operators of
+//    SQLite's that Oracle's SQL lacks,
 //  - share one compiled statement between DML texts that differ only in their
 //    literals: every string and number literal becomes "?" and its value is
 //    kept for binding, as Oracle's cursor sharing does.

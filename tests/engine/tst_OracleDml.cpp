@@ -47,8 +47,10 @@ void tst_OracleDml::functions_data()
     QTest::addColumn<int>("year");
     QTest::addColumn<QString>("expression");
     QTest::addColumn<QString>("expected");
-    auto row = [](const char* name, const char* expression, const char* expected, int year = 2001) {
-        QTest::newRow(name) << year << QString::fromUtf8(expression) << QString::fromUtf8(expected);
+    QTest::addColumn<QString>("session");  // a statement run first
+    auto row = [](const char* name, const char* expression, const char* expected, int year = 2001,
+                  const QString& session = {}) {
+        QTest::newRow(name) << year << QString::fromUtf8(expression) << QString::fromUtf8(expected) << session;
     };
     row("unistr, nchr, chr", "UNISTR('caf\\00e9 \\\\') || NCHR(233) || CHR(38)", "café \\é&");
     row("nls arguments", "TO_CHAR(TO_DATE('13-JUL-1987','DD-MON-YYYY','NLS_DATE_LANGUAGE = AMERICAN'),'YYYYMMDD',"
@@ -58,6 +60,8 @@ void tst_OracleDml::functions_data()
     row("default model DD-MON-RR", "TO_CHAR(TO_DATE('13-JUL-87'),'YYYY-MM-DD') || TO_CHAR(TO_DATE('01-jan-13'),' YYYY')"
                                    " || TO_CHAR(TO_DATE('2001-02-03 04:05:06'),' YYYYMMDDHH24MISS')",
         "1987-07-13 2013 20010203040506");
+    row("session model", "TO_CHAR(TO_DATE('01-02-03'), 'YYYYMMDD') || TO_CHAR(TO_DATE('2004-05-06'), ' YYYYMMDD')",
+        "20030201 20040506", 2001, u"ALTER SESSION SET NLS_DATE_FORMAT = 'DD-MM-RR'"_s);
     row("RR late in a century", "TO_CHAR(TO_DATE('13-JUL-87'),'YYYY') || TO_CHAR(TO_DATE('01-01-13','DD-MM-RR'),' YYYY')",
         "2087 2113", 2060);
     row("date minus days", "TO_CHAR(TO_DATE('13-07-87','dd-mm-rr') - 85, 'YYYY-MM-DD')", "1987-04-19");
@@ -79,7 +83,10 @@ void tst_OracleDml::functions()
 {
     QFETCH(int, year);
     QFETCH(QString, expression);
+    QFETCH(QString, session);
     EngineDb db;
+    if (!session.isEmpty())
+        db->DbExecuteSQL(session);
     if (year != 2001)
         basKovaData::SetClock([year] { return QDateTime(QDate(year, 1, 1), QTime(0, 0)); });
     QString value;

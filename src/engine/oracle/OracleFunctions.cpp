@@ -196,9 +196,17 @@ void ToDate(sqlite3_context* context, int argc, sqlite3_value** argv)
     const std::string_view text = TextOf(argv[0]);
     DateParts date;
     const bool modelGiven = argc > 1 && !IsNullish(argv[1]);
-    // Without a model: the engine's own "YYYY-MM-DD[ HH24:MI:SS]", else the
-    // session's NLS_DATE_FORMAT, DD-MON-RR unless altered.
-    if (!modelGiven && ParseDateByFormat(text, DefaultDateFormat, &NowParts, &date).empty()) {
+    // Without a model: the engine's own "YYYY-MM-DD[ HH24:MI:SS]" (four
+    // digits and a dash lead), else the session's NLS_DATE_FORMAT, DD-MON-RR
+    // unless altered.
+    std::size_t lead = 0;
+    while (lead < text.size() && text[lead] == ' ')
+        ++lead;
+    const bool iso = text.size() > lead + 4 && text[lead + 4] == '-'
+                     && std::all_of(text.begin() + static_cast<std::ptrdiff_t>(lead),
+                                    text.begin() + static_cast<std::ptrdiff_t>(lead + 4),
+                                    [](char c) { return c >= '0' && c <= '9'; });
+    if (!modelGiven && iso && ParseDateByFormat(text, DefaultDateFormat, &NowParts, &date).empty()) {
         ResultDate(context, date);
         return;
     }
