@@ -294,8 +294,13 @@ void NoteSymbol(std::string_view sql, const RawToken& token, const RawToken& pre
         if (next != '|' && before != '|' && !result->foreignOperator)
             result->foreignOperator = "ORA-00911: invalid character";
         break;
+    case '!':
+        if (next != '=' && !result->foreignOperator)
+            result->foreignOperator = "ORA-00911: invalid character";
+        break;
     case '~':
     case '&':
+    case '%':
         if (!result->foreignOperator)
             result->foreignOperator = "ORA-00911: invalid character";
         break;

@@ -50,7 +50,7 @@ struct LexedStatement {
     // with a dotted name, ROWNUM or arithmetic.
     bool needsRewrite = false;
     // The error line for an operator of SQLite's that Oracle's SQL lacks
-    // (==, >>, <<, ~, &, a single |); null when there is none.
+    // (==, >>, <<, ~, &, %, ! alone, a single |); null when there is none.
     const char* foreignOperator = nullptr;
     // Upper-cased first word ("INSERT", "SELECT", ...), empty when none.
     const std::string& firstWord() const;

@@ -50,6 +50,9 @@ void tst_OracleRefusals::refused_data()
     row("bitwise or", "UPDATE emp SET salary = salary | 1", invalidCharacter);
     row("bitwise and", "DELETE FROM emp WHERE emp_id & 1 = 1", invalidCharacter);
     row("bitwise not", "UPDATE emp SET salary = ~salary", invalidCharacter);
+    row("modulo", "UPDATE emp SET salary = salary % 7", invalidCharacter);
+    row("not alone", "DELETE FROM emp WHERE !(emp_id = 1)", invalidCharacter);
+    row("concatenation before minus", "UPDATE emp SET flag = 'x' || hired - 1", "ORA-01722: invalid number");
     row("date plus date", "UPDATE emp SET hired = hired + hired", dateForNumber);
     row("number minus date", "UPDATE emp SET salary = 1 - hired", dateForNumber);
     row("date divided", "UPDATE emp SET salary = hired / 2", dateForNumber);
