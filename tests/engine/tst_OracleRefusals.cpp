@@ -71,6 +71,8 @@ void tst_OracleRefusals::refused_data()
     row("merge is one statement", "MERGE INTO emp e USING (SELECT 10 d FROM dual UNION SELECT 99 FROM dual) s"
         " ON (e.dept_id = s.d) WHEN MATCHED THEN UPDATE"
         " SET e.emp_id = 9 WHEN NOT MATCHED THEN INSERT (emp_id) VALUES (NULL)", "ORA-01400: cannot insert NULL into (\"SCOTT\".\"emp\".\"emp_id\")");
+    row("merge from an unstable source", "MERGE INTO emp e USING (SELECT 1 id FROM dual UNION ALL SELECT 1 FROM dual) s"
+        " ON (e.emp_id = s.id) WHEN MATCHED THEN UPDATE SET salary = 5", "ORA-30926: unable to get a stable set of rows in the source tables");
     row("merge not plain", "MERGE INTO emp e USING dept d ON (e.dept_id = d.dept_id) WHEN MATCHED THEN DELETE",
         "ORA-03001: unimplemented feature (MERGE other than INTO table USING table, view or subquery ON (condition)"
         " WHEN MATCHED THEN UPDATE SET ... WHEN NOT MATCHED THEN INSERT ... VALUES (...))");

@@ -1,6 +1,7 @@
 // MERGE as statements SQLite runs: the matched rows updated (UPDATE ...
-// FROM the source), the source's unmatched rows inserted (INSERT ... SELECT
-// ... WHERE NOT EXISTS). With DELETE WHERE, the rows to insert are put
+// FROM the source; refused, as Oracle refuses it, when two source rows match
+// one row), the source's unmatched rows inserted (INSERT ... SELECT ...
+// WHERE NOT EXISTS). With DELETE WHERE, the rows to insert are put
 // aside first, so that neither the deleted nor the inserted rows mislead
 // the other step.
 #include "engine/oracle/OracleDialect.h"
@@ -177,6 +178,13 @@ bool MergeReader::read(std::vector<OracleDialect::MergeStep>* steps)
     const bool aside = notMatched && !deleteWhere.empty();
     if (aside)
         steps->push_back({"CREATE TEMP TABLE " + std::string(PutAside) + " AS ", newRows, false});
+    if (matched) {
+        // Oracle refuses to update a row twice from two source rows.
+        steps->push_back({{}, "SELECT KOVA_RAISE('ORA-30926: unable to get a stable set of rows in the source tables')"
+                              " FROM " + targetRef + " WHERE (SELECT COUNT(*) FROM " + sourceRef + " WHERE "
+                              + matchedRows + ") > 1",
+                          false});
+    }
     if (matched)
         steps->push_back({{}, "UPDATE " + targetRef + " SET " + set + " FROM " + sourceRef + " WHERE " + matchedRows, true});
     if (!deleteWhere.empty()) {

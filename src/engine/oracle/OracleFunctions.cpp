@@ -520,6 +520,12 @@ void PadChar(sqlite3_context* context, int, sqlite3_value** argv)
     ResultText(context, padded);
 }
 
+// KOVA_RAISE(message): fails the statement with the message.
+void Raise(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    sqlite3_result_error(context, std::string(TextOf(argv[0])).c_str(), -1);
+}
+
 // KOVA_VIEW_TEXT(sql): the query of a CREATE VIEW statement.
 void ViewText(sqlite3_context* context, int, sqlite3_value** argv)
 {
@@ -662,6 +668,7 @@ bool RegisterOracleFunctions(sqlite3* db)
         {"KOVA_ROUND", 2, true, Round},
         {"KOVA_PADCHAR", 3, true, PadChar},
         {"KOVA_VIEW_TEXT", 1, true, ViewText},
+        {"KOVA_RAISE", 1, false, Raise},
         {"KOVA_COLTYPE", 2, true, ColumnType},
         {"KOVA_CHECKS", 1, true, Checks},
     };
