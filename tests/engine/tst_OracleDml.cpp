@@ -40,6 +40,8 @@ private Q_SLOTS:
     // Statements in turn, then a query's rows.
     void statements_data();
     void statements();
+    // A select list's items are named as written, rewritten or not.
+    void resultNames();
 };
 
 void tst_OracleDml::functions_data()
@@ -159,6 +161,17 @@ void tst_OracleDml::statements()
     }
     QTEST(db.text(query), "expected");
     QTEST(changed, "changed");
+}
+
+void tst_OracleDml::resultNames()
+{
+    EngineDb db(Schema);
+    const auto dynaset = db->DBCreateDynaset(u"SELECT salary / 2, hired - 1 d, salary+1 AS \"A\"\"B\", "
+                                             "emp_id - 1, e.salary - -1 FROM emp e"_s);
+    QStringList names;
+    for (int i = 0; i < 5; ++i)
+        names.append(dynaset->FieldName(i));
+    QCOMPARE(names.join(u'|'), u"salary / 2|d|A\"B|emp_id - 1|e.salary - -1"_s);
 }
 
 QTEST_GUILESS_MAIN(tst_OracleDml)

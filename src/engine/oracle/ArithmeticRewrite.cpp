@@ -42,7 +42,15 @@ class Renderer {
 public:
     Renderer(std::string_view sql) : m_sql(sql), m_tokens(PlaceTokens(sql)) {}
 
-    std::string render() { return level(0, m_tokens.size()) + std::string(m_sql.substr(end(m_tokens.size()))); }
+    std::string render()
+    {
+        const std::size_t n = m_tokens.size();
+        std::string out;
+        std::size_t rest = 0;  // where the tokens after the select list begin
+        if (n > 0 && m_tokens[0].kind == Kind::Word && m_tokens[0].text == "SELECT")
+            out = selectList(&rest);
+        return out + level(rest, n) + std::string(m_sql.substr(end(n)));
+    }
 
 private:
     std::size_t end(std::size_t i) const { return i == 0 ? 0 : m_tokens[i - 1].end; }
@@ -62,6 +70,61 @@ private:
     {
         return i < to && (m_tokens[i].kind == Kind::QuotedName
                           || (m_tokens[i].kind == Kind::Word && !IsKeyword(m_tokens[i].text)));
+    }
+
+    // The select list of a query, each rewritten item without an alias
+    // named by its text as written, as Oracle names it; `rest` is set to
+    // the token after the list.
+    std::string selectList(std::size_t* rest)
+    {
+        const std::size_t n = m_tokens.size();
+        std::size_t first = 1;
+        if (first < n && m_tokens[first].kind == Kind::Word
+            && (m_tokens[first].text == "DISTINCT" || m_tokens[first].text == "UNIQUE" || m_tokens[first].text == "ALL"))
+            ++first;
+        std::string out = level(0, first);
+        int depth = 0;
+        std::size_t start = first;
+        std::size_t i = first;
+        for (; i < n; ++i) {
+            const PlacedToken& t = m_tokens[i];
+            if (t.kind == Kind::Symbol && t.text == "(") {
+                ++depth;
+            } else if (t.kind == Kind::Symbol && t.text == ")") {
+                --depth;
+            } else if (depth == 0 && t.kind == Kind::Symbol && t.text == ",") {
+                out += item(start, i) + gap(i) + ",";
+                start = i + 1;
+            } else if (depth == 0 && t.kind == Kind::Word && (t.text == "FROM" || t.text == "INTO")) {
+                break;
+            }
+        }
+        *rest = i;
+        return out + item(start, i);
+    }
+
+    std::string item(std::size_t from, std::size_t to)
+    {
+        std::string text = level(from, to);
+        if (from >= to)
+            return text;
+        const std::string_view written = m_sql.substr(m_tokens[from].begin, m_tokens[to - 1].end - m_tokens[from].begin);
+        if (text == gap(from) + std::string(written))
+            return text;
+        // An alias: AS name, or a name right after an operand.
+        if (to - from >= 2 && name(to - 1, to)) {
+            const PlacedToken& before = m_tokens[to - 2];
+            if (before.kind == Kind::Number || before.kind == Kind::String || before.kind == Kind::QuotedName
+                || before.kind == Kind::Word || (before.kind == Kind::Symbol && before.text == ")"))
+                return text;
+        }
+        std::string alias;
+        for (const char c : written) {
+            if (c == '"')
+                alias.push_back('"');
+            alias.push_back(c);
+        }
+        return text + " AS \"" + alias + "\"";
     }
 
     // The token that closes the "(" at `open`, or `to`.
