@@ -266,6 +266,97 @@ bool IsSharableKind(const std::string& word)
     return word == "INSERT" || word == "UPDATE" || word == "DELETE";
 }
 
+// What a symbol tells of the statement: a dotted name or arithmetic that
+// the dialect may rewrite, or an operator of SQLite's that Oracle lacks.
+void NoteSymbol(std::string_view sql, const RawToken& token, const RawToken& previous, LexedStatement* result)
+{
+    const char c = sql[token.begin];
+    const char next = token.end < sql.size() ? sql[token.end] : '\0';
+    const char before = token.begin > 0 ? sql[token.begin - 1] : '\0';
+    switch (c) {
+    case '.':
+    case '+':
+    case '-':
+    case '/':
+        // After an operand: a binary operator or a name's dot.
+        if (previous.kind == RawToken::Kind::Word || previous.kind == RawToken::Kind::QuotedName
+            || previous.kind == RawToken::Kind::Number || previous.kind == RawToken::Kind::String
+            || (previous.kind == RawToken::Kind::Symbol && sql[previous.begin] == ')'))
+            result->needsRewrite = true;
+        break;
+    case '=':
+    case '<':
+    case '>':
+        if (next == c && before != c && !result->foreignOperator)
+            result->foreignOperator = "ORA-00936: missing expression";
+        break;
+    case '|':
+        if (next != '|' && before != '|' && !result->foreignOperator)
+            result->foreignOperator = "ORA-00911: invalid character";
+        break;
+    case '!':
+        if (next != '=' && !result->foreignOperator)
+            result->foreignOperator = "ORA-00911: invalid character";
+        break;
+    case '~':
+    case '&':
+    case '%':
+        if (!result->foreignOperator)
+            result->foreignOperator = "ORA-00911: invalid character";
+        break;
+    default:
+        break;
+    }
+}
+
+// Words SQLite's grammar keeps for itself that Oracle's leaves free as
+// names; in a query or DML statement they can only be names, and go quoted.
+const char* SqliteOnlyKeyword(std::string_view word)
+{
+    switch (word.size()) {
+    case 6:
+        return EqualsNoCase(word, "ISNULL") ? "\"ISNULL\"" : nullptr;
+    case 7:
+        return EqualsNoCase(word, "NOTHING") ? "\"NOTHING\"" : EqualsNoCase(word, "NOTNULL") ? "\"NOTNULL\"" : nullptr;
+    case 10:
+        return EqualsNoCase(word, "DEFERRABLE") ? "\"DEFERRABLE\"" : nullptr;
+    case 11:
+        return EqualsNoCase(word, "TRANSACTION") ? "\"TRANSACTION\"" : nullptr;
+    case 13:
+        return EqualsNoCase(word, "AUTOINCREMENT") ? "\"AUTOINCREMENT\"" : nullptr;
+    default:
+        return nullptr;
+    }
+}
+
+// UPDATE t alias SET ..., DELETE [FROM] t alias ...: the alias is the
+// dialect's to rewrite, as is DELETE without FROM. (A dotted name has been
+// noted already.)
+void NoteAlias(LexedStatement* result)
+{
+    const std::string& first = result->firstWord();
+    const bool update = first == "UPDATE";
+    if (!update && first != "DELETE")
+        return;
+    const auto word = [result](int i, const char* text) {
+        return i < result->headCount && result->head[static_cast<size_t>(i)].kind == SqlToken::Kind::Word
+               && result->head[static_cast<size_t>(i)].text == text;
+    };
+    int after = 2;  // the token after the table's name
+    if (!update && !word(1, "FROM"))
+        result->needsRewrite = true;
+    else if (!update)
+        after = 3;
+    if (after < result->headCount)
+        result->needsRewrite = result->needsRewrite || (update ? !word(after, "SET") : !word(after, "WHERE"));
+}
+
+bool IsQueryOrDml(const std::string& word)
+{
+    return word == "SELECT" || word == "INSERT" || word == "UPDATE" || word == "DELETE" || word == "WITH"
+           || word == "MERGE";
+}
+
 }  // namespace
 
 const std::string& LexedStatement::firstWord() const
@@ -291,6 +382,8 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
     }
     result.headCount = 0;
     result.trailingStatement = false;
+    result.needsRewrite = false;
+    result.foreignOperator = nullptr;
     size_t literalCount = 0;
 
     Scanner scanner(sql);
@@ -330,6 +423,7 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
             SqlToken& head = result.head[static_cast<size_t>(result.headCount++)];
             head.kind = ConvertToken(token, raw, &head.text);
             if (result.headCount == 1) {
+                result.needsRewrite = result.firstWord() == "SELECT" || result.firstWord() == "WITH";
                 sharable = IsSharableKind(result.firstWord());
                 if (sharable)
                     result.sharedText.reserve(sql.size());
@@ -393,6 +487,10 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
                 sharable = false;
             } else if (!afterDot && EqualsNoCase(raw, "MINUS")) {
                 replace(token.begin, "EXCEPT");
+            } else if (!afterDot && EqualsNoCase(raw, "ROWNUM")) {
+                result.needsRewrite = true;
+            } else if (const char* quoted = SqliteOnlyKeyword(raw); quoted && IsQueryOrDml(result.firstWord())) {
+                replace(token.begin, quoted);
             } else if (EqualsNoCase(raw, "X") && token.end < sql.size() && sql[token.end] == '\'') {
                 sharable = false;  // a blob literal X'..' stays as written
             }
@@ -400,6 +498,11 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
         }
         case RawToken::Kind::String:
         case RawToken::Kind::Number:
+            // DATE '...', TIMESTAMP '...'
+            if (token.kind == RawToken::Kind::String && previous.kind == RawToken::Kind::Word) {
+                const std::string_view word = sql.substr(previous.begin, previous.end - previous.begin);
+                result.needsRewrite = result.needsRewrite || EqualsNoCase(word, "DATE") || EqualsNoCase(word, "TIMESTAMP");
+            }
             // An unterminated literal is left for the database to refuse.
             if (token.unterminated)
                 sharable = false;
@@ -428,6 +531,9 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
         case RawToken::Kind::HexNumber:
             sharable = false;
             break;
+        case RawToken::Kind::Symbol:
+            NoteSymbol(sql, token, previous, &result);
+            break;
         default:
             break;
         }
@@ -447,6 +553,8 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
     }
     if (!sawSemicolon)
         flushTo(sql.size());
+    if (!result.needsRewrite)
+        NoteAlias(&result);
 
     if (!sharable || literalCount == 0) {
         result.sharedText.clear();
@@ -482,6 +590,8 @@ void LexOneStatement(std::string_view utf8, LexedStatement* out)
         throw EngineError(QStringLiteral("ORA-00911: invalid character (one statement at a time)"));
     if (out->empty())
         throw EngineError(QStringLiteral("ORA-00900: invalid SQL statement"));
+    if (out->foreignOperator && IsQueryOrDml(out->firstWord()))
+        throw EngineError(QString::fromLatin1(out->foreignOperator));
 }
 
 LexedStatement LexOneStatement(const QByteArray& utf8)

@@ -3,7 +3,10 @@
 //  - refuse a second statement after ";",
 //  - rewrite Oracle words the embedded engine spells differently
 //    (SYSDATE -> (SYSDATE()), SYSTIMESTAMP and CURRENT_TIMESTAMP ->
-//    (SYSTIMESTAMP()), MINUS -> EXCEPT, seq.NEXTVAL -> KOVA_NEXTVAL('SEQ')),
+//    (SYSTIMESTAMP()), MINUS -> EXCEPT, seq.NEXTVAL -> KOVA_NEXTVAL('SEQ'),
+//    names SQLite keeps as keywords quoted: NOTHING -> "NOTHING"),
+//  - note what the Oracle dialect rewrites further and the operators of
+//    SQLite's that Oracle's SQL lacks,
 //  - share one compiled statement between DML texts that differ only in their
 //    literals: every string and number literal becomes "?" and its value is
 //    kept for binding, as Oracle's cursor sharing does.
@@ -42,6 +45,13 @@ struct LexedStatement {
     int headCount = 0;
     // More text followed the first statement's ";".
     bool trailingStatement = false;
+    // The statement may hold what the dialect rewrites for SQLite (see
+    // OracleDialect::RewriteStatement): anything but an INSERT, or an INSERT
+    // with a dotted name, ROWNUM or arithmetic.
+    bool needsRewrite = false;
+    // The error line for an operator of SQLite's that Oracle's SQL lacks
+    // (==, >>, <<, ~, &, %, ! alone, a single |); null when there is none.
+    const char* foreignOperator = nullptr;
     // Upper-cased first word ("INSERT", "SELECT", ...), empty when none.
     const std::string& firstWord() const;
     bool empty() const { return headCount == 0; }

@@ -477,6 +477,7 @@ qint64 SqliteEngine::execute(const QString& sql)
         afterStatement(*scratch);
         return 0;
     }
+    OracleDialect::Rewrite(scratch, m_owner);
     // An INSERT or UPDATE of a table with row triggers of its own runs as
     // the statement that passes its rows through them.
     LexedStatement triggered;
@@ -492,6 +493,8 @@ qint64 SqliteEngine::execute(const QString& sql)
         return 0;
     }
     const std::string& word = lexed.firstWord();
+    if (word == "MERGE")
+        return merge(lexed.text);
     if (IsSchemaStatement(word)) {
         // A comment or a sequence changes no table: the dialect's views and
         // triggers are made again only when SQLite's schema changed.
@@ -523,6 +526,33 @@ qint64 SqliteEngine::execute(const QString& sql)
         m_triggers.load(m_handle);  // a trigger made in the transaction is gone
     afterStatement(lexed);
     return changes;
+}
+
+qint64 SqliteEngine::merge(const std::string& text)
+{
+    std::vector<OracleDialect::MergeStep> steps;
+    std::string error;
+    if (!OracleDialect::TranslateMerge(text, &steps, &error))
+        throw EngineError(QString::fromStdString(error));
+    // One statement's effect: every step, or none.
+    exec("SAVEPOINT kova_merge");
+    qint64 rows = 0;
+    try {
+        for (const OracleDialect::MergeStep& step : steps) {
+            LexedStatement lexed;
+            LexStatement(step.sql, &lexed);
+            OracleDialect::Rewrite(&lexed, m_owner);
+            sqlite3_stmt* stmt = prepareText(step.prefix + lexed.text);
+            const auto release = qScopeGuard([stmt] { sqlite3_finalize(stmt); });
+            stepToDone(stmt);
+            rows += step.counts ? sqlite3_changes64(m_handle) : 0;
+        }
+    } catch (...) {
+        sqlite3_exec(m_handle, "ROLLBACK TO kova_merge; RELEASE kova_merge", nullptr, nullptr, nullptr);
+        throw;
+    }
+    exec("RELEASE kova_merge");
+    return rows;
 }
 
 SqliteEngine::ShapePlan& SqliteEngine::shapePlan(const QString& shapeText, const std::vector<qsizetype>& markers)
@@ -563,7 +593,8 @@ SqliteEngine::ShapePlan& SqliteEngine::shapePlan(const QString& shapeText, const
             fits = fits && value < offsets.size() && parameter.at == offsets[value];
             parameter.at = value++;
         }
-        plan.usable = fits && value == offsets.size() && !lexed.trailingStatement && !lexed.sharedText.empty();
+        plan.usable = fits && value == offsets.size() && !lexed.trailingStatement && !lexed.sharedText.empty()
+                      && !lexed.needsRewrite;
         plan.sharedText = std::move(lexed.sharedText);
         plan.parameters = std::move(lexed.literals);
         plan.countsRows = IsRowCountingStatement(lexed.firstWord());
@@ -776,7 +807,8 @@ void SqliteEngine::forgetPlans()
 std::unique_ptr<OraCursor> SqliteEngine::openCursor(const QString& sql)
 {
     m_history.record(sql);
-    const LexedStatement lexed = LexOneStatement(sql.toUtf8());
+    LexedStatement lexed = LexOneStatement(sql.toUtf8());
+    OracleDialect::Rewrite(&lexed, m_owner);
     sqlite3_stmt* stmt = prepareText(lexed.text);
     // A dynaset only reads: a statement that would write (a DELETE handed
     // over as a query, say) is refused before it runs.
@@ -791,7 +823,8 @@ std::unique_ptr<OraCursor> SqliteEngine::openCursor(const QString& sql)
 
 qint64 SqliteEngine::countRows(const QString& sql)
 {
-    const LexedStatement lexed = LexOneStatement(sql.toUtf8());
+    LexedStatement lexed = LexOneStatement(sql.toUtf8());
+    OracleDialect::Rewrite(&lexed, m_owner);
     sqlite3_stmt* stmt = prepareText("SELECT COUNT(*) FROM (" + lexed.text + "\n)");
     const auto release = qScopeGuard([stmt] { sqlite3_finalize(stmt); });
     if (sqlite3_step(stmt) != SQLITE_ROW)

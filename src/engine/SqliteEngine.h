@@ -77,6 +77,8 @@ private:
     // Forgets the shape plans and reads the row triggers again, after a
     // statement that may have changed tables or triggers.
     void forgetPlans();
+    // A MERGE, run as the statements that do its work; the rows merged.
+    qint64 merge(const std::string& text);
     void exec(const char* sql);
     // SQLite's count of schema changes in the file.
     qint64 schemaVersion() const;

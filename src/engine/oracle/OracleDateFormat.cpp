@@ -279,6 +279,17 @@ private:
     bool m_known = false;
 };
 
+// RR: two digits of a year, in the century that puts it nearest to this
+// year: 00-49 this century and 50-99 the last while this year ends in 00-49;
+// 00-49 the next century and 50-99 this one while it ends in 50-99.
+int RoundYear(int twoDigits, int thisYear)
+{
+    const int century = thisYear / 100 * 100;
+    if (thisYear % 100 < 50)
+        return twoDigits < 50 ? century + twoDigits : century - 100 + twoDigits;
+    return twoDigits < 50 ? century + 100 + twoDigits : century + twoDigits;
+}
+
 std::string ParseByPieces(std::string_view text, const std::vector<Piece>& pieces, LazyNow& now,
                           DateParts* date)
 {
@@ -320,7 +331,7 @@ std::string ParseByPieces(std::string_view text, const std::vector<Piece>& piece
             yearRead = true;
             // RRRR given two digits reads them as RR does.
             if (piece.element == Element::RoundYear4 && in - before <= 2)
-                result.year = value < 50 ? 2000 + value : 1900 + value;
+                result.year = RoundYear(value, now.get().year);
             yearRead = true;
             break;
         }
@@ -345,7 +356,7 @@ std::string ParseByPieces(std::string_view text, const std::vector<Piece>& piece
         case Element::RoundYear2:
             if (!digits(2))
                 return NonNumeric;
-            result.year = value < 50 ? 2000 + value : 1900 + value;
+            result.year = RoundYear(value, now.get().year);
             yearRead = true;
             break;
         case Element::Month:

@@ -22,6 +22,10 @@
 #include "engine/oracle/OracleTypes.h"
 
 #include <string>
+#include <string_view>
+#include <vector>
+
+struct LexedStatement;
 
 struct sqlite3;
 
@@ -37,6 +41,25 @@ bool Install(sqlite3* db, const std::string& owner, std::string* error);
 
 // Views and triggers again, after the schema changed.
 bool Refresh(sqlite3* db, const std::string& owner, std::string* error);
+
+// A query or DML statement (as the lexer gives it) in the terms SQLite runs:
+// owners before table names (the logged-in `owner`'s dropped, another's
+// refused), aliases of UPDATE and DELETE, ROWNUM, arithmetic that knows
+// DATE values, DATE literals. A changed text loses its shared form. Throws
+// EngineError for a statement refused.
+void Rewrite(LexedStatement* lexed, const std::string& owner);
+
+// MERGE INTO t USING s ON (c) WHEN MATCHED THEN UPDATE ... WHEN NOT MATCHED
+// THEN INSERT ...: the statements that do its work, in order, to run as one
+// (inside a savepoint); `counts` marks those whose changed rows are the
+// merged rows Oracle reports. False with `error` set for a MERGE the engine
+// cannot run.
+struct MergeStep {
+    std::string prefix;  // put before `sql` once that is rewritten (see Rewrite)
+    std::string sql;
+    bool counts = false;
+};
+bool TranslateMerge(std::string_view sql, std::vector<MergeStep>* steps, std::string* error);
 
 // SQL quoting helpers.
 std::string QuoteName(const std::string& name);

@@ -1,6 +1,7 @@
 #include "engine/oracle/OracleFunctions.h"
 
 #include "engine/oracle/CatalogFunctions.h"
+#include "engine/oracle/DateFunctions.h"
 #include "engine/oracle/OracleDateFormat.h"
 #include "engine/oracle/OracleDdl.h"
 #include "engine/oracle/OracleTypes.h"
@@ -10,6 +11,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -160,23 +162,58 @@ void ToClob(sqlite3_context* context, int, sqlite3_value** argv)
         ResultText(context, std::string(TextOf(argv[0])));
 }
 
+// The third argument of TO_DATE, TO_CHAR, TO_NUMBER and TO_TIMESTAMP:
+// "NLS_DATE_LANGUAGE = AMERICAN" and the like. The engine speaks American
+// English with "." for decimals only; false (the error set) for any other.
+bool AcceptNlsArgument(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (argc < 3 || IsNullish(argv[2]))
+        return true;
+    std::string text;
+    for (const char c : TextOf(argv[2])) {
+        if (c != ' ' && c != '\t' && c != '\'' && c != '"')
+            text.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+    }
+    static constexpr std::string_view Accepted[] = {
+        "NLS_DATE_LANGUAGE=AMERICAN", "NLS_DATE_LANGUAGE=ENGLISH", "NLS_LANGUAGE=AMERICAN",
+        "NLS_LANGUAGE=ENGLISH", "NLS_NUMERIC_CHARACTERS=.,", "NLS_CURRENCY=$", "NLS_ISO_CURRENCY=AMERICA"};
+    for (const std::string_view accepted : Accepted) {
+        if (text == accepted)
+            return true;
+    }
+    sqlite3_result_error(context, "ORA-12702: invalid NLS parameter string used in SQL function", -1);
+    return false;
+}
+
 void ToDate(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
     if (IsNullish(argv[0])) {
         sqlite3_result_null(context);
         return;
     }
+    if (!AcceptNlsArgument(context, argc, argv))
+        return;
     const std::string_view text = TextOf(argv[0]);
     DateParts date;
-    // A value that already is a stored date passes unchanged.
-    if (argc == 1 && ParseStoredDate(text, &date)) {
+    const bool modelGiven = argc > 1 && !IsNullish(argv[1]);
+    // Without a model: the engine's own "YYYY-MM-DD[ HH24:MI:SS]" (four
+    // digits and a dash lead), else the session's NLS_DATE_FORMAT, DD-MON-RR
+    // unless altered.
+    std::size_t lead = 0;
+    while (lead < text.size() && text[lead] == ' ')
+        ++lead;
+    const bool iso = text.size() > lead + 4 && text[lead + 4] == '-'
+                     && std::all_of(text.begin() + static_cast<std::ptrdiff_t>(lead),
+                                    text.begin() + static_cast<std::ptrdiff_t>(lead + 4),
+                                    [](char c) { return c >= '0' && c <= '9'; });
+    if (!modelGiven && iso && ParseDateByFormat(text, DefaultDateFormat, &NowParts, &date).empty()) {
         ResultDate(context, date);
         return;
     }
     const std::string& session = static_cast<SessionState*>(sqlite3_user_data(context))->dateFormat;
-    const std::string_view format = argc > 1 && !IsNullish(argv[1]) ? TextOf(argv[1])
-                                    : session.empty()                 ? DefaultDateFormat
-                                                                      : std::string_view(session);
+    const std::string_view format = modelGiven        ? TextOf(argv[1])
+                                    : session.empty() ? DefaultDisplayFormat
+                                                      : std::string_view(session);
     // The clock is read only for a model that leaves out the year or month.
     const std::string error = ParseDateByFormat(text, format, &NowParts, &date);
     if (!error.empty()) {
@@ -186,12 +223,105 @@ void ToDate(sqlite3_context* context, int argc, sqlite3_value** argv)
     ResultDate(context, date);
 }
 
+// TO_NUMBER(text[, model[, nls]]): the number a text reads as; the model's
+// group separators and dollar sign may stand in the text.
+void ToNumber(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (IsNullish(argv[0])) {
+        sqlite3_result_null(context);
+        return;
+    }
+    if (!AcceptNlsArgument(context, argc, argv))
+        return;
+    if (IsNumeric(argv[0])) {
+        sqlite3_result_value(context, argv[0]);
+        return;
+    }
+    const std::string_view model = argc > 1 && !IsNullish(argv[1]) ? TextOf(argv[1]) : std::string_view();
+    const bool groups = model.find_first_of(",Gg") != std::string_view::npos;
+    const bool dollar = model.find('$') != std::string_view::npos;
+    std::string text;
+    for (const char c : TextOf(argv[0])) {
+        if (c == ' ' || (groups && c == ',') || (dollar && c == '$'))
+            continue;
+        text.push_back(c);
+    }
+    const bool negative = !text.empty() && text[0] == '-';
+    const bool sign = negative || (!text.empty() && text[0] == '+');
+    const std::string digits = text.substr(sign ? 1 : 0);
+    const bool real = digits.find_first_of(".eE") != std::string::npos;
+    const HeldNumber held = digits.empty() || digits[0] == '-' || digits[0] == '+'
+                                ? HeldNumber()
+                                : HoldNumber(digits, negative, !real);
+    if (held.form == HeldNumber::Form::Integer)
+        sqlite3_result_int64(context, held.integer);
+    else if (held.form == HeldNumber::Form::Real)
+        sqlite3_result_double(context, held.real);
+    else
+        sqlite3_result_error(context, "ORA-01722: invalid number", -1);
+}
+
+// UNISTR(text): the text with each \XXXX (four hexadecimal digits, UTF-16)
+// as its character and \\ as one backslash.
+void Unistr(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (IsNullish(argv[0])) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const std::string_view text = TextOf(argv[0]);
+    QString out;
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        if (text[i] != '\\') {
+            ++i;
+            continue;
+        }
+        out += QString::fromUtf8(text.data() + from, static_cast<qsizetype>(i - from));
+        if (i + 1 < text.size() && text[i + 1] == '\\') {
+            out += QLatin1Char('\\');
+            i += 2;
+        } else {
+            unsigned code = 0;
+            const auto read = std::from_chars(text.data() + i + 1, text.data() + std::min(text.size(), i + 5), code, 16);
+            if (read.ec != std::errc() || read.ptr != text.data() + i + 5) {
+                sqlite3_result_error(context, "ORA-30186: '\\' must be followed by four hexadecimal characters or another '\\'", -1);
+                return;
+            }
+            out += QChar(static_cast<char16_t>(code));
+            i += 5;
+        }
+        from = i;
+    }
+    out += QString::fromUtf8(text.data() + from, static_cast<qsizetype>(text.size() - from));
+    ResultText(context, out.toStdString());
+}
+
+// NCHR(n): the character of code point n (the national character set is
+// Unicode).
+void Nchr(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const sqlite3_int64 code = sqlite3_value_int64(argv[0]);
+    if (code < 0 || code > 0x10FFFF) {
+        sqlite3_result_error(context, "ORA-01722: invalid number", -1);
+        return;
+    }
+    const char32_t point = static_cast<char32_t>(code);
+    ResultText(context, QString::fromUcs4(&point, 1).toStdString());
+}
+
 void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
     if (IsNullish(argv[0])) {
         sqlite3_result_null(context);
         return;
     }
+    if (!AcceptNlsArgument(context, argc, argv))
+        return;
     // A whole number wider than a double's 15 digits keeps every digit.
     if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER) {
         const sqlite3_int64 whole = sqlite3_value_int64(argv[0]);
@@ -231,6 +361,8 @@ void ToTimestamp(sqlite3_context* context, int argc, sqlite3_value** argv)
         sqlite3_result_null(context);
         return;
     }
+    if (!AcceptNlsArgument(context, argc, argv))
+        return;
     std::string text(TextOf(argv[0]));
     std::string format = argc > 1 && !IsNullish(argv[1]) ? std::string(TextOf(argv[1])) : std::string();
     const auto upper = [](std::string t) {
@@ -388,6 +520,12 @@ void PadChar(sqlite3_context* context, int, sqlite3_value** argv)
     ResultText(context, padded);
 }
 
+// KOVA_RAISE(message): fails the statement with the message.
+void Raise(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    sqlite3_result_error(context, std::string(TextOf(argv[0])).c_str(), -1);
+}
+
 // KOVA_VIEW_TEXT(sql): the query of a CREATE VIEW statement.
 void ViewText(sqlite3_context* context, int, sqlite3_value** argv)
 {
@@ -510,23 +648,32 @@ bool RegisterOracleFunctions(sqlite3* db)
         {"TO_CLOB", 1, true, ToClob},
         {"TO_DATE", 1, false, ToDate},
         {"TO_DATE", 2, false, ToDate},
+        {"TO_DATE", 3, false, ToDate},
         {"TO_CHAR", 1, true, ToChar},
         {"TO_CHAR", 2, true, ToChar},
+        {"TO_CHAR", 3, true, ToChar},
+        {"TO_NUMBER", 1, true, ToNumber},
+        {"TO_NUMBER", 2, true, ToNumber},
+        {"TO_NUMBER", 3, true, ToNumber},
+        {"UNISTR", 1, true, Unistr},
+        {"NCHR", 1, true, Nchr},
         {"SYSDATE", 0, false, SysDate},
         {"SYSTIMESTAMP", 0, false, SysDate},
         {"TO_TIMESTAMP", 1, false, ToTimestamp},
         {"TO_TIMESTAMP", 2, false, ToTimestamp},
+        {"TO_TIMESTAMP", 3, false, ToTimestamp},
         {"LENGTHB", 1, true, LengthB},
         {"KOVA_ISDATE", 1, true, IsDate},
         {"KOVA_ISNUMBER", 1, true, IsNumber},
         {"KOVA_ROUND", 2, true, Round},
         {"KOVA_PADCHAR", 3, true, PadChar},
         {"KOVA_VIEW_TEXT", 1, true, ViewText},
+        {"KOVA_RAISE", 1, false, Raise},
         {"KOVA_COLTYPE", 2, true, ColumnType},
         {"KOVA_CHECKS", 1, true, Checks},
     };
     auto* session = new SessionState;
-    if (!RegisterCatalogFunctions(db, session))
+    if (!RegisterCatalogFunctions(db, session) || !RegisterDateFunctions(db))
         return false;
     for (const FunctionSpec& spec : Functions) {
         const int flags = SQLITE_UTF8 | (spec.deterministic ? SQLITE_DETERMINISTIC : 0);
