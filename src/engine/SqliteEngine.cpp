@@ -5,9 +5,7 @@
 #include "engine/SqlLexer.h"
 #include "engine/TableStatistics.h"
 
-#include <QDateTime>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -38,102 +36,6 @@ bool IsSchemaStatement(const std::string& word)
     return word == "CREATE" || word == "DROP" || word == "ALTER" || word == "COMMENT" || word == "TRUNCATE"
            || word == "GRANT" || word == "REVOKE" || word == "SET";
 }
-
-QVariant DateValue(const char* text, int bytes)
-{
-    DateParts d;
-    if (!ParseStoredDate(std::string_view(text, static_cast<size_t>(bytes)), &d))
-        return QString::fromUtf8(text, bytes);
-    // Stored dates are naive: read as UTC, they cost no time-zone lookup.
-    return QDateTime(QDate(d.year, d.month, d.day), QTime(d.hour, d.minute, d.second), Qt::UTC);
-}
-
-class SqliteCursor : public OraCursor {
-public:
-    enum class Kind { Plain, Date, Guess };
-
-    SqliteCursor(const SqliteEngine& engine, sqlite3_stmt* stmt) : m_engine(engine), m_stmt(stmt)
-    {
-        const int count = sqlite3_column_count(stmt);
-        for (int i = 0; i < count; ++i) {
-            m_names.append(Utf8(sqlite3_column_name(stmt, i)));
-            // Columns declared DATE read as dates; expressions (no declared
-            // type) read as dates when they hold a stored date.
-            const char* declared = sqlite3_column_decltype(stmt, i);
-            if (!declared)
-                m_kinds.append(Kind::Guess);
-            else if (ParseDeclaredType(declared).family == OracleColumnType::Family::Date)
-                m_kinds.append(Kind::Date);
-            else
-                m_kinds.append(Kind::Plain);
-        }
-        try {
-            step();
-        } catch (...) {
-            sqlite3_finalize(m_stmt);
-            throw;
-        }
-    }
-
-    ~SqliteCursor() override { sqlite3_finalize(m_stmt); }
-    SqliteCursor(const SqliteCursor&) = delete;
-    SqliteCursor& operator=(const SqliteCursor&) = delete;
-
-    bool atEnd() const override { return m_atEnd; }
-
-    void next() override
-    {
-        if (!m_atEnd)
-            step();
-    }
-
-    int columnCount() const override { return static_cast<int>(m_names.size()); }
-
-    QString columnName(int column) const override { return m_names.value(column); }
-
-    QVariant value(int column) const override
-    {
-        if (m_atEnd || column < 0 || column >= m_names.size())
-            return {};
-        switch (sqlite3_column_type(m_stmt, column)) {
-        case SQLITE_INTEGER:
-            return static_cast<double>(sqlite3_column_int64(m_stmt, column));
-        case SQLITE_FLOAT:
-            return sqlite3_column_double(m_stmt, column);
-        case SQLITE_TEXT: {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
-            const int bytes = sqlite3_column_bytes(m_stmt, column);
-            const Kind kind = m_kinds[column];
-            if (kind == Kind::Date || (kind == Kind::Guess && bytes == 19))
-                return DateValue(text, bytes);
-            return QString::fromUtf8(text, bytes);
-        }
-        case SQLITE_BLOB: {
-            const auto* data = static_cast<const char*>(sqlite3_column_blob(m_stmt, column));
-            return QByteArray(data, sqlite3_column_bytes(m_stmt, column));
-        }
-        default:
-            return {};
-        }
-    }
-
-private:
-    void step()
-    {
-        const int rc = sqlite3_step(m_stmt);
-        if (rc == SQLITE_ROW)
-            return;
-        m_atEnd = true;
-        if (rc != SQLITE_DONE)
-            m_engine.raise();
-    }
-
-    const SqliteEngine& m_engine;
-    sqlite3_stmt* m_stmt;
-    QStringList m_names;
-    QList<Kind> m_kinds;
-    bool m_atEnd = false;
-};
 
 // The text after a compiled statement may hold blanks and comments only.
 void CheckTail(const char* tail)
@@ -294,73 +196,6 @@ SqliteEngine::~SqliteEngine()
         QSqlDatabase::removeDatabase(m_connectionName);
 }
 
-void SqliteEngine::raise() const
-{
-    const int extended = sqlite3_extended_errcode(m_handle);
-    const int primary = extended & 0xff;
-    m_lastErrorWasLock = primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
-    m_lastErrorWasStorage = primary == SQLITE_READONLY || primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR
-                            || primary == SQLITE_FULL || primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB
-                            || primary == SQLITE_PERM || primary == SQLITE_NOMEM;
-    const QString message = Utf8(sqlite3_errmsg(m_handle));
-    if (message.startsWith(QStringLiteral("ORA-")))
-        throw EngineError(message);
-    QString oracle;
-    switch (extended) {
-    case SQLITE_CONSTRAINT_PRIMARYKEY:
-    case SQLITE_CONSTRAINT_UNIQUE:
-        oracle = QStringLiteral("ORA-00001: unique constraint violated");
-        break;
-    case SQLITE_CONSTRAINT_NOTNULL:
-        oracle = QStringLiteral("ORA-01400: cannot insert NULL");
-        break;
-    case SQLITE_CONSTRAINT_FOREIGNKEY:
-        oracle = QStringLiteral("ORA-02291: integrity constraint violated");
-        break;
-    case SQLITE_CONSTRAINT_CHECK:
-        oracle = QStringLiteral("ORA-02290: check constraint violated");
-        break;
-    default:
-        if (message.startsWith(QStringLiteral("no such table: "))) {
-            QString name = message.mid(15);
-            if (name.startsWith(QStringLiteral("main.")))
-                name = name.mid(5);
-            throw EngineError(QStringLiteral("ORA-00942: table or view does not exist (%1)").arg(name.toUpper()));
-        }
-        if (message.startsWith(QStringLiteral("no such column: ")) || message.startsWith(QStringLiteral("no such function: "))) {
-            // As Oracle shows the name: "E"."MISSING".
-            QStringList parts = message.mid(message.indexOf(QLatin1Char(':')) + 2).split(QLatin1Char('.'));
-            for (QString& part : parts)
-                part = QLatin1Char('"') + part.toUpper() + QLatin1Char('"');
-            throw EngineError(QStringLiteral("ORA-00904: %1: invalid identifier").arg(parts.join(QLatin1Char('.'))));
-        }
-        if (message.startsWith(QStringLiteral("foreign key mismatch")))
-            throw EngineError(QStringLiteral("ORA-02270: no matching unique or primary key for this column-list"));
-        static const QRegularExpression counts(QStringLiteral("has (\\d+) columns but (\\d+) values|(\\d+) values for (\\d+) columns"));
-        if (const QRegularExpressionMatch m = counts.match(message); m.hasMatch()) {
-            const bool tooMany = m.captured(1).isEmpty() ? m.captured(3).toInt() > m.captured(4).toInt()
-                                                          : m.captured(2).toInt() > m.captured(1).toInt();
-            throw EngineError(tooMany ? QStringLiteral("ORA-00913: too many values")
-                                      : QStringLiteral("ORA-00947: not enough values"));
-        }
-        if (message.contains(QStringLiteral("syntax error")) || message.startsWith(QStringLiteral("incomplete input")))
-            oracle = QStringLiteral("ORA-00900: invalid SQL statement");
-        else if (message.contains(QStringLiteral("already exists")))
-            throw EngineError(QStringLiteral("ORA-00955: name is already used by an existing object"));
-        break;
-    }
-    throw EngineError(oracle.isEmpty() ? message : oracle + QStringLiteral(" (") + message + QLatin1Char(')'));
-}
-
-void SqliteEngine::stepToDone(sqlite3_stmt* stmt) const
-{
-    int rc = SQLITE_ROW;
-    while (rc == SQLITE_ROW)
-        rc = sqlite3_step(stmt);
-    if (rc != SQLITE_DONE)
-        raise();
-}
-
 qint64 SqliteEngine::schemaVersion() const
 {
     sqlite3_stmt* stmt = nullptr;
@@ -477,7 +312,7 @@ qint64 SqliteEngine::execute(const QString& sql)
         afterStatement(*scratch);
         return 0;
     }
-    OracleDialect::Rewrite(scratch, m_owner);
+    OracleDialect::Rewrite(scratch);
     // An INSERT or UPDATE of a table with row triggers of its own runs as
     // the statement that passes its rows through them.
     LexedStatement triggered;
@@ -541,7 +376,7 @@ qint64 SqliteEngine::merge(const std::string& text)
         for (const OracleDialect::MergeStep& step : steps) {
             LexedStatement lexed;
             LexStatement(step.sql, &lexed);
-            OracleDialect::Rewrite(&lexed, m_owner);
+            OracleDialect::Rewrite(&lexed);
             sqlite3_stmt* stmt = prepareText(step.prefix + lexed.text);
             const auto release = qScopeGuard([stmt] { sqlite3_finalize(stmt); });
             stepToDone(stmt);
@@ -802,34 +637,6 @@ void SqliteEngine::forgetPlans()
     m_lastShapeText = nullptr;
     m_lastShapePlan = nullptr;
     m_triggers.load(m_handle);
-}
-
-std::unique_ptr<OraCursor> SqliteEngine::openCursor(const QString& sql)
-{
-    m_history.record(sql);
-    LexedStatement lexed = LexOneStatement(sql.toUtf8());
-    OracleDialect::Rewrite(&lexed, m_owner);
-    sqlite3_stmt* stmt = prepareText(lexed.text);
-    // A dynaset only reads: a statement that would write (a DELETE handed
-    // over as a query, say) is refused before it runs.
-    if (!sqlite3_stmt_readonly(stmt)) {
-        sqlite3_finalize(stmt);
-        throw EngineError(QStringLiteral("ORA-01456: may not perform insert/delete/update operation inside a READ ONLY transaction"));
-    }
-    auto cursor = std::make_unique<SqliteCursor>(*this, stmt);  // finalizes stmt if its first step fails
-    afterStatement(lexed);
-    return cursor;
-}
-
-qint64 SqliteEngine::countRows(const QString& sql)
-{
-    LexedStatement lexed = LexOneStatement(sql.toUtf8());
-    OracleDialect::Rewrite(&lexed, m_owner);
-    sqlite3_stmt* stmt = prepareText("SELECT COUNT(*) FROM (" + lexed.text + "\n)");
-    const auto release = qScopeGuard([stmt] { sqlite3_finalize(stmt); });
-    if (sqlite3_step(stmt) != SQLITE_ROW)
-        raise();
-    return sqlite3_column_int64(stmt, 0);
 }
 
 void SqliteEngine::beginTransaction()

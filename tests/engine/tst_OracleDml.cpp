@@ -114,7 +114,7 @@ void tst_OracleDml::statements_data()
         "SELECT salary, flag FROM emp WHERE emp_id = 2", "5,z ", 1);
     row("delete with an alias", {u"DELETE FROM emp x WHERE x.emp_id = 1"_s, u"DELETE emp WHERE emp_id = 2"_s}, salaries,
         "3,3000", 2);
-    row("owners", {u"INSERT INTO scott.emp (emp_id, salary) VALUES (4, 4)"_s, u"UPDATE Scott.emp SET salary = 5 WHERE emp_id = 4"_s,
+    row("owners", {u"INSERT INTO scott.emp (emp_id, salary) VALUES (4, 4)"_s, u"UPDATE Hr.emp SET salary = 5 WHERE emp_id = 4"_s,
                    u"DELETE FROM \"SCOTT\".emp WHERE emp_id < 3"_s},
         "SELECT e.emp_id, d.name FROM scott.emp e LEFT JOIN scott.dept d ON d.dept_id = e.dept_id, sys.dual ORDER BY 1",
         "3,Sales;4,[NULL]", 4);

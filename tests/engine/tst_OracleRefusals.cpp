@@ -162,8 +162,7 @@ void tst_OracleRefusals::refused_data()
     row("date divided", "UPDATE emp SET salary = hired / 2", dateForNumber);
     row("division by zero", "UPDATE emp SET salary = salary / (emp_id - 1)", "ORA-01476: divisor is equal to zero");
     row("text plus number", "UPDATE emp SET salary = 'x' + 1", "ORA-01722: invalid number");
-    row("another owner", "DELETE FROM hr.emp", "ORA-00942: table or view does not exist");
-    row("another owner's table in a query", "INSERT INTO emp SELECT * FROM hr.emp", "ORA-00942: table or view does not exist");
+    row("owner's missing table", "DELETE FROM hr.nowhere", "ORA-00942: table or view does not exist (NOWHERE)");
     row("rownum in delete", "DELETE FROM emp WHERE ROWNUM <= 1", rownum);
     row("rownum with an aggregate", "INSERT INTO dept SELECT COUNT(*), 'x' FROM emp WHERE ROWNUM <= 1", rownum);
     row("rownum above", "INSERT INTO dept SELECT 20, 'x' FROM emp WHERE ROWNUM > 1", rownum);

@@ -1,6 +1,7 @@
 // Oracle's DML and queries in the terms SQLite runs:
-//  - owners before table names: the logged-in user's own are dropped, any
-//    other owner has no table here;
+//  - owners before table names are dropped: the file holds one schema, and
+//    a script that loads HR and then OE into it names HR.EMPLOYEES from OE,
+//    as DDL already resolves any owner to the file's own objects;
 //  - a table's alias in UPDATE and DELETE (UPDATE t x SET x.a = ...);
 //  - ROWNUM: "ROWNUM <= n" as a condition of a plain query, and in the
 //    select list;
@@ -21,7 +22,6 @@ namespace {
 
 using Kind = SqlToken::Kind;
 
-const char* const NoTable = "ORA-00942: table or view does not exist";
 const char* const Unimplemented = "ORA-03001: unimplemented feature (ROWNUM other than \"ROWNUM <= n\" of a plain query)";
 
 struct Edit {
@@ -48,7 +48,7 @@ std::string ApplyEdits(std::string_view sql, std::vector<Edit> edits)
 
 class Statement {
 public:
-    Statement(std::string_view sql, const std::string& owner) : m_sql(sql), m_owner(owner), m_tokens(PlaceTokens(sql))
+    explicit Statement(std::string_view sql) : m_sql(sql), m_tokens(PlaceTokens(sql))
     {
     }
 
@@ -78,19 +78,18 @@ private:
         return std::find(std::begin(Words), std::end(Words), word) != std::end(Words);
     }
 
-    // A table named at token `i`: its owner, if any, is checked and dropped.
+    // A table named at token `i`: its owner, if any, is dropped.
     // Returns the token after the name.
-    std::size_t table(std::size_t i, std::vector<Edit>* edits, std::string* error);
+    std::size_t table(std::size_t i, std::vector<Edit>* edits);
     bool rownum(std::size_t i, std::vector<Edit>* edits, std::string* error);
     // The token that ends the query block whose WHERE is at `where`.
     std::size_t blockEnd(std::size_t from, bool* plain) const;
 
     std::string_view m_sql;
-    const std::string& m_owner;
     std::vector<PlacedToken> m_tokens;
 };
 
-std::size_t Statement::table(std::size_t i, std::vector<Edit>* edits, std::string* error)
+std::size_t Statement::table(std::size_t i, std::vector<Edit>* edits)
 {
     if (!name(i))
         return i;
@@ -100,11 +99,6 @@ std::size_t Statement::table(std::size_t i, std::vector<Edit>* edits, std::strin
     // SQLite's own catalogue, as the engine's tools read it.
     if ((owner == "MAIN" || owner == "TEMP") && m_tokens[i + 2].text.rfind("SQLITE_", 0) == 0)
         return i + 3;
-    const bool dual = m_tokens[i + 2].text == "DUAL" && (owner == "SYS" || owner == "PUBLIC");
-    if (!m_owner.empty() && owner != m_owner && !dual) {
-        *error = NoTable;
-        return m_tokens.size();
-    }
     edits->push_back({m_tokens[i].begin, m_tokens[i + 2].begin, {}});
     return i + 3;
 }
@@ -214,9 +208,7 @@ bool Statement::plan(std::vector<Edit>* edits, std::string* error)
             edits->push_back({m_tokens[1].begin, m_tokens[1].begin, "FROM "});
         else if (first == "DELETE")
             i = 2;
-        i = table(i, edits, error);
-        if (!error->empty())
-            return false;
+        i = table(i, edits);
         // An alias: SQLite wants AS before it, and columns to set unqualified.
         if (i < m_tokens.size() && name(i) && !(m_tokens[i].kind == Kind::Word && ClauseWord(m_tokens[i].text))) {
             const PlacedToken& alias = m_tokens[i];
@@ -272,11 +264,8 @@ bool Statement::plan(std::vector<Edit>* edits, std::string* error)
             fromList.back() = true;
         else if (t.kind == Kind::Word && ClauseWord(t.text))
             fromList.back() = false;
-        if (tablePlace && !(k == 0 || (first == "DELETE" && k == 1))) {
-            table(k + 1, edits, error);
-            if (!error->empty())
-                return false;
-        }
+        if (tablePlace && !(k == 0 || (first == "DELETE" && k == 1)))
+            table(k + 1, edits);
         if (t.kind == Kind::Word && t.text == "ROWNUM" && !(k > 0 && symbol(k - 1, "."))) {
             if (first != "SELECT" && first != "WITH" && first != "INSERT") {
                 *error = Unimplemented;
@@ -295,7 +284,7 @@ namespace OracleDialect {
 
 std::string DateArithmetic(std::string_view sql);
 
-void Rewrite(LexedStatement* lexed, const std::string& owner)
+void Rewrite(LexedStatement* lexed)
 {
     if (!lexed->needsRewrite)
         return;
@@ -304,7 +293,7 @@ void Rewrite(LexedStatement* lexed, const std::string& owner)
         return;
     std::string error;
     std::vector<Edit> edits;
-    Statement statement(lexed->text, owner);
+    Statement statement(lexed->text);
     if (!statement.plan(&edits, &error))
         throw EngineError(QString::fromStdString(error));
     const std::string named = edits.empty() ? lexed->text : ApplyEdits(lexed->text, std::move(edits));

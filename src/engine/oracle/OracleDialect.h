@@ -43,11 +43,10 @@ bool Install(sqlite3* db, const std::string& owner, std::string* error);
 bool Refresh(sqlite3* db, const std::string& owner, std::string* error);
 
 // A query or DML statement (as the lexer gives it) in the terms SQLite runs:
-// owners before table names (the logged-in `owner`'s dropped, another's
-// refused), aliases of UPDATE and DELETE, ROWNUM, arithmetic that knows
+// owners before table names (dropped: the file holds one schema), aliases of UPDATE and DELETE, ROWNUM, arithmetic that knows
 // DATE values, DATE literals. A changed text loses its shared form. Throws
 // EngineError for a statement refused.
-void Rewrite(LexedStatement* lexed, const std::string& owner);
+void Rewrite(LexedStatement* lexed);
 
 // MERGE INTO t USING s ON (c) WHEN MATCHED THEN UPDATE ... WHEN NOT MATCHED
 // THEN INSERT ...: the statements that do its work, in order, to run as one

@@ -389,7 +389,7 @@ void CreateView(Catalog& catalog, const Statement& st)
         catalog.exec(st.sql);
         return;
     } catch (const EngineError& error) {
-        if (!error.message().contains(QStringLiteral("syntax error")))
+        if (!error.message().startsWith(QStringLiteral("ORA-00900")))
             throw;
         // SQL the engine cannot run (LISTAGG ... WITHIN GROUP, GROUPING SETS,
         // JSON_TABLE ...): the view is kept, listed with its columns and its
