@@ -341,8 +341,15 @@ qint64 SqliteEngine::execute(const QString& sql)
             return 0;
         }
     }
+    if (word == "CALL")
+        throw EngineError(QString::fromStdString(OracleObjects::OutsideLine("a procedure call (CALL)")));
     sqlite3_stmt* stmt = nullptr;
-    const bool cached = prepare(lexed, &stmt);
+    bool cached = false;
+    try {
+        cached = prepare(lexed, &stmt);
+    } catch (const EngineError& error) {
+        OracleObjects::ExplainUnread(*this, lexed.text, error);
+    }
     // A cached statement is reset for its next use, any other finalized; the
     // error, if any, is read before that.
     const auto releaseStatement = qScopeGuard([&] {

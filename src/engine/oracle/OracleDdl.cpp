@@ -521,6 +521,7 @@ Statement AlterTable(std::string_view sql, const Reader& r)
             if (r.word(j, "ENABLE") || r.word(j, "DISABLE")) {
                 s.kind = Statement::Kind::ConstraintState;
                 s.enable = r.word(j, "ENABLE");
+                s.novalidate = r.word(j + 1, "NOVALIDATE");
                 return s;
             }
         }
@@ -529,6 +530,7 @@ Statement AlterTable(std::string_view sql, const Reader& r)
     if (r.word(k, "ENABLE") || r.word(k, "DISABLE")) {
         s.enable = r.word(k, "ENABLE");
         std::size_t j = k + 1;
+        s.novalidate = r.word(j, "NOVALIDATE");
         if (r.word(j, "VALIDATE") || r.word(j, "NOVALIDATE"))
             ++j;
         if (r.word(j, "CONSTRAINT") && r.isName(j + 1)) {

@@ -92,6 +92,7 @@ struct Statement {
     std::string query;  // a view's query as written
     std::vector<std::string> columns;  // a view's column list, as Oracle keeps the names
     bool enable = false;
+    bool novalidate = false;  // ENABLE NOVALIDATE: the rows there are not checked
     bool replace = false;
     std::vector<std::string> clauses;
     std::vector<Identity> identities;

@@ -98,6 +98,10 @@ std::string Views(const std::string& owner, const std::set<std::string>& catalog
     const std::string viewText = have("KOVA$VIEWS")
         ? "coalesce((SELECT v.TEXT FROM main.\"KOVA$VIEWS\" v WHERE v.VIEW_NAME = upper(m.name)), KOVA_VIEW_TEXT(m.sql))"
         : "KOVA_VIEW_TEXT(m.sql)";
+    // Nothing is compiled here, so nothing has errors to list.
+    sql += "CREATE TEMP VIEW USER_ERRORS AS SELECT NULL AS NAME, NULL AS TYPE, NULL AS SEQUENCE, NULL AS LINE, "
+           "NULL AS POSITION, NULL AS TEXT, NULL AS ATTRIBUTE, NULL AS MESSAGE_NUMBER WHERE 0;\n"
+           "CREATE TEMP VIEW ALL_ERRORS AS SELECT NULL AS OWNER, * FROM USER_ERRORS;\n";
     sql += "CREATE TEMP VIEW USER_VIEWS AS SELECT upper(m.name) AS VIEW_NAME, length(" + viewText
            + ") AS TEXT_LENGTH, " + viewText + " AS TEXT FROM main.sqlite_master m WHERE m.type = 'view';\n";
     sql += "CREATE TEMP VIEW USER_TAB_COLUMNS AS SELECT upper(m.name) AS TABLE_NAME, "

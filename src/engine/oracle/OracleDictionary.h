@@ -2,8 +2,8 @@
 // The data dictionary of the embedded engine as TEMP views, over SQLite's
 // schema and the engine's catalogue tables: USER_TABLES, USER_VIEWS,
 // USER_TAB_COLUMNS, USER_CONSTRAINTS, USER_CONS_COLUMNS, USER_SEQUENCES,
-// USER_TAB_COMMENTS, USER_COL_COMMENTS, USER_TAB_IDENTITY_COLS, USER_TRIGGERS
-// and DUAL.
+// USER_TAB_COMMENTS, USER_COL_COMMENTS, USER_TAB_IDENTITY_COLS, USER_TRIGGERS,
+// USER_ERRORS and ALL_ERRORS (always empty) and DUAL.
 #include <set>
 #include <string>
 
@@ -11,7 +11,8 @@ namespace OracleDictionary {
 
 inline constexpr const char* ViewNames[] = {
     "DUAL", "USER_TABLES", "USER_VIEWS", "USER_TAB_COLUMNS", "USER_CONSTRAINTS", "USER_CONS_COLUMNS",
-    "USER_SEQUENCES", "USER_TAB_COMMENTS", "USER_COL_COMMENTS", "USER_TAB_IDENTITY_COLS", "USER_TRIGGERS"};
+    "USER_SEQUENCES", "USER_TAB_COMMENTS", "USER_COL_COMMENTS", "USER_TAB_IDENTITY_COLS", "USER_TRIGGERS",
+    "ALL_ERRORS", "USER_ERRORS"};
 
 // The user's own tables and views of main.sqlite_master m: neither SQLite's
 // nor the engine's catalogue.

@@ -84,12 +84,35 @@ std::size_t StatementEnd(const Tokens& t)
     return IsSymbol(t, t.size() - 1, ";") ? t.back().begin : t.back().end;
 }
 
+// CREATE [UNIQUE | BITMAP] INDEX name ON table at `i`: true, doing
+// nothing, for the index of a materialized view (a view here); a plain
+// view cannot be indexed (ORA-01702); false for a table's.
+bool IndexOfView(SqliteEngine& engine, const Tokens& t, std::size_t i)
+{
+    i += IsWord(t, i, "INDEX") ? 1 : 2;
+    NameAt(t, &i);
+    if (!IsWord(t, i, "ON"))
+        return false;
+    ++i;
+    const std::string table = NameAt(t, &i);
+    if (Rows(engine, "SELECT 1 FROM main.sqlite_master WHERE type = 'view' AND name = ?1 COLLATE NOCASE", {table})
+            .empty())
+        return false;
+    const bool materialized =
+        !Rows(engine, "SELECT 1 FROM main.sqlite_master WHERE name = ?1", {MaterializedViewsTable}).empty()
+        && !Rows(engine, std::string("SELECT 1 FROM main.") + QuoteName(MaterializedViewsTable)
+                             + " WHERE MVIEW_NAME = upper(?1)", {table}).empty();
+    if (!materialized)
+        throw EngineError(QStringLiteral("ORA-01702: a view is not appropriate here"));
+    return true;
+}
+
 // CREATE MATERIALIZED VIEW name [(columns)] [clauses] AS query: the view
 // over the query, or the refusal when the engine cannot run the query.
 std::string MaterializedView(SqliteEngine& engine, std::string_view sql, const Tokens& t, std::size_t i)
 {
     const std::size_t nameAt = i;
-    NameAt(t, &i);
+    const std::string name = NameAt(t, &i);
     std::string created = "CREATE VIEW " + std::string(sql.substr(t[nameAt].begin, t[i - 1].end - t[nameAt].begin));
     if (IsSymbol(t, i, "(") && IsName(t, i + 1) && (IsSymbol(t, i + 2, ",") || IsSymbol(t, i + 2, ")"))) {
         std::size_t close = i;
@@ -120,6 +143,11 @@ std::string MaterializedView(SqliteEngine& engine, std::string_view sql, const T
         if (message.find("syntax error") != std::string::npos || message.find("no such function") != std::string::npos)
             Refuse("a materialized view whose query the engine cannot run");
     }
+    // Its indexes (an MV's, unlike a view's) are taken with no effect.
+    Rows(engine, std::string("CREATE TABLE IF NOT EXISTS main.") + QuoteName(MaterializedViewsTable)
+                     + " (MVIEW_NAME TEXT PRIMARY KEY)");
+    Rows(engine, std::string("INSERT OR REPLACE INTO main.") + QuoteName(MaterializedViewsTable) + " VALUES (upper(?1))",
+         {name});
     return created + " AS " + query;
 }
 
@@ -172,6 +200,37 @@ std::string OutsideLine(const std::string& construct)
            + " - the embedded engine keeps no PL/SQL beyond row triggers that fill columns, and no object types";
 }
 
+void ExplainUnread(SqliteEngine& engine, std::string_view sql, const EngineError& error)
+{
+    if (!error.message().startsWith(QStringLiteral("ORA-00900")))
+        throw error;
+    const Tokens t = PlaceTokens(sql);
+    for (std::size_t i = 0; i + 1 < t.size(); ++i) {
+        if (t[i].kind != SqlToken::Kind::Word || !(t[i + 1].kind == SqlToken::Kind::Symbol && t[i + 1].text == "("))
+            continue;
+        if (t[i].text == "MULTISET")
+            Refuse("a collection (MULTISET)");
+        if (t[i].text == "TREAT" || t[i].text == "DEREF" || t[i].text == "REF" || t[i].text == "VALUE")
+            Refuse("an object reference (" + t[i].text + ")");
+        if (t[i].text == "XMLTYPE" || t[i].text == "XMLELEMENT" || t[i].text == "EXTRACTVALUE")
+            Refuse("XMLType (" + t[i].text + ")");
+    }
+    // The table a DML statement writes: INSERT INTO t, UPDATE t, DELETE [FROM] t.
+    std::size_t k = IsWord(t, 0, "INSERT") && IsWord(t, 1, "INTO") ? 2
+                    : IsWord(t, 0, "UPDATE")                         ? 1
+                    : IsWord(t, 0, "DELETE")                         ? (IsWord(t, 1, "FROM") ? 2 : 1)
+                                                                     : 0;
+    if (k > 0 && k < t.size()) {
+        const std::string name = NameAt(t, &k);
+        if (!name.empty()
+            && Rows(engine, "SELECT 1 FROM main.sqlite_master WHERE type IN ('table', 'view') AND name = ?1 "
+                            "COLLATE NOCASE", {name}).empty())
+            throw EngineError(QStringLiteral("ORA-00942: table or view does not exist (%1)")
+                                  .arg(QString::fromStdString(OracleDialect::Upper(name))));
+    }
+    throw error;
+}
+
 bool IsProgramUnit(std::string_view sql)
 {
     const Tokens t = PlaceTokens(sql.substr(0, 200));
@@ -192,6 +251,8 @@ bool Run(SqliteEngine& engine, std::string_view sql, std::string* instead)
             Refuse("CREATE " + UnitName(t, i));
         if (IsWord(t, i, "TABLE"))
             CheckTable(t, i + 1);
+        if (IsWord(t, i + (IsWord(t, i, "UNIQUE") || IsWord(t, i, "BITMAP") ? 1 : 0), "INDEX"))
+            return IndexOfView(engine, t, i);
         if (IsWord(t, i, "VIEW")) {
             std::size_t k = i + 1;
             NameAt(t, &k);
@@ -208,7 +269,8 @@ bool Run(SqliteEngine& engine, std::string_view sql, std::string* instead)
             Dimension(engine, sql, t, i + 1, replace);
             return true;
         }
-        return false;
+        // A folder of the server's for its loaders and files: none here.
+        return IsWord(t, i, "DIRECTORY");
     }
     if (IsWord(t, 0, "DROP")) {
         if (IsUnitWord(t, 1)) {
@@ -229,11 +291,22 @@ bool Run(SqliteEngine& engine, std::string_view sql, std::string* instead)
             DropDimension(engine, t, 2);
             return true;
         }
-        return false;
+        return IsWord(t, 1, "DIRECTORY");
     }
     if (IsWord(t, 0, "ALTER")) {
         if ((IsWord(t, 1, "MATERIALIZED") && IsWord(t, 2, "VIEW")) || IsWord(t, 1, "DIMENSION"))
             return true;  // refresh and level changes: nothing to do
+        if (IsWord(t, 1, "VIEW")) {
+            std::size_t i = 2;
+            const std::string name = NameAt(t, &i);
+            if (IsWord(t, i, "COMPILE") && i + 1 >= t.size()) {  // a view is never invalid here
+                if (Rows(engine, "SELECT 1 FROM main.sqlite_master WHERE type = 'view' AND name = ?1 COLLATE NOCASE",
+                         {name}).empty())
+                    throw EngineError(QStringLiteral("ORA-00942: table or view does not exist (%1)")
+                                          .arg(QString::fromStdString(OracleDialect::Upper(name))));
+                return true;
+            }
+        }
         if (IsUnitWord(t, 1)) {
             std::size_t i = 2;
             throw EngineError(QStringLiteral("ORA-04043: object %1 does not exist")

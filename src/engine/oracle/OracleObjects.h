@@ -11,11 +11,14 @@
 #include <string>
 #include <string_view>
 
+class EngineError;
 class SqliteEngine;
 
 namespace OracleObjects {
 
 inline constexpr const char* DimensionsTable = "KOVA$DIMENSIONS";
+// The names of the views that were made as materialized views.
+inline constexpr const char* MaterializedViewsTable = "KOVA$MVIEWS";
 
 // The line a refused construct gets: "ORA-00900: invalid SQL statement:
 // `construct` - ...".
@@ -26,6 +29,12 @@ std::string OutsideLine(const std::string& construct);
 // returns false, or returns false leaving it empty when `sql` is none of
 // them. Throws EngineError.
 bool Run(SqliteEngine& engine, std::string_view sql, std::string* instead);
+
+// A statement SQLite could not read (`error`, ORA-00900) said in Oracle's
+// terms where the reason is known: a construct of object types or
+// collections gets its line, a DML statement on a table the file does not
+// hold ORA-00942. Otherwise `error` itself. Always throws.
+[[noreturn]] void ExplainUnread(SqliteEngine& engine, std::string_view sql, const EngineError& error);
 
 // Whether `sql`, which holds more than one ";", is a unit of PL/SQL (a
 // trigger, procedure, package, type ...) that Run answers.

@@ -180,9 +180,11 @@ public:
 
     // Makes `table` again from `createSql`, keeping its rows and indexes, as
     // SQLite documents it: with foreign keys off, in a transaction of its own.
-    // The keys are then checked; a row that breaks one undoes it all.
+    // The keys are then checked (unless `checkKeys` is false: ENABLE
+    // NOVALIDATE leaves the rows there as they are); a row that breaks one
+    // undoes it all.
     void rebuild(const std::string& table, const std::string& createSql, const std::string& constraintName,
-                 const std::vector<std::string>& dropped = {})
+                 const std::vector<std::string>& dropped = {}, bool checkKeys = true)
     {
         const bool inTransaction = sqlite3_get_autocommit(m_db) == 0;
         if (inTransaction)
@@ -238,7 +240,7 @@ public:
                 if (sqlite3_exec(m_db, trigger.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
                     m_engine.raise();
             }
-            if (!rows("SELECT 1 FROM pragma_foreign_key_check(?1, 'main') LIMIT 1", {table}).empty())
+            if (checkKeys && !rows("SELECT 1 FROM pragma_foreign_key_check(?1, 'main') LIMIT 1", {table}).empty())
                 throw EngineError(QStringLiteral("ORA-02298: cannot validate (%1) - parent keys not found")
                                       .arg(QString::fromStdString(constraintName)));
             exec("COMMIT");
@@ -344,7 +346,8 @@ void ChangeConstraint(Catalog& catalog, const Statement& st)
     if (st.enable) {
         if (!disabled)
             return;  // enabled already
-        catalog.rebuild(table, OracleDdl::WithClauses(sql, std::vector<std::string>{*(*disabled)[0]}), st.name);
+        catalog.rebuild(table, OracleDdl::WithClauses(sql, std::vector<std::string>{*(*disabled)[0]}), st.name, {},
+                        !st.novalidate);
         forget();
         return;
     }
@@ -385,8 +388,24 @@ void CreateView(Catalog& catalog, const Statement& st)
         catalog.exec("DROP VIEW main." + QuoteName(st.table));
     if (catalog.exists(ViewsTable))
         catalog.exec("DELETE FROM main.\"KOVA$VIEWS\" WHERE VIEW_NAME = upper(?1)", {st.table});
+    // The query as a statement runs it: owners dropped, DATE arithmetic,
+    // Oracle's words. One the rewriting refuses is tried as written.
+    std::string sql = st.sql;
+    if (st.sql.size() >= st.query.size()) {
+        try {
+            LexedStatement lexed = LexStatement(st.query);
+            OracleDialect::Rewrite(&lexed);
+            sql = st.sql.substr(0, st.sql.size() - st.query.size()) + lexed.text;
+        } catch (const EngineError&) {
+        }
+    }
     try {
-        catalog.exec(st.sql);
+        catalog.exec(sql);
+        if (sql != st.sql) {
+            // USER_VIEWS shows the query as it was written.
+            catalog.ensure(ViewsTable);
+            catalog.exec("INSERT INTO main.\"KOVA$VIEWS\" VALUES (upper(?1), ?2)", {st.table, st.query});
+        }
         return;
     } catch (const EngineError& error) {
         if (!error.message().startsWith(QStringLiteral("ORA-00900")))
@@ -550,10 +569,14 @@ void Synonym(Catalog& catalog, const Statement& st)
             catalog.exec("DROP VIEW main." + QuoteName(st.name));
         return;
     }
-    if (!existing.empty() && !(ours && st.replace))
-        throw EngineError(QStringLiteral("ORA-00955: name is already used by an existing object"));
     const auto target = catalog.rows("SELECT name FROM main.sqlite_master WHERE type IN ('table', 'view') AND "
                                      "name = ?1 COLLATE NOCASE", {st.table});
+    // The file holds one schema: a synonym of another owner's object of the
+    // same name (CREATE SYNONYM countries FOR hr.countries) is that object.
+    if (!target.empty() && Upper(*target[0][0]) == Upper(st.name))
+        return;
+    if (!existing.empty() && !(ours && st.replace))
+        throw EngineError(QStringLiteral("ORA-00955: name is already used by an existing object"));
     if (ours)
         catalog.exec("DROP VIEW main." + QuoteName(st.name));
     if (!target.empty())
