@@ -62,6 +62,8 @@ InsertColumns ColumnsOfInsert(const TableRules& rules)
         else
             names << ServerSql(rules.table, rules[j].ColumnName.trimmed());
     }
+    if (names.isEmpty())
+        return {};
     columns.names = names.join(QStringLiteral(", "));
     return columns;
 }
@@ -78,7 +80,7 @@ void InsertShape(const QString& table, int count, StatementShape& shape, const I
     QString raw;
     bool first = true;
     for (int i = 1; i <= count; ++i) {
-        if (std::size_t(i) < columns.leftOut.size() && columns.leftOut[std::size_t(i)])
+        if (columns.leaves(i))
             continue;
         if (!first)
             shape.appendText(QStringLiteral(" ,"));

@@ -12,11 +12,14 @@ struct TableRules;
 // The columns an INSERT of a table gives values. Empty (the statement names
 // no column, every column 1..count takes one in order) unless a column is
 // GENERATED ALWAYS AS IDENTITY: then the names of the others and, by column
-// index, which are left out.
+// index, which are left out. A table of identity columns alone names none
+// (no INSERT could name no column) and gives them NULL, which the embedded
+// engine takes as no value. Loader files leave out the same columns.
 struct InsertColumns {
     QString names;              // "A, B, C"
     std::vector<bool> leftOut;  // entry i for column i
     bool isEmpty() const { return leftOut.empty(); }
+    bool leaves(int column) const { return std::size_t(column) < leftOut.size() && leftOut[std::size_t(column)]; }
 };
 InsertColumns ColumnsOfInsert(const TableRules& rules);
 

@@ -118,9 +118,10 @@ bool AppendCsvField(QString& line, const QString& value)
 
 QString ColumnList(const basKovaData::TableRules& rules)
 {
+    const basKovaData::InsertColumns named = basKovaData::ColumnsOfInsert(rules);
     QStringList names;
     for (int j = 1; j <= rules.count(); ++j)
-        if (!rules[j].IsIdentity)
+        if (!named.leaves(j))
             names << basKovaData::ServerSql(rules.table, rules[j].ColumnName.trimmed());
     return names.join(u", "_s);
 }
@@ -141,10 +142,11 @@ QString ControlFileText(const basKovaData::TableRules& rules, const QString& csv
                    "FIELDS TERMINATED BY ',' OPTIONALLY ENCLOSED BY '\"'\n"
                    "TRAILING NULLCOLS\n"
                    "(\n"_s.arg(csvName, basKovaData::ServerNameOf(rules.table).spelling);
+    const basKovaData::InsertColumns named = basKovaData::ColumnsOfInsert(rules);
     QStringList fields;
     for (int j = 1; j <= rules.count(); ++j) {
         const basKovaData::ColumnRule& rule = rules[j];
-        if (rule.IsIdentity)
+        if (named.leaves(j))
             continue;  // the database gives the value
         QString field = u"  \""_s + basKovaData::ServerNameOf(rules.table, rule.ColumnName.trimmed()).spelling + u"\" "_s;
         switch (rule.family()) {

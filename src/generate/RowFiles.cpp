@@ -343,10 +343,9 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
                 // A GENERATED ALWAYS identity column is left out: the
                 // database gives its values.
                 const basKovaData::InsertColumns named = basKovaData::ColumnsOfInsert(rules);
-                const auto leftOut = [&named](int j) { return !named.isEmpty() && named.leftOut[std::size_t(j)]; };
                 QString line;
                 for (int j = 1; j <= rules.count(); ++j) {
-                    if (rules[j].IsIdentity)
+                    if (named.leaves(j))
                         continue;
                     if (!line.isEmpty())
                         line += u',';
@@ -357,7 +356,7 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
                     line.resize(0);  // keeps its room for the next line
                     bool first = true;
                     for (int j = 1; j <= rules.count(); ++j) {
-                        if (leftOut(j))
+                        if (named.leaves(j))  // no field
                             continue;
                         if (!first)
                             line += u',';
