@@ -9,7 +9,7 @@
 --     with time, SYSDATE(), DUAL, and the types DATE (= timestamp(0)),
 --     VARCHAR2 and NVARCHAR2 in schema oracle;
 --   * creates schema kova_oracle with Oracle's dictionary views USER_TABLES,
---     USER_VIEWS, USER_TAB_COLUMNS, USER_CONSTRAINTS, USER_CONS_COLUMNS,
+--     USER_VIEWS, USER_TAB_COLUMNS, USER_TAB_IDENTITY_COLS, USER_CONSTRAINTS, USER_CONS_COLUMNS,
 --     USER_SEQUENCES, USER_TAB_COMMENTS, USER_COL_COMMENTS, V$SQL and V$SQLTEXT (the latter two from pg_stat_statements, when
 --     shared_preload_libraries loads it);
 --   * sets the database's search_path to
@@ -215,6 +215,15 @@ SELECT kova_oracle.ora_name(c.relname) AS table_name,
   LEFT JOIN pg_attrdef ad ON ad.adrelid = a.attrelid AND ad.adnum = a.attnum
   CROSS JOIN LATERAL (SELECT pg_get_expr(ad.adbin, ad.adrelid) AS def) d
   CROSS JOIN LATERAL kova_oracle.ora_type(a.atttypid, a.atttypmod) t;
+
+-- Identity columns: GENERATED ALWAYS ones take no value in an INSERT.
+CREATE OR REPLACE VIEW kova_oracle.user_tab_identity_cols AS
+SELECT kova_oracle.ora_name(c.relname) AS table_name,
+       kova_oracle.ora_name(a.attname) AS column_name,
+       CASE a.attidentity WHEN 'a' THEN 'ALWAYS' ELSE 'BY DEFAULT' END AS generation_type,
+       NULL::text AS sequence_name
+  FROM kova_oracle.kova_relations c
+  JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped AND a.attidentity <> '';
 
 -- Each table's and view's columns (a row with NULL columns for one without
 -- any) as the views above show them, beside the spelling the catalogue holds

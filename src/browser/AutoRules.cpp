@@ -484,6 +484,13 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
                 continue;
             const QString name = rule.ColumnName.trimmed();
             rule.clearRule();
+            if (rule.IsIdentity) {
+                rule.setKind(basKovaData::Kind::Null);
+                result.identityColumns << name + u": generated always as identity"_s;
+                proposed[std::size_t(j)] = true;
+                ++result.proposed;
+                continue;
+            }
             if (const auto trigger = filled.find(name.toUpper()); trigger != filled.end()) {
                 rule.setKind(basKovaData::Kind::Null);
                 result.triggerFilled << name + u": filled by trigger "_s + trigger->second;
@@ -630,6 +637,14 @@ QString TriggerFilledMessage(const QStringList& lines)
     if (lines.isEmpty())
         return QString();
     return u"次の列は行トリガーが値を入れるため、NULLを設定しました。\n"_s + lines.join(u'\n');
+}
+
+QString IdentityColumnsMessage(const QStringList& lines)
+{
+    if (lines.isEmpty())
+        return QString();
+    return u"次の列はデータベースが値を入れる (GENERATED ALWAYS AS IDENTITY) ため、NULLを設定しました。"
+           "登録の際は値を渡しません。\n"_s + lines.join(u'\n');
 }
 
 qint64 JunctionShortfall(OraDatabase* database, const QString& table, qint64 rows)

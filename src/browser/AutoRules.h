@@ -45,6 +45,9 @@ struct AutoRulesResult {
     // Columns an enabled BEFORE INSERT row trigger fills (when NULL, or
     // always), given the NULL rule: "COLUMN: filled by trigger NAME".
     QStringList triggerFilled;
+    // Columns the database fills (GENERATED ALWAYS AS IDENTITY), given the
+    // NULL rule and left out of the INSERT: "COLUMN: generated always as identity".
+    QStringList identityColumns;
     bool failed = false;        // reading the dictionary or the table failed
     int errorNumber = 0;
     QString errorText;
@@ -73,7 +76,8 @@ struct AutoRulesResult {
 // A column that a BEFORE INSERT row trigger of the table fills when it is
 // NULL (IF :NEW.col IS NULL THEN ... :NEW.col := ... END IF) or always (an
 // assignment outside any IF) gets the NULL rule and is left to the trigger.
-// Columns of other types (RAW, LOB ...) keep no rule.
+// A GENERATED ALWAYS identity column gets the NULL rule: the database gives
+// its value. Columns of other types (RAW, LOB ...) keep no rule.
 AutoRulesResult ProposeRules(OraDatabase* database, const QString& table);
 
 // How many of `rows` new rows of `table` find no combination of parent keys
@@ -91,6 +95,8 @@ QString JunctionShortfallMessage(qint64 missing, qint64 rows);
 std::map<QString, QString> TriggerFilledColumns(OraDatabase* database, const QString& table);
 // What the main window says after 自動設定 about those columns; empty for none.
 QString TriggerFilledMessage(const QStringList& lines);
+// The same of the identity columns.
+QString IdentityColumnsMessage(const QStringList& lines);
 
 // What the main window says about parents without rows after 自動設定;
 // empty for none.

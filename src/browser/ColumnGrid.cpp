@@ -11,6 +11,7 @@
 #include "shared/SqlName.h"
 
 #include <QHash>
+#include <QSet>
 #include "shared/ValueText.h"
 
 #include <QList>
@@ -104,6 +105,27 @@ void ShowColumnComments(OraDatabase& database, controls::GridModel& grid, const 
             const auto found = comments.constFind(grid.TextMatrix(row, ColName));
             if (found != comments.cend())
                 grid.setCellToolTip(row, ColName, *found);
+        }
+    } catch (const OraError&) {
+    }
+}
+
+// Marks the rules of the columns the database fills itself (GENERATED ALWAYS
+// AS IDENTITY). A dictionary without USER_TAB_IDENTITY_COLS has none.
+void MarkIdentityColumns(OraDatabase& database, const QString& table)
+{
+    try {
+        const auto dynaset = database.DBCreateDynaset(
+            QStringLiteral("SELECT COLUMN_NAME FROM USER_TAB_IDENTITY_COLS WHERE TABLE_NAME = ")
+                + basKovaData::SqlQuoted(table) + QStringLiteral(" AND GENERATION_TYPE = 'ALWAYS'"),
+            0);
+        QSet<QString> identity;
+        for (; !dynaset->IsEOF(); dynaset->MoveNext())
+            identity.insert(basKovaData::NullToBlank(dynaset->Value(0)).trimmed().toUpper());
+        dynaset->Close();
+        for (std::size_t i = 1; i < basKovaData::ColumnRules.size(); ++i) {
+            basKovaData::ColumnRule& rule = basKovaData::ColumnRules[i];
+            rule.IsIdentity = identity.contains(rule.ColumnName.trimmed().toUpper());
         }
     } catch (const OraError&) {
     }
@@ -212,6 +234,7 @@ ColumnGridResult FillColumnGrid(OraDatabase* database, controls::GridModel& grid
         MarkKeyColumns(*database, grid, name, n);
         ShowColumnComments(*database, grid, name, n);
         RebuildRules(grid, columns);
+        MarkIdentityColumns(*database, name);
     } catch (const std::exception&) {
         // OraError from the database, GridError from the grid: the grid keeps
         // the rows filled so far.

@@ -487,6 +487,8 @@ void frmMain::cmdAutoRules()
         message(checks, MessageIcon::Information);
     if (const QString triggers = browser::TriggerFilledMessage(result.triggerFilled); !triggers.isEmpty())
         message(triggers, MessageIcon::Information);
+    if (const QString identity = browser::IdentityColumnsMessage(result.identityColumns); !identity.isEmpty())
+        message(identity, MessageIcon::Information);
 }
 
 // ---- helpers ----------------------------------------------------------------------

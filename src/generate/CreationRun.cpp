@@ -111,13 +111,14 @@ void InsertRows(const basKovaData::TableRules& rules, RunRows& made, std::size_t
     result.rows = rows;
     const qint64 step = ProgressStep(qint32(std::min<qint64>(rows, INT32_MAX)));
     const int columns = rules.count();
+    const basKovaData::InsertColumns named = basKovaData::ColumnsOfInsert(rules);
     for (qint64 i = 1; i <= rows; ++i) {
         if (StopAsked(hooks))
             throw RunStopped();
         if (i % step == 0 && hooks.progress)
             hooks.progress(int(i * ProgressFullTwips / rows));
         made.NextRow(t);
-        basKovaData::InsertShape(rules.table, columns, shape);
+        basKovaData::InsertShape(rules.table, columns, shape, named);
         statements.Add(shape);
     }
     statements.Flush();

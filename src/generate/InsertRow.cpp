@@ -1,10 +1,13 @@
 #include "generate/InsertRow.h"
 
 #include "generate/ValueGenerator.h"
+#include "rules/ColumnRule.h"
 #include "session/OraAccess.h"
 #include "shared/Cp932.h"
 #include "shared/StatementShape.h"
 #include "shared/basKovaData.h"
+
+#include <QStringList>
 
 #include <algorithm>
 
@@ -45,17 +48,43 @@ QString SqlDate(const QString& dateText)
     return sql;
 }
 
-void InsertShape(const QString& table, int count, StatementShape& shape)
+InsertColumns ColumnsOfInsert(const TableRules& rules)
+{
+    InsertColumns columns;
+    const int count = rules.count();
+    if (std::none_of(rules.columns.begin() + 1, rules.columns.end(), [](const ColumnRule& rule) { return rule.IsIdentity; }))
+        return columns;
+    columns.leftOut.assign(std::size_t(count) + 1, false);
+    QStringList names;
+    for (int j = 1; j <= count; ++j) {
+        if (rules[j].IsIdentity)
+            columns.leftOut[std::size_t(j)] = true;
+        else
+            names << ServerSql(rules.table, rules[j].ColumnName.trimmed());
+    }
+    if (names.isEmpty())
+        return {};
+    columns.names = names.join(QStringLiteral(", "));
+    return columns;
+}
+
+void InsertShape(const QString& table, int count, StatementShape& shape, const InsertColumns& columns)
 {
     count = std::min(count, RowValueCapacity - 1);
     shape.clear();
     shape.appendText(QStringLiteral("Insert into "));
     shape.appendText(ServerSql(table));
+    if (!columns.isEmpty())
+        shape.appendText(QStringLiteral(" (") + columns.names + QLatin1Char(')'));
     shape.appendText(QStringLiteral(" Values( "));
     QString raw;
+    bool first = true;
     for (int i = 1; i <= count; ++i) {
-        if (i > 1)
+        if (columns.leaves(i))
+            continue;
+        if (!first)
             shape.appendText(QStringLiteral(" ,"));
+        first = false;
         QString& entry = RowValues[std::size_t(i)];
         if (entry.trimmed() == QLatin1String("@"))
             entry = QStringLiteral("@0");
@@ -77,10 +106,10 @@ void InsertShape(const QString& table, int count, StatementShape& shape)
     shape.appendText(QStringLiteral(" ) "));
 }
 
-QString InsertText(const QString& table, int count)
+QString InsertText(const QString& table, int count, const InsertColumns& columns)
 {
     StatementShape shape;
-    InsertShape(table, count, shape);
+    InsertShape(table, count, shape, columns);
     return shape.Literal();
 }
 

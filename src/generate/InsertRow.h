@@ -2,9 +2,26 @@
 // The INSERT statement of one generated row, built from RowValues.
 #include <QString>
 
+#include <vector>
+
 namespace basKovaData {
 
 class StatementShape;
+struct TableRules;
+
+// The columns an INSERT of a table gives values. Empty (the statement names
+// no column, every column 1..count takes one in order) unless a column is
+// GENERATED ALWAYS AS IDENTITY: then the names of the others and, by column
+// index, which are left out. A table of identity columns alone names none
+// (no INSERT could name no column) and gives them NULL, which the embedded
+// engine takes as no value. Loader files leave out the same columns.
+struct InsertColumns {
+    QString names;              // "A, B, C"
+    std::vector<bool> leftOut;  // entry i for column i
+    bool isEmpty() const { return leftOut.empty(); }
+    bool leaves(int column) const { return std::size_t(column) < leftOut.size() && leftOut[std::size_t(column)]; }
+};
+InsertColumns ColumnsOfInsert(const TableRules& rules);
 
 // The statement "Insert into " + table + " Values( " and the values of
 // columns 1..count, then " ) ", as a shape: an entry beginning with "@" is SQL
@@ -13,11 +30,13 @@ class StatementShape;
 // statement), any other non-empty entry a character value, an empty entry
 // Null. An entry that is "@" alone is itself changed to "@0"; one that is "@"
 // and a single character literal (a made value, see generate::DataEntry) is
-// that text, never cut.
-void InsertShape(const QString& table, int count, StatementShape& shape);
+// that text, never cut. With `columns` not empty, the statement is
+// "Insert into " + table + " (" + names + ") Values( " and the columns left
+// out take no value.
+void InsertShape(const QString& table, int count, StatementShape& shape, const InsertColumns& columns = {});
 // The same statement as literal text: character values between quotes, with
 // single quotes inside doubled, so the value arrives as typed.
-QString InsertText(const QString& table, int count);
+QString InsertText(const QString& table, int count, const InsertColumns& columns = {});
 
 // A text as an SQL character literal: between single quotes, quotes doubled.
 QString SqlQuoted(const QString& text);

@@ -118,9 +118,11 @@ bool AppendCsvField(QString& line, const QString& value)
 
 QString ColumnList(const basKovaData::TableRules& rules)
 {
+    const basKovaData::InsertColumns named = basKovaData::ColumnsOfInsert(rules);
     QStringList names;
     for (int j = 1; j <= rules.count(); ++j)
-        names << basKovaData::ServerSql(rules.table, rules[j].ColumnName.trimmed());
+        if (!named.leaves(j))
+            names << basKovaData::ServerSql(rules.table, rules[j].ColumnName.trimmed());
     return names.join(u", "_s);
 }
 
@@ -140,23 +142,27 @@ QString ControlFileText(const basKovaData::TableRules& rules, const QString& csv
                    "FIELDS TERMINATED BY ',' OPTIONALLY ENCLOSED BY '\"'\n"
                    "TRAILING NULLCOLS\n"
                    "(\n"_s.arg(csvName, basKovaData::ServerNameOf(rules.table).spelling);
+    const basKovaData::InsertColumns named = basKovaData::ColumnsOfInsert(rules);
+    QStringList fields;
     for (int j = 1; j <= rules.count(); ++j) {
         const basKovaData::ColumnRule& rule = rules[j];
-        text += u"  \""_s + basKovaData::ServerNameOf(rules.table, rule.ColumnName.trimmed()).spelling + u"\" "_s;
+        if (named.leaves(j))
+            continue;  // the database gives the value
+        QString field = u"  \""_s + basKovaData::ServerNameOf(rules.table, rule.ColumnName.trimmed()).spelling + u"\" "_s;
         switch (rule.family()) {
         case TypeFamily::Date:
-            text += u"DATE \"YYYY-MM-DD HH24:MI:SS\""_s;
+            field += u"DATE \"YYYY-MM-DD HH24:MI:SS\""_s;
             break;
         case TypeFamily::Character:
             // Bytes: a character of AL32UTF8 takes up to four.
-            text += u"CHAR(%1)"_s.arg(std::max(255, rule.Length * 4));
+            field += u"CHAR(%1)"_s.arg(std::max(255, rule.Length * 4));
             break;
         default:
-            text += u"CHAR"_s;
+            field += u"CHAR"_s;
         }
-        text += j < rules.count() ? u",\n"_s : u"\n"_s;
+        fields << field;
     }
-    return text + u")\n"_s;
+    return text + fields.join(u",\n"_s) + u"\n)\n"_s;
 }
 
 QString PostgresLoadText(const QStringList& tables, const QStringList& csvNames, const QStringList& columnLists,

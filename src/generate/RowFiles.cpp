@@ -321,9 +321,10 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
             basKovaData::StatementShape shape;
             for (std::size_t t = 0; t < tables.size(); ++t) {
                 const TableRules& rules = *tables[t].rules;
+                const basKovaData::InsertColumns named = basKovaData::ColumnsOfInsert(rules);
                 EachRow(made, t, job, [&] {
                     text.clear();
-                    basKovaData::InsertShape(rules.table, rules.count(), shape);
+                    basKovaData::InsertShape(rules.table, rules.count(), shape, named);
                     AppendScriptStatement(text, shape);
                     script.write(text);
                 });
@@ -339,18 +340,27 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
                 const TableRules& rules = *tables[t].rules;
                 const QString csvName = TableFileName(rules.table, job.shard, u".csv"_s);
                 OutFile& csv = files.open(folder.filePath(csvName));
+                // A GENERATED ALWAYS identity column is left out: the
+                // database gives its values.
+                const basKovaData::InsertColumns named = basKovaData::ColumnsOfInsert(rules);
                 QString line;
                 for (int j = 1; j <= rules.count(); ++j) {
-                    if (j > 1)
+                    if (named.leaves(j))
+                        continue;
+                    if (!line.isEmpty())
                         line += u',';
                     AppendCsvField(line, rules[j].ColumnName.trimmed());
                 }
                 csv.write(line + u"\r\n"_s);
                 EachRow(made, t, job, [&] {
                     line.resize(0);  // keeps its room for the next line
+                    bool first = true;
                     for (int j = 1; j <= rules.count(); ++j) {
-                        if (j > 1)
+                        if (named.leaves(j))  // no field
+                            continue;
+                        if (!first)
                             line += u',';
+                        first = false;
                         const QString& value = basKovaData::RowValues[std::size_t(j)];
                         if (!AppendCsvField(line, value))
                             throw OraError(RawSqlRefusal(rules.table, rules[j], value));

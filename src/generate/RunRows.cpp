@@ -127,6 +127,18 @@ QString RunRows::Prepare()
         if (!unique.isEmpty())
             return u"shards cannot keep the values of 重複なし columns apart: "_s + unique.join(u", "_s);
     }
+    // The database gives a GENERATED ALWAYS identity column its value and
+    // refuses any other: a rule there could only fail every row.
+    QStringList identity;
+    for (const TableRun& run : m_tables)
+        for (int j = 1; j <= run.rules->count(); ++j) {
+            const basKovaData::ColumnRule& rule = (*run.rules)[j];
+            const basKovaData::Kind kind = rule.storedKind();
+            if (rule.IsIdentity && kind != basKovaData::Kind::None && kind != basKovaData::Kind::Null)
+                identity << run.rules->table + u'.' + rule.ColumnName.trimmed();
+        }
+    if (!identity.isEmpty())
+        return identity.join(u", "_s) + u": generated always as identity: no value can be given"_s;
     for (std::size_t t = 0; t < count; ++t) {
         const TableRun& run = m_tables[t];
         if (!run.perParent) {

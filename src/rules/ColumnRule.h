@@ -65,6 +65,9 @@ struct ColumnRule {
     qint16 Scale = 0;
     bool IsKey = false;
     bool IsNotNull = false;
+    // GENERATED ALWAYS AS IDENTITY: the database gives the value, an INSERT
+    // names the table's other columns and leaves this one out.
+    bool IsIdentity = false;
     // The rule. A blank kind means no rule has been set.
     FixedField<1> RuleKind;
     std::array<bool, RuleSlots> MultiOn{};

@@ -161,6 +161,13 @@ private Q_SLOTS:
         QTest::newRow("postgres") << true;
     }
     void checkConstraints_data() { windowsStatements_data(); }
+    void identityColumn_data()
+    {
+        QTest::addColumn<bool>("server");
+        QTest::addColumn<QString>("type");  // PostgreSQL numbers identities only in whole-number types
+        QTest::newRow("embedded") << false << u"NUMBER(6)"_s;
+        QTest::newRow("postgres") << true << u"INTEGER"_s;
+    }
 
     void windowsStatements()
     {
@@ -276,7 +283,23 @@ private Q_SLOTS:
         QCOMPARE(generate::GenerateRows(basKovaData::TableRules::FromShared(u"SHIPMENTS"_s), 30).failures, 0);
     }
 
-    // Only a login that worked is written to the connection file; one to a
+    // Each dictionary tells a GENERATED ALWAYS identity column: 自動設定
+    // leaves it to the database, which numbers the rows.
+    void identityColumn()
+    {
+        QFETCH(bool, server);
+        if (server)
+            KOVA_NEED_SERVER();
+        QFETCH(QString, type);
+        QVERIFY(open(server, {u"CREATE TABLE T (ID %1 GENERATED ALWAYS AS IDENTITY PRIMARY KEY, NAME VARCHAR2(10) NOT NULL)"_s.arg(type)},
+                     u"T"_s));
+        QCOMPARE(browser::ProposeRules(m_db.database.get(), u"T"_s).identityColumns,
+                 QStringList{u"ID: generated always as identity"_s});
+        QCOMPARE(generate::GenerateRows(basKovaData::TableRules::FromShared(u"T"_s), 3).failures, 0);
+        QCOMPARE(RowsText(QueryRows(*m_db.database, u"SELECT MIN(ID), MAX(ID), COUNT(*) FROM T"_s)), u"1,3,3"_s);
+    }
+
+
     // stopped server fails, and works once it runs again.
     void login_data()
     {

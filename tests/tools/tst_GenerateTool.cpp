@@ -3,6 +3,7 @@
 // with duplicates, wrong files and arguments, the preview, and rules saved
 // from the window making the rows the window's own run makes.
 #include "GenerateTool.h"
+#include "SqlConsole.h"
 
 #include "browser/ColumnGrid.h"
 #include "controls/GridModel.h"
@@ -14,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextStream>
 
@@ -55,7 +57,7 @@ const QByteArray Members = R"({
 })";
 
 struct Tool {
-    Tool() : db(Schema) {}
+    explicit Tool(const QStringList& schema = Schema) : db(schema) {}
 
     // Writes `json` into the database's folder as `name`; its path.
     QString file(const QString& name, const QByteArray& json) const
@@ -203,6 +205,66 @@ private Q_SLOTS:
         QCOMPARE(tool.out, QString());
         QVERIFY2(tool.err.startsWith(u"stopped, nothing was kept: "_s), qPrintable(tool.err));
         QCOMPARE(tool.rows(u"SELECT COUNT(*) FROM 商品マスタ UNION ALL SELECT COUNT(*) FROM 会員"_s), u"3;20"_s);
+    }
+
+    // A GENERATED ALWAYS identity column takes no value: the statements and
+    // the loader files leave it out, and the database numbers the rows. A
+    // rule set on it stops the job before anything is written.
+    void identityColumn_data()
+    {
+        QTest::addColumn<QString>("columns");  // of the rule file; none: --auto
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("made");     // MIN(ID), MAX(ID), COUNT(*) after the run (and its script)
+        QTest::addColumn<QString>("written");  // "file:text it holds", no ID in it
+        const QString name = u"{\"column\": \"NAME\", \"kind\": \"fixed\", \"value\": \"n\"}"_s;
+        const int created = kovagenerate::AllCreated;
+        QTest::newRow("rule file") << name << QStringList() << created << QString() << u"1,3,3"_s << QString();
+        QTest::newRow("auto") << QString() << QStringList{u"--auto"_s, u"T"_s} << created
+                              << u"T: T: ID: generated always as identity\n"_s << u"1,3,3"_s << QString();
+        QTest::newRow("script") << name << QStringList{u"--out"_s, u"t.sql"_s} << created << QString() << u"1,3,3"_s
+                                << u"t.sql:\nInsert into T (NAME, QTY) Values( 'n' , 0 );\n"_s;
+        QTest::newRow("csv") << name << QStringList{u"--out"_s, u"csv"_s, u"--format"_s, u"csv"_s} << created << QString()
+                             << u"[NULL],[NULL],0"_s << u"csv/T.csv:NAME,QTY\r\nn,0\r\nn,0\r\n"_s;
+        QTest::newRow("control file") << name << QStringList{u"--out"_s, u"csv"_s, u"--format"_s, u"csv"_s} << created
+                                      << QString() << u"[NULL],[NULL],0"_s << u"csv/T.ctl:  \"NAME\" CHAR(255)"_s;
+        QTest::newRow("rule on it") << name + u", {\"column\": \"ID\", \"kind\": \"sequence\", \"start\": 1, \"step\": 1}"_s
+                                    << QStringList() << int(kovagenerate::Stopped)
+                                    << u"T.ID: generated always as identity: no value can be given\n"_s
+                                    << u"[NULL],[NULL],0"_s << QString();
+    }
+    void identityColumn()
+    {
+        QFETCH(QString, columns);
+        QFETCH(QStringList, args);
+        Tool tool({u"CREATE TABLE T (ID NUMBER(6) GENERATED AS IDENTITY PRIMARY KEY, NAME VARCHAR2(10) NOT NULL, "
+                   "QTY NUMBER(3))"_s});
+        if (const qsizetype out = args.indexOf(u"--out"_s) + 1; out > 0)
+            args[out] = tool.db.dir.filePath(args[out]);
+        if (!columns.isEmpty())
+            args.prepend(tool.file(u"t.json"_s, OneColumn(u"T"_s, columns, 3)));
+        else
+            args << u"--rows"_s << u"3"_s;
+        QTEST(tool.run(args), "outcome");
+        QFETCH(QString, said);
+        QVERIFY2(tool.err.endsWith(said), qPrintable(tool.err));
+        QFETCH(QString, written);
+        if (!written.isEmpty()) {
+            const QString path = written.section(u':', 0, 0);
+            const QString text = QString::fromUtf8(ReadFile(tool.db.dir.filePath(path)));
+            QVERIFY2(text.contains(written.section(u':', 1)) && !text.contains(QRegularExpression(u"\\bID\\b"_s)),
+                     qPrintable(text));
+            if (path == u"t.sql"_s) {
+                QString out, err;
+                QTextStream o(&out), e(&err);
+                SqlConsole console(tool.db.db.session, tool.db.db.database, o, e);
+                console.runScript(tool.db.dir.filePath(path));
+                console.finish();
+                QCOMPARE(err, QString());
+            }
+        }
+        QTEST(tool.rows(u"SELECT MIN(ID), MAX(ID), COUNT(*) FROM T"_s), "made");
     }
 
     // Each program's --help lists every option it takes, each on its own

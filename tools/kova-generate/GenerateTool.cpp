@@ -81,9 +81,10 @@ int Preview(const Job& job, int rows, QTextStream& out, QTextStream& err)
             return Stopped;
         }
         for (std::size_t t = 0; t < runs.size(); ++t) {
+            const basKovaData::InsertColumns named = basKovaData::ColumnsOfInsert(*runs[t].rules);
             for (qint64 i = 0; i < std::min<qint64>(made.Rows(t), rows); ++i) {
                 made.NextRow(t);
-                out << basKovaData::InsertText(runs[t].rules->table, runs[t].rules->count()) << '\n';
+                out << basKovaData::InsertText(runs[t].rules->table, runs[t].rules->count(), named) << '\n';
             }
         }
     } catch (const OraError& error) {

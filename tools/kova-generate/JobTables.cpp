@@ -130,7 +130,7 @@ std::optional<JobTable> Prepare(const JobEntry& entry, const QStringList& tables
             err << entry.label << ": " << *table << ": the rules cannot be proposed: " << proposed.errorText << '\n';
             return std::nullopt;
         }
-        for (const QString& line : proposed.triggerFilled)
+        for (const QString& line : proposed.identityColumns + proposed.triggerFilled)
             err << entry.label << ": " << *table << ": " << line << '\n';
     } else {
         const generate::RuleFileLoad load = generate::ApplyRuleFile(json);
