@@ -656,7 +656,21 @@ void SqliteEngine::beginTransaction()
 void SqliteEngine::commit()
 {
     restoreRowTriggers();
-    exec("COMMIT");
+    if (sqlite3_exec(m_handle, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
+        return;
+    if ((sqlite3_extended_errcode(m_handle) & 0xff) != SQLITE_CONSTRAINT)
+        raise();
+    // A deferred key that the COMMIT finds broken: as on Oracle, the whole
+    // transaction is rolled back, and the error says so.
+    QString why;
+    try {
+        raise();
+    } catch (const EngineError& error) {
+        why = error.message();
+    }
+    sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);  // the broken transaction
+    m_triggers.load(m_handle);
+    throw EngineError(QStringLiteral("ORA-02091: transaction rolled back (%1)").arg(why));
 }
 
 void SqliteEngine::rollback()

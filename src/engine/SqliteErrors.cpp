@@ -7,6 +7,8 @@
 
 #include <QRegularExpression>
 
+#include <utility>
+
 #include <sqlite3.h>
 
 namespace {
@@ -39,7 +41,7 @@ void SqliteEngine::raise() const
     case SQLITE_CONSTRAINT_NOTNULL: {
         QStringList parts = columns.split(QLatin1Char('.'));
         for (QString& part : parts)
-            part = QLatin1Char('"') + part + QLatin1Char('"');
+            part = QLatin1Char('"') + part.toUpper() + QLatin1Char('"');
         throw EngineError(QStringLiteral("ORA-01400: cannot insert NULL into (\"%1\".%2)")
                               .arg(QString::fromStdString(m_owner), parts.join(QLatin1Char('.'))));
     }
@@ -60,6 +62,20 @@ void SqliteEngine::raise() const
             for (QString& part : parts)
                 part = QLatin1Char('"') + part.toUpper() + QLatin1Char('"');
             throw EngineError(QStringLiteral("ORA-00904: %1: invalid identifier").arg(parts.join(QLatin1Char('.'))));
+        }
+        // SQLite's words for what Oracle has numbers of its own.
+        static const std::pair<const char*, const char*> Plain[] = {
+            {"ambiguous column name", "ORA-00918: column ambiguously defined"},
+            {"duplicate column name", "ORA-00957: duplicate column name"},
+            {"no such index", "ORA-01418: specified index does not exist"},
+            {"wrong number of arguments to function", "ORA-00909: invalid number of arguments"},
+            {"ORDER BY term out of range", "ORA-01785: ORDER BY item must be the number of a SELECT-list expression"},
+            {"do not have the same number of result columns", "ORA-01789: query block has incorrect number of result columns"},
+            {"misuse of aggregate", "ORA-00934: group function is not allowed here"},
+        };
+        for (const auto& [words, line] : Plain) {
+            if (message.contains(QLatin1String(words)))
+                throw EngineError(QLatin1String(line));
         }
         if (message.startsWith(QStringLiteral("foreign key mismatch")))
             throw EngineError(QStringLiteral("ORA-02270: no matching unique or primary key for this column-list"));

@@ -168,6 +168,12 @@ void tst_OracleAlterTable::deferredForeignKeys()
     db->DbExecuteSQL(u"SET CONSTRAINT ch_fk IMMEDIATE"_s);
     QCOMPARE(ErrorOf([&] { db->DbExecuteSQL(u"INSERT INTO ch VALUES (9)"_s); }).left(9), u"ORA-02291"_s);
     db->engine().rollback();
+    // A COMMIT that finds a deferred key broken rolls the transaction back.
+    db->engine().beginTransaction();
+    db->DbExecuteSQL(u"INSERT INTO p VALUES (4)"_s);
+    db->DbExecuteSQL(u"INSERT INTO lazy VALUES (8, NULL)"_s);
+    QCOMPARE(ErrorOf([&] { db->engine().commit(); }).left(34), u"ORA-02091: transaction rolled back"_s);
+    QCOMPARE(db.text(u"SELECT (SELECT count(*) FROM p), (SELECT count(*) FROM lazy)"_s), u"3,1"_s);
 }
 
 // A trigger of the table's own (as SQLite keeps it) stays with the table

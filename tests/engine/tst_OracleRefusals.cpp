@@ -18,6 +18,7 @@ const QStringList Schema = {
     "CONSTRAINT emp_dept_fk REFERENCES dept, salary NUMBER(8,2), hired DATE, flag CHAR(2))"_s,
     u"INSERT INTO dept VALUES (10, 'Sales')"_s,
     u"INSERT INTO emp VALUES (1, 10, 1000, TO_DATE('2020-01-01', 'YYYY-MM-DD'), 'M')"_s,
+    u"CREATE VIEW emp_v AS SELECT emp_id FROM emp"_s,
 };
 
 }  // namespace
@@ -69,6 +70,31 @@ void tst_OracleRefusals::refused_data()
                                     << u"ORA-00904: \"E\".\"NOWHERE\": invalid identifier"_s;
     QTest::newRow("ddl: function") << u"SELECT nowhere(1) FROM emp"_s << u"ORA-00904: \"NOWHERE\": invalid identifier"_s;
     QTest::newRow("ddl: table") << u"DELETE FROM nowhere"_s << u"ORA-00942: table or view does not exist (NOWHERE)"_s;
+
+    // SQLite's words for errors Oracle numbers.
+    QTest::newRow("duplicate key") << u"INSERT INTO dept VALUES (10, 'Again')"_s
+                                   << u"ORA-00001: unique constraint violated (dept.dept_id)"_s;
+    QTest::newRow("orphan") << u"INSERT INTO emp (emp_id, dept_id) VALUES (2, 99)"_s
+                            << u"ORA-02291: integrity constraint violated - parent key not found"_s;
+    QTest::newRow("ambiguous") << u"SELECT name FROM dept, dept d2"_s << u"ORA-00918: column ambiguously defined"_s;
+    QTest::newRow("duplicate column") << u"CREATE TABLE twice (a NUMBER, a NUMBER)"_s
+                                      << u"ORA-00957: duplicate column name"_s;
+    QTest::newRow("argument count") << u"SELECT SUBSTR(name) FROM dept"_s << u"ORA-00909: invalid number of arguments"_s;
+    QTest::newRow("order by position") << u"SELECT name FROM dept ORDER BY 3"_s
+                                       << u"ORA-01785: ORDER BY item must be the number of a SELECT-list expression"_s;
+    QTest::newRow("union widths") << u"SELECT name, dept_id FROM dept UNION SELECT name FROM dept"_s
+                                  << u"ORA-01789: query block has incorrect number of result columns"_s;
+    QTest::newRow("no index") << u"DROP INDEX missing"_s << u"ORA-01418: specified index does not exist"_s;
+    QTest::newRow("call") << u"CALL p(1)"_s
+                          << u"ORA-00900: invalid SQL statement: a procedure call (CALL) - the embedded engine keeps "
+                             "no PL/SQL beyond row triggers that fill columns, and no object types"_s;
+    QTest::newRow("collection") << u"INSERT INTO emp (emp_id) VALUES (CAST(MULTISET(SELECT 1 FROM dual) AS t))"_s
+                                << u"ORA-00900: invalid SQL statement: a collection (MULTISET) - the embedded engine "
+                                   "keeps no PL/SQL beyond row triggers that fill columns, and no object types"_s;
+    QTest::newRow("unread into a missing table") << u"INSERT INTO nowhere VALUES (mdsys.sdo_point(1, 2))"_s
+                                                 << u"ORA-00942: table or view does not exist (NOWHERE)"_s;
+    QTest::newRow("index of a view") << u"CREATE INDEX v_i ON emp_v (emp_id)"_s
+                                     << u"ORA-01702: a view is not appropriate here"_s;
 
     // PL/SQL, object types, triggers, materialized views, dimensions
     const QString outside = u" - the embedded engine keeps no PL/SQL beyond row triggers that fill columns, "
