@@ -2,6 +2,8 @@
 
 #include "engine/EngineError.h"
 
+#include <algorithm>
+
 
 namespace {
 
@@ -75,6 +77,10 @@ struct RawToken {
     size_t begin = 0;
     size_t end = 0;
     bool unterminated = false;  // a quote that the text never closes
+    // An alternative quote q'[...]' (also nq'...'): the bytes before its
+    // value ("q'[") and after it ("]'"); 0 for any other token.
+    unsigned char valueBegin = 0;
+    unsigned char valueTrim = 0;
 };
 
 class Scanner {
@@ -97,6 +103,8 @@ public:
         if (c == '\'') {
             token.kind = RawToken::Kind::String;
             token.unterminated = !skipQuoted('\'', '\'');
+        } else if (((c | 0x20) == 'q' || (c | 0x20) == 'n') && alternativeQuote(&token)) {
+            token.kind = RawToken::Kind::String;
         } else if (c == '"') {
             token.kind = RawToken::Kind::QuotedName;
             token.unterminated = !skipQuoted('"', '"');
@@ -187,6 +195,46 @@ private:
         return false;
     }
 
+    // q'<delimiter>...<closing delimiter>' at the position, also after N:
+    // the value is everything between the delimiters, quotes included. The
+    // closing delimiter of [, {, ( and < is ], }, ) and >; of any other
+    // character (not a blank) the same character.
+    bool alternativeQuote(RawToken* token)
+    {
+        size_t p = m_pos;
+        if ((at(p) | 0x20) == 'n')
+            ++p;
+        if ((at(p) | 0x20) != 'q' || at(p + 1) != '\'')
+            return false;
+        const size_t open = p + 2;
+        const unsigned char first = at(open);
+        if (open >= m_text.size() || IsSpace(first))
+            return false;
+        // A delimiter outside ASCII is one whole UTF-8 character.
+        size_t width = 1;
+        if (first >= 0xC0)
+            width = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : 2;
+        width = std::min(width, m_text.size() - open);
+        std::string_view close = m_text.substr(open, width);
+        const char* pairs = "[]{}()<>";
+        if (width == 1) {
+            if (const char* pair = std::char_traits<char>::find(pairs, 8, static_cast<char>(first));
+                pair && (pair - pairs) % 2 == 0)
+                close = std::string_view(pair + 1, 1);
+        }
+        token->valueBegin = static_cast<unsigned char>(open + width - m_pos);
+        token->valueTrim = static_cast<unsigned char>(width + 1);
+        for (size_t i = open + width; i + width < m_text.size(); ++i) {
+            if (m_text.compare(i, width, close) == 0 && m_text[i + width] == '\'') {
+                m_pos = i + width + 1;
+                return true;
+            }
+        }
+        m_pos = m_text.size();
+        token->unterminated = true;
+        return true;
+    }
+
     void skipNumber()
     {
         while (IsDigit(at(m_pos)))
@@ -237,6 +285,31 @@ void AssignUnquoted(std::string* out, std::string_view quoted)
     }
 }
 
+// The value of a string literal, an alternative quote's too.
+void AssignString(std::string* out, const RawToken& token, std::string_view raw)
+{
+    if (token.valueBegin == 0) {
+        AssignUnquoted(out, raw);
+        return;
+    }
+    const size_t end = token.unterminated ? raw.size() : raw.size() - token.valueTrim;
+    out->assign(raw.substr(token.valueBegin, end > token.valueBegin ? end - token.valueBegin : 0));
+}
+
+// An alternative quote as the plain literal of the same value.
+void AppendPlainLiteral(std::string* out, const RawToken& token, std::string_view raw)
+{
+    std::string value;
+    AssignString(&value, token, raw);
+    out->push_back('\'');
+    for (const char c : value) {
+        out->push_back(c);
+        if (c == '\'')
+            out->push_back('\'');
+    }
+    out->push_back('\'');
+}
+
 // A raw token's kind and text as the lexer's callers see them: words in
 // capitals, quoted names and strings unquoted.
 SqlToken::Kind ConvertToken(const RawToken& token, std::string_view raw, std::string* text)
@@ -249,7 +322,7 @@ SqlToken::Kind ConvertToken(const RawToken& token, std::string_view raw, std::st
         AssignUnquoted(text, raw);
         return SqlToken::Kind::QuotedName;
     case RawToken::Kind::String:
-        AssignUnquoted(text, raw);
+        AssignString(text, token, raw);
         return SqlToken::Kind::String;
     case RawToken::Kind::Number:
     case RawToken::Kind::HexNumber:
@@ -434,7 +507,10 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
         // slot, reused from an earlier statement where there is one.
         const auto nextLiteral = [&]() -> SqlLiteral& {
             flushTo(token.begin);
-            result.text.append(raw);
+            if (token.valueBegin != 0)
+                AppendPlainLiteral(&result.text, token, raw);
+            else
+                result.text.append(raw);
             result.sharedText.push_back('?');
             copied = token.end;
             if (literalCount == result.literals.size())
@@ -510,12 +586,17 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
                 SqlLiteral& literal = nextLiteral();
                 if (token.kind == RawToken::Kind::String) {
                     literal.kind = SqlLiteral::Kind::Text;
-                    AssignUnquoted(&literal.text, raw);
+                    AssignString(&literal.text, token, raw);
                 } else {
                     const bool real = raw.find_first_of(".eE") != std::string_view::npos;
                     literal.kind = real ? SqlLiteral::Kind::Real : SqlLiteral::Kind::Integer;
                     literal.text.assign(raw);
                 }
+            } else if (token.valueBegin != 0 && !token.unterminated) {
+                // The database reads plain literals only.
+                flushTo(token.begin);
+                AppendPlainLiteral(&result.text, token, raw);
+                copied = token.end;
             }
             break;
         case RawToken::Kind::Parameter:
