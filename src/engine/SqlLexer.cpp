@@ -442,7 +442,9 @@ const std::string& LexedStatement::firstWord() const
 
 namespace {
 
-void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
+// Returns false when an alternative quote (q'[...]') is never closed: no
+// database reads that text.
+bool Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
 {
     // `out` may hold an earlier statement: its buffers are reused.
     LexedStatement& result = *out;
@@ -458,6 +460,7 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
     result.needsRewrite = false;
     result.foreignOperator = nullptr;
     size_t literalCount = 0;
+    bool closed = true;
 
     Scanner scanner(sql);
     size_t copied = 0;  // text before this offset is already in the output
@@ -580,8 +583,10 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
                 result.needsRewrite = result.needsRewrite || EqualsNoCase(word, "DATE") || EqualsNoCase(word, "TIMESTAMP");
             }
             // An unterminated literal is left for the database to refuse.
-            if (token.unterminated)
+            if (token.unterminated) {
                 sharable = false;
+                closed = closed && token.valueBegin == 0;
+            }
             if (sharable) {
                 SqlLiteral& literal = nextLiteral();
                 if (token.kind == RawToken::Kind::String) {
@@ -643,6 +648,7 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
     } else {
         result.literals.resize(literalCount);
     }
+    return closed;
 }
 
 }  // namespace
@@ -666,7 +672,8 @@ LexedStatement LexStatement(std::string_view sql)
 
 void LexOneStatement(std::string_view utf8, LexedStatement* out)
 {
-    LexStatement(utf8, out);
+    if (!Lex(utf8, out, false))
+        throw EngineError(QStringLiteral("ORA-01756: quoted string not properly terminated"));
     if (out->trailingStatement)
         throw EngineError(QStringLiteral("ORA-00911: invalid character (one statement at a time)"));
     if (out->empty())
