@@ -122,6 +122,10 @@ private Q_SLOTS:
               {{}, u"商品コード"_s, u"----------"_s, u"B22"_s, {}, u"1 row selected."_s});
         shows("with, a number under a long heading", u"WITH Q AS (SELECT COUNT(*) AS ROW_COUNT FROM P) SELECT * FROM Q"_s,
               {{}, u"ROW_COUNT"_s, u"---------"_s, u"        3"_s, {}, u"1 row selected."_s});
+        // An expression without an alias is headed as written, in capitals without blanks.
+        shows("expression headings", u"SELECT A + 1, 'x: ' || b, TRUNC(SYSDATE) - TRUNC(sysdate), A \"Mixed\", B FROM T WHERE A = 1"_s,
+              {{}, u"A+1 'X:'||B TRUNC(SYSDATE)-TRUNC(SYSDATE) Mixed B"_s, u"--- ------- ----------------------------- ----- -"_s,
+               u"  2 x: a                                0     1 a"_s, {}, u"1 row selected."_s});
         shows("no rows", u"SELECT * FROM P WHERE 1 = 0"_s, {{}, u"no rows selected"_s});
         row("error, then the session goes on", u"SELECT * FROM NOPE;\nDELETE FROM T WHERE A = 1;"_s,
             u"1 row deleted.\n"_s, u"ERROR:\nORA-00942"_s, u"SELECT COUNT(*) FROM T"_s, u"2"_s);

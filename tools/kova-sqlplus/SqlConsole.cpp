@@ -320,6 +320,7 @@ void SqlConsole::runStatement(const QString& written)
             ResultPrinter printer(m_out);
             printer.setFeedbackRows(m_settings.feedback());
             printer.setDateFormat(m_dateFormat);
+            printer.setQuery(sql);
             printer.print(*dynaset);
         } else {
             const qint64 rows = m_database->DbExecuteSQL(sql);
