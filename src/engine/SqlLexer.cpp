@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-
 namespace {
 
 // The text is UTF-8: bytes from 0x80 are parts of characters, never blanks,
@@ -211,17 +210,13 @@ private:
         if (open >= m_text.size() || IsSpace(first))
             return false;
         // A delimiter outside ASCII is one whole UTF-8 character.
-        size_t width = 1;
-        if (first >= 0xC0)
-            width = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : 2;
-        width = std::min(width, m_text.size() - open);
+        const size_t width =
+            std::min<size_t>(first < 0xC0 ? 1 : first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : 2, m_text.size() - open);
         std::string_view close = m_text.substr(open, width);
-        const char* pairs = "[]{}()<>";
-        if (width == 1) {
-            if (const char* pair = std::char_traits<char>::find(pairs, 8, static_cast<char>(first));
-                pair && (pair - pairs) % 2 == 0)
-                close = std::string_view(pair + 1, 1);
-        }
+        static constexpr std::string_view Pairs = "[]{}()<>";
+        if (const size_t pair = width == 1 ? Pairs.find(static_cast<char>(first)) : Pairs.npos;
+            pair != Pairs.npos && pair % 2 == 0)
+            close = Pairs.substr(pair + 1, 1);
         token->valueBegin = static_cast<unsigned char>(open + width - m_pos);
         token->valueTrim = static_cast<unsigned char>(width + 1);
         for (size_t i = open + width; i + width < m_text.size(); ++i) {
@@ -296,9 +291,14 @@ void AssignString(std::string* out, const RawToken& token, std::string_view raw)
     out->assign(raw.substr(token.valueBegin, end > token.valueBegin ? end - token.valueBegin : 0));
 }
 
-// An alternative quote as the plain literal of the same value.
-void AppendPlainLiteral(std::string* out, const RawToken& token, std::string_view raw)
+// A literal as written, an alternative quote as the plain literal of the
+// same value.
+void AppendLiteral(std::string* out, const RawToken& token, std::string_view raw)
 {
+    if (token.valueBegin == 0) {
+        out->append(raw);
+        return;
+    }
     std::string value;
     AssignString(&value, token, raw);
     out->push_back('\'');
@@ -510,10 +510,7 @@ bool Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
         // slot, reused from an earlier statement where there is one.
         const auto nextLiteral = [&]() -> SqlLiteral& {
             flushTo(token.begin);
-            if (token.valueBegin != 0)
-                AppendPlainLiteral(&result.text, token, raw);
-            else
-                result.text.append(raw);
+            AppendLiteral(&result.text, token, raw);
             result.sharedText.push_back('?');
             copied = token.end;
             if (literalCount == result.literals.size())
@@ -600,7 +597,7 @@ bool Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
             } else if (token.valueBegin != 0 && !token.unterminated) {
                 // The database reads plain literals only.
                 flushTo(token.begin);
-                AppendPlainLiteral(&result.text, token, raw);
+                AppendLiteral(&result.text, token, raw);
                 copied = token.end;
             }
             break;
