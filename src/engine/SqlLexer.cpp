@@ -2,6 +2,7 @@
 
 #include "engine/EngineError.h"
 
+#include <algorithm>
 
 namespace {
 
@@ -75,6 +76,10 @@ struct RawToken {
     size_t begin = 0;
     size_t end = 0;
     bool unterminated = false;  // a quote that the text never closes
+    // An alternative quote q'[...]' (also nq'...'): the bytes before its
+    // value ("q'[") and after it ("]'"); 0 for any other token.
+    unsigned char valueBegin = 0;
+    unsigned char valueTrim = 0;
 };
 
 class Scanner {
@@ -97,6 +102,8 @@ public:
         if (c == '\'') {
             token.kind = RawToken::Kind::String;
             token.unterminated = !skipQuoted('\'', '\'');
+        } else if (((c | 0x20) == 'q' || (c | 0x20) == 'n') && alternativeQuote(&token)) {
+            token.kind = RawToken::Kind::String;
         } else if (c == '"') {
             token.kind = RawToken::Kind::QuotedName;
             token.unterminated = !skipQuoted('"', '"');
@@ -187,6 +194,42 @@ private:
         return false;
     }
 
+    // q'<delimiter>...<closing delimiter>' at the position, also after N:
+    // the value is everything between the delimiters, quotes included. The
+    // closing delimiter of [, {, ( and < is ], }, ) and >; of any other
+    // character (not a blank) the same character.
+    bool alternativeQuote(RawToken* token)
+    {
+        size_t p = m_pos;
+        if ((at(p) | 0x20) == 'n')
+            ++p;
+        if ((at(p) | 0x20) != 'q' || at(p + 1) != '\'')
+            return false;
+        const size_t open = p + 2;
+        const unsigned char first = at(open);
+        if (open >= m_text.size() || IsSpace(first))
+            return false;
+        // A delimiter outside ASCII is one whole UTF-8 character.
+        const size_t width =
+            std::min<size_t>(first < 0xC0 ? 1 : first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : 2, m_text.size() - open);
+        std::string_view close = m_text.substr(open, width);
+        static constexpr std::string_view Pairs = "[]{}()<>";
+        if (const size_t pair = width == 1 ? Pairs.find(static_cast<char>(first)) : Pairs.npos;
+            pair != Pairs.npos && pair % 2 == 0)
+            close = Pairs.substr(pair + 1, 1);
+        token->valueBegin = static_cast<unsigned char>(open + width - m_pos);
+        token->valueTrim = static_cast<unsigned char>(width + 1);
+        for (size_t i = open + width; i + width < m_text.size(); ++i) {
+            if (m_text.compare(i, width, close) == 0 && m_text[i + width] == '\'') {
+                m_pos = i + width + 1;
+                return true;
+            }
+        }
+        m_pos = m_text.size();
+        token->unterminated = true;
+        return true;
+    }
+
     void skipNumber()
     {
         while (IsDigit(at(m_pos)))
@@ -237,6 +280,36 @@ void AssignUnquoted(std::string* out, std::string_view quoted)
     }
 }
 
+// The value of a string literal, an alternative quote's too.
+void AssignString(std::string* out, const RawToken& token, std::string_view raw)
+{
+    if (token.valueBegin == 0) {
+        AssignUnquoted(out, raw);
+        return;
+    }
+    const size_t end = token.unterminated ? raw.size() : raw.size() - token.valueTrim;
+    out->assign(raw.substr(token.valueBegin, end > token.valueBegin ? end - token.valueBegin : 0));
+}
+
+// A literal as written, an alternative quote as the plain literal of the
+// same value.
+void AppendLiteral(std::string* out, const RawToken& token, std::string_view raw)
+{
+    if (token.valueBegin == 0) {
+        out->append(raw);
+        return;
+    }
+    std::string value;
+    AssignString(&value, token, raw);
+    out->push_back('\'');
+    for (const char c : value) {
+        out->push_back(c);
+        if (c == '\'')
+            out->push_back('\'');
+    }
+    out->push_back('\'');
+}
+
 // A raw token's kind and text as the lexer's callers see them: words in
 // capitals, quoted names and strings unquoted.
 SqlToken::Kind ConvertToken(const RawToken& token, std::string_view raw, std::string* text)
@@ -249,7 +322,7 @@ SqlToken::Kind ConvertToken(const RawToken& token, std::string_view raw, std::st
         AssignUnquoted(text, raw);
         return SqlToken::Kind::QuotedName;
     case RawToken::Kind::String:
-        AssignUnquoted(text, raw);
+        AssignString(text, token, raw);
         return SqlToken::Kind::String;
     case RawToken::Kind::Number:
     case RawToken::Kind::HexNumber:
@@ -369,7 +442,9 @@ const std::string& LexedStatement::firstWord() const
 
 namespace {
 
-void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
+// Returns false when an alternative quote (q'[...]') is never closed: no
+// database reads that text.
+bool Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
 {
     // `out` may hold an earlier statement: its buffers are reused.
     LexedStatement& result = *out;
@@ -385,6 +460,7 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
     result.needsRewrite = false;
     result.foreignOperator = nullptr;
     size_t literalCount = 0;
+    bool closed = true;
 
     Scanner scanner(sql);
     size_t copied = 0;  // text before this offset is already in the output
@@ -434,7 +510,7 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
         // slot, reused from an earlier statement where there is one.
         const auto nextLiteral = [&]() -> SqlLiteral& {
             flushTo(token.begin);
-            result.text.append(raw);
+            AppendLiteral(&result.text, token, raw);
             result.sharedText.push_back('?');
             copied = token.end;
             if (literalCount == result.literals.size())
@@ -504,18 +580,25 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
                 result.needsRewrite = result.needsRewrite || EqualsNoCase(word, "DATE") || EqualsNoCase(word, "TIMESTAMP");
             }
             // An unterminated literal is left for the database to refuse.
-            if (token.unterminated)
+            if (token.unterminated) {
                 sharable = false;
+                closed = closed && token.valueBegin == 0;
+            }
             if (sharable) {
                 SqlLiteral& literal = nextLiteral();
                 if (token.kind == RawToken::Kind::String) {
                     literal.kind = SqlLiteral::Kind::Text;
-                    AssignUnquoted(&literal.text, raw);
+                    AssignString(&literal.text, token, raw);
                 } else {
                     const bool real = raw.find_first_of(".eE") != std::string_view::npos;
                     literal.kind = real ? SqlLiteral::Kind::Real : SqlLiteral::Kind::Integer;
                     literal.text.assign(raw);
                 }
+            } else if (token.valueBegin != 0 && !token.unterminated) {
+                // The database reads plain literals only.
+                flushTo(token.begin);
+                AppendLiteral(&result.text, token, raw);
+                copied = token.end;
             }
             break;
         case RawToken::Kind::Parameter:
@@ -562,6 +645,7 @@ void Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
     } else {
         result.literals.resize(literalCount);
     }
+    return closed;
 }
 
 }  // namespace
@@ -585,7 +669,8 @@ LexedStatement LexStatement(std::string_view sql)
 
 void LexOneStatement(std::string_view utf8, LexedStatement* out)
 {
-    LexStatement(utf8, out);
+    if (!Lex(utf8, out, false))
+        throw EngineError(QStringLiteral("ORA-01756: quoted string not properly terminated"));
     if (out->trailingStatement)
         throw EngineError(QStringLiteral("ORA-00911: invalid character (one statement at a time)"));
     if (out->empty())

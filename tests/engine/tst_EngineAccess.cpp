@@ -81,6 +81,9 @@ private Q_SLOTS:
             "DELETE FROM \"a;b\" /* ; */ WHERE A = ?", "x;y");
         row("oracle words", "SELECT SYSDATE, T.SYSDATE, sysdate() FROM T MINUS SELECT 1, 2, 3 FROM U",
             "SELECT (SYSDATE()), T.SYSDATE, sysdate() FROM T EXCEPT SELECT 1, 2, 3 FROM U");
+        row("alternative quotes", "INSERT INTO T VALUES (q'[it's]', Nq'{a;b}', Q'!x!')",
+            "INSERT INTO T VALUES ('it''s', 'a;b', 'x')", "INSERT INTO T VALUES (?, ?, ?)", "it's|a;b|x");
+        row("alternative quote in a query", "SELECT q'<a>b>' FROM DUAL", "SELECT 'a>b' FROM DUAL");
         row("unterminated quote", "DELETE FROM T WHERE A = 'x", "");
         row("quote that closes at the end", "DELETE FROM T WHERE A = 'x''", "");
         row("analyze", "analyze table app.w estimate statistics sample 5 percent", "", "", "", "ANALYZE APP.W");

@@ -206,6 +206,10 @@ void tst_OracleRefusals::refused_data()
         "ORA-03001: unimplemented feature (MERGE other than INTO table USING table, view or subquery ON (condition)"
         " WHEN MATCHED THEN UPDATE SET ... WHEN NOT MATCHED THEN INSERT ... VALUES (...))");
     row("default date model", "UPDATE emp SET hired = TO_DATE('13-JUX-87')", "ORA-01843: not a valid month");
+
+    // Alternative quotes (console and lexer)
+    row("alternative quote unclosed", "UPDATE emp SET flag = q'[x'", "ORA-01756: quoted string not properly terminated");
+    row("alternative quote unclosed in a query", "SELECT q'{x}' FROM dual WHERE 1 = q'!y", "ORA-01756: quoted string not properly terminated");
 }
 
 void tst_OracleRefusals::refused()

@@ -82,6 +82,9 @@ private Q_SLOTS:
                                  "SAVEPOINT a;\nDELETE FROM t;\nCALL p();\ncommit;\n(SELECT 1 FROM DUAL);"_s,
             u"SQL: SET TRANSACTION READ ONLY | SQL: set role all | SQL: SET CONSTRAINTS ALL DEFERRED | "
             "SQL: SAVEPOINT a | SQL: DELETE FROM t | SQL: CALL p() | SQL: commit | SQL: (SELECT 1 FROM DUAL)"_s);
+        // An alternative quote (q'[...]', Nq'!...!' ...) holds quotes and ";".
+        row("alternative quotes", u"INSERT INTO t VALUES (q'[it's; x]');\nSELECT Nq'!a;\n;'!' FROM d;\nSELECT q'<'>' FROM d;"_s,
+            u"SQL: INSERT INTO t VALUES (q'[it's; x]') | SQL: SELECT Nq'!a;\n;'!' FROM d @2 | SQL: SELECT q'<'>' FROM d"_s);
         row("unknown command", u"ti on\n"_s + insert + u"\nsto set x"_s,
             u"? ti on | "_s + ran + u" | ? sto set x"_s);
         // A first line goes on after "-", inside quotes too; later lines keep theirs.

@@ -32,6 +32,7 @@ struct Console {
     explicit Console(const QStringList& setup = Tables) : db(setup), console(db.db.session, db.db.database, out, err)
     {
         console.setUser(u"SCOTT"_s);
+        console.setService(db.db.path);
     }
 
     void feed(const QString& input)
@@ -90,6 +91,12 @@ private Q_SLOTS:
         // A carriage return ends a line outside quotes and belongs to a literal that goes on.
         row("carriage returns", u"INSERT INTO T VALUES (4, 'a\r\nb\r');\r\nINSERT INTO T VALUES (5, 'c')\r\n/\r"_s,
             u"1 row created.\n"_s.repeated(2), {}, u"SELECT B FROM T WHERE A > 3 ORDER BY A"_s, u"a\r\nb\r;c"_s);
+        // An alternative quote holds quotes and ";" (its value: the text between its delimiters).
+        row("alternative quotes", u"INSERT INTO T VALUES (4, q'[it's; x]');\nINSERT INTO T VALUES (5, Nq'!a;\n';!');\n"
+                                  "INSERT INTO T VALUES (6, q'{b}' || Q'<>c>');"_s,
+            u"1 row created.\n"_s.repeated(3), {}, u"SELECT B FROM T WHERE A > 3 ORDER BY A"_s, u"it's; x;a;\n';;b>c"_s);
+        shows("alternative quote in a query", u"SELECT q'(it's)' AS V FROM DUAL"_s, {{}, u"V"_s, u"----"_s, u"it's"_s, {},
+                                                                                   u"1 row selected."_s});
         row("slash repeats the last statement", u"/\nINSERT INTO T SELECT MAX(A) + 1, 'n' FROM T;\n/\n/"_s,
             u"1 row created.\n"_s.repeated(3), {}, u"SELECT COUNT(*) FROM T"_s, u"6"_s);
         row("prompt and comments", u"PROMPT 商品 一覧\nprompt\nREM x;\nremark y;\n-- z;\n\n   \n/* a\n; */\nPrompt  done"_s,
@@ -98,10 +105,14 @@ private Q_SLOTS:
                         "DELETE FROM T WHERE A = 99;\nCREATE VIEW W AS SELECT A FROM T;\nCREATE UNIQUE INDEX TA ON T (A);\nDROP TABLE U;\n"
                         "ALTER TABLE T ADD C NUMBER;\nANALYZE TABLE T COMPUTE STATISTICS;\nSAVEPOINT S1;\nGRANT SELECT ON T TO PUBLIC;\n"
                         "REVOKE SELECT ON T FROM PUBLIC;\nCREATE USER X IDENTIFIED BY Y;\nDROP ROLE R;\n"
-                        "SET CONSTRAINTS ALL DEFERRED;"_s,
+                        "SET CONSTRAINTS ALL DEFERRED;\nCREATE MATERIALIZED VIEW M AS SELECT A FROM T;\n"
+                        "CREATE MATERIALIZED VIEW LOG ON T;\nALTER MATERIALIZED VIEW M COMPILE;\nDROP MATERIALIZED VIEW LOG ON T;\n"
+                        "DROP MATERIALIZED VIEW M;\nCREATE DIRECTORY D AS '/tmp';\nALTER VIEW W COMPILE;"_s,
             u"3 rows created.\n1 row updated.\n0 rows deleted.\nView created.\nIndex created.\nTable dropped.\n"
             "Table altered.\nTable analyzed.\nSavepoint created.\nGrant succeeded.\nRevoke succeeded.\n"
-            "User created.\nRole dropped.\nConstraint set.\n"_s);
+            "User created.\nRole dropped.\nConstraint set.\nMaterialized view created.\nMaterialized view log created.\n"
+            "Materialized view altered.\nMaterialized view log dropped.\nMaterialized view dropped.\nDirectory created.\n"
+            "View altered.\n"_s);
         // ボールペン is five characters but ten columns wide: it sets the width of NAME.
         shows("types, nulls and wide text", u"SELECT CODE, NAME, PRICE, DAY FROM P ORDER BY CODE"_s,
               {{}, u"CODE NAME       PRICE DAY"_s, u"---- ---------- ----- -------------------"_s,
@@ -111,6 +122,10 @@ private Q_SLOTS:
               {{}, u"商品コード"_s, u"----------"_s, u"B22"_s, {}, u"1 row selected."_s});
         shows("with, a number under a long heading", u"WITH Q AS (SELECT COUNT(*) AS ROW_COUNT FROM P) SELECT * FROM Q"_s,
               {{}, u"ROW_COUNT"_s, u"---------"_s, u"        3"_s, {}, u"1 row selected."_s});
+        // An expression without an alias is headed as written, in capitals without blanks.
+        shows("expression headings", u"SELECT A + 1, 'x: ' || b, TRUNC(SYSDATE) - TRUNC(sysdate), A \"Mixed\", B FROM T WHERE A = 1"_s,
+              {{}, u"A+1 'X:'||B TRUNC(SYSDATE)-TRUNC(SYSDATE) Mixed B"_s, u"--- ------- ----------------------------- ----- -"_s,
+               u"  2 x: a                                0     1 a"_s, {}, u"1 row selected."_s});
         shows("no rows", u"SELECT * FROM P WHERE 1 = 0"_s, {{}, u"no rows selected"_s});
         row("error, then the session goes on", u"SELECT * FROM NOPE;\nDELETE FROM T WHERE A = 1;"_s,
             u"1 row deleted.\n"_s, u"ERROR:\nORA-00942"_s, u"SELECT COUNT(*) FROM T"_s, u"2"_s);
@@ -141,9 +156,10 @@ private Q_SLOTS:
             twoRows + u"\nA\n-\n1\n2\n3\n\n3 rows selected.\n0 rows deleted.\n"_s);
         // Typed lines are not echoed; the lines of scripts are.
         row("settings shown", u"SHOW FEEDBACK\nset feedback 6 echo on\nSHO FEED\nSET FEEDBACK 0\nshow echo;\nSET DEFINE ^\n"
-                              "SHOW DEF\nSET DEFINE OFF VERIFY OFF\nSHOW ALL\nSET DEFINE ON\nSHOW DEFINE\nSHOW USER"_s,
+                              "SHOW DEF\nSET DEFINE OFF VERIFY OFF\nSHOW ALL\nSET DEFINE ON\nSHOW DEFINE\nSHOW USER\nSHOW ERRORS\n"
+                              "sho err package body p;"_s,
             u"feedback ON for 1 or more rows\nfeedback ON for 6 or more rows\necho ON\ndefine \"^\" (hex 5e)\ndefine OFF\n"
-            "echo ON\nfeedback OFF\nverify OFF\ndefine \"&\" (hex 26)\nUSER is \"SCOTT\"\n"_s);
+            "echo ON\nfeedback OFF\nverify OFF\ndefine \"&\" (hex 26)\nUSER is \"SCOTT\"\nNo errors.\nNo errors.\n"_s);
         row("settings taken and ignored", u"SET LINESIZE 80\nSET PAGESIZE 100 NUMWIDTH 10\nSET TRIMSPOOL ON\nSET TAB OFF\n"
                                           "SET SERVEROUTPUT ON SIZE UNLIMITED FORMAT WRAPPED\nSET TERMOUT OFF\nSET SQLPROMPT 'a b> '\n"
                                           "INSERT INTO U VALUES (1);"_s,
@@ -232,12 +248,14 @@ private Q_SLOTS:
         const QString one = u"1 row created.\n"_s;
         const QString units = u"SELECT COUNT(*), SUM(X) FROM U"_s;
         const QString added = u"SELECT B FROM T WHERE A > 3 ORDER BY A"_s;
-        // Commands it has no use for are taken on their own line, and named once at the end.
+        // Commands it has no use for are taken on their own line, and named once at the end; a CONNECT
+        // to another database ("%db" the session's file) is warned of once.
         row("passed over", u"CONNECT scott/tiger\nINSERT INTO U VALUES (1);\nconn scott/tiger@x\nSPOOL out.log\n"
-                           "INSERT INTO U VALUES (2);\nCOLUMN a FORMAT a10\ncol b NOPRINT\nSPO OFF\nINSERT INTO U VALUES (3);\n"
-                           "SHOW USER"_s,
+                           "INSERT INTO U VALUES (2);\nCONN hr/hr@x\nCOLUMN a FORMAT a10\ncol b NOPRINT\nSPO OFF\n"
+                           "INSERT INTO U VALUES (3);\nconnect scott/tiger@%db\nSHOW USER"_s,
             one.repeated(3) + u"USER is \"SCOTT\"\n"_s,
-            u"note: ignored SQL*Plus commands: CONNECT (2), SPOOL (2), COLUMN (2)\n"_s, 0, units, u"3,6"_s);
+            u"warning: CONNECT scott@x: the session stays on %db\n"
+            "note: ignored SQL*Plus commands: CONNECT (4), SPOOL (2), COLUMN (2)\n"_s, 0, units, u"3,6"_s);
         row("unknown and refused commands", u"ti on\nINSERT INTO U VALUES (1);\nCHANGE /1/2/\nINSERT INTO U VALUES (2);"_s,
             one.repeated(2),
             u"ERROR:\nunknown command \"ti on\"; the line is not run\nERROR:\nCHANGE is not run here: it edits the "
@@ -256,7 +274,7 @@ private Q_SLOTS:
                       "DEFINE w = 2\nACC w\nINSERT INTO U VALUES (&w);\nACCEPT z PROMPT 'z: ' HIDE"_s,
             one.repeated(2),
             u"ERROR:\nACCEPT Z has no DEFAULT and Z is not defined; nothing asks for a value here (DEFINE Z = value before "
-            "it, or give ACCEPT a DEFAULT)\nnote: ignored SQL*Plus commands: ACCEPT (2)\n"_s, 1, units, u"2,9"_s);
+            "it, or give ACCEPT a DEFAULT)\nnote: ignored SQL*Plus commands: ACCEPT (1)\n"_s, 1, units, u"2,9"_s);
         // DESCRIBE as SQL*Plus lays it out.
         row("describe", u"DESC t\nDESCRIBE scott.p;\ndesc nope"_s,
             u" Name                                      Null?    Type\n"
@@ -303,10 +321,11 @@ private Q_SLOTS:
         QVERIFY(WriteFile(dir.filePath(u"rows.csv"_s), "A,B\n4,ok\n5,a,b\n1,dup\n"));
         const QString before = QDir::currentPath();
         QVERIFY(QDir::setCurrent(dir.path()));
-        c.feed(input);
+        c.feed(QString(input).replace(u"%db"_s, c.db.db.path));
         c.console.finish();
         QDir::setCurrent(before);
         QTEST(c.outText, "out");
+        err.replace(u"%db"_s, c.db.db.path);
         QVERIFY2(c.errText.startsWith(err) && (err.endsWith(u'\n') ? c.errText == err : true), qPrintable(c.errText));
         QTEST(c.console.failures(), "failures");
         if (!check.isEmpty())

@@ -1,5 +1,7 @@
 #include "ResultPrinter.h"
 
+#include "SelectHeadings.h"
+
 #include "engine/oracle/OracleDateFormat.h"
 #include "session/OraDynaset.h"
 #include "shared/ValueText.h"
@@ -155,6 +157,8 @@ qint64 ResultPrinter::print(OraDynaset& dynaset)
     QStringList headings;
     for (int i = 0; i < columns; ++i)
         headings.append(cellText(dynaset.FieldName(i)));
+    if (!m_query.isEmpty())
+        headings = SelectHeadings::Headings(m_query, headings);
 
     qint64 total = 0;
     std::exception_ptr failure;

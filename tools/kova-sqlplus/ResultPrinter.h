@@ -32,6 +32,9 @@ public:
     // The Oracle date format model dates are shown with; empty for
     // "YYYY-MM-DD HH24:MI:SS".
     void setDateFormat(const QString& format) { m_dateFormat = format; }
+    // The query as the user wrote it: its expressions head their columns
+    // (see SelectHeadings).
+    void setQuery(const QString& query) { m_query = query; }
 
     // Prints every row from the dynaset's current position to its end, then
     // the row count line. Returns the number of rows printed. When moving to
@@ -55,4 +58,5 @@ private:
     int m_pageRows;
     int m_feedbackRows = 1;
     QString m_dateFormat;
+    QString m_query;
 };

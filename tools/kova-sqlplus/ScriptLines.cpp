@@ -47,6 +47,39 @@ qsizetype ContinuationHyphen(const QString& line)
     return end - 1;
 }
 
+bool IsNameCharacter(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_' || c == u'$' || c == u'#';
+}
+
+// The closing delimiter of the alternative quote q'[ (also Q'!, nq'{ ...)
+// whose quote stands at `quote`; null when that quote opens a plain literal.
+QChar AlternativeQuoteClose(const QString& line, qsizetype quote)
+{
+    if (quote < 1 || quote + 1 >= line.size() || (line.at(quote - 1) != u'q' && line.at(quote - 1) != u'Q'))
+        return {};
+    qsizetype word = quote - 1;  // where the word before the quote begins
+    if (word > 0 && (line.at(word - 1) == u'n' || line.at(word - 1) == u'N'))
+        --word;
+    if (word > 0 && IsNameCharacter(line.at(word - 1)))
+        return {};
+    const QChar open = line.at(quote + 1);
+    if (open.isSpace())
+        return {};
+    switch (open.unicode()) {
+    case u'[':
+        return u']';
+    case u'{':
+        return u'}';
+    case u'(':
+        return u')';
+    case u'<':
+        return u'>';
+    default:
+        return open;
+    }
+}
+
 // True when the first word of a line that is no command begins a statement.
 bool BeginsStatement(const QString& line)
 {
@@ -138,11 +171,19 @@ std::optional<ScriptLines::Item> ScriptLines::statementLine(QString line, bool c
         }
         if (m_inQuote || m_inIdentifier) {
             // A doubled quote inside a literal closes it and opens it again,
-            // which leaves it open as it should.
-            if (m_inQuote && c == u'\'')
+            // which leaves it open as it should. An alternative quote ends
+            // at its closing delimiter followed by a quote.
+            if (m_inQuote && !m_quoteClose.isNull()) {
+                if (c == m_quoteClose && next == u'\'') {
+                    m_inQuote = false;
+                    m_quoteClose = QChar();
+                    ++i;
+                }
+            } else if (m_inQuote && c == u'\'') {
                 m_inQuote = false;
-            else if (m_inIdentifier && c == u'"')
+            } else if (m_inIdentifier && c == u'"') {
                 m_inIdentifier = false;
+            }
             last = i;
             lastIsSemicolon = false;
             continue;
@@ -158,9 +199,12 @@ std::optional<ScriptLines::Item> ScriptLines::statementLine(QString line, bool c
             continue;
         last = i;
         lastIsSemicolon = c == u';';
-        if (c == u'\'')
+        if (c == u'\'') {
             m_inQuote = true;
-        else if (c == u'"')
+            m_quoteClose = AlternativeQuoteClose(line, i);
+            if (!m_quoteClose.isNull())
+                last = ++i;  // the opening delimiter
+        } else if (c == u'"')
             m_inIdentifier = true;
     }
     if (last >= 0)
@@ -199,6 +243,7 @@ void ScriptLines::clear()
     m_lines.clear();
     m_hasText = false;
     m_inQuote = false;
+    m_quoteClose = QChar();
     m_inIdentifier = false;
     m_inComment = false;
     m_slashOnly.reset();

@@ -14,10 +14,11 @@
 //   A first word that is neither a command nor the first word of a SQL
 //   statement is an unknown command, and the line is dropped.
 // - Otherwise lines are gathered into a statement up to a line whose last
-//   character outside quotes and comments is ";" (not part of the
-//   statement), or a line of "/" alone (which runs the last statement again
-//   when nothing is gathered). A PL/SQL block (see PlainBlock) ends with the
-//   "/" line only. A line of "." alone ends the statement without running it.
+//   character outside quotes (alternative quotes q'[...]' too) and comments
+//   is ";" (not part of the statement), or a line of "/" alone (which runs
+//   the last statement again when nothing is gathered). A PL/SQL block (see
+//   PlainBlock) ends with the "/" line only. A line of "." alone ends the
+//   statement without running it.
 // - A carriage return before the line break ends the line, unless the line
 //   ends inside a literal that goes on: there it belongs to the value.
 #include "SqlPlusCommands.h"
@@ -77,6 +78,7 @@ private:
     int m_firstLine = 0;
     bool m_hasText = false;  // it holds more than blanks and comments
     bool m_inQuote = false;
+    QChar m_quoteClose;  // in an alternative quote: its closing delimiter
     bool m_inIdentifier = false;
     bool m_inComment = false;
     // It ends only with "/" (a PL/SQL block); nothing while its first lines

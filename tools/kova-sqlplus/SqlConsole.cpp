@@ -50,15 +50,21 @@ QString ObjectFeedback(const QStringList& tokens, const char* verb)
     static const QStringList Modifiers = {
         QStringLiteral("OR"),     QStringLiteral("REPLACE"), QStringLiteral("FORCE"),
         QStringLiteral("NOFORCE"), QStringLiteral("UNIQUE"),  QStringLiteral("BITMAP"),
-        QStringLiteral("GLOBAL"), QStringLiteral("TEMPORARY"), QStringLiteral("PUBLIC")};
+        QStringLiteral("GLOBAL"), QStringLiteral("TEMPORARY"), QStringLiteral("PUBLIC"),
+        QStringLiteral("EDITIONABLE"), QStringLiteral("NONEDITIONABLE"), QStringLiteral("EDITIONING")};
     static const QStringList Objects = {QStringLiteral("TABLE"),    QStringLiteral("VIEW"),
                                         QStringLiteral("INDEX"),    QStringLiteral("SEQUENCE"),
                                         QStringLiteral("SYNONYM"),  QStringLiteral("TRIGGER"),
                                         QStringLiteral("SESSION"),  QStringLiteral("DIMENSION"),
-                                        QStringLiteral("USER"),     QStringLiteral("ROLE")};
+                                        QStringLiteral("USER"),     QStringLiteral("ROLE"),
+                                        QStringLiteral("DIRECTORY")};
     for (qsizetype i = 1; i < tokens.size(); ++i) {
         if (Modifiers.contains(tokens[i]))
             continue;
+        if (tokens[i] == "MATERIALIZED"_L1 && tokens.value(i + 1) == "VIEW"_L1) {
+            const bool log = tokens.value(i + 2) == "LOG"_L1 && tokens.value(i + 3) == "ON"_L1;
+            return QStringLiteral("Materialized view%1 %2.").arg(log ? " log"_L1 : ""_L1, QLatin1String(verb));
+        }
         if (!Objects.contains(tokens[i]))
             break;
         const QString object = tokens[i].left(1) + tokens[i].mid(1).toLower();
@@ -314,6 +320,7 @@ void SqlConsole::runStatement(const QString& written)
             ResultPrinter printer(m_out);
             printer.setFeedbackRows(m_settings.feedback());
             printer.setDateFormat(m_dateFormat);
+            printer.setQuery(sql);
             printer.print(*dynaset);
         } else {
             const qint64 rows = m_database->DbExecuteSQL(sql);

@@ -13,7 +13,8 @@
 //   SET option value ...     see ScriptSettings (SET TRANSACTION, ROLE and
 //                            CONSTRAINT(S) are SQL); SET LOAD and SET
 //                            LOADFORMAT see TableLoad
-//   SHO[W] option            a setting, USER, or ALL of them
+//   SHO[W] option            a setting, USER, or ALL of them; ERR[ORS]
+//                            shows "No errors." (nothing is compiled here)
 //   DEF[INE], UNDEF[INE]     substitution variables (see SubstitutionVariables)
 //   WHENEVER SQLERROR ...    see SqlErrorAction; WHENEVER OSERROR is ignored
 //   EXEC[UTE] call           refused: it needs PL/SQL
@@ -21,7 +22,8 @@
 //                            an empty answer takes DEF[AULT] text); else
 //                            defines name as the DEFAULT, or keeps a value
 //                            defined already, or is an error
-//   CONN[ECT], DISC[ONNECT]  commit; the session stays on its database, and
+//   CONN[ECT], DISC[ONNECT]  commit; the session stays on its database (a
+//                            CONNECT naming another is warned of), and
 //                            SHOW USER names the user CONNECT names
 //   R[UN]                    as "/"
 //   DESC[RIBE] table         its columns: name, NOT NULL, type
@@ -84,6 +86,9 @@ public:
 
     // The user SHOW USER names (as the login gave it).
     void setUser(const QString& user) { m_user = user; }
+    // The service (a database file's name) the session is on: a CONNECT
+    // naming another one is warned of, once per service.
+    void setService(const QString& service) { m_service = service; }
 
     bool finished() const { return m_finished; }
     // Statements and commands that failed so far.
@@ -110,6 +115,7 @@ private:
     void setCommand(const QString& arguments);
     void acceptCommand(const QString& arguments);
     void connectCommand(const SqlPlusCommands::Command& command, const QString& arguments);
+    void warnOtherDatabase(const QString& user, const QString& service);
     void loadCommand(const QString& arguments);
     void describeCommand(const QString& arguments);
     void passOver(const QString& command);
@@ -157,6 +163,8 @@ private:
     SubstitutionVariables m_variables;
     SqlErrorAction m_onError;
     QString m_user;
+    QString m_service;
+    QStringList m_otherServices;  // named by a CONNECT and warned of
     Asker m_ask;
     QString m_dateFormat;  // NLS_DATE_FORMAT as ALTER SESSION set it
     int m_sqlCode = 0;     // the ORA number of the last statement, 0 when it ran

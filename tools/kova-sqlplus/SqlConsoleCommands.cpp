@@ -147,7 +147,6 @@ void SqlConsole::acceptCommand(const QString& arguments)
     }
     if (fallback) {
         m_variables.define(name, *fallback);
-        passOver(u"ACCEPT"_s);
         return;
     }
     if (m_variables.value(name)) {
@@ -166,12 +165,33 @@ void SqlConsole::connectCommand(const SqlPlusCommands::Command& command, const Q
     // on the same database.
     endTransaction(true, true);
     if (command.action == Action::Connect) {
-        const QString user = arguments.section(u' ', 0, 0, QString::SectionSkipEmpty).section(u'@', 0, 0).section(u'/', 0, 0);
+        const QString login = arguments.section(u' ', 0, 0, QString::SectionSkipEmpty);
+        const QString user = login.section(u'@', 0, 0).section(u'/', 0, 0);
         if (!user.isEmpty())
             setUser(user.startsWith(u'"') && user.endsWith(u'"') && user.size() >= 2 ? user.mid(1, user.size() - 2)
                                                                                     : user.toUpper());
+        const qsizetype at = login.lastIndexOf(u'@');
+        if (at >= 0)
+            warnOtherDatabase(user, login.mid(at + 1));
     }
     passOver(command.name);
+}
+
+void SqlConsole::warnOtherDatabase(const QString& user, const QString& service)
+{
+    if (m_service.isEmpty() || service.isEmpty() || m_otherServices.contains(service))
+        return;
+    // The session's file, and the file the service names (none when it names
+    // no file).
+    const std::optional<QString> file = OraSession::EmbeddedDatabasePath(m_service);
+    const std::optional<QString> named = OraSession::EmbeddedDatabasePath(service);
+    if (file ? named == file : service.compare(m_service.trimmed(), Qt::CaseInsensitive) == 0)
+        return;
+    m_otherServices.append(service);
+    m_out.flush();
+    m_err << "warning: CONNECT " << user << '@' << service << ": the session stays on " << file.value_or(m_service)
+          << '\n';
+    m_err.flush();
 }
 
 void SqlConsole::loadCommand(const QString& arguments)
@@ -296,10 +316,13 @@ void SqlConsole::showCommand(const QString& arguments)
     name = name.trimmed();
     if (name.compare("USER"_L1, Qt::CaseInsensitive) == 0) {
         m_out << "USER is \"" << m_user << "\"\n";
+    } else if (ScriptSettings::abbreviates(name.section(u' ', 0, 0), "ERRORS"_L1, 3)) {
+        // Nothing is compiled here, so nothing has errors to show.
+        m_out << "No errors.\n";
     } else if (const std::optional<QString> shown = m_settings.show(name)) {
         m_out << *shown << '\n';
     } else {
-        reportError(u"SHOW takes ALL, DEFINE, ECHO, FEEDBACK, USER or VERIFY; this console keeps no setting \"%1\""_s
+        reportError(u"SHOW takes ALL, DEFINE, ECHO, ERRORS, FEEDBACK, USER or VERIFY; this console keeps no setting \"%1\""_s
                         .arg(name));
     }
 }

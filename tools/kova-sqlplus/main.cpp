@@ -172,6 +172,7 @@ int main(int argc, char* argv[])
     // Errors go to standard output too, in order with the results around them.
     SqlConsole console(session, database, out, out);
     console.setUser(UserName(args.connect));
+    console.setService(args.service);
 
     // Lines as they are: a carriage return before the line break may belong
     // to a literal that goes on (QTextStream would drop it).

@@ -1,0 +1,1 @@
+INSERT INTO t VALUES (q'[it's; here]', Nq'{a}b}', Q'!x!')
