@@ -118,6 +118,8 @@ std::string MaterializedView(SqliteEngine& engine, std::string_view sql, const T
         std::size_t close = i;
         while (close < t.size() && !IsSymbol(t, close, ")"))
             ++close;
+        if (close >= t.size())
+            throw EngineError(QStringLiteral("ORA-00907: missing right parenthesis"));
         created += " " + std::string(sql.substr(t[i].begin, t[close].end - t[i].begin));
         i = close + 1;
     }
