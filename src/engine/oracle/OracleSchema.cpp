@@ -314,6 +314,11 @@ void AddClauses(Catalog& catalog, const Statement& st)
     }
     catalog.rebuild(table, OracleDdl::WithClauses(sql, st.clauses), names);
     catalog.addIdentities(table, st.identities);
+    // The rows already there take the identity's numbers, in their order.
+    for (const OracleDdl::Identity& id : st.identities) {
+        catalog.exec("UPDATE main." + QuoteName(table) + " SET " + QuoteName(id.column) + " = KOVA_NEXTVAL(?1)",
+                     {"ISEQ$$_" + Upper(table) + "_" + Upper(id.column)});
+    }
 }
 
 void ChangeConstraint(Catalog& catalog, const Statement& st)
