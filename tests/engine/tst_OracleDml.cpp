@@ -75,6 +75,10 @@ void tst_OracleDml::functions_data()
     row("date minus date", "(TO_DATE('2001-12-10') - TO_DATE('2001-12-09 18:00:00')) || ' ' || (DATE '2001-03-01'"
                            " - DATE '2001-02-01')",
         "0.25 28");
+    row("round of dates", "TO_CHAR(ROUND(TO_DATE('2001-07-01 12:00:00')), 'YYYYMMDD') || TO_CHAR(ROUND(DATE '2001-07-01',"
+        " 'YYYY'), ' YYYY') || TO_CHAR(ROUND(DATE '2001-06-30', 'yyyy'), ' YYYY') || TO_CHAR(ROUND(DATE '2001-02-16', 'MM'),"
+        " ' MMDD') || TO_CHAR(ROUND(TO_DATE('2001-02-15 23:59:30'), 'MI'), ' DD HH24MI') || ' ' || ROUND(2.5) || ' '"
+        " || ROUND(-1.25, 1)", "20010702 2002 2001 0301 16 0000 3 -1.3");
     row("date functions", "TO_CHAR(ADD_MONTHS(DATE '2001-01-31', 1), 'MMDD') || TO_CHAR(LAST_DAY(SYSDATE) + 1, ' MMDD')"
                           " || TO_CHAR(TRUNC(SYSDATE) - 1/24, ' DD HH24') || TO_CHAR(TRUNC(SYSDATE, 'MM') - 1, ' MMDD')"
                           " || ' ' || TRUNC(-7.5)",
