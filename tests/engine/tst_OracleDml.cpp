@@ -126,6 +126,8 @@ void tst_OracleDml::statements_data()
         "3;2");
     row("rownum in the select list", {}, "SELECT ROWNUM, emp_id FROM emp WHERE emp_id > 1 AND ROWNUM < 2", "1,2");
     row("rownum = 1", {}, "SELECT emp_id FROM emp WHERE ROWNUM = 1 AND emp_id > 2", "3");
+    row("rownum in a view", {u"CREATE VIEW first_two AS SELECT emp_id FROM emp WHERE ROWNUM <= 2"_s},
+        "SELECT COUNT(*) FROM first_two", "2");
     row("date columns", {u"UPDATE emp SET hired = hired + 1 WHERE hired < SYSDATE - 30"_s},
         "SELECT TO_CHAR(hired, 'YYYY-MM-DD HH24') FROM emp ORDER BY emp_id", "2001-12-01 00;2001-10-02 12;1999-07-01 06", 2);
     row("days between columns", {}, "SELECT MAX(hired) - MIN(hired), COUNT(*) FROM emp WHERE hired > SYSDATE - 70",

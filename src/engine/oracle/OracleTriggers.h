@@ -80,7 +80,11 @@ private:
         std::string name;
         std::vector<Column> columns;
         std::vector<Compiled> triggers;
+        // Triggers naming a column the table no longer has: a statement
+        // that would fire one is refused.
+        std::vector<Trigger> invalid;
     };
+    const Trigger* invalidFor(const Table& table, bool inserting) const;
     const Table* tableOf(const LexedStatement& lexed) const;
     bool rewriteInsert(std::string_view sql, const Table& table, std::string* out) const;
     bool rewriteUpdate(std::string_view sql, const Table& table, std::string* out) const;

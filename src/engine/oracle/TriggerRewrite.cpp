@@ -17,6 +17,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <set>
 
 namespace OracleTriggers {
@@ -150,7 +151,16 @@ void Kept::load(sqlite3* db)
                                                               "'main')", {table.name}))
                     table.columns.push_back({*c[0], Upper(*c[0]), c[1].value_or(std::string())});
             }
-            table.triggers.push_back(std::move(compiled));
+            std::vector<std::string> named = TriggerBody::Columns(compiled.body, compiled.when);
+            named.insert(named.end(), compiled.trigger.updateColumns.begin(), compiled.trigger.updateColumns.end());
+            const bool valid = std::all_of(named.begin(), named.end(), [&table](const std::string& column) {
+                return std::any_of(table.columns.begin(), table.columns.end(),
+                                   [&column](const Column& c) { return c.upper == column; });
+            });
+            if (valid)
+                table.triggers.push_back(std::move(compiled));
+            else
+                table.invalid.push_back(std::move(compiled.trigger));
         } catch (const EngineError&) {
             // A trigger that no longer reads (its table changed) does not run.
         }
@@ -176,12 +186,23 @@ const Kept::Table* Kept::tableOf(const LexedStatement& lexed) const
     return found == m_tables.end() ? nullptr : &found->second;
 }
 
+const Trigger* Kept::invalidFor(const Table& table, bool inserting) const
+{
+    for (const Trigger& trigger : table.invalid) {
+        if (inserting ? trigger.onInsert : trigger.onUpdate)
+            return &trigger;
+    }
+    return nullptr;
+}
+
 bool Kept::fires(const LexedStatement& lexed) const
 {
     const Table* table = tableOf(lexed);
     if (!table)
         return false;
     const bool inserting = lexed.firstWord() == "INSERT";
+    if (invalidFor(*table, inserting))
+        return true;
     for (const Compiled& c : table->triggers) {
         if (inserting ? c.trigger.onInsert : c.trigger.onUpdate)
             return true;
@@ -195,6 +216,9 @@ bool Kept::rewrite(const LexedStatement& lexed, LexedStatement* out) const
     if (!table)
         return false;
     const bool inserting = lexed.firstWord() == "INSERT";
+    if (const Trigger* invalid = invalidFor(*table, inserting))
+        throw EngineError(QStringLiteral("ORA-04098: trigger '%1' is invalid and failed re-validation")
+                              .arg(QString::fromStdString(invalid->name)));
     const auto run = [&](std::string_view text, std::string* result) {
         return inserting ? rewriteInsert(text, *table, result) : rewriteUpdate(text, *table, result);
     };
@@ -314,14 +338,15 @@ bool Kept::rewriteUpdate(std::string_view sql, const Table& table, std::string* 
         qualifier = QuoteName(t[i++].text);
     if (!IsWord(t, i, "SET"))
         return false;
-    // The SET list ends at WHERE (or RETURNING) outside parentheses.
+    // The SET list ends at WHERE (or RETURNING, or the FROM of MERGE's
+    // update) outside parentheses.
     std::size_t stop = i + 1;
     for (int depth = 0; stop < t.size() && t[stop].begin < end; ++stop) {
         if (IsSymbol(t, stop, "("))
             ++depth;
         else if (IsSymbol(t, stop, ")"))
             --depth;
-        else if (depth == 0 && (IsWord(t, stop, "WHERE") || IsWord(t, stop, "RETURNING")))
+        else if (depth == 0 && (IsWord(t, stop, "WHERE") || IsWord(t, stop, "RETURNING") || IsWord(t, stop, "FROM")))
             break;
     }
     const std::size_t listEnd = std::min(stop, IsSymbol(t, t.size() - 1, ";") ? t.size() - 1 : t.size());
