@@ -230,7 +230,9 @@ void tst_OracleDdl::identityColumns()
                  u"INSERT INTO A VALUES (7, 'z')"_s, u"INSERT INTO B (V) VALUES ('x')"_s});
     QCOMPARE(db.text(u"SELECT ID, V FROM A ORDER BY V"_s), u"5,x;10,y;7,z"_s);
     QCOMPARE(db.text(u"SELECT ID FROM B"_s), u"1"_s);
-    QCOMPARE(ErrorOf([&] { db->DbExecuteSQL(u"INSERT INTO B VALUES (9, 'y')"_s); }).left(9), u"ORA-32795"_s);
+    for (const QString& given : {u"INSERT INTO B VALUES (9, 'y')"_s, u"INSERT INTO B (V, \"ID\") VALUES ('y', NULL)"_s,
+                                 u"INSERT INTO B SELECT NULL, 'y' FROM DUAL"_s})
+        QCOMPARE(ErrorOf([&] { db->DbExecuteSQL(given); }), u"ORA-32795: cannot insert into a generated always identity column"_s);
     QCOMPARE(ErrorOf([&] { db->DbExecuteSQL(u"UPDATE B SET ID = 99"_s); }),
              u"ORA-32796: cannot update a generated always identity column"_s);
     db->DbExecuteSQL(u"UPDATE B SET V = 'w'"_s);

@@ -126,6 +126,13 @@ void Kept::load(sqlite3* db)
 {
     m_db = db;
     m_tables.clear();
+    if (CatalogRows::HasTable(db, "KOVA$IDENTITY")) {
+        for (const auto& row : CatalogRows::TryRows(db, "SELECT TABLE_NAME, COLUMN_NAME FROM main.\"KOVA$IDENTITY\" "
+                                                        "WHERE GENERATION_TYPE = 'ALWAYS'")) {
+            if (Table* table = tableNamed(db, *row[0]))
+                table->always.push_back(*row[1]);
+        }
+    }
     if (!CatalogRows::HasTable(db, TriggersTable))
         return;
     for (const auto& row : CatalogRows::TryRows(db, "SELECT SOURCE FROM main.\"KOVA$TRIGGERS\" "
@@ -137,20 +144,10 @@ void Kept::load(sqlite3* db)
                                               compiled.trigger.oldName);
             compiled.when = TriggerBody::ReadCondition(compiled.trigger.when, compiled.trigger.newName,
                                                        compiled.trigger.oldName);
-            const std::string key = Upper(compiled.trigger.table);
-            Table& table = m_tables[key];
-            if (table.name.empty()) {
-                const auto name = CatalogRows::TryRows(db, "SELECT name FROM main.sqlite_master WHERE type = 'table' "
-                                                           "AND name = ?1 COLLATE NOCASE", {compiled.trigger.table});
-                if (name.empty()) {
-                    m_tables.erase(key);
-                    continue;
-                }
-                table.name = *name[0][0];
-                for (const auto& c : CatalogRows::TryRows(db, "SELECT name, dflt_value FROM pragma_table_info(?1, "
-                                                              "'main')", {table.name}))
-                    table.columns.push_back({*c[0], Upper(*c[0]), c[1].value_or(std::string())});
-            }
+            Table* found = tableNamed(db, compiled.trigger.table);
+            if (!found)
+                continue;
+            Table& table = *found;
             std::vector<std::string> named = TriggerBody::Columns(compiled.body, compiled.when);
             named.insert(named.end(), compiled.trigger.updateColumns.begin(), compiled.trigger.updateColumns.end());
             const bool valid = std::all_of(named.begin(), named.end(), [&table](const std::string& column) {
@@ -186,6 +183,48 @@ const Kept::Table* Kept::tableOf(const LexedStatement& lexed) const
     return found == m_tables.end() ? nullptr : &found->second;
 }
 
+// The table of that name with its columns, kept from now on; null when the
+// schema has none.
+Kept::Table* Kept::tableNamed(sqlite3* db, const std::string& name)
+{
+    const std::string key = Upper(name);
+    Table& table = m_tables[key];
+    if (table.name.empty()) {
+        const auto found = CatalogRows::TryRows(db, "SELECT name FROM main.sqlite_master WHERE type = 'table' "
+                                                    "AND name = ?1 COLLATE NOCASE", {name});
+        if (found.empty()) {
+            m_tables.erase(key);
+            return nullptr;
+        }
+        table.name = *found[0][0];
+        for (const auto& c : CatalogRows::TryRows(db, "SELECT name, dflt_value FROM pragma_table_info(?1, 'main')",
+                                                  {table.name}))
+            table.columns.push_back({*c[0], Upper(*c[0]), c[1].value_or(std::string())});
+    }
+    return &table;
+}
+
+// The GENERATED ALWAYS column an INSERT gives a value: one it names, or
+// any when it names none; null when it leaves them all out.
+const std::string* Kept::givenAlways(const std::string& insert, const Table& table)
+{
+    if (table.always.empty())
+        return nullptr;
+    const Tokens t = PlaceTokens(insert);
+    std::size_t i = AfterName(t, 2);
+    if (IsName(t, i) && !IsWord(t, i, "VALUES") && !IsWord(t, i, "SELECT") && !IsWord(t, i, "WITH"))
+        ++i;  // an alias
+    if (!IsSymbol(t, i, "(") || IsWord(t, i + 1, "SELECT") || IsWord(t, i + 1, "WITH"))
+        return &table.always.front();
+    for (const auto& [from, to] : Split(t, i + 1, Closing(t, i))) {
+        for (const std::string& column : table.always) {
+            if (to == from + 1 && IsName(t, from) && Upper(t[from].text) == column)
+                return &column;
+        }
+    }
+    return nullptr;
+}
+
 const Trigger* Kept::invalidFor(const Table& table, bool inserting) const
 {
     for (const Trigger& trigger : table.invalid) {
@@ -201,7 +240,7 @@ bool Kept::fires(const LexedStatement& lexed) const
     if (!table)
         return false;
     const bool inserting = lexed.firstWord() == "INSERT";
-    if (invalidFor(*table, inserting))
+    if (invalidFor(*table, inserting) || (inserting && givenAlways(lexed.text, *table)))
         return true;
     for (const Compiled& c : table->triggers) {
         if (inserting ? c.trigger.onInsert : c.trigger.onUpdate)
@@ -219,6 +258,10 @@ bool Kept::rewrite(const LexedStatement& lexed, LexedStatement* out) const
     if (const Trigger* invalid = invalidFor(*table, inserting))
         throw EngineError(QStringLiteral("ORA-04098: trigger '%1' is invalid and failed re-validation")
                               .arg(QString::fromStdString(invalid->name)));
+    if (inserting && givenAlways(lexed.text, *table))
+        throw EngineError(QStringLiteral("ORA-32795: cannot insert into a generated always identity column"));
+    if (table->triggers.empty())
+        return false;
     const auto run = [&](std::string_view text, std::string* result) {
         return inserting ? rewriteInsert(text, *table, result) : rewriteUpdate(text, *table, result);
     };
