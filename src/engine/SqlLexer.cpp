@@ -26,10 +26,13 @@ void NoteSymbol(std::string_view sql, const RawToken& token, const RawToken& pre
     case '+':
     case '-':
     case '/':
-        // After an operand: a binary operator or a name's dot.
+    case '*':
+        // After an operand: a binary operator or a name's dot; a minus
+        // before anything but a number negates a value that may be a DATE.
         if (previous.kind == RawToken::Kind::Word || previous.kind == RawToken::Kind::QuotedName
             || previous.kind == RawToken::Kind::Number || previous.kind == RawToken::Kind::String
-            || (previous.kind == RawToken::Kind::Symbol && sql[previous.begin] == ')'))
+            || (previous.kind == RawToken::Kind::Symbol && sql[previous.begin] == ')')
+            || (c == '-' && !(next >= '0' && next <= '9') && next != '.'))
             result->needsRewrite = true;
         break;
     case '=':
@@ -238,8 +241,8 @@ bool Lex(std::string_view sql, LexedStatement* out, bool valueMarkers)
                 sharable = false;
             } else if (!afterDot && EqualsNoCase(raw, "MINUS")) {
                 replace(token.begin, "EXCEPT");
-            } else if (!afterDot && EqualsNoCase(raw, "ROWNUM")) {
-                result.needsRewrite = true;
+            } else if (!afterDot && (EqualsNoCase(raw, "ROWNUM") || EqualsNoCase(raw, "SUM") || EqualsNoCase(raw, "AVG"))) {
+                result.needsRewrite = true;  // SUM and AVG add up numbers only
             } else if (const char* quoted = SqliteOnlyKeyword(raw); quoted && IsQueryOrDml(result.firstWord())) {
                 replace(token.begin, quoted);
             } else if (EqualsNoCase(raw, "X") && token.end < sql.size() && sql[token.end] == '\'') {

@@ -384,7 +384,11 @@ qint64 SqliteEngine::merge(const std::string& text)
             LexedStatement lexed;
             LexStatement(step.sql, &lexed);
             OracleDialect::Rewrite(&lexed);
-            sqlite3_stmt* stmt = prepareText(step.prefix + lexed.text);
+            // The rows MERGE updates or inserts pass through the table's row
+            // triggers as those of UPDATE and INSERT do.
+            LexedStatement triggered;
+            const bool fires = !m_triggers.empty() && m_triggers.rewrite(lexed, &triggered);
+            sqlite3_stmt* stmt = prepareText(step.prefix + (fires ? triggered.text : lexed.text));
             const auto release = qScopeGuard([stmt] { sqlite3_finalize(stmt); });
             stepToDone(stmt);
             rows += step.counts ? sqlite3_changes64(m_handle) : 0;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <limits>
 #include <cstdlib>
 
 namespace TableStatistics {
@@ -65,8 +66,10 @@ bool ParseRequest(const LexedStatement& lexed, Request* request)
         const double n = std::strtod(lexed.head[i + 1].text.c_str(), nullptr);
         if (IsWord(lexed.head[i + 2], "PERCENT"))
             request->samplePercent = n;
-        else
-            request->sampleRows = static_cast<long long>(n);
+        else  // a count beyond any table's means every row
+            request->sampleRows = n >= 9e18 ? std::numeric_limits<long long>::max()
+                                  : n > 0   ? static_cast<long long>(n)
+                                            : 0;
     }
     return true;
 }

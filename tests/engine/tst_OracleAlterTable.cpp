@@ -60,6 +60,9 @@ void tst_OracleAlterTable::changed_data()
         << u"SELECT (SELECT group_concat(CONSTRAINT_NAME) FROM (SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS "
            "ORDER BY 1)), (SELECT COMMENTS FROM USER_COL_COMMENTS WHERE COMMENTS IS NOT NULL), id, s, f FROM t"_s
         << u"T_NS_UK,T_N_CK,T_PK,count,1,abc,M  "_s;
+    QTest::newRow("CHAR values padded to a new length")
+        << QStringList{u"ALTER TABLE t MODIFY (f CHAR(5), s CHAR(4))"_s} << u"SELECT length(f), length(s) FROM t"_s
+        << u"5,4"_s;
     QTest::newRow("not null after values")
         << QStringList{u"ALTER TABLE t MODIFY s NOT NULL"_s}
         << u"SELECT NULLABLE FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'T' AND COLUMN_NAME = 'S'"_s << u"N"_s;
@@ -76,10 +79,11 @@ void tst_OracleAlterTable::changed_data()
         << QStringList{u"ALTER TABLE t DROP COLUMN s CASCADE CONSTRAINTS"_s, u"ALTER TABLE t SET UNUSED (f)"_s}
         << u"SELECT group_concat(CONSTRAINT_NAME) FROM (SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS ORDER BY 1)"_s
         << u"T_N_CK,T_PK"_s;
-    QTest::newRow("rename keeps the comment")
+    QTest::newRow("rename keeps the comment and the check's spelling")
         << QStringList{u"ALTER TABLE t RENAME COLUMN n TO amount"_s, u"INSERT INTO t VALUES (2, 5, 'x', 'F')"_s}
-        << u"SELECT COLUMN_NAME || ':' || COMMENTS FROM USER_COL_COMMENTS WHERE COMMENTS IS NOT NULL"_s
-        << u"AMOUNT:count"_s;
+        << u"SELECT COLUMN_NAME || ':' || COMMENTS || ':' || (SELECT SEARCH_CONDITION FROM USER_CONSTRAINTS "
+           "WHERE CONSTRAINT_NAME = 'T_N_CK') FROM USER_COL_COMMENTS WHERE COMMENTS IS NOT NULL"_s
+        << u"AMOUNT:count:amount > 0"_s;
     QTest::newRow("truncate")
         << QStringList{u"TRUNCATE TABLE t DROP STORAGE"_s, u"INSERT INTO t VALUES (5, 1, 'a', 'F')"_s,
                        u"TRUNCATE TABLE hr.t REUSE STORAGE"_s}
@@ -131,6 +135,12 @@ void tst_OracleAlterTable::refusedWithRowsKept_data()
         << u"ORA-02266: unique/primary keys in table referenced by enabled foreign keys"_s;
     QTest::newRow("shorter than a value")
         << QStringList{} << u"ALTER TABLE t MODIFY (n NUMBER, s VARCHAR2(2))"_s
+        << u"ORA-01441: cannot decrease column length because some value is too big"_s;
+    QTest::newRow("shorter CHAR")
+        << QStringList{} << u"ALTER TABLE t MODIFY f CHAR(1)"_s
+        << u"ORA-01441: cannot decrease column length because some value is too big"_s;
+    QTest::newRow("trailing blanks count")
+        << QStringList{u"UPDATE t SET s = 'abc   '"_s} << u"ALTER TABLE t MODIFY s CHAR(3)"_s
         << u"ORA-01441: cannot decrease column length because some value is too big"_s;
 }
 

@@ -230,7 +230,12 @@ void tst_OracleDdl::identityColumns()
                  u"INSERT INTO A VALUES (7, 'z')"_s, u"INSERT INTO B (V) VALUES ('x')"_s});
     QCOMPARE(db.text(u"SELECT ID, V FROM A ORDER BY V"_s), u"5,x;10,y;7,z"_s);
     QCOMPARE(db.text(u"SELECT ID FROM B"_s), u"1"_s);
-    QCOMPARE(ErrorOf([&] { db->DbExecuteSQL(u"INSERT INTO B VALUES (9, 'y')"_s); }).left(9), u"ORA-32795"_s);
+    for (const QString& given : {u"INSERT INTO B VALUES (9, 'y')"_s, u"INSERT INTO B (V, \"ID\") VALUES ('y', NULL)"_s,
+                                 u"INSERT INTO B SELECT NULL, 'y' FROM DUAL"_s})
+        QCOMPARE(ErrorOf([&] { db->DbExecuteSQL(given); }), u"ORA-32795: cannot insert into a generated always identity column"_s);
+    QCOMPARE(ErrorOf([&] { db->DbExecuteSQL(u"UPDATE B SET ID = 99"_s); }),
+             u"ORA-32796: cannot update a generated always identity column"_s);
+    db->DbExecuteSQL(u"UPDATE B SET V = 'w'"_s);
     QCOMPARE(db.text(u"SELECT TABLE_NAME, COLUMN_NAME, NULLABLE, IDENTITY_COLUMN FROM USER_TAB_COLUMNS "
                      "WHERE COLUMN_NAME = 'ID' ORDER BY 1"_s),
              u"A,ID,N,YES;B,ID,N,YES"_s);
@@ -238,6 +243,17 @@ void tst_OracleDdl::identityColumns()
              u"A,BY DEFAULT;B,ALWAYS"_s);
     db->DbExecuteSQL(u"DROP TABLE B PURGE"_s);
     QCOMPARE(db.text(u"SELECT count(*) FROM USER_SEQUENCES"_s), u"1"_s);
+    // An INTEGER key is numbered by the identity too, in line or out of line.
+    db->DbExecuteSQL(u"CREATE TABLE C (ID INTEGER GENERATED ALWAYS AS IDENTITY PRIMARY KEY, V VARCHAR2(5))"_s);
+    db->DbExecuteSQL(u"CREATE TABLE D (ID INTEGER GENERATED ALWAYS AS IDENTITY, V VARCHAR2(5), PRIMARY KEY (ID))"_s);
+    for (const QString& table : {u"C"_s, u"D"_s, u"C"_s})
+        db->DbExecuteSQL(u"INSERT INTO %1 (V) VALUES ('p')"_s.arg(table));
+    QCOMPARE(db.text(u"SELECT ID FROM C UNION ALL SELECT ID FROM D"_s), u"1;2;1"_s);
+    QCOMPARE(db.text(u"SELECT DATA_TYPE, DATA_SCALE FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'C' AND COLUMN_NAME = 'ID'"_s),
+             u"NUMBER,0"_s);
+    // Added to a table with rows, the identity numbers them.
+    db->DbExecuteSQL(u"ALTER TABLE A ADD (N NUMBER GENERATED ALWAYS AS IDENTITY (START WITH 10 INCREMENT BY 5))"_s);
+    QCOMPARE(db.text(u"SELECT N FROM A ORDER BY N"_s), u"10;15;20"_s);
 }
 
 void tst_OracleDdl::views()

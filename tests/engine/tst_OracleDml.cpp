@@ -75,6 +75,10 @@ void tst_OracleDml::functions_data()
     row("date minus date", "(TO_DATE('2001-12-10') - TO_DATE('2001-12-09 18:00:00')) || ' ' || (DATE '2001-03-01'"
                            " - DATE '2001-02-01')",
         "0.25 28");
+    row("round of dates", "TO_CHAR(ROUND(TO_DATE('2001-07-01 12:00:00')), 'YYYYMMDD') || TO_CHAR(ROUND(DATE '2001-07-01',"
+        " 'YYYY'), ' YYYY') || TO_CHAR(ROUND(DATE '2001-06-30', 'yyyy'), ' YYYY') || TO_CHAR(ROUND(DATE '2001-02-16', 'MM'),"
+        " ' MMDD') || TO_CHAR(ROUND(TO_DATE('2001-02-15 23:59:30'), 'MI'), ' DD HH24MI') || ' ' || ROUND(2.5) || ' '"
+        " || ROUND(-1.25, 1)", "20010702 2002 2001 0301 16 0000 3 -1.3");
     row("date functions", "TO_CHAR(ADD_MONTHS(DATE '2001-01-31', 1), 'MMDD') || TO_CHAR(LAST_DAY(SYSDATE) + 1, ' MMDD')"
                           " || TO_CHAR(TRUNC(SYSDATE) - 1/24, ' DD HH24') || TO_CHAR(TRUNC(SYSDATE, 'MM') - 1, ' MMDD')"
                           " || ' ' || TRUNC(-7.5)",
@@ -122,6 +126,8 @@ void tst_OracleDml::statements_data()
         "3;2");
     row("rownum in the select list", {}, "SELECT ROWNUM, emp_id FROM emp WHERE emp_id > 1 AND ROWNUM < 2", "1,2");
     row("rownum = 1", {}, "SELECT emp_id FROM emp WHERE ROWNUM = 1 AND emp_id > 2", "3");
+    row("rownum in a view", {u"CREATE VIEW first_two AS SELECT emp_id FROM emp WHERE ROWNUM <= 2"_s},
+        "SELECT COUNT(*) FROM first_two", "2");
     row("date columns", {u"UPDATE emp SET hired = hired + 1 WHERE hired < SYSDATE - 30"_s},
         "SELECT TO_CHAR(hired, 'YYYY-MM-DD HH24') FROM emp ORDER BY emp_id", "2001-12-01 00;2001-10-02 12;1999-07-01 06", 2);
     row("days between columns", {}, "SELECT MAX(hired) - MIN(hired), COUNT(*) FROM emp WHERE hired > SYSDATE - 70",

@@ -183,7 +183,7 @@ void tst_OracleRefusals::refused_data()
     row("modulo", "UPDATE emp SET salary = salary % 7", invalidCharacter);
     row("not alone", "DELETE FROM emp WHERE !(emp_id = 1)", invalidCharacter);
     row("concatenation before minus", "UPDATE emp SET flag = 'x' || hired - 1", "ORA-01722: invalid number");
-    row("date plus date", "UPDATE emp SET hired = hired + hired", dateForNumber);
+    row("date plus date", "UPDATE emp SET hired = hired + hired", "ORA-00975: date + date not allowed");
     row("number minus date", "UPDATE emp SET salary = 1 - hired", dateForNumber);
     row("date divided", "UPDATE emp SET salary = hired / 2", dateForNumber);
     row("division by zero", "UPDATE emp SET salary = salary / (emp_id - 1)", "ORA-01476: divisor is equal to zero");
@@ -210,6 +210,12 @@ void tst_OracleRefusals::refused_data()
     // Alternative quotes (console and lexer)
     row("alternative quote unclosed", "UPDATE emp SET flag = q'[x'", "ORA-01756: quoted string not properly terminated");
     row("alternative quote unclosed in a query", "SELECT q'{x}' FROM dual WHERE 1 = q'!y", "ORA-01756: quoted string not properly terminated");
+
+    // Engine mends: what takes numbers only refuses a DATE.
+    row("date times number", "UPDATE emp SET salary = hired * 2", dateForNumber);
+    row("date negated", "UPDATE emp SET salary = -hired", dateForNumber);
+    row("sum of dates", "UPDATE emp SET salary = (SELECT SUM(hired) FROM emp)", dateForNumber);
+    row("average of dates", "INSERT INTO dept SELECT AVG(DISTINCT hired), 'x' FROM emp", dateForNumber);
 }
 
 void tst_OracleRefusals::refused()

@@ -150,6 +150,16 @@ void tst_OracleTriggers::rows_data()
         << QStringList{u"CREATE MATERIALIZED VIEW item_mv AS SELECT name FROM item"_s,
                        u"DROP MATERIALIZED VIEW item_mv"_s}
         << u"SELECT count(*) FROM user_views"_s << u"0"_s;
+    QTest::newRow("renamed column, trigger made again")
+        << QStringList{kindRow, u"ALTER TABLE item RENAME COLUMN kind TO sort"_s,
+                       Trigger(u"INSERT ON item FOR EACH ROW"_s, u":NEW.sort := 'k';"_s), one}
+        << u"SELECT sort FROM item"_s << u"k"_s;
+    QTest::newRow("MERGE: rows through the triggers")
+        << QStringList{Trigger(u"INSERT OR UPDATE ON item FOR EACH ROW"_s,
+                               u"IF INSERTING THEN :NEW.kind := 'i'; ELSE :NEW.kind := 'u'; END IF;"_s), one,
+                       u"MERGE INTO item t USING (SELECT 1 id FROM dual UNION ALL SELECT 2 FROM dual) s ON (t.id = s.id)"
+                       " WHEN MATCHED THEN UPDATE SET t.qty = 5 WHEN NOT MATCHED THEN INSERT (id) VALUES (s.id)"_s}
+        << u"SELECT id, qty, kind FROM item ORDER BY id"_s << u"1,5,u;2,[NULL],i"_s;
     QTest::newRow("dimension made, dropped, made again")
         << QStringList{u"CREATE DIMENSION item_dim LEVEL item IS (item.id) LEVEL kind IS (item.kind) "
                        "HIERARCHY h (item CHILD OF kind) ATTRIBUTE item DETERMINES (item.name)"_s,
@@ -173,21 +183,30 @@ void tst_OracleTriggers::refused_data()
 {
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("before");  // run first
+    const QString invalid = u"ORA-04098: trigger 'ITEM_TRG' is invalid and failed re-validation"_s;
+    QTest::newRow("trigger of a renamed column")
+        << u"INSERT INTO item (id, name) VALUES (2, 'b')"_s << invalid
+        << QStringList{u"ALTER TABLE item RENAME COLUMN made TO born"_s};
+    QTest::newRow("trigger of a dropped column")
+        << u"MERGE INTO item t USING dual ON (t.id = 2) WHEN NOT MATCHED THEN INSERT (id) VALUES (2)"_s << invalid
+        << QStringList{u"ALTER TABLE item DROP COLUMN made"_s};
     QTest::newRow("query of too many columns") << u"INSERT INTO item (name) SELECT name, qty FROM item"_s
-                                               << u"ORA-00913: too many values"_s;
+                                               << u"ORA-00913: too many values"_s << QStringList{};
     QTest::newRow("query of too few columns") << u"INSERT INTO item SELECT id, name FROM item"_s
-                                              << u"ORA-00947: not enough values"_s;
+                                              << u"ORA-00947: not enough values"_s << QStringList{};
     QTest::newRow("too few values") << u"INSERT INTO item (name, qty) VALUES ('b')"_s
-                                    << u"ORA-00947: not enough values"_s;
+                                    << u"ORA-00947: not enough values"_s << QStringList{};
     QTest::newRow("no such column") << u"INSERT INTO item (nothing) VALUES (1)"_s
-                                    << u"ORA-00904: \"NOTHING\": invalid identifier"_s;
+                                    << u"ORA-00904: \"NOTHING\": invalid identifier"_s << QStringList{};
 }
 
 void tst_OracleTriggers::refused()
 {
     QFETCH(QString, sql);
     QFETCH(QString, line);
-    EngineDb db(Schema + QStringList{KeyTrigger, u"INSERT INTO item (name, qty) VALUES ('a', 1)"_s});
+    QFETCH(QStringList, before);
+    EngineDb db(Schema + QStringList{KeyTrigger, u"INSERT INTO item (name, qty) VALUES ('a', 1)"_s} + before);
     QCOMPARE(ErrorOf([&] { db->DbExecuteSQL(sql); }), line);
     QCOMPARE(db.text(u"SELECT id, name, qty FROM item"_s), u"1,a,1"_s);
 }

@@ -1,8 +1,10 @@
 // Arithmetic as Oracle means it, in calls SQLite runs: a + b as
 // KOVA_ADD(a, b), a - b as KOVA_SUB(a, b) (both know DATE values: a number of
 // days, fractions for hours; DATE - DATE the days between), a / b as
-// KOVA_DIV(a, b) (no integer division). Oracle's precedence holds: * and /
-// before + and -, which share their level with ||, all from the left.
+// KOVA_DIV(a, b) (no integer division), a * b as KOVA_MUL(a, b), -a as
+// KOVA_SUB(0, a) and SUM(a), AVG(a) as SUM(KOVA_NUMBER(a)) (a DATE is no
+// number to them). Oracle's precedence holds: * and / before + and -, which
+// share their level with ||, all from the left.
 // DATE 'YYYY-MM-DD' and TIMESTAMP '...' literals become TO_DATE and
 // TO_TIMESTAMP calls.
 #include "engine/SqlLexer.h"
@@ -177,7 +179,14 @@ private:
             const std::size_t next = operand(first, to, &inner);
             if (next == first)
                 return i;
-            item->text = std::string(m_sql.substr(t.begin, m_tokens[first].begin - t.begin)) + inner.text;
+            std::size_t minus = 0;
+            for (std::size_t k = i; k < first; ++k)
+                minus += m_tokens[k].text == "-" ? 1 : 0;
+            // A negated column or call must be a number: KOVA_SUB says so.
+            if (minus % 2 == 1 && !inner.number)
+                item->text = "KOVA_SUB(0, " + inner.text + ")";
+            else
+                item->text = std::string(m_sql.substr(t.begin, m_tokens[first].begin - t.begin)) + inner.text;
             item->number = inner.number;
             return next;
         }
@@ -219,6 +228,24 @@ private:
                && (m_tokens[next + 1].kind != Kind::Symbol || m_tokens[next + 1].text == "*")) {
             item->text += gap(next) + "." + gap(next + 1) + raw(next + 1);
             next += 2;
+        }
+        if (symbol(next, to, "(") && next == i + 1 && (t.text == "SUM" || t.text == "AVG")
+            && m_depth < MaxDepth) {
+            // What SUM and AVG add up must be numbers: KOVA_NUMBER says so.
+            std::size_t inside = next + 1;
+            const std::size_t last = close(next, to);
+            std::string quantifier;
+            if (inside < last && m_tokens[inside].kind == Kind::Word
+                && (m_tokens[inside].text == "DISTINCT" || m_tokens[inside].text == "ALL")) {
+                quantifier = gap(inside) + raw(inside) + " ";
+                ++inside;
+            }
+            if (inside < last && last < to) {
+                ++m_depth;
+                item->text += gap(next) + "(" + quantifier + "KOVA_NUMBER(" + level(inside, last) + ")" + gap(last) + ")";
+                --m_depth;
+                return last + 1;
+            }
         }
         if (symbol(next, to, "(")) {
             item->text += gap(next);
@@ -297,7 +324,8 @@ private:
         for (std::size_t i = first; i <= last; i += 2) {
             numbers = numbers && items[i].number;
             if (i > first)
-                rewrite = rewrite || items[i - 1].text == "/" || items[i - 1].text == "+" || items[i - 1].text == "-";
+                rewrite = rewrite || items[i - 1].text == "/" || items[i - 1].text == "+" || items[i - 1].text == "-"
+                          || items[i - 1].text == "*";
         }
         bool division = false;
         for (std::size_t i = first + 1; i < last; i += 2)
@@ -311,7 +339,6 @@ private:
         // Terms of * and /, joined by +, - and ||.
         std::string sum;
         std::string term = items[first].text;
-        bool compound = false;
         std::string pending;  // the operator before `term`
         const auto fold = [&] {
             if (pending.empty())
@@ -321,21 +348,19 @@ private:
             else if (pending == "-")
                 sum = "KOVA_SUB(" + sum + ", " + term + ")";
             else
-                sum = "(" + sum + " || " + (compound ? "(" + term + ")" : term) + ")";
+                sum = "(" + sum + " || " + term + ")";
         };
         for (std::size_t i = first + 1; i < last; i += 2) {
             const std::string& op = items[i].text;
             const std::string& next = items[i + 1].text;
             if (op == "*") {
-                term += " * " + next;
-                compound = true;
+                term = "KOVA_MUL(" + term + ", " + next + ")";
             } else if (op == "/") {
                 term = "KOVA_DIV(" + term + ", " + next + ")";
             } else {
                 fold();
                 pending = op;
                 term = next;
-                compound = false;
             }
         }
         fold();

@@ -4,6 +4,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -124,7 +126,7 @@ void AddOrSubtract(sqlite3_context* context, sqlite3_value** argv, bool minus)
         if (minus)
             ResultNumber(context, static_cast<double>(Seconds(left) - Seconds(right)) / 86400.0);
         else
-            sqlite3_result_error(context, "ORA-00932: inconsistent datatypes: expected NUMBER got DATE", -1);
+            sqlite3_result_error(context, "ORA-00975: date + date not allowed", -1);
     } else if (a == Type::Date) {
         DatePlusDays(context, left, argv[1], minus);
     } else if (b == Type::Date) {
@@ -179,6 +181,45 @@ void Divide(sqlite3_context* context, int, sqlite3_value** argv)
     }
 }
 
+// KOVA_MUL(a, b): a * b of two numbers.
+void Multiply(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    DateParts unused;
+    const Type a = TypeOf(argv[0], &unused);
+    const Type b = TypeOf(argv[1], &unused);
+    sqlite3_int64 product = 0;
+    if (a == Type::Null || b == Type::Null)
+        sqlite3_result_null(context);
+    else if (a == Type::Date || b == Type::Date)
+        sqlite3_result_error(context, DateForNumber, -1);
+    else if (a == Type::Invalid || b == Type::Invalid)
+        sqlite3_result_error(context, InvalidNumber, -1);
+    else if (a == Type::Integer && b == Type::Integer
+             && !__builtin_mul_overflow(sqlite3_value_int64(argv[0]), sqlite3_value_int64(argv[1]), &product))
+        sqlite3_result_int64(context, product);
+    else
+        sqlite3_result_double(context, sqlite3_value_double(argv[0]) * sqlite3_value_double(argv[1]));
+}
+
+// KOVA_NUMBER(a): a itself when it is a number (what SUM and AVG add up).
+void Number(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    DateParts unused;
+    switch (TypeOf(argv[0], &unused)) {
+    case Type::Null:
+        sqlite3_result_null(context);
+        break;
+    case Type::Date:
+        sqlite3_result_error(context, DateForNumber, -1);
+        break;
+    case Type::Invalid:
+        sqlite3_result_error(context, InvalidNumber, -1);
+        break;
+    default:
+        sqlite3_result_value(context, argv[0]);
+    }
+}
+
 bool DateArgument(sqlite3_context* context, sqlite3_value* value, DateParts* date)
 {
     const Type type = TypeOf(value, date);
@@ -228,10 +269,34 @@ void LastDay(sqlite3_context* context, int, sqlite3_value** argv)
     ResultDate(context, Seconds(d));
 }
 
+// A number rounded as SQLite's own round(x[, decimals]) rounds it, whole
+// when it is whole, as Oracle shows it.
+void RoundNumber(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    const long long decimals = argc > 1 ? std::clamp<long long>(sqlite3_value_int64(argv[1]), 0, 30) : 0;
+    double r = sqlite3_value_double(argv[0]);
+    if (r < -4503599627370496.0 || r > 4503599627370496.0) {
+        // whole already
+    } else if (decimals == 0) {
+        r = static_cast<double>(static_cast<sqlite3_int64>(r + (r < 0 ? -0.5 : 0.5)));
+    } else {
+        char* text = sqlite3_mprintf("%!.*f", static_cast<int>(decimals), r);
+        if (text == nullptr) {
+            sqlite3_result_error_nomem(context);
+            return;
+        }
+        const std::string_view digits(text);
+        std::from_chars(digits.data(), digits.data() + digits.size(), r);
+        sqlite3_free(text);
+    }
+    ResultNumber(context, r);
+}
+
 // TRUNC(date[, model]) to the day (DD, the default), month (MM, MON, MONTH),
 // year (YYYY, YEAR, YY, RR...), hour (HH, HH24) or minute (MI);
-// TRUNC(number[, decimals]).
-void Trunc(sqlite3_context* context, int argc, sqlite3_value** argv)
+// TRUNC(number[, decimals]). ROUND(date[, model]) takes the nearer of the
+// truncated date and the next one: from noon, the 16th, July, :30.
+void TruncOrRound(sqlite3_context* context, int argc, sqlite3_value** argv, bool round)
 {
     DateParts d;
     const Type type = TypeOf(argv[0], &d);
@@ -241,6 +306,10 @@ void Trunc(sqlite3_context* context, int argc, sqlite3_value** argv)
     }
     if (type == Type::Invalid) {
         sqlite3_result_error(context, InvalidNumber, -1);
+        return;
+    }
+    if (type != Type::Date && round) {
+        RoundNumber(context, argc, argv);
         return;
     }
     if (type != Type::Date) {
@@ -260,24 +329,40 @@ void Trunc(sqlite3_context* context, int argc, sqlite3_value** argv)
                                              static_cast<size_t>(sqlite3_value_bytes(argv[1]))))
             model.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
     }
+    long long up = 0;  // seconds to the next unit, when rounding goes up
     if (model == "MI") {
+        up = round && d.second >= 30 ? 60 : 0;
         d.second = 0;
     } else if (model == "HH" || model == "HH24" || model == "HH12") {
+        up = round && d.minute >= 30 ? 3600 : 0;
         d.second = d.minute = 0;
     } else if (model == "DD" || model == "DDD" || model == "J") {
+        up = round && d.hour >= 12 ? 86400 : 0;
         d.second = d.minute = d.hour = 0;
     } else if (model == "MM" || model == "MON" || model == "MONTH" || model == "RM") {
+        up = round && d.day >= 16 ? 86400LL * DaysInMonth(d.year, d.month) : 0;
         d.second = d.minute = d.hour = 0;
         d.day = 1;
     } else if (model == "YYYY" || model == "YEAR" || model == "YYY" || model == "YY" || model == "Y"
                || model == "SYYYY" || model == "RR" || model == "RRRR") {
+        up = round && d.month >= 7 ? 86400 * (DayNumber(d.year + 1, 1, 1) - DayNumber(d.year, 1, 1)) : 0;
         d.second = d.minute = d.hour = 0;
         d.day = d.month = 1;
     } else {
         sqlite3_result_error(context, "ORA-01899: bad precision specifier", -1);
         return;
     }
-    ResultDate(context, Seconds(d));
+    ResultDate(context, Seconds(d) + up);
+}
+
+void Trunc(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    TruncOrRound(context, argc, argv, false);
+}
+
+void Round(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    TruncOrRound(context, argc, argv, true);
 }
 
 struct Spec {
@@ -293,7 +378,8 @@ bool RegisterDateFunctions(sqlite3* db)
     static constexpr Spec Functions[] = {
         {"KOVA_ADD", 2, Add},         {"KOVA_SUB", 2, Subtract}, {"KOVA_DIV", 2, Divide},
         {"ADD_MONTHS", 2, AddMonths}, {"LAST_DAY", 1, LastDay},  {"TRUNC", 1, Trunc},
-        {"TRUNC", 2, Trunc},
+        {"TRUNC", 2, Trunc},          {"ROUND", 1, Round},       {"ROUND", 2, Round},
+        {"KOVA_MUL", 2, Multiply},    {"KOVA_NUMBER", 1, Number},
     };
     for (const Spec& spec : Functions) {
         if (sqlite3_create_function_v2(db, spec.name, spec.arguments, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,

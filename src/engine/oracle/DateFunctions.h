@@ -1,7 +1,8 @@
 #pragma once
 // DATE arithmetic and date functions of the embedded engine: KOVA_ADD,
-// KOVA_SUB and KOVA_DIV (what +, - and / become, see RewriteStatement in
-// OracleDialect.h), ADD_MONTHS, LAST_DAY, TRUNC.
+// KOVA_SUB, KOVA_DIV and KOVA_MUL (what +, - and / and * become, see
+// RewriteStatement in OracleDialect.h), KOVA_NUMBER (what SUM and AVG add
+// up), ADD_MONTHS, LAST_DAY, TRUNC, ROUND.
 struct sqlite3;
 
 // Returns false when a function could not be registered.

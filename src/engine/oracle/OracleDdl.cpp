@@ -283,8 +283,9 @@ Element TranslateElement(std::string_view sql, const Reader& r, std::size_t from
         element.refusal = "ORA-00902: invalid datatype (" + std::string(r.text(k, typeEnd)) + ")";
         return element;
     }
+    const std::string typeText = typeEnd > k ? TypeText(r, k, typeEnd) : std::string();
     if (typeEnd > k)
-        element.text += " " + TypeText(r, k, typeEnd);
+        element.text += " " + typeText;
     // CHAR values compare blank-padded, as Oracle compares them.
     std::string attributes = BlankPadded(r, k, typeEnd) ? " COLLATE RTRIM" : "";
     k = typeEnd;
@@ -400,6 +401,10 @@ Element TranslateElement(std::string_view sql, const Reader& r, std::size_t from
             attributes += " " + pendingName + body + (body.rfind("REFERENCES", 0) == 0 ? Deferral(r, k, to) : "");
         pendingName.clear();
     }
+    // An INTEGER key would be SQLite's rowid, numbered before the identity's
+    // triggers see the row: INT reads the same to the dictionary.
+    if (identity && typeText == "INTEGER")
+        element.text.replace(element.text.size() - typeText.size(), typeText.size(), "INT");
     element.text += attributes;
     element.ok = true;
     return element;

@@ -200,6 +200,10 @@ std::string IdentityTriggers(const std::string& table, const std::string& column
         sql += "CREATE TEMP TRIGGER " + QuoteName("kova$always_" + table + "_" + column) + " BEFORE INSERT ON main."
                + qTable + " WHEN NEW." + c + " IS NOT NULL BEGIN SELECT RAISE(ABORT, "
                + QuoteText("ORA-32795: cannot insert into a generated always identity column") + "); END;\n";
+        // Only the engine's own numbering sets a NULL one.
+        sql += "CREATE TEMP TRIGGER " + QuoteName("kova$always_update_" + table + "_" + column) + " BEFORE UPDATE OF "
+               + c + " ON main." + qTable + " WHEN OLD." + c + " IS NOT NULL BEGIN SELECT RAISE(ABORT, "
+               + QuoteText("ORA-32796: cannot update a generated always identity column") + "); END;\n";
     }
     if (hasRowId) {
         sql += "CREATE TEMP TRIGGER " + QuoteName("kova$identity_" + table + "_" + column) + " AFTER INSERT ON main."

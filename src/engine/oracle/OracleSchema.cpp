@@ -314,6 +314,11 @@ void AddClauses(Catalog& catalog, const Statement& st)
     }
     catalog.rebuild(table, OracleDdl::WithClauses(sql, st.clauses), names);
     catalog.addIdentities(table, st.identities);
+    // The rows already there take the identity's numbers, in their order.
+    for (const OracleDdl::Identity& id : st.identities) {
+        catalog.exec("UPDATE main." + QuoteName(table) + " SET " + QuoteName(id.column) + " = KOVA_NEXTVAL(?1)",
+                     {"ISEQ$$_" + Upper(table) + "_" + Upper(id.column)});
+    }
 }
 
 void ChangeConstraint(Catalog& catalog, const Statement& st)
@@ -472,9 +477,9 @@ void CheckChange(Catalog& catalog, const std::string& table, const std::string& 
         const bool numbers = before.family == Family::Numeric && after.family == Family::Numeric;
         if (before.dataType != after.dataType && !characters && !numbers)
             throw EngineError(QStringLiteral("ORA-01439: column to be modified must be empty to change datatype"));
+        // Trailing blanks count: a CHAR value holds its column's length.
         if (characters && after.charLength && before.charLength && *after.charLength < *before.charLength
-            && any("length(" + std::string(after.blankPadded ? "rtrim(" + q + ")" : q) + ") > "
-                   + std::to_string(*after.charLength)))
+            && any("length(" + q + ") > " + std::to_string(*after.charLength)))
             throw EngineError(QStringLiteral("ORA-01441: cannot decrease column length because some value is too big"));
         const auto smaller = [](const std::optional<int>& a, const std::optional<int>& b) { return a && (!b || *a < *b); };
         if (numbers && (smaller(after.precision, before.precision) || smaller(after.scale, before.scale)))
@@ -494,6 +499,16 @@ void ModifyColumns(Catalog& catalog, const Statement& st)
         sql = OracleDdl::WithChange(sql, change);
     }
     catalog.rebuild(table, sql, Upper(table));
+    // A CHAR column's values are blank-padded to its new length.
+    for (const OracleDdl::ColumnChange& change : st.changes) {
+        const OracleColumnType type = ParseDeclaredType(Unquoted(change.type));
+        if (change.type.empty() || !type.blankPadded || !type.charLength)
+            continue;
+        const std::string q = QuoteName(ColumnOf(catalog, table, change.column));
+        catalog.exec("UPDATE main." + QuoteName(table) + " SET " + q + " = " + q + " || substr(?1, 1, "
+                     + std::to_string(*type.charLength) + " - length(" + q + ")) WHERE length(" + q + ") < "
+                     + std::to_string(*type.charLength), {std::string(static_cast<std::size_t>(*type.charLength), ' ')});
+    }
 }
 
 void DropColumns(Catalog& catalog, const Statement& st)
@@ -532,8 +547,15 @@ void RenameColumn(Catalog& catalog, const Statement& st)
 {
     const std::string table = catalog.table(st.table).first;
     const std::string column = ColumnOf(catalog, table, st.column);
+    // A plain name goes in as it is, so that SQLite writes it unquoted into
+    // the column and the constraints, as the table spells its other names.
+    const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
+    const bool plain = !st.name.empty() && letter(st.name[0])
+                       && std::all_of(st.name.begin(), st.name.end(),
+                                      [&letter](char c) { return letter(c) || (c >= '0' && c <= '9'); })
+                       && !sqlite3_keyword_check(st.name.data(), static_cast<int>(st.name.size()));
     catalog.exec("ALTER TABLE main." + QuoteName(table) + " RENAME COLUMN " + QuoteName(column) + " TO "
-                 + QuoteName(st.name));
+                 + (plain ? st.name : QuoteName(st.name)));
     for (const char* kept : {CommentsTable, IdentityTable}) {
         if (catalog.exists(kept))
             catalog.exec("UPDATE main." + QuoteName(kept) + " SET COLUMN_NAME = upper(?3) WHERE TABLE_NAME = "

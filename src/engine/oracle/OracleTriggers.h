@@ -80,7 +80,16 @@ private:
         std::string name;
         std::vector<Column> columns;
         std::vector<Compiled> triggers;
+        // Triggers naming a column the table no longer has: a statement
+        // that would fire one is refused.
+        std::vector<Trigger> invalid;
+        // GENERATED ALWAYS identity columns, in capitals: an INSERT that
+        // gives one a value, NULL too, is refused.
+        std::vector<std::string> always;
     };
+    const Trigger* invalidFor(const Table& table, bool inserting) const;
+    static const std::string* givenAlways(const std::string& insert, const Table& table);
+    Table* tableNamed(sqlite3* db, const std::string& name);
     const Table* tableOf(const LexedStatement& lexed) const;
     bool rewriteInsert(std::string_view sql, const Table& table, std::string* out) const;
     bool rewriteUpdate(std::string_view sql, const Table& table, std::string* out) const;

@@ -17,6 +17,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <set>
 
 namespace OracleTriggers {
@@ -125,6 +126,13 @@ void Kept::load(sqlite3* db)
 {
     m_db = db;
     m_tables.clear();
+    if (CatalogRows::HasTable(db, "KOVA$IDENTITY")) {
+        for (const auto& row : CatalogRows::TryRows(db, "SELECT TABLE_NAME, COLUMN_NAME FROM main.\"KOVA$IDENTITY\" "
+                                                        "WHERE GENERATION_TYPE = 'ALWAYS'")) {
+            if (Table* table = tableNamed(db, *row[0]))
+                table->always.push_back(*row[1]);
+        }
+    }
     if (!CatalogRows::HasTable(db, TriggersTable))
         return;
     for (const auto& row : CatalogRows::TryRows(db, "SELECT SOURCE FROM main.\"KOVA$TRIGGERS\" "
@@ -136,21 +144,20 @@ void Kept::load(sqlite3* db)
                                               compiled.trigger.oldName);
             compiled.when = TriggerBody::ReadCondition(compiled.trigger.when, compiled.trigger.newName,
                                                        compiled.trigger.oldName);
-            const std::string key = Upper(compiled.trigger.table);
-            Table& table = m_tables[key];
-            if (table.name.empty()) {
-                const auto name = CatalogRows::TryRows(db, "SELECT name FROM main.sqlite_master WHERE type = 'table' "
-                                                           "AND name = ?1 COLLATE NOCASE", {compiled.trigger.table});
-                if (name.empty()) {
-                    m_tables.erase(key);
-                    continue;
-                }
-                table.name = *name[0][0];
-                for (const auto& c : CatalogRows::TryRows(db, "SELECT name, dflt_value FROM pragma_table_info(?1, "
-                                                              "'main')", {table.name}))
-                    table.columns.push_back({*c[0], Upper(*c[0]), c[1].value_or(std::string())});
-            }
-            table.triggers.push_back(std::move(compiled));
+            Table* found = tableNamed(db, compiled.trigger.table);
+            if (!found)
+                continue;
+            Table& table = *found;
+            std::vector<std::string> named = TriggerBody::Columns(compiled.body, compiled.when);
+            named.insert(named.end(), compiled.trigger.updateColumns.begin(), compiled.trigger.updateColumns.end());
+            const bool valid = std::all_of(named.begin(), named.end(), [&table](const std::string& column) {
+                return std::any_of(table.columns.begin(), table.columns.end(),
+                                   [&column](const Column& c) { return c.upper == column; });
+            });
+            if (valid)
+                table.triggers.push_back(std::move(compiled));
+            else
+                table.invalid.push_back(std::move(compiled.trigger));
         } catch (const EngineError&) {
             // A trigger that no longer reads (its table changed) does not run.
         }
@@ -176,12 +183,65 @@ const Kept::Table* Kept::tableOf(const LexedStatement& lexed) const
     return found == m_tables.end() ? nullptr : &found->second;
 }
 
+// The table of that name with its columns, kept from now on; null when the
+// schema has none.
+Kept::Table* Kept::tableNamed(sqlite3* db, const std::string& name)
+{
+    const std::string key = Upper(name);
+    Table& table = m_tables[key];
+    if (table.name.empty()) {
+        const auto found = CatalogRows::TryRows(db, "SELECT name FROM main.sqlite_master WHERE type = 'table' "
+                                                    "AND name = ?1 COLLATE NOCASE", {name});
+        if (found.empty()) {
+            m_tables.erase(key);
+            return nullptr;
+        }
+        table.name = *found[0][0];
+        for (const auto& c : CatalogRows::TryRows(db, "SELECT name, dflt_value FROM pragma_table_info(?1, 'main')",
+                                                  {table.name}))
+            table.columns.push_back({*c[0], Upper(*c[0]), c[1].value_or(std::string())});
+    }
+    return &table;
+}
+
+// The GENERATED ALWAYS column an INSERT gives a value: one it names, or
+// any when it names none; null when it leaves them all out.
+const std::string* Kept::givenAlways(const std::string& insert, const Table& table)
+{
+    if (table.always.empty())
+        return nullptr;
+    const Tokens t = PlaceTokens(insert);
+    std::size_t i = AfterName(t, 2);
+    if (IsName(t, i) && !IsWord(t, i, "VALUES") && !IsWord(t, i, "SELECT") && !IsWord(t, i, "WITH"))
+        ++i;  // an alias
+    if (!IsSymbol(t, i, "(") || IsWord(t, i + 1, "SELECT") || IsWord(t, i + 1, "WITH"))
+        return &table.always.front();
+    for (const auto& [from, to] : Split(t, i + 1, Closing(t, i))) {
+        for (const std::string& column : table.always) {
+            if (to == from + 1 && IsName(t, from) && Upper(t[from].text) == column)
+                return &column;
+        }
+    }
+    return nullptr;
+}
+
+const Trigger* Kept::invalidFor(const Table& table, bool inserting) const
+{
+    for (const Trigger& trigger : table.invalid) {
+        if (inserting ? trigger.onInsert : trigger.onUpdate)
+            return &trigger;
+    }
+    return nullptr;
+}
+
 bool Kept::fires(const LexedStatement& lexed) const
 {
     const Table* table = tableOf(lexed);
     if (!table)
         return false;
     const bool inserting = lexed.firstWord() == "INSERT";
+    if (invalidFor(*table, inserting) || (inserting && givenAlways(lexed.text, *table)))
+        return true;
     for (const Compiled& c : table->triggers) {
         if (inserting ? c.trigger.onInsert : c.trigger.onUpdate)
             return true;
@@ -195,6 +255,13 @@ bool Kept::rewrite(const LexedStatement& lexed, LexedStatement* out) const
     if (!table)
         return false;
     const bool inserting = lexed.firstWord() == "INSERT";
+    if (const Trigger* invalid = invalidFor(*table, inserting))
+        throw EngineError(QStringLiteral("ORA-04098: trigger '%1' is invalid and failed re-validation")
+                              .arg(QString::fromStdString(invalid->name)));
+    if (inserting && givenAlways(lexed.text, *table))
+        throw EngineError(QStringLiteral("ORA-32795: cannot insert into a generated always identity column"));
+    if (table->triggers.empty())
+        return false;
     const auto run = [&](std::string_view text, std::string* result) {
         return inserting ? rewriteInsert(text, *table, result) : rewriteUpdate(text, *table, result);
     };
@@ -314,14 +381,15 @@ bool Kept::rewriteUpdate(std::string_view sql, const Table& table, std::string* 
         qualifier = QuoteName(t[i++].text);
     if (!IsWord(t, i, "SET"))
         return false;
-    // The SET list ends at WHERE (or RETURNING) outside parentheses.
+    // The SET list ends at WHERE (or RETURNING, or the FROM of MERGE's
+    // update) outside parentheses.
     std::size_t stop = i + 1;
     for (int depth = 0; stop < t.size() && t[stop].begin < end; ++stop) {
         if (IsSymbol(t, stop, "("))
             ++depth;
         else if (IsSymbol(t, stop, ")"))
             --depth;
-        else if (depth == 0 && (IsWord(t, stop, "WHERE") || IsWord(t, stop, "RETURNING")))
+        else if (depth == 0 && (IsWord(t, stop, "WHERE") || IsWord(t, stop, "RETURNING") || IsWord(t, stop, "FROM")))
             break;
     }
     const std::size_t listEnd = std::min(stop, IsSymbol(t, t.size() - 1, ";") ? t.size() - 1 : t.size());

@@ -1,0 +1,1 @@
+SELECT -hiredate, hiredate * 2, SUM(DISTINCT sal) FROM emp

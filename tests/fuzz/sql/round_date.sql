@@ -1,0 +1,1 @@
+SELECT ROUND(hiredate, 'YYYY'), ROUND(hiredate) FROM emp
