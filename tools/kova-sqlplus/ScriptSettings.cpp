@@ -1,44 +1,10 @@
 #include "ScriptSettings.h"
 
+#include "ScriptLines.h"
+
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// The words of a SET line; a word in single or double quotes may hold blanks
-// (and its quote doubled) and is given without its quotes.
-QStringList Words(const QString& text)
-{
-    QStringList words;
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n) {
-        if (text.at(i).isSpace()) {
-            ++i;
-            continue;
-        }
-        QString word;
-        const QChar quote = text.at(i);
-        if (quote == u'\'' || quote == u'"') {
-            for (++i; i < n; ++i) {
-                if (text.at(i) == quote) {
-                    if (i + 1 < n && text.at(i + 1) == quote) {
-                        word += quote;
-                        ++i;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                word += text.at(i);
-            }
-        } else {
-            while (i < n && !text.at(i).isSpace())
-                word += text.at(i++);
-        }
-        words.append(word);
-    }
-    return words;
-}
 
 // ON or OFF into `value`; false for any other word.
 bool ReadSwitch(const QString& word, bool* value)
@@ -81,7 +47,7 @@ bool ScriptSettings::abbreviates(const QString& word, QLatin1StringView full, in
 
 bool ScriptSettings::isSqlStatement(const QString& arguments)
 {
-    const QString first = Words(arguments).value(0).toUpper();
+    const QString first = ScriptLines::words(arguments).value(0).toUpper();
     return first == "TRANSACTION"_L1 || first == "ROLE"_L1 || first == "CONSTRAINT"_L1 || first == "CONSTRAINTS"_L1;
 }
 
@@ -90,7 +56,7 @@ QStringList ScriptSettings::set(const QString& arguments)
     QString text = arguments.trimmed();
     if (text.endsWith(u';'))
         text.chop(1);
-    const QStringList words = Words(text);
+    const QStringList words = ScriptLines::words(text);
     if (words.isEmpty())
         return {u"SET needs an option and its value, such as SET FEEDBACK OFF"_s};
     // The options this console does not keep may take several words

@@ -4,6 +4,7 @@
 #include "engine/oracle/CatalogRows.h"
 #include "engine/oracle/OracleDialect.h"
 #include "engine/oracle/OracleTriggers.h"
+#include "engine/oracle/PlacedTokens.h"
 #include "engine/SqlLexer.h"
 #include "engine/SqliteEngine.h"
 
@@ -14,22 +15,10 @@ namespace {
 
 using CatalogRows::Rows;
 using OracleDialect::QuoteName;
-using Tokens = std::vector<PlacedToken>;
-
-bool IsWord(const Tokens& t, std::size_t i, std::string_view word)
-{
-    return i < t.size() && t[i].kind == SqlToken::Kind::Word && t[i].text == word;
-}
-
-bool IsSymbol(const Tokens& t, std::size_t i, std::string_view symbol)
-{
-    return i < t.size() && t[i].kind == SqlToken::Kind::Symbol && t[i].text == symbol;
-}
-
-bool IsName(const Tokens& t, std::size_t i)
-{
-    return i < t.size() && (t[i].kind == SqlToken::Kind::Word || t[i].kind == SqlToken::Kind::QuotedName);
-}
+using PlacedTokens::IsName;
+using PlacedTokens::IsSymbol;
+using PlacedTokens::IsWord;
+using PlacedTokens::Tokens;
 
 [[noreturn]] void Refuse(const std::string& construct)
 {

@@ -4,6 +4,7 @@
 #include "engine/oracle/CatalogRows.h"
 #include "engine/oracle/OracleDialect.h"
 #include "engine/oracle/OracleObjects.h"
+#include "engine/oracle/PlacedTokens.h"
 #include "engine/SqlLexer.h"
 #include "engine/SqliteEngine.h"
 
@@ -18,7 +19,10 @@ namespace {
 using CatalogRows::Rows;
 using OracleDialect::QuoteName;
 using OracleDialect::Upper;
-using Tokens = std::vector<PlacedToken>;
+using PlacedTokens::IsName;
+using PlacedTokens::IsSymbol;
+using PlacedTokens::IsWord;
+using PlacedTokens::Tokens;
 
 QString Q(const std::string& text)
 {
@@ -28,21 +32,6 @@ QString Q(const std::string& text)
 [[noreturn]] void Refuse(const std::string& construct)
 {
     throw EngineError(Q(OracleObjects::OutsideLine(construct)));
-}
-
-bool IsWord(const Tokens& t, std::size_t i, std::string_view word)
-{
-    return i < t.size() && t[i].kind == SqlToken::Kind::Word && t[i].text == word;
-}
-
-bool IsSymbol(const Tokens& t, std::size_t i, std::string_view symbol)
-{
-    return i < t.size() && t[i].kind == SqlToken::Kind::Symbol && t[i].text == symbol;
-}
-
-bool IsName(const Tokens& t, std::size_t i)
-{
-    return i < t.size() && (t[i].kind == SqlToken::Kind::Word || t[i].kind == SqlToken::Kind::QuotedName);
 }
 
 // [owner.]name at i: the name, i moved past it.

@@ -13,6 +13,7 @@
 #include "engine/EngineError.h"
 #include "engine/oracle/CatalogRows.h"
 #include "engine/oracle/OracleDialect.h"
+#include "engine/oracle/PlacedTokens.h"
 #include "engine/SqlLexer.h"
 
 #include <sqlite3.h>
@@ -25,22 +26,10 @@ namespace {
 
 using OracleDialect::QuoteName;
 using OracleDialect::Upper;
-using Tokens = std::vector<PlacedToken>;
-
-bool IsWord(const Tokens& t, std::size_t i, std::string_view word)
-{
-    return i < t.size() && t[i].kind == SqlToken::Kind::Word && t[i].text == word;
-}
-
-bool IsSymbol(const Tokens& t, std::size_t i, std::string_view symbol)
-{
-    return i < t.size() && t[i].kind == SqlToken::Kind::Symbol && t[i].text == symbol;
-}
-
-bool IsName(const Tokens& t, std::size_t i)
-{
-    return i < t.size() && (t[i].kind == SqlToken::Kind::Word || t[i].kind == SqlToken::Kind::QuotedName);
-}
+using PlacedTokens::IsName;
+using PlacedTokens::IsSymbol;
+using PlacedTokens::IsWord;
+using PlacedTokens::Tokens;
 
 // The token after a [owner.]name starting at i.
 std::size_t AfterName(const Tokens& t, std::size_t i)
