@@ -3,6 +3,9 @@
 #include "PlainBlock.h"
 
 #include "engine/SqlLexer.h"
+#include "shared/Cp932.h"
+
+#include <QStringDecoder>
 
 #include <array>
 
@@ -17,16 +20,6 @@ constexpr std::array SqlVerbs{
     "DROP"_L1,       "EXPLAIN"_L1, "FLASHBACK"_L1, "GRANT"_L1,  "INSERT"_L1,    "LOCK"_L1,   "MERGE"_L1,
     "NOAUDIT"_L1,    "PURGE"_L1,  "RENAME"_L1,  "REVOKE"_L1,    "ROLLBACK"_L1,  "SAVEPOINT"_L1,
     "SELECT"_L1,     "SET"_L1,    "TRUNCATE"_L1, "UPDATE"_L1,   "WITH"_L1};
-
-QStringList LeadingTokens(const QString& sql)
-{
-    const LexedStatement lexed = LexStatement(sql.toStdString());
-    QStringList tokens;
-    for (int i = 0; i < lexed.headCount; ++i)
-        tokens.append(QString::fromStdString(lexed.head[static_cast<size_t>(i)].text));
-    return tokens;
-}
-
 bool IsComment(const QString& trimmed)
 {
     if (trimmed.startsWith("--"_L1))
@@ -212,7 +205,7 @@ std::optional<ScriptLines::Item> ScriptLines::statementLine(QString line, bool c
     if (!m_slashOnly) {
         QStringList head = m_lines;
         head.append(line);
-        m_slashOnly = PlainBlock::endsWithSlash(LeadingTokens(head.join(u'\n')));
+        m_slashOnly = PlainBlock::endsWithSlash(leadingTokens(head.join(u'\n')));
     }
     if (lastIsSemicolon && !m_inComment && !m_slashOnly.value_or(false)) {
         m_lines.append(line.left(last));
@@ -293,4 +286,24 @@ ScriptLines::ScriptCall ScriptLines::readScriptCall(const QString& text)
         call.file.chop(1);
     call.arguments = words.mid(1);
     return call;
+}
+
+QStringList ScriptLines::leadingTokens(const QString& sql)
+{
+    const LexedStatement lexed = LexStatement(sql.toStdString());
+    QStringList tokens;
+    for (int i = 0; i < lexed.headCount; ++i)
+        tokens.append(QString::fromStdString(lexed.head[static_cast<size_t>(i)].text));
+    return tokens;
+}
+
+QString ScriptLines::decode(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = basKovaData::FromCp932(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
 }

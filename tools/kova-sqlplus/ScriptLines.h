@@ -23,6 +23,7 @@
 //   ends inside a literal that goes on: there it belongs to the value.
 #include "SqlPlusCommands.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -66,6 +67,12 @@ public:
     // The words of a command's text, a word in single or double quotes
     // given without them (a quote doubled inside stands for one).
     static QStringList words(const QString& text);
+    // The first tokens of a statement, blanks and comments skipped: words in
+    // upper case, any other symbol on its own ("(SELECT" gives "(", "SELECT").
+    static QStringList leadingTokens(const QString& sql);
+    // A script's or data file's text: UTF-8 (with or without a byte order
+    // mark), or code page 932 when the bytes are no UTF-8.
+    static QString decode(const QByteArray& bytes);
 
 private:
     std::optional<Item> firstLine(const QString& line, int number, bool carriageReturn);

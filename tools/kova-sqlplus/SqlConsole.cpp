@@ -7,13 +7,11 @@
 #include "session/OraError.h"
 #include "session/OraSession.h"
 #include "engine/SqlLexer.h"
-#include "shared/Cp932.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QStringDecoder>
 #include <QTextStream>
 
 #include <utility>
@@ -24,18 +22,6 @@ namespace {
 
 // The savepoint that a block's statements are undone to when one fails.
 const QString BlockSavepoint = u"KOVA_BLOCK"_s;
-
-// The first tokens of a statement, blanks and comments skipped: words in
-// upper case, any other symbol on its own ("(SELECT" gives "(", "SELECT").
-QStringList LeadingTokens(const QString& sql)
-{
-    const LexedStatement lexed = LexStatement(sql.toStdString());
-    QStringList tokens;
-    for (int i = 0; i < lexed.headCount; ++i)
-        tokens.append(QString::fromStdString(lexed.head[static_cast<size_t>(i)].text));
-    return tokens;
-}
-
 QString RowFeedback(qint64 rows, const char* verb)
 {
     if (rows == 1)
@@ -142,20 +128,6 @@ QString UndefinedMessage(const QString& name)
     // the value: nothing asks for it.
     return u"substitution variable &%1 is not defined (DEFINE %1 = value defines it)"_s.arg(name);
 }
-
-// A script file's text: UTF-8 (with or without a byte order mark), or code
-// page 932 when the bytes are no UTF-8.
-QString DecodeScript(const QByteArray& bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        text = basKovaData::FromCp932(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    return text;
-}
-
 }  // namespace
 
 SqlConsole::SqlConsole(std::shared_ptr<OraSession> session, std::shared_ptr<OraDatabase> database,
@@ -261,7 +233,7 @@ void SqlConsole::runScript(const QString& path, const QStringList& arguments, bo
         reportError(QStringLiteral("cannot open the script file \"%1\": %2").arg(resolved, file.errorString()));
         return;
     }
-    const QString text = DecodeScript(file.readAll());
+    const QString text = ScriptLines::decode(file.readAll());
     file.close();
     QStringList lines = text.split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.last().isEmpty())
@@ -304,7 +276,7 @@ void SqlConsole::runStatement(const QString& written)
             m_out << line << '\n';
     }
     const QString& sql = substituted.text;
-    const QStringList tokens = LeadingTokens(sql);
+    const QStringList tokens = ScriptLines::leadingTokens(sql);
     if (const int transaction = TransactionCommand(tokens)) {
         endTransaction(transaction > 0);
         return;

@@ -5,11 +5,9 @@
 
 #include "session/OraDatabase.h"
 #include "session/OraError.h"
-#include "shared/Cp932.h"
 #include "shared/StatementShape.h"
 
 #include <QFile>
-#include <QStringDecoder>
 
 #include <optional>
 #include <vector>
@@ -117,18 +115,6 @@ private:
     qsizetype m_at = 0;
     int m_line = 1;
 };
-
-QString DecodeText(const QByteArray& bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        text = basKovaData::FromCp932(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    return text;
-}
-
 // The table's name as the dictionary holds it: a schema before it dropped,
 // in capitals unless in double quotes.
 QString DictionaryName(QString name)
@@ -253,7 +239,7 @@ TableLoad::Outcome TableLoad::run(OraDatabase& database, const std::function<voi
         outcome.refusal = u"cannot open the file \"%1\": %2"_s.arg(file, in.errorString());
         return outcome;
     }
-    const QString text = DecodeText(in.readAll());
+    const QString text = ScriptLines::decode(in.readAll());
     in.close();
     CsvReader reader(text, m_delimiter, m_enclosure);
     QStringList fields;

@@ -161,7 +161,7 @@ Trigger Read(std::string_view sql)
     if (IsWord(t, i, "FOR"))
         Refuse("a compound trigger");
     if (!IsWord(t, i, "BEFORE"))
-        throw EngineError(QStringLiteral("ORA-04079: invalid trigger specification"));
+        throw EngineError(QStringLiteral("ORA-04079: invalid trigger definition"));
     ++i;
     for (;;) {
         if (IsWord(t, i, "INSERT")) {
@@ -174,7 +174,7 @@ Trigger Read(std::string_view sql)
                 do {
                     ++i;
                     if (!IsName(t, i))
-                        throw EngineError(QStringLiteral("ORA-04079: invalid trigger specification"));
+                        throw EngineError(QStringLiteral("ORA-04079: invalid trigger definition"));
                     trigger.updateColumns.push_back(Upper(t[i].text));
                     ++i;
                 } while (IsSymbol(t, i, ","));
@@ -189,7 +189,7 @@ Trigger Read(std::string_view sql)
         ++i;
     }
     if (!IsWord(t, i, "ON"))
-        throw EngineError(QStringLiteral("ORA-04079: invalid trigger specification"));
+        throw EngineError(QStringLiteral("ORA-04079: invalid trigger definition"));
     ++i;
     if (IsWord(t, i, "SCHEMA") || IsWord(t, i, "DATABASE") || IsWord(t, i, "NESTED"))
         Refuse("a trigger on the schema or database");
@@ -202,7 +202,7 @@ Trigger Read(std::string_view sql)
                 const std::string which = t[i].text;
                 i += IsWord(t, i + 1, "AS") ? 2 : 1;
                 if (!IsName(t, i))
-                    throw EngineError(QStringLiteral("ORA-04079: invalid trigger specification"));
+                    throw EngineError(QStringLiteral("ORA-04079: invalid trigger definition"));
                 if (which == "NEW")
                     trigger.newName = Upper(t[i].text);
                 else if (which == "OLD")
