@@ -142,6 +142,37 @@ QList<QList<ForeignKey>> JunctionKeys(const QStringList& keyColumns, const QList
     return junction;
 }
 
+// The foreign keys (by constraint) whose columns make, alone or together, the
+// primary key or a unique constraint of `table`: their rows draw combinations
+// of parent rows that do not repeat.
+std::set<QString> DistinctForeignKeys(OraDatabase* database, const QString& table,
+                                      const QList<QList<ForeignKey>>& groups)
+{
+    std::map<QString, QStringList> keys;
+    for (const QStringList& row :
+         Rows(database, u"SELECT c.CONSTRAINT_NAME, cc.COLUMN_NAME FROM USER_CONSTRAINTS c, USER_CONS_COLUMNS cc "
+                        "WHERE c.TABLE_NAME = %1 AND c.CONSTRAINT_TYPE IN ('P', 'U') "
+                        "AND cc.TABLE_NAME = c.TABLE_NAME AND cc.CONSTRAINT_NAME = c.CONSTRAINT_NAME"_s
+                            .arg(basKovaData::SqlQuoted(table))))
+        keys[row.value(0)] << row.value(1);
+    std::set<QString> distinct;
+    for (const auto& [name, columns] : keys) {
+        std::set<QString> filling;
+        for (const QString& column : columns) {
+            const auto group = std::find_if(groups.begin(), groups.end(), [&](const QList<ForeignKey>& keysOf) {
+                return ForeignKeyOf(keysOf, column) != nullptr && !RefersToItself(keysOf, table);
+            });
+            if (group == groups.end()) {
+                filling.clear();
+                break;
+            }
+            filling.insert(group->first().constraint);
+        }
+        distinct.insert(filling.begin(), filling.end());
+    }
+    return distinct;
+}
+
 // The parent rows the columns of `groups` take their values from: the FROM and
 // WHERE clauses, and each column's parent column as selected, in order. Several
 // groups join into every combination of their parents' rows; `newOnly` leaves
@@ -455,6 +486,7 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
         const QList<ForeignKey> foreignKeys = ForeignKeys(database, table);
         const QList<QList<ForeignKey>> groups = ByConstraint(foreignKeys);
         const QList<QList<ForeignKey>> junction = JunctionKeys(KeyColumns(database, table), groups, table);
+        const std::set<QString> distinct = DistinctForeignKeys(database, table, groups);
         const std::set<QString> sole = SoleKeyColumns(database, table);
         const QList<CheckConstraint> checks = CheckConstraints(database, table);
         const std::map<QString, QString> filled = TriggerFilledColumns(database, table);
@@ -522,6 +554,11 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
                 const QList<QList<ForeignKey>> joined = inJunction ? junction : QList<QList<ForeignKey>>{*group};
                 const Source source = SourceOf(database, table, joined, inJunction);
                 SelectRule(rule, source.select(ColumnIndex(joined, name)));
+                // The run draws from every parent row, not the SELECT's list.
+                const ForeignKey* key = ForeignKeyOf(*group, name);
+                rule.Parent = ColumnRule::ParentLink{key->parentTable, key->parentColumn, key->constraint,
+                                                     distinct.count(key->constraint) > 0,
+                                                     basKovaData::JoinStatement(rule)};
                 const QString parent = group->first().parentTable;
                 if (!result.emptyParents.contains(parent) && HasNoRows(database, parent))
                     result.emptyParents << parent;
@@ -653,17 +690,32 @@ qint64 JunctionShortfall(OraDatabase* database, const QString& table, qint64 row
     const QList<QList<ForeignKey>> junction = JunctionKeys(keyColumns, ByConstraint(ForeignKeys(database, table)), table);
     if (junction.isEmpty())
         return 0;
-    const Source source = SourceOf(database, table, junction, true);
-    qint64 available = qint64(
-        database->DBCreateDynaset(u"SELECT COUNT(*)"_s + source.from, 0)->Value(0).toDouble());
-    const int count = std::min<int>(basKovaData::ColumnCount, int(ColumnRules.size()) - 1);
-    for (int j = 1; j <= count; ++j) {
+    // Every combination of the parents' keys, less those the table holds.
+    const auto count = [database](const QString& sql) {
+        return qint64(database->DBCreateDynaset(sql, 0)->Value(0).toDouble());
+    };
+    double combinations = 1;
+    QStringList held;
+    for (const QList<ForeignKey>& group : junction) {
+        QStringList present;
+        for (const ForeignKey& key : group) {
+            present << database->SqlName(group.first().parentTable, key.parentColumn) + u" IS NOT NULL"_s;
+            held << database->SqlName(table, key.column) + u" IS NOT NULL"_s;
+        }
+        combinations *= double(count(u"SELECT COUNT(*) FROM %1 WHERE %2"_s.arg(
+            database->SqlName(group.first().parentTable), present.join(u" AND "_s))));
+    }
+    qint64 available = qint64(std::min(combinations, 9.0e18))
+                       - count(u"SELECT COUNT(*) FROM %1 WHERE %2"_s.arg(database->SqlName(table), held.join(u" AND "_s)));
+    // A SELECT of the user's own reads no more than MaxDisplayRows values.
+    const int columns = std::min<int>(basKovaData::ColumnCount, int(ColumnRules.size()) - 1);
+    for (int j = 1; j <= columns; ++j) {
         const ColumnRule& rule = ColumnRules[std::size_t(j)];
         if (keyColumns.contains(rule.ColumnName.trimmed(), Qt::CaseInsensitive)
-            && rule.storedKind() == basKovaData::Kind::Select)
+            && rule.storedKind() == basKovaData::Kind::Select && !rule.parent())
             available = std::min<qint64>(available, std::max<qint64>(basKovaData::MaxDisplayRows, 0));
     }
-    return std::max<qint64>(rows - available, 0);
+    return std::max<qint64>(rows - std::max<qint64>(available, 0), 0);
 }
 
 QString JunctionShortfallMessage(qint64 missing, qint64 rows)

@@ -112,6 +112,7 @@ void InsertRows(const basKovaData::TableRules& rules, RunRows& made, std::size_t
     const qint64 step = ProgressStep(qint32(std::min<qint64>(rows, INT32_MAX)));
     const int columns = rules.count();
     const basKovaData::InsertColumns named = basKovaData::ColumnsOfInsert(rules);
+    const qint64 first = statements.Added();
     for (qint64 i = 1; i <= rows; ++i) {
         if (StopAsked(hooks))
             throw RunStopped();
@@ -123,6 +124,11 @@ void InsertRows(const basKovaData::TableRules& rules, RunRows& made, std::size_t
     }
     statements.Flush();
     result.failures = statements.Failures() - failuresBefore;
+    // The children of this table draw only the rows that are in.
+    std::vector<qint64> refused = statements.TakeRefusedRows();
+    for (qint64& row : refused)
+        row -= first;
+    made.Refused(t, refused);
 }
 
 }  // namespace
@@ -177,7 +183,7 @@ std::vector<CreationResult> GenerateTables(const std::vector<TableRun>& tables, 
     try {
         // What the rules cannot give (values that may not repeat) is said
         // before anything is written.
-        RunRows made(tables, database);
+        RunRows made(tables, database, {}, RunTarget::Database);
         if (const QString refusal = made.Prepare(); !refusal.isEmpty()) {
             abort([&](CreationResult& r) {
                 r.refused = true;

@@ -334,8 +334,6 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
         } else {
             const QDir folder(job.path);
             files.makeFolder(folder.absolutePath());
-            const QString suffix = ShardSuffix(job.shard);
-            QStringList names, csvNames, columnLists, controlNames;
             for (std::size_t t = 0; t < tables.size(); ++t) {
                 const TableRules& rules = *tables[t].rules;
                 const QString csvName = TableFileName(rules.table, job.shard, u".csv"_s);
@@ -371,18 +369,26 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
                 result.rows[t] = made.Rows(t);
                 const QString controlName = TableFileName(rules.table, job.shard, u".ctl"_s);
                 files.open(folder.filePath(controlName)).write(ControlFileText(rules, csvName));
-                names << rules.table;
-                csvNames << csvName;
-                columnLists << ColumnList(rules);
-                controlNames << controlName;
             }
-            // Only the first slice empties the tables.
-            const QStringList emptied = job.shard.index == 1 ? job.emptied : QStringList();
-            files.open(folder.filePath(u"load-postgresql"_s + suffix + u".sql"_s))
-                .write(PostgresLoadText(names, csvNames, columnLists, emptied));
-            OutFile& loader = files.open(folder.filePath(u"load-oracle"_s + suffix + u".sh"_s));
-            loader.write(OracleLoadText(names, controlNames, emptied));
-            loader.setExecutable();
+            // Every slice writes the same loaders, which load all the slices
+            // of each table, parents first: whichever slice is made last,
+            // they are there.
+            if (job.loaders) {
+                QStringList tableNames, csvNames, columnLists, controlNames;
+                for (std::size_t t = 0; t < tables.size(); ++t)
+                    for (qint64 k = 1; k <= job.shard.count; ++k) {
+                        const Shard slice{k, job.shard.count};
+                        tableNames << tables[t].rules->table;
+                        csvNames << TableFileName(tables[t].rules->table, slice, u".csv"_s);
+                        columnLists << ColumnList(*tables[t].rules);
+                        controlNames << TableFileName(tables[t].rules->table, slice, u".ctl"_s);
+                    }
+                files.open(folder.filePath(u"load-postgresql.sql"_s))
+                    .write(PostgresLoadText(tableNames, csvNames, columnLists, job.emptied));
+                OutFile& loader = files.open(folder.filePath(u"load-oracle.sh"_s));
+                loader.write(OracleLoadText(tableNames, controlNames, job.emptied));
+                loader.setExecutable();
+            }
         }
         result.files = files.commit();
         result.written = true;

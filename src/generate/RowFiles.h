@@ -37,6 +37,9 @@ struct RowFileJob {
     std::function<void(int twips)> progress;
     // Asked between rows: true stops the writing, which then keeps no file.
     std::function<bool()> stopRequested;
+    // CSV: whether to write the loader scripts (load-postgresql.sql and
+    // load-oracle.sh, which load every slice of the run).
+    bool loaders = true;
 };
 
 struct RowFileResult {

@@ -1,5 +1,6 @@
 #include "generate/RowPreview.h"
 
+#include "generate/RunRows.h"
 #include "generate/ValueGenerator.h"
 #include "rules/ColumnRule.h"
 #include "session/OraAccess.h"
@@ -51,14 +52,16 @@ RowPreview PreviewRows(const basKovaData::TableRules& rules, qint32 rows)
             session->DbBeginTrans();
             inTransaction = true;
         }
-        ValueGenerator generator(rules, basKovaData::OraDatabase.get());
-        preview.errorText = generator.Prepare(rows);
+        // The rows the run would make, foreign keys drawn as it draws them.
+        const std::vector<TableRun> tables{TableRun{&rules, rows, std::nullopt}};
+        RunRows made(tables, basKovaData::OraDatabase.get(), {}, RunTarget::Database);
+        preview.errorText = made.Prepare();
         preview.refused = !preview.errorText.isEmpty();
         if (preview.refused)
             rows = 0;
         for (qint32 i = 0; i < rows; ++i) {
             QStringList row;
-            generator.NextRow();
+            made.NextRow(0);
             for (int j = 1; j <= rules.count(); ++j)
                 row << PreviewText(basKovaData::RowValues[std::size_t(j)]);
             preview.rows.push_back(row);

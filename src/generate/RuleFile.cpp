@@ -46,7 +46,7 @@ const std::array<KindKeys, 9> Keys = {{
     {{u"values"_s}, {u"order"_s, u"weights"_s, u"unique"_s}},
     {{u"min"_s, u"max"_s, u"unit"_s}, {u"pad"_s, u"unique"_s}},
     {{u"start"_s, u"step"_s}, {u"pad"_s}},
-    {{u"sql"_s}, {}},
+    {{u"sql"_s}, {u"parent"_s}},
     {{}, {}},
     {{u"name"_s}, {u"unique"_s}},
     {{u"pattern"_s}, {u"unique"_s}},
@@ -200,6 +200,20 @@ Entry ReadEntry(const QJsonValue& value)
         const QJsonValue sql = entry.object.value(u"sql"_s);
         if (!sql.isString() || sql.toString().size() > basKovaData::StatementWidth)
             Refuse(entry.column, u"sql は%1文字までの文字列です。"_s.arg(basKovaData::StatementWidth));
+        // A foreign key: {"table": PARENT, "column": KEY, "constraint": NAME,
+        // "distinct": true|false}; the names are checked against the schema
+        // when a run draws from the parent.
+        if (const QJsonValue parent = entry.object.value(u"parent"_s); !parent.isUndefined()) {
+            const QJsonObject link = parent.toObject();
+            const auto name = [&link](const QString& key) {
+                const QJsonValue text = link.value(key);
+                return text.isString() && !text.toString().trimmed().isEmpty() && text.toString().size() <= 128;
+            };
+            if (!parent.isObject() || !name(u"table"_s) || !name(u"column"_s)
+                || !(link.value(u"constraint"_s).isUndefined() || link.value(u"constraint"_s).isString())
+                || !(link.value(u"distinct"_s).isUndefined() || link.value(u"distinct"_s).isBool()))
+                Refuse(entry.column, u"parent は {\"table\": 親テーブル, \"column\": 親の列} です。"_s);
+        }
         break;
     }
     case 6:
@@ -301,6 +315,12 @@ void Fill(ColumnRule& rule, const Entry& entry, TypeFamily family)
         break;
     case 4:
         basKovaData::StoreStatement(rule, o.value(u"sql"_s).toString());
+        if (const QJsonObject link = o.value(u"parent"_s).toObject(); !link.isEmpty())
+            rule.Parent = ColumnRule::ParentLink{link.value(u"table"_s).toString().trimmed(),
+                                                 link.value(u"column"_s).toString().trimmed(),
+                                                 link.value(u"constraint"_s).toString(),
+                                                 link.value(u"distinct"_s).toBool(false),
+                                                 basKovaData::JoinStatement(rule)};
         break;
     case 6:
         rule.TextValue[0] = o.value(u"name"_s).toString();
@@ -490,6 +510,14 @@ QByteArray RuleFileText(const QString& table, int rows, std::optional<std::uint6
         }
         case basKovaData::Kind::Select:
             o.insert(u"sql"_s, basKovaData::JoinStatement(rule));
+            if (const ColumnRule::ParentLink* link = rule.parent()) {
+                QJsonObject parent{{u"table"_s, link->table}, {u"column"_s, link->column}};
+                if (!link->constraint.isEmpty())
+                    parent.insert(u"constraint"_s, link->constraint);
+                if (link->distinct)
+                    parent.insert(u"distinct"_s, true);
+                o.insert(u"parent"_s, parent);
+            }
             break;
         case basKovaData::Kind::Dictionary:
             o.insert(u"name"_s, rule.TextValue[0].trimmed());

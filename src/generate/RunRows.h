@@ -20,6 +20,12 @@ struct TableRules;
 namespace generate {
 
 class ValueGenerator;
+class ForeignKeyDraws;
+class ParentKeys;
+
+// Where a run's rows go: the database (whose refused rows are no parents,
+// and which gives the keys it fills), or files.
+enum class RunTarget { Database, Files };
 
 // A table whose rows are made per row of a parent table in the same run.
 struct PerParent {
@@ -50,7 +56,8 @@ class RunRows {
 public:
     // The tables must outlive this object; a per-parent run's parent comes
     // before it.
-    RunRows(const std::vector<TableRun>& tables, OraDatabase* database, Shard shard = {});
+    RunRows(const std::vector<TableRun>& tables, OraDatabase* database, Shard shard = {},
+            RunTarget target = RunTarget::Files);
     ~RunRows();
     RunRows(const RunRows&) = delete;
     RunRows& operator=(const RunRows&) = delete;
@@ -69,6 +76,10 @@ public:
     // or an expression fails.
     void NextRow(std::size_t t);
 
+    // The database refused these rows of table `t` (their places among its
+    // rows, in order): no child draws them. Then all its rows are in.
+    void Refused(std::size_t t, const std::vector<qint64>& rows);
+
 private:
     struct Source;
     // Makes the source of table `t` for rows from `first` on, with a source
@@ -83,6 +94,16 @@ private:
     std::vector<std::vector<qint64>> m_before;
     std::vector<qint64> m_total;
     std::vector<std::unique_ptr<Source>> m_sources;
+    // Per table: its foreign keys drawn from parent rows; and the parents'
+    // keys they draw from, with the table in the run that makes them (none:
+    // the database holds them).
+    RunTarget m_target;
+    std::vector<std::unique_ptr<ForeignKeyDraws>> m_draws;
+    std::vector<std::pair<std::optional<std::size_t>, std::unique_ptr<ParentKeys>>> m_parentKeys;
+    // Made keys of a parent that the database completes (SQL, evaluated as
+    // each parent row is made), by table.
+    std::vector<std::vector<int>> m_evaluated;
+    QString PrepareDraws();
     // The whole run in one piece keeps the parents' key values as it made
     // them; a slice makes the parent rows again from the seed.
     std::vector<std::vector<QString>> m_keys;

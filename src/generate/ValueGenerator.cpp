@@ -637,6 +637,21 @@ qint64 ValueGenerator::RowsTaking(int column, const ColumnRule& rule, qint64 row
     return taking;
 }
 
+void ValueGenerator::SeekRow(qint64 row)
+{
+    for (ColumnState& state : m_columns) {
+        state.nextSlot = 0;
+        state.offset = 0.0;
+        state.position = -1;
+        state.drawRow = -1;
+        state.draws = 0;
+        state.madeRow = -1;
+    }
+    m_row = -1;
+    m_typedRow = -1;
+    SkipRows(row);
+}
+
 void ValueGenerator::SkipRows(qint64 rows)
 {
     if (rows <= 0)

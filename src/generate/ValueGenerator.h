@@ -101,6 +101,13 @@ public:
     // refused before). Throws OraError when a source query fails.
     void SkipRows(qint64 rows);
 
+    // Stands the run where it stood before row `row` (from 0) of the whole
+    // run, as if it had made the rows before it: the rows that follow are
+    // that row and those after it. Only for rules whose rows are a function
+    // of their number (a seed, no values that may not repeat). Throws
+    // OraError when a source query fails.
+    void SeekRow(qint64 row);
+
     // Column `column` (1 to the count) takes `value` in the rows that follow
     // instead of its rule's (a parent row's key, say), until the column is
     // given another; an empty value is NULL.

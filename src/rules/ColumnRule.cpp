@@ -1,5 +1,6 @@
 #include "rules/ColumnRule.h"
 
+#include "rules/RuleEditing.h"
 #include "shared/NumberRead.h"
 
 #include <algorithm>
@@ -79,6 +80,14 @@ void ColumnRule::clearRule()
     Unique = false;
     Pattern.clear();
     Expression.clear();
+    Parent.reset();
+}
+
+const ColumnRule::ParentLink* ColumnRule::parent() const
+{
+    if (!Parent || storedKind() != Kind::Select || JoinStatement(*this) != Parent->statement)
+        return nullptr;
+    return &*Parent;
 }
 
 TableRules TableRules::FromShared(const QString& table)

@@ -80,6 +80,19 @@ struct ColumnRule {
     bool Unique = false;         // 重複なし: no value twice in the column
     QString Pattern;             // パターン: the regular expression read as a recipe
     QString Expression;          // 式: JavaScript over the row's other values
+    // A foreign key, set by 自動設定 and rule files beside a SELECT of the
+    // parent's keys (what the editors show). While the rule is still that
+    // SELECT, a run draws a parent row from every row of the parent, not
+    // from the SELECT's list.
+    struct ParentLink {
+        QString table;           // the parent table, as the dictionary spells it
+        QString column;          // the parent's key column this column takes
+        QString constraint;      // the columns of one constraint take one parent row
+        bool distinct = false;   // part of a key made only of foreign keys: no combination twice
+        QString statement;       // the SELECT the link stands beside
+        bool operator==(const ParentLink&) const = default;
+    };
+    std::optional<ParentLink> Parent;
 
     // The kind code read as a number, as the editors and the grid read it: a
     // blank reads as 0, anything that is not a number as 0.
@@ -95,6 +108,9 @@ struct ColumnRule {
     TypeFamily family() const { return FamilyOfTypeText(TypeText.text()); }
     // Empties the rule part (kind blank, every slot blank, 0 or off).
     void clearRule();
+    // The foreign key link while the rule is still the SELECT it stands
+    // beside; none once the kind or the statement was changed.
+    const ParentLink* parent() const;
 
     static std::array<int, RuleSlots> FilledWeights()
     {

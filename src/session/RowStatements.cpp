@@ -78,15 +78,18 @@ void RowStatements::Refuse(const OraError& error, const SqlValue* values, std::s
     if (m_database->StorageFailed())
         throw error;
     ++m_failures;
+    m_refusedRows.push_back(m_current);
     m_refusals.add(error.message(), values, count);
 }
 
 void RowStatements::Add(StatementShape& shape)
 {
+    const qint64 ordinal = m_added++;
     if (!Batched() || shape.values().empty()) {
         // A row queued earlier goes first: the rows reach the table in the
         // order they were made.
         Flush();
+        m_current = ordinal;
         RunOnItsOwn(shape);
         shape.clear();
         return;
@@ -109,6 +112,7 @@ void RowStatements::Add(StatementShape& shape)
         }
     }
     if (!m_batch) {
+        m_current = ordinal;
         RunOnItsOwn(shape);
         shape.clear();
         return;
@@ -129,6 +133,7 @@ void RowStatements::Replay()
             throw RunStopped();
         literal.clear();
         const SqlValue* values = m_values.data() + std::size_t(row) * width;
+        m_current = m_added - m_queued + row;
         StatementShape::AppendLiteral(literal, m_shapeText, m_markers, values);
         RunOnItsOwn(literal, values, width);
     }

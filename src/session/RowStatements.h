@@ -63,6 +63,10 @@ public:
 
     // Rows the database refused so far, and why.
     qint64 Failures() const { return m_failures; }
+    // Rows added so far; the rows refused so far, by their place among them
+    // (from 0), which start again empty.
+    qint64 Added() const { return m_added; }
+    std::vector<qint64> TakeRefusedRows() { return std::exchange(m_refusedRows, {}); }
     // The reasons gathered so far, which start again empty.
     Refusals TakeRefusals() { return std::exchange(m_refusals, Refusals()); }
 
@@ -80,6 +84,9 @@ private:
     std::function<bool()> m_stopRequested;
     qint64 m_failures = 0;
     Refusals m_refusals;
+    qint64 m_added = 0;                   // rows added so far
+    qint64 m_current = 0;                 // ... the place of the row being run
+    std::vector<qint64> m_refusedRows;
 
     QString m_shapeText;                  // the queued rows' statement, a "?" for each value
     std::vector<qsizetype> m_markers;     // ... where the "?" stand

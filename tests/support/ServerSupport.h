@@ -39,6 +39,10 @@ TestDatabase OpenServerDatabase(const QStringList& statements = {});
 TestDatabase OpenEngineDatabase(const QString& engine, const QTemporaryDir& dir,
                                 const QStringList& statements = {});
 
+// Runs psql with `args` in `folder` on the test server's database
+// `database`: empty when it worked, else what psql wrote.
+QString Psql(const QString& database, const QStringList& args, const QString& folder = {});
+
 // Stops the server at once ("stop") or starts it again and waits for it
 // ("start"). False when the command failed.
 bool ControlServer(const QString& action);

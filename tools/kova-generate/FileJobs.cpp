@@ -25,6 +25,9 @@ namespace kovagenerate {
 
 namespace {
 
+// Set for the slices that --jobs starts.
+constexpr char JobSliceVariable[] = "KOVA_JOB_SLICE";
+
 bool Seeded(const Job& job)
 {
     return std::all_of(job.tables.begin(), job.tables.end(), [](const JobTable& t) { return t.rules.seed.has_value(); });
@@ -68,9 +71,7 @@ QStringList SliceFiles(const Job& job, const Arguments& args, const generate::Sh
     for (const JobTable& table : job.tables)
         for (const QString& extension : {u".csv"_s, u".ctl"_s})
             files << dir.filePath(generate::TableFileName(table.rules.table, shard, extension));
-    const QString suffix = generate::ShardSuffix(shard);
-    return files << dir.filePath(u"load-postgresql"_s + suffix + u".sql"_s)
-                 << dir.filePath(u"load-oracle"_s + suffix + u".sh"_s);
+    return files;
 }
 
 // Runs `jobs` slices at once, each in a process of this program, and then
@@ -90,6 +91,8 @@ int RunJobs(const Job& job, const Arguments& args, QTextStream& out, QTextStream
     // never by their command lines.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QLatin1String(basKovaData::PasswordVariable), args.connect.section(u'/', 1));
+    // The loader scripts name every slice; the job writes them once, at the end.
+    environment.insert(QLatin1String(JobSliceVariable), u"1"_s);
     // The slices' folder is made here, not by each of them, so that a run
     // that does not finish removes it.
     QStringList folders;
@@ -169,6 +172,7 @@ int WriteFiles(const Job& job, const Arguments& args, QTextStream& out, QTextStr
     generate::RowFileJob fileJob{args.csv ? generate::RowFileFormat::Csv : generate::RowFileFormat::Sql,
                                  args.out, job.before, EmptiedTables(job), job.after, shard, progress, nullptr};
     fileJob.stopRequested = [] { return StopSignal() != 0; };
+    fileJob.loaders = qEnvironmentVariableIsEmpty(JobSliceVariable);
     const generate::RowFileResult result = generate::WriteRowFiles(TableRuns(job), fileJob);
     if (progress) {
         err << '\n';

@@ -203,7 +203,7 @@ void WarnFileSelects(const Job& job, QTextStream& err)
     for (const JobTable& table : job.tables)
         for (int j = 1; j <= table.rules.count(); ++j) {
             const basKovaData::ColumnRule& rule = table.rules[j];
-            if (rule.storedKind() != basKovaData::Kind::Select
+            if (rule.storedKind() != basKovaData::Kind::Select || rule.parent()
                 || (table.parentLink && std::count(table.parentLink->columns.begin(), table.parentLink->columns.end(), j)))
                 continue;
             const QString sql = basKovaData::JoinStatement(rule);

@@ -1,0 +1,204 @@
+// label: engine
+// Foreign keys as kova-generate fills them: a parent row drawn from every row
+// of the parent (made by the same job or already there), keys the child's
+// column can hold, junction tables over many parents, parent rows the
+// database refused never drawn, the preview equal to the run, and files in
+// slices that load into the server parents first.
+#include "GenerateTool.h"
+
+#include "support/EngineSupport.h"
+#include "support/ServerSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTextStream>
+
+using namespace Qt::StringLiterals;
+using namespace kovatest;
+
+namespace {
+
+const QStringList Schema{
+    u"CREATE TABLE PARENT (ID NUMBER(6) PRIMARY KEY, NAME VARCHAR2(10))"_s,
+    u"CREATE TABLE CHILD (ID NUMBER(8) PRIMARY KEY, PARENT_ID NUMBER(6) NOT NULL REFERENCES PARENT)"_s,
+    u"CREATE TABLE NARROW (ID NUMBER(8) PRIMARY KEY, PARENT_ID NUMBER(2) NOT NULL REFERENCES PARENT)"_s,
+    u"CREATE TABLE PL (ID NUMBER(6) PRIMARY KEY)"_s,
+    u"CREATE TABLE TR (ID NUMBER(6) PRIMARY KEY)"_s,
+    u"CREATE TABLE PT (PL_ID NUMBER(6) REFERENCES PL, TR_ID NUMBER(6) REFERENCES TR, PRIMARY KEY (PL_ID, TR_ID))"_s,
+    u"CREATE TABLE FEW (ID NUMBER(6) PRIMARY KEY, CODE VARCHAR2(1) NOT NULL UNIQUE)"_s,
+    u"CREATE TABLE OF_FEW (ID NUMBER(6) PRIMARY KEY, FEW_ID NUMBER(6) NOT NULL REFERENCES FEW)"_s};
+
+// A parent whose rows the database mostly refuses: two codes for many rows.
+const QByteArray FewRules = R"({"kova-rules": 1, "table": "FEW", "columns": [
+  {"column": "ID", "kind": "sequence", "start": 1, "step": 1},
+  {"column": "CODE", "kind": "list", "values": ["a", "b"]}]})";
+// A foreign key a rule file names, over a parent already filled.
+const QByteArray ChildRules = R"({"kova-rules": 1, "table": "CHILD", "columns": [
+  {"column": "ID", "kind": "sequence", "start": 1, "step": 1},
+  {"column": "PARENT_ID", "kind": "select", "sql": "SELECT ID FROM PARENT ORDER BY ID",
+   "parent": {"table": "PARENT", "column": "ID"}}]})";
+
+struct Tool {
+    explicit Tool(const QStringList& statements = Schema) : db(statements) {}
+
+    QString file(const QString& name, const QByteArray& json) const
+    {
+        const QString path = db.dir.filePath(name);
+        WriteFile(path, json);
+        return path;
+    }
+
+    int run(const QStringList& args, const QString& login = {})
+    {
+        out.clear();
+        err.clear();
+        QString error;
+        auto parsed = kovagenerate::ParseArguments(
+            QStringList{login.isEmpty() ? u"scott/tiger@"_s + db.db.path : login} + args, &error);
+        if (!parsed) {
+            err = error;
+            return -1;
+        }
+        parsed->program = QCoreApplication::applicationDirPath() + u"/kova-generate"_s;
+        QTextStream o(&out), e(&err);
+        return kovagenerate::Run(*parsed, o, e, false);
+    }
+
+    EngineDb db;
+    QString out;
+    QString err;
+};
+
+// The data lines of a CSV file (its heading left out).
+QByteArray DataLines(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "(missing " + path.toUtf8() + ')';
+    QByteArray text = file.readAll();
+    return text.mid(text.indexOf('\n') + 1);
+}
+
+}  // namespace
+
+class tst_ForeignKeys : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { ResetProgramState(); }
+    void cleanup() { ReleaseSession(); }
+
+    // Each run's status, then what the query says of the rows it made.
+    void drawsFromEveryParentRow_data()
+    {
+        QTest::addColumn<QStringList>("first");  // a run before, to fill parents; empty for none
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QString>("expected");
+        const QString spread = u"SELECT COUNT(*), CASE WHEN COUNT(DISTINCT PARENT_ID) > 500 THEN 'spread' END FROM CHILD"_s;
+        QTest::newRow("parents made by the same job")
+            << QStringList() << QStringList{u"--auto"_s, u"CHILD"_s, u"PARENT"_s, u"--rows"_s, u"1000"_s}
+            << kovagenerate::AllCreated << spread << u"1000,spread"_s;
+        QTest::newRow("parents already in the table")
+            << QStringList{u"--auto"_s, u"PARENT"_s, u"--rows"_s, u"1000"_s}
+            << QStringList{u"--auto"_s, u"CHILD"_s, u"--rows"_s, u"1000"_s} << kovagenerate::AllCreated << spread
+            << u"1000,spread"_s;
+        QTest::newRow("a rule file's foreign key")
+            << QStringList{u"--auto"_s, u"PARENT"_s, u"--rows"_s, u"1000"_s}
+            << QStringList{u"child.json"_s, u"--rows"_s, u"1000"_s} << kovagenerate::AllCreated << spread
+            << u"1000,spread"_s;
+        QTest::newRow("a narrower foreign key")
+            << QStringList() << QStringList{u"--auto"_s, u"PARENT"_s, u"NARROW"_s, u"--rows"_s, u"300"_s}
+            << kovagenerate::AllCreated << u"SELECT COUNT(*), MAX(PARENT_ID) < 100 FROM NARROW"_s << u"300,1"_s;
+        QTest::newRow("a junction table over many parents")
+            << QStringList() << QStringList{u"--auto"_s, u"PT"_s, u"PL"_s, u"TR"_s, u"--rows"_s, u"1000"_s}
+            << kovagenerate::AllCreated
+            << u"SELECT COUNT(*), COUNT(DISTINCT PL_ID) > 500, COUNT(DISTINCT TR_ID) > 500 FROM PT"_s << u"1000,1,1"_s;
+        QTest::newRow("refused parent rows are not drawn")
+            << QStringList() << QStringList{u"--seed"_s, u"3"_s, u"few.json"_s, u"of_few.json"_s, u"--rows"_s, u"40"_s}
+            << kovagenerate::SomeRefused
+            << u"SELECT (SELECT COUNT(*) FROM FEW), COUNT(*), COUNT(DISTINCT FEW_ID) FROM OF_FEW"_s << u"2,40,2"_s;
+    }
+    void drawsFromEveryParentRow()
+    {
+        QFETCH(QStringList, first);
+        QFETCH(QStringList, args);
+        Tool tool;
+        tool.file(u"child.json"_s, ChildRules);
+        tool.file(u"few.json"_s, FewRules);
+        tool.file(u"of_few.json"_s,
+                  R"({"kova-rules": 1, "table": "OF_FEW", "columns": [
+                      {"column": "ID", "kind": "sequence", "start": 1, "step": 1},
+                      {"column": "FEW_ID", "kind": "select", "sql": "SELECT ID FROM FEW",
+                       "parent": {"table": "FEW", "column": "ID"}}]})");
+        QDir::setCurrent(tool.db.dir.path());
+        if (!first.isEmpty())
+            QCOMPARE(tool.run(first), kovagenerate::AllCreated);
+        QTEST(tool.run(args + QStringList{u"--seed"_s, u"5"_s}), "status");
+        // No table refuses a row but the parent made to be refused.
+        static const QRegularExpression refusing(u"^(?!FEW:).*created, [1-9]"_s, QRegularExpression::MultilineOption);
+        QVERIFY2(!refusing.match(tool.out).hasMatch(), qPrintable(tool.out + tool.err));
+        QFETCH(QString, query);
+        QTEST(tool.db.text(query), "expected");
+    }
+
+    // What --preview prints is what the run then writes, foreign keys of
+    // parents made by the same job included.
+    void previewShowsTheRunsKeys()
+    {
+        Tool tool;
+        const QStringList job{u"--auto"_s, u"PARENT"_s, u"CHILD"_s, u"--rows"_s, u"5"_s, u"--seed"_s, u"8"_s};
+        QCOMPARE(tool.run(job + QStringList{u"--preview"_s, u"5"_s}), kovagenerate::AllCreated);
+        const QStringList preview = tool.out.split(u'\n').filter(u"Insert into CHILD"_s);
+        QCOMPARE(preview.size(), 5);
+        QVERIFY2(!tool.out.contains(u"NULL"_s), qPrintable(tool.out));
+        QCOMPARE(tool.run(job), kovagenerate::AllCreated);
+        QStringList written;
+        for (const QStringList& row : tool.db.rows(u"SELECT ID, PARENT_ID FROM CHILD ORDER BY ID"_s))
+            written << u"Insert into CHILD Values(  %1 , %2 ) "_s.arg(row[0], row[1]);
+        QCOMPARE(preview, written);
+    }
+
+    // A chain of three tables written as CSV in three slices: each slice's
+    // data lines follow the whole run's, and the one loader every slice
+    // writes loads them all into the server, parents first.
+    void slicesLoadIntoTheServer()
+    {
+        KOVA_NEED_SERVER();
+        const QStringList chain{u"CREATE TABLE A (ID NUMBER(6) PRIMARY KEY, NAME VARCHAR2(10))"_s,
+                                u"CREATE TABLE B (ID NUMBER(8) PRIMARY KEY, A_ID NUMBER(6) NOT NULL REFERENCES A)"_s,
+                                u"CREATE TABLE C (ID NUMBER(8) PRIMARY KEY, B_ID NUMBER(8) NOT NULL REFERENCES B, "
+                                "A_ID NUMBER(6) REFERENCES A)"_s};
+        const TestDatabase server = OpenServerDatabase(chain);
+        const ServerSettings settings = *Server();
+        const QString login =
+            settings.user + u'/' + settings.password + u"@DSN="_s + settings.dsn + u";Database="_s + server.path;
+        Tool tool;
+        const QString whole = tool.db.dir.filePath(u"whole"_s);
+        const QString slices = tool.db.dir.filePath(u"slices"_s);
+        const QStringList job{u"--auto"_s, u"C"_s, u"B"_s, u"A"_s, u"--rows"_s, u"700"_s, u"--seed"_s, u"4"_s,
+                              u"--format"_s, u"csv"_s, u"--out"_s};
+        QCOMPARE(tool.run(job + QStringList{whole}, login), kovagenerate::AllCreated);
+        for (int k = 1; k <= 3; ++k)
+            QCOMPARE(tool.run(job + QStringList{slices, u"--shard"_s, u"%1/3"_s.arg(k)}, login),
+                     kovagenerate::AllCreated);
+        for (const QString& table : {u"A"_s, u"B"_s, u"C"_s}) {
+            QByteArray joined;
+            for (int k = 1; k <= 3; ++k)
+                joined += DataLines(slices + u"/%1.%2-of-3.csv"_s.arg(table).arg(k));
+            QCOMPARE(joined, DataLines(whole + u'/' + table + u".csv"_s));
+        }
+        QCOMPARE(Psql(server.path, {u"-f"_s, u"load-postgresql.sql"_s}, slices), QString());
+        QCOMPARE(RowsText(QueryRows(*server.database,
+                                    u"SELECT (SELECT COUNT(*) FROM A), (SELECT COUNT(*) FROM B), COUNT(*), "
+                                    "COUNT(A_ID) FROM C"_s)),
+                 u"700,700,700,700"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ForeignKeys)
+#include "tst_ForeignKeys.moc"
