@@ -4,7 +4,9 @@
 // database. Prints rows/s and the resident memory at half way and at the end.
 //
 //   bench_script [rows [folder]]   (default 10000000 rows, a temporary folder)
+//   bench_script keys [children]   (default 1000000; see BenchKeys.h)
 #include "BenchDatabase.h"
+#include "BenchKeys.h"
 #include "BenchMemory.h"
 
 #include "generate/CreationRun.h"
@@ -17,6 +19,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -52,6 +55,8 @@ void SetRules()
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "keys") == 0)
+        return BenchKeys(argc > 2 ? std::atoll(argv[2]) : 1000000);
     const qint64 rows = argc > 1 ? std::atoll(argv[1]) : 10000000;
     QTemporaryDir dir;
     if (!OpenBenchTable(dir, CreateTable, QStringLiteral("SALES")))
