@@ -75,6 +75,14 @@ void EvaluateKey(OraDatabase* database, const basKovaData::ColumnRule& rule, QSt
         value = given.toString();
 }
 
+// Whether `table` holds any row. Throws OraError.
+bool HasRows(OraDatabase* database, const QString& table)
+{
+    if (!database)
+        return false;
+    return database->DBCreateDynaset(u"SELECT COUNT(*) FROM "_s + database->SqlName(table), 0)->Value(0).toDouble() > 0;
+}
+
 }  // namespace
 
 RunRows::RunRows(const std::vector<TableRun>& tables, OraDatabase* database, Shard shard, RunTarget target)
@@ -325,9 +333,18 @@ QString RunRows::PrepareDraws()
                         if (!std::count(m_evaluated[*parent].begin(), m_evaluated[*parent].end(), column))
                             m_evaluated[*parent].push_back(column);
                 keys = MadeParentKeys(kind, parentRules, m_total[*parent], parentColumns, children, m_database);
+                // When none of the new keys fits the child's column, the
+                // parent rows already there may.
+                if (keys->Count() == 0 && m_total[*parent] > 0 && kind == MadeKind::Computed)
+                    keys = StoredParentKeys(m_database, link.table, link.parentColumns, children);
             } else {
                 keys = StoredParentKeys(m_database, link.table, link.parentColumns, children);
             }
+            if (keys->Count() == 0 && m_total[t] > 0 && children.front()->IsNotNull
+                && (parent ? m_total[*parent] > 0 : HasRows(m_database, link.table)))
+                return u"%1 %2: none of the keys of %3 fits the column; %4 rows are asked"_s.arg(
+                           where, children.front()->TypeText.trimmed(), link.table)
+                    .arg(m_total[t]);
             draws->AddGroup(link.constraint, link.columns, keys.get(), link.distinct);
             m_parentKeys.emplace_back(parent, std::move(keys));
         }

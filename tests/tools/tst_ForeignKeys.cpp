@@ -28,6 +28,7 @@ const QStringList Schema{
     u"CREATE TABLE PL (ID NUMBER(6) PRIMARY KEY)"_s,
     u"CREATE TABLE TR (ID NUMBER(6) PRIMARY KEY)"_s,
     u"CREATE TABLE PT (PL_ID NUMBER(6) REFERENCES PL, TR_ID NUMBER(6) REFERENCES TR, PRIMARY KEY (PL_ID, TR_ID))"_s,
+    u"CREATE TABLE ONE_DIGIT (ID NUMBER(8) PRIMARY KEY, PARENT_ID NUMBER(1) NOT NULL REFERENCES PARENT)"_s,
     u"CREATE TABLE FEW (ID NUMBER(6) PRIMARY KEY, CODE VARCHAR2(1) NOT NULL UNIQUE)"_s,
     u"CREATE TABLE OF_FEW (ID NUMBER(6) PRIMARY KEY, FEW_ID NUMBER(6) NOT NULL REFERENCES FEW)"_s};
 
@@ -35,6 +36,9 @@ const QStringList Schema{
 const QByteArray FewRules = R"({"kova-rules": 1, "table": "FEW", "columns": [
   {"column": "ID", "kind": "sequence", "start": 1, "step": 1},
   {"column": "CODE", "kind": "list", "values": ["a", "b"]}]})";
+// Parents whose keys have two digits.
+const QByteArray TwoDigitParents = R"({"kova-rules": 1, "table": "PARENT", "columns": [
+  {"column": "ID", "kind": "sequence", "start": 10, "step": 1}]})";
 // A foreign key a rule file names, over a parent already filled.
 const QByteArray ChildRules = R"({"kova-rules": 1, "table": "CHILD", "columns": [
   {"column": "ID", "kind": "sequence", "start": 1, "step": 1},
@@ -99,29 +103,35 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("query");
         QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("said");  // on the error stream
         const QString spread = u"SELECT COUNT(*), CASE WHEN COUNT(DISTINCT PARENT_ID) > 500 THEN 'spread' END FROM CHILD"_s;
         QTest::newRow("parents made by the same job")
             << QStringList() << QStringList{u"--auto"_s, u"CHILD"_s, u"PARENT"_s, u"--rows"_s, u"1000"_s}
-            << kovagenerate::AllCreated << spread << u"1000,spread"_s;
+            << kovagenerate::AllCreated << spread << u"1000,spread"_s << QString();
         QTest::newRow("parents already in the table")
             << QStringList{u"--auto"_s, u"PARENT"_s, u"--rows"_s, u"1000"_s}
             << QStringList{u"--auto"_s, u"CHILD"_s, u"--rows"_s, u"1000"_s} << kovagenerate::AllCreated << spread
-            << u"1000,spread"_s;
+            << u"1000,spread"_s << QString();
         QTest::newRow("a rule file's foreign key")
             << QStringList{u"--auto"_s, u"PARENT"_s, u"--rows"_s, u"1000"_s}
             << QStringList{u"child.json"_s, u"--rows"_s, u"1000"_s} << kovagenerate::AllCreated << spread
-            << u"1000,spread"_s;
+            << u"1000,spread"_s << QString();
         QTest::newRow("a narrower foreign key")
             << QStringList() << QStringList{u"--auto"_s, u"PARENT"_s, u"NARROW"_s, u"--rows"_s, u"300"_s}
-            << kovagenerate::AllCreated << u"SELECT COUNT(*), MAX(PARENT_ID) < 100 FROM NARROW"_s << u"300,1"_s;
+            << kovagenerate::AllCreated << u"SELECT COUNT(*), MAX(PARENT_ID) < 100 FROM NARROW"_s << u"300,1"_s << QString();
         QTest::newRow("a junction table over many parents")
             << QStringList() << QStringList{u"--auto"_s, u"PT"_s, u"PL"_s, u"TR"_s, u"--rows"_s, u"1000"_s}
             << kovagenerate::AllCreated
-            << u"SELECT COUNT(*), COUNT(DISTINCT PL_ID) > 500, COUNT(DISTINCT TR_ID) > 500 FROM PT"_s << u"1000,1,1"_s;
+            << u"SELECT COUNT(*), COUNT(DISTINCT PL_ID) > 500, COUNT(DISTINCT TR_ID) > 500 FROM PT"_s << u"1000,1,1"_s << QString();
         QTest::newRow("refused parent rows are not drawn")
             << QStringList() << QStringList{u"--seed"_s, u"3"_s, u"few.json"_s, u"of_few.json"_s, u"--rows"_s, u"40"_s}
             << kovagenerate::SomeRefused
-            << u"SELECT (SELECT COUNT(*) FROM FEW), COUNT(*), COUNT(DISTINCT FEW_ID) FROM OF_FEW"_s << u"2,40,2"_s;
+            << u"SELECT (SELECT COUNT(*) FROM FEW), COUNT(*), COUNT(DISTINCT FEW_ID) FROM OF_FEW"_s << u"2,40,2"_s << QString();
+        QTest::newRow("no parent key fits")
+            << QStringList{u"parents.json"_s, u"--rows"_s, u"20"_s}
+            << QStringList{u"--auto"_s, u"ONE_DIGIT"_s, u"--rows"_s, u"5"_s} << kovagenerate::Stopped
+            << u"SELECT COUNT(*) FROM ONE_DIGIT"_s << u"0"_s
+            << u"ONE_DIGIT.PARENT_ID NUMBER(1): none of the keys of PARENT fits the column; 5 rows are asked"_s;
     }
     void drawsFromEveryParentRow()
     {
@@ -130,6 +140,7 @@ private Q_SLOTS:
         Tool tool;
         tool.file(u"child.json"_s, ChildRules);
         tool.file(u"few.json"_s, FewRules);
+        tool.file(u"parents.json"_s, TwoDigitParents);
         tool.file(u"of_few.json"_s,
                   R"({"kova-rules": 1, "table": "OF_FEW", "columns": [
                       {"column": "ID", "kind": "sequence", "start": 1, "step": 1},
@@ -144,6 +155,8 @@ private Q_SLOTS:
         QVERIFY2(!refusing.match(tool.out).hasMatch(), qPrintable(tool.out + tool.err));
         QFETCH(QString, query);
         QTEST(tool.db.text(query), "expected");
+        QFETCH(QString, said);
+        QVERIFY2(tool.err.contains(said), qPrintable(tool.err));
     }
 
     // What --preview prints is what the run then writes, foreign keys of
