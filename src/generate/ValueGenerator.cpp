@@ -493,8 +493,10 @@ QString ValueGenerator::CharacterValue(int column, const ColumnRule& rule)
             dictionary = int(basKovaData::DictionaryNames().indexOf(rule.TextValue[0].trimmed()));
         m_drawColumn = column;
         std::optional<LengthMeasure>& known = m_columns[static_cast<std::size_t>(column)].measure;
-        if (!known)
+        if (!known) {
             known = MeasureOf(rule, m_database);
+            known->utf8 = known->utf8 || m_utf8;
+        }
         const LengthMeasure measure = *known;
         QString value = measure.Fit(m_dictionary.value(dictionary));
         // 重複なし: another person or place until the value is a new one.

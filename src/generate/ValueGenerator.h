@@ -64,6 +64,10 @@ public:
     // from `database`. The rules must outlive the generator.
     ValueGenerator(const basKovaData::TableRules& rules, OraDatabase* database);
 
+    // Values for files, which a server loads: texts of byte lengths are cut
+    // to their lengths in UTF-8, whatever database the rules come from.
+    void MeasureInUtf8() { m_utf8 = true; }
+
     // What must hold before the first of `rows` rows: a column that may not
     // repeat can give that many values, counting those the table already
     // holds (read here). Empty when the run may start, else the message that
@@ -215,6 +219,7 @@ private:
 
     const basKovaData::TableRules& m_rules;
     OraDatabase* m_database;
+    bool m_utf8 = false;
     DictionaryRow m_dictionary;
     qint64 m_row = -1;              // the row being made, from 0
     // Expression columns: the engine, the order they run in (column numbers)

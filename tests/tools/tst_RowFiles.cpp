@@ -6,6 +6,7 @@
 #include "GenerateTool.h"
 #include "SqlConsole.h"
 
+#include "generate/ColumnLength.h"
 #include "generate/RowFiles.h"
 #include "generate/SqlScriptText.h"
 #include "support/EngineSupport.h"
@@ -148,6 +149,57 @@ class tst_RowFiles : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // Addresses cut to a column of 24 bytes as the place they go counts:
+    // the embedded engine in code page 932 (two bytes a kanji), CSV files in
+    // UTF-8 (three), which the servers that load them count; a length in
+    // CHAR in characters.
+    void textsFitWhereTheyGo_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("format");  // empty: into the database
+        QTest::addColumn<QString>("unit");    // what stays within 24: cp932, utf8 or char
+        QTest::newRow("database, bytes") << u"VARCHAR2(24)"_s << QString() << u"cp932"_s;
+        QTest::newRow("csv, bytes") << u"VARCHAR2(24)"_s << u"csv"_s << u"utf8"_s;
+        QTest::newRow("csv, characters") << u"VARCHAR2(24 CHAR)"_s << u"csv"_s << u"char"_s;
+    }
+    void textsFitWhereTheyGo()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, format);
+        QFETCH(QString, unit);
+        QTemporaryDir dir;
+        const TestDatabase db = OpenTestDatabase(dir, {Table.arg(type)});
+        const QString rules = dir.filePath(u"t.json"_s);
+        QVERIFY(WriteFile(rules, R"({"kova-rules": 1, "table": "T", "rows": 200, "seed": 3, "columns": [
+            {"column": "ID", "kind": "sequence", "start": 1, "step": 1},
+            {"column": "V", "kind": "dictionary", "name": "住所"}]})"));
+        QString err;
+        const QString folder = dir.filePath(u"csv"_s);
+        QVERIFY2(Generate(u"scott/tiger@"_s + db.path,
+                          format.isEmpty() ? QStringList{rules} : QStringList{rules, u"--out"_s, folder, u"--format"_s, format},
+                          &err) == kovagenerate::AllCreated,
+                 qPrintable(err));
+        QStringList values;
+        if (format.isEmpty()) {
+            for (const QStringList& row : QueryRows(*db.database, u"SELECT V FROM T"_s))
+                values << row[0];
+        } else {
+            for (const QStringList& record : CsvRecords(QString::fromUtf8(ReadFile(folder + u"/T.csv"_s))))
+                values << record.value(1);
+        }
+        QCOMPARE(values.size(), 200);
+        generate::LengthMeasure measure;
+        measure.limit = 24;
+        measure.characters = unit == u"char"_s;
+        measure.utf8 = unit == u"utf8"_s;
+        qsizetype longest = 0;
+        for (const QString& value : values) {
+            QVERIFY2(measure.Of(value) <= 24, qPrintable(value));
+            longest = std::max(longest, measure.Of(value));
+        }
+        QVERIFY(longest > 20);  // cut to the limit, not far below it
+    }
+
     void init() { ResetProgramState(); }
 
     // The same awkward values, one per row, through each kind of file.
