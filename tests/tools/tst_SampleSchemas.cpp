@@ -260,25 +260,26 @@ void tst_SampleSchemas::scriptsRunAndFill_data()
     QTest::addColumn<QString>("constraints");  // per type
     QTest::addColumn<QString>("declared");     // comments, sequences, views, identity columns
     QTest::addColumn<QString>("rows");         // per table after the scripts
+    QTest::addColumn<QString>("view");         // a view and its rows then
     QTest::addColumn<QString>("fewer");
     QTest::addColumn<QString>("fewerInFiles");
     QTest::addColumn<int>("checksLeftOut");  // CHECKs PostgreSQL cannot take
     QTest::newRow("HR") << u"HR"_s << u"0:0"_s << u"C:15;P:7;R:10;U:1"_s << u"42,3,1,0"_s
                         << u"COUNTRIES:25;DEPARTMENTS:27;EMPLOYEES:107;JOBS:19;JOB_HISTORY:10;LOCATIONS:23;"
                            "REGIONS:5"_s
-                        << u"COUNTRIES:360"_s << QString() << 0;
+                        << u"EMP_DETAILS_VIEW:106"_s << u"COUNTRIES:360"_s << QString() << 0;
     QTest::newRow("CO") << u"CO"_s << u"0:0"_s << u"C:4;P:7;R:9;U:4"_s << u"54,6,4,6"_s
                         << u"CUSTOMERS:0;INVENTORY:0;ORDERS:0;ORDER_ITEMS:0;PRODUCTS:0;SHIPMENTS:0;STORES:0"_s
-                        << QString() << QString() << 1;  // IS JSON
+                        << u"PRODUCT_ORDERS:0"_s << QString() << QString() << 1;  // IS JSON
     QTest::newRow("SH") << u"SH"_s << u"1:0"_s << u"P:7;R:10"_s << u"88,0,3,0"_s
                         << u"CHANNELS:5;COSTS:3;COUNTRIES:35;CUSTOMERS:3;PRODUCTS:72;PROMOTIONS:3;SALES:3;"
                            "SUPPLEMENTARY_DEMOGRAPHICS:3;TIMES:3"_s
-                        << QString() << QString() << 0;
+                        << u"CAL_MONTH_SALES_MV:3"_s << QString() << QString() << 0;
     QTest::newRow("OE") << u"OE"_s << u"75:704"_s << u"C:24;P:13;R:15;U:1"_s << u"72,4,9,0"_s
                         << u"COUNTRIES:25;DEPARTMENTS:27;EMPLOYEES:107;INVENTORIES:1112;JOBS:19;JOB_HISTORY:10;"
                            "LOCATIONS:23;ORDERS:105;ORDER_ITEMS:665;PRODUCT_DESCRIPTIONS:8640;PRODUCT_INFORMATION:288;"
                            "PROMOTIONS:2;REGIONS:5"_s
-                        << u"COUNTRIES:360;INVENTORIES:990;ORDER_ITEMS:999"_s << u"INVENTORIES:999"_s << 0;
+                        << u"PRODUCT_PRICES:17"_s << u"COUNTRIES:360;INVENTORIES:990;ORDER_ITEMS:999"_s << u"INVENTORIES:999"_s << 0;
 }
 
 void tst_SampleSchemas::scriptsRunAndFill()
@@ -288,6 +289,7 @@ void tst_SampleSchemas::scriptsRunAndFill()
     QFETCH(QString, constraints);
     QFETCH(QString, declared);
     QFETCH(QString, rows);
+    QFETCH(QString, view);
     QFETCH(QString, fewer);
     QTemporaryDir dir;
     EngineDb db;
@@ -314,6 +316,7 @@ void tst_SampleSchemas::scriptsRunAndFill()
     for (auto it = expected.cbegin(); it != expected.cend(); ++it)
         before << it.key() + u':' + QString::number(it.value());
     QCOMPARE(before.join(u';'), rows);
+    QCOMPARE(db.text(u"SELECT count(*) FROM "_s + view.section(u':', 0, 0)), view.section(u':', 1));
 
     QString report;
     const int status = AutoFill(db, 1000, {}, &report);
