@@ -74,6 +74,8 @@ QString Shown(int column)
         return u"4 "_s + basKovaData::JoinStatement(rule);
     if (kind == u"6"_s)
         return u"6 "_s + rule.TextValue[0].trimmed();
+    if (kind == u"7"_s)
+        return u"7 "_s + rule.Pattern;
     return kind + u" "_s + numbers(1);
 }
 
@@ -110,14 +112,14 @@ private Q_SLOTS:
         SetRule(u"QTY=0:5"_s);
         const browser::AutoRulesResult result = browser::ProposeRules(db.database(), u"CHILD"_s);
         QVERIFY(!result.failed);
-        QCOMPARE(result.proposed, 9);
+        QCOMPARE(result.proposed, 10);
         QStringList shown;
         for (int j = 1; j <= basKovaData::ColumnCount; ++j)
             shown << ColumnRules[std::size_t(j)].ColumnName.trimmed() + u" "_s + Shown(j);
         QCOMPARE(shown, (QStringList{u"ID 3 1/1 pad0"_s, u"PARENT_ID 4 SELECT ID FROM PARENT ORDER BY ID"_s,
                                      u"顧客名 6 氏名"_s, u"EMAIL 6 メールアドレス"_s, u"ZIP 6 郵便番号"_s,
                                      u"カナ 6 氏名カナ"_s, u"AMOUNT 2 0/99999.99/0.01 pad0"_s, u"NOTE 2 1/9999/1 pad2"_s,
-                                     u"BORN 2 20250301 000000/20260301 000000"_s, u"PHOTO  0"_s, u"QTY 0 5"_s}));
+                                     u"BORN 2 20250301 000000/20260301 000000"_s, u"PHOTO 7 (?:[0-9A-F]{2}){4}"_s, u"QTY 0 5"_s}));
 
         // Keys and unique columns start after the values present; a parent
         // without rows is named. Of a character key only the values of digits
