@@ -130,8 +130,8 @@ private Q_SLOTS:
         QVERIFY(opened);
         kovatest::DoubleClick(gridView()->viewport(), cellCentre(6, 1));  // not the rule column: nothing
         QVERIFY(m_messages->messages().isEmpty());
-        kovatest::DoubleClick(gridView()->viewport(), cellCentre(6, 4));  // NCHAR
-        expectMessage(u"NCHAR型には対応していません。"_s, MessageIcon::Information);
+        kovatest::DoubleClick(gridView()->viewport(), cellCentre(7, 4));  // RAW
+        expectMessage(u"RAW型には対応していません。"_s, MessageIcon::Information);
 
         ColumnRules[1].RuleKind = u"1"_s;
         ColumnRules[2].RuleKind = u"2"_s;
