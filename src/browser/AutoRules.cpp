@@ -317,6 +317,29 @@ QString PatternOfType(const ColumnRule& rule, basKovaData::TypeDetail detail)
     return QString();
 }
 
+// Bytes and long texts that a condition no rule can follow names (a BLOB
+// that IS JSON) stay NULL where they may: what they would hold is anyone's
+// guess, and a guess refuses every row.
+void NullWhereUnread(const QString& condition, std::vector<ColumnRule>& rules, const std::vector<bool>& proposed,
+                     int count)
+{
+    using basKovaData::TypeDetail;
+    for (int j = 1; j <= count; ++j) {
+        ColumnRule& rule = rules[std::size_t(j)];
+        const TypeDetail detail = basKovaData::DetailOfTypeText(rule.TypeText.text());
+        if (!proposed[std::size_t(j)] || rule.IsNotNull || rule.IsKey
+            || (detail != TypeDetail::Hex && detail != TypeDetail::LongText))
+            continue;
+        const QRegularExpression word(u"\\b"_s + QRegularExpression::escape(rule.ColumnName.trimmed()) + u"\\b"_s,
+                                      QRegularExpression::CaseInsensitiveOption
+                                          | QRegularExpression::UseUnicodePropertiesOption);
+        if (condition.contains(word)) {
+            rule.clearRule();
+            rule.setKind(basKovaData::Kind::Null);
+        }
+    }
+}
+
 void RandomWithinType(ColumnRule& rule, Family family)
 {
     const basKovaData::TypeDetail detail = basKovaData::DetailOfTypeText(rule.TypeText.text());
@@ -601,8 +624,10 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
         }
         for (std::size_t i = 0; i < readings.size(); ++i) {
             const CheckUse use = ApplyCheck(readings[i], rules, proposed);
-            if (use == CheckUse::Unread)
+            if (use == CheckUse::Unread) {
                 result.unreadChecks << CheckLine(checks[qsizetype(i)]);
+                NullWhereUnread(checks[qsizetype(i)].condition, rules, proposed, count);
+            }
             else if (use == CheckUse::PartlyUsed)
                 result.partlyUsedChecks << CheckLine(checks[qsizetype(i)]);
         }

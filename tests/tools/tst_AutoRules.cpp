@@ -395,7 +395,7 @@ private Q_SLOTS:
         QTest::newRow("CLOB") << u"C"_s << uR"(\d{1,9})"_s << false;
         QTest::newRow("NCLOB") << u"NCL"_s << uR"(\d{1,9})"_s << false;
         QTest::newRow("LONG") << u"L"_s << uR"(\d{1,9})"_s << false;
-        QTest::newRow("RAW(8)") << u"R"_s << u"[0-9A-F]{16}"_s << false;
+        QTest::newRow("RAW(8)") << u"TEL"_s << u"[0-9A-F]{16}"_s << false;  // bytes, whatever the name
         QTest::newRow("BLOB") << u"B"_s << u"[0-9A-F]{64}"_s << false;
         QTest::newRow("INTERVAL YEAR TO MONTH") << u"YM"_s << uR"(\+0\d-(0\d|1[01]))"_s << false;
         QTest::newRow("INTERVAL DAY TO SECOND") << u"DS"_s << uR"(\+0\d ([01]\d|2[0-3]):[0-5]\d:[0-5]\d\.000000)"_s
@@ -409,7 +409,7 @@ private Q_SLOTS:
         QFETCH(bool, fractions);
         Connected db({u"CREATE TABLE TY (ID NUMBER(4) PRIMARY KEY, NV NVARCHAR2(10) NOT NULL, NC NCHAR(4) NOT NULL, "
                       "F FLOAT(10) NOT NULL, F2 FLOAT NOT NULL, BF BINARY_FLOAT NOT NULL, BD BINARY_DOUBLE NOT NULL, "
-                      "C CLOB NOT NULL, NCL NCLOB NOT NULL, L LONG NOT NULL, R RAW(8) NOT NULL, B BLOB NOT NULL, "
+                      "C CLOB NOT NULL, NCL NCLOB NOT NULL, L LONG NOT NULL, TEL RAW(8) NOT NULL, B BLOB NOT NULL, "
                       "YM INTERVAL YEAR TO MONTH NOT NULL, DS INTERVAL DAY TO SECOND NOT NULL, "
                       "TZ TIMESTAMP WITH TIME ZONE NOT NULL)"_s});
         QCOMPARE(Propose(db.database(), u"TY"_s).proposed, 15);
