@@ -311,7 +311,6 @@ QString PatternOfType(const ColumnRule& rule, basKovaData::TypeDetail detail)
     case TypeDetail::Plain:
     case TypeDetail::Floating:
     case TypeDetail::LongText:
-    case TypeDetail::TimeZone:
         break;
     }
     return QString();

@@ -12,13 +12,12 @@ enum class TypeFamily { Numeric, Character, Date, Other };
 // What a type of a family takes beyond its family's values, for the rules
 // proposed for it and the files its values are written to.
 enum class TypeDetail {
-    Plain,        // NUMBER, VARCHAR2, CHAR, NVARCHAR2, NCHAR, DATE, TIMESTAMP
+    Plain,        // NUMBER, VARCHAR2, CHAR, NVARCHAR2, NCHAR, DATE, TIMESTAMP [WITH [LOCAL] TIME ZONE]
     Floating,     // FLOAT(p) (p binary digits), BINARY_FLOAT, BINARY_DOUBLE
     LongText,     // CLOB, NCLOB, LONG: no declared length
     Hex,          // RAW(n), LONG RAW, BLOB: bytes written as hexadecimal digits
     YearToMonth,  // INTERVAL YEAR TO MONTH: "+01-02"
     DayToSecond,  // INTERVAL DAY TO SECOND (and a server's bare INTERVAL): "+01 02:03:04.000000"
-    TimeZone,     // TIMESTAMP WITH (LOCAL) TIME ZONE
 };
 
 // The detail of a type as the column grid shows it, by the start of the text.
@@ -35,8 +34,6 @@ inline TypeDetail DetailOfTypeText(QStringView typeText)
         return TypeDetail::YearToMonth;
     if (type.startsWith(u"INTERVAL"))
         return TypeDetail::DayToSecond;
-    if (type.startsWith(u"TIMESTAMP") && type.contains(u" WITH "))
-        return TypeDetail::TimeZone;
     return TypeDetail::Plain;
 }
 
@@ -66,7 +63,6 @@ inline TypeFamily FamilyOfTypeText(QStringView typeText)
     case TypeDetail::DayToSecond:
         return TypeFamily::Character;
     case TypeDetail::Plain:
-    case TypeDetail::TimeZone:
         break;
     }
     return TypeFamily::Other;
