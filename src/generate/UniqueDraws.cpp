@@ -62,8 +62,10 @@ NumberGrid GridOf(const ColumnRule& rule)
 {
     const auto& num = rule.NumValue;
     NumberGrid grid{num[0], num[2], basKovaData::RandomStepCount(num[0], num[1], num[2]), 0, false};
-    // Only a NUMBER with a precision rounds; a plain NUMBER keeps every figure.
-    if (rule.family() != TypeFamily::Numeric || rule.Length <= 0 || grid.count < 1)
+    // Only a NUMBER with a precision rounds; a plain NUMBER keeps every figure,
+    // and so does a FLOAT(p), whose p counts binary digits.
+    if (rule.family() != TypeFamily::Numeric || rule.Length <= 0 || grid.count < 1
+        || basKovaData::DetailOfTypeText(rule.TypeText.text()) == basKovaData::TypeDetail::Floating)
         return grid;
     const double unit = std::pow(10.0, -double(rule.Scale));
     if (!(num[2] < unit * (1.0 - 1e-9)))

@@ -226,6 +226,10 @@ private:
     int m_drawColumn = 0;  // the column whose expression or dictionary draws
     std::vector<ColumnState> m_columns;
     std::vector<basKovaData::TypeFamily> m_families;
+    // The columns of bytes written as hexadecimal digits, and what the
+    // database wants before the digits.
+    std::vector<bool> m_hex;
+    QString m_hexPrefix;
     std::vector<std::vector<ListValue>> m_lists;
 };
 

@@ -12,6 +12,7 @@
 #include "support/EngineSupport.h"
 #include "support/MaintainSupport.h"
 
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextStream>
 
@@ -74,6 +75,8 @@ QString Shown(int column)
         return u"4 "_s + basKovaData::JoinStatement(rule);
     if (kind == u"6"_s)
         return u"6 "_s + rule.TextValue[0].trimmed();
+    if (kind == u"7"_s)
+        return u"7 "_s + rule.Pattern;
     return kind + u" "_s + numbers(1);
 }
 
@@ -110,14 +113,14 @@ private Q_SLOTS:
         SetRule(u"QTY=0:5"_s);
         const browser::AutoRulesResult result = browser::ProposeRules(db.database(), u"CHILD"_s);
         QVERIFY(!result.failed);
-        QCOMPARE(result.proposed, 9);
+        QCOMPARE(result.proposed, 10);
         QStringList shown;
         for (int j = 1; j <= basKovaData::ColumnCount; ++j)
             shown << ColumnRules[std::size_t(j)].ColumnName.trimmed() + u" "_s + Shown(j);
         QCOMPARE(shown, (QStringList{u"ID 3 1/1 pad0"_s, u"PARENT_ID 4 SELECT ID FROM PARENT ORDER BY ID"_s,
                                      u"顧客名 6 氏名"_s, u"EMAIL 6 メールアドレス"_s, u"ZIP 6 郵便番号"_s,
                                      u"カナ 6 氏名カナ"_s, u"AMOUNT 2 0/99999.99/0.01 pad0"_s, u"NOTE 2 1/9999/1 pad2"_s,
-                                     u"BORN 2 20250301 000000/20260301 000000"_s, u"PHOTO  0"_s, u"QTY 0 5"_s}));
+                                     u"BORN 2 20250301 000000/20260301 000000"_s, u"PHOTO 7 (?:[0-9A-F]{2}){4}"_s, u"QTY 0 5"_s}));
 
         // Keys and unique columns start after the values present; a parent
         // without rows is named. Of a character key only the values of digits
@@ -355,6 +358,10 @@ private Q_SLOTS:
         QTest::newRow("scale beyond precision") << u"NUMBER(2,3)"_s << u"2 0/0.099/0.001 pad0"_s << qint64(-1);
         QTest::newRow("negative scale") << u"NUMBER(2,-1)"_s << u"2 0/990/10 pad0"_s << qint64(-1);
         QTest::newRow("no precision") << u"NUMBER"_s << u"2 0/99999/1 pad0"_s << qint64(1);
+        // FLOAT(p) counts binary digits; none of these refuses a value.
+        QTest::newRow("FLOAT(10)") << u"FLOAT(10)"_s << u"2 0/999/1 pad0"_s << qint64(1);
+        QTest::newRow("FLOAT") << u"FLOAT"_s << u"2 0/99999.99/0.01 pad0"_s << qint64(1);
+        QTest::newRow("BINARY_DOUBLE") << u"BINARY_DOUBLE"_s << u"2 0/99999.99/0.01 pad0"_s << qint64(1);
     }
     // A NUMBER column's random range covers every value the column holds: its
     // highest value is stored, one step more is refused.
@@ -371,6 +378,55 @@ private Q_SLOTS:
                                                                  .arg(QString::number(value, 'f', 6)));
         QFETCH(qint64, beyond);
         QCOMPARE(stored, (QList<qint64>{1, beyond}));
+    }
+
+    // Every type gets a rule, and 200 rows of a table whose columns are all
+    // NOT NULL are kept, each value in the form its type holds.
+    void everyTypeFilled_data()
+    {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("shape");  // of every value kept
+        QTest::addColumn<bool>("fractions");  // some values with figures after the point
+        const QString decimals = uR"(\d{1,5}(\.\d{1,2})?)"_s;
+        QTest::newRow("NVARCHAR2") << u"NV"_s << uR"(\d{1,9})"_s << false;
+        QTest::newRow("NCHAR") << u"NC"_s << uR"([\d ]{4})"_s << false;
+        QTest::newRow("FLOAT(10)") << u"F"_s << uR"(\d{1,3})"_s << false;
+        QTest::newRow("FLOAT") << u"F2"_s << decimals << true;
+        QTest::newRow("BINARY_FLOAT") << u"BF"_s << decimals << true;
+        QTest::newRow("BINARY_DOUBLE") << u"BD"_s << decimals << true;
+        QTest::newRow("CLOB") << u"C"_s << uR"(\d{1,9})"_s << false;
+        QTest::newRow("NCLOB") << u"NCL"_s << uR"(\d{1,9})"_s << false;
+        QTest::newRow("LONG") << u"L"_s << uR"(\d{1,9})"_s << false;
+        QTest::newRow("RAW(8)") << u"TEL"_s << u"[0-9A-F]{16}"_s << false;  // bytes, whatever the name
+        QTest::newRow("BLOB") << u"B"_s << u"[0-9A-F]{64}"_s << false;
+        QTest::newRow("INTERVAL YEAR TO MONTH") << u"YM"_s << uR"(\+0\d-(0\d|1[01]))"_s << false;
+        QTest::newRow("INTERVAL DAY TO SECOND") << u"DS"_s << uR"(\+0\d ([01]\d|2[0-3]):[0-5]\d:[0-5]\d\.000000)"_s
+                                                << true;
+        QTest::newRow("TIMESTAMP WITH TIME ZONE") << u"TZ"_s << uR"(\d{4}/\d\d/\d\d)"_s << false;
+    }
+    void everyTypeFilled()
+    {
+        QFETCH(QString, column);
+        QFETCH(QString, shape);
+        QFETCH(bool, fractions);
+        Connected db({u"CREATE TABLE TY (ID NUMBER(4) PRIMARY KEY, NV NVARCHAR2(10) NOT NULL, NC NCHAR(4) NOT NULL, "
+                      "F FLOAT(10) NOT NULL, F2 FLOAT NOT NULL, BF BINARY_FLOAT NOT NULL, BD BINARY_DOUBLE NOT NULL, "
+                      "C CLOB NOT NULL, NCL NCLOB NOT NULL, L LONG NOT NULL, TEL RAW(8) NOT NULL, B BLOB NOT NULL, "
+                      "YM INTERVAL YEAR TO MONTH NOT NULL, DS INTERVAL DAY TO SECOND NOT NULL, "
+                      "TZ TIMESTAMP WITH TIME ZONE NOT NULL)"_s});
+        QCOMPARE(Propose(db.database(), u"TY"_s).proposed, 15);
+        const generate::CreationResult result = generate::GenerateRows(basKovaData::TableRules::FromShared(u"TY"_s), 200);
+        QVERIFY(!result.aborted);
+        QCOMPARE(result.failures, 0);
+        const QRegularExpression whole(QRegularExpression::anchoredPattern(shape));
+        const QList<QStringList> values = QueryRows(*db.database(), u"SELECT %1 FROM TY"_s.arg(column));
+        QCOMPARE(values.size(), 200);
+        qsizetype withPoint = 0;
+        for (const QStringList& value : values) {
+            QVERIFY2(whole.match(value.value(0)).hasMatch(), qPrintable(value.value(0)));
+            withPoint += value.value(0).contains(u'.');
+        }
+        QCOMPARE(withPoint > 0, fractions);
     }
 
     // kova-generate fills parents before their children whatever the order

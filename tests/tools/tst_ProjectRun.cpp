@@ -575,7 +575,8 @@ private Q_SLOTS:
         rules.table = u"注文"_s;
         const QList<std::pair<QString, QString>> columns{
             {u"ID"_s, u"NUMBER(8)"_s}, {u"名前"_s, u"VARCHAR2(100)"_s}, {u"区分"_s, u"CHAR(2)"_s},
-            {u"注文日"_s, u"DATE()"_s}, {u"画像"_s, u"RAW(16)"_s}};
+            {u"注文日"_s, u"DATE()"_s}, {u"画像"_s, u"RAW(16)"_s}, {u"メモ"_s, u"CLOB()"_s},
+            {u"期間"_s, u"INTERVAL YEAR(2) TO MONTH"_s}, {u"時間"_s, u"INTERVAL DAY(2) TO SECOND(6)"_s}};
         for (const auto& [name, type] : columns) {
             basKovaData::ColumnRule rule;
             rule.ColumnName = name;
@@ -589,8 +590,9 @@ private Q_SLOTS:
                  "REENABLE DISABLED_CONSTRAINTS\n"
                  "FIELDS TERMINATED BY ',' OPTIONALLY ENCLOSED BY '\"'\nTRAILING NULLCOLS\n(\n"
                  "  \"ID\" CHAR,\n  \"名前\" CHAR(400),\n  \"区分\" CHAR(255),\n"
-                 "  \"注文日\" DATE \"YYYY-MM-DD HH24:MI:SS\",\n  \"画像\" CHAR\n)\n"_s);
-        QCOMPARE(generate::ColumnList(rules), u"ID, 名前, 区分, 注文日, 画像"_s);
+                 "  \"注文日\" DATE \"YYYY-MM-DD HH24:MI:SS\",\n  \"画像\" CHAR(255),\n  \"メモ\" CHAR(1000000),\n"
+                 "  \"期間\" INTERVAL YEAR TO MONTH,\n  \"時間\" INTERVAL DAY TO SECOND\n)\n"_s);
+        QCOMPARE(generate::ColumnList(rules), u"ID, 名前, 区分, 注文日, 画像, メモ, 期間, 時間"_s);
         QCOMPARE(generate::ShardPath(u"/a.b/out.sql"_s, {2, 4}), u"/a.b/out.2-of-4.sql"_s);
         QCOMPARE(generate::ShardPath(u"/a.b/out"_s, {2, 4}), u"/a.b/out.2-of-4"_s);
         // RowValues as CSV fields: the program's "@" forms read as data, SQL
