@@ -559,7 +559,11 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
         }
         for (std::size_t i = 0; i < readings.size(); ++i) {
             const CheckUse use = ApplyCheck(readings[i], rules, proposed);
-            if (use == CheckUse::Unread)
+            const QStringList nulled =
+                use == CheckUse::Unread ? NullForUnread(readings[i], rules, proposed) : QStringList();
+            for (const QString& column : nulled)
+                result.nullForChecks << column + u": "_s + CheckLine(checks[qsizetype(i)]);
+            if (use == CheckUse::Unread && nulled.isEmpty())
                 result.unreadChecks << CheckLine(checks[qsizetype(i)]);
             else if (use == CheckUse::PartlyUsed)
                 result.partlyUsedChecks << CheckLine(checks[qsizetype(i)]);

@@ -62,6 +62,18 @@ bool IsReserved(const std::string& word)
     return std::any_of(std::begin(words), std::end(words), [&word](const char* name) { return word == name; });
 }
 
+// The column a name stands for, 0 for none: a quoted name as written,
+// else without regard to case.
+int ColumnNamed(const SqlToken& t, const std::vector<ColumnRule>& rules, int count)
+{
+    const QString name = QString::fromStdString(t.text);
+    for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive})
+        for (int j = 1; j <= count; ++j)
+            if (rules[std::size_t(j)].ColumnName.trimmed().compare(name, cs) == 0)
+                return j;
+    return 0;
+}
+
 // A recursive descent over the tokens of one condition. Any form it does not
 // know fails the whole condition.
 class Parser {
@@ -314,17 +326,7 @@ private:
         return true;
     }
 
-    // The column a name stands for, 0 for none: a quoted name as written,
-    // else without regard to case.
-    int columnNamed(const SqlToken& t) const
-    {
-        const QString name = QString::fromStdString(t.text);
-        for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive})
-            for (int j = 1; j <= m_count; ++j)
-                if (m_rules[std::size_t(j)].ColumnName.trimmed().compare(name, cs) == 0)
-                    return j;
-        return 0;
-    }
+    int columnNamed(const SqlToken& t) const { return ColumnNamed(t, m_rules, m_count); }
 
     std::vector<SqlToken> m_tokens;
     const std::vector<ColumnRule>& m_rules;
@@ -611,6 +613,11 @@ CheckReading ReadCheck(const QString& condition, const std::vector<ColumnRule>& 
     for (const SqlToken& token : tokens)
         if (token.kind == SqlToken::Kind::Symbol && (token.text == "(" || token.text == ")"))
             deepest = std::max(deepest, depth += token.text == "(" ? 1 : -1);
+    for (const SqlToken& token : tokens)
+        if (token.kind == SqlToken::Kind::Word || token.kind == SqlToken::Kind::QuotedName)
+            if (const int column = ColumnNamed(token, rules, count);
+                column > 0 && std::find(reading.named.begin(), reading.named.end(), column) == reading.named.end())
+                reading.named.push_back(column);
     if (tokens.empty() || deepest > MaxNesting)
         return reading;
     const std::optional<Node> node = Parser(std::move(tokens), rules, count).condition();
@@ -631,7 +638,7 @@ CheckReading ReadCheck(const QString& condition, const std::vector<ColumnRule>& 
     Flatten(*node, Node::Kind::And, &terms);
     for (const Node* term : terms)
         if (term->kind != Node::Kind::Predicate || !Take(term->predicate, reading))
-            return CheckReading{};
+            return CheckReading{false, {}, {}, reading.named};
     reading.read = true;
     return reading;
 }
@@ -703,16 +710,33 @@ CheckUse ApplyCheck(const CheckReading& reading, std::vector<ColumnRule>& rules,
     return partly ? CheckUse::PartlyUsed : CheckUse::Used;
 }
 
+QStringList NullForUnread(const CheckReading& reading, std::vector<ColumnRule>& rules, const std::vector<bool>& proposed)
+{
+    QStringList nulled;
+    for (const int column : reading.named) {
+        ColumnRule& rule = rules[std::size_t(column)];
+        if (!proposed[std::size_t(column)] || rule.IsNotNull || rule.IsKey)
+            continue;
+        rule.clearRule();
+        rule.setKind(Kind::Null);
+        nulled << rule.ColumnName.trimmed();
+    }
+    return nulled;
+}
+
 QString CheckLine(const CheckConstraint& check)
 {
     return check.name + u": "_s + check.condition.simplified();
 }
 
-QString CheckConditionsMessage(const QStringList& unread, const QStringList& partlyUsed)
+QString CheckConditionsMessage(const QStringList& unread, const QStringList& partlyUsed, const QStringList& nulled)
 {
     QStringList parts;
     if (!unread.isEmpty())
-        parts << u"次の検査制約は読めなかったため、規則に反映していません。\n"_s + unread.join(u'\n');
+        parts << u"次の検査制約は読めなかったため、規則に反映していません。作成する行は拒否されることがあります。\n"_s
+                     + unread.join(u'\n');
+    if (!nulled.isEmpty())
+        parts << u"次の検査制約は読めなかったため、NULLを許す項目にNULLを設定しました。\n"_s + nulled.join(u'\n');
     if (!partlyUsed.isEmpty())
         parts << u"次の検査制約は値が多いため、先頭の%1件だけを規則に反映しました。\n"_s.arg(basKovaData::RuleSlots)
                      + partlyUsed.join(u'\n');

@@ -152,7 +152,7 @@ private Q_SLOTS:
         QCOMPARE(browser::CheckConditionsMessage({}, {}), QString());
         const QString line = browser::CheckLine({u"PRODUCTS_JSON_C"_s, u"product_details\n   is json"_s});
         QCOMPARE(browser::CheckConditionsMessage({line}, {u"C2: x IN (...)"_s}),
-                 u"次の検査制約は読めなかったため、規則に反映していません。\nPRODUCTS_JSON_C: product_details is json\n\n"
+                 u"次の検査制約は読めなかったため、規則に反映していません。作成する行は拒否されることがあります。\nPRODUCTS_JSON_C: product_details is json\n\n"
                  "次の検査制約は値が多いため、先頭の16件だけを規則に反映しました。\nC2: x IN (...)"_s);
     }
 };

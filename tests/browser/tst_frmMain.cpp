@@ -217,13 +217,14 @@ private Q_SLOTS:
     {
         open({u"CREATE TABLE P (ID NUMBER(4) PRIMARY KEY)"_s,
               u"CREATE TABLE C (ID NUMBER(4) PRIMARY KEY, P_ID NUMBER(4) REFERENCES P (ID), NAME VARCHAR2(20) "
-              "CONSTRAINT NAME_C CHECK (length(NAME)\n > 1))"_s});
+              "NOT NULL CONSTRAINT NAME_C CHECK (length(NAME)\n > 1))"_s});
         choose(u"C"_s);
         kovatest::Click(m_window, u"CmdAuto"_s);
         QCOMPARE((QStringList{grid().TextMatrix(1, 4), grid().TextMatrix(2, 4), grid().TextMatrix(3, 4)}),
                  (QStringList{u"連番"_s, u"編集"_s, u"辞書"_s}));
         QCOMPARE(m_messages->texts(), (QStringList{u"親テーブル P にデータがありません。\n先に親テーブルのデータを作成して下さい。"_s,
-                                                   u"次の検査制約は読めなかったため、規則に反映していません。\nNAME_C: length(NAME) > 1"_s}));
+                                                   u"次の検査制約は読めなかったため、規則に反映していません。作成する行は拒否されることがあります。\n"
+                                                   "NAME_C: length(NAME) > 1"_s}));
         QCOMPARE(m_messages->messages().last().icon, MessageIcon::Information);
         QStringList asked;
         basKovaData::SetQuestionHandler([&asked](const basKovaData::MessageRequest& request) {
