@@ -33,7 +33,7 @@ struct Operand {
 };
 
 struct Predicate {
-    enum class Kind { Compare, In, Between, NotNull } kind = Kind::Compare;
+    enum class Kind { Compare, In, Between, NotNull, IsNull, Like } kind = Kind::Compare;
     Operand left;
     QString op;
     Operand right;  // Compare: the right side; Between: the low end
@@ -167,9 +167,18 @@ private:
             return std::nullopt;
         p.left = *left;
         if (takeWord("IS")) {
-            if (!takeWord("NOT") || !takeWord("NULL") || p.left.kind != Operand::Kind::Column)
+            const bool negated = takeWord("NOT");
+            if (!takeWord("NULL") || p.left.kind != Operand::Kind::Column)
                 return std::nullopt;
-            p.kind = Predicate::Kind::NotNull;
+            p.kind = negated ? Predicate::Kind::NotNull : Predicate::Kind::IsNull;
+            return p;
+        }
+        if (takeWord("LIKE")) {
+            p.kind = Predicate::Kind::Like;
+            std::optional<Operand> pattern = operand();
+            if (!pattern || pattern->kind != Operand::Kind::Text || p.left.kind != Operand::Kind::Column)
+                return std::nullopt;
+            p.right = *pattern;
             return p;
         }
         if (takeWord("IN")) {
@@ -370,6 +379,17 @@ void Below(ColumnFacts& facts, double value, bool open)
     }
 }
 
+// A text that a LIKE pattern of `%` wildcards alone matches: the pattern
+// without them ('%Trailers%' gives Trailers); none for a pattern with `_` or
+// of `%` alone (the empty text is NULL).
+std::optional<QString> LikeValue(QString pattern)
+{
+    pattern.remove(u'%');
+    if (pattern.isEmpty() || pattern.contains(u'_'))
+        return std::nullopt;
+    return pattern;
+}
+
 // One predicate of an AND into the reading; false for a form that says
 // nothing usable.
 bool Take(const Predicate& p, CheckReading& reading)
@@ -399,6 +419,16 @@ bool Take(const Predicate& p, CheckReading& reading)
         ColumnFacts& facts = FactsOf(reading, p.left.column);
         Above(facts, p.right.number, false);
         Below(facts, p.high.number, false);
+        return true;
+    }
+    case Predicate::Kind::IsNull:
+        return false;
+    case Predicate::Kind::Like: {
+        ColumnFacts& facts = FactsOf(reading, p.left.column);
+        const std::optional<QString> value = LikeValue(p.right.text);
+        if (facts.values || !value)
+            return false;
+        facts.values = QStringList{*value};
         return true;
     }
     case Predicate::Kind::Compare:
@@ -626,6 +656,27 @@ CheckReading ReadCheck(const QString& condition, const std::vector<ColumnRule>& 
     if (node->kind == Node::Kind::Or) {
         std::vector<const Node*> alternatives;
         Flatten(*node, Node::Kind::Or, &alternatives);
+        // col IS NULL OR col LIKE '%a%' OR col LIKE 'b%': a value of the patterns.
+        const auto likeOrNull = [&alternatives](const Node* alternative) {
+            const Predicate& p = alternative->predicate;
+            return alternative->kind == Node::Kind::Predicate && p.left.column == alternatives.front()->predicate.left.column
+                   && (p.kind == Predicate::Kind::Like || p.kind == Predicate::Kind::IsNull);
+        };
+        if (std::all_of(alternatives.begin(), alternatives.end(), likeOrNull)) {
+            QStringList values;
+            for (const Node* alternative : alternatives) {
+                const std::optional<QString> value = LikeValue(alternative->predicate.right.text);
+                if (alternative->predicate.kind == Predicate::Kind::Like && !value)
+                    return reading;
+                if (value && !values.contains(*value))
+                    values << *value;
+            }
+            if (values.isEmpty())
+                return reading;
+            FactsOf(reading, alternatives.front()->predicate.left.column).values = values;
+            reading.read = true;
+            return reading;
+        }
         for (const Node* alternative : alternatives) {
             if (alternative->kind != Node::Kind::Predicate || alternative->predicate.kind != Predicate::Kind::NotNull)
                 return reading;

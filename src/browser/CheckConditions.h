@@ -4,6 +4,8 @@
 // (casts, "= ANY (ARRAY[...])", parentheses everywhere), are read into facts
 // about the columns they name:
 //  - col IN (values)                       the values, picked at random;
+//  - col LIKE '%a%' OR col LIKE 'b%' ...   a text each pattern of % alone
+//    (OR col IS NULL)                      matches (a, b), picked at random;
 //  - col > n, >=, <, <=, BETWEEN, ANDed    the range of a random or sequence rule;
 //  - col2 > col1, col2 >= col1             col2 follows col1 (kind 式);
 //  - a IS NOT NULL OR b IS NOT NULL        one of them always holds a value;
