@@ -660,11 +660,15 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
         }
         for (std::size_t i = 0; i < readings.size(); ++i) {
             const CheckUse use = ApplyCheck(readings[i], rules, proposed);
+            const QStringList nulled =
+                use == CheckUse::Unread ? NullForUnread(readings[i], rules, proposed) : QStringList();
+            for (const QString& column : nulled)
+                result.nullForChecks << column + u": "_s + CheckLine(checks[qsizetype(i)]);
             if (use == CheckUse::Unread) {
-                result.unreadChecks << CheckLine(checks[qsizetype(i)]);
+                if (nulled.isEmpty())
+                    result.unreadChecks << CheckLine(checks[qsizetype(i)]);
                 NullWhereUnread(checks[qsizetype(i)].condition, rules, proposed, count);
-            }
-            else if (use == CheckUse::PartlyUsed)
+            } else if (use == CheckUse::PartlyUsed)
                 result.partlyUsedChecks << CheckLine(checks[qsizetype(i)]);
         }
         for (int j = 1; j <= count; ++j) {

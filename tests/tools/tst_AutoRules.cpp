@@ -6,6 +6,7 @@
 #include "SqlConsole.h"
 
 #include "browser/AutoRules.h"
+#include "browser/CheckConditions.h"
 #include "browser/ColumnGrid.h"
 #include "generate/CreationRun.h"
 #include "rules/RuleEditing.h"
@@ -338,13 +339,114 @@ private Q_SLOTS:
         QCOMPARE(browser::DictionaryForName(column), dictionary);
     }
 
-    // A key whose digits cannot hold the rows is named before the run.
-    void narrowKey()
+    // A key that cannot hold the rows asked refuses the run before its first
+    // row, naming the column, what it holds and the rows; kova-generate
+    // --auto makes as many rows as the keys hold, into files and into the
+    // table, says so and ends with 1.
+    void keysThatFit_data()
     {
-        Connected db({u"CREATE TABLE N (ID NUMBER(3) PRIMARY KEY)"_s, u"INSERT INTO N VALUES (990)"_s});
-        Propose(db.database(), u"N"_s);
-        QCOMPARE(generate::NarrowKeyColumns(basKovaData::TableRules::FromShared(QString()), 9), QStringList());
-        QCOMPARE(generate::NarrowKeyColumns(basKovaData::TableRules::FromShared(QString()), 10), QStringList{u"ID"_s});
+        QTest::addColumn<QStringList>("schema");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<int>("made");
+        QTest::addColumn<QString>("cut");  // what kova-generate says of it
+        const QString table = u"CREATE TABLE T (ID %1 PRIMARY KEY, NAME VARCHAR2(10))"_s;
+        QTest::newRow("NUMBER(2) key") << QStringList{table.arg(u"NUMBER(2)"_s)} << 100
+            << u"キー項目 T.ID の桁数では 100件を作成できません。\nNUMBER(2) に入る連番は1から99件までです。"_s << 99
+            << u"T: ID (NUMBER(2)) holds the keys 1 on: 99 of the 100 rows asked are made\n"_s;
+        QTest::newRow("NUMBER(2) key after 40") << QStringList{table.arg(u"NUMBER(2)"_s), u"INSERT INTO T VALUES (40, 'x')"_s}
+            << 100 << u"キー項目 T.ID の桁数では 100件を作成できません。\nNUMBER(2) に入る連番は41から59件までです。"_s << 59
+            << u"T: ID (NUMBER(2)) holds the keys 41 on: 59 of the 100 rows asked are made\n"_s;
+        QTest::newRow("NUMBER(4,2) key") << QStringList{table.arg(u"NUMBER(4,2)"_s)} << 100
+            << u"キー項目 T.ID の桁数では 100件を作成できません。\nNUMBER(4.2) に入る連番は1から99件までです。"_s << 99
+            << u"T: ID (NUMBER(4.2)) holds the keys 1 on: 99 of the 100 rows asked are made\n"_s;
+        QTest::newRow("CHAR(1) key") << QStringList{table.arg(u"CHAR(1)"_s)} << 100
+            << u"項目 T.ID の規則で作れる重複しない値は36件までのため、100件は作成できません。"_s << 36
+            << u"T: ID (CHAR(1)) holds values that never repeat: 36 of the 100 rows asked are made\n"_s;
+        QTest::newRow("unique NUMBER(1)")
+            << QStringList{u"CREATE TABLE T (ID NUMBER(4) PRIMARY KEY, SLOT NUMBER(1) UNIQUE)"_s} << 20
+            << u"項目 T.SLOT の桁数では 20件を作成できません。\nNUMBER(1) に入る連番は1から9件までです。"_s << 9
+            << u"T: SLOT (NUMBER(1)) holds the keys 1 on: 9 of the 20 rows asked are made\n"_s;
+        QTest::newRow("NUMBER(3) key holds them") << QStringList{table.arg(u"NUMBER(3)"_s)} << 100 << QString() << 100
+                                                   << QString();
+    }
+    void keysThatFit()
+    {
+        QFETCH(QStringList, schema);
+        QFETCH(int, rows);
+        QFETCH(int, made);
+        QFETCH(QString, cut);
+        Connected db(schema);
+        const auto count = [&db] { return RowsText(QueryRows(*db.database(), u"SELECT COUNT(*) FROM T"_s)).toInt(); };
+        const int before = count();
+        Propose(db.database(), u"T"_s);
+        const generate::CreationResult refused = generate::GenerateRows(basKovaData::TableRules::FromShared(u"T"_s), rows);
+        QTEST(refused.errorText, "refusal");
+        QCOMPARE(refused.refused, !refused.errorText.isEmpty());
+        QCOMPARE(count(), before + (refused.refused ? 0 : rows));
+        basKovaData::ExecuteSql(db.database(), u"DELETE FROM T WHERE NAME IS NULL OR NAME <> 'x'"_s);
+        const int status = made < rows ? kovagenerate::SomeRefused : kovagenerate::AllCreated;
+        for (const QString& out : {db.dir.filePath(u"t.sql"_s), QString()}) {
+            QString said, err, error;
+            QTextStream o(&said), e(&err);
+            QStringList args{u"scott/tiger@"_s + db.db.path, u"--auto"_s, u"T"_s, u"--rows"_s, QString::number(rows)};
+            if (!out.isEmpty())
+                args << u"--out"_s << out;
+            QCOMPARE(kovagenerate::Run(*kovagenerate::ParseArguments(args, &error), o, e, false), status);
+            e.flush();
+            QCOMPARE(err, cut);
+            QCOMPARE(said, u"T: %1 rows %2\n"_s.arg(made).arg(out.isEmpty() ? u"created, 0 refused"_s : u"written"_s));
+        }
+        QCOMPARE(count(), before + made);
+    }
+
+    // A CHECK that 自動設定 cannot read gives its columns that may be NULL
+    // the NULL rule, and says so; a NOT NULL one keeps its rule, and the
+    // message says its rows may be refused. So does kova-generate. LIKE
+    // patterns, perhaps ORed with IS NULL, give the texts they match.
+    void unreadChecks_data()
+    {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("condition");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("refused");
+        QTest::addColumn<QString>("said");
+        const QString unread = u"instr(features, 'Trailers') > 0"_s;
+        const QString like = u"features IS NULL OR features LIKE '%Trailers%' OR features LIKE 'Del%Scenes'"_s;
+        QTest::newRow("unread, may be NULL") << QString() << unread << u"5 0"_s
+            << u"次の検査制約は読めなかったため、NULLを許す項目にNULLを設定しました。\nFEATURES: FEATURES_C: "_s + unread << 0
+            << u"T: T: FEATURES: NULL, as CHECK FEATURES_C: "_s + unread + u" is not read\n"_s;
+        QTest::newRow("unread, NOT NULL") << u"NOT NULL"_s << unread << u"2 1/999999999/1 pad2"_s
+            << u"次の検査制約は読めなかったため、規則に反映していません。作成する行は拒否されることがあります。\n"
+               "FEATURES_C: "_s + unread << 20
+            << u"T: T: CHECK FEATURES_C: "_s + unread + u" is not read: rows may be refused\n"_s;
+        QTest::newRow("LIKE or NULL") << QString() << like << u"1 Trailers/DelScenes"_s << QString() << 0 << QString();
+    }
+    void unreadChecks()
+    {
+        QFETCH(QString, column);
+        QFETCH(QString, condition);
+        QFETCH(int, refused);
+        Connected db({u"CREATE TABLE T (ID NUMBER(4) PRIMARY KEY, FEATURES VARCHAR2(10) %1 CONSTRAINT FEATURES_C CHECK "
+                      "(%2))"_s.arg(column, condition)});
+        const browser::AutoRulesResult proposed = Propose(db.database(), u"T"_s);
+        const basKovaData::ColumnRule& rule = ColumnRules[2];
+        QStringList values;
+        for (int i = 0; i < basKovaData::RuleSlots; ++i)
+            if (rule.MultiOn[std::size_t(i)])
+                values << rule.TextValue[std::size_t(i)].trimmed();
+        QTEST(rule.storedKind() != basKovaData::Kind::Multiple ? Shown(2) : u"1 "_s + values.join(u'/'), "shown");
+        QTEST(browser::CheckConditionsMessage(proposed.unreadChecks, proposed.partlyUsedChecks, proposed.nullForChecks),
+              "message");
+        const generate::CreationResult result = generate::GenerateRows(basKovaData::TableRules::FromShared(u"T"_s), 20);
+        QCOMPARE(result.failures, refused);
+        QString out, err, error;
+        QTextStream o(&out), e(&err);
+        kovagenerate::Run(*kovagenerate::ParseArguments({u"scott/tiger@"_s + db.db.path, u"--auto"_s, u"T"_s, u"--preview"_s,
+                                                         u"1"_s}, &error), o, e, false);
+        e.flush();
+        QTEST(err, "said");
     }
 
     void numberRanges_data()

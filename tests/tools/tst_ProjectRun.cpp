@@ -340,6 +340,34 @@ private Q_SLOTS:
         QCOMPARE(tool.db.text(u"SELECT COUNT(*) FROM PK"_s), u"3"_s);
     }
 
+    // A project's tables with "rules": "auto" take as many rows as their keys
+    // hold, in the database and in files of several jobs; a table made per
+    // row of such a table sees its rows, and the end is 1.
+    void autoTablesTakeWhatTheirKeysHold_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("into the table") << QStringList() << u"NP: 9 rows created, 0 refused\nNC: 18 rows created, 0 refused\n"_s;
+        QTest::newRow("files of two jobs") << QStringList{u"--out"_s, u"o.sql"_s, u"--jobs"_s, u"2"_s}
+                                           << u"NP: 9 rows written\nNC: 18 rows written\n"_s;
+    }
+    void autoTablesTakeWhatTheirKeysHold()
+    {
+        QFETCH(QStringList, args);
+        Tool tool;
+        tool.db->DbExecuteSQL(u"CREATE TABLE NP (ID NUMBER(1) PRIMARY KEY)"_s);
+        tool.db->DbExecuteSQL(u"CREATE TABLE NC (ID NUMBER(4) PRIMARY KEY, NP_ID NUMBER(1) NOT NULL REFERENCES NP (ID))"_s);
+        const QString project = tool.file(u"np.json"_s, R"({"kova-project": 1, "tables": [
+            {"rules": "auto", "table": "NC", "per-parent": {"table": "NP", "min": 2, "max": 2}},
+            {"rules": "auto", "table": "NP", "rows": 20}]})");
+        if (!args.isEmpty())
+            args[1] = tool.db.dir.filePath(args[1]);
+        QCOMPARE(tool.run(QStringList{project} + args), kovagenerate::SomeRefused);
+        QTEST(tool.out, "out");
+        QVERIFY2(tool.err.contains(u"NP: ID (NUMBER(1)) holds the keys 1 on: 9 of the 20 rows asked are made\n"_s),
+                 qPrintable(tool.err));
+    }
+
     // DDL in "before" and "after" is a commit point: a run that stops after
     // one says what stays committed, and the database holds just that.
     void saysWhatDdlCommitted_data()
