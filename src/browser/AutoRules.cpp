@@ -322,8 +322,62 @@ void KeySequence(OraDatabase* database, const QString& table, ColumnRule& rule, 
     rule.NumValue[1] = 1;
 }
 
+// A pattern whose values a column of a hexadecimal or interval type takes as
+// they are: whole bytes of RAW(n) up to its n (BLOB and LONG RAW 32), and
+// intervals as Oracle shows them (the engine keeps that text, a server reads
+// it), with one digit of years or days so that any leading precision holds
+// them.
+QString PatternOfType(const ColumnRule& rule, basKovaData::TypeDetail detail)
+{
+    using basKovaData::TypeDetail;
+    switch (detail) {
+    case TypeDetail::Hex: {
+        const int bytes = rule.Length > 0 ? std::min(rule.Length / 2, 1000) : 32;
+        return u"(?:[0-9A-F]{2}){%1}"_s.arg(std::max(bytes, 1));
+    }
+    case TypeDetail::YearToMonth:
+        return uR"(\+0[0-9]-(?:0[0-9]|1[01]))"_s;
+    case TypeDetail::DayToSecond:
+        return uR"(\+0[0-9] (?:[01][0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9]\.000000)"_s;
+    case TypeDetail::Plain:
+    case TypeDetail::Floating:
+    case TypeDetail::LongText:
+        break;
+    }
+    return QString();
+}
+
+// Bytes and long texts that a condition no rule can follow names (a BLOB
+// that IS JSON) stay NULL where they may: what they would hold is anyone's
+// guess, and a guess refuses every row.
+void NullWhereUnread(const QString& condition, std::vector<ColumnRule>& rules, const std::vector<bool>& proposed,
+                     int count)
+{
+    using basKovaData::TypeDetail;
+    for (int j = 1; j <= count; ++j) {
+        ColumnRule& rule = rules[std::size_t(j)];
+        const TypeDetail detail = basKovaData::DetailOfTypeText(rule.TypeText.text());
+        if (!proposed[std::size_t(j)] || rule.IsNotNull || rule.IsKey
+            || (detail != TypeDetail::Hex && detail != TypeDetail::LongText))
+            continue;
+        const QRegularExpression word(u"\\b"_s + QRegularExpression::escape(rule.ColumnName.trimmed()) + u"\\b"_s,
+                                      QRegularExpression::CaseInsensitiveOption
+                                          | QRegularExpression::UseUnicodePropertiesOption);
+        if (condition.contains(word)) {
+            rule.clearRule();
+            rule.setKind(basKovaData::Kind::Null);
+        }
+    }
+}
+
 void RandomWithinType(ColumnRule& rule, Family family)
 {
+    const basKovaData::TypeDetail detail = basKovaData::DetailOfTypeText(rule.TypeText.text());
+    if (const QString pattern = PatternOfType(rule, detail); !pattern.isEmpty()) {
+        rule.setKind(basKovaData::Kind::Pattern);
+        rule.Pattern = pattern;
+        return;
+    }
     rule.setKind(basKovaData::Kind::Random);
     if (family == Family::Date) {
         // A day of the last year.
@@ -339,8 +393,14 @@ void RandomWithinType(ColumnRule& rule, Family family)
         // (10^p - 1) / 10^s: NUMBER(5,2) 999.99, NUMBER(2,2) 0.99, NUMBER(2,3)
         // 0.099, NUMBER(2,-1) 990. A NUMBER without precision up to 99999.
         // At most 15 digits, so that every step stays exact.
-        const int scale = rule.Scale;
-        const int precision = std::min(rule.Length > 0 ? int(rule.Length) : 5 + std::max(scale, 0), 15);
+        // FLOAT(p) counts p binary digits, p * log10(2) decimal ones; FLOAT,
+        // BINARY_FLOAT and BINARY_DOUBLE get up to 99999.99 (seven digits,
+        // as many as a BINARY_FLOAT's 24 bits tell apart).
+        const bool floating = detail == basKovaData::TypeDetail::Floating;
+        const int digits = floating ? std::clamp(rule.Length > 0 ? int(rule.Length * std::log10(2.0)) : 7, 1, 7) : 0;
+        const int scale = floating ? (digits >= 4 ? 2 : 0) : rule.Scale;
+        const int precision = floating ? digits
+                                       : std::min(rule.Length > 0 ? int(rule.Length) : 5 + std::max(scale, 0), 15);
         const double nines = PowerOfTen(precision) - 1;
         rule.NumValue = {};
         rule.NumValue[0] = 0;
@@ -533,7 +593,11 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
             const auto group = std::find_if(groups.begin(), groups.end(), [&name](const QList<ForeignKey>& keys) {
                 return ForeignKeyOf(keys, name) != nullptr;
             });
-            const QString dictionary = family == Family::Character ? DictionaryForName(name) : QString();
+            // Names and addresses for texts, never for bytes or intervals.
+            const basKovaData::TypeDetail detail = basKovaData::DetailOfTypeText(rule.TypeText.text());
+            const bool text = family == Family::Character
+                              && (detail == basKovaData::TypeDetail::Plain || detail == basKovaData::TypeDetail::LongText);
+            const QString dictionary = text ? DictionaryForName(name) : QString();
             // A unique column of names or addresses gets them, none twice.
             const bool uniqueWords = !rule.IsKey && !dictionary.isEmpty() && sole.count(name.toUpper()) > 0;
             if (group != groups.end() && RefersToItself(*group, table)) {
@@ -596,9 +660,15 @@ AutoRulesResult ProposeRules(OraDatabase* database, const QString& table)
         }
         for (std::size_t i = 0; i < readings.size(); ++i) {
             const CheckUse use = ApplyCheck(readings[i], rules, proposed);
-            if (use == CheckUse::Unread)
-                result.unreadChecks << CheckLine(checks[qsizetype(i)]);
-            else if (use == CheckUse::PartlyUsed)
+            const QStringList nulled =
+                use == CheckUse::Unread ? NullForUnread(readings[i], rules, proposed) : QStringList();
+            for (const QString& column : nulled)
+                result.nullForChecks << column + u": "_s + CheckLine(checks[qsizetype(i)]);
+            if (use == CheckUse::Unread) {
+                if (nulled.isEmpty())
+                    result.unreadChecks << CheckLine(checks[qsizetype(i)]);
+                NullWhereUnread(checks[qsizetype(i)].condition, rules, proposed, count);
+            } else if (use == CheckUse::PartlyUsed)
                 result.partlyUsedChecks << CheckLine(checks[qsizetype(i)]);
         }
         for (int j = 1; j <= count; ++j) {

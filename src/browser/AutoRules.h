@@ -42,6 +42,9 @@ struct AutoRulesResult {
     // and those of which only the first values were taken.
     QStringList unreadChecks;
     QStringList partlyUsedChecks;
+    // Unread CHECK constraints whose columns that may be NULL got the NULL
+    // rule: "COLUMN: name: condition" per column.
+    QStringList nullForChecks;
     // Columns an enabled BEFORE INSERT row trigger fills (when NULL, or
     // always), given the NULL rule: "COLUMN: filled by trigger NAME".
     QStringList triggerFilled;

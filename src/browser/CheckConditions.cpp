@@ -33,7 +33,7 @@ struct Operand {
 };
 
 struct Predicate {
-    enum class Kind { Compare, In, Between, NotNull } kind = Kind::Compare;
+    enum class Kind { Compare, In, Between, NotNull, IsNull, Like } kind = Kind::Compare;
     Operand left;
     QString op;
     Operand right;  // Compare: the right side; Between: the low end
@@ -60,6 +60,18 @@ bool IsReserved(const std::string& word)
     static const char* const words[] = {"AND", "OR",   "NOT", "NULL", "IS",   "IN",   "BETWEEN", "LIKE", "ANY",
                                         "SOME", "ALL", "ARRAY", "CASE", "WHEN", "THEN", "ELSE", "END", "DATE"};
     return std::any_of(std::begin(words), std::end(words), [&word](const char* name) { return word == name; });
+}
+
+// The column a name stands for, 0 for none: a quoted name as written,
+// else without regard to case.
+int ColumnNamed(const SqlToken& t, const std::vector<ColumnRule>& rules, int count)
+{
+    const QString name = QString::fromStdString(t.text);
+    for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive})
+        for (int j = 1; j <= count; ++j)
+            if (rules[std::size_t(j)].ColumnName.trimmed().compare(name, cs) == 0)
+                return j;
+    return 0;
 }
 
 // A recursive descent over the tokens of one condition. Any form it does not
@@ -155,9 +167,18 @@ private:
             return std::nullopt;
         p.left = *left;
         if (takeWord("IS")) {
-            if (!takeWord("NOT") || !takeWord("NULL") || p.left.kind != Operand::Kind::Column)
+            const bool negated = takeWord("NOT");
+            if (!takeWord("NULL") || p.left.kind != Operand::Kind::Column)
                 return std::nullopt;
-            p.kind = Predicate::Kind::NotNull;
+            p.kind = negated ? Predicate::Kind::NotNull : Predicate::Kind::IsNull;
+            return p;
+        }
+        if (takeWord("LIKE")) {
+            p.kind = Predicate::Kind::Like;
+            std::optional<Operand> pattern = operand();
+            if (!pattern || pattern->kind != Operand::Kind::Text || p.left.kind != Operand::Kind::Column)
+                return std::nullopt;
+            p.right = *pattern;
             return p;
         }
         if (takeWord("IN")) {
@@ -314,17 +335,7 @@ private:
         return true;
     }
 
-    // The column a name stands for, 0 for none: a quoted name as written,
-    // else without regard to case.
-    int columnNamed(const SqlToken& t) const
-    {
-        const QString name = QString::fromStdString(t.text);
-        for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive})
-            for (int j = 1; j <= m_count; ++j)
-                if (m_rules[std::size_t(j)].ColumnName.trimmed().compare(name, cs) == 0)
-                    return j;
-        return 0;
-    }
+    int columnNamed(const SqlToken& t) const { return ColumnNamed(t, m_rules, m_count); }
 
     std::vector<SqlToken> m_tokens;
     const std::vector<ColumnRule>& m_rules;
@@ -368,6 +379,17 @@ void Below(ColumnFacts& facts, double value, bool open)
     }
 }
 
+// A text that a LIKE pattern of `%` wildcards alone matches: the pattern
+// without them ('%Trailers%' gives Trailers); none for a pattern with `_` or
+// of `%` alone (the empty text is NULL).
+std::optional<QString> LikeValue(QString pattern)
+{
+    pattern.remove(u'%');
+    if (pattern.isEmpty() || pattern.contains(u'_'))
+        return std::nullopt;
+    return pattern;
+}
+
 // One predicate of an AND into the reading; false for a form that says
 // nothing usable.
 bool Take(const Predicate& p, CheckReading& reading)
@@ -397,6 +419,16 @@ bool Take(const Predicate& p, CheckReading& reading)
         ColumnFacts& facts = FactsOf(reading, p.left.column);
         Above(facts, p.right.number, false);
         Below(facts, p.high.number, false);
+        return true;
+    }
+    case Predicate::Kind::IsNull:
+        return false;
+    case Predicate::Kind::Like: {
+        ColumnFacts& facts = FactsOf(reading, p.left.column);
+        const std::optional<QString> value = LikeValue(p.right.text);
+        if (facts.values || !value)
+            return false;
+        facts.values = QStringList{*value};
         return true;
     }
     case Predicate::Kind::Compare:
@@ -611,6 +643,11 @@ CheckReading ReadCheck(const QString& condition, const std::vector<ColumnRule>& 
     for (const SqlToken& token : tokens)
         if (token.kind == SqlToken::Kind::Symbol && (token.text == "(" || token.text == ")"))
             deepest = std::max(deepest, depth += token.text == "(" ? 1 : -1);
+    for (const SqlToken& token : tokens)
+        if (token.kind == SqlToken::Kind::Word || token.kind == SqlToken::Kind::QuotedName)
+            if (const int column = ColumnNamed(token, rules, count);
+                column > 0 && std::find(reading.named.begin(), reading.named.end(), column) == reading.named.end())
+                reading.named.push_back(column);
     if (tokens.empty() || deepest > MaxNesting)
         return reading;
     const std::optional<Node> node = Parser(std::move(tokens), rules, count).condition();
@@ -619,6 +656,27 @@ CheckReading ReadCheck(const QString& condition, const std::vector<ColumnRule>& 
     if (node->kind == Node::Kind::Or) {
         std::vector<const Node*> alternatives;
         Flatten(*node, Node::Kind::Or, &alternatives);
+        // col IS NULL OR col LIKE '%a%' OR col LIKE 'b%': a value of the patterns.
+        const auto likeOrNull = [&alternatives](const Node* alternative) {
+            const Predicate& p = alternative->predicate;
+            return alternative->kind == Node::Kind::Predicate && p.left.column == alternatives.front()->predicate.left.column
+                   && (p.kind == Predicate::Kind::Like || p.kind == Predicate::Kind::IsNull);
+        };
+        if (std::all_of(alternatives.begin(), alternatives.end(), likeOrNull)) {
+            QStringList values;
+            for (const Node* alternative : alternatives) {
+                const std::optional<QString> value = LikeValue(alternative->predicate.right.text);
+                if (alternative->predicate.kind == Predicate::Kind::Like && !value)
+                    return reading;
+                if (value && !values.contains(*value))
+                    values << *value;
+            }
+            if (values.isEmpty())
+                return reading;
+            FactsOf(reading, alternatives.front()->predicate.left.column).values = values;
+            reading.read = true;
+            return reading;
+        }
         for (const Node* alternative : alternatives) {
             if (alternative->kind != Node::Kind::Predicate || alternative->predicate.kind != Predicate::Kind::NotNull)
                 return reading;
@@ -631,7 +689,7 @@ CheckReading ReadCheck(const QString& condition, const std::vector<ColumnRule>& 
     Flatten(*node, Node::Kind::And, &terms);
     for (const Node* term : terms)
         if (term->kind != Node::Kind::Predicate || !Take(term->predicate, reading))
-            return CheckReading{};
+            return CheckReading{false, {}, {}, reading.named};
     reading.read = true;
     return reading;
 }
@@ -703,16 +761,33 @@ CheckUse ApplyCheck(const CheckReading& reading, std::vector<ColumnRule>& rules,
     return partly ? CheckUse::PartlyUsed : CheckUse::Used;
 }
 
+QStringList NullForUnread(const CheckReading& reading, std::vector<ColumnRule>& rules, const std::vector<bool>& proposed)
+{
+    QStringList nulled;
+    for (const int column : reading.named) {
+        ColumnRule& rule = rules[std::size_t(column)];
+        if (!proposed[std::size_t(column)] || rule.IsNotNull || rule.IsKey)
+            continue;
+        rule.clearRule();
+        rule.setKind(Kind::Null);
+        nulled << rule.ColumnName.trimmed();
+    }
+    return nulled;
+}
+
 QString CheckLine(const CheckConstraint& check)
 {
     return check.name + u": "_s + check.condition.simplified();
 }
 
-QString CheckConditionsMessage(const QStringList& unread, const QStringList& partlyUsed)
+QString CheckConditionsMessage(const QStringList& unread, const QStringList& partlyUsed, const QStringList& nulled)
 {
     QStringList parts;
     if (!unread.isEmpty())
-        parts << u"次の検査制約は読めなかったため、規則に反映していません。\n"_s + unread.join(u'\n');
+        parts << u"次の検査制約は読めなかったため、規則に反映していません。作成する行は拒否されることがあります。\n"_s
+                     + unread.join(u'\n');
+    if (!nulled.isEmpty())
+        parts << u"次の検査制約は読めなかったため、NULLを許す項目にNULLを設定しました。\n"_s + nulled.join(u'\n');
     if (!partlyUsed.isEmpty())
         parts << u"次の検査制約は値が多いため、先頭の%1件だけを規則に反映しました。\n"_s.arg(basKovaData::RuleSlots)
                      + partlyUsed.join(u'\n');

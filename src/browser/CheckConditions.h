@@ -4,6 +4,8 @@
 // (casts, "= ANY (ARRAY[...])", parentheses everywhere), are read into facts
 // about the columns they name:
 //  - col IN (values)                       the values, picked at random;
+//  - col LIKE '%a%' OR col LIKE 'b%' ...   a text each pattern of % alone
+//    (OR col IS NULL)                      matches (a, b), picked at random;
 //  - col > n, >=, <, <=, BETWEEN, ANDed    the range of a random or sequence rule;
 //  - col2 > col1, col2 >= col1             col2 follows col1 (kind 式);
 //  - a IS NOT NULL OR b IS NOT NULL        one of them always holds a value;
@@ -47,6 +49,7 @@ struct CheckReading {
     bool read = false;
     std::vector<ColumnFacts> columns;
     std::vector<int> oneNotNull;  // at least one of these holds a value
+    std::vector<int> named;       // every column the condition names, read or not
 };
 
 // Reads `condition` over the columns 1 to `count` of `rules`, named as the
@@ -67,9 +70,19 @@ enum class CheckUse { Used, PartlyUsed, Unread };
 CheckUse ApplyCheck(const CheckReading& reading, std::vector<basKovaData::ColumnRule>& rules,
                     const std::vector<bool>& proposed);
 
+// An unread condition over columns that may be NULL: those of them whose
+// rule 自動設定 proposed get the NULL rule, as a condition that meets a NULL
+// is unknown rather than false and lets the row in (`x IS NULL OR ...` is
+// even true). Their names; empty when the condition names no such column.
+QStringList NullForUnread(const CheckReading& reading, std::vector<basKovaData::ColumnRule>& rules,
+                          const std::vector<bool>& proposed);
+
 // What the main window says after 自動設定 of the conditions it did not or
-// only partly use, one line per constraint ("name: condition"); empty for none.
-QString CheckConditionsMessage(const QStringList& unread, const QStringList& partlyUsed);
+// only partly use, one line per constraint ("name: condition"), and of those
+// it did not read whose columns got the NULL rule ("COLUMN: name:
+// condition"); empty for none.
+QString CheckConditionsMessage(const QStringList& unread, const QStringList& partlyUsed,
+                               const QStringList& nulled = {});
 
 // The line a constraint takes in that message.
 QString CheckLine(const CheckConstraint& check);

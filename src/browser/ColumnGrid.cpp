@@ -150,12 +150,16 @@ QString DataTypeText(const QString& dataType, const QString& precision, const QS
                      const QString& charLength, qint16* length, qint16* scaleValue)
 {
     const QString p = precision.trimmed();
+    // A type that carries its own figures: TIMESTAMP(6) WITH TIME ZONE,
+    // INTERVAL DAY(2) TO SECOND(6) (whose precision and scale say no length).
+    if (dataType.contains(QLatin1Char('('))) {
+        *length = p.isEmpty() ? SizeValue(charLength) : 0;
+        *scaleValue = 0;
+        return dataType;
+    }
     if (p.isEmpty()) {
         *length = SizeValue(charLength);
         *scaleValue = 0;
-        // A type that carries its own figures: TIMESTAMP(6) WITH TIME ZONE.
-        if (dataType.contains(QLatin1Char('(')))
-            return dataType;
         return dataType + QLatin1Char('(') + charLength.trimmed() + QLatin1Char(')');
     }
     *length = SizeValue(p);
@@ -189,7 +193,7 @@ ColumnGridResult FillColumnGrid(OraDatabase* database, controls::GridModel& grid
             throw OraError(QStringLiteral("not connected"));
         const auto dynaset = database->DBCreateDynaset(
             QStringLiteral("select column_name,data_type,data_precision,char_col_decl_length,data_scale,"
-                           "DECODE(NULLABLE,'N','NOT NULL','Y','NULL') nn,char_used")
+                           "DECODE(NULLABLE,'N','NOT NULL','Y','NULL') nn,char_used,data_length")
                 + QStringLiteral(" from user_tab_columns where table_name = ") + basKovaData::SqlQuoted(name)
                 + QStringLiteral(" ORDER BY COLUMN_ID "),
             0);
@@ -210,9 +214,13 @@ ColumnGridResult FillColumnGrid(OraDatabase* database, controls::GridModel& grid
             column.notNull = NullToBlank(dynaset->Value(QStringLiteral("nn"))) != QLatin1String("NULL");
             if (column.notNull)
                 grid.setTextMatrix(n, ColNotNull, QStringLiteral("NN"));
-            QString type = DataTypeText(NullToBlank(dynaset->Value(1)), NullToBlank(dynaset->Value(2)),
-                                        NullToBlank(dynaset->Value(4)), NullToBlank(dynaset->Value(3)),
-                                        &column.length, &column.scale);
+            // RAW(n) holds n bytes, written as 2n hexadecimal digits.
+            const QString dataType = NullToBlank(dynaset->Value(1));
+            const bool raw = dataType.trimmed() == QLatin1String("RAW");
+            QString type = DataTypeText(dataType, NullToBlank(dynaset->Value(2)), NullToBlank(dynaset->Value(4)),
+                                        NullToBlank(dynaset->Value(raw ? 7 : 3)), &column.length, &column.scale);
+            if (raw)
+                column.length = qint16(std::min(2 * column.length, 32000));
             // A length counted in characters says so: "VARCHAR2(4 CHAR)"
             // (on PostgreSQL, VARCHAR(4); its VARCHAR2(4) counts bytes).
             if (NullToBlank(dynaset->Value(6)).trimmed() == QLatin1String("C")

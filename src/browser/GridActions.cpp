@@ -17,8 +17,8 @@ EditorChoice ChooseEditor(const QString& typeText)
         const char* prefix;
         RuleEditor editor;
     };
-    // Tested in this order; only leading characters count, so an NCHAR column
-    // does not pass for CHAR and reaches its own message.
+    // Tested in this order; only leading characters count. The national
+    // types take character rules, their lengths counted in characters.
     static const std::array<Test, 13> tests = {{
         {"NUMBER", RuleEditor::Numeric},
         {"VARCHAR2", RuleEditor::Character},
@@ -30,8 +30,8 @@ EditorChoice ChooseEditor(const QString& typeText)
         {"BLOB", RuleEditor::Unsupported},
         {"CLOB", RuleEditor::Unsupported},
         {"BFILE", RuleEditor::Unsupported},
-        {"NVARCHAR2", RuleEditor::Unsupported},
-        {"NCHAR", RuleEditor::Unsupported},
+        {"NVARCHAR2", RuleEditor::Character},
+        {"NCHAR", RuleEditor::Character},
         {"NCLOB", RuleEditor::Unsupported},
     }};
     for (const Test& test : tests) {

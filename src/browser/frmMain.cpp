@@ -482,7 +482,8 @@ void frmMain::cmdAutoRules()
     browser::ShowRules(*Grid1->gridModel());
     if (const QString parents = browser::EmptyParentsMessage(result.emptyParents); !parents.isEmpty())
         message(parents, MessageIcon::Information);
-    if (const QString checks = browser::CheckConditionsMessage(result.unreadChecks, result.partlyUsedChecks);
+    if (const QString checks = browser::CheckConditionsMessage(result.unreadChecks, result.partlyUsedChecks,
+                                                                      result.nullForChecks);
         !checks.isEmpty())
         message(checks, MessageIcon::Information);
     if (const QString triggers = browser::TriggerFilledMessage(result.triggerFilled); !triggers.isEmpty())

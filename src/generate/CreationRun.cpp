@@ -51,32 +51,6 @@ int ProgressTwips(qint32 row, qint32 rows)
     return int(qint64(row) * ProgressFullTwips / rows);
 }
 
-QStringList NarrowKeyColumns(const basKovaData::TableRules& rules, qint64 rows)
-{
-    using basKovaData::TypeFamily;
-    QStringList narrow;
-    for (int j = 1; j <= rules.count(); ++j) {
-        const basKovaData::ColumnRule& rule = rules[j];
-        const TypeFamily family = rule.family();
-        if (!rule.IsKey || rule.storedKind() != basKovaData::Kind::Sequence || rule.Length <= 0
-            || (family != TypeFamily::Numeric && family != TypeFamily::Character))
-            continue;
-        const bool number = family == TypeFamily::Numeric;
-        const int digits = number ? rule.Length - std::max<int>(rule.Scale, 0) : rule.Length;
-        const double last = rule.NumValue[0] + rule.NumValue[1] * double(rows - 1);
-        if (digits < 16 && last >= std::pow(10.0, digits))
-            narrow << rule.ColumnName.trimmed();
-    }
-    return narrow;
-}
-
-QString NarrowKeysMessage(const QStringList& columns, qint64 rows)
-{
-    return QStringLiteral("キー項目 %1 の桁数では %2件を作成できません。\n桁を超える行は登録されません。")
-        .arg(columns.join(QStringLiteral("、")))
-        .arg(rows);
-}
-
 bool IsDefinitionStatement(const QString& sql)
 {
     static const std::set<std::string> words{"CREATE", "ALTER",  "DROP",    "TRUNCATE", "RENAME",

@@ -86,13 +86,6 @@ struct CreationHooks {
     int batchRows = basKovaData::RowStatements::DefaultBatchRows;
 };
 
-// Key columns whose sequence rule runs out of digits within `rows` rows
-// (a NUMBER(3) key from 990, say): their last rows can only fail.
-QStringList NarrowKeyColumns(const basKovaData::TableRules& rules, qint64 rows);
-
-// What the creation window says of such keys before the run.
-QString NarrowKeysMessage(const QStringList& columns, qint64 rows);
-
 // Inserts `rows` generated rows into the table of `rules` on OraDatabase in
 // one transaction of OraSession.
 CreationResult GenerateRows(const basKovaData::TableRules& rules, qint64 rows, const CreationHooks& hooks = {});

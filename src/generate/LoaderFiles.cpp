@@ -154,8 +154,16 @@ QString ControlFileText(const basKovaData::TableRules& rules, const QString& csv
             field += u"DATE \"YYYY-MM-DD HH24:MI:SS\""_s;
             break;
         case TypeFamily::Character:
-            // Bytes: a character of AL32UTF8 takes up to four.
-            field += u"CHAR(%1)"_s.arg(std::max(255, rule.Length * 4));
+            if (const auto detail = basKovaData::DetailOfTypeText(rule.TypeText.text());
+                detail == basKovaData::TypeDetail::YearToMonth || detail == basKovaData::TypeDetail::DayToSecond) {
+                field += detail == basKovaData::TypeDetail::YearToMonth ? u"INTERVAL YEAR TO MONTH"_s
+                                                                        : u"INTERVAL DAY TO SECOND"_s;
+                break;
+            }
+            // Bytes: a character of AL32UTF8 takes up to four. A type without
+            // a length (CLOB, NCLOB, LONG, BLOB) takes whatever its rule makes,
+            // which a pattern of 32,767 characters keeps under a million.
+            field += u"CHAR(%1)"_s.arg(rule.Length > 0 ? std::max(255, rule.Length * 4) : 1000000);
             break;
         default:
             field += u"CHAR"_s;

@@ -62,8 +62,10 @@ NumberGrid GridOf(const ColumnRule& rule)
 {
     const auto& num = rule.NumValue;
     NumberGrid grid{num[0], num[2], basKovaData::RandomStepCount(num[0], num[1], num[2]), 0, false};
-    // Only a NUMBER with a precision rounds; a plain NUMBER keeps every figure.
-    if (rule.family() != TypeFamily::Numeric || rule.Length <= 0 || grid.count < 1)
+    // Only a NUMBER with a precision rounds; a plain NUMBER keeps every figure,
+    // and so does a FLOAT(p), whose p counts binary digits.
+    if (rule.family() != TypeFamily::Numeric || rule.Length <= 0 || grid.count < 1
+        || basKovaData::DetailOfTypeText(rule.TypeText.text()) == basKovaData::TypeDetail::Floating)
         return grid;
     const double unit = std::pow(10.0, -double(rule.Scale));
     if (!(num[2] < unit * (1.0 - 1e-9)))
@@ -288,8 +290,29 @@ QString ValueGenerator::Prepare(qint64 rows)
             break;
         }
     }
+    const KeyRoom room = ReadKeyRoom();
+    return room.Limits(rows) ? KeyRoomRefusal(room, rows) : QString();
+}
+
+KeyRoom ValueGenerator::ReadKeyRoom()
+{
+    KeyRoom room;
+    room.table = m_rules.table;
+    const auto fewer = [&room](const ColumnRule& rule, double open, qint64 taken, bool sequence) {
+        const qint64 rows = qint64(std::clamp(open, 0.0, 9e18));
+        if (room.rows >= 0 && rows >= room.rows)
+            return;
+        room = {room.table, rule.ColumnName.trimmed(), rule.TypeText.trimmed(), rows, taken, sequence, rule.IsKey,
+                rule.NumValue[0]};
+    };
     for (int j = 1; j <= m_rules.count(); ++j) {
         const ColumnRule& rule = m_rules[j];
+        // Any column refuses a value past its digits, a key's or not.
+        if (rule.storedKind() == Kind::Sequence) {
+            if (const qint64 held = SequenceRoom(rule); held >= 0)
+                fewer(rule, double(held), 0, true);
+            continue;
+        }
         if (!rule.Unique || !UniqueApplies(rule))
             continue;
         ColumnState& state = State(j);
@@ -316,18 +339,9 @@ QString ValueGenerator::Prepare(qint64 rows)
         } else if (rule.kind() == Kind::Random || rule.storedKind() == Kind::Random) {
             taken = ValuesOnGrid(rule, state.existing);
         }
-        const double open = capacity - double(taken);
-        if (double(rows) > open) {
-            QString message = QStringLiteral("項目 %1 の規則で作れる重複しない値は%2件までのため、%3件は作成できません。")
-                                  .arg(rule.ColumnName.trimmed())
-                                  .arg(qint64(std::max(open, 0.0)))
-                                  .arg(rows);
-            if (taken > 0)
-                message += QStringLiteral("\n（テーブルにある%1件の値は使えません。）").arg(taken);
-            return message;
-        }
+        fewer(rule, capacity - double(taken), taken, false);
     }
-    return QString();
+    return room;
 }
 
 }  // namespace generate

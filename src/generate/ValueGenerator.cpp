@@ -222,8 +222,13 @@ ValueGenerator::ValueGenerator(const basKovaData::TableRules& rules, OraDatabase
 {
     m_columns.resize(static_cast<std::size_t>(std::max(rules.count(), 0)) + 1);
     m_families.assign(m_columns.size(), TypeFamily::Other);
-    for (int j = 1; j <= rules.count(); ++j)
+    m_hex.assign(m_columns.size(), false);
+    for (int j = 1; j <= rules.count(); ++j) {
         m_families[std::size_t(j)] = rules[j].family();
+        m_hex[std::size_t(j)] = basKovaData::DetailOfTypeText(rules[j].TypeText.text()) == basKovaData::TypeDetail::Hex;
+    }
+    if (database)
+        m_hexPrefix = database->HexBytesPrefix();
     if (rules.seed) {
         for (int j = 1; j <= rules.count(); ++j)
             m_columns[std::size_t(j)].stream = basKovaData::StreamKey(*rules.seed, rules.table, rules[j].ColumnName.trimmed());
@@ -407,14 +412,20 @@ QString ValueGenerator::RuleValue(int column, const ColumnRule& rule)
     switch (Family(column)) {
     case TypeFamily::Numeric:
         return NumericValue(column, rule);
-    case TypeFamily::Character:
-        return CharacterValue(column, rule);
+    case TypeFamily::Character: {
+        QString value = CharacterValue(column, rule);
+        // Hexadecimal digits of bytes as the database takes them.
+        if (!m_hexPrefix.isEmpty() && m_hex[std::size_t(column)] && !value.isEmpty() && !value.startsWith(u'@')
+            && !value.startsWith(m_hexPrefix))
+            value.prepend(m_hexPrefix);
+        return value;
+    }
     case TypeFamily::Date:
         return DateValue(column, rule);
     case TypeFamily::Other:
         break;
     }
-    // LONG, RAW, FLOAT and the like get no rule of their own. They receive
+    // BFILE, ROWID and the like get no rule of their own. They receive
     // NULL rather than keeping an earlier row's or run's text, which could
     // belong to another table altogether.
     return QString();

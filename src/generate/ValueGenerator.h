@@ -10,6 +10,7 @@
 // begins with "@" is given as "@" and its character literal ("@'@047'").
 #include "generate/ColumnLength.h"
 #include "generate/JapaneseDictionary.h"
+#include "generate/KeyCapacity.h"
 #include "generate/PatternRecipe.h"
 #include "generate/RowExpressions.h"
 
@@ -73,6 +74,11 @@ public:
     // holds (read here). Empty when the run may start, else the message that
     // names the column. Throws OraError when reading the table fails.
     QString Prepare(qint64 rows);
+
+    // The key or 重複なし column that takes the fewest rows (see
+    // KeyCapacity.h), the values the table holds read here. Throws OraError
+    // when reading the table fails.
+    KeyRoom ReadKeyRoom();
 
     // Fills RowValues[1] to RowValues[count] with the value texts of the next
     // row, one per column of the rules. Throws OraError when a source query
@@ -231,6 +237,10 @@ private:
     int m_drawColumn = 0;  // the column whose expression or dictionary draws
     std::vector<ColumnState> m_columns;
     std::vector<basKovaData::TypeFamily> m_families;
+    // The columns of bytes written as hexadecimal digits, and what the
+    // database wants before the digits.
+    std::vector<bool> m_hex;
+    QString m_hexPrefix;
     std::vector<std::vector<ListValue>> m_lists;
 };
 

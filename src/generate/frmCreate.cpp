@@ -128,9 +128,6 @@ void frmCreate::create()
     if (!takeSeed())
         return;
     const basKovaData::TableRules rules = basKovaData::TableRules::FromShared(basKovaData::ChosenTable);
-    if (const QStringList narrow = generate::NarrowKeyColumns(rules, *rows); !narrow.isEmpty())
-        basKovaData::ShowMessage(generate::NarrowKeysMessage(narrow, *rows), basKovaData::MessageIcon::Exclamation,
-                                 windowTitle(), this);
     if (m_rowCheck) {
         if (const QString warning = m_rowCheck(*rows); !warning.isEmpty())
             basKovaData::ShowMessage(warning, basKovaData::MessageIcon::Exclamation, windowTitle(), this);

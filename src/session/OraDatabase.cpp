@@ -15,6 +15,12 @@ bool OraDatabase::BytesInUtf8() const
     return dynamic_cast<const OdbcEngine*>(m_engine.get()) != nullptr;
 }
 
+QString OraDatabase::HexBytesPrefix() const
+{
+    const auto* odbc = dynamic_cast<const OdbcEngine*>(m_engine.get());
+    return odbc && odbc->serverKind() == ServerKind::PostgreSQL ? QStringLiteral("\\x") : QString();
+}
+
 qint64 OraDatabase::DbExecuteSQL(const QString& sql)
 {
     return m_engine->execute(sql);

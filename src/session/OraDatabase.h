@@ -46,6 +46,10 @@ public:
     // never needs more bytes a character); false on the embedded engine,
     // which counts code page 932.
     bool BytesInUtf8() const;
+    // What goes before the hexadecimal digits of bytes (RAW, BLOB): "\x" for
+    // PostgreSQL's bytea; nothing for Oracle and the embedded engine, which
+    // read the digits as they are.
+    QString HexBytesPrefix() const;
 
     OraEngine& engine() const { return *m_engine; }
 

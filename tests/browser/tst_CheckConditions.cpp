@@ -108,6 +108,11 @@ private Q_SLOTS:
             {"earlier than a key", u"\"Odd\" <= id"_s, u"Odd 8 row.ID - randInt(1, 99)"_s, used},
             {"one of two", u"web IS NOT NULL or (ADDR is not null)"_s, u"WEB 2 1/9"_s, used},
             {"not null", u"\"ORDER_STATUS\" IS NOT NULL"_s, u"ORDER_STATUS 2 1/999999999 NN"_s, used},
+            {"like or null", u"web IS NULL OR web LIKE '%Trailers%' OR (web like 'Del%Scenes')"_s,
+             u"WEB 1 Trailers,DelScenes random"_s, used},
+            {"like", u"order_status LIKE 'A%'"_s, u"ORDER_STATUS 1 A random"_s, used},
+            {"like any one character", u"order_status LIKE 'A_'"_s, QString(), unread},
+            {"like or null of two columns", u"web IS NULL OR addr LIKE '%a%'"_s, QString(), unread},
             {"user's rule kept", u"code in ('A', 'B')"_s, QString(), used},
             {"dates in a list", u"start_date in ('x')"_s, QString(), unread},
             {"bound on characters", u"order_status > 5"_s, QString(), unread},
@@ -152,7 +157,7 @@ private Q_SLOTS:
         QCOMPARE(browser::CheckConditionsMessage({}, {}), QString());
         const QString line = browser::CheckLine({u"PRODUCTS_JSON_C"_s, u"product_details\n   is json"_s});
         QCOMPARE(browser::CheckConditionsMessage({line}, {u"C2: x IN (...)"_s}),
-                 u"次の検査制約は読めなかったため、規則に反映していません。\nPRODUCTS_JSON_C: product_details is json\n\n"
+                 u"次の検査制約は読めなかったため、規則に反映していません。作成する行は拒否されることがあります。\nPRODUCTS_JSON_C: product_details is json\n\n"
                  "次の検査制約は値が多いため、先頭の16件だけを規則に反映しました。\nC2: x IN (...)"_s);
     }
 };

@@ -85,6 +85,8 @@ private Q_SLOTS:
         QTest::newRow("size beyond 16 bits held") << u"VARCHAR2,,,99999"_s << u"VARCHAR2(99999)"_s << QList<int>{32767, 0};
         QTest::newRow("figures in the type") << u"TIMESTAMP(6) WITH TIME ZONE,,6,"_s << u"TIMESTAMP(6) WITH TIME ZONE"_s
                                              << QList<int>{0, 0};
+        QTest::newRow("figures and precision") << u"INTERVAL DAY(2) TO SECOND(6),2,6,"_s << u"INTERVAL DAY(2) TO SECOND(6)"_s
+                                               << QList<int>{0, 0};
     }
 
     // The other types show in columnsOfATable.
@@ -175,15 +177,18 @@ private Q_SLOTS:
         QVERIFY(list.isView(0));
     }
 
-    // Only the leading characters of the type count: NCHAR is no CHAR.
+    // Only the leading characters of the type count; the national types take
+    // character rules.
     void chooseEditor()
     {
         QList<RuleEditor> editors;
-        for (const QString& type : {u"NUMBER()"_s, u"VARCHAR2(20)"_s, u"CHAR(1)"_s, u"DATE()"_s, u"LONG()"_s, u"number(8)"_s, u""_s})
+        for (const QString& type : {u"NUMBER()"_s, u"VARCHAR2(20)"_s, u"CHAR(1)"_s, u"DATE()"_s, u"NVARCHAR2(10 CHAR)"_s,
+                                    u"NCHAR(2 CHAR)"_s, u"LONG()"_s, u"number(8)"_s, u""_s})
             editors.append(browser::ChooseEditor(type).editor);
         QCOMPARE(editors, (QList<RuleEditor>{RuleEditor::Numeric, RuleEditor::Character, RuleEditor::Character, RuleEditor::Date,
-                                             RuleEditor::None, RuleEditor::None, RuleEditor::None}));
-        for (const QString& type : {u"RAW"_s, u"LONG RAW"_s, u"BLOB"_s, u"CLOB"_s, u"BFILE"_s, u"NVARCHAR2"_s, u"NCHAR"_s, u"NCLOB"_s}) {
+                                             RuleEditor::Character, RuleEditor::Character, RuleEditor::None, RuleEditor::None,
+                                             RuleEditor::None}));
+        for (const QString& type : {u"RAW"_s, u"LONG RAW"_s, u"BLOB"_s, u"CLOB"_s, u"BFILE"_s, u"NCLOB"_s}) {
             QCOMPARE(browser::ChooseEditor(type + u"(16)"_s).editor, RuleEditor::Unsupported);
             QCOMPARE(browser::ChooseEditor(type + u"(16)"_s).message, type + u"型には対応していません。"_s);
         }

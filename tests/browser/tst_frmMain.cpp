@@ -130,8 +130,8 @@ private Q_SLOTS:
         QVERIFY(opened);
         kovatest::DoubleClick(gridView()->viewport(), cellCentre(6, 1));  // not the rule column: nothing
         QVERIFY(m_messages->messages().isEmpty());
-        kovatest::DoubleClick(gridView()->viewport(), cellCentre(6, 4));  // NCHAR
-        expectMessage(u"NCHAR型には対応していません。"_s, MessageIcon::Information);
+        kovatest::DoubleClick(gridView()->viewport(), cellCentre(7, 4));  // RAW
+        expectMessage(u"RAW型には対応していません。"_s, MessageIcon::Information);
 
         ColumnRules[1].RuleKind = u"1"_s;
         ColumnRules[2].RuleKind = u"2"_s;
@@ -217,13 +217,16 @@ private Q_SLOTS:
     {
         open({u"CREATE TABLE P (ID NUMBER(4) PRIMARY KEY)"_s,
               u"CREATE TABLE C (ID NUMBER(4) PRIMARY KEY, P_ID NUMBER(4) REFERENCES P (ID), NAME VARCHAR2(20) "
-              "CONSTRAINT NAME_C CHECK (length(NAME)\n > 1))"_s});
+              "NOT NULL CONSTRAINT NAME_C CHECK (length(NAME)\n > 1), PHOTO RAW(4) NOT NULL, NOTE NVARCHAR2(10))"_s});
         choose(u"C"_s);
         kovatest::Click(m_window, u"CmdAuto"_s);
-        QCOMPARE((QStringList{grid().TextMatrix(1, 4), grid().TextMatrix(2, 4), grid().TextMatrix(3, 4)}),
-                 (QStringList{u"連番"_s, u"編集"_s, u"辞書"_s}));
+        QStringList cells;
+        for (int row = 1; row <= 5; ++row)
+            cells << grid().TextMatrix(row, 4);
+        QCOMPARE(cells, (QStringList{u"連番"_s, u"編集"_s, u"辞書"_s, u"パターン"_s, u"ランダム"_s}));
         QCOMPARE(m_messages->texts(), (QStringList{u"親テーブル P にデータがありません。\n先に親テーブルのデータを作成して下さい。"_s,
-                                                   u"次の検査制約は読めなかったため、規則に反映していません。\nNAME_C: length(NAME) > 1"_s}));
+                                                   u"次の検査制約は読めなかったため、規則に反映していません。作成する行は拒否されることがあります。\n"
+                                                   "NAME_C: length(NAME) > 1"_s}));
         QCOMPARE(m_messages->messages().last().icon, MessageIcon::Information);
         QStringList asked;
         basKovaData::SetQuestionHandler([&asked](const basKovaData::MessageRequest& request) {

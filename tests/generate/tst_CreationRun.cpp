@@ -199,10 +199,15 @@ private Q_SLOTS:
         QTest::newRow("quote in date list") << Rule(date, u"4"_s, {}, quote) << Texts{Date(u"O''Hara"_s)};
         QTest::newRow("quote in text list") << Rule(chr, u"4"_s, {}, quote) << Texts{u"O'Hara"_s};
 
-        // Types without a branch get NULL instead of an earlier row's text.
-        for (const char* type : {"LONG", "RAW(16)", "FLOAT(126)", "NVARCHAR2(5)"})
-            QTest::newRow(type) << Rule(QString::fromLatin1(type), u"0"_s, {1}, {u"1"_s})
-                                << Texts{QString(), QString()};
+        // Every type of Oracle's but BFILE and ROWID takes a rule as a text or
+        // a number; those get NULL instead of an earlier row's text.
+        for (const char* type : {"LONG()", "RAW(16)", "NVARCHAR2(5 CHAR)", "NCHAR(2 CHAR)", "CLOB()", "BLOB()",
+                                 "INTERVAL DAY(2) TO SECOND(6)"})
+            QTest::newRow(type) << Rule(QString::fromLatin1(type), u"0"_s, {1}, {u"1"_s}) << Texts{u"1"_s, u"1"_s};
+        for (const char* type : {"FLOAT(126)", "BINARY_FLOAT()", "BINARY_DOUBLE()"})
+            QTest::newRow(type) << Rule(QString::fromLatin1(type), u"0"_s, {1}, {u"1"_s}) << Texts{u"@ 1"_s, u"@ 1"_s};
+        for (const char* type : {"BFILE()", "ROWID()"})
+            QTest::newRow(type) << Rule(QString::fromLatin1(type), u"0"_s, {1}, {u"1"_s}) << Texts{QString(), QString()};
     }
     void rowsFollowRule()
     {

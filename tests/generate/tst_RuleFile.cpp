@@ -16,7 +16,7 @@ using basKovaData::TypeFamily;
 namespace {
 
 const QStringList Table{u"CREATE TABLE R (N NUMBER(8,2), C VARCHAR2(10), F CHAR(6), D DATE, E1 VARCHAR2(5), "
-                        "E2 VARCHAR2(5), L RAW(4))"_s,
+                        "E2 VARCHAR2(5), L BFILE)"_s,
                         u"CREATE TABLE SRC (V VARCHAR2(5))"_s, u"INSERT INTO SRC VALUES ('s1')"_s,
                         u"INSERT INTO SRC VALUES ('s2')"_s};
 const TypeFamily Families[] = {TypeFamily::Numeric, TypeFamily::Character, TypeFamily::Character,

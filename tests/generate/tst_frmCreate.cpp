@@ -61,6 +61,7 @@ private Q_SLOTS:
         basKovaData::ChosenTable = u"T"_s;
         ColumnRules.assign(3, basKovaData::ColumnRule());
         ColumnRules[1].TypeText = u"NUMBER(4)"_s;
+        ColumnRules[1].IsKey = true;
         ColumnRules[2].TypeText = u"VARCHAR2(10)"_s;  // no rule: NULL
         basKovaData::ColumnCount = 2;
         KeySequence();
@@ -101,8 +102,11 @@ private Q_SLOTS:
         QTest::newRow("refused") << u"0.9"_s << u"3"_s << u"件数を入力して下さい"_s << MessageIcon::Exclamation << u"0"_s << 0 << true << QString() << QString();
         QTest::newRow("rounded count, seeded") << u"2.5"_s << u"3"_s << QString() << MessageIcon::Information << u"2"_s << 2775 << false << QString() << u"42"_s;
         QTest::newRow("no seed") << u"2"_s << u"3"_s << generate::SeedMessage << MessageIcon::Exclamation << u"0"_s << 0 << true << QString() << u"-1"_s;
-        QTest::newRow("too few values that never repeat") << u"10"_s << u"2u"_s << u"項目 ID の規則で作れる重複しない値は9件までのため、10件は作成できません。"_s
+        QTest::newRow("too few values that never repeat") << u"10"_s << u"2u"_s << u"項目 T.ID の規則で作れる重複しない値は9件までのため、10件は作成できません。"_s
                                                           << MessageIcon::Exclamation << u"0"_s << 0 << false << QString() << QString();
+        QTest::newRow("key past its digits") << u"1112"_s << u"3"_s
+                                             << u"キー項目 T.ID の桁数では 1112件を作成できません。\nNUMBER(4) に入る連番は1から1111件までです。"_s
+                                             << MessageIcon::Exclamation << u"0"_s << 0 << false << QString() << QString();
         QTest::newRow("same key in every row") << u"100"_s << u"0"_s << u"99件の重複がありました。"_s << MessageIcon::Information << u"1"_s
                                                << 2775 << false << u"ORA-00001: unique constraint violated"_s << QString();
         QTest::newRow("failing source query") << u"100"_s << u"4"_s << u"ＳＱＬ文のエラーです。確認してください。440"_s
@@ -123,6 +127,7 @@ private Q_SLOTS:
         ColumnRules[1].ColumnName = u"ID"_s;
         ColumnRules[1].TextValue[0] = u"SELECT ID FROM NOWHERE"_s;
         ColumnRules[1].NumValue = {1, 9, 1};
+        ColumnRules[1].Length = 4;
         ColumnRules[1].Unique = keyKind.endsWith(u'u');
         frmCreate window;
         window.show();

@@ -6,12 +6,14 @@
 #include "SqlConsole.h"
 
 #include "browser/AutoRules.h"
+#include "browser/CheckConditions.h"
 #include "browser/ColumnGrid.h"
 #include "generate/CreationRun.h"
 #include "rules/RuleEditing.h"
 #include "support/EngineSupport.h"
 #include "support/MaintainSupport.h"
 
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextStream>
 
@@ -74,6 +76,8 @@ QString Shown(int column)
         return u"4 "_s + basKovaData::JoinStatement(rule);
     if (kind == u"6"_s)
         return u"6 "_s + rule.TextValue[0].trimmed();
+    if (kind == u"7"_s)
+        return u"7 "_s + rule.Pattern;
     return kind + u" "_s + numbers(1);
 }
 
@@ -110,14 +114,14 @@ private Q_SLOTS:
         SetRule(u"QTY=0:5"_s);
         const browser::AutoRulesResult result = browser::ProposeRules(db.database(), u"CHILD"_s);
         QVERIFY(!result.failed);
-        QCOMPARE(result.proposed, 9);
+        QCOMPARE(result.proposed, 10);
         QStringList shown;
         for (int j = 1; j <= basKovaData::ColumnCount; ++j)
             shown << ColumnRules[std::size_t(j)].ColumnName.trimmed() + u" "_s + Shown(j);
         QCOMPARE(shown, (QStringList{u"ID 3 1/1 pad0"_s, u"PARENT_ID 4 SELECT ID FROM PARENT ORDER BY ID"_s,
                                      u"顧客名 6 氏名"_s, u"EMAIL 6 メールアドレス"_s, u"ZIP 6 郵便番号"_s,
                                      u"カナ 6 氏名カナ"_s, u"AMOUNT 2 0/99999.99/0.01 pad0"_s, u"NOTE 2 1/9999/1 pad2"_s,
-                                     u"BORN 2 20250301 000000/20260301 000000"_s, u"PHOTO  0"_s, u"QTY 0 5"_s}));
+                                     u"BORN 2 20250301 000000/20260301 000000"_s, u"PHOTO 7 (?:[0-9A-F]{2}){4}"_s, u"QTY 0 5"_s}));
 
         // Keys and unique columns start after the values present; a parent
         // without rows is named. Of a character key only the values of digits
@@ -335,13 +339,114 @@ private Q_SLOTS:
         QCOMPARE(browser::DictionaryForName(column), dictionary);
     }
 
-    // A key whose digits cannot hold the rows is named before the run.
-    void narrowKey()
+    // A key that cannot hold the rows asked refuses the run before its first
+    // row, naming the column, what it holds and the rows; kova-generate
+    // --auto makes as many rows as the keys hold, into files and into the
+    // table, says so and ends with 1.
+    void keysThatFit_data()
     {
-        Connected db({u"CREATE TABLE N (ID NUMBER(3) PRIMARY KEY)"_s, u"INSERT INTO N VALUES (990)"_s});
-        Propose(db.database(), u"N"_s);
-        QCOMPARE(generate::NarrowKeyColumns(basKovaData::TableRules::FromShared(QString()), 9), QStringList());
-        QCOMPARE(generate::NarrowKeyColumns(basKovaData::TableRules::FromShared(QString()), 10), QStringList{u"ID"_s});
+        QTest::addColumn<QStringList>("schema");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<int>("made");
+        QTest::addColumn<QString>("cut");  // what kova-generate says of it
+        const QString table = u"CREATE TABLE T (ID %1 PRIMARY KEY, NAME VARCHAR2(10))"_s;
+        QTest::newRow("NUMBER(2) key") << QStringList{table.arg(u"NUMBER(2)"_s)} << 100
+            << u"キー項目 T.ID の桁数では 100件を作成できません。\nNUMBER(2) に入る連番は1から99件までです。"_s << 99
+            << u"T: ID (NUMBER(2)) holds the keys 1 on: 99 of the 100 rows asked are made\n"_s;
+        QTest::newRow("NUMBER(2) key after 40") << QStringList{table.arg(u"NUMBER(2)"_s), u"INSERT INTO T VALUES (40, 'x')"_s}
+            << 100 << u"キー項目 T.ID の桁数では 100件を作成できません。\nNUMBER(2) に入る連番は41から59件までです。"_s << 59
+            << u"T: ID (NUMBER(2)) holds the keys 41 on: 59 of the 100 rows asked are made\n"_s;
+        QTest::newRow("NUMBER(4,2) key") << QStringList{table.arg(u"NUMBER(4,2)"_s)} << 100
+            << u"キー項目 T.ID の桁数では 100件を作成できません。\nNUMBER(4.2) に入る連番は1から99件までです。"_s << 99
+            << u"T: ID (NUMBER(4.2)) holds the keys 1 on: 99 of the 100 rows asked are made\n"_s;
+        QTest::newRow("CHAR(1) key") << QStringList{table.arg(u"CHAR(1)"_s)} << 100
+            << u"項目 T.ID の規則で作れる重複しない値は36件までのため、100件は作成できません。"_s << 36
+            << u"T: ID (CHAR(1)) holds values that never repeat: 36 of the 100 rows asked are made\n"_s;
+        QTest::newRow("unique NUMBER(1)")
+            << QStringList{u"CREATE TABLE T (ID NUMBER(4) PRIMARY KEY, SLOT NUMBER(1) UNIQUE)"_s} << 20
+            << u"項目 T.SLOT の桁数では 20件を作成できません。\nNUMBER(1) に入る連番は1から9件までです。"_s << 9
+            << u"T: SLOT (NUMBER(1)) holds the keys 1 on: 9 of the 20 rows asked are made\n"_s;
+        QTest::newRow("NUMBER(3) key holds them") << QStringList{table.arg(u"NUMBER(3)"_s)} << 100 << QString() << 100
+                                                   << QString();
+    }
+    void keysThatFit()
+    {
+        QFETCH(QStringList, schema);
+        QFETCH(int, rows);
+        QFETCH(int, made);
+        QFETCH(QString, cut);
+        Connected db(schema);
+        const auto count = [&db] { return RowsText(QueryRows(*db.database(), u"SELECT COUNT(*) FROM T"_s)).toInt(); };
+        const int before = count();
+        Propose(db.database(), u"T"_s);
+        const generate::CreationResult refused = generate::GenerateRows(basKovaData::TableRules::FromShared(u"T"_s), rows);
+        QTEST(refused.errorText, "refusal");
+        QCOMPARE(refused.refused, !refused.errorText.isEmpty());
+        QCOMPARE(count(), before + (refused.refused ? 0 : rows));
+        basKovaData::ExecuteSql(db.database(), u"DELETE FROM T WHERE NAME IS NULL OR NAME <> 'x'"_s);
+        const int status = made < rows ? kovagenerate::SomeRefused : kovagenerate::AllCreated;
+        for (const QString& out : {db.dir.filePath(u"t.sql"_s), QString()}) {
+            QString said, err, error;
+            QTextStream o(&said), e(&err);
+            QStringList args{u"scott/tiger@"_s + db.db.path, u"--auto"_s, u"T"_s, u"--rows"_s, QString::number(rows)};
+            if (!out.isEmpty())
+                args << u"--out"_s << out;
+            QCOMPARE(kovagenerate::Run(*kovagenerate::ParseArguments(args, &error), o, e, false), status);
+            e.flush();
+            QCOMPARE(err, cut);
+            QCOMPARE(said, u"T: %1 rows %2\n"_s.arg(made).arg(out.isEmpty() ? u"created, 0 refused"_s : u"written"_s));
+        }
+        QCOMPARE(count(), before + made);
+    }
+
+    // A CHECK that 自動設定 cannot read gives its columns that may be NULL
+    // the NULL rule, and says so; a NOT NULL one keeps its rule, and the
+    // message says its rows may be refused. So does kova-generate. LIKE
+    // patterns, perhaps ORed with IS NULL, give the texts they match.
+    void unreadChecks_data()
+    {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("condition");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("refused");
+        QTest::addColumn<QString>("said");
+        const QString unread = u"instr(features, 'Trailers') > 0"_s;
+        const QString like = u"features IS NULL OR features LIKE '%Trailers%' OR features LIKE 'Del%Scenes'"_s;
+        QTest::newRow("unread, may be NULL") << QString() << unread << u"5 0"_s
+            << u"次の検査制約は読めなかったため、NULLを許す項目にNULLを設定しました。\nFEATURES: FEATURES_C: "_s + unread << 0
+            << u"T: T: FEATURES: NULL, as CHECK FEATURES_C: "_s + unread + u" is not read\n"_s;
+        QTest::newRow("unread, NOT NULL") << u"NOT NULL"_s << unread << u"2 1/999999999/1 pad2"_s
+            << u"次の検査制約は読めなかったため、規則に反映していません。作成する行は拒否されることがあります。\n"
+               "FEATURES_C: "_s + unread << 20
+            << u"T: T: CHECK FEATURES_C: "_s + unread + u" is not read: rows may be refused\n"_s;
+        QTest::newRow("LIKE or NULL") << QString() << like << u"1 Trailers/DelScenes"_s << QString() << 0 << QString();
+    }
+    void unreadChecks()
+    {
+        QFETCH(QString, column);
+        QFETCH(QString, condition);
+        QFETCH(int, refused);
+        Connected db({u"CREATE TABLE T (ID NUMBER(4) PRIMARY KEY, FEATURES VARCHAR2(10) %1 CONSTRAINT FEATURES_C CHECK "
+                      "(%2))"_s.arg(column, condition)});
+        const browser::AutoRulesResult proposed = Propose(db.database(), u"T"_s);
+        const basKovaData::ColumnRule& rule = ColumnRules[2];
+        QStringList values;
+        for (int i = 0; i < basKovaData::RuleSlots; ++i)
+            if (rule.MultiOn[std::size_t(i)])
+                values << rule.TextValue[std::size_t(i)].trimmed();
+        QTEST(rule.storedKind() != basKovaData::Kind::Multiple ? Shown(2) : u"1 "_s + values.join(u'/'), "shown");
+        QTEST(browser::CheckConditionsMessage(proposed.unreadChecks, proposed.partlyUsedChecks, proposed.nullForChecks),
+              "message");
+        const generate::CreationResult result = generate::GenerateRows(basKovaData::TableRules::FromShared(u"T"_s), 20);
+        QCOMPARE(result.failures, refused);
+        QString out, err, error;
+        QTextStream o(&out), e(&err);
+        kovagenerate::Run(*kovagenerate::ParseArguments({u"scott/tiger@"_s + db.db.path, u"--auto"_s, u"T"_s, u"--preview"_s,
+                                                         u"1"_s}, &error), o, e, false);
+        e.flush();
+        QTEST(err, "said");
     }
 
     void numberRanges_data()
@@ -355,6 +460,10 @@ private Q_SLOTS:
         QTest::newRow("scale beyond precision") << u"NUMBER(2,3)"_s << u"2 0/0.099/0.001 pad0"_s << qint64(-1);
         QTest::newRow("negative scale") << u"NUMBER(2,-1)"_s << u"2 0/990/10 pad0"_s << qint64(-1);
         QTest::newRow("no precision") << u"NUMBER"_s << u"2 0/99999/1 pad0"_s << qint64(1);
+        // FLOAT(p) counts binary digits; none of these refuses a value.
+        QTest::newRow("FLOAT(10)") << u"FLOAT(10)"_s << u"2 0/999/1 pad0"_s << qint64(1);
+        QTest::newRow("FLOAT") << u"FLOAT"_s << u"2 0/99999.99/0.01 pad0"_s << qint64(1);
+        QTest::newRow("BINARY_DOUBLE") << u"BINARY_DOUBLE"_s << u"2 0/99999.99/0.01 pad0"_s << qint64(1);
     }
     // A NUMBER column's random range covers every value the column holds: its
     // highest value is stored, one step more is refused.
@@ -371,6 +480,55 @@ private Q_SLOTS:
                                                                  .arg(QString::number(value, 'f', 6)));
         QFETCH(qint64, beyond);
         QCOMPARE(stored, (QList<qint64>{1, beyond}));
+    }
+
+    // Every type gets a rule, and 200 rows of a table whose columns are all
+    // NOT NULL are kept, each value in the form its type holds.
+    void everyTypeFilled_data()
+    {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("shape");  // of every value kept
+        QTest::addColumn<bool>("fractions");  // some values with figures after the point
+        const QString decimals = uR"(\d{1,5}(\.\d{1,2})?)"_s;
+        QTest::newRow("NVARCHAR2") << u"NV"_s << uR"(\d{1,9})"_s << false;
+        QTest::newRow("NCHAR") << u"NC"_s << uR"([\d ]{4})"_s << false;
+        QTest::newRow("FLOAT(10)") << u"F"_s << uR"(\d{1,3})"_s << false;
+        QTest::newRow("FLOAT") << u"F2"_s << decimals << true;
+        QTest::newRow("BINARY_FLOAT") << u"BF"_s << decimals << true;
+        QTest::newRow("BINARY_DOUBLE") << u"BD"_s << decimals << true;
+        QTest::newRow("CLOB") << u"C"_s << uR"(\d{1,9})"_s << false;
+        QTest::newRow("NCLOB") << u"NCL"_s << uR"(\d{1,9})"_s << false;
+        QTest::newRow("LONG") << u"L"_s << uR"(\d{1,9})"_s << false;
+        QTest::newRow("RAW(8)") << u"TEL"_s << u"[0-9A-F]{16}"_s << false;  // bytes, whatever the name
+        QTest::newRow("BLOB") << u"B"_s << u"[0-9A-F]{64}"_s << false;
+        QTest::newRow("INTERVAL YEAR TO MONTH") << u"YM"_s << uR"(\+0\d-(0\d|1[01]))"_s << false;
+        QTest::newRow("INTERVAL DAY TO SECOND") << u"DS"_s << uR"(\+0\d ([01]\d|2[0-3]):[0-5]\d:[0-5]\d\.000000)"_s
+                                                << true;
+        QTest::newRow("TIMESTAMP WITH TIME ZONE") << u"TZ"_s << uR"(\d{4}/\d\d/\d\d)"_s << false;
+    }
+    void everyTypeFilled()
+    {
+        QFETCH(QString, column);
+        QFETCH(QString, shape);
+        QFETCH(bool, fractions);
+        Connected db({u"CREATE TABLE TY (ID NUMBER(4) PRIMARY KEY, NV NVARCHAR2(10) NOT NULL, NC NCHAR(4) NOT NULL, "
+                      "F FLOAT(10) NOT NULL, F2 FLOAT NOT NULL, BF BINARY_FLOAT NOT NULL, BD BINARY_DOUBLE NOT NULL, "
+                      "C CLOB NOT NULL, NCL NCLOB NOT NULL, L LONG NOT NULL, TEL RAW(8) NOT NULL, B BLOB NOT NULL, "
+                      "YM INTERVAL YEAR TO MONTH NOT NULL, DS INTERVAL DAY TO SECOND NOT NULL, "
+                      "TZ TIMESTAMP WITH TIME ZONE NOT NULL)"_s});
+        QCOMPARE(Propose(db.database(), u"TY"_s).proposed, 15);
+        const generate::CreationResult result = generate::GenerateRows(basKovaData::TableRules::FromShared(u"TY"_s), 200);
+        QVERIFY(!result.aborted);
+        QCOMPARE(result.failures, 0);
+        const QRegularExpression whole(QRegularExpression::anchoredPattern(shape));
+        const QList<QStringList> values = QueryRows(*db.database(), u"SELECT %1 FROM TY"_s.arg(column));
+        QCOMPARE(values.size(), 200);
+        qsizetype withPoint = 0;
+        for (const QStringList& value : values) {
+            QVERIFY2(whole.match(value.value(0)).hasMatch(), qPrintable(value.value(0)));
+            withPoint += value.value(0).contains(u'.');
+        }
+        QCOMPARE(withPoint > 0, fractions);
     }
 
     // kova-generate fills parents before their children whatever the order

@@ -127,7 +127,7 @@ private Q_SLOTS:
         const QStringList lines = tool.out.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
         QVERIFY2(lines[1].startsWith(u"Insert into 会員 Values(  2 ,'B02' ,'山田' ,"_s), qPrintable(lines[1]));
-        QVERIFY2(lines[1].endsWith(u"TO_DATE('20240102 000000','YYYYMMDD HH24MISS') ,'みかん' ,Null ) "_s), qPrintable(lines[1]));
+        QVERIFY2(lines[1].endsWith(u"TO_DATE('20240102 000000','YYYYMMDD HH24MISS') ,'みかん' , NULL ) "_s), qPrintable(lines[1]));
         QCOMPARE(tool.rows(u"SELECT COUNT(*) FROM 会員"_s), u"25"_s);
     }
 

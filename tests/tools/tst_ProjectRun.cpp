@@ -340,6 +340,34 @@ private Q_SLOTS:
         QCOMPARE(tool.db.text(u"SELECT COUNT(*) FROM PK"_s), u"3"_s);
     }
 
+    // A project's tables with "rules": "auto" take as many rows as their keys
+    // hold, in the database and in files of several jobs; a table made per
+    // row of such a table sees its rows, and the end is 1.
+    void autoTablesTakeWhatTheirKeysHold_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("into the table") << QStringList() << u"NP: 9 rows created, 0 refused\nNC: 18 rows created, 0 refused\n"_s;
+        QTest::newRow("files of two jobs") << QStringList{u"--out"_s, u"o.sql"_s, u"--jobs"_s, u"2"_s}
+                                           << u"NP: 9 rows written\nNC: 18 rows written\n"_s;
+    }
+    void autoTablesTakeWhatTheirKeysHold()
+    {
+        QFETCH(QStringList, args);
+        Tool tool;
+        tool.db->DbExecuteSQL(u"CREATE TABLE NP (ID NUMBER(1) PRIMARY KEY)"_s);
+        tool.db->DbExecuteSQL(u"CREATE TABLE NC (ID NUMBER(4) PRIMARY KEY, NP_ID NUMBER(1) NOT NULL REFERENCES NP (ID))"_s);
+        const QString project = tool.file(u"np.json"_s, R"({"kova-project": 1, "tables": [
+            {"rules": "auto", "table": "NC", "per-parent": {"table": "NP", "min": 2, "max": 2}},
+            {"rules": "auto", "table": "NP", "rows": 20}]})");
+        if (!args.isEmpty())
+            args[1] = tool.db.dir.filePath(args[1]);
+        QCOMPARE(tool.run(QStringList{project} + args), kovagenerate::SomeRefused);
+        QTEST(tool.out, "out");
+        QVERIFY2(tool.err.contains(u"NP: ID (NUMBER(1)) holds the keys 1 on: 9 of the 20 rows asked are made\n"_s),
+                 qPrintable(tool.err));
+    }
+
     // DDL in "before" and "after" is a commit point: a run that stops after
     // one says what stays committed, and the database holds just that.
     void saysWhatDdlCommitted_data()
@@ -575,7 +603,8 @@ private Q_SLOTS:
         rules.table = u"注文"_s;
         const QList<std::pair<QString, QString>> columns{
             {u"ID"_s, u"NUMBER(8)"_s}, {u"名前"_s, u"VARCHAR2(100)"_s}, {u"区分"_s, u"CHAR(2)"_s},
-            {u"注文日"_s, u"DATE()"_s}, {u"画像"_s, u"RAW(16)"_s}};
+            {u"注文日"_s, u"DATE()"_s}, {u"画像"_s, u"RAW(16)"_s}, {u"メモ"_s, u"CLOB()"_s},
+            {u"期間"_s, u"INTERVAL YEAR(2) TO MONTH"_s}, {u"時間"_s, u"INTERVAL DAY(2) TO SECOND(6)"_s}};
         for (const auto& [name, type] : columns) {
             basKovaData::ColumnRule rule;
             rule.ColumnName = name;
@@ -589,8 +618,9 @@ private Q_SLOTS:
                  "REENABLE DISABLED_CONSTRAINTS\n"
                  "FIELDS TERMINATED BY ',' OPTIONALLY ENCLOSED BY '\"'\nTRAILING NULLCOLS\n(\n"
                  "  \"ID\" CHAR,\n  \"名前\" CHAR(400),\n  \"区分\" CHAR(255),\n"
-                 "  \"注文日\" DATE \"YYYY-MM-DD HH24:MI:SS\",\n  \"画像\" CHAR\n)\n"_s);
-        QCOMPARE(generate::ColumnList(rules), u"ID, 名前, 区分, 注文日, 画像"_s);
+                 "  \"注文日\" DATE \"YYYY-MM-DD HH24:MI:SS\",\n  \"画像\" CHAR(255),\n  \"メモ\" CHAR(1000000),\n"
+                 "  \"期間\" INTERVAL YEAR TO MONTH,\n  \"時間\" INTERVAL DAY TO SECOND\n)\n"_s);
+        QCOMPARE(generate::ColumnList(rules), u"ID, 名前, 区分, 注文日, 画像, メモ, 期間, 時間"_s);
         QCOMPARE(generate::ShardPath(u"/a.b/out.sql"_s, {2, 4}), u"/a.b/out.2-of-4.sql"_s);
         QCOMPARE(generate::ShardPath(u"/a.b/out"_s, {2, 4}), u"/a.b/out.2-of-4"_s);
         // RowValues as CSV fields: the program's "@" forms read as data, SQL

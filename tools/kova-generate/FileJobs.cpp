@@ -133,7 +133,9 @@ int RunJobs(const Job& job, const Arguments& args, QTextStream& out, QTextStream
         }
         for (const QString& line : QString::fromUtf8(process.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts))
             err << "job " << (k + 1) << '/' << args.jobs << ": " << line << '\n';
-        if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != AllCreated) {
+        // A slice whose tables were cut to what their keys hold (as here) made its rows.
+        if (process.exitStatus() != QProcess::NormalExit
+            || (process.exitCode() != AllCreated && process.exitCode() != SomeRefused)) {
             if (process.error() == QProcess::FailedToStart)
                 err << "job " << (k + 1) << '/' << args.jobs << ": " << args.program << " cannot start\n";
             status = Stopped;

@@ -11,6 +11,7 @@
 #include "controls/GridModel.h"
 #include "generate/CreationRun.h"
 #include "generate/InsertRow.h"
+#include "generate/KeyCapacity.h"
 #include "generate/RuleFile.h"
 #include "generate/ValueGenerator.h"
 #include "rules/ColumnRule.h"
@@ -215,6 +216,33 @@ void WarnFileSelects(const Job& job, QTextStream& err)
         }
 }
 
+// A table whose rules 自動設定 proposed takes as many of the rows asked as
+// its keys hold, and says so; true when any table was cut. Other tables keep
+// their count: a run that cannot make it is refused before its first row.
+bool FitAutomaticTables(Job& job, QTextStream& err)
+{
+    bool cut = false;
+    for (JobTable& table : job.tables) {
+        if (!table.automatic || table.parentLink)
+            continue;
+        generate::KeyRoom room;
+        try {
+            room = generate::RowsTheKeysHold(table.rules, basKovaData::OraDatabase.get());
+        } catch (const OraError&) {
+            continue;  // the run reads the table again and says why it fails
+        }
+        if (!room.Limits(table.rows))
+            continue;
+        err << room.table << ": " << room.column << " (" << room.type << ") holds "
+            << (room.sequence ? u"the keys %1 on: "_s.arg(QString::number(room.start, 'g', 16))
+                              : u"values that never repeat: "_s)
+            << room.rows << " of the " << table.rows << " rows asked are made\n";
+        table.rows = room.rows;
+        cut = true;
+    }
+    return cut;
+}
+
 }  // namespace
 
 std::optional<Arguments> ParseArguments(const QStringList& args, QString* error)
@@ -323,15 +351,18 @@ int Run(const Arguments& args, QTextStream& out, QTextStream& err, bool progress
     std::optional<Job> job = ReadJob(args, err);
     if (!job || !PrepareTables(*job, err))
         return Stopped;
+    const bool cut = FitAutomaticTables(*job, err);
+    // Rows made, but fewer than asked, are rows refused.
+    const auto status = [cut](int made) { return cut && made == AllCreated ? SomeRefused : made; };
     if (args.preview)
         return Preview(*job, *args.preview, out, err);
     if (!args.out.isEmpty()) {
         WarnFileSelects(*job, err);
         const auto bar = [&err](int twips) { ShowProgress(err, twips); };
-        return WriteFiles(*job, args, out, err, progress ? std::function<void(int)>(bar) : nullptr);
+        return status(WriteFiles(*job, args, out, err, progress ? std::function<void(int)>(bar) : nullptr));
     }
     WarnShortfalls(*job, err);
-    return Create(*job, out, err, progress);
+    return status(Create(*job, out, err, progress));
 }
 
 }  // namespace kovagenerate

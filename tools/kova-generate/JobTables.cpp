@@ -122,7 +122,8 @@ std::optional<JobTable> Prepare(const JobEntry& entry, const QStringList& tables
         err << entry.label << ": table " << *table << " cannot be read: " << columns.message << '\n';
         return std::nullopt;
     }
-    JobTable prepared{entry.label, {}, entry.rows.value_or(generate::DefaultRuleFileRows), entry.perParent, {}};
+    JobTable prepared{entry.label, {}, entry.rows.value_or(generate::DefaultRuleFileRows), entry.perParent, {},
+                      entry.rulesPath.isEmpty()};
     std::optional<std::uint64_t> seed;
     if (entry.rulesPath.isEmpty()) {
         const browser::AutoRulesResult proposed = browser::ProposeRules(basKovaData::OraDatabase.get(), *table);
@@ -132,6 +133,11 @@ std::optional<JobTable> Prepare(const JobEntry& entry, const QStringList& tables
         }
         for (const QString& line : proposed.identityColumns + proposed.triggerFilled)
             err << entry.label << ": " << *table << ": " << line << '\n';
+        for (const QString& line : proposed.nullForChecks)
+            err << entry.label << ": " << *table << ": " << line.section(u": "_s, 0, 0) << ": NULL, as CHECK "
+                << line.section(u": "_s, 1) << " is not read\n";
+        for (const QString& line : proposed.unreadChecks)
+            err << entry.label << ": " << *table << ": CHECK " << line << " is not read: rows may be refused\n";
     } else {
         const generate::RuleFileLoad load = generate::ApplyRuleFile(json);
         if (load.refused) {

@@ -34,6 +34,10 @@ struct JobTable {
     qint64 rows = 0;
     std::optional<generate::ProjectTable::PerParent> perParent;
     std::optional<generate::PerParent> parentLink;  // resolved against the order
+    // Rules proposed by 自動設定 (--auto, a project's "rules": "auto"): the
+    // rows asked are for the whole schema, and the table takes as many of
+    // them as its keys hold.
+    bool automatic = false;
 };
 
 struct Job {
