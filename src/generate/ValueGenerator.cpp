@@ -262,6 +262,20 @@ ValueGenerator::ColumnState& ValueGenerator::State(int column)
     return m_columns[static_cast<std::size_t>(column)];
 }
 
+QString ValueGenerator::PatternTooLongInUtf8()
+{
+    for (int j = 1; m_utf8 && j <= m_rules.count(); ++j) {
+        const ColumnRule& rule = m_rules[j];
+        if (rule.kind() != Kind::Pattern || rule.family() != TypeFamily::Character || rule.Length < 1)
+            continue;
+        LengthMeasure measure = MeasureOf(rule, m_database);
+        measure.utf8 = true;
+        if (const int longest = measure.Longest(Recipe(j, rule)); longest > measure.limit)
+            return m_rules.table + u'.' + rule.ColumnName.trimmed() + u": "_s + PatternTooLong(longest, measure);
+    }
+    return {};
+}
+
 QString ValueGenerator::PrepareExpressions()
 {
     m_expressions = std::make_unique<RowExpressions>();

@@ -197,6 +197,10 @@ private:
     // Reads the rules' expressions once; the refusal (a cycle, a syntax
     // error) when they cannot run.
     QString PrepareExpressions();
+    // With MeasureInUtf8: why a pattern's longest value is longer in UTF-8
+    // than its column's length in bytes, naming TABLE.COLUMN; empty when none
+    // is. (The rule was checked against the database's own count.)
+    QString PatternTooLongInUtf8();
     // Tries for a value not given before, for the kinds that draw freely.
     static constexpr int UniqueAttempts = 1000;
     // Why a column that may not repeat has no new value left.
