@@ -317,6 +317,8 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
                     text += u"DELETE FROM "_s + basKovaData::ServerSql(table) + u";\n"_s;
             if (guarded)
                 text += u"WHENEVER SQLERROR CONTINUE\n"_s;
+            if (!job.deferred.empty())
+                text += u"SET CONSTRAINTS ALL DEFERRED;\n"_s;
             script.write(text);
             basKovaData::StatementShape shape;
             for (std::size_t t = 0; t < tables.size(); ++t) {
@@ -379,9 +381,9 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
             // Only the first slice empties the tables.
             const QStringList emptied = job.shard.index == 1 ? job.emptied : QStringList();
             files.open(folder.filePath(u"load-postgresql"_s + suffix + u".sql"_s))
-                .write(PostgresLoadText(names, csvNames, columnLists, emptied));
+                .write(PostgresLoadText(names, csvNames, columnLists, emptied, !job.deferred.empty()));
             OutFile& loader = files.open(folder.filePath(u"load-oracle"_s + suffix + u".sh"_s));
-            loader.write(OracleLoadText(names, controlNames, emptied));
+            loader.write(OracleLoadText(names, controlNames, emptied, job.deferred));
             loader.setExecutable();
         }
         result.files = files.commit();
