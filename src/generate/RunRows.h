@@ -37,9 +37,9 @@ struct TableRun {
     std::optional<PerParent> perParent;
     // Foreign key columns (1-based) that refer to a table of a cycle made
     // after this one. `later` may be NULL: the rows are written with NULL
-    // there, and the column is set once the later table's rows exist.
-    // `ahead` may not: its values refer to rows the later table will have,
-    // and the run checks the keys at the commit.
+    // there, to be set once the later table's rows exist. `ahead` may not:
+    // its values refer to rows the later table will have, and the run checks
+    // the keys at the commit.
     std::vector<int> later;
     std::vector<int> ahead;
 };
