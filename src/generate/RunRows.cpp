@@ -108,6 +108,8 @@ std::unique_ptr<RunRows::Source> RunRows::MakeSource(std::size_t t, qint64 first
     const TableRun& run = m_tables[t];
     auto source = std::make_unique<Source>();
     source->generator = std::make_unique<ValueGenerator>(*run.rules, m_database);
+    for (const int column : run.later)
+        source->generator->GiveValue(column, QString());  // NULL until the later table exists
     source->row = first;
     if (run.perParent) {
         const std::vector<qint64>& before = m_before[t];
