@@ -75,7 +75,7 @@ int main(int argc, char* argv[])
     };
     QElapsedTimer clock;
     clock.start();
-    const generate::RowFileResult result = generate::WriteRowFiles({generate::TableRun{&rules, rows, std::nullopt}}, job);
+    const generate::RowFileResult result = generate::WriteRowFiles({generate::TableRun{&rules, rows, std::nullopt, {}, {}}}, job);
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
     if (!result.written) {
         std::fprintf(stderr, "not written: %s\n", qPrintable(result.error));

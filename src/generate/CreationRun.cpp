@@ -131,6 +131,12 @@ std::vector<CreationResult> GenerateTables(const std::vector<TableRun>& tables, 
     // far, and the frame's statements that ran.
     std::size_t emptiedDone = 0, tablesDone = 0;
     QStringList statementsDone, statementsKept;
+    const auto begin = [&] {
+        session->DbBeginTrans();
+        inTransaction = true;
+        if (frame.deferConstraints)
+            database->DbExecuteSQL(QStringLiteral("SET CONSTRAINTS ALL DEFERRED"));
+    };
     const auto frameStatement = [&](const QString& sql) {
         if (!IsDefinitionStatement(sql)) {
             database->DbExecuteSQL(sql);
@@ -151,8 +157,7 @@ std::vector<CreationResult> GenerateTables(const std::vector<TableRun>& tables, 
         database->DbExecuteSQL(sql);
         statementsDone << sql;
         statementsKept = statementsDone;
-        session->DbBeginTrans();
-        inTransaction = true;
+        begin();
     };
     try {
         // What the rules cannot give (values that may not repeat) is said
@@ -165,8 +170,7 @@ std::vector<CreationResult> GenerateTables(const std::vector<TableRun>& tables, 
             });
             return results;
         }
-        session->DbBeginTrans();
-        inTransaction = true;
+        begin();
         for (const QString& sql : frame.before)
             frameStatement(sql);
         for (const QString& table : frame.emptied) {
@@ -237,7 +241,7 @@ CreationMessage CreationOutcomeMessage(const CreationResult& result)
 
 CreationResult GenerateRows(const basKovaData::TableRules& rules, qint64 rows, const CreationHooks& hooks)
 {
-    return GenerateTables({TableRun{&rules, rows, std::nullopt}}, hooks).front();
+    return GenerateTables({TableRun{&rules, rows, std::nullopt, {}, {}}}, hooks).front();
 }
 
 }  // namespace generate

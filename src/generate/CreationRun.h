@@ -106,10 +106,14 @@ CreationMessage CreationOutcomeMessage(const CreationResult& result);
 // among `before` and `after` (CREATE, ALTER, DROP, TRUNCATE ...) is a commit
 // point, as on Oracle: the run commits what it did so far, runs the
 // statement, and goes on in a new transaction.
+// With `deferConstraints`, every transaction of the run starts with SET
+// CONSTRAINTS ALL DEFERRED: foreign keys that may wait are checked at the
+// commit, so that rows may refer to rows made after them.
 struct RunFrame {
     QStringList before;
     QStringList emptied;
     QStringList after;
+    bool deferConstraints = false;
 };
 
 // The tables in the order given, all in one transaction: refused rows are

@@ -174,11 +174,13 @@ QString ControlFileText(const basKovaData::TableRules& rules, const QString& csv
 }
 
 QString PostgresLoadText(const QStringList& tables, const QStringList& csvNames, const QStringList& columnLists,
-                         const QStringList& emptied)
+                         const QStringList& emptied, bool deferred)
 {
     QString text = u"-- Loads the CSV files of this folder, parents first: psql -f load-postgresql.sql\n"
                    "\\set ON_ERROR_STOP on\n"
                    "BEGIN;\n"_s;
+    if (deferred)
+        text += u"SET CONSTRAINTS ALL DEFERRED;\n"_s;
     for (const QString& table : emptied)
         text += u"DELETE FROM "_s + basKovaData::ServerSql(table) + u";\n"_s;
     for (qsizetype i = 0; i < tables.size(); ++i) {
@@ -190,7 +192,8 @@ QString PostgresLoadText(const QStringList& tables, const QStringList& csvNames,
     return text + u"COMMIT;\n"_s;
 }
 
-QString OracleLoadText(const QStringList& tables, const QStringList& controlNames, const QStringList& emptied)
+QString OracleLoadText(const QStringList& tables, const QStringList& controlNames, const QStringList& emptied,
+                       const std::vector<KeyConstraint>& deferred)
 {
     QString text = u"#!/bin/bash\n"
                    "# Loads the CSV files of this folder with SQL*Loader, parents first.\n"
@@ -290,10 +293,23 @@ QString OracleLoadText(const QStringList& tables, const QStringList& controlName
         text += u"COMMIT;\nEXIT\nKOVA_SQL\n"
                 "echo 'emptied and committed: a load that fails from here leaves the tables emptied'\n"_s;
     }
+    // Keys that refer to rows of a table loaded later wait until the last load;
+    // one that the rows then break stays disabled and is listed.
+    const auto constraints = [&](const char* state) {
+        QString statements;
+        for (const KeyConstraint& key : deferred)
+            statements += u"ALTER TABLE "_s + basKovaData::ServerSql(key.table) + u' ' + QLatin1StringView(state)
+                + u" CONSTRAINT "_s + basKovaData::SqlName(key.name) + u";\n"_s;
+        return statements;
+    };
+    if (!deferred.empty())
+        text += u"sql <<'KOVA_SQL'\n"_s + constraints("DISABLE") + u"EXIT\nKOVA_SQL\n"_s;
     for (const QString& control : controlNames) {
         const QString log = control.chopped(4) + u".log"_s;
         text += u"load "_s + ShellQuoted(control) + u' ' + ShellQuoted(log) + u'\n';
     }
+    if (!deferred.empty())
+        text += u"sql <<'KOVA_SQL' || true\n"_s + constraints("ENABLE") + u"EXIT\nKOVA_SQL\n"_s;
     return text + u"report_disabled\n"_s;
 }
 

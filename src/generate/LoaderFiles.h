@@ -5,11 +5,19 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace basKovaData {
 struct TableRules;
 }
 
 namespace generate {
+
+// A foreign key constraint by its table and name, as the dictionary shows them.
+struct KeyConstraint {
+    QString table;
+    QString name;
+};
 
 // Appends one value of RowValues as a CSV field: numbers as written, dates
 // as "YYYY-MM-DD HH24:MI:SS", NULL as nothing, a text as itself, between
@@ -19,10 +27,15 @@ namespace generate {
 bool AppendCsvField(QString& line, const QString& value);
 
 QString ControlFileText(const basKovaData::TableRules& rules, const QString& csvName);
+// With `deferred`, the foreign keys are checked at the commit (SET
+// CONSTRAINTS ALL DEFERRED), so that rows may refer to rows loaded after them.
 QString PostgresLoadText(const QStringList& tables, const QStringList& csvNames, const QStringList& columnLists,
-                         const QStringList& emptied);
-// `tables` names the table of each control file, in the same order.
-QString OracleLoadText(const QStringList& tables, const QStringList& controlNames, const QStringList& emptied);
+                         const QStringList& emptied, bool deferred = false);
+// `tables` names the table of each control file, in the same order. The
+// `deferred` constraints refer to rows loaded after theirs: they are disabled
+// before the first load and enabled after the last one.
+QString OracleLoadText(const QStringList& tables, const QStringList& controlNames, const QStringList& emptied,
+                       const std::vector<KeyConstraint>& deferred = {});
 // The columns of a table as its statements name them: "A, B, C".
 QString ColumnList(const basKovaData::TableRules& rules);
 

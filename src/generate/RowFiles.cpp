@@ -317,6 +317,8 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
                     text += u"DELETE FROM "_s + basKovaData::ServerSql(table) + u";\n"_s;
             if (guarded)
                 text += u"WHENEVER SQLERROR CONTINUE\n"_s;
+            if (!job.deferred.empty())
+                text += u"SET CONSTRAINTS ALL DEFERRED;\n"_s;
             script.write(text);
             basKovaData::StatementShape shape;
             for (std::size_t t = 0; t < tables.size(); ++t) {
@@ -384,9 +386,9 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
                         controlNames << TableFileName(tables[t].rules->table, slice, u".ctl"_s);
                     }
                 files.open(folder.filePath(u"load-postgresql.sql"_s))
-                    .write(PostgresLoadText(tableNames, csvNames, columnLists, job.emptied));
+                    .write(PostgresLoadText(tableNames, csvNames, columnLists, job.emptied, !job.deferred.empty()));
                 OutFile& loader = files.open(folder.filePath(u"load-oracle.sh"_s));
-                loader.write(OracleLoadText(tableNames, controlNames, job.emptied));
+                loader.write(OracleLoadText(tableNames, controlNames, job.emptied, job.deferred));
                 loader.setExecutable();
             }
         }

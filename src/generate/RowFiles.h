@@ -37,6 +37,9 @@ struct RowFileJob {
     std::function<void(int twips)> progress;
     // Asked between rows: true stops the writing, which then keeps no file.
     std::function<bool()> stopRequested;
+    // Foreign keys that refer to rows written after theirs: the script and the
+    // loaders check them at the commit (or enable them after the last load).
+    std::vector<KeyConstraint> deferred;
     // CSV: whether to write the loader scripts (load-postgresql.sql and
     // load-oracle.sh, which load every slice of the run).
     bool loaders = true;

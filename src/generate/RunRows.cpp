@@ -110,6 +110,8 @@ std::unique_ptr<RunRows::Source> RunRows::MakeSource(std::size_t t, qint64 first
     source->generator = std::make_unique<ValueGenerator>(*run.rules, m_database);
     if (m_target == RunTarget::Files)
         source->generator->MeasureInUtf8();
+    for (const int column : run.later)
+        source->generator->GiveValue(column, QString());  // NULL until the later table exists
     source->row = first;
     if (run.perParent) {
         const std::vector<qint64>& before = m_before[t];

@@ -41,6 +41,13 @@ struct TableRun {
     const basKovaData::TableRules* rules = nullptr;
     qint64 rows = 0;  // unless per parent
     std::optional<PerParent> perParent;
+    // Foreign key columns (1-based) that refer to a table of a cycle made
+    // after this one. `later` may be NULL: the rows are written with NULL
+    // there, to be set once the later table's rows exist. `ahead` may not:
+    // its values refer to rows the later table will have, and the run checks
+    // the keys at the commit.
+    std::vector<int> later;
+    std::vector<int> ahead;
 };
 
 // The K-th of N slices of every table's rows (1 of 1: the whole run).

@@ -169,7 +169,7 @@ void frmCreate::writeScript()
     job.progress = [this](int twips) { setProgress(twips); };
     job.stopRequested = [this] { return m_run->stopRequested(); };
     const generate::RowFileResult result =
-        generate::WriteRowFiles({generate::TableRun{&rules, *rows, std::nullopt}}, job);
+        generate::WriteRowFiles({generate::TableRun{&rules, *rows, std::nullopt, {}, {}}}, job);
     if (result.written)
         m_run->finishAndStay(QString::number(*rows) + QStringLiteral("件のINSERT文を出力しました。"),
                              basKovaData::MessageIcon::Information);

@@ -51,8 +51,10 @@ bool WriteLoaders(const Job& job, const QString& folder, qint64 count, QTextStre
     const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
     const std::vector<basKovaData::FileContent> files{
         {dir.filePath(u"load-postgresql.sql"_s),
-         generate::PostgresLoadText(tables, csvNames, columnLists, EmptiedTables(job)).toUtf8(), permissions},
-        {dir.filePath(u"load-oracle.sh"_s), generate::OracleLoadText(tables, controls, EmptiedTables(job)).toUtf8(),
+         generate::PostgresLoadText(tables, csvNames, columnLists, EmptiedTables(job), !job.deferred.empty()).toUtf8(),
+         permissions},
+        {dir.filePath(u"load-oracle.sh"_s),
+         generate::OracleLoadText(tables, controls, EmptiedTables(job), job.deferred).toUtf8(),
          permissions | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther}};
     if (!basKovaData::WriteFilesAtomically(files, &error)) {
         err << error << '\n';
@@ -172,7 +174,8 @@ int WriteFiles(const Job& job, const Arguments& args, QTextStream& out, QTextStr
         return Stopped;
     }
     generate::RowFileJob fileJob{args.csv ? generate::RowFileFormat::Csv : generate::RowFileFormat::Sql,
-                                 args.out, job.before, EmptiedTables(job), job.after, shard, progress, nullptr};
+                                 args.out, job.before, EmptiedTables(job), job.after, shard, progress, nullptr,
+                                 job.deferred};
     fileJob.stopRequested = [] { return StopSignal() != 0; };
     fileJob.loaders = qEnvironmentVariableIsEmpty(JobSliceVariable);
     const generate::RowFileResult result = generate::WriteRowFiles(TableRuns(job), fileJob);

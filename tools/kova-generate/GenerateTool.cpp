@@ -142,7 +142,7 @@ int Create(const Job& job, QTextStream& out, QTextStream& err, bool progress)
         hooks.progress = [&err](int twips) { ShowProgress(err, twips); };
     const std::vector<generate::TableRun> runs = TableRuns(job);
     const std::vector<generate::CreationResult> results =
-        generate::GenerateTables(runs, hooks, {job.before, EmptiedTables(job), job.after});
+        generate::GenerateTables(runs, hooks, {job.before, EmptiedTables(job), job.after, !job.deferred.empty()});
     if (progress) {
         err << '\n';
         err.flush();

@@ -1,12 +1,15 @@
 #include "JobTables.h"
 
 #include "GenerateTool.h"
+#include "KeyOrder.h"
 
 #include "browser/AutoRules.h"
 #include "browser/ColumnGrid.h"
 #include "browser/CommandChecks.h"
 #include "browser/ObjectList.h"
 #include "controls/GridModel.h"
+#include "engine/OdbcEngine.h"
+#include "generate/InsertRow.h"
 #include "generate/RuleFile.h"
 #include "rules/RuleEditing.h"
 #include "session/OraAccess.h"
@@ -123,7 +126,7 @@ std::optional<JobTable> Prepare(const JobEntry& entry, const QStringList& tables
         return std::nullopt;
     }
     JobTable prepared{entry.label, {}, entry.rows.value_or(generate::DefaultRuleFileRows), entry.perParent, {},
-                      entry.rulesPath.isEmpty()};
+                      entry.rulesPath.isEmpty(), {}, {}};
     std::optional<std::uint64_t> seed;
     if (entry.rulesPath.isEmpty()) {
         const browser::AutoRulesResult proposed = browser::ProposeRules(basKovaData::OraDatabase.get(), *table);
@@ -169,37 +172,31 @@ int ColumnIndex(const basKovaData::TableRules& rules, const QString& name)
     return 0;
 }
 
-// A reference of one table to another of the job.
-struct Edge {
-    std::size_t parent = 0;
-    bool nullable = false;  // every row may leave it NULL: a cycle may be broken there
-    bool required = false;  // per parent: the parent must come first
-};
-
-// The order of the tables, parents first, or none when a cycle remains once
-// the references that may be NULL are let go.
-std::optional<std::vector<std::size_t>> Order(const std::vector<std::vector<Edge>>& edges, bool letNullableGo)
+// The foreign key constraints of `table` that the database can check at
+// the commit: on the embedded engine every one; on a server those declared
+// DEFERRABLE (none where the dictionary does not say).
+QStringList DeferrableKeys(::OraDatabase* database, const QString& table, const QList<browser::ForeignKey>& keys)
 {
-    const std::size_t count = edges.size();
-    std::vector<bool> placed(count, false);
-    std::vector<std::size_t> order;
-    while (order.size() < count) {
-        std::size_t next = count;
-        for (std::size_t i = 0; i < count && next == count; ++i) {
-            if (placed[i])
-                continue;
-            const bool ready = std::all_of(edges[i].begin(), edges[i].end(), [&](const Edge& edge) {
-                return placed[edge.parent] || edge.parent == i || (letNullableGo && edge.nullable && !edge.required);
-            });
-            if (ready)
-                next = i;
-        }
-        if (next == count)
-            return std::nullopt;
-        placed[next] = true;
-        order.push_back(next);
+    QStringList names;
+    if (!dynamic_cast<const OdbcEngine*>(&database->engine())) {
+        for (const browser::ForeignKey& key : keys)
+            names << key.constraint;
+        return names;
     }
-    return order;
+    try {
+        // Every column, read by name: the statement itself does not name
+        // DEFERRABLE, which some servers keep as a word of their own.
+        const auto rows = database->DBCreateDynaset(
+            u"SELECT * FROM USER_CONSTRAINTS WHERE TABLE_NAME = %1 AND CONSTRAINT_TYPE = 'R'"_s.arg(
+                basKovaData::SqlQuoted(table)),
+            0);
+        for (; !rows->IsEOF(); rows->MoveNext())
+            if (rows->Value(u"DEFERRABLE"_s).toString().trimmed() == u"DEFERRABLE"_s)
+                names << rows->Value(u"CONSTRAINT_NAME"_s).toString().trimmed();
+    } catch (const OraError&) {
+        // A dictionary that cannot say defers nothing.
+    }
+    return names;
 }
 
 }  // namespace
@@ -289,7 +286,7 @@ bool PrepareTables(Job& job, QTextStream& err)
                 return i;
         return count;
     };
-    std::vector<std::vector<Edge>> edges(count);
+    std::vector<KeyColumn> columns;
     std::vector<QList<browser::ForeignKey>> keys(count);
     for (std::size_t i = 0; i < count; ++i) {
         try {
@@ -303,11 +300,7 @@ bool PrepareTables(Job& job, QTextStream& err)
                 continue;
             const int column = ColumnIndex(read[i].rules, key.column);
             const bool nullable = column > 0 && !read[i].rules[column].IsNotNull && !read[i].rules[column].IsKey;
-            auto edge = std::find_if(edges[i].begin(), edges[i].end(), [&](const Edge& e) { return e.parent == parent; });
-            if (edge == edges[i].end())
-                edges[i].push_back({parent, nullable, false});
-            else
-                edge->nullable = edge->nullable && nullable;
+            columns.push_back({i, parent, column, key.constraint, nullable, false, false});
         }
     }
     // A table made per parent row takes every foreign key column it has to that parent.
@@ -337,33 +330,45 @@ bool PrepareTables(Job& job, QTextStream& err)
                 << ", so it cannot be made per row of it\n";
             return false;
         }
-        for (Edge& edge : edges[i])
-            edge.required = edge.required || edge.parent == parent;
+        for (KeyColumn& key : columns)
+            key.required = key.required || (key.table == i && key.parent == parent);
         read[i].parentLink = link;
     }
-    std::optional<std::vector<std::size_t>> order = Order(edges, false);
-    if (!order)
-        order = Order(edges, true);
-    if (!order) {
-        QStringList cycle;
-        for (const JobTable& table : read)
-            cycle << table.rules.table;
-        if (!job.label.isEmpty()) {
-            err << job.label << ": the foreign keys among " << cycle.join(u", "_s)
-                << " form a cycle that no column left NULL breaks\n";
-            return false;
+    // Only the keys of tables in a cycle are asked whether they can wait for the commit.
+    KeyOrder order = OrderTables(count, columns);
+    std::vector<bool> asked(count, false);
+    while (!order.cycle.empty() && !asked[order.cycle.front()]) {
+        for (const std::size_t i : order.cycle) {
+            asked[i] = true;
+            const QStringList deferrable = DeferrableKeys(database, read[i].rules.table, keys[i]);
+            for (KeyColumn& key : columns)
+                key.deferrable = key.deferrable || (key.table == i && deferrable.contains(key.constraint));
         }
-        err << "the foreign keys of " << cycle.join(u", "_s) << " form a cycle; the files run in the order given\n";
-        std::vector<std::size_t> given(count);
-        for (std::size_t i = 0; i < count; ++i)
-            given[i] = i;
-        order = given;
+        order = OrderTables(count, columns);
+    }
+    if (!order.cycle.empty()) {
+        QStringList cycle, constraints;
+        for (const std::size_t i : order.cycle)
+            cycle << read[i].rules.table;
+        for (const auto& [i, constraint] : order.blocking)
+            constraints << constraint + u" of "_s + read[i].rules.table;
+        err << (job.label.isEmpty() ? QString() : job.label + u": "_s) << "the foreign keys of " << cycle.join(u", "_s)
+            << " form a cycle that no column left NULL breaks, and the database cannot defer "
+            << constraints.join(u", "_s) << " to the commit (declare them DEFERRABLE)\n";
+        return false;
+    }
+    job.deferred.clear();
+    for (const auto& [i, constraint] : order.deferred)
+        job.deferred.push_back({read[i].rules.table, constraint});
+    for (std::size_t i = 0; i < count; ++i) {
+        read[i].later = order.later[i];
+        read[i].ahead = order.ahead[i];
     }
     std::vector<std::size_t> place(count);
     for (std::size_t k = 0; k < count; ++k)
-        place[(*order)[k]] = k;
+        place[order.order[k]] = k;
     job.tables.clear();
-    for (const std::size_t i : *order) {
+    for (const std::size_t i : order.order) {
         job.tables.push_back(std::move(read[i]));
         if (job.tables.back().parentLink)
             job.tables.back().parentLink->parent = place[job.tables.back().parentLink->parent];
@@ -384,7 +389,7 @@ std::vector<generate::TableRun> TableRuns(const Job& job)
 {
     std::vector<generate::TableRun> runs;
     for (const JobTable& table : job.tables)
-        runs.push_back({&table.rules, table.rows, table.parentLink});
+        runs.push_back({&table.rules, table.rows, table.parentLink, table.later, table.ahead});
     return runs;
 }
 

@@ -3,6 +3,7 @@
 // is made: from rule files, a project file or --auto, each table with its
 // rules, its row count or its parent, ordered parents first.
 #include "generate/CreationRun.h"
+#include "generate/LoaderFiles.h"
 #include "generate/ProjectFile.h"
 #include "rules/ColumnRule.h"
 
@@ -38,6 +39,11 @@ struct JobTable {
     // rows asked are for the whole schema, and the table takes as many of
     // them as its keys hold.
     bool automatic = false;
+    // Foreign key columns (1-based) that refer to a table made after this one,
+    // in a cycle: written NULL first (`later`), or checked at the commit
+    // (`ahead`); see generate::TableRun.
+    std::vector<int> later;
+    std::vector<int> ahead;
 };
 
 struct Job {
@@ -48,6 +54,9 @@ struct Job {
     QStringList before;
     QStringList after;
     std::vector<JobTable> tables;  // once read: parents first
+    // The foreign keys that refer to rows made after theirs: the run checks
+    // them at the commit (SET CONSTRAINTS ALL DEFERRED).
+    std::vector<generate::KeyConstraint> deferred;
 };
 
 // The job the arguments describe, its files read; none with the reason on
