@@ -319,6 +319,9 @@ QString RunRows::PrepareDraws()
             if (parent && *parent > t)
                 parent.reset();
             std::unique_ptr<ParentKeys> keys;
+            // Whether the keys are known before the run: those kept as the
+            // parent's rows are made, or given by the database, are not.
+            bool known = true;
             if (parent) {
                 const basKovaData::TableRules& parentRules = *m_tables[*parent].rules;
                 std::vector<int> parentColumns;
@@ -328,6 +331,7 @@ QString RunRows::PrepareDraws()
                         return u"%1: the parent %2 has no column %3"_s.arg(where, parentRules.table, name);
                 }
                 const MadeKind kind = MadeKindOf(parentRules, parentColumns, intoDatabase);
+                known = kind == MadeKind::Computed || kind == MadeKind::Sequence;
                 const bool fromRowNumber = kind == MadeKind::Computed || kind == MadeKind::Sequence;
                 if (m_shard.count > 1 && !fromRowNumber)
                     return u"%1: the keys of %2 depend on the rows before them and cannot be drawn in slices; make "
@@ -344,7 +348,7 @@ QString RunRows::PrepareDraws()
             } else {
                 keys = StoredParentKeys(m_database, link.table, link.parentColumns, children);
             }
-            if (keys->Count() == 0 && m_total[t] > 0 && children.front()->IsNotNull
+            if (known && keys->Count() == 0 && m_total[t] > 0 && children.front()->IsNotNull
                 && (parent ? m_total[*parent] > 0 : HasRows(m_database, link.table)))
                 return u"%1 %2: none of the keys of %3 fits the column; %4 rows are asked"_s.arg(
                            where, children.front()->TypeText.trimmed(), link.table)
