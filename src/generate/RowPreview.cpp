@@ -53,7 +53,7 @@ RowPreview PreviewRows(const basKovaData::TableRules& rules, qint32 rows)
             inTransaction = true;
         }
         // The rows the run would make, foreign keys drawn as it draws them.
-        const std::vector<TableRun> tables{TableRun{&rules, rows, std::nullopt}};
+        const std::vector<TableRun> tables{TableRun{&rules, rows, std::nullopt, {}, {}}};
         RunRows made(tables, basKovaData::OraDatabase.get(), {}, RunTarget::Database);
         preview.errorText = made.Prepare();
         preview.refused = !preview.errorText.isEmpty();
