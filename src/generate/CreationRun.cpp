@@ -183,6 +183,21 @@ std::vector<CreationResult> GenerateTables(const std::vector<TableRun>& tables, 
             results[t].refusals = statements.TakeRefusals();
             ++tablesDone;
         }
+        // The keys a cycle of tables left NULL, now that their parents' rows are in.
+        basKovaData::StatementShape update;
+        for (std::size_t t = 0; t < tables.size(); ++t) {
+            const qint64 before = statements.Failures();
+            for (qint64 i = 0; i < made.LaterRows(t); ++i) {
+                made.LaterUpdate(t, i, update);
+                statements.Add(update);
+            }
+            statements.Flush();
+            if (const qint64 refused = statements.Failures() - before; refused > 0) {
+                results[t].failures += refused;
+                for (const auto& error : statements.TakeRefusals().errors)
+                    results[t].refusals.errors.push_back(error);
+            }
+        }
         for (const QString& sql : frame.after)
             frameStatement(sql);
         if (StopAsked(hooks))

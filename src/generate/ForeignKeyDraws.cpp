@@ -146,13 +146,21 @@ double ForeignKeyDraws::Draw(Group& group, qint64 row, std::uint32_t index)
 
 void ForeignKeyDraws::Give(ValueGenerator& generator, qint64 row)
 {
+    Draw(row, m_drawn);
+    for (const auto& [column, value] : m_drawn)
+        generator.GiveValue(column, value);
+}
+
+void ForeignKeyDraws::Draw(qint64 row, std::vector<std::pair<int, QString>>& values)
+{
     if (!m_started)
         Start();
+    values.clear();
     const auto give = [&](const Group& group, std::optional<qint64> rank) {
         if (rank)
             group.keys->KeyAt(*rank, m_entries);
         for (std::size_t k = 0; k < group.columns.size(); ++k)
-            generator.GiveValue(group.columns[k], rank && k < m_entries.size() ? m_entries[k] : QString());
+            values.emplace_back(group.columns[k], rank && k < m_entries.size() ? m_entries[k] : QString());
     };
     // The junction key's combination: its place in the keyed order, read as
     // one rank per constraint.

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class OraDatabase;
@@ -54,6 +55,8 @@ public:
     // take them in the row it makes next). Throws OraError when a parent's
     // keys cannot be read.
     void Give(ValueGenerator& generator, qint64 row);
+    // The same keys as (column, RowValues entry) pairs.
+    void Draw(qint64 row, std::vector<std::pair<int, QString>>& values);
 
 private:
     struct Group;
@@ -72,6 +75,7 @@ private:
     std::uint64_t m_taken = 0;
     QSet<QString> m_held;
     std::vector<QString> m_entries;
+    std::vector<std::pair<int, QString>> m_drawn;
 };
 
 }  // namespace generate

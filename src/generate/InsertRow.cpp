@@ -27,6 +27,25 @@ void AppendRawSqlText(QString& sql, const QString& entry)
         sql += MidBytes(entry, 2, MaxBytes).trimmed();
 }
 
+// One entry of RowValues as a value of the statement.
+void AppendEntry(StatementShape& shape, const QString& entry, QString& raw)
+{
+    if (const std::optional<QString> text = generate::LiteralEntry(entry)) {
+        // A made value written as a literal is data of any length.
+        shape.appendText(QLatin1Char(' '));
+        shape.appendTextValue(*text);
+    } else if (entry.startsWith(QLatin1Char('@'))) {
+        shape.appendText(QLatin1Char(' '));
+        raw.clear();
+        AppendRawSqlText(raw, entry);
+        shape.appendSql(raw);
+    } else if (!entry.isEmpty()) {
+        shape.appendTextValue(entry);
+    } else {
+        shape.appendNull(QStringLiteral("Null"));
+    }
+}
+
 }  // namespace
 
 QString SqlQuoted(const QString& text)
@@ -88,22 +107,32 @@ void InsertShape(const QString& table, int count, StatementShape& shape, const I
         QString& entry = RowValues[std::size_t(i)];
         if (entry.trimmed() == QLatin1String("@"))
             entry = QStringLiteral("@0");
-        if (const std::optional<QString> text = generate::LiteralEntry(entry)) {
-            // A made value written as a literal is data of any length.
-            shape.appendText(QLatin1Char(' '));
-            shape.appendTextValue(*text);
-        } else if (entry.startsWith(QLatin1Char('@'))) {
-            shape.appendText(QLatin1Char(' '));
-            raw.clear();
-            AppendRawSqlText(raw, entry);
-            shape.appendSql(raw);
-        } else if (!entry.isEmpty()) {
-            shape.appendTextValue(entry);
-        } else {
-            shape.appendNull(QStringLiteral("Null"));
-        }
+        AppendEntry(shape, entry, raw);
     }
     shape.appendText(QStringLiteral(" ) "));
+}
+
+void UpdateShape(const QString& table, const std::vector<std::pair<QString, QString>>& sets,
+                 const std::vector<std::pair<QString, QString>>& where, StatementShape& shape)
+{
+    shape.clear();
+    shape.appendText(QStringLiteral("Update "));
+    shape.appendText(ServerSql(table));
+    QString raw;
+    const auto list = [&](const std::vector<std::pair<QString, QString>>& pairs, const QString& between) {
+        for (std::size_t i = 0; i < pairs.size(); ++i) {
+            if (i > 0)
+                shape.appendText(between);
+            shape.appendText(u' ' + ServerSql(table, pairs[i].first) + QStringLiteral(" ="));
+            // A NULL entry compares as IS NULL in no row: keys are never NULL.
+            AppendEntry(shape, pairs[i].second.trimmed() == QLatin1String("@") ? QStringLiteral("@0") : pairs[i].second,
+                        raw);
+        }
+    };
+    shape.appendText(QStringLiteral(" Set"));
+    list(sets, QStringLiteral(","));
+    shape.appendText(QStringLiteral(" Where"));
+    list(where, QStringLiteral(" And"));
 }
 
 QString InsertText(const QString& table, int count, const InsertColumns& columns)

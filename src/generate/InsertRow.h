@@ -2,6 +2,7 @@
 // The INSERT statement of one generated row, built from RowValues.
 #include <QString>
 
+#include <utility>
 #include <vector>
 
 namespace basKovaData {
@@ -37,6 +38,11 @@ void InsertShape(const QString& table, int count, StatementShape& shape, const I
 // The same statement as literal text: character values between quotes, with
 // single quotes inside doubled, so the value arrives as typed.
 QString InsertText(const QString& table, int count, const InsertColumns& columns = {});
+
+// "Update " + table + " Set A = v, ... Where K = k And ...": the columns by
+// name, the values as entries of RowValues are written in an INSERT.
+void UpdateShape(const QString& table, const std::vector<std::pair<QString, QString>>& sets,
+                 const std::vector<std::pair<QString, QString>>& where, StatementShape& shape);
 
 // A text as an SQL character literal: between single quotes, quotes doubled.
 QString SqlQuoted(const QString& text);

@@ -174,7 +174,7 @@ QString ControlFileText(const basKovaData::TableRules& rules, const QString& csv
 }
 
 QString PostgresLoadText(const QStringList& tables, const QStringList& csvNames, const QStringList& columnLists,
-                         const QStringList& emptied, bool deferred)
+                         const QStringList& emptied, bool deferred, const QStringList& updateFiles)
 {
     QString text = u"-- Loads the CSV files of this folder, parents first: psql -f load-postgresql.sql\n"
                    "\\set ON_ERROR_STOP on\n"
@@ -189,11 +189,14 @@ QString PostgresLoadText(const QStringList& tables, const QStringList& csvNames,
         text += u"\\copy "_s + basKovaData::ServerSql(tables[i]) + u" ("_s + columnLists[i] + u") FROM '"_s + file
             + u"' WITH (FORMAT csv, HEADER true, ENCODING 'UTF8')\n"_s;
     }
+    // The keys a cycle of tables leaves NULL, set once every table is in.
+    for (QString file : updateFiles)
+        text += u"\\i '"_s + file.replace(u'\'', u"''"_s) + u"'\n"_s;
     return text + u"COMMIT;\n"_s;
 }
 
 QString OracleLoadText(const QStringList& tables, const QStringList& controlNames, const QStringList& emptied,
-                       const std::vector<KeyConstraint>& deferred)
+                       const std::vector<KeyConstraint>& deferred, const QStringList& updateFiles)
 {
     QString text = u"#!/bin/bash\n"
                    "# Loads the CSV files of this folder with SQL*Loader, parents first.\n"
@@ -308,6 +311,9 @@ QString OracleLoadText(const QStringList& tables, const QStringList& controlName
         const QString log = control.chopped(4) + u".log"_s;
         text += u"load "_s + ShellQuoted(control) + u' ' + ShellQuoted(log) + u'\n';
     }
+    // The keys a cycle of tables leaves NULL, set once every table is in.
+    for (const QString& file : updateFiles)
+        text += u"{ printf 'SET DEFINE OFF\\n'; cat "_s + ShellQuoted(file) + u"; printf 'COMMIT;\\nEXIT\\n'; } | sql\n"_s;
     if (!deferred.empty())
         text += u"sql <<'KOVA_SQL' || true\n"_s + constraints("ENABLE") + u"EXIT\nKOVA_SQL\n"_s;
     return text + u"report_disabled\n"_s;

@@ -29,13 +29,15 @@ bool AppendCsvField(QString& line, const QString& value);
 QString ControlFileText(const basKovaData::TableRules& rules, const QString& csvName);
 // With `deferred`, the foreign keys are checked at the commit (SET
 // CONSTRAINTS ALL DEFERRED), so that rows may refer to rows loaded after them.
+// `updateFiles` hold the UPDATEs that set the keys a cycle of tables left
+// NULL: run after the last load.
 QString PostgresLoadText(const QStringList& tables, const QStringList& csvNames, const QStringList& columnLists,
-                         const QStringList& emptied, bool deferred = false);
+                         const QStringList& emptied, bool deferred = false, const QStringList& updateFiles = {});
 // `tables` names the table of each control file, in the same order. The
 // `deferred` constraints refer to rows loaded after theirs: they are disabled
 // before the first load and enabled after the last one.
 QString OracleLoadText(const QStringList& tables, const QStringList& controlNames, const QStringList& emptied,
-                       const std::vector<KeyConstraint>& deferred = {});
+                       const std::vector<KeyConstraint>& deferred = {}, const QStringList& updateFiles = {});
 // The columns of a table as its statements name them: "A, B, C".
 QString ColumnList(const basKovaData::TableRules& rules);
 

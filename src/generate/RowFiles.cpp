@@ -274,6 +274,16 @@ QString TableFileName(const QString& table, const Shard& shard, const QString& e
     return FileName(table) + ShardSuffix(shard) + extension;
 }
 
+QString LaterFileName(const Shard& shard)
+{
+    return u"keys-later"_s + ShardSuffix(shard) + u".sql"_s;
+}
+
+bool HasLaterColumns(const std::vector<TableRun>& tables)
+{
+    return std::any_of(tables.begin(), tables.end(), [](const TableRun& run) { return !run.later.empty(); });
+}
+
 QString ShardPath(const QString& path, const Shard& shard)
 {
     const qsizetype slash = std::max(path.lastIndexOf(u'/'), qsizetype(0));
@@ -332,6 +342,14 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
                 });
                 result.rows[t] = made.Rows(t);
             }
+            // The keys a cycle of tables left NULL, once every table's rows are in.
+            for (std::size_t t = 0; t < tables.size(); ++t)
+                for (qint64 i = 0; i < made.LaterRows(t); ++i) {
+                    made.LaterUpdate(t, i, shape);
+                    text.clear();
+                    AppendScriptStatement(text, shape);
+                    script.write(text);
+                }
             script.write((after.isEmpty() ? QString() : stopOnError) + after + u"COMMIT;\n"_s);
         } else {
             const QDir folder(job.path);
@@ -372,10 +390,25 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
                 const QString controlName = TableFileName(rules.table, job.shard, u".ctl"_s);
                 files.open(folder.filePath(controlName)).write(ControlFileText(rules, csvName));
             }
+            // The keys a cycle of tables left NULL: this slice's UPDATEs, which
+            // the loaders run after the last load.
+            const bool later = HasLaterColumns(tables);
+            if (later) {
+                OutFile& updates = files.open(folder.filePath(LaterFileName(job.shard)));
+                basKovaData::StatementShape update;
+                for (std::size_t t = 0; t < tables.size(); ++t)
+                    for (qint64 i = 0; i < made.LaterRows(t); ++i) {
+                        made.LaterUpdate(t, i, update);
+                        updates.write(update.Literal() + u";\n"_s);
+                    }
+            }
             // Every slice writes the same loaders, which load all the slices
             // of each table, parents first: whichever slice is made last,
             // they are there.
             if (job.loaders) {
+                QStringList updateFiles;
+                for (qint64 k = 1; later && k <= job.shard.count; ++k)
+                    updateFiles << LaterFileName({k, job.shard.count});
                 QStringList tableNames, csvNames, columnLists, controlNames;
                 for (std::size_t t = 0; t < tables.size(); ++t)
                     for (qint64 k = 1; k <= job.shard.count; ++k) {
@@ -386,9 +419,10 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
                         controlNames << TableFileName(tables[t].rules->table, slice, u".ctl"_s);
                     }
                 files.open(folder.filePath(u"load-postgresql.sql"_s))
-                    .write(PostgresLoadText(tableNames, csvNames, columnLists, job.emptied, !job.deferred.empty()));
+                    .write(PostgresLoadText(tableNames, csvNames, columnLists, job.emptied, !job.deferred.empty(),
+                                            updateFiles));
                 OutFile& loader = files.open(folder.filePath(u"load-oracle.sh"_s));
-                loader.write(OracleLoadText(tableNames, controlNames, job.emptied, job.deferred));
+                loader.write(OracleLoadText(tableNames, controlNames, job.emptied, job.deferred, updateFiles));
                 loader.setExecutable();
             }
         }

@@ -62,6 +62,11 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
 QString ShardSuffix(const Shard& shard);
 // The name of a table's file in a CSV folder: "TABLE.K-of-N.csv".
 QString TableFileName(const QString& table, const Shard& shard, const QString& extension);
+// The file of a CSV folder that holds a slice's UPDATEs of the keys a cycle
+// of tables left NULL ("keys-later.K-of-N.sql"), which the loaders run after
+// the last load; there when some table has such keys.
+QString LaterFileName(const Shard& shard);
+bool HasLaterColumns(const std::vector<TableRun>& tables);
 // A path with the shard's suffix before its extension ("out.sql" to "out.2-of-4.sql").
 QString ShardPath(const QString& path, const Shard& shard);
 

@@ -1,4 +1,5 @@
 #include "generate/RunRows.h"
+#include "generate/RunRowsParts.h"
 
 #include "generate/ForeignKeyDraws.h"
 #include "generate/InsertRow.h"
@@ -20,19 +21,6 @@
 using namespace Qt::StringLiterals;
 
 namespace generate {
-
-// The rows of one table from some row on: its generator, and for a
-// per-parent table where it stands among the parent's rows.
-struct RunRows::Source {
-    std::unique_ptr<ValueGenerator> generator;
-    qint64 row = 0;          // the next row's place in the whole run
-    qint64 parentRow = -1;   // the parent row the current row belongs to
-    // A slice makes the parent's rows again: their source and the last row
-    // it made, with that row's key values.
-    std::unique_ptr<Source> parent;
-    qint64 parentMade = -1;
-    std::vector<QString> parentValues;
-};
 
 namespace {
 
@@ -75,22 +63,9 @@ void EvaluateKey(OraDatabase* database, const basKovaData::ColumnRule& rule, QSt
         value = given.toString();
 }
 
-// Whether `table` holds any row. Throws OraError.
-bool HasRows(OraDatabase* database, const QString& table)
-{
-    if (!database)
-        return false;
-    return database->DBCreateDynaset(u"SELECT COUNT(*) FROM "_s + database->SqlName(table), 0)->Value(0).toDouble() > 0;
-}
 
 }  // namespace
 
-RunRows::RunRows(const std::vector<TableRun>& tables, OraDatabase* database, Shard shard, RunTarget target)
-    : m_tables(tables), m_database(database), m_shard(shard), m_target(target)
-{
-}
-
-RunRows::~RunRows() = default;
 
 qint64 RunRows::TotalRows(std::size_t t) const
 {
@@ -235,13 +210,16 @@ void RunRows::NextRow(std::size_t t)
     if (m_draws[t])
         m_draws[t]->Give(*source.generator, source.row);
     next(next, t, source);
-    if (m_shard.count > 1)
+    if (m_shard.count > 1) {
+        KeepLaterKey(t, source.row - 1);
         return;
+    }
     for (const int column : m_evaluated[t])
         EvaluateKey(m_database, (*m_tables[t].rules)[column], basKovaData::RowValues[std::size_t(column)]);
     for (const auto& [parent, keys] : m_parentKeys)
         if (parent == t)
             keys->Made(source.row - 1);
+    KeepLaterKey(t, source.row - 1);
     // The whole run keeps each parent row's key values for its children.
     for (std::size_t c = t + 1; c < m_tables.size(); ++c) {
         const std::optional<PerParent>& per = m_tables[c].perParent;
@@ -252,120 +230,6 @@ void RunRows::NextRow(std::size_t t)
                 m_keys[c].push_back(value);
             }
     }
-}
-
-void RunRows::Refused(std::size_t t, const std::vector<qint64>& rows)
-{
-    for (const auto& [parent, keys] : m_parentKeys)
-        if (parent == t) {
-            keys->Refused(rows);
-            keys->Filled();
-        }
-}
-
-QString RunRows::PrepareDraws()
-{
-    const std::size_t count = m_tables.size();
-    const bool intoDatabase = m_target == RunTarget::Database;
-    m_draws.clear();
-    m_draws.resize(count);
-    m_parentKeys.clear();
-    m_evaluated.assign(count, {});
-    const auto indexOf = [](const basKovaData::TableRules& rules, const QString& column) {
-        for (int j = 1; j <= rules.count(); ++j)
-            if (rules[j].ColumnName.trimmed().compare(column, Qt::CaseInsensitive) == 0)
-                return j;
-        return 0;
-    };
-    for (std::size_t t = 0; t < count; ++t) {
-        const basKovaData::TableRules& rules = *m_tables[t].rules;
-        // The columns of each constraint, in the table's order.
-        struct Link {
-            QString table, constraint;
-            bool distinct = false;
-            std::vector<int> columns;
-            QStringList parentColumns;
-        };
-        std::vector<Link> links;
-        for (int j = 1; j <= rules.count(); ++j) {
-            const basKovaData::ColumnRule::ParentLink* link = rules[j].parent();
-            if (!link || link->table.compare(rules.table, Qt::CaseInsensitive) == 0)
-                continue;
-            if (m_tables[t].perParent && std::count(m_tables[t].perParent->columns.begin(),
-                                                    m_tables[t].perParent->columns.end(), j))
-                continue;
-            auto same = std::find_if(links.begin(), links.end(), [&](const Link& other) {
-                return other.table.compare(link->table, Qt::CaseInsensitive) == 0 && other.constraint == link->constraint;
-            });
-            if (same == links.end())
-                same = links.insert(links.end(), Link{link->table, link->constraint, false, {}, {}});
-            same->distinct = same->distinct || link->distinct;
-            same->columns.push_back(j);
-            same->parentColumns << link->column;
-        }
-        if (links.empty())
-            continue;
-        auto draws = std::make_unique<ForeignKeyDraws>(rules, intoDatabase);
-        for (const Link& link : links) {
-            std::vector<const basKovaData::ColumnRule*> children;
-            for (const int j : link.columns)
-                children.push_back(&rules[j]);
-            const QString where = rules.table + u'.' + rules[link.columns.front()].ColumnName.trimmed();
-            std::optional<std::size_t> parent;
-            for (std::size_t p = 0; p < count && !parent; ++p)
-                if (p != t && m_tables[p].rules->table.compare(link.table, Qt::CaseInsensitive) == 0)
-                    parent = p;
-            // A parent made later in the run is drawn as the database holds it now.
-            if (parent && *parent > t)
-                parent.reset();
-            std::unique_ptr<ParentKeys> keys;
-            // Whether the keys are known before the run: those kept as the
-            // parent's rows are made, or given by the database, are not.
-            bool known = true;
-            if (parent) {
-                const basKovaData::TableRules& parentRules = *m_tables[*parent].rules;
-                std::vector<int> parentColumns;
-                for (const QString& name : link.parentColumns) {
-                    parentColumns.push_back(indexOf(parentRules, name));
-                    if (parentColumns.back() == 0)
-                        return u"%1: the parent %2 has no column %3"_s.arg(where, parentRules.table, name);
-                }
-                const MadeKind kind = MadeKindOf(parentRules, parentColumns, intoDatabase);
-                known = kind == MadeKind::Computed || kind == MadeKind::Sequence;
-                const bool fromRowNumber = kind == MadeKind::Computed || kind == MadeKind::Sequence;
-                if (m_shard.count > 1 && !fromRowNumber)
-                    return u"%1: the keys of %2 depend on the rows before them and cannot be drawn in slices; make "
-                           "the rows whole, without --shard or --jobs"_s.arg(where, parentRules.table);
-                if (kind == MadeKind::Kept && intoDatabase)
-                    for (const int column : parentColumns)
-                        if (!std::count(m_evaluated[*parent].begin(), m_evaluated[*parent].end(), column))
-                            m_evaluated[*parent].push_back(column);
-                keys = MadeParentKeys(kind, parentRules, m_total[*parent], parentColumns, children, m_database);
-                // When none of the new keys fits the child's column, the
-                // parent rows already there may.
-                if (keys->Count() == 0 && m_total[*parent] > 0 && kind == MadeKind::Computed)
-                    keys = StoredParentKeys(m_database, link.table, link.parentColumns, children);
-            } else {
-                keys = StoredParentKeys(m_database, link.table, link.parentColumns, children);
-            }
-            if (known && keys->Count() == 0 && m_total[t] > 0 && children.front()->IsNotNull
-                && (parent ? m_total[*parent] > 0 : HasRows(m_database, link.table)))
-                return u"%1 %2: none of the keys of %3 fits the column; %4 rows are asked"_s.arg(
-                           where, children.front()->TypeText.trimmed(), link.table)
-                    .arg(m_total[t]);
-            draws->AddGroup(link.constraint, link.columns, keys.get(), link.distinct);
-            m_parentKeys.emplace_back(parent, std::move(keys));
-        }
-        const qint64 held = intoDatabase && m_database ? draws->ReadHeld(m_database) : 0;
-        const qint64 combinations = draws->Combinations(held);
-        if (combinations >= 0 && m_total[t] > combinations)
-            return u"%1: its key of foreign keys has %2 combinations of parent rows left, and %3 rows are asked"_s.arg(
-                rules.table)
-                .arg(combinations)
-                .arg(m_total[t]);
-        m_draws[t] = std::move(draws);
-    }
-    return {};
 }
 
 }  // namespace generate

@@ -14,6 +14,7 @@
 class OraDatabase;
 
 namespace basKovaData {
+class StatementShape;
 struct TableRules;
 }
 
@@ -87,8 +88,24 @@ public:
     // rows, in order): no child draws them. Then all its rows are in.
     void Refused(std::size_t t, const std::vector<qint64>& rows);
 
+    // The rows of table `t` whose `later` columns are set once every table's
+    // rows are in: one UPDATE each, by the row's key. None where the table
+    // has no key of its own to find its rows by.
+    qint64 LaterRows(std::size_t t) const;
+    // The UPDATE of the `i`-th of them (from 0). Throws OraError when a
+    // parent's keys cannot be read.
+    void LaterUpdate(std::size_t t, qint64 i, basKovaData::StatementShape& shape);
+
 private:
     struct Source;
+    struct Later;
+    struct Link;
+    // The keys `link` of table `t` draws from: of a parent the run makes
+    // (`later` may be one made after it) or the database holds; none with
+    // `refusal` set when the run cannot start.
+    std::unique_ptr<ParentKeys> KeysFor(std::size_t t, const Link& link, bool later,
+                                        std::optional<std::size_t>& parent, QString& refusal);
+    void KeepLaterKey(std::size_t t, qint64 row);
     // Makes the source of table `t` for rows from `first` on, with a source
     // of its parent when the parent's rows must be made again (a slice).
     std::unique_ptr<Source> MakeSource(std::size_t t, qint64 first) const;
@@ -110,6 +127,7 @@ private:
     // Made keys of a parent that the database completes (SQL, evaluated as
     // each parent row is made), by table.
     std::vector<std::vector<int>> m_evaluated;
+    std::vector<std::unique_ptr<Later>> m_later;
     QString PrepareDraws();
     // The whole run in one piece keeps the parents' key values as it made
     // them; a slice makes the parent rows again from the seed.

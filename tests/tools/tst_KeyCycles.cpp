@@ -86,26 +86,6 @@ QString Generate(const QString& login, const QStringList& args)
     return QString::number(status) + u'\n' + err + out;
 }
 
-// Runs psql with `args` in `folder` on the test server's database
-// `database`: empty when it worked, else what psql wrote.
-QString Psql(const QString& database, const QStringList& args, const QString& folder = {})
-{
-    const ServerSettings server = *Server();
-    QString psql = QStandardPaths::findExecutable(u"psql"_s);
-    if (psql.isEmpty())
-        psql = u"/usr/lib/postgresql/15/bin/psql"_s;
-    QProcess load;
-    load.setWorkingDirectory(folder);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"PGPASSWORD"_s, server.password);
-    load.setProcessEnvironment(environment);
-    load.start(psql, QStringList{u"-X"_s, u"-q"_s, u"-h"_s, u"127.0.0.1"_s, u"-p"_s, qEnvironmentVariable("KOVA_PG_PORT"),
-                      u"-v"_s, u"ON_ERROR_STOP=1"_s, u"-U"_s, server.user, u"-d"_s, database} + args);
-    if (!load.waitForFinished(60000))
-        return u"psql did not finish"_s;
-    return load.exitCode() == 0 ? QString() : QString::fromUtf8(load.readAllStandardError());
-}
-
 }  // namespace
 
 class tst_KeyCycles : public QObject {

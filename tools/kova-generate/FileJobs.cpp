@@ -37,7 +37,10 @@ bool Seeded(const Job& job)
 // of a table before the next table. Both files or neither.
 bool WriteLoaders(const Job& job, const QString& folder, qint64 count, QTextStream& err)
 {
-    QStringList tables, csvNames, columnLists, controls;
+    QStringList tables, csvNames, columnLists, controls, updates;
+    const bool later = generate::HasLaterColumns(TableRuns(job));
+    for (qint64 k = 1; later && k <= count; ++k)
+        updates << generate::LaterFileName({k, count});
     for (const JobTable& table : job.tables)
         for (qint64 k = 1; k <= count; ++k) {
             const generate::Shard shard{k, count};
@@ -51,10 +54,11 @@ bool WriteLoaders(const Job& job, const QString& folder, qint64 count, QTextStre
     const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
     const std::vector<basKovaData::FileContent> files{
         {dir.filePath(u"load-postgresql.sql"_s),
-         generate::PostgresLoadText(tables, csvNames, columnLists, EmptiedTables(job), !job.deferred.empty()).toUtf8(),
+         generate::PostgresLoadText(tables, csvNames, columnLists, EmptiedTables(job), !job.deferred.empty(), updates)
+             .toUtf8(),
          permissions},
         {dir.filePath(u"load-oracle.sh"_s),
-         generate::OracleLoadText(tables, controls, EmptiedTables(job), job.deferred).toUtf8(),
+         generate::OracleLoadText(tables, controls, EmptiedTables(job), job.deferred, updates).toUtf8(),
          permissions | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther}};
     if (!basKovaData::WriteFilesAtomically(files, &error)) {
         err << error << '\n';
@@ -73,6 +77,8 @@ QStringList SliceFiles(const Job& job, const Arguments& args, const generate::Sh
     for (const JobTable& table : job.tables)
         for (const QString& extension : {u".csv"_s, u".ctl"_s})
             files << dir.filePath(generate::TableFileName(table.rules.table, shard, extension));
+    if (generate::HasLaterColumns(TableRuns(job)))
+        files << dir.filePath(generate::LaterFileName(shard));
     return files;
 }
 

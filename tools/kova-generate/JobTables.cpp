@@ -24,6 +24,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 #include <QTextStream>
 
 #include <algorithm>
@@ -363,6 +364,19 @@ bool PrepareTables(Job& job, QTextStream& err)
     for (std::size_t i = 0; i < count; ++i) {
         read[i].later = order.later[i];
         read[i].ahead = order.ahead[i];
+    }
+    // Keys drawn from rows a later table will have are known before only
+    // from a seed: without one, the job chooses it and says which.
+    const bool ahead = std::any_of(read.begin(), read.end(), [](const JobTable& table) { return !table.ahead.empty(); });
+    const bool unseeded = std::any_of(read.begin(), read.end(), [](const JobTable& table) { return !table.rules.seed; });
+    if (ahead && unseeded) {
+        const std::uint64_t seed = job.seed.value_or(QRandomGenerator::global()->bounded(quint64(1) << 53));
+        err << "the keys of a cycle are drawn from rows made after theirs; no seed was given, the job uses --seed "
+            << seed << '\n';
+        job.seed = seed;
+        for (JobTable& table : read)
+            if (!table.rules.seed)
+                table.rules.seed = seed;
     }
     std::vector<std::size_t> place(count);
     for (std::size_t k = 0; k < count; ++k)
