@@ -83,6 +83,8 @@ std::unique_ptr<RunRows::Source> RunRows::MakeSource(std::size_t t, qint64 first
     const TableRun& run = m_tables[t];
     auto source = std::make_unique<Source>();
     source->generator = std::make_unique<ValueGenerator>(*run.rules, m_database);
+    if (m_target == RunTarget::Files)
+        source->generator->MeasureInUtf8();
     for (const int column : run.later)
         source->generator->GiveValue(column, QString());  // NULL until the later table exists
     source->row = first;

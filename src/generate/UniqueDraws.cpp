@@ -283,6 +283,8 @@ double ValueGenerator::DistinctValues(int column, const ColumnRule& rule)
 
 QString ValueGenerator::Prepare(qint64 rows)
 {
+    if (const QString refusal = PatternTooLongInUtf8(); !refusal.isEmpty())
+        return refusal;
     for (int j = 1; j <= m_rules.count(); ++j) {
         if (m_rules[j].kind() == Kind::Expression && m_rules[j].family() != TypeFamily::Other) {
             if (const QString refusal = PrepareExpressions(); !refusal.isEmpty())

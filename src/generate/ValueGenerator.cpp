@@ -262,6 +262,20 @@ ValueGenerator::ColumnState& ValueGenerator::State(int column)
     return m_columns[static_cast<std::size_t>(column)];
 }
 
+QString ValueGenerator::PatternTooLongInUtf8()
+{
+    for (int j = 1; m_utf8 && j <= m_rules.count(); ++j) {
+        const ColumnRule& rule = m_rules[j];
+        if (rule.kind() != Kind::Pattern || rule.family() != TypeFamily::Character || rule.Length < 1)
+            continue;
+        LengthMeasure measure = MeasureOf(rule, m_database);
+        measure.utf8 = true;
+        if (const int longest = measure.Longest(Recipe(j, rule)); longest > measure.limit)
+            return m_rules.table + u'.' + rule.ColumnName.trimmed() + u": "_s + PatternTooLong(longest, measure);
+    }
+    return {};
+}
+
 QString ValueGenerator::PrepareExpressions()
 {
     m_expressions = std::make_unique<RowExpressions>();
@@ -504,8 +518,10 @@ QString ValueGenerator::CharacterValue(int column, const ColumnRule& rule)
             dictionary = int(basKovaData::DictionaryNames().indexOf(rule.TextValue[0].trimmed()));
         m_drawColumn = column;
         std::optional<LengthMeasure>& known = m_columns[static_cast<std::size_t>(column)].measure;
-        if (!known)
+        if (!known) {
             known = MeasureOf(rule, m_database);
+            known->utf8 = known->utf8 || m_utf8;
+        }
         const LengthMeasure measure = *known;
         QString value = measure.Fit(m_dictionary.value(dictionary));
         // 重複なし: another person or place until the value is a new one.

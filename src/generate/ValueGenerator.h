@@ -65,6 +65,10 @@ public:
     // from `database`. The rules must outlive the generator.
     ValueGenerator(const basKovaData::TableRules& rules, OraDatabase* database);
 
+    // Values for files, which a server loads: texts of byte lengths are cut
+    // to their lengths in UTF-8, whatever database the rules come from.
+    void MeasureInUtf8() { m_utf8 = true; }
+
     // What must hold before the first of `rows` rows: a column that may not
     // repeat can give that many values, counting those the table already
     // holds (read here). Empty when the run may start, else the message that
@@ -193,6 +197,10 @@ private:
     // Reads the rules' expressions once; the refusal (a cycle, a syntax
     // error) when they cannot run.
     QString PrepareExpressions();
+    // With MeasureInUtf8: why a pattern's longest value is longer in UTF-8
+    // than its column's length in bytes, naming TABLE.COLUMN; empty when none
+    // is. (The rule was checked against the database's own count.)
+    QString PatternTooLongInUtf8();
     // Tries for a value not given before, for the kinds that draw freely.
     static constexpr int UniqueAttempts = 1000;
     // Why a column that may not repeat has no new value left.
@@ -221,6 +229,7 @@ private:
 
     const basKovaData::TableRules& m_rules;
     OraDatabase* m_database;
+    bool m_utf8 = false;
     DictionaryRow m_dictionary;
     qint64 m_row = -1;              // the row being made, from 0
     // Expression columns: the engine, the order they run in (column numbers)

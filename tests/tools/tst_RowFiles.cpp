@@ -6,6 +6,7 @@
 #include "GenerateTool.h"
 #include "SqlConsole.h"
 
+#include "generate/ColumnLength.h"
 #include "generate/RowFiles.h"
 #include "generate/SqlScriptText.h"
 #include "support/EngineSupport.h"
@@ -189,6 +190,73 @@ class tst_RowFiles : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // Texts of a column of 24 bytes as the place they go counts: the
+    // embedded engine in code page 932 (two bytes a kanji), files in UTF-8
+    // (three), which the servers that load them count; a length in CHAR in
+    // characters. Addresses are cut to it; a pattern whose longest value is
+    // longer stops the run before any row.
+    void textsFitWhereTheyGo_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("format");  // empty: into the database
+        QTest::addColumn<QString>("rule");    // of V
+        QTest::addColumn<QString>("unit");    // what stays within 24: cp932, utf8 or char; else the refusal
+        const QString address = uR"({"column": "V", "kind": "dictionary", "name": "住所"})"_s;
+        const QString kana = uR"({"column": "V", "kind": "pattern", "pattern": "[あ-ん]{12}"})"_s;
+        QTest::newRow("database, bytes") << u"VARCHAR2(24)"_s << QString() << address << u"cp932"_s;
+        QTest::newRow("csv, bytes") << u"VARCHAR2(24)"_s << u"csv"_s << address << u"utf8"_s;
+        QTest::newRow("csv, characters") << u"VARCHAR2(24 CHAR)"_s << u"csv"_s << address << u"char"_s;
+        QTest::newRow("database, pattern") << u"VARCHAR2(24)"_s << QString() << kana << u"cp932"_s;
+        QTest::newRow("script, pattern") << u"VARCHAR2(24)"_s << u"sql"_s << kana
+                                         << u"T.V: パターンの最も長い値は36バイトで、項目の長さ24バイトを超えます。"_s;
+    }
+    void textsFitWhereTheyGo()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, format);
+        QFETCH(QString, rule);
+        QFETCH(QString, unit);
+        QTemporaryDir dir;
+        const TestDatabase db = OpenTestDatabase(dir, {Table.arg(type)});
+        const QString rules = dir.filePath(u"t.json"_s);
+        QVERIFY(WriteFile(rules, (uR"({"kova-rules": 1, "table": "T", "rows": 200, "seed": 3, "columns": [
+            {"column": "ID", "kind": "sequence", "start": 1, "step": 1}, )"_s + rule + u"]}"_s).toUtf8()));
+        QString err;
+        const QString out = dir.filePath(format == u"sql"_s ? u"out/t.sql"_s : u"out"_s);
+        QStringList args{rules};
+        if (format == u"csv"_s)
+            args << u"--out"_s << out << u"--format"_s << format;
+        else if (!format.isEmpty())
+            args << u"--out"_s << out;
+        const int status = Generate(u"scott/tiger@"_s + db.path, args, &err);
+        if (unit.size() > 5) {
+            QCOMPARE(status, kovagenerate::Stopped);
+            QVERIFY2(err.contains(unit), qPrintable(err));
+            QVERIFY(!QFile::exists(out));
+            return;
+        }
+        QVERIFY2(status == kovagenerate::AllCreated, qPrintable(err));
+        QStringList values;
+        if (format.isEmpty()) {
+            for (const QStringList& row : QueryRows(*db.database, u"SELECT V FROM T"_s))
+                values << row[0];
+        } else {
+            for (const QStringList& record : CsvRecords(QString::fromUtf8(ReadFile(out + u"/T.csv"_s))))
+                values << record.value(1);
+        }
+        QCOMPARE(values.size(), 200);
+        generate::LengthMeasure measure;
+        measure.limit = 24;
+        measure.characters = unit == u"char"_s;
+        measure.utf8 = unit == u"utf8"_s;
+        qsizetype longest = 0;
+        for (const QString& value : values) {
+            QVERIFY2(measure.Of(value) <= 24, qPrintable(value));
+            longest = std::max(longest, measure.Of(value));
+        }
+        QVERIFY(longest > 20);  // cut to the limit, not far below it
+    }
+
     void init() { ResetProgramState(); }
 
     // The same awkward values, one per row, through each kind of file.
