@@ -106,15 +106,16 @@ std::unique_ptr<ParentKeys> RunRows::KeysFor(std::size_t t, const Link& link, bo
             for (const int column : parentColumns)
                 if (!Holds(m_evaluated[*parent], column))
                     m_evaluated[*parent].push_back(column);
-        keys = MadeParentKeys(kind, parentRules, m_total[*parent], parentColumns, children, m_database);
+        const qint64 parentRows = m_total[*parent];
+        keys = MadeParentKeys(kind, parentRules, parentRows, parentColumns, children, m_database);
         // When none of the new keys fits the child's column, the parent rows
         // already there may.
-        if (keys->Count() == 0 && m_total[*parent] > 0 && kind == MadeKind::Computed && *parent < t) {
+        if (keys->Count() == 0 && parentRows > 0 && kind == MadeKind::Computed && *parent < t) {
             keys = StoredParentKeys(m_database, link.table, link.parentColumns, children);
             parent.reset();
         }
         const bool known = kind == MadeKind::Computed;
-        if (known && keys->Count() == 0 && m_total[t] > 0 && children.front()->IsNotNull && m_total[*parent] > 0) {
+        if (known && keys->Count() == 0 && m_total[t] > 0 && children.front()->IsNotNull && parentRows > 0) {
             refusal = u"%1 %2: none of the keys of %3 fits the column; %4 rows are asked"_s.arg(
                           where, children.front()->TypeText.trimmed(), link.table)
                           .arg(m_total[t]);
