@@ -318,8 +318,10 @@ void KeySequence(OraDatabase* database, const QString& table, ColumnRule& rule, 
         if (NarrowKeyPattern(rule, values, largest))
             return;
     }
-    rule.NumValue[0] = std::max(largest, 0.0) + 1;
-    rule.NumValue[1] = 1;
+    // A NUMBER of negative scale holds steps of 10^-scale (NUMBER(2,-1) 10, 20 ...).
+    const double step = family == Family::Numeric && rule.Scale < 0 ? PowerOfTen(-rule.Scale) : 1.0;
+    rule.NumValue[0] = (std::floor(std::max(largest, 0.0) / step) + 1) * step;
+    rule.NumValue[1] = step;
 }
 
 // A pattern whose values a column of a hexadecimal or interval type takes as

@@ -66,7 +66,7 @@ qint64 ForeignKeyDraws::Combinations(qint64 held) const
         if (!group.distinct)
             continue;
         any = true;
-        const auto count = std::uint64_t(std::max<qint64>(group.keys->Count(), 0));
+        const auto count = std::uint64_t(std::max<qint64>(group.keys->Planned(), 0));
         product = count == 0 ? 0 : product > MaxCombinations / count ? MaxCombinations : product * count;
     }
     if (!any)

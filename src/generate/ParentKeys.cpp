@@ -61,7 +61,7 @@ bool SqlKey(const ColumnRule& rule)
     const QString sql = text.mid(1).trimmed();
     static const QRegularExpression date(uR"(^TO_DATE\('\d{8} \d{6}','YYYYMMDD HH24MISS'\)$)"_s);
     return !sql.isEmpty() && !basKovaData::IsNumericText(sql) && !date.match(sql).hasMatch()
-           && !sql.startsWith(u'\'');
+           && !LiteralEntry(u'@' + sql);
 }
 
 class StoredKeys : public ParentKeys {
@@ -114,9 +114,17 @@ public:
     {
         if (m_stored)
             return m_stored->Count();
+        if (m_kind == MadeKind::Nothing)
+            return 0;
         if (m_rowsOf)
             return qint64(m_rowsOf->size());
         return m_kind == MadeKind::Kept ? m_kept.front().Size() : m_rows;
+    }
+
+    qint64 Planned() const override
+    {
+        const bool made = m_kind == MadeKind::Computed || m_kind == MadeKind::Nothing || m_stored;
+        return made ? Count() : m_rows;
     }
 
     void KeyAt(qint64 rank, std::vector<QString>& entries) override
@@ -137,6 +145,8 @@ public:
             for (std::size_t k = 0; k < m_columns.size(); ++k)
                 entries[k] = m_children[k]->family() == TypeFamily::Numeric ? u'@' + QString::number(row + 1)
                                                                            : QString::number(row + 1);
+            break;
+        case MadeKind::Nothing:
             break;
         case MadeKind::Database:
             throw OraError(u"%1: the keys the database gives are drawn only once its rows are in"_s.arg(m_parent.table));
@@ -298,16 +308,24 @@ std::unique_ptr<ParentKeys> StoredParentKeys(OraDatabase* database, const QStrin
     return keys;
 }
 
-MadeKind MadeKindOf(const basKovaData::TableRules& parent, const std::vector<int>& parentColumns, bool intoDatabase)
+std::optional<MadeKind> MadeKindOf(const basKovaData::TableRules& parent, const std::vector<int>& parentColumns,
+                                   bool intoDatabase)
 {
     bool remembers = !parent.seed;
     for (const int column : parentColumns) {
         const ColumnRule& rule = parent[column];
         const Kind kind = rule.storedKind();
-        if (rule.IsIdentity || kind == Kind::None || kind == Kind::Null || kind == Kind::Unknown)
+        if (rule.IsIdentity)
             return intoDatabase ? MadeKind::Database : MadeKind::Sequence;
+        if (kind == Kind::None || kind == Kind::Null || kind == Kind::Unknown) {
+            // A column that may be NULL and gets NULL holds no key; one that
+            // may not is filled by the database (a trigger).
+            if (!rule.IsNotNull && !rule.IsKey)
+                return MadeKind::Nothing;
+            return intoDatabase ? std::optional(MadeKind::Database) : std::nullopt;
+        }
         if (SqlKey(rule))
-            return intoDatabase ? MadeKind::Kept : MadeKind::Sequence;
+            return intoDatabase ? std::optional(MadeKind::Kept) : std::nullopt;
         // A key that is itself drawn, or that takes no value twice, depends on
         // the rows before it.
         if (rule.Unique || rule.parent())

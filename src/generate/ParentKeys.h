@@ -53,6 +53,9 @@ public:
     virtual ~ParentKeys() = default;
     // Rows that may be drawn.
     virtual qint64 Count() const = 0;
+    // Rows that may be drawn once the parent's rows are made (before the run:
+    // a parent whose keys are kept or read back has none yet).
+    virtual qint64 Planned() const { return Count(); }
     // The keys of drawn row `rank` (0 to Count - 1), one RowValues entry per
     // column of the link, in order.
     virtual void KeyAt(qint64 rank, std::vector<QString>& entries) = 0;
@@ -82,12 +85,16 @@ enum class MadeKind {
     Computed,  // from the row number: a seed, and key kinds that remember nothing
     Kept,      // kept as each row is made
     Database,  // given by the database (identity, trigger, SQL): read back once the rows are in
-    Sequence   // given by the database, in files: 1, 2, 3 ... as a fresh table gives them
+    Sequence,  // an identity, in files: 1, 2, 3 ... as a fresh table gives them
+    Nothing    // no key at all: the parent's rows leave it NULL
 };
 
 // The kind the parent's key columns `parentColumns` (1-based) call for:
-// `intoDatabase` tells a run into the database from one into files.
-MadeKind MadeKindOf(const basKovaData::TableRules& parent, const std::vector<int>& parentColumns, bool intoDatabase);
+// `intoDatabase` tells a run into the database from one into files. None
+// when the keys are given by the database as files are loaded (a trigger,
+// SQL) and so cannot be known when the files are written.
+std::optional<MadeKind> MadeKindOf(const basKovaData::TableRules& parent, const std::vector<int>& parentColumns,
+                                   bool intoDatabase);
 
 // The keys of the `rows` rows (of the whole run) that the run makes of the
 // parent of `rules`. Throws OraError when a source query fails.

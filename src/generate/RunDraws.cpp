@@ -37,6 +37,12 @@ int ColumnOf(const basKovaData::TableRules& rules, const QString& column)
     return 0;
 }
 
+QString NoKeyFits(const QString& where, const basKovaData::ColumnRule& child, const QString& parent, qint64 rows)
+{
+    return u"%1 %2: none of the keys of %3 fits the column; %4 rows are asked"_s.arg(where, child.TypeText.trimmed(),
+                                                                                     parent, QString::number(rows));
+}
+
 bool Holds(const std::vector<int>& columns, int column)
 {
     return std::find(columns.begin(), columns.end(), column) != columns.end();
@@ -90,7 +96,21 @@ std::unique_ptr<ParentKeys> RunRows::KeysFor(std::size_t t, const Link& link, bo
                 return nullptr;
             }
         }
-        const MadeKind kind = MadeKindOf(parentRules, parentColumns, intoDatabase);
+        const std::optional<MadeKind> madeKind = MadeKindOf(parentRules, parentColumns, intoDatabase);
+        if (!madeKind) {
+            refusal = u"%1: the keys of %2 are given by the database as the files are loaded (a trigger or SQL), so "
+                      "they cannot be known when the files are written; make the rows into the database"_s.arg(
+                          where, parentRules.table);
+            return nullptr;
+        }
+        const MadeKind kind = *madeKind;
+        // In files, an identity gives 1, 2, 3 ... only in a table that holds no row.
+        if (kind == MadeKind::Sequence && HasRows(m_database, parentRules.table)) {
+            refusal = u"%1: the identity keys of %2 continue after its rows when the files are loaded, so they "
+                      "cannot be known when the files are written; make the rows into the database, or empty %2"_s
+                          .arg(where, parentRules.table);
+            return nullptr;
+        }
         const bool fromRowNumber = kind == MadeKind::Computed || kind == MadeKind::Sequence;
         if (m_shard.count > 1 && !fromRowNumber) {
             refusal = u"%1: the keys of %2 depend on the rows before them and cannot be drawn in slices; make "
@@ -114,20 +134,22 @@ std::unique_ptr<ParentKeys> RunRows::KeysFor(std::size_t t, const Link& link, bo
             keys = StoredParentKeys(m_database, link.table, link.parentColumns, children);
             parent.reset();
         }
-        const bool known = kind == MadeKind::Computed;
-        if (known && keys->Count() == 0 && m_total[t] > 0 && children.front()->IsNotNull && parentRows > 0) {
-            refusal = u"%1 %2: none of the keys of %3 fits the column; %4 rows are asked"_s.arg(
-                          where, children.front()->TypeText.trimmed(), link.table)
-                          .arg(m_total[t]);
+        const bool known = kind == MadeKind::Computed || kind == MadeKind::Nothing;
+        if (known && keys->Count() == 0 && m_total[t] > 0 && children.front()->IsNotNull) {
+            refusal = parentRows > 0 && kind != MadeKind::Nothing
+                          ? NoKeyFits(where, *children.front(), link.table, m_total[t])
+                          : u"%1: its parent %2 gets no key (no row, or NULL keys); %3 rows are asked"_s.arg(
+                                where, link.table, QString::number(m_total[t]));
             return nullptr;
         }
         return keys;
     }
     keys = StoredParentKeys(m_database, link.table, link.parentColumns, children);
-    if (keys->Count() == 0 && m_total[t] > 0 && children.front()->IsNotNull && HasRows(m_database, link.table)) {
-        refusal = u"%1 %2: none of the keys of %3 fits the column; %4 rows are asked"_s.arg(
-                      where, children.front()->TypeText.trimmed(), link.table)
-                      .arg(m_total[t]);
+    if (keys->Count() == 0 && m_total[t] > 0 && children.front()->IsNotNull) {
+        refusal = HasRows(m_database, link.table)
+                      ? NoKeyFits(where, *children.front(), link.table, m_total[t])
+                      : u"%1: its parent %2 holds no row; %3 rows are asked"_s.arg(where, link.table,
+                                                                                   QString::number(m_total[t]));
         return nullptr;
     }
     return keys;
@@ -146,6 +168,23 @@ QString RunRows::PrepareDraws()
     for (std::size_t t = 0; t < count; ++t) {
         const TableRun& run = m_tables[t];
         const basKovaData::TableRules& rules = *run.rules;
+        // A table made per parent row takes that row's key: each must fit.
+        if (run.perParent && !run.perParent->columns.empty()) {
+            const PerParent& per = *run.perParent;
+            const basKovaData::TableRules& parentRules = *m_tables[per.parent].rules;
+            std::vector<const basKovaData::ColumnRule*> children;
+            for (const int j : per.columns)
+                children.push_back(&rules[j]);
+            if (MadeKindOf(parentRules, per.parentColumns, intoDatabase) == MadeKind::Computed) {
+                const qint64 parentRows = m_total[per.parent];
+                const auto keys =
+                    MadeParentKeys(MadeKind::Computed, parentRules, parentRows, per.parentColumns, children, m_database);
+                if (keys->Count() < parentRows)
+                    return u"%1.%2 %3: %4 of the %5 keys of %6 do not fit the column"_s.arg(
+                        rules.table, children.front()->ColumnName.trimmed(), children.front()->TypeText.trimmed(),
+                        QString::number(parentRows - keys->Count()), QString::number(parentRows), parentRules.table);
+            }
+        }
         // The constraints drawn with the row, and those set later.
         std::vector<Link> links, laterLinks;
         for (int j = 1; j <= rules.count(); ++j) {
@@ -168,7 +207,10 @@ QString RunRows::PrepareDraws()
             const std::vector<Link>& group = later ? laterLinks : links;
             if (group.empty())
                 continue;
-            auto draws = std::make_unique<ForeignKeyDraws>(rules, intoDatabase && !later);
+            // A whole run leaves out the combinations the table holds; slices
+            // cannot, each not knowing what the others draw.
+            const bool skipHeld = intoDatabase || m_shard.count == 1;
+            auto draws = std::make_unique<ForeignKeyDraws>(rules, skipHeld && !later);
             for (const Link& link : group) {
                 std::optional<std::size_t> parent;
                 QString refusal;
@@ -185,8 +227,8 @@ QString RunRows::PrepareDraws()
                 for (int j = 1; j <= rules.count(); ++j)
                     if (rules[j].IsKey)
                         keyColumns.push_back(j);
-                const MadeKind kind = keyColumns.empty() ? MadeKind::Database
-                                                         : MadeKindOf(rules, keyColumns, intoDatabase);
+                const std::optional<MadeKind> kind = keyColumns.empty() ? std::optional(MadeKind::Database)
+                                                                        : MadeKindOf(rules, keyColumns, intoDatabase);
                 if (kind == MadeKind::Computed || kind == MadeKind::Kept) {
                     m_later[t] = std::make_unique<Later>();
                     m_later[t]->draws = std::move(draws);
@@ -195,9 +237,14 @@ QString RunRows::PrepareDraws()
                 }
                 continue;
             }
-            const qint64 held = intoDatabase && m_database ? draws->ReadHeld(m_database) : 0;
+            const qint64 held = m_database ? draws->ReadHeld(m_database) : 0;
             const qint64 combinations = draws->Combinations(held);
-            if (combinations >= 0 && m_total[t] > combinations)
+            if (combinations >= 0 && held > 0 && !skipHeld)
+                return u"%1 holds %2 combinations of parent rows already, which slices cannot leave out; make the "
+                       "rows whole, without --shard or --jobs"_s.arg(rules.table)
+                    .arg(held);
+            // A table made per parent row takes part of its key from that row.
+            if (combinations >= 0 && !run.perParent && m_total[t] > combinations)
                 return u"%1: its key of foreign keys has %2 combinations of parent rows left, and %3 rows are asked"_s
                     .arg(rules.table)
                     .arg(combinations)

@@ -369,6 +369,9 @@ private Q_SLOTS:
             << u"T: SLOT (NUMBER(1)) holds the keys 1 on: 9 of the 20 rows asked are made\n"_s;
         QTest::newRow("NUMBER(3) key holds them") << QStringList{table.arg(u"NUMBER(3)"_s)} << 100 << QString() << 100
                                                    << QString();
+        QTest::newRow("NUMBER(2,-1) key in steps of ten") << QStringList{table.arg(u"NUMBER(2,-1)"_s)} << 200
+            << u"キー項目 T.ID の桁数では 200件を作成できません。\nNUMBER(2.-1) に入る連番は10から99件までです。"_s << 99
+            << u"T: ID (NUMBER(2.-1)) holds the keys 10 on: 99 of the 200 rows asked are made\n"_s;
     }
     void keysThatFit()
     {
@@ -416,11 +419,11 @@ private Q_SLOTS:
         const QString like = u"features IS NULL OR features LIKE '%Trailers%' OR features LIKE 'Del%Scenes'"_s;
         QTest::newRow("unread, may be NULL") << QString() << unread << u"5 0"_s
             << u"次の検査制約は読めなかったため、NULLを許す項目にNULLを設定しました。\nFEATURES: FEATURES_C: "_s + unread << 0
-            << u"T: T: FEATURES: NULL, as CHECK FEATURES_C: "_s + unread + u" is not read\n"_s;
+            << u"T: FEATURES: NULL, as CHECK FEATURES_C: "_s + unread + u" is not read\n"_s;
         QTest::newRow("unread, NOT NULL") << u"NOT NULL"_s << unread << u"2 1/999999999/1 pad2"_s
             << u"次の検査制約は読めなかったため、規則に反映していません。作成する行は拒否されることがあります。\n"
                "FEATURES_C: "_s + unread << 20
-            << u"T: T: CHECK FEATURES_C: "_s + unread + u" is not read: rows may be refused\n"_s;
+            << u"T: CHECK FEATURES_C: "_s + unread + u" is not read: rows may be refused\n"_s;
         QTest::newRow("LIKE or NULL") << QString() << like << u"1 Trailers/DelScenes"_s << QString() << 0 << QString();
     }
     void unreadChecks()

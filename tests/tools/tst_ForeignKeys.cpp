@@ -29,6 +29,20 @@ const QStringList Schema{
     u"CREATE TABLE TR (ID NUMBER(6) PRIMARY KEY)"_s,
     u"CREATE TABLE PT (PL_ID NUMBER(6) REFERENCES PL, TR_ID NUMBER(6) REFERENCES TR, PRIMARY KEY (PL_ID, TR_ID))"_s,
     u"CREATE TABLE ONE_DIGIT (ID NUMBER(8) PRIMARY KEY, PARENT_ID NUMBER(1) NOT NULL REFERENCES PARENT)"_s,
+    u"CREATE SEQUENCE SQ2 START WITH 500 INCREMENT BY 5"_s,
+    u"CREATE TABLE PP (ID VARCHAR2(10) PRIMARY KEY, V VARCHAR2(10))"_s,
+    u"CREATE TABLE PC (ID NUMBER(6) PRIMARY KEY, P VARCHAR2(10) NOT NULL REFERENCES PP (ID))"_s,
+    u"CREATE TABLE TP (ID NUMBER(6) PRIMARY KEY, V VARCHAR2(10))"_s,
+    u"CREATE OR REPLACE TRIGGER TP_BI BEFORE INSERT ON TP FOR EACH ROW BEGIN :NEW.ID := SQ2.NEXTVAL; END;"_s,
+    u"CREATE TABLE TC (ID NUMBER(6) PRIMARY KEY, TP_ID NUMBER(6) NOT NULL REFERENCES TP (ID))"_s,
+    u"CREATE TABLE UP (ID NUMBER(6) PRIMARY KEY, CODE NUMBER(6) UNIQUE, CONSTRAINT UP_CK CHECK (MOD(CODE, 2) = 0))"_s,
+    u"CREATE TABLE UC (ID NUMBER(6) PRIMARY KEY, CODE NUMBER(6) NOT NULL REFERENCES UP (CODE))"_s,
+    u"CREATE TABLE EMPTY_PARENT (ID NUMBER(6) PRIMARY KEY)"_s,
+    u"CREATE TABLE OF_EMPTY (ID NUMBER(6) PRIMARY KEY, E_ID NUMBER(6) NOT NULL REFERENCES EMPTY_PARENT)"_s,
+    u"CREATE TABLE S1 (ID NUMBER(2) PRIMARY KEY)"_s,
+    u"CREATE TABLE S2 (ID NUMBER(2) PRIMARY KEY)"_s,
+    u"CREATE TABLE SJ (S1_ID NUMBER(2) REFERENCES S1, S2_ID NUMBER(2) REFERENCES S2, PRIMARY KEY (S1_ID, S2_ID))"_s,
+    u"CREATE TABLE NARROW_PER (ID NUMBER(8) PRIMARY KEY, PARENT_ID NUMBER(2) REFERENCES PARENT)"_s,
     u"CREATE TABLE FEW (ID NUMBER(6) PRIMARY KEY, CODE VARCHAR2(1) NOT NULL UNIQUE)"_s,
     u"CREATE TABLE OF_FEW (ID NUMBER(6) PRIMARY KEY, FEW_ID NUMBER(6) NOT NULL REFERENCES FEW)"_s};
 
@@ -135,6 +149,27 @@ private Q_SLOTS:
             << QStringList{u"--auto"_s, u"ONE_DIGIT"_s, u"--rows"_s, u"5"_s} << kovagenerate::Stopped
             << u"SELECT COUNT(*) FROM ONE_DIGIT"_s << u"0"_s
             << u"ONE_DIGIT.PARENT_ID NUMBER(1): none of the keys of PARENT fits the column; 5 rows are asked"_s;
+        QTest::newRow("a parent key given as SQL")
+            << QStringList() << QStringList{u"sql_key.json"_s} << kovagenerate::AllCreated
+            << u"SELECT COUNT(*), COUNT(DISTINCT P) FROM PC WHERE P IN (SELECT ID FROM PP)"_s << u"100,20"_s << QString();
+        QTest::newRow("keys a trigger gives, in files")
+            << QStringList() << QStringList{u"--auto"_s, u"TP"_s, u"TC"_s, u"--rows"_s, u"5"_s, u"--out"_s, u"tc.sql"_s}
+            << kovagenerate::Stopped << u"SELECT COUNT(*) FROM TC"_s << u"0"_s
+            << u"TC.TP_ID: the keys of TP are given by the database as the files are loaded"_s;
+        QTest::newRow("a parent whose keys are left NULL")
+            << QStringList() << QStringList{u"--auto"_s, u"UP"_s, u"UC"_s, u"--rows"_s, u"10"_s} << kovagenerate::Stopped
+            << u"SELECT COUNT(*) FROM UC"_s << u"0"_s << u"UC.CODE: its parent UP gets no key"_s;
+        QTest::newRow("a parent without rows")
+            << QStringList() << QStringList{u"--auto"_s, u"OF_EMPTY"_s, u"--rows"_s, u"10"_s} << kovagenerate::Stopped
+            << u"SELECT COUNT(*) FROM OF_EMPTY"_s << u"0"_s << u"OF_EMPTY.E_ID: its parent EMPTY_PARENT holds no row"_s;
+        QTest::newRow("files count the combinations the table holds")
+            << QStringList{u"--auto"_s, u"S1"_s, u"S2"_s, u"SJ"_s, u"--rows"_s, u"5"_s}
+            << QStringList{u"--auto"_s, u"SJ"_s, u"--rows"_s, u"21"_s, u"--out"_s, u"sj.sql"_s} << kovagenerate::Stopped
+            << u"SELECT COUNT(*) FROM SJ"_s << u"5"_s << u"SJ: its key of foreign keys has 20 combinations"_s;
+        QTest::newRow("rows per parent row whose keys do not fit")
+            << QStringList() << QStringList{u"narrow_per.json"_s} << kovagenerate::Stopped
+            << u"SELECT COUNT(*) FROM NARROW_PER"_s << u"0"_s
+            << u"NARROW_PER.PARENT_ID NUMBER(2): 201 of the 300 keys of PARENT do not fit the column"_s;
     }
     void drawsFromEveryParentRow()
     {
@@ -144,6 +179,13 @@ private Q_SLOTS:
         tool.file(u"child.json"_s, ChildRules);
         tool.file(u"few.json"_s, FewRules);
         tool.file(u"parents.json"_s, TwoDigitParents);
+        tool.file(u"pp.json"_s, R"({"kova-rules": 1, "table": "PP", "rows": 20, "columns": [
+            {"column": "ID", "kind": "fixed", "value": "@'P' || SQ2.NEXTVAL"}]})");
+        tool.file(u"sql_key.json"_s, R"({"kova-project": 1, "seed": 3, "tables": [{"rules": "pp.json", "rows": 20},
+            {"table": "PC", "rules": "auto", "rows": 100}]})");
+        tool.file(u"narrow_per.json"_s, R"({"kova-project": 1, "seed": 3, "tables": [
+            {"table": "PARENT", "rules": "auto", "rows": 300},
+            {"table": "NARROW_PER", "rules": "auto", "per-parent": {"table": "PARENT", "min": 0, "max": 3}}]})");
         tool.file(u"of_few.json"_s,
                   R"({"kova-rules": 1, "table": "OF_FEW", "columns": [
                       {"column": "ID", "kind": "sequence", "start": 1, "step": 1},
@@ -165,18 +207,19 @@ private Q_SLOTS:
     }
 
     // What --preview prints is what the run then writes, foreign keys of
-    // parents made by the same job included.
+    // parents made by the same job included: drawn from all the parent's
+    // rows, not the few the preview shows.
     void previewShowsTheRunsKeys()
     {
         Tool tool;
-        const QStringList job{u"--auto"_s, u"PARENT"_s, u"CHILD"_s, u"--rows"_s, u"5"_s, u"--seed"_s, u"8"_s};
+        const QStringList job{u"--auto"_s, u"PARENT"_s, u"CHILD"_s, u"--rows"_s, u"200"_s, u"--seed"_s, u"8"_s};
         QCOMPARE(tool.run(job + QStringList{u"--preview"_s, u"5"_s}), kovagenerate::AllCreated);
         const QStringList preview = tool.out.split(u'\n').filter(u"Insert into CHILD"_s);
         QCOMPARE(preview.size(), 5);
         QVERIFY2(!tool.out.contains(u"NULL"_s), qPrintable(tool.out));
         QCOMPARE(tool.run(job), kovagenerate::AllCreated);
         QStringList written;
-        for (const QStringList& row : tool.db.rows(u"SELECT ID, PARENT_ID FROM CHILD ORDER BY ID"_s))
+        for (const QStringList& row : tool.db.rows(u"SELECT ID, PARENT_ID FROM CHILD WHERE ID <= 5 ORDER BY ID"_s))
             written << u"Insert into CHILD Values(  %1 , %2 ) "_s.arg(row[0], row[1]);
         QCOMPARE(preview, written);
     }

@@ -222,7 +222,7 @@ private Q_SLOTS:
         const int created = kovagenerate::AllCreated;
         QTest::newRow("rule file") << name << QStringList() << created << QString() << u"1,3,3"_s << QString();
         QTest::newRow("auto") << QString() << QStringList{u"--auto"_s, u"T"_s} << created
-                              << u"T: T: ID: generated always as identity\n"_s << u"1,3,3"_s << QString();
+                              << u"T: ID: generated always as identity\n"_s << u"1,3,3"_s << QString();
         QTest::newRow("script") << name << QStringList{u"--out"_s, u"t.sql"_s} << created << QString() << u"1,3,3"_s
                                 << u"t.sql:\nInsert into T (NAME, QTY) Values( 'n' , 0 );\n"_s;
         QTest::newRow("csv") << name << QStringList{u"--out"_s, u"csv"_s, u"--format"_s, u"csv"_s} << created << QString()

@@ -72,9 +72,9 @@ int Preview(const Job& job, int rows, QTextStream& out, QTextStream& err)
             // A connection that is gone has nothing to undo.
         }
     });
-    std::vector<generate::TableRun> runs = TableRuns(job);
-    for (generate::TableRun& run : runs)
-        run.rows = std::min<qint64>(run.rows, rows);
+    // The whole run's counts, so that the rows shown draw their foreign keys
+    // from every parent row, as the run does.
+    const std::vector<generate::TableRun> runs = TableRuns(job);
     generate::RunRows made(runs, basKovaData::OraDatabase.get());
     try {
         if (const QString refusal = made.Prepare(); !refusal.isEmpty()) {

@@ -130,18 +130,20 @@ std::optional<JobTable> Prepare(const JobEntry& entry, const QStringList& tables
                       entry.rulesPath.isEmpty(), {}, {}};
     std::optional<std::uint64_t> seed;
     if (entry.rulesPath.isEmpty()) {
+        // Messages start with the table; a project's entry first says which.
+        const QString about = entry.label == *table ? *table : entry.label + u": "_s + *table;
         const browser::AutoRulesResult proposed = browser::ProposeRules(basKovaData::OraDatabase.get(), *table);
         if (proposed.failed) {
-            err << entry.label << ": " << *table << ": the rules cannot be proposed: " << proposed.errorText << '\n';
+            err << about << ": the rules cannot be proposed: " << proposed.errorText << '\n';
             return std::nullopt;
         }
         for (const QString& line : proposed.identityColumns + proposed.triggerFilled)
-            err << entry.label << ": " << *table << ": " << line << '\n';
+            err << about << ": " << line << '\n';
         for (const QString& line : proposed.nullForChecks)
-            err << entry.label << ": " << *table << ": " << line.section(u": "_s, 0, 0) << ": NULL, as CHECK "
-                << line.section(u": "_s, 1) << " is not read\n";
+            err << about << ": " << line.section(u": "_s, 0, 0) << ": NULL, as CHECK " << line.section(u": "_s, 1)
+                << " is not read\n";
         for (const QString& line : proposed.unreadChecks)
-            err << entry.label << ": " << *table << ": CHECK " << line << " is not read: rows may be refused\n";
+            err << about << ": CHECK " << line << " is not read: rows may be refused\n";
     } else {
         const generate::RuleFileLoad load = generate::ApplyRuleFile(json);
         if (load.refused) {
