@@ -369,6 +369,10 @@ private Q_SLOTS:
             << u"T: SLOT (NUMBER(1)) holds the keys 1 on: 9 of the 20 rows asked are made\n"_s;
         QTest::newRow("NUMBER(3) key holds them") << QStringList{table.arg(u"NUMBER(3)"_s)} << 100 << QString() << 100
                                                    << QString();
+        // Codes drawn at random find their last few values only by chance.
+        QTest::newRow("CHAR(2) key") << QStringList{table.arg(u"CHAR(2)"_s)} << 2000
+            << u"項目 T.ID の規則で作れる重複しない値は1296件までのため、2000件は作成できません。"_s << 1264
+            << u"T: ID (CHAR(2)) holds values that never repeat: 1264 of the 2000 rows asked are made\n"_s;
         QTest::newRow("NUMBER(2,-1) key in steps of ten") << QStringList{table.arg(u"NUMBER(2,-1)"_s)} << 200
             << u"キー項目 T.ID の桁数では 200件を作成できません。\nNUMBER(2.-1) に入る連番は10から99件までです。"_s << 99
             << u"T: ID (NUMBER(2.-1)) holds the keys 10 on: 99 of the 200 rows asked are made\n"_s;
@@ -392,7 +396,8 @@ private Q_SLOTS:
         for (const QString& out : {db.dir.filePath(u"t.sql"_s), QString()}) {
             QString said, err, error;
             QTextStream o(&said), e(&err);
-            QStringList args{u"scott/tiger@"_s + db.db.path, u"--auto"_s, u"T"_s, u"--rows"_s, QString::number(rows)};
+            QStringList args{u"scott/tiger@"_s + db.db.path, u"--auto"_s, u"T"_s, u"--rows"_s, QString::number(rows),
+                             u"--seed"_s, u"9"_s};
             if (!out.isEmpty())
                 args << u"--out"_s << out;
             QCOMPARE(kovagenerate::Run(*kovagenerate::ParseArguments(args, &error), o, e, false), status);
