@@ -7,6 +7,7 @@
 #include "session/OraDynaset.h"
 #include "session/OraError.h"
 #include "shared/NumberRead.h"
+#include "shared/NumberText.h"
 #include "shared/ValueText.h"
 #include "shared/basKovaData.h"
 
@@ -141,16 +142,24 @@ public:
             for (std::size_t k = 0; k < m_columns.size(); ++k)
                 entries[k] = m_kept[k].At(row);
             break;
-        case MadeKind::Sequence:
+        case MadeKind::Sequence: {
+            // The number as an entry ("@120"), or as the text of a character column.
+            const QString value = basKovaData::SqlNumberText(m_first + double(row) * m_step);
             for (std::size_t k = 0; k < m_columns.size(); ++k)
-                entries[k] = m_children[k]->family() == TypeFamily::Numeric ? u'@' + QString::number(row + 1)
-                                                                           : QString::number(row + 1);
+                entries[k] = m_children[k]->family() == TypeFamily::Numeric ? value : CharacterText(value);
             break;
+        }
         case MadeKind::Nothing:
             break;
         case MadeKind::Database:
             throw OraError(u"%1: the keys the database gives are drawn only once its rows are in"_s.arg(m_parent.table));
         }
+    }
+
+    void SetSequence(double first, double step)
+    {
+        m_first = first;
+        m_step = step;
     }
 
     void Made(qint64 row) override
@@ -241,6 +250,8 @@ private:
     // The rows that may be drawn, by rank, when not all of them may.
     std::optional<std::vector<qint64>> m_rowsOf;
     std::unique_ptr<ParentKeys> m_stored;
+    double m_first = 1;  // the Sequence kind's first value and step
+    double m_step = 1;
 };
 
 }  // namespace
@@ -336,9 +347,12 @@ std::optional<MadeKind> MadeKindOf(const basKovaData::TableRules& parent, const 
 
 std::unique_ptr<ParentKeys> MadeParentKeys(MadeKind kind, const basKovaData::TableRules& parent, qint64 rows,
                                            const std::vector<int>& parentColumns,
-                                           const std::vector<const ColumnRule*>& children, OraDatabase* database)
+                                           const std::vector<const ColumnRule*>& children, OraDatabase* database,
+                                           double first, double step)
 {
-    return std::make_unique<MadeKeys>(kind, parent, rows, parentColumns, children, database);
+    auto keys = std::make_unique<MadeKeys>(kind, parent, rows, parentColumns, children, database);
+    keys->SetSequence(first, step);
+    return keys;
 }
 
 }  // namespace generate

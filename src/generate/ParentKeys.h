@@ -85,7 +85,7 @@ enum class MadeKind {
     Computed,  // from the row number: a seed, and key kinds that remember nothing
     Kept,      // kept as each row is made
     Database,  // given by the database (identity, trigger, SQL): read back once the rows are in
-    Sequence,  // an identity, in files: 1, 2, 3 ... as a fresh table gives them
+    Sequence,  // an identity, in files: the values its sequence gives next
     Nothing    // no key at all: the parent's rows leave it NULL
 };
 
@@ -97,10 +97,11 @@ std::optional<MadeKind> MadeKindOf(const basKovaData::TableRules& parent, const 
                                    bool intoDatabase);
 
 // The keys of the `rows` rows (of the whole run) that the run makes of the
-// parent of `rules`. Throws OraError when a source query fails.
+// parent of `rules`; of the Sequence kind, `first` and `step` on. Throws
+// OraError when a source query fails.
 std::unique_ptr<ParentKeys> MadeParentKeys(MadeKind kind, const basKovaData::TableRules& parent, qint64 rows,
                                            const std::vector<int>& parentColumns,
                                            const std::vector<const basKovaData::ColumnRule*>& children,
-                                           OraDatabase* database);
+                                           OraDatabase* database, double first = 1, double step = 1);
 
 }  // namespace generate

@@ -10,10 +10,12 @@
 #include "rules/ColumnRule.h"
 #include "session/OraDatabase.h"
 #include "session/OraDynaset.h"
+#include "session/OraError.h"
 #include "shared/StatementShape.h"
 #include "shared/basKovaData.h"
 
 #include <algorithm>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 
@@ -35,6 +37,24 @@ int ColumnOf(const basKovaData::TableRules& rules, const QString& column)
         if (rules[j].ColumnName.trimmed().compare(column, Qt::CaseInsensitive) == 0)
             return j;
     return 0;
+}
+
+// The value the identity column gives next and its step, as the dictionary
+// shows its sequence; none where it shows none.
+std::optional<std::pair<double, double>> IdentityNext(OraDatabase* database, const QString& table, const QString& column)
+{
+    try {
+        const std::unique_ptr<OraDynaset> row = database->DBCreateDynaset(
+            u"SELECT s.LAST_NUMBER, s.INCREMENT_BY FROM USER_TAB_IDENTITY_COLS i, USER_SEQUENCES s WHERE "
+            "i.TABLE_NAME = %1 AND i.COLUMN_NAME = %2 AND s.SEQUENCE_NAME = i.SEQUENCE_NAME"_s.arg(
+                basKovaData::SqlQuoted(table), basKovaData::SqlQuoted(column)),
+            0);
+        if (row->IsEOF() || row->Value(0).isNull() || row->Value(1).isNull())
+            return std::nullopt;
+        return std::pair(row->Value(0).toDouble(), row->Value(1).toDouble());
+    } catch (const OraError&) {
+        return std::nullopt;
+    }
 }
 
 QString NoKeyFits(const QString& where, const basKovaData::ColumnRule& child, const QString& parent, qint64 rows)
@@ -104,12 +124,19 @@ std::unique_ptr<ParentKeys> RunRows::KeysFor(std::size_t t, const Link& link, bo
             return nullptr;
         }
         const MadeKind kind = *madeKind;
-        // In files, an identity gives 1, 2, 3 ... only in a table that holds no row.
-        if (kind == MadeKind::Sequence && HasRows(m_database, parentRules.table)) {
-            refusal = u"%1: the identity keys of %2 continue after its rows when the files are loaded, so they "
-                      "cannot be known when the files are written; make the rows into the database, or empty %2"_s
-                          .arg(where, parentRules.table);
-            return nullptr;
+        // In files, an identity gives what its sequence gives next, in a table
+        // that holds no row.
+        double first = 1, step = 1;
+        if (kind == MadeKind::Sequence) {
+            const std::optional<std::pair<double, double>> next =
+                IdentityNext(m_database, parentRules.table, parentRules[parentColumns.front()].ColumnName.trimmed());
+            if (!next || HasRows(m_database, parentRules.table)) {
+                refusal = u"%1: the identity keys of %2 cannot be known when the files are written (the table holds "
+                          "rows, or the dictionary shows no sequence of the identity); make the rows into the "
+                          "database, or empty %2"_s.arg(where, parentRules.table);
+                return nullptr;
+            }
+            std::tie(first, step) = *next;
         }
         const bool fromRowNumber = kind == MadeKind::Computed || kind == MadeKind::Sequence;
         if (m_shard.count > 1 && !fromRowNumber) {
@@ -127,7 +154,7 @@ std::unique_ptr<ParentKeys> RunRows::KeysFor(std::size_t t, const Link& link, bo
                 if (!Holds(m_evaluated[*parent], column))
                     m_evaluated[*parent].push_back(column);
         const qint64 parentRows = m_total[*parent];
-        keys = MadeParentKeys(kind, parentRules, parentRows, parentColumns, children, m_database);
+        keys = MadeParentKeys(kind, parentRules, parentRows, parentColumns, children, m_database, first, step);
         // When none of the new keys fits the child's column, the parent rows
         // already there may.
         if (keys->Count() == 0 && parentRows > 0 && kind == MadeKind::Computed && *parent < t) {

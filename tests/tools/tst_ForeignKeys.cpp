@@ -43,6 +43,9 @@ const QStringList Schema{
     u"CREATE TABLE S2 (ID NUMBER(2) PRIMARY KEY)"_s,
     u"CREATE TABLE SJ (S1_ID NUMBER(2) REFERENCES S1, S2_ID NUMBER(2) REFERENCES S2, PRIMARY KEY (S1_ID, S2_ID))"_s,
     u"CREATE TABLE NARROW_PER (ID NUMBER(8) PRIMARY KEY, PARENT_ID NUMBER(2) REFERENCES PARENT)"_s,
+    u"CREATE TABLE IDP (ID NUMBER(6) GENERATED ALWAYS AS IDENTITY (START WITH 100 INCREMENT BY 5) PRIMARY KEY, "
+    "NAME VARCHAR2(10))"_s,
+    u"CREATE TABLE IDC (ID NUMBER(6) PRIMARY KEY, IDP_ID NUMBER(6) NOT NULL REFERENCES IDP)"_s,
     u"CREATE TABLE FEW (ID NUMBER(6) PRIMARY KEY, CODE VARCHAR2(1) NOT NULL UNIQUE)"_s,
     u"CREATE TABLE OF_FEW (ID NUMBER(6) PRIMARY KEY, FEW_ID NUMBER(6) NOT NULL REFERENCES FEW)"_s};
 
@@ -257,6 +260,26 @@ private Q_SLOTS:
                  kovagenerate::AllCreated);
         QCOMPARE(Psql(server.path, {u"-f"_s, u"load-postgresql.sql"_s}, csv), QString());
         QCOMPARE(RowsText(QueryRows(*server.database, joined)), u"50,50,50,50,50"_s);
+    }
+
+    // Files of a child of an identity take the keys the identity's sequence
+    // gives next, as the database gives them when the files are loaded.
+    void identityKeysInFiles()
+    {
+        Tool tool;
+        const QString script = tool.db.dir.filePath(u"idc.sql"_s);
+        QCOMPARE(tool.run({u"--auto"_s, u"IDP"_s, u"IDC"_s, u"--rows"_s, u"5"_s, u"--seed"_s, u"1"_s, u"--out"_s, script}),
+                 kovagenerate::AllCreated);
+        QFile file(script);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        static const QRegularExpression child(u"Insert into IDC Values\\(  \\d+ , (\\d+) \\)"_s);
+        QStringList keys;
+        for (auto match = child.globalMatch(text); match.hasNext();)
+            keys << match.next().captured(1);
+        QCOMPARE(keys.size(), 5);
+        for (const QString& key : keys)
+            QVERIFY2(QStringList({u"100"_s, u"105"_s, u"110"_s, u"115"_s, u"120"_s}).contains(key), qPrintable(text));
     }
 
     // A chain of three tables written as CSV in three slices: each slice's

@@ -181,7 +181,11 @@ void WarnShortfalls(const Job& job, QTextStream& err)
         const qint64 count = table.rows;
         try {
             const QStringList parents = browser::ParentTables(database, table.rules.table);
-            if (table.parentLink || std::any_of(job.tables.begin(), job.tables.end(), [&](const JobTable& other) {
+            // Foreign keys drawn from their parents are counted by the run
+            // itself, which stops before any row when too few are left.
+            const bool drawn = std::any_of(table.rules.columns.begin() + 1, table.rules.columns.end(),
+                                           [](const basKovaData::ColumnRule& rule) { return rule.parent() != nullptr; });
+            if (drawn || table.parentLink || std::any_of(job.tables.begin(), job.tables.end(), [&](const JobTable& other) {
                     return &other != &table && parents.contains(other.rules.table, Qt::CaseInsensitive);
                 }))
                 continue;
