@@ -58,20 +58,23 @@ std::vector<int> ForeignKeyDraws::Columns() const
     return columns;
 }
 
-qint64 ForeignKeyDraws::Combinations(qint64 held) const
+std::optional<std::uint64_t> ForeignKeyDraws::JunctionProduct(bool planned) const
 {
-    std::uint64_t product = 1;
-    bool any = false;
+    std::optional<std::uint64_t> product;
     for (const Group& group : m_groups) {
         if (!group.distinct)
             continue;
-        any = true;
-        const auto count = std::uint64_t(std::max<qint64>(group.keys->Planned(), 0));
-        product = count == 0 ? 0 : product > MaxCombinations / count ? MaxCombinations : product * count;
+        const auto count = std::uint64_t(std::max<qint64>(planned ? group.keys->Planned() : group.count, 0));
+        const std::uint64_t before = product.value_or(1);
+        product = count == 0 ? 0 : before > MaxCombinations / count ? MaxCombinations : before * count;
     }
-    if (!any)
-        return -1;
-    return std::max<qint64>(qint64(product) - held, 0);
+    return product;
+}
+
+qint64 ForeignKeyDraws::Combinations(qint64 held) const
+{
+    const std::optional<std::uint64_t> product = JunctionProduct(true);
+    return product ? std::max<qint64>(qint64(*product) - held, 0) : -1;
 }
 
 QString ForeignKeyDraws::HeldKey(const std::vector<std::vector<QString>>& entries) const
@@ -115,26 +118,19 @@ qint64 ForeignKeyDraws::ReadHeld(OraDatabase* database)
 void ForeignKeyDraws::Start()
 {
     m_started = true;
-    std::uint64_t product = 1;
-    bool distinct = false;
-    for (Group& group : m_groups) {
+    for (Group& group : m_groups)
         group.count = std::max<qint64>(group.keys->Count(), 0);
-        if (!group.distinct)
-            continue;
-        distinct = true;
-        const auto count = std::uint64_t(group.count);
-        product = count == 0 ? 0 : product > MaxCombinations / count ? MaxCombinations : product * count;
-    }
-    if (!distinct)
+    const std::optional<std::uint64_t> product = JunctionProduct(false);
+    if (!product)
         return;
-    m_combinations = product;
+    m_combinations = *product;
     std::uint64_t key = 0;
     if (m_rules.seed)
         key = basKovaData::StreamKey(*m_rules.seed, m_rules.table, u"\u0001combinations"_s);
     else
         for (int i = 0; i < 3; ++i)
             key = (key << 21) ^ std::uint64_t(double(basKovaData::NextRandom()) * double(1 << 24));
-    m_order = std::make_unique<basKovaData::KeyedPermutation>(product, key);
+    m_order = std::make_unique<basKovaData::KeyedPermutation>(*product, key);
 }
 
 double ForeignKeyDraws::Draw(Group& group, qint64 row, std::uint32_t index)

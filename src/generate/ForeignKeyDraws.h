@@ -61,6 +61,9 @@ public:
 private:
     struct Group;
     void Start();
+    // The combinations of the junction key's parent rows (their planned or
+    // their drawn counts), held at a bound; none without such a key.
+    std::optional<std::uint64_t> JunctionProduct(bool planned) const;
     double Draw(Group& group, qint64 row, std::uint32_t index);
     QString HeldKey(const std::vector<std::vector<QString>>& entries) const;
 

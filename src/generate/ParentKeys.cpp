@@ -60,9 +60,7 @@ bool SqlKey(const ColumnRule& rule)
     if (!text.startsWith(u'@'))
         return false;
     const QString sql = text.mid(1).trimmed();
-    static const QRegularExpression date(uR"(^TO_DATE\('\d{8} \d{6}','YYYYMMDD HH24MISS'\)$)"_s);
-    return !sql.isEmpty() && !basKovaData::IsNumericText(sql) && !date.match(sql).hasMatch()
-           && !LiteralEntry(u'@' + sql);
+    return !sql.isEmpty() && !ConstantSql(sql) && !LiteralEntry(u'@' + sql);
 }
 
 class StoredKeys : public ParentKeys {
@@ -255,6 +253,12 @@ private:
 };
 
 }  // namespace
+
+bool ConstantSql(const QString& sql)
+{
+    static const QRegularExpression date(uR"(^TO_DATE\('\d{8} \d{6}','YYYYMMDD HH24MISS'\)$)"_s);
+    return basKovaData::IsNumericText(sql) || date.match(sql).hasMatch();
+}
 
 bool KeyFits(const ColumnRule& rule, const LengthMeasure& measure, const QString& entry)
 {

@@ -43,6 +43,10 @@ private:
     std::vector<qsizetype> m_ends;
 };
 
+// Whether SQL text after the "@" is a constant as the generator writes one:
+// a number, or a date as TO_DATE('YYYYMMDD HH24MISS' text).
+bool ConstantSql(const QString& sql);
+
 // Whether the key `entry` (a RowValues entry) is a value the column of `rule`
 // holds as it is: a number within its precision and scale, a text within its
 // length. NULL fits nowhere.

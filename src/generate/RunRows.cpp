@@ -14,7 +14,6 @@
 #include "shared/SeededDraws.h"
 #include "shared/basKovaData.h"
 
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -23,14 +22,6 @@ using namespace Qt::StringLiterals;
 namespace generate {
 
 namespace {
-
-// Whether SQL text after the "@" is a constant as the generator writes one:
-// a number, or a date as TO_DATE('YYYYMMDD HH24MISS' text).
-bool ConstantSql(const QString& sql)
-{
-    static const QRegularExpression date(uR"(^TO_DATE\('\d{8} \d{6}','YYYYMMDD HH24MISS'\)$)"_s);
-    return basKovaData::IsNumericText(sql) || date.match(sql).hasMatch();
-}
 
 // A parent's key given as SQL ("@SEQ.NEXTVAL", "@SYSDATE") is run once,
 // here, and `value` becomes what it gave, as data of the column's type: the
