@@ -1,5 +1,6 @@
 #include "generate/RuleFile.h"
 
+#include "generate/ColumnProfile.h"
 #include "generate/JsonChecks.h"
 #include "generate/ValueGenerator.h"
 #include "rules/ColumnRule.h"
@@ -33,15 +34,16 @@ using basKovaData::ColumnRule;
 using basKovaData::ColumnRules;
 using basKovaData::TypeFamily;
 
-// The file's kind names, by rule kind code 0 to 8.
-const std::array<QString, 9> KindNames = {u"fixed"_s, u"list"_s,       u"random"_s,  u"sequence"_s,  u"select"_s,
-                                          u"null"_s,  u"dictionary"_s, u"pattern"_s, u"expression"_s};
+// The file's kind names, by rule kind code 0 to 9.
+const std::array<QString, 10> KindNames = {u"fixed"_s, u"list"_s,       u"random"_s,  u"sequence"_s,  u"select"_s,
+                                           u"null"_s,  u"dictionary"_s, u"pattern"_s, u"expression"_s,
+                                           u"distribution"_s};
 // The keys each kind takes beside "column" and "kind"; the first ones are required.
 struct KindKeys {
     QStringList required;
     QStringList optional;
 };
-const std::array<KindKeys, 9> Keys = {{
+const std::array<KindKeys, 10> Keys = {{
     {{u"value"_s}, {}},
     {{u"values"_s}, {u"order"_s, u"weights"_s, u"unique"_s}},
     {{u"min"_s, u"max"_s, u"unit"_s}, {u"pad"_s, u"unique"_s}},
@@ -51,11 +53,13 @@ const std::array<KindKeys, 9> Keys = {{
     {{u"name"_s}, {u"unique"_s}},
     {{u"pattern"_s}, {u"unique"_s}},
     {{u"expression"_s}, {}},
+    {{u"distribution"_s}, {}},
 }};
 // Keys every kind but null takes.
 const QStringList CommonKeys = {u"column"_s, u"kind"_s, u"null"_s};
 const std::array<QString, 2> OrderNames = {u"turn"_s, u"random"_s};
 constexpr int NullKind = 5;
+constexpr int DistributionKind = 9;
 const std::array<QString, 3> PadNames = {u"zero"_s, u"blank"_s, u"left"_s};
 constexpr int MaxSelectColumns = 5;
 
@@ -146,7 +150,9 @@ Entry ReadEntry(const QJsonValue& value)
     entry.kind = int(found - KindNames.begin());
     const KindKeys& keys = Keys[std::size_t(entry.kind)];
     for (const QString& key : entry.object.keys()) {
-        const bool common = CommonKeys.contains(key) && (key != u"null"_s || entry.kind != NullKind);
+        // A distribution keeps its own share of NULLs.
+        const bool common = CommonKeys.contains(key) &&
+                            (key != u"null"_s || (entry.kind != NullKind && entry.kind != DistributionKind));
         if (!common && !keys.required.contains(key) && !keys.optional.contains(key))
             Refuse(entry.column, u"%1 には %2 は使えません。"_s.arg(kind.toString(), key));
     }
@@ -227,6 +233,10 @@ Entry ReadEntry(const QJsonValue& value)
             Refuse(entry.column, u"%1 は空でない文字列です。"_s.arg(key));
         break;
     }
+    case DistributionKind:
+        if (!entry.object.value(u"distribution"_s).isObject())
+            Refuse(entry.column, u"distribution はオブジェクトです。"_s);
+        break;
     default:
         break;
     }
@@ -262,6 +272,8 @@ bool Fits(const Entry& entry, TypeFamily family)
 {
     if (entry.kind == 6 || entry.kind == 7)
         return family == TypeFamily::Character;
+    if (entry.kind == DistributionKind)
+        return family != TypeFamily::Other;
     if (entry.kind >= 4)
         return true;
     if (entry.object.contains(u"pad"_s) && family != TypeFamily::Character)
@@ -331,6 +343,15 @@ void Fill(ColumnRule& rule, const Entry& entry, TypeFamily family)
     case 8:
         rule.Expression = o.value(u"expression"_s).toString();
         break;
+    case DistributionKind: {
+        QString problem;
+        std::optional<ColumnProfile> profile =
+            ReadProfileJson(o.value(u"distribution"_s).toObject(), ProfileFamily(family), &problem);
+        if (!profile)
+            Refuse(entry.column, u"distribution: "_s + problem);
+        rule.Distribution = std::make_shared<const ColumnProfile>(std::move(*profile));
+        return;
+    }
     default:
         break;
     }
@@ -527,6 +548,11 @@ QByteArray RuleFileText(const QString& table, int rows, std::optional<std::uint6
             break;
         case basKovaData::Kind::Expression:
             o.insert(u"expression"_s, rule.Expression);
+            break;
+        case basKovaData::Kind::Distribution:
+            if (!rule.Distribution)
+                continue;
+            o.insert(u"distribution"_s, ProfileJson(*rule.Distribution));
             break;
         default:
             break;

@@ -9,7 +9,9 @@
 // used), random ("min", "max", "unit"), sequence ("start", "step"), select
 // ("sql"), null, dictionary ("name", character columns), pattern ("pattern",
 // a regular expression read as a recipe; character columns) and expression
-// ("expression", JavaScript over the row). Every kind but null takes "null":
+// ("expression", JavaScript over the row) and distribution ("distribution",
+// the figures of ColumnProfile.h, which hold their own NULL share). Every
+// kind but null and distribution takes "null":
 // a percentage of rows left NULL; list takes "order": "random" with
 // "weights"; random, list, dictionary and pattern take "unique": true. The
 // top level may carry "seed". NUMBER columns take numbers; character columns texts for

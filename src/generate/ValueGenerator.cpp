@@ -479,6 +479,7 @@ QString ValueGenerator::NumericValue(int column, const ColumnRule& rule)
     case Kind::None:
     case Kind::Dictionary:
     case Kind::Pattern:
+    case Kind::Distribution:
         break;
     }
     return RawZero;
@@ -548,6 +549,7 @@ QString ValueGenerator::CharacterValue(int column, const ColumnRule& rule)
         return ExpressionValue(column, rule);
     case Kind::Unknown:
     case Kind::None:
+    case Kind::Distribution:
         break;
     }
     return QString();

@@ -46,7 +46,7 @@ namespace {
 
 Kind KindOfNumber(int number)
 {
-    if (number < 0 || number > static_cast<int>(Kind::Expression))
+    if (number < 0 || number > static_cast<int>(Kind::Distribution))
         return Kind::Unknown;
     return static_cast<Kind>(number);
 }
@@ -81,6 +81,7 @@ void ColumnRule::clearRule()
     Pattern.clear();
     Expression.clear();
     Parent.reset();
+    Distribution.reset();
 }
 
 const ColumnRule::ParentLink* ColumnRule::parent() const

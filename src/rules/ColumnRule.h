@@ -10,8 +10,13 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
+
+namespace generate {
+struct ColumnProfile;
+}
 
 namespace basKovaData {
 
@@ -46,11 +51,11 @@ inline constexpr int MaxWeight = 1000;
 inline constexpr int RuleTextWidth = 100;
 
 // The rule kinds. Each is stored as a one-character code, the index of the
-// kind's option in every editor: "0" 単一固定 to "6" 辞書, "7" パターン and
-// "8" 式; a blank code means that the column has no rule.
-enum class Kind { Single, Multiple, Random, Sequence, Select, Null, Dictionary, Pattern, Expression, None, Unknown };
+// kind's option in every editor: "0" 単一固定 to "6" 辞書, "7" パターン,
+// "8" 式 and "9" 分布; a blank code means that the column has no rule.
+enum class Kind { Single, Multiple, Random, Sequence, Select, Null, Dictionary, Pattern, Expression, Distribution, None, Unknown };
 
-// The stored code of a kind ("0" to "8"; a blank for None and Unknown).
+// The stored code of a kind ("0" to "9"; a blank for None and Unknown).
 QString KindCode(Kind kind);
 
 // The dictionaries of the 辞書 kind, in the order the editors list them; a
@@ -93,6 +98,9 @@ struct ColumnRule {
         bool operator==(const ParentLink&) const = default;
     };
     std::optional<ParentLink> Parent;
+    // 分布: the figures the values are drawn from (see ColumnProfile.h),
+    // learned from a table and never edited in place; shared between copies.
+    std::shared_ptr<const generate::ColumnProfile> Distribution;
 
     // The kind code read as a number, as the editors and the grid read it: a
     // blank reads as 0, anything that is not a number as 0.
