@@ -1,4 +1,5 @@
 #include "generate/ColumnProfile.h"
+#include "generate/TableProfile.h"
 
 #include "rules/ColumnRule.h"
 #include "shared/DateText.h"
@@ -17,6 +18,8 @@ namespace {
 
 // Room for the rounding of shares written as decimal texts.
 constexpr double ShareSlack = 1e-6;
+
+const std::array<QString, 3> FamilyNames = {u"number"_s, u"date"_s, u"text"_s};
 
 const std::array<QString, CharacterClassCount> ClassNames = {u"digit"_s, u"latin"_s, u"kana"_s,
                                                               u"kanji"_s, u"blank"_s, u"symbol"_s};
@@ -101,9 +104,9 @@ QJsonArray Entry(const QJsonValue& value, qsizetype size, const QString& what)
     return value.toArray();
 }
 
-ColumnProfile Read(const QJsonObject& object, ColumnProfile::Family family)
+ColumnProfile Read(const QJsonObject& object, std::optional<ColumnProfile::Family> column)
 {
-    static const QStringList known = {u"nulls"_s,  u"distinct"_s, u"low"_s,     u"high"_s,       u"frequent"_s,
+    static const QStringList known = {u"family"_s, u"nulls"_s,  u"distinct"_s, u"low"_s,     u"high"_s,       u"frequent"_s,
                                       u"buckets"_s, u"shapes"_s,  u"classes"_s, u"dictionary"_s, u"pair"_s,
                                       u"follows"_s};
     for (const QString& key : object.keys())
@@ -111,6 +114,19 @@ ColumnProfile Read(const QJsonObject& object, ColumnProfile::Family family)
             Refuse(u"unknown key \""_s + key + u"\" (known: "_s + known.join(u", "_s) + u')');
     if (!object.contains(u"nulls"_s) || !object.contains(u"distinct"_s))
         Refuse(u"\"nulls\" and \"distinct\" are required"_s);
+    std::optional<ColumnProfile::Family> named;
+    if (object.contains(u"family"_s)) {
+        const auto found = std::find(FamilyNames.begin(), FamilyNames.end(), object.value(u"family"_s).toString());
+        if (found == FamilyNames.end())
+            Refuse(u"\"family\" is number, date or text"_s);
+        named = ColumnProfile::Family(found - FamilyNames.begin());
+    }
+    if (!named && !column)
+        Refuse(u"\"family\" (number, date or text) is required"_s);
+    if (named && column && *named != *column)
+        Refuse(u"the figures are of a %1 column, not of a %2 one"_s.arg(FamilyNames[std::size_t(*named)],
+                                                                        FamilyNames[std::size_t(*column)]));
+    const ColumnProfile::Family family = column ? *column : *named;
     ColumnProfile profile;
     profile.family = family;
     profile.nulls = Share(object.value(u"nulls"_s), u"\"nulls\""_s);
@@ -287,7 +303,9 @@ std::optional<double> DateBoundSeconds(const QString& text)
 
 QJsonObject ProfileJson(const ColumnProfile& profile)
 {
-    QJsonObject object{{u"nulls"_s, profile.nulls}, {u"distinct"_s, profile.distinct}};
+    QJsonObject object{{u"family"_s, FamilyNames[std::size_t(profile.family)]},
+                       {u"nulls"_s, profile.nulls},
+                       {u"distinct"_s, profile.distinct}};
     if (profile.low)
         object.insert(u"low"_s, BoundJson(*profile.low, profile.family));
     if (profile.high)
@@ -331,8 +349,8 @@ QJsonObject ProfileJson(const ColumnProfile& profile)
     return object;
 }
 
-std::optional<ColumnProfile> ReadProfileJson(const QJsonObject& object, ColumnProfile::Family family,
-                                             QString* problem)
+std::optional<ColumnProfile> ReadProfileJson(const QJsonObject& object,
+                                             std::optional<ColumnProfile::Family> family, QString* problem)
 {
     try {
         return Read(object, family);
@@ -341,6 +359,14 @@ std::optional<ColumnProfile> ReadProfileJson(const QJsonObject& object, ColumnPr
             *problem = refused.problem;
         return std::nullopt;
     }
+}
+
+const ColumnProfile* TableProfile::column(const QString& name) const
+{
+    for (qsizetype i = 0; i < columnNames.size() && std::size_t(i) < columns.size(); ++i)
+        if (columnNames[i].compare(name, Qt::CaseInsensitive) == 0)
+            return &columns[std::size_t(i)];
+    return nullptr;
 }
 
 }  // namespace generate

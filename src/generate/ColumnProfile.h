@@ -6,7 +6,7 @@
 //
 // In a rule file the figures are one JSON object beside "kind": "distribution":
 //
-//   {"nulls": 0.3, "distinct": 5200, "low": 1, "high": 99000,
+//   {"family": "number", "nulls": 0.3, "distinct": 5200, "low": 1, "high": 99000,
 //    "frequent": [["A", 0.6], ["B", 0.05]],
 //    "buckets": [[1, 120, 0.0125, 64], [120, 480, 0.0125, 71], ...],
 //    "shapes": [["999-9999", 0.02]],
@@ -15,7 +15,8 @@
 //    "pair": {"column": "CITY", "values": [["東京都", "新宿区", 0.01], ...]},
 //    "follows": "PREF"}
 //
-// Values (frequent values, pair values) are texts: a number as its digits, a
+// "family" ("number", "date" or "text") says how the values read; a rule file
+// checks it against its column. Values (frequent values, pair values) are texts: a number as its digits, a
 // date as "YYYYMMDD HHNNSS", a text as it is. "low", "high" and the buckets'
 // bounds are numbers for NUMBER columns, dates as texts for DATE columns and
 // lengths in characters for character columns. Only "nulls" and "distinct"
@@ -127,11 +128,23 @@ std::optional<double> DateBoundSeconds(const QString& text);
 
 // The JSON object of a profile (see above).
 QJsonObject ProfileJson(const ColumnProfile& profile);
-// The profile of a JSON object for a column of `family`, or none with
-// *problem saying what is wrong: a share outside 0 to 1, shares that add up
-// to more than 1, a bucket whose low passes its high, a value that does not
-// read as the family's, a list longer than its limit, an unknown key.
-std::optional<ColumnProfile> ReadProfileJson(const QJsonObject& object, ColumnProfile::Family family,
-                                             QString* problem);
+// The profile of a JSON object for a column of `family` (none: the object's
+// own "family", then required), or none with *problem saying what is wrong:
+// a "family" that is not the column's, a share outside 0 to 1, shares that
+// add up to more than 1, a bucket whose low passes its high, a value that
+// does not read as the family's, a list longer than its limit, an unknown key.
+std::optional<ColumnProfile> ReadProfileJson(const QJsonObject& object,
+                                             std::optional<ColumnProfile::Family> family, QString* problem);
+
+// How many children the rows of a parent table have through one foreign
+// key: `share` of the parent's rows have from `low` to `high` children
+// (drawn evenly between them).
+struct ChildCount {
+    qint64 low = 0;
+    qint64 high = 0;
+    double share = 0.0;
+    bool operator==(const ChildCount&) const = default;
+};
+inline constexpr int MaxChildCounts = 254;
 
 }  // namespace generate
