@@ -39,6 +39,33 @@ qint64 Whole(const QJsonValue& value, qint64 least, qint64 most, const QString& 
     return qint64(number);
 }
 
+// Children per parent row by shares: [[low, high, share], ...], the shares
+// adding up to 1 (read to six places).
+std::vector<ChildCount> Counts(const QJsonValue& value, const QString& what)
+{
+    const QJsonArray list = value.toArray();
+    if (!value.isArray() || list.isEmpty() || list.size() > MaxChildCounts)
+        Refuse(what + u" must list from 1 to %1 entries [low, high, share]"_s.arg(MaxChildCounts));
+    std::vector<ChildCount> counts;
+    double total = 0.0;
+    for (const QJsonValue& entry : list) {
+        const QJsonArray three = entry.toArray();
+        if (!entry.isArray() || three.size() != 3)
+            Refuse(what + u": each entry is [low, high, share]"_s);
+        ChildCount count;
+        count.low = Whole(three[0], 0, MaxProjectRows, what + u" low"_s);
+        count.high = Whole(three[1], count.low, MaxProjectRows, what + u" high"_s);
+        count.share = three[2].toDouble(-1.0);
+        if (!three[2].isDouble() || !(count.share >= 0.0 && count.share <= 1.0))
+            Refuse(what + u": a share is from 0 to 1"_s);
+        total += count.share;
+        counts.push_back(count);
+    }
+    if (std::abs(total - 1.0) > 1e-6)
+        Refuse(what + u": the shares add up to %1, not 1"_s.arg(total));
+    return counts;
+}
+
 QStringList Statements(const QJsonObject& top, const QString& key)
 {
     QStringList statements;
@@ -85,16 +112,22 @@ ProjectTable ReadTable(const QJsonValue& value, qsizetype index)
         if (!per.isObject())
             Refuse(where + u"\"per-parent\" must be an object with \"table\", \"min\" and \"max\""_s);
         const QJsonObject perObject = per.toObject();
-        OnlyKeys(perObject, {u"table"_s, u"min"_s, u"max"_s}, where + u"per-parent: "_s);
+        OnlyKeys(perObject, {u"table"_s, u"min"_s, u"max"_s, u"counts"_s}, where + u"per-parent: "_s);
         ProjectTable::PerParent parent;
         if (!perObject.value(u"table"_s).isString() || perObject.value(u"table"_s).toString().trimmed().isEmpty())
             Refuse(where + u"\"per-parent\" must name its parent \"table\""_s);
         parent.table = perObject.value(u"table"_s).toString().trimmed();
-        if (!perObject.contains(u"min"_s) || !perObject.contains(u"max"_s))
-            Refuse(where + u"\"per-parent\" needs \"min\" and \"max\""_s);
-        parent.min = Whole(perObject.value(u"min"_s), 0, MaxProjectRows, where + u"per-parent \"min\""_s);
-        parent.max = Whole(perObject.value(u"max"_s), parent.min, MaxProjectRows,
-                           where + u"per-parent \"max\""_s);
+        if (perObject.contains(u"counts"_s)) {
+            if (perObject.contains(u"min"_s) || perObject.contains(u"max"_s))
+                Refuse(where + u"\"per-parent\" takes \"counts\" or \"min\" and \"max\", not both"_s);
+            parent.counts = Counts(perObject.value(u"counts"_s), where + u"per-parent \"counts\""_s);
+        } else {
+            if (!perObject.contains(u"min"_s) || !perObject.contains(u"max"_s))
+                Refuse(where + u"\"per-parent\" needs \"min\" and \"max\", or \"counts\""_s);
+            parent.min = Whole(perObject.value(u"min"_s), 0, MaxProjectRows, where + u"per-parent \"min\""_s);
+            parent.max = Whole(perObject.value(u"max"_s), parent.min, MaxProjectRows,
+                               where + u"per-parent \"max\""_s);
+        }
         table.perParent = parent;
     }
     return table;

@@ -12,9 +12,15 @@
 // rules that 自動設定 proposes (the entry then names its "table"). "rows" is
 // the table's count (else the rule file's own); "per-parent" instead makes,
 // for each row the run creates in the parent table, a count of rows drawn
-// evenly from min to max, each taking its foreign key from that parent row.
+// evenly from min to max, each taking its foreign key from that parent row;
+// with "counts" instead of min and max, a count drawn by shares, as a
+// profile learned it: [[low, high, share], ...] (a share of the parent's
+// rows has from low to high children, drawn evenly between them; the shares
+// add up to 1).
 // "before" and "after" run inside the run's transaction; a DDL statement
 // among them commits what ran before it, as DDL does (see RunFrame).
+#include "generate/ColumnProfile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -33,6 +39,7 @@ struct ProjectTable {
         QString table;
         qint64 min = 0;
         qint64 max = 0;
+        std::vector<ChildCount> counts;  // none: evenly from min to max
     };
     std::optional<PerParent> perParent;
 

@@ -23,6 +23,26 @@ namespace generate {
 
 namespace {
 
+// The children of one parent row for a draw in [0, 1): evenly from min to
+// max, or by the counts' shares, evenly inside the count range drawn.
+qint64 ChildrenOf(const PerParent& per, double draw, qint64 span)
+{
+    if (per.counts.empty())
+        return per.min + std::min<qint64>(qint64(draw * double(span)), span - 1);
+    double below = 0.0;
+    for (const ChildCount& count : per.counts) {
+        if (count.share <= 0.0)
+            continue;
+        if (draw < below + count.share || &count == &per.counts.back()) {
+            const double within = std::clamp((draw - below) / count.share, 0.0, 1.0);
+            const qint64 width = count.high - count.low + 1;
+            return count.low + std::min<qint64>(qint64(within * double(width)), width - 1);
+        }
+        below += count.share;
+    }
+    return per.counts.back().low;
+}
+
 // A parent's key given as SQL ("@SEQ.NEXTVAL", "@SYSDATE") is run once,
 // here, and `value` becomes what it gave, as data of the column's type: the
 // parent row is inserted with that value and its children take the same one,
@@ -136,7 +156,7 @@ QString RunRows::Prepare()
         for (qint64 p = 0; p < parents; ++p) {
             const double draw = run.rules->seed ? basKovaData::SeededDraw(stream, std::uint64_t(p), 0)
                                                 : double(basKovaData::NextRandom());
-            before.push_back(before.back() + per.min + std::min<qint64>(qint64(draw * double(span)), span - 1));
+            before.push_back(before.back() + ChildrenOf(per, draw, span));
         }
         m_total[t] = before.back();
     }

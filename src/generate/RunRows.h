@@ -4,6 +4,8 @@
 // every row the run makes in its parent, each such row taking its foreign
 // key from that parent row. A run may be one slice (shard) of a larger one:
 // it then makes exactly the rows that the whole run makes at those places.
+#include "generate/ColumnProfile.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -35,6 +37,7 @@ struct PerParent {
     std::vector<int> parentColumns;  // ... and the parent's columns they take, in the same order
     qint64 min = 0;                  // rows per parent row, drawn evenly from min to max
     qint64 max = 0;
+    std::vector<ChildCount> counts;  // or by these shares (adding up to 1)
 };
 
 // One table of a run over several tables.

@@ -257,6 +257,10 @@ private Q_SLOTS:
                                              << QByteArray() << none << u"not both"_s;
         QTest::newRow("max below min") << u", {\"rules\": \"auto\", \"table\": \"品目\", \"per-parent\": {\"table\": \"課\", \"min\": 3, \"max\": 2}}"_s
                                        << QByteArray() << none << u"per-parent \"max\" must be a whole number from 3"_s;
+        QTest::newRow("counts and min") << u", {\"rules\": \"auto\", \"table\": \"品目\", \"per-parent\": {\"table\": \"課\", \"min\": 1, \"counts\": [[1, 1, 1]]}}"_s
+                                        << QByteArray() << none << u"takes \"counts\" or \"min\" and \"max\", not both"_s;
+        QTest::newRow("counts short of 1") << u", {\"rules\": \"auto\", \"table\": \"品目\", \"per-parent\": {\"table\": \"課\", \"counts\": [[1, 2, 0.5], [3, 3, 0.4]]}}"_s
+                                           << QByteArray() << none << u"the shares add up to 0.9, not 1"_s;
         QTest::newRow("missing file") << u", {\"rules\": \"nothing.json\"}"_s << QByteArray() << none
                                       << u"p.json: tables[3]: there is no rule file "_s;
         QTest::newRow("unknown table") << u", {\"rules\": \"auto\", \"table\": \"顧客\"}"_s << QByteArray() << none
@@ -323,15 +327,26 @@ private Q_SLOTS:
 
     // A parent's key given as SQL runs once per parent row, and the rows
     // made for that parent take the value it gave.
+    // Children per parent row drawn by shares take the ranges that carry them.
+    void childrenTakeTheKeyTheirParentGot_data()
+    {
+        QTest::addColumn<QString>("perParent");
+        QTest::addColumn<QString>("children");
+        QTest::newRow("min and max") << u"\"min\": 2, \"max\": 2"_s << u"P100,2;P101,2;P102,2"_s;
+        QTest::newRow("counts by share") << u"\"counts\": [[0, 1, 0], [3, 3, 0.4], [5, 5, 0.6]]"_s
+                                         << u"P100,3;P101,5;P102,5"_s;
+    }
     void childrenTakeTheKeyTheirParentGot()
     {
+        QFETCH(QString, perParent);
+        QFETCH(QString, children);
         Tool tool;
         tool.file(u"pk.json"_s, KeyBySql);
         tool.file(u"ck.json"_s, KeyChild);
-        const QString project = tool.file(u"keys.json"_s, R"({"kova-project": 1, "tables": [{"rules": "pk.json"},
-            {"rules": "ck.json", "per-parent": {"table": "PK", "min": 2, "max": 2}}]})");
+        const QString project = tool.file(u"keys.json"_s, uR"({"kova-project": 1, "seed": 7, "tables": [{"rules": "pk.json"},
+            {"rules": "ck.json", "per-parent": {"table": "PK", %1}}]})"_s.arg(perParent).toUtf8());
         QVERIFY2(tool.run({project}) == kovagenerate::AllCreated, qPrintable(tool.out + tool.err));
-        QCOMPARE(tool.db.text(u"SELECT CODE, COUNT(*) FROM CK GROUP BY CODE ORDER BY 1"_s), u"P100,2;P101,2;P102,2"_s);
+        QCOMPARE(tool.db.text(u"SELECT CODE, COUNT(*) FROM CK GROUP BY CODE ORDER BY 1"_s), children);
         QCOMPARE(tool.db.text(u"SELECT COUNT(*) FROM PK"_s), u"3"_s);
     }
 

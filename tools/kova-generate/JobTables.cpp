@@ -317,7 +317,8 @@ bool PrepareTables(Job& job, QTextStream& err)
                 << read[i].rules.table << " is not another table of the project\n";
             return false;
         }
-        generate::PerParent link{parent, {}, {}, read[i].perParent->min, read[i].perParent->max};
+        generate::PerParent link{parent, {}, {}, read[i].perParent->min, read[i].perParent->max,
+                                 read[i].perParent->counts};
         for (const browser::ForeignKey& key : keys[i]) {
             if (key.parentTable.compare(read[parent].rules.table, Qt::CaseInsensitive) != 0)
                 continue;
