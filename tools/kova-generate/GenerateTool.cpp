@@ -1,4 +1,5 @@
 #include "GenerateTool.h"
+#include "ProfileArguments.h"
 #include "StopSignal.h"
 
 #include "FileJobs.h"
@@ -313,6 +314,10 @@ std::optional<Arguments> ParseArguments(const QStringList& args, QString* error)
             parsed.shard = std::pair(*k, *n);
         } else if (arg == u"--auto"_s) {
             automatic = true;
+        } else if (const OptionRead read = ReadProfileOption(args, i, parsed, error); read == OptionRead::Failed) {
+            return std::nullopt;
+        } else if (read == OptionRead::Taken) {
+            continue;
         } else if (arg.startsWith(u"--"_s)) {
             *error = u"unknown option "_s + arg;
             return std::nullopt;
@@ -320,6 +325,9 @@ std::optional<Arguments> ParseArguments(const QStringList& args, QString* error)
             rest << arg;
         }
     }
+    if (parsed.compare || parsed.k != 10 || parsed.noValues || !parsed.personal.isEmpty() || parsed.scale != 1.0
+        || parsed.sample || parsed.statisticsOnly || !parsed.report.isEmpty() || !parsed.profile.isEmpty())
+        return CheckProfileArguments(std::move(parsed), rest, automatic, error);
     const qsizetype at = rest.isEmpty() ? -1 : rest.first().lastIndexOf(u'@');
     if (at <= 0 || at == rest.first().size() - 1) {
         *error = u"the first argument must be user/password@service or user@service"_s;

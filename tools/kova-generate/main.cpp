@@ -56,7 +56,8 @@ int main(int argc, char* argv[])
         return kovagenerate::Stopped;
     }
     kovagenerate::Arguments run = *args;
-    if (!run.connect.contains(QLatin1Char('/'))) {
+    // --compare logs in to each side itself.
+    if (!run.compare && !run.connect.contains(QLatin1Char('/'))) {
         const auto login = basKovaData::ReadLoginArgument(run.connect + QLatin1Char('@') + run.service, &error);
         if (!login) {
             err << error << '\n';
