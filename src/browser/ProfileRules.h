@@ -1,0 +1,28 @@
+#pragma once
+// 統計から設定: the rules of a table taken from its own profile. Keys, unique
+// columns, foreign keys and the columns the database fills keep the rules
+// 自動設定 proposes (they must fit the schema, not the source's values); every
+// other column draws from its profile (the 分布 kind).
+#include "browser/AutoRules.h"
+#include "generate/TableProfile.h"
+
+#include <QString>
+#include <QStringList>
+
+class OraDatabase;
+
+namespace browser {
+
+struct ProfileRulesResult {
+    AutoRulesResult proposed;  // what 自動設定 said of the table
+    QStringList distributed;   // columns given the 分布 kind
+    QStringList kept;          // "COLUMN: why" for columns that kept the proposed rule
+};
+
+// Gives the loaded columns of `table` (ColumnRules 1 to ColumnCount, with no
+// rules yet) the rules 自動設定 proposes, then the 分布 kind from `profile`
+// where it fits. Check `proposed.failed` first.
+ProfileRulesResult ApplyProfileRules(OraDatabase* database, const QString& table,
+                                     const generate::TableProfile& profile);
+
+}  // namespace browser
