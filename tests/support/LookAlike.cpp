@@ -1,0 +1,120 @@
+#include "support/LookAlike.h"
+
+#include "support/ServerSupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+
+using namespace Qt::StringLiterals;
+
+namespace kovatest {
+
+namespace {
+
+QString Shape(const QJsonObject& plan)
+{
+    QString shape = plan.value(u"Node Type"_s).toString();
+    if (plan.contains(u"Relation Name"_s))
+        shape += u' ' + plan.value(u"Relation Name"_s).toString().toUpper();
+    const QJsonArray children = plan.value(u"Plans"_s).toArray();
+    if (!children.isEmpty()) {
+        QStringList inner;
+        for (const QJsonValue& child : children)
+            inner << Shape(child.toObject());
+        shape += u'(' + inner.join(u", "_s) + u')';
+    }
+    return shape;
+}
+
+}  // namespace
+
+QStringList LookAlikeSource(qint64 orders)
+{
+    const QString customers = QString::number(std::max<qint64>(orders / 10, 10));
+    const QString count = QString::number(orders);
+    return {
+        u"CREATE TABLE CUSTOMERS (ID NUMBER(8) PRIMARY KEY, PREF VARCHAR2(20) NOT NULL, CITY VARCHAR2(30) NOT NULL, "
+        "PHONE VARCHAR2(15), RANK_CODE CHAR(1))"_s,
+        u"CREATE TABLE ORDERS (ID NUMBER(10) PRIMARY KEY, CUSTOMER_ID NUMBER(8) NOT NULL REFERENCES CUSTOMERS (ID), "
+        "ORDERED DATE NOT NULL, STATUS VARCHAR2(10) NOT NULL, AMOUNT NUMBER(10,2), NOTE VARCHAR2(80))"_s,
+        u"CREATE TABLE COUPONS (ID NUMBER(10) PRIMARY KEY, CUSTOMER_ID NUMBER(8) NOT NULL REFERENCES CUSTOMERS (ID), "
+        "CODE VARCHAR2(12) NOT NULL, ISSUED DATE)"_s,
+        u"SELECT setseed(0.42)"_s,
+        u"INSERT INTO CUSTOMERS SELECT s.g, p.pref, p.city, "
+        "CASE WHEN random() < 0.3 THEN NULL ELSE '0' || (1 + floor(random() * 9))::int || '0-' "
+        "|| lpad(floor(random() * 10000)::int::text, 4, '0') || '-' || lpad(floor(random() * 10000)::int::text, 4, '0') END, "
+        "(ARRAY['A','B','B','C','C','C','D','E'])[1 + floor(random() * 8)::int] "
+        "FROM (SELECT g, random() AS r FROM generate_series(1, %1) g) s JOIN (VALUES "
+        "('東京都', '新宿区', 0.0, 0.2), ('東京都', '世田谷区', 0.2, 0.35), ('神奈川県', '横浜市', 0.35, 0.55), "
+        "('神奈川県', '川崎市', 0.55, 0.65), ('大阪府', '大阪市', 0.65, 0.8), ('大阪府', '堺市', 0.8, 0.85), "
+        "('愛知県', '名古屋市', 0.85, 0.95), ('北海道', '札幌市', 0.95, 1.01)) p(pref, city, lo, hi) "
+        "ON s.r >= p.lo AND s.r < p.hi"_s.arg(customers),
+        u"INSERT INTO ORDERS SELECT g, LEAST(%2, floor(exp(random() * ln(%2)))::int), "
+        "CASE WHEN random() < 0.4 THEN (date_trunc('month', m) + interval '1 month' - interval '1 day')::date "
+        "- floor(random() * 3)::int ELSE m::date + floor(random() * 28)::int END, "
+        "CASE WHEN st < 0.9 THEN 'DONE' WHEN st < 0.95 THEN 'OPEN' WHEN st < 0.98 THEN 'CANCEL' ELSE 'HOLD' END, "
+        "round(exp(random() * 9)::numeric, 2), "
+        "CASE WHEN random() < 0.3 THEN NULL ELSE substr('配送指定あり午前中不在時は宅配ボックスへ置いてください', 1, "
+        "4 + floor(random() * 20)::int) END "
+        "FROM (SELECT g, random() AS st, date '2025-01-01' + (CASE WHEN random() < 0.15 THEN 11 "
+        "WHEN random() < 0.15 THEN 2 ELSE floor(random() * 12)::int END) * interval '1 month' AS m "
+        "FROM generate_series(1, %1) g) o"_s.arg(count, customers),
+        u"INSERT INTO COUPONS SELECT row_number() OVER (), c.ID, 'CP' || lpad(floor(random() * 100000000)::text, 8, '0'), "
+        "CASE WHEN random() < 0.1 THEN NULL ELSE date '2025-01-01' + floor(power(random(), 0.5) * 365)::int END "
+        "FROM CUSTOMERS c CROSS JOIN LATERAL generate_series(1, floor(21 * power(random(), 3))::int + 0 * c.ID::int) k"_s,
+        u"CREATE INDEX ORDERS_CUSTOMER ON ORDERS (CUSTOMER_ID)"_s,
+        u"CREATE INDEX ORDERS_ORDERED ON ORDERS (ORDERED)"_s,
+        u"CREATE INDEX ORDERS_STATUS ON ORDERS (STATUS)"_s,
+        u"CREATE INDEX COUPONS_CUSTOMER ON COUPONS (CUSTOMER_ID)"_s,
+    };
+}
+
+QStringList LookAlikeQueries()
+{
+    return {
+        u"SELECT COUNT(*) FROM ORDERS WHERE STATUS = 'HOLD'"_s,
+        u"SELECT COUNT(*) FROM ORDERS WHERE STATUS = 'DONE'"_s,
+        u"SELECT COUNT(*) FROM ORDERS WHERE ORDERED >= DATE '2025-03-29' AND ORDERED < DATE '2025-04-01'"_s,
+        u"SELECT COUNT(*) FROM ORDERS WHERE ORDERED >= DATE '2025-06-10' AND ORDERED < DATE '2025-06-11'"_s,
+        u"SELECT c.PREF, COUNT(*) FROM ORDERS o JOIN CUSTOMERS c ON c.ID = o.CUSTOMER_ID WHERE o.STATUS = 'OPEN' "
+        "GROUP BY c.PREF"_s,
+        u"SELECT c.CITY, SUM(o.AMOUNT) FROM CUSTOMERS c JOIN ORDERS o ON o.CUSTOMER_ID = c.ID WHERE c.PREF = '北海道' "
+        "GROUP BY c.CITY"_s,
+        u"SELECT COUNT(*) FROM CUSTOMERS c WHERE NOT EXISTS (SELECT 1 FROM COUPONS k WHERE k.CUSTOMER_ID = c.ID)"_s,
+        u"SELECT COUNT(*) FROM ORDERS WHERE AMOUNT > 5000"_s,
+        u"SELECT STATUS, COUNT(*) FROM ORDERS GROUP BY STATUS"_s,
+        u"SELECT COUNT(*) FROM ORDERS o JOIN COUPONS k ON k.CUSTOMER_ID = o.CUSTOMER_ID "
+        "WHERE k.ISSUED >= DATE '2025-12-01' AND o.STATUS = 'HOLD'"_s,
+    };
+}
+
+QString PlanShape(const QString& database, const QString& query, QString* error)
+{
+    const ServerSettings server = *Server();
+    QString psql = QStandardPaths::findExecutable(u"psql"_s);
+    if (psql.isEmpty())
+        psql = u"/usr/lib/postgresql/15/bin/psql"_s;
+    QProcess explain;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"PGPASSWORD"_s, server.password);
+    explain.setProcessEnvironment(environment);
+    explain.start(psql, {u"-X"_s, u"-q"_s, u"-A"_s, u"-t"_s, u"-h"_s, u"127.0.0.1"_s, u"-p"_s,
+                         qEnvironmentVariable("KOVA_PG_PORT"), u"-U"_s, server.user, u"-d"_s, database, u"-c"_s,
+                         u"EXPLAIN (FORMAT JSON) "_s + query});
+    if (!explain.waitForFinished(120000) || explain.exitCode() != 0) {
+        *error = QString::fromUtf8(explain.readAllStandardError());
+        return {};
+    }
+    const QJsonDocument plan = QJsonDocument::fromJson(explain.readAllStandardOutput());
+    const QJsonObject top = plan.array().first().toObject().value(u"Plan"_s).toObject();
+    if (top.isEmpty()) {
+        *error = u"no plan"_s;
+        return {};
+    }
+    return Shape(top);
+}
+
+}  // namespace kovatest
