@@ -2,6 +2,15 @@
 
 #include "support/ServerSupport.h"
 
+#include "GenerateTool.h"
+#include "generate/ProfileCompare.h"
+#include "generate/TableProfile.h"
+#include "session/OraDatabase.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTextStream>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -115,6 +124,113 @@ QString PlanShape(const QString& database, const QString& query, QString* error)
         return {};
     }
     return Shape(top);
+}
+
+LookAlikeResult MeasureLookAlike(qint64 orders, bool statisticsOnly)
+{
+    LookAlikeResult result;
+    const ServerSettings server = *Server();
+    const QStringList made = LookAlikeSource(orders);
+    QStringList schema;
+    for (const QString& statement : made)
+        if (statement.startsWith(u"CREATE"_s))
+            schema << statement;
+    const TestDatabase source = OpenServerDatabase(made);
+    const TestDatabase target = OpenServerDatabase(schema);
+    const auto analyze = [&](const TestDatabase& db) {
+        return Psql(db.path, {u"-c"_s, u"ANALYZE CUSTOMERS; ANALYZE ORDERS; ANALYZE COUPONS"_s});
+    };
+    const auto login = [&](const TestDatabase& db) {
+        return server.user + u'/' + server.password + u"@DSN="_s + server.dsn + u";Database="_s + db.path;
+    };
+    const auto profiles = [&](const TestDatabase& db, std::vector<generate::TableProfile>& into) {
+        for (const QString& table : LookAlikeTables) {
+            QString problem;
+            const generate::ProfileOptions options;
+            std::optional<generate::TableProfile> profile =
+                statisticsOnly ? generate::ProfileFromStatistics(*db.database, table, options, &problem)
+                               : generate::ProfileFromRows(*db.database, table, options, &problem);
+            if (!profile)
+                return table + u": "_s + problem;
+            into.push_back(std::move(*profile));
+        }
+        return QString();
+    };
+    const auto kovaGenerate = [&](const QStringList& args) {
+        QString error, out, err;
+        const std::optional<kovagenerate::Arguments> parsed = kovagenerate::ParseArguments(args, &error);
+        if (!parsed)
+            return error;
+        QTextStream o(&out), e(&err);
+        const int status = kovagenerate::Run(*parsed, o, e, false);
+        e.flush();
+        return status == kovagenerate::AllCreated ? QString() : err;
+    };
+    if (const QString failed = analyze(source); !failed.isEmpty()) {
+        result.error = failed;
+        return result;
+    }
+    std::vector<generate::TableProfile> before;
+    QElapsedTimer clock;
+    clock.start();
+    if (const QString failed = profiles(source, before); !failed.isEmpty()) {
+        result.error = failed;
+        return result;
+    }
+    result.profileSeconds = double(clock.nsecsElapsed()) / 1e9;
+    for (const generate::TableProfile& profile : before)
+        result.sourceRows += profile.rows;
+    QTemporaryDir dir;
+    const QString project = dir.filePath(u"lookalike.json"_s);
+    QStringList learn{login(source), u"--profile"_s, project};
+    learn << LookAlikeTables;
+    if (statisticsOnly)
+        learn << u"--statistics-only"_s;
+    if (const QString failed = kovaGenerate(learn); !failed.isEmpty()) {
+        result.error = u"--profile: "_s + failed;
+        return result;
+    }
+    clock.restart();
+    if (const QString failed = kovaGenerate({login(target), project}); !failed.isEmpty()) {
+        result.error = u"the project: "_s + failed;
+        return result;
+    }
+    result.generateSeconds = double(clock.nsecsElapsed()) / 1e9;
+    std::vector<generate::TableProfile> after;
+    if (QString failed = analyze(target); !failed.isEmpty() || !(failed = profiles(target, after)).isEmpty()) {
+        result.error = failed;
+        return result;
+    }
+    for (std::size_t t = 0; t < before.size(); ++t) {
+        const generate::TableComparison comparison = generate::CompareProfiles(before[t], after[t], {});
+        for (const generate::ColumnComparison& column : comparison.columns)
+            for (const generate::Figure& figure : column.figures)
+                result.figures << u"%1.%2 %3: %4 (limit %5)"_s.arg(comparison.table, column.column,
+                                                                   generate::FigureName(figure.kind))
+                                      .arg(figure.distance, 0, 'f', 4)
+                                      .arg(figure.limit);
+        for (const generate::KeyComparison& key : comparison.keys)
+            for (const generate::Figure& figure : key.figures)
+                result.figures << u"%1 per %2 %3: %4 (limit %5)"_s.arg(comparison.table, key.parentTable,
+                                                                       generate::FigureName(figure.kind))
+                                      .arg(figure.distance, 0, 'f', 4)
+                                      .arg(figure.limit);
+        result.past << comparison.past();
+    }
+    const QString strays = RowsText(QueryRows(*target.database,
+        u"SELECT COUNT(*) FROM CUSTOMERS WHERE PREF || '/' || CITY NOT IN ('東京都/新宿区', '東京都/世田谷区', "
+        "'神奈川県/横浜市', '神奈川県/川崎市', '大阪府/大阪市', '大阪府/堺市', '愛知県/名古屋市', '北海道/札幌市')"_s));
+    result.pairsKept = strays == u"0"_s;
+    for (const QString& query : LookAlikeQueries()) {
+        QString error;
+        const QString was = PlanShape(source.path, query, &error);
+        const QString is = PlanShape(target.path, query, &error);
+        if (!was.isEmpty() && was == is)
+            ++result.samePlans;
+        else
+            result.otherPlans << query + u": "_s + was + u" <> "_s + is + error;
+    }
+    return result;
 }
 
 }  // namespace kovatest

@@ -22,6 +22,23 @@ QStringList LookAlikeSource(qint64 orders);
 // anti-join) whose plans look-alike data should not change.
 QStringList LookAlikeQueries();
 
+// What look-alike data of the source keeps, measured on the server: the
+// source is made and analyzed, profiled (from its rows, or from pg_stats
+// alone), written as a project with kova-generate --profile, generated at
+// scale 1 into a second database, analyzed and profiled the same way.
+struct LookAlikeResult {
+    QString error;            // what stopped the measure, or empty
+    QStringList figures;      // every figure, one line each
+    QStringList past;         // "TABLE.COLUMN figure" past its threshold
+    bool pairsKept = false;   // every generated PREF, CITY is a pair of the source
+    int samePlans = 0;        // of the ten queries' plans
+    QStringList otherPlans;   // "query: source shape <> target shape"
+    double profileSeconds = 0.0;   // profiling the source
+    double generateSeconds = 0.0;  // running the project
+    qint64 sourceRows = 0;
+};
+LookAlikeResult MeasureLookAlike(qint64 orders, bool statisticsOnly);
+
 // The shape of `query`'s plan on the server's database `database`: each node
 // type with its relation, children in brackets, in the plan's order. Empty
 // with *error set when EXPLAIN failed.
