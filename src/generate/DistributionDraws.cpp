@@ -47,6 +47,27 @@ std::size_t Among(const std::vector<double>& totals, double r)
     return std::min<std::size_t>(std::size_t(at - totals.begin()), totals.size() - 1);
 }
 
+// The draws of a text made from its index: a stream of 64-bit values keyed
+// by the column, the bucket and the index. One value serves two picks.
+class TextBits {
+public:
+    explicit TextBits(std::uint64_t key) : m_state(key) {}
+    std::uint64_t Next()
+    {
+        std::uint64_t z = m_state += 0x9E3779B97F4A7C15ULL;
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+        return z ^ (z >> 31);
+    }
+    // The high and the low 32 bits of a value as draws in [0, 1).
+    static double High(std::uint64_t bits) { return double(bits >> 32) * 0x1.0p-32; }
+    static double Low(std::uint64_t bits) { return double(bits & 0xFFFFFFFFULL) * 0x1.0p-32; }
+    double Unit() { return High(Next()); }
+
+private:
+    std::uint64_t m_state;
+};
+
 std::vector<double> Running(const std::vector<double>& weights)
 {
     std::vector<double> totals;
@@ -337,20 +358,20 @@ QString DistributionDraws::BucketValue(Column& column, int number, std::size_t b
         break;
     }
     // A text made from its index alone: its length, shape and characters.
-    std::uint32_t n = 0;
-    const auto next = [&] { return basKovaData::SeededDraw(column.key ^ (b * 0x9E3779B97F4A7C15ULL), std::uint64_t(k), n++); };
+    TextBits bits(column.key ^ (std::uint64_t(b) * 0xD1B54A32D192ED03ULL) ^ (std::uint64_t(k) * 0x632BE59BD9B4E019ULL));
+    bits.Next();
     const double low = std::max(1.0, std::round(bucket.low));
     const double high = std::max(low, std::round(bucket.high));
-    const qsizetype length = qsizetype(low + std::min(high - low, std::floor(next() * (high - low + 1))));
+    const qsizetype length = qsizetype(low + std::min(high - low, std::floor(bits.Unit() * (high - low + 1))));
     QString text;
     text.reserve(length);
     const auto& byLength = column.shapes[b];
     const auto shapes = std::find_if(byLength.begin(), byLength.end(),
                                      [length](const auto& entry) { return entry.length == length; });
-    if (shapes != byLength.end() && next() < shapes->chance) {
-        const QString& shape = shapes->shapes[Among(shapes->totals, next() * shapes->totals.back())];
+    if (shapes != byLength.end() && bits.Unit() < shapes->chance) {
+        const QString& shape = shapes->shapes[Among(shapes->totals, bits.Unit() * shapes->totals.back())];
         for (const QChar c : shape) {
-            const double r = next();
+            const double r = bits.Unit();
             text += c == u'9' ? Pick(Digits, r)
                     : c == u'A' ? Pick(Capitals, r)
                     : c == u'a' ? Pick(Smalls, r)
@@ -362,13 +383,15 @@ QString DistributionDraws::BucketValue(Column& column, int number, std::size_t b
     } else {
         const auto& totals = column.classTotals;
         for (qsizetype i = 0; i < length; ++i) {
+            const std::uint64_t draw = bits.Next();
             auto cls = CharacterClass(std::min<std::size_t>(
-                std::size_t(std::upper_bound(totals.begin(), totals.end(), next() * totals.back()) - totals.begin()),
+                std::size_t(std::upper_bound(totals.begin(), totals.end(), TextBits::High(draw) * totals.back())
+                            - totals.begin()),
                 CharacterClassCount - 1));
             // A blank neither starts nor ends a text: it would be trimmed away.
             if (cls == CharacterClass::Blank && (i == 0 || i == length - 1))
                 cls = CharacterClass::Latin;
-            const double r = next();
+            const double r = TextBits::Low(draw);
             switch (cls) {
             case CharacterClass::Digit: text += Pick(Digits, r); break;
             case CharacterClass::Latin: text += Pick(Latin, r); break;
