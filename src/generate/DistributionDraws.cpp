@@ -124,7 +124,7 @@ struct DistributionDraws::Column {
         case Family::Number:
             return basKovaData::IsNumericText(text) ? u'@' + text.trimmed() : DataEntry(text);
         case Family::Date:
-            return u'@' + basKovaData::SqlDate(text);
+            return u'@' + basKovaData::SqlDate(basKovaData::PadDateText(text));
         case Family::Text:
             break;
         }
