@@ -328,9 +328,10 @@ private Q_SLOTS:
             << u"DATE"_s << 0 << 0
             << u"{\"nulls\": 0, \"distinct\": 2, \"buckets\": [[\"20240101 000001\", \"20240101 000004\", 1, 2]]}"_s
             << u"@TO_DATE('20240101 000001','YYYYMMDD HH24MISS'),@TO_DATE('20240101 000004','YYYYMMDD HH24MISS')"_s;
-        QTest::newRow("frequent texts are data, cut to the column")
-            << u"VARCHAR2(4)"_s << 4 << 0 << u"{\"nulls\": 0, \"distinct\": 2, \"frequent\": [[\"@x\", 0.5], [\"abcdef\", 0.5]]}"_s
-            << u"@'@x',abcd"_s;
+        QTest::newRow("frequent texts are data, cut to the column's bytes")
+            << u"VARCHAR2(4)"_s << 4 << 0
+            << u"{\"nulls\": 0, \"distinct\": 3, \"frequent\": [[\"@x\", 0.3], [\"abcdef\", 0.3], [\"東京都庁\", 0.4]]}"_s
+            << u"@'@x',abcd,東京"_s;
         QTest::newRow("a shape of one length") << u"VARCHAR2(4)"_s << 4 << 0
                                                << u"{\"nulls\": 0, \"distinct\": 1, \"buckets\": [[2, 2, 1, 1]], "
                                                   "\"shapes\": [[\"9-\", 1]]}"_s
