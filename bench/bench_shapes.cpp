@@ -2,9 +2,11 @@
 // the same run with fixed values, on a temporary database file of the
 // embedded engine: a NULL rate, a list picked at random by weight, a pattern,
 // random values that never repeat, an expression over the row, and all of
-// them at once. Two alternating rounds, best of each.
+// them at once; then every column of the random kind beside every column of
+// the 分布 kind, drawn from profiles. Three alternating rounds, best of each.
 //
 //   bench_shapes [rows]        (default 100000)
+#include "generate/ColumnProfile.h"
 #include "generate/CreationRun.h"
 #include "generate/InsertRow.h"
 #include "generate/ValueGenerator.h"
@@ -16,6 +18,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -85,6 +89,44 @@ void Expression()
     ColumnRule& rule = basKovaData::ColumnRules[5];
     rule.setKind(Kind::Expression);
     rule.Expression = QStringLiteral("row.AMOUNT * 2");
+}
+
+// Every column but the key of the random kind.
+void RandomKind()
+{
+    for (int j = 2; j <= 6; ++j) {
+        ColumnRule& rule = basKovaData::ColumnRules[std::size_t(j)];
+        rule.setKind(Kind::Random);
+        rule.NumValue = {1, 999999, 1};
+    }
+}
+
+// Every column but the key of the 分布 kind: a skewed status, codes and
+// telephone numbers of a shape, amounts in uneven buckets, NULLs.
+void DistributionKind()
+{
+    const char* const profiles[] = {
+        R"({"nulls": 0, "distinct": 3, "frequent": [["出荷済", 0.9], ["保留", 0.06], ["取消", 0.04]]})",
+        R"({"nulls": 0, "distinct": 100000, "buckets": [[9, 9, 1, 100000]], "shapes": [["AA-9999-A", 0.6]],
+            "classes": {"digit": 0.5, "latin": 0.5}})",
+        R"({"nulls": 0.05, "distinct": 25100,
+            "buckets": [[1, 100, 0.5, 100], [100, 10000, 0.3, 5000], [10000, 999999, 0.15, 20000]]})",
+        R"({"nulls": 0.3, "distinct": 50000, "buckets": [[1, 1000000, 0.7, 50000]]})",
+        R"({"nulls": 0, "distinct": 90000, "buckets": [[12, 13, 1, 90000]], "shapes": [["99-9999-9999", 0.8]],
+            "classes": {"digit": 0.9, "symbol": 0.1}})",
+    };
+    for (int j = 2; j <= 6; ++j) {
+        ColumnRule& rule = basKovaData::ColumnRules[std::size_t(j)];
+        rule.setKind(Kind::Distribution);
+        QString problem;
+        const auto profile = generate::ReadProfileJson(QJsonDocument::fromJson(profiles[j - 2]).object(),
+                                                       generate::ProfileFamily(rule.family()), &problem);
+        if (!profile) {
+            std::fprintf(stderr, "profile of column %d: %s\n", j, qPrintable(problem));
+            std::exit(1);
+        }
+        rule.Distribution = std::make_shared<const generate::ColumnProfile>(*profile);
+    }
 }
 
 struct Variant {
@@ -184,6 +226,8 @@ int main(int argc, char* argv[])
         {"unique random", Unique},
         {"expression", [] { Unique(); Expression(); }},
         {"all of them", [] { NullRate(); Weighted(); Pattern(); Unique(); Expression(); }},
+        {"random kind, all", RandomKind},
+        {"分布 kind, all", DistributionKind},
     };
     constexpr std::size_t Count = std::size(variants);
     double best[Count];
@@ -198,7 +242,7 @@ int main(int argc, char* argv[])
             long rssHalf = 0;
             long rssEnd = 0;
             best[v] = std::min(best[v], Run(variants[v].set, rows, &rssHalf, &rssEnd));
-            if (v == Count - 1) {
+            if (v == Count - 3) {
                 half = rssHalf;
                 end = rssEnd;
             }
@@ -215,6 +259,13 @@ int main(int argc, char* argv[])
     }
     std::printf("(the expression line also has the unique column it reads: its own cost is the difference)\n");
     std::printf("resident memory, all     %ld KiB at half, %ld KiB at end\n", half, end);
+    // The 分布 kind against the random kind, per row, less the fixed run's cost.
+    const double random = best[Count - 2] - best[0], drawn = best[Count - 1] - best[0];
+    const double randomValues = values[Count - 2] - values[0], drawnValues = values[Count - 1] - values[0];
+    std::printf("分布 kind / random kind per row: whole run x%.2f, values and statements x%.2f; "
+                "beyond fixed values: whole run x%.2f, values x%.2f\n",
+                best[Count - 1] / best[Count - 2], values[Count - 1] / values[Count - 2], drawn / random,
+                drawnValues / randomValues);
     UniqueOverTime();
     basKovaData::OraDatabase.reset();
     basKovaData::OraSession.reset();

@@ -475,11 +475,12 @@ QString ValueGenerator::NumericValue(int column, const ColumnRule& rule)
         return RawNull;
     case Kind::Expression:
         return ExpressionValue(column, rule);
+    case Kind::Distribution:
+        return DistributionValue(column);
     case Kind::Unknown:
     case Kind::None:
     case Kind::Dictionary:
     case Kind::Pattern:
-    case Kind::Distribution:
         break;
     }
     return RawZero;
@@ -547,9 +548,10 @@ QString ValueGenerator::CharacterValue(int column, const ColumnRule& rule)
     }
     case Kind::Expression:
         return ExpressionValue(column, rule);
+    case Kind::Distribution:
+        return DistributionValue(column);
     case Kind::Unknown:
     case Kind::None:
-    case Kind::Distribution:
         break;
     }
     return QString();
@@ -597,6 +599,8 @@ QString ValueGenerator::DateValue(int column, const ColumnRule& rule)
     }
     if (kind == Kind::Expression)
         return ExpressionValue(column, rule);
+    if (kind == Kind::Distribution)
+        return DistributionValue(column);
     if (kind == Kind::Select) {
         const ListValue value = NextListValue(column, rule);
         if (!value)

@@ -9,6 +9,7 @@
 // expressions, dictionaries, SELECT-sourced lists) is data: a text that
 // begins with "@" is given as "@" and its character literal ("@'@047'").
 #include "generate/ColumnLength.h"
+#include "generate/DistributionDraws.h"
 #include "generate/JapaneseDictionary.h"
 #include "generate/KeyCapacity.h"
 #include "generate/PatternRecipe.h"
@@ -178,6 +179,8 @@ private:
     QString NumericValue(int column, const basKovaData::ColumnRule& rule);
     QString CharacterValue(int column, const basKovaData::ColumnRule& rule);
     QString DateValue(int column, const basKovaData::ColumnRule& rule);
+    // The 分布 kind: a value drawn from the column's profile.
+    QString DistributionValue(int column);
 
     // The slot a multiple-fixed rule gives this row, or -1 when none is in use.
     int NextSlot(int column, const basKovaData::ColumnRule& rule);
@@ -246,6 +249,8 @@ private:
     std::vector<bool> m_hex;
     QString m_hexPrefix;
     std::vector<std::vector<ListValue>> m_lists;
+    // The 分布 columns' profiles, read on the first such value.
+    std::unique_ptr<DistributionDraws> m_distribution;
 };
 
 }  // namespace generate
