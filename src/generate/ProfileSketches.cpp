@@ -51,6 +51,47 @@ double DistinctEstimate::Count() const
     return std::round((DistinctSketch - 1) / kth);
 }
 
+ValueCounts::Entry* ValueCounts::Count(quint64 hash, bool* added)
+{
+    *added = false;
+    auto found = m_entries.find(hash);
+    if (found != m_entries.end()) {
+        ++found->count;
+        return &*found;
+    }
+    if (m_pruned) {
+        // While exact, the entries are the distinct values: the sketch
+        // takes them all at the first drop, and every value missed after.
+        m_distinct.Add(hash);
+        m_draws = Mix(m_draws);
+        if (m_draws % AdmitOneIn != 0)
+            return nullptr;
+    }
+    if (m_entries.size() >= ExactValues)
+        Prune();
+    Entry& entry = *m_entries.insert(hash, Entry{});
+    entry.count = 1;
+    *added = true;
+    return &entry;
+}
+
+void ValueCounts::Prune()
+{
+    std::vector<qint64> counts;
+    counts.reserve(std::size_t(m_entries.size()));
+    for (const Entry& entry : std::as_const(m_entries))
+        counts.push_back(entry.count);
+    auto middle = counts.begin() + std::ptrdiff_t(counts.size() / 2);
+    std::nth_element(counts.begin(), middle, counts.end());
+    const qint64 cut = *middle;
+    if (!m_pruned)
+        for (auto it = m_entries.constBegin(); it != m_entries.constEnd(); ++it)
+            m_distinct.Add(it.key());
+    m_entries.removeIf([cut](const auto& item) { return item.value().count <= cut; });
+    m_floor = std::max(m_floor, cut);
+    m_pruned = true;
+}
+
 void MeasureSample::Add(double measure, quint64 hash)
 {
     ++m_seen;
