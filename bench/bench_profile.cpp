@@ -64,7 +64,7 @@ void Fill(int rows)
         shape.appendText(u", ");
         shape.appendNumber(basKovaData::NumberText(double(r % 1000000) / 100.0).trimmed());
         shape.appendText(u", ");
-        shape.appendTextValue(QString::number((i * 7919) % 1000000).rightJustified(6, u'0'));
+        shape.appendTextValue(QString::number((qint64(i) * 7919) % 1000000).rightJustified(6, u'0'));
         shape.appendText(u", ");
         shape.appendDate(basKovaData::DateText15(start.addSecs(qint64(r % 100000000))));
         shape.appendText(u", ");
@@ -116,6 +116,18 @@ int main(int argc, char** argv)
             return 1;
         }
         read = profile->read;
+        if (round == 0)
+            for (std::size_t j = 0; j < profile->columns.size(); ++j) {
+                const generate::ColumnProfile& c = profile->columns[j];
+                const QString name = profile->columnNames.value(qsizetype(j));
+                const double exact = basKovaData::OraDatabase
+                                         ->DBCreateDynaset(QStringLiteral("SELECT COUNT(DISTINCT %1) FROM PROFILED").arg(name))
+                                         ->Value(0)
+                                         .toDouble();
+                std::printf("  %-8s distinct %.0f (exact %.0f), %zu frequent, %zu buckets, %zu shapes, low %.0f high %.0f\n",
+                            qPrintable(name), c.distinct, exact, c.frequent.size(), c.buckets.size(), c.shapes.size(),
+                            c.low.value_or(0), c.high.value_or(0));
+            }
         std::printf("round %d: %lld rows read in %.2f s (CPU %.2f s), resident %ld KiB\n", round + 1,
                     static_cast<long long>(read), seconds, cpu, CurrentRssKiB());
         best = round == 0 ? seconds : std::min(best, seconds);

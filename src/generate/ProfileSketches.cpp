@@ -1,7 +1,5 @@
 #include "generate/ProfileSketches.h"
 
-#include <QHashFunctions>
-
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -32,22 +30,35 @@ quint64 ValueHash(double value)
 
 quint64 ValueHash(const QString& value)
 {
-    return Mix(quint64(qHash(QStringView(value), 0)));
+    // FNV-1a over the UTF-16 units, then mixed: every bit counts, which
+    // the sketch's estimate needs (a hash with weak low bits undercounts).
+    quint64 hash = 0xCBF29CE484222325ull;
+    for (const QChar c : value)
+        hash = (hash ^ c.unicode()) * 0x100000001B3ull;
+    return Mix(hash);
 }
 
 void DistinctEstimate::Add(quint64 hash)
 {
-    if (m_smallest.size() >= std::size_t(DistinctSketch) && hash >= *m_smallest.rbegin())
+    if (m_smallest.size() >= std::size_t(DistinctSketch) && hash >= m_smallest.front())
         return;
-    if (m_smallest.insert(hash).second && m_smallest.size() > std::size_t(DistinctSketch))
-        m_smallest.erase(std::prev(m_smallest.end()));
+    if (m_kept.contains(hash))
+        return;
+    m_kept.insert(hash);
+    m_smallest.push_back(hash);
+    std::push_heap(m_smallest.begin(), m_smallest.end());
+    if (m_smallest.size() > std::size_t(DistinctSketch)) {
+        std::pop_heap(m_smallest.begin(), m_smallest.end());
+        m_kept.remove(m_smallest.back());
+        m_smallest.pop_back();
+    }
 }
 
 double DistinctEstimate::Count() const
 {
     if (m_smallest.size() < std::size_t(DistinctSketch))
         return double(m_smallest.size());
-    const double kth = (double(*m_smallest.rbegin()) + 1.0) / 18446744073709551616.0;
+    const double kth = (double(m_smallest.front()) + 1.0) / 18446744073709551616.0;
     return std::round((DistinctSketch - 1) / kth);
 }
 

@@ -10,17 +10,17 @@
 //   dropped (Floor()) and those first rows, far below the share that makes a
 //   value frequent. The distinct count is then the estimate of a
 //   k-minimum-values sketch of the values' hashes (k = DistinctSketch, a
-//   relative error of about 1/sqrt(k), 1.6 %).
+//   relative error of about 1/sqrt(k), 0.8 %).
 // - A uniform sample (reservoir) of SampledValues values' measures (a number,
 //   a date's seconds, a text's length) with their hashes: the buckets' source
 //   when the counts are no longer exact.
 #include "generate/ColumnProfile.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <algorithm>
-#include <set>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -28,7 +28,7 @@
 namespace generate {
 
 inline constexpr int ExactValues = 65536;
-inline constexpr int DistinctSketch = 4096;
+inline constexpr int DistinctSketch = 16384;
 inline constexpr int SampledValues = 65536;
 
 // A 64-bit hash with well mixed bits: of a number's bits, of a text.
@@ -43,7 +43,8 @@ public:
     double Count() const;
 
 private:
-    std::set<quint64> m_smallest;
+    std::vector<quint64> m_smallest;  // a heap, the largest first
+    QSet<quint64> m_kept;
 };
 
 // A column's values by their hashes (ValueHash), each with its count.
