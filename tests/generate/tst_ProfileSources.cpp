@@ -95,7 +95,7 @@ TableProfile Table(const QString& json, qint64 read, bool fromStatistics)
 {
     TableProfile table;
     table.table = u"T"_s;
-    table.read = read;
+    table.read = fromStatistics ? 0 : read;
     table.rows = read;
     table.fromStatistics = fromStatistics;
     for (const QJsonValue& entry : QJsonDocument::fromJson(json.toUtf8()).array()) {
@@ -136,7 +136,7 @@ class tst_ProfileSources : public QObject {
 private Q_SLOTS:
     void histogramForms_data();
     void histogramForms();
-    void tableWithoutStatistics();
+    void fromEngineStatistics();
     void privacy_data();
     void privacy();
     void noSourceValueLeaves();
@@ -221,18 +221,55 @@ void tst_ProfileSources::histogramForms()
     QVERIFY2(read, qPrintable(problem));
 }
 
-void tst_ProfileSources::tableWithoutStatistics()
+// The embedded engine's ANALYZE, read back: a table never analyzed is
+// refused; FREQUENCY (10 rows) and HYBRID (300 distinct values, 7 in 101 of
+// 400 rows) read as above.
+void tst_ProfileSources::fromEngineStatistics()
 {
     QTemporaryDir dir;
-    kovatest::TestDatabase test =
-        kovatest::OpenTestDatabase(dir, {u"CREATE TABLE ORDERS (ID NUMBER(8), STATUS VARCHAR2(10))"_s,
-                                         u"INSERT INTO ORDERS VALUES (1, 'A')"_s});
+    kovatest::TestDatabase test = kovatest::OpenTestDatabase(
+        dir, {u"CREATE TABLE ORDERS (ID NUMBER(8), STATUS VARCHAR2(10), D DATE)"_s,
+              u"CREATE TABLE WIDE (N NUMBER(8))"_s});
+    for (int i = 1; i <= 10; ++i)
+        test.database->DbExecuteSQL(u"INSERT INTO ORDERS VALUES (%1, %2, TO_DATE('%3', 'YYYY-MM-DD HH24:MI:SS'))"_s
+                                        .arg(i)
+                                        .arg(i <= 6 ? u"'A'"_s : i <= 8 ? u"'B'"_s : u"NULL"_s)
+                                        .arg(i % 2 ? u"2024-01-01 00:00:00"_s : u"2024-01-02 10:30:00"_s));
+    for (int i = 1; i <= 400; ++i)
+        test.database->DbExecuteSQL(u"INSERT INTO WIDE VALUES (%1)"_s.arg(i <= 300 ? i : 7));
     QString problem;
     QVERIFY(!generate::ProfileFromStatistics(*test.database, u"ORDERS"_s, {}, &problem));
     QVERIFY2(problem.startsWith(u"ORDERS has no statistics: run ANALYZE TABLE ORDERS COMPUTE STATISTICS"_s),
              qPrintable(problem));
     QVERIFY(!generate::ProfileFromStatistics(*test.database, u"NO_SUCH' OR 'X'='X"_s, {}, &problem));
     QCOMPARE(problem, u"the schema has no table NO_SUCH' OR 'X'='X"_s);
+
+    test.database->DbExecuteSQL(u"ANALYZE TABLE ORDERS COMPUTE STATISTICS"_s);
+    test.database->DbExecuteSQL(u"ANALYZE TABLE WIDE COMPUTE STATISTICS"_s);
+    std::optional<TableProfile> orders = generate::ProfileFromStatistics(*test.database, u"ORDERS"_s, {}, &problem);
+    QVERIFY2(orders, qPrintable(problem));
+    QCOMPARE(orders->rows, qint64(10));
+    QCOMPARE(orders->columnNames, (QStringList{u"ID"_s, u"STATUS"_s, u"D"_s}));
+    QCOMPARE(Figures(orders->columns[0]), u"n=0 d=10 lh=1..10 f=1:0.1,2:0.1,3:0.1,4:0.1,5:0.1,6:0.1,7:0.1,8:0.1,"
+                                          "9:0.1,10:0.1"_s);
+    QCOMPARE(Figures(orders->columns[1]), u"n=0.2 d=2 lh=1..1 f=A:0.6,B:0.2 c=latin1"_s);
+    QCOMPARE(Figures(orders->columns[2]),
+             u"n=0 d=2 lh=20240101 000000..20240102 103000 f=20240101 000000:0.5,20240102 103000:0.5"_s);
+
+    std::optional<TableProfile> wide = generate::ProfileFromStatistics(*test.database, u"WIDE"_s, {}, &problem);
+    QVERIFY2(wide, qPrintable(problem));
+    const ColumnProfile& n = wide->columns[0];
+    QCOMPARE(Figures(n).section(u" b="_s, 0, 0), u"n=0 d=300 lh=1..300 f=7:0.2525"_s);
+    double shares = n.nulls, distinct = 0.0;
+    for (const ColumnProfile::Frequent& value : n.frequent)
+        shares += value.share;
+    for (const ColumnProfile::Bucket& bucket : n.buckets) {
+        shares += bucket.share;
+        distinct += bucket.distinct;
+    }
+    QCOMPARE(std::round(shares * 1e9), 1e9);
+    QVERIFY2(std::abs(distinct - 299.0) <= 30.0, qPrintable(Figures(n)));
+    QVERIFY(n.buckets.size() <= std::size_t(generate::MaxProfileBuckets));
 }
 
 void tst_ProfileSources::privacy_data()
