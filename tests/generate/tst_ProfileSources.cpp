@@ -137,6 +137,8 @@ private Q_SLOTS:
     void histogramForms_data();
     void histogramForms();
     void fromEngineStatistics();
+    void personalNames_data();
+    void personalNames();
     void privacy_data();
     void privacy();
     void noSourceValueLeaves();
@@ -229,14 +231,17 @@ void tst_ProfileSources::fromEngineStatistics()
     QTemporaryDir dir;
     kovatest::TestDatabase test = kovatest::OpenTestDatabase(
         dir, {u"CREATE TABLE ORDERS (ID NUMBER(8), STATUS VARCHAR2(10), D DATE)"_s,
-              u"CREATE TABLE WIDE (N NUMBER(8))"_s});
+              u"CREATE TABLE WIDE (N NUMBER(8))"_s, u"CREATE TABLE DIGITS (D NUMBER(1))"_s});
     for (int i = 1; i <= 10; ++i)
         test.database->DbExecuteSQL(u"INSERT INTO ORDERS VALUES (%1, %2, TO_DATE('%3', 'YYYY-MM-DD HH24:MI:SS'))"_s
                                         .arg(i)
                                         .arg(i <= 6 ? u"'A'"_s : i <= 8 ? u"'B'"_s : u"NULL"_s)
                                         .arg(i % 2 ? u"2024-01-01 00:00:00"_s : u"2024-01-02 10:30:00"_s));
-    for (int i = 1; i <= 400; ++i)
-        test.database->DbExecuteSQL(u"INSERT INTO WIDE VALUES (%1)"_s.arg(i <= 300 ? i : 7));
+    for (int i = 0; i <= 9; ++i)
+        test.database->DbExecuteSQL(u"INSERT INTO DIGITS VALUES (%1)"_s.arg(i));
+    test.database->DbExecuteSQL(u"INSERT INTO WIDE SELECT a.D * 100 + b.D * 10 + c.D + 1 FROM DIGITS a, DIGITS b, "
+                                "DIGITS c WHERE a.D < 3"_s);
+    test.database->DbExecuteSQL(u"INSERT INTO WIDE SELECT 7 FROM DIGITS a, DIGITS b"_s);
     QString problem;
     QVERIFY(!generate::ProfileFromStatistics(*test.database, u"ORDERS"_s, {}, &problem));
     QVERIFY2(problem.startsWith(u"ORDERS has no statistics: run ANALYZE TABLE ORDERS COMPUTE STATISTICS"_s),
@@ -270,6 +275,31 @@ void tst_ProfileSources::fromEngineStatistics()
     QCOMPARE(std::round(shares * 1e9), 1e9);
     QVERIFY2(std::abs(distinct - 299.0) <= 30.0, qPrintable(Figures(n)));
     QVERIFY(n.buckets.size() <= std::size_t(generate::MaxProfileBuckets));
+}
+
+// Column names that say a person, and names of things many share.
+void tst_ProfileSources::personalNames_data()
+{
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("dictionary");  // empty: not personal
+    const char16_t* rows[][2] = {
+        {u"氏名", u"氏名"},         {u"顧客名", u"氏名"},       {u"NAME", u"氏名"},          {u"FIRST_NAME", u"名"},
+        {u"姓", u"姓"},             {u"名", u"名"},             {u"フリガナ", u"氏名カナ"},  {u"名カナ", u"名カナ"},
+        {u"KANA_SEI", u"姓カナ"},   {u"E_MAIL", u"メールアドレス"}, {u"TEL_NO", u"電話番号"}, {u"携帯番号", u"携帯電話番号"},
+        {u"FAX", u"電話番号"},      {u"住所2", u"住所"},        {u"ADDRESS", u"住所"},       {u"会社名", u""},
+        {u"COMPANY_NAME", u""},     {u"CITY_NAME", u""},        {u"都道府県", u""},          {u"市区町村", u""},
+        {u"商品名", u""},           {u"名称", u""},             {u"MAIL_FLG", u""},          {u"STATUS", u""},
+    };
+    for (const auto& row : rows)
+        QTest::newRow(QString::fromUtf16(row[0]).toUtf8().constData())
+            << QString::fromUtf16(row[0]) << QString::fromUtf16(row[1]);
+}
+
+void tst_ProfileSources::personalNames()
+{
+    QFETCH(QString, column);
+    QFETCH(QString, dictionary);
+    QCOMPARE(generate::PersonalByName(column).value_or(QString()), dictionary);
 }
 
 void tst_ProfileSources::privacy_data()
