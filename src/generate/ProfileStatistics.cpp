@@ -282,13 +282,16 @@ ColumnProfile ColumnFromStatistics(const ColumnStatistics& statistics, const std
         const double perBucket = last / std::max(statistics.numBuckets > 0.0 ? statistics.numBuckets
                                                                              : double(endpoints.size()),
                                                  1.0);
+        // Also a value well above the average value's rows (as PostgreSQL
+        // picks its most common values, offered as HYBRID endpoints).
+        const double perValue = 1.25 * last / std::max(statistics.numDistinct, 1.0);
         double before = 0.0;
         std::optional<Known> previous = built.low();
         for (const HistogramEndpoint& endpoint : endpoints) {
             const std::optional<Known> value = FromEndpoint(endpoint, family);
             const double bucket = endpoint.number - before;
             const double repeat = std::clamp(endpoint.repeat, 0.0, bucket);
-            const bool popular = repeat > 1.0 && repeat >= perBucket;
+            const bool popular = repeat > 1.0 && (repeat >= perBucket || repeat >= perValue);
             if (popular)
                 built.frequent(value, repeat / last * present);
             const double between = (bucket - (popular ? repeat : 0.0)) / last * present;

@@ -189,6 +189,10 @@ void tst_ProfileSources::histogramForms_data()
         << u"n=0.2 d=6 lh=19700101 000000..19700301 120000 f=19700201 000000:0.3 "
            "b=[19700101 000000,19700101 000000]0.1/1,[19700101 000000,19700201 000000]0.1/1,"
            "[19700201 000000,19700301 120000]0.3/3"_s;
+    // 10 holds 5 rows: under a bucket's 50, over 1.25 times a value's 2.
+    QTest::newRow("hybrid: a value well above the average")
+        << u"NUMBER"_s << u"HYBRID"_s << 100.0 << QStringList{u"50"_s, u"0"_s, u"C102"_s, u"C115"_s, u"2"_s, u"100"_s}
+        << QStringList{u"50;10;~;5"_s, u"100;20;~;1"_s} << u"n=0 d=50 lh=1..20 f=10:0.05 b=[1,10]0.45/23,[10,20]0.5/26"_s;
     QTest::newRow("hybrid texts: the buckets join as lengths")
         << u"VARCHAR2"_s << u"HYBRID"_s << 10.0
         << QStringList{u"7"_s, u"0"_s, u"61"_s, u"7A7A7A"_s, u"2"_s, u"10"_s}
