@@ -338,22 +338,31 @@ std::optional<TableProfile> ProfileFromStatistics(OraDatabase& database, const Q
             *problem = why;
         return std::optional<TableProfile>();
     };
-    const QString name = table.trimmed();
-    const QString quoted = basKovaData::SqlQuoted(name);
-    const QString advice = u"%1 has no statistics: run ANALYZE TABLE %1 COMPUTE STATISTICS (TABLE情報 runs it)"_s
-                               .arg(name);
+    QString name = table.trimmed();
+    QString quoted = basKovaData::SqlQuoted(name);
+    const auto advice = [&] {
+        return u"%1 has no statistics: run ANALYZE TABLE %1 COMPUTE STATISTICS (TABLE情報 runs it)"_s.arg(name);
+    };
     TableProfile profile;
-    profile.table = name;
     profile.fromStatistics = true;
     std::vector<ColumnStatistics> columns;
     QHash<QString, std::vector<HistogramEndpoint>> endpoints;
     try {
-        const std::unique_ptr<OraDynaset> tables =
-            database.DBCreateDynaset(u"SELECT NUM_ROWS FROM USER_TABLES WHERE TABLE_NAME = "_s + quoted, 0);
+        const auto numRows = [&] {
+            return database.DBCreateDynaset(u"SELECT NUM_ROWS FROM USER_TABLES WHERE TABLE_NAME = "_s + quoted, 0);
+        };
+        std::unique_ptr<OraDynaset> tables = numRows();
+        // A name written as Oracle reads it unquoted: in capitals.
+        if (tables->IsEOF() && name != name.toUpper()) {
+            name = name.toUpper();
+            quoted = basKovaData::SqlQuoted(name);
+            tables = numRows();
+        }
         if (tables->IsEOF())
-            return refuse(u"the schema has no table %1"_s.arg(name));
+            return refuse(u"the schema has no table %1"_s.arg(table.trimmed()));
+        profile.table = name;
         if (tables->Value(0).isNull())
-            return refuse(advice);
+            return refuse(advice());
         profile.rows = qint64(std::llround(Number(tables->Value(0))));
         for (std::unique_ptr<OraDynaset> rows = database.DBCreateDynaset(
                  u"SELECT COLUMN_NAME, DATA_TYPE FROM USER_TAB_COLUMNS WHERE TABLE_NAME = "_s + quoted +
@@ -384,7 +393,7 @@ std::optional<TableProfile> ProfileFromStatistics(OraDatabase& database, const Q
             column->sampleSize = Number(rows->Value(7));
         }
         if (!analyzed && !columns.empty())
-            return refuse(advice);
+            return refuse(advice());
         for (std::unique_ptr<OraDynaset> rows = database.DBCreateDynaset(
                  u"SELECT COLUMN_NAME, ENDPOINT_NUMBER, ENDPOINT_VALUE, ENDPOINT_ACTUAL_VALUE, "
                  u"ENDPOINT_REPEAT_COUNT FROM USER_HISTOGRAMS WHERE TABLE_NAME = "_s + quoted +
@@ -400,7 +409,7 @@ std::optional<TableProfile> ProfileFromStatistics(OraDatabase& database, const Q
             endpoints[rows->Value(0).toString()].push_back(endpoint);
         }
     } catch (const OraError& error) {
-        return refuse(advice + u" ("_s + error.message() + u')');
+        return refuse(advice() + u" ("_s + error.message() + u')');
     }
     for (const ColumnStatistics& column : columns)
         profile.columns.push_back(ColumnFromStatistics(column, endpoints.value(column.name), double(profile.rows)));

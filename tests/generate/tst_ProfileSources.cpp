@@ -272,9 +272,9 @@ void tst_ProfileSources::fromEngineStatistics()
 
     test.database->DbExecuteSQL(u"ANALYZE TABLE ORDERS COMPUTE STATISTICS"_s);
     test.database->DbExecuteSQL(u"ANALYZE TABLE WIDE COMPUTE STATISTICS"_s);
-    std::optional<TableProfile> orders = generate::ProfileFromStatistics(*test.database, u"ORDERS"_s, {}, &problem);
+    std::optional<TableProfile> orders = generate::ProfileFromStatistics(*test.database, u"orders"_s, {}, &problem);
     QVERIFY2(orders, qPrintable(problem));
-    QCOMPARE(orders->rows, qint64(10));
+    QCOMPARE(orders->table + u' ' + QString::number(orders->rows), u"ORDERS 10"_s);
     QCOMPARE(orders->columnNames, (QStringList{u"ID"_s, u"STATUS"_s, u"D"_s}));
     QCOMPARE(Figures(orders->columns[0]), keys);
     QCOMPARE(Figures(orders->columns[1]), u"n=0.2 d=2 lh=1..1 f=A:0.6,B:0.2 c=latin1"_s);
@@ -384,6 +384,11 @@ void tst_ProfileSources::privacy_data()
              ["b.c@example.com", 0.5]]}]])"_s
         << qint64(1000) << false << QStringList{u"a@example.jp"_s, u"b.c@example.com"_s} << QStringList{}
         << QStringList{u"n=0 d=2 lh=12..15 b=[12,15]1/2 dict=メールアドレス"_s};
+    QTest::newRow("personal by values: telephone numbers")
+        << uR"([["C1", {"family": "text", "nulls": 0.5, "distinct": 3, "low": 10, "high": 13,
+             "buckets": [[10, 13, 0.5, 3]]}]])"_s
+        << qint64(1000) << false << QStringList{u"03-1234-5678"_s, u"090-1234-5678"_s, u"0312345678"_s} << QStringList{}
+        << QStringList{u"n=0.5 d=3 lh=10..13 b=[10,13]0.5/3 dict=電話番号"_s};
     QTest::newRow("personal by values: addresses below the city")
         << uR"([["C1", {"family": "text", "nulls": 0, "distinct": 2, "frequent": [["新宿区西新宿2-8-1", 0.5],
              ["港区芝公園4丁目2番8号", 0.5]]}]])"_s
