@@ -419,8 +419,11 @@ void tst_ProfileSources::privacy()
     options.personal = personal;
     generate::ApplyPrivacy(table, options);
     QStringList figures;
-    for (const ColumnProfile& column : table.columns)
+    for (const ColumnProfile& column : table.columns) {
         figures << Figures(column);
+        QString problem;
+        QVERIFY2(generate::ReadProfileJson(generate::ProfileJson(column), {}, &problem), qPrintable(problem));
+    }
     QCOMPARE(figures, expected);
     QVERIFY(table.seen.empty());
 }
