@@ -103,7 +103,6 @@ std::optional<Known> FromEndpoint(const HistogramEndpoint& endpoint, Family fami
 class Builder {
 public:
     Builder(const ColumnStatistics& statistics, double rows)
-        : m_statistics(statistics)
     {
         m_profile.family = ProfileFamily(basKovaData::FamilyOfTypeText(statistics.dataType.trimmed().toUpper()));
         m_profile.nulls = rows > 0.0 ? std::clamp(statistics.numNulls / rows, 0.0, 1.0) : 0.0;
@@ -126,7 +125,6 @@ public:
             m_frequent.push_back({value->text, share});
         } else {
             m_unknown += share;
-            m_unknownValues += 1.0;
         }
     }
     void range(const Known& low, const Known& high, double share)
@@ -148,15 +146,13 @@ public:
     ColumnProfile finish();
 
 private:
-    const ColumnStatistics& m_statistics;
     ColumnProfile m_profile;
     double m_present = 1.0;
     std::optional<Known> m_low, m_high;
     std::vector<Known> m_seen;
     std::vector<ColumnProfile::Frequent> m_frequent;
     std::vector<Range> m_ranges;
-    double m_unknown = 0.0;        // rows somewhere from the lowest to the highest value
-    double m_unknownValues = 0.0;  // endpoints whose value is not known
+    double m_unknown = 0.0;  // rows somewhere from the lowest to the highest value
 };
 
 ColumnProfile Builder::finish()
@@ -167,7 +163,6 @@ ColumnProfile Builder::finish()
     // More values than a profile keeps: the least frequent join the rest.
     while (m_frequent.size() > std::size_t(MaxFrequentValues)) {
         m_unknown += m_frequent.back().share;
-        m_unknownValues += 1.0;
         m_frequent.pop_back();
     }
     m_profile.frequent = m_frequent;
