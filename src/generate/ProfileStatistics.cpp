@@ -105,8 +105,9 @@ public:
     Builder(const ColumnStatistics& statistics, double rows)
     {
         m_profile.family = ProfileFamily(basKovaData::FamilyOfTypeText(statistics.dataType.trimmed().toUpper()));
-        m_profile.nulls = rows > 0.0 ? std::clamp(statistics.numNulls / rows, 0.0, 1.0) : 0.0;
-        m_profile.distinct = std::max(statistics.numDistinct, 0.0);
+        const double nulls = rows > 0.0 ? statistics.numNulls / rows : 0.0;
+        m_profile.nulls = std::isfinite(nulls) ? std::clamp(nulls, 0.0, 1.0) : 0.0;
+        m_profile.distinct = std::isfinite(statistics.numDistinct) ? std::max(statistics.numDistinct, 0.0) : 0.0;
         m_present = 1.0 - m_profile.nulls;
         m_low = FromBytes(statistics.low, m_profile.family);
         m_high = FromBytes(statistics.high, m_profile.family);
@@ -118,7 +119,7 @@ public:
     // Rows of one value; an unknown value's rows join the rest.
     void frequent(const std::optional<Known>& value, double share)
     {
-        if (share <= 0.0)
+        if (!(share > 0.0))
             return;
         if (value) {
             m_seen.push_back(*value);
@@ -236,7 +237,11 @@ ColumnProfile ColumnFromStatistics(const ColumnStatistics& statistics, const std
     const Family family = ProfileFamily(basKovaData::FamilyOfTypeText(statistics.dataType.trimmed().toUpper()));
     const QString form = statistics.histogram.trimmed().toUpper();
     const double present = built.present();
-    const double last = endpoints.empty() ? 0.0 : endpoints.back().number;
+    // Endpoint numbers only grow: one that falls back counts no rows.
+    double last = 0.0;
+    for (const HistogramEndpoint& endpoint : endpoints)
+        if (std::isfinite(endpoint.number))
+            last = std::max(last, endpoint.number);
     if (endpoints.empty() || last <= 0.0 || form.isEmpty() || form == u"NONE"_s) {
         built.rest(present);
         return built.finish();
@@ -244,11 +249,11 @@ ColumnProfile ColumnFromStatistics(const ColumnStatistics& statistics, const std
     if (form == u"FREQUENCY"_s || form == u"TOP-FREQUENCY"_s) {
         // A top-frequency histogram counts only the most frequent values of
         // SAMPLE_SIZE rows.
-        const double of = form == u"FREQUENCY"_s ? last : std::max(statistics.sampleSize, last);
+        const double of = form == u"FREQUENCY"_s ? last : std::max(last, statistics.sampleSize);
         double before = 0.0;
         for (const HistogramEndpoint& endpoint : endpoints) {
             built.frequent(FromEndpoint(endpoint, family), (endpoint.number - before) / of * present);
-            before = endpoint.number;
+            before = std::max(before, endpoint.number);
         }
         built.rest((of - last) / of * present);
         return built.finish();
@@ -268,7 +273,7 @@ ColumnProfile ColumnFromStatistics(const ColumnStatistics& statistics, const std
                 built.range(*previous, *value, buckets / last * present);
             else
                 built.rest(buckets / last * present);
-            before = endpoints[i].number;
+            before = std::max(before, endpoints[i].number);
             previous = value;
         }
         return built.finish();
@@ -284,7 +289,7 @@ ColumnProfile ColumnFromStatistics(const ColumnStatistics& statistics, const std
         std::optional<Known> previous = built.low();
         for (const HistogramEndpoint& endpoint : endpoints) {
             const std::optional<Known> value = FromEndpoint(endpoint, family);
-            const double bucket = endpoint.number - before;
+            const double bucket = std::max(endpoint.number - before, 0.0);
             const double repeat = std::clamp(endpoint.repeat, 0.0, bucket);
             const bool popular = repeat > 1.0 && (repeat >= perBucket || repeat >= perValue);
             if (popular)
@@ -294,7 +299,7 @@ ColumnProfile ColumnFromStatistics(const ColumnStatistics& statistics, const std
                 built.range(*previous, *value, between);
             else
                 built.rest(between);
-            before = endpoint.number;
+            before = std::max(before, endpoint.number);
             previous = value;
         }
         return built.finish();

@@ -159,6 +159,10 @@ void tst_ProfileSources::histogramForms_data()
         << u"NUMBER"_s << u"FREQUENCY"_s << 10.0 << QStringList{u"3"_s, u"2"_s, u"C106"_s, u"C10A"_s, u"3"_s, u"8"_s}
         << QStringList{u"1;5;~;0"_s, u"4;7;~;0"_s, u"8;9;~;0"_s}
         << u"n=0.2 d=3 lh=5..9 f=9:0.4,7:0.3,5:0.1"_s;
+    // Counts that fall back (not cumulative) hold no rows.
+    QTest::newRow("frequency: endpoints that fall back")
+        << u"NUMBER"_s << u"FREQUENCY"_s << 8.0 << QStringList{u"3"_s, u"0"_s, u"C102"_s, u"C104"_s, u"3"_s, u"nan"_s}
+        << QStringList{u"5;1;~;0"_s, u"3;2;~;0"_s, u"8;3;~;0"_s} << u"n=0 d=3 lh=1..3 f=1:0.625,3:0.375"_s;
     // 50 of 100 sampled rows are the two top values; the rest from LOW to
     // HIGH, by length (2 to 4 characters among the values known).
     QTest::newRow("top-frequency: the rest between low and high")
