@@ -38,13 +38,13 @@ void WriteProfile(const QString& folder, const QString& name, double nulls, cons
             "frequent": [["1", 0.5], ["2", 0.5]]}}]})");
 }
 
-// A table of ten rows whose S holds `a` times 'a', then 'b', then NULLs.
+// A table of ten rows whose S holds `a` times 'a', then 'b', then NULLs; analyzed.
 QStringList TenRows(int a, int b)
 {
     QStringList statements{u"CREATE TABLE T (ID NUMBER(4) PRIMARY KEY, S VARCHAR2(4))"_s};
     for (int i = 0; i < 10; ++i)
         statements << u"INSERT INTO T VALUES (%1, %2)"_s.arg(i).arg(i < a ? u"'a'"_s : i < a + b ? u"'b'"_s : u"NULL"_s);
-    return statements;
+    return statements << u"ANALYZE TABLE T COMPUTE STATISTICS"_s;
 }
 
 }  // namespace
@@ -145,7 +145,7 @@ private Q_SLOTS:
         QVERIFY2(err.startsWith(u"cannot write the report"_s), qPrintable(err));
     }
 
-    // Logins are profiled from their rows (no privacy pass: a value held by
+    // Logins are profiled from their rows or statistics (no privacy pass: a value held by
     // a single row still counts), their tables checked.
     void logins()
     {
@@ -156,6 +156,8 @@ private Q_SLOTS:
         QVERIFY2(out.endsWith(u"all 8 figures within their thresholds\n"_s), qPrintable(out));
         QCOMPARE(run({one, u"scott/tiger@"_s + target.db.path, u"T"_s}), 1);
         QVERIFY2(out.contains(u"T.S frequent TVD"_s) && !out.contains(u"T.ID"_s), qPrintable(out));
+        QCOMPARE(run({one, u"scott/tiger@"_s + target.db.path, u"T"_s, u"--statistics-only"_s}), 1);
+        QVERIFY2(out.contains(u"past their thresholds: T.S frequent TVD\n"_s), qPrintable(out));
         QCOMPARE(run({one, one, u"T"_s, u"NOSUCH"_s}), 2);
         QVERIFY2(err.startsWith(u"the source scott@"_s + source.db.path + u": NOSUCH: "_s), qPrintable(err));
     }
