@@ -56,6 +56,10 @@ using basKovaData::SqlQuoted;
 constexpr int FewValues = 256;
 // Pairs are counted among this many columns of a table at most (the first ones).
 constexpr int MaxPairColumns = 32;
+// A pair whose non-NULL rows take more combinations than this is dropped:
+// they could not be kept (MaxPairValues), and the memory of a pass stays
+// bounded however many few-valued columns a table has.
+constexpr int MaxJointCells = 4 * MaxPairValues;
 // Cramér's V from which two columns are drawn together.
 constexpr double PairStrength = 0.5;
 // The distinct texts kept per character column for the privacy pass.
@@ -502,11 +506,17 @@ std::optional<TableProfile> ProfileFromRows(OraDatabase& database, const QString
                                                    || !passes[std::size_t(p.second)].few;
                                            }),
                             pairs.end());
+            bool scattered = false;
             for (PairPass& pair : pairs) {
                 const int a = codes[std::size_t(pair.first)], b = codes[std::size_t(pair.second)];
                 if (a >= 0 && b >= 0)
                     ++pair.joint[quint32(a) << 16 | quint32(b)];
+                scattered = scattered || pair.joint.size() > MaxJointCells;
             }
+            if (scattered)
+                pairs.erase(std::remove_if(pairs.begin(), pairs.end(),
+                                           [](const PairPass& p) { return p.joint.size() > MaxJointCells; }),
+                            pairs.end());
         }
         profile.read = read;
         for (ColumnPass& pass : passes) {
