@@ -20,11 +20,17 @@
 // values seen once each make no pair.
 //
 // A value is frequent when its rows are at least twice the average of a
-// value (2 × rows read / distinct, which a draw evenly over the distinct
+// value (2 × non-NULL rows / distinct, which a draw evenly over the distinct
 // values would miss) and at least half a bucket's height (non-NULL rows /
 // (2 × MaxProfileBuckets), below which the buckets render it as well), and it
 // is seen more than once. A column of at most MaxFrequentValues distinct
 // values keeps them all, and has no buckets.
+//
+// Texts keep the shapes of at least ShapeShare of their non-NULL values (and
+// two rows), the most common first, at most MaxTextShapes; the classes are
+// the shares among the characters of the other values. The first SeenValues
+// distinct texts of a character column go to TableProfile::seen. LOB, RAW and
+// other columns are read as 1 or NULL: their profile is the NULL share alone.
 #include "generate/TableProfile.h"
 
 #include "generate/InsertRow.h"
@@ -56,6 +62,10 @@ using basKovaData::SqlQuoted;
 constexpr int FewValues = 256;
 // Pairs are counted among this many columns of a table at most (the first ones).
 constexpr int MaxPairColumns = 32;
+// A pair whose non-NULL rows take more combinations than this is dropped:
+// they could not be kept (MaxPairValues), and the memory of a pass stays
+// bounded however many few-valued columns a table has.
+constexpr int MaxJointCells = 4 * MaxPairValues;
 // Cramér's V from which two columns are drawn together.
 constexpr double PairStrength = 0.5;
 // The distinct texts kept per character column for the privacy pass.
@@ -502,11 +512,17 @@ std::optional<TableProfile> ProfileFromRows(OraDatabase& database, const QString
                                                    || !passes[std::size_t(p.second)].few;
                                            }),
                             pairs.end());
+            bool scattered = false;
             for (PairPass& pair : pairs) {
                 const int a = codes[std::size_t(pair.first)], b = codes[std::size_t(pair.second)];
                 if (a >= 0 && b >= 0)
                     ++pair.joint[quint32(a) << 16 | quint32(b)];
+                scattered = scattered || pair.joint.size() > MaxJointCells;
             }
+            if (scattered)
+                pairs.erase(std::remove_if(pairs.begin(), pairs.end(),
+                                           [](const PairPass& p) { return p.joint.size() > MaxJointCells; }),
+                            pairs.end());
         }
         profile.read = read;
         for (ColumnPass& pass : passes) {

@@ -142,6 +142,9 @@ void tst_Profiles::columns_data()
             << qint64(0) << qint64(6)
             << u"nulls=0.1667 distinct=3 frequent=03-1111-2222:0.5,090-1234-5678:0.1667,ab:0.1667 low=2 high=13 "
                "shapes=99-9999-9999:0.5 classes=0.7333,0.1333,0,0,0,0.1333"_s;
+        QTest::addRow("%s: decimals", e)
+            << engine << u"NUMBER(6,2)"_s << QStringList{u"0.5"_s, u"0.5"_s, u"-12.25"_s, u"NULL"_s} << qint64(0)
+            << qint64(4) << u"nulls=0.25 distinct=2 frequent=.5:0.5,-12.25:0.25 low=-12.25 high=0.5"_s;
         QTest::addRow("%s: dates by their seconds", e)
             << engine << u"DATE"_s << QStringList{u"DATE '2024-01-01'"_s, u"DATE '2024-01-01'"_s, u"DATE '2024-01-02'"_s}
             << qint64(0) << qint64(3)
@@ -185,6 +188,10 @@ void tst_Profiles::columns()
     QCOMPARE(profile->read, read);
     QCOMPARE(profile->columnNames, QStringList{u"C"_s});
     QCOMPARE(Describe(profile->columns.at(0)), expected);
+    // What a rule file would hold of it reads back: the shares add up, the values read as the family's.
+    const std::optional<ColumnProfile> back =
+        generate::ReadProfileJson(generate::ProfileJson(profile->columns[0]), profile->columns[0].family, &problem);
+    QVERIFY2(back, qPrintable(problem));
     if (type.startsWith(u"VARCHAR2"_s))
         QCOMPARE(profile->seen.at(0).size(), std::min<qsizetype>(200, qsizetype(profile->columns[0].distinct)));
 }
