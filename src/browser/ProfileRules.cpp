@@ -1,6 +1,8 @@
 #include "browser/ProfileRules.h"
 
 #include "rules/ColumnRule.h"
+#include "rules/RuleEditing.h"
+#include "shared/NumberText.h"
 
 #include <memory>
 
@@ -22,7 +24,7 @@ bool Named(const QStringList& lines, const QString& column)
 }  // namespace
 
 ProfileRulesResult ApplyProfileRules(OraDatabase* database, const QString& table,
-                                     const generate::TableProfile& profile)
+                                     const generate::TableProfile& profile, bool keysFromProfile)
 {
     using basKovaData::ColumnRule;
     ProfileRulesResult result;
@@ -51,6 +53,12 @@ ProfileRulesResult ApplyProfileRules(OraDatabase* database, const QString& table
             why = u"not in the profile"_s;
         if (!why.isEmpty()) {
             result.kept << name + u": "_s + why;
+            if (keysFromProfile && learned && learned->low && rule.storedKind() == basKovaData::Kind::Sequence
+                && rule.family() == basKovaData::TypeFamily::Numeric) {
+                QStringList boxes = basKovaData::SequenceBoxTexts(rule, basKovaData::TypeFamily::Numeric);
+                boxes[0] = basKovaData::NumberText(*learned->low).trimmed();
+                basKovaData::StoreSequenceBoxes(rule, basKovaData::TypeFamily::Numeric, boxes);
+            }
             continue;
         }
         rule.clearRule();

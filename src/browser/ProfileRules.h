@@ -21,8 +21,10 @@ struct ProfileRulesResult {
 
 // Gives the loaded columns of `table` (ColumnRules 1 to ColumnCount, with no
 // rules yet) the rules 自動設定 proposes, then the 分布 kind from `profile`
-// where it fits. Check `proposed.failed` first.
+// where it fits. With `keysFromProfile` (rules for another database than the
+// profile's source), a NUMBER key's sequence starts at the source's smallest
+// key instead of after the largest key present. Check `proposed.failed` first.
 ProfileRulesResult ApplyProfileRules(OraDatabase* database, const QString& table,
-                                     const generate::TableProfile& profile);
+                                     const generate::TableProfile& profile, bool keysFromProfile = false);
 
 }  // namespace browser

@@ -107,6 +107,9 @@ struct DistributionDraws::Column {
     // A personal column's dictionary (its place in DictionaryNames) and count.
     int dictionary = -1;
     double dictionaryCount = 0;
+    // Per bucket, how many values its draws pick among (PlanRows); none:
+    // the bucket's distinct count.
+    std::vector<double> spread;
 
     // The leading column of a pair: the joint values' running shares and
     // entries of both columns; the row whose pair value was drawn last.
@@ -331,10 +334,44 @@ QString DistributionDraws::OwnValue(Column& column, int number)
     return BucketValue(column, number, at - column.frequent.size());
 }
 
+namespace {
+
+// How many values n draws must pick among to find `distinct` different ones
+// on average: m with m (1 - e^(-n/m)) = distinct, or a count past any
+// column's values when `distinct` is close to n itself.
+double Spread(double distinct, double n)
+{
+    const double wanted = std::max(1.0, std::round(distinct));
+    if (n <= wanted * 1.02)
+        return n >= wanted ? 1e15 : wanted;
+    double low = wanted;
+    double high = 1e15;
+    for (int i = 0; i < 200 && high - low > 0.5; ++i) {
+        const double m = low < 1e7 ? (low + high) / 2 : std::sqrt(low * high);
+        (m * -std::expm1(-n / m) < wanted ? low : high) = m;
+    }
+    return std::round(high);
+}
+
+}  // namespace
+
+void DistributionDraws::PlanRows(qint64 rows)
+{
+    for (const std::unique_ptr<Column>& column : m_columns) {
+        if (!column)
+            continue;
+        column->spread.clear();
+        for (const ColumnProfile::Bucket& bucket : column->buckets)
+            column->spread.push_back(Spread(bucket.distinct, double(rows) * bucket.share));
+        if (column->dictionary >= 0 && column->profile->distinct >= 1)
+            column->dictionaryCount = Spread(column->profile->distinct, double(rows) * (1.0 - column->profile->nulls));
+    }
+}
+
 QString DistributionDraws::BucketValue(Column& column, int number, std::size_t b)
 {
     const ColumnProfile::Bucket& bucket = column.buckets[b];
-    const double count = std::max(1.0, std::round(bucket.distinct));
+    const double count = b < column.spread.size() ? column.spread[b] : std::max(1.0, std::round(bucket.distinct));
     const double k = std::min(count - 1, std::floor(m_draw(number) * count));
     const double step = count > 1 ? (bucket.high - bucket.low) / (count - 1) : 0.0;
     switch (column.family) {
@@ -429,8 +466,17 @@ QString ValueGenerator::DistributionValue(int column)
         };
         m_distribution = std::make_unique<DistributionDraws>(
             m_rules, measureOf, [this](int j) { return Draw(j); }, pairDraw, seed.value_or(0));
+        if (m_plannedRows > 0)
+            m_distribution->PlanRows(m_plannedRows);
     }
     return m_distribution->Value(column, m_row);
+}
+
+void ValueGenerator::PlanRows(qint64 rows)
+{
+    m_plannedRows = rows;
+    if (m_distribution)
+        m_distribution->PlanRows(rows);
 }
 
 }  // namespace generate

@@ -42,6 +42,13 @@ public:
     DistributionDraws(const DistributionDraws&) = delete;
     DistributionDraws& operator=(const DistributionDraws&) = delete;
 
+    // Spreads each bucket's draws over more values than its distinct count
+    // where `rows` rows drawn among just those would repeat some and leave
+    // others out: n draws among m values give m (1 - e^(-n/m)) distinct ones
+    // on average, so m is chosen to give the bucket's count (every value new
+    // when the bucket has as many distinct values as rows).
+    void PlanRows(qint64 rows);
+
     // The entry of `column` for row `row` (from 0) as RowValues holds it:
     // "@NULL", a number or a date after "@", or a text as data. Empty for a
     // column that is no 分布 column.

@@ -147,6 +147,18 @@ std::vector<Figure> ColumnFigures(const ColumnProfile& source, const ColumnProfi
     return figures;
 }
 
+// Whether `column` takes its values from a parent on either side: a run
+// draws them from the parent's rows, so they are compared as children per
+// parent, not by value.
+bool ForeignKeyColumn(const QString& column, const TableProfile& source, const TableProfile& target)
+{
+    for (const TableProfile* side : {&source, &target})
+        for (const ChildrenPerParent& key : side->parents)
+            if (key.columns.contains(column, Qt::CaseInsensitive))
+                return true;
+    return false;
+}
+
 bool SameKey(const ChildrenPerParent& a, const ChildrenPerParent& b)
 {
     if (a.parentTable.compare(b.parentTable, Qt::CaseInsensitive) != 0)
@@ -269,7 +281,10 @@ TableComparison CompareProfiles(const TableProfile& source, const TableProfile& 
         const ColumnProfile& mine = source.columns[std::size_t(i)];
         if (const ColumnProfile* theirs = target.column(column.column)) {
             column.figures = ColumnFigures(mine, *theirs, limits);
-            if (mine.family != theirs->family)
+            if (ForeignKeyColumn(column.column, source, target)) {
+                column.figures.resize(std::min<std::size_t>(column.figures.size(), 2));
+                column.note = u"a foreign key: its values are compared as children per parent"_s;
+            } else if (mine.family != theirs->family)
                 column.note = u"the source reads it as a %1, the target as a %2"_s.arg(
                     FamilyNames[std::size_t(mine.family)], FamilyNames[std::size_t(theirs->family)]);
         } else {

@@ -24,6 +24,9 @@
 //     between the breakpoints of either side (every frequent value and every
 //     bucket bound), so the supremum is taken exactly: at each breakpoint and
 //     just before it.
+// A foreign key column (one that either side names among its children per
+// parent) gets only the first two: its values are the parent's keys, drawn
+// by the run from the parent's rows, and are compared as children per parent.
 // Per foreign key, matched by parent table and, when both sides name them,
 // its columns: the Kolmogorov–Smirnov distance of the children per parent
 // row, each count range [low, high] spreading its share evenly over the
@@ -64,7 +67,7 @@ QString FigureName(FigureKind kind);
 struct ColumnComparison {
     QString column;
     std::vector<Figure> figures;  // empty when `note` says why
-    QString note;                 // why the column is not compared, or empty
+    QString note;                 // why the column is not compared (or only in part), or empty
 };
 
 struct KeyComparison {

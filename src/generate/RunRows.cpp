@@ -96,6 +96,8 @@ std::unique_ptr<RunRows::Source> RunRows::MakeSource(std::size_t t, qint64 first
     source->generator = std::make_unique<ValueGenerator>(*run.rules, m_database);
     if (m_target == RunTarget::Files)
         source->generator->MeasureInUtf8();
+    // The whole run's rows, the same in every slice.
+    source->generator->PlanRows(TotalRows(t));
     for (const int column : run.later)
         source->generator->GiveValue(column, QString());  // NULL until the later table exists
     source->row = first;
@@ -153,9 +155,19 @@ QString RunRows::Prepare()
         std::vector<qint64>& before = m_before[t];
         before.reserve(std::size_t(parents) + 1);
         before.push_back(0);
+        // Counts by shares are spread over the parents in strata, each parent
+        // drawing inside its own 1/P of the shares in a keyed order: the
+        // shares hold exactly, not only on average, and so does the total,
+        // which a few parents with thousands of children would otherwise sway.
+        std::optional<basKovaData::KeyedPermutation> strata;
+        if (!per.counts.empty() && parents > 0)
+            strata.emplace(std::uint64_t(parents), run.rules->seed ? stream + 1
+                                                                   : std::uint64_t(basKovaData::NextRandom() * 4294967296.0));
         for (qint64 p = 0; p < parents; ++p) {
-            const double draw = run.rules->seed ? basKovaData::SeededDraw(stream, std::uint64_t(p), 0)
-                                                : double(basKovaData::NextRandom());
+            double draw = run.rules->seed ? basKovaData::SeededDraw(stream, std::uint64_t(p), 0)
+                                          : double(basKovaData::NextRandom());
+            if (strata)
+                draw = (double(strata->At(std::uint64_t(p))) + draw) / double(parents);
             before.push_back(before.back() + ChildrenOf(per, draw, span));
         }
         m_total[t] = before.back();

@@ -70,6 +70,11 @@ public:
     // to their lengths in UTF-8, whatever database the rules come from.
     void MeasureInUtf8() { m_utf8 = true; }
 
+    // The rows of the whole run (of every slice together): the 分布 kind
+    // spreads its draws so that that many rows keep each bucket's distinct
+    // count. Unset, a bucket draws among just its distinct values.
+    void PlanRows(qint64 rows);
+
     // What must hold before the first of `rows` rows: a column that may not
     // repeat can give that many values, counting those the table already
     // holds (read here). Empty when the run may start, else the message that
@@ -251,6 +256,7 @@ private:
     std::vector<std::vector<ListValue>> m_lists;
     // The 分布 columns' profiles, read on the first such value.
     std::unique_ptr<DistributionDraws> m_distribution;
+    qint64 m_plannedRows = 0;
 };
 
 }  // namespace generate

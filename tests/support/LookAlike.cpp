@@ -1,5 +1,6 @@
 #include "support/LookAlike.h"
 
+#include "support/EngineSupport.h"
 #include "support/ServerSupport.h"
 
 #include "GenerateTool.h"
@@ -53,7 +54,7 @@ QStringList LookAlikeSource(qint64 orders)
         "CODE VARCHAR2(12) NOT NULL, ISSUED DATE)"_s,
         u"SELECT setseed(0.42)"_s,
         u"INSERT INTO CUSTOMERS SELECT s.g, p.pref, p.city, "
-        "CASE WHEN random() < 0.3 THEN NULL ELSE '0' || (1 + floor(random() * 9))::int || '0-' "
+        "CASE WHEN random() < 0.3 THEN NULL ELSE '0' || (7 + floor(random() * 3))::int || '0-' "
         "|| lpad(floor(random() * 10000)::int::text, 4, '0') || '-' || lpad(floor(random() * 10000)::int::text, 4, '0') END, "
         "(ARRAY['A','B','B','C','C','C','D','E'])[1 + floor(random() * 8)::int] "
         "FROM (SELECT g, random() AS r FROM generate_series(1, %1) g) s JOIN (VALUES "
@@ -191,7 +192,7 @@ LookAlikeResult MeasureLookAlike(qint64 orders, bool statisticsOnly)
         return result;
     }
     clock.restart();
-    if (const QString failed = kovaGenerate({login(target), project}); !failed.isEmpty()) {
+    if (const QString failed = kovaGenerate({login(target), project, u"--seed"_s, u"20261208"_s}); !failed.isEmpty()) {
         result.error = u"the project: "_s + failed;
         return result;
     }

@@ -371,6 +371,8 @@ int Run(const Arguments& args, QTextStream& out, QTextStream& err, bool progress
         basKovaData::OraDatabase.reset();
         basKovaData::OraSession.reset();
     });
+    if (!args.profile.isEmpty())
+        return WriteProfileProject(args, out, err);
     // Every table is read and checked before the first row is made: a wrong
     // file stops the job with nothing changed.
     std::optional<Job> job = ReadJob(args, err);

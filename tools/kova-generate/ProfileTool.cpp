@@ -177,7 +177,7 @@ int WriteProfileProject(const Arguments& args, QTextStream& out, QTextStream& er
             err << table.table << ": cannot be read: " << columns.message << '\n';
             return Stopped;
         }
-        const browser::ProfileRulesResult set = browser::ApplyProfileRules(database, table.table, table.profile);
+        const browser::ProfileRulesResult set = browser::ApplyProfileRules(database, table.table, table.profile, true);
         if (set.proposed.failed) {
             err << table.table << ": the rules cannot be proposed: " << set.proposed.errorText << '\n';
             return Stopped;
