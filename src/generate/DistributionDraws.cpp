@@ -343,7 +343,7 @@ double Spread(double distinct, double n)
 {
     const double wanted = std::max(1.0, std::round(distinct));
     if (n <= wanted * 1.02)
-        return n >= wanted ? 1e15 : wanted;
+        return 1e15;
     double low = wanted;
     double high = 1e15;
     for (int i = 0; i < 200 && high - low > 0.5; ++i) {

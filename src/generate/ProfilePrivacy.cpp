@@ -309,9 +309,12 @@ void ApplyPrivacy(TableProfile& profile, const ProfileOptions& options)
         const bool marked = std::any_of(options.personal.begin(), options.personal.end(), [&](const QString& p) {
             return p.trimmed().compare(name, Qt::CaseInsensitive) == 0;
         });
+        // The values say more than the name where they match a dictionary:
+        // a TEL column of mobile numbers takes mobile numbers.
         std::optional<QString> dictionary = PersonalByName(name);
-        if (!dictionary && column.family == Family::Text && std::size_t(i) < profile.seen.size())
-            dictionary = PersonalByValues(profile.seen[std::size_t(i)]);
+        if (column.family == Family::Text && std::size_t(i) < profile.seen.size())
+            if (const std::optional<QString> byValues = PersonalByValues(profile.seen[std::size_t(i)]))
+                dictionary = byValues;
         if (marked || dictionary || !column.dictionary.isEmpty()) {
             KeepFrequent(column, [](const ColumnProfile::Frequent&) { return false; });
             column.shapes.clear();

@@ -380,9 +380,9 @@ qint64 Number(OraDatabase& database, const QString& sql)
     return qint64(database.DBCreateDynaset(sql)->Value(0).toDouble());
 }
 
-// The children per parent row of each foreign key of `table`, counted by the
-// server: every parent row, those with no child as 0.
-std::vector<ChildrenPerParent> ChildrenOf(OraDatabase& database, const QString& table)
+}  // namespace
+
+std::vector<ChildrenPerParent> ChildrenPerParentOf(OraDatabase& database, const QString& table, bool count)
 {
     std::map<QString, ChildrenPerParent> keys;
     std::map<QString, QStringList> parentColumns;
@@ -412,6 +412,39 @@ std::vector<ChildrenPerParent> ChildrenOf(OraDatabase& database, const QString& 
             grouped << child;
             joined << u"k.K%1 = p.%2"_s.arg(i + 1).arg(database.SqlName(key.parentTable, parentColumns[name][i]));
         }
+        if (!count) {
+            // From the statistics: of P parent rows, the key's D distinct
+            // values have children, C of them all together; the children of
+            // those are drawn evenly around C / D, the other parents have none.
+            const auto figure = [&](const QString& sql) {
+                const std::unique_ptr<OraDynaset> row = database.DBCreateDynaset(sql);
+                return row->IsEOF() || row->Value(0).isNull() ? -1.0 : row->Value(0).toDouble();
+            };
+            const double parents = figure(u"SELECT NUM_ROWS FROM USER_TABLES WHERE TABLE_NAME = %1"_s.arg(
+                SqlQuoted(key.parentTable)));
+            const double children = figure(u"SELECT NUM_ROWS FROM USER_TABLES WHERE TABLE_NAME = %1"_s.arg(SqlQuoted(table)));
+            double distinct = -1.0, nulls = 0.0;
+            if (key.columns.size() == 1) {
+                const QString where = u" FROM USER_TAB_COL_STATISTICS WHERE TABLE_NAME = %1 AND COLUMN_NAME = %2"_s.arg(
+                    SqlQuoted(table), SqlQuoted(key.columns.first()));
+                distinct = figure(u"SELECT NUM_DISTINCT"_s + where);
+                nulls = std::max(figure(u"SELECT NUM_NULLS"_s + where), 0.0);
+            }
+            if (parents > 0 && children >= 0) {
+                key.average = children / parents;
+                if (distinct > 0) {
+                    const double having = std::min(distinct, parents);
+                    const double each = std::max(children - nulls, 0.0) / having;
+                    const qint64 low = std::max<qint64>(1, qint64(std::floor(each / 2)));
+                    const qint64 high = std::max(low, qint64(std::llround(2 * each)) - low);
+                    if (having < parents)
+                        key.counts.push_back({0, 0, 1.0 - having / parents});
+                    key.counts.push_back({low, high, having / parents});
+                }
+            }
+            found.push_back(std::move(key));
+            continue;
+        }
         const QString sql =
             u"SELECT COALESCE(k.CHILDREN, 0), COUNT(*) FROM %1 p LEFT JOIN (SELECT %2, COUNT(*) AS CHILDREN "
             "FROM %3 WHERE %4 GROUP BY %5) k ON %6 GROUP BY COALESCE(k.CHILDREN, 0) ORDER BY 1"_s.arg(
@@ -431,6 +464,8 @@ std::vector<ChildrenPerParent> ChildrenOf(OraDatabase& database, const QString& 
     }
     return found;
 }
+
+namespace {
 
 // The table's columns as the dictionary holds them (the name as given, else
 // in capitals); none when it has none.
@@ -531,7 +566,7 @@ std::optional<TableProfile> ProfileFromRows(OraDatabase& database, const QString
         }
         if (read > 0)
             FindPairs(profile, passes, pairs, read);
-        profile.parents = ChildrenOf(database, profile.table);
+        profile.parents = ChildrenPerParentOf(database, profile.table, true);
         return profile;
     } catch (const OraError& error) {
         if (problem)

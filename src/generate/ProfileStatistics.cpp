@@ -121,6 +121,7 @@ public:
         m_profile.nulls = std::isfinite(nulls) ? std::clamp(nulls, 0.0, 1.0) : 0.0;
         m_profile.distinct = std::isfinite(statistics.numDistinct) ? std::max(statistics.numDistinct, 0.0) : 0.0;
         m_present = 1.0 - m_profile.nulls;
+        m_rows = std::isfinite(rows) ? std::max(rows, 0.0) : 0.0;
         m_low = FromBytes(statistics.low, m_profile.family);
         m_high = FromBytes(statistics.high, m_profile.family);
         for (const std::optional<Known>& bound : {m_low, m_high})
@@ -161,6 +162,7 @@ public:
 private:
     ColumnProfile m_profile;
     double m_present = 1.0;
+    double m_rows = 0.0;
     std::optional<Known> m_low, m_high;
     std::vector<Known> m_seen;
     std::vector<ColumnProfile::Frequent> m_frequent;
@@ -228,12 +230,31 @@ ColumnProfile Builder::finish()
     for (const Range& range : m_ranges)
         total += range.share;
     const double rest = std::max(m_profile.distinct - double(m_profile.frequent.size()), 0.0);
+    constexpr double Day = 86400.0;
     for (const Range& range : m_ranges) {
         double distinct = std::max(1.0, std::round(rest * range.share / total));
         if (range.low == range.high && family != Family::Text)
             distinct = 1.0;
-        m_profile.buckets.push_back({range.low, range.high, std::min(range.share, 1.0), distinct});
+        // A range between two endpoints holds the values after the lower
+        // one, which its own bucket counts: its d values are taken to lie
+        // evenly from one d-th of the way on (whole days between days).
+        double low = range.low;
+        const bool opened = !(m_profile.low && range.low == *m_profile.low && &range == &m_ranges.front());
+        if (family != Family::Text && range.high > range.low && opened) {
+            double step = (range.high - range.low) / distinct;
+            if (family == Family::Date && std::fmod(range.low, Day) == 0.0 && std::fmod(range.high, Day) == 0.0)
+                step = std::max(Day, std::round(step / Day) * Day);
+            low = std::min(range.high, range.low + step);
+        }
+        m_profile.buckets.push_back({low, range.high, std::min(range.share, 1.0), distinct});
     }
+    // Statistics that find most values distinct count them from a sample and
+    // undercount them: such a column's values are drawn as if each row's
+    // were new, on the column's own grid (its scale, its dates' days), which
+    // then gives the repeats it gave the source.
+    if (m_rows > 0.0 && m_profile.distinct >= 0.3 * m_rows * m_present)
+        for (ColumnProfile::Bucket& bucket : m_profile.buckets)
+            bucket.distinct = std::max(bucket.distinct, std::round(bucket.share * m_rows));
     return m_profile;
 }
 
@@ -430,6 +451,9 @@ std::optional<TableProfile> ProfileFromStatistics(OraDatabase& database, const Q
             endpoint.repeat = Number(rows->Value(4));
             endpoints[rows->Value(0).toString()].push_back(endpoint);
         }
+        // The foreign keys, with the children per parent the statistics give:
+        // an average only, around which a run draws them evenly.
+        profile.parents = ChildrenPerParentOf(database, name, false);
     } catch (const OraError& error) {
         return refuse(advice() + u" ("_s + error.message() + u')');
     }

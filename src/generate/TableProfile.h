@@ -62,6 +62,14 @@ std::optional<TableProfile> ProfileFromRows(OraDatabase& database, const QString
 std::optional<TableProfile> ProfileFromStatistics(OraDatabase& database, const QString& table,
                                                   const ProfileOptions& options, QString* problem);
 
+// The foreign keys of `table` with, when `count`, the children per parent
+// row counted by the server (every parent row, those with no child as 0);
+// else what the statistics give: the average (the tables' NUM_ROWS) and, for
+// a key of one column, its NUM_DISTINCT parents with children drawn evenly
+// around their own average, the others with none. Throws OraError when the
+// dictionary cannot be read.
+std::vector<ChildrenPerParent> ChildrenPerParentOf(OraDatabase& database, const QString& table, bool count);
+
 // Makes a profile safe to leave the source (see ProfilePrivacy.cpp): values
 // under k rows dropped, personal columns turned to dictionaries, with
 // `options.noValues` every value synthetic and bounds rounded; `seen` emptied.

@@ -206,10 +206,12 @@ LookAlikeResult MeasureLookAlike(qint64 orders, bool statisticsOnly)
         const generate::TableComparison comparison = generate::CompareProfiles(before[t], after[t], {});
         for (const generate::ColumnComparison& column : comparison.columns)
             for (const generate::Figure& figure : column.figures)
-                result.figures << u"%1.%2 %3: %4 (limit %5)"_s.arg(comparison.table, column.column,
-                                                                   generate::FigureName(figure.kind))
+                result.figures << u"%1.%2 %3: %4 (limit %5; %6 / %7)"_s.arg(comparison.table, column.column,
+                                                                            generate::FigureName(figure.kind))
                                       .arg(figure.distance, 0, 'f', 4)
-                                      .arg(figure.limit);
+                                      .arg(figure.limit)
+                                      .arg(figure.source)
+                                      .arg(figure.target);
         for (const generate::KeyComparison& key : comparison.keys)
             for (const generate::Figure& figure : key.figures)
                 result.figures << u"%1 per %2 %3: %4 (limit %5)"_s.arg(comparison.table, key.parentTable,
