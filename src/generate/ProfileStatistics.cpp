@@ -231,15 +231,37 @@ ColumnProfile Builder::finish()
         total += range.share;
     const double rest = std::max(m_profile.distinct - double(m_profile.frequent.size()), 0.0);
     constexpr double Day = 86400.0;
+    // Dates between whole days: a range can hold only its days, and rows
+    // spread over them find about days (1 - e^(-rows/days)) of them; the
+    // distinct values are spread by that, not by the rows alone, so that a
+    // sparse stretch keeps its many days and a dense one its few.
+    const auto firstOpen = [&](const Range& range) {
+        return !(m_profile.low && range.low == *m_profile.low && &range == &m_ranges.front());
+    };
+    std::vector<double> weight;
+    double weights = 0.0;
+    const bool days = family == Family::Date && m_rows > 0.0
+                      && std::all_of(m_ranges.begin(), m_ranges.end(), [](const Range& range) {
+                             return std::fmod(range.low, Day) == 0.0 && std::fmod(range.high, Day) == 0.0;
+                         });
     for (const Range& range : m_ranges) {
-        double distinct = std::max(1.0, std::round(rest * range.share / total));
+        const double span = std::round((range.high - range.low) / Day) + (firstOpen(range) ? 0.0 : 1.0);
+        const double rows = range.share * m_rows;
+        weight.push_back(days ? std::max(span, 1.0) * -std::expm1(-rows / std::max(span, 1.0)) : range.share);
+        weights += weight.back();
+    }
+    for (const Range& range : m_ranges) {
+        const std::size_t r = std::size_t(&range - m_ranges.data());
+        double distinct = std::max(1.0, std::round(rest * (days ? weight[r] / weights : range.share / total)));
+        if (days)
+            distinct = std::min(distinct, std::max(1.0, std::round((range.high - range.low) / Day) + (firstOpen(range) ? 0.0 : 1.0)));
         if (range.low == range.high && family != Family::Text)
             distinct = 1.0;
         // A range between two endpoints holds the values after the lower
         // one, which its own bucket counts: its d values are taken to lie
         // evenly from one d-th of the way on (whole days between days).
         double low = range.low;
-        const bool opened = !(m_profile.low && range.low == *m_profile.low && &range == &m_ranges.front());
+        const bool opened = firstOpen(range);
         if (family != Family::Text && range.high > range.low && opened) {
             double step = (range.high - range.low) / distinct;
             if (family == Family::Date && std::fmod(range.low, Day) == 0.0 && std::fmod(range.high, Day) == 0.0)
@@ -256,6 +278,11 @@ ColumnProfile Builder::finish()
         for (ColumnProfile::Bucket& bucket : m_profile.buckets)
             bucket.distinct = std::max(bucket.distinct, std::round(bucket.share * m_rows));
     return m_profile;
+}
+
+bool IsWholeDay(double seconds)
+{
+    return std::fmod(seconds, 86400.0) == 0.0;
 }
 
 }  // namespace
@@ -329,6 +356,7 @@ ColumnProfile ColumnFromStatistics(const ColumnStatistics& statistics, const std
         // picks its most common values, offered as HYBRID endpoints).
         const double perValue = 1.25 * last / std::max(statistics.numDistinct, 1.0);
         double before = 0.0;
+        double carried = 0.0;
         std::optional<Known> previous = built.low();
         for (const HistogramEndpoint& endpoint : endpoints) {
             const std::optional<Known> value = FromEndpoint(endpoint, family);
@@ -337,14 +365,26 @@ ColumnProfile ColumnFromStatistics(const ColumnStatistics& statistics, const std
             const bool popular = repeat > 1.0 && (repeat >= perBucket || repeat >= perValue);
             if (popular)
                 built.frequent(value, repeat / last * present);
-            const double between = (bucket - (popular ? repeat : 0.0)) / last * present;
-            if (previous && value)
-                built.range(*previous, *value, between);
-            else
+            const double between = (bucket - (popular ? repeat : 0.0)) / last * present + carried;
+            carried = 0.0;
+            if (previous && value) {
+                // Between whole days up to a popular day, the days before it:
+                // none at all between two days in a row, whose rows go on to
+                // the next range.
+                Known high = *value;
+                if (popular && family == Family::Date && IsWholeDay(previous->key) && IsWholeDay(value->key))
+                    high.key -= 86400.0;
+                if (high.key < previous->key + (popular && family == Family::Date ? 86400.0 : 0.0))
+                    carried = between;
+                else
+                    built.range(*previous, high, between);
+            } else {
                 built.rest(between);
+            }
             before = endpoint.number;
             previous = value;
         }
+        built.rest(carried);
         return built.finish();
     }
     // A form this reader does not know: the rows lie from the lowest to the
