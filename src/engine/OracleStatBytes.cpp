@@ -2,8 +2,11 @@
 
 #include "shared/Cp932.h"
 
-
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 
 namespace oraclebytes {
 
@@ -95,6 +98,73 @@ std::optional<QDateTime> Date(const QByteArray& bytes)
 QString Text(const QByteArray& bytes, bool utf8)
 {
     return utf8 ? QString::fromUtf8(bytes) : basKovaData::FromCp932(bytes);
+}
+
+QString ToHex(const QByteArray& bytes)
+{
+    return QString::fromLatin1(bytes.toHex().toUpper());
+}
+
+QByteArray NumberBytes(double value)
+{
+    if (!std::isfinite(value))
+        return {};
+    if (value == 0)
+        return QByteArray(1, char(0x80));
+    // d.ddddde[+-]x: the shortest digits that read back as `value`.
+    char text[64];
+    const auto written = std::to_chars(text, text + sizeof text, std::fabs(value), std::chars_format::scientific);
+    if (written.ec != std::errc())
+        return {};
+    const std::string scientific(text, written.ptr);
+    const std::size_t e = scientific.find('e');
+    std::string digits = scientific.substr(0, e);
+    digits.erase(std::remove(digits.begin(), digits.end(), '.'), digits.end());
+    const int first = std::atoi(scientific.c_str() + e + 1);  // power of ten of the first digit
+    // The base-100 exponent, and the decimal places of its two digits.
+    const int exponent = first >= 0 ? first / 2 : -((-first + 1) / 2);
+    if (exponent < -65 || exponent > 62)
+        return {};
+    const bool positive = value > 0;
+    QByteArray bytes(1, char(positive ? 0xC1 + exponent : 0x3E - exponent));
+    const auto digitAt = [&](int place) {
+        const int index = first - place;
+        return index >= 0 && index < int(digits.size()) ? digits[std::size_t(index)] - '0' : 0;
+    };
+    const int last = first - int(digits.size()) + 1;
+    for (int place = 2 * exponent + 1; place >= last - 1; place -= 2) {
+        const int pair = digitAt(place) * 10 + digitAt(place - 1);
+        bytes.append(char(positive ? pair + 1 : 101 - pair));
+    }
+    while (bytes.size() > 2 && static_cast<unsigned char>(bytes.back()) == (positive ? 1 : 101))
+        bytes.chop(1);
+    if (!positive && bytes.size() - 1 < MaxDigits)
+        bytes.append(char(0x66));
+    return bytes;
+}
+
+QByteArray DateBytes(const QDateTime& value)
+{
+    if (!value.isValid())
+        return {};
+    const QDateTime utc = value.toUTC();
+    const QDate date = utc.date();
+    const QTime time = utc.time();
+    if (date.year() < 1 || date.year() > 9999)
+        return {};
+    QByteArray bytes;
+    for (int part : {date.year() / 100 + 100, date.year() % 100 + 100, date.month(), date.day(), time.hour() + 1,
+                     time.minute() + 1, time.second() + 1})
+        bytes.append(char(part));
+    if (const unsigned nanoseconds = unsigned(time.msec()) * 1000000u; nanoseconds != 0)
+        for (int shift : {24, 16, 8, 0})
+            bytes.append(char((nanoseconds >> shift) & 0xFF));
+    return bytes;
+}
+
+QByteArray TextBytes(const QString& value)
+{
+    return value.toUtf8();
 }
 
 }  // namespace oraclebytes

@@ -34,4 +34,17 @@ std::optional<QDateTime> Date(const QByteArray& bytes);
 // character set, UTF-8 (a server's AL32UTF8) or code page 932.
 QString Text(const QByteArray& bytes, bool utf8);
 
+// The forms written, exact inverses of the readers above. A RAW as Oracle's
+// tools show it: uppercase hexadecimal digits.
+QString ToHex(const QByteArray& bytes);
+// NUMBER of a finite double, from its shortest decimal digits that give it
+// back (at most 17, so at most 20 base-100 digits); nothing (empty bytes)
+// for the infinities, NaN, and numbers beyond NUMBER's range.
+QByteArray NumberBytes(double value);
+// DATE (7 bytes) of a date and time of the years 1 to 9999 in UTC; with
+// milliseconds, the TIMESTAMP form (11 bytes). Empty bytes for any other.
+QByteArray DateBytes(const QDateTime& value);
+// VARCHAR2 and CHAR as the embedded engine keeps them: UTF-8.
+QByteArray TextBytes(const QString& value);
+
 }  // namespace oraclebytes

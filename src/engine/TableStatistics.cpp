@@ -1,5 +1,6 @@
 #include "engine/TableStatistics.h"
 
+#include "engine/ColumnStatistics.h"
 #include "engine/EngineError.h"
 #include "engine/oracle/OracleDialect.h"
 #include "engine/SqlLexer.h"
@@ -74,50 +75,6 @@ bool ParseRequest(const LexedStatement& lexed, Request* request)
     return true;
 }
 
-class Statement {
-public:
-    Statement(sqlite3* db, const std::string& sql, const SqliteEngine& engine) : m_engine(engine)
-    {
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &m_stmt, nullptr) != SQLITE_OK) {
-            sqlite3_finalize(m_stmt);
-            m_stmt = nullptr;
-            engine.raise();
-        }
-    }
-    ~Statement() { sqlite3_finalize(m_stmt); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    sqlite3_stmt* get() const { return m_stmt; }
-
-    bool step()
-    {
-        const int rc = sqlite3_step(m_stmt);
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-            m_engine.raise();
-        return rc == SQLITE_ROW;
-    }
-
-private:
-    const SqliteEngine& m_engine;
-    sqlite3_stmt* m_stmt = nullptr;
-};
-
-// Bytes a column's value takes in an Oracle row.
-std::string StoredBytes(const std::string& column, const OracleColumnType& type)
-{
-    const std::string c = OracleDialect::QuoteName(column);
-    switch (type.family) {
-    case OracleColumnType::Family::Date:
-        return "(CASE WHEN " + c + " IS NULL THEN 0 ELSE 7 END)";
-    case OracleColumnType::Family::Numeric:
-        return "(CASE WHEN " + c + " IS NULL THEN 0 ELSE (length(CAST(" + c
-               + " AS TEXT)) + 1) / 2 + 1 END)";
-    default:
-        return "ifnull(LENGTHB(" + c + "), 0)";
-    }
-}
-
 }  // namespace
 
 bool IsAnalyzeTable(const LexedStatement& lexed)
@@ -126,12 +83,10 @@ bool IsAnalyzeTable(const LexedStatement& lexed)
     return ParseRequest(lexed, &request);
 }
 
-bool Analyze(sqlite3* db, const LexedStatement& lexed, const SqliteEngine& engine)
-{
-    Request request;
-    if (!ParseRequest(lexed, &request))
-        throw EngineError(QStringLiteral("ORA-01490: invalid ANALYZE command"));
+namespace {
 
+bool Run(sqlite3* db, const Request& request, const SqliteEngine& engine)
+{
     std::string table;
     {
         Statement find(db, "SELECT name FROM main.sqlite_master WHERE type = 'table' AND "
@@ -159,7 +114,9 @@ bool Analyze(sqlite3* db, const LexedStatement& lexed, const SqliteEngine& engin
             created = true;
         }
     }
+    created = CreateColumnTables(db, engine) || created;
     if (request.action == Request::Action::Delete) {
+        DeleteColumns(db, key, engine);
         Statement remove(db, "DELETE FROM main.\"KOVA$TABLE_STATISTICS\" WHERE TABLE_NAME = "
                              + OracleDialect::QuoteText(key), engine);
         remove.step();
@@ -210,7 +167,27 @@ bool Analyze(sqlite3* db, const LexedStatement& lexed, const SqliteEngine& engin
                             + std::to_string(averageSpace) + ", 0, " + std::to_string(averageRowLength)
                             + ", " + std::to_string(sample) + ", SYSDATE())", engine);
     store.step();
+    AnalyzeColumns(db, table, key, rows, sample, engine);
     return created;
+}
+
+}  // namespace
+
+bool Analyze(sqlite3* db, const LexedStatement& lexed, const SqliteEngine& engine)
+{
+    Request request;
+    if (!ParseRequest(lexed, &request))
+        throw EngineError(QStringLiteral("ORA-01490: invalid ANALYZE command"));
+    // All the figures of the table, or none.
+    Statement(db, "SAVEPOINT KOVA_ANALYZE", engine).step();
+    try {
+        const bool created = Run(db, request, engine);
+        Statement(db, "RELEASE KOVA_ANALYZE", engine).step();
+        return created;
+    } catch (...) {
+        sqlite3_exec(db, "ROLLBACK TO KOVA_ANALYZE; RELEASE KOVA_ANALYZE", nullptr, nullptr, nullptr);
+        throw;
+    }
 }
 
 }  // namespace TableStatistics

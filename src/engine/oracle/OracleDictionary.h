@@ -3,7 +3,8 @@
 // schema and the engine's catalogue tables: USER_TABLES, USER_VIEWS,
 // USER_TAB_COLUMNS, USER_CONSTRAINTS, USER_CONS_COLUMNS, USER_SEQUENCES,
 // USER_TAB_COMMENTS, USER_COL_COMMENTS, USER_TAB_IDENTITY_COLS, USER_TRIGGERS,
-// USER_ERRORS and ALL_ERRORS (always empty) and DUAL.
+// USER_ERRORS and ALL_ERRORS (always empty), DUAL, and the column statistics
+// that ANALYZE keeps: USER_TAB_COL_STATISTICS and USER_HISTOGRAMS.
 #include <set>
 #include <string>
 
@@ -12,7 +13,7 @@ namespace OracleDictionary {
 inline constexpr const char* ViewNames[] = {
     "DUAL", "USER_TABLES", "USER_VIEWS", "USER_TAB_COLUMNS", "USER_CONSTRAINTS", "USER_CONS_COLUMNS",
     "USER_SEQUENCES", "USER_TAB_COMMENTS", "USER_COL_COMMENTS", "USER_TAB_IDENTITY_COLS", "USER_TRIGGERS",
-    "ALL_ERRORS", "USER_ERRORS"};
+    "ALL_ERRORS", "USER_ERRORS", "USER_TAB_COL_STATISTICS", "USER_HISTOGRAMS"};
 
 // The user's own tables and views of main.sqlite_master m: neither SQLite's
 // nor the engine's catalogue.

@@ -1,0 +1,408 @@
+#include "generate/ProfileStatistics.h"
+
+#include "engine/OracleStatBytes.h"
+#include "generate/InsertRow.h"
+#include "session/OraDatabase.h"
+#include "session/OraDynaset.h"
+#include "session/OraError.h"
+#include "shared/NumberText.h"
+#include "shared/TypeFamily.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace generate {
+
+namespace {
+
+using Family = ColumnProfile::Family;
+
+// A value known from the statistics: its place on the column's scale (a
+// number, seconds, a text's length) and its text as a frequent value.
+struct Known {
+    double key = 0.0;
+    QString text;
+};
+
+// Rows from one known value to another (texts: between two lengths).
+struct Range {
+    double low = 0.0;
+    double high = 0.0;
+    double share = 0.0;
+};
+
+QString NumberValue(double number)
+{
+    return basKovaData::NumberText(number).trimmed();
+}
+
+std::optional<Known> FromBytes(const QByteArray& bytes, Family family)
+{
+    if (bytes.isEmpty())
+        return std::nullopt;
+    switch (family) {
+    case Family::Number:
+        if (const std::optional<double> number = oraclebytes::Number(bytes))
+            return Known{*number, NumberValue(*number)};
+        return std::nullopt;
+    case Family::Date:
+        if (const std::optional<QDateTime> date = oraclebytes::Date(bytes)) {
+            const double seconds = double(date->toSecsSinceEpoch());
+            return Known{seconds, DateBoundText(seconds)};
+        }
+        return std::nullopt;
+    case Family::Text:
+        break;
+    }
+    // The embedded engine keeps its texts in UTF-8, and so does a server's
+    // AL32UTF8 (and PostgreSQL's UTF8) database.
+    const QString text = oraclebytes::Text(bytes, true);
+    return Known{double(text.size()), text};
+}
+
+std::optional<Known> FromEndpoint(const HistogramEndpoint& endpoint, Family family)
+{
+    switch (family) {
+    case Family::Number: {
+        std::optional<double> number = endpoint.value;
+        if (!number && !endpoint.actual.isEmpty()) {
+            bool ok = false;
+            const double read = endpoint.actual.trimmed().toDouble(&ok);
+            if (ok)
+                number = read;
+        }
+        if (!number || !std::isfinite(*number))
+            return std::nullopt;
+        return Known{*number, NumberValue(*number)};
+    }
+    case Family::Date: {
+        std::optional<double> seconds;
+        if (endpoint.value && std::isfinite(*endpoint.value))
+            seconds = JulianDaySeconds(*endpoint.value);
+        else if (const QDateTime read = QDateTime::fromString(endpoint.actual.trimmed(), u"yyyy-MM-dd HH:mm:ss"_s);
+                 read.isValid())
+            seconds = double(QDateTime(read.date(), read.time(), Qt::UTC).toSecsSinceEpoch());
+        if (!seconds)
+            return std::nullopt;
+        return Known{*seconds, DateBoundText(*seconds)};
+    }
+    case Family::Text:
+        break;
+    }
+    // Oracle's ENDPOINT_VALUE of a text holds only its leading bytes: the
+    // value is known when the actual value is kept.
+    if (endpoint.actual.isNull())
+        return std::nullopt;
+    return Known{double(endpoint.actual.size()), endpoint.actual};
+}
+
+class Builder {
+public:
+    Builder(const ColumnStatistics& statistics, double rows)
+        : m_statistics(statistics)
+    {
+        m_profile.family = ProfileFamily(basKovaData::FamilyOfTypeText(statistics.dataType.trimmed().toUpper()));
+        m_profile.nulls = rows > 0.0 ? std::clamp(statistics.numNulls / rows, 0.0, 1.0) : 0.0;
+        m_profile.distinct = std::max(statistics.numDistinct, 0.0);
+        m_present = 1.0 - m_profile.nulls;
+        m_low = FromBytes(statistics.low, m_profile.family);
+        m_high = FromBytes(statistics.high, m_profile.family);
+        for (const std::optional<Known>& bound : {m_low, m_high})
+            if (bound)
+                m_seen.push_back(*bound);
+    }
+
+    // Rows of one value; an unknown value's rows join the rest.
+    void frequent(const std::optional<Known>& value, double share)
+    {
+        if (share <= 0.0)
+            return;
+        if (value) {
+            m_seen.push_back(*value);
+            m_frequent.push_back({value->text, share});
+        } else {
+            m_unknown += share;
+            m_unknownValues += 1.0;
+        }
+    }
+    void range(const Known& low, const Known& high, double share)
+    {
+        m_seen.push_back(low);
+        m_seen.push_back(high);
+        if (share > 0.0)
+            m_ranges.push_back({std::min(low.key, high.key), std::max(low.key, high.key), share});
+    }
+    // The rest from LOW_VALUE to HIGH_VALUE (or the values known).
+    void rest(double share)
+    {
+        if (share > 0.0)
+            m_unknown += share;
+    }
+    std::optional<Known> low() const { return m_low; }
+    double present() const { return m_present; }
+
+    ColumnProfile finish();
+
+private:
+    const ColumnStatistics& m_statistics;
+    ColumnProfile m_profile;
+    double m_present = 1.0;
+    std::optional<Known> m_low, m_high;
+    std::vector<Known> m_seen;
+    std::vector<ColumnProfile::Frequent> m_frequent;
+    std::vector<Range> m_ranges;
+    double m_unknown = 0.0;        // rows somewhere from the lowest to the highest value
+    double m_unknownValues = 0.0;  // endpoints whose value is not known
+};
+
+ColumnProfile Builder::finish()
+{
+    const Family family = m_profile.family;
+    std::stable_sort(m_frequent.begin(), m_frequent.end(),
+                     [](const auto& a, const auto& b) { return a.share > b.share; });
+    // More values than a profile keeps: the least frequent join the rest.
+    while (m_frequent.size() > std::size_t(MaxFrequentValues)) {
+        m_unknown += m_frequent.back().share;
+        m_unknownValues += 1.0;
+        m_frequent.pop_back();
+    }
+    m_profile.frequent = m_frequent;
+    if (!m_seen.empty()) {
+        const auto [least, most] = std::minmax_element(m_seen.begin(), m_seen.end(),
+                                                       [](const Known& a, const Known& b) { return a.key < b.key; });
+        // Numbers and dates: LOW_VALUE and HIGH_VALUE when Oracle kept them.
+        m_profile.low = family != Family::Text && m_low ? m_low->key : least->key;
+        m_profile.high = family != Family::Text && m_high ? m_high->key : most->key;
+        if (*m_profile.low > *m_profile.high)
+            std::swap(*m_profile.low, *m_profile.high);
+    }
+    // Texts are known by value only: every range is one of lengths.
+    if (family == Family::Text) {
+        for (const Range& range : m_ranges)
+            m_unknown += range.share;
+        m_ranges.clear();
+        std::array<double, CharacterClassCount> count{};
+        double characters = 0.0;
+        for (const Known& value : m_seen)
+            for (const QChar c : value.text) {
+                count[std::size_t(ClassOf(c))] += 1.0;
+                characters += 1.0;
+            }
+        if (characters > 0.0)
+            for (std::size_t c = 0; c < count.size(); ++c)
+                m_profile.classes[c] = count[c] / characters;
+    }
+    if (m_unknown > 0.0 && m_profile.low)
+        m_ranges.push_back({*m_profile.low, *m_profile.high, m_unknown});
+    std::sort(m_ranges.begin(), m_ranges.end(),
+              [](const Range& a, const Range& b) { return a.low < b.low || (a.low == b.low && a.high < b.high); });
+    // Too many ranges: neighbours merge.
+    while (m_ranges.size() > std::size_t(MaxProfileBuckets)) {
+        std::vector<Range> merged;
+        for (std::size_t i = 0; i < m_ranges.size(); i += 2) {
+            Range range = m_ranges[i];
+            if (i + 1 < m_ranges.size()) {
+                range.high = std::max(range.high, m_ranges[i + 1].high);
+                range.share += m_ranges[i + 1].share;
+            }
+            merged.push_back(range);
+        }
+        m_ranges = merged;
+    }
+    // The distinct values that are not frequent, spread by the ranges' rows.
+    double total = 0.0;
+    for (const Range& range : m_ranges)
+        total += range.share;
+    const double rest = std::max(m_profile.distinct - double(m_profile.frequent.size()), 0.0);
+    for (const Range& range : m_ranges) {
+        double distinct = std::max(1.0, std::round(rest * range.share / total));
+        if (range.low == range.high && family != Family::Text)
+            distinct = 1.0;
+        m_profile.buckets.push_back({range.low, range.high, range.share, distinct});
+    }
+    return m_profile;
+}
+
+}  // namespace
+
+double JulianDaySeconds(double julianDay)
+{
+    return std::round((julianDay - 2440588.0) * 86400.0);
+}
+
+ColumnProfile ColumnFromStatistics(const ColumnStatistics& statistics, const std::vector<HistogramEndpoint>& endpoints,
+                                   double rows)
+{
+    Builder built(statistics, rows);
+    const Family family = ProfileFamily(basKovaData::FamilyOfTypeText(statistics.dataType.trimmed().toUpper()));
+    const QString form = statistics.histogram.trimmed().toUpper();
+    const double present = built.present();
+    const double last = endpoints.empty() ? 0.0 : endpoints.back().number;
+    if (endpoints.empty() || last <= 0.0 || form.isEmpty() || form == u"NONE"_s) {
+        built.rest(present);
+        return built.finish();
+    }
+    if (form == u"FREQUENCY"_s || form == u"TOP-FREQUENCY"_s) {
+        // A top-frequency histogram counts only the most frequent values of
+        // SAMPLE_SIZE rows.
+        const double of = form == u"FREQUENCY"_s ? last : std::max(statistics.sampleSize, last);
+        double before = 0.0;
+        for (const HistogramEndpoint& endpoint : endpoints) {
+            built.frequent(FromEndpoint(endpoint, family), (endpoint.number - before) / of * present);
+            before = endpoint.number;
+        }
+        built.rest((of - last) / of * present);
+        return built.finish();
+    }
+    if (form == u"HEIGHT BALANCED"_s) {
+        double before = 0.0;
+        std::optional<Known> previous;
+        for (std::size_t i = 0; i < endpoints.size(); ++i) {
+            const std::optional<Known> value = FromEndpoint(endpoints[i], family);
+            const double buckets = endpoints[i].number - before;
+            // Bucket 0 holds the lowest value alone; a value that ends two
+            // buckets or more is popular.
+            const bool popular = i == 0 ? buckets >= 1.0 : buckets >= 2.0;
+            if (popular)
+                built.frequent(value, buckets / last * present);
+            else if (buckets > 0.0 && previous && value)
+                built.range(*previous, *value, buckets / last * present);
+            else
+                built.rest(buckets / last * present);
+            before = endpoints[i].number;
+            previous = value;
+        }
+        return built.finish();
+    }
+    if (form == u"HYBRID"_s) {
+        const double perBucket = last / std::max(statistics.numBuckets > 0.0 ? statistics.numBuckets
+                                                                             : double(endpoints.size()),
+                                                 1.0);
+        double before = 0.0;
+        std::optional<Known> previous = built.low();
+        for (const HistogramEndpoint& endpoint : endpoints) {
+            const std::optional<Known> value = FromEndpoint(endpoint, family);
+            const double bucket = endpoint.number - before;
+            const double repeat = std::clamp(endpoint.repeat, 0.0, bucket);
+            const bool popular = repeat > 1.0 && repeat >= perBucket;
+            if (popular)
+                built.frequent(value, repeat / last * present);
+            const double between = (bucket - (popular ? repeat : 0.0)) / last * present;
+            if (previous && value)
+                built.range(*previous, *value, between);
+            else
+                built.rest(between);
+            before = endpoint.number;
+            previous = value;
+        }
+        return built.finish();
+    }
+    // A form this reader does not know: the rows lie from the lowest to the
+    // highest value.
+    built.rest(present);
+    return built.finish();
+}
+
+namespace {
+
+double Number(const QVariant& value)
+{
+    return value.isNull() ? 0.0 : value.toDouble();
+}
+
+// A RAW as the dictionary shows it: hexadecimal digits, or the bytes.
+QByteArray Raw(const QVariant& value)
+{
+    if (value.isNull())
+        return {};
+    if (const std::optional<QByteArray> bytes = oraclebytes::FromHex(value.toString().trimmed()))
+        return *bytes;
+    return value.typeId() == QMetaType::QByteArray ? value.toByteArray() : QByteArray();
+}
+
+}  // namespace
+
+std::optional<TableProfile> ProfileFromStatistics(OraDatabase& database, const QString& table,
+                                                  const ProfileOptions& options, QString* problem)
+{
+    Q_UNUSED(options);
+    const auto refuse = [&](const QString& why) {
+        if (problem)
+            *problem = why;
+        return std::optional<TableProfile>();
+    };
+    const QString name = table.trimmed();
+    const QString quoted = basKovaData::SqlQuoted(name);
+    const QString advice = u"%1 has no statistics: run ANALYZE TABLE %1 COMPUTE STATISTICS (TABLE情報 runs it)"_s
+                               .arg(name);
+    TableProfile profile;
+    profile.table = name;
+    profile.fromStatistics = true;
+    std::vector<ColumnStatistics> columns;
+    QHash<QString, std::vector<HistogramEndpoint>> endpoints;
+    try {
+        const std::unique_ptr<OraDynaset> tables =
+            database.DBCreateDynaset(u"SELECT NUM_ROWS FROM USER_TABLES WHERE TABLE_NAME = "_s + quoted, 0);
+        if (tables->IsEOF())
+            return refuse(u"the schema has no table %1"_s.arg(name));
+        if (tables->Value(0).isNull())
+            return refuse(advice);
+        profile.rows = qint64(std::llround(Number(tables->Value(0))));
+        for (std::unique_ptr<OraDynaset> rows = database.DBCreateDynaset(
+                 u"SELECT COLUMN_NAME, DATA_TYPE FROM USER_TAB_COLUMNS WHERE TABLE_NAME = "_s + quoted +
+                     u" ORDER BY COLUMN_ID"_s,
+                 0);
+             !rows->IsEOF(); rows->MoveNext()) {
+            profile.columnNames << rows->Value(0).toString();
+            columns.push_back({rows->Value(0).toString(), rows->Value(1).toString(), 0, 0, {}, {}, {}, 0, 0});
+        }
+        bool analyzed = false;
+        for (std::unique_ptr<OraDynaset> rows = database.DBCreateDynaset(
+                 u"SELECT COLUMN_NAME, NUM_DISTINCT, NUM_NULLS, LOW_VALUE, HIGH_VALUE, HISTOGRAM, NUM_BUCKETS, "
+                 u"SAMPLE_SIZE FROM USER_TAB_COL_STATISTICS WHERE TABLE_NAME = "_s + quoted,
+                 0);
+             !rows->IsEOF(); rows->MoveNext()) {
+            const auto column = std::find_if(columns.begin(), columns.end(), [&](const ColumnStatistics& c) {
+                return c.name == rows->Value(0).toString();
+            });
+            if (column == columns.end())
+                continue;
+            analyzed = true;
+            column->numDistinct = Number(rows->Value(1));
+            column->numNulls = Number(rows->Value(2));
+            column->low = Raw(rows->Value(3));
+            column->high = Raw(rows->Value(4));
+            column->histogram = rows->Value(5).toString();
+            column->numBuckets = Number(rows->Value(6));
+            column->sampleSize = Number(rows->Value(7));
+        }
+        if (!analyzed && !columns.empty())
+            return refuse(advice);
+        for (std::unique_ptr<OraDynaset> rows = database.DBCreateDynaset(
+                 u"SELECT COLUMN_NAME, ENDPOINT_NUMBER, ENDPOINT_VALUE, ENDPOINT_ACTUAL_VALUE, "
+                 u"ENDPOINT_REPEAT_COUNT FROM USER_HISTOGRAMS WHERE TABLE_NAME = "_s + quoted +
+                     u" ORDER BY COLUMN_NAME, ENDPOINT_NUMBER"_s,
+                 0);
+             !rows->IsEOF(); rows->MoveNext()) {
+            HistogramEndpoint endpoint;
+            endpoint.number = Number(rows->Value(1));
+            if (!rows->Value(2).isNull())
+                endpoint.value = rows->Value(2).toDouble();
+            endpoint.actual = rows->Value(3).isNull() ? QString() : rows->Value(3).toString();
+            endpoint.repeat = Number(rows->Value(4));
+            endpoints[rows->Value(0).toString()].push_back(endpoint);
+        }
+    } catch (const OraError& error) {
+        return refuse(advice + u" ("_s + error.message() + u')');
+    }
+    for (const ColumnStatistics& column : columns)
+        profile.columns.push_back(ColumnFromStatistics(column, endpoints.value(column.name), double(profile.rows)));
+    profile.seen.resize(columns.size());
+    return profile;
+}
+
+}  // namespace generate
