@@ -3,6 +3,7 @@
 #include "browser/SqlPlusLauncher.h"
 #include "browser/frmMain.h"
 #include "controls/FlexGrid.h"
+#include "generate/ColumnProfile.h"
 #include "rules/ColumnRule.h"
 #include "rules/frmRuleEditor.h"
 #include "session/OraAccess.h"
@@ -91,7 +92,7 @@ private Q_SLOTS:
         QCOMPARE(Find<QLabel>(m_window, u"LblTV"_s)->text(), view ? u"VIEW"_s : u"TABLE"_s);
         QCOMPARE(Find<QPushButton>(m_window, u"Command7"_s)->text(), view ? u"VIEW定義"_s : u"TABLE情報"_s);
         QCOMPARE(openCommands(), view ? u"Cmd Command2 Command4 Command6 Command7 Command8 Command9"_s
-                                      : u"Cmd CmdAuto CmdCreate CmdLoad CmdSave Command1 Command2 Command3 Command4 Command5 "
+                                      : u"Cmd CmdAuto CmdComp CmdCreate CmdLoad CmdSave CmdStat Command1 Command2 Command3 Command4 Command5 "
                                         "Command6 Command7 Command8 Command9"_s);
         auto* lblCnt = Find<QLabel>(m_window, u"LblCnt"_s);
         QTEST((QStringList{QString::number(grid().Rows()), lblCnt->text(), basKovaData::ViewerCondition}), "shown");
@@ -244,6 +245,56 @@ private Q_SLOTS:
         QTest::qWait(150);
         QCOMPARE(asked, QStringList{u"親テーブル P にデータがありません。\n参照する値がないため、行の登録に失敗します。このまま作成しますか？"_s});
         QCOMPARE(opened, QString());
+    }
+
+    void profileRules_data()
+    {
+        QTest::addColumn<bool>("fromRows");   // the answer to the question
+        QTest::addColumn<bool>("analyzed");   // ANALYZE ran on the table
+        QTest::addColumn<QString>("said");    // the message's start
+        QTest::newRow("rows") << true << false << u"40 行のうち 40 行を読んで設定しました。"_s;
+        QTest::newRow("statistics") << false << true << u"統計情報（40 行）から設定しました。"_s;
+        QTest::newRow("no statistics") << false << false << u"テーブル S の統計情報を読めませんでした。"_s;
+    }
+    // 統計から設定 asks where to learn from, sets 分布 on the columns that are
+    // no key and keeps 自動設定's rule on the key, saying which and why; a
+    // table without statistics is sent to TABLE情報 and keeps no rule.
+    void profileRules()
+    {
+        QFETCH(bool, fromRows);
+        QFETCH(bool, analyzed);
+        QFETCH(QString, said);
+        QStringList statements{u"CREATE TABLE S (ID NUMBER(6) PRIMARY KEY, STATUS VARCHAR2(10), AMOUNT NUMBER(8), NOTE VARCHAR2(20))"_s};
+        for (int i = 1; i <= 40; ++i)
+            statements << u"INSERT INTO S VALUES (%1, '%2', %3, %4)"_s.arg(i).arg(i % 4 ? u"A"_s : u"B"_s).arg(i * 10).arg(
+                i % 2 ? u"NULL"_s : u"'n%1'"_s.arg(i));
+        if (analyzed)
+            statements << u"ANALYZE TABLE S COMPUTE STATISTICS"_s;
+        open(statements);
+        choose(u"S"_s);
+        QStringList asked;
+        basKovaData::SetYesNoHandler([&](const basKovaData::MessageRequest& request) {
+            asked << request.text;
+            return fromRows;
+        });
+        kovatest::Click(m_window, u"CmdStat"_s);
+        QCOMPARE(asked, QStringList{u"テーブル S の行を読んで分布を設定しますか？\n（いいえ：行を読まず、統計情報だけから設定します）"_s});
+        const QString text = m_messages->texts().value(0);
+        QVERIFY2(text.startsWith(said), qPrintable(text));
+        QStringList cells;
+        for (int row = 1; row <= 4; ++row)
+            cells << grid().TextMatrix(row, 4);
+        if (said.contains(u"読めません"_s)) {
+            QVERIFY(text.endsWith(u"TABLE情報で統計情報を取得してから実行して下さい。"_s));
+            QCOMPARE(m_messages->messages().first().icon, MessageIcon::Exclamation);
+            QCOMPARE(cells, QStringList(4, QString()));
+            return;
+        }
+        QCOMPARE(text.section(u'\n', 1), u"分布: STATUS, AMOUNT, NOTE\n自動設定のまま:\n  ID: a key: its values may not repeat"_s);
+        QCOMPARE(cells, (QStringList{u"連番"_s, u"分布"_s, u"分布"_s, u"分布"_s}));
+        QVERIFY(!ColumnRules[2].Distribution->frequent.empty());
+        QCOMPARE(ColumnRules[2].Distribution->frequent.front().value, u"A"_s);
+        QCOMPARE(ColumnRules[4].Distribution->nulls, 0.5);
     }
 
     // Each command refuses with its message, or opens its window for the
