@@ -126,7 +126,7 @@ std::vector<std::pair<QString, QString>> DistributionFigures(const ColumnProfile
     if (profile.frequent.size() > std::size_t(ShownFrequentValues))
         frequent << u"ほか %1 件"_s.arg(profile.frequent.size() - std::size_t(ShownFrequentValues));
     figures.emplace_back(u"頻出値"_s, frequent.isEmpty() ? u"なし"_s : frequent.join(u'\n'));
-    figures.emplace_back(u"ヒストグラム"_s, u"%1 区間（%2）"_s.arg(profile.buckets.size()).arg(Percent(profile.restShare())));
+    figures.emplace_back(u"ヒストグラム"_s, u"%1 区間（頻出値以外 %2）"_s.arg(profile.buckets.size()).arg(Percent(profile.restShare())));
     if (profile.low && profile.high) {
         const QString range = BoundText(profile, *profile.low) + u" ～ "_s + BoundText(profile, *profile.high);
         figures.emplace_back(profile.family == ColumnProfile::Family::Text ? u"長さ"_s : u"最小～最大"_s, range);
