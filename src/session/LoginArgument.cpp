@@ -38,7 +38,8 @@ std::optional<QString> TerminalPassword(const QString& question)
     return QString::fromUtf8(line);
 }
 
-std::optional<LoginArgument> ReadLoginArgument(const QString& text, QString* error, const PasswordPrompt& prompt)
+std::optional<LoginArgument> ReadLoginArgument(const QString& text, QString* error, const PasswordPrompt& prompt,
+                                               const char* variable)
 {
     const qsizetype at = text.lastIndexOf(QLatin1Char('@'));
     if (at <= 0 || at == text.size() - 1) {
@@ -54,13 +55,13 @@ std::optional<LoginArgument> ReadLoginArgument(const QString& text, QString* err
         login.password = account.mid(slash + 1);
     } else {
         login.user = account;
-        if (qEnvironmentVariableIsSet(PasswordVariable)) {
-            login.password = qEnvironmentVariable(PasswordVariable);
+        if (qEnvironmentVariableIsSet(variable)) {
+            login.password = qEnvironmentVariable(variable);
         } else {
             const std::optional<QString> typed = prompt(QStringLiteral("Password for %1@%2: ").arg(login.user, login.service));
             if (!typed) {
                 *error = QStringLiteral("no password: set %1, give user/password@service, or run on a terminal")
-                             .arg(QLatin1String(PasswordVariable));
+                             .arg(QLatin1String(variable));
                 return std::nullopt;
             }
             login.password = *typed;

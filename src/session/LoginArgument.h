@@ -11,6 +11,8 @@
 namespace basKovaData {
 
 inline constexpr const char* PasswordVariable = "KOVA_PASSWORD";
+// The second login of kova-generate --compare: the target's password.
+inline constexpr const char* TargetPasswordVariable = "KOVA_TARGET_PASSWORD";
 
 struct LoginArgument {
     QString user;
@@ -27,8 +29,10 @@ using PasswordPrompt = std::function<std::optional<QString>(const QString& quest
 // characters not shown; none without a terminal.
 std::optional<QString> TerminalPassword(const QString& question);
 
-// Reads `text`; `error` says what is wrong when it returns none.
+// Reads `text`; `error` says what is wrong when it returns none. Without a
+// password in `text` it comes from the environment variable `variable`.
 std::optional<LoginArgument> ReadLoginArgument(const QString& text, QString* error,
-                                               const PasswordPrompt& prompt = TerminalPassword);
+                                               const PasswordPrompt& prompt = TerminalPassword,
+                                               const char* variable = PasswordVariable);
 
 }  // namespace basKovaData

@@ -357,6 +357,8 @@ std::optional<Arguments> ParseArguments(const QStringList& args, QString* error)
 
 int Run(const Arguments& args, QTextStream& out, QTextStream& err, bool progress)
 {
+    if (args.compare)
+        return Compare(args, out, err);
     auto session = std::make_shared<OraSession>();
     try {
         basKovaData::OraDatabase = session->DbOpenDatabase(args.service, args.connect);

@@ -6,6 +6,7 @@
 //   kova-generate user/password@service PROJECT.json [--seed N]
 //   kova-generate user/password@service --auto TABLE... [--rows N] [--seed N]
 //   ... --out PATH [--format sql|csv] [--shard K/N | --jobs J]: files instead of the database
+//   kova-generate --compare SOURCE TARGET TABLE... [--report FILE.html]: two profiles' figures
 //
 // "user@service" takes the password from KOVA_PASSWORD, or asks for it on the
 // terminal. Exit status, of the whole job: 0 when every row was created, 1 when some
@@ -21,15 +22,26 @@
 #include "shared/basKovaData.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
+#include <string_view>
 
 #include <unistd.h>
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    // --report draws its charts' text, which needs the drawing support of a
+    // GUI application; offscreen, so that it runs without a display.
+    bool report = false;
+    for (int i = 1; i < argc; ++i)
+        report = report || std::string_view(argv[i]) == "--report";
+    if (report)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app =
+        report ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);
