@@ -8,6 +8,7 @@
 #include "browser/SqlPlusLauncher.h"
 #include "controls/FlexGrid.h"
 #include "controls/GridModel.h"
+#include "diag/frmCompare.h"
 #include "diag/frmSub3.h"
 #include "diag/frmSub4.h"
 #include "diag/frmSub5.h"
@@ -526,6 +527,8 @@ void frmMain::cmdCompare()
 {
     if (!passes(browser::CheckName(Text1->text())))
         return;
+    frmCompare window(chosenName(), this);
+    window.exec();
 }
 
 // ---- helpers ----------------------------------------------------------------------

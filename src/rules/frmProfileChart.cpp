@@ -1,9 +1,7 @@
 #include "rules/frmProfileChart.h"
 
 #include "generate/ColumnProfile.h"
-#if __has_include("charts/ProfileChart.h")
 #include "charts/ProfileChart.h"
-#endif
 
 #include <QPainter>
 
@@ -27,7 +25,5 @@ void frmProfileChart::paintEvent(QPaintEvent* /*event*/)
     painter.fillRect(rect(), palette().color(QPalette::Base));
     if (!m_source)
         return;
-#if __has_include("charts/ProfileChart.h")
     charts::PaintProfile(painter, QRectF(rect()), m_title, *m_source, m_target.get());
-#endif
 }

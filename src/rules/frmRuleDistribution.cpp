@@ -25,7 +25,7 @@ QGroupBox* frmRuleDistribution::buildFrame()
     LblDST->setMinimumWidth(260);
     PicDST = new frmProfileChart(FrmDST);
     PicDST->setObjectName(u"PicDST"_s);
-    PicDST->setMinimumSize(360, 200);
+    PicDST->setMinimumSize(460, 210);
     CmdDST = new QPushButton(u"通常のルールにする"_s, FrmDST);
     CmdDST->setObjectName(u"CmdDST"_s);
     CmdDST->setAutoDefault(false);

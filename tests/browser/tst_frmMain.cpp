@@ -3,6 +3,7 @@
 #include "browser/SqlPlusLauncher.h"
 #include "browser/frmMain.h"
 #include "controls/FlexGrid.h"
+#include "diag/frmCompare.h"
 #include "generate/ColumnProfile.h"
 #include "rules/ColumnRule.h"
 #include "rules/frmRuleEditor.h"
@@ -20,6 +21,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QProcess>
+#include <QTableWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -295,6 +297,33 @@ private Q_SLOTS:
         QVERIFY(!ColumnRules[2].Distribution->frequent.empty());
         QCOMPARE(ColumnRules[2].Distribution->frequent.front().value, u"A"_s);
         QCOMPARE(ColumnRules[4].Distribution->nulls, 0.5);
+        if (!fromRows)
+            return;
+        // 分布比較: the rules' profiles beside the rows' (the same rows here),
+        // a chart per column; a profile file that cannot be read says so.
+        QStringList lines;
+        int charts = 0;
+        kovatest::WhenModal<frmCompare>([&](frmCompare* w) {
+            auto* figures = Find<QTableWidget>(w, u"GrdCMP"_s);
+            for (int row = 0; row < figures->rowCount(); ++row) {
+                QStringList line;
+                for (int col = 0; col < figures->columnCount(); ++col)
+                    line << (figures->item(row, col) ? figures->item(row, col)->text() : QString());
+                lines << line.join(u'|');
+            }
+            charts = int(w->findChildren<QWidget*>(QRegularExpression(u"^PicCMP_\\d+$"_s)).size());
+            QVERIFY(!w->LoadSourceFile(m_dir->filePath(u"missing.json"_s)));
+        });
+        kovatest::Click(m_window, u"CmdComp"_s);
+        QCOMPARE(charts, 3);
+        QVERIFY2(lines.contains(u"NOTE|NULL率|50.0 %|50.0 %|0.00 pt|1.00 pt|OK"_s), qPrintable(lines.join(u'\n')));
+        QVERIFY(lines.contains(u"AMOUNT|値（KS）|||0.025|0.050|OK"_s));
+        QVERIFY(lines.contains(u"STATUS|異なる値の数|2|2|0.0 %|10.0 %|OK"_s));
+        // NOTE's values are under 10 rows each: the rules' profile keeps none of them, the rows' all.
+        QVERIFY(lines.contains(u"NOTE|頻出値（TVD）|||1.000|0.050|超過"_s));
+        QCOMPARE(lines.last(), u"ID|not in the source's profile|||||"_s);
+        QCOMPARE(m_messages->messages().size(), 2);
+        QVERIFY(m_messages->texts().last().contains(u"missing.json"_s));
     }
 
     // Each command refuses with its message, or opens its window for the

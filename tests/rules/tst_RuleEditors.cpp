@@ -362,7 +362,6 @@ private Q_SLOTS:
         QVERIFY(Find<QLabel>(w, u"LblDST"_s)->text().contains(u"NULL率</b></td><td>"_s + (editor == 2 ? u"25.0 %"_s : u"10.0 %"_s)));
         QVERIFY(Find<QWidget>(w, u"PicDST"_s)->isVisible());
         QVERIFY(!Box(w, u"TxtNULL"_s)->isEnabled());
-        w->grab().save(u"/tmp/editor-%1.png"_s.arg(editor));
         Click(w, u"CmdDST"_s);
         QTEST(messages.texts().value(0), "message");
         QVERIFY(Find<QRadioButton>(w, after)->isChecked());
