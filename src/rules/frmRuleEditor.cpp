@@ -600,6 +600,7 @@ void frmRuleEditor::cmdDSTClick()
     G_bFormLoad = false;
     CurrentRule = *made.rule;
     m_shapes->showBoxes(CurrentRule);
+    OptSET[9]->setVisible(false);  // the rule holds no profile any more
     G_bFormLoad = loaded;
     ShowRule();
     focusFirstBox(CurrentRule.kindNumber());

@@ -365,6 +365,7 @@ private Q_SLOTS:
         Click(w, u"CmdDST"_s);
         QTEST(messages.texts().value(0), "message");
         QVERIFY(Find<QRadioButton>(w, after)->isChecked());
+        QCOMPARE(Find<QRadioButton>(w, u"OptSET_9"_s)->isVisible(), !message.isEmpty());
         Click(w, u"CmdSET"_s);
         QVERIFY(!basKovaData::EditCancelled);
         if (!message.isEmpty()) {
