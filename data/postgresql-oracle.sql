@@ -10,7 +10,8 @@
 --     VARCHAR2 and NVARCHAR2 in schema oracle;
 --   * creates schema kova_oracle with Oracle's dictionary views USER_TABLES,
 --     USER_VIEWS, USER_TAB_COLUMNS, USER_TAB_IDENTITY_COLS, USER_CONSTRAINTS, USER_CONS_COLUMNS,
---     USER_SEQUENCES, USER_TAB_COMMENTS, USER_COL_COMMENTS, V$SQL and V$SQLTEXT (the latter two from pg_stat_statements, when
+--     USER_SEQUENCES, USER_TAB_COMMENTS, USER_COL_COMMENTS, USER_TAB_COL_STATISTICS and USER_HISTOGRAMS
+--     (from pg_stats after ANALYZE), V$SQL and V$SQLTEXT (the latter two from pg_stat_statements, when
 --     shared_preload_libraries loads it);
 --   * sets the database's search_path to
 --         "$user", public, kova_oracle, oracle, pg_catalog
@@ -311,6 +312,201 @@ SELECT kova_oracle.ora_name(c.relname) AS table_name,
        col_description(c.oid, a.attnum) AS comments
   FROM kova_oracle.kova_relations c
   JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped;
+
+-- Column statistics as Oracle shows them, over what ANALYZE keeps in
+-- pg_stats: USER_TAB_COL_STATISTICS and USER_HISTOGRAMS. The smallest and
+-- largest values (LOW_VALUE, HIGH_VALUE) are Oracle's internal byte forms in
+-- hexadecimal, written by the three functions below.
+--
+-- NUMBER: an exponent byte and base-100 digits (C102 is 1, 3E6466 is -1), at
+-- most 20 of them (further digits are cut); NaN and the infinities give NULL.
+CREATE OR REPLACE FUNCTION kova_oracle.ora_number_raw(v numeric) RETURNS text
+LANGUAGE plpgsql IMMUTABLE PARALLEL SAFE AS $f$
+DECLARE
+  t text;
+  ip text;
+  fp text;
+  digits text;
+  expo int;
+  n int;
+  d int;
+  bytes int[];
+BEGIN
+  IF v IS NULL OR v::text IN ('NaN', 'Infinity', '-Infinity') THEN
+    RETURN NULL;
+  END IF;
+  IF v = 0 THEN
+    RETURN '80';
+  END IF;
+  t := abs(v)::text;
+  ip := ltrim(split_part(t, '.', 1), '0');
+  fp := rtrim(split_part(t, '.', 2), '0');
+  IF length(ip) % 2 = 1 THEN ip := '0' || ip; END IF;
+  IF length(fp) % 2 = 1 THEN fp := fp || '0'; END IF;
+  digits := ip || fp;
+  expo := length(ip) / 2 - 1;
+  WHILE left(digits, 2) = '00' LOOP
+    digits := substr(digits, 3);
+    expo := expo - 1;
+  END LOOP;
+  digits := left(digits, 40);
+  WHILE right(digits, 2) = '00' LOOP
+    digits := left(digits, -2);
+  END LOOP;
+  IF expo < -65 OR expo > 62 THEN
+    RETURN NULL;
+  END IF;
+  n := length(digits) / 2;
+  bytes := ARRAY[CASE WHEN v > 0 THEN 193 + expo ELSE 62 - expo END];
+  FOR i IN 0 .. n - 1 LOOP
+    d := substr(digits, 2 * i + 1, 2)::int;
+    bytes := bytes || CASE WHEN v > 0 THEN d + 1 ELSE 101 - d END;
+  END LOOP;
+  IF v < 0 AND n < 20 THEN
+    bytes := bytes || 102;
+  END IF;
+  RETURN (SELECT string_agg(upper(lpad(to_hex(b), 2, '0')), '' ORDER BY o) FROM unnest(bytes) WITH ORDINALITY u(b, o));
+END;
+$f$;
+
+-- DATE: century + 100, year of the century + 100, month, day, hour + 1,
+-- minute + 1, second + 1; with a fraction of a second, the TIMESTAMP form
+-- and its nanoseconds in four more bytes. Years outside 1 to 9999 give NULL.
+CREATE OR REPLACE FUNCTION kova_oracle.ora_date_raw(v timestamp) RETURNS text
+LANGUAGE sql IMMUTABLE PARALLEL SAFE
+RETURN (SELECT CASE WHEN y BETWEEN 1 AND 9999 THEN
+          upper(concat(lpad(to_hex(y / 100 + 100), 2, '0'), lpad(to_hex(y % 100 + 100), 2, '0'),
+                        lpad(to_hex(extract(month FROM v)::int), 2, '0'), lpad(to_hex(extract(day FROM v)::int), 2, '0'),
+                        lpad(to_hex(extract(hour FROM v)::int + 1), 2, '0'),
+                        lpad(to_hex(extract(minute FROM v)::int + 1), 2, '0'),
+                        lpad(to_hex(floor(extract(second FROM v))::int + 1), 2, '0'),
+                        CASE WHEN ns > 0 THEN lpad(to_hex(ns), 8, '0') END)) END
+          FROM (SELECT extract(year FROM v)::int AS y,
+                       ((extract(microseconds FROM v)::bigint % 1000000) * 1000)::int AS ns) p);
+
+-- Texts: their UTF-8 bytes, at most 32 of them (a character is never cut).
+CREATE OR REPLACE FUNCTION kova_oracle.ora_text_raw(v text) RETURNS text
+LANGUAGE sql IMMUTABLE PARALLEL SAFE
+RETURN (SELECT upper(encode(convert_to(left(v, max(n)), 'UTF8'), 'hex'))
+          FROM generate_series(0, least(length(v), 32)) n
+         WHERE octet_length(convert_to(left(v, n), 'UTF8')) <= 32);
+
+-- A column's values as pg_stats keeps them (fam: N numbers, D dates and
+-- timestamps, T texts; the rows of the table; the NULL share; the most common
+-- values and their shares; the histogram's bounds), merged in value order: a
+-- row per value with the histogram's kind, the rows up to and including it
+-- (the rows outside the most common values spread evenly: each of K bounds
+-- closes 1/K of them, a most common value between two bounds takes its part
+-- of the next one's in proportion to the value for numbers and dates, half
+-- of it for texts), the value as a number and as text, its own rows (a most
+-- common value's, else 1; 0 in a frequency histogram) and its byte form.
+--   FREQUENCY: the most common values cover every non-NULL row;
+--   HYBRID: there are bounds, and every value is an endpoint;
+--   NONE: neither (the rows still give the smallest and largest value).
+CREATE OR REPLACE FUNCTION kova_oracle.kova_column_values(fam text, rows_ numeric, null_frac real, mcv text[],
+                                                          mcf real[], bounds text[])
+RETURNS TABLE (histogram text, ordinal bigint, endpoint_number numeric, endpoint_value numeric,
+               endpoint_actual_value text, endpoint_repeat_count numeric, raw text)
+LANGUAGE sql STABLE PARALLEL SAFE
+BEGIN ATOMIC
+  WITH v AS (
+    SELECT m.val, m.freq::numeric AS freq, NULL::int AS bound
+      FROM unnest(mcv, mcf) m(val, freq)
+    UNION ALL
+    SELECT b.val, NULL, b.o::int - 1 FROM unnest(bounds) WITH ORDINALITY b(val, o)
+  ), typed AS (
+    SELECT v.*, CASE WHEN fam = 'N' THEN v.val::numeric END AS num,
+           CASE WHEN fam = 'D' THEN v.val::timestamp END AS ts,
+           CASE WHEN fam = 'T' THEN v.val END AS txt
+      FROM v
+  ), kind AS (
+    SELECT CASE WHEN coalesce(cardinality(bounds), 0) > 1 THEN 'HYBRID'
+                WHEN coalesce((SELECT sum(f) FROM unnest(mcf) f), 0) >= 1 - null_frac - 0.00001 THEN 'FREQUENCY'
+                ELSE 'NONE' END AS histogram,
+           greatest(1 - null_frac - coalesce((SELECT sum(f) FROM unnest(mcf) f), 0), 0)::numeric AS spread,
+           greatest(coalesce(cardinality(bounds), 0), 1) AS buckets
+  ), ordered AS (
+    SELECT t.*, row_number() OVER (ORDER BY t.num, t.ts, t.txt) AS ordinal FROM typed t
+  ), previous AS (
+    -- The bound before each value (none before the first).
+    SELECT o.*, max(o.bound) OVER (ORDER BY o.ordinal) AS prev FROM ordered o
+  ), placed AS (
+    -- How far along the bounds a value lies: a bound at its own place, a
+    -- most common value between two in proportion, -1 before the first.
+    SELECT q.*,
+           CASE WHEN q.bound IS NOT NULL THEN q.bound::numeric
+                WHEN q.prev IS NULL THEN -1
+                WHEN q.prev + 1 >= cardinality(bounds) THEN q.prev::numeric
+                ELSE q.prev + coalesce(
+                  CASE WHEN fam = 'N' THEN (q.num - bounds[q.prev + 1]::numeric)
+                                           / nullif(bounds[q.prev + 2]::numeric - bounds[q.prev + 1]::numeric, 0)
+                       WHEN fam = 'D' THEN extract(epoch FROM q.ts - bounds[q.prev + 1]::timestamp)
+                                           / nullif(extract(epoch FROM bounds[q.prev + 2]::timestamp
+                                                                  - bounds[q.prev + 1]::timestamp), 0) END, 0.5)
+           END AS along
+      FROM previous q
+  )
+  SELECT k.histogram, p.ordinal,
+         round(rows_ * (coalesce(sum(p.freq) OVER (ORDER BY p.ordinal), 0)
+                        + CASE WHEN k.histogram = 'HYBRID' THEN k.spread * (p.along + 1) / k.buckets ELSE 0 END)),
+         CASE fam WHEN 'N' THEN p.num
+                  WHEN 'D' THEN (extract(epoch FROM p.ts) / 86400 + 2440588)::numeric
+                  ELSE ('x' || rpad(encode(substring(convert_to(p.txt, 'UTF8') FROM 1 FOR 7), 'hex'), 14, '0'))::bit(56)::bigint::numeric END,
+         CASE fam WHEN 'D' THEN to_char(p.ts, 'YYYY-MM-DD HH24:MI:SS') ELSE p.val END,
+         CASE WHEN k.histogram = 'FREQUENCY' THEN 0 WHEN p.freq IS NOT NULL THEN round(rows_ * p.freq) ELSE 1 END,
+         CASE fam WHEN 'N' THEN kova_oracle.ora_number_raw(p.num) WHEN 'D' THEN kova_oracle.ora_date_raw(p.ts)
+                  ELSE kova_oracle.ora_text_raw(p.txt) END
+    FROM placed p CROSS JOIN kind k
+   ORDER BY p.ordinal;
+END;
+
+-- The analysed columns of the tables listed in USER_TABLES, with pg_stats'
+-- figures and the family of their type (NULL for one without byte forms).
+CREATE OR REPLACE VIEW kova_oracle.kova_column_stats AS
+SELECT kova_oracle.ora_name(c.relname) AS table_name, kova_oracle.ora_name(a.attname) AS column_name,
+       CASE WHEN t.data_type = 'NUMBER' THEN 'N' WHEN t.data_type = 'DATE' OR t.data_type LIKE 'TIMESTAMP%' THEN 'D'
+            WHEN t.data_type IN ('CHAR', 'VARCHAR2', 'NVARCHAR2') THEN 'T' END AS fam,
+       round(c.reltuples)::numeric AS num_rows, s.null_frac, s.n_distinct, s.avg_width,
+       s.most_common_vals::text::text[] AS mcv, s.most_common_freqs AS mcf,
+       s.histogram_bounds::text::text[] AS bounds,
+       greatest(pg_stat_get_last_analyze_time(c.oid), pg_stat_get_last_autoanalyze_time(c.oid))::timestamp(0)
+         AS last_analyzed
+  FROM kova_oracle.kova_relations c
+  JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped
+  JOIN pg_stats s ON s.schemaname = c.nspname AND s.tablename = c.relname AND s.attname = a.attname
+                 AND s.inherited = (c.relkind = 'p')
+  CROSS JOIN LATERAL kova_oracle.ora_type(a.atttypid, a.atttypmod) t
+ WHERE c.relkind IN ('r', 'p') AND c.reltuples >= 0;
+
+-- NUM_DISTINCT: n_distinct, a negative one being a share of the rows;
+-- NUM_NULLS: null_frac of the rows; SAMPLE_SIZE: the non-NULL rows, which the
+-- histogram's ENDPOINT_NUMBERs count up to; DENSITY: 0.5 / SAMPLE_SIZE for a
+-- frequency histogram, else 1 / NUM_DISTINCT; AVG_COL_LEN: avg_width.
+CREATE OR REPLACE VIEW kova_oracle.user_tab_col_statistics AS
+SELECT s.table_name, s.column_name,
+       round(CASE WHEN s.n_distinct >= 0 THEN s.n_distinct ELSE -s.n_distinct * s.num_rows END)::numeric AS num_distinct,
+       b.low_value, b.high_value,
+       CASE WHEN s.n_distinct = 0 OR s.num_rows = 0 THEN 0
+            WHEN h.histogram = 'FREQUENCY' THEN 0.5 / greatest(round(s.num_rows * (1 - s.null_frac)), 1)
+            ELSE 1 / round(CASE WHEN s.n_distinct >= 0 THEN s.n_distinct ELSE greatest(-s.n_distinct * s.num_rows, 1) END)
+       END AS density,
+       round(s.null_frac * s.num_rows)::numeric AS num_nulls,
+       CASE WHEN h.histogram = 'NONE' THEN 0 ELSE coalesce(b.values_, 0) END::numeric AS num_buckets,
+       s.last_analyzed, round(s.num_rows * (1 - s.null_frac))::numeric AS sample_size,
+       s.avg_width::numeric AS avg_col_len, h.histogram
+  FROM kova_oracle.kova_column_stats s
+  LEFT JOIN LATERAL (SELECT count(*) AS values_, (array_agg(x.raw ORDER BY x.ordinal))[1] AS low_value,
+                            (array_agg(x.raw ORDER BY x.ordinal DESC))[1] AS high_value, min(x.histogram) AS histogram
+                       FROM kova_oracle.kova_column_values(s.fam, s.num_rows, s.null_frac, s.mcv, s.mcf, s.bounds) x
+                      WHERE s.fam IS NOT NULL) b ON true
+  CROSS JOIN LATERAL (SELECT coalesce(b.histogram, 'NONE') AS histogram) h;
+
+CREATE OR REPLACE VIEW kova_oracle.user_histograms AS
+SELECT s.table_name, s.column_name, x.endpoint_number, x.endpoint_value, x.endpoint_actual_value,
+       x.endpoint_repeat_count
+  FROM kova_oracle.kova_column_stats s
+  CROSS JOIN LATERAL kova_oracle.kova_column_values(s.fam, s.num_rows, s.null_frac, s.mcv, s.mcf, s.bounds) x
+ WHERE s.fam IS NOT NULL AND x.histogram <> 'NONE';
 
 -- V$SQL and V$SQLTEXT: the statements pg_stat_statements has seen in this
 -- database, the user's own (all of them for members of pg_read_all_stats).

@@ -288,6 +288,21 @@ void ApplyPrivacy(TableProfile& profile, const ProfileOptions& options)
     // A share of at least k rows; a little room for shares written as decimals.
     const auto enough = [&](double share) { return share * rows + 1e-6 >= double(std::max(options.k, 1)); };
     const qsizetype count = std::min<qsizetype>(profile.columnNames.size(), qsizetype(profile.columns.size()));
+    // Every value of the source the profile holds (those about to be left
+    // behind too), so that no synthetic value is one of them.
+    QSet<QString> source;
+    if (options.noValues) {
+        for (const ColumnProfile& column : profile.columns) {
+            for (const ColumnProfile::Frequent& value : column.frequent)
+                source.insert(value.value);
+            if (column.pair)
+                for (const ColumnProfile::PairValue& value : column.pair->values)
+                    source << value.mine << value.theirs;
+        }
+        for (const QStringList& seen : profile.seen)
+            for (const QString& value : seen)
+                source.insert(value);
+    }
     for (qsizetype i = 0; i < count; ++i) {
         ColumnProfile& column = profile.columns[std::size_t(i)];
         const QString& name = profile.columnNames[i];
@@ -318,19 +333,6 @@ void ApplyPrivacy(TableProfile& profile, const ProfileOptions& options)
         if (column.pair && column.pair->values.empty())
             DropPair(profile, column);
     if (options.noValues) {
-        // Every value of the source the profile holds, so that no synthetic
-        // value is one of them.
-        QSet<QString> source;
-        for (const ColumnProfile& column : profile.columns) {
-            for (const ColumnProfile::Frequent& value : column.frequent)
-                source.insert(value.value);
-            if (column.pair)
-                for (const ColumnProfile::PairValue& value : column.pair->values)
-                    source << value.mine << value.theirs;
-        }
-        for (const QStringList& seen : profile.seen)
-            for (const QString& value : seen)
-                source.insert(value);
         Synthetic synthetic(source);
         for (qsizetype i = 0; i < count; ++i) {
             ColumnProfile& column = profile.columns[std::size_t(i)];

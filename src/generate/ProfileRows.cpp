@@ -56,6 +56,10 @@ using basKovaData::SqlQuoted;
 constexpr int FewValues = 256;
 // Pairs are counted among this many columns of a table at most (the first ones).
 constexpr int MaxPairColumns = 32;
+// A pair whose non-NULL rows take more combinations than this is dropped:
+// they could not be kept (MaxPairValues), and the memory of a pass stays
+// bounded however many few-valued columns a table has.
+constexpr int MaxJointCells = 4 * MaxPairValues;
 // Cramér's V from which two columns are drawn together.
 constexpr double PairStrength = 0.5;
 // The distinct texts kept per character column for the privacy pass.
@@ -72,11 +76,10 @@ struct ColumnPass {
     bool profiled = true;  // false: a LOB, RAW or other column, NULL share only
     bool character = false;
     qint64 nulls = 0;
-    ValueCounts<double> values;    // numbers, dates (seconds)
-    ValueCounts<QString> texts;    // texts
+    ValueCounts values;
     MeasureSample sample;
     std::optional<double> low, high;
-    QHash<QString, int> shapeIndex;
+    QHash<quint64, int> shapeIndex;  // by the hash of the shape
     std::vector<QString> shapes;
     std::vector<qint64> shapeRows;
     std::array<qint64, CharacterClassCount> otherClasses{};
@@ -84,10 +87,9 @@ struct ColumnPass {
     bool few = true;
     std::vector<QString> codeTexts;  // a few-valued column's values by code
 
-    template <typename Entry>
-    void Coded(Entry& entry, bool added, const QString& text)
+    void Coded(ValueCounts::Entry& entry, const QString& text)
     {
-        if (!added || !few)
+        if (!few)
             return;
         if (int(codeTexts.size()) >= FewValues) {
             few = false;
@@ -115,6 +117,46 @@ void AddClasses(std::array<qint64, CharacterClassCount>& classes, QStringView te
         classes[std::size_t(ClassOf(c))] += times;
 }
 
+// The character a shape has for `c` (see ShapeOf).
+char16_t ShapeChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    switch (ClassOf(c)) {
+    case CharacterClass::Digit:
+        return u'9';
+    case CharacterClass::Latin:
+        return (u >= u'A' && u <= u'Z') || (u >= u'Ａ' && u <= u'Ｚ') ? u'A' : u'a';
+    case CharacterClass::Kana:
+        return u >= 0x3041 && u <= 0x309F ? u'あ' : u'ア';
+    case CharacterClass::Kanji:
+        return u'漢';
+    case CharacterClass::Blank:
+        return u' ';
+    case CharacterClass::Symbol:
+        break;
+    }
+    return u;
+}
+
+// The index of the shape of `text` among the column's counted shapes, found
+// by a hash of its characters' shapes (no text made); -1 past CountedShapes.
+int ShapeIndex(ColumnPass& pass, const QString& text)
+{
+    quint64 hash = 0xCBF29CE484222325ull;
+    for (const QChar c : text)
+        hash = (hash ^ ShapeChar(c)) * 0x100000001B3ull;
+    const auto known = pass.shapeIndex.constFind(hash);
+    if (known != pass.shapeIndex.constEnd())
+        return *known;
+    if (pass.shapes.size() >= std::size_t(CountedShapes))
+        return -1;
+    const int index = int(pass.shapes.size());
+    pass.shapeIndex.insert(hash, index);
+    pass.shapes.push_back(ShapeOf(text));
+    pass.shapeRows.push_back(0);
+    return index;
+}
+
 // One row's value of a column; *code is its pair code (-1: none).
 void Take(ColumnPass& pass, const QVariant& value, int* code)
 {
@@ -128,50 +170,43 @@ void Take(ColumnPass& pass, const QVariant& value, int* code)
     bool added = false;
     double measure = 0.0;
     quint64 hash = 0;
+    ValueCounts::Entry* entry = nullptr;
     if (pass.family == Family::Text) {
         const QString text = value.toString();
-        auto& entry = pass.texts.Count(text, &added);
+        hash = ValueHash(text);
+        entry = pass.values.Count(hash, &added);
+        const int shape = entry && !added ? entry->shape : ShapeIndex(pass, text);
         if (added) {
-            const QString shape = ShapeOf(text);
-            auto known = pass.shapeIndex.constFind(shape);
-            if (known != pass.shapeIndex.constEnd()) {
-                entry.shape = *known;
-            } else if (pass.shapes.size() < std::size_t(CountedShapes)) {
-                entry.shape = int(pass.shapes.size());
-                pass.shapeIndex.insert(shape, entry.shape);
-                pass.shapes.push_back(shape);
-                pass.shapeRows.push_back(0);
-            }
+            entry->text = text;
+            entry->shape = shape;
             if (pass.character && pass.seen.size() < SeenValues)
                 pass.seen << text;
-            pass.Coded(entry, added, text);
+            pass.Coded(*entry, text);
         }
-        if (entry.shape >= 0)
-            ++pass.shapeRows[std::size_t(entry.shape)];
+        if (shape >= 0)
+            ++pass.shapeRows[std::size_t(shape)];
         else
             AddClasses(pass.otherClasses, text, 1);
         measure = double(text.size());
-        hash = entry.hash;
-        *code = pass.few ? entry.code : -1;
     } else {
-        double number = 0.0;
         if (pass.family == Family::Date) {
             const QDateTime stamp = value.toDateTime();
             if (!stamp.isValid()) {
                 ++pass.nulls;  // a date the engine could not read counts as none
                 return;
             }
-            number = double(stamp.toSecsSinceEpoch());
+            measure = double(stamp.toSecsSinceEpoch());
         } else {
-            number = value.toDouble();
+            measure = value.toDouble();
         }
-        auto& entry = pass.values.Count(number, &added);
-        if (added)
-            pass.Coded(entry, added, ValueText(number, pass.family));
-        measure = number;
-        hash = entry.hash;
-        *code = pass.few ? entry.code : -1;
+        hash = ValueHash(measure);
+        entry = pass.values.Count(hash, &added);
+        if (added) {
+            entry->number = measure;
+            pass.Coded(*entry, ValueText(measure, pass.family));
+        }
     }
+    *code = pass.few && entry ? entry->code : -1;
     pass.sample.Add(measure, hash);
     if (!pass.low || measure < *pass.low)
         pass.low = measure;
@@ -179,17 +214,16 @@ void Take(ColumnPass& pass, const QVariant& value, int* code)
         pass.high = measure;
 }
 
-// The frequent values and buckets of a column, from counts of `Key`.
-template <typename Key, typename Measure, typename Text>
-void Finish(ColumnProfile& profile, const ValueCounts<Key>& counts, const MeasureSample& sample, qint64 read,
+// The frequent values and buckets of a column.
+template <typename Measure, typename Text>
+void Finish(ColumnProfile& profile, const ValueCounts& counts, const MeasureSample& sample, qint64 read,
             qint64 nonNull, Measure measureOf, Text textOf)
 {
     profile.distinct = counts.Distinct();
     if (nonNull <= 0)
         return;
     struct Candidate {
-        const Key* key;
-        qint64 count;
+        const ValueCounts::Entry* entry;
         quint64 hash;
     };
     std::vector<Candidate> frequent;
@@ -198,26 +232,27 @@ void Finish(ColumnProfile& profile, const ValueCounts<Key>& counts, const Measur
                                    double(nonNull) / (2.0 * MaxProfileBuckets), 2.0});
     for (auto it = counts.Entries().constBegin(); it != counts.Entries().constEnd(); ++it)
         if (all || double(it->count) >= least)
-            frequent.push_back({&it.key(), it->count, it->hash});
+            frequent.push_back({&*it, it.key()});
     std::sort(frequent.begin(), frequent.end(), [](const Candidate& a, const Candidate& b) {
-        return a.count > b.count || (a.count == b.count && *a.key < *b.key);
+        const ValueCounts::Entry &x = *a.entry, &y = *b.entry;
+        return x.count > y.count || (x.count == y.count && (x.number < y.number || (x.number == y.number && x.text < y.text)));
     });
     if (frequent.size() > std::size_t(MaxFrequentValues))
         frequent.resize(std::size_t(MaxFrequentValues));
     QSet<quint64> chosen;
     qint64 frequentRows = 0;
     for (const Candidate& value : frequent) {
-        profile.frequent.push_back({textOf(*value.key), double(value.count) / double(read)});
+        profile.frequent.push_back({textOf(*value.entry), double(value.entry->count) / double(read)});
         chosen.insert(value.hash);
-        frequentRows += value.count;
+        frequentRows += value.entry->count;
     }
     const double restShare = std::max(0.0, double(nonNull - frequentRows) / double(read));
     std::vector<Measured> rest;
     double scale = 1.0;
     if (counts.Exact()) {
         for (auto it = counts.Entries().constBegin(); it != counts.Entries().constEnd(); ++it)
-            if (!chosen.contains(it->hash))
-                rest.push_back({measureOf(it.key()), it->hash, it->count});
+            if (!chosen.contains(it.key()))
+                rest.push_back({measureOf(*it), it.key(), it->count});
     } else {
         QSet<quint64> ids;
         for (const MeasureSample::Item& item : sample.Items())
@@ -267,14 +302,15 @@ ColumnProfile Finish(ColumnPass& pass, qint64 read)
     if (!pass.profiled)
         return profile;
     const qint64 nonNull = read - pass.nulls;
-    if (pass.family == Family::Text) {
-        Finish(profile, pass.texts, pass.sample, read, nonNull, [](const QString& t) { return double(t.size()); },
-               [](const QString& t) { return t; });
+    using Entry = ValueCounts::Entry;
+    const Family family = pass.family;
+    if (family == Family::Text) {
+        Finish(profile, pass.values, pass.sample, read, nonNull, [](const Entry& e) { return double(e.text.size()); },
+               [](const Entry& e) { return e.text; });
         FinishShapes(profile, pass, read, nonNull);
     } else {
-        const Family family = pass.family;
-        Finish(profile, pass.values, pass.sample, read, nonNull, [](double v) { return v; },
-               [family](double v) { return ValueText(v, family); });
+        Finish(profile, pass.values, pass.sample, read, nonNull, [](const Entry& e) { return e.number; },
+               [family](const Entry& e) { return ValueText(e.number, family); });
     }
     profile.low = pass.low;
     profile.high = pass.high;
@@ -470,11 +506,17 @@ std::optional<TableProfile> ProfileFromRows(OraDatabase& database, const QString
                                                    || !passes[std::size_t(p.second)].few;
                                            }),
                             pairs.end());
+            bool scattered = false;
             for (PairPass& pair : pairs) {
                 const int a = codes[std::size_t(pair.first)], b = codes[std::size_t(pair.second)];
                 if (a >= 0 && b >= 0)
                     ++pair.joint[quint32(a) << 16 | quint32(b)];
+                scattered = scattered || pair.joint.size() > MaxJointCells;
             }
+            if (scattered)
+                pairs.erase(std::remove_if(pairs.begin(), pairs.end(),
+                                           [](const PairPass& p) { return p.joint.size() > MaxJointCells; }),
+                            pairs.end());
         }
         profile.read = read;
         for (ColumnPass& pass : passes) {

@@ -1,7 +1,5 @@
 #include "generate/ProfileSketches.h"
 
-#include <QHashFunctions>
-
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -32,23 +30,77 @@ quint64 ValueHash(double value)
 
 quint64 ValueHash(const QString& value)
 {
-    return Mix(quint64(qHash(QStringView(value), 0)));
+    // FNV-1a over the UTF-16 units, then mixed: every bit counts, which
+    // the sketch's estimate needs (a hash with weak low bits undercounts).
+    quint64 hash = 0xCBF29CE484222325ull;
+    for (const QChar c : value)
+        hash = (hash ^ c.unicode()) * 0x100000001B3ull;
+    return Mix(hash);
 }
 
 void DistinctEstimate::Add(quint64 hash)
 {
-    if (m_smallest.size() >= std::size_t(DistinctSketch) && hash >= *m_smallest.rbegin())
+    if (m_smallest.size() >= std::size_t(DistinctSketch) && hash >= m_smallest.front())
         return;
-    if (m_smallest.insert(hash).second && m_smallest.size() > std::size_t(DistinctSketch))
-        m_smallest.erase(std::prev(m_smallest.end()));
+    if (m_kept.contains(hash))
+        return;
+    m_kept.insert(hash);
+    m_smallest.push_back(hash);
+    std::push_heap(m_smallest.begin(), m_smallest.end());
+    if (m_smallest.size() > std::size_t(DistinctSketch)) {
+        std::pop_heap(m_smallest.begin(), m_smallest.end());
+        m_kept.remove(m_smallest.back());
+        m_smallest.pop_back();
+    }
 }
 
 double DistinctEstimate::Count() const
 {
     if (m_smallest.size() < std::size_t(DistinctSketch))
         return double(m_smallest.size());
-    const double kth = (double(*m_smallest.rbegin()) + 1.0) / 18446744073709551616.0;
+    const double kth = (double(m_smallest.front()) + 1.0) / 18446744073709551616.0;
     return std::round((DistinctSketch - 1) / kth);
+}
+
+ValueCounts::Entry* ValueCounts::Count(quint64 hash, bool* added)
+{
+    *added = false;
+    auto found = m_entries.find(hash);
+    if (found != m_entries.end()) {
+        ++found->count;
+        return &*found;
+    }
+    if (m_pruned) {
+        // While exact, the entries are the distinct values: the sketch
+        // takes them all at the first drop, and every value missed after.
+        m_distinct.Add(hash);
+        m_draws = Mix(m_draws);
+        if (m_draws % AdmitOneIn != 0)
+            return nullptr;
+    }
+    if (m_entries.size() >= ExactValues)
+        Prune();
+    Entry& entry = *m_entries.insert(hash, Entry{});
+    entry.count = 1;
+    *added = true;
+    return &entry;
+}
+
+void ValueCounts::Prune()
+{
+    std::vector<qint64> counts;
+    counts.reserve(std::size_t(m_entries.size()));
+    for (const Entry& entry : std::as_const(m_entries))
+        counts.push_back(entry.count);
+    auto middle = counts.begin() + std::ptrdiff_t(counts.size() / 2);
+    std::nth_element(counts.begin(), middle, counts.end());
+    const qint64 cut = *middle;
+    if (!m_pruned)
+        for (auto it = m_entries.constBegin(); it != m_entries.constEnd(); ++it)
+            m_distinct.Add(it.key());
+    m_entries.removeIf([cut](const auto& item) { return item.value().count <= cut; });
+    m_floor = std::max(m_floor, cut);
+    m_pruned = true;
 }
 
 void MeasureSample::Add(double measure, quint64 hash)

@@ -5,21 +5,22 @@
 // - ValueCounts: each value's count, exact while at most ExactValues distinct
 //   values have been seen. Past that the half of the entries counted least is
 //   dropped each time the table fills up, and a value that comes (back) later
-//   starts from nothing: a count is short of its true value by at most the
-//   highest count ever dropped (Floor()), which is far below the share that
-//   makes a value frequent. The distinct count is then the estimate of a
+//   starts from nothing (taken in at one of its first rows, see Count): a
+//   count is short of its true value by at most the highest count ever
+//   dropped (Floor()) and those first rows, far below the share that makes a
+//   value frequent. The distinct count is then the estimate of a
 //   k-minimum-values sketch of the values' hashes (k = DistinctSketch, a
-//   relative error of about 1/sqrt(k), 1.6 %).
+//   relative error of about 1/sqrt(k), 0.8 %).
 // - A uniform sample (reservoir) of SampledValues values' measures (a number,
 //   a date's seconds, a text's length) with their hashes: the buckets' source
 //   when the counts are no longer exact.
 #include "generate/ColumnProfile.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <algorithm>
-#include <set>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -27,7 +28,7 @@
 namespace generate {
 
 inline constexpr int ExactValues = 65536;
-inline constexpr int DistinctSketch = 4096;
+inline constexpr int DistinctSketch = 16384;
 inline constexpr int SampledValues = 65536;
 
 // A 64-bit hash with well mixed bits: of a number's bits, of a text.
@@ -42,66 +43,48 @@ public:
     double Count() const;
 
 private:
-    std::set<quint64> m_smallest;
+    std::vector<quint64> m_smallest;  // a heap, the largest first
+    QSet<quint64> m_kept;
 };
 
-template <typename Key>
+// A column's values by their hashes (ValueHash), each with its count.
 class ValueCounts {
 public:
     struct Entry {
         qint64 count = 0;
-        quint64 hash = 0;
+        double number = 0.0;  // numbers and dates: the value
+        QString text;         // texts: the value
         int code = -1;   // the value's number among a column's few values (pairs), -1: none
-        int shape = -1;  // texts: the index of the value's shape, -1: not kept
+        int shape = -1;  // texts: the index of the value's shape, -1: none kept
     };
 
-    // The entry of `key`, counted once more; *added tells a new entry.
-    Entry& Count(const Key& key, bool* added)
-    {
-        auto found = m_entries.find(key);
-        if (found != m_entries.end()) {
-            ++found->count;
-            *added = false;
-            return *found;
-        }
-        if (m_entries.size() >= ExactValues)
-            Prune();
-        const quint64 hash = ValueHash(key);
-        m_distinct.Add(hash);
-        Entry& entry = m_entries[key];
-        entry.count = 1;
-        entry.hash = hash;
-        *added = true;
-        return entry;
-    }
+    // The entry of the value of `hash`, counted once more, with *added true
+    // when new (the caller fills its value); none for a value left uncounted.
+    // Once entries have been dropped, a value not counted yet is taken in
+    // only one time in AdmitOneIn (drawn): a frequent value is taken in within
+    // its first few rows, and the table of entries fills far less often.
+    Entry* Count(quint64 hash, bool* added);
 
-    bool Exact() const { return m_floor == 0 && !m_pruned; }
+    bool Exact() const { return !m_pruned; }
     double Distinct() const { return Exact() ? double(m_entries.size()) : m_distinct.Count(); }
+    // The highest count dropped: how far under its true value a count may be,
+    // beside the rows before it was taken in.
     qint64 Floor() const { return m_floor; }
-    const QHash<Key, Entry>& Entries() const { return m_entries; }
+    const QHash<quint64, Entry>& Entries() const { return m_entries; }
+
+    static constexpr int AdmitOneIn = 8;
 
 private:
-    void Prune()
-    {
-        std::vector<qint64> counts;
-        counts.reserve(std::size_t(m_entries.size()));
-        for (const Entry& entry : std::as_const(m_entries))
-            counts.push_back(entry.count);
-        auto middle = counts.begin() + std::ptrdiff_t(counts.size() / 2);
-        std::nth_element(counts.begin(), middle, counts.end());
-        const qint64 cut = *middle;
-        m_entries.removeIf([cut](const auto& item) { return item.value().count <= cut; });
-        m_floor = std::max(m_floor, cut);
-        m_pruned = true;
-    }
+    void Prune();
 
-    QHash<Key, Entry> m_entries;
+    QHash<quint64, Entry> m_entries;
     DistinctEstimate m_distinct;
     qint64 m_floor = 0;
     bool m_pruned = false;
+    quint64 m_draws = 0x2545F4914F6CDD1Dull;
 };
 
-// A uniform sample of a column's non-NULL values: each value's measure and
+// A uniform sample (reservoir) of a column's non-NULL values: each value's measure and
 // hash. Deterministic: the same rows give the same sample.
 class MeasureSample {
 public:

@@ -103,11 +103,11 @@ std::optional<Known> FromEndpoint(const HistogramEndpoint& endpoint, Family fami
 class Builder {
 public:
     Builder(const ColumnStatistics& statistics, double rows)
-        : m_statistics(statistics)
     {
         m_profile.family = ProfileFamily(basKovaData::FamilyOfTypeText(statistics.dataType.trimmed().toUpper()));
-        m_profile.nulls = rows > 0.0 ? std::clamp(statistics.numNulls / rows, 0.0, 1.0) : 0.0;
-        m_profile.distinct = std::max(statistics.numDistinct, 0.0);
+        const double nulls = rows > 0.0 ? statistics.numNulls / rows : 0.0;
+        m_profile.nulls = std::isfinite(nulls) ? std::clamp(nulls, 0.0, 1.0) : 0.0;
+        m_profile.distinct = std::isfinite(statistics.numDistinct) ? std::max(statistics.numDistinct, 0.0) : 0.0;
         m_present = 1.0 - m_profile.nulls;
         m_low = FromBytes(statistics.low, m_profile.family);
         m_high = FromBytes(statistics.high, m_profile.family);
@@ -119,14 +119,13 @@ public:
     // Rows of one value; an unknown value's rows join the rest.
     void frequent(const std::optional<Known>& value, double share)
     {
-        if (share <= 0.0)
+        if (!(share > 0.0))
             return;
         if (value) {
             m_seen.push_back(*value);
             m_frequent.push_back({value->text, share});
         } else {
             m_unknown += share;
-            m_unknownValues += 1.0;
         }
     }
     void range(const Known& low, const Known& high, double share)
@@ -148,15 +147,13 @@ public:
     ColumnProfile finish();
 
 private:
-    const ColumnStatistics& m_statistics;
     ColumnProfile m_profile;
     double m_present = 1.0;
     std::optional<Known> m_low, m_high;
     std::vector<Known> m_seen;
     std::vector<ColumnProfile::Frequent> m_frequent;
     std::vector<Range> m_ranges;
-    double m_unknown = 0.0;        // rows somewhere from the lowest to the highest value
-    double m_unknownValues = 0.0;  // endpoints whose value is not known
+    double m_unknown = 0.0;  // rows somewhere from the lowest to the highest value
 };
 
 ColumnProfile Builder::finish()
@@ -167,7 +164,6 @@ ColumnProfile Builder::finish()
     // More values than a profile keeps: the least frequent join the rest.
     while (m_frequent.size() > std::size_t(MaxFrequentValues)) {
         m_unknown += m_frequent.back().share;
-        m_unknownValues += 1.0;
         m_frequent.pop_back();
     }
     m_profile.frequent = m_frequent;
@@ -241,7 +237,11 @@ ColumnProfile ColumnFromStatistics(const ColumnStatistics& statistics, const std
     const Family family = ProfileFamily(basKovaData::FamilyOfTypeText(statistics.dataType.trimmed().toUpper()));
     const QString form = statistics.histogram.trimmed().toUpper();
     const double present = built.present();
-    const double last = endpoints.empty() ? 0.0 : endpoints.back().number;
+    // Endpoint numbers only grow: one that falls back counts no rows.
+    double last = 0.0;
+    for (const HistogramEndpoint& endpoint : endpoints)
+        if (std::isfinite(endpoint.number))
+            last = std::max(last, endpoint.number);
     if (endpoints.empty() || last <= 0.0 || form.isEmpty() || form == u"NONE"_s) {
         built.rest(present);
         return built.finish();
@@ -249,11 +249,11 @@ ColumnProfile ColumnFromStatistics(const ColumnStatistics& statistics, const std
     if (form == u"FREQUENCY"_s || form == u"TOP-FREQUENCY"_s) {
         // A top-frequency histogram counts only the most frequent values of
         // SAMPLE_SIZE rows.
-        const double of = form == u"FREQUENCY"_s ? last : std::max(statistics.sampleSize, last);
+        const double of = form == u"FREQUENCY"_s ? last : std::max(last, statistics.sampleSize);
         double before = 0.0;
         for (const HistogramEndpoint& endpoint : endpoints) {
             built.frequent(FromEndpoint(endpoint, family), (endpoint.number - before) / of * present);
-            before = endpoint.number;
+            before = std::max(before, endpoint.number);
         }
         built.rest((of - last) / of * present);
         return built.finish();
@@ -273,7 +273,7 @@ ColumnProfile ColumnFromStatistics(const ColumnStatistics& statistics, const std
                 built.range(*previous, *value, buckets / last * present);
             else
                 built.rest(buckets / last * present);
-            before = endpoints[i].number;
+            before = std::max(before, endpoints[i].number);
             previous = value;
         }
         return built.finish();
@@ -282,13 +282,16 @@ ColumnProfile ColumnFromStatistics(const ColumnStatistics& statistics, const std
         const double perBucket = last / std::max(statistics.numBuckets > 0.0 ? statistics.numBuckets
                                                                              : double(endpoints.size()),
                                                  1.0);
+        // Also a value well above the average value's rows (as PostgreSQL
+        // picks its most common values, offered as HYBRID endpoints).
+        const double perValue = 1.25 * last / std::max(statistics.numDistinct, 1.0);
         double before = 0.0;
         std::optional<Known> previous = built.low();
         for (const HistogramEndpoint& endpoint : endpoints) {
             const std::optional<Known> value = FromEndpoint(endpoint, family);
-            const double bucket = endpoint.number - before;
+            const double bucket = std::max(endpoint.number - before, 0.0);
             const double repeat = std::clamp(endpoint.repeat, 0.0, bucket);
-            const bool popular = repeat > 1.0 && repeat >= perBucket;
+            const bool popular = repeat > 1.0 && (repeat >= perBucket || repeat >= perValue);
             if (popular)
                 built.frequent(value, repeat / last * present);
             const double between = (bucket - (popular ? repeat : 0.0)) / last * present;
@@ -296,7 +299,7 @@ ColumnProfile ColumnFromStatistics(const ColumnStatistics& statistics, const std
                 built.range(*previous, *value, between);
             else
                 built.rest(between);
-            before = endpoint.number;
+            before = std::max(before, endpoint.number);
             previous = value;
         }
         return built.finish();
@@ -335,22 +338,31 @@ std::optional<TableProfile> ProfileFromStatistics(OraDatabase& database, const Q
             *problem = why;
         return std::optional<TableProfile>();
     };
-    const QString name = table.trimmed();
-    const QString quoted = basKovaData::SqlQuoted(name);
-    const QString advice = u"%1 has no statistics: run ANALYZE TABLE %1 COMPUTE STATISTICS (TABLE情報 runs it)"_s
-                               .arg(name);
+    QString name = table.trimmed();
+    QString quoted = basKovaData::SqlQuoted(name);
+    const auto advice = [&] {
+        return u"%1 has no statistics: run ANALYZE TABLE %1 COMPUTE STATISTICS (TABLE情報 runs it)"_s.arg(name);
+    };
     TableProfile profile;
-    profile.table = name;
     profile.fromStatistics = true;
     std::vector<ColumnStatistics> columns;
     QHash<QString, std::vector<HistogramEndpoint>> endpoints;
     try {
-        const std::unique_ptr<OraDynaset> tables =
-            database.DBCreateDynaset(u"SELECT NUM_ROWS FROM USER_TABLES WHERE TABLE_NAME = "_s + quoted, 0);
+        const auto numRows = [&] {
+            return database.DBCreateDynaset(u"SELECT NUM_ROWS FROM USER_TABLES WHERE TABLE_NAME = "_s + quoted, 0);
+        };
+        std::unique_ptr<OraDynaset> tables = numRows();
+        // A name written as Oracle reads it unquoted: in capitals.
+        if (tables->IsEOF() && name != name.toUpper()) {
+            name = name.toUpper();
+            quoted = basKovaData::SqlQuoted(name);
+            tables = numRows();
+        }
         if (tables->IsEOF())
-            return refuse(u"the schema has no table %1"_s.arg(name));
+            return refuse(u"the schema has no table %1"_s.arg(table.trimmed()));
+        profile.table = name;
         if (tables->Value(0).isNull())
-            return refuse(advice);
+            return refuse(advice());
         profile.rows = qint64(std::llround(Number(tables->Value(0))));
         for (std::unique_ptr<OraDynaset> rows = database.DBCreateDynaset(
                  u"SELECT COLUMN_NAME, DATA_TYPE FROM USER_TAB_COLUMNS WHERE TABLE_NAME = "_s + quoted +
@@ -381,7 +393,7 @@ std::optional<TableProfile> ProfileFromStatistics(OraDatabase& database, const Q
             column->sampleSize = Number(rows->Value(7));
         }
         if (!analyzed && !columns.empty())
-            return refuse(advice);
+            return refuse(advice());
         for (std::unique_ptr<OraDynaset> rows = database.DBCreateDynaset(
                  u"SELECT COLUMN_NAME, ENDPOINT_NUMBER, ENDPOINT_VALUE, ENDPOINT_ACTUAL_VALUE, "
                  u"ENDPOINT_REPEAT_COUNT FROM USER_HISTOGRAMS WHERE TABLE_NAME = "_s + quoted +
@@ -397,7 +409,7 @@ std::optional<TableProfile> ProfileFromStatistics(OraDatabase& database, const Q
             endpoints[rows->Value(0).toString()].push_back(endpoint);
         }
     } catch (const OraError& error) {
-        return refuse(advice + u" ("_s + error.message() + u')');
+        return refuse(advice() + u" ("_s + error.message() + u')');
     }
     for (const ColumnStatistics& column : columns)
         profile.columns.push_back(ColumnFromStatistics(column, endpoints.value(column.name), double(profile.rows)));

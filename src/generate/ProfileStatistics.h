@@ -46,8 +46,9 @@ struct HistogramEndpoint {
 //   runs from the value before to its endpoint.
 // - HYBRID: ENDPOINT_NUMBER counts rows as FREQUENCY does and
 //   ENDPOINT_REPEAT_COUNT the rows of the endpoint value itself; an endpoint
-//   repeated at least as often as an average bucket holds rows is a frequent
-//   value, the rows between endpoints are buckets.
+//   repeated at least as often as an average bucket holds rows (Oracle's
+//   popular value), or 1.25 times as often as an average value, is a frequent
+//   value; the rows between endpoints are buckets.
 // - NONE (or no endpoint): one bucket from LOW_VALUE to HIGH_VALUE.
 // Texts are known from statistics only by value: their buckets are by length,
 // from the shortest to the longest value known (LOW_VALUE, HIGH_VALUE, the

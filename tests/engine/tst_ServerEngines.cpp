@@ -540,6 +540,44 @@ private Q_SLOTS:
 
     // A parameter the driver refuses to bind turns the statement's batches
     // off, in the driver's words, and sends nothing.
+    // USER_TAB_COL_STATISTICS and USER_HISTOGRAMS over pg_stats after ANALYZE,
+    // which reads every row of a table this small: N holds 0 to 3 250 times
+    // each and 200 NULLs (a frequency histogram), T two texts and the same
+    // NULLs, H the numbers 1 to 1000 and 200 more 500s (101 bounds and one
+    // most common value: a hybrid histogram of 102 endpoints). The 999 rows
+    // outside the common value are spread evenly over the bounds, 999 / 101
+    // closed by each; 500 lies 10/11 of the way from bound 49 (490) to bound
+    // 50 (501): 201 + 999 * (49 + 10/11 + 1) / 101 rows are at most 500.
+    void columnStatistics_data()
+    {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("figures") << u"SELECT COLUMN_NAME, NUM_NULLS, NUM_DISTINCT, LOW_VALUE, HIGH_VALUE, NUM_BUCKETS, "
+                                    "SAMPLE_SIZE, HISTOGRAM FROM USER_TAB_COL_STATISTICS WHERE TABLE_NAME = 'P' ORDER BY 1"_s
+                                 << u"H,0,1000,C102,C20B,102,1200,HYBRID;N,200,4,80,C104,4,1000,FREQUENCY;"
+                                    "T,200,2,414243,E69DB1E4BAAC,2,1000,FREQUENCY"_s;
+        QTest::newRow("frequency") << u"SELECT COLUMN_NAME, ENDPOINT_NUMBER, ENDPOINT_VALUE, ENDPOINT_ACTUAL_VALUE, "
+                                      "ENDPOINT_REPEAT_COUNT FROM USER_HISTOGRAMS WHERE COLUMN_NAME IN ('N', 'T') ORDER BY 1, 2"_s
+                                   << u"N,250,0,0,0;N,500,1,1,0;N,750,2,2,0;N,1000,3,3,0;"
+                                      "T,500,1.83687290164347E+16,ABC,0;T,1000,6.49126320156621E+16,東京,0"_s;
+        QTest::newRow("hybrid") << u"SELECT ENDPOINT_NUMBER, ENDPOINT_ACTUAL_VALUE, ENDPOINT_REPEAT_COUNT FROM USER_HISTOGRAMS "
+                                   "WHERE COLUMN_NAME = 'H' AND (ENDPOINT_REPEAT_COUNT > 1 OR ENDPOINT_NUMBER IN (10, 1200)) "
+                                   "ORDER BY 1"_s
+                                << u"10,1,1;705,500,201;1200,1000,1"_s;
+    }
+    void columnStatistics()
+    {
+        KOVA_NEED_SERVER();
+        QFETCH(QString, query);
+        m_db = OpenServerDatabase({u"CREATE TABLE P (N NUMBER, T VARCHAR2(10), H NUMBER)"_s});
+        QCOMPARE(Psql(m_db.path, {u"-c"_s, u"INSERT INTO p SELECT x % 4, CASE x % 2 WHEN 0 THEN 'ABC' ELSE '東京' END, x "
+                                           "FROM generate_series(1, 1000) x; INSERT INTO p SELECT NULL, NULL, 500 "
+                                           "FROM generate_series(1, 200)"_s}),
+                 QString());
+        m_db.database->DbExecuteSQL(u"ANALYZE TABLE P COMPUTE STATISTICS"_s);
+        QTEST(RowsText(QueryRows(*m_db.database, query)), "expected");
+    }
+
     void bindRefused()
     {
         KOVA_NEED_SERVER();

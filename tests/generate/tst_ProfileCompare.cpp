@@ -76,6 +76,9 @@ private Q_SLOTS:
         row("KS: [0,10] against [2,10], largest at 2", Ks,
             uR"({"family":"number","nulls":0,"distinct":10,"buckets":[[0,10,1,10]]})"_s,
             uR"({"family":"number","nulls":0,"distinct":8,"buckets":[[2,10,1,8]]})"_s, 0.2);
+        row("KS: a point at a spread's end, just before it", Ks,
+            uR"({"family":"number","nulls":0,"distinct":10,"buckets":[[0,10,1,10]]})"_s,
+            uR"({"family":"number","nulls":0,"distinct":1,"frequent":[["10",1]]})"_s, 1.0);
         row("KS: over non-NULL rows", Ks, uR"({"family":"number","nulls":0.5,"distinct":10,"buckets":[[0,10,0.5,10]]})"_s,
             uR"({"family":"number","nulls":0,"distinct":10,"buckets":[[0,10,1,10]]})"_s, 0.0);
         row("KS of dates: a day's point in a two days' spread", Ks,

@@ -5,7 +5,7 @@
 #include "generate/ProfilePrivacy.h"
 #include "generate/ProfileStatistics.h"
 #include "session/OraDatabase.h"
-#include "support/TestSupport.h"
+#include "support/ServerSupport.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -136,7 +136,10 @@ class tst_ProfileSources : public QObject {
 private Q_SLOTS:
     void histogramForms_data();
     void histogramForms();
+    void fromEngineStatistics_data();
     void fromEngineStatistics();
+    void personalNames_data();
+    void personalNames();
     void privacy_data();
     void privacy();
     void noSourceValueLeaves();
@@ -156,6 +159,10 @@ void tst_ProfileSources::histogramForms_data()
         << u"NUMBER"_s << u"FREQUENCY"_s << 10.0 << QStringList{u"3"_s, u"2"_s, u"C106"_s, u"C10A"_s, u"3"_s, u"8"_s}
         << QStringList{u"1;5;~;0"_s, u"4;7;~;0"_s, u"8;9;~;0"_s}
         << u"n=0.2 d=3 lh=5..9 f=9:0.4,7:0.3,5:0.1"_s;
+    // Counts that fall back (not cumulative) hold no rows.
+    QTest::newRow("frequency: endpoints that fall back")
+        << u"NUMBER"_s << u"FREQUENCY"_s << 8.0 << QStringList{u"3"_s, u"0"_s, u"C102"_s, u"C104"_s, u"3"_s, u"nan"_s}
+        << QStringList{u"5;1;~;0"_s, u"3;2;~;0"_s, u"8;3;~;0"_s} << u"n=0 d=3 lh=1..3 f=1:0.625,3:0.375"_s;
     // 50 of 100 sampled rows are the two top values; the rest from LOW to
     // HIGH, by length (2 to 4 characters among the values known).
     QTest::newRow("top-frequency: the rest between low and high")
@@ -187,6 +194,10 @@ void tst_ProfileSources::histogramForms_data()
         << u"n=0.2 d=6 lh=19700101 000000..19700301 120000 f=19700201 000000:0.3 "
            "b=[19700101 000000,19700101 000000]0.1/1,[19700101 000000,19700201 000000]0.1/1,"
            "[19700201 000000,19700301 120000]0.3/3"_s;
+    // 10 holds 5 rows: under a bucket's 50, over 1.25 times a value's 2.
+    QTest::newRow("hybrid: a value well above the average")
+        << u"NUMBER"_s << u"HYBRID"_s << 100.0 << QStringList{u"50"_s, u"0"_s, u"C102"_s, u"C115"_s, u"2"_s, u"100"_s}
+        << QStringList{u"50;10;~;5"_s, u"100;20;~;1"_s} << u"n=0 d=50 lh=1..20 f=10:0.05 b=[1,10]0.45/23,[10,20]0.5/26"_s;
     QTest::newRow("hybrid texts: the buckets join as lengths")
         << u"VARCHAR2"_s << u"HYBRID"_s << 10.0
         << QStringList{u"7"_s, u"0"_s, u"61"_s, u"7A7A7A"_s, u"2"_s, u"10"_s}
@@ -221,22 +232,41 @@ void tst_ProfileSources::histogramForms()
     QVERIFY2(read, qPrintable(problem));
 }
 
-// The embedded engine's ANALYZE, read back: a table never analyzed is
-// refused; FREQUENCY (10 rows) and HYBRID (300 distinct values, 7 in 101 of
-// 400 rows) read as above.
+void tst_ProfileSources::fromEngineStatistics_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("keys");  // the figures of ID, all distinct
+    // The embedded engine keeps a FREQUENCY histogram of its 10 values;
+    // PostgreSQL keeps no common value but bounds (HYBRID, repeated once).
+    QTest::newRow("embedded") << u"embedded"_s
+                              << u"n=0 d=10 lh=1..10 f=1:0.1,2:0.1,3:0.1,4:0.1,5:0.1,6:0.1,7:0.1,8:0.1,9:0.1,10:0.1"_s;
+    QTest::newRow("postgres") << u"postgres"_s
+                              << u"n=0 d=10 lh=1..10 b=[1,1]0.1/1,[1,2]0.1/1,[2,3]0.1/1,[3,4]0.1/1,[4,5]0.1/1,"
+                                 "[5,6]0.1/1,[6,7]0.1/1,[7,8]0.1/1,[8,9]0.1/1,[9,10]0.1/1"_s;
+}
+
+// ANALYZE read back: a table never analyzed is refused; FREQUENCY (10 rows)
+// and HYBRID (300 distinct values, 7 in 101 of 400 rows) read as above.
 void tst_ProfileSources::fromEngineStatistics()
 {
+    QFETCH(QString, engine);
+    QFETCH(QString, keys);
+    if (engine == u"postgres"_s)
+        KOVA_NEED_SERVER();
     QTemporaryDir dir;
-    kovatest::TestDatabase test = kovatest::OpenTestDatabase(
-        dir, {u"CREATE TABLE ORDERS (ID NUMBER(8), STATUS VARCHAR2(10), D DATE)"_s,
-              u"CREATE TABLE WIDE (N NUMBER(8))"_s});
+    kovatest::TestDatabase test = kovatest::OpenEngineDatabase(
+        engine, dir, {u"CREATE TABLE ORDERS (ID NUMBER(8), STATUS VARCHAR2(10), D DATE)"_s,
+              u"CREATE TABLE WIDE (N NUMBER(8))"_s, u"CREATE TABLE DIGITS (D NUMBER(1))"_s});
     for (int i = 1; i <= 10; ++i)
         test.database->DbExecuteSQL(u"INSERT INTO ORDERS VALUES (%1, %2, TO_DATE('%3', 'YYYY-MM-DD HH24:MI:SS'))"_s
                                         .arg(i)
                                         .arg(i <= 6 ? u"'A'"_s : i <= 8 ? u"'B'"_s : u"NULL"_s)
                                         .arg(i % 2 ? u"2024-01-01 00:00:00"_s : u"2024-01-02 10:30:00"_s));
-    for (int i = 1; i <= 400; ++i)
-        test.database->DbExecuteSQL(u"INSERT INTO WIDE VALUES (%1)"_s.arg(i <= 300 ? i : 7));
+    for (int i = 0; i <= 9; ++i)
+        test.database->DbExecuteSQL(u"INSERT INTO DIGITS VALUES (%1)"_s.arg(i));
+    test.database->DbExecuteSQL(u"INSERT INTO WIDE SELECT a.D * 100 + b.D * 10 + c.D + 1 FROM DIGITS a, DIGITS b, "
+                                "DIGITS c WHERE a.D < 3"_s);
+    test.database->DbExecuteSQL(u"INSERT INTO WIDE SELECT 7 FROM DIGITS a, DIGITS b"_s);
     QString problem;
     QVERIFY(!generate::ProfileFromStatistics(*test.database, u"ORDERS"_s, {}, &problem));
     QVERIFY2(problem.startsWith(u"ORDERS has no statistics: run ANALYZE TABLE ORDERS COMPUTE STATISTICS"_s),
@@ -246,12 +276,11 @@ void tst_ProfileSources::fromEngineStatistics()
 
     test.database->DbExecuteSQL(u"ANALYZE TABLE ORDERS COMPUTE STATISTICS"_s);
     test.database->DbExecuteSQL(u"ANALYZE TABLE WIDE COMPUTE STATISTICS"_s);
-    std::optional<TableProfile> orders = generate::ProfileFromStatistics(*test.database, u"ORDERS"_s, {}, &problem);
+    std::optional<TableProfile> orders = generate::ProfileFromStatistics(*test.database, u"orders"_s, {}, &problem);
     QVERIFY2(orders, qPrintable(problem));
-    QCOMPARE(orders->rows, qint64(10));
+    QCOMPARE(orders->table + u' ' + QString::number(orders->rows), u"ORDERS 10"_s);
     QCOMPARE(orders->columnNames, (QStringList{u"ID"_s, u"STATUS"_s, u"D"_s}));
-    QCOMPARE(Figures(orders->columns[0]), u"n=0 d=10 lh=1..10 f=1:0.1,2:0.1,3:0.1,4:0.1,5:0.1,6:0.1,7:0.1,8:0.1,"
-                                          "9:0.1,10:0.1"_s);
+    QCOMPARE(Figures(orders->columns[0]), keys);
     QCOMPARE(Figures(orders->columns[1]), u"n=0.2 d=2 lh=1..1 f=A:0.6,B:0.2 c=latin1"_s);
     QCOMPARE(Figures(orders->columns[2]),
              u"n=0 d=2 lh=20240101 000000..20240102 103000 f=20240101 000000:0.5,20240102 103000:0.5"_s);
@@ -270,6 +299,31 @@ void tst_ProfileSources::fromEngineStatistics()
     QCOMPARE(std::round(shares * 1e9), 1e9);
     QVERIFY2(std::abs(distinct - 299.0) <= 30.0, qPrintable(Figures(n)));
     QVERIFY(n.buckets.size() <= std::size_t(generate::MaxProfileBuckets));
+}
+
+// Column names that say a person, and names of things many share.
+void tst_ProfileSources::personalNames_data()
+{
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("dictionary");  // empty: not personal
+    const char16_t* rows[][2] = {
+        {u"氏名", u"氏名"},         {u"顧客名", u"氏名"},       {u"NAME", u"氏名"},          {u"FIRST_NAME", u"名"},
+        {u"姓", u"姓"},             {u"名", u"名"},             {u"フリガナ", u"氏名カナ"},  {u"名カナ", u"名カナ"},
+        {u"KANA_SEI", u"姓カナ"},   {u"E_MAIL", u"メールアドレス"}, {u"TEL_NO", u"電話番号"}, {u"携帯番号", u"携帯電話番号"},
+        {u"FAX", u"電話番号"},      {u"住所2", u"住所"},        {u"ADDRESS", u"住所"},       {u"会社名", u""},
+        {u"COMPANY_NAME", u""},     {u"CITY_NAME", u""},        {u"都道府県", u""},          {u"市区町村", u""},
+        {u"商品名", u""},           {u"名称", u""},             {u"MAIL_FLG", u""},          {u"STATUS", u""},
+    };
+    for (const auto& row : rows)
+        QTest::newRow(QString::fromUtf16(row[0]).toUtf8().constData())
+            << QString::fromUtf16(row[0]) << QString::fromUtf16(row[1]);
+}
+
+void tst_ProfileSources::personalNames()
+{
+    QFETCH(QString, column);
+    QFETCH(QString, dictionary);
+    QCOMPARE(generate::PersonalByName(column).value_or(QString()), dictionary);
 }
 
 void tst_ProfileSources::privacy_data()
@@ -334,6 +388,11 @@ void tst_ProfileSources::privacy_data()
              ["b.c@example.com", 0.5]]}]])"_s
         << qint64(1000) << false << QStringList{u"a@example.jp"_s, u"b.c@example.com"_s} << QStringList{}
         << QStringList{u"n=0 d=2 lh=12..15 b=[12,15]1/2 dict=メールアドレス"_s};
+    QTest::newRow("personal by values: telephone numbers")
+        << uR"([["C1", {"family": "text", "nulls": 0.5, "distinct": 3, "low": 10, "high": 13,
+             "buckets": [[10, 13, 0.5, 3]]}]])"_s
+        << qint64(1000) << false << QStringList{u"03-1234-5678"_s, u"090-1234-5678"_s, u"0312345678"_s} << QStringList{}
+        << QStringList{u"n=0.5 d=3 lh=10..13 b=[10,13]0.5/3 dict=電話番号"_s};
     QTest::newRow("personal by values: addresses below the city")
         << uR"([["C1", {"family": "text", "nulls": 0, "distinct": 2, "frequent": [["新宿区西新宿2-8-1", 0.5],
              ["港区芝公園4丁目2番8号", 0.5]]}]])"_s
@@ -364,8 +423,11 @@ void tst_ProfileSources::privacy()
     options.personal = personal;
     generate::ApplyPrivacy(table, options);
     QStringList figures;
-    for (const ColumnProfile& column : table.columns)
+    for (const ColumnProfile& column : table.columns) {
         figures << Figures(column);
+        QString problem;
+        QVERIFY2(generate::ReadProfileJson(generate::ProfileJson(column), {}, &problem), qPrintable(problem));
+    }
     QCOMPARE(figures, expected);
     QVERIFY(table.seen.empty());
 }
@@ -383,7 +445,9 @@ void tst_ProfileSources::noSourceValueLeaves()
          "follows": "CODE"}],
         ["D", {"family": "date", "nulls": 0, "distinct": 9, "low": "20240317 101500", "high": "20240402 000000",
          "frequent": [["20240320 083000", 0.6]],
-         "buckets": [["20240317 101500", "20240322 000000", 0.2, 4], ["20240322 000000", "20240402 000000", 0.2, 4]]}]
+         "buckets": [["20240317 101500", "20240322 000000", 0.2, 4], ["20240322 000000", "20240402 000000", 0.2, 4]]}],
+        ["S", {"family": "number", "nulls": 0.46, "distinct": 9, "frequent": [["5", 0.5], ["1", 0.005], ["2", 0.005],
+         ["3", 0.005], ["4", 0.005], ["6", 0.005], ["7", 0.005], ["8", 0.005], ["9", 0.005]]}]
         ])"_s,
                                1000, false);
     table.seen[0] = QStringList{u"AB-12"_s, u"XY-99"_s};
@@ -402,7 +466,10 @@ void tst_ProfileSources::noSourceValueLeaves()
     for (const QString& text : texts)
         QVERIFY2(!sourceValues.contains(text), qPrintable(text));
 
-    for (std::size_t c = 0; c < table.columns.size(); ++c) {
+    // S: every digit but 0 is a source value (those under k too), so 5 has
+    // no synthetic value of one digit and joins the buckets.
+    QCOMPARE(Figures(table.columns[3]), u"n=0.46 d=9 lh=1..9 b=[1,9]0.54/9"_s);
+    for (std::size_t c = 0; c < 3; ++c) {
         const ColumnProfile& made = table.columns[c];
         const ColumnProfile& was = source.columns[c];
         QCOMPARE(made.frequent.size(), was.frequent.size());

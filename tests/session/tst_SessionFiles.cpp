@@ -160,21 +160,28 @@ private Q_SLOTS:
         QFile::remove(demo);
     }
 
-    // The tools' login: the password on the command line, from KOVA_PASSWORD,
-    // or asked; never nothing.
+    // The tools' login: the password on the command line, from KOVA_PASSWORD
+    // (or the variable named: a second login's), or asked; never nothing.
     void loginArgument_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("environment");  // "-" for not set
+        QTest::addColumn<QString>("environment");  // "-" for not set; "NAME=value" for another variable
         QTest::addColumn<QString>("typed");        // "-" for no terminal
+        QTest::addColumn<bool>("target");          // read KOVA_TARGET_PASSWORD
         QTest::addColumn<QString>("result");       // connect@service, or the error's start
-        QTest::newRow("given") << u"scott/tiger@db.db"_s << u"env"_s << u"typed"_s << u"scott/tiger@db.db"_s;
-        QTest::newRow("at in password") << u"scott/p@ss@DSN"_s << u"-"_s << u"-"_s << u"scott/p@ss@DSN"_s;
-        QTest::newRow("environment") << u"scott@DSN"_s << u"s3cret"_s << u"typed"_s << u"scott/s3cret@DSN"_s;
-        QTest::newRow("asked") << u"scott@DSN"_s << u"-"_s << u"typed"_s << u"scott/typed@DSN"_s;
-        QTest::newRow("no terminal") << u"scott@DSN"_s << u"-"_s << u"-"_s << u"no password"_s;
-        QTest::newRow("no service") << u"scott/tiger@"_s << u"-"_s << u"-"_s << u"the login must"_s;
-        QTest::newRow("no user") << u"/tiger@DSN"_s << u"-"_s << u"-"_s << u"the login names no user"_s;
+        QTest::newRow("given") << u"scott/tiger@db.db"_s << u"env"_s << u"typed"_s << false << u"scott/tiger@db.db"_s;
+        QTest::newRow("at in password") << u"scott/p@ss@DSN"_s << u"-"_s << u"-"_s << false << u"scott/p@ss@DSN"_s;
+        QTest::newRow("environment") << u"scott@DSN"_s << u"s3cret"_s << u"typed"_s << false << u"scott/s3cret@DSN"_s;
+        QTest::newRow("asked") << u"scott@DSN"_s << u"-"_s << u"typed"_s << false << u"scott/typed@DSN"_s;
+        QTest::newRow("no terminal") << u"scott@DSN"_s << u"-"_s << u"-"_s << false << u"no password"_s;
+        QTest::newRow("no service") << u"scott/tiger@"_s << u"-"_s << u"-"_s << false << u"the login must"_s;
+        QTest::newRow("no user") << u"/tiger@DSN"_s << u"-"_s << u"-"_s << false << u"the login names no user"_s;
+        QTest::newRow("target's variable") << u"scott@DSN"_s << u"KOVA_TARGET_PASSWORD=t4rget"_s << u"typed"_s << true
+                                           << u"scott/t4rget@DSN"_s;
+        QTest::newRow("target: not the source's variable")
+            << u"scott@DSN"_s << u"s3cret"_s << u"typed"_s << true << u"scott/typed@DSN"_s;
+        QTest::newRow("target: no terminal") << u"scott@DSN"_s << u"s3cret"_s << u"-"_s << true
+                                             << u"no password: set KOVA_TARGET_PASSWORD"_s;
     }
 
     void loginArgument()
@@ -182,17 +189,23 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QString, environment);
         QFETCH(QString, typed);
+        QFETCH(bool, target);
         QFETCH(QString, result);
-        if (environment == u"-"_s)
-            qunsetenv(basKovaData::PasswordVariable);
-        else
-            qputenv(basKovaData::PasswordVariable, environment.toUtf8());
+        const qsizetype named = environment.indexOf(u'=');
+        const QByteArray variable =
+            named < 0 ? QByteArray(basKovaData::PasswordVariable) : environment.left(named).toUtf8();
+        qunsetenv(basKovaData::PasswordVariable);
+        qunsetenv(basKovaData::TargetPasswordVariable);
+        if (environment != u"-"_s)
+            qputenv(variable.constData(), environment.mid(named + 1).toUtf8());
         const auto prompt = [&typed](const QString&) {
             return typed == u"-"_s ? std::optional<QString>() : std::optional<QString>(typed);
         };
         QString error;
-        const auto login = basKovaData::ReadLoginArgument(text, &error, prompt);
+        const auto login = basKovaData::ReadLoginArgument(
+            text, &error, prompt, target ? basKovaData::TargetPasswordVariable : basKovaData::PasswordVariable);
         qunsetenv(basKovaData::PasswordVariable);
+        qunsetenv(basKovaData::TargetPasswordVariable);
         QCOMPARE(login ? login->connect() + u'@' + login->service : error.left(result.size()), result);
     }
 
