@@ -25,6 +25,13 @@ QString Percent(double share)
     return QString::number(share * 100.0, 'f', 1) + u" %"_s;
 }
 
+// A value or shape as the figures list it: long ones cut, so that the list keeps its width.
+QString Shown(const QString& text)
+{
+    constexpr int Longest = 40;
+    return text.size() > Longest ? text.left(Longest - 1) + u'…' : text;
+}
+
 QString Count(double value)
 {
     return QString::number(value, 'f', 0);
@@ -122,7 +129,7 @@ std::vector<std::pair<QString, QString>> DistributionFigures(const ColumnProfile
     figures.emplace_back(u"異なる値"_s, Count(profile.distinct));
     QStringList frequent;
     for (std::size_t i = 0; i < profile.frequent.size() && i < std::size_t(ShownFrequentValues); ++i)
-        frequent << profile.frequent[i].value + u"  "_s + Percent(profile.frequent[i].share);
+        frequent << Shown(profile.frequent[i].value) + u"  "_s + Percent(profile.frequent[i].share);
     if (profile.frequent.size() > std::size_t(ShownFrequentValues))
         frequent << u"ほか %1 件"_s.arg(profile.frequent.size() - std::size_t(ShownFrequentValues));
     figures.emplace_back(u"頻出値"_s, frequent.isEmpty() ? u"なし"_s : frequent.join(u'\n'));
@@ -132,7 +139,7 @@ std::vector<std::pair<QString, QString>> DistributionFigures(const ColumnProfile
         figures.emplace_back(profile.family == ColumnProfile::Family::Text ? u"長さ"_s : u"最小～最大"_s, range);
     }
     if (!profile.shapes.empty())
-        figures.emplace_back(u"形"_s, profile.shapes.front().shape + u"  "_s + Percent(profile.shapes.front().share));
+        figures.emplace_back(u"形"_s, Shown(profile.shapes.front().shape) + u"  "_s + Percent(profile.shapes.front().share));
     if (!profile.dictionary.isEmpty())
         figures.emplace_back(u"辞書"_s, profile.dictionary);
     if (profile.pair)

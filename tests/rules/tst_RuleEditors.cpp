@@ -359,7 +359,10 @@ private Q_SLOTS:
         QVERIFY(Find<QRadioButton>(w, u"OptSET_9"_s)->isChecked());
         QVERIFY(Find<QGroupBox>(w, u"FrmSET_9"_s)->isVisible());
         QVERIFY(!Find<QGroupBox>(w, u"FrmSET_0"_s)->isVisible());
-        QVERIFY(Find<QLabel>(w, u"LblDST"_s)->text().contains(u"NULL率</b></td><td>"_s + (editor == 2 ? u"25.0 %"_s : u"10.0 %"_s)));
+        const QString figures = Find<QLabel>(w, u"LblDST"_s)->text();
+        QVERIFY2(figures.contains(editor == 2 ? u"<b>頻出値</b></td><td>済  50.0 %<br>未  25.0 %</td>"_s
+                                              : u"<b>NULL率</b></td><td>10.0 %</td>"_s),
+                 qPrintable(figures));
         QVERIFY(Find<QWidget>(w, u"PicDST"_s)->isVisible());
         QVERIFY(!Box(w, u"TxtNULL"_s)->isEnabled());
         Click(w, u"CmdDST"_s);
