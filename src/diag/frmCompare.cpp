@@ -9,7 +9,6 @@
 #include "shared/basKovaData.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -96,7 +95,7 @@ void frmCompare::readTarget()
         report(u"テーブル %1 の行を読めませんでした。\n%2"_s.arg(m_table, problem));
 }
 
-bool frmCompare::LoadSourceFile(const QString& path)
+bool frmCompare::loadSourceFile(const QString& path)
 {
     QString problem;
     const auto tables = generate::ReadProfileFile(path, &problem);
@@ -117,10 +116,14 @@ bool frmCompare::LoadSourceFile(const QString& path)
 
 void frmCompare::cmdFileClick()
 {
-    const QString path = QFileDialog::getOpenFileName(this, u"プロファイル読込"_s, basKovaData::AppDirectory,
-                                                      u"プロファイル (*.json)"_s);
+    basKovaData::FileRequest request;
+    request.title = u"プロファイル読込"_s;
+    request.folder = basKovaData::AppDirectory;
+    request.owner = this;
+    request.filter = u"プロファイル (*.json)"_s;
+    const QString path = basKovaData::ChooseFile(request);
     if (!path.isEmpty())
-        LoadSourceFile(path);
+        loadSourceFile(path);
 }
 
 void frmCompare::showComparison()

@@ -20,11 +20,10 @@ class frmCompare : public QDialog {
 public:
     frmCompare(const QString& table, QWidget* parent = nullptr);
 
+private:
     // Takes the source from the profile file at `path` instead of the rules;
     // false, with a message, when the file cannot be read or lacks the table.
-    bool LoadSourceFile(const QString& path);
-
-private:
+    bool loadSourceFile(const QString& path);
     void readTarget();
     void showComparison();
     void cmdFileClick();

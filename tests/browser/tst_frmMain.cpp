@@ -300,28 +300,43 @@ private Q_SLOTS:
         if (!fromRows)
             return;
         // 分布比較: the rules' profiles beside the rows' (the same rows here),
-        // a chart per column; a profile file that cannot be read says so.
-        QStringList lines;
-        int charts = 0;
+        // a chart per column; then a profile file's, and one that cannot be
+        // read, which says so and leaves the comparison as it was.
+        const QString project = m_dir->filePath(u"p.json"_s);
+        QVERIFY(kovatest::WriteFile(project, R"({"kova-project": 1, "tables": [{"rules": "p.S.json", "rows": 40}]})"));
+        QVERIFY(kovatest::WriteFile(m_dir->filePath(u"p.S.json"_s), R"({"kova-rules": 1, "table": "S", "columns": [
+            {"column": "STATUS", "kind": "distribution", "distribution": {"family": "text", "nulls": 0.5, "distinct": 2,
+             "frequent": [["A", 0.25], ["B", 0.25]]}}]})"));
+        QStringList chosen{project, m_dir->filePath(u"missing.json"_s)};
+        basKovaData::SetFileChooser([&chosen](const basKovaData::FileRequest&) { return chosen.takeFirst(); });
+        QList<QStringList> lines;  // the grid's lines: the rules', the file's, after the missing file
+        QList<int> charts;
         kovatest::WhenModal<frmCompare>([&](frmCompare* w) {
-            auto* figures = Find<QTableWidget>(w, u"GrdCMP"_s);
-            for (int row = 0; row < figures->rowCount(); ++row) {
-                QStringList line;
-                for (int col = 0; col < figures->columnCount(); ++col)
-                    line << (figures->item(row, col) ? figures->item(row, col)->text() : QString());
-                lines << line.join(u'|');
+            for (int step = 0; step < 3; ++step) {
+                if (step)
+                    kovatest::Click(w, u"CmdFile"_s);
+                auto* figures = Find<QTableWidget>(w, u"GrdCMP"_s);
+                lines.append(QStringList());
+                for (int row = 0; row < figures->rowCount(); ++row) {
+                    QStringList line;
+                    for (int col = 0; col < figures->columnCount(); ++col)
+                        line << (figures->item(row, col) ? figures->item(row, col)->text() : QString());
+                    lines.last() << line.join(u'|');
+                }
+                charts << int(w->findChildren<QWidget*>(QRegularExpression(u"^PicCMP_\\d+$"_s)).size());
             }
-            charts = int(w->findChildren<QWidget*>(QRegularExpression(u"^PicCMP_\\d+$"_s)).size());
-            QVERIFY(!w->LoadSourceFile(m_dir->filePath(u"missing.json"_s)));
         });
         kovatest::Click(m_window, u"CmdComp"_s);
-        QCOMPARE(charts, 3);
-        QVERIFY2(lines.contains(u"NOTE|NULL率|50.0 %|50.0 %|0.00 pt|1.00 pt|OK"_s), qPrintable(lines.join(u'\n')));
-        QVERIFY(lines.contains(u"AMOUNT|値（KS）|||0.025|0.050|OK"_s));
-        QVERIFY(lines.contains(u"STATUS|異なる値の数|2|2|0.0 %|10.0 %|OK"_s));
+        QCOMPARE(charts, (QList<int>{3, 1, 1}));
+        const QStringList& rules = lines.value(0);
+        QVERIFY2(rules.contains(u"NOTE|NULL率|50.0 %|50.0 %|0.00 pt|1.00 pt|OK"_s), qPrintable(rules.join(u'\n')));
+        QVERIFY(rules.contains(u"AMOUNT|値（KS）|||0.025|0.050|OK"_s));
+        QVERIFY(rules.contains(u"STATUS|異なる値の数|2|2|0.0 %|10.0 %|OK"_s));
         // NOTE's values are under 10 rows each: the rules' profile keeps none of them, the rows' all.
-        QVERIFY(lines.contains(u"NOTE|頻出値（TVD）|||1.000|0.050|超過"_s));
-        QCOMPARE(lines.last(), u"ID|not in the source's profile|||||"_s);
+        QVERIFY(rules.contains(u"NOTE|頻出値（TVD）|||1.000|0.050|超過"_s));
+        QCOMPARE(rules.last(), u"ID|not in the source's profile|||||"_s);
+        QVERIFY2(lines.value(1).contains(u"STATUS|NULL率|50.0 %|0.0 %|50.00 pt|1.00 pt|超過"_s), qPrintable(lines.value(1).join(u'\n')));
+        QCOMPARE(lines.value(2), lines.value(1));
         QCOMPARE(m_messages->messages().size(), 2);
         QVERIFY(m_messages->texts().last().contains(u"missing.json"_s));
     }
