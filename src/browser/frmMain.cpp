@@ -507,6 +507,13 @@ void frmMain::cmdProfileRules()
 {
     if (!passes(browser::CheckName(Text1->text())))
         return;
+    // The 分布 rules take the place of the rules set so far on every column
+    // that is no key: nothing is replaced that the user did not agree to.
+    if (basKovaData::CountSetRules() > 0
+        && !basKovaData::AskOkCancel(QStringLiteral("設定済みの項目の規則は、キー項目を除いて分布に置き換わります。\n"
+                                                    "よろしいですか？"),
+                                     windowTitle(), this))
+        return;
     const bool fromRows = basKovaData::AskYesNo(
         QStringLiteral("テーブル %1 の行を読んで分布を設定しますか？\n"
                        "（いいえ：行を読まず、統計情報だけから設定します）")

@@ -339,6 +339,18 @@ private Q_SLOTS:
         QCOMPARE(lines.value(2), lines.value(1));
         QCOMPARE(m_messages->messages().size(), 2);
         QVERIFY(m_messages->texts().last().contains(u"missing.json"_s));
+        // Rules set: a second run asks before it replaces them, and キャンセル keeps them.
+        ColumnRules[2].clearRule();
+        ColumnRules[2].setKind(basKovaData::Kind::Null);
+        QStringList confirmed;
+        basKovaData::SetQuestionHandler([&](const basKovaData::MessageRequest& request) {
+            confirmed << request.text;
+            return false;
+        });
+        kovatest::Click(m_window, u"CmdStat"_s);
+        QCOMPARE(confirmed, QStringList{u"設定済みの項目の規則は、キー項目を除いて分布に置き換わります。\nよろしいですか？"_s});
+        QCOMPARE(ColumnRules[2].storedKind(), basKovaData::Kind::Null);
+        QCOMPARE(asked.size(), 1);
     }
 
     // Each command refuses with its message, or opens its window for the
