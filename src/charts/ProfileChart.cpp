@@ -74,11 +74,16 @@ QString ValueLabel(const QString& value, ColumnProfile::Family family)
     return value;
 }
 
-void PaintBars(QPainter& painter, const QRectF& area, const std::vector<Bar>& bars, ColumnProfile::Family family,
+void PaintBars(QPainter& painter, const QRectF& area, std::vector<Bar> bars, ColumnProfile::Family family,
                bool twoSides)
 {
     const QFontMetricsF metrics(painter.font());
     const double line = metrics.height();
+    // Two sides' bars take a line each; the values that do not fit are left out.
+    const double least = line * (twoSides ? 2.0 : 1.2);
+    const std::size_t fit = std::max<std::size_t>(1, std::size_t(area.height() / least));
+    if (bars.size() > fit)
+        bars.resize(fit);
     const double rowHeight = std::min(area.height() / double(bars.size()), line * 2.6);
     const double labelWidth = area.width() * 0.34;
     const double percentWidth = metrics.horizontalAdvance(u"100%"_s) + 4.0;
@@ -162,7 +167,7 @@ void PaintHistogram(QPainter& painter, const QRectF& area, const ColumnProfile& 
     painter.setPen(AxisColor);
     painter.drawLine(plot.bottomLeft(), plot.bottomRight());
     if (!any) {
-        painter.drawText(plot, Qt::AlignCenter, u"none"_s);
+        painter.drawText(plot, Qt::AlignCenter, u"none: every value is NULL or frequent"_s);
         return;
     }
     // Lengths: one bin per length while they are few.

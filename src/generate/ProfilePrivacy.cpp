@@ -59,14 +59,14 @@ void IntoBuckets(ColumnProfile& column, const std::vector<ColumnProfile::Frequen
     if (column.buckets.empty() || !(held > 0.0)) {
         if (!low)
             return;  // nowhere to put them: their rows are no value's (a column of no known value)
-        column.buckets = {{*low, *high, held + share, std::max(values, 1.0)}};
+        column.buckets = {{*low, *high, std::min(held + share, 1.0), std::max(values, 1.0)}};
         column.low = low;
         column.high = high;
         return;
     }
     for (ColumnProfile::Bucket& bucket : column.buckets) {
         const double part = bucket.share / held;
-        bucket.share += share * part;
+        bucket.share = std::min(bucket.share + share * part, 1.0);
         bucket.distinct += values * part;
     }
     // Texts: a value left behind may be shorter or longer than any other; the

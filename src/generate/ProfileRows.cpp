@@ -20,11 +20,17 @@
 // values seen once each make no pair.
 //
 // A value is frequent when its rows are at least twice the average of a
-// value (2 × rows read / distinct, which a draw evenly over the distinct
+// value (2 × non-NULL rows / distinct, which a draw evenly over the distinct
 // values would miss) and at least half a bucket's height (non-NULL rows /
 // (2 × MaxProfileBuckets), below which the buckets render it as well), and it
 // is seen more than once. A column of at most MaxFrequentValues distinct
 // values keeps them all, and has no buckets.
+//
+// Texts keep the shapes of at least ShapeShare of their non-NULL values (and
+// two rows), the most common first, at most MaxTextShapes; the classes are
+// the shares among the characters of the other values. The first SeenValues
+// distinct texts of a character column go to TableProfile::seen. LOB, RAW and
+// other columns are read as 1 or NULL: their profile is the NULL share alone.
 #include "generate/TableProfile.h"
 
 #include "generate/InsertRow.h"

@@ -108,16 +108,18 @@ struct Measured {
     qint64 count = 1;
 };
 
-// Height-balanced buckets of `rest`: at most MaxProfileBuckets, each of about
-// the same number of rows, cut only between different measures (a measure
-// never spans two buckets). The buckets' shares add up to `restShare`; each
+// Buckets of `rest`: one per measure when there are at most
+// MaxProfileBuckets measures; else height-balanced, MaxProfileBuckets of them,
+// each closing at the first measure that brings it to an equal part of the
+// rows still to place (a measure never spans two buckets). The buckets' shares add up to `restShare`; each
 // bucket's distinct count is its distinct ids times `distinctScale`.
 std::vector<ColumnProfile::Bucket> HeightBalanced(std::vector<Measured> rest, double restShare,
                                                   double distinctScale);
 
 // The ranges of children per parent: exact counts while there are at most
-// MaxChildCounts of them, else about equal shares each (see ProfileRows.cpp).
-// `parents` maps a number of children to the parent rows that have it.
+// MaxChildCounts of them, else MaxChildCounts ranges of about equal shares
+// (each closing when it holds an equal part of the parents still to place).
+// `parents`: numbers of children, rising, with the parent rows that have it.
 std::vector<ChildCount> ChildRanges(const std::vector<std::pair<qint64, qint64>>& parents);
 
 // Cramér's V of a contingency table given as its cells (row, column, count),

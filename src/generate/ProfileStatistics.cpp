@@ -35,6 +35,17 @@ struct Range {
     double share = 0.0;
 };
 
+// Seconds of a date from the year 1 to 9999, as dates are written.
+std::optional<double> DateSeconds(double seconds)
+{
+    if (!std::isfinite(seconds) || std::fabs(seconds) > 1e12)
+        return std::nullopt;
+    const int year = QDateTime::fromSecsSinceEpoch(qint64(seconds), Qt::UTC).date().year();
+    if (year < 1 || year > 9999)
+        return std::nullopt;
+    return seconds;
+}
+
 QString NumberValue(double number)
 {
     return basKovaData::NumberText(number).trimmed();
@@ -50,10 +61,9 @@ std::optional<Known> FromBytes(const QByteArray& bytes, Family family)
             return Known{*number, NumberValue(*number)};
         return std::nullopt;
     case Family::Date:
-        if (const std::optional<QDateTime> date = oraclebytes::Date(bytes)) {
-            const double seconds = double(date->toSecsSinceEpoch());
-            return Known{seconds, DateBoundText(seconds)};
-        }
+        if (const std::optional<QDateTime> date = oraclebytes::Date(bytes))
+            if (const std::optional<double> seconds = DateSeconds(double(date->toSecsSinceEpoch())))
+                return Known{*seconds, DateBoundText(*seconds)};
         return std::nullopt;
     case Family::Text:
         break;
@@ -86,6 +96,8 @@ std::optional<Known> FromEndpoint(const HistogramEndpoint& endpoint, Family fami
         else if (const QDateTime read = QDateTime::fromString(endpoint.actual.trimmed(), u"yyyy-MM-dd HH:mm:ss"_s);
                  read.isValid())
             seconds = double(QDateTime(read.date(), read.time(), Qt::UTC).toSecsSinceEpoch());
+        if (seconds)
+            seconds = DateSeconds(*seconds);
         if (!seconds)
             return std::nullopt;
         return Known{*seconds, DateBoundText(*seconds)};
@@ -166,6 +178,8 @@ ColumnProfile Builder::finish()
         m_unknown += m_frequent.back().share;
         m_frequent.pop_back();
     }
+    for (ColumnProfile::Frequent& value : m_frequent)
+        value.share = std::min(value.share, 1.0);
     m_profile.frequent = m_frequent;
     if (!m_seen.empty()) {
         const auto [least, most] = std::minmax_element(m_seen.begin(), m_seen.end(),
@@ -218,7 +232,7 @@ ColumnProfile Builder::finish()
         double distinct = std::max(1.0, std::round(rest * range.share / total));
         if (range.low == range.high && family != Family::Text)
             distinct = 1.0;
-        m_profile.buckets.push_back({range.low, range.high, range.share, distinct});
+        m_profile.buckets.push_back({range.low, range.high, std::min(range.share, 1.0), distinct});
     }
     return m_profile;
 }
@@ -230,18 +244,25 @@ double JulianDaySeconds(double julianDay)
     return std::round((julianDay - 2440588.0) * 86400.0);
 }
 
-ColumnProfile ColumnFromStatistics(const ColumnStatistics& statistics, const std::vector<HistogramEndpoint>& endpoints,
+ColumnProfile ColumnFromStatistics(const ColumnStatistics& statistics, const std::vector<HistogramEndpoint>& given,
                                    double rows)
 {
+    // Endpoint numbers only grow: one that falls back (or is no number)
+    // counts no rows.
+    std::vector<HistogramEndpoint> endpoints = given;
+    double floor = 0.0;
+    for (HistogramEndpoint& endpoint : endpoints) {
+        if (!std::isfinite(endpoint.number) || endpoint.number < floor)
+            endpoint.number = floor;
+        floor = endpoint.number;
+        if (!std::isfinite(endpoint.repeat))
+            endpoint.repeat = 0.0;
+    }
+    const double last = floor;
     Builder built(statistics, rows);
     const Family family = ProfileFamily(basKovaData::FamilyOfTypeText(statistics.dataType.trimmed().toUpper()));
     const QString form = statistics.histogram.trimmed().toUpper();
     const double present = built.present();
-    // Endpoint numbers only grow: one that falls back counts no rows.
-    double last = 0.0;
-    for (const HistogramEndpoint& endpoint : endpoints)
-        if (std::isfinite(endpoint.number))
-            last = std::max(last, endpoint.number);
     if (endpoints.empty() || last <= 0.0 || form.isEmpty() || form == u"NONE"_s) {
         built.rest(present);
         return built.finish();
@@ -249,11 +270,12 @@ ColumnProfile ColumnFromStatistics(const ColumnStatistics& statistics, const std
     if (form == u"FREQUENCY"_s || form == u"TOP-FREQUENCY"_s) {
         // A top-frequency histogram counts only the most frequent values of
         // SAMPLE_SIZE rows.
-        const double of = form == u"FREQUENCY"_s ? last : std::max(last, statistics.sampleSize);
+        const double of =
+            form == u"FREQUENCY"_s || !std::isfinite(statistics.sampleSize) ? last : std::max(last, statistics.sampleSize);
         double before = 0.0;
         for (const HistogramEndpoint& endpoint : endpoints) {
             built.frequent(FromEndpoint(endpoint, family), (endpoint.number - before) / of * present);
-            before = std::max(before, endpoint.number);
+            before = endpoint.number;
         }
         built.rest((of - last) / of * present);
         return built.finish();
@@ -273,7 +295,7 @@ ColumnProfile ColumnFromStatistics(const ColumnStatistics& statistics, const std
                 built.range(*previous, *value, buckets / last * present);
             else
                 built.rest(buckets / last * present);
-            before = std::max(before, endpoints[i].number);
+            before = endpoints[i].number;
             previous = value;
         }
         return built.finish();
@@ -299,7 +321,7 @@ ColumnProfile ColumnFromStatistics(const ColumnStatistics& statistics, const std
                 built.range(*previous, *value, between);
             else
                 built.rest(between);
-            before = std::max(before, endpoint.number);
+            before = endpoint.number;
             previous = value;
         }
         return built.finish();

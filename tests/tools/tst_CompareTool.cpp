@@ -1,9 +1,11 @@
-// label: core
+// label: engine
 // kova-generate --compare on profile files: the exit statuses, the figures
 // named when some pass their thresholds, the HTML report, and the sides,
-// tables and files it refuses.
+// tables and files it refuses; on logins to the embedded engine, profiled
+// from their rows.
 #include "GenerateTool.h"
 
+#include "support/EngineSupport.h"
 #include "support/TestSupport.h"
 
 #include <QRegularExpression>
@@ -34,6 +36,15 @@ void WriteProfile(const QString& folder, const QString& name, double nulls, cons
     kovatest::WriteFile(folder + u'/' + name + u".明細.json"_s, R"({"kova-rules": 1, "table": "明細", "columns": [
         {"column": "数量", "kind": "distribution", "distribution": {"family": "number", "nulls": 0, "distinct": 5,
             "frequent": [["1", 0.5], ["2", 0.5]]}}]})");
+}
+
+// A table of ten rows whose S holds `a` times 'a', then 'b', then NULLs; analyzed.
+QStringList TenRows(int a, int b)
+{
+    QStringList statements{u"CREATE TABLE T (ID NUMBER(4) PRIMARY KEY, S VARCHAR2(4))"_s};
+    for (int i = 0; i < 10; ++i)
+        statements << u"INSERT INTO T VALUES (%1, %2)"_s.arg(i).arg(i < a ? u"'a'"_s : i < a + b ? u"'b'"_s : u"NULL"_s);
+    return statements << u"ANALYZE TABLE T COMPUTE STATISTICS"_s;
 }
 
 }  // namespace
@@ -132,6 +143,23 @@ private Q_SLOTS:
         // A report that cannot be written stops the run.
         QCOMPARE(run({path(u"src.json"_s), path(u"far.json"_s), u"受注"_s, u"--report"_s, path(u"no/such/r.html"_s)}), 2);
         QVERIFY2(err.startsWith(u"cannot write the report"_s), qPrintable(err));
+    }
+
+    // Logins are profiled from their rows or statistics (no privacy pass: a value held by
+    // a single row still counts), their tables checked.
+    void logins()
+    {
+        const kovatest::EngineDb source(TenRows(8, 1));
+        const kovatest::EngineDb target(TenRows(5, 4));
+        const QString one = u"scott/tiger@"_s + source.db.path;
+        QCOMPARE(run({one, one, u"T"_s}), 0);
+        QVERIFY2(out.endsWith(u"all 8 figures within their thresholds\n"_s), qPrintable(out));
+        QCOMPARE(run({one, u"scott/tiger@"_s + target.db.path, u"T"_s}), 1);
+        QVERIFY2(out.contains(u"T.S frequent TVD"_s) && !out.contains(u"T.ID"_s), qPrintable(out));
+        QCOMPARE(run({one, u"scott/tiger@"_s + target.db.path, u"T"_s, u"--statistics-only"_s}), 1);
+        QVERIFY2(out.contains(u"past their thresholds: T.S frequent TVD\n"_s), qPrintable(out));
+        QCOMPARE(run({one, one, u"T"_s, u"NOSUCH"_s}), 2);
+        QVERIFY2(err.startsWith(u"the source scott@"_s + source.db.path + u": NOSUCH: "_s), qPrintable(err));
     }
 };
 
