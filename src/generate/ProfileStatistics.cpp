@@ -433,9 +433,20 @@ std::optional<TableProfile> ProfileFromStatistics(OraDatabase& database, const Q
     } catch (const OraError& error) {
         return refuse(advice() + u" ("_s + error.message() + u')');
     }
-    for (const ColumnStatistics& column : columns)
+    // The texts the statistics know (the endpoints' and the bounds' values)
+    // tell a personal column by its values, as the rows read would.
+    for (const ColumnStatistics& column : columns) {
         profile.columns.push_back(ColumnFromStatistics(column, endpoints.value(column.name), double(profile.rows)));
-    profile.seen.resize(columns.size());
+        QStringList seen;
+        if (profile.columns.back().family == ColumnProfile::Family::Text) {
+            for (const ColumnProfile::Frequent& value : profile.columns.back().frequent)
+                seen << value.value;
+            for (const QByteArray& bound : {column.low, column.high})
+                if (!bound.isEmpty())
+                    seen << oraclebytes::Text(bound, true);
+        }
+        profile.seen.push_back(seen);
+    }
     return profile;
 }
 

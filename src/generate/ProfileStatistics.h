@@ -3,6 +3,8 @@
 // dictionary shows them: a USER_TAB_COL_STATISTICS row and the column's
 // USER_HISTOGRAMS rows. The rows are read by ProfileFromStatistics
 // (TableProfile.h); what they mean is worked out here, from the rows alone.
+// ProfileFromStatistics hands the texts the statistics know (frequent values,
+// LOW_VALUE, HIGH_VALUE) over as TableProfile::seen, for the privacy pass.
 #include "generate/TableProfile.h"
 
 #include <QByteArray>

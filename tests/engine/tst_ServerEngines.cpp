@@ -542,8 +542,8 @@ private Q_SLOTS:
     // off, in the driver's words, and sends nothing.
     // USER_TAB_COL_STATISTICS and USER_HISTOGRAMS over pg_stats after ANALYZE,
     // which reads every row of a table this small: N holds 0 to 3 250 times
-    // each and 200 NULLs (a frequency histogram), T two texts and the same
-    // NULLs, H the numbers 1 to 1000 and 200 more 500s (101 bounds and one
+    // each and 200 NULLs (a frequency histogram), T two texts and D two dates
+    // 500 times each and the same NULLs, H the numbers 1 to 1000 and 200 more 500s (101 bounds and one
     // most common value: a hybrid histogram of 102 endpoints). The 999 rows
     // outside the common value are spread evenly over the bounds, 999 / 101
     // closed by each; 500 lies 10/11 of the way from bound 49 (490) to bound
@@ -554,11 +554,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::newRow("figures") << u"SELECT COLUMN_NAME, NUM_NULLS, NUM_DISTINCT, LOW_VALUE, HIGH_VALUE, NUM_BUCKETS, "
                                     "SAMPLE_SIZE, HISTOGRAM FROM USER_TAB_COL_STATISTICS WHERE TABLE_NAME = 'P' ORDER BY 1"_s
-                                 << u"H,0,1000,C102,C20B,102,1200,HYBRID;N,200,4,80,C104,4,1000,FREQUENCY;"
+                                 << u"D,200,2,77C60C1F183C3C,787C010F0B151F,2,1000,FREQUENCY;H,0,1000,C102,C20B,102,1200,HYBRID;"
+                                    "N,200,4,80,C104,4,1000,FREQUENCY;"
                                     "T,200,2,414243,E69DB1E4BAAC,2,1000,FREQUENCY"_s;
-        QTest::newRow("frequency") << u"SELECT COLUMN_NAME, ENDPOINT_NUMBER, ENDPOINT_VALUE, ENDPOINT_ACTUAL_VALUE, "
-                                      "ENDPOINT_REPEAT_COUNT FROM USER_HISTOGRAMS WHERE COLUMN_NAME IN ('N', 'T') ORDER BY 1, 2"_s
-                                   << u"N,250,0,0,0;N,500,1,1,0;N,750,2,2,0;N,1000,3,3,0;"
+        QTest::newRow("frequency") << u"SELECT COLUMN_NAME, ENDPOINT_NUMBER, round(ENDPOINT_VALUE, 6), ENDPOINT_ACTUAL_VALUE, "
+                                      "ENDPOINT_REPEAT_COUNT FROM USER_HISTOGRAMS WHERE COLUMN_NAME <> 'H' ORDER BY 1, 2"_s
+                                   << u"D,500,2451179.999988,1998-12-31 23:59:59,0;D,1000,2460325.430903,2024-01-15 10:20:30,0;"
+                                      "N,250,0,0,0;N,500,1,1,0;N,750,2,2,0;N,1000,3,3,0;"
                                       "T,500,1.83687290164347E+16,ABC,0;T,1000,6.49126320156621E+16,東京,0"_s;
         QTest::newRow("hybrid") << u"SELECT ENDPOINT_NUMBER, ENDPOINT_ACTUAL_VALUE, ENDPOINT_REPEAT_COUNT FROM USER_HISTOGRAMS "
                                    "WHERE COLUMN_NAME = 'H' AND (ENDPOINT_REPEAT_COUNT > 1 OR ENDPOINT_NUMBER IN (10, 1200)) "
@@ -569,9 +571,10 @@ private Q_SLOTS:
     {
         KOVA_NEED_SERVER();
         QFETCH(QString, query);
-        m_db = OpenServerDatabase({u"CREATE TABLE P (N NUMBER, T VARCHAR2(10), H NUMBER)"_s});
-        QCOMPARE(Psql(m_db.path, {u"-c"_s, u"INSERT INTO p SELECT x % 4, CASE x % 2 WHEN 0 THEN 'ABC' ELSE '東京' END, x "
-                                           "FROM generate_series(1, 1000) x; INSERT INTO p SELECT NULL, NULL, 500 "
+        m_db = OpenServerDatabase({u"CREATE TABLE P (N NUMBER, T VARCHAR2(10), H NUMBER, D DATE)"_s});
+        QCOMPARE(Psql(m_db.path, {u"-c"_s, u"INSERT INTO p SELECT x % 4, CASE x % 2 WHEN 0 THEN 'ABC' ELSE '東京' END, x, CASE x % 2 "
+                                           "WHEN 0 THEN timestamp '2024-01-15 10:20:30' ELSE timestamp '1998-12-31 23:59:59' END FROM "
+                                           "generate_series(1, 1000) x; INSERT INTO p SELECT NULL, NULL, 500, NULL "
                                            "FROM generate_series(1, 200)"_s}),
                  QString());
         m_db.database->DbExecuteSQL(u"ANALYZE TABLE P COMPUTE STATISTICS"_s);

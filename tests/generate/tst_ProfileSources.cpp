@@ -255,13 +255,14 @@ void tst_ProfileSources::fromEngineStatistics()
         KOVA_NEED_SERVER();
     QTemporaryDir dir;
     kovatest::TestDatabase test = kovatest::OpenEngineDatabase(
-        engine, dir, {u"CREATE TABLE ORDERS (ID NUMBER(8), STATUS VARCHAR2(10), D DATE)"_s,
+        engine, dir, {u"CREATE TABLE ORDERS (ID NUMBER(8), STATUS VARCHAR2(10), D DATE, WHO VARCHAR2(20))"_s,
               u"CREATE TABLE WIDE (N NUMBER(8))"_s, u"CREATE TABLE DIGITS (D NUMBER(1))"_s});
     for (int i = 1; i <= 10; ++i)
-        test.database->DbExecuteSQL(u"INSERT INTO ORDERS VALUES (%1, %2, TO_DATE('%3', 'YYYY-MM-DD HH24:MI:SS'))"_s
-                                        .arg(i)
-                                        .arg(i <= 6 ? u"'A'"_s : i <= 8 ? u"'B'"_s : u"NULL"_s)
-                                        .arg(i % 2 ? u"2024-01-01 00:00:00"_s : u"2024-01-02 10:30:00"_s));
+        test.database->DbExecuteSQL(
+            u"INSERT INTO ORDERS VALUES (%1, %2, TO_DATE('%3', 'YYYY-MM-DD HH24:MI:SS'), '%4')"_s.arg(i)
+                .arg(i <= 6 ? u"'A'"_s : i <= 8 ? u"'B'"_s : u"NULL"_s)
+                .arg(i % 2 ? u"2024-01-01 00:00:00"_s : u"2024-01-02 10:30:00"_s)
+                .arg(i % 2 ? u"佐藤 花子"_s : u"鈴木 一郎"_s));
     for (int i = 0; i <= 9; ++i)
         test.database->DbExecuteSQL(u"INSERT INTO DIGITS VALUES (%1)"_s.arg(i));
     test.database->DbExecuteSQL(u"INSERT INTO WIDE SELECT a.D * 100 + b.D * 10 + c.D + 1 FROM DIGITS a, DIGITS b, "
@@ -279,11 +280,18 @@ void tst_ProfileSources::fromEngineStatistics()
     std::optional<TableProfile> orders = generate::ProfileFromStatistics(*test.database, u"orders"_s, {}, &problem);
     QVERIFY2(orders, qPrintable(problem));
     QCOMPARE(orders->table + u' ' + QString::number(orders->rows), u"ORDERS 10"_s);
-    QCOMPARE(orders->columnNames, (QStringList{u"ID"_s, u"STATUS"_s, u"D"_s}));
+    QCOMPARE(orders->columnNames, (QStringList{u"ID"_s, u"STATUS"_s, u"D"_s, u"WHO"_s}));
     QCOMPARE(Figures(orders->columns[0]), keys);
     QCOMPARE(Figures(orders->columns[1]), u"n=0.2 d=2 lh=1..1 f=A:0.6,B:0.2 c=latin1"_s);
     QCOMPARE(Figures(orders->columns[2]),
              u"n=0 d=2 lh=20240101 000000..20240102 103000 f=20240101 000000:0.5,20240102 103000:0.5"_s);
+
+    // The names the statistics hold make WHO personal; STATUS keeps its values.
+    generate::ProfileOptions any;
+    any.k = 1;
+    generate::ApplyPrivacy(*orders, any);
+    QCOMPARE(Figures(orders->columns[3]), u"n=0 d=2 lh=5..5 b=[5,5]1/2 dict=氏名"_s);
+    QCOMPARE(Figures(orders->columns[1]), u"n=0.2 d=2 lh=1..1 f=A:0.6,B:0.2 c=latin1"_s);
 
     std::optional<TableProfile> wide = generate::ProfileFromStatistics(*test.database, u"WIDE"_s, {}, &problem);
     QVERIFY2(wide, qPrintable(problem));

@@ -82,14 +82,20 @@ std::string Tables(bool haveStatistics)
            + "WHERE m.type = 'table' AND " + UserObjects + ";\n";
 }
 
+// The table of column figures that ANALYZE keeps, or an empty one before the
+// first ANALYZE.
+std::string ColumnFigures(bool have)
+{
+    return have ? "main.\"KOVA$COLUMN_STATISTICS\"" : "(SELECT NULL AS TABLE_NAME, "
+        "NULL AS COLUMN_NAME, NULL AS NUM_DISTINCT, NULL AS LOW_VALUE, NULL AS HIGH_VALUE, NULL AS DENSITY, "
+        "NULL AS NUM_NULLS, NULL AS NUM_BUCKETS, NULL AS LAST_ANALYZED, NULL AS SAMPLE_SIZE, NULL AS AVG_COL_LEN, "
+        "NULL AS HISTOGRAM WHERE 0)";
+}
+
 // The column figures and histograms that ANALYZE keeps, of the tables and
 // columns that are still there; no rows before the first ANALYZE.
 std::string ColumnStatistics(bool have)
 {
-    const std::string figures = have ? "main.\"KOVA$COLUMN_STATISTICS\"" : "(SELECT NULL AS TABLE_NAME, "
-        "NULL AS COLUMN_NAME, NULL AS NUM_DISTINCT, NULL AS LOW_VALUE, NULL AS HIGH_VALUE, NULL AS DENSITY, "
-        "NULL AS NUM_NULLS, NULL AS NUM_BUCKETS, NULL AS LAST_ANALYZED, NULL AS SAMPLE_SIZE, NULL AS AVG_COL_LEN, "
-        "NULL AS HISTOGRAM WHERE 0)";
     const std::string endpoints = have ? "main.\"KOVA$HISTOGRAMS\"" : "(SELECT NULL AS TABLE_NAME, "
         "NULL AS COLUMN_NAME, NULL AS ENDPOINT_NUMBER, NULL AS ENDPOINT_VALUE, NULL AS ENDPOINT_ACTUAL_VALUE, "
         "NULL AS ENDPOINT_REPEAT_COUNT WHERE 0)";
@@ -98,7 +104,7 @@ std::string ColumnStatistics(bool have)
                              + UserObjects;
     return "CREATE TEMP VIEW USER_TAB_COL_STATISTICS AS SELECT s.TABLE_NAME, s.COLUMN_NAME, s.NUM_DISTINCT, "
            "s.LOW_VALUE, s.HIGH_VALUE, s.DENSITY, s.NUM_NULLS, s.NUM_BUCKETS, s.LAST_ANALYZED, s.SAMPLE_SIZE, "
-           "s.AVG_COL_LEN, s.HISTOGRAM FROM " + columns + ", " + figures + " s WHERE " + same + ";\n"
+           "s.AVG_COL_LEN, s.HISTOGRAM FROM " + columns + ", " + ColumnFigures(have) + " s WHERE " + same + ";\n"
            "CREATE TEMP VIEW USER_HISTOGRAMS AS SELECT s.TABLE_NAME, s.COLUMN_NAME, s.ENDPOINT_NUMBER, "
            "s.ENDPOINT_VALUE, s.ENDPOINT_ACTUAL_VALUE, s.ENDPOINT_REPEAT_COUNT FROM " + columns + ", " + endpoints
            + " s WHERE " + same + ";\n";
@@ -117,7 +123,8 @@ std::string Views(const std::string& owner, const std::set<std::string>& catalog
     std::string sql;
     sql += "CREATE TEMP VIEW DUAL AS SELECT 'X' AS DUMMY;\n";
     sql += Tables(have("KOVA$TABLE_STATISTICS"));
-    sql += ColumnStatistics(have("KOVA$COLUMN_STATISTICS") && have("KOVA$HISTOGRAMS"));
+    const bool columnFigures = have("KOVA$COLUMN_STATISTICS") && have("KOVA$HISTOGRAMS");
+    sql += ColumnStatistics(columnFigures);
     const std::string viewText = have("KOVA$VIEWS")
         ? "coalesce((SELECT v.TEXT FROM main.\"KOVA$VIEWS\" v WHERE v.VIEW_NAME = upper(m.name)), KOVA_VIEW_TEXT(m.sql))"
         : "KOVA_VIEW_TEXT(m.sql)";
@@ -140,7 +147,7 @@ std::string Views(const std::string& owner, const std::set<std::string>& catalog
            "CASE WHEN " + isIdentity + " THEN 'YES' ELSE 'NO' END AS IDENTITY_COLUMN, "
            "s.NUM_DISTINCT, s.LOW_VALUE, s.HIGH_VALUE, s.DENSITY, s.NUM_NULLS, s.NUM_BUCKETS, s.LAST_ANALYZED, "
            "s.SAMPLE_SIZE, s.AVG_COL_LEN, coalesce(s.HISTOGRAM, 'NONE') AS HISTOGRAM "
-           "FROM main.sqlite_master m JOIN pragma_table_info(m.name, 'main') p LEFT JOIN USER_TAB_COL_STATISTICS s "
+           "FROM main.sqlite_master m JOIN pragma_table_info(m.name, 'main') p LEFT JOIN " + ColumnFigures(columnFigures) + " s "
            "ON s.TABLE_NAME = upper(m.name) AND s.COLUMN_NAME = upper(p.name) "
            "WHERE m.type IN ('table', 'view') AND " + UserObjects + ";\n";
 
