@@ -3,10 +3,12 @@
 #include "browser/AutoRules.h"
 #include "browser/CheckConditions.h"
 #include "browser/ColumnGrid.h"
+#include "browser/ProfileCommand.h"
 #include "browser/CommandChecks.h"
 #include "browser/SqlPlusLauncher.h"
 #include "controls/FlexGrid.h"
 #include "controls/GridModel.h"
+#include "diag/frmCompare.h"
 #include "diag/frmSub3.h"
 #include "diag/frmSub4.h"
 #include "diag/frmSub5.h"
@@ -145,7 +147,10 @@ void frmMain::buildControls()
     button(CmdSave, "CmdSave", QStringLiteral("ルール保存"), &frmMain::cmdSaveRules);
     button(CmdLoad, "CmdLoad", QStringLiteral("ルール読込"), &frmMain::cmdLoadRules);
     button(CmdAuto, "CmdAuto", QStringLiteral("自動設定"), &frmMain::cmdAutoRules);
-    for (QPushButton* needsObject : {Cmd, CmdCreate, Command1, Command3, Command5, Command7, CmdSave, CmdLoad, CmdAuto})
+    button(CmdStat, "CmdStat", QStringLiteral("統計から設定"), &frmMain::cmdProfileRules);
+    button(CmdComp, "CmdComp", QStringLiteral("分布比較"), &frmMain::cmdCompare);
+    for (QPushButton* needsObject :
+         {Cmd, CmdCreate, Command1, Command3, Command5, Command7, CmdSave, CmdLoad, CmdAuto, CmdStat, CmdComp})
         needsObject->setEnabled(false);
 
     auto* nameRow = new QHBoxLayout;
@@ -164,7 +169,8 @@ void frmMain::buildControls()
     top->addLayout(right, 1);
 
     auto* tableCommands = new QHBoxLayout;
-    for (QPushButton* b : {Cmd, CmdCreate, Command1, Command3, Command5, Command7, CmdAuto, CmdSave, CmdLoad})
+    for (QPushButton* b : {Cmd, CmdCreate, Command1, Command3, Command5, Command7, CmdAuto, CmdStat, CmdComp, CmdSave,
+                           CmdLoad})
         tableCommands->addWidget(b);
     tableCommands->addStretch(1);
     auto* generalCommands = new QHBoxLayout;
@@ -214,7 +220,7 @@ void frmMain::chooseObject(int position)
     const bool view = m_objects.isView(position);
     SetBackground(Text1, view ? QColor(0, 255, 255) : QColor(Qt::white));
     LblTV->setText(view ? ViewText : TableText);
-    for (QPushButton* tableOnly : {CmdCreate, Command1, Command3, Command5, CmdSave, CmdLoad, CmdAuto})
+    for (QPushButton* tableOnly : {CmdCreate, Command1, Command3, Command5, CmdSave, CmdLoad, CmdAuto, CmdStat, CmdComp})
         tableOnly->setEnabled(!view);
     Command7->setText(view ? QStringLiteral("VIEW定義") : QStringLiteral("TABLE情報"));
     Command7->setEnabled(true);
@@ -480,6 +486,11 @@ void frmMain::cmdAutoRules()
         return;
     }
     browser::ShowRules(*Grid1->gridModel());
+    showProposalMessages(result);
+}
+
+void frmMain::showProposalMessages(const browser::AutoRulesResult& result)
+{
     if (const QString parents = browser::EmptyParentsMessage(result.emptyParents); !parents.isEmpty())
         message(parents, MessageIcon::Information);
     if (const QString checks = browser::CheckConditionsMessage(result.unreadChecks, result.partlyUsedChecks,
@@ -490,6 +501,41 @@ void frmMain::cmdAutoRules()
         message(triggers, MessageIcon::Information);
     if (const QString identity = browser::IdentityColumnsMessage(result.identityColumns); !identity.isEmpty())
         message(identity, MessageIcon::Information);
+}
+
+void frmMain::cmdProfileRules()
+{
+    if (!passes(browser::CheckName(Text1->text())))
+        return;
+    // The 分布 rules take the place of the rules set so far on every column
+    // that is no key: nothing is replaced that the user did not agree to.
+    if (basKovaData::CountSetRules() > 0
+        && !basKovaData::AskOkCancel(QStringLiteral("設定済みの項目の規則は、キー項目を除いて分布に置き換わります。\n"
+                                                    "よろしいですか？"),
+                                     windowTitle(), this))
+        return;
+    const bool fromRows = basKovaData::AskYesNo(
+        QStringLiteral("テーブル %1 の行を読んで分布を設定しますか？\n"
+                       "（いいえ：行を読まず、統計情報だけから設定します）")
+            .arg(chosenName()),
+        windowTitle(), this);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const browser::StatisticsRulesRun run =
+        browser::SetRulesFromProfile(basKovaData::OraDatabase.get(), chosenName(), fromRows);
+    QApplication::restoreOverrideCursor();
+    if (run.done) {
+        browser::ShowRules(*Grid1->gridModel());
+        showProposalMessages(run.result.proposed);
+    }
+    message(run.message, run.done ? MessageIcon::Information : MessageIcon::Exclamation);
+}
+
+void frmMain::cmdCompare()
+{
+    if (!passes(browser::CheckName(Text1->text())))
+        return;
+    frmCompare window(chosenName(), this);
+    window.exec();
 }
 
 // ---- helpers ----------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the schema's tables and views, the column grid of the chosen
 // one with its rules, and the commands.
+#include "browser/AutoRules.h"
 #include "browser/GridActions.h"
 #include "browser/ObjectList.h"
 #include "shared/basKovaData.h"
@@ -62,6 +63,12 @@ private:
     void cmdSaveRules();
     void cmdLoadRules();
     void cmdAutoRules();
+    // 統計から設定: the rules from the table's own profile, rows or statistics.
+    void cmdProfileRules();
+    // 分布比較: the comparison window of the chosen table.
+    void cmdCompare();
+    // What 自動設定 says besides the rules it set.
+    void showProposalMessages(const browser::AutoRulesResult& result);
 
     // Shows `refusal` when there is one; true when the command may go ahead.
     bool passes(const QString& refusal);
@@ -81,6 +88,8 @@ private:
     QPushButton* CmdSave = nullptr;
     QPushButton* CmdLoad = nullptr;
     QPushButton* CmdAuto = nullptr;
+    QPushButton* CmdStat = nullptr;
+    QPushButton* CmdComp = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     QPushButton* Command3 = nullptr;

@@ -8,7 +8,7 @@ using controls::GridRgb;
 
 std::optional<RuleCellLook> StoredRuleLook(int kindNumber)
 {
-    static const std::array<RuleCellLook, 9> looks = {{
+    static const std::array<RuleCellLook, 10> looks = {{
         {QStringLiteral("単一固定"), GridRgb(0, 0, 255), controls::GridWhite},
         {QStringLiteral("複数固定"), GridRgb(0, 150, 150), controls::GridWhite},
         {QStringLiteral("ランダム"), GridRgb(150, 0, 150), controls::GridWhite},
@@ -18,6 +18,7 @@ std::optional<RuleCellLook> StoredRuleLook(int kindNumber)
         {QStringLiteral("辞書"), GridRgb(255, 128, 0), controls::GridWhite},
         {QStringLiteral("パターン"), GridRgb(128, 64, 0), controls::GridWhite},
         {QStringLiteral("式"), GridRgb(255, 255, 160), GridRgb(128, 0, 0)},
+        {QStringLiteral("分布"), GridRgb(0, 90, 160), controls::GridWhite},
     }};
     if (kindNumber < 0 || kindNumber >= int(looks.size()))
         return std::nullopt;

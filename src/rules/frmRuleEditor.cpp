@@ -2,6 +2,8 @@
 
 #include "diag/frmSub2.h"
 #include "help/frmHELP.h"
+#include "rules/DistributionRules.h"
+#include "rules/frmRuleDistribution.h"
 #include "rules/frmRuleShapes.h"
 #include "shared/basKovaData.h"
 
@@ -98,6 +100,7 @@ QList<QRadioButton*> frmRuleEditor::newPaddingOptions(QWidget* parent, const QSt
 void frmRuleEditor::buildControls()
 {
     m_shapes = new frmRuleShapes(m_family, this, [this]() { return storing(); });
+    m_distribution = new frmRuleDistribution(this);
     auto* top = new QGridLayout;
     for (int i = 0; i < 4; ++i) {
         auto* label = new QLabel(this);
@@ -144,6 +147,9 @@ void frmRuleEditor::buildControls()
     QGroupBox* expression = m_shapes->buildExpressionFrame();
     expression->setObjectName(Indexed(QStringLiteral("FrmSET"), 8));
     frames->addWidget(expression, 0, 0, Qt::AlignTop);
+    FrmDST = m_distribution->buildFrame();
+    FrmDST->setObjectName(Indexed(QStringLiteral("FrmSET"), 9));
+    frames->addWidget(FrmDST, 0, 0, Qt::AlignTop);
     auto* frameRoom = new QWidget(this);
     frameRoom->setLayout(frames);
     frames->setContentsMargins(0, 0, 0, 0);
@@ -175,6 +181,7 @@ void frmRuleEditor::buildControls()
     setTabOrder(CmdCancel, Command4);
 
     connect(CmdSET, &QPushButton::clicked, this, &frmRuleEditor::cmdSETClick);
+    connect(m_distribution->turnButton(), &QPushButton::clicked, this, &frmRuleEditor::cmdDSTClick);
     connect(CmdCancel, &QPushButton::clicked, this, &frmRuleEditor::reject);
     connect(Command4, &QPushButton::clicked, this,
             [this]() { showHelp(basKovaData::EditorHelpTopic(m_family)); });
@@ -191,14 +198,16 @@ QGroupBox* frmRuleEditor::buildKindFrame()
     frame->setObjectName(QStringLiteral("Frame1"));
     auto* layout = new QVBoxLayout(frame);
     // Option i is the kind of code i; the character editor alone has 辞書 and
-    // パターン.
+    // パターン. 分布 is shown only for a rule that holds a profile: it is
+    // learned from a table, never set here.
     const bool texts = m_family == TypeFamily::Character;
     const QStringList captions = {QStringLiteral("単一固定"), QStringLiteral("複数固定"),
                                   QStringLiteral("ランダム"), QStringLiteral("連番"),
                                   QStringLiteral("編集"),     QStringLiteral("Null"),
                                   texts ? QStringLiteral("辞書") : QString(),
                                   texts ? QStringLiteral("パターン") : QString(),
-                                  QStringLiteral("式")};
+                                  QStringLiteral("式"),
+                                  QStringLiteral("分布")};
     for (int i = 0; i < captions.size(); ++i) {
         if (captions.at(i).isEmpty()) {
             OptSET.append(nullptr);
@@ -370,6 +379,7 @@ void frmRuleEditor::formLoad()
     LblSET[2]->setText(rule.IsNotNull ? QStringLiteral("NOT NULL") : QString());
     LblSET[2]->setVisible(rule.IsNotNull);
     OptSET[5]->setEnabled(!rule.IsNotNull);
+    OptSET[9]->setVisible(rule.Distribution != nullptr);
     LblSET[3]->setText(rule.TypeText.trimmed());
     m_shapes->showBoxes(rule);
     ShowRule();
@@ -385,10 +395,12 @@ void frmRuleEditor::ShowRule()
         frame->hide();
     if (FrmDIC)
         FrmDIC->hide();
+    FrmDST->hide();
 
     basKovaData::ColumnRule& rule = CurrentRule;
     int kind = rule.kindNumber();
-    if (kind < 0 || kind >= OptSET.size() || !OptSET[kind])
+    const bool distribution = kind == static_cast<int>(basKovaData::Kind::Distribution);
+    if (kind < 0 || kind >= OptSET.size() || !OptSET[kind] || (distribution && !rule.Distribution))
         kind = 0;
     OptSET[kind]->setChecked(true);
     if (kind < FrmSET.size())
@@ -419,6 +431,10 @@ void frmRuleEditor::ShowRule()
     case 5:
     case 7:  // the pattern and the expression are frmRuleShapes'
     case 8:
+        break;
+    case 9:
+        m_distribution->showRule(rule);
+        FrmDST->show();
         break;
     case 6: {
         // A dictionary rule always names one: the first when it has none yet.
@@ -570,6 +586,24 @@ void frmRuleEditor::cmdSETClick()
     }
     basKovaData::EditCancelled = false;
     accept();
+}
+
+void frmRuleEditor::cmdDSTClick()
+{
+    const basKovaData::OrdinaryRule made = basKovaData::OrdinaryRuleOf(CurrentRule);
+    if (!made.rule) {
+        basKovaData::ShowMessage(made.reason, basKovaData::MessageIcon::Exclamation, windowTitle(), this);
+        return;
+    }
+    // The new rule is shown as if it had been typed; 設定 keeps it.
+    const bool loaded = G_bFormLoad;
+    G_bFormLoad = false;
+    CurrentRule = *made.rule;
+    m_shapes->showBoxes(CurrentRule);
+    OptSET[9]->setVisible(false);  // the rule holds no profile any more
+    G_bFormLoad = loaded;
+    ShowRule();
+    focusFirstBox(CurrentRule.kindNumber());
 }
 
 void frmRuleEditor::SetSeveralColumns(bool several)

@@ -20,6 +20,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class frmRuleDistribution;
 class frmRuleShapes;
 
 class frmRuleEditor : public QDialog {
@@ -78,6 +79,8 @@ private:
     void focusFirstBox(int kind);
     void focusBox(basKovaData::RuleBox box, int index);
     void cmdSETClick();
+    // 通常のルールにする: the 分布 rule as an ordinary one, shown to be kept with 設定.
+    void cmdDSTClick();
     void showHelp(qint16 topic);
     void command1Click();
 
@@ -114,4 +117,6 @@ private:
     QPushButton* Command4 = nullptr;
     QList<QLineEdit*> m_valueBoxes;
     frmRuleShapes* m_shapes = nullptr;
+    frmRuleDistribution* m_distribution = nullptr;
+    QGroupBox* FrmDST = nullptr;  // FrmSET_9
 };

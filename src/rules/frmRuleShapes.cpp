@@ -167,8 +167,10 @@ void frmRuleShapes::updateEnabling()
 {
     const auto kind = static_cast<Kind>(m_kind);
     const bool random = OptORD[1]->isChecked();
-    LblNULL->setEnabled(basKovaData::NullRateApplies(kind));
-    TxtNULL->setEnabled(basKovaData::NullRateApplies(kind));
+    // A 分布 rule holds its NULL share in its profile, which is not edited here.
+    const bool nullRate = basKovaData::NullRateApplies(kind) && kind != Kind::Distribution;
+    LblNULL->setEnabled(nullRate);
+    TxtNULL->setEnabled(nullRate);
     for (QLineEdit* weight : std::as_const(TxtWGT))
         weight->setEnabled(random);
     ChkUNQ->setEnabled(basKovaData::UniqueApplies(kind, random));

@@ -207,6 +207,7 @@ private Q_SLOTS:
         QTest::newRow("4") << u"4"_s << u"編集"_s << QList<uint>{GridRgb(150, 150, 0), white};
         QTest::newRow("5") << u"5"_s << u"NULL"_s << QList<uint>{white, controls::GridBlack};
         QTest::newRow("6") << u"6"_s << u"辞書"_s << QList<uint>{GridRgb(255, 128, 0), white};
+        QTest::newRow("9") << u"9"_s << u"分布"_s << QList<uint>{GridRgb(0, 90, 160), white};
         QTest::newRow("blank reads as 0") << u" "_s << u"単一固定"_s << QList<uint>{GridRgb(0, 0, 255), white};
     }
 

@@ -3,6 +3,8 @@
 #include "browser/SqlPlusLauncher.h"
 #include "browser/frmMain.h"
 #include "controls/FlexGrid.h"
+#include "diag/frmCompare.h"
+#include "generate/ColumnProfile.h"
 #include "rules/ColumnRule.h"
 #include "rules/frmRuleEditor.h"
 #include "session/OraAccess.h"
@@ -19,6 +21,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QProcess>
+#include <QTableWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -91,7 +94,7 @@ private Q_SLOTS:
         QCOMPARE(Find<QLabel>(m_window, u"LblTV"_s)->text(), view ? u"VIEW"_s : u"TABLE"_s);
         QCOMPARE(Find<QPushButton>(m_window, u"Command7"_s)->text(), view ? u"VIEW定義"_s : u"TABLE情報"_s);
         QCOMPARE(openCommands(), view ? u"Cmd Command2 Command4 Command6 Command7 Command8 Command9"_s
-                                      : u"Cmd CmdAuto CmdCreate CmdLoad CmdSave Command1 Command2 Command3 Command4 Command5 "
+                                      : u"Cmd CmdAuto CmdComp CmdCreate CmdLoad CmdSave CmdStat Command1 Command2 Command3 Command4 Command5 "
                                         "Command6 Command7 Command8 Command9"_s);
         auto* lblCnt = Find<QLabel>(m_window, u"LblCnt"_s);
         QTEST((QStringList{QString::number(grid().Rows()), lblCnt->text(), basKovaData::ViewerCondition}), "shown");
@@ -244,6 +247,110 @@ private Q_SLOTS:
         QTest::qWait(150);
         QCOMPARE(asked, QStringList{u"親テーブル P にデータがありません。\n参照する値がないため、行の登録に失敗します。このまま作成しますか？"_s});
         QCOMPARE(opened, QString());
+    }
+
+    void profileRules_data()
+    {
+        QTest::addColumn<bool>("fromRows");   // the answer to the question
+        QTest::addColumn<bool>("analyzed");   // ANALYZE ran on the table
+        QTest::addColumn<QString>("said");    // the message's start
+        QTest::newRow("rows") << true << false << u"40 行のうち 40 行を読んで設定しました。"_s;
+        QTest::newRow("statistics") << false << true << u"統計情報（40 行）から設定しました。"_s;
+        QTest::newRow("no statistics") << false << false << u"テーブル S の統計情報を読めませんでした。"_s;
+    }
+    // 統計から設定 asks where to learn from, sets 分布 on the columns that are
+    // no key and keeps 自動設定's rule on the key, saying which and why; a
+    // table without statistics is sent to TABLE情報 and keeps no rule.
+    void profileRules()
+    {
+        QFETCH(bool, fromRows);
+        QFETCH(bool, analyzed);
+        QFETCH(QString, said);
+        QStringList statements{u"CREATE TABLE S (ID NUMBER(6) PRIMARY KEY, STATUS VARCHAR2(10), AMOUNT NUMBER(8), NOTE VARCHAR2(20))"_s};
+        for (int i = 1; i <= 40; ++i)
+            statements << u"INSERT INTO S VALUES (%1, '%2', %3, %4)"_s.arg(i).arg(i % 4 ? u"A"_s : u"B"_s).arg(i * 10).arg(
+                i % 2 ? u"NULL"_s : u"'n%1'"_s.arg(i));
+        if (analyzed)
+            statements << u"ANALYZE TABLE S COMPUTE STATISTICS"_s;
+        open(statements);
+        choose(u"S"_s);
+        QStringList asked;
+        basKovaData::SetYesNoHandler([&](const basKovaData::MessageRequest& request) {
+            asked << request.text;
+            return fromRows;
+        });
+        kovatest::Click(m_window, u"CmdStat"_s);
+        QCOMPARE(asked, QStringList{u"テーブル S の行を読んで分布を設定しますか？\n（いいえ：行を読まず、統計情報だけから設定します）"_s});
+        const QString text = m_messages->texts().value(0);
+        QVERIFY2(text.startsWith(said), qPrintable(text));
+        QStringList cells;
+        for (int row = 1; row <= 4; ++row)
+            cells << grid().TextMatrix(row, 4);
+        if (said.contains(u"読めません"_s)) {
+            QVERIFY(text.endsWith(u"TABLE情報で統計情報を取得してから実行して下さい。"_s));
+            QCOMPARE(m_messages->messages().first().icon, MessageIcon::Exclamation);
+            QCOMPARE(cells, QStringList(4, QString()));
+            return;
+        }
+        QCOMPARE(text.section(u'\n', 1), u"分布: STATUS, AMOUNT, NOTE\n自動設定のまま:\n  ID: a key: its values may not repeat"_s);
+        QCOMPARE(cells, (QStringList{u"連番"_s, u"分布"_s, u"分布"_s, u"分布"_s}));
+        QVERIFY(!ColumnRules[2].Distribution->frequent.empty());
+        QCOMPARE(ColumnRules[2].Distribution->frequent.front().value, u"A"_s);
+        QCOMPARE(ColumnRules[4].Distribution->nulls, 0.5);
+        if (!fromRows)
+            return;
+        // 分布比較: the rules' profiles beside the rows' (the same rows here),
+        // a chart per column; then a profile file's, and one that cannot be
+        // read, which says so and leaves the comparison as it was.
+        const QString project = m_dir->filePath(u"p.json"_s);
+        QVERIFY(kovatest::WriteFile(project, R"({"kova-project": 1, "tables": [{"rules": "p.S.json", "rows": 40}]})"));
+        QVERIFY(kovatest::WriteFile(m_dir->filePath(u"p.S.json"_s), R"({"kova-rules": 1, "table": "S", "columns": [
+            {"column": "STATUS", "kind": "distribution", "distribution": {"family": "text", "nulls": 0.5, "distinct": 2,
+             "frequent": [["A", 0.25], ["B", 0.25]]}}]})"));
+        QStringList chosen{project, m_dir->filePath(u"missing.json"_s)};
+        basKovaData::SetFileChooser([&chosen](const basKovaData::FileRequest&) { return chosen.takeFirst(); });
+        QList<QStringList> lines;  // the grid's lines: the rules', the file's, after the missing file
+        QList<int> charts;
+        kovatest::WhenModal<frmCompare>([&](frmCompare* w) {
+            for (int step = 0; step < 3; ++step) {
+                if (step)
+                    kovatest::Click(w, u"CmdFile"_s);
+                auto* figures = Find<QTableWidget>(w, u"GrdCMP"_s);
+                lines.append(QStringList());
+                for (int row = 0; row < figures->rowCount(); ++row) {
+                    QStringList line;
+                    for (int col = 0; col < figures->columnCount(); ++col)
+                        line << (figures->item(row, col) ? figures->item(row, col)->text() : QString());
+                    lines.last() << line.join(u'|');
+                }
+                charts << int(w->findChildren<QWidget*>(QRegularExpression(u"^PicCMP_\\d+$"_s)).size());
+            }
+        });
+        kovatest::Click(m_window, u"CmdComp"_s);
+        QCOMPARE(charts, (QList<int>{3, 1, 1}));
+        const QStringList& rules = lines.value(0);
+        QVERIFY2(rules.contains(u"NOTE|NULL率|50.0 %|50.0 %|0.00 pt|1.00 pt|OK"_s), qPrintable(rules.join(u'\n')));
+        QVERIFY(rules.contains(u"AMOUNT|値（KS）|||0.025|0.050|OK"_s));
+        QVERIFY(rules.contains(u"STATUS|異なる値の数|2|2|0.0 %|10.0 %|OK"_s));
+        // NOTE's values are under 10 rows each: the rules' profile keeps none of them, the rows' all.
+        QVERIFY(rules.contains(u"NOTE|頻出値（TVD）|||1.000|0.050|超過"_s));
+        QCOMPARE(rules.last(), u"ID|not in the source's profile|||||"_s);
+        QVERIFY2(lines.value(1).contains(u"STATUS|NULL率|50.0 %|0.0 %|50.00 pt|1.00 pt|超過"_s), qPrintable(lines.value(1).join(u'\n')));
+        QCOMPARE(lines.value(2), lines.value(1));
+        QCOMPARE(m_messages->messages().size(), 2);
+        QVERIFY(m_messages->texts().last().contains(u"missing.json"_s));
+        // Rules set: a second run asks before it replaces them, and キャンセル keeps them.
+        ColumnRules[2].clearRule();
+        ColumnRules[2].setKind(basKovaData::Kind::Null);
+        QStringList confirmed;
+        basKovaData::SetQuestionHandler([&](const basKovaData::MessageRequest& request) {
+            confirmed << request.text;
+            return false;
+        });
+        kovatest::Click(m_window, u"CmdStat"_s);
+        QCOMPARE(confirmed, QStringList{u"設定済みの項目の規則は、キー項目を除いて分布に置き換わります。\nよろしいですか？"_s});
+        QCOMPARE(ColumnRules[2].storedKind(), basKovaData::Kind::Null);
+        QCOMPARE(asked.size(), 1);
     }
 
     // Each command refuses with its message, or opens its window for the

@@ -19,8 +19,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("text");
         QTest::newRow("1 first") << 1 << 0 << u"任意のオラクルデータベーステーブルに対してテストデータを作成します。"_s;
-        QTest::newRow("1 last") << 1 << 9 << u"その他の機能に関しては、それぞれのＨＥＬＰを見て下さい。"_s;
-        QTest::newRow("1 names the rule commands") << 1 << 8 << u"「自動設定」で設定を提案し、「ルール保存」「ルール読込」で設定をファイルに残せます。"_s;
+        QTest::newRow("1 last") << 1 << 9 << u"「分布比較」で分布と今の行を比べます。その他の機能はそれぞれのＨＥＬＰを見て下さい。"_s;
+        QTest::newRow("1 names the rule commands") << 1 << 8 << u"「自動設定」「統計から設定」で設定を提案し、「ルール保存」「ルール読込」でファイルに残せます。"_s;
         QTest::newRow("2 keeps 24 blanks")
             << 2 << 2 << QString(24, u' ') + u"複数固定の場合、順番に繰り返して入力されます。"_s;
         QTest::newRow("2 last kind") << 2 << 6 << u"Ｎｕｌｌ・・・・・・・・ＮＵＬＬ値を挿入します。"_s;

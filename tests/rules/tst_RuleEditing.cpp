@@ -1,12 +1,15 @@
 // label: engine
 // What the rule editors, the bulk setting and the statement preview decide
 // without their windows.
+#include "generate/ColumnProfile.h"
 #include "rules/BulkSetting.h"
+#include "rules/DistributionRules.h"
 #include "rules/RuleEditing.h"
 #include "rules/RuleShapes.h"
 #include "rules/StatementPreview.h"
 #include "support/MaintainSupport.h"
 
+#include <QJsonDocument>
 #include <QTest>
 
 using namespace basKovaData;
@@ -27,6 +30,37 @@ ColumnRule Rule(const QString& kind, const QList<int>& on, const QList<double>& 
     // A pattern or an expression is the first text.
     rule.Pattern = rule.Expression = texts.value(0);
     return rule;
+}
+
+// What an ordinary rule says, in short: kind, NULL rate, then the kind's own part.
+QString RuleSummary(const ColumnRule& rule)
+{
+    QString text = rule.RuleKind.trimmed() + u' ' + QString::number(rule.NullRate) + u'%';
+    switch (rule.storedKind()) {
+    case Kind::Multiple:
+        text += rule.RandomOrder ? u" random"_s : u" in turn"_s;
+        for (std::size_t i = 0; i < std::size_t(RuleSlots); ++i)
+            if (rule.MultiOn[i])
+                text += u' ' + (rule.family() == TypeFamily::Numeric ? QString::number(rule.NumValue[i])
+                                                                      : rule.TextValue[i].trimmed())
+                        + u'*' + QString::number(rule.Weight[i]);
+        break;
+    case Kind::Random:
+        if (rule.family() == TypeFamily::Numeric)
+            text += u" %1..%2/%3"_s.arg(rule.NumValue[0]).arg(rule.NumValue[1]).arg(rule.NumValue[2]);
+        else
+            text += u" %1..%2/%3"_s.arg(rule.TextValue[0].trimmed(), rule.TextValue[1].trimmed(), rule.TextValue[2].trimmed());
+        break;
+    case Kind::Pattern:
+        text += u' ' + rule.Pattern;
+        break;
+    case Kind::Dictionary:
+        text += u' ' + rule.TextValue[0].trimmed();
+        break;
+    default:
+        break;
+    }
+    return text;
 }
 
 // Grid rows 1..10 of these types, selected from `row` to `rowSel`.
@@ -290,6 +324,90 @@ private Q_SLOTS:
         QCOMPARE(kovatest::GridColumn(grid, 1), QStringList{u"データ"_s} + values);
         for (int n = 0; n < grid.Rows(); ++n)
             QCOMPARE(grid.TextMatrix(n, 0), n ? QString::number(n) : u"No"_s);
+    }
+
+    void ordinaryRuleOfDistribution_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<bool>("notNull");
+        QTest::addColumn<QString>("profile");   // its JSON
+        QTest::addColumn<QString>("expected");  // RuleSummary, or the reason
+        const QString cannotText = u"頻出値（16件まで）が値のすべてを覆わず、9割の値が共有する形もないため、通常のルールにできません。"_s;
+        QTest::newRow("values cover the rest")
+            << u"VARCHAR2(10)"_s << false << uR"({"nulls": 0.3, "distinct": 3, "frequent": [["A", 0.6], ["B", 0.09], ["@C", 0.01]]})"_s
+            << u"1 30% random A*1000 B*150 @'@C'*17"_s;
+        QTest::newRow("numbers covered, NOT NULL")
+            << u"NUMBER(4)"_s << true << uR"({"nulls": 0.2, "distinct": 2, "frequent": [["7", 0.4], ["-1.5", 0.4]]})"_s
+            << u"1 0% random 7*1000 -1.5*1000"_s;
+        QTest::newRow("dates covered")
+            << u"DATE()"_s << false << uR"({"nulls": 0, "distinct": 1, "frequent": [["20240229 120000", 1]]})"_s
+            << u"1 0% random 20240229 120000*1000"_s;
+        QTest::newRow("numbers beyond the values")
+            << u"NUMBER(8)"_s << false
+            << uR"({"nulls": 0.126, "distinct": 500, "low": 3, "high": 9000, "frequent": [["5", 0.5]], "buckets": [[3, 9000, 0.374, 499]]})"_s
+            << u"2 13% 3..9000/1"_s;
+        QTest::newRow("decimals step by the scale")
+            << u"NUMBER(10,2)"_s << false << uR"({"nulls": 0, "distinct": 90, "low": 0.5, "high": 99.25, "buckets": [[0.5, 99.25, 1, 90]]})"_s
+            << u"2 0% 0.5..99.25/0.01"_s;
+        QTest::newRow("dates beyond the values")
+            << u"DATE()"_s << false
+            << uR"({"nulls": 0.5, "distinct": 300, "low": "20230101 000000", "high": "20231231 000000", "buckets": [["20230101 000000", "20231231 000000", 0.5, 300]]})"_s
+            << u"2 50% 20230101 000000..20231231 000000/1"_s;
+        QTest::newRow("numbers without bounds")
+            << u"NUMBER(8)"_s << false << uR"({"nulls": 0.1, "distinct": 500})"_s
+            << u"最小値と最大値がないため、通常のルールにできません。"_s;
+        QTest::newRow("one shape nearly everywhere")
+            << u"VARCHAR2(10)"_s << false
+            << uR"({"nulls": 0.5, "distinct": 900, "low": 8, "high": 8, "buckets": [[8, 8, 0.5, 900]], "shapes": [["999-9999", 0.45]]})"_s
+            << u"7 50% \\d{3}-\\d{4}"_s;
+        QTest::newRow("shape classes and marks")
+            << u"VARCHAR2(40)"_s << false
+            << u"{\"nulls\": 0, \"distinct\": 900, \"low\": 9, \"high\": 9, \"buckets\": [[9, 9, 1, 900]], \"shapes\": [[\"Aa9.あア漢 (\", 1]]}"_s
+            << u"7 0% [A-Z][a-z]\\d\\.\\p{Hiragana}\\p{Katakana}\\p{Han} \\("_s;
+        QTest::newRow("no shape holds 90 %")
+            << u"VARCHAR2(10)"_s << false
+            << uR"({"nulls": 0, "distinct": 900, "low": 8, "high": 8, "buckets": [[8, 8, 1, 900]], "shapes": [["999-9999", 0.85]]})"_s
+            << cannotText;
+        QTest::newRow("17 values")
+            << u"VARCHAR2(10)"_s << false
+            << uR"({"nulls": 0.15, "distinct": 17, "frequent": [["a", 0.05], ["b", 0.05], ["c", 0.05], ["d", 0.05], ["e", 0.05], ["f", 0.05], ["g", 0.05], ["h", 0.05], ["i", 0.05], ["j", 0.05], ["k", 0.05], ["l", 0.05], ["m", 0.05], ["n", 0.05], ["o", 0.05], ["p", 0.05], ["q", 0.05]]})"_s
+            << cannotText;
+        QTest::newRow("a personal column")
+            << u"VARCHAR2(40)"_s << false << uR"({"nulls": 0.25, "distinct": 800, "low": 2, "high": 6, "dictionary": "氏名"})"_s
+            << u"6 25% 氏名"_s;
+        QTest::newRow("only NULL") << u"VARCHAR2(10)"_s << false << uR"({"nulls": 1, "distinct": 0})"_s << u"5 0%"_s;
+    }
+    // A 分布 rule becomes the ordinary rule that says the same where there is
+    // one, which 設定 then accepts; else the reason.
+    void ordinaryRuleOfDistribution()
+    {
+        QFETCH(QString, type);
+        QFETCH(bool, notNull);
+        QFETCH(QString, profile);
+        QFETCH(QString, expected);
+        ColumnRule rule;
+        rule.ColumnName = u"COL"_s;
+        rule.TypeText = type;
+        rule.IsNotNull = notNull;
+        rule.Length = qint16(type.section(u'(', 1).section(u',', 0, 0).section(u')', 0, 0).toInt());
+        rule.Scale = qint16(type.section(u',', 1).section(u')', 0, 0).toInt());
+        rule.setKind(Kind::Distribution);
+        QString problem;
+        const auto read = generate::ReadProfileJson(QJsonDocument::fromJson(profile.toUtf8()).object(),
+                                                    generate::ProfileFamily(rule.family()), &problem);
+        QVERIFY2(read, qPrintable(problem));
+        rule.Distribution = std::make_shared<const generate::ColumnProfile>(*read);
+        const OrdinaryRule made = OrdinaryRuleOf(rule);
+        if (!made.rule) {
+            QCOMPARE(made.reason, expected);
+            return;
+        }
+        QCOMPARE(RuleSummary(*made.rule), expected);
+        QVERIFY(!made.rule->Distribution);
+        QCOMPARE(made.rule->ColumnName.trimmed(), u"COL"_s);
+        ColumnRule kept = *made.rule;
+        const RuleVerdict verdict = CheckRule(kept, rule.family());
+        QVERIFY2(verdict.accepted, qPrintable(verdict.message));
     }
 };
 

@@ -2,6 +2,7 @@
 // The rule editors and the bulk setting window over the work copy of a rule.
 #include "browser/ColumnGrid.h"
 #include "browser/GridActions.h"
+#include "generate/ColumnProfile.h"
 #include "rules/RuleEditing.h"
 #include "rules/frmSET01.h"
 #include "rules/frmSET02.h"
@@ -11,6 +12,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QJsonDocument>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -322,6 +324,61 @@ private Q_SLOTS:
                  QStringList{u"設定可能な項目がひとつも選択されていません。"_s});
         for (const QString& name : {u"Command4"_s, u"Option1"_s, u"Option2"_s, u"Option3"_s})
             QVERIFY(!Find<QWidget>(&nothing, name)->isEnabled());
+    }
+
+    void distributionRule_data()
+    {
+        QTest::addColumn<int>("editor");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("profile");
+        QTest::addColumn<QString>("after");    // the option checked after 通常のルールにする
+        QTest::addColumn<QString>("message");  // what it said instead
+        QTest::newRow("values") << 2 << u"VARCHAR2(10)"_s
+                                << uR"({"nulls": 0.25, "distinct": 2, "frequent": [["済", 0.5], ["未", 0.25]]})"_s
+                                << u"OptSET_1"_s << u""_s;
+        QTest::newRow("no bounds") << 1 << u"NUMBER(8)"_s << uR"({"nulls": 0.1, "distinct": 500})"_s << u"OptSET_9"_s
+                                   << u"最小値と最大値がないため、通常のルールにできません。"_s;
+    }
+    // A 分布 rule opens on its figures and chart, read-only; 通常のルールにする
+    // shows the ordinary rule it amounts to, which 設定 keeps, or says why
+    // there is none.
+    void distributionRule()
+    {
+        QFETCH(int, editor);
+        QFETCH(QString, type);
+        QFETCH(QString, profile);
+        QFETCH(QString, after);
+        QFETCH(QString, message);
+        kovatest::MessageRecorder messages;
+        CurrentRule.ColumnName = u"STATUS"_s;
+        CurrentRule.TypeText = type;
+        CurrentRule.setKind(basKovaData::Kind::Distribution);
+        CurrentRule.Distribution = std::make_shared<const generate::ColumnProfile>(*generate::ReadProfileJson(
+            QJsonDocument::fromJson(profile.toUtf8()).object(), generate::ProfileFamily(CurrentRule.family()), nullptr));
+        QWidget* w = openEditor(editor);
+        QVERIFY(Find<QRadioButton>(w, u"OptSET_9"_s)->isChecked());
+        QVERIFY(Find<QGroupBox>(w, u"FrmSET_9"_s)->isVisible());
+        QVERIFY(!Find<QGroupBox>(w, u"FrmSET_0"_s)->isVisible());
+        const QString figures = Find<QLabel>(w, u"LblDST"_s)->text();
+        QVERIFY2(figures.contains(editor == 2 ? u"<b>頻出値</b></td><td>済  50.0 %<br>未  25.0 %</td>"_s
+                                              : u"<b>NULL率</b></td><td>10.0 %</td>"_s),
+                 qPrintable(figures));
+        QVERIFY(Find<QWidget>(w, u"PicDST"_s)->isVisible());
+        QVERIFY(!Box(w, u"TxtNULL"_s)->isEnabled());
+        Click(w, u"CmdDST"_s);
+        QTEST(messages.texts().value(0), "message");
+        QVERIFY(Find<QRadioButton>(w, after)->isChecked());
+        QCOMPARE(Find<QRadioButton>(w, u"OptSET_9"_s)->isVisible(), !message.isEmpty());
+        Click(w, u"CmdSET"_s);
+        QVERIFY(!basKovaData::EditCancelled);
+        if (!message.isEmpty()) {
+            QCOMPARE(CurrentRule.storedKind(), basKovaData::Kind::Distribution);
+            return;
+        }
+        QCOMPARE(Box(w, u"TxtNUM02_1"_s)->text().trimmed(), u"未"_s);
+        QCOMPARE(Box(w, u"TxtNULL"_s)->text(), u"25"_s);
+        QCOMPARE(CurrentRule.storedKind(), basKovaData::Kind::Multiple);
+        QCOMPARE((QList<int>{CurrentRule.Weight[0], CurrentRule.Weight[1], CurrentRule.NullRate}), (QList<int>{1000, 500, 25}));
     }
 
 private:
