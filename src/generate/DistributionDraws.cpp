@@ -361,8 +361,38 @@ void DistributionDraws::PlanRows(qint64 rows)
         if (!column)
             continue;
         column->spread.clear();
-        for (const ColumnProfile::Bucket& bucket : column->buckets)
-            column->spread.push_back(Spread(bucket.distinct, double(rows) * bucket.share));
+        // A bucket holds no more values than the column's grid gives it
+        // between its bounds (its scale; days or seconds): what it cannot
+        // hold of its distinct count goes to the buckets that have room, by
+        // their own counts, so that the column keeps its count.
+        std::vector<double> wanted, room;
+        for (const ColumnProfile::Bucket& bucket : column->buckets) {
+            wanted.push_back(std::max(1.0, std::round(bucket.distinct)));
+            double grid = 1e15;
+            if (column->family == Family::Number && column->precision > 0)
+                grid = std::floor((bucket.high - bucket.low) * std::pow(10.0, column->scale) + 1e-6) + 1.0;
+            else if (column->family == Family::Date)
+                grid = std::floor((bucket.high - bucket.low) / (column->days ? Day : 1.0) + 1e-6) + 1.0;
+            room.push_back(std::max(grid, 1.0));
+        }
+        for (int pass = 0; pass < 3; ++pass) {
+            double excess = 0.0, open = 0.0;
+            for (std::size_t b = 0; b < wanted.size(); ++b) {
+                if (wanted[b] > room[b]) {
+                    excess += wanted[b] - room[b];
+                    wanted[b] = room[b];
+                } else if (wanted[b] < room[b]) {
+                    open += wanted[b];
+                }
+            }
+            if (excess < 1.0 || open <= 0.0)
+                break;
+            for (std::size_t b = 0; b < wanted.size(); ++b)
+                if (wanted[b] < room[b])
+                    wanted[b] += excess * wanted[b] / open;
+        }
+        for (std::size_t b = 0; b < column->buckets.size(); ++b)
+            column->spread.push_back(Spread(wanted[b], double(rows) * column->buckets[b].share));
         if (column->dictionary >= 0 && column->profile->distinct >= 1)
             column->dictionaryCount = Spread(column->profile->distinct, double(rows) * (1.0 - column->profile->nulls));
     }
