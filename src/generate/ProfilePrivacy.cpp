@@ -83,15 +83,60 @@ void IntoBuckets(ColumnProfile& column, const std::vector<ColumnProfile::Frequen
     }
 }
 
-// Keeps the frequent values `keep` says, moving the others into the buckets.
+// Numbers and dates left behind by a column that had no buckets (every
+// value was frequent): buckets of neighbouring values in value order, each
+// holding at least `least` of the rows, so that their spread stays without
+// any bucket telling one rare value.
+bool GroupedIntoBuckets(ColumnProfile& column, std::vector<ColumnProfile::Frequent> dropped, double least)
+{
+    if (column.family == Family::Text || !column.buckets.empty() || dropped.size() < 2 || !(least > 0.0))
+        return false;
+    std::vector<std::pair<double, double>> keyed;  // value, share
+    for (const ColumnProfile::Frequent& value : dropped)
+        if (const std::optional<double> key = Key(value.value, column.family))
+            keyed.emplace_back(*key, value.share);
+    if (keyed.size() != dropped.size())
+        return false;
+    std::sort(keyed.begin(), keyed.end());
+    // Wide enough groups that at most MaxProfileBuckets are made.
+    double total = 0.0;
+    for (const auto& value : keyed)
+        total += value.second;
+    least = std::max(least, total / double(MaxProfileBuckets));
+    std::vector<ColumnProfile::Bucket> buckets;
+    for (std::size_t i = 0; i < keyed.size();) {
+        ColumnProfile::Bucket bucket{keyed[i].first, keyed[i].first, 0.0, 0.0};
+        for (; i < keyed.size() && (bucket.share < least || bucket.distinct < 2); ++i) {
+            bucket.high = keyed[i].first;
+            bucket.share += keyed[i].second;
+            bucket.distinct += 1.0;
+        }
+        buckets.push_back(bucket);
+    }
+    // A last group short of its rows joins the one before it.
+    if (buckets.size() > 1 && (buckets.back().share < least || buckets.back().distinct < 2)) {
+        buckets[buckets.size() - 2].high = buckets.back().high;
+        buckets[buckets.size() - 2].share += buckets.back().share;
+        buckets[buckets.size() - 2].distinct += buckets.back().distinct;
+        buckets.pop_back();
+    }
+    column.buckets = buckets;
+    column.low = std::min(column.low.value_or(keyed.front().first), keyed.front().first);
+    column.high = std::max(column.high.value_or(keyed.back().first), keyed.back().first);
+    return true;
+}
+
+// Keeps the frequent values `keep` says, moving the others into the buckets
+// (into buckets of their own of at least `least` of the rows, above).
 template <typename Keep>
-void KeepFrequent(ColumnProfile& column, Keep keep)
+void KeepFrequent(ColumnProfile& column, Keep keep, double least = 0.0)
 {
     std::vector<ColumnProfile::Frequent> kept, dropped;
     for (const ColumnProfile::Frequent& value : column.frequent)
         (keep(value) ? kept : dropped).push_back(value);
     column.frequent = kept;
-    IntoBuckets(column, dropped);
+    if (!GroupedIntoBuckets(column, dropped, least))
+        IntoBuckets(column, dropped);
 }
 
 // Another character of the same class (and width) as `c`, never `c` itself.
@@ -326,7 +371,10 @@ void ApplyPrivacy(TableProfile& profile, const ProfileOptions& options)
                 column.dictionary.clear();
             continue;
         }
-        KeepFrequent(column, [&](const ColumnProfile::Frequent& value) { return enough(value.share); });
+        KeepFrequent(
+            column, [&](const ColumnProfile::Frequent& value) { return enough(value.share); },
+            // With no values to copy, the bounds of such buckets would be values.
+            rows > 0 && !options.noValues ? double(std::max(options.k, 1)) / rows : 0.0);
         std::erase_if(column.shapes, [&](const ColumnProfile::Shape& shape) { return !enough(shape.share); });
         if (column.pair)
             std::erase_if(column.pair->values,

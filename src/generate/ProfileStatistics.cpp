@@ -23,6 +23,9 @@ using Family = ColumnProfile::Family;
 
 // A value known from the statistics: its place on the column's scale (a
 // number, seconds, a text's length) and its text as a frequent value.
+// Tables from this many rows on: their statistics come from samples.
+constexpr double SampledRows = 10000.0;
+
 struct Known {
     double key = 0.0;
     QString text;
@@ -270,13 +273,14 @@ ColumnProfile Builder::finish()
         }
         m_profile.buckets.push_back({low, range.high, std::min(range.share, 1.0), distinct});
     }
-    // Statistics that find most values distinct count them from a sample and
-    // undercount them: such a column's values are drawn as if each row's
+    // Statistics of a large table that find most values distinct count them
+    // from a sample and undercount them: such a column's values are drawn as if each row's
     // were new, on the column's own grid (its scale, its dates' days), which
     // then gives the repeats it gave the source.
-    if (m_rows > 0.0 && m_profile.distinct >= 0.3 * m_rows * m_present)
+    if (m_rows >= SampledRows && m_profile.distinct >= 0.3 * m_rows * m_present)
         for (ColumnProfile::Bucket& bucket : m_profile.buckets)
-            bucket.distinct = std::max(bucket.distinct, std::round(bucket.share * m_rows));
+            if (bucket.low < bucket.high || family == Family::Text)
+                bucket.distinct = std::max(bucket.distinct, std::round(bucket.share * m_rows));
     return m_profile;
 }
 

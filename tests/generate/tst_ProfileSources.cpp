@@ -176,14 +176,14 @@ void tst_ProfileSources::histogramForms_data()
         << u"NUMBER"_s << u"HEIGHT BALANCED"_s << 100.0
         << QStringList{u"51"_s, u"0"_s, u"C102"_s, u"C129"_s, u"4"_s, u"100"_s}
         << QStringList{u"0;1;~;0"_s, u"2;10;~;0"_s, u"3;20;~;0"_s, u"4;40;~;0"_s}
-        << u"n=0 d=51 lh=1..40 f=10:0.5 b=[10,20]0.25/25,[20,40]0.25/25"_s;
+        << u"n=0 d=51 lh=1..40 f=10:0.5 b=[10.4,20]0.25/25,[20.8,40]0.25/25"_s;
     // The lowest value ends buckets 0 to 2 (compressed to number 2): popular,
     // 2 of 4 buckets.
     QTest::newRow("height balanced: a popular lowest value")
         << u"NUMBER"_s << u"HEIGHT BALANCED"_s << 10.0
         << QStringList{u"5"_s, u"2"_s, u"C102"_s, u"C10A"_s, u"4"_s, u"8"_s}
         << QStringList{u"2;1;~;0"_s, u"3;5;~;0"_s, u"4;9;~;0"_s}
-        << u"n=0.2 d=5 lh=1..9 f=1:0.4 b=[1,5]0.2/2,[5,9]0.2/2"_s;
+        << u"n=0.2 d=5 lh=1..9 f=1:0.4 b=[1,5]0.2/2,[7,9]0.2/2"_s;
     // 16 non-NULL rows in 3 buckets (5.33 rows each): 1970-01-01 twice (not
     // popular: its own bucket), 8 rows up to 1970-02-01 of which 6 are it
     // (popular), 6 rows up to 1970-03-01 12:00.
@@ -192,12 +192,12 @@ void tst_ProfileSources::histogramForms_data()
         << QStringList{u"6"_s, u"4"_s, u"77AA0101010101"_s, u"77AA03010D0101"_s, u"3"_s, u"16"_s}
         << QStringList{u"2;2440588;~;2"_s, u"10;2440619;~;6"_s, u"16;2440647.5;~;1"_s}
         << u"n=0.2 d=6 lh=19700101 000000..19700301 120000 f=19700201 000000:0.3 "
-           "b=[19700101 000000,19700101 000000]0.1/1,[19700101 000000,19700201 000000]0.1/1,"
-           "[19700201 000000,19700301 120000]0.3/3"_s;
+           "b=[19700101 000000,19700101 000000]0.1/1,[19700131 000000,19700131 000000]0.1/1,"
+           "[19700210 120000,19700301 120000]0.3/3"_s;
     // 10 holds 5 rows: under a bucket's 50, over 1.25 times a value's 2.
     QTest::newRow("hybrid: a value well above the average")
         << u"NUMBER"_s << u"HYBRID"_s << 100.0 << QStringList{u"50"_s, u"0"_s, u"C102"_s, u"C115"_s, u"2"_s, u"100"_s}
-        << QStringList{u"50;10;~;5"_s, u"100;20;~;1"_s} << u"n=0 d=50 lh=1..20 f=10:0.05 b=[1,10]0.45/23,[10,20]0.5/26"_s;
+        << QStringList{u"50;10;~;5"_s, u"100;20;~;1"_s} << u"n=0 d=50 lh=1..20 f=10:0.05 b=[1,10]0.45/23,[10.3846,20]0.5/26"_s;
     QTest::newRow("hybrid texts: the buckets join as lengths")
         << u"VARCHAR2"_s << u"HYBRID"_s << 10.0
         << QStringList{u"7"_s, u"0"_s, u"61"_s, u"7A7A7A"_s, u"2"_s, u"10"_s}
@@ -355,11 +355,18 @@ void tst_ProfileSources::privacy_data()
                        "c=digit0.2,latin0.8"_s};
     // From statistics, k counts of NUM_ROWS; with no bucket, one from the
     // lowest to the highest value.
-    QTest::newRow("k of NUM_ROWS, no bucket: one from low to high")
+    QTest::newRow("k of NUM_ROWS, no bucket: the values left behind make one")
         << uR"([["N", {"family": "number", "nulls": 0, "distinct": 3, "low": 1, "high": 300,
              "frequent": [["1", 0.9], ["300", 0.06], ["20", 0.04]]}]])"_s
         << qint64(50) << true << QStringList{} << QStringList{}
-        << QStringList{u"n=0 d=3 lh=1..300 f=1:0.9 b=[1,300]0.1/2"_s};
+        << QStringList{u"n=0 d=3 lh=1..300 f=1:0.9 b=[20,300]0.1/2"_s};
+    // Rare values of a column with no bucket: buckets of neighbours that hold
+    // k rows each, not one bucket over all of them.
+    QTest::newRow("k: rare values left behind in buckets of k rows")
+        << uR"([["N", {"family": "number", "nulls": 0, "distinct": 7, "low": 1, "high": 7,
+             "frequent": [["1", 0.4], ["2", 0.1], ["3", 0.1], ["4", 0.1], ["5", 0.1], ["6", 0.1], ["7", 0.1]]}]])"_s
+        << qint64(50) << true << QStringList{} << QStringList{}
+        << QStringList{u"n=0 d=7 lh=1..7 f=1:0.4 b=[2,3]0.2/2,[4,5]0.2/2,[6,7]0.2/2"_s};
     // A pair's value under k goes; the pair keeps the rest.
     QTest::newRow("k: a pair's value")
         << uR"([["PREF", {"family": "text", "nulls": 0, "distinct": 2, "frequent": [["東京都", 0.6], ["大阪府", 0.4]],

@@ -7,6 +7,7 @@
 #include "generate/ProfileCompare.h"
 #include "generate/TableProfile.h"
 #include "session/OraDatabase.h"
+#include "session/OraSession.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -136,13 +137,21 @@ LookAlikeResult MeasureLookAlike(qint64 orders, bool statisticsOnly)
     for (const QString& statement : made)
         if (statement.startsWith(u"CREATE"_s))
             schema << statement;
-    const TestDatabase source = OpenServerDatabase(made);
-    const TestDatabase target = OpenServerDatabase(schema);
-    const auto analyze = [&](const TestDatabase& db) {
-        // VACUUM as well: plans weigh the pages all visible to every
-        // transaction, which autovacuum may have marked on one side only.
-        return Psql(db.path, {u"-c"_s, u"VACUUM ANALYZE CUSTOMERS"_s, u"-c"_s, u"VACUUM ANALYZE ORDERS"_s, u"-c"_s,
-                              u"VACUUM ANALYZE COUPONS"_s});
+    TestDatabase source = OpenServerDatabase(made);
+    TestDatabase target = OpenServerDatabase(schema);
+    // VACUUM as well: plans weigh the pages all visible to every transaction,
+    // which autovacuum may have marked on one side only. The database's own
+    // session is closed first, as a transaction it holds open would keep the
+    // newer rows from counting as visible to all, and opened again after.
+    const auto analyze = [&](TestDatabase& db) {
+        db.database.reset();
+        db.session.reset();
+        const QString failed = Psql(db.path, {u"-c"_s, u"VACUUM ANALYZE CUSTOMERS"_s, u"-c"_s,
+                                              u"VACUUM ANALYZE ORDERS"_s, u"-c"_s, u"VACUUM ANALYZE COUPONS"_s});
+        db.session = std::make_shared<OraSession>();
+        db.database = db.session->DbOpenDatabase(u"DSN="_s + server.dsn + u";Database="_s + db.path,
+                                                 server.user + u"/"_s + server.password);
+        return failed;
     };
     const auto login = [&](const TestDatabase& db) {
         return server.user + u'/' + server.password + u"@DSN="_s + server.dsn + u";Database="_s + db.path;

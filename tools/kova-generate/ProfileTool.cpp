@@ -151,15 +151,38 @@ int WriteProfileProject(const Arguments& args, QTextStream& out, QTextStream& er
         }
         learned.push_back({table, std::move(*profile), {}, {}, 0, std::nullopt});
     }
+    // Every column --personal names must be one of the tables': a name
+    // mistyped would let the column's values out.
+    for (const QString& name : args.personal) {
+        const qsizetype dot = name.lastIndexOf(u'.');
+        const QString column = name.mid(dot + 1);
+        const bool found = std::any_of(learned.begin(), learned.end(), [&](const Learned& table) {
+            return (dot < 0 || name.left(dot).compare(table.table, Qt::CaseInsensitive) == 0)
+                   && table.profile.column(column);
+        });
+        if (!found) {
+            err << "--personal: no table given has the column " << name << '\n';
+            return Stopped;
+        }
+    }
     if (learned.empty()) {
         err << "no table to write\n";
         return Stopped;
     }
     // A child learned from its rows is made per row of the parent it is
     // spread over most unevenly, so that the spread stays at any scale.
+    // A key that is NULL in some rows is drawn with its NULL share instead:
+    // rows made per parent row all have one.
+    const auto someNull = [](const Learned& child, const generate::ChildrenPerParent& parent) {
+        for (const QString& column : parent.columns)
+            if (const generate::ColumnProfile* figures = child.profile.column(column); figures && figures->nulls > 0)
+                return true;
+        return false;
+    };
     for (Learned& child : learned)
         for (const generate::ChildrenPerParent& parent : child.profile.parents) {
-            if (parent.counts.empty() || Loops(learned, child.table, parent.parentTable)
+            if (parent.counts.empty() || someNull(child, parent) || parent.parentTable == child.table
+                || Loops(learned, child.table, parent.parentTable)
                 || std::none_of(learned.begin(), learned.end(),
                                 [&](const Learned& l) { return l.table == parent.parentTable; }))
                 continue;
@@ -219,7 +242,10 @@ int WriteProfileProject(const Arguments& args, QTextStream& out, QTextStream& er
     files.push_back({projectFile.absoluteFilePath(), QJsonDocument(project).toJson(QJsonDocument::Indented),
                      permissions});
     QString error;
-    if (!basKovaData::WriteFilesAtomically(files, &error)) {
+    QStringList made;
+    if (!basKovaData::MakeFolders(projectFile.absolutePath(), &made, &error)
+        || !basKovaData::WriteFilesAtomically(files, &error)) {
+        basKovaData::RemoveFolders(made);
         err << error << '\n';
         return Stopped;
     }
