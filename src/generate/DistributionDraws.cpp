@@ -427,8 +427,11 @@ QString DistributionDraws::BucketValue(Column& column, int number, std::size_t b
     // A text made from its index alone: its length, shape and characters.
     TextBits bits(column.key ^ (std::uint64_t(b) * 0xD1B54A32D192ED03ULL) ^ (std::uint64_t(k) * 0x632BE59BD9B4E019ULL));
     bits.Next();
-    const double low = std::max(1.0, std::round(bucket.low));
-    const double high = std::max(low, std::round(bucket.high));
+    // No text longer than the column takes is made (a hand-written bucket may
+    // ask for millions of characters).
+    const double longest = column.precision > 0 ? double(column.precision) : 4000.0;
+    const double low = std::clamp(std::round(bucket.low), 1.0, longest);
+    const double high = std::clamp(std::round(bucket.high), low, longest);
     const qsizetype length = qsizetype(low + std::min(high - low, std::floor(bits.Unit() * (high - low + 1))));
     QString text;
     text.reserve(length);

@@ -283,12 +283,22 @@ void RoundBounds(ColumnProfile& column)
     if (column.family == Family::Text)
         return;
     const bool date = column.family == Family::Date;
-    const auto round = [&](double value) { return date ? MonthOf(value) : TwoDigits(value); };
+    // A bound that rounding leaves as it was (a value of two digits, the
+    // first of a month) would still be a source value: it moves one step
+    // out, down for a low bound and up for a high one.
+    const auto rounded = [&](double value, int outward) {
+        const double near = date ? MonthOf(value) : TwoDigits(value);
+        if (near != value)
+            return near;
+        return date ? MonthOf(value, outward) : value + outward * TwoDigitsStep(value, value);
+    };
+    const auto round = [&](double value) { return rounded(value, -1); };
+    const auto roundUp = [&](double value) { return rounded(value, 1); };
     for (ColumnProfile::Bucket& bucket : column.buckets) {
         const bool single = bucket.low == bucket.high;
         const double high = bucket.high;
         bucket.low = round(bucket.low);
-        bucket.high = round(bucket.high);
+        bucket.high = roundUp(bucket.high);
         // A range that rounding closed opens to the next step again.
         if (bucket.high <= bucket.low && !single)
             bucket.high = date ? MonthOf(bucket.low, 1) : bucket.low + TwoDigitsStep(bucket.low, high);
@@ -298,7 +308,7 @@ void RoundBounds(ColumnProfile& column)
     if (column.low)
         column.low = round(*column.low);
     if (column.high)
-        column.high = round(*column.high);
+        column.high = roundUp(*column.high);
     for (const ColumnProfile::Bucket& bucket : column.buckets) {
         column.low = std::min(column.low.value_or(bucket.low), bucket.low);
         column.high = std::max(column.high.value_or(bucket.high), bucket.high);
