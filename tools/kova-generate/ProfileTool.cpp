@@ -179,9 +179,30 @@ int WriteProfileProject(const Arguments& args, QTextStream& out, QTextStream& er
                 return true;
         return false;
     };
+    // A table in a cycle of foreign keys among the tables is made by count:
+    // the run breaks a cycle by setting keys later, row by row.
+    const auto inCycle = [&learned](const Learned& table) {
+        QStringList reached{table.table}, next{table.table};
+        while (!next.isEmpty()) {
+            const QString at = next.takeFirst();
+            for (const Learned& from : learned)
+                if (from.table == at)
+                    for (const generate::ChildrenPerParent& key : from.profile.parents) {
+                        if (key.parentTable == table.table && at != table.table)
+                            return true;
+                        if (key.parentTable == table.table && from.table == table.table)
+                            continue;  // a reference to its own rows
+                        if (!reached.contains(key.parentTable)) {
+                            reached << key.parentTable;
+                            next << key.parentTable;
+                        }
+                    }
+        }
+        return false;
+    };
     for (Learned& child : learned)
         for (const generate::ChildrenPerParent& parent : child.profile.parents) {
-            if (parent.counts.empty() || someNull(child, parent) || parent.parentTable == child.table
+            if (parent.counts.empty() || someNull(child, parent) || parent.parentTable == child.table || inCycle(child)
                 || Loops(learned, child.table, parent.parentTable)
                 || std::none_of(learned.begin(), learned.end(),
                                 [&](const Learned& l) { return l.table == parent.parentTable; }))
