@@ -237,12 +237,13 @@ void tst_ProfileSources::fromEngineStatistics_data()
     QTest::addColumn<QString>("engine");
     QTest::addColumn<QString>("keys");  // the figures of ID, all distinct
     // The embedded engine keeps a FREQUENCY histogram of its 10 values;
-    // PostgreSQL keeps no common value but bounds (HYBRID, repeated once).
+    // PostgreSQL keeps no common value but bounds (HYBRID, repeated once):
+    // each range after a bound holds its one value, the next bound.
     QTest::newRow("embedded") << u"embedded"_s
                               << u"n=0 d=10 lh=1..10 f=1:0.1,2:0.1,3:0.1,4:0.1,5:0.1,6:0.1,7:0.1,8:0.1,9:0.1,10:0.1"_s;
     QTest::newRow("postgres") << u"postgres"_s
-                              << u"n=0 d=10 lh=1..10 b=[1,1]0.1/1,[1,2]0.1/1,[2,3]0.1/1,[3,4]0.1/1,[4,5]0.1/1,"
-                                 "[5,6]0.1/1,[6,7]0.1/1,[7,8]0.1/1,[8,9]0.1/1,[9,10]0.1/1"_s;
+                              << u"n=0 d=10 lh=1..10 b=[1,1]0.1/1,[2,2]0.1/1,[3,3]0.1/1,[4,4]0.1/1,[5,5]0.1/1,"
+                                 "[6,6]0.1/1,[7,7]0.1/1,[8,8]0.1/1,[9,9]0.1/1,[10,10]0.1/1"_s;
 }
 
 // ANALYZE read back: a table never analyzed is refused; FREQUENCY (10 rows)
