@@ -254,20 +254,27 @@ std::optional<Job> ReadJob(const Arguments& args, QTextStream& err)
     return job;
 }
 
+std::optional<QStringList> SchemaTableNames(QTextStream& err)
+{
+    try {
+        browser::ObjectList list;
+        browser::LoadObjectList(*basKovaData::OraDatabase, list);
+        return list.names.mid(0, list.firstViewIndex - 1);
+    } catch (const OraError& error) {
+        err << "cannot read the schema's tables: " << error.message() << '\n';
+        return std::nullopt;
+    }
+}
+
 bool PrepareTables(Job& job, QTextStream& err)
 {
     ::OraDatabase* database = basKovaData::OraDatabase.get();
     // The names a file may give: the schema's tables as the dictionary
     // spells them. A name reaches SQL only once it is one of these.
-    QStringList names;
-    try {
-        browser::ObjectList list;
-        browser::LoadObjectList(*database, list);
-        names = list.names.mid(0, list.firstViewIndex - 1);
-    } catch (const OraError& error) {
-        err << "cannot read the schema's tables: " << error.message() << '\n';
+    const std::optional<QStringList> schema = SchemaTableNames(err);
+    if (!schema)
         return false;
-    }
+    const QStringList& names = *schema;
     std::vector<JobTable> read;
     for (const JobEntry& entry : job.entries) {
         std::optional<JobTable> table = Prepare(entry, names, err);

@@ -63,6 +63,11 @@ struct Job {
 // `err`.
 std::optional<Job> ReadJob(const Arguments& args, QTextStream& err);
 
+// The schema's tables as the dictionary spells them (the names a file or an
+// argument may give reach SQL only once they are one of these); none, with
+// the reason on `err`, when the dictionary cannot be read.
+std::optional<QStringList> SchemaTableNames(QTextStream& err);
+
 // Reads every entry's table and rules from the database and the files,
 // checks them, and orders them parents first. False, with `FILE: problem`
 // lines on `err`, when anything is wrong; nothing has been written then.

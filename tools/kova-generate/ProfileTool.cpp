@@ -1,9 +1,9 @@
 // --profile: learns the tables' profiles and writes a project of 分布 rules
 // that makes look-alike rows at the source's scale (or F times it).
 #include "GenerateTool.h"
+#include "JobTables.h"
 
 #include "browser/ColumnGrid.h"
-#include "browser/ObjectList.h"
 #include "browser/ProfileRules.h"
 #include "controls/GridModel.h"
 #include "generate/RuleFile.h"
@@ -102,15 +102,10 @@ bool Loops(const std::vector<Learned>& learned, const QString& child, QString pa
 int WriteProfileProject(const Arguments& args, QTextStream& out, QTextStream& err)
 {
     ::OraDatabase* database = basKovaData::OraDatabase.get();
-    QStringList names;
-    try {
-        browser::ObjectList list;
-        browser::LoadObjectList(*database, list);
-        names = list.names.mid(0, list.firstViewIndex - 1);
-    } catch (const OraError& error) {
-        err << "cannot read the schema's tables: " << error.message() << '\n';
+    const std::optional<QStringList> schema = SchemaTableNames(err);
+    if (!schema)
         return Stopped;
-    }
+    const QStringList& names = *schema;
     const QFileInfo projectFile(args.profile);
     const QString base = projectFile.completeBaseName();
     std::vector<Learned> learned;
