@@ -54,8 +54,12 @@ QString ProfileRulesMessage(const ProfileRulesResult& result, const generate::Ta
                        ? u"統計情報（%1 行）から設定しました。"_s.arg(profile.rows)
                        : u"%1 行のうち %2 行を読んで設定しました。"_s.arg(profile.rows).arg(profile.read);
     text += u"\n分布: "_s + (result.distributed.isEmpty() ? u"なし"_s : result.distributed.join(u", "_s));
-    if (!result.kept.isEmpty())
-        text += u"\n自動設定のまま:\n  "_s + result.kept.join(u"\n  "_s);
+    if (!result.kept.empty()) {
+        QStringList kept;
+        for (const KeptColumn& column : result.kept)
+            kept << KeptText(column, true);
+        text += u"\n自動設定のまま:\n  "_s + kept.join(u"\n  "_s);
+    }
     return text;
 }
 

@@ -6,6 +6,7 @@
 #include "shared/NumberText.h"
 
 #include <memory>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -23,6 +24,35 @@ bool Named(const QStringList& lines, const QString& column)
 }
 
 }  // namespace
+
+QString KeptText(const KeptColumn& kept, bool japanese)
+{
+    QString why;
+    switch (kept.why) {
+    case KeptWhy::Type:
+        why = japanese ? u"この型のルールはありません"_s : u"no rule for its type"_s;
+        break;
+    case KeptWhy::Key:
+        why = japanese ? u"キー（値は重複できません）"_s : u"a key: its values may not repeat"_s;
+        break;
+    case KeptWhy::ForeignKey:
+        why = japanese ? u"外部キー（親の行から取ります）"_s : u"a foreign key: drawn from its parent's rows"_s;
+        break;
+    case KeptWhy::Database:
+        why = japanese ? u"データベースが値を与えます"_s : u"the database gives its value"_s;
+        break;
+    case KeptWhy::Trigger:
+        why = japanese ? u"トリガーが値を入れます"_s : u"a trigger fills it"_s;
+        break;
+    case KeptWhy::UnreadCheck:
+        why = japanese ? u"CHECK を読めないため NULL"_s : u"NULL, as its CHECK is not read"_s;
+        break;
+    case KeptWhy::NotProfiled:
+        why = japanese ? u"プロファイルにありません"_s : u"not in the profile"_s;
+        break;
+    }
+    return kept.column + u": "_s + why;
+}
 
 ProfileRulesResult ApplyProfileRules(OraDatabase* database, const QString& table,
                                      const generate::TableProfile& profile, bool keysFromProfile)
@@ -47,23 +77,23 @@ ProfileRulesResult ApplyProfileRules(OraDatabase* database, const QString& table
         ColumnRule& rule = basKovaData::ColumnRules[std::size_t(j)];
         const QString name = rule.ColumnName.trimmed();
         const generate::ColumnProfile* learned = profile.column(name);
-        QString why;
+        std::optional<KeptWhy> why;
         if (rule.family() == basKovaData::TypeFamily::Other)
-            why = u"no rule for its type"_s;
+            why = KeptWhy::Type;
         else if (rule.IsKey || rule.Unique || rule.storedKind() == basKovaData::Kind::Sequence)
-            why = u"a key: its values may not repeat"_s;
+            why = KeptWhy::Key;
         else if (rule.parent() || foreign.contains(name, Qt::CaseInsensitive))
-            why = u"a foreign key: drawn from its parent's rows"_s;
+            why = KeptWhy::ForeignKey;
         else if (rule.IsIdentity || Named(result.proposed.identityColumns, name))
-            why = u"the database gives its value"_s;
+            why = KeptWhy::Database;
         else if (Named(result.proposed.triggerFilled, name))
-            why = u"a trigger fills it"_s;
+            why = KeptWhy::Trigger;
         else if (Named(result.proposed.nullForChecks, name))
-            why = u"NULL, as its CHECK is not read"_s;
+            why = KeptWhy::UnreadCheck;
         else if (!learned || learned->family != generate::ProfileFamily(rule.family()))
-            why = u"not in the profile"_s;
-        if (!why.isEmpty()) {
-            result.kept << name + u": "_s + why;
+            why = KeptWhy::NotProfiled;
+        if (why) {
+            result.kept.push_back({name, *why});
             // A foreign key that may be NULL keeps the source's share of NULLs.
             if (learned && foreign.contains(name, Qt::CaseInsensitive) && !rule.IsNotNull && !rule.IsKey
                 && rule.storedKind() != basKovaData::Kind::Null)

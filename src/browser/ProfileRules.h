@@ -9,15 +9,28 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 class OraDatabase;
 
 namespace browser {
 
-struct ProfileRulesResult {
-    AutoRulesResult proposed;  // what 自動設定 said of the table
-    QStringList distributed;   // columns given the 分布 kind
-    QStringList kept;          // "COLUMN: why" for columns that kept the proposed rule
+// Why a column kept the rule 自動設定 proposed.
+enum class KeptWhy { Type, Key, ForeignKey, Database, Trigger, UnreadCheck, NotProfiled };
+
+struct KeptColumn {
+    QString column;
+    KeptWhy why = KeptWhy::NotProfiled;
 };
+
+struct ProfileRulesResult {
+    AutoRulesResult proposed;      // what 自動設定 said of the table
+    QStringList distributed;       // columns given the 分布 kind
+    std::vector<KeptColumn> kept;  // columns that kept the proposed rule
+};
+
+// "COLUMN: why", in the windows' Japanese or the console's English.
+QString KeptText(const KeptColumn& kept, bool japanese);
 
 // Gives the loaded columns of `table` (ColumnRules 1 to ColumnCount, with no
 // rules yet) the rules 自動設定 proposes, then the 分布 kind from `profile`

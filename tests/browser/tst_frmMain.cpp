@@ -292,7 +292,7 @@ private Q_SLOTS:
             QCOMPARE(cells, QStringList(4, QString()));
             return;
         }
-        QCOMPARE(text.section(u'\n', 1), u"分布: STATUS, AMOUNT, NOTE\n自動設定のまま:\n  ID: a key: its values may not repeat"_s);
+        QCOMPARE(text.section(u'\n', 1), u"分布: STATUS, AMOUNT, NOTE\n自動設定のまま:\n  ID: キー（値は重複できません）"_s);
         QCOMPARE(cells, (QStringList{u"連番"_s, u"分布"_s, u"分布"_s, u"分布"_s}));
         QVERIFY(!ColumnRules[2].Distribution->frequent.empty());
         QCOMPARE(ColumnRules[2].Distribution->frequent.front().value, u"A"_s);

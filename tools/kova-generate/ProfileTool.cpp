@@ -250,8 +250,8 @@ int WriteProfileProject(const Arguments& args, QTextStream& out, QTextStream& er
         else
             out << ", " << table.rows << " rows";
         out << '\n';
-        for (const QString& kept : set.kept)
-            out << "  " << kept << '\n';
+        for (const browser::KeptColumn& kept : set.kept)
+            out << "  " << browser::KeptText(kept, false) << '\n';
     }
     const std::uint64_t seed = QRandomGenerator::global()->bounded(quint64(1) << 53);
     const QJsonObject project{{u"kova-project"_s, 1}, {u"seed"_s, qint64(seed)}, {u"tables"_s, tables}};
