@@ -1,5 +1,6 @@
 #include "browser/ProfileRules.h"
 
+#include "browser/CheckConditions.h"
 #include "rules/ColumnRule.h"
 #include "session/OraError.h"
 #include "rules/RuleEditing.h"
@@ -7,6 +8,7 @@
 
 #include <memory>
 #include <optional>
+#include <set>
 
 using namespace Qt::StringLiterals;
 
@@ -47,6 +49,9 @@ QString KeptText(const KeptColumn& kept, bool japanese)
     case KeptWhy::UnreadCheck:
         why = japanese ? u"CHECK を読めないため NULL"_s : u"NULL, as its CHECK is not read"_s;
         break;
+    case KeptWhy::SharedCheck:
+        why = japanese ? u"ほかの列と一緒の CHECK があります"_s : u"a CHECK names it beside another column"_s;
+        break;
     case KeptWhy::NotProfiled:
         why = japanese ? u"プロファイルにありません"_s : u"not in the profile"_s;
         break;
@@ -64,9 +69,16 @@ ProfileRulesResult ApplyProfileRules(OraDatabase* database, const QString& table
         return result;
     // Every foreign key column, a reference to the table's own rows as well.
     QStringList foreign;
+    std::set<int> shared;  // columns of a CHECK over several columns
     try {
         for (const ForeignKey& key : ForeignKeys(database, table))
             foreign << key.column;
+        for (const CheckConstraint& check : CheckConstraints(database, table)) {
+            const CheckReading reading =
+                ReadCheck(check.condition, basKovaData::ColumnRules, basKovaData::ColumnCount);
+            if (std::set<int>(reading.named.begin(), reading.named.end()).size() > 1)
+                shared.insert(reading.named.begin(), reading.named.end());
+        }
     } catch (const OraError& error) {
         result.proposed.failed = true;
         result.proposed.errorText = error.message();
@@ -90,6 +102,8 @@ ProfileRulesResult ApplyProfileRules(OraDatabase* database, const QString& table
             why = KeptWhy::Trigger;
         else if (Named(result.proposed.nullForChecks, name))
             why = KeptWhy::UnreadCheck;
+        else if (shared.count(j) > 0)
+            why = KeptWhy::SharedCheck;
         else if (!learned || learned->family != generate::ProfileFamily(rule.family()))
             why = KeptWhy::NotProfiled;
         if (why) {

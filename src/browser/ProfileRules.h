@@ -16,7 +16,7 @@ class OraDatabase;
 namespace browser {
 
 // Why a column kept the rule 自動設定 proposed.
-enum class KeptWhy { Type, Key, ForeignKey, Database, Trigger, UnreadCheck, NotProfiled };
+enum class KeptWhy { Type, Key, ForeignKey, Database, Trigger, UnreadCheck, SharedCheck, NotProfiled };
 
 struct KeptColumn {
     QString column;
@@ -34,7 +34,9 @@ QString KeptText(const KeptColumn& kept, bool japanese);
 
 // Gives the loaded columns of `table` (ColumnRules 1 to ColumnCount, with no
 // rules yet) the rules 自動設定 proposes, then the 分布 kind from `profile`
-// where it fits. With `keysFromProfile` (rules for another database than the
+// where it fits. A column that a CHECK names beside another (an end after a
+// start) keeps 自動設定's rule, which that CHECK narrowed: two columns drawn
+// each from its own profile would not keep it. With `keysFromProfile` (rules for another database than the
 // profile's source), a NUMBER key's sequence starts at the source's smallest
 // key instead of after the largest key present. Check `proposed.failed` first.
 ProfileRulesResult ApplyProfileRules(OraDatabase* database, const QString& table,

@@ -1,7 +1,8 @@
 // label: engine
 // kova-generate --profile on the embedded engine: the project it writes makes
 // as many rows as the source holds, foreign keys that may be NULL keep their
-// NULL share, a table referring to itself keeps its rows, and a column that
+// NULL share, a table referring to itself keeps its rows, columns that one
+// CHECK names together keep a rule that meets it, and a column that
 // --personal names must be one of the tables'.
 #include "GenerateTool.h"
 
@@ -20,6 +21,8 @@ const QStringList Schema = {
     u"CREATE TABLE P (ID NUMBER(6) PRIMARY KEY, V VARCHAR2(8))"_s,
     u"CREATE TABLE C (ID NUMBER(6) PRIMARY KEY, P_ID NUMBER(6) REFERENCES P (ID), W NUMBER(4))"_s,
     u"CREATE TABLE TREE (ID NUMBER(6) PRIMARY KEY, UP NUMBER(6) REFERENCES TREE (ID), NAME VARCHAR2(10))"_s,
+    u"CREATE TABLE SPAN (ID NUMBER(6) PRIMARY KEY, STARTS DATE NOT NULL, ENDS DATE NOT NULL, "
+    "CONSTRAINT SPAN_ORDER CHECK (ENDS > STARTS))"_s,
 };
 
 }  // namespace
@@ -53,16 +56,20 @@ private Q_SLOTS:
             fill << u"INSERT INTO P VALUES (%1, 'p%1')"_s.arg(i);
         for (int i = 1; i <= 1000; ++i)
             fill << u"INSERT INTO C VALUES (%1, %2, %3)"_s.arg(i).arg(i % 10 < 3 ? u"NULL"_s : QString::number(1 + i % 37)).arg(i % 50);
-        for (int i = 1; i <= 200; ++i)
+        for (int i = 1; i <= 200; ++i) {
             fill << u"INSERT INTO TREE VALUES (%1, %2, 'n%1')"_s.arg(i).arg(i == 1 ? u"NULL"_s : QString::number(i / 2));
+            fill << u"INSERT INTO SPAN VALUES (%1, DATE '2020-01-01' + %2, DATE '2020-01-01' + %3)"_s.arg(i).arg(i % 90).arg(
+                i % 90 + 1 + i % 7);
+        }
         const kovatest::EngineDb source(fill);
         const QString project = dir.filePath(u"made/look.json"_s);
-        QCOMPARE(run(source.db.path, {u"--profile"_s, project, u"P"_s, u"C"_s, u"TREE"_s}), kovagenerate::AllCreated);
+        QCOMPARE(run(source.db.path, {u"--profile"_s, project, u"P"_s, u"C"_s, u"TREE"_s, u"SPAN"_s}), kovagenerate::AllCreated);
         const kovatest::EngineDb target(Schema);
         QVERIFY2(run(target.db.path, {project, u"--seed"_s, u"3"_s}) == kovagenerate::AllCreated, qPrintable(err));
         QCOMPARE(target.text(u"SELECT COUNT(*) FROM P"_s), u"100"_s);
         QCOMPARE(target.text(u"SELECT COUNT(*) FROM C"_s), u"1000"_s);
         QCOMPARE(target.text(u"SELECT COUNT(*) FROM TREE"_s), u"200"_s);
+        QCOMPARE(target.text(u"SELECT COUNT(*) FROM SPAN"_s), u"200"_s);
         const int nulls = target.text(u"SELECT COUNT(*) FROM C WHERE P_ID IS NULL"_s).toInt();
         QVERIFY2(nulls >= 250 && nulls <= 350, qPrintable(QString::number(nulls)));
     }
