@@ -6,6 +6,7 @@
 #include "rules/RuleEditing.h"
 #include "shared/NumberText.h"
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <set>
@@ -29,34 +30,19 @@ bool Named(const QStringList& lines, const QString& column)
 
 QString KeptText(const KeptColumn& kept, bool japanese)
 {
-    QString why;
-    switch (kept.why) {
-    case KeptWhy::Type:
-        why = japanese ? u"この型のルールはありません"_s : u"no rule for its type"_s;
-        break;
-    case KeptWhy::Key:
-        why = japanese ? u"キー（値は重複できません）"_s : u"a key: its values may not repeat"_s;
-        break;
-    case KeptWhy::ForeignKey:
-        why = japanese ? u"外部キー（親の行から取ります）"_s : u"a foreign key: drawn from its parent's rows"_s;
-        break;
-    case KeptWhy::Database:
-        why = japanese ? u"データベースが値を与えます"_s : u"the database gives its value"_s;
-        break;
-    case KeptWhy::Trigger:
-        why = japanese ? u"トリガーが値を入れます"_s : u"a trigger fills it"_s;
-        break;
-    case KeptWhy::UnreadCheck:
-        why = japanese ? u"CHECK を読めないため NULL"_s : u"NULL, as its CHECK is not read"_s;
-        break;
-    case KeptWhy::SharedCheck:
-        why = japanese ? u"ほかの列と一緒の CHECK があります"_s : u"a CHECK names it beside another column"_s;
-        break;
-    case KeptWhy::NotProfiled:
-        why = japanese ? u"プロファイルにありません"_s : u"not in the profile"_s;
-        break;
-    }
-    return kept.column + u": "_s + why;
+    // By KeptWhy, in its order: the windows' words, then the console's.
+    static const std::array<std::pair<QString, QString>, 8> reasons = {{
+        {u"この型のルールはありません"_s, u"no rule for its type"_s},
+        {u"キー（値は重複できません）"_s, u"a key: its values may not repeat"_s},
+        {u"外部キー（親の行から取ります）"_s, u"a foreign key: drawn from its parent's rows"_s},
+        {u"データベースが値を与えます"_s, u"the database gives its value"_s},
+        {u"トリガーが値を入れます"_s, u"a trigger fills it"_s},
+        {u"CHECK を読めないため NULL"_s, u"NULL, as its CHECK is not read"_s},
+        {u"ほかの列と一緒の CHECK があります"_s, u"a CHECK names it beside another column"_s},
+        {u"プロファイルにありません"_s, u"not in the profile"_s},
+    }};
+    const auto& reason = reasons[std::size_t(kept.why)];
+    return kept.column + u": "_s + (japanese ? reason.first : reason.second);
 }
 
 ProfileRulesResult ApplyProfileRules(OraDatabase* database, const QString& table,

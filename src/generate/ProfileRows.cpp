@@ -403,6 +403,7 @@ std::vector<ChildrenPerParent> ChildrenPerParentOf(OraDatabase& database, const 
         parentColumns[name] << rows->Value(3).toString();
     }
     std::vector<ChildrenPerParent> found;
+    std::optional<double> childRows;  // the child table's NUM_ROWS, read once
     for (auto& [name, key] : keys) {
         QStringList chosen, present, grouped, joined;
         for (qsizetype i = 0; i < key.columns.size(); ++i) {
@@ -422,7 +423,8 @@ std::vector<ChildrenPerParent> ChildrenPerParentOf(OraDatabase& database, const 
             };
             const double parents = figure(u"SELECT NUM_ROWS FROM USER_TABLES WHERE TABLE_NAME = %1"_s.arg(
                 SqlQuoted(key.parentTable)));
-            const double children = figure(u"SELECT NUM_ROWS FROM USER_TABLES WHERE TABLE_NAME = %1"_s.arg(SqlQuoted(table)));
+            if (!childRows)
+                childRows = figure(u"SELECT NUM_ROWS FROM USER_TABLES WHERE TABLE_NAME = %1"_s.arg(SqlQuoted(table)));
             double distinct = -1.0, nulls = 0.0;
             if (key.columns.size() == 1) {
                 const QString where = u" FROM USER_TAB_COL_STATISTICS WHERE TABLE_NAME = %1 AND COLUMN_NAME = %2"_s.arg(
@@ -430,11 +432,11 @@ std::vector<ChildrenPerParent> ChildrenPerParentOf(OraDatabase& database, const 
                 distinct = figure(u"SELECT NUM_DISTINCT"_s + where);
                 nulls = std::max(figure(u"SELECT NUM_NULLS"_s + where), 0.0);
             }
-            if (parents > 0 && children >= 0) {
-                key.average = children / parents;
+            if (parents > 0 && *childRows >= 0) {
+                key.average = *childRows / parents;
                 if (distinct > 0) {
                     const double having = std::min(distinct, parents);
-                    const double each = std::max(children - nulls, 0.0) / having;
+                    const double each = std::max(*childRows - nulls, 0.0) / having;
                     const qint64 low = std::max<qint64>(1, qint64(std::floor(each / 2)));
                     const qint64 high = std::max(low, qint64(std::llround(2 * each)) - low);
                     if (having < parents)
