@@ -400,11 +400,15 @@ RETURN (SELECT upper(encode(convert_to(left(v, max(n)), 'UTF8'), 'hex'))
 -- of the next one's in proportion to the value for numbers and dates, half
 -- of it for texts), the value as a number and as text, its own rows (a most
 -- common value's, else 1; 0 in a frequency histogram) and its byte form.
+-- The K bounds close K - 1 buckets: the first bound, the smallest value the
+-- sample saw, closes only its own rows, as many as one of the distinct
+-- values outside the most common ones (distinct_) holds on average.
 --   FREQUENCY: the most common values cover every non-NULL row;
 --   HYBRID: there are bounds, and every value is an endpoint;
 --   NONE: neither (the rows still give the smallest and largest value).
+DROP FUNCTION IF EXISTS kova_oracle.kova_column_values(text, numeric, real, text[], real[], text[]) CASCADE;
 CREATE OR REPLACE FUNCTION kova_oracle.kova_column_values(fam text, rows_ numeric, null_frac real, mcv text[],
-                                                          mcf real[], bounds text[])
+                                                          mcf real[], bounds text[], distinct_ numeric)
 RETURNS TABLE (histogram text, ordinal bigint, endpoint_number numeric, endpoint_value numeric,
                endpoint_actual_value text, endpoint_repeat_count numeric, raw text)
 LANGUAGE sql STABLE PARALLEL SAFE
@@ -424,7 +428,11 @@ BEGIN ATOMIC
                 WHEN coalesce((SELECT sum(f) FROM unnest(mcf) f), 0) >= 1 - null_frac - 0.00001 THEN 'FREQUENCY'
                 ELSE 'NONE' END AS histogram,
            greatest(1 - null_frac - coalesce((SELECT sum(f) FROM unnest(mcf) f), 0), 0)::numeric AS spread,
-           greatest(coalesce(cardinality(bounds), 0), 1) AS buckets
+           greatest(coalesce(cardinality(bounds), 0) - 1, 1) AS buckets
+  ), shares AS (
+    SELECT k.*, least(k.spread / k.buckets,
+                      k.spread / greatest(coalesce(distinct_, 0) - coalesce(cardinality(mcv), 0), 1)) AS one
+      FROM kind k
   ), ordered AS (
     SELECT t.*, row_number() OVER (ORDER BY t.num, t.ts, t.txt) AS ordinal FROM typed t
   ), previous AS (
@@ -448,7 +456,8 @@ BEGIN ATOMIC
   )
   SELECT k.histogram, p.ordinal,
          round(rows_ * (coalesce(sum(p.freq) OVER (ORDER BY p.ordinal), 0)
-                        + CASE WHEN k.histogram = 'HYBRID' THEN k.spread * (p.along + 1) / k.buckets ELSE 0 END)),
+                        + CASE WHEN k.histogram <> 'HYBRID' OR p.along < 0 THEN 0
+                               ELSE k.one + (k.spread - k.one) * p.along / k.buckets END)),
          CASE fam WHEN 'N' THEN p.num
                   WHEN 'D' THEN (extract(epoch FROM p.ts) / 86400 + 2440588)::numeric
                   ELSE ('x' || rpad(encode(substring(convert_to(p.txt, 'UTF8') FROM 1 FOR 7), 'hex'), 14, '0'))::bit(56)::bigint::numeric END,
@@ -456,7 +465,7 @@ BEGIN ATOMIC
          CASE WHEN k.histogram = 'FREQUENCY' THEN 0 WHEN p.freq IS NOT NULL THEN round(rows_ * p.freq) ELSE 1 END,
          CASE fam WHEN 'N' THEN kova_oracle.ora_number_raw(p.num) WHEN 'D' THEN kova_oracle.ora_date_raw(p.ts)
                   ELSE kova_oracle.ora_text_raw(p.txt) END
-    FROM placed p CROSS JOIN kind k
+    FROM placed p CROSS JOIN shares k
    ORDER BY p.ordinal;
 END;
 
@@ -470,7 +479,16 @@ SELECT kova_oracle.ora_name(c.relname) AS table_name, kova_oracle.ora_name(a.att
        s.most_common_vals::text::text[] AS mcv, s.most_common_freqs AS mcf,
        s.histogram_bounds::text::text[] AS bounds,
        greatest(pg_stat_get_last_analyze_time(c.oid), pg_stat_get_last_autoanalyze_time(c.oid))::timestamp(0)
-         AS last_analyzed
+         AS last_analyzed,
+       round(CASE WHEN s.n_distinct >= 0 THEN s.n_distinct ELSE -s.n_distinct * c.reltuples END)::numeric
+         AS num_distinct,
+       -- ANALYZE samples 300 rows per unit of the largest statistics target
+       -- of the table's columns.
+       least(round(c.reltuples),
+             300 * (SELECT max(CASE WHEN x.attstattarget >= 0 THEN x.attstattarget
+                                    ELSE current_setting('default_statistics_target')::int END)
+                      FROM pg_attribute x
+                     WHERE x.attrelid = c.oid AND x.attnum > 0 AND NOT x.attisdropped))::numeric AS sampled
   FROM kova_oracle.kova_relations c
   JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped
   JOIN pg_stats s ON s.schemaname = c.nspname AND s.tablename = c.relname AND s.attname = a.attname
@@ -479,9 +497,10 @@ SELECT kova_oracle.ora_name(c.relname) AS table_name, kova_oracle.ora_name(a.att
  WHERE c.relkind IN ('r', 'p') AND c.reltuples >= 0;
 
 -- NUM_DISTINCT: n_distinct, a negative one being a share of the rows;
--- NUM_NULLS: null_frac of the rows; SAMPLE_SIZE: the non-NULL rows, which the
--- histogram's ENDPOINT_NUMBERs count up to; DENSITY: 0.5 / SAMPLE_SIZE for a
--- frequency histogram, else 1 / NUM_DISTINCT; AVG_COL_LEN: avg_width.
+-- NUM_NULLS: null_frac of the rows; SAMPLE_SIZE: the non-NULL rows of
+-- ANALYZE's sample, from which n_distinct was estimated (the histogram's
+-- ENDPOINT_NUMBERs count all the non-NULL rows); DENSITY: 0.5 / the non-NULL
+-- rows for a frequency histogram, else 1 / NUM_DISTINCT; AVG_COL_LEN: avg_width.
 CREATE OR REPLACE VIEW kova_oracle.user_tab_col_statistics AS
 SELECT s.table_name, s.column_name,
        round(CASE WHEN s.n_distinct >= 0 THEN s.n_distinct ELSE -s.n_distinct * s.num_rows END)::numeric AS num_distinct,
@@ -492,12 +511,12 @@ SELECT s.table_name, s.column_name,
        END AS density,
        round(s.null_frac * s.num_rows)::numeric AS num_nulls,
        CASE WHEN h.histogram = 'NONE' THEN 0 ELSE coalesce(b.values_, 0) END::numeric AS num_buckets,
-       s.last_analyzed, round(s.num_rows * (1 - s.null_frac))::numeric AS sample_size,
+       s.last_analyzed, round(s.sampled * (1 - s.null_frac))::numeric AS sample_size,
        s.avg_width::numeric AS avg_col_len, h.histogram
   FROM kova_oracle.kova_column_stats s
   LEFT JOIN LATERAL (SELECT count(*) AS values_, (array_agg(x.raw ORDER BY x.ordinal))[1] AS low_value,
                             (array_agg(x.raw ORDER BY x.ordinal DESC))[1] AS high_value, min(x.histogram) AS histogram
-                       FROM kova_oracle.kova_column_values(s.fam, s.num_rows, s.null_frac, s.mcv, s.mcf, s.bounds) x
+                       FROM kova_oracle.kova_column_values(s.fam, s.num_rows, s.null_frac, s.mcv, s.mcf, s.bounds, s.num_distinct) x
                       WHERE s.fam IS NOT NULL) b ON true
   CROSS JOIN LATERAL (SELECT coalesce(b.histogram, 'NONE') AS histogram) h;
 
@@ -505,7 +524,7 @@ CREATE OR REPLACE VIEW kova_oracle.user_histograms AS
 SELECT s.table_name, s.column_name, x.endpoint_number, x.endpoint_value, x.endpoint_actual_value,
        x.endpoint_repeat_count
   FROM kova_oracle.kova_column_stats s
-  CROSS JOIN LATERAL kova_oracle.kova_column_values(s.fam, s.num_rows, s.null_frac, s.mcv, s.mcf, s.bounds) x
+  CROSS JOIN LATERAL kova_oracle.kova_column_values(s.fam, s.num_rows, s.null_frac, s.mcv, s.mcf, s.bounds, s.num_distinct) x
  WHERE s.fam IS NOT NULL AND x.histogram <> 'NONE';
 
 -- V$SQL and V$SQLTEXT: the statements pg_stat_statements has seen in this

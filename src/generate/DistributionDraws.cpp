@@ -334,12 +334,7 @@ QString DistributionDraws::OwnValue(Column& column, int number)
     return BucketValue(column, number, at - column.frequent.size());
 }
 
-namespace {
-
-// How many values n draws must pick among to find `distinct` different ones
-// on average: m with m (1 - e^(-n/m)) = distinct, or a count past any
-// column's values when `distinct` is close to n itself.
-double Spread(double distinct, double n)
+double DrawSpread(double distinct, double n)
 {
     const double wanted = std::max(1.0, std::round(distinct));
     if (n <= wanted * 1.02)
@@ -352,8 +347,6 @@ double Spread(double distinct, double n)
     }
     return std::round(high);
 }
-
-}  // namespace
 
 void DistributionDraws::PlanRows(qint64 rows)
 {
@@ -392,9 +385,9 @@ void DistributionDraws::PlanRows(qint64 rows)
                     wanted[b] += excess * wanted[b] / open;
         }
         for (std::size_t b = 0; b < column->buckets.size(); ++b)
-            column->spread.push_back(Spread(wanted[b], double(rows) * column->buckets[b].share));
+            column->spread.push_back(DrawSpread(wanted[b], double(rows) * column->buckets[b].share));
         if (column->dictionary >= 0 && column->profile->distinct >= 1)
-            column->dictionaryCount = Spread(column->profile->distinct, double(rows) * (1.0 - column->profile->nulls));
+            column->dictionaryCount = DrawSpread(column->profile->distinct, double(rows) * (1.0 - column->profile->nulls));
     }
 }
 

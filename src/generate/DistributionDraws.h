@@ -69,4 +69,9 @@ private:
     ColumnDraw m_pairDraw;
 };
 
+// How many values n draws must pick among to find `distinct` different ones
+// on average: m with m (1 - e^(-n/m)) = distinct, or a count past any
+// column's values (1e15) when `distinct` is close to n itself.
+double DrawSpread(double distinct, double n);
+
 }  // namespace generate

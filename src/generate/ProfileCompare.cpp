@@ -103,7 +103,8 @@ QString ValueKey(const QString& value, Family family)
 }
 
 // The share of all rows a side gives `value` (frequent there, or its part of
-// the first bucket that holds it).
+// every bucket that holds it: buckets may overlap, as a wide one of the rows
+// the statistics could not place lies over the others).
 double ShareOf(const ColumnProfile& profile, const QString& key)
 {
     for (const ColumnProfile::Frequent& value : profile.frequent)
@@ -112,10 +113,11 @@ double ShareOf(const ColumnProfile& profile, const QString& key)
     if (profile.family == Family::Text)
         return 0.0;
     const double at = key.toDouble();
+    double share = 0.0;
     for (const ColumnProfile::Bucket& bucket : profile.buckets)
         if (bucket.low <= at && at <= bucket.high)
-            return bucket.share / std::max(bucket.distinct, 1.0);
-    return 0.0;
+            share += bucket.share / std::max(bucket.distinct, 1.0);
+    return share;
 }
 
 Figure MakeFigure(FigureKind kind, double distance, double limit, double source = 0.0, double target = 0.0)

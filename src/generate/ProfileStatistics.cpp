@@ -1,6 +1,7 @@
 #include "generate/ProfileStatistics.h"
 
 #include "engine/OracleStatBytes.h"
+#include "generate/DistributionDraws.h"
 #include "generate/InsertRow.h"
 #include "session/OraDatabase.h"
 #include "session/OraDynaset.h"
@@ -21,11 +22,11 @@ namespace {
 
 using Family = ColumnProfile::Family;
 
-// A value known from the statistics: its place on the column's scale (a
-// number, seconds, a text's length) and its text as a frequent value.
 // Tables from this many rows on: their statistics come from samples.
 constexpr double SampledRows = 10000.0;
 
+// A value known from the statistics: its place on the column's scale (a
+// number, seconds, a text's length) and its text as a frequent value.
 struct Known {
     double key = 0.0;
     QString text;
@@ -125,6 +126,7 @@ public:
         m_profile.distinct = std::isfinite(statistics.numDistinct) ? std::max(statistics.numDistinct, 0.0) : 0.0;
         m_present = 1.0 - m_profile.nulls;
         m_rows = std::isfinite(rows) ? std::max(rows, 0.0) : 0.0;
+        m_sample = std::isfinite(statistics.sampleSize) ? statistics.sampleSize : 0.0;
         m_low = FromBytes(statistics.low, m_profile.family);
         m_high = FromBytes(statistics.high, m_profile.family);
         for (const std::optional<Known>& bound : {m_low, m_high})
@@ -166,12 +168,113 @@ private:
     ColumnProfile m_profile;
     double m_present = 1.0;
     double m_rows = 0.0;
+    double m_sample = 0.0;  // the non-NULL rows the distinct count was estimated on
     std::optional<Known> m_low, m_high;
     std::vector<Known> m_seen;
     std::vector<ColumnProfile::Frequent> m_frequent;
     std::vector<Range> m_ranges;
     double m_unknown = 0.0;  // rows somewhere from the lowest to the highest value
+
+    // The step between the column's values, or 0 for none known: a day for
+    // dates whose known values are all whole days; for numbers the finest
+    // decimal their known values show, down to a millionth.
+    double gridUnit() const
+    {
+        constexpr double Day = 86400.0;
+        switch (m_profile.family) {
+        case Family::Date:
+            return std::all_of(m_ranges.begin(), m_ranges.end(), [](const Range& range) {
+                       return std::fmod(range.low, Day) == 0.0 && std::fmod(range.high, Day) == 0.0;
+                   }) ? Day : 0.0;
+        case Family::Number: {
+            int places = 0;
+            for (const Known& value : m_seen) {
+                int p = 0;
+                while (p <= 6) {
+                    const double scaled = value.key * std::pow(10.0, p);
+                    if (std::abs(scaled - std::round(scaled)) <= 1e-9 * std::max(1.0, std::abs(scaled)))
+                        break;
+                    ++p;
+                }
+                if (p > 6)
+                    return 0.0;
+                places = std::max(places, p);
+            }
+            return m_seen.empty() ? 0.0 : std::pow(10.0, -places);
+        }
+        case Family::Text:
+            break;
+        }
+        return 0.0;
+    }
 };
+
+// A sample of `sample` of a column's `rows` non-NULL rows, drawn as the
+// profile draws them with its buckets' counts times `factor`: the distinct
+// count Haas and Stokes's estimator gives from the values the sample holds
+// (d) and those it holds once (f1), n d / (n - f1 + f1 n / N), as
+// PostgreSQL's ANALYZE estimates it. A value of r rows is in the sample
+// about Poisson(r n / N) times.
+// The distinct values a bucket can hold at most: one between equal bounds,
+// the steps of the column's grid (`unit`, 0 for none) from low to high.
+double BucketRoom(const ColumnProfile& profile, const ColumnProfile::Bucket& bucket, double unit)
+{
+    if (profile.family == ColumnProfile::Family::Text)
+        return 1e15;
+    if (bucket.low == bucket.high)
+        return 1.0;
+    return unit > 0.0 ? std::round((bucket.high - bucket.low) / unit) + 1.0 : 1e15;
+}
+
+double SampleEstimate(const ColumnProfile& profile, double factor, double rows, double sample, double unit)
+{
+    const double present = 1.0 - profile.nulls;
+    double held = 0.0;
+    double once = 0.0;
+    const auto add = [&](double values, double each) {
+        held += values * -std::expm1(-each);
+        once += values * each * std::exp(-each);
+    };
+    for (const ColumnProfile::Frequent& value : profile.frequent)
+        add(1.0, sample * value.share / present);
+    for (const ColumnProfile::Bucket& bucket : profile.buckets) {
+        const double bucketRows = rows * bucket.share / present;
+        if (!(bucketRows > 0.0))
+            continue;
+        const double values = std::min(DrawSpread(std::min(bucket.distinct * factor, bucketRows), bucketRows),
+                                       BucketRoom(profile, bucket, unit));
+        add(values, sample * bucket.share / present / values);
+    }
+    return sample * held / (sample - once + once * sample / rows);
+}
+
+// A distinct count estimated from a sample falls short of the column's, and
+// data drawn with it would give a sample that estimates fewer still: the
+// buckets' counts are raised by one factor until the draws' sample would
+// estimate the statistics' own count. The profile's count stays what the
+// statistics say.
+void RaiseSampledDistinct(ColumnProfile& profile, double rows, double sample, double unit)
+{
+    if (!(sample > 0.0) || !(rows > sample * 1.01) || !(profile.nulls < 1.0) || profile.buckets.empty())
+        return;
+    const double wanted = profile.distinct;
+    const auto estimate = [&](double factor) { return SampleEstimate(profile, factor, rows, sample, unit); };
+    if (!(estimate(1.0) < wanted))
+        return;
+    double low = 1.0;
+    double high = 2.0;
+    while (estimate(high) < wanted && high < rows)
+        high *= 2.0;
+    for (int i = 0; i < 40 && high / low > 1.001; ++i) {
+        const double middle = std::sqrt(low * high);
+        (estimate(middle) < wanted ? low : high) = middle;
+    }
+    const double present = 1.0 - profile.nulls;
+    for (ColumnProfile::Bucket& bucket : profile.buckets)
+        bucket.distinct = std::max(1.0, std::min({std::round(bucket.distinct * high),
+                                                  std::round(rows * bucket.share / present),
+                                                  BucketRoom(profile, bucket, unit)}));
+}
 
 ColumnProfile Builder::finish()
 {
@@ -233,42 +336,51 @@ ColumnProfile Builder::finish()
     for (const Range& range : m_ranges)
         total += range.share;
     const double rest = std::max(m_profile.distinct - double(m_profile.frequent.size()), 0.0);
-    constexpr double Day = 86400.0;
-    // Dates between whole days: a range can hold only its days, and rows
-    // spread over them find about days (1 - e^(-rows/days)) of them; the
+    // Values on a grid (dates between whole days, numbers whose known values
+    // show no finer decimal): a range can hold only its steps, and rows
+    // spread over them find about steps (1 - e^(-rows/steps)) of them; the
     // distinct values are spread by that, not by the rows alone, so that a
-    // sparse stretch keeps its many days and a dense one its few.
+    // sparse stretch keeps its many values and a dense one its few.
     const auto firstOpen = [&](const Range& range) {
         return !(m_profile.low && range.low == *m_profile.low && &range == &m_ranges.front());
     };
+    double unit = m_rows > 0.0 ? gridUnit() : 0.0;
+    const auto steps = [&](const Range& range) {
+        return std::max(1.0, std::round((range.high - range.low) / unit) + (firstOpen(range) ? 0.0 : 1.0));
+    };
+    // A grid with fewer steps than the distinct values is not the column's:
+    // numbers take a finer one, dates none.
+    const auto room = [&] {
+        double all = 0.0;
+        for (const Range& range : m_ranges)
+            all += steps(range);
+        return all;
+    };
+    while (unit > 0.0 && room() < rest)
+        unit = family == Family::Number && unit > 1.5e-6 ? unit / 10.0 : 0.0;
     std::vector<double> weight;
     double weights = 0.0;
-    const bool days = family == Family::Date && m_rows > 0.0
-                      && std::all_of(m_ranges.begin(), m_ranges.end(), [](const Range& range) {
-                             return std::fmod(range.low, Day) == 0.0 && std::fmod(range.high, Day) == 0.0;
-                         });
     for (const Range& range : m_ranges) {
-        const double span = std::round((range.high - range.low) / Day) + (firstOpen(range) ? 0.0 : 1.0);
         const double rows = range.share * m_rows;
-        weight.push_back(days ? std::max(span, 1.0) * -std::expm1(-rows / std::max(span, 1.0)) : range.share);
+        weight.push_back(unit > 0.0 ? steps(range) * -std::expm1(-rows / steps(range)) : range.share);
         weights += weight.back();
     }
     for (const Range& range : m_ranges) {
         const std::size_t r = std::size_t(&range - m_ranges.data());
-        double distinct = std::max(1.0, std::round(rest * (days ? weight[r] / weights : range.share / total)));
-        if (days)
-            distinct = std::min(distinct, std::max(1.0, std::round((range.high - range.low) / Day) + (firstOpen(range) ? 0.0 : 1.0)));
+        double distinct = std::max(1.0, std::round(rest * (unit > 0.0 ? weight[r] / weights : range.share / total)));
+        if (unit > 0.0)
+            distinct = std::min(distinct, steps(range));
         if (range.low == range.high && family != Family::Text)
             distinct = 1.0;
         // A range between two endpoints holds the values after the lower
         // one, which its own bucket counts: its d values are taken to lie
-        // evenly from one d-th of the way on (whole days between days).
+        // evenly from one d-th of the way on (whole steps of the grid).
         double low = range.low;
         const bool opened = firstOpen(range);
         if (family != Family::Text && range.high > range.low && opened) {
             double step = (range.high - range.low) / distinct;
-            if (family == Family::Date && std::fmod(range.low, Day) == 0.0 && std::fmod(range.high, Day) == 0.0)
-                step = std::max(Day, std::round(step / Day) * Day);
+            if (unit > 0.0)
+                step = std::max(unit, std::round(step / unit) * unit);
             low = std::min(range.high, range.low + step);
         }
         m_profile.buckets.push_back({low, range.high, std::min(range.share, 1.0), distinct});
@@ -277,10 +389,13 @@ ColumnProfile Builder::finish()
     // from a sample and undercount them: such a column's values are drawn as if each row's
     // were new, on the column's own grid (its scale, its dates' days), which
     // then gives the repeats it gave the source.
-    if (m_rows >= SampledRows && m_profile.distinct >= 0.3 * m_rows * m_present)
+    if (m_rows >= SampledRows && m_profile.distinct >= 0.3 * m_rows * m_present) {
         for (ColumnProfile::Bucket& bucket : m_profile.buckets)
             if (bucket.low < bucket.high || family == Family::Text)
                 bucket.distinct = std::max(bucket.distinct, std::round(bucket.share * m_rows));
+    } else {
+        RaiseSampledDistinct(m_profile, m_rows * m_present, m_sample, unit);
+    }
     return m_profile;
 }
 

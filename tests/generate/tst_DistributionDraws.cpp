@@ -5,6 +5,7 @@
 // slices and whichever of a pair's columns comes first; profiles with little
 // in them still give values.
 #include "generate/ColumnProfile.h"
+#include "generate/ProfileStatistics.h"
 #include "generate/ValueGenerator.h"
 #include "rules/ColumnRule.h"
 #include "shared/RandomSequence.h"
@@ -301,6 +302,49 @@ private Q_SLOTS:
         const auto slice = Made(Rules(Orders, 42), 500, from, seek);
         for (std::size_t i = 0; i < slice.size(); ++i)
             QCOMPARE(slice[i], m_run[std::size_t(from) + i]);
+    }
+
+    // Statistics of 100,000 amounts in four even buckets from 0.50 to
+    // 5000.25 that count 8,000 distinct values. Counted on all the rows, the
+    // run makes about that many; estimated from a sample of 5,000 rows, the
+    // run's own sample of 5,000 estimates about that many, by the estimator
+    // PostgreSQL's ANALYZE uses (Haas and Stokes: n d / (n - f1 + f1 n / N),
+    // d the values the sample holds, f1 those it holds once).
+    void sampledDistinctCount_data()
+    {
+        QTest::addColumn<double>("sample");
+        QTest::newRow("counted on every row") << 100000.0;
+        QTest::newRow("estimated from a sample") << 5000.0;
+    }
+    void sampledDistinctCount()
+    {
+        QFETCH(double, sample);
+        constexpr qint64 Rows = 100000;
+        const generate::ColumnStatistics statistics{u"AMOUNT"_s, u"NUMBER"_s, 8000, 0, {}, {}, u"HYBRID"_s, 5, sample};
+        std::vector<generate::HistogramEndpoint> endpoints;
+        for (const auto& [number, value] : std::vector<std::pair<double, double>>{
+                 {1, 0.5}, {25000, 10.25}, {50000, 100.75}, {75000, 1000.5}, {100000, 5000.25}})
+            endpoints.push_back({number, value, QString::number(value), 1});
+        const ColumnProfile profile = generate::ColumnFromStatistics(statistics, endpoints, double(Rows));
+        basKovaData::TableRules rules = Rules({{u"AMOUNT"_s, u"NUMBER(10,2)"_s, 10, 2, R"({"nulls": 0, "distinct": 1})"}}, 7);
+        rules[1].Distribution = std::make_shared<const ColumnProfile>(profile);
+        generate::ValueGenerator generator(rules, nullptr);
+        generator.PlanRows(Rows);
+        std::set<QString> all;
+        std::map<QString, int> sampled;
+        const qint64 every = Rows / qint64(sample);
+        for (qint64 row = 0; row < Rows; ++row) {
+            generator.NextRow();
+            all.insert(RowValues[1]);
+            if (row % every == 0)
+                ++sampled[RowValues[1]];
+        }
+        const double n = double(sampled.size() > 0 ? Rows / every : 0);
+        const double d = double(sampled.size());
+        const double f1 = double(std::count_if(sampled.begin(), sampled.end(), [](const auto& v) { return v.second == 1; }));
+        const double estimate = every == 1 ? double(all.size()) : n * d / (n - f1 + f1 * n / double(Rows));
+        qInfo("distinct %zu, estimated %.0f", all.size(), estimate);
+        QVERIFY2(std::abs(estimate - 8000) <= 800, qPrintable(QString::number(estimate)));
     }
 
     // Profiles with little in them, and the forms values take: every

@@ -65,6 +65,11 @@ private Q_SLOTS:
             uR"({"family":"number","nulls":0,"distinct":7,"frequent":[["5",0.4]],"buckets":[[1,10,0.6,6]]})"_s,
             uR"({"family":"number","nulls":0,"distinct":7,"frequent":[["5",0.4],["7",0.3]],"buckets":[[1,10,0.3,5]]})"_s,
             0.2);
+        // The source's 7 lies in both buckets: .5/5 + .1/1 = .2 against .3; 5 .4/.4, other .4/.3.
+        row("TVD of numbers: a value in overlapping buckets", Tvd,
+            uR"({"family":"number","nulls":0,"distinct":7,"frequent":[["5",0.4]],"buckets":[[6,10,0.5,5],[7,7,0.1,1]]})"_s,
+            uR"({"family":"number","nulls":0,"distinct":7,"frequent":[["5",0.4],["7",0.3]],"buckets":[[1,10,0.3,5]]})"_s,
+            0.1);
         row("TVD: numbers matched by value", Tvd,
             uR"({"family":"number","nulls":0,"distinct":1,"frequent":[["5.0",1]]})"_s,
             uR"({"family":"number","nulls":0,"distinct":1,"frequent":[["5",1]]})"_s, 0.0);

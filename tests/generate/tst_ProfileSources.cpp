@@ -171,12 +171,14 @@ void tst_ProfileSources::histogramForms_data()
         << QStringList{u"30;1;東京都;0"_s, u"50;2;大阪府;0"_s}
         << u"n=0 d=12 lh=2..4 f=東京都:0.3,大阪府:0.2 b=[2,4]0.5/10 c=latin0.5,kanji0.5"_s;
     // Four buckets of 25 rows: 10 ends buckets 1 and 2 (popular, half the
-    // rows), then 10 to 20 and 20 to 40; 50 other values, 25 a bucket.
+    // rows), then 10 to 20 and 20 to 40. Their 50 other values are more than
+    // the 30 whole numbers there: they lie on tenths, 100 and 200 of them, of
+    // which 25 rows find about 22.1 and 23.5: 24 and 26 of the 50.
     QTest::newRow("height balanced: popular values frequent")
         << u"NUMBER"_s << u"HEIGHT BALANCED"_s << 100.0
         << QStringList{u"51"_s, u"0"_s, u"C102"_s, u"C129"_s, u"4"_s, u"100"_s}
         << QStringList{u"0;1;~;0"_s, u"2;10;~;0"_s, u"3;20;~;0"_s, u"4;40;~;0"_s}
-        << u"n=0 d=51 lh=1..40 f=10:0.5 b=[10.4,20]0.25/25,[20.8,40]0.25/25"_s;
+        << u"n=0 d=51 lh=1..40 f=10:0.5 b=[10.4,20]0.25/24,[20.8,40]0.25/26"_s;
     // The lowest value ends buckets 0 to 2 (compressed to number 2): popular,
     // 2 of 4 buckets.
     QTest::newRow("height balanced: a popular lowest value")
@@ -195,9 +197,12 @@ void tst_ProfileSources::histogramForms_data()
            "b=[19700101 000000,19700101 000000]0.1/1,[19700131 000000,19700131 000000]0.1/1,"
            "[19700210 120000,19700301 120000]0.3/3"_s;
     // 10 holds 5 rows: under a bucket's 50, over 1.25 times a value's 2.
+    // The other 49 values lie on tenths (20 whole numbers are too few): 91
+    // from 1 to 10 and 100 after it, of which 45 and 50 rows find about 35.6
+    // and 39.3.
     QTest::newRow("hybrid: a value well above the average")
         << u"NUMBER"_s << u"HYBRID"_s << 100.0 << QStringList{u"50"_s, u"0"_s, u"C102"_s, u"C115"_s, u"2"_s, u"100"_s}
-        << QStringList{u"50;10;~;5"_s, u"100;20;~;1"_s} << u"n=0 d=50 lh=1..20 f=10:0.05 b=[1,10]0.45/23,[10.3846,20]0.5/26"_s;
+        << QStringList{u"50;10;~;5"_s, u"100;20;~;1"_s} << u"n=0 d=50 lh=1..20 f=10:0.05 b=[1,10]0.45/23,[10.4,20]0.5/26"_s;
     QTest::newRow("hybrid texts: the buckets join as lengths")
         << u"VARCHAR2"_s << u"HYBRID"_s << 10.0
         << QStringList{u"7"_s, u"0"_s, u"61"_s, u"7A7A7A"_s, u"2"_s, u"10"_s}

@@ -226,13 +226,18 @@ LookAlikeResult MeasureLookAlike(qint64 orders, bool statisticsOnly)
                                       .arg(figure.limit)
                                       .arg(figure.source)
                                       .arg(figure.target);
+        // Children per parent are a goal from the rows only: statistics hold
+        // none, and both sides' are drawn evenly around their averages.
         for (const generate::KeyComparison& key : comparison.keys)
             for (const generate::Figure& figure : key.figures)
-                result.figures << u"%1 per %2 %3: %4 (limit %5)"_s.arg(comparison.table, key.parentTable,
-                                                                       generate::FigureName(figure.kind))
+                result.figures << u"%1 per %2 %3: %4 (limit %5)%6"_s
+                                      .arg(comparison.table, key.parentTable, generate::FigureName(figure.kind))
                                       .arg(figure.distance, 0, 'f', 4)
-                                      .arg(figure.limit);
-        result.past << comparison.past();
+                                      .arg(figure.limit)
+                                      .arg(statisticsOnly ? u", no goal from statistics"_s : QString());
+        for (const QString& name : comparison.past())
+            if (!statisticsOnly || !name.contains(u" → "_s))
+                result.past << name;
     }
     const QString strays = RowsText(QueryRows(*target.database,
         u"SELECT COUNT(*) FROM CUSTOMERS WHERE PREF || '/' || CITY NOT IN ('東京都/新宿区', '東京都/世田谷区', "
