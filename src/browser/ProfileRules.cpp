@@ -31,7 +31,7 @@ bool Named(const QStringList& lines, const QString& column)
 QString KeptText(const KeptColumn& kept, bool japanese)
 {
     // By KeptWhy, in its order: the windows' words, then the console's.
-    static const std::array<std::pair<QString, QString>, 8> reasons = {{
+    static const std::array<std::pair<QString, QString>, 9> reasons = {{
         {u"この型のルールはありません"_s, u"no rule for its type"_s},
         {u"キー（値は重複できません）"_s, u"a key: its values may not repeat"_s},
         {u"外部キー（親の行から取ります）"_s, u"a foreign key: drawn from its parent's rows"_s},
@@ -40,6 +40,7 @@ QString KeptText(const KeptColumn& kept, bool japanese)
         {u"CHECK を読めないため NULL"_s, u"NULL, as its CHECK is not read"_s},
         {u"ほかの列と一緒の CHECK があります"_s, u"a CHECK names it beside another column"_s},
         {u"プロファイルにありません"_s, u"not in the profile"_s},
+        {u"値は読まず NULL の割合だけ合わせます"_s, u"its values are not read: it keeps only their share of NULLs"_s},
     }};
     const auto& reason = reasons[std::size_t(kept.why)];
     return kept.column + u": "_s + (japanese ? reason.first : reason.second);
@@ -92,11 +93,15 @@ ProfileRulesResult ApplyProfileRules(OraDatabase* database, const QString& table
             why = KeptWhy::SharedCheck;
         else if (!learned || learned->family != generate::ProfileFamily(rule.family()))
             why = KeptWhy::NotProfiled;
+        else if (learned->nulls < 1.0 && learned->distinct <= 0.0 && learned->frequent.empty()
+                 && learned->buckets.empty() && learned->dictionary.isEmpty())
+            why = KeptWhy::NullShareOnly;  // a LOB: only its NULLs were counted
         if (why) {
             result.kept.push_back({name, *why});
-            // A foreign key that may be NULL keeps the source's share of NULLs.
-            if (learned && foreign.contains(name, Qt::CaseInsensitive) && !rule.IsNotNull && !rule.IsKey
-                && rule.storedKind() != basKovaData::Kind::Null)
+            // A foreign key that may be NULL, and a column of which only the
+            // NULLs were counted, keep the source's share of NULLs.
+            if (learned && (foreign.contains(name, Qt::CaseInsensitive) || why == KeptWhy::NullShareOnly)
+                && !rule.IsNotNull && !rule.IsKey && rule.storedKind() != basKovaData::Kind::Null)
                 rule.NullRate = std::clamp(int(std::lround(learned->nulls * 100.0)), 0, 100);
             if (keysFromProfile && learned && learned->low && rule.storedKind() == basKovaData::Kind::Sequence
                 && rule.family() == basKovaData::TypeFamily::Numeric) {

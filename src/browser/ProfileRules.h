@@ -16,7 +16,7 @@ class OraDatabase;
 namespace browser {
 
 // Why a column kept the rule 自動設定 proposed.
-enum class KeptWhy { Type, Key, ForeignKey, Database, Trigger, UnreadCheck, SharedCheck, NotProfiled };
+enum class KeptWhy { Type, Key, ForeignKey, Database, Trigger, UnreadCheck, SharedCheck, NotProfiled, NullShareOnly };
 
 struct KeptColumn {
     QString column;

@@ -121,6 +121,14 @@ std::optional<std::vector<ProfiledTable>> ReadProfileFile(const QString& path, Q
                 table->profile.rows = qint64(std::llround(double(above->profile.rows) * parent.average));
             table->profile.parents.push_back(parent);
         }
+        for (const ProjectTable::Children& key : entry.children) {
+            ChildrenPerParent parent;
+            parent.parentTable = key.table;
+            parent.columns = key.columns;
+            parent.counts = key.counts;
+            parent.average = Average(parent.counts);
+            table->profile.parents.push_back(parent);
+        }
         if (FindProfiledTable(tables, table->profile.table)) {
             *problem = path + u": the table "_s + table->profile.table + u" comes twice"_s;
             return std::nullopt;

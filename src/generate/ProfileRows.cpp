@@ -1,11 +1,14 @@
 // A table's profile learned from its rows, in one pass.
 //
 // The sample: the rows are counted first (COUNT(*)); of N rows, at most S
-// are read, row i of the scan (from 0) being taken when floor((i + 1) S / N)
-// passes floor(i S / N). That is exactly S rows, one in every N / S, spread
-// evenly over the whole scan rather than its start, on every engine alike (the
-// embedded engine and PostgreSQL have no SAMPLE clause of Oracle's form). The
-// rows not taken are stepped over without reading their values.
+// are read: the scan is cut in S strides, stride k holding rows floor(k N / S)
+// to floor((k + 1) N / S) - 1 (from 0), and one row of each is taken, drawn
+// at random (the same rows each time for the same table). That is exactly S
+// rows spread evenly over the whole scan rather than its start, on every
+// engine alike (the embedded engine and PostgreSQL have no SAMPLE clause of
+// Oracle's form), and data that repeats with the stride's period is not
+// seen at one phase only. The rows not taken are stepped over without
+// reading their values. Distinct counts are the sample's.
 //
 // Per column, in bounded memory (ProfileSketches.h): the NULL share, each
 // value's count (exact up to ExactValues distinct values, then the least
@@ -48,6 +51,7 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <random>
 
 using namespace Qt::StringLiterals;
 
@@ -532,9 +536,18 @@ std::optional<TableProfile> ProfileFromRows(OraDatabase& database, const QString
         std::vector<int> codes(passes.size(), -1);
         const std::unique_ptr<OraDynaset> rows = database.DBCreateDynaset(u"SELECT "_s + selected.join(u", "_s) + from);
         qint64 read = 0;
+        std::mt19937_64 draw(qHash(profile.table));
+        const auto pick = [&](qint64 stride) {
+            const qint64 first = stride * profile.rows / wanted;
+            const qint64 width = (stride + 1) * profile.rows / wanted - first;
+            return first + qint64(draw() % quint64(std::max<qint64>(width, 1)));
+        };
+        qint64 next = spread ? pick(0) : 0;
         for (qint64 i = 0; !rows->IsEOF() && (!spread || read < wanted); ++i, rows->MoveNext()) {
-            if (spread && (i + 1) * wanted / profile.rows == i * wanted / profile.rows)
+            if (spread && i != next)
                 continue;
+            if (spread)
+                next = pick(read + 1);
             ++read;
             bool fewer = false;
             for (std::size_t j = 0; j < passes.size(); ++j) {

@@ -91,7 +91,7 @@ ProjectTable ReadTable(const QJsonValue& value, qsizetype index)
     if (!value.isObject())
         Refuse(where + u"each table is an object"_s);
     const QJsonObject object = value.toObject();
-    OnlyKeys(object, {u"rules"_s, u"table"_s, u"rows"_s, u"per-parent"_s}, where);
+    OnlyKeys(object, {u"rules"_s, u"table"_s, u"rows"_s, u"per-parent"_s, u"children"_s}, where);
     ProjectTable table;
     if (!object.value(u"rules"_s).isString() || object.value(u"rules"_s).toString().trimmed().isEmpty())
         Refuse(where + u"\"rules\" must name a rule file or be \"auto\""_s);
@@ -129,6 +129,28 @@ ProjectTable ReadTable(const QJsonValue& value, qsizetype index)
                                where + u"per-parent \"max\""_s);
         }
         table.perParent = parent;
+    }
+    if (object.contains(u"children"_s)) {
+        const QString what = where + u"\"children\" must be a list of objects with \"table\", \"columns\" and \"counts\""_s;
+        if (!object.value(u"children"_s).isArray())
+            Refuse(what);
+        for (const QJsonValue& item : object.value(u"children"_s).toArray()) {
+            if (!item.isObject())
+                Refuse(what);
+            const QJsonObject key = item.toObject();
+            OnlyKeys(key, {u"table"_s, u"columns"_s, u"counts"_s}, where + u"children: "_s);
+            ProjectTable::Children children;
+            children.table = key.value(u"table"_s).toString().trimmed();
+            if (children.table.isEmpty() || !key.value(u"columns"_s).isArray())
+                Refuse(what);
+            for (const QJsonValue& column : key.value(u"columns"_s).toArray()) {
+                if (!column.isString() || column.toString().trimmed().isEmpty())
+                    Refuse(what);
+                children.columns << column.toString().trimmed();
+            }
+            children.counts = Counts(key.value(u"counts"_s), where + u"children \"counts\""_s);
+            table.children.push_back(children);
+        }
     }
     return table;
 }

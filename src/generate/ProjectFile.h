@@ -42,6 +42,14 @@ struct ProjectTable {
         std::vector<ChildCount> counts;  // none: evenly from min to max
     };
     std::optional<PerParent> perParent;
+    // The source's children per parent row of its other foreign keys, as
+    // --profile learned them: read by --compare, not by a run.
+    struct Children {
+        QString table;
+        QStringList columns;
+        std::vector<ChildCount> counts;
+    };
+    std::vector<Children> children;
 
     bool automatic() const { return rules == QLatin1String("auto"); }
 };

@@ -1,7 +1,7 @@
 // label: engine
 // kova-generate --profile on the embedded engine: the project it writes makes
 // as many rows as the source holds, foreign keys that may be NULL keep their
-// NULL share, a table referring to itself keeps its rows, columns that one
+// NULL share and so do LOBs, whose values are not read, a table referring to itself keeps its rows, columns that one
 // CHECK names together keep a rule that meets it, and a column that
 // --personal names must be one of the tables'.
 #include "GenerateTool.h"
@@ -19,7 +19,7 @@ namespace {
 
 const QStringList Schema = {
     u"CREATE TABLE P (ID NUMBER(6) PRIMARY KEY, V VARCHAR2(8))"_s,
-    u"CREATE TABLE C (ID NUMBER(6) PRIMARY KEY, P_ID NUMBER(6) REFERENCES P (ID), W NUMBER(4))"_s,
+    u"CREATE TABLE C (ID NUMBER(6) PRIMARY KEY, P_ID NUMBER(6) REFERENCES P (ID), W NUMBER(4), M CLOB)"_s,
     u"CREATE TABLE TREE (ID NUMBER(6) PRIMARY KEY, UP NUMBER(6) REFERENCES TREE (ID), NAME VARCHAR2(10))"_s,
     u"CREATE TABLE SPAN (ID NUMBER(6) PRIMARY KEY, STARTS DATE NOT NULL, ENDS DATE NOT NULL, "
     "CONSTRAINT SPAN_ORDER CHECK (ENDS > STARTS))"_s,
@@ -33,11 +33,15 @@ class tst_ProfileProject : public QObject {
     QTemporaryDir dir;
     QString err;
 
+    QString out;
+
     int run(const QString& database, const QStringList& args)
     {
-        QString error, out;
+        QString error;
+        out.clear();
         err.clear();
-        const auto parsed = kovagenerate::ParseArguments(QStringList{u"scott/tiger@"_s + database} + args, &error);
+        const auto parsed = kovagenerate::ParseArguments(
+            (database.isEmpty() ? QStringList() : QStringList{u"scott/tiger@"_s + database}) + args, &error);
         if (!parsed) {
             err = error;
             return -1;
@@ -55,7 +59,10 @@ private Q_SLOTS:
         for (int i = 1; i <= 100; ++i)
             fill << u"INSERT INTO P VALUES (%1, 'p%1')"_s.arg(i);
         for (int i = 1; i <= 1000; ++i)
-            fill << u"INSERT INTO C VALUES (%1, %2, %3)"_s.arg(i).arg(i % 10 < 3 ? u"NULL"_s : QString::number(1 + i % 37)).arg(i % 50);
+            fill << u"INSERT INTO C VALUES (%1, %2, %3, %4)"_s.arg(i)
+                        .arg(i % 10 < 3 ? u"NULL"_s : QString::number(1 + i % 37))
+                        .arg(i % 50)
+                        .arg(i % 4 == 0 ? u"NULL"_s : u"'memo'"_s);
         for (int i = 1; i <= 200; ++i) {
             fill << u"INSERT INTO TREE VALUES (%1, %2, 'n%1')"_s.arg(i).arg(i == 1 ? u"NULL"_s : QString::number(i / 2));
             fill << u"INSERT INTO SPAN VALUES (%1, DATE '2020-01-01' + %2, DATE '2020-01-01' + %3)"_s.arg(i).arg(i % 90).arg(
@@ -72,6 +79,12 @@ private Q_SLOTS:
         QCOMPARE(target.text(u"SELECT COUNT(*) FROM SPAN"_s), u"200"_s);
         const int nulls = target.text(u"SELECT COUNT(*) FROM C WHERE P_ID IS NULL"_s).toInt();
         QVERIFY2(nulls >= 250 && nulls <= 350, qPrintable(QString::number(nulls)));
+        const int memos = target.text(u"SELECT COUNT(M) FROM C"_s).toInt();
+        QVERIFY2(memos >= 700 && memos <= 800, qPrintable(QString::number(memos)));
+        // The project keeps the children per parent of C's key, which is not
+        // made per parent (it may be NULL), for a comparison with it.
+        run({}, {u"--compare"_s, project, u"scott/tiger@"_s + source.db.path, u"C"_s});
+        QVERIFY2(out.contains(u"→ P (P_ID)"_s), qPrintable(out + err));
     }
 
     // A column --personal names that no table given has would leave the

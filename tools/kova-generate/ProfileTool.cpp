@@ -240,6 +240,21 @@ int WriteProfileProject(const Arguments& args, QTextStream& out, QTextStream& er
         } else {
             entry.insert(u"rows"_s, table.rows);
         }
+        // The other foreign keys' children per parent, for --compare.
+        QJsonArray children;
+        for (const generate::ChildrenPerParent& parent : table.profile.parents) {
+            if (parent.counts.empty() || (table.perParent && parent.parentTable == table.perParent->parentTable
+                                          && parent.columns == table.perParent->columns))
+                continue;
+            QJsonArray counts;
+            for (const generate::ChildCount& count : parent.counts)
+                counts.append(QJsonArray{count.low, count.high, count.share});
+            children.append(QJsonObject{{u"table"_s, parent.parentTable},
+                                        {u"columns"_s, QJsonArray::fromStringList(parent.columns)},
+                                        {u"counts"_s, counts}});
+        }
+        if (!children.isEmpty())
+            entry.insert(u"children"_s, children);
         tables.append(entry);
         out << table.table << ": " << (table.profile.fromStatistics ? u"statistics"_s
                                                                      : u"%1 rows read"_s.arg(table.profile.read))
