@@ -400,13 +400,28 @@ QString DistributionDraws::BucketValue(Column& column, int number, std::size_t b
     switch (column.family) {
     case Family::Number: {
         double value = bucket.low + step * k;
+        bool whole = false;
+        bool stepped = true;  // whole numbers step by 1: no coarser scale, no bound reached
         if (column.precision > 0) {
             const double unit = std::pow(10.0, -column.scale);
             value = std::round(value / unit) * unit;
             const double largest = std::pow(10.0, column.precision - column.scale) - unit;
+            stepped = column.scale == 0 && std::abs(value) < largest;
             value = std::clamp(value, -largest, largest);
+            whole = column.scale <= 0;
         } else if (bucket.low == std::floor(bucket.low) && bucket.high == std::floor(bucket.high)) {
             value = std::round(value);
+            whole = true;
+        }
+        // A whole number past a double's 15 exact digits is written with
+        // every digit, not in the exponent form; within 64 bits it is made
+        // as a whole number, so that steps finer than a double's keep apart.
+        if (whole && std::abs(value) >= 1e15) {
+            constexpr double Bits63 = 9.2e18;
+            if (stepped && std::abs(bucket.low) < Bits63 && std::abs(value) < Bits63 && std::abs(step * k) < 9e15)
+                return u"@ "_s.left(value < 0 ? 1 : 2)
+                       + QString::number(std::llround(bucket.low) + std::llround(step * k));
+            return u'@' + QString::asprintf("% .0f", value);
         }
         return basKovaData::SqlNumberText(value);
     }

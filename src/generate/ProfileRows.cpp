@@ -118,7 +118,13 @@ struct PairPass {
 
 QString ValueText(double value, Family family)
 {
-    return family == Family::Date ? DateBoundText(value) : basKovaData::NumberText(value).trimmed();
+    if (family == Family::Date)
+        return DateBoundText(value);
+    // A whole number past 15 digits in whole digits, as the column holds it,
+    // not in the exponent form of a floating-point number.
+    if (std::abs(value) >= 1e15 && std::abs(value) < 1e38 && value == std::floor(value))
+        return QString::asprintf("%.0f", value);
+    return basKovaData::NumberText(value).trimmed();
 }
 
 void AddClasses(std::array<qint64, CharacterClassCount>& classes, QStringView text, qint64 times)

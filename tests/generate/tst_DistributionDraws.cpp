@@ -363,6 +363,12 @@ private Q_SLOTS:
         QTest::newRow("rounded to the scale, within the precision")
             << u"NUMBER(3,1)"_s << 3 << 1 << u"{\"nulls\": 0, \"distinct\": 3, \"buckets\": [[0, 99.99, 1, 3]]}"_s
             << u"@ 0,@ 50,@ 99.9"_s;
+        // Doubles there lie 256 apart; the values between them are kept.
+        QTest::newRow("whole numbers past 15 digits: every digit")
+            << u"NUMBER(19)"_s << 19 << 0
+            << u"{\"nulls\": 0, \"distinct\": 5, \"buckets\": [[1234567890123456000, 1234567890123456512, 1, 5]]}"_s
+            << u"@ 1234567890123456000,@ 1234567890123456128,@ 1234567890123456256,@ 1234567890123456384,"
+               "@ 1234567890123456512"_s;
         QTest::newRow("dates at midnight: whole days")
             << u"DATE"_s << 0 << 0
             << u"{\"nulls\": 0, \"distinct\": 3, \"buckets\": [[\"20240101 000000\", \"20240104 000000\", 1, 3]]}"_s

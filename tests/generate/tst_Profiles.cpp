@@ -147,6 +147,11 @@ void tst_Profiles::columns_data()
         QTest::addRow("%s: decimals", e)
             << engine << u"NUMBER(6,2)"_s << QStringList{u"0.5"_s, u"0.5"_s, u"-12.25"_s, u"NULL"_s} << qint64(0)
             << qint64(4) << u"nulls=0.25 distinct=2 frequent=.5:0.5,-12.25:0.25 low=-12.25 high=0.5"_s;
+        // The engines hand numbers over as doubles: past 15 digits, the
+        // nearest double's digits, written whole.
+        QTest::addRow("%s: whole numbers past 15 digits", e)
+            << engine << u"NUMBER(19)"_s << QStringList{u"1234567890123456789"_s, u"1234567890123456789"_s, u"-5"_s}
+            << qint64(0) << qint64(3) << u"nulls=0 distinct=2 frequent=1234567890123456768:0.6667,-5:0.3333 low=-5 high=1.235e+18"_s;
         QTest::addRow("%s: dates by their seconds", e)
             << engine << u"DATE"_s << QStringList{u"DATE '2024-01-01'"_s, u"DATE '2024-01-01'"_s, u"DATE '2024-01-02'"_s}
             << qint64(0) << qint64(3)
