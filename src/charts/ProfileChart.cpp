@@ -20,6 +20,15 @@ using generate::ColumnProfile;
 const QColor SourceColor(0x3b, 0x6f, 0xb6);
 const QColor TargetColor(0xe0, 0x8a, 0x2c);
 const QColor AxisColor(0x55, 0x55, 0x55);
+
+// The chart's words: the report's English, the windows' Japanese.
+struct Words {
+    QString empty, byLength, byValue, none, highest, target, source;
+};
+const Words English{u"(empty)"_s, u"other values, by length (characters)"_s, u"other values, by value"_s,
+                    u"none: every value is NULL or frequent"_s, u"highest bar "_s, u"target"_s, u"source"_s};
+const Words Japanese{u"（空）"_s, u"その他の値：長さ（文字数）ごと"_s, u"その他の値：値ごと"_s,
+                     u"なし：すべて NULL か頻出値です"_s, u"最も高い棒 "_s, u"生成"_s, u"元"_s};
 constexpr int MostBars = 8;      // frequent values shown
 constexpr int HistogramBins = 24;
 constexpr double Gap = 8.0;
@@ -63,10 +72,10 @@ std::vector<Bar> Bars(const ColumnProfile& source, const ColumnProfile* target)
     return bars;
 }
 
-QString ValueLabel(const QString& value, ColumnProfile::Family family)
+QString ValueLabel(const QString& value, ColumnProfile::Family family, const Words& words)
 {
     if (value.isEmpty())
-        return u"(empty)"_s;
+        return words.empty;
     if (family == ColumnProfile::Family::Date && value.size() >= 8)
         return value.left(4) + u'-' + value.mid(4, 2) + u'-' + value.mid(6, 2)
                + (value.mid(9).isEmpty() || value.mid(9) == u"000000"_s ? QString() : u' ' + value.mid(9, 2) + u':'
@@ -75,7 +84,7 @@ QString ValueLabel(const QString& value, ColumnProfile::Family family)
 }
 
 void PaintBars(QPainter& painter, const QRectF& area, std::vector<Bar> bars, ColumnProfile::Family family,
-               bool twoSides)
+               const Words& words, bool twoSides)
 {
     const QFontMetricsF metrics(painter.font());
     const double line = metrics.height();
@@ -94,7 +103,7 @@ void PaintBars(QPainter& painter, const QRectF& area, std::vector<Bar> bars, Col
     for (std::size_t i = 0; i < bars.size(); ++i) {
         const Bar& bar = bars[i];
         const QRectF row(area.left(), area.top() + rowHeight * double(i), area.width(), rowHeight);
-        const QString label = i == 0 ? bar.label : ValueLabel(bar.label, family);
+        const QString label = i == 0 ? bar.label : ValueLabel(bar.label, family, words);
         painter.setPen(i == 0 ? AxisColor : Qt::black);
         painter.drawText(QRectF(row.left(), row.top(), labelWidth - 4.0, row.height()), Qt::AlignRight | Qt::AlignVCenter,
                          metrics.elidedText(label, Qt::ElideRight, labelWidth - 4.0));
@@ -143,7 +152,8 @@ QString AxisLabel(double value, ColumnProfile::Family family)
     return QString::number(value, 'g', 6);
 }
 
-void PaintHistogram(QPainter& painter, const QRectF& area, const ColumnProfile& source, const ColumnProfile* target)
+void PaintHistogram(QPainter& painter, const QRectF& area, const ColumnProfile& source, const ColumnProfile* target,
+                    const Words& words)
 {
     const QFontMetricsF metrics(painter.font());
     const ColumnProfile::Family family = source.family;
@@ -151,7 +161,7 @@ void PaintHistogram(QPainter& painter, const QRectF& area, const ColumnProfile& 
     const QRectF caption(area.left(), area.top(), area.width(), metrics.height());
     painter.setPen(Qt::black);
     painter.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter,
-                     lengths ? u"other values, by length (characters)"_s : u"other values, by value"_s);
+                     lengths ? words.byLength : words.byValue);
     double low = 0.0;
     double high = 0.0;
     bool any = false;
@@ -167,7 +177,7 @@ void PaintHistogram(QPainter& painter, const QRectF& area, const ColumnProfile& 
     painter.setPen(AxisColor);
     painter.drawLine(plot.bottomLeft(), plot.bottomRight());
     if (!any) {
-        painter.drawText(plot, Qt::AlignCenter, u"none: every value is NULL or frequent"_s);
+        painter.drawText(plot, Qt::AlignCenter, words.none);
         return;
     }
     // Lengths: one bin per length while they are few.
@@ -204,14 +214,14 @@ void PaintHistogram(QPainter& painter, const QRectF& area, const ColumnProfile& 
         painter.drawText(under, Qt::AlignHCenter | Qt::AlignVCenter, AxisLabel(middle, family));
     if (!lengths || high > low)
         painter.drawText(last, (lengths ? Qt::AlignHCenter : Qt::AlignRight) | Qt::AlignVCenter, AxisLabel(high, family));
-    painter.drawText(caption, Qt::AlignRight | Qt::AlignVCenter, u"highest bar "_s + Percent(most));
+    painter.drawText(caption, Qt::AlignRight | Qt::AlignVCenter, words.highest + Percent(most));
 }
 
-void PaintLegend(QPainter& painter, const QRectF& line, bool twoSides)
+void PaintLegend(QPainter& painter, const QRectF& line, bool twoSides, const Words& words)
 {
     const QFontMetricsF metrics(painter.font());
     double x = line.right();
-    const std::array<std::pair<QString, QColor>, 2> entries{{{u"target"_s, TargetColor}, {u"source"_s, SourceColor}}};
+    const std::array<std::pair<QString, QColor>, 2> entries{{{words.target, TargetColor}, {words.source, SourceColor}}};
     for (std::size_t i = twoSides ? 0 : 1; i < entries.size(); ++i) {
         const double width = metrics.horizontalAdvance(entries[i].first);
         x -= width;
@@ -228,8 +238,9 @@ void PaintLegend(QPainter& painter, const QRectF& line, bool twoSides)
 }  // namespace
 
 void PaintProfile(QPainter& painter, const QRectF& area, const QString& title, const generate::ColumnProfile& source,
-                  const generate::ColumnProfile* target)
+                  const generate::ColumnProfile* target, bool japanese)
 {
+    const Words& words = japanese ? Japanese : English;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     const QFontMetricsF metrics(painter.font());
@@ -244,13 +255,13 @@ void PaintProfile(QPainter& painter, const QRectF& area, const QString& title, c
     QFont plain = bold;
     plain.setBold(false);
     painter.setFont(plain);
-    PaintLegend(painter, head, target != nullptr);
+    PaintLegend(painter, head, target != nullptr, words);
     const QRectF body(inner.left(), head.bottom() + Gap / 2.0, inner.width(), inner.bottom() - head.bottom() - Gap / 2.0);
     const double split = body.width() * 0.48;
     PaintBars(painter, QRectF(body.left(), body.top(), split - Gap, body.height()), Bars(source, target), source.family,
-              target != nullptr);
+              words, target != nullptr);
     PaintHistogram(painter, QRectF(body.left() + split, body.top(), body.width() - split, body.height()), source,
-                   target);
+                   target, words);
     painter.restore();
 }
 
@@ -263,7 +274,7 @@ QImage ProfileImage(const QString& title, const generate::ColumnProfile& source,
     QFont font = painter.font();
     font.setPixelSize(12);
     painter.setFont(font);
-    PaintProfile(painter, QRectF(QPointF(0, 0), QSizeF(size)), title, source, target);
+    PaintProfile(painter, QRectF(QPointF(0, 0), QSizeF(size)), title, source, target, false);
     painter.end();
     return image;
 }

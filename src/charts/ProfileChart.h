@@ -15,11 +15,13 @@ class QPainter;
 
 namespace charts {
 
-// Draws into `area` with the painter's font.
+// Draws into `area` with the painter's font, its words in Japanese for the
+// windows or in English for the report.
 void PaintProfile(QPainter& painter, const QRectF& area, const QString& title, const generate::ColumnProfile& source,
-                  const generate::ColumnProfile* target);
+                  const generate::ColumnProfile* target, bool japanese);
 
-// The chart as an image of `size` on white (needs a QGuiApplication for its text).
+// The chart as an image of `size` on white, in English, for the report (needs
+// a QGuiApplication for its text).
 QImage ProfileImage(const QString& title, const generate::ColumnProfile& source, const generate::ColumnProfile* target,
                     QSize size);
 

@@ -153,7 +153,7 @@ void frmCompare::showComparison()
                         .arg(m_table)
                         .arg(m_target->rows)
                         .arg(m_target->read));
-    const generate::TableComparison comparison = generate::CompareProfiles(m_source, *m_target, {});
+    const generate::TableComparison comparison = generate::CompareProfiles(m_source, *m_target, {}, true);
     const std::vector<QStringList> lines = diag::ComparisonLines(comparison);
     GrdCMP->setRowCount(int(lines.size()));
     for (int row = 0; row < int(lines.size()); ++row) {

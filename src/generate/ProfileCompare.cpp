@@ -131,7 +131,31 @@ Figure MakeFigure(FigureKind kind, double distance, double limit, double source 
     return figure;
 }
 
-const std::array<QString, 3> FamilyNames = {u"number"_s, u"date"_s, u"text"_s};
+// The notes of a comparison: the console's English, the windows' Japanese.
+struct Notes {
+    std::array<QString, 3> families;
+    QString foreignKey, families2, notInTarget, notInSource, noTargetKey, noSourceKey, noCounts, source, target;
+};
+const Notes EnglishNotes{{u"number"_s, u"date"_s, u"text"_s},
+                         u"a foreign key: its values are compared as children per parent"_s,
+                         u"the source reads it as a %1, the target as a %2"_s,
+                         u"not in the target's profile"_s,
+                         u"not in the source's profile"_s,
+                         u"the target has no children per parent for it"_s,
+                         u"the source has no children per parent for it"_s,
+                         u"no counts of children per parent on the %1 side"_s,
+                         u"source"_s,
+                         u"target"_s};
+const Notes JapaneseNotes{{u"数値"_s, u"日付"_s, u"文字"_s},
+                          u"外部キー：値は親ごとの子の数で比べます"_s,
+                          u"元は%1、生成は%2として読みます"_s,
+                          u"生成のプロファイルにありません"_s,
+                          u"元のプロファイルにありません"_s,
+                          u"生成にはこのキーの親ごとの子の数がありません"_s,
+                          u"元にはこのキーの親ごとの子の数がありません"_s,
+                          u"%1の側に親ごとの子の数がありません"_s,
+                          u"元"_s,
+                          u"生成"_s};
 
 std::vector<Figure> ColumnFigures(const ColumnProfile& source, const ColumnProfile& target,
                                   const CompareLimits& limits)
@@ -271,8 +295,10 @@ int TableComparison::figureCount() const
     return count;
 }
 
-TableComparison CompareProfiles(const TableProfile& source, const TableProfile& target, const CompareLimits& limits)
+TableComparison CompareProfiles(const TableProfile& source, const TableProfile& target, const CompareLimits& limits,
+                                bool japanese)
 {
+    const Notes& notes = japanese ? JapaneseNotes : EnglishNotes;
     TableComparison result;
     result.table = source.table;
     result.sourceRows = source.rows;
@@ -285,18 +311,18 @@ TableComparison CompareProfiles(const TableProfile& source, const TableProfile& 
             column.figures = ColumnFigures(mine, *theirs, limits);
             if (ForeignKeyColumn(column.column, source, target)) {
                 column.figures.resize(std::min<std::size_t>(column.figures.size(), 2));
-                column.note = u"a foreign key: its values are compared as children per parent"_s;
+                column.note = notes.foreignKey;
             } else if (mine.family != theirs->family)
-                column.note = u"the source reads it as a %1, the target as a %2"_s.arg(
-                    FamilyNames[std::size_t(mine.family)], FamilyNames[std::size_t(theirs->family)]);
+                column.note = notes.families2.arg(notes.families[std::size_t(mine.family)],
+                                                  notes.families[std::size_t(theirs->family)]);
         } else {
-            column.note = u"not in the target's profile"_s;
+            column.note = notes.notInTarget;
         }
         result.columns.push_back(column);
     }
     for (const QString& name : target.columnNames)
         if (!source.column(name) && target.column(name))
-            result.columns.push_back({name, {}, u"not in the source's profile"_s});
+            result.columns.push_back({name, {}, notes.notInSource});
 
     std::vector<bool> matched(target.parents.size(), false);
     for (const ChildrenPerParent& mine : source.parents) {
@@ -307,15 +333,14 @@ TableComparison CompareProfiles(const TableProfile& source, const TableProfile& 
         while (t < target.parents.size() && (matched[t] || !SameKey(mine, target.parents[t])))
             ++t;
         if (t == target.parents.size()) {
-            key.note = u"the target has no children per parent for it"_s;
+            key.note = notes.noTargetKey;
         } else {
             matched[t] = true;
             const ChildrenPerParent& theirs = target.parents[t];
             if (key.columns.isEmpty())
                 key.columns = theirs.columns;
             if (mine.counts.empty() || theirs.counts.empty())
-                key.note = u"no counts of children per parent on the %1 side"_s.arg(mine.counts.empty() ? u"source"_s
-                                                                                                     : u"target"_s);
+                key.note = notes.noCounts.arg(mine.counts.empty() ? notes.source : notes.target);
             else
                 key.figures.push_back(
                     MakeFigure(FigureKind::Children, ChildrenDistance(mine.counts, theirs.counts), limits.ks));
@@ -325,7 +350,7 @@ TableComparison CompareProfiles(const TableProfile& source, const TableProfile& 
     for (std::size_t t = 0; t < target.parents.size(); ++t)
         if (!matched[t])
             result.keys.push_back({target.parents[t].parentTable, target.parents[t].columns, {},
-                                   u"the source has no children per parent for it"_s});
+                                   notes.noSourceKey});
     return result;
 }
 

@@ -89,9 +89,10 @@ struct TableComparison {
     int figureCount() const;
 };
 
-// The figures of two profiles of one table.
+// The figures of two profiles of one table; the notes in Japanese for the
+// windows, else in English.
 TableComparison CompareProfiles(const TableProfile& source, const TableProfile& target,
-                                const CompareLimits& limits);
+                                const CompareLimits& limits, bool japanese = false);
 
 // The single figures (see above), for two profiles of one column.
 double NullPoints(const ColumnProfile& source, const ColumnProfile& target);

@@ -25,5 +25,5 @@ void frmProfileChart::paintEvent(QPaintEvent* /*event*/)
     painter.fillRect(rect(), palette().color(QPalette::Base));
     if (!m_source)
         return;
-    charts::PaintProfile(painter, QRectF(rect()), m_title, *m_source, m_target.get());
+    charts::PaintProfile(painter, QRectF(rect()), m_title, *m_source, m_target.get(), true);
 }

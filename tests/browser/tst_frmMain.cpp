@@ -334,7 +334,7 @@ private Q_SLOTS:
         QVERIFY(rules.contains(u"STATUS|異なる値の数|2|2|0.0 %|10.0 %|OK"_s));
         // NOTE's values are under 10 rows each: the rules' profile keeps none of them, the rows' all.
         QVERIFY(rules.contains(u"NOTE|頻出値（TVD）|||1.000|0.050|超過"_s));
-        QCOMPARE(rules.last(), u"ID|not in the source's profile|||||"_s);
+        QCOMPARE(rules.last(), u"ID|元のプロファイルにありません|||||"_s);
         QVERIFY2(lines.value(1).contains(u"STATUS|NULL率|50.0 %|0.0 %|50.00 pt|1.00 pt|超過"_s), qPrintable(lines.value(1).join(u'\n')));
         QCOMPARE(lines.value(2), lines.value(1));
         QCOMPARE(m_messages->messages().size(), 2);
