@@ -5,6 +5,7 @@
 #include "session/OraError.h"
 #include "rules/RuleEditing.h"
 #include "shared/NumberText.h"
+#include "shared/TypeFamily.h"
 
 #include <array>
 #include <memory>
@@ -26,6 +27,14 @@ bool Named(const QStringList& lines, const QString& column)
     return false;
 }
 
+// LOB, LONG and RAW columns: their values are never profiled, whatever the
+// statistics say of them.
+bool LobOrRaw(const basKovaData::ColumnRule& rule)
+{
+    const basKovaData::TypeDetail detail = basKovaData::DetailOfTypeText(rule.TypeText.text().trimmed().toUpper());
+    return detail == basKovaData::TypeDetail::LongText || detail == basKovaData::TypeDetail::Hex;
+}
+
 }  // namespace
 
 QString KeptText(const KeptColumn& kept, bool japanese)
@@ -40,7 +49,7 @@ QString KeptText(const KeptColumn& kept, bool japanese)
         {u"CHECK を読めないため NULL"_s, u"NULL, as its CHECK is not read"_s},
         {u"ほかの列と一緒の CHECK があります"_s, u"a CHECK names it beside another column"_s},
         {u"プロファイルにありません"_s, u"not in the profile"_s},
-        {u"値は読まず NULL の割合だけ合わせます"_s, u"its values are not read: it keeps only their share of NULLs"_s},
+        {u"値は分からず NULL の割合だけ合わせます"_s, u"only its share of NULLs is known: it keeps that"_s},
     }};
     const auto& reason = reasons[std::size_t(kept.why)];
     return kept.column + u": "_s + (japanese ? reason.first : reason.second);
@@ -93,9 +102,9 @@ ProfileRulesResult ApplyProfileRules(OraDatabase* database, const QString& table
             why = KeptWhy::SharedCheck;
         else if (!learned || learned->family != generate::ProfileFamily(rule.family()))
             why = KeptWhy::NotProfiled;
-        else if (learned->nulls < 1.0 && learned->distinct <= 0.0 && learned->frequent.empty()
-                 && learned->buckets.empty() && learned->dictionary.isEmpty())
-            why = KeptWhy::NullShareOnly;  // a LOB: only its NULLs were counted
+        else if (learned->nulls < 1.0
+                 && (LobOrRaw(rule) || (learned->frequent.empty() && learned->buckets.empty() && learned->dictionary.isEmpty())))
+            why = KeptWhy::NullShareOnly;  // a LOB or RAW, or statistics that name no value
         if (why) {
             result.kept.push_back({name, *why});
             // A foreign key that may be NULL, and a column of which only the

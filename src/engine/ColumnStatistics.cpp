@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -266,6 +267,18 @@ void AnalyzeColumns(sqlite3* db, const std::string& table, const std::string& ke
         const long long scaledNulls =
             sample > 0 && sample < rows ? std::llround(double(nulls) * double(rows) / double(sample)) : nulls;
         const auto distinct = static_cast<long long>(values.size());
+        // A sample's count of values stands for the table's as Haas and
+        // Stokes estimate it, n d / (n - f1 + f1 n / N): d values in the
+        // sample's n rows, f1 of them once, of N rows in all.
+        long long numDistinct = distinct;
+        if (sample > 0 && sample < rows && valueRows > 0) {
+            const double n = double(valueRows);
+            const double all = std::max(n, double(rows - scaledNulls));
+            const double once = double(std::count_if(values.begin(), values.end(),
+                                                     [](const Value& value) { return value.rows == 1; }));
+            const double estimate = n * double(distinct) / (n - once + once * n / all);
+            numDistinct = std::clamp(std::llround(estimate), distinct, std::llround(all));
+        }
         QString histogram = QStringLiteral("NONE");
         std::vector<Endpoint> endpoints;
         if (ordered && distinct > 0 && distinct <= MaxEndpoints) {
@@ -279,11 +292,11 @@ void AnalyzeColumns(sqlite3* db, const std::string& table, const std::string& ke
         }
         const double density = distinct == 0            ? 0
                                : histogram == u"FREQUENCY" ? 0.5 / double(valueRows)
-                                                           : 1.0 / double(distinct);
+                                                           : 1.0 / double(numDistinct);
         sqlite3_stmt* f = figures.get();
         Bind(f, 1, tableKey);
         Bind(f, 2, AsciiUpper(column.name));
-        sqlite3_bind_int64(f, 3, distinct);
+        sqlite3_bind_int64(f, 3, numDistinct);
         if (ordered && distinct > 0) {
             Bind(f, 4, Bound(values.front(), family));
             Bind(f, 5, Bound(values.back(), family));

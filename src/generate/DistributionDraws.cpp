@@ -21,6 +21,37 @@ namespace generate {
 
 namespace {
 
+// A number's text within NUMBER(precision, scale): one with more whole
+// digits than the column holds becomes the largest it holds, of its sign,
+// digit for digit (doubles cannot tell 10^38 from 10^38 - 1). Texts of
+// other forms, and columns of no precision, are left as they are.
+QString FitPrecision(const QString& text, int precision, int scale)
+{
+    if (precision <= 0)
+        return text;
+    if (text.contains(u'E', Qt::CaseInsensitive)) {
+        const double value = text.toDouble();
+        if (std::isfinite(value) && value == std::floor(value) && std::abs(value) < 1e40)
+            return FitPrecision(QString::asprintf("%.0f", value), precision, scale);
+        return text;
+    }
+    const bool negative = text.startsWith(u'-');
+    QStringView digits = QStringView(text).mid(negative || text.startsWith(u'+') ? 1 : 0).trimmed();
+    const qsizetype point = digits.indexOf(u'.');
+    QStringView whole = point < 0 ? digits : digits.left(point);
+    while (whole.size() > 1 && whole.front() == u'0')
+        whole = whole.mid(1);
+    if (whole.isEmpty() || std::any_of(whole.begin(), whole.end(), [](QChar c) { return !c.isDigit(); })
+        || whole.size() <= precision - scale)
+        return text;
+    QString largest = precision - scale > 0 ? QString(precision - scale, u'9') : u"0"_s;
+    if (scale > 0)
+        largest += u'.' + QString(scale, u'9');
+    else if (scale < 0)
+        largest = QString(precision, u'9') + QString(-scale, u'0');
+    return (negative ? u"-"_s : QString()) + largest;
+}
+
 using Family = ColumnProfile::Family;
 constexpr double Day = 86400.0;
 
@@ -125,7 +156,8 @@ struct DistributionDraws::Column {
     {
         switch (family) {
         case Family::Number:
-            return basKovaData::IsNumericText(text) ? u'@' + text.trimmed() : DataEntry(text);
+            return basKovaData::IsNumericText(text) ? u'@' + FitPrecision(text.trimmed(), precision, scale)
+                                                    : DataEntry(text);
         case Family::Date:
             return u'@' + basKovaData::SqlDate(basKovaData::PadDateText(text));
         case Family::Text:
@@ -421,7 +453,15 @@ QString DistributionDraws::BucketValue(Column& column, int number, std::size_t b
             if (stepped && std::abs(bucket.low) < Bits63 && std::abs(value) < Bits63 && std::abs(step * k) < 9e15)
                 return u"@ "_s.left(value < 0 ? 1 : 2)
                        + QString::number(std::llround(bucket.low) + std::llround(step * k));
-            return u'@' + QString::asprintf("% .0f", value);
+            return u'@' + FitPrecision(QString::asprintf("% .0f", value), column.precision, column.scale);
+        }
+        // Made without a precision: 12 significant digits, so that the steps
+        // between values leave no trace of binary fractions (0.0007, not
+        // 0.000699999999999999).
+        if (column.precision <= 0 && value != 0.0 && std::isfinite(value)) {
+            const double digits = std::pow(10.0, 11.0 - std::floor(std::log10(std::abs(value))));
+            if (std::isfinite(digits) && std::isfinite(value * digits))
+                value = std::round(value * digits) / digits;
         }
         return basKovaData::SqlNumberText(value);
     }

@@ -122,7 +122,7 @@ QString ValueText(double value, Family family)
         return DateBoundText(value);
     // A whole number past 15 digits in whole digits, as the column holds it,
     // not in the exponent form of a floating-point number.
-    if (std::abs(value) >= 1e15 && std::abs(value) < 1e38 && value == std::floor(value))
+    if (std::abs(value) >= 1e15 && std::abs(value) < 1e40 && value == std::floor(value))
         return QString::asprintf("%.0f", value);
     return basKovaData::NumberText(value).trimmed();
 }
@@ -235,7 +235,8 @@ template <typename Measure, typename Text>
 void Finish(ColumnProfile& profile, const ValueCounts& counts, const MeasureSample& sample, qint64 read,
             qint64 nonNull, Measure measureOf, Text textOf)
 {
-    profile.distinct = counts.Distinct();
+    // An estimate past the rows read is held to them.
+    profile.distinct = std::min(counts.Distinct(), double(std::max<qint64>(nonNull, 0)));
     if (nonNull <= 0)
         return;
     struct Candidate {

@@ -348,15 +348,17 @@ ColumnProfile Builder::finish()
     const auto steps = [&](const Range& range) {
         return std::max(1.0, std::round((range.high - range.low) / unit) + (firstOpen(range) ? 0.0 : 1.0));
     };
-    // A grid with fewer steps than the distinct values is not the column's:
-    // numbers take a finer one, dates none.
+    // A grid with far fewer steps than the distinct values is not the
+    // column's: numbers take a finer one, dates none. Up to a quarter more
+    // values than steps is taken for the estimate's error: the counts are
+    // held to the steps.
     const auto room = [&] {
         double all = 0.0;
         for (const Range& range : m_ranges)
             all += steps(range);
         return all;
     };
-    while (unit > 0.0 && room() < rest)
+    while (unit > 0.0 && room() < rest / 1.25)
         unit = family == Family::Number && unit > 1.5e-6 ? unit / 10.0 : 0.0;
     std::vector<double> weight;
     double weights = 0.0;
@@ -385,15 +387,18 @@ ColumnProfile Builder::finish()
         }
         m_profile.buckets.push_back({low, range.high, std::min(range.share, 1.0), distinct});
     }
-    // Statistics of a large table that find most values distinct count them
-    // from a sample and undercount them: such a column's values are drawn as if each row's
-    // were new, on the column's own grid (its scale, its dates' days), which
-    // then gives the repeats it gave the source.
-    if (m_rows >= SampledRows && m_profile.distinct >= 0.3 * m_rows * m_present) {
+    // A count from a sample falls short. With SAMPLE_SIZE below the rows, the
+    // buckets' counts are raised as that sample needs. With no SAMPLE_SIZE, a
+    // large table whose statistics find most values distinct is drawn as if
+    // each row's value were new, on the column's grid (its scale, its dates'
+    // days), which then gives the repeats it gave the source.
+    const bool sampled = m_sample > 0.0 && m_sample < m_rows * m_present * 0.99;
+    if (!sampled && m_sample <= 0.0 && m_rows >= SampledRows && m_profile.distinct >= 0.3 * m_rows * m_present) {
         for (ColumnProfile::Bucket& bucket : m_profile.buckets)
             if (bucket.low < bucket.high || family == Family::Text)
-                bucket.distinct = std::max(bucket.distinct, std::round(bucket.share * m_rows));
-    } else {
+                bucket.distinct = std::max(bucket.distinct, std::min(std::round(bucket.share * m_rows),
+                                                                     BucketRoom(m_profile, bucket, unit)));
+    } else if (sampled) {
         RaiseSampledDistinct(m_profile, m_rows * m_present, m_sample, unit);
     }
     return m_profile;

@@ -305,7 +305,7 @@ private Q_SLOTS:
     }
 
     // Statistics of 100,000 amounts in four even buckets from 0.50 to
-    // 5000.25 that count 8,000 distinct values. Counted on all the rows, the
+    // 10000.25 that count 8,000 (or 60,000) distinct values. Counted on all the rows, the
     // run makes about that many; estimated from a sample of 5,000 rows, the
     // run's own sample of 5,000 estimates about that many, by the estimator
     // PostgreSQL's ANALYZE uses (Haas and Stokes: n d / (n - f1 + f1 n / N),
@@ -313,17 +313,20 @@ private Q_SLOTS:
     void sampledDistinctCount_data()
     {
         QTest::addColumn<double>("sample");
-        QTest::newRow("counted on every row") << 100000.0;
-        QTest::newRow("estimated from a sample") << 5000.0;
+        QTest::addColumn<double>("distinct");
+        QTest::newRow("counted on every row") << 100000.0 << 8000.0;
+        QTest::newRow("estimated from a sample") << 5000.0 << 8000.0;
+        QTest::newRow("mostly distinct, from a sample") << 5000.0 << 60000.0;
     }
     void sampledDistinctCount()
     {
         QFETCH(double, sample);
+        QFETCH(double, distinct);
         constexpr qint64 Rows = 100000;
-        const generate::ColumnStatistics statistics{u"AMOUNT"_s, u"NUMBER"_s, 8000, 0, {}, {}, u"HYBRID"_s, 5, sample};
+        const generate::ColumnStatistics statistics{u"AMOUNT"_s, u"NUMBER"_s, distinct, 0, {}, {}, u"HYBRID"_s, 5, sample};
         std::vector<generate::HistogramEndpoint> endpoints;
         for (const auto& [number, value] : std::vector<std::pair<double, double>>{
-                 {1, 0.5}, {25000, 10.25}, {50000, 100.75}, {75000, 1000.5}, {100000, 5000.25}})
+                 {1, 0.5}, {25000, 2500.25}, {50000, 5000.75}, {75000, 7500.5}, {100000, 10000.25}})
             endpoints.push_back({number, value, QString::number(value), 1});
         const ColumnProfile profile = generate::ColumnFromStatistics(statistics, endpoints, double(Rows));
         basKovaData::TableRules rules = Rules({{u"AMOUNT"_s, u"NUMBER(10,2)"_s, 10, 2, R"({"nulls": 0, "distinct": 1})"}}, 7);
@@ -344,7 +347,7 @@ private Q_SLOTS:
         const double f1 = double(std::count_if(sampled.begin(), sampled.end(), [](const auto& v) { return v.second == 1; }));
         const double estimate = every == 1 ? double(all.size()) : n * d / (n - f1 + f1 * n / double(Rows));
         qInfo("distinct %zu, estimated %.0f", all.size(), estimate);
-        QVERIFY2(std::abs(estimate - 8000) <= 800, qPrintable(QString::number(estimate)));
+        QVERIFY2(std::abs(estimate - distinct) <= 0.1 * distinct, qPrintable(QString::number(estimate)));
     }
 
     // Profiles with little in them, and the forms values take: every
@@ -363,6 +366,16 @@ private Q_SLOTS:
         QTest::newRow("rounded to the scale, within the precision")
             << u"NUMBER(3,1)"_s << 3 << 1 << u"{\"nulls\": 0, \"distinct\": 3, \"buckets\": [[0, 99.99, 1, 3]]}"_s
             << u"@ 0,@ 50,@ 99.9"_s;
+        // 10^38 (as a double reads 38 nines) is past NUMBER(38): its largest;
+        // the double nearest -1E+38 is within it.
+        QTest::newRow("past the precision: the largest of its sign")
+            << u"NUMBER(38)"_s << 38 << 0
+            << u"{\"nulls\": 0, \"distinct\": 2, \"frequent\": [[\"100000000000000000000000000000000000000\", 0.5], "
+               "[\"-1E+38\", 0.5]]}"_s
+            << u"@-99999999999999997748809823456034029568,@99999999999999999999999999999999999999"_s;
+        QTest::newRow("no precision: no binary fractions")
+            << u"NUMBER"_s << 0 << 0 << u"{\"nulls\": 0, \"distinct\": 5, \"buckets\": [[-0.0009, -0.0005, 1, 5]]}"_s
+            << u"@-.0005,@-.0006,@-.0007,@-.0008,@-.0009"_s;
         // Doubles there lie 256 apart; the values between them are kept.
         QTest::newRow("whole numbers past 15 digits: every digit")
             << u"NUMBER(19)"_s << 19 << 0

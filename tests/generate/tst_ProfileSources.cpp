@@ -203,6 +203,11 @@ void tst_ProfileSources::histogramForms_data()
     QTest::newRow("hybrid: a value well above the average")
         << u"NUMBER"_s << u"HYBRID"_s << 100.0 << QStringList{u"50"_s, u"0"_s, u"C102"_s, u"C115"_s, u"2"_s, u"100"_s}
         << QStringList{u"50;10;~;5"_s, u"100;20;~;1"_s} << u"n=0 d=50 lh=1..20 f=10:0.05 b=[1,10]0.45/23,[10.4,20]0.5/26"_s;
+    // 21 values estimated where the whole numbers 1 to 20 are known: an
+    // estimate's error, not a finer grid; the counts are held to the 20.
+    QTest::newRow("hybrid: a few more values than whole numbers")
+        << u"NUMBER"_s << u"HYBRID"_s << 100.0 << QStringList{u"21"_s, u"0"_s, u"C102"_s, u"C115"_s, u"2"_s, u"100"_s}
+        << QStringList{u"1;1;~;1"_s, u"100;20;~;1"_s} << u"n=0 d=21 lh=1..20 b=[1,1]0.01/1,[2,20]0.99/19"_s;
     QTest::newRow("hybrid texts: the buckets join as lengths")
         << u"VARCHAR2"_s << u"HYBRID"_s << 10.0
         << QStringList{u"7"_s, u"0"_s, u"61"_s, u"7A7A7A"_s, u"2"_s, u"10"_s}

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -274,13 +275,18 @@ HeldNumber HoldNumber(std::string_view digits, bool negative, bool whole)
         return true;
     };
     const auto asReal = [&] {
-        const std::string text(digits);
-        const double value = std::strtod(text.c_str(), nullptr);
+        double value = 0.0;
+        const char* const end = digits.data() + digits.size();
+        if (const auto read = std::from_chars(digits.data(), end, value); read.ec != std::errc() || read.ptr != end) {
+            const std::string text(digits);
+            value = std::strtod(text.c_str(), nullptr);
+        }
         if (!std::isfinite(value) || (count > 0 && value == 0))
             return false;
-        if (count > 0) {
-            // Up to 15 digits a double gives back the digits it was read
-            // from; with more it must hold the number exactly.
+        // Up to 15 significant digits a normal double gives back the digits
+        // it was read from; with more (or below the normal range) it must be
+        // seen to hold the number exactly.
+        if (count > 15 || std::abs(value) < std::numeric_limits<double>::min()) {
             const int precision = count <= 15 ? int(count) : 800;
             const Decimal back = DoubleDigits(value, precision);
             if (back.digits != d->digits || back.power != d->power)
