@@ -393,7 +393,7 @@ ColumnProfile Builder::finish()
     // each row's value were new, on the column's grid (its scale, its dates'
     // days), which then gives the repeats it gave the source.
     const bool sampled = m_sample > 0.0 && m_sample < m_rows * m_present * 0.99;
-    if (!sampled && m_sample <= 0.0 && m_rows >= SampledRows && m_profile.distinct >= 0.3 * m_rows * m_present) {
+    if (m_sample <= 0.0 && m_rows >= SampledRows && m_profile.distinct >= 0.3 * m_rows * m_present) {
         for (ColumnProfile::Bucket& bucket : m_profile.buckets)
             if (bucket.low < bucket.high || family == Family::Text)
                 bucket.distinct = std::max(bucket.distinct, std::min(std::round(bucket.share * m_rows),
