@@ -26,7 +26,8 @@ bool IsBlank(QChar c)
 // with a blank, which a loader could otherwise trim.
 void AppendField(QString& line, QStringView text)
 {
-    bool quote = !text.isEmpty() && (IsBlank(text.front()) || IsBlank(text.back()));
+    // "\." alone on a line ends the rows of a COPY.
+    bool quote = !text.isEmpty() && (IsBlank(text.front()) || IsBlank(text.back()) || text == u"\\.");
     for (qsizetype i = 0; !quote && i < text.size(); ++i) {
         const QChar c = text[i];
         quote = c == u',' || c == u'"' || c == u'\n' || c == u'\r';
@@ -195,6 +196,81 @@ QString PostgresLoadText(const QStringList& tables, const QStringList& csvNames,
     return text + u"COMMIT;\n"_s;
 }
 
+namespace {
+
+// The loads of load-oracle.sh --stream: a pipe per control file, the command
+// that writes them started, then each table's slices at once.
+QString StreamedLoads(const QStringList& tables, const QStringList& controlNames)
+{
+    QStringList distinct;
+    for (const QString& table : tables)
+        if (!distinct.contains(table))
+            distinct << table;
+    const qsizetype slices = distinct.isEmpty() ? 1 : controlNames.size() / distinct.size();
+    QString text = u"  # Several slices of one table load at once on the conventional path: a\n"
+                   "  # direct path load takes its table for itself.\n"
+                   "  phase() {\n"
+                   "    local pids=() rest=() p done status\n"
+                   "    for control in \"$@\"; do\n"
+                   "      sqlldr parfile=\"$work/login.par\" control=\"$control\" data=\"$work/${control%.ctl}.csv\" \\\n"
+                   "        log=\"${control%.ctl}.log\" bad=\"${control%.ctl}.bad\" errors=0%1 &\n"
+                   "      pids+=(\"$!\")\n"
+                   "    done\n"
+                   "    while [ ${#pids[@]} -gt 0 ]; do\n"
+                   "      done=\n"
+                   "      if wait -n -p done \"${pids[@]}\" $gen; then status=0; else status=$?; fi\n"
+                   "      if [ \"$done\" = \"$gen\" ]; then\n"
+                   "        gen=\n"
+                   "        # 1: fewer rows than asked, as the keys hold; made all the same.\n"
+                   "        if [ \"$status\" -gt 1 ]; then\n"
+                   "          kill \"${pids[@]}\" 2>/dev/null || true\n"
+                   "          echo 'load-oracle.sh: kova-generate stopped (above)' >&2\n"
+                   "          exit 1\n"
+                   "        fi\n"
+                   "        continue\n"
+                   "      fi\n"
+                   "      rest=()\n"
+                   "      for p in \"${pids[@]}\"; do [ \"$p\" = \"$done\" ] || rest+=(\"$p\"); done\n"
+                   "      pids=(\"${rest[@]}\")\n"
+                   "      if [ \"$status\" -ne 0 ]; then\n"
+                   "        # The other loads first: they would take the end of their pipe\n"
+                   "        # for the end of their rows.\n"
+                   "        kill \"${pids[@]}\" 2>/dev/null || true\n"
+                   "        stop_generate\n"
+                   "        echo 'load-oracle.sh: a load failed (its .log says why); the rows stopped being made, and the' >&2\n"
+                   "        echo 'loads of this table that were running stopped with what they had saved (their .log)' >&2\n"
+                   "        report_disabled || true\n"
+                   "        exit 1\n"
+                   "      fi\n"
+                   "    done\n"
+                   "  }\n"
+                   "  for control in"_s.arg(slices > 1 ? u" direct=false"_s : QString());
+    for (const QString& control : controlNames)
+        text += u' ' + ShellQuoted(control);
+    text += u"; do\n"
+            "    mkfifo \"$work/${control%.ctl}.csv\"\n"
+            "  done\n"
+            "  export KOVA_PASSWORD=\"$password\"\n"
+            "  setsid \"${generate[@]}\" --out \"$work\" --format csv"_s
+        + (slices > 1 ? u" --jobs %1"_s.arg(slices) : QString()) + u" &\n  gen=$!\n"_s;
+    for (const QString& table : distinct) {
+        text += u"  phase"_s;
+        for (qsizetype i = 0; i < controlNames.size(); ++i)
+            if (tables.value(i) == table)
+                text += u' ' + ShellQuoted(controlNames[i]);
+        text += u'\n';
+    }
+    return text + u"  made=0\n"
+                  "  if [ -n \"$gen\" ]; then wait \"$gen\" || made=$?; fi\n"
+                  "  gen=\n"
+                  "  if [ \"$made\" -gt 1 ]; then\n"
+                  "    echo 'load-oracle.sh: kova-generate stopped (above) after the loads' >&2\n"
+                  "    exit 1\n"
+                  "  fi\n"_s;
+}
+
+}  // namespace
+
 QString OracleLoadText(const QStringList& tables, const QStringList& controlNames, const QStringList& emptied,
                        const std::vector<KeyConstraint>& deferred, const QStringList& updateFiles)
 {
@@ -204,7 +280,14 @@ QString OracleLoadText(const QStringList& tables, const QStringList& controlName
                    "# //host:port/service, a TNS alias)\n"
                    "# The password comes from KOVA_PASSWORD, else it is asked for. It reaches\n"
                    "# sqlplus on its standard input and sqlldr in a parameter file of a private\n"
-                   "# folder (mode 600, removed on exit), never on a command line.\n"_s;
+                   "# folder (mode 600, removed on exit), never on a command line.\n"
+                   "#\n"
+                   "# ./load-oracle.sh --stream user@connect-identifier -- kova-generate LOGIN PROJECT [--seed N]...\n"
+                   "# loads no file of this folder: it makes a named pipe per table and slice in\n"
+                   "# its private folder, starts sqlldr on each (its control file from here), and\n"
+                   "# runs the kova-generate command given, which writes its rows into them. The\n"
+                   "# slices of a table load at once, then the next table's. A load that fails\n"
+                   "# (sqlldr stops at the first row refused) stops the rows being made.\n"_s;
     if (!emptied.isEmpty())
         text += u"# The tables are emptied, and the emptying committed, BEFORE the loads: a\n"
                 "# load that fails leaves them empty or part loaded, not as they were.\n"_s;
@@ -216,6 +299,11 @@ QString OracleLoadText(const QStringList& tables, const QStringList& controlName
             "cd \"$(dirname \"$0\")\"\n"
             "# The user is what comes before the first \"@\"; a \"/\" there would be a\n"
             "# password on the command line.\n"
+            "stream=\n"
+            "if [ \"${1-}\" = --stream ]; then\n"
+            "  stream=1\n"
+            "  shift\n"
+            "fi\n"
             "user=${1-}\n"
             "user=${user%%@*}\n"
             "case \"$user\" in\n"
@@ -223,6 +311,23 @@ QString OracleLoadText(const QStringList& tables, const QStringList& controlName
             "esac\n"
             "at=\n"
             "case \"$1\" in *@*) at=@${1#*@} ;; esac\n"
+            "generate=()\n"
+            "if [ -n \"$stream\" ]; then\n"
+            "  shift\n"
+            "  if [ \"${1-}\" != -- ] || [ $# -lt 2 ]; then\n"
+            "    echo 'usage: ./load-oracle.sh --stream user@connect-identifier -- kova-generate LOGIN PROJECT|RULES... [--seed N]' >&2\n"
+            "    exit 2\n"
+            "  fi\n"
+            "  shift\n"
+            "  for a in \"$@\"; do\n"
+            "    case \"$a\" in\n"
+            "      --out|--format|--jobs|--shard|--load|--preview)\n"
+            "        echo \"load-oracle.sh: $a is the script's to give: the rows go into its pipes, one per control file\" >&2\n"
+            "        exit 2 ;;\n"
+            "    esac\n"
+            "  done\n"
+            "  generate=(\"$@\")\n"
+            "fi\n"
             "if [ -n \"${KOVA_PASSWORD+set}\" ]; then\n"
             "  password=$KOVA_PASSWORD\n"
             "else\n"
@@ -237,8 +342,10 @@ QString OracleLoadText(const QStringList& tables, const QStringList& controlName
             "umask 077\n"
             "work=$(mktemp -d)\n"
             "nothing_done=\n"
+            "gen=\n"
             "finish() {\n"
             "  status=$?\n"
+            "  stop_generate\n"
             "  rm -rf \"$work\"\n"
             "  if [ \"$status\" -ne 0 ] && [ -z \"$nothing_done\" ]; then\n"
             "    echo \"load-oracle.sh: stopped; the loads that finished stay committed\"%1 >&2\n"
@@ -277,6 +384,14 @@ QString OracleLoadText(const QStringList& tables, const QStringList& controlName
             "    return 1\n"
             "  fi\n"
             "}\n"
+            "# The rows being made stop at once: every process of the command.\n"
+            "stop_generate() {\n"
+            "  if [ -n \"$gen\" ]; then\n"
+            "    kill -KILL -- \"-$gen\" 2>/dev/null || kill -KILL \"$gen\" 2>/dev/null || true\n"
+            "    wait \"$gen\" 2>/dev/null || true\n"
+            "    gen=\n"
+            "  fi\n"
+            "}\n"
             "load() {\n"
             "  if ! sqlldr parfile=\"$work/login.par\" control=\"$1\" log=\"$2\"; then\n"
             "    report_disabled || true\n"
@@ -307,13 +422,20 @@ QString OracleLoadText(const QStringList& tables, const QStringList& controlName
     };
     if (!deferred.empty())
         text += u"sql <<'KOVA_SQL'\n"_s + constraints("DISABLE") + u"EXIT\nKOVA_SQL\n"_s;
+    text += u"later=.\n"
+            "if [ -n \"$stream\" ]; then\n"_s
+        + StreamedLoads(tables, controlNames)
+        + u"  later=$work\n"
+          "else\n"_s;
     for (const QString& control : controlNames) {
         const QString log = control.chopped(4) + u".log"_s;
-        text += u"load "_s + ShellQuoted(control) + u' ' + ShellQuoted(log) + u'\n';
+        text += u"  load "_s + ShellQuoted(control) + u' ' + ShellQuoted(log) + u'\n';
     }
+    text += u"fi\n"_s;
     // The keys a cycle of tables leaves NULL, set once every table is in.
     for (const QString& file : updateFiles)
-        text += u"{ printf 'SET DEFINE OFF\\n'; cat "_s + ShellQuoted(file) + u"; printf 'COMMIT;\\nEXIT\\n'; } | sql\n"_s;
+        text += u"{ printf 'SET DEFINE OFF\\n'; cat \"$later\"/"_s + ShellQuoted(file)
+            + u"; printf 'COMMIT;\\nEXIT\\n'; } | sql\n"_s;
     if (!deferred.empty())
         text += u"sql <<'KOVA_SQL' || true\n"_s + constraints("ENABLE") + u"EXIT\nKOVA_SQL\n"_s;
     return text + u"report_disabled\n"_s;

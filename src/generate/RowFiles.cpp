@@ -23,6 +23,7 @@
 #include <cstring>
 #include <memory>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -55,6 +56,15 @@ public:
 
     void open()
     {
+        // A named pipe there is a loader's: the rows go straight into it.
+        struct stat status {};
+        if (::stat(QFile::encodeName(m_path).constData(), &status) == 0 && S_ISFIFO(status.st_mode)) {
+            m_pipe = true;
+            m_file.setFileName(m_path);
+            if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+                fail(m_file.errorString());
+            return;
+        }
         // A .new file left by a run that never finished goes; a link there is
         // removed, not followed. Unbuffered: a full disk shows at the write
         // that meets it.
@@ -74,6 +84,10 @@ public:
     void finish()
     {
         flush();
+        if (m_pipe) {
+            closePipe();
+            return;
+        }
         if (!m_file.flush())
             fail(m_file.errorString());
         if (::fsync(m_file.handle()) != 0)
@@ -81,6 +95,14 @@ public:
         m_file.close();
         if (m_file.error() != QFileDevice::NoError)
             fail(m_file.errorString());
+    }
+    // A pipe's reader is told that the rows end; a file stays open.
+    void closePipe()
+    {
+        if (!m_pipe || !m_file.isOpen())
+            return;
+        flush();
+        m_file.close();
     }
     void setExecutable()
     {
@@ -91,6 +113,8 @@ public:
     // Takes the file's own name; false with *error set when it cannot.
     bool rename(QString* error)
     {
+        if (m_pipe)
+            return true;
         const QByteArray from = QFile::encodeName(m_file.fileName());
         const QByteArray to = QFile::encodeName(m_path);
         if (::rename(from.constData(), to.constData()) == 0)
@@ -103,6 +127,8 @@ public:
     {
         if (m_file.isOpen())
             m_file.close();
+        if (m_pipe)
+            return;  // the loader's own
         const QFileInfo info(m_file.fileName());
         if (info.isFile() || info.isSymLink())
             QFile::remove(m_file.fileName());
@@ -110,7 +136,12 @@ public:
     const QString& path() const { return m_path; }
 
 private:
-    [[noreturn]] void fail(const QString& reason) { throw OraError(CannotWrite(m_path, reason)); }
+    [[noreturn]] void fail(const QString& reason)
+    {
+        if (m_pipe)
+            throw OraError(u"the loader reading %1 stopped reading (%2)"_s.arg(QDir::toNativeSeparators(m_path), reason));
+        throw OraError(CannotWrite(m_path, reason));
+    }
     void flush()
     {
         if (m_buffer.isEmpty())
@@ -127,6 +158,7 @@ private:
     QString m_path;
     QFile m_file;
     QByteArray m_buffer;
+    bool m_pipe = false;
 };
 
 // The files of one run: none takes its name until every one is whole. What
@@ -239,27 +271,56 @@ QString ScriptStatements(const QStringList& statements, QLatin1StringView key)
     return text;
 }
 
-void StopIfAsked(const RowFileJob& job)
-{
-    if (job.stopRequested && job.stopRequested())
-        throw basKovaData::RunStopped();
-}
-
 // Makes the rows of table `t` and hands each, as RowValues, to `row`.
 template <typename Row>
-void EachRow(RunRows& made, std::size_t t, const RowFileJob& job, Row&& row)
+void EachRow(RunRows& made, std::size_t t, const std::function<bool()>& stopRequested,
+             const std::function<void(int)>& progress, Row&& row)
 {
     const qint64 rows = made.Rows(t);
     const qint64 step = ProgressStep(qint32(std::min<qint64>(rows, INT32_MAX)));
     for (qint64 i = 1; i <= rows; ++i) {
         if (i % step == 0) {
-            StopIfAsked(job);
-            if (job.progress)
-                job.progress(int(i * ProgressFullTwips / rows));
+            if (stopRequested && stopRequested())
+                throw basKovaData::RunStopped();
+            if (progress)
+                progress(int(i * ProgressFullTwips / rows));
         }
         made.NextRow(t);
         row();
     }
+}
+
+// The CSV header line of a table: its columns but those the database fills.
+QString CsvHeader(const TableRules& rules, const basKovaData::InsertColumns& named)
+{
+    QString line;
+    for (int j = 1; j <= rules.count(); ++j) {
+        if (named.leaves(j))
+            continue;
+        if (!line.isEmpty())
+            line += u',';
+        AppendCsvField(line, rules[j].ColumnName.trimmed());
+    }
+    return line + u"\r\n"_s;
+}
+
+// RowValues as one CSV line into `line`; a value a file cannot carry stops
+// the run, named.
+void AppendCsvRow(QString& line, const TableRules& rules, const basKovaData::InsertColumns& named)
+{
+    line.resize(0);  // keeps its room for the next line
+    bool first = true;
+    for (int j = 1; j <= rules.count(); ++j) {
+        if (named.leaves(j))  // no field
+            continue;
+        if (!first)
+            line += u',';
+        first = false;
+        const QString& value = basKovaData::RowValues[std::size_t(j)];
+        if (!AppendCsvField(line, value))
+            throw OraError(RawSqlRefusal(rules.table, rules[j], value));
+    }
+    line += u"\r\n"_s;
 }
 
 }  // namespace
@@ -334,7 +395,7 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
             for (std::size_t t = 0; t < tables.size(); ++t) {
                 const TableRules& rules = *tables[t].rules;
                 const basKovaData::InsertColumns named = basKovaData::ColumnsOfInsert(rules);
-                EachRow(made, t, job, [&] {
+                EachRow(made, t, job.stopRequested, job.progress, [&] {
                     text.clear();
                     basKovaData::InsertShape(rules.table, rules.count(), shape, named);
                     AppendScriptStatement(text, shape);
@@ -362,31 +423,15 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
                 // database gives its values.
                 const basKovaData::InsertColumns named = basKovaData::ColumnsOfInsert(rules);
                 QString line;
-                for (int j = 1; j <= rules.count(); ++j) {
-                    if (named.leaves(j))
-                        continue;
-                    if (!line.isEmpty())
-                        line += u',';
-                    AppendCsvField(line, rules[j].ColumnName.trimmed());
-                }
-                csv.write(line + u"\r\n"_s);
-                EachRow(made, t, job, [&] {
-                    line.resize(0);  // keeps its room for the next line
-                    bool first = true;
-                    for (int j = 1; j <= rules.count(); ++j) {
-                        if (named.leaves(j))  // no field
-                            continue;
-                        if (!first)
-                            line += u',';
-                        first = false;
-                        const QString& value = basKovaData::RowValues[std::size_t(j)];
-                        if (!AppendCsvField(line, value))
-                            throw OraError(RawSqlRefusal(rules.table, rules[j], value));
-                    }
-                    line += u"\r\n"_s;
+                csv.write(CsvHeader(rules, named));
+                EachRow(made, t, job.stopRequested, job.progress, [&] {
+                    AppendCsvRow(line, rules, named);
                     csv.write(line);
                 });
                 result.rows[t] = made.Rows(t);
+                // A pipe's reader sees the end of its rows now, not at the end
+                // of the run: the loader of the next table waits for it.
+                csv.closePipe();
                 const QString controlName = TableFileName(rules.table, job.shard, u".ctl"_s);
                 files.open(folder.filePath(controlName)).write(ControlFileText(rules, csvName));
             }
@@ -427,6 +472,63 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
             }
         }
         result.files = files.commit();
+        result.written = true;
+    } catch (const basKovaData::RunStopped&) {
+        result.stopped = true;
+        result.error = CreationStoppedMessage;
+    } catch (const OraError& error) {
+        result.error = error.message();
+    }
+    return result;
+}
+
+RowFileResult StreamRows(const std::vector<TableRun>& tables, const RowStreamJob& job, RowSink& sink)
+{
+    RowFileResult result;
+    result.rows.assign(tables.size(), 0);
+    RunRows made(tables, basKovaData::OraDatabase.get(), job.shard);
+    try {
+        if (const QString refusal = made.Prepare(); !refusal.isEmpty())
+            throw OraError(refusal);
+        for (const TableRun& table : tables)
+            if (const QString refusal = CsvRefusal(*table.rules); !refusal.isEmpty())
+                throw OraError(refusal);
+        // Pieces of this size keep the loader busy while the next is made.
+        constexpr qsizetype PieceBytes = 1 << 16;
+        QByteArray piece;
+        QString line;
+        for (std::size_t t = 0; t < tables.size(); ++t) {
+            const TableRules& rules = *tables[t].rules;
+            const basKovaData::InsertColumns named = basKovaData::ColumnsOfInsert(rules);
+            sink.begin(t);
+            piece = CsvHeader(rules, named).toUtf8();
+            EachRow(made, t, job.stopRequested, job.progress, [&] {
+                AppendCsvRow(line, rules, named);
+                piece += line.toUtf8();
+                if (piece.size() >= PieceBytes) {
+                    sink.write(piece);
+                    piece.resize(0);
+                }
+                ++result.rows[t];
+            });
+            if (!piece.isEmpty())
+                sink.write(piece);
+            piece.resize(0);
+            sink.end(t, result.rows[t]);
+        }
+        QStringList statements;
+        basKovaData::StatementShape update;
+        for (std::size_t t = 0; t < tables.size(); ++t)
+            for (qint64 i = 0; i < made.LaterRows(t); ++i) {
+                made.LaterUpdate(t, i, update);
+                statements << update.Literal();
+                if (statements.size() == 1000) {
+                    sink.later(statements);
+                    statements.clear();
+                }
+            }
+        if (!statements.isEmpty())
+            sink.later(statements);
         result.written = true;
     } catch (const basKovaData::RunStopped&) {
         result.stopped = true;

@@ -58,6 +58,31 @@ struct RowFileResult {
 // repeat) and writes nothing to it.
 RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJob& job);
 
+// Where a streamed load's rows go: per table, parents first, a CSV header
+// line and then the rows, as bytes of UTF-8. A sink that cannot take them
+// throws OraError with its reason, which stops the run at once.
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    virtual void begin(std::size_t t) = 0;
+    virtual void write(const QByteArray& bytes) = 0;
+    virtual void end(std::size_t t, qint64 rows) = 0;
+    // UPDATEs of the keys a cycle of tables left NULL, once every table is in
+    // (in batches).
+    virtual void later(const QStringList& statements) = 0;
+};
+
+struct RowStreamJob {
+    Shard shard;
+    std::function<void(int twips)> progress;
+    std::function<bool()> stopRequested;
+};
+
+// Makes the rows of `tables` and hands them to `sink`. `written` is false
+// with the reason when a rule, a source query or the sink failed or the run
+// was stopped; `rows` counts what reached the sink.
+RowFileResult StreamRows(const std::vector<TableRun>& tables, const RowStreamJob& job, RowSink& sink);
+
 // What a shard adds to a file's name: ".K-of-N" for a slice, else nothing.
 QString ShardSuffix(const Shard& shard);
 // The name of a table's file in a CSV folder: "TABLE.K-of-N.csv".

@@ -25,9 +25,6 @@ namespace kovagenerate {
 
 namespace {
 
-// Set for the slices that --jobs starts.
-constexpr char JobSliceVariable[] = "KOVA_JOB_SLICE";
-
 bool Seeded(const Job& job)
 {
     return std::all_of(job.tables.begin(), job.tables.end(), [](const JobTable& t) { return t.rules.seed.has_value(); });

@@ -7,6 +7,9 @@
 
 namespace kovagenerate {
 
+// Set for the slices that --jobs starts.
+inline constexpr char JobSliceVariable[] = "KOVA_JOB_SLICE";
+
 struct Arguments;
 struct Job;
 

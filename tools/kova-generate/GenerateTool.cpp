@@ -3,6 +3,7 @@
 #include "StopSignal.h"
 
 #include "FileJobs.h"
+#include "LoadJobs.h"
 #include "JobTables.h"
 
 #include "browser/AutoRules.h"
@@ -314,6 +315,14 @@ std::optional<Arguments> ParseArguments(const QStringList& args, QString* error)
             parsed.shard = std::pair(*k, *n);
         } else if (arg == u"--auto"_s) {
             automatic = true;
+        } else if (arg == u"--load"_s) {
+            parsed.load = true;
+        } else if (arg == u"--pg"_s) {
+            parsed.pg = value(i);
+            if (parsed.pg.isEmpty()) {
+                *error = u"--pg needs a connection string (\"host=... port=... dbname=...\")"_s;
+                return std::nullopt;
+            }
         } else if (const OptionRead read = ReadProfileOption(args, i, parsed, error); read == OptionRead::Failed) {
             return std::nullopt;
         } else if (read == OptionRead::Taken) {
@@ -340,8 +349,20 @@ std::optional<Arguments> ParseArguments(const QStringList& args, QString* error)
         *error = automatic ? u"--auto needs the tables to fill"_s : u"no rule file given"_s;
         return std::nullopt;
     }
-    if ((parsed.shard || parsed.jobs > 0 || args.contains(u"--format"_s)) && parsed.out.isEmpty()) {
-        *error = u"--format, --shard and --jobs are for files: give --out"_s;
+    if (parsed.load && (!parsed.out.isEmpty() || parsed.preview)) {
+        *error = u"--load puts the rows into the server: give it without --out and --preview"_s;
+        return std::nullopt;
+    }
+    if (!parsed.pg.isEmpty() && !parsed.load) {
+        *error = u"--pg is for --load"_s;
+        return std::nullopt;
+    }
+    if (args.contains(u"--format"_s) && parsed.out.isEmpty()) {
+        *error = u"--format is for files: give --out"_s;
+        return std::nullopt;
+    }
+    if ((parsed.shard || parsed.jobs > 0) && parsed.out.isEmpty() && !parsed.load) {
+        *error = u"--shard and --jobs are for files or loads: give --out or --load"_s;
         return std::nullopt;
     }
     if (parsed.shard && parsed.jobs > 0) {
@@ -387,6 +408,10 @@ int Run(const Arguments& args, QTextStream& out, QTextStream& err, bool progress
         WarnFileSelects(*job, err);
         const auto bar = [&err](int twips) { ShowProgress(err, twips); };
         return status(WriteFiles(*job, args, out, err, progress ? std::function<void(int)>(bar) : nullptr));
+    }
+    if (args.load) {
+        const auto bar = [&err](int twips) { ShowProgress(err, twips); };
+        return status(LoadRows(*job, args, out, err, progress ? std::function<void(int)>(bar) : nullptr));
     }
     WarnShortfalls(*job, err);
     return status(Create(*job, out, err, progress));

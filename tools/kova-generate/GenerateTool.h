@@ -17,6 +17,9 @@ inline constexpr int SomeRefused = 1;  // rows refused in some table (counted), 
 // or the run stopped after a DDL statement of a project's "before" or "after"
 // committed part of it, which the message lists.
 inline constexpr int Stopped = 2;
+// --load with --jobs stopped after some tables' rows (or their emptying)
+// were committed: the message lists them.
+inline constexpr int PartLoaded = 3;
 
 struct Arguments {
     QString connect;  // user "/" password
@@ -30,6 +33,8 @@ struct Arguments {
     bool csv = false;            // --format csv (else sql)
     std::optional<std::pair<int, int>> shard;  // --shard K/N
     int jobs = 0;                // --jobs J: J shards at once, in processes of `program`
+    bool load = false;           // --load: into the server's COPY as they are made
+    QString pg;                  // --pg CONNINFO: how libpq reaches that server
     QString program;             // this program, for the jobs
     QStringList given;           // the arguments as given
 
@@ -65,6 +70,7 @@ inline const QString Usage = QStringLiteral(
     "                     [--scale F] [--no-values] [--personal COLUMN,...] [--min-rows K]\n"
     "       kova-generate --compare SOURCE TARGET TABLE... [--report FILE.html] [--sample N] [--max-... X]\n"
     "  with --out PATH [--format sql|csv] [--shard K/N | --jobs J]: write files, not the database\n"
+    "  with --load [--jobs J | --shard K/N] [--pg CONNINFO]: straight into PostgreSQL's COPY\n"
     "       kova-generate --help | --version\n"
     "  user@service instead of user/password@service: the password from KOVA_PASSWORD, or asked");
 
@@ -78,7 +84,10 @@ inline const QString Help = Usage + QStringLiteral(
     "  --out PATH        write the rows to files at PATH instead of the database\n"
     "  --format sql|csv  with --out: one INSERT script (sql, the default) or a folder of CSV files\n"
     "  --shard K/N       with --out: make only the K-th of N slices of every table's rows (needs a seed)\n"
-    "  --jobs J          with --out: make J slices at once, in processes of this program\n"
+    "  --jobs J          with --out or --load: make J slices at once, in processes of this program\n"
+    "  --load            put the rows into PostgreSQL's COPY as they are made, one transaction\n"
+    "                    (with --jobs J: J streams per table, each table committed before the next)\n"
+    "  --pg CONNINFO     with --load: how libpq reaches the server (else the login's own address)\n"
     "  --profile PATH    learn the tables' profiles and write a project of 分布 rules (and its rule files) to PATH\n"
     "  --sample N        read at most N rows of each table, spread evenly over it\n"
     "  --statistics-only learn from the optimizer's statistics alone, reading no row\n"
@@ -94,6 +103,7 @@ inline const QString Help = Usage + QStringLiteral(
     "  --version         print the version and exit\n"
     "exit status: 0 every row created; 1 some rows refused, the others committed;\n"
     "  2 stopped (the message says what, if anything, stays committed);\n"
+    "  3 --load --jobs stopped after some tables were committed (the message lists them);\n"
     "  with --compare: 0 every figure within its threshold, 1 some past it, 2 stopped");
 
 // The arguments, or none with *error saying what is wrong.

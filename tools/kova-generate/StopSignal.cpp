@@ -25,6 +25,9 @@ void CatchStopSignals()
     sigaction(SIGTERM, &action, nullptr);
     // A closed terminal or a dropped ssh session.
     sigaction(SIGHUP, &action, nullptr);
+    // A loader that stops reading its pipe shows as a write that fails, with
+    // its reason, instead of ending the program without a word.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 int StopSignal()

@@ -1,0 +1,111 @@
+#include "PgCopy.h"
+
+#include "session/OraError.h"
+
+#include <libpq-fe.h>
+
+using namespace Qt::StringLiterals;
+
+namespace kovagenerate {
+
+namespace {
+
+// The message of a failed result, or of the connection.
+QString Message(PGconn* connection, const PGresult* result)
+{
+    const char* text = result ? PQresultErrorMessage(result) : nullptr;
+    if (!text || !*text)
+        text = PQerrorMessage(connection);
+    return QString::fromUtf8(text).trimmed();
+}
+
+}  // namespace
+
+PgCopy::~PgCopy()
+{
+    // A transaction still open ends with the session: the server rolls it back.
+    if (m_connection)
+        PQfinish(m_connection);
+}
+
+QString PgCopy::connect(const std::vector<std::pair<QByteArray, QByteArray>>& settings)
+{
+    std::vector<const char*> keywords, values;
+    for (const auto& [keyword, value] : settings) {
+        keywords.push_back(keyword.constData());
+        values.push_back(value.constData());
+    }
+    keywords.push_back(nullptr);
+    values.push_back(nullptr);
+    m_connection = PQconnectdbParams(keywords.data(), values.data(), 1);
+    if (PQstatus(m_connection) == CONNECTION_OK)
+        return {};
+    return Message(m_connection, nullptr);
+}
+
+void PgCopy::fail(const char* what)
+{
+    throw OraError(u"%1: %2"_s.arg(QLatin1StringView(what), Message(m_connection, nullptr)));
+}
+
+void PgCopy::run(const QString& sql)
+{
+    PGresult* result = PQexec(m_connection, sql.toUtf8().constData());
+    const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+    const QString message = ok ? QString() : Message(m_connection, result);
+    PQclear(result);
+    if (!ok)
+        throw OraError(message);
+}
+
+void PgCopy::copyBegin(const QString& sql)
+{
+    PGresult* result = PQexec(m_connection, sql.toUtf8().constData());
+    const bool ok = PQresultStatus(result) == PGRES_COPY_IN;
+    const QString message = ok ? QString() : Message(m_connection, result);
+    PQclear(result);
+    if (!ok)
+        throw OraError(message);
+}
+
+void PgCopy::copyPut(const QByteArray& bytes)
+{
+    // A row the server refused ends the COPY on its side: libpq sees its
+    // message when it next reads, and the call after that fails.
+    if (PQputCopyData(m_connection, bytes.constData(), int(bytes.size())) != 1) {
+        // The server's own reason, when it gave one.
+        PGresult* result = PQgetResult(m_connection);
+        const QString message = Message(m_connection, result);
+        PQclear(result);
+        throw OraError(message);
+    }
+    // What the server said so far: its refusal stops the run at once, not
+    // at the end of the rows.
+    if (!PQconsumeInput(m_connection))
+        fail("the connection to the server was lost");
+    if (!PQisBusy(m_connection)) {
+        PGresult* result = PQgetResult(m_connection);
+        if (result && PQresultStatus(result) != PGRES_COPY_IN) {
+            const QString message = Message(m_connection, result);
+            PQclear(result);
+            throw OraError(message);
+        }
+        PQclear(result);
+    }
+}
+
+void PgCopy::copyEnd()
+{
+    if (PQputCopyEnd(m_connection, nullptr) != 1)
+        fail("the rows could not be ended");
+    QString message;
+    while (PGresult* result = PQgetResult(m_connection)) {
+        if (PQresultStatus(result) != PGRES_COMMAND_OK && message.isEmpty())
+            message = Message(m_connection, result);
+        PQclear(result);
+    }
+    if (!message.isEmpty())
+        throw OraError(message);
+}
+
+}  // namespace kovagenerate
