@@ -462,8 +462,9 @@ private Q_SLOTS:
         QCOMPARE(jobs, (QStringList{given.arg(1), given.arg(2)}));
     }
 
-    // On the server: the project's rows loaded from CSV with psql's \\copy are
-    // the rows that the same project with the same seed inserts over ODBC.
+    // On the server: the project's rows loaded from CSV with psql's \\copy, and
+    // streamed into COPY by --load in one session and in two jobs, are the
+    // rows that the same project with the same seed inserts over ODBC.
     void csvLoadedWithCopyEqualsTheRun()
     {
         KOVA_NEED_SERVER();
@@ -497,7 +498,8 @@ private Q_SLOTS:
         const QString login = server.user + u'/' + server.password + u"@DSN="_s + server.dsn + u";Database="_s + db.path;
         const auto run = [&](const QStringList& more) {
             QString error, out, err;
-            const auto args = kovagenerate::ParseArguments(QStringList{login, project} + more, &error);
+            auto args = kovagenerate::ParseArguments(QStringList{login, project} + more, &error);
+            args->program = QCoreApplication::applicationDirPath() + u"/kova-generate"_s;
             QTextStream o(&out), e(&err);
             const int status = kovagenerate::Run(*args, o, e, false);
             if (status != kovagenerate::AllCreated)
@@ -523,6 +525,12 @@ private Q_SLOTS:
         QCOMPARE(RowsText(QueryRows(*db.database, u"SELECT COUNT(*) FROM STAFF"_s)), u"0"_s);
         QCOMPARE(Psql(db.path, {u"-f"_s, u"load-postgresql.sql"_s}, csv), QString());
         QCOMPARE(rows(), inserted);
+        for (const QStringList& load : {QStringList{u"--load"_s}, QStringList{u"--load"_s, u"--jobs"_s, u"2"_s}}) {
+            for (const QString& table : {u"STAFF"_s, u"TEAM"_s, u"DEPT"_s})
+                db.database->DbExecuteSQL(u"DELETE FROM "_s + table);
+            QCOMPARE(run(load), kovagenerate::AllCreated);
+            QCOMPARE(rows(), inserted);
+        }
     }
 
     // A table whose name or columns' names PostgreSQL spells otherwise than

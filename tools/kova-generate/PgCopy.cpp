@@ -16,7 +16,11 @@ QString Message(PGconn* connection, const PGresult* result)
     const char* text = result ? PQresultErrorMessage(result) : nullptr;
     if (!text || !*text)
         text = PQerrorMessage(connection);
-    return QString::fromUtf8(text).trimmed();
+    const QString message = QString::fromUtf8(text).trimmed();
+    // Whether the server said why before it went, or not.
+    const char* severity = result ? PQresultErrorField(result, PG_DIAG_SEVERITY_NONLOCALIZED) : nullptr;
+    const bool ended = PQstatus(connection) == CONNECTION_BAD || (severity && qstrcmp(severity, "ERROR") != 0);
+    return ended ? u"the connection to the server was lost: "_s + message : message;
 }
 
 }  // namespace
@@ -40,12 +44,7 @@ QString PgCopy::connect(const std::vector<std::pair<QByteArray, QByteArray>>& se
     m_connection = PQconnectdbParams(keywords.data(), values.data(), 1);
     if (PQstatus(m_connection) == CONNECTION_OK)
         return {};
-    return Message(m_connection, nullptr);
-}
-
-void PgCopy::fail(const char* what)
-{
-    throw OraError(u"%1: %2"_s.arg(QLatin1StringView(what), Message(m_connection, nullptr)));
+    return QString::fromUtf8(PQerrorMessage(m_connection)).trimmed();
 }
 
 void PgCopy::run(const QString& sql)
@@ -82,7 +81,7 @@ void PgCopy::copyPut(const QByteArray& bytes)
     // What the server said so far: its refusal stops the run at once, not
     // at the end of the rows.
     if (!PQconsumeInput(m_connection))
-        fail("the connection to the server was lost");
+        throw OraError(Message(m_connection, nullptr));
     if (!PQisBusy(m_connection)) {
         PGresult* result = PQgetResult(m_connection);
         if (result && PQresultStatus(result) != PGRES_COPY_IN) {
@@ -97,7 +96,7 @@ void PgCopy::copyPut(const QByteArray& bytes)
 void PgCopy::copyEnd()
 {
     if (PQputCopyEnd(m_connection, nullptr) != 1)
-        fail("the rows could not be ended");
+        throw OraError(Message(m_connection, nullptr));
     QString message;
     while (PGresult* result = PQgetResult(m_connection)) {
         if (PQresultStatus(result) != PGRES_COMMAND_OK && message.isEmpty())

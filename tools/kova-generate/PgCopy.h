@@ -30,7 +30,6 @@ public:
     void copyEnd();
 
 private:
-    [[noreturn]] void fail(const char* what);
     pg_conn* m_connection = nullptr;
 };
 
