@@ -274,7 +274,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("option");
         for (const char* option : {"--rows N", "--preview K", "--seed N", "--auto", "--out PATH", "--format sql|csv",
-                                   "--shard K/N", "--jobs J", "--help", "--version"})
+                                   "--shard K/N", "--jobs J", "--load", "--pg CONNINFO", "--help", "--version"})
             QTest::addRow("kova-generate %s", option) << u"kova-generate"_s << QString::fromLatin1(option);
         for (const char* option : {"--create", "@script.sql", "--copy-schema", "--rows N", "--help", "--version"})
             QTest::addRow("kova-sqlplus %s", option) << u"kova-sqlplus"_s << QString::fromLatin1(option);

@@ -645,12 +645,14 @@ private Q_SLOTS:
         QCOMPARE(generate::ShardPath(u"/a.b/out.sql"_s, {2, 4}), u"/a.b/out.2-of-4.sql"_s);
         QCOMPARE(generate::ShardPath(u"/a.b/out"_s, {2, 4}), u"/a.b/out.2-of-4"_s);
         // RowValues as CSV fields: the program's "@" forms read as data, SQL
-        // text a file cannot carry refused; blanks at either end quoted.
+        // text a file cannot carry refused; blanks at either end quoted, and
+        // "\\." (alone on a line, the end of a COPY's rows).
         QString line;
         for (const QString& value : {u"@ 12.5"_s, u"@NULL"_s, QString(), u"@TO_DATE('20240229 235959','YYYYMMDD HH24MISS')"_s,
-                                     u"a,b"_s, u"say \"hi\""_s, u"@'it''s'"_s, u"@"_s, u"@'@047'"_s, u"   385"_s, u"a\t"_s})
+                                     u"a,b"_s, u"say \"hi\""_s, u"@'it''s'"_s, u"@"_s, u"@'@047'"_s, u"   385"_s, u"a\t"_s,
+                                     u"\\."_s})
             QVERIFY(generate::AppendCsvField(line += u'|', value));
-        QCOMPARE(line, u"|12.5|||2024-02-29 23:59:59|\"a,b\"|\"say \"\"hi\"\"\"|it's|0|@047|\"   385\"|\"a\t\""_s);
+        QCOMPARE(line, u"|12.5|||2024-02-29 23:59:59|\"a,b\"|\"say \"\"hi\"\"\"|it's|0|@047|\"   385\"|\"a\t\"|\"\\.\""_s);
         for (const QString& value : {u"@USER"_s, u"@SYSDATE"_s, u"@'a'||'b'"_s, u"@'it's'"_s, u"@TO_DATE('2024','YYYY')"_s,
                                      u"@TO_DATE('2024022x 000000','YYYYMMDD HH24MISS')"_s}) {
             line.clear();

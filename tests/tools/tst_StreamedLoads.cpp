@@ -71,7 +71,7 @@ private Q_SLOTS:
     void loadThatFails_data()
     {
         QTest::addColumn<QString>("failure");  // run with psql on the database
-        QTest::addColumn<int>("jobs");
+        QTest::addColumn<QStringList>("more");  // options of the run
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
         const QString check = u"ALTER TABLE c ADD CONSTRAINT c_not_700 CHECK (id <> 700)"_s;
@@ -79,27 +79,31 @@ private Q_SLOTS:
                              "PERFORM pg_terminate_backend(pg_backend_pid()); END IF; RETURN NEW; END $$; "
                              "CREATE TRIGGER c_dies BEFORE INSERT ON c FOR EACH ROW EXECUTE FUNCTION die()"_s;
         const QString refused = u"violates check constraint \"c_not_700\""_s;
-        QTest::newRow("row refused, one session") << check << 1 << int(kovagenerate::Stopped) << refused;
-        QTest::newRow("row refused, two jobs") << check << 2 << int(kovagenerate::PartLoaded) << refused;
-        QTest::newRow("session ends, one session") << dies << 1 << int(kovagenerate::Stopped)
+        const QStringList one{u"--jobs"_s, u"1"_s}, two{u"--jobs"_s, u"2"_s};
+        QTest::newRow("row refused, one session") << check << one << int(kovagenerate::Stopped) << refused;
+        QTest::newRow("row refused, two jobs") << check << two << int(kovagenerate::PartLoaded) << refused;
+        QTest::newRow("session ends, one session") << dies << one << int(kovagenerate::Stopped)
                                                    << u"the connection to the server was lost"_s;
-        QTest::newRow("session ends, two jobs") << dies << 2 << int(kovagenerate::PartLoaded)
+        QTest::newRow("session ends, two jobs") << dies << two << int(kovagenerate::PartLoaded)
                                                 << u"the connection to the server was lost"_s;
+        // --pg has the last word on where libpq connects.
+        QTest::newRow("--pg") << u"SELECT 1"_s << QStringList{u"--pg"_s, u"port=1"_s} << int(kovagenerate::Stopped)
+                              << u"cannot connect to the server"_s;
     }
     void loadThatFails()
     {
         KOVA_NEED_SERVER();
         QFETCH(QString, failure);
-        QFETCH(int, jobs);
+        QFETCH(QStringList, more);
         const TestDatabase db = OpenServerDatabase(
             {u"CREATE TABLE P (ID NUMBER(8) PRIMARY KEY, NAME VARCHAR2(20))"_s,
              u"CREATE TABLE C (ID NUMBER(8) PRIMARY KEY, P_ID NUMBER(8) NOT NULL REFERENCES P, NOTE VARCHAR2(20))"_s});
         QCOMPARE(Psql(db.path, {u"-c"_s, failure}), QString());
         const ServerSettings server = *Server();
         QString said;
-        const int ended = Generate({server.user + u'/' + server.password + u"@DSN="_s + server.dsn + u";Database="_s + db.path,
-                                     u"--auto"_s, u"C"_s, u"P"_s, u"--rows"_s, u"1000"_s, u"--seed"_s, u"5"_s, u"--load"_s,
-                                     u"--jobs"_s, QString::number(jobs)},
+        const int ended = Generate(QStringList{server.user + u'/' + server.password + u"@DSN="_s + server.dsn + u";Database="_s + db.path,
+                                     u"--auto"_s, u"C"_s, u"P"_s, u"--rows"_s, u"1000"_s, u"--seed"_s, u"5"_s, u"--load"_s}
+                                        + more,
                                     &said);
         QFETCH(int, status);
         QFETCH(QString, message);
@@ -111,7 +115,7 @@ private Q_SLOTS:
             const QString rows = kept.contains(line) ? kept.section(line, 1).section(u' ', 0, 0) : u"0"_s;
             QCOMPARE(RowsText(QueryRows(*db.database, u"SELECT COUNT(*) FROM "_s + table)), rows);
         }
-        QCOMPARE(kept.contains(u"  P: 1000 rows loaded"_s), jobs > 1);
+        QCOMPARE(kept.contains(u"  P: 1000 rows loaded"_s), more.contains(u"2"_s));
     }
 
     // A CSV run whose folder holds a named pipe for a table writes the rows
