@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringEncoder>
 
 #include <algorithm>
 #include <cerrno>
@@ -37,6 +38,16 @@ using basKovaData::TypeFamily;
 
 // Bytes gathered before they go to the file.
 constexpr qsizetype FlushBytes = 1 << 20;
+
+// `text` as UTF-8 at the end of `bytes`, with no array of its own in between.
+void AppendUtf8(QByteArray& bytes, QStringView text)
+{
+    static thread_local QStringEncoder encoder(QStringConverter::Utf8);
+    const qsizetype at = bytes.size();
+    bytes.resize(at + text.size() * 3);
+    char* end = encoder.appendToBuffer(bytes.data() + at, text);
+    bytes.truncate(end - bytes.constData());
+}
 
 QString CannotWrite(const QString& path, const QString& reason)
 {
@@ -76,7 +87,7 @@ public:
     }
     void write(QStringView text)
     {
-        m_buffer += text.toUtf8();
+        AppendUtf8(m_buffer, text);
         if (m_buffer.size() >= FlushBytes)
             flush();
     }
@@ -153,7 +164,7 @@ private:
                 fail(m_file.errorString());
             done += written;
         }
-        m_buffer.clear();
+        m_buffer.resize(0);  // keeps its room
     }
     QString m_path;
     QFile m_file;
@@ -496,15 +507,16 @@ RowFileResult StreamRows(const std::vector<TableRun>& tables, const RowStreamJob
         // Pieces of this size keep the loader busy while the next is made.
         constexpr qsizetype PieceBytes = 1 << 16;
         QByteArray piece;
+        piece.reserve(2 * PieceBytes);
         QString line;
         for (std::size_t t = 0; t < tables.size(); ++t) {
             const TableRules& rules = *tables[t].rules;
             const basKovaData::InsertColumns named = basKovaData::ColumnsOfInsert(rules);
             sink.begin(t);
-            piece = CsvHeader(rules, named).toUtf8();
+            AppendUtf8(piece, CsvHeader(rules, named));
             EachRow(made, t, job.stopRequested, job.progress, [&] {
                 AppendCsvRow(line, rules, named);
-                piece += line.toUtf8();
+                AppendUtf8(piece, line);
                 if (piece.size() >= PieceBytes) {
                     sink.write(piece);
                     piece.resize(0);

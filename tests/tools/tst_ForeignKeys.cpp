@@ -260,6 +260,19 @@ private Q_SLOTS:
                  kovagenerate::AllCreated);
         QCOMPARE(Psql(server.path, {u"-f"_s, u"load-postgresql.sql"_s}, csv), QString());
         QCOMPARE(RowsText(QueryRows(*server.database, joined)), u"50,50,50,50,50"_s);
+        // Streamed: in one session with the keys checked at the commit; in two
+        // jobs, which commit table by table, keys set later but none deferred.
+        const QString login = settings.user + u'/' + settings.password + u"@DSN="_s + settings.dsn + u";Database="_s + server.path;
+        const QString empty = u"TRUNCATE x, y, staff, store CASCADE"_s;
+        QCOMPARE(Psql(server.path, {u"-c"_s, empty}), QString());
+        QCOMPARE(tool.run(job + QStringList{u"--seed"_s, u"2"_s, u"--load"_s}, login), kovagenerate::AllCreated);
+        QCOMPARE(RowsText(QueryRows(*server.database, joined)), u"50,50,50,50,50"_s);
+        QCOMPARE(Psql(server.path, {u"-c"_s, empty}), QString());
+        QCOMPARE(tool.run(job + QStringList{u"--load"_s, u"--jobs"_s, u"2"_s}, login), kovagenerate::Stopped);
+        QVERIFY2(tool.err.contains(u"load with one job"_s), qPrintable(tool.err));
+        QCOMPARE(tool.run({u"--auto"_s, u"STORE"_s, u"STAFF"_s, u"--rows"_s, u"50"_s, u"--load"_s, u"--jobs"_s, u"2"_s}, login),
+                 kovagenerate::AllCreated);
+        QCOMPARE(RowsText(QueryRows(*server.database, u"SELECT COUNT(*), COUNT(STORE_ID) FROM STAFF"_s)), u"50,50"_s);
     }
 
     // Files of a child of an identity take the keys the identity's sequence

@@ -153,6 +153,12 @@ private Q_SLOTS:
         QTest::newRow("select that writes, preview") << QStringList{u"writes"_s, u"--preview"_s, u"3"_s} << 2
                                                      << u"writes: 備考: 編集にはデータを読むSELECT文だけを指定できます。"_s;
         QTest::newRow("select that writes") << QStringList{u"writes"_s} << 2 << u"writes: 備考: 編集には"_s;
+        QTest::newRow("load into files") << QStringList{u"会員.json"_s, u"--load"_s, u"--out"_s, u"o"_s} << -1 << QString();
+        QTest::newRow("pg without load") << QStringList{u"会員.json"_s, u"--pg"_s, u"port=1"_s} << -1 << QString();
+        QTest::newRow("load into the embedded engine") << QStringList{u"会員.json"_s, u"--load"_s} << 2
+                                                      << u"--load fills a PostgreSQL server"_s;
+        QTest::newRow("load of a project with before") << QStringList{u"before"_s, u"--load"_s} << 2
+                                                       << u"--load does not run a project's \"before\""_s;
     }
     void stopsOnWrongInput()
     {
@@ -169,6 +175,7 @@ private Q_SLOTS:
         };
         tool.file(u"no column"_s, select(u"SELECT NOPE FROM 商品マスタ"_s));
         tool.file(u"writes"_s, select(u"DELETE FROM 商品マスタ"_s));
+        tool.file(u"before"_s, R"({"kova-project": 1, "before": ["DELETE FROM 商品マスタ"], "tables": [{"rules": "会員.json"}]})");
         for (QString& arg : args)
             if (!arg.startsWith(u"--"_s) && !arg.front().isDigit())
                 arg = tool.db.dir.filePath(arg);
