@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -116,6 +117,40 @@ private Q_SLOTS:
             QCOMPARE(RowsText(QueryRows(*db.database, u"SELECT COUNT(*) FROM "_s + table)), rows);
         }
         QCOMPARE(kept.contains(u"  P: 1000 rows loaded"_s), more.contains(u"2"_s));
+    }
+
+    // Slices streamed by runs of their own, as on several machines: the
+    // parents' slices first, then the children's, whose keys are read from
+    // the parents' rows; together the whole run.
+    void shardsInWaves()
+    {
+        KOVA_NEED_SERVER();
+        const TestDatabase db = OpenServerDatabase(
+            {u"CREATE TABLE P (ID NUMBER(8) PRIMARY KEY, NAME VARCHAR2(20))"_s,
+             u"CREATE TABLE C (ID NUMBER(8) PRIMARY KEY, P_ID NUMBER(8) NOT NULL REFERENCES P)"_s});
+        const ServerSettings server = *Server();
+        const QString login = server.user + u'/' + server.password + u"@DSN="_s + server.dsn + u";Database="_s + db.path;
+        // Sequences with a start of their own: one of 自動設定 starts after
+        // the rows the table holds, which the slices loaded first change.
+        QTemporaryDir dir;
+        const QByteArray rules[] = {
+            R"({"kova-rules": 1, "table": "P", "columns": [{"column": "ID", "kind": "sequence", "start": 1, "step": 1}]})",
+            R"({"kova-rules": 1, "table": "C", "columns": [{"column": "ID", "kind": "sequence", "start": 1, "step": 1},
+                {"column": "P_ID", "kind": "select", "sql": "SELECT ID FROM P", "parent": {"table": "P", "column": "ID"}}]})"};
+        QString said;
+        for (const QByteArray& json : rules) {
+            QFile file(dir.filePath(u"t.json"_s));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(json) == json.size());
+            file.close();
+            for (const QString& shard : {u"2/2"_s, u"1/2"_s})
+                QVERIFY2(Generate({login, file.fileName(), u"--rows"_s, u"999"_s, u"--seed"_s, u"4"_s, u"--load"_s,
+                                   u"--shard"_s, shard},
+                                  &said) == kovagenerate::AllCreated,
+                         qPrintable(said));
+        }
+        QCOMPARE(RowsText(QueryRows(*db.database, u"SELECT COUNT(*), COUNT(DISTINCT ID), MIN(ID), MAX(ID) FROM C"_s)),
+                 u"999,999,1,999"_s);
+        QCOMPARE(RowsText(QueryRows(*db.database, u"SELECT COUNT(*) FROM P"_s)), u"999"_s);
     }
 
     // A CSV run whose folder holds a named pipe for a table writes the rows
