@@ -153,6 +153,37 @@ private Q_SLOTS:
         QCOMPARE(RowsText(QueryRows(*db.database, u"SELECT COUNT(*) FROM P"_s)), u"999"_s);
     }
 
+    // An emptying project of 自動設定's rules, whose sequences start after
+    // the rows the tables hold: two jobs read the tables before they are
+    // emptied, as the database run does, and load the rows it inserts.
+    void emptyingJobsReadFirst()
+    {
+        KOVA_NEED_SERVER();
+        const TestDatabase db = OpenServerDatabase(
+            {u"CREATE TABLE P (ID NUMBER(8) PRIMARY KEY, NAME VARCHAR2(20))"_s,
+             u"CREATE TABLE C (ID NUMBER(8) PRIMARY KEY, P_ID NUMBER(8) NOT NULL REFERENCES P)"_s});
+        const ServerSettings server = *Server();
+        const QString login = server.user + u'/' + server.password + u"@DSN="_s + server.dsn + u";Database="_s + db.path;
+        QTemporaryDir dir;
+        QFile project(dir.filePath(u"p.json"_s));
+        const QByteArray json = R"({"kova-project": 1, "seed": 8, "empty-first": true, "tables": [
+            {"table": "C", "rules": "auto", "rows": 300}, {"table": "P", "rules": "auto", "rows": 200}]})";
+        QVERIFY(project.open(QIODevice::WriteOnly) && project.write(json) == json.size());
+        project.close();
+        QString said;
+        QStringList loaded;
+        for (const QStringList& second : {QStringList{}, QStringList{u"--load"_s, u"--jobs"_s, u"2"_s}}) {
+            QCOMPARE(Psql(db.path, {u"-c"_s, u"TRUNCATE c, p"_s}), QString());
+            for (const QStringList& run : {QStringList{}, second})
+                QVERIFY2(Generate(QStringList{login, project.fileName()} + run, &said) == kovagenerate::AllCreated,
+                         qPrintable(said));
+            loaded << RowsText(QueryRows(*db.database, u"SELECT * FROM P ORDER BY 1"_s))
+                          + RowsText(QueryRows(*db.database, u"SELECT * FROM C ORDER BY 1"_s));
+        }
+        QVERIFY(loaded[0].startsWith(u"201,"_s));
+        QCOMPARE(loaded[1], loaded[0]);
+    }
+
     // A CSV run whose folder holds a named pipe for a table writes the rows
     // into it, as into a file; a reader that stops stops the run.
     void pipesInTheFolder_data()

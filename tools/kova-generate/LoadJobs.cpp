@@ -90,7 +90,9 @@ protected:
 
 // A slice of --jobs: each table in a transaction of its own, committed when
 // the job says that every slice of it is in ("ready PHASE", then "commit" on
-// the standard input, then "committed PHASE ROWS").
+// the standard input, then "committed PHASE ROWS"). Before its first row it
+// waits for the job's emptying ("ready start", then "go"), so that every
+// slice reads the tables as they were, as a run in one session does.
 class SliceSink : public SessionSink {
 public:
     SliceSink(PgCopy& server, const std::vector<generate::TableRun>& runs, QTextStream& out)
@@ -100,6 +102,12 @@ public:
     }
     void begin(std::size_t t) override
     {
+        if (t == 0) {
+            m_out << "ready start\n";
+            m_out.flush();
+            if (m_in.readLine().trimmed() != "go")
+                throw basKovaData::RunStopped();
+        }
         m_server.run(u"BEGIN"_s);
         SessionSink::begin(t);
     }
@@ -232,9 +240,9 @@ public:
     }
     // Waits until every slice has said "WORD PHASE ...": their lines, or none
     // when one ended without (or a stop signal came).
-    std::optional<std::vector<QStringList>> await(const char* word, std::size_t phase)
+    std::optional<std::vector<QStringList>> await(const char* word, const QString& phase)
     {
-        const QString head = QLatin1StringView(word) + u' ' + QString::number(phase);
+        const QString head = QLatin1StringView(word) + u' ' + phase;
         std::vector<QStringList> said(m_processes.size());
         for (;;) {
             std::size_t done = 0;
@@ -303,13 +311,31 @@ private:
     int m_failed = -1;
 };
 
-// --jobs J: the emptying first, committed; then per table its J slices at once,
-// committed together; then the keys a cycle of tables left NULL.
+// --jobs J: once every slice has read the tables, the emptying, committed;
+// then per table its J slices at once, committed together; then the keys a
+// cycle of tables left NULL.
 int LoadInSlices(const Job& job, const Arguments& args, const Settings& settings, QTextStream& out, QTextStream& err)
 {
     if (!job.deferred.empty()) {
         err << "stopped, nothing was kept: foreign keys that refer to rows made after theirs are checked at the "
                "commit of one transaction: load with one job\n";
+        return Stopped;
+    }
+    QStringList given = args.given;
+    given.remove(given.indexOf(u"--jobs"_s), 2);
+    if (!std::all_of(job.tables.begin(), job.tables.end(), [](const JobTable& t) { return t.rules.seed.has_value(); })) {
+        const std::uint64_t seed = QRandomGenerator::global()->bounded(quint64(1) << 53);
+        err << "no seed was given; the jobs use --seed " << seed << '\n';
+        given << u"--seed"_s << QString::number(seed);
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QLatin1String(basKovaData::PasswordVariable), args.connect.section(u'/', 1));
+    environment.insert(QLatin1String(JobSliceVariable), u"1"_s);
+    Slices slices(args.jobs);
+    slices.start(args.program, given, environment);
+    if (!slices.await("ready", u"start"_s)) {
+        slices.stop(err);
+        err << "stopped, nothing was kept\n";
         return Stopped;
     }
     const QStringList emptied = EmptiedTables(job);
@@ -327,32 +353,22 @@ int LoadInSlices(const Job& job, const Arguments& args, const Settings& settings
             failure = error.message();
         }
         if (!failure.isEmpty()) {
+            slices.stop(err);
             err << "stopped, nothing was kept: the tables cannot be emptied: " << failure << '\n';
             return Stopped;
         }
     }
-    QStringList given = args.given;
-    given.remove(given.indexOf(u"--jobs"_s), 2);
-    if (!std::all_of(job.tables.begin(), job.tables.end(), [](const JobTable& t) { return t.rules.seed.has_value(); })) {
-        const std::uint64_t seed = QRandomGenerator::global()->bounded(quint64(1) << 53);
-        err << "no seed was given; the jobs use --seed " << seed << '\n';
-        given << u"--seed"_s << QString::number(seed);
-    }
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QLatin1String(basKovaData::PasswordVariable), args.connect.section(u'/', 1));
-    environment.insert(QLatin1String(JobSliceVariable), u"1"_s);
-    Slices slices(args.jobs);
-    slices.start(args.program, given, environment);
+    slices.tell("go");
     const std::vector<generate::TableRun> runs = TableRuns(job);
     const std::size_t phases = runs.size() + (generate::HasLaterColumns(runs) ? 1 : 0);
     std::vector<qint64> loaded(runs.size(), 0);
     std::size_t phase = 0;
     bool partCommitted = false;  // some slices of `phase` committed, the others not
     for (; phase < phases; ++phase) {
-        if (!slices.await("ready", phase))
+        if (!slices.await("ready", QString::number(phase)))
             break;
         slices.tell("commit");
-        const std::optional<std::vector<QStringList>> committed = slices.await("committed", phase);
+        const std::optional<std::vector<QStringList>> committed = slices.await("committed", QString::number(phase));
         if (!committed) {
             partCommitted = true;
             break;
