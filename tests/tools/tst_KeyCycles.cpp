@@ -201,9 +201,12 @@ private Q_SLOTS:
         const QString text = generate::OracleLoadText({u"Y"_s, u"X"_s}, {u"Y.ctl"_s, u"X.ctl"_s}, {}, {{u"Y"_s, u"Y_X_FK"_s}});
         const qsizetype disable = text.indexOf(u"ALTER TABLE Y DISABLE CONSTRAINT Y_X_FK;\n"_s);
         const qsizetype enable = text.indexOf(u"ALTER TABLE Y ENABLE CONSTRAINT Y_X_FK;\n"_s);
-        QVERIFY2(disable > 0 && disable < text.indexOf(u"\nload 'Y.ctl'"_s), qPrintable(text));
-        QVERIFY2(enable > text.indexOf(u"\nload 'X.ctl'"_s) && enable < text.lastIndexOf(u"\nreport_disabled\n"_s),
-                 qPrintable(text));
+        // From files and streamed (--stream) alike.
+        for (const QString& load : {u"\n  load '"_s, u"\n  phase '"_s}) {
+            QVERIFY2(disable > 0 && disable < text.indexOf(load + u"Y.ctl'"_s), qPrintable(text));
+            QVERIFY2(enable > text.indexOf(load + u"X.ctl'"_s) && enable < text.lastIndexOf(u"\nreport_disabled\n"_s),
+                     qPrintable(text));
+        }
         QTemporaryDir dir;
         QFile script(dir.filePath(u"load-oracle.sh"_s));
         QVERIFY(script.open(QIODevice::WriteOnly));
