@@ -334,6 +334,28 @@ void AppendCsvRow(QString& line, const TableRules& rules, const basKovaData::Ins
     line += u"\r\n"_s;
 }
 
+// The rows of `tables` prepared and handed to `write`; a stop or a failure
+// (a rule, a source query, a file, a loader) in the result.
+template <typename Write>
+RowFileResult MakeRows(const std::vector<TableRun>& tables, const Shard& shard, Write&& write)
+{
+    RowFileResult result;
+    result.rows.assign(tables.size(), 0);
+    RunRows made(tables, basKovaData::OraDatabase.get(), shard);
+    try {
+        if (const QString refusal = made.Prepare(); !refusal.isEmpty())
+            throw OraError(refusal);
+        write(made, result);
+        result.written = true;
+    } catch (const basKovaData::RunStopped&) {
+        result.stopped = true;
+        result.error = CreationStoppedMessage;
+    } catch (const OraError& error) {
+        result.error = error.message();
+    }
+    return result;
+}
+
 }  // namespace
 
 QString ShardSuffix(const Shard& shard)
@@ -366,12 +388,7 @@ QString ShardPath(const QString& path, const Shard& shard)
 
 RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJob& job)
 {
-    RowFileResult result;
-    result.rows.assign(tables.size(), 0);
-    RunRows made(tables, basKovaData::OraDatabase.get(), job.shard);
-    try {
-        if (const QString refusal = made.Prepare(); !refusal.isEmpty())
-            throw OraError(refusal);
+    return MakeRows(tables, job.shard, [&](RunRows& made, RowFileResult& result) {
         if (job.format == RowFileFormat::Csv)
             for (const TableRun& table : tables)
                 if (const QString refusal = CsvRefusal(*table.rules); !refusal.isEmpty())
@@ -483,24 +500,12 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
             }
         }
         result.files = files.commit();
-        result.written = true;
-    } catch (const basKovaData::RunStopped&) {
-        result.stopped = true;
-        result.error = CreationStoppedMessage;
-    } catch (const OraError& error) {
-        result.error = error.message();
-    }
-    return result;
+    });
 }
 
 RowFileResult StreamRows(const std::vector<TableRun>& tables, const RowStreamJob& job, RowSink& sink)
 {
-    RowFileResult result;
-    result.rows.assign(tables.size(), 0);
-    RunRows made(tables, basKovaData::OraDatabase.get(), job.shard);
-    try {
-        if (const QString refusal = made.Prepare(); !refusal.isEmpty())
-            throw OraError(refusal);
+    return MakeRows(tables, job.shard, [&](RunRows& made, RowFileResult& result) {
         for (const TableRun& table : tables)
             if (const QString refusal = CsvRefusal(*table.rules); !refusal.isEmpty())
                 throw OraError(refusal);
@@ -541,14 +546,7 @@ RowFileResult StreamRows(const std::vector<TableRun>& tables, const RowStreamJob
             }
         if (!statements.isEmpty())
             sink.later(statements);
-        result.written = true;
-    } catch (const basKovaData::RunStopped&) {
-        result.stopped = true;
-        result.error = CreationStoppedMessage;
-    } catch (const OraError& error) {
-        result.error = error.message();
-    }
-    return result;
+    });
 }
 
 }  // namespace generate

@@ -40,6 +40,26 @@ int Generate(const QStringList& args, QString* said)
     return status;
 }
 
+bool Write(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A parent and a child table on the test server, and its login.
+TestDatabase ParentAndChild()
+{
+    return OpenServerDatabase(
+        {u"CREATE TABLE P (ID NUMBER(8) PRIMARY KEY, NAME VARCHAR2(20))"_s,
+         u"CREATE TABLE C (ID NUMBER(8) PRIMARY KEY, P_ID NUMBER(8) NOT NULL REFERENCES P, NOTE VARCHAR2(20))"_s});
+}
+
+QString Login(const TestDatabase& db)
+{
+    const ServerSettings server = *Server();
+    return server.user + u'/' + server.password + u"@DSN="_s + server.dsn + u";Database="_s + db.path;
+}
+
 QByteArray Read(const QString& path)
 {
     QFile file(path);
@@ -96,13 +116,10 @@ private Q_SLOTS:
         KOVA_NEED_SERVER();
         QFETCH(QString, failure);
         QFETCH(QStringList, more);
-        const TestDatabase db = OpenServerDatabase(
-            {u"CREATE TABLE P (ID NUMBER(8) PRIMARY KEY, NAME VARCHAR2(20))"_s,
-             u"CREATE TABLE C (ID NUMBER(8) PRIMARY KEY, P_ID NUMBER(8) NOT NULL REFERENCES P, NOTE VARCHAR2(20))"_s});
+        const TestDatabase db = ParentAndChild();
         QCOMPARE(Psql(db.path, {u"-c"_s, failure}), QString());
-        const ServerSettings server = *Server();
         QString said;
-        const int ended = Generate(QStringList{server.user + u'/' + server.password + u"@DSN="_s + server.dsn + u";Database="_s + db.path,
+        const int ended = Generate(QStringList{Login(db),
                                      u"--auto"_s, u"C"_s, u"P"_s, u"--rows"_s, u"1000"_s, u"--seed"_s, u"5"_s, u"--load"_s}
                                         + more,
                                     &said);
@@ -125,11 +142,8 @@ private Q_SLOTS:
     void shardsInWaves()
     {
         KOVA_NEED_SERVER();
-        const TestDatabase db = OpenServerDatabase(
-            {u"CREATE TABLE P (ID NUMBER(8) PRIMARY KEY, NAME VARCHAR2(20))"_s,
-             u"CREATE TABLE C (ID NUMBER(8) PRIMARY KEY, P_ID NUMBER(8) NOT NULL REFERENCES P)"_s});
-        const ServerSettings server = *Server();
-        const QString login = server.user + u'/' + server.password + u"@DSN="_s + server.dsn + u";Database="_s + db.path;
+        const TestDatabase db = ParentAndChild();
+        const QString login = Login(db);
         // Sequences with a start of their own: one of 自動設定 starts after
         // the rows the table holds, which the slices loaded first change.
         QTemporaryDir dir;
@@ -139,11 +153,10 @@ private Q_SLOTS:
                 {"column": "P_ID", "kind": "select", "sql": "SELECT ID FROM P", "parent": {"table": "P", "column": "ID"}}]})"};
         QString said;
         for (const QByteArray& json : rules) {
-            QFile file(dir.filePath(u"t.json"_s));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(json) == json.size());
-            file.close();
+            const QString file = dir.filePath(u"t.json"_s);
+            QVERIFY(Write(file, json));
             for (const QString& shard : {u"2/2"_s, u"1/2"_s})
-                QVERIFY2(Generate({login, file.fileName(), u"--rows"_s, u"999"_s, u"--seed"_s, u"4"_s, u"--load"_s,
+                QVERIFY2(Generate({login, file, u"--rows"_s, u"999"_s, u"--seed"_s, u"4"_s, u"--load"_s,
                                    u"--shard"_s, shard},
                                   &said) == kovagenerate::AllCreated,
                          qPrintable(said));
@@ -159,23 +172,18 @@ private Q_SLOTS:
     void emptyingJobsReadFirst()
     {
         KOVA_NEED_SERVER();
-        const TestDatabase db = OpenServerDatabase(
-            {u"CREATE TABLE P (ID NUMBER(8) PRIMARY KEY, NAME VARCHAR2(20))"_s,
-             u"CREATE TABLE C (ID NUMBER(8) PRIMARY KEY, P_ID NUMBER(8) NOT NULL REFERENCES P)"_s});
-        const ServerSettings server = *Server();
-        const QString login = server.user + u'/' + server.password + u"@DSN="_s + server.dsn + u";Database="_s + db.path;
+        const TestDatabase db = ParentAndChild();
+        const QString login = Login(db);
         QTemporaryDir dir;
-        QFile project(dir.filePath(u"p.json"_s));
-        const QByteArray json = R"({"kova-project": 1, "seed": 8, "empty-first": true, "tables": [
-            {"table": "C", "rules": "auto", "rows": 300}, {"table": "P", "rules": "auto", "rows": 200}]})";
-        QVERIFY(project.open(QIODevice::WriteOnly) && project.write(json) == json.size());
-        project.close();
+        const QString project = dir.filePath(u"p.json"_s);
+        QVERIFY(Write(project, R"({"kova-project": 1, "seed": 8, "empty-first": true, "tables": [
+            {"table": "C", "rules": "auto", "rows": 300}, {"table": "P", "rules": "auto", "rows": 200}]})"));
         QString said;
         QStringList loaded;
         for (const QStringList& second : {QStringList{}, QStringList{u"--load"_s, u"--jobs"_s, u"2"_s}}) {
             QCOMPARE(Psql(db.path, {u"-c"_s, u"TRUNCATE c, p"_s}), QString());
             for (const QStringList& run : {QStringList{}, second})
-                QVERIFY2(Generate(QStringList{login, project.fileName()} + run, &said) == kovagenerate::AllCreated,
+                QVERIFY2(Generate(QStringList{login, project} + run, &said) == kovagenerate::AllCreated,
                          qPrintable(said));
             loaded << RowsText(QueryRows(*db.database, u"SELECT * FROM P ORDER BY 1"_s))
                           + RowsText(QueryRows(*db.database, u"SELECT * FROM C ORDER BY 1"_s));
@@ -266,9 +274,8 @@ private Q_SLOTS:
                  kovagenerate::AllCreated);
         QVERIFY(dir.mkdir(u"stub"_s));
         for (const QString& tool : {u"sqlplus"_s, u"sqlldr"_s}) {
-            QFile file(dir.filePath(u"stub/"_s + tool));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(Stub) == Stub.size());
-            QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+            QVERIFY(Write(dir.filePath(u"stub/"_s + tool), Stub));
+            QVERIFY(QFile::setPermissions(dir.filePath(u"stub/"_s + tool), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         }
         QProcess script;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

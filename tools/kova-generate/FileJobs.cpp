@@ -83,21 +83,8 @@ QStringList SliceFiles(const Job& job, const Arguments& args, const generate::Sh
 // writes the loader scripts of all of them.
 int RunJobs(const Job& job, const Arguments& args, QTextStream& out, QTextStream& err)
 {
-    QStringList given = args.given;
-    const qsizetype at = given.indexOf(u"--jobs"_s);
-    given.remove(at, 2);
-    // Every slice must make its part of one run: without a seed, one is chosen.
-    if (!Seeded(job)) {
-        const std::uint64_t seed = QRandomGenerator::global()->bounded(quint64(1) << 53);
-        err << "no seed was given; the jobs use --seed " << seed << '\n';
-        given << u"--seed"_s << QString::number(seed);
-    }
-    // A password typed at the prompt reaches the slices by the environment,
-    // never by their command lines.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QLatin1String(basKovaData::PasswordVariable), args.connect.section(u'/', 1));
     // The loader scripts name every slice; the job writes them once, at the end.
-    environment.insert(QLatin1String(JobSliceVariable), u"1"_s);
+    const auto [given, environment] = SliceLaunch(job, args, err);
     // The slices' folder is made here, not by each of them, so that a run
     // that does not finish removes it.
     QStringList folders;
@@ -163,6 +150,24 @@ int RunJobs(const Job& job, const Arguments& args, QTextStream& out, QTextStream
 }
 
 }  // namespace
+
+std::pair<QStringList, QProcessEnvironment> SliceLaunch(const Job& job, const Arguments& args, QTextStream& err)
+{
+    QStringList given = args.given;
+    given.remove(given.indexOf(u"--jobs"_s), 2);
+    // Every slice must make its part of one run: without a seed, one is chosen.
+    if (!Seeded(job)) {
+        const std::uint64_t seed = QRandomGenerator::global()->bounded(quint64(1) << 53);
+        err << "no seed was given; the jobs use --seed " << seed << '\n';
+        given << u"--seed"_s << QString::number(seed);
+    }
+    // A password typed at the prompt reaches the slices by the environment,
+    // never by their command lines.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QLatin1String(basKovaData::PasswordVariable), args.connect.section(u'/', 1));
+    environment.insert(QLatin1String(JobSliceVariable), u"1"_s);
+    return {given, environment};
+}
 
 int WriteFiles(const Job& job, const Arguments& args, QTextStream& out, QTextStream& err,
                const std::function<void(int twips)>& progress)

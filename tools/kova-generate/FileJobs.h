@@ -1,6 +1,8 @@
 #pragma once
 // kova-generate's rows written to files: one run, one slice of a run, or
 // several slices at once in processes of their own.
+#include <QProcessEnvironment>
+#include <QStringList>
 #include <QTextStream>
 
 #include <functional>
@@ -12,6 +14,11 @@ inline constexpr char JobSliceVariable[] = "KOVA_JOB_SLICE";
 
 struct Arguments;
 struct Job;
+
+// The arguments and the environment of the slices that --jobs starts: the
+// arguments given without --jobs, with a seed when the job has none (said on
+// `err`); the password and JobSliceVariable in the environment.
+std::pair<QStringList, QProcessEnvironment> SliceLaunch(const Job& job, const Arguments& args, QTextStream& err);
 
 // Writes the job's rows as the arguments ask (--out, --format, --shard,
 // --jobs); one line per table on `out`, messages on `err`. Returns the exit

@@ -18,7 +18,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QRandomGenerator>
 
 #include <memory>
 #include <optional>
@@ -321,16 +320,7 @@ int LoadInSlices(const Job& job, const Arguments& args, const Settings& settings
                "commit of one transaction: load with one job\n";
         return Stopped;
     }
-    QStringList given = args.given;
-    given.remove(given.indexOf(u"--jobs"_s), 2);
-    if (!std::all_of(job.tables.begin(), job.tables.end(), [](const JobTable& t) { return t.rules.seed.has_value(); })) {
-        const std::uint64_t seed = QRandomGenerator::global()->bounded(quint64(1) << 53);
-        err << "no seed was given; the jobs use --seed " << seed << '\n';
-        given << u"--seed"_s << QString::number(seed);
-    }
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QLatin1String(basKovaData::PasswordVariable), args.connect.section(u'/', 1));
-    environment.insert(QLatin1String(JobSliceVariable), u"1"_s);
+    const auto [given, environment] = SliceLaunch(job, args, err);
     Slices slices(args.jobs);
     slices.start(args.program, given, environment);
     if (!slices.await("ready", u"start"_s)) {
