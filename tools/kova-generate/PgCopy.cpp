@@ -47,24 +47,30 @@ QString PgCopy::connect(const std::vector<std::pair<QByteArray, QByteArray>>& se
     return QString::fromUtf8(PQerrorMessage(m_connection)).trimmed();
 }
 
-void PgCopy::run(const QString& sql)
+namespace {
+
+// Runs `sql` on `connection`; OraError with the server's message unless the
+// result is `expected`.
+void Execute(PGconn* connection, const QString& sql, ExecStatusType expected)
 {
-    PGresult* result = PQexec(m_connection, sql.toUtf8().constData());
-    const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
-    const QString message = ok ? QString() : Message(m_connection, result);
+    PGresult* result = PQexec(connection, sql.toUtf8().constData());
+    const bool ok = PQresultStatus(result) == expected;
+    const QString message = ok ? QString() : Message(connection, result);
     PQclear(result);
     if (!ok)
         throw OraError(message);
 }
 
+}  // namespace
+
+void PgCopy::run(const QString& sql)
+{
+    Execute(m_connection, sql, PGRES_COMMAND_OK);
+}
+
 void PgCopy::copyBegin(const QString& sql)
 {
-    PGresult* result = PQexec(m_connection, sql.toUtf8().constData());
-    const bool ok = PQresultStatus(result) == PGRES_COPY_IN;
-    const QString message = ok ? QString() : Message(m_connection, result);
-    PQclear(result);
-    if (!ok)
-        throw OraError(message);
+    Execute(m_connection, sql, PGRES_COPY_IN);
 }
 
 void PgCopy::copyPut(const QByteArray& bytes)
