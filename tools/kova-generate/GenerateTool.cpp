@@ -203,9 +203,10 @@ void WarnShortfalls(const Job& job, QTextStream& err)
     }
 }
 
-// Tables whose SELECT rules read a table that this job writes only to files:
-// they see the rows that table holds now, not the ones the files carry.
-void WarnFileSelects(const Job& job, QTextStream& err)
+// Tables whose SELECT rules read a table that this job writes only to files
+// or loads in a session of its own: they see the rows that table holds now,
+// not the ones the job makes.
+void WarnFileSelects(const Job& job, QTextStream& err, const char* where)
 {
     for (const JobTable& table : job.tables)
         for (int j = 1; j <= table.rules.count(); ++j) {
@@ -217,7 +218,7 @@ void WarnFileSelects(const Job& job, QTextStream& err)
             for (const JobTable& other : job.tables)
                 if (sql.contains(other.rules.table, Qt::CaseInsensitive))
                     err << table.rules.table << '.' << rule.ColumnName.trimmed() << ": its SELECT reads "
-                        << other.rules.table << ", whose new rows go to the files only; use \"per-parent\" "
+                        << other.rules.table << ", whose new rows " << where << "; use \"per-parent\" "
                         << "for keys of new parent rows\n";
         }
 }
@@ -405,11 +406,12 @@ int Run(const Arguments& args, QTextStream& out, QTextStream& err, bool progress
     if (args.preview)
         return Preview(*job, *args.preview, out, err);
     if (!args.out.isEmpty()) {
-        WarnFileSelects(*job, err);
+        WarnFileSelects(*job, err, "go to the files only");
         const auto bar = [&err](int twips) { ShowProgress(err, twips); };
         return status(WriteFiles(*job, args, out, err, progress ? std::function<void(int)>(bar) : nullptr));
     }
     if (args.load) {
+        WarnFileSelects(*job, err, "it cannot see before the load commits");
         const auto bar = [&err](int twips) { ShowProgress(err, twips); };
         return status(LoadRows(*job, args, out, err, progress ? std::function<void(int)>(bar) : nullptr));
     }
