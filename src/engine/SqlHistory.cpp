@@ -9,45 +9,49 @@
 
 SqlHistory::SqlHistory(int capacity) : m_capacity(capacity < 1 ? 1 : capacity) {}
 
+namespace {
+
+// FNV-1a over UTF-16 units.
+constexpr quint32 HashStart = 2166136261u;
+
+quint32 Hashed(quint32 hash, QStringView text)
+{
+    for (const QChar c : text)
+        hash = (hash ^ c.unicode()) * 16777619u;
+    return hash;
+}
+
+}  // namespace
+
 quint32 SqlHistory::HashValue(const QString& text)
 {
-    // FNV-1a over the UTF-16 units.
-    quint32 hash = 2166136261u;
-    for (const QChar c : text) {
-        hash ^= c.unicode();
-        hash *= 16777619u;
-    }
-    return hash;
+    return Hashed(HashStart, text);
 }
 
 quint32 SqlHistory::HashValue(const basKovaData::StatementShape& shape)
 {
     using basKovaData::SqlValue;
-    quint32 hash = 2166136261u;
-    const auto add = [&hash](QStringView text) {
-        for (const QChar c : text) {
-            hash ^= c.unicode();
-            hash *= 16777619u;
-        }
-    };
+    quint32 hash = HashStart;
     const QString& text = shape.text();
     qsizetype from = 0;
     for (std::size_t i = 0; i < shape.markers().size(); ++i) {
-        add(QStringView(text).mid(from, shape.markers()[i] - from));
+        hash = Hashed(hash, QStringView(text).mid(from, shape.markers()[i] - from));
         const SqlValue& value = shape.values()[i];
         if (value.type == SqlValue::Type::Text) {
             // Quoted, quotes doubled, as the literal writes it.
-            add(u"'");
-            for (const QChar c : value.text)
-                add(c == u'\'' ? QStringView(u"''") : QStringView(&c, 1));
-            add(u"'");
+            hash = Hashed(hash, u"'");
+            for (const QChar c : value.text) {
+                hash = (hash ^ c.unicode()) * 16777619u;
+                if (c == u'\'')
+                    hash = (hash ^ c.unicode()) * 16777619u;
+            }
+            hash = Hashed(hash, u"'");
         } else {
-            add(value.text);
+            hash = Hashed(hash, value.text);
         }
         from = shape.markers()[i] + 1;
     }
-    add(QStringView(text).mid(from));
-    return hash;
+    return Hashed(hash, QStringView(text).mid(from));
 }
 
 QString SqlHistory::Text(const Slot& slot)
@@ -186,7 +190,7 @@ void SqlHistory::add(const Probe& probe, quint32 hash)
     s.asShape = probe.shape != nullptr;
     if (probe.shape) {
         entry.text.clear();
-        if (probe.shape->text() != m_lastShapeText)
+        if (!basKovaData::SameText(probe.shape->text(), m_lastShapeText))
             m_lastShapeText = probe.shape->text();
         s.shapeText = m_lastShapeText;
         s.markers = probe.shape->markers();

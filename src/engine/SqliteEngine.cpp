@@ -125,6 +125,38 @@ bool FitsAfter(char c)
     return c == ' ' || (c >= '\t' && c <= '\r') || std::strchr("),=<>+-*/|%;", c);
 }
 
+// `text` in UTF-8 as QString::toUtf8 writes it (a '?' for half a surrogate
+// pair), into `bytes`, whose room serves value after value.
+void PutUtf8(QByteArray& bytes, QStringView text)
+{
+    bytes.resize(text.size() * 3);
+    char* out = bytes.data();
+    const char16_t* at = text.utf16();
+    const char16_t* const end = at + text.size();
+    while (at != end) {
+        char32_t c = *at++;
+        if (c < 0x80) {
+            *out++ = char(c);
+        } else if (c < 0x800) {
+            *out++ = char(0xc0 | (c >> 6));
+            *out++ = char(0x80 | (c & 0x3f));
+        } else if (!QChar::isSurrogate(c)) {
+            *out++ = char(0xe0 | (c >> 12));
+            *out++ = char(0x80 | ((c >> 6) & 0x3f));
+            *out++ = char(0x80 | (c & 0x3f));
+        } else if (QChar::isHighSurrogate(c) && at != end && QChar::isLowSurrogate(*at)) {
+            c = QChar::surrogateToUcs4(char16_t(c), *at++);
+            *out++ = char(0xf0 | (c >> 18));
+            *out++ = char(0x80 | ((c >> 12) & 0x3f));
+            *out++ = char(0x80 | ((c >> 6) & 0x3f));
+            *out++ = char(0x80 | (c & 0x3f));
+        } else {
+            *out++ = '?';
+        }
+    }
+    bytes.resize(out - bytes.constData());
+}
+
 std::atomic<int> g_connectionNumber{0};
 
 }  // namespace
@@ -403,7 +435,7 @@ qint64 SqliteEngine::merge(const std::string& text)
 
 SqliteEngine::ShapePlan& SqliteEngine::shapePlan(const QString& shapeText, const std::vector<qsizetype>& markers)
 {
-    if (m_lastShapePlan && *m_lastShapeText == shapeText)
+    if (m_lastShapePlan && basKovaData::SameText(*m_lastShapeText, shapeText))
         return *m_lastShapePlan;
     auto found = m_shapePlans.find(shapeText);
     if (found == m_shapePlans.end()) {
@@ -475,7 +507,7 @@ bool SqliteEngine::bindShape(const ShapePlan& plan, const basKovaData::Statement
         switch (value.type) {
         case SqlValue::Type::Text: {
             QByteArray& bytes = m_boundTexts[parameter.at];
-            bytes = value.text.toUtf8();
+            PutUtf8(bytes, value.text);
             sqlite3_bind_text(stmt, index, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_STATIC);
             break;
         }
