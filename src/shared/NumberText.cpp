@@ -12,28 +12,6 @@ namespace basKovaData {
 
 namespace {
 
-QString TrimmedNumberText(double value)
-{
-    QString text = NumberText(value);
-    if (text.startsWith(QLatin1Char(' ')))
-        text.remove(0, 1);
-    return text;
-}
-
-QString FillLeft(double value, int width, QLatin1Char fill)
-{
-    if (width < 1)
-        return {};
-    const QString text = TrimmedNumberText(value);
-    if (text.size() < width)
-        return QString(width - text.size(), fill) + text;
-    return text.left(width);
-}
-
-}  // namespace
-
-namespace {
-
 // NumberText written into `buffer` (64 characters) from `buffer + 1` on, so
 // that a caller may put one character before it; the text's first and
 // one-past-last places.
@@ -75,6 +53,26 @@ std::pair<char*, char*> WriteNumberText(double value, char* buffer)
     if (*begin != '-')
         *--begin = ' ';
     return {begin, end};
+}
+
+// The number without its leading blank, right-aligned with `fill` to `width`
+// characters or cut to them.
+QString FillLeft(double value, int width, QLatin1Char fill)
+{
+    if (width < 1)
+        return {};
+    char buffer[64];
+    auto [begin, end] = WriteNumberText(value, buffer);
+    if (*begin == ' ')
+        ++begin;
+    const qsizetype size = end - begin;
+    if (size >= width)
+        return QString::fromLatin1(begin, width);
+    QString text(width, fill);
+    QChar* digits = text.data() + (width - size);
+    for (const char* at = begin; at != end; ++at)
+        *digits++ = QLatin1Char(*at);
+    return text;
 }
 
 }  // namespace
