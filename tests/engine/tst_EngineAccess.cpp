@@ -302,6 +302,7 @@ private Q_SLOTS:
         row("padded", {u"4"_s, u"'x'"_s, u"1"_s, u"1"_s, u"NULL"_s, u"'ab'"_s, u"1"_s, u"'a'"_s});
         row("characters, not bytes", {u"4"_s, u"'x'"_s, u"1"_s, u"1"_s, u"NULL"_s, u"'abcd'"_s, u"1"_s, u"'日本語だ'"_s});
         row("bytes of a CHAR", {u"4"_s, u"'x'"_s, u"1"_s, u"1"_s, u"NULL"_s, u"'日本語'"_s});
+        row("four bytes in UTF-8", {u"4"_s, u"'𠮷'"_s, u"1"_s, u"1"_s, u"NULL"_s, u"'ab'"_s, u"1"_s, u"'𠮷'"_s});
         row("number into text", {u"4"_s, u"12"_s, u"1"_s, u"1"_s, u"NULL"_s, u"1234"_s});
         row("text into a date", {u"4"_s, u"'x'"_s, u"1"_s, u"1"_s, u"'2001-12-31 23:59:59'"_s});
         row("eighteen digits", {u"4"_s, u"'x'"_s, u"1"_s, u"123456789012345678"_s, u"NULL"_s, u"'abcd'"_s,
