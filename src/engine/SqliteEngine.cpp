@@ -56,10 +56,19 @@ bool BindNumber(sqlite3_stmt* stmt, int index, const SqlLiteral& number, bool ne
     return held.form != HeldNumber::Form::None;
 }
 
+// Binds `size` bytes of UTF-8 that a zero byte ends. Without a zero byte
+// among them the length is left to the engine, which then knows the text
+// ends in one: the SQL functions it is given to read it without a copy.
+void BindText(sqlite3_stmt* stmt, int index, const char* text, std::size_t size)
+{
+    const bool zeroInside = std::memchr(text, 0, size) != nullptr;
+    sqlite3_bind_text(stmt, index, text, zeroInside ? static_cast<int>(size) : -1, SQLITE_STATIC);
+}
+
 void BindLiteral(sqlite3_stmt* stmt, int index, const SqlLiteral& literal)
 {
     if (literal.kind == SqlLiteral::Kind::Text)
-        sqlite3_bind_text(stmt, index, literal.text.data(), static_cast<int>(literal.text.size()), SQLITE_STATIC);
+        BindText(stmt, index, literal.text.c_str(), literal.text.size());
     else if (!BindNumber(stmt, index, literal, false))
         throw EngineError(QString::fromStdString(NotHeldMessage(literal.text, false)));
 }
@@ -508,7 +517,7 @@ bool SqliteEngine::bindShape(const ShapePlan& plan, const basKovaData::Statement
         case SqlValue::Type::Text: {
             QByteArray& bytes = m_boundTexts[parameter.at];
             PutUtf8(bytes, value.text);
-            sqlite3_bind_text(stmt, index, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_STATIC);
+            BindText(stmt, index, bytes.constData(), std::size_t(bytes.size()));
             break;
         }
         case SqlValue::Type::Number: {
