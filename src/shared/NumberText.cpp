@@ -12,6 +12,25 @@ namespace basKovaData {
 
 namespace {
 
+// "%.15G" of the double nearest to n / 100, for a whole n below 10^15 that
+// 100 does not divide (amounts, prices): that quotient's digits, trailing
+// zero dropped, which is what the general conversion gives, only faster.
+char* WriteHundredths(double hundredths, char* out)
+{
+    long long n = static_cast<long long>(hundredths);
+    if (n < 0) {
+        *out++ = '-';
+        n = -n;
+    }
+    out = std::to_chars(out, out + 24, n / 100).ptr;
+    *out++ = '.';
+    const int cents = static_cast<int>(n % 100);
+    *out++ = static_cast<char>('0' + cents / 10);
+    if (cents % 10 != 0)
+        *out++ = static_cast<char>('0' + cents % 10);
+    return out;
+}
+
 // NumberText written into `buffer` (64 characters) from `buffer + 1` on, so
 // that a caller may put one character before it; the text's first and
 // one-past-last places.
@@ -36,7 +55,11 @@ std::pair<char*, char*> WriteNumberText(double value, char* buffer)
     }
     // "%.15G", independent of the C locale: std::to_chars with a precision
     // formats exactly as printf's %g does in the "C" locale.
-    const std::to_chars_result result = std::to_chars(begin, limit, value, std::chars_format::general, 15);
+    const double hundredths = std::fabs(value) < 1e13 ? std::round(value * 100.0) : 0.0;
+    const std::to_chars_result result =
+        hundredths != 0.0 && hundredths / 100.0 == value
+            ? std::to_chars_result{WriteHundredths(hundredths, begin), std::errc()}
+            : std::to_chars(begin, limit, value, std::chars_format::general, 15);
     if (result.ec != std::errc()) {
         std::memcpy(begin, " 0", 2);
         return {begin, begin + 2};
