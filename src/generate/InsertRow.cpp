@@ -39,11 +39,20 @@ void AppendEntry(StatementShape& shape, const QString& entry)
     InsertShaper::AppendPiece(shape, piece, values.empty() ? nullptr : values.data(), sql);
 }
 
+// Whether an entry is "@" alone, blanks around it aside.
+bool LoneAt(QStringView entry)
+{
+    // Most entries tell by their first two characters.
+    if (!entry.isEmpty() && !entry[0].isSpace() && (entry[0] != u'@' || (entry.size() > 1 && !entry[1].isSpace())))
+        return false;
+    return entry.trimmed() == u"@";
+}
+
 // An entry of "@" alone is the number 0, and is itself changed to "@0".
 QString& RowEntry(int column)
 {
     QString& entry = RowValues[std::size_t(column)];
-    if (QStringView(entry).trimmed() == u"@")
+    if (LoneAt(entry))
         entry = QStringLiteral("@0");
     return entry;
 }
@@ -193,7 +202,7 @@ void UpdateShape(const QString& table, const std::vector<std::pair<QString, QStr
                 shape.appendText(between);
             shape.appendText(u' ' + ServerSql(table, pairs[i].first) + QStringLiteral(" ="));
             // A NULL entry compares as IS NULL in no row: keys are never NULL.
-            AppendEntry(shape, QStringView(pairs[i].second).trimmed() == u"@" ? QStringLiteral("@0") : pairs[i].second);
+            AppendEntry(shape, LoneAt(pairs[i].second) ? QStringLiteral("@0") : pairs[i].second);
         }
     };
     shape.appendText(QStringLiteral(" Set"));
