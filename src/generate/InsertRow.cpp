@@ -42,8 +42,10 @@ void AppendEntry(StatementShape& shape, const QString& entry)
 // Whether an entry is "@" alone, blanks around it aside.
 bool LoneAt(QStringView entry)
 {
-    // Most entries tell by their first two characters.
-    if (!entry.isEmpty() && !entry[0].isSpace() && (entry[0] != u'@' || (entry.size() > 1 && !entry[1].isSpace())))
+    // Most entries tell by a character at either end that is neither a
+    // blank nor "@".
+    const auto other = [](QChar c) { return c != u'@' && c.unicode() < 128 && !c.isSpace(); };
+    if (!entry.isEmpty() && (other(entry.front()) || other(entry.back())))
         return false;
     return entry.trimmed() == u"@";
 }
