@@ -660,7 +660,8 @@ private Q_SLOTS:
     }
 
     // Against a plain list as the model: newest first, at most `capacity`
-    // texts, the least recently used one dropped first.
+    // texts, the least recently used one dropped first; a shape is the text
+    // it writes.
     void historyKeepsTheLeastRecentlyUsedOrder()
     {
         const int capacity = 37;
@@ -669,8 +670,19 @@ private Q_SLOTS:
         QHash<QString, qint64> executions;
         for (quint32 i = 0, state = 12345; i < 3000; ++i) {
             state = state * 1103515245u + 12345u;
-            const QString text = u"INSERT INTO T VALUES (%1)"_s.arg((state >> 16) % 90);
-            history.record(text);
+            const QString number = QString::number((state >> 16) % 90);
+            const QString text = u"INSERT INTO T VALUES (%1, 'it''s')"_s.arg(number);
+            if (i % 3 == 0) {
+                basKovaData::StatementShape shape;
+                shape.appendText(u"INSERT INTO T VALUES ("_s);
+                shape.appendNumber(number);
+                shape.appendText(u", "_s);
+                shape.appendTextValue(u"it's"_s);
+                shape.appendText(u")"_s);
+                history.record(shape);
+            } else {
+                history.record(text);
+            }
             if (!model.removeOne(text) && model.size() == capacity)
                 executions.remove(model.takeLast());
             model.prepend(text);
