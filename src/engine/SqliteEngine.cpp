@@ -57,18 +57,19 @@ bool BindNumber(sqlite3_stmt* stmt, int index, const SqlLiteral& number, bool ne
 }
 
 // Binds `size` bytes of UTF-8 that a zero byte ends. Without a zero byte
-// among them the length is left to the engine, which then knows the text
-// ends in one: the SQL functions it is given to read it without a copy.
-void BindText(sqlite3_stmt* stmt, int index, const char* text, std::size_t size)
+// among them (`zeroInside` false) the length is left to the engine, which
+// then knows the text ends in one: the SQL functions it is given to read it
+// without a copy.
+void BindText(sqlite3_stmt* stmt, int index, const char* text, std::size_t size, bool zeroInside)
 {
-    const bool zeroInside = std::memchr(text, 0, size) != nullptr;
     sqlite3_bind_text(stmt, index, text, zeroInside ? static_cast<int>(size) : -1, SQLITE_STATIC);
 }
 
 void BindLiteral(sqlite3_stmt* stmt, int index, const SqlLiteral& literal)
 {
     if (literal.kind == SqlLiteral::Kind::Text)
-        BindText(stmt, index, literal.text.c_str(), literal.text.size());
+        BindText(stmt, index, literal.text.c_str(), literal.text.size(),
+                 std::memchr(literal.text.data(), 0, literal.text.size()) != nullptr);
     else if (!BindNumber(stmt, index, literal, false))
         throw EngineError(QString::fromStdString(NotHeldMessage(literal.text, false)));
 }
@@ -91,11 +92,11 @@ bool ReadNumberValue(QStringView text, SqlLiteral* number, bool* negative)
         ++i;
     }
     std::string& out = number->text;
-    out.clear();
-    for (; i < text.size(); ++i) {
+    out.resize(std::size_t(text.size() - i));
+    for (std::size_t k = 0; i < text.size(); ++i, ++k) {
         if (text[i].unicode() >= 128)
             return false;
-        out.push_back(static_cast<char>(text[i].unicode()));
+        out[k] = static_cast<char>(text[i].unicode());
     }
     const auto digit = [&out](std::size_t at) { return at < out.size() && out[at] >= '0' && out[at] <= '9'; };
     std::size_t at = 0;
@@ -103,7 +104,10 @@ bool ReadNumberValue(QStringView text, SqlLiteral* number, bool* negative)
         return false;
     while (digit(at))
         ++at;
+    // A point or an exponent makes the number a real one.
+    bool real = false;
     if (at < out.size() && out[at] == '.') {
+        real = true;
         ++at;
         while (digit(at))
             ++at;
@@ -113,12 +117,13 @@ bool ReadNumberValue(QStringView text, SqlLiteral* number, bool* negative)
         if (p < out.size() && (out[p] == '+' || out[p] == '-'))
             ++p;
         if (digit(p)) {
+            real = true;
             at = p;
             while (digit(at))
                 ++at;
         }
     }
-    number->kind = out.find_first_of(".eE") != std::string::npos ? SqlLiteral::Kind::Real : SqlLiteral::Kind::Integer;
+    number->kind = real ? SqlLiteral::Kind::Real : SqlLiteral::Kind::Integer;
     return at == out.size();
 }
 
@@ -135,16 +140,19 @@ bool FitsAfter(char c)
 }
 
 // `text` in UTF-8 as QString::toUtf8 writes it (a '?' for half a surrogate
-// pair), into `bytes`, whose room serves value after value.
-void PutUtf8(QByteArray& bytes, QStringView text)
+// pair), into `bytes`, whose room serves value after value. True when it
+// holds a zero byte.
+bool PutUtf8(QByteArray& bytes, QStringView text)
 {
     bytes.resize(text.size() * 3);
     char* out = bytes.data();
+    bool zero = false;
     const char16_t* at = text.utf16();
     const char16_t* const end = at + text.size();
     while (at != end) {
         char32_t c = *at++;
         if (c < 0x80) {
+            zero = zero || c == 0;
             *out++ = char(c);
         } else if (c < 0x800) {
             *out++ = char(0xc0 | (c >> 6));
@@ -164,6 +172,7 @@ void PutUtf8(QByteArray& bytes, QStringView text)
         }
     }
     bytes.resize(out - bytes.constData());
+    return zero;
 }
 
 std::atomic<int> g_connectionNumber{0};
@@ -516,8 +525,8 @@ bool SqliteEngine::bindShape(const ShapePlan& plan, const basKovaData::Statement
         switch (value.type) {
         case SqlValue::Type::Text: {
             QByteArray& bytes = m_boundTexts[parameter.at];
-            PutUtf8(bytes, value.text);
-            BindText(stmt, index, bytes.constData(), std::size_t(bytes.size()));
+            const bool zero = PutUtf8(bytes, value.text);
+            BindText(stmt, index, bytes.constData(), std::size_t(bytes.size()), zero);
             break;
         }
         case SqlValue::Type::Number: {
