@@ -9,45 +9,80 @@
 
 SqlHistory::SqlHistory(int capacity) : m_capacity(capacity < 1 ? 1 : capacity) {}
 
+namespace {
+
+constexpr quint32 FnvStart = 2166136261u;
+constexpr quint32 FnvPrime = 16777619u;
+
+// FNV-1a in four lanes, which take the units in turn: the lane of a unit
+// waits for the unit four places before it only.
+struct Lanes {
+    quint32 a = FnvStart;
+    quint32 b = FnvStart;
+    quint32 c = FnvStart;
+    quint32 d = FnvStart;
+
+    void add(char16_t unit)
+    {
+        const quint32 next = (a ^ unit) * FnvPrime;
+        a = b;
+        b = c;
+        c = d;
+        d = next;
+    }
+    void add(QStringView text)
+    {
+        Lanes lanes = *this;
+        for (const QChar unit : text)
+            lanes.add(unit.unicode());
+        *this = lanes;
+    }
+    quint32 value() const { return ((a * 31u + b) * 31u + c) * 31u + d; }
+};
+
+}  // namespace
+
 quint32 SqlHistory::HashValue(const QString& text)
 {
     // FNV-1a over the UTF-16 units.
-    quint32 hash = 2166136261u;
-    for (const QChar c : text) {
-        hash ^= c.unicode();
-        hash *= 16777619u;
-    }
+    quint32 hash = FnvStart;
+    for (const QChar c : text)
+        hash = (hash ^ c.unicode()) * FnvPrime;
     return hash;
 }
 
-quint32 SqlHistory::HashValue(const basKovaData::StatementShape& shape)
+quint32 SqlHistory::QuickHash(const QString& text)
+{
+    Lanes lanes;
+    lanes.add(text);
+    return lanes.value();
+}
+
+quint32 SqlHistory::QuickHash(const basKovaData::StatementShape& shape)
 {
     using basKovaData::SqlValue;
-    quint32 hash = 2166136261u;
-    const auto add = [&hash](QStringView text) {
-        for (const QChar c : text) {
-            hash ^= c.unicode();
-            hash *= 16777619u;
-        }
-    };
+    Lanes lanes;
     const QString& text = shape.text();
     qsizetype from = 0;
     for (std::size_t i = 0; i < shape.markers().size(); ++i) {
-        add(QStringView(text).mid(from, shape.markers()[i] - from));
+        lanes.add(QStringView(text).mid(from, shape.markers()[i] - from));
         const SqlValue& value = shape.values()[i];
         if (value.type == SqlValue::Type::Text) {
             // Quoted, quotes doubled, as the literal writes it.
-            add(u"'");
-            for (const QChar c : value.text)
-                add(c == u'\'' ? QStringView(u"''") : QStringView(&c, 1));
-            add(u"'");
+            lanes.add(u'\'');
+            for (const QChar c : value.text) {
+                lanes.add(c.unicode());
+                if (c == u'\'')
+                    lanes.add(c.unicode());
+            }
+            lanes.add(u'\'');
         } else {
-            add(value.text);
+            lanes.add(value.text);
         }
         from = shape.markers()[i] + 1;
     }
-    add(QStringView(text).mid(from));
-    return hash;
+    lanes.add(QStringView(text).mid(from));
+    return lanes.value();
 }
 
 QString SqlHistory::Text(const Slot& slot)
@@ -80,7 +115,7 @@ int SqlHistory::find(const Probe& probe, quint32 hash) const
         return None;
     for (int slot = m_buckets[hash & (m_buckets.size() - 1)]; slot != None;
          slot = m_chains[static_cast<size_t>(slot)].next) {
-        if (m_chains[static_cast<size_t>(slot)].hashValue == hash
+        if (m_chains[static_cast<size_t>(slot)].hash == hash
             && sameText(m_slots[static_cast<size_t>(slot)], probe))
             return slot;
     }
@@ -115,7 +150,7 @@ void SqlHistory::linkAsNewest(int slot)
 
 void SqlHistory::unlinkFromBucket(int slot)
 {
-    const size_t bucket = m_chains[static_cast<size_t>(slot)].hashValue & (m_buckets.size() - 1);
+    const size_t bucket = m_chains[static_cast<size_t>(slot)].hash & (m_buckets.size() - 1);
     int* link = &m_buckets[bucket];
     while (*link != slot)
         link = &m_chains[static_cast<size_t>(*link)].next;
@@ -126,7 +161,7 @@ void SqlHistory::unlinkFromBucket(int slot)
 void SqlHistory::linkToBucket(int slot)
 {
     Chain& chain = m_chains[static_cast<size_t>(slot)];
-    int& head = m_buckets[chain.hashValue & (m_buckets.size() - 1)];
+    int& head = m_buckets[chain.hash & (m_buckets.size() - 1)];
     chain.next = head;
     head = slot;
 }
@@ -143,12 +178,12 @@ void SqlHistory::growBuckets()
 
 void SqlHistory::record(const QString& text)
 {
-    add(Probe{&text, nullptr}, HashValue(text));
+    add(Probe{&text, nullptr}, QuickHash(text));
 }
 
 void SqlHistory::record(const basKovaData::StatementShape& shape)
 {
-    add(Probe{nullptr, &shape}, HashValue(shape));
+    add(Probe{nullptr, &shape}, QuickHash(shape));
 }
 
 void SqlHistory::add(const Probe& probe, quint32 hash)
@@ -186,7 +221,7 @@ void SqlHistory::add(const Probe& probe, quint32 hash)
     s.asShape = probe.shape != nullptr;
     if (probe.shape) {
         entry.text.clear();
-        if (probe.shape->text() != m_lastShapeText)
+        if (!basKovaData::SameText(probe.shape->text(), m_lastShapeText))
             m_lastShapeText = probe.shape->text();
         s.shapeText = m_lastShapeText;
         s.markers = probe.shape->markers();
@@ -197,8 +232,8 @@ void SqlHistory::add(const Probe& probe, quint32 hash)
         s.markers.clear();
         s.values.clear();
     }
-    entry.hashValue = hash;
-    m_chains[static_cast<size_t>(slot)].hashValue = hash;
+    entry.hashValue = 0;
+    m_chains[static_cast<size_t>(slot)].hash = hash;
     entry.firstLoadTime = m_loadTimeText;
     entry.executions = 1;
     linkToBucket(slot);
@@ -214,6 +249,7 @@ std::vector<SqlHistory::Entry> SqlHistory::snapshot() const
         entries.push_back(s.entry);
         if (s.asShape)
             entries.back().text = Text(s);
+        entries.back().hashValue = HashValue(entries.back().text);
     }
     return entries;
 }

@@ -33,10 +33,9 @@ public:
     std::vector<Entry> snapshot() const;
     int size() const { return static_cast<int>(m_slots.size()); }
 
-    // Deterministic 32-bit hash of a statement text.
+    // Deterministic 32-bit hash of a statement text, shown as HASH_VALUE
+    // and worked out when the history is read.
     static quint32 HashValue(const QString& text);
-    // HashValue(shape.Literal()), without rendering the literal.
-    static quint32 HashValue(const basKovaData::StatementShape& shape);
 
     // Makes V$SQL and V$SQLTEXT available on `db`, reading this history.
     bool registerTables(sqlite3* db);
@@ -45,9 +44,17 @@ private:
     // Entries live in slots that are reused once the history is full, linked
     // in order of use and chained per hash bucket, so that recording a
     // statement costs one hash of its text and no allocation in the long run.
+    // That hash is a quicker one than HashValue, whose units wait for one
+    // another: four lanes of it take the units in turn.
+    static quint32 QuickHash(const QString& text);
+    // QuickHash(shape.Literal()), without rendering the literal.
+    static quint32 QuickHash(const basKovaData::StatementShape& shape);
+
     static constexpr int None = -1;
     struct Slot {
-        Entry entry;  // its text empty while the entry is held as a shape
+        // Its text is empty while the entry is held as a shape; its hash
+        // value is worked out when the history is read.
+        Entry entry;
         bool asShape = false;
         QString shapeText;
         std::vector<qsizetype> markers;
@@ -57,7 +64,7 @@ private:
     };
     // Bucket chains apart from the entries: a look-up reads little memory.
     struct Chain {
-        quint32 hashValue = 0;
+        quint32 hash = 0;  // QuickHash of the entry's text
         int next = None;
     };
 

@@ -56,10 +56,20 @@ bool BindNumber(sqlite3_stmt* stmt, int index, const SqlLiteral& number, bool ne
     return held.form != HeldNumber::Form::None;
 }
 
+// Binds `size` bytes of UTF-8 that a zero byte ends. Without a zero byte
+// among them (`zeroInside` false) the length is left to the engine, which
+// then knows the text ends in one: the SQL functions it is given to read it
+// without a copy.
+void BindText(sqlite3_stmt* stmt, int index, const char* text, std::size_t size, bool zeroInside)
+{
+    sqlite3_bind_text(stmt, index, text, zeroInside ? static_cast<int>(size) : -1, SQLITE_STATIC);
+}
+
 void BindLiteral(sqlite3_stmt* stmt, int index, const SqlLiteral& literal)
 {
     if (literal.kind == SqlLiteral::Kind::Text)
-        sqlite3_bind_text(stmt, index, literal.text.data(), static_cast<int>(literal.text.size()), SQLITE_STATIC);
+        BindText(stmt, index, literal.text.c_str(), literal.text.size(),
+                 std::memchr(literal.text.data(), 0, literal.text.size()) != nullptr);
     else if (!BindNumber(stmt, index, literal, false))
         throw EngineError(QString::fromStdString(NotHeldMessage(literal.text, false)));
 }
@@ -82,11 +92,11 @@ bool ReadNumberValue(QStringView text, SqlLiteral* number, bool* negative)
         ++i;
     }
     std::string& out = number->text;
-    out.clear();
-    for (; i < text.size(); ++i) {
+    out.resize(std::size_t(text.size() - i));
+    for (std::size_t k = 0; i < text.size(); ++i, ++k) {
         if (text[i].unicode() >= 128)
             return false;
-        out.push_back(static_cast<char>(text[i].unicode()));
+        out[k] = static_cast<char>(text[i].unicode());
     }
     const auto digit = [&out](std::size_t at) { return at < out.size() && out[at] >= '0' && out[at] <= '9'; };
     std::size_t at = 0;
@@ -94,7 +104,10 @@ bool ReadNumberValue(QStringView text, SqlLiteral* number, bool* negative)
         return false;
     while (digit(at))
         ++at;
+    // A point or an exponent makes the number a real one.
+    bool real = false;
     if (at < out.size() && out[at] == '.') {
+        real = true;
         ++at;
         while (digit(at))
             ++at;
@@ -104,12 +117,13 @@ bool ReadNumberValue(QStringView text, SqlLiteral* number, bool* negative)
         if (p < out.size() && (out[p] == '+' || out[p] == '-'))
             ++p;
         if (digit(p)) {
+            real = true;
             at = p;
             while (digit(at))
                 ++at;
         }
     }
-    number->kind = out.find_first_of(".eE") != std::string::npos ? SqlLiteral::Kind::Real : SqlLiteral::Kind::Integer;
+    number->kind = real ? SqlLiteral::Kind::Real : SqlLiteral::Kind::Integer;
     return at == out.size();
 }
 
@@ -123,6 +137,42 @@ bool FitsBefore(char c)
 bool FitsAfter(char c)
 {
     return c == ' ' || (c >= '\t' && c <= '\r') || std::strchr("),=<>+-*/|%;", c);
+}
+
+// `text` in UTF-8 as QString::toUtf8 writes it (a '?' for half a surrogate
+// pair), into `bytes`, whose room serves value after value. True when it
+// holds a zero byte.
+bool PutUtf8(QByteArray& bytes, QStringView text)
+{
+    bytes.resize(text.size() * 3);
+    char* out = bytes.data();
+    bool zero = false;
+    const char16_t* at = text.utf16();
+    const char16_t* const end = at + text.size();
+    while (at != end) {
+        char32_t c = *at++;
+        if (c < 0x80) {
+            zero = zero || c == 0;
+            *out++ = char(c);
+        } else if (c < 0x800) {
+            *out++ = char(0xc0 | (c >> 6));
+            *out++ = char(0x80 | (c & 0x3f));
+        } else if (!QChar::isSurrogate(c)) {
+            *out++ = char(0xe0 | (c >> 12));
+            *out++ = char(0x80 | ((c >> 6) & 0x3f));
+            *out++ = char(0x80 | (c & 0x3f));
+        } else if (QChar::isHighSurrogate(c) && at != end && QChar::isLowSurrogate(*at)) {
+            c = QChar::surrogateToUcs4(char16_t(c), *at++);
+            *out++ = char(0xf0 | (c >> 18));
+            *out++ = char(0x80 | ((c >> 12) & 0x3f));
+            *out++ = char(0x80 | ((c >> 6) & 0x3f));
+            *out++ = char(0x80 | (c & 0x3f));
+        } else {
+            *out++ = '?';
+        }
+    }
+    bytes.resize(out - bytes.constData());
+    return zero;
 }
 
 std::atomic<int> g_connectionNumber{0};
@@ -403,7 +453,7 @@ qint64 SqliteEngine::merge(const std::string& text)
 
 SqliteEngine::ShapePlan& SqliteEngine::shapePlan(const QString& shapeText, const std::vector<qsizetype>& markers)
 {
-    if (m_lastShapePlan && *m_lastShapeText == shapeText)
+    if (m_lastShapePlan && basKovaData::SameText(*m_lastShapeText, shapeText))
         return *m_lastShapePlan;
     auto found = m_shapePlans.find(shapeText);
     if (found == m_shapePlans.end()) {
@@ -475,8 +525,8 @@ bool SqliteEngine::bindShape(const ShapePlan& plan, const basKovaData::Statement
         switch (value.type) {
         case SqlValue::Type::Text: {
             QByteArray& bytes = m_boundTexts[parameter.at];
-            bytes = value.text.toUtf8();
-            sqlite3_bind_text(stmt, index, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_STATIC);
+            const bool zero = PutUtf8(bytes, value.text);
+            BindText(stmt, index, bytes.constData(), std::size_t(bytes.size()), zero);
             break;
         }
         case SqlValue::Type::Number: {

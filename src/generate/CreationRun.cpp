@@ -84,8 +84,8 @@ void InsertRows(const basKovaData::TableRules& rules, RunRows& made, std::size_t
     const qint64 rows = made.Rows(t);
     result.rows = rows;
     const qint64 step = ProgressStep(qint32(std::min<qint64>(rows, INT32_MAX)));
-    const int columns = rules.count();
-    const basKovaData::InsertColumns named = basKovaData::ColumnsOfInsert(rules);
+    // The table's and columns' names, written once.
+    basKovaData::InsertShaper shaper(rules.table, rules.count(), basKovaData::ColumnsOfInsert(rules));
     const qint64 first = statements.Added();
     for (qint64 i = 1; i <= rows; ++i) {
         if (StopAsked(hooks))
@@ -93,7 +93,7 @@ void InsertRows(const basKovaData::TableRules& rules, RunRows& made, std::size_t
         if (i % step == 0 && hooks.progress)
             hooks.progress(int(i * ProgressFullTwips / rows));
         made.NextRow(t);
-        basKovaData::InsertShape(rules.table, columns, shape, named);
+        shaper.Make(shape);
         statements.Add(shape);
     }
     statements.Flush();

@@ -15,38 +15,138 @@ namespace basKovaData {
 
 namespace {
 
-// SQL text after the "@": at most 999 bytes of its code page 932 form. Short
-// texts cannot reach the limit (a character takes at most two bytes), so they
-// are appended as they are, without a round trip through the byte form.
-void AppendRawSqlText(QString& sql, const QString& entry)
+constexpr int MaxSqlBytes = 999;
+
+// The SQL text of an entry that begins with "@": at most 999 bytes of its
+// code page 932 form, without blanks around it. Short texts cannot reach the
+// limit (a character takes at most two bytes): they are seen where they
+// stand, without a round trip through the byte form; `cut` holds a longer
+// one.
+QStringView RawSqlText(const QString& entry, QString& cut)
 {
-    constexpr int MaxBytes = 999;
-    if (entry.size() - 1 <= MaxBytes / 2 || ToCp932(entry).size() - 1 <= MaxBytes)
-        sql += QStringView(entry).mid(1).trimmed();
-    else
-        sql += MidBytes(entry, 2, MaxBytes).trimmed();
+    if (entry.size() - 1 <= MaxSqlBytes / 2 || ToCp932(entry).size() - 1 <= MaxSqlBytes)
+        return QStringView(entry).mid(1).trimmed();
+    cut = MidBytes(entry, 2, MaxSqlBytes);
+    return QStringView(cut).trimmed();
 }
 
 // One entry of RowValues as a value of the statement.
-void AppendEntry(StatementShape& shape, const QString& entry, QString& raw)
+void AppendEntry(StatementShape& shape, const QString& entry)
 {
-    if (const std::optional<QString> text = generate::LiteralEntry(entry)) {
-        // A made value written as a literal is data of any length.
-        shape.appendText(QLatin1Char(' '));
-        shape.appendTextValue(*text);
-    } else if (entry.startsWith(QLatin1Char('@'))) {
-        shape.appendText(QLatin1Char(' '));
-        raw.clear();
-        AppendRawSqlText(raw, entry);
-        shape.appendSql(raw);
-    } else if (!entry.isEmpty()) {
-        shape.appendTextValue(entry);
-    } else {
-        shape.appendNull(QStringLiteral("Null"));
-    }
+    std::vector<SqlValue> values;
+    QString sql;
+    const InsertShaper::Piece piece = InsertShaper::PieceOf(entry, values, sql);
+    InsertShaper::AppendPiece(shape, piece, values.empty() ? nullptr : values.data(), sql);
+}
+
+// Whether an entry is "@" alone, blanks around it aside.
+bool LoneAt(QStringView entry)
+{
+    // Most entries tell by a character at either end that is neither a
+    // blank nor "@".
+    const auto other = [](QChar c) { return c != u'@' && c.unicode() < 128 && !c.isSpace(); };
+    if (!entry.isEmpty() && (other(entry.front()) || other(entry.back())))
+        return false;
+    return entry.trimmed() == u"@";
+}
+
+// An entry of "@" alone is the number 0, and is itself changed to "@0".
+QString& RowEntry(int column)
+{
+    QString& entry = RowValues[std::size_t(column)];
+    if (LoneAt(entry))
+        entry = QStringLiteral("@0");
+    return entry;
 }
 
 }  // namespace
+
+InsertShaper::Piece InsertShaper::PieceOf(const QString& entry, std::vector<SqlValue>& values, QString& sql)
+{
+    if (std::optional<QString> text = generate::LiteralEntry(entry)) {
+        // A made value written as a literal is data of any length.
+        values.push_back({SqlValue::Type::Text, std::move(*text)});
+        return Piece::BlankValue;
+    }
+    if (entry.startsWith(QLatin1Char('@'))) {
+        QString cut;
+        const QStringView raw = RawSqlText(entry, cut);
+        bool date = false;
+        if (std::optional<SqlValue> value = StatementShape::ValueOfSql(raw, &date)) {
+            values.push_back(std::move(*value));
+            return date ? Piece::BlankDate : Piece::BlankValue;
+        }
+        sql = raw.toString();
+        return Piece::Sql;
+    }
+    if (!entry.isEmpty())
+        values.push_back({SqlValue::Type::Text, entry});
+    else
+        values.push_back({SqlValue::Type::Null, QStringLiteral("Null")});
+    return Piece::Value;
+}
+
+void InsertShaper::AppendPiece(StatementShape& shape, Piece piece, SqlValue* value, const QString& sql)
+{
+    switch (piece) {
+    case Piece::Value:
+        shape.appendValue(std::move(*value));
+        break;
+    case Piece::BlankValue:
+        shape.appendText(QLatin1Char(' '));
+        shape.appendValue(std::move(*value));
+        break;
+    case Piece::BlankDate:
+        shape.appendText(u" TO_DATE(");
+        shape.appendValue(std::move(*value));
+        shape.appendText(u",'YYYYMMDD HH24MISS')");
+        break;
+    case Piece::Sql:
+        shape.appendText(QLatin1Char(' '));
+        shape.appendText(sql);
+        break;
+    }
+}
+
+InsertShaper::InsertShaper(const QString& table, int count, const InsertColumns& columns)
+{
+    count = std::min(count, RowValueCapacity - 1);
+    for (int i = 1; i <= count; ++i)
+        if (!columns.leaves(i))
+            m_columns.push_back(i);
+    m_head = QStringLiteral("Insert into ") + ServerSql(table);
+    if (!columns.isEmpty())
+        m_head += QStringLiteral(" (") + columns.names + QLatin1Char(')');
+    m_head += QStringLiteral(" Values( ");
+    m_items.resize(m_columns.size());
+}
+
+void InsertShaper::Make(StatementShape& shape)
+{
+    m_values.clear();
+    for (std::size_t k = 0; k < m_columns.size(); ++k) {
+        Item& item = m_items[k];
+        item.sql.clear();
+        item.piece = PieceOf(RowEntry(m_columns[k]), m_values, item.sql);
+    }
+    if (!m_text.isEmpty() && m_items == m_lastItems) {
+        shape.reuseText(m_text, m_markers, m_values);
+        return;
+    }
+    shape.clear();
+    shape.appendText(m_head);
+    SqlValue* value = m_values.data();
+    for (std::size_t k = 0; k < m_items.size(); ++k) {
+        if (k > 0)
+            shape.appendText(u" ,");
+        const Piece piece = m_items[k].piece;
+        AppendPiece(shape, piece, piece == Piece::Sql ? nullptr : value++, m_items[k].sql);
+    }
+    shape.appendText(u" ) ");
+    m_text = shape.text();
+    m_markers = shape.markers();
+    m_lastItems = m_items;
+}
 
 QString SqlQuoted(const QString& text)
 {
@@ -89,27 +189,7 @@ InsertColumns ColumnsOfInsert(const TableRules& rules)
 
 void InsertShape(const QString& table, int count, StatementShape& shape, const InsertColumns& columns)
 {
-    count = std::min(count, RowValueCapacity - 1);
-    shape.clear();
-    shape.appendText(QStringLiteral("Insert into "));
-    shape.appendText(ServerSql(table));
-    if (!columns.isEmpty())
-        shape.appendText(QStringLiteral(" (") + columns.names + QLatin1Char(')'));
-    shape.appendText(QStringLiteral(" Values( "));
-    QString raw;
-    bool first = true;
-    for (int i = 1; i <= count; ++i) {
-        if (columns.leaves(i))
-            continue;
-        if (!first)
-            shape.appendText(QStringLiteral(" ,"));
-        first = false;
-        QString& entry = RowValues[std::size_t(i)];
-        if (entry.trimmed() == QLatin1String("@"))
-            entry = QStringLiteral("@0");
-        AppendEntry(shape, entry, raw);
-    }
-    shape.appendText(QStringLiteral(" ) "));
+    InsertShaper(table, count, columns).Make(shape);
 }
 
 void UpdateShape(const QString& table, const std::vector<std::pair<QString, QString>>& sets,
@@ -118,15 +198,13 @@ void UpdateShape(const QString& table, const std::vector<std::pair<QString, QStr
     shape.clear();
     shape.appendText(QStringLiteral("Update "));
     shape.appendText(ServerSql(table));
-    QString raw;
     const auto list = [&](const std::vector<std::pair<QString, QString>>& pairs, const QString& between) {
         for (std::size_t i = 0; i < pairs.size(); ++i) {
             if (i > 0)
                 shape.appendText(between);
             shape.appendText(u' ' + ServerSql(table, pairs[i].first) + QStringLiteral(" ="));
             // A NULL entry compares as IS NULL in no row: keys are never NULL.
-            AppendEntry(shape, pairs[i].second.trimmed() == QLatin1String("@") ? QStringLiteral("@0") : pairs[i].second,
-                        raw);
+            AppendEntry(shape, LoneAt(pairs[i].second) ? QStringLiteral("@0") : pairs[i].second);
         }
     };
     shape.appendText(QStringLiteral(" Set"));

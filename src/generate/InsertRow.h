@@ -1,5 +1,7 @@
 #pragma once
 // The INSERT statement of one generated row, built from RowValues.
+#include "shared/StatementShape.h"
+
 #include <QString>
 
 #include <utility>
@@ -7,7 +9,6 @@
 
 namespace basKovaData {
 
-class StatementShape;
 struct TableRules;
 
 // The columns an INSERT of a table gives values. Empty (the statement names
@@ -35,6 +36,41 @@ InsertColumns ColumnsOfInsert(const TableRules& rules);
 // "Insert into " + table + " (" + names + ") Values( " and the columns left
 // out take no value.
 void InsertShape(const QString& table, int count, StatementShape& shape, const InsertColumns& columns = {});
+// The statements of InsertShape for one table's rows, one per row made into
+// RowValues. The names are written once, and a row whose values stand where
+// the last row's did (numbers where numbers stood, dates where dates stood,
+// the same SQL text) takes that row's text with its own values.
+class InsertShaper {
+public:
+    InsertShaper(const QString& table, int count, const InsertColumns& columns = {});
+    void Make(StatementShape& shape);
+
+    // How an entry of RowValues stands in a statement (after the " ,"
+    // between two): its value ("?"), a blank and its value, a blank and its
+    // date value in TO_DATE(?,'YYYYMMDD HH24MISS'), or a blank and SQL text.
+    enum class Piece : unsigned char { Value, BlankValue, BlankDate, Sql };
+    // The piece of `entry`, its value added to `values` or its SQL text put
+    // into `sql`.
+    static Piece PieceOf(const QString& entry, std::vector<SqlValue>& values, QString& sql);
+    // Appends a piece: `value` (taken) where it has one, else `sql`.
+    static void AppendPiece(StatementShape& shape, Piece piece, SqlValue* value, const QString& sql);
+
+private:
+    struct Item {
+        Piece piece = Piece::Value;
+        QString sql;  // of Piece::Sql
+        bool operator==(const Item& other) const { return piece == other.piece && sql == other.sql; }
+    };
+
+    std::vector<int> m_columns;  // the columns that take a value, in order
+    QString m_head;              // "Insert into T Values( "
+    std::vector<Item> m_items;   // the row's
+    std::vector<SqlValue> m_values;
+    std::vector<Item> m_lastItems;  // those of the text below
+    QString m_text;
+    std::vector<qsizetype> m_markers;
+};
+
 // The same statement as literal text: character values between quotes, with
 // single quotes inside doubled, so the value arrives as typed.
 QString InsertText(const QString& table, int count, const InsertColumns& columns = {});

@@ -422,10 +422,10 @@ RowFileResult WriteRowFiles(const std::vector<TableRun>& tables, const RowFileJo
             basKovaData::StatementShape shape;
             for (std::size_t t = 0; t < tables.size(); ++t) {
                 const TableRules& rules = *tables[t].rules;
-                const basKovaData::InsertColumns named = basKovaData::ColumnsOfInsert(rules);
+                basKovaData::InsertShaper shaper(rules.table, rules.count(), basKovaData::ColumnsOfInsert(rules));
                 EachRow(made, t, job.stopRequested, job.progress, [&] {
                     text.clear();
-                    basKovaData::InsertShape(rules.table, rules.count(), shape, named);
+                    shaper.Make(shape);
                     AppendScriptStatement(text, shape);
                     script.write(text);
                 });

@@ -2,6 +2,7 @@
 // through a random rule's range, the values given and the table's own, and
 // the check before a run that the rules can give the rows asked for.
 #include "generate/ValueGenerator.h"
+#include "generate/NumberGrid.h"
 
 #include "rules/ColumnRule.h"
 #include "session/OraDatabase.h"
@@ -34,29 +35,7 @@ constexpr double MaxPlaces = 9007199254740992.0;
 // Grids of a character column up to this size have their texts counted.
 constexpr double MaxCountedTexts = 1000000.0;
 
-// The places a random number rule's values take in the column. A column that
-// keeps fewer decimals than the rule's step gives (NUMBER(4,1) and a step of
-// 0.01) rounds neighbouring values together: its values are then the
-// column's own steps between the rule's ends as the column rounds them, an
-// end that rounds past the rule's range taken one step in (0 to 0.96 gives
-// 0 to 0.9, never 1). A step as wide as the column's or wider keeps every
-// value apart.
-struct NumberGrid {
-    double first = 0;
-    double step = 0;
-    double count = 0;
-    int scale = 0;       // the column's decimals, when its own steps are used
-    bool kept = false;   // true: the column's own steps
-
-    double At(double k) const
-    {
-        if (!kept)
-            return first + k * step;
-        // Whole steps divided once, so that 0.3 stays 0.3.
-        const double whole = first + k;
-        return scale >= 0 ? whole / std::pow(10.0, scale) : whole * std::pow(10.0, -scale);
-    }
-};
+}  // namespace
 
 NumberGrid GridOf(const ColumnRule& rule)
 {
@@ -85,6 +64,8 @@ NumberGrid GridOf(const ColumnRule& rule)
     kept.count = std::max(0.0, high - low + 1.0);
     return kept;
 }
+
+namespace {
 
 // The value of a multiple-fixed slot as a list text, to compare with values
 // given and with the table's own.
@@ -160,7 +141,10 @@ QString ValueGenerator::Exhausted(const ColumnRule& rule)
 double ValueGenerator::RandomOffset(int column, const ColumnRule& rule, const std::function<QString(double)>& keyOf)
 {
     const auto& num = rule.NumValue;
-    const NumberGrid grid = GridOf(rule);
+    std::optional<NumberGrid>& known = State(column).grid;
+    if (!known)
+        known = GridOf(rule);
+    const NumberGrid grid = *known;
     if (!rule.Unique) {
         const double r = Draw(column);
         // A column without a value inside the range keeps the rule's own

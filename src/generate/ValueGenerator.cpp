@@ -47,8 +47,11 @@ const QString RawZero = u"@0"_s;
 // list value standing in for one).
 QString RawDate(const QString& dateText)
 {
-    QString raw = basKovaData::SqlDate(dateText);
-    raw.prepend(u'@');
+    QString raw;
+    raw.reserve(dateText.size() + 41);
+    raw += u"@TO_DATE(";
+    basKovaData::AppendQuoted(raw, dateText);
+    raw += u",'YYYYMMDD HH24MISS')";
     return raw;
 }
 
@@ -57,6 +60,12 @@ QString RawDate(const QString& dateText)
 QString DateTextOf(const QDate& day, const QTime& time)
 {
     return basKovaData::DateText15(day, time);
+}
+
+// RawDate(DateTextOf(day, time)), written at once.
+QString RawDateOf(const QDate& day, const QTime& time)
+{
+    return basKovaData::DateText15(day, time, u"@TO_DATE('", u"','YYYYMMDD HH24MISS')");
 }
 
 // A day offset as a whole number QDate can add without overflowing. Offsets
@@ -590,12 +599,13 @@ QString ValueGenerator::DateValue(int column, const ColumnRule& rule)
             return RawDate(dayText(qint64(place)));
         }
         const double r = Draw(column);
-        return RawDate(dayText(DayOffset(std::floor(r * static_cast<double>(std::max<qint64>(days, 0) + 1)))));
+        return RawDateOf(lo.date().addDays(DayOffset(std::floor(r * static_cast<double>(std::max<qint64>(days, 0) + 1)))),
+                         lo.time());
     }
     if (kind == Kind::Sequence) {
         const QDateTime& start = *state.from;
         const double offset = NextOffset(column, state.dateStep);
-        return RawDate(DateTextOf(start.date().addDays(DayOffset(offset)), start.time()));
+        return RawDateOf(start.date().addDays(DayOffset(offset)), start.time());
     }
     if (kind == Kind::Expression)
         return ExpressionValue(column, rule);

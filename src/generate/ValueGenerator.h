@@ -12,6 +12,7 @@
 #include "generate/DistributionDraws.h"
 #include "generate/JapaneseDictionary.h"
 #include "generate/KeyCapacity.h"
+#include "generate/NumberGrid.h"
 #include "generate/PatternRecipe.h"
 #include "generate/RowExpressions.h"
 
@@ -156,6 +157,8 @@ private:
         QSet<QString> existing;
         std::optional<basKovaData::KeyedPermutation> order;
         std::uint64_t taken = 0;
+        // Random numbers: the rule's grid, read on the column's first use.
+        std::optional<NumberGrid> grid;
         // Dates: the rule's dates and step, read on the column's first use.
         std::optional<QDateTime> from;
         QDateTime to;

@@ -94,7 +94,7 @@ void RowStatements::Add(StatementShape& shape)
         shape.clear();
         return;
     }
-    if (shape.text() != m_shapeText) {
+    if (!SameText(shape.text(), m_shapeText)) {
         Flush();
         m_shapeText = shape.text();
         m_markers = shape.markers();

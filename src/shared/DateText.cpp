@@ -1,5 +1,6 @@
 #include "shared/DateText.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -79,16 +80,23 @@ QString DateText15(const QDateTime& value)
 
 QString DateText15(const QDate& date, const QTime& time)
 {
-    if (!date.isValid() || !time.isValid())
-        return DateText15(ZeroDate());
+    return DateText15(date, time, {}, {});
+}
+
+QString DateText15(const QDate& date, const QTime& time, QStringView before, QStringView after)
+{
+    if (!date.isValid() || !time.isValid()) {
+        const QDateTime zero = ZeroDate();
+        return DateText15(zero.date(), zero.time(), before, after);
+    }
     int year = 0;
     int month = 0;
     int day = 0;
     date.getDate(&year, &month, &day);
     // Called for every generated date: the digits are written directly.
     if (year >= 0 && year <= 9999) {
-        QString text(15, u' ');
-        QChar* at = text.data();
+        QString text(before.size() + 15 + after.size(), u' ');
+        QChar* at = std::copy(before.begin(), before.end(), text.data());
         const auto put = [&at](int number, int digits) {
             for (int i = digits - 1; i >= 0; --i, number /= 10)
                 at[i] = QChar(u'0' + number % 10);
@@ -101,12 +109,16 @@ QString DateText15(const QDate& date, const QTime& time)
         put(time.hour(), 2);
         put(time.minute(), 2);
         put(time.second(), 2);
+        std::copy(after.begin(), after.end(), at);
         return text;
     }
     char text[48];
     const int length = std::snprintf(text, sizeof text, "%04d%02d%02d %02d%02d%02d", year, month, day, time.hour(),
                                      time.minute(), time.second());
-    return QString::fromLatin1(text, length);
+    QString out = before.toString();
+    out += QLatin1String(text, length);
+    out += after;
+    return out;
 }
 
 QDateTime ZeroDate()

@@ -21,6 +21,8 @@ QDateTime DateFromText(const QString& text);
 QString DateText15(const QDateTime& value);
 // The same of a day and a time of day, as they stand (no time zone).
 QString DateText15(const QDate& date, const QTime& time);
+// The same between `before` and `after`, as one text.
+QString DateText15(const QDate& date, const QTime& time, QStringView before, QStringView after);
 // 1899-12-30 00:00:00.
 QDateTime ZeroDate();
 

@@ -12,27 +12,24 @@ namespace basKovaData {
 
 namespace {
 
-QString TrimmedNumberText(double value)
+// "%.15G" of the double nearest to n / 100, for a whole n below 10^15 that
+// 100 does not divide (amounts, prices): that quotient's digits, trailing
+// zero dropped, which is what the general conversion gives, only faster.
+char* WriteHundredths(double hundredths, char* out)
 {
-    QString text = NumberText(value);
-    if (text.startsWith(QLatin1Char(' ')))
-        text.remove(0, 1);
-    return text;
+    long long n = static_cast<long long>(hundredths);
+    if (n < 0) {
+        *out++ = '-';
+        n = -n;
+    }
+    out = std::to_chars(out, out + 24, n / 100).ptr;
+    *out++ = '.';
+    const int cents = static_cast<int>(n % 100);
+    *out++ = static_cast<char>('0' + cents / 10);
+    if (cents % 10 != 0)
+        *out++ = static_cast<char>('0' + cents % 10);
+    return out;
 }
-
-QString FillLeft(double value, int width, QLatin1Char fill)
-{
-    if (width < 1)
-        return {};
-    const QString text = TrimmedNumberText(value);
-    if (text.size() < width)
-        return QString(width - text.size(), fill) + text;
-    return text.left(width);
-}
-
-}  // namespace
-
-namespace {
 
 // NumberText written into `buffer` (64 characters) from `buffer + 1` on, so
 // that a caller may put one character before it; the text's first and
@@ -58,7 +55,11 @@ std::pair<char*, char*> WriteNumberText(double value, char* buffer)
     }
     // "%.15G", independent of the C locale: std::to_chars with a precision
     // formats exactly as printf's %g does in the "C" locale.
-    const std::to_chars_result result = std::to_chars(begin, limit, value, std::chars_format::general, 15);
+    const double hundredths = std::fabs(value) < 1e13 ? std::round(value * 100.0) : 0.0;
+    const std::to_chars_result result =
+        hundredths != 0.0 && hundredths / 100.0 == value
+            ? std::to_chars_result{WriteHundredths(hundredths, begin), std::errc()}
+            : std::to_chars(begin, limit, value, std::chars_format::general, 15);
     if (result.ec != std::errc()) {
         std::memcpy(begin, " 0", 2);
         return {begin, begin + 2};
@@ -75,6 +76,26 @@ std::pair<char*, char*> WriteNumberText(double value, char* buffer)
     if (*begin != '-')
         *--begin = ' ';
     return {begin, end};
+}
+
+// The number without its leading blank, right-aligned with `fill` to `width`
+// characters or cut to them.
+QString FillLeft(double value, int width, QLatin1Char fill)
+{
+    if (width < 1)
+        return {};
+    char buffer[64];
+    auto [begin, end] = WriteNumberText(value, buffer);
+    if (*begin == ' ')
+        ++begin;
+    const qsizetype size = end - begin;
+    if (size >= width)
+        return QString::fromLatin1(begin, width);
+    QString text(width, fill);
+    QChar* digits = text.data() + (width - size);
+    for (const char* at = begin; at != end; ++at)
+        *digits++ = QLatin1Char(*at);
+    return text;
 }
 
 }  // namespace

@@ -105,6 +105,12 @@ void StatementShape::appendTextValue(QString value)
     m_values.push_back({SqlValue::Type::Text, std::move(value)});
 }
 
+void StatementShape::appendValue(SqlValue value)
+{
+    addMarker();
+    m_values.push_back(std::move(value));
+}
+
 void StatementShape::appendNull(QStringView spelling)
 {
     addMarker();
@@ -118,25 +124,50 @@ void StatementShape::appendDate(QString dateText)
     m_text += u",'YYYYMMDD HH24MISS')";
 }
 
+std::optional<SqlValue> StatementShape::ValueOfSql(QStringView sql, bool* date)
+{
+    *date = false;
+    if (IsNumberLiteral(sql))
+        return SqlValue{SqlValue::Type::Number, sql.toString()};
+    if (std::optional<QString> text = LiteralText(sql))
+        return SqlValue{SqlValue::Type::Text, std::move(*text)};
+    if (sql.compare(u"NULL", Qt::CaseInsensitive) == 0)
+        return SqlValue{SqlValue::Type::Null, sql.toString()};
+    if (sql.startsWith(DateHead) && sql.endsWith(DateTail)
+        && !sql.mid(DateHead.size(), sql.size() - DateHead.size() - DateTail.size()).contains(u'\'')) {
+        *date = true;
+        return SqlValue{SqlValue::Type::Text,
+                        sql.mid(DateHead.size(), sql.size() - DateHead.size() - DateTail.size()).toString()};
+    }
+    return std::nullopt;
+}
+
 void StatementShape::appendSql(QStringView sql)
 {
     const QStringView value = sql.trimmed();
     const qsizetype lead = value.isEmpty() ? sql.size() : value.data() - sql.data();
     m_text += sql.left(lead);
-    if (IsNumberLiteral(value)) {
-        appendNumber(value);
-    } else if (std::optional<QString> text = LiteralText(value)) {
-        appendTextValue(std::move(*text));
-    } else if (value.compare(u"NULL", Qt::CaseInsensitive) == 0) {
-        appendNull(value);
-    } else if (value.startsWith(DateHead) && value.endsWith(DateTail)
-               && !value.mid(DateHead.size(), value.size() - DateHead.size() - DateTail.size()).contains(u'\'')) {
-        appendDate(value.mid(DateHead.size(), value.size() - DateHead.size() - DateTail.size()).toString());
+    bool date = false;
+    if (std::optional<SqlValue> given = ValueOfSql(value, &date)) {
+        if (date)
+            m_text += u"TO_DATE(";
+        appendValue(std::move(*given));
+        if (date)
+            m_text += u",'YYYYMMDD HH24MISS')";
     } else {
         m_text += value;
     }
     if (!value.isEmpty())
         m_text += sql.mid(lead + value.size());
+}
+
+void StatementShape::reuseText(const QString& text, const std::vector<qsizetype>& markers,
+                               std::vector<SqlValue>& values)
+{
+    m_text = text;
+    m_markers = markers;
+    m_values.clear();
+    m_values.swap(values);
 }
 
 void StatementShape::AppendLiteral(QString& out, const QString& text, const std::vector<qsizetype>& markers,

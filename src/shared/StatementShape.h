@@ -40,6 +40,8 @@ public:
     void appendText(QChar c) { m_text += c; }
     void appendNumber(QStringView digits);
     void appendTextValue(QString value);
+    // A "?" and its value.
+    void appendValue(SqlValue value);
     void appendNull(QStringView spelling);
     // TO_DATE(?,'YYYYMMDD HH24MISS') of a date text.
     void appendDate(QString dateText);
@@ -47,6 +49,14 @@ public:
     // a date text become values; any other SQL text stays part of the
     // statement. Blanks around it stay in the text, as they were written.
     void appendSql(QStringView sql);
+    // What appendSql makes of SQL text that has no blanks around it: the
+    // value (`date` set when it stands in TO_DATE(?,'YYYYMMDD HH24MISS')),
+    // or none for SQL text that stays part of the statement.
+    static std::optional<SqlValue> ValueOfSql(QStringView sql, bool* date);
+    // The shape as another statement of the same text: `text`, its `markers`
+    // and `values`, one per marker, which are taken (the vector comes back
+    // empty). A statement made row after row keeps its text this way.
+    void reuseText(const QString& text, const std::vector<qsizetype>& markers, std::vector<SqlValue>& values);
 
     // The statement with every value written in: numbers as written,
     // character values between single quotes with quotes doubled.
@@ -63,6 +73,13 @@ private:
     std::vector<qsizetype> m_markers;
     std::vector<SqlValue> m_values;
 };
+
+// Whether two statement texts are the same; a text shared from row to row
+// (see reuseText) is known to be at once.
+inline bool SameText(const QString& a, const QString& b)
+{
+    return (a.constData() == b.constData() && a.size() == b.size()) || a == b;
+}
 
 // A text as an SQL character literal: between single quotes, quotes doubled,
 // so that a value such as O'Brien arrives as typed.

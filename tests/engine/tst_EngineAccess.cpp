@@ -302,6 +302,7 @@ private Q_SLOTS:
         row("padded", {u"4"_s, u"'x'"_s, u"1"_s, u"1"_s, u"NULL"_s, u"'ab'"_s, u"1"_s, u"'a'"_s});
         row("characters, not bytes", {u"4"_s, u"'x'"_s, u"1"_s, u"1"_s, u"NULL"_s, u"'abcd'"_s, u"1"_s, u"'日本語だ'"_s});
         row("bytes of a CHAR", {u"4"_s, u"'x'"_s, u"1"_s, u"1"_s, u"NULL"_s, u"'日本語'"_s});
+        row("four bytes in UTF-8", {u"4"_s, u"'𠮷'"_s, u"1"_s, u"1"_s, u"NULL"_s, u"'ab'"_s, u"1"_s, u"'𠮷'"_s});
         row("number into text", {u"4"_s, u"12"_s, u"1"_s, u"1"_s, u"NULL"_s, u"1234"_s});
         row("text into a date", {u"4"_s, u"'x'"_s, u"1"_s, u"1"_s, u"'2001-12-31 23:59:59'"_s});
         row("eighteen digits", {u"4"_s, u"'x'"_s, u"1"_s, u"123456789012345678"_s, u"NULL"_s, u"'abcd'"_s,
@@ -659,7 +660,8 @@ private Q_SLOTS:
     }
 
     // Against a plain list as the model: newest first, at most `capacity`
-    // texts, the least recently used one dropped first.
+    // texts, the least recently used one dropped first; a shape is the text
+    // it writes.
     void historyKeepsTheLeastRecentlyUsedOrder()
     {
         const int capacity = 37;
@@ -668,8 +670,19 @@ private Q_SLOTS:
         QHash<QString, qint64> executions;
         for (quint32 i = 0, state = 12345; i < 3000; ++i) {
             state = state * 1103515245u + 12345u;
-            const QString text = u"INSERT INTO T VALUES (%1)"_s.arg((state >> 16) % 90);
-            history.record(text);
+            const QString number = QString::number((state >> 16) % 90);
+            const QString text = u"INSERT INTO T VALUES (%1, 'it''s')"_s.arg(number);
+            if (i % 3 == 0) {
+                basKovaData::StatementShape shape;
+                shape.appendText(u"INSERT INTO T VALUES ("_s);
+                shape.appendNumber(number);
+                shape.appendText(u", "_s);
+                shape.appendTextValue(u"it's"_s);
+                shape.appendText(u")"_s);
+                history.record(shape);
+            } else {
+                history.record(text);
+            }
             if (!model.removeOne(text) && model.size() == capacity)
                 executions.remove(model.takeLast());
             model.prepend(text);

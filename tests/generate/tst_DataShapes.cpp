@@ -228,6 +228,8 @@ private Q_SLOTS:
         QTest::newRow("expression") << u"V=8:'@' + row.ID"_s << u"@\\d+"_s << false;
         QTest::newRow("list read from a table") << u"V=4:SELECT S FROM SRC"_s
                                                 << u"@'x'\\|\\|\\(SELECT sqlite_version\\(\\)\\)"_s << false;
+        QTest::newRow("list value holding a NUL") << u"V=4:SELECT 'a' || CHR(0) || 'b' FROM SRC"_s << u"a\\x00b"_s
+                                                  << false;
         QTest::newRow("fixed SQL text") << u"V=0:@'A'||'B'"_s << u"AB"_s << true;
         QTest::newRow("list SQL text in turn") << u"V=1:@'A'||'B',@'C'"_s << u"AB|C"_s << true;
     }
