@@ -212,9 +212,10 @@ QString StreamedLoads(const QStringList& tables, const QStringList& controlNames
                    "  phase() {\n"
                    "    local pids=() rest=() p done status\n"
                    "    for control in \"$@\"; do\n"
-                   "      sqlldr parfile=\"$work/login.par\" control=\"$control\" data=\"$work/${control%.ctl}.csv\" \\\n"
+                   "      setsid sqlldr parfile=\"$work/login.par\" control=\"$control\" data=\"$work/${control%.ctl}.csv\" \\\n"
                    "        log=\"${control%.ctl}.log\" bad=\"${control%.ctl}.bad\" errors=0%1 &\n"
                    "      pids+=(\"$!\")\n"
+                   "      loaders+=(\"$!\")\n"
                    "    done\n"
                    "    while [ ${#pids[@]} -gt 0 ]; do\n"
                    "      done=\n"
@@ -223,7 +224,7 @@ QString StreamedLoads(const QStringList& tables, const QStringList& controlNames
                    "        gen=\n"
                    "        # 1: fewer rows than asked, as the keys hold; made all the same.\n"
                    "        if [ \"$status\" -gt 1 ]; then\n"
-                   "          kill \"${pids[@]}\" 2>/dev/null || true\n"
+                   "          stop_loads\n"
                    "          echo 'load-oracle.sh: kova-generate stopped (above)' >&2\n"
                    "          exit 1\n"
                    "        fi\n"
@@ -235,7 +236,7 @@ QString StreamedLoads(const QStringList& tables, const QStringList& controlNames
                    "      if [ \"$status\" -ne 0 ]; then\n"
                    "        # The other loads first: they would take the end of their pipe\n"
                    "        # for the end of their rows.\n"
-                   "        kill \"${pids[@]}\" 2>/dev/null || true\n"
+                   "        stop_loads\n"
                    "        stop_generate\n"
                    "        echo 'load-oracle.sh: a load failed (its .log says why); the rows stopped being made, and the' >&2\n"
                    "        echo 'loads of this table that were running stopped with what they had saved (their .log)' >&2\n"
@@ -250,9 +251,8 @@ QString StreamedLoads(const QStringList& tables, const QStringList& controlNames
     text += u"; do\n"
             "    mkfifo \"$work/${control%.ctl}.csv\"\n"
             "  done\n"
-            "  export KOVA_PASSWORD=\"$password\"\n"
-            "  setsid \"${generate[@]}\" --out \"$work\" --format csv"_s
-        + (slices > 1 ? u" --jobs %1"_s.arg(slices) : QString()) + u" &\n  gen=$!\n"_s;
+            "  (cd \"$here\" && exec setsid \"${generate[@]}\" --out \"$work\" --format csv"_s
+        + (slices > 1 ? u" --jobs %1"_s.arg(slices) : QString()) + u") &\n  gen=$!\n"_s;
     for (const QString& table : distinct) {
         text += u"  phase"_s;
         for (qsizetype i = 0; i < controlNames.size(); ++i)
@@ -296,6 +296,7 @@ QString OracleLoadText(const QStringList& tables, const QStringList& controlName
             "# the script lists those (a query of USER_CONSTRAINTS after the loads; the\n"
             "# rows are in the .log files) and fails.\n"
             "set -eu\n"
+            "here=$PWD\n"
             "cd \"$(dirname \"$0\")\"\n"
             "# The user is what comes before the first \"@\"; a \"/\" there would be a\n"
             "# password on the command line.\n"
@@ -343,6 +344,12 @@ QString OracleLoadText(const QStringList& tables, const QStringList& controlName
             "work=$(mktemp -d)\n"
             "nothing_done=\n"
             "gen=\n"
+            "loaders=()\n"
+            "# The loads stop: every process of each.\n"
+            "stop_loads() {\n"
+            "  for p in \"${loaders[@]}\"; do kill -TERM -- \"-$p\" 2>/dev/null || kill -TERM \"$p\" 2>/dev/null || true; done\n"
+            "  loaders=()\n"
+            "}\n"
             "# The rows being made stop at once: every process of the command.\n"
             "stop_generate() {\n"
             "  if [ -n \"$gen\" ]; then\n"
@@ -353,6 +360,7 @@ QString OracleLoadText(const QStringList& tables, const QStringList& controlName
             "}\n"
             "finish() {\n"
             "  status=$?\n"
+            "  stop_loads\n"
             "  stop_generate\n"
             "  rm -rf \"$work\"\n"
             "  if [ \"$status\" -ne 0 ] && [ -z \"$nothing_done\" ]; then\n"
@@ -360,6 +368,8 @@ QString OracleLoadText(const QStringList& tables, const QStringList& controlName
             "  fi\n"
             "}\n"
             "trap finish EXIT\n"
+            "trap 'exit 130' INT\n"
+            "trap 'exit 143' TERM\n"
             "# printf is built into the shell: the password is on no command line.\n"
             "printf 'userid=%s/\"%s\"%s\\n' \"$user\" \"$password\" \"$at\" > \"$work/login.par\"\n"
             "sql() {\n"
@@ -383,6 +393,16 @@ QString OracleLoadText(const QStringList& tables, const QStringList& controlName
             "  nothing_done=1\n"
             "  exit 1\n"
             "fi\n"
+            "# The command reads its files and the schema, and checks that it makes the\n"
+            "# tables of this folder in its order, before anything is emptied or loaded.\n"
+            "if [ -n \"$stream\" ]; then\n"
+            "  export KOVA_PASSWORD=\"$password\" KOVA_STREAM_TABLES=%3\n"
+            "  if ! (cd \"$here\" && \"${generate[@]}\" --preview 1 > /dev/null); then\n"
+            "    echo 'load-oracle.sh: kova-generate stopped (above); nothing was emptied or loaded' >&2\n"
+            "    nothing_done=1\n"
+            "    exit 1\n"
+            "  fi\n"
+            "fi\n"
             "# The constraints disabled now that were not before the loads.\n"
             "report_disabled() {\n"
             "  broken=$(disabled | grep -vxF -f <(printf '%s\\n' \"$before\") || true)\n"
@@ -402,8 +422,12 @@ QString OracleLoadText(const QStringList& tables, const QStringList& controlName
     for (const QString& table : tables)
         if (!names.contains(basKovaData::SqlQuoted(table)))
             names << basKovaData::SqlQuoted(table);
+    QStringList order;  // the tables as the loads take them
+    for (const QString& table : tables)
+        if (!order.contains(table))
+            order << table;
     text = text.arg(emptied.isEmpty() ? QString() : u"\"; the emptied tables stay emptied\""_s,
-                    names.isEmpty() ? u"NULL"_s : names.join(u", "_s));
+                    names.isEmpty() ? u"NULL"_s : names.join(u", "_s), ShellQuoted(order.join(u'\n')));
     if (!emptied.isEmpty()) {
         text += u"sql <<'KOVA_SQL'\n"_s;
         for (const QString& table : emptied)

@@ -154,6 +154,7 @@ private Q_SLOTS:
                                                      << u"writes: 備考: 編集にはデータを読むSELECT文だけを指定できます。"_s;
         QTest::newRow("select that writes") << QStringList{u"writes"_s} << 2 << u"writes: 備考: 編集には"_s;
         QTest::newRow("load into files") << QStringList{u"会員.json"_s, u"--load"_s, u"--out"_s, u"o"_s} << -1 << QString();
+        QTest::newRow("jobs past 256") << QStringList{u"会員.json"_s, u"--load"_s, u"--jobs"_s, u"257"_s} << -1 << QString();
         QTest::newRow("pg without load") << QStringList{u"会員.json"_s, u"--pg"_s, u"port=1"_s} << -1 << QString();
         QTest::newRow("load into the embedded engine") << QStringList{u"会員.json"_s, u"--load"_s} << 2
                                                       << u"--load fills a PostgreSQL server"_s;

@@ -108,8 +108,8 @@ private Q_SLOTS:
         QTest::newRow("session ends, two jobs") << dies << two << int(kovagenerate::PartLoaded)
                                                 << u"the connection to the server was lost"_s;
         // --pg has the last word on where libpq connects.
-        QTest::newRow("--pg") << u"SELECT 1"_s << QStringList{u"--pg"_s, u"port=1"_s} << int(kovagenerate::Stopped)
-                              << u"cannot connect to the server"_s;
+        QTest::newRow("--pg") << u"SELECT 1"_s << QStringList{u"--pg"_s, u"dbname=elsewhere"_s} << int(kovagenerate::Stopped)
+                              << u"database \"elsewhere\" does not exist"_s;
     }
     void loadThatFails()
     {
@@ -134,6 +134,32 @@ private Q_SLOTS:
             QCOMPARE(RowsText(QueryRows(*db.database, u"SELECT COUNT(*) FROM "_s + table)), rows);
         }
         QCOMPARE(kept.contains(u"  P: 1000 rows loaded"_s), more.contains(u"2"_s));
+    }
+
+    // Two jobs of tables of ten rows, whose slices race: each table's rows
+    // are committed by all before any slice starts the next, whose keys
+    // point at them. And a session whose search path finds a table of
+    // another schema than libpq's own would: the load finds the same one.
+    void jobsAndSessionsFindTheirTables()
+    {
+        KOVA_NEED_SERVER();
+        const TestDatabase db = ParentAndChild();
+        QString said;
+        for (int seed = 1; seed <= 6; ++seed) {
+            QCOMPARE(Psql(db.path, {u"-c"_s, u"TRUNCATE c, p"_s}), QString());
+            QVERIFY2(Generate({Login(db), u"--auto"_s, u"C"_s, u"P"_s, u"--rows"_s, u"10"_s, u"--seed"_s, QString::number(seed),
+                               u"--load"_s, u"--jobs"_s, u"3"_s},
+                              &said) == kovagenerate::AllCreated,
+                     qPrintable(said));
+        }
+        QCOMPARE(Psql(db.path, {u"-c"_s, u"CREATE SCHEMA app; CREATE TABLE app.p (id numeric(8) PRIMARY KEY, name varchar(20))"_s}),
+                 QString());
+        QVERIFY2(Generate({Login(db) + u";ConnSettings={SET search_path TO app, public, kova_oracle, oracle, pg_catalog}"_s,
+                           u"--auto"_s, u"P"_s, u"--rows"_s, u"7"_s, u"--load"_s},
+                          &said) == kovagenerate::AllCreated,
+                 qPrintable(said));
+        QCOMPARE(RowsText(QueryRows(*db.database, u"SELECT (SELECT COUNT(*) FROM app.p), (SELECT COUNT(*) FROM public.p)"_s)),
+                 u"7,10"_s);
     }
 
     // Slices streamed by runs of their own, as on several machines: the
@@ -176,8 +202,9 @@ private Q_SLOTS:
         const QString login = Login(db);
         QTemporaryDir dir;
         const QString project = dir.filePath(u"p.json"_s);
-        QVERIFY(Write(project, R"({"kova-project": 1, "seed": 8, "empty-first": true, "tables": [
-            {"table": "C", "rules": "auto", "rows": 300}, {"table": "P", "rules": "auto", "rows": 200}]})"));
+        const QByteArray json = R"({"kova-project": 1, "seed": 8, "empty-first": true, "tables": [
+            {"table": "C", "rules": "auto", "rows": 300}, {"table": "P", "rules": "auto", "rows": 200}]})";
+        QVERIFY(Write(project, json));
         QString said;
         QStringList loaded;
         for (const QStringList& second : {QStringList{}, QStringList{u"--load"_s, u"--jobs"_s, u"2"_s}}) {
@@ -246,11 +273,14 @@ private Q_SLOTS:
         QTest::addColumn<int>("sqlldrExit");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
-        const QStringList tables{u"--auto"_s, u"DEPT"_s, u"O'HARA"_s, u"--rows"_s, u"3000"_s, u"--seed"_s, u"3"_s};
+        // The project's path is relative to where the script is run.
+        const QStringList tables{u"p.json"_s, u"--seed"_s, u"3"_s};
         QTest::newRow("every slice streamed") << tables << 0 << 0 << QString();
         QTest::newRow("a load fails") << tables << 1 << 1 << u"a load failed"_s;
         QTest::newRow("kova-generate fails") << QStringList{u"--auto"_s, u"NOPE"_s, u"--seed"_s, u"3"_s} << 0 << 1
-                                             << u"kova-generate stopped"_s;
+                                             << u"nothing was emptied or loaded"_s;
+        QTest::newRow("fewer tables than the folder") << QStringList{u"--auto"_s, u"DEPT"_s, u"--seed"_s, u"3"_s} << 0 << 1
+                                                      << u"write the folder again with the same tables"_s;
         QTest::newRow("an option of the script's") << tables + QStringList{u"--jobs"_s, u"2"_s} << 0 << 2
                                                    << u"--jobs is the script's to give"_s;
     }
@@ -268,8 +298,11 @@ private Q_SLOTS:
                            u"2"_s, u"--format"_s, u"csv"_s, u"--out"_s, dir.filePath(u"load"_s)},
                           &said),
                  kovagenerate::AllCreated);
-        QCOMPARE(Generate({login, u"--auto"_s, u"DEPT"_s, u"O'HARA"_s, u"--rows"_s, u"3000"_s, u"--seed"_s, u"3"_s,
-                           u"--jobs"_s, u"2"_s, u"--format"_s, u"csv"_s, u"--out"_s, dir.filePath(u"full"_s)},
+        const QByteArray project = R"({"kova-project": 1, "tables": [
+            {"table": "DEPT", "rules": "auto", "rows": 3000}, {"table": "O\u0027HARA", "rules": "auto", "rows": 3000}]})";
+        QVERIFY(Write(dir.filePath(u"p.json"_s), project));
+        QCOMPARE(Generate({login, dir.filePath(u"p.json"_s), u"--seed"_s, u"3"_s, u"--jobs"_s, u"2"_s, u"--format"_s, u"csv"_s,
+                           u"--out"_s, dir.filePath(u"full"_s)},
                           &said),
                  kovagenerate::AllCreated);
         QVERIFY(dir.mkdir(u"stub"_s));
@@ -284,6 +317,7 @@ private Q_SLOTS:
         environment.insert(u"STUB_SQLLDR_EXIT"_s, QString::number(sqlldrExit));
         environment.insert(u"KOVA_PASSWORD"_s, u"tiger"_s);
         script.setProcessEnvironment(environment);
+        script.setWorkingDirectory(dir.path());
         script.start(u"bash"_s, QStringList{dir.filePath(u"load/load-oracle.sh"_s), u"--stream"_s, u"scott@orcl"_s, u"--"_s,
                                             QCoreApplication::applicationDirPath() + Program, u"scott@"_s + db.db.path}
                                     + command);
@@ -303,6 +337,9 @@ private Q_SLOTS:
             // all made.
             QVERIFY2(got.filter(u"O'HARA"_s).isEmpty(), qPrintable(got.join(u' ')));
         }
+        // Nothing of it runs on: no loader, no kova-generate (each names this folder).
+        for (const QString& pid : QDir(u"/proc"_s).entryList(QDir::Dirs))
+            QVERIFY2(!Read(u"/proc/"_s + pid + u"/cmdline"_s).contains(dir.path().toUtf8()), qPrintable(pid));
     }
 };
 

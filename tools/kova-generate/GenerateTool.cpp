@@ -39,6 +39,8 @@ namespace kovagenerate {
 
 namespace {
 
+constexpr int MaxJobs = 256;
+
 // A whole number of at least `least`, or none.
 std::optional<int> Count(const QString& text, int least)
 {
@@ -282,7 +284,10 @@ std::optional<Arguments> ParseArguments(const QStringList& args, QString* error)
                 parsed.rows = count;
             else if (arg == u"--preview"_s)
                 parsed.preview = count;
-            else
+            else if (*count > MaxJobs) {
+                *error = u"--jobs takes at most %1 processes"_s.arg(MaxJobs);
+                return std::nullopt;
+            } else
                 parsed.jobs = *count;
         } else if (arg == u"--seed"_s) {
             bool ok = false;
@@ -400,6 +405,19 @@ int Run(const Arguments& args, QTextStream& out, QTextStream& err, bool progress
     std::optional<Job> job = ReadJob(args, err);
     if (!job || !PrepareTables(*job, err))
         return Stopped;
+    // load-oracle.sh --stream reads its pipes table by table, in the order of
+    // the folder its control files came from.
+    if (const QStringList order = qEnvironmentVariable("KOVA_STREAM_TABLES").split(u'\n', Qt::SkipEmptyParts);
+        !order.isEmpty()) {
+        QStringList made;
+        for (const JobTable& table : job->tables)
+            made << table.rules.table;
+        if (made != order) {
+            err << "stopped: load-oracle.sh --stream loads " << order.join(u", "_s) << " in this order, but this run makes "
+                << made.join(u", "_s) << ": write the folder again with the same tables\n";
+            return Stopped;
+        }
+    }
     const bool cut = FitAutomaticTables(*job, err);
     // Rows made, but fewer than asked, are rows refused.
     const auto status = [cut](int made) { return cut && made == AllCreated ? SomeRefused : made; };

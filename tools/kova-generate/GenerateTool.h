@@ -84,7 +84,7 @@ inline const QString Help = Usage + QStringLiteral(
     "  --out PATH        write the rows to files at PATH instead of the database\n"
     "  --format sql|csv  with --out: one INSERT script (sql, the default) or a folder of CSV files\n"
     "  --shard K/N       with --out: make only the K-th of N slices of every table's rows (needs a seed)\n"
-    "  --jobs J          with --out or --load: make J slices at once, in processes of this program\n"
+    "  --jobs J          with --out or --load: make J slices at once (at most 256), in processes of this program\n"
     "  --load            put the rows into PostgreSQL's COPY as they are made, one transaction\n"
     "                    (with --jobs J: J streams per table, each table committed before the next)\n"
     "  --pg CONNINFO     with --load: how libpq reaches the server (else the login's own address)\n"

@@ -30,10 +30,14 @@ namespace kovagenerate {
 
 namespace {
 
-using Settings = std::vector<std::pair<QByteArray, QByteArray>>;
+// How libpq reaches the server the login's ODBC data source reached, asked of
+// that session (--pg, given, has the last word), and the session's search
+// path, by which the tables' names find the same tables.
+struct Settings {
+    PgSettings connection;
+    QString searchPath;
+};
 
-// How libpq reaches the server the login's ODBC data source reached: asked of
-// that session. --pg, given, has the last word.
 std::optional<Settings> ServerOfLogin(const Arguments& args, QString* error)
 {
     ::OraDatabase* database = basKovaData::OraDatabase.get();
@@ -43,28 +47,53 @@ std::optional<Settings> ServerOfLogin(const Arguments& args, QString* error)
                  "(for Oracle, write the files with --out and stream them with load-oracle.sh --stream)"_s;
         return std::nullopt;
     }
-    Settings settings{{"application_name", "kova-generate"}, {"client_encoding", "UTF8"}};
+    std::optional<PgSettings> given;
+    if (!args.pg.isEmpty() && !(given = ParsePgConnection(args.pg, error))) {
+        *error = u"--pg: "_s + *error;
+        return std::nullopt;
+    }
+    Settings settings{{{"application_name", "kova-generate"}, {"client_encoding", "UTF8"}}, {}};
+    PgSettings& connection = settings.connection;
     try {
         const std::unique_ptr<OraDynaset> server = database->DBCreateDynaset(
-            u"SELECT HOST(inet_server_addr()), inet_server_port(), current_database(), current_user FROM DUAL"_s, 0);
+            u"SELECT HOST(inet_server_addr()), inet_server_port(), current_database(), current_user, "
+            "current_setting('search_path') FROM DUAL"_s,
+            0);
         if (!server->Value(0).isNull()) {
-            settings.emplace_back("host", server->Value(0).toString().toUtf8());
-            settings.emplace_back("port", server->Value(1).toString().toUtf8());
-        } else if (args.pg.isEmpty()) {
+            connection.emplace_back("host", server->Value(0).toString().toUtf8());
+            connection.emplace_back("port", server->Value(1).toString().toUtf8());
+        } else if (!given) {
             *error = u"the ODBC data source reaches the server through a local socket: give --pg with how "
                      "libpq reaches it (\"host=/run/postgresql dbname=...\")"_s;
             return std::nullopt;
         }
-        settings.emplace_back("dbname", server->Value(2).toString().toUtf8());
-        settings.emplace_back("user", server->Value(3).toString().toUtf8());
+        connection.emplace_back("dbname", server->Value(2).toString().toUtf8());
+        connection.emplace_back("user", server->Value(3).toString().toUtf8());
+        settings.searchPath = server->Value(4).toString();
     } catch (const OraError& failure) {
         *error = u"the server's address cannot be read: "_s + failure.message();
         return std::nullopt;
     }
-    settings.emplace_back("password", args.connect.section(u'/', 1).toUtf8());
-    if (!args.pg.isEmpty())
-        settings.emplace_back("dbname", args.pg.toUtf8());
+    connection.emplace_back("password", args.connect.section(u'/', 1).toUtf8());
+    if (given)
+        connection.insert(connection.end(), given->begin(), given->end());
     return settings;
+}
+
+// A session of the server as the login's session sees it; empty when
+// connected, else why not.
+QString Connect(PgCopy& server, const Settings& settings)
+{
+    QString failure = server.connect(settings.connection);
+    if (failure.isEmpty() && !settings.searchPath.isEmpty()) {
+        try {
+            // The server's own spelling of the list, each name quoted as it needs.
+            server.run(u"SET search_path TO "_s + settings.searchPath);
+        } catch (const OraError& error) {
+            failure = error.message();
+        }
+    }
+    return failure;
 }
 
 QString CopyStatement(const basKovaData::TableRules& rules)
@@ -89,9 +118,11 @@ protected:
 
 // A slice of --jobs: each table in a transaction of its own, committed when
 // the job says that every slice of it is in ("ready PHASE", then "commit" on
-// the standard input, then "committed PHASE ROWS"). Before its first row it
-// waits for the job's emptying ("ready start", then "go"), so that every
-// slice reads the tables as they were, as a run in one session does.
+// the standard input, then "committed PHASE ROWS"); it starts the next only
+// on "go", once every slice has committed, so that children find their
+// parents. Before its first row it waits for the job's emptying ("ready
+// start", then "go"), so that every slice reads the tables as they were, as
+// a run in one session does.
 class SliceSink : public SessionSink {
 public:
     SliceSink(PgCopy& server, const std::vector<generate::TableRun>& runs, QTextStream& out)
@@ -104,9 +135,8 @@ public:
         if (t == 0) {
             m_out << "ready start\n";
             m_out.flush();
-            if (m_in.readLine().trimmed() != "go")
-                throw basKovaData::RunStopped();
         }
+        awaitGo();
         m_server.run(u"BEGIN"_s);
         SessionSink::begin(t);
     }
@@ -117,20 +147,29 @@ public:
     }
     void later(const QStringList& statements) override
     {
-        if (!m_laterBegun)
+        if (!m_laterBegun) {
+            awaitGo();
             m_server.run(u"BEGIN"_s);
+        }
         m_laterBegun = true;
         m_later += statements.size();
         SessionSink::later(statements);
     }
     void commitLater()
     {
-        if (!m_laterBegun)
+        if (!m_laterBegun) {
+            awaitGo();
             m_server.run(u"BEGIN"_s);
+        }
         commit(m_runs.size(), m_later);
     }
 
 private:
+    void awaitGo()
+    {
+        if (m_in.readLine().trimmed() != "go")
+            throw basKovaData::RunStopped();
+    }
     void commit(std::size_t phase, qint64 rows)
     {
         m_out << "ready " << phase << '\n';
@@ -157,7 +196,7 @@ int LoadInOneSession(const Job& job, const Settings& settings, QTextStream& out,
                      const std::function<void(int twips)>& progress, const generate::Shard& shard)
 {
     PgCopy server;
-    if (const QString failure = server.connect(settings); !failure.isEmpty()) {
+    if (const QString failure = Connect(server, settings); !failure.isEmpty()) {
         err << "stopped, nothing was kept: cannot connect to the server: " << failure << '\n';
         return Stopped;
     }
@@ -196,7 +235,7 @@ int LoadInOneSession(const Job& job, const Settings& settings, QTextStream& out,
 int LoadSlice(const Job& job, const Settings& settings, QTextStream& out, QTextStream& err, const generate::Shard& shard)
 {
     PgCopy server;
-    if (const QString failure = server.connect(settings); !failure.isEmpty()) {
+    if (const QString failure = Connect(server, settings); !failure.isEmpty()) {
         err << "cannot connect to the server: " << failure << '\n';
         return Stopped;
     }
@@ -237,12 +276,13 @@ public:
             m_processes[k]->start(program, given + QStringList{u"--shard"_s, u"%1/%2"_s.arg(k + 1).arg(m_processes.size())});
         }
     }
-    // Waits until every slice has said "WORD PHASE ...": their lines, or none
-    // when one ended without (or a stop signal came).
-    std::optional<std::vector<QStringList>> await(const char* word, const QString& phase)
+    // Waits until every slice has said "WORD PHASE ...", their lines in
+    // `said`; false when one ended without (or a stop signal came), with what
+    // the others said by then.
+    bool await(const char* word, const QString& phase, std::vector<QStringList>& said)
     {
         const QString head = QLatin1StringView(word) + u' ' + phase;
-        std::vector<QStringList> said(m_processes.size());
+        said.assign(m_processes.size(), {});
         for (;;) {
             std::size_t done = 0;
             for (std::size_t k = 0; k < m_processes.size(); ++k) {
@@ -258,12 +298,12 @@ public:
                 }
                 if (process.state() == QProcess::NotRunning || StopSignal() != 0) {
                     m_failed = int(k);
-                    return std::nullopt;
+                    return false;
                 }
                 process.waitForReadyRead(10);
             }
             if (done == m_processes.size())
-                return said;
+                return true;
         }
     }
     void tell(const char* word)
@@ -274,9 +314,12 @@ public:
         }
     }
     // Every slice still running stops (its transaction rolled back); their
-    // messages on `err`, the one that failed first.
-    void stop(QTextStream& err)
+    // messages on `err`, the one that failed first. `said` gains the lines
+    // "WORD PHASE ..." that came meanwhile.
+    void stop(QTextStream& err, const char* word, const QString& phase, std::vector<QStringList>& said)
     {
+        const QString head = QLatin1StringView(word) + u' ' + phase;
+        said.resize(m_processes.size());
         for (const auto& process : m_processes) {
             process->closeWriteChannel();
             if (process->state() == QProcess::Running && process->processId() > 0)
@@ -287,12 +330,15 @@ public:
             QProcess& process = *m_processes[std::size_t(k)];
             if (!process.waitForFinished(10000))
                 process.kill(), process.waitForFinished();
+            for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split(u'\n'))
+                if (line.section(u' ', 0, 1) == head && said[std::size_t(k)].isEmpty())
+                    said[std::size_t(k)] = line.split(u' ');
             if (process.error() == QProcess::FailedToStart)
                 err << "job " << (k + 1) << '/' << count << ": " << process.program() << " cannot start\n";
             // The others stopped because it did, and repeat the warnings
             // this run has printed.
-            const QByteArray said = process.readAllStandardError();
-            for (const QString& line : QString::fromUtf8(said).split(u'\n', Qt::SkipEmptyParts))
+            const QByteArray messages = process.readAllStandardError();
+            for (const QString& line : QString::fromUtf8(messages).split(u'\n', Qt::SkipEmptyParts))
                 if (k == m_failed)
                     err << "job " << (k + 1) << '/' << count << ": " << line << '\n';
         }
@@ -323,15 +369,16 @@ int LoadInSlices(const Job& job, const Arguments& args, const Settings& settings
     const auto [given, environment] = SliceLaunch(job, args, err);
     Slices slices(args.jobs);
     slices.start(args.program, given, environment);
-    if (!slices.await("ready", u"start"_s)) {
-        slices.stop(err);
+    std::vector<QStringList> said;  // of the phase running
+    if (!slices.await("ready", u"start"_s, said)) {
+        slices.stop(err, "", {}, said);
         err << "stopped, nothing was kept\n";
         return Stopped;
     }
     const QStringList emptied = EmptiedTables(job);
     if (!emptied.isEmpty()) {
         PgCopy server;
-        QString failure = server.connect(settings);
+        QString failure = Connect(server, settings);
         try {
             if (failure.isEmpty()) {
                 QString sql = u"BEGIN"_s;
@@ -343,7 +390,7 @@ int LoadInSlices(const Job& job, const Arguments& args, const Settings& settings
             failure = error.message();
         }
         if (!failure.isEmpty()) {
-            slices.stop(err);
+            slices.stop(err, "", {}, said);
             err << "stopped, nothing was kept: the tables cannot be emptied: " << failure << '\n';
             return Stopped;
         }
@@ -353,19 +400,20 @@ int LoadInSlices(const Job& job, const Arguments& args, const Settings& settings
     const std::size_t phases = runs.size() + (generate::HasLaterColumns(runs) ? 1 : 0);
     std::vector<qint64> loaded(runs.size(), 0);
     std::size_t phase = 0;
-    bool partCommitted = false;  // some slices of `phase` committed, the others not
+    const char* word = "ready";
     for (; phase < phases; ++phase) {
-        if (!slices.await("ready", QString::number(phase)))
+        word = "ready";
+        if (!slices.await(word, QString::number(phase), said))
             break;
         slices.tell("commit");
-        const std::optional<std::vector<QStringList>> committed = slices.await("committed", QString::number(phase));
-        if (!committed) {
-            partCommitted = true;
+        word = "committed";
+        if (!slices.await(word, QString::number(phase), said))
             break;
-        }
-        for (const QStringList& line : *committed)
+        for (const QStringList& line : said)
             if (phase < runs.size())
                 loaded[phase] += line.value(2).toLongLong();
+        if (phase + 1 < phases)
+            slices.tell("go");
     }
     if (phase == phases) {
         slices.finish();
@@ -374,7 +422,20 @@ int LoadInSlices(const Job& job, const Arguments& args, const Settings& settings
         out.flush();
         return AllCreated;
     }
-    slices.stop(err);
+    slices.stop(err, word, QString::number(phase), said);
+    // Slices of the table that failed whose commit went through before.
+    qint64 partRows = 0, partSlices = 0;
+    for (const QStringList& line : said)
+        if (line.value(0) == u"committed"_s) {
+            partRows += line.value(2).toLongLong();
+            ++partSlices;
+        }
+    if (partSlices == qint64(said.size()) && phase < runs.size()) {
+        loaded[phase] = partRows;  // all of them, after all
+        partSlices = 0;
+        ++phase;
+    }
+    const bool partCommitted = partSlices > 0;
     if (phase == 0 && emptied.isEmpty() && !partCommitted) {
         err << "stopped, nothing was kept\n";
         return Stopped;
@@ -384,11 +445,12 @@ int LoadInSlices(const Job& job, const Arguments& args, const Settings& settings
         err << "  " << table << ": emptied\n";
     for (std::size_t t = 0; t < phase; ++t)
         err << "  " << job.tables[t].rules.table << ": " << loaded[t] << " rows loaded\n";
-    if (partCommitted)
-        err << "  "
-            << (phase < runs.size() ? job.tables[phase].rules.table + u": some of its slices (see above)"_s
-                                    : u"the keys a cycle of tables left NULL: some slices' (see above)"_s)
-            << '\n';
+    if (partCommitted && phase < runs.size())
+        err << "  " << job.tables[phase].rules.table << ": " << partRows << " rows loaded, by " << partSlices << " of its "
+            << said.size() << " slices (the others rolled back)\n";
+    else if (partCommitted)
+        err << "  the keys a cycle of tables left NULL: those of " << partSlices << " of the " << said.size()
+            << " slices\n";
     else if (phase == runs.size())
         err << "  the keys a cycle of tables left NULL stay NULL\n";
     return PartLoaded;

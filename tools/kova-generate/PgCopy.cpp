@@ -32,7 +32,24 @@ PgCopy::~PgCopy()
         PQfinish(m_connection);
 }
 
-QString PgCopy::connect(const std::vector<std::pair<QByteArray, QByteArray>>& settings)
+std::optional<PgSettings> ParsePgConnection(const QString& text, QString* error)
+{
+    char* why = nullptr;
+    PQconninfoOption* options = PQconninfoParse(text.toUtf8().constData(), &why);
+    if (!options) {
+        *error = why ? QString::fromUtf8(why).trimmed() : u"out of memory"_s;
+        PQfreemem(why);
+        return std::nullopt;
+    }
+    PgSettings settings;
+    for (const PQconninfoOption* option = options; option->keyword; ++option)
+        if (option->val)
+            settings.emplace_back(option->keyword, option->val);
+    PQconninfoFree(options);
+    return settings;
+}
+
+QString PgCopy::connect(const PgSettings& settings)
 {
     std::vector<const char*> keywords, values;
     for (const auto& [keyword, value] : settings) {
@@ -41,7 +58,7 @@ QString PgCopy::connect(const std::vector<std::pair<QByteArray, QByteArray>>& se
     }
     keywords.push_back(nullptr);
     values.push_back(nullptr);
-    m_connection = PQconnectdbParams(keywords.data(), values.data(), 1);
+    m_connection = PQconnectdbParams(keywords.data(), values.data(), 0);
     if (PQstatus(m_connection) == CONNECTION_OK)
         return {};
     return QString::fromUtf8(PQerrorMessage(m_connection)).trimmed();

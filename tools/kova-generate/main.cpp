@@ -14,6 +14,7 @@
 // arguments, the login or a file were wrong, or the run stopped) or when the
 // run stopped after a DDL statement of the project committed what the message
 // lists. Ctrl-C or SIGTERM stops a run between rows: nothing of it is kept.
+#include "FileJobs.h"
 #include "GenerateTool.h"
 #include "StopSignal.h"
 
@@ -25,10 +26,12 @@
 #include <QGuiApplication>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string_view>
 
+#include <sys/prctl.h>
 #include <unistd.h>
 
 int main(int argc, char* argv[])
@@ -60,6 +63,9 @@ int main(int argc, char* argv[])
     basKovaData::InitAppDirectory();
     // Ctrl-C and SIGTERM stop the run between rows; it then keeps nothing.
     kovagenerate::CatchStopSignals();
+    // A slice of --jobs stops with the job that started it, killed or not.
+    if (!qEnvironmentVariableIsEmpty(kovagenerate::JobSliceVariable))
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
 
     QString error;
     const std::optional<kovagenerate::Arguments> args = kovagenerate::ParseArguments(given, &error);
