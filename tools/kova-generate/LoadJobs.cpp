@@ -35,7 +35,6 @@ namespace {
 // path, by which the tables' names find the same tables.
 struct Settings {
     PgSettings connection;
-    QString searchPath;
 };
 
 std::optional<Settings> ServerOfLogin(const Arguments& args, QString* error)
@@ -52,24 +51,28 @@ std::optional<Settings> ServerOfLogin(const Arguments& args, QString* error)
         *error = u"--pg: "_s + *error;
         return std::nullopt;
     }
-    Settings settings{{{"application_name", "kova-generate"}, {"client_encoding", "UTF8"}}, {}};
+    Settings settings{{{"application_name", "kova-generate"}, {"client_encoding", "UTF8"}}};
     PgSettings& connection = settings.connection;
     try {
         const std::unique_ptr<OraDynaset> server = database->DBCreateDynaset(
-            u"SELECT HOST(inet_server_addr()), inet_server_port(), current_database(), current_user, "
+            u"SELECT HOST(inet_server_addr()), current_setting('port'), current_database(), current_user, "
             "current_setting('search_path') FROM DUAL"_s,
             0);
-        if (!server->Value(0).isNull()) {
+        connection.emplace_back("port", server->Value(1).toString().toUtf8());
+        if (!server->Value(0).isNull())
             connection.emplace_back("host", server->Value(0).toString().toUtf8());
-            connection.emplace_back("port", server->Value(1).toString().toUtf8());
-        } else if (!given) {
+        else if (!given) {
             *error = u"the ODBC data source reaches the server through a local socket: give --pg with how "
                      "libpq reaches it (\"host=/run/postgresql dbname=...\")"_s;
             return std::nullopt;
         }
         connection.emplace_back("dbname", server->Value(2).toString().toUtf8());
         connection.emplace_back("user", server->Value(3).toString().toUtf8());
-        settings.searchPath = server->Value(4).toString();
+        // As a startup option, which --pg's own "options" may replace:
+        // blanks and backslashes escaped.
+        QString path = server->Value(4).toString();
+        path.replace(u"\\"_s, u"\\\\"_s).replace(u" "_s, u"\\ "_s);
+        connection.emplace_back("options", (u"-c search_path="_s + path).toUtf8());
     } catch (const OraError& failure) {
         *error = u"the server's address cannot be read: "_s + failure.message();
         return std::nullopt;
@@ -84,13 +87,13 @@ std::optional<Settings> ServerOfLogin(const Arguments& args, QString* error)
 // connected, else why not.
 QString Connect(PgCopy& server, const Settings& settings)
 {
-    QString failure = server.connect(settings.connection);
-    if (failure.isEmpty() && !settings.searchPath.isEmpty()) {
+    const QString failure = server.connect(settings.connection);
+    if (failure.isEmpty()) {
+        // A session whose program has gone ends within a second, even while
+        // it waits for a lock (servers before 14 have no such check).
         try {
-            // The server's own spelling of the list, each name quoted as it needs.
-            server.run(u"SET search_path TO "_s + settings.searchPath);
-        } catch (const OraError& error) {
-            failure = error.message();
+            server.run(u"SET client_connection_check_interval = '1s'"_s);
+        } catch (const OraError&) {
         }
     }
     return failure;
@@ -173,6 +176,14 @@ private:
     void commit(std::size_t phase, qint64 rows)
     {
         m_out << "ready " << phase << '\n';
+        m_out.flush();
+        // Once every slice is ready, each shows that its session still holds
+        // its rows ("check", "checked PHASE"): one that ended while it waited
+        // stops them all before any commits.
+        if (m_in.readLine().trimmed() != "check")
+            throw basKovaData::RunStopped();
+        m_server.run(u"SAVEPOINT kova_ready"_s);
+        m_out << "checked " << phase << '\n';
         m_out.flush();
         if (m_in.readLine().trimmed() != "commit")
             throw basKovaData::RunStopped();
@@ -403,6 +414,10 @@ int LoadInSlices(const Job& job, const Arguments& args, const Settings& settings
     const char* word = "ready";
     for (; phase < phases; ++phase) {
         word = "ready";
+        if (!slices.await(word, QString::number(phase), said))
+            break;
+        slices.tell("check");
+        word = "checked";
         if (!slices.await(word, QString::number(phase), said))
             break;
         slices.tell("commit");

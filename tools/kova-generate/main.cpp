@@ -63,9 +63,16 @@ int main(int argc, char* argv[])
     basKovaData::InitAppDirectory();
     // Ctrl-C and SIGTERM stop the run between rows; it then keeps nothing.
     kovagenerate::CatchStopSignals();
-    // A slice of --jobs stops with the job that started it, killed or not.
-    if (!qEnvironmentVariableIsEmpty(kovagenerate::JobSliceVariable))
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
+    // A slice of --jobs stops with the job that started it, killed or not: a
+    // slice of files as a stop signal stops it (its files removed); a slice
+    // of a load at once, even inside a wait of the server's, which then
+    // rolls its transaction back.
+    if (!qEnvironmentVariableIsEmpty(kovagenerate::JobSliceVariable)) {
+        bool load = false;
+        for (int i = 1; i < argc; ++i)
+            load = load || std::string_view(argv[i]) == "--load";
+        prctl(PR_SET_PDEATHSIG, load ? SIGKILL : SIGTERM);
+    }
 
     QString error;
     const std::optional<kovagenerate::Arguments> args = kovagenerate::ParseArguments(given, &error);
