@@ -120,8 +120,9 @@ protected:
 };
 
 // A slice of --jobs: each table in a transaction of its own, committed when
-// the job says that every slice of it is in ("ready PHASE", then "commit" on
-// the standard input, then "committed PHASE ROWS"); it starts the next only
+// the job says that every slice of it is in ("ready PHASE"; "check" on the
+// standard input, "checked PHASE"; "commit", "committed PHASE ROWS"); it
+// starts the next only
 // on "go", once every slice has committed, so that children find their
 // parents. Before its first row it waits for the job's emptying ("ready
 // start", then "go"), so that every slice reads the tables as they were, as
