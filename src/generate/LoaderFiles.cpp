@@ -199,13 +199,10 @@ QString PostgresLoadText(const QStringList& tables, const QStringList& csvNames,
 namespace {
 
 // The loads of load-oracle.sh --stream: a pipe per control file, the command
-// that writes them started, then each table's slices at once.
-QString StreamedLoads(const QStringList& tables, const QStringList& controlNames)
+// that writes them started, then each table's slices at once. `tables`
+// names each control file's table, `distinct` each table once, in order.
+QString StreamedLoads(const QStringList& tables, const QStringList& distinct, const QStringList& controlNames)
 {
-    QStringList distinct;
-    for (const QString& table : tables)
-        if (!distinct.contains(table))
-            distinct << table;
     const qsizetype slices = distinct.isEmpty() ? 1 : controlNames.size() / distinct.size();
     QString text = u"  # Several slices of one table load at once on the conventional path: a\n"
                    "  # direct path load takes its table for itself.\n"
@@ -418,14 +415,13 @@ QString OracleLoadText(const QStringList& tables, const QStringList& controlName
             "    exit 1\n"
             "  fi\n"
             "}\n"_s;
-    QStringList names;
-    for (const QString& table : tables)
-        if (!names.contains(basKovaData::SqlQuoted(table)))
-            names << basKovaData::SqlQuoted(table);
     QStringList order;  // the tables as the loads take them
     for (const QString& table : tables)
         if (!order.contains(table))
             order << table;
+    QStringList names;
+    for (const QString& table : order)
+        names << basKovaData::SqlQuoted(table);
     text = text.arg(emptied.isEmpty() ? QString() : u"\"; the emptied tables stay emptied\""_s,
                     names.isEmpty() ? u"NULL"_s : names.join(u", "_s), ShellQuoted(order.join(u'\n')));
     if (!emptied.isEmpty()) {
@@ -448,7 +444,7 @@ QString OracleLoadText(const QStringList& tables, const QStringList& controlName
         text += u"sql <<'KOVA_SQL'\n"_s + constraints("DISABLE") + u"EXIT\nKOVA_SQL\n"_s;
     text += u"later=.\n"
             "if [ -n \"$stream\" ]; then\n"_s
-        + StreamedLoads(tables, controlNames)
+        + StreamedLoads(tables, order, controlNames)
         + u"  later=$work\n"
           "else\n"_s;
     for (const QString& control : controlNames) {

@@ -25,10 +25,6 @@ namespace kovagenerate {
 
 namespace {
 
-bool Seeded(const Job& job)
-{
-    return std::all_of(job.tables.begin(), job.tables.end(), [](const JobTable& t) { return t.rules.seed.has_value(); });
-}
 
 // The loader scripts of a CSV folder that `count` slices filled: every slice
 // of a table before the next table. Both files or neither.
@@ -150,6 +146,11 @@ int RunJobs(const Job& job, const Arguments& args, QTextStream& out, QTextStream
 }
 
 }  // namespace
+
+bool Seeded(const Job& job)
+{
+    return std::all_of(job.tables.begin(), job.tables.end(), [](const JobTable& t) { return t.rules.seed.has_value(); });
+}
 
 std::pair<QStringList, QProcessEnvironment> SliceLaunch(const Job& job, const Arguments& args, QTextStream& err)
 {

@@ -15,6 +15,9 @@ inline constexpr char JobSliceVariable[] = "KOVA_JOB_SLICE";
 struct Arguments;
 struct Job;
 
+// Whether every table of the job has a seed, which slices of one run need.
+bool Seeded(const Job& job);
+
 // The arguments and the environment of the slices that --jobs starts: the
 // arguments given without --jobs, with a seed when the job has none (said on
 // `err`); the password and JobSliceVariable in the environment.

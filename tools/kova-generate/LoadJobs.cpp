@@ -33,9 +33,7 @@ namespace {
 // How libpq reaches the server the login's ODBC data source reached, asked of
 // that session (--pg, given, has the last word), and the session's search
 // path, by which the tables' names find the same tables.
-struct Settings {
-    PgSettings connection;
-};
+using Settings = PgSettings;
 
 std::optional<Settings> ServerOfLogin(const Arguments& args, QString* error)
 {
@@ -51,8 +49,7 @@ std::optional<Settings> ServerOfLogin(const Arguments& args, QString* error)
         *error = u"--pg: "_s + *error;
         return std::nullopt;
     }
-    Settings settings{{{"application_name", "kova-generate"}, {"client_encoding", "UTF8"}}};
-    PgSettings& connection = settings.connection;
+    Settings connection{{"application_name", "kova-generate"}, {"client_encoding", "UTF8"}};
     try {
         const std::unique_ptr<OraDynaset> server = database->DBCreateDynaset(
             u"SELECT HOST(inet_server_addr()), current_setting('port'), current_database(), current_user, "
@@ -80,14 +77,14 @@ std::optional<Settings> ServerOfLogin(const Arguments& args, QString* error)
     connection.emplace_back("password", args.connect.section(u'/', 1).toUtf8());
     if (given)
         connection.insert(connection.end(), given->begin(), given->end());
-    return settings;
+    return connection;
 }
 
 // A session of the server as the login's session sees it; empty when
 // connected, else why not.
 QString Connect(PgCopy& server, const Settings& settings)
 {
-    const QString failure = server.connect(settings.connection);
+    const QString failure = server.connect(settings);
     if (failure.isEmpty()) {
         // A session whose program has gone ends within a second, even while
         // it waits for a lock (servers before 14 have no such check).
@@ -493,9 +490,7 @@ int LoadRows(const Job& job, const Arguments& args, QTextStream& out, QTextStrea
         shard = {args.shard->first, args.shard->second};
     if (args.jobs > 1)
         return LoadInSlices(job, args, *settings, out, err);
-    if (shard.count > 1 && !std::all_of(job.tables.begin(), job.tables.end(), [](const JobTable& t) {
-            return t.rules.seed.has_value();
-        })) {
+    if (shard.count > 1 && !Seeded(job)) {
         err << "a shard makes its part of one run only with a seed: give --seed N or \"seed\"\n";
         return Stopped;
     }
